@@ -1,0 +1,70 @@
+// The model input document core: owns one ModelInput, the modified and
+// stale-synthesis flags and the document's path, and holds the structural
+// operations on locations and years. The desktop's CVEKViewDoc wraps it.
+#pragma once
+
+#include "model/model_input.h"
+#include "model/prompter.h"
+
+#include <functional>
+#include <string>
+
+namespace vek {
+
+class ModelDocument {
+public:
+    explicit ModelDocument(Prompter* prompter = nullptr) : prompter_(prompter) {}
+
+    ModelInput model;
+    // The synthesized years may no longer follow from the historical data.
+    bool historicalDataChanged = false;
+
+    bool isModified() const { return modified_; }
+    void setModified(bool m = true) { modified_ = m; }
+
+    const std::string& path() const { return path_; }
+    void setPath(const std::string& p) { path_ = p; }
+    // Window title of the document (set to the full path after a run).
+    const std::string& title() const { return title_; }
+    void setTitle(const std::string& t) { title_ = t; }
+
+    Prompter* prompter() const { return prompter_; }
+    void setPrompter(Prompter* p) { prompter_ = p; }
+    // Shows a message through the prompter (nothing when there is none).
+    void message(const std::string& text) const;
+
+    // Views register here; updateAllViews(hint) calls every listener.
+    using ViewListener = std::function<void(int hint)>;
+    void setViewListener(ViewListener l) { viewListener_ = std::move(l); }
+    void updateAllViews(int hint) {
+        if (viewListener_) viewListener_(hint);
+    }
+
+    // Structural operations.
+    void resetLocations(int count);
+    void insertLocations(int index, int count);
+    void deleteLocations(int index, int count);
+    void addHistoricalYear(int offset, bool atEnd);
+    void deleteHistoricalYear(int offset);
+    void addSynthesizedYear();
+    void deleteSynthesizedYear(int offset);
+    void clearSynthesizedYears();
+    bool setSynthesizedYearCount(int count);
+
+    // Open: ".vek" (any case) is read as a model input file, anything else is
+    // imported as a well output file. Returns true for ".vek" whatever the
+    // reader reported, the import's result otherwise. The document counts as
+    // modified afterwards.
+    bool open(const std::string& path);
+    // Save through SaveInput; on success the document is no longer modified.
+    bool save(const std::string& path);
+
+private:
+    Prompter* prompter_ = nullptr;
+    bool modified_ = false;
+    std::string path_;
+    std::string title_;
+    ViewListener viewListener_;
+};
+
+} // namespace vek

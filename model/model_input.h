@@ -1,0 +1,64 @@
+// The model data of one model input document: the periods, the run settings
+// and the ordered list of locations (irrigation wells and recharge sites).
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace vek {
+
+// Twelve month columns, each with one entry per year of its period.
+using MonthColumns = std::array<std::vector<float>, 12>;
+
+enum LocationKind : int { IrrigationWell = -1, RechargeSite = 1 };
+
+struct Location {
+    float VEK = 0.0f;                  // depletion factor, days
+    std::string name = "<none>";       // stored trimmed
+    int LocationType = IrrigationWell; // -1 well, anything else a recharge site
+    int UseInOutput = 1;               // nonzero: takes part in run and report
+    int UsePumpingRecord = 0;          // 1: historical values come from the pumping record
+    int Units = 1;                     // pumping record unit: 0 CFS (with days on), 1 Ac-Ft
+    MonthColumns historicalData;       // one entry per historical year
+    MonthColumns synthesizedData;      // one entry per synthesized year
+    MonthColumns pumpingFlow;          // one entry per historical year
+    MonthColumns daysOn;               // one entry per historical year
+    std::array<float, 12> efficiency{1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f,
+                                     1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
+
+    bool isWell() const { return LocationType == IrrigationWell; }
+    // Number of historical / synthesized years held (length of column 0).
+    int historicalCount() const { return static_cast<int>(historicalData[0].size()); }
+    int synthesizedCount() const { return static_cast<int>(synthesizedData[0].size()); }
+};
+
+// Years of a period: a period whose start and end are both 0 has none, and a
+// negative count counts as 0.
+inline int periodYears(int start, int end) {
+    if (start == 0 && end == 0) return 0;
+    int n = end - start + 1;
+    return n < 0 ? 0 : n;
+}
+
+struct ModelInput {
+    int inputStartYear = 0;
+    int inputEndYear = -1;
+    int synthStartYear = 0;
+    int synthEndYear = -1;
+    int outputStartYear = 0;
+    int outputEndYear = -1;
+    bool useAvgDaysPerMonth = false;
+    int outputFormat = 0;      // 0 by location, 1 only totals
+    int synthesizeFormat = 0;  // 1 average, 2 given year, 3 cycle, 4 user-defined
+    int projYearStart = 0;
+    int projYearEnd = 0;
+    int yearMode = 1;          // 0 Calendar, 1 Irrigation Year, 2 USGS Year
+    int unitMode = 1;          // 0 average daily acre-feet, 1 monthly acre-feet
+    std::vector<Location> locations;
+
+    int historicalYears() const { return periodYears(inputStartYear, inputEndYear); }
+    int synthesizedYears() const { return periodYears(synthStartYear, synthEndYear); }
+};
+
+} // namespace vek
