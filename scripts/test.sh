@@ -2,4 +2,4 @@
 # Runs every test of the build in build/ (run scripts/setup.sh first).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-ctest --test-dir build --output-on-failure --no-tests=error -j"$(nproc)" "$@"
+ctest --preset dev "$@"
