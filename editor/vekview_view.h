@@ -1,0 +1,120 @@
+// CVEKViewView: the main input form of a model input document. Year ranges,
+// the location list, the historical and synthesized monthly tables of the
+// selected location, the run range and the output type. Every accepted edit
+// goes straight into the document; the document refreshes the form with a
+// hint that says what to refill.
+#pragma once
+
+#include <QPointer>
+#include <QRect>
+#include <QScrollArea>
+#include <QSize>
+#include <QString>
+
+#include <map>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPrinter;
+class QPushButton;
+
+namespace vek {
+
+class CVEKViewDoc;
+class Prompter;
+class YearEdit;
+
+class CVEKViewView : public QScrollArea {
+    Q_OBJECT
+  public:
+    // Control ids of the form (also the objectName "ctl<id>" of each control).
+    enum ControlId {
+        IDC_INPUT_START = 1000,
+        IDC_INPUT_END = 1001,
+        IDC_SYNTH_YEARS = 1002,
+        IDC_NEW = 1003,
+        IDC_DELETE = 1004,
+        IDC_HIST_GRID = 1006,
+        IDC_WELL_GRID = 1008,
+        IDC_HIST_CAPTION = 1009,
+        IDC_SYNTH_GRID = 1010,
+        IDC_SYNTH_CAPTION = 1011,
+        IDC_SYNTH_UNITS = 1013,
+        IDC_HIST_UNITS = 1015,
+        IDC_OUTPUT_TYPE = 1024,
+        IDC_RUN_START = 1029,
+        IDC_SYNTH_START = 1031,
+        IDC_PUMPING_RECORD = 1039,
+        IDC_RUN_END = 1046,
+        IDC_RECALCULATE = 1047,
+        IDC_TO_ADD = 1048,
+    };
+
+    // The view uses the document's prompter for its questions; a prompter
+    // given here replaces it (tests pass a scripted one).
+    explicit CVEKViewView(CVEKViewDoc *doc, QWidget *parent = nullptr, Prompter *prompter = nullptr);
+    ~CVEKViewView() override;
+
+    CVEKViewDoc *document() const { return doc_; }
+    Prompter *prompter() const;
+
+    // Refill by hint: 0 month headers + everything, 1 everything,
+    // 2 historical table, 3 synthesized table and captions,
+    // 4 both tables, month headers and captions, 5 both tables and captions.
+    void onUpdate(int hint);
+
+    int selectedLocation() const { return selectedLocation_; }
+    // Control of the form by id (nullptr for an unknown id).
+    QWidget *control(int id) const;
+
+    // Edit menu: act on the grid that has the focus (or last had it).
+    void editCopy();
+    void editPaste();
+    void editCut();
+    void editClear();
+    void editSelectAll();
+    // Edit menu items that name their table.
+    void copyFromHistoricalTable();
+    void copyFromSynthesizedTable();
+    void pasteIntoHistoricalTable();
+    void pasteIntoSynthesizedTable();
+    void copyFromLocationList();
+    void pasteIntoLocationList();
+
+    // Ends an in-place cell edit or a year edit under way, so that its value
+    // reaches the document (call before Save, Run, Properties changes).
+    void endCellEdit();
+
+    // Framework printing of the form.
+    void print();        // print dialog, then print
+    void printDirect();  // default printer, no dialog
+    void printPreview(); // preview dialog
+    void renderForm(QPrinter *printer);
+
+    // Buttons and commands (also reachable by clicking).
+    void OnNew();
+    void OnDelete();
+    void OnPumpingRecord();
+    void OnRecalculate();
+    void OnRun();
+
+  signals:
+    // A grid got the focus: the shell may update its Edit menu.
+    void focusedGridChanged();
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+  private:
+    struct Impl;
+    Impl *d_;
+    QPointer<CVEKViewDoc> doc_;
+    int selectedLocation_ = -1;
+
+    friend struct Impl;
+};
+
+} // namespace vek
