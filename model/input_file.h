@@ -1,0 +1,49 @@
+// The model input file (.vek): SaveInput writes a document's model in the
+// current format; ReadInput reads the current format, the older ones without
+// a version or with the 12-integer parameter record, and (with its old-format
+// switch) the character-column format of the old program. Messages go through
+// the document's prompter.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace vek {
+
+class ModelDocument;
+struct ModelInput;
+
+// Where the writer puts its lines (without line ends). Returns false when the
+// line could not be written; the writer then stops.
+class LineSink {
+  public:
+    virtual ~LineSink() = default;
+    virtual bool writeLine(std::string_view line) = 0;
+};
+
+// Writes every line of the model input file for `model` to `sink`, in file
+// order. False as soon as one line fails.
+bool writeModelInput(const ModelInput &model, LineSink &sink);
+
+struct SaveInputOptions {
+    // Testing hook: called before each line (1-based) goes to the file;
+    // returning false makes that line fail as a full disk would.
+    std::function<bool(int lineNumber)> beforeLine;
+};
+
+// Writes the document's model to `path`. A path ending in ".owl" (exactly
+// that case) is replaced by its base name with ".vek" in the current
+// directory, and the user is told. The file is written to a temporary file
+// beside it and renamed over `path` only when every line is written and
+// flushed, so a failed save leaves an earlier file untouched. Returns true
+// on success; on failure the message has been shown.
+bool SaveInput(ModelDocument &doc, const std::string &path, const SaveInputOptions &options = {});
+
+// Reads `path` into the document's model. With `oldFormat` set the file is
+// read in the old character-column format (no pumping records). On failure
+// a message has been shown and the model keeps everything read up to the
+// failing record (parameters, the locations created, their values so far).
+bool ReadInput(ModelDocument &doc, const std::string &path, bool oldFormat = false);
+
+} // namespace vek
