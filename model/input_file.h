@@ -40,6 +40,10 @@ struct SaveInputOptions {
 // on success; on failure the message has been shown.
 bool SaveInput(ModelDocument &doc, const std::string &path, const SaveInputOptions &options = {});
 
+// The path SaveInput writes for `path`: a ".owl" path becomes its base name
+// with ".vek" (no directory), any other path is kept.
+std::string saveInputPath(const std::string &path);
+
 // Reads `path` into the document's model. With `oldFormat` set the file is
 // read in the old character-column format (no pumping records). On failure
 // a message has been shown and the model keeps everything read up to the

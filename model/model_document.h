@@ -12,8 +12,8 @@
 namespace vek {
 
 class ModelDocument {
-public:
-    explicit ModelDocument(Prompter* prompter = nullptr) : prompter_(prompter) {}
+  public:
+    explicit ModelDocument(Prompter *prompter = nullptr) : prompter_(prompter) {}
 
     ModelInput model;
     // The synthesized years may no longer follow from the historical data.
@@ -22,16 +22,16 @@ public:
     bool isModified() const { return modified_; }
     void setModified(bool m = true) { modified_ = m; }
 
-    const std::string& path() const { return path_; }
-    void setPath(const std::string& p) { path_ = p; }
+    const std::string &path() const { return path_; }
+    void setPath(const std::string &p) { path_ = p; }
     // Window title of the document (set to the full path after a run).
-    const std::string& title() const { return title_; }
-    void setTitle(const std::string& t) { title_ = t; }
+    const std::string &title() const { return title_; }
+    void setTitle(const std::string &t) { title_ = t; }
 
-    Prompter* prompter() const { return prompter_; }
-    void setPrompter(Prompter* p) { prompter_ = p; }
+    Prompter *prompter() const { return prompter_; }
+    void setPrompter(Prompter *p) { prompter_ = p; }
     // Shows a message through the prompter (nothing when there is none).
-    void message(const std::string& text) const;
+    void message(const std::string &text) const;
 
     // Views register here; updateAllViews(hint) calls every listener.
     using ViewListener = std::function<void(int hint)>;
@@ -44,9 +44,13 @@ public:
     void resetLocations(int count);
     void insertLocations(int index, int count);
     void deleteLocations(int index, int count);
-    void addHistoricalYear(int offset, bool atEnd);
+    // Returns false, changing nothing, when the period could not describe
+    // one more year (see addSynthesizedYear).
+    bool addHistoricalYear(int offset, bool atEnd);
     void deleteHistoricalYear(int offset);
-    void addSynthesizedYear();
+    // Refused (false, nothing changed) without historical years or when the
+    // synthesized period could not describe the new column length.
+    bool addSynthesizedYear();
     void deleteSynthesizedYear(int offset);
     void clearSynthesizedYears();
     bool setSynthesizedYearCount(int count);
@@ -55,12 +59,12 @@ public:
     // imported as a well output file. Returns true for ".vek" whatever the
     // reader reported, the import's result otherwise. The document counts as
     // modified afterwards.
-    bool open(const std::string& path);
+    bool open(const std::string &path);
     // Save through SaveInput; on success the document is no longer modified.
-    bool save(const std::string& path);
+    bool save(const std::string &path);
 
-private:
-    Prompter* prompter_ = nullptr;
+  private:
+    Prompter *prompter_ = nullptr;
     bool modified_ = false;
     std::string path_;
     std::string title_;

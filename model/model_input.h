@@ -37,8 +37,9 @@ struct Location {
 // negative count counts as 0.
 inline int periodYears(int start, int end) {
     if (start == 0 && end == 0) return 0;
-    int n = end - start + 1;
-    return n < 0 ? 0 : n;
+    // Wide arithmetic: years from a damaged file must not overflow.
+    long long n = static_cast<long long>(end) - start + 1;
+    return n < 0 ? 0 : n > 2147483647LL ? 2147483647 : static_cast<int>(n);
 }
 
 struct ModelInput {

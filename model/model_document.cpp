@@ -1,0 +1,234 @@
+// The document core's structural operations on locations and years, and its
+// open and save.
+#include "model/model_document.h"
+
+#include "model/imports.h"
+#include "model/input_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace vek {
+
+namespace {
+
+void appendEntry(MonthColumns &cols, float value = 0.0f) {
+    for (auto &c : cols)
+        c.push_back(value);
+}
+
+void insertEntry(MonthColumns &cols, int at) {
+    for (auto &c : cols)
+        c.insert(c.begin() + std::clamp(at, 0, static_cast<int>(c.size())), 0.0f);
+}
+
+void eraseEntry(MonthColumns &cols, int at) {
+    for (auto &c : cols)
+        if (at >= 0 && at < static_cast<int>(c.size())) c.erase(c.begin() + at);
+}
+
+void sizeColumns(MonthColumns &cols, int n, float value) {
+    for (auto &c : cols)
+        c.assign(static_cast<size_t>(std::max(n, 0)), value);
+}
+
+std::string lowered(std::string s) {
+    for (auto &ch : s)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
+}
+
+} // namespace
+
+void ModelDocument::message(const std::string &text) const {
+    if (prompter_) prompter_->message(text);
+}
+
+void ModelDocument::resetLocations(int count) {
+    model.locations.clear();
+    const int hist = model.historicalYears();
+    const int synth = model.synthesizedYears();
+    for (int i = 0; i < count; ++i) {
+        Location loc;
+        sizeColumns(loc.historicalData, hist, 0.0f);
+        sizeColumns(loc.pumpingFlow, hist, 0.0f);
+        sizeColumns(loc.daysOn, hist, 1.0f);
+        sizeColumns(loc.synthesizedData, synth, 0.0f);
+        model.locations.push_back(std::move(loc));
+    }
+    setModified();
+}
+
+void ModelDocument::insertLocations(int index, int count) {
+    const int size = static_cast<int>(model.locations.size());
+    // The last index appends after it, another valid index inserts before
+    // it, anything else appends.
+    int at = (index >= 0 && index < size - 1) ? index : size;
+    if (count >= 1) {
+        Location loc;
+        sizeColumns(loc.historicalData, model.historicalYears(), 0.0f);
+        sizeColumns(loc.pumpingFlow, model.historicalYears(), 0.0f);
+        sizeColumns(loc.daysOn, model.historicalYears(), 0.0f);
+        sizeColumns(loc.synthesizedData, model.synthesizedYears(), 0.0f);
+        model.locations.insert(model.locations.begin() + at, static_cast<size_t>(count), loc);
+        setModified();
+    }
+    historicalDataChanged = model.synthesizedYears() > 0;
+}
+
+void ModelDocument::deleteLocations(int index, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (index < 0 || index >= static_cast<int>(model.locations.size())) break;
+        model.locations.erase(model.locations.begin() + index);
+        setModified();
+    }
+    if (model.locations.empty()) model.locations.shrink_to_fit();
+}
+
+bool ModelDocument::addHistoricalYear(int offset, bool atEnd) {
+    const int count = model.historicalYears();
+    const bool growsAtEnd = atEnd || offset != 0;
+    ModelInput &m = model;
+    int newStart = m.inputStartYear, newEnd = m.inputEndYear;
+    if (growsAtEnd)
+        ++newEnd;
+    else
+        --newStart;
+    // A period that would not hold one more year (the both-zero rule) would
+    // leave the columns longer than the period says: refuse.
+    if (periodYears(newStart, newEnd) != count + 1) return false;
+    m.inputStartYear = newStart;
+    m.inputEndYear = newEnd;
+    if (growsAtEnd) {
+        ++m.synthStartYear;
+        ++m.synthEndYear;
+    }
+    const int at = std::clamp(offset, 0, count);
+    for (auto &loc : m.locations) {
+        if (growsAtEnd && offset >= count - 1) {
+            appendEntry(loc.historicalData);
+            appendEntry(loc.pumpingFlow);
+            appendEntry(loc.daysOn);
+        } else {
+            insertEntry(loc.historicalData, at);
+            insertEntry(loc.pumpingFlow, at);
+            insertEntry(loc.daysOn, at);
+        }
+        loc.UsePumpingRecord = 0;
+    }
+    setModified();
+    return true;
+}
+
+void ModelDocument::deleteHistoricalYear(int offset) {
+    if (offset < 0 || offset >= model.historicalYears()) return;
+    if (!historicalDataChanged) historicalDataChanged = offset >= model.projYearStart && offset <= model.projYearEnd;
+    if (offset == 0) {
+        ++model.inputStartYear;
+    } else {
+        --model.inputEndYear;
+        --model.synthStartYear;
+        --model.synthEndYear;
+    }
+    for (auto &loc : model.locations) {
+        eraseEntry(loc.historicalData, offset);
+        eraseEntry(loc.pumpingFlow, offset);
+        eraseEntry(loc.daysOn, offset);
+    }
+    setModified();
+}
+
+bool ModelDocument::addSynthesizedYear() {
+    const int count = model.synthesizedYears();
+    int newStart = model.synthStartYear, newEnd = model.synthEndYear;
+    if (newStart > 0 && newEnd > 0) {
+        ++newEnd;
+    } else {
+        // Start right after the historical years with exactly the years the
+        // columns will hold.
+        newStart = model.inputEndYear + 1;
+        newEnd = newStart + count;
+    }
+    // Without historical years, or where the both-zero rule would hide the
+    // new year, the period could not describe the columns: refuse.
+    if (model.historicalYears() < 1 || periodYears(newStart, newEnd) != count + 1) return false;
+    model.synthStartYear = newStart;
+    model.synthEndYear = newEnd;
+    for (auto &loc : model.locations)
+        appendEntry(loc.synthesizedData);
+    setModified();
+    return true;
+}
+
+void ModelDocument::deleteSynthesizedYear(int offset) {
+    const int count = model.synthesizedYears();
+    if (count < 1) return;
+    const int k = std::clamp(offset, 0, count - 1);
+    if (k == 0)
+        ++model.synthStartYear;
+    else
+        --model.synthEndYear;
+    for (auto &loc : model.locations)
+        eraseEntry(loc.synthesizedData, k);
+    setModified();
+}
+
+void ModelDocument::clearSynthesizedYears() {
+    model.synthEndYear = model.inputEndYear;
+    model.synthStartYear = model.inputEndYear + 1;
+    for (auto &loc : model.locations)
+        for (auto &c : loc.synthesizedData)
+            c.clear();
+    setModified();
+}
+
+bool ModelDocument::setSynthesizedYearCount(int count) {
+    const int current = model.synthesizedYears();
+    if (count == current) return false;
+    if (count < 1) {
+        clearSynthesizedYears();
+        return true;
+    }
+    bool changed = false;
+    while (model.synthesizedYears() < count) {
+        if (!addSynthesizedYear()) break;
+        changed = true;
+    }
+    while (model.synthesizedYears() > count) {
+        deleteSynthesizedYear(model.synthesizedYears() - 1);
+        changed = true;
+    }
+    return changed;
+}
+
+bool ModelDocument::open(const std::string &path) {
+    model = ModelInput{};
+    historicalDataChanged = false;
+    std::string ext = lowered(std::filesystem::path(path).extension().string());
+    bool ok = true;
+    if (ext == ".vek") {
+        ReadInput(*this, path, false);
+    } else {
+        ok = importWendraFile(*this, path);
+    }
+    setPath(path);
+    setTitle(std::filesystem::path(path).filename().string());
+    setModified(true);
+    return ok;
+}
+
+bool ModelDocument::save(const std::string &path) {
+    if (!SaveInput(*this, path)) return false;
+    // Keep the name of the file actually written (a ".owl" path is saved
+    // under its base name with ".vek"), so a later run finds it.
+    std::string written = saveInputPath(path);
+    std::error_code ec;
+    std::filesystem::path abs = std::filesystem::absolute(written, ec);
+    setPath(ec ? written : abs.lexically_normal().string());
+    setTitle(std::filesystem::path(path_).filename().string());
+    setModified(false);
+    return true;
+}
+
+} // namespace vek
