@@ -1,0 +1,263 @@
+// Preparing the Plot command's graphs, and writing them as JSON.
+#include "results/graph_data.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+namespace vek {
+
+namespace {
+
+std::string fmtG(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+
+std::vector<int> sortedUnique(std::vector<int> v) {
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+    return v;
+}
+
+// Added to a month position (mod 12) to give its month number - 1.
+int monthOffset(int yearType) {
+    switch (yearType) {
+    case 0:
+        return 0;
+    case 2:
+        return 9;
+    default:
+        return 10;
+    }
+}
+
+struct Slot {
+    int row;
+    int month; // -1: the year total
+};
+
+struct Range {
+    double max = -9.0e30;
+    double min = 9.0e30;
+    void add(double v) {
+        max = std::max(max, v);
+        min = std::min(min, v);
+    }
+};
+
+void fillGraph(GraphData &g, const OutputResults &res, const std::vector<int> &locs, const std::vector<Slot> &slots,
+               bool stream, Range &range) {
+    for (int i : locs) {
+        const LocationResult &loc = res.locations[static_cast<size_t>(i)];
+        GraphSeries s;
+        s.legend = loc.name;
+        if (!loc.isSummary()) s.legend += "  (" + fmtG(loc.depletionFactor) + " days)";
+        s.values.assign(slots.size(), 0.0);
+        s.present.assign(slots.size(), false);
+        for (size_t k = 0; k < slots.size(); ++k) {
+            if (slots[k].row >= static_cast<int>(loc.rows.size())) continue;
+            const YearRow &row = loc.rows[static_cast<size_t>(slots[k].row)];
+            float v = slots[k].month < 0 ? (stream ? row.streamTotal : row.diversionTotal)
+                                         : (stream ? row.stream : row.diversion)[slots[k].month];
+            if (!hasData(v)) continue;
+            s.values[k] = v;
+            s.present[k] = true;
+            range.add(v);
+        }
+        g.series.push_back(std::move(s));
+    }
+}
+
+void finishGraph(GraphData &g, const std::string &tableTitle, const std::string &graphName, const std::string &units,
+                 const std::vector<std::string> &labels) {
+    g.tableTitle = tableTitle;
+    g.caption = tableTitle;
+    g.bottomTitle = "Year";
+    g.leftTitle = units;
+    g.graphName = graphName;
+    g.settingsFile = graphName + ".gsp";
+    g.labels = labels;
+    const int p = g.numPoints();
+    g.xTicks = p / 30 + 1;
+    g.gridByPointCount = p < 121 ? 1 : 0;
+    g.gridPlusOne = 1;
+    g.gridValue = (g.gridByPointCount && p <= 60 ? 2 : 0) + (g.gridPlusOne ? 1 : 0);
+    g.labelEvery = p / 50 + 1;
+    const bool single = g.graphType == 3 && g.numSeries() == 1;
+    g.showLegends = !single;
+    g.markPoints = single;
+    g.title = single ? tableTitle + " -- " + g.series.front().legend : tableTitle;
+}
+
+std::string jsonString(const std::string &s) {
+    std::string o = "\"";
+    for (unsigned char c : s) {
+        switch (c) {
+        case '"':
+            o += "\\\"";
+            break;
+        case '\\':
+            o += "\\\\";
+            break;
+        case '\n':
+            o += "\\n";
+            break;
+        case '\r':
+            o += "\\r";
+            break;
+        case '\t':
+            o += "\\t";
+            break;
+        default:
+            if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                o += buf;
+            } else {
+                o += static_cast<char>(c);
+            }
+        }
+    }
+    return o + "\"";
+}
+
+std::string jsonNumber(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.9g", v);
+    return buf;
+}
+
+void graphJson(std::string &o, const GraphData &g) {
+    o += "{\n";
+    o += "    \"title\": " + jsonString(g.title) + ",\n";
+    o += "    \"caption\": " + jsonString(g.caption) + ",\n";
+    o += "    \"bottomTitle\": " + jsonString(g.bottomTitle) + ",\n";
+    o += "    \"leftTitle\": " + jsonString(g.leftTitle) + ",\n";
+    o += "    \"graphName\": " + jsonString(g.graphName) + ",\n";
+    o += "    \"settingsFile\": " + jsonString(g.settingsFile) + ",\n";
+    o += "    \"graphType\": " + std::to_string(g.graphType) + ",\n";
+    o += "    \"graphStyle\": " + std::to_string(g.graphStyle) + ",\n";
+    o += "    \"numPoints\": " + std::to_string(g.numPoints()) + ",\n";
+    o += "    \"numSeries\": " + std::to_string(g.numSeries()) + ",\n";
+    o += "    \"yMin\": " + jsonNumber(g.yMin) + ",\n";
+    o += "    \"yMax\": " + jsonNumber(g.yMax) + ",\n";
+    o += "    \"xTicks\": " + std::to_string(g.xTicks) + ",\n";
+    o += "    \"labelEvery\": " + std::to_string(g.labelEvery) + ",\n";
+    o += "    \"gridByPointCount\": " + std::to_string(g.gridByPointCount) + ",\n";
+    o += "    \"gridPlusOne\": " + std::to_string(g.gridPlusOne) + ",\n";
+    o += "    \"grid\": " + std::to_string(g.gridValue) + ",\n";
+    o += "    \"showLegends\": " + std::string(g.showLegends ? "true" : "false") + ",\n";
+    o += "    \"placement\": {\"x\": " + std::to_string(g.placement.x) + ", \"y\": " + std::to_string(g.placement.y) +
+         ", \"width\": " + std::to_string(g.placement.width) + ", \"height\": " + std::to_string(g.placement.height) +
+         "},\n";
+    o += "    \"labels\": [";
+    for (size_t i = 0; i < g.labels.size(); ++i)
+        o += (i ? ", " : "") + jsonString(g.labels[i]);
+    o += "],\n    \"series\": [";
+    for (size_t j = 0; j < g.series.size(); ++j) {
+        const GraphSeries &s = g.series[j];
+        o += j ? ",\n      " : "\n      ";
+        o += "{\"legend\": " + jsonString(s.legend) + ", \"values\": [";
+        for (size_t k = 0; k < s.values.size(); ++k)
+            o += (k ? ", " : "") + (s.present[k] ? jsonNumber(s.values[k]) : std::string("null"));
+        o += "]}";
+    }
+    o += g.series.empty() ? "]\n  }" : "\n    ]\n  }";
+}
+
+} // namespace
+
+PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int screenWidth, int screenHeight) {
+    PlotData plot;
+    const int count = static_cast<int>(res.locations.size());
+    std::vector<int> locs;
+    for (int i : sortedUnique(choices.locations))
+        if (i >= 0 && i < count) locs.push_back(i);
+    const int years = res.printedYears();
+    std::vector<int> rows;
+    for (int p : sortedUnique(choices.years))
+        if (p >= 0 && p <= years) rows.push_back(p);
+    if (locs.empty() || rows.empty()) return plot;
+
+    // The points: one per selected year, or one per month of the selected
+    // years that the first location holds data for. Every series is read at
+    // the same points, so a location with a gap stays aligned with the
+    // labels instead of sliding along.
+    std::vector<Slot> slots;
+    std::vector<std::string> labels;
+    const int offset = monthOffset(choices.yearType >= 0 ? choices.yearType : res.yearType);
+    for (int p : rows) {
+        const bool average = p == years;
+        if (choices.scale == ViewChoices::Yearly) {
+            slots.push_back({p, -1});
+            labels.push_back(average ? "Avg" : std::to_string(res.firstPrintYear + p));
+            continue;
+        }
+        const LocationResult &first = res.locations.front();
+        if (p >= static_cast<int>(first.rows.size())) continue;
+        for (int m = 0; m < 12; ++m) {
+            if (!hasData(first.rows[static_cast<size_t>(p)].diversion[m])) continue;
+            const int month = (m + offset) % 12 + 1;
+            std::string label = std::to_string(month);
+            if (m == 0) {
+                char yy[8];
+                std::snprintf(yy, sizeof yy, "%02d", ((res.firstPrintYear + p) % 100 + 100) % 100);
+                label += average ? std::string("/Avg") : std::string("/") + yy;
+            }
+            slots.push_back({p, m});
+            labels.push_back(label);
+        }
+    }
+
+    Range range;
+    if (choices.showDiversion) {
+        std::vector<int> divLocs;
+        for (int i : locs)
+            if (res.locations[static_cast<size_t>(i)].hasDiversion()) divLocs.push_back(i);
+        if (!divLocs.empty()) {
+            GraphData g;
+            fillGraph(g, res, divLocs, slots, false, range);
+            finishGraph(g, "Diversion/Recharge Data", "div_rech", res.units, labels);
+            plot.diversion = std::move(g);
+        }
+    }
+    if (choices.showStream) {
+        GraphData g;
+        fillGraph(g, res, locs, slots, true, range);
+        finishGraph(g, "Stream Depletion/Accretion Data", "stream_dep", res.units, labels);
+        plot.stream = std::move(g);
+    }
+
+    // One y range for both graphs, covering every value plotted.
+    const bool haveMax = range.max > -9.0e30, haveMin = range.min < 9.0e30;
+    for (auto *g : {&plot.diversion, &plot.stream}) {
+        if (!*g) continue;
+        (*g)->yMin = haveMin ? range.min : 0.0;
+        (*g)->yMax = haveMax ? range.max : 0.0;
+    }
+    if (plot.diversion && plot.stream) {
+        const int half = screenHeight / 2;
+        plot.diversion->placement = {0, 0, screenWidth, half + 10};
+        plot.stream->placement = {0, half, screenWidth, half + 20};
+    }
+    return plot;
+}
+
+std::string plotToJson(const PlotData &plot) {
+    std::string o = "{\n  \"diversion\": ";
+    if (plot.diversion)
+        graphJson(o, *plot.diversion);
+    else
+        o += "null";
+    o += ",\n  \"stream\": ";
+    if (plot.stream)
+        graphJson(o, *plot.stream);
+    else
+        o += "null";
+    o += "\n}\n";
+    return o;
+}
+
+} // namespace vek

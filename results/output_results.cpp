@@ -1,0 +1,492 @@
+// Reading the engine report into OutputResults, and the year-type change of
+// the results.
+#include "results/output_results.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string_view>
+
+namespace vek {
+
+namespace {
+
+bool isBlankChar(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+std::string_view trim(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && isBlankChar(s[b]))
+        ++b;
+    while (e > b && isBlankChar(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool contains(std::string_view s, std::string_view what) { return s.find(what) != std::string_view::npos; }
+
+// Reads the report as the line-oriented reader always has: at most 511
+// characters per read, so a longer line arrives in pieces that each count as
+// a line. CR LF counts as one line end.
+class LineReader {
+  public:
+    explicit LineReader(std::string_view text) : text_(text) {}
+
+    bool next(std::string_view &line) {
+        if (pos_ >= text_.size()) return false;
+        size_t start = pos_, count = 0;
+        while (count < 511 && pos_ < text_.size()) {
+            char c = text_[pos_];
+            if (c == '\n') {
+                line = text_.substr(start, pos_ - start);
+                ++pos_;
+                return true;
+            }
+            if (c == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') {
+                line = text_.substr(start, pos_ - start);
+                pos_ += 2;
+                return true;
+            }
+            ++pos_;
+            ++count;
+        }
+        line = text_.substr(start, pos_ - start);
+        return true;
+    }
+
+    // Reads and discards up to n lines.
+    void skip(int n) {
+        std::string_view l;
+        for (int i = 0; i < n && next(l); ++i) {
+        }
+    }
+
+  private:
+    std::string_view text_;
+    size_t pos_ = 0;
+};
+
+// The decimal number at the start of s, as a "%f" conversion takes it:
+// optional sign, digits with an optional point, optional exponent. Returns
+// the characters used (0 when s holds no number).
+template <typename Real> size_t scanReal(std::string_view s, Real &out) {
+    size_t i = 0, n = s.size();
+    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+    size_t digits = 0;
+    while (i < n && s[i] >= '0' && s[i] <= '9')
+        ++i, ++digits;
+    if (i < n && s[i] == '.') {
+        ++i;
+        while (i < n && s[i] >= '0' && s[i] <= '9')
+            ++i, ++digits;
+    }
+    if (digits == 0) return 0;
+    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+        size_t j = i + 1;
+        if (j < n && (s[j] == '+' || s[j] == '-')) ++j;
+        size_t k = j;
+        while (k < n && s[k] >= '0' && s[k] <= '9')
+            ++k;
+        if (k > j) i = k;
+    }
+    std::string_view tok = s.substr(0, i);
+    if (!tok.empty() && tok[0] == '+') tok.remove_prefix(1);
+    Real v{};
+    auto r = std::from_chars(tok.data(), tok.data() + tok.size(), v);
+    if (r.ec != std::errc()) return 0;
+    out = v;
+    return i;
+}
+
+bool allAsterisks(std::string_view f) {
+    if (f.empty()) return false;
+    for (char c : f)
+        if (c != '*') return false;
+    return true;
+}
+
+// One table row in the engine's fixed columns: a 4-character label, then 13
+// fields of 9 characters. A field of asterisks (a value too wide for the
+// report) is taken as no data. Fails unless every field is a whole number or
+// asterisks.
+bool parseFixedRow(std::string_view line, float out[13]) {
+    if (line.size() < 4 + 13 * 9) return false;
+    for (int f = 0; f < 13; ++f) {
+        std::string_view field = line.substr(4 + 9 * f, 9);
+        std::string_view t = trim(field);
+        if (allAsterisks(t)) {
+            out[f] = kNoData;
+            continue;
+        }
+        float v;
+        if (t.empty() || scanReal(t, v) != t.size()) return false;
+        out[f] = v;
+    }
+    return true;
+}
+
+// A table row read as "%*4c%f %f ... %f": the first four characters skipped
+// unseen, then up to 13 numbers separated by white space. Returns how many
+// numbers were read.
+int parseRow(std::string_view line, float out[13]) {
+    if (parseFixedRow(line, out)) return 13;
+    if (line.size() < 4) return 0;
+    std::string_view s = line.substr(4);
+    int n = 0;
+    while (n < 13) {
+        size_t b = 0;
+        while (b < s.size() && isBlankChar(s[b]))
+            ++b;
+        s.remove_prefix(b);
+        float v;
+        size_t used = scanReal(s, v);
+        if (used == 0) break;
+        out[n++] = v;
+        s.remove_prefix(used);
+    }
+    return n;
+}
+
+// Running total that passes over totals without data.
+float cumulate(float previous, float total, bool first) {
+    float base = first ? 0.0f : previous;
+    if (!hasData(total)) return base;
+    return base + total;
+}
+
+// The longest print range the reader accepts; a heading beyond it is taken
+// as damaged rather than allocating for it.
+constexpr long long kMaxPrintYears = 10000;
+
+class ReportReader {
+  public:
+    ReportReader(OutputResults &r, std::string_view text, const std::string &path, Prompter &p)
+        : res_(r), in_(text), path_(path), prompter_(p) {}
+
+    bool run() {
+        if (!readHeading()) return false;
+        return readBlocks();
+    }
+
+  private:
+    OutputResults &res_;
+    LineReader in_;
+    const std::string &path_;
+    Prompter &prompter_;
+
+    bool fail(const std::string &message) {
+        prompter_.message(message);
+        return false;
+    }
+
+    // Discards lines until one for which match(line) holds; false at the end.
+    template <typename F> bool findLine(F match) {
+        std::string_view l;
+        while (in_.next(l))
+            if (match(l)) return true;
+        return false;
+    }
+
+    static std::string cstr(std::string_view l) { return std::string(l); }
+
+    bool readHeading() {
+        int lastHistorical = -1, synthYears = -1;
+        bool eof = false;
+        if (!findLine([&](std::string_view l) {
+                return std::sscanf(cstr(l).c_str(), "          THE LAST YEAR OF HISTORICAL DATA IS %d",
+                                   &lastHistorical) == 1;
+            }))
+            eof = true;
+        if (!eof && !findLine([&](std::string_view l) {
+                return std::sscanf(cstr(l).c_str(), "          NUMBER OF YEARS OF SYNTHESIZED DATA ARE %d",
+                                   &synthYears) == 1;
+            }))
+            eof = true;
+        if (!eof && !findLine([&](std::string_view l) {
+                if (!contains(l, "SYNTHESIZED DATA")) return false;
+                res_.synthesisText = std::string(trim(l));
+                return true;
+            }))
+            eof = true;
+        if (!eof && !findLine([&](std::string_view l) {
+                int a, b;
+                return std::sscanf(cstr(l).c_str(), "          PUMPING BEGINS IN %d AND CONTINUES %d", &a, &b) == 2;
+            }))
+            eof = true;
+        int first = 0, last = 0;
+        if (!eof && !findLine([&](std::string_view l) {
+                return std::sscanf(cstr(l).c_str(), "          PRINT OUT OF DEPLETIONS IS FOR YEARS %d TO %d", &first,
+                                   &last) == 2;
+            }))
+            eof = true;
+        if (!eof) {
+            res_.firstPrintYear = first;
+            res_.lastPrintYear = last;
+        }
+        res_.firstSynthYear = lastHistorical + 1;
+        res_.lastSynthYear = synthYears >= 1 ? lastHistorical + synthYears : lastHistorical;
+        // A reversed or absurdly long range cannot come from the engine; it
+        // would only make every table fail or exhaust memory.
+        long long span = static_cast<long long>(last) - first + 1;
+        if (eof || span < 1 || span > kMaxPrintYears)
+            return fail("Parse error reading " + path_ +
+                        " for starting and ending years (expected PRINT OUT OF DEPLETIONS IS FOR YEARS %d TO %d)");
+        std::string_view l;
+        if (!in_.next(l))
+            return fail("End-of-file error reading " + path_ +
+                        " for monthly conversion method (expected MONTHLY TO DAILY CONVERSIONS USED...)");
+        res_.conversionText = std::string(trim(l));
+        res_.locations.clear();
+        return true;
+    }
+
+    bool readUnitsAndHeader() {
+        std::string_view l;
+        if (!in_.next(l)) return fail("Unexepected EOF looking for well units.");
+        res_.units = std::string(trim(l));
+        in_.skip(1);
+        if (!in_.next(l)) return fail("Unexepected EOF looking for well month header.");
+        res_.monthHeader = std::string(trim(l));
+        return true;
+    }
+
+    bool findYearHeading() {
+        if (findLine([](std::string_view l) { return contains(l, "YEAR"); })) return true;
+        return fail("Unexpected EOF reading year header.");
+    }
+
+    // Reads one table of n rows into the diversion or the stream fields.
+    bool readTable(LocationResult &r, bool stream) {
+        const int n = static_cast<int>(r.rows.size());
+        for (int i = 0; i < n; ++i) {
+            std::string_view l;
+            do {
+                if (!in_.next(l))
+                    return fail("Unexpected EOF reading " + std::to_string(res_.firstPrintYear + i) + "'s data.");
+            } while (trim(l).empty());
+            float v[13];
+            if (parseRow(l, v) < 13)
+                return fail(std::string(stream ? "Parse error reading monthly depletion for year "
+                                               : "Parse error reading monthly pumping for year ") +
+                            std::to_string(res_.firstPrintYear + i));
+            YearRow &row = r.rows[i];
+            float *months = stream ? row.stream : row.diversion;
+            for (int m = 0; m < 12; ++m)
+                months[m] = v[m];
+            float &total = stream ? row.streamTotal : row.diversionTotal;
+            float &cumulative = stream ? row.streamCumulative : row.diversionCumulative;
+            total = v[12];
+            float previous =
+                i == 0 ? 0.0f : (stream ? r.rows[i - 1].streamCumulative : r.rows[i - 1].diversionCumulative);
+            cumulative = cumulate(previous, total, i == 0);
+        }
+        return true;
+    }
+
+    bool readTables(LocationResult &r, bool streamOnly) {
+        r.rows.assign(static_cast<size_t>(res_.lastPrintYear - res_.firstPrintYear + 2), YearRow());
+        if (!streamOnly) {
+            if (!readTable(r, false)) return false;
+            if (!findYearHeading()) return false;
+        }
+        return readTable(r, true);
+    }
+
+    bool readLocation(std::string_view trimmed) {
+        LocationResult r;
+        r.name = std::string(trim(trimmed.substr(9, 80)));
+        std::string_view l;
+        if (!in_.next(l)) return fail("Unexepected EOF looking for VEK.");
+        if (!contains(l, "VEK FACTOR:")) return fail("Error looking for VEK (line is " + std::string(l) + ")");
+        std::string_view rest = l.size() > 11 ? l.substr(11, 80) : std::string_view();
+        size_t b = 0;
+        while (b < rest.size() && isBlankChar(rest[b]))
+            ++b;
+        double factor = 0.0;
+        if (scanReal(rest.substr(b), factor) == 0) factor = 0.0;
+        r.depletionFactor = factor;
+        in_.skip(5);
+        if (res_.units.empty() ? !readUnitsAndHeader() : !findYearHeading()) return false;
+        if (!readTables(r, false)) return false;
+        res_.locations.push_back(std::move(r));
+        return true;
+    }
+
+    bool readSummaries() {
+        if (res_.units.empty()) {
+            in_.skip(2);
+            if (!readUnitsAndHeader()) return false;
+        } else if (!findYearHeading()) {
+            return false;
+        }
+        struct Entry {
+            const char *name;
+            LocationResult::Kind kind;
+        };
+        const Entry entries[] = {{"Recharge Summary", LocationResult::Kind::RechargeSummary},
+                                 {"CU of Ground Water Summary", LocationResult::Kind::GroundWaterSummary},
+                                 {"Net Impact on Stream", LocationResult::Kind::NetImpact}};
+        for (int e = 0; e < 3; ++e) {
+            if (e > 0 && !findYearHeading()) return false;
+            LocationResult r;
+            r.name = entries[e].name;
+            r.kind = entries[e].kind;
+            if (!readTables(r, r.kind == LocationResult::Kind::NetImpact)) return false;
+            res_.locations.push_back(std::move(r));
+        }
+        return true;
+    }
+
+    bool readBlocks() {
+        std::string_view l;
+        while (in_.next(l)) {
+            std::string_view t = trim(l);
+            if (t.empty()) continue;
+            if (contains(t, "LOCATION:")) {
+                if (!readLocation(t)) return false;
+            } else if (contains(t, "SUMMARY OF ALL LOCATIONS")) {
+                if (!readSummaries()) return false;
+            }
+        }
+        return true;
+    }
+};
+
+// "%.2g" and back: two significant digits.
+float roundTwoDigits(float v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.2g", static_cast<double>(v));
+    return std::strtof(buf, nullptr);
+}
+
+} // namespace
+
+bool OutputResults::Load(const std::string &path, Prompter &prompter) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        prompter.message("Unable to open " + path + " for reading.");
+        return false;
+    }
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return LoadText(ss.str(), path, prompter);
+}
+
+bool OutputResults::LoadText(const std::string &text, const std::string &path, Prompter &prompter) {
+    ReportReader reader(*this, text, path, prompter);
+    return reader.run();
+}
+
+bool OutputResults::changeYearType(int t) {
+    if (t < 0 || t > 2 || t == yearType) return false;
+    struct Rule {
+        int from, to;
+        bool atStart;     // blank year at the start (else at the end)
+        int first, count; // month positions checked
+        int shift;
+    };
+    static const Rule rules[] = {
+        {1, 0, true, 0, 2, +2},  {1, 2, false, 11, 1, -1}, {0, 1, false, 10, 2, -2},
+        {0, 2, false, 9, 3, -3}, {2, 0, true, 0, 3, +3},   {2, 1, true, 0, 1, +1},
+    };
+    const Rule *rule = nullptr;
+    for (const Rule &r : rules)
+        if (r.from == yearType && r.to == t) rule = &r;
+    if (!rule) return false;
+
+    const int yearsBefore = printedYears();
+    bool needYear = false;
+    for (const LocationResult &loc : locations) {
+        if (loc.rows.size() < 2) continue;
+        const YearRow &row = rule->atStart ? loc.rows.front() : loc.rows[loc.rows.size() - 2];
+        for (int m = rule->first; m < rule->first + rule->count; ++m)
+            if (hasData(row.diversion[m])) needYear = true;
+    }
+    if (needYear) {
+        if (rule->atStart)
+            --firstPrintYear;
+        else
+            ++lastPrintYear;
+        for (LocationResult &loc : locations) {
+            if (loc.rows.empty()) continue;
+            auto at = rule->atStart ? loc.rows.begin() : loc.rows.end() - 1;
+            loc.rows.insert(at, YearRow());
+        }
+    }
+
+    const int s = rule->shift;
+    for (LocationResult &loc : locations) {
+        if (loc.rows.size() < 2) continue;
+        const int years = static_cast<int>(loc.rows.size()) - 1;
+        const int months = 12 * years;
+        auto div = [&](int i) -> float & { return loc.rows[i / 12].diversion[i % 12]; };
+        auto str = [&](int i) -> float & { return loc.rows[i / 12].stream[i % 12]; };
+        if (s > 0) {
+            for (int d = 0; d + s < months; ++d) {
+                div(d) = div(d + s);
+                str(d) = str(d + s);
+            }
+            for (int d = std::max(0, months - s); d < months; ++d)
+                div(d) = str(d) = kNoData;
+        } else {
+            for (int d = months - 1; d + s >= 0; --d) {
+                div(d) = div(d + s);
+                str(d) = str(d + s);
+            }
+            for (int d = 0; d < std::min(-s, months); ++d)
+                div(d) = str(d) = kNoData;
+        }
+
+        // Year totals and running totals over the months that hold data.
+        for (int y = 0; y < years; ++y) {
+            YearRow &row = loc.rows[y];
+            for (int table = 0; table < 2; ++table) {
+                const float *v = table == 0 ? row.diversion : row.stream;
+                float &total = table == 0 ? row.diversionTotal : row.streamTotal;
+                float &cumulative = table == 0 ? row.diversionCumulative : row.streamCumulative;
+                float sum = 0.0f;
+                bool any = false;
+                for (int m = 0; m < 12; ++m)
+                    if (hasData(v[m])) {
+                        sum += v[m];
+                        any = true;
+                    }
+                total = any ? sum : kNoData;
+                float previous =
+                    y == 0 ? 0.0f
+                           : (table == 0 ? loc.rows[y - 1].diversionCumulative : loc.rows[y - 1].streamCumulative);
+                cumulative = cumulate(previous, total, y == 0);
+            }
+        }
+
+        // Averages of the year rows, two significant digits; positions no
+        // year holds data for stay without data.
+        YearRow &avg = loc.rows.back();
+        for (int table = 0; table < 2; ++table) {
+            for (int m = 0; m <= 12; ++m) {
+                float sum = 0.0f;
+                int n = 0;
+                for (int y = 0; y < years; ++y) {
+                    const YearRow &row = loc.rows[y];
+                    float v = m == 12 ? (table == 0 ? row.diversionTotal : row.streamTotal)
+                                      : (table == 0 ? row.diversion[m] : row.stream[m]);
+                    if (hasData(v)) {
+                        sum += v;
+                        ++n;
+                    }
+                }
+                float value = n > 0 ? roundTwoDigits(sum / static_cast<float>(n)) : kNoData;
+                if (m == 12)
+                    (table == 0 ? avg.diversionTotal : avg.streamTotal) = value;
+                else
+                    (table == 0 ? avg.diversion : avg.stream)[m] = value;
+            }
+        }
+    }
+    yearType = t;
+    return printedYears() != yearsBefore;
+}
+
+} // namespace vek

@@ -1,0 +1,86 @@
+// The results of one engine report: every location block and the three
+// summaries, read once from the .out file, and the year-type change that
+// rearranges their months. Everything the output view and the graphs show
+// comes from here.
+#pragma once
+
+#include "model/prompter.h"
+
+#include <string>
+#include <vector>
+
+namespace vek {
+
+// Any value at or below this one means "no data": shown as "-", left out of
+// sums and graphs.
+inline constexpr float kNoData = -1.0e10f;
+inline bool hasData(float v) { return v > kNoData; }
+
+// One printed year (or the average row) of one location.
+struct YearRow {
+    float diversion[12];
+    float diversionTotal = kNoData;
+    float diversionCumulative = kNoData;
+    float stream[12];
+    float streamTotal = kNoData;
+    float streamCumulative = kNoData;
+
+    YearRow() {
+        for (int m = 0; m < 12; ++m)
+            diversion[m] = stream[m] = kNoData;
+    }
+};
+
+struct LocationResult {
+    // Which entry of the report this is. The reader sets it; consumers use it
+    // instead of counting from the end, so that a report whose summaries were
+    // cut short never passes a real location off as a summary.
+    enum class Kind { Location, RechargeSummary, GroundWaterSummary, NetImpact };
+
+    // Printed years, first year first, then the report's average row.
+    std::vector<YearRow> rows;
+    std::string name;
+    double depletionFactor = 0.0;
+    Kind kind = Kind::Location;
+
+    bool isSummary() const { return kind != Kind::Location; }
+    // "Net Impact on Stream" carries only stream values.
+    bool hasDiversion() const { return kind != Kind::NetImpact; }
+};
+
+class OutputResults {
+  public:
+    // Month order of the values held: 0 Calendar, 1 Irrigation (the engine's
+    // November-October), 2 USGS.
+    int yearType = 1;
+    std::vector<LocationResult> locations;
+    std::string monthHeader; // "YEAR  NOV ... OCT  TOTAL", trimmed
+    std::string units;       // "( acre feet )"; empty until a table was read
+    int firstPrintYear = 0;
+    int lastPrintYear = 0;
+    int firstSynthYear = 0;
+    int lastSynthYear = 0;
+    std::string synthesisText;
+    std::string conversionText;
+
+    // Reads the report at path. True when the end of the file was reached in
+    // an orderly way; false after a failure, which is shown through prompter
+    // first. Whatever was read before a failure stays (the result being read
+    // when it happened is dropped).
+    bool Load(const std::string &path, Prompter &prompter);
+    // The same, from report text already in memory (path only names it in
+    // messages).
+    bool LoadText(const std::string &text, const std::string &path, Prompter &prompter);
+
+    // Number of printed years (rows before the average row).
+    int printedYears() const { return lastPrintYear - firstPrintYear + 1; }
+
+    // Moves every location's months into year type t (0..2), adding a blank
+    // year where months would otherwise fall off, and recomputes totals,
+    // cumulatives and averages. Returns true when the number of printed
+    // years changed (the views must then refill their lists). A t outside
+    // 0..2, or equal to the current type, changes nothing.
+    bool changeYearType(int t);
+};
+
+} // namespace vek

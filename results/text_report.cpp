@@ -1,0 +1,122 @@
+// Building the output view's tab-delimited text report.
+#include "results/text_report.h"
+
+#include "results/string_array.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace vek {
+
+namespace {
+
+std::string fmtG(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+
+std::vector<int> sortedUnique(std::vector<int> v) {
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+    return v;
+}
+
+// Month offset of a year type into the engine's November-first order.
+int headingOffset(int yearType) {
+    switch (yearType) {
+    case 0:
+        return 2;
+    case 2:
+        return 11;
+    default:
+        return 0;
+    }
+}
+
+// Wells carry negative diversions: a location whose data sum above zero is a
+// recharge site.
+const char *locationType(const LocationResult &loc) {
+    float sum = 0.0f;
+    for (size_t y = 0; y + 1 < loc.rows.size(); ++y)
+        for (float v : loc.rows[y].diversion)
+            if (hasData(v)) sum += v;
+    return sum > 0.0f ? "Recharge site" : "Irrig. well";
+}
+
+} // namespace
+
+std::string formatReportValue(float v) { return hasData(v) ? fmtG(static_cast<double>(v)) : "-"; }
+
+std::string buildTextReport(const OutputResults &results, const ViewChoices &choices, const std::string &sep,
+                            Prompter *prompter) {
+    std::string out;
+    out += "The last year of historical data is " + std::to_string(results.firstSynthYear - 1) + sep;
+    const int synthYears = results.lastSynthYear - results.firstSynthYear + 1;
+    if (synthYears > 0) {
+        out += "There are " + std::to_string(synthYears) + " year(s) of synthesized data." + sep;
+        out += results.synthesisText + sep;
+    }
+    out += "No well CU/Recharge after year " + std::to_string(results.lastSynthYear) + sep + sep;
+    if (results.conversionText.find("AVERAGE") != std::string::npos)
+        out += "Monthly to daily conversions used average days per month (30.417)." + sep + sep;
+    else
+        out += "Monthly to daily conversions used actual days in the month." + sep + sep;
+
+    const std::vector<int> locs = sortedUnique(choices.locations);
+    const std::vector<int> years = sortedUnique(choices.years);
+    if (locs.empty() || years.empty() || (!choices.showDiversion && !choices.showStream)) return out;
+
+    StringArray tokens(prompter);
+    tokens.tokenize(results.monthHeader);
+    tokens.removeAt(0); // "YEAR"
+    const int offset = headingOffset(results.yearType);
+    std::string heading = "YEAR";
+    if (choices.scale == ViewChoices::Monthly) {
+        for (int k = 0; k < tokens.size(); ++k) {
+            if (k == 12)
+                heading += "\t" + tokens[12] + "\tCUMULATIVE TOTAL";
+            else
+                heading += "\t" + tokens[(k + offset) % 12];
+        }
+    } else {
+        heading += "\tTOTAL\tCUMULATIVE TOTAL";
+    }
+    const std::string rule(91, '-');
+    const int averagePos = results.printedYears();
+    const int count = static_cast<int>(results.locations.size());
+
+    for (int i : locs) {
+        if (i < 0 || i >= count) continue;
+        const LocationResult &loc = results.locations[static_cast<size_t>(i)];
+        if (!loc.hasDiversion() && !choices.showStream) continue;
+        std::string title = loc.isSummary() ? loc.name
+                                            : "Location: " + loc.name + "  Location Type = " + locationType(loc) +
+                                                  "  VEK = " + fmtG(loc.depletionFactor) + " days";
+        for (int table = 0; table < 2; ++table) {
+            const bool stream = table == 1;
+            if (stream ? !choices.showStream : (!choices.showDiversion || !loc.hasDiversion())) continue;
+            out += title + sep;
+            out += (stream ? "Stream Depletion or Accretion Data  " : "CU or Recharge Data  ") + results.units + sep;
+            out += heading + sep;
+            out += rule + sep;
+            for (int p : years) {
+                if (p < 0 || p >= static_cast<int>(loc.rows.size())) continue;
+                const YearRow &row = loc.rows[static_cast<size_t>(p)];
+                const bool average = p == averagePos;
+                out += (average ? std::string("Avg") : std::to_string(results.firstPrintYear + p)) + "\t";
+                const float *months = stream ? row.stream : row.diversion;
+                if (choices.scale == ViewChoices::Monthly)
+                    for (int m = 0; m < 12; ++m)
+                        out += formatReportValue(months[m]) + "\t";
+                out += formatReportValue(stream ? row.streamTotal : row.diversionTotal) + "\t";
+                out += average ? "-" : formatReportValue(stream ? row.streamCumulative : row.diversionCumulative);
+                out += sep;
+            }
+            out += sep;
+        }
+    }
+    return out;
+}
+
+} // namespace vek
