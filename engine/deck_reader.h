@@ -1,0 +1,73 @@
+// Reads the model input file strictly forward, record by record: free-form
+// numeric records (blanks, tabs or commas between values, a short record
+// continued on the next one, text after the last value ignored) and fixed-width
+// text records. Every failure is a DeckError that says what was being read and
+// where (file and record number).
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/real.h"
+
+namespace vek::engine {
+
+class DeckError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// What a read statement is for, kept cheap: the text is only built on failure.
+struct DeckItem {
+    const char *what = "";  // e.g. "year row"
+    long long location = 0; // 1-based location group, 0 when not in one
+    long long row = 0;      // 1-based row within the group, 0 when not a row
+};
+
+class DeckReader {
+  public:
+    // Opens the file; throws DeckError when it cannot be opened.
+    explicit DeckReader(const std::string &path);
+    ~DeckReader();
+    DeckReader(const DeckReader &) = delete;
+    DeckReader &operator=(const DeckReader &) = delete;
+
+    void skipRecords(long long count, const DeckItem &item);
+    void readInts(int *values, int count, const DeckItem &item);
+    void readReals(Real *values, int count, const DeckItem &item);
+    // A location's header statement: one real followed by two integers.
+    void readRealIntInt(Real &real, int &a, int &b, const DeckItem &item);
+    // The first `width` characters of the next record, padded with blanks.
+    std::string readText(std::size_t width, const DeckItem &item);
+
+    // Record number of the last record taken (1-based).
+    long long recordNumber() const { return record_; }
+    const std::string &path() const { return path_; }
+
+    void close();
+
+  private:
+    bool nextLine(std::string_view &line);
+    void needLine(std::string_view &line, const DeckItem &item);
+    // Next value token of the current statement, reading further records when
+    // the current one is used up.
+    std::string_view nextToken(const DeckItem &item);
+    int parseInt(std::string_view token, const DeckItem &item) const;
+    Real parseReal(std::string_view token, const DeckItem &item) const;
+    [[noreturn]] void fail(const std::string &problem, const DeckItem &item) const;
+
+    std::string path_;
+    std::FILE *file_ = nullptr;
+    std::vector<char> buffer_;
+    std::size_t begin_ = 0, end_ = 0;
+    bool eof_ = false;
+    std::string carry_;        // a line that spans buffer refills
+    std::string_view current_; // rest of the record being scanned
+    long long record_ = 0;
+};
+
+} // namespace vek::engine

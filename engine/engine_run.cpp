@@ -1,0 +1,231 @@
+// The engine's driver: file names are already known; this opens the files,
+// reads the deck strictly forward and has each used location computed and
+// written in input order.
+#include "engine/engine_run.h"
+
+#include <memory>
+#include <thread>
+
+#include "engine/day_calendar.h"
+#include "engine/deck_reader.h"
+#include "engine/fixed_fields.h"
+#include "engine/location_pipeline.h"
+#include "engine/report_writer.h"
+#include "engine/response_kernels.h"
+#include "engine/response_table.h"
+#include "engine/run_parameters.h"
+#include "engine/superposition.h"
+
+namespace vek::engine {
+
+namespace {
+
+class RunError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Per-thread scratch of the straightforward computation.
+struct ReferenceScratch {
+    ResponseTable table;
+};
+
+class EngineRun {
+  public:
+    EngineRun(const std::string &inputPath, const std::string &outputPath, const EngineOptions &options,
+              std::ostream &console)
+        : options_(options), console_(console), deck_(inputPath), report_(outputPath) {}
+
+    int run();
+
+  private:
+    void readParameters();
+    void readLocations(LocationPipeline &pipeline);
+    void readRates(LocationJob &job, long long location);
+    void compute(LocationJob &job, unsigned worker);
+    void finish(LocationJob &job);
+
+    EngineOptions options_;
+    std::ostream &console_;
+    DeckReader deck_;
+    ReportFile report_;
+    RunParameters p_;
+    RunCounts c_;
+    int months_ = 0;
+    std::unique_ptr<DayCalendar> calendar_;
+    std::unique_ptr<SummaryTables> summaries_;
+    std::unique_ptr<KernelLayout> layout_;
+    std::unique_ptr<KernelCache> kernels_;
+    std::vector<ReferenceScratch> scratch_;
+    std::string pendingBlock_; // block of the location being read, until it is handed on
+};
+
+void EngineRun::readParameters() {
+    deck_.skipRecords(1, {"version line"});
+    int v[13];
+    deck_.readInts(v, 13, {"run parameters"});
+    p_ = RunParameters{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11], v[12]};
+}
+
+int EngineRun::run() {
+    readParameters();
+    c_ = deriveCounts(p_);
+    if (c_.runYears > kMaxRunYears) {
+        std::string s = " ERROR: input contains more than ";
+        appendInt(s, kMaxRunYears, 12);
+        s += " years of data.";
+        console_ << s << '\n';
+        return kExitYearLimit;
+    }
+    if (c_.runYears < 1) {
+        // Nothing to tabulate; averages would divide by zero.
+        throw RunError("the run has no years: outputEndYear " + std::to_string(p_.outputEndYear) +
+                       " is before outputStartYear " + std::to_string(p_.outputStartYear) + " in input file \"" +
+                       deck_.path() + "\", record 2");
+    }
+    months_ = static_cast<int>(c_.runMonths);
+
+    std::string text;
+    report::appendHeading(text, p_);
+    report_.write(text);
+
+    calendar_ = std::make_unique<DayCalendar>(p_.outputStartYear);
+    summaries_ = std::make_unique<SummaryTables>();
+
+    unsigned workers = 0;
+    if (!options_.reference) {
+        workers = options_.threads != 0 ? options_.threads : std::max(1u, std::thread::hardware_concurrency());
+        layout_ = std::make_unique<KernelLayout>(*calendar_, months_);
+        // Room for the factors of every worker's job plus a few recent ones.
+        kernels_ = std::make_unique<KernelCache>(*layout_, 2 * static_cast<std::size_t>(workers) + 8);
+    } else {
+        scratch_.resize(1);
+    }
+    {
+        LocationPipeline pipeline(
+            workers, [this](LocationJob &job, unsigned w) { compute(job, w); },
+            [this](LocationJob &job) { finish(job); });
+        try {
+            readLocations(pipeline);
+        } catch (...) {
+            // Keep the report as it would be had every location before the
+            // failure been written the moment it was read.
+            pipeline.drain();
+            report_.write(pendingBlock_);
+            throw;
+        }
+        pipeline.drain();
+    }
+
+    text.clear();
+    report::appendSummaries(text, *summaries_, p_, c_);
+    report_.write(text);
+    deck_.close();
+    report_.close();
+    console_ << " Stop - Program terminated." << '\n';
+    return kExitNormal;
+}
+
+void EngineRun::readLocations(LocationPipeline &pipeline) {
+    const bool byLocation = layoutFor(p_.outputFormat) == ReportLayout::ByLocation;
+    for (long long n = 1; n <= p_.nwells; ++n) {
+        Real factor = 0.0f;
+        int type = 0, use = 0;
+        deck_.readRealIntInt(factor, type, use, {"depletion factor, location type and use flag", n});
+        if (use == 0) {
+            // Consumed whole so that the next group starts at its own record.
+            deck_.skipRecords(1, {"name", n});
+            deck_.skipRecords(c_.rowsBefore + c_.rowsRead + c_.rowsAfter, {"year row", n, 1});
+            continue;
+        }
+        if (!(factor >= 0.0f)) {
+            throw RunError("negative depletion factor in input file \"" + deck_.path() + "\", record " +
+                           std::to_string(deck_.recordNumber()) + " (location " + std::to_string(n) + ")");
+        }
+        const std::string name = deck_.readText(kNameLength, {"name", n});
+        LocationJob &job = pipeline.acquire();
+        job.factor = factor;
+        job.locationType = type;
+        job.block.clear();
+        if (byLocation) report::appendLocationBlock(job.block, name, factor, type);
+        pendingBlock_ = job.block;
+        try {
+            readRates(job, n);
+        } catch (...) {
+            pipeline.release(job);
+            throw;
+        }
+        pendingBlock_.clear();
+        pipeline.submit(job);
+    }
+}
+
+void EngineRun::readRates(LocationJob &job, long long location) {
+    Real *q = job.q.data();
+    std::fill(q, q + months_ + 1, 0.0f);
+    deck_.skipRecords(c_.rowsBefore, {"year row", location, 1});
+    const bool convert = p_.unitMode != 0 && (p_.useAvgDaysPerMonth == 0 || p_.useAvgDaysPerMonth == 1);
+    for (long long r = 0; r < c_.rowsRead; ++r) {
+        Real *row = q + 1 + 12 * r;
+        deck_.readReals(row, 12, {"year row", location, c_.rowsBefore + r + 1});
+        if (!convert) continue;
+        for (int j = 0; j < 12; ++j) {
+            const int m = static_cast<int>(12 * r) + j + 1;
+            const Real days =
+                p_.useAvgDaysPerMonth == 1 ? kAverageDaysPerMonth : static_cast<Real>(calendar_->daysInMonth(m));
+            row[j] = row[j] / days;
+        }
+    }
+    deck_.skipRecords(c_.rowsAfter, {"year row", location, c_.rowsBefore + c_.rowsRead + 1});
+}
+
+void EngineRun::compute(LocationJob &job, unsigned worker) {
+    const int m = months_;
+    Real *e = job.e.data();
+    std::fill(e, e + m + 1, 0.0f);
+    if (options_.reference) {
+        ResponseTable &table = scratch_[worker].table;
+        table.build(job.factor, (*calendar_)[m]);
+        superposeReference(job.q.data(), e, m, *calendar_, table.data(), console_);
+    } else {
+        superposeKernels(job.q.data(), e, m, *kernels_->get(job.factor));
+    }
+    // Monthly volumes; wells carry the sign of their type.
+    const Real sigma = static_cast<Real>(job.locationType);
+    for (int i = 1; i <= m; ++i) {
+        Real days = kFallbackDaysPerMonth;
+        if (p_.useAvgDaysPerMonth == 1)
+            days = kAverageDaysPerMonth;
+        else if (p_.useAvgDaysPerMonth == 0)
+            days = static_cast<Real>(calendar_->daysInMonth(i));
+        job.diversion[static_cast<std::size_t>(i)] = job.q[static_cast<std::size_t>(i)] * days * sigma;
+        job.effect[static_cast<std::size_t>(i)] = e[i] * days * sigma;
+    }
+    job.tables.clear();
+    if (layoutFor(p_.outputFormat) == ReportLayout::ByLocation)
+        report::appendLocationTables(job.tables, job.locationType, job.diversion.data(), job.effect.data(), p_, c_);
+}
+
+void EngineRun::finish(LocationJob &job) {
+    summaries_->add(job.locationType, job.diversion.data(), job.effect.data(), months_);
+    report_.write(job.block);
+    report_.write(job.tables);
+}
+
+} // namespace
+
+int runEngine(const std::string &inputPath, const std::string &outputPath, const EngineOptions &options,
+              std::ostream &console, std::ostream &errors) {
+    try {
+        std::unique_ptr<EngineRun> run;
+        run = std::make_unique<EngineRun>(inputPath, outputPath, options, console);
+        return run->run();
+    } catch (const std::bad_alloc &) {
+        errors << " run-time error: out of memory" << '\n';
+    } catch (const std::exception &e) {
+        errors << " run-time error: " << e.what() << '\n';
+    }
+    return kExitRuntimeError;
+}
+
+} // namespace vek::engine

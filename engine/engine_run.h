@@ -1,0 +1,30 @@
+// One run of the engine from input file to report: run parameters, heading,
+// location groups in file order (each read, computed, added to the summaries
+// and written before memory is reused), summaries, console lines.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+namespace vek::engine {
+
+struct EngineOptions {
+    // The straightforward computation on one thread: full response table and
+    // the pair loop. Kept as the reference the kernel form is checked against.
+    bool reference = false;
+    // Threads computing locations; 0 means one per core. Results are added to
+    // the summaries and written in input order whatever the count.
+    unsigned threads = 0;
+};
+
+// Exit statuses of a run.
+inline constexpr int kExitNormal = 0;
+inline constexpr int kExitYearLimit = -1;
+inline constexpr int kExitRuntimeError = 2;
+
+// Runs the engine. Console lines go to `console` (normal messages) and
+// `errors` ("run-time error" lines). Returns the exit status.
+int runEngine(const std::string &inputPath, const std::string &outputPath, const EngineOptions &options,
+              std::ostream &console, std::ostream &errors);
+
+} // namespace vek::engine

@@ -1,0 +1,72 @@
+// Location jobs in flight between the reader and the writer. The reader fills
+// a job with one location's daily rates; worker threads compute its stream
+// effect, volumes and table text; the writer takes finished jobs strictly in
+// input order, so the summaries and the report do not depend on timing. A
+// fixed pool of jobs bounds the memory whatever the number of locations.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/real.h"
+
+namespace vek::engine {
+
+struct LocationJob {
+    LocationJob()
+        : q(kMaxMonths + 1, 0.0f), e(kMaxMonths + 1, 0.0f), diversion(kMaxMonths + 1, 0.0f),
+          effect(kMaxMonths + 1, 0.0f) {}
+    Real factor = 0.0f;
+    int locationType = -1;
+    std::string block;                         // location block lines, written before the tables
+    std::string tables;                        // the location's two tables
+    std::vector<Real> q, e, diversion, effect; // 1-based months
+    bool done = false;
+    std::exception_ptr error; // a failure while computing, raised on the writer's side
+};
+
+class LocationPipeline {
+  public:
+    using Compute = std::function<void(LocationJob &, unsigned worker)>;
+    using Finish = std::function<void(LocationJob &)>;
+
+    // workers 0: every job is computed and finished on the caller's thread.
+    LocationPipeline(unsigned workers, Compute compute, Finish finish);
+    ~LocationPipeline();
+    LocationPipeline(const LocationPipeline &) = delete;
+    LocationPipeline &operator=(const LocationPipeline &) = delete;
+
+    // A free job; may first finish the oldest job in flight.
+    LocationJob &acquire();
+    // Hands a filled job (from acquire) to the workers.
+    void submit(LocationJob &job);
+    // Gives back an acquired job that was not filled.
+    void release(LocationJob &job);
+    // Waits for every job in flight and finishes them in order.
+    void drain();
+
+  private:
+    void work(unsigned worker);
+    void finishReady(bool wait);
+
+    Compute compute_;
+    Finish finish_;
+    std::vector<std::unique_ptr<LocationJob>> pool_;
+    std::vector<LocationJob *> free_;
+    std::deque<LocationJob *> inFlight_; // input order
+    std::deque<LocationJob *> queue_;    // waiting for a worker
+    std::mutex mutex_;
+    std::condition_variable workReady_;
+    std::condition_variable jobDone_;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
+} // namespace vek::engine

@@ -1,0 +1,24 @@
+// The engine's one precision decision: every real of the computation and the
+// report is a 32-bit IEEE float, every integer a 32-bit signed int.
+#pragma once
+
+#include <cstdint>
+
+namespace vek::engine {
+
+using Real = float;
+
+// Capacities of the fixed tables; the 400-year limit keeps every run inside.
+inline constexpr int kMaxRunYears = 400;
+inline constexpr int kMaxMonths = 5000;
+inline constexpr int kCalendarMonths = 12 * kMaxRunYears; // entries filled in the day calendar
+inline constexpr int kMaxDays = 155000;
+inline constexpr int kNameLength = 90;
+inline constexpr int kFileNameLength = 45;
+
+// Days per month held as reals when converting; the year-type independent
+// fallback for volumes when the day rule is neither 0 nor 1.
+inline constexpr Real kAverageDaysPerMonth = 30.417f;
+inline constexpr Real kFallbackDaysPerMonth = 30.0f;
+
+} // namespace vek::engine
