@@ -44,7 +44,11 @@ void appendF91(std::string &out, Real value) {
     }
     // Exact: 24 significant bits times 10 needs at most 28 bits.
     double tenths = static_cast<double>(value) * 10.0;
-    double rounded = std::nearbyint(tenths); // default rounding: nearest, ties to even
+    // Adding and taking away 1.5 * 2^52 rounds to an integer, nearest with
+    // ties to even, for any magnitude below 2^51 (here below 1e9).
+    constexpr double kRound = 6755399441055744.0;
+    // Without fast-math the compiler keeps both steps.
+    double rounded = (tenths + kRound) - kRound;
     auto mag = static_cast<std::uint64_t>(std::fabs(rounded));
     bool negative = value < 0.0f;
     char digits[24];

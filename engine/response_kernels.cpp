@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 
 #include "engine/response_table.h"
 
@@ -13,7 +14,9 @@ KernelLayout::KernelLayout(const DayCalendar &calendar, int months)
     // Lags of the first step month of each phase; later months of the same
     // phase see the same lags (the calendar repeats every 48 months).
     const std::size_t n = static_cast<std::size_t>(phases_) * static_cast<std::size_t>(months_);
-    std::vector<int> raw(n, 0);
+    lagIndex_.assign(n, 0);
+    const int lastDay = calendar[months_];
+    std::vector<std::int32_t> slot(static_cast<std::size_t>(lastDay) + 1, -1);
     for (int p = 0; p < phases_; ++p) {
         const int k = p + 1;
         for (int j = 0; k + j <= months_; ++j) {
@@ -22,29 +25,40 @@ KernelLayout::KernelLayout(const DayCalendar &calendar, int months)
                 shortLag_ = true;
                 lag = 0; // contributes nothing: its fraction is held as 0
             }
-            raw[static_cast<std::size_t>(p * months_ + j)] = lag;
+            lagIndex_[static_cast<std::size_t>(p * months_ + j)] = lag;
+            slot[static_cast<std::size_t>(lag)] = 0;
         }
     }
-    lags_ = raw;
-    std::sort(lags_.begin(), lags_.end());
-    lags_.erase(std::unique(lags_.begin(), lags_.end()), lags_.end());
-    lagIndex_.resize(n);
-    for (std::size_t x = 0; x < n; ++x) {
-        lagIndex_[x] = static_cast<std::int32_t>(std::lower_bound(lags_.begin(), lags_.end(), raw[x]) - lags_.begin());
+    for (std::size_t t = 0; t < slot.size(); ++t) {
+        if (slot[t] < 0) continue;
+        slot[t] = static_cast<std::int32_t>(lags_.size());
+        lags_.push_back(static_cast<int>(t));
     }
+    for (auto &x : lagIndex_)
+        x = slot[static_cast<std::size_t>(x)];
 }
 
-ResponseKernels::ResponseKernels(const KernelLayout &layout, Real factor)
-    : factor_(factor), months_(layout.months()), phases_(layout.phases()) {
+void ResponseKernels::build(const KernelLayout &layout, Real factor) {
+    factor_ = factor;
+    months_ = layout.months();
+    phases_ = layout.phases();
     // Only the lags the run uses, each computed exactly as the full table does.
     const auto &lags = layout.lags();
-    std::vector<Real> fraction(lags.size());
+    fraction_.resize(lags.size());
     for (std::size_t x = 0; x < lags.size(); ++x)
-        fraction[x] = lags[x] >= 1 ? depletionFraction(factor, lags[x]) : 0.0f;
+        fraction_[x] = lags[x] >= 1 ? depletionFraction(factor, lags[x]) : 0.0f;
     const auto &index = layout.lagIndex();
     values_.resize(index.size());
     for (std::size_t x = 0; x < index.size(); ++x)
-        values_[x] = fraction[static_cast<std::size_t>(index[x])];
+        values_[x] = fraction_[static_cast<std::size_t>(index[x])];
+    firstNonZero_.assign(static_cast<std::size_t>(phases_), 0);
+    for (int p = 0; p < phases_; ++p) {
+        const Real *kernel = values_.data() + static_cast<std::size_t>(p) * static_cast<std::size_t>(months_);
+        int j = 0;
+        while (j < months_ && kernel[j] == 0.0f)
+            ++j;
+        firstNonZero_[static_cast<std::size_t>(p)] = j;
+    }
 }
 
 namespace {
@@ -61,12 +75,16 @@ void superposeKernels(const Real *q, Real *e, int months, const ResponseKernels 
     for (int k = 1; k <= months; ++k) {
         const Real step = q[k] - q[k - 1];
         if (step == 0.0f) continue; // adds +0 to every e(i): no change
-        addScaled(e + k, kernels.forStepMonth(k), step, months - k + 1);
+        // Leading zeros of the kernel add +0 or -0, which change no e(i)
+        // (none is -0); only a step that overflowed would turn them into NaN.
+        const int skip = std::isfinite(step) ? std::min(kernels.firstNonZero(k), months - k + 1) : 0;
+        addScaled(e + k + skip, kernels.forStepMonth(k) + skip, step, months - k + 1 - skip);
     }
 }
 
 std::shared_ptr<const ResponseKernels> KernelCache::get(Real factor) {
     const auto key = std::bit_cast<std::uint32_t>(factor);
+    std::shared_ptr<ResponseKernels> reuse;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         for (auto it = entries_.begin(); it != entries_.end(); ++it) {
@@ -75,13 +93,23 @@ std::shared_ptr<const ResponseKernels> KernelCache::get(Real factor) {
                 return entries_.front();
             }
         }
+        // The oldest entry's storage is taken over when nobody still uses it.
+        if (entries_.size() >= capacity_ && entries_.back().use_count() == 1) {
+            reuse = std::move(entries_.back());
+            entries_.pop_back();
+        }
     }
     // Built outside the lock so other threads keep working.
-    auto built = std::make_shared<const ResponseKernels>(layout_, factor);
+    if (reuse) {
+        reuse->build(layout_, factor);
+    } else {
+        reuse = std::make_shared<ResponseKernels>(layout_, factor);
+    }
     std::lock_guard<std::mutex> lock(mutex_);
-    entries_.push_front(built);
-    if (entries_.size() > capacity_) entries_.pop_back();
-    return built;
+    entries_.push_front(reuse);
+    while (entries_.size() > capacity_)
+        entries_.pop_back();
+    return reuse;
 }
 
 } // namespace vek::engine

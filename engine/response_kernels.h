@@ -39,18 +39,26 @@ class KernelLayout {
 
 class ResponseKernels {
   public:
-    ResponseKernels(const KernelLayout &layout, Real factor);
+    ResponseKernels(const KernelLayout &layout, Real factor) { build(layout, factor); }
+    // Refills the kernels for another factor, reusing the storage.
+    void build(const KernelLayout &layout, Real factor);
     Real factor() const { return factor_; }
     // Kernel of step month k (1-based): entry j is the fraction for effect month k + j.
-    const Real *forStepMonth(int k) const {
-        return values_.data() + static_cast<std::size_t>((k - 1) % phases_) * static_cast<std::size_t>(months_);
-    }
+    const Real *forStepMonth(int k) const { return values_.data() + offset(k); }
+    // Entries before this one are 0 (a large factor keeps the stream unaware
+    // of a step for months).
+    int firstNonZero(int k) const { return firstNonZero_[static_cast<std::size_t>((k - 1) % phases_)]; }
 
   private:
-    Real factor_;
-    int months_;
-    int phases_;
+    std::size_t offset(int k) const {
+        return static_cast<std::size_t>((k - 1) % phases_) * static_cast<std::size_t>(months_);
+    }
+    Real factor_ = 0.0f;
+    int months_ = 0;
+    int phases_ = 1;
+    std::vector<Real> fraction_; // by distinct lag
     std::vector<Real> values_;
+    std::vector<int> firstNonZero_;
 };
 
 // e(i) += (q(k) - q(k-1)) * kernel_k(i - k), k ascending, each e(i) receiving
@@ -69,7 +77,7 @@ class KernelCache {
     const KernelLayout &layout_;
     std::size_t capacity_;
     std::mutex mutex_;
-    std::list<std::shared_ptr<const ResponseKernels>> entries_; // most recent first
+    std::list<std::shared_ptr<ResponseKernels>> entries_; // most recent first
 };
 
 } // namespace vek::engine

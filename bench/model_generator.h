@@ -1,0 +1,106 @@
+// Generates model input files for benchmarks and tests: a run of up to 400
+// years, wells with seasonal pumping (nothing in winter) and recharge sites
+// filled in winter, written the way the editor writes a model input file.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace vek::bench {
+
+struct ModelShape {
+    int locations = 100;
+    int firstYear = 1700; // inputStartYear
+    int historicalYears = 350;
+    int synthesizedYears = 50;
+    int skipYears = 0;       // outputStartYear - inputStartYear
+    int tailYears = 0;       // outputEndYear beyond the last data year
+    int cutYears = 0;        // last data years after outputEndYear
+    int distinctFactors = 0; // 0: every location its own factor
+    float minFactor = 5.0f;  // factors spread between these (days)
+    float maxFactor = 20000.0f;
+    int outputFormat = 0;
+    int unitMode = 1;
+    int useAvgDaysPerMonth = 0;
+    int unusedEvery = 0;   // every n-th location has UseInOutput 0 (0: none)
+    int rechargeEvery = 5; // every n-th location is a recharge site (0: none)
+    std::uint32_t seed = 1;
+};
+
+namespace detail {
+// Small deterministic generator, the same on every platform.
+struct Lcg {
+    std::uint64_t state;
+    explicit Lcg(std::uint32_t seed) : state(seed * 6364136223846793005ULL + 1442695040888963407ULL) {}
+    double next() {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<double>(state >> 11) * (1.0 / 9007199254740992.0);
+    }
+};
+inline void appendG(std::string &out, double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", static_cast<float>(v) * 1.0);
+    out += buf;
+}
+} // namespace detail
+
+inline std::string generateModel(const ModelShape &s) {
+    detail::Lcg rng(s.seed);
+    const int inputEnd = s.firstYear + s.historicalYears - 1;
+    const int last = inputEnd + s.synthesizedYears;
+    const int outStart = s.firstYear + s.skipYears;
+    const int outEnd = last + s.tailYears - s.cutYears;
+    std::string out = "Version 1.12\n";
+    char buf[512];
+    std::snprintf(buf, sizeof buf,
+                  "%d %d %d %d %d %d %d %d %d %d %d %d %d # inputStartYear inputEndYear noOfSimulationYears "
+                  "outputStartYear outputEndYear nwells outputFormat synthesizeFormat projYearStart projYearEnd "
+                  "yearMode unitMode useAvgDaysPerMonth\n",
+                  s.firstYear, inputEnd, s.synthesizedYears, outStart, outEnd, s.locations, s.outputFormat, 3, 0, 9, 1,
+                  s.unitMode, s.useAvgDaysPerMonth);
+    out += buf;
+    const int rows = s.historicalYears + s.synthesizedYears;
+    // Irrigation season APR..SEP (months 6..11 of NOV..OCT); winter recharge NOV..MAR.
+    static const double kWellShape[12] = {0, 0, 0, 0, 0, 0.4, 0.8, 1.0, 1.0, 0.7, 0.3, 0};
+    static const double kRechargeShape[12] = {0.6, 1.0, 1.0, 0.8, 0.5, 0, 0, 0, 0, 0, 0, 0};
+    for (int n = 0; n < s.locations; ++n) {
+        double factor;
+        if (s.distinctFactors > 0) {
+            const int g = n % s.distinctFactors;
+            factor = s.minFactor + (s.maxFactor - s.minFactor) * (g + 0.5) / s.distinctFactors;
+        } else {
+            factor = s.minFactor + (s.maxFactor - s.minFactor) * rng.next();
+        }
+        const bool recharge = s.rechargeEvery > 0 && n % s.rechargeEvery == s.rechargeEvery - 1;
+        const bool unused = s.unusedEvery > 0 && n % s.unusedEvery == s.unusedEvery - 1;
+        std::string line;
+        detail::appendG(line, factor);
+        line += recharge ? " 1" : " -1";
+        line += unused ? " 0" : " 1";
+        out += line + " # VEK LocationType UseInOutput\n";
+        out += (recharge ? "Recharge site " : "Irrigation well ") + std::to_string(n + 1) + "\n";
+        const double size = 50.0 + 400.0 * rng.next();
+        const double *shape = recharge ? kRechargeShape : kWellShape;
+        for (int r = 0; r < rows; ++r) {
+            const double wet = 0.6 + 0.8 * rng.next(); // year-to-year variation
+            std::string row;
+            for (int m = 0; m < 12; ++m) {
+                double v = shape[m] * size * wet;
+                if (s.unitMode == 0) v /= 30.0;
+                if (m > 0) row += ' ';
+                detail::appendG(row, v);
+            }
+            out += row + "\n";
+        }
+    }
+    // Pumping records follow; the engine never reads them.
+    for (int n = 0; n < s.locations; ++n) {
+        out += "Location " + std::to_string(n + 1) + "\n0 1 # UsePumpingRecord Units\n1 1 1 1 1 1 1 1 1 1 1 1\n";
+        for (int r = 0; r < s.historicalYears; ++r)
+            out += "0 0 0 0 0 0 0 0 0 0 0 0\n";
+    }
+    return out;
+}
+
+} // namespace vek::bench
