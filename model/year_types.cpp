@@ -1,0 +1,244 @@
+// Year types, units and the conversions between them (see year_types.h).
+#include "model/year_types.h"
+
+#include "model/model_document.h"
+
+#include <algorithm>
+#include <array>
+
+namespace vek {
+
+namespace {
+
+const char *const kMonthAbbreviations[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                             "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+const int kDaysOfMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+int wrap12(int m) { return ((m % 12) + 12) % 12; }
+
+// Years a set of columns can be read for: the shortest column, so a table
+// whose columns disagree is never read past its end.
+int seriesYears(const MonthColumns &c) {
+    size_t n = c[0].size();
+    for (const auto &col : c)
+        n = std::min(n, col.size());
+    return static_cast<int>(n);
+}
+
+// Moves one series s months earlier in its own sequence of 12*n months (in
+// place: ascending for s >= 0, descending for s < 0) and zeroes the months
+// left without a value, noting their columns in `emptied`.
+void shiftSeries(MonthColumns &c, int s, std::array<bool, 12> &emptied) {
+    const int total = 12 * seriesYears(c);
+    auto at = [&c](int f) -> float & { return c[static_cast<size_t>(f % 12)][static_cast<size_t>(f / 12)]; };
+    auto step = [&](int f) {
+        const int src = f + s;
+        if (src >= 0 && src < total) {
+            at(f) = at(src);
+        } else {
+            at(f) = 0.0f;
+            emptied[static_cast<size_t>(f % 12)] = true;
+        }
+    };
+    if (s >= 0) {
+        for (int f = 0; f < total; ++f)
+            step(f);
+    } else {
+        for (int f = total - 1; f >= 0; --f)
+            step(f);
+    }
+}
+
+void convertSeries(MonthColumns &c, int yearMode, int firstYear, bool avg, bool toDailyUnits) {
+    const int n = seriesYears(c);
+    for (int m = 0; m < 12; ++m) {
+        auto &col = c[static_cast<size_t>(m)];
+        for (int k = 0; k < n; ++k) {
+            float &v = col[static_cast<size_t>(k)];
+            v = toDailyUnits ? toDaily(v, yearMode, m, firstYear + k, avg)
+                             : toMonthly(v, yearMode, m, firstYear + k, avg);
+        }
+    }
+}
+
+} // namespace
+
+bool isValidYearMode(int yearMode) { return yearMode >= CalendarYear && yearMode <= UsgsYear; }
+bool isValidUnitMode(int unitMode) { return unitMode == AverageDailyAcreFeet || unitMode == MonthlyAcreFeet; }
+
+int yearTypeStartMonth(int yearMode) {
+    switch (yearMode) {
+    case IrrigationYear:
+        return 10;
+    case UsgsYear:
+        return 9;
+    default:
+        return 0;
+    }
+}
+
+int monthsBeforeJanuary(int yearMode) { return wrap12(12 - yearTypeStartMonth(yearMode)); }
+
+int calendarMonth(int yearMode, int column) { return wrap12(column + yearTypeStartMonth(yearMode)); }
+
+float daysInMonth(int yearMode, int column, int rowYear, bool avg) {
+    if (avg) return kAverageDaysPerMonth;
+    const int cm = calendarMonth(yearMode, column);
+    // February of the row year: every row keeps its February in that year.
+    if (cm == 1 && rowYear % 4 == 0) return 29.0f;
+    return static_cast<float>(kDaysOfMonth[cm]);
+}
+
+float toDaily(float monthly, int yearMode, int column, int rowYear, bool avg) {
+    if (avg) return monthly * kDailyPerMonthly;
+    return monthly / daysInMonth(yearMode, column, rowYear, false);
+}
+
+float toMonthly(float daily, int yearMode, int column, int rowYear, bool avg) {
+    if (avg) return daily * kAverageDaysPerMonth;
+    return daily * daysInMonth(yearMode, column, rowYear, false);
+}
+
+const char *monthAbbreviation(int yearMode, int column) { return kMonthAbbreviations[calendarMonth(yearMode, column)]; }
+
+std::string yearTypeLabel(int yearMode) {
+    switch (yearMode) {
+    case CalendarYear:
+        return "    <Calendar Year>";
+    case IrrigationYear:
+        return "    <Irrigation Year>";
+    case UsgsYear:
+        return "    <USGS Year>";
+    default:
+        return "<error>";
+    }
+}
+
+std::string unitsLabel(int unitMode) {
+    switch (unitMode) {
+    case AverageDailyAcreFeet:
+        return "Daily AC-FT";
+    case MonthlyAcreFeet:
+        return "Monthly AC-FT";
+    default:
+        return "<Error>";
+    }
+}
+
+std::string yearTypeName(int yearMode) {
+    switch (yearMode) {
+    case CalendarYear:
+        return "Calendar";
+    case IrrigationYear:
+        return "Irrigation Year (Nov-Oct)";
+    case UsgsYear:
+        return "USGS Year (Oct-Sep)";
+    default:
+        return "";
+    }
+}
+
+std::string unitsName(int unitMode) {
+    switch (unitMode) {
+    case AverageDailyAcreFeet:
+        return "Average Daily Ac-Ft";
+    case MonthlyAcreFeet:
+        return "Monthly Ac-Ft";
+    default:
+        return "";
+    }
+}
+
+void shiftMonths(ModelDocument &doc, int s) {
+    for (auto &loc : doc.model.locations) {
+        std::array<bool, 12> emptied{};
+        shiftSeries(loc.historicalData, s, emptied);
+        shiftSeries(loc.pumpingFlow, s, emptied);
+        shiftSeries(loc.daysOn, s, emptied);
+
+        // Efficiencies follow their months; a month that lost its record
+        // starts again at full efficiency.
+        const std::array<float, 12> old = loc.efficiency;
+        for (int m = 0; m < 12; ++m)
+            loc.efficiency[static_cast<size_t>(m)] = old[static_cast<size_t>(wrap12(m + s))];
+        for (int m = 0; m < 12; ++m)
+            if (emptied[static_cast<size_t>(m)]) loc.efficiency[static_cast<size_t>(m)] = 1.0f;
+
+        // The synthesized years are shifted on their own: no month crosses
+        // between the historical and the synthesized period.
+        std::array<bool, 12> ignored{};
+        shiftSeries(loc.synthesizedData, s, ignored);
+    }
+    doc.setModified();
+}
+
+void changeYearType(ModelDocument &doc, int newMode) {
+    ModelInput &md = doc.model;
+    if (md.yearMode == newMode) return;
+    if (!isValidYearMode(newMode)) {
+        doc.message("Unknown year type " + std::to_string(newMode) + ": the tables were not converted.");
+        return;
+    }
+    if (!isValidYearMode(md.yearMode)) {
+        doc.setModified();
+        // The month order of an unknown year type is unknown too, so there is
+        // nothing to move: only the label changes.
+        md.yearMode = newMode;
+        doc.updateAllViews(kHintYearType);
+        return;
+    }
+
+    // s > 0: the first s months of the first year leave the period at its
+    // start; s < 0: the last -s months of the last year leave it at its end.
+    const int s = monthsBeforeJanuary(md.yearMode) - monthsBeforeJanuary(newMode);
+    const int n = md.historicalYears();
+    bool added = false;
+    if (n > 0 && s != 0) {
+        const int row = s > 0 ? 0 : n - 1;
+        const int firstCol = s > 0 ? 0 : 12 + s;
+        const int lastCol = s > 0 ? s - 1 : 11;
+        for (const auto &loc : md.locations) {
+            if (row >= seriesYears(loc.historicalData)) continue;
+            for (int m = firstCol; m <= lastCol && !added; ++m)
+                added = loc.historicalData[static_cast<size_t>(m)][static_cast<size_t>(row)] > 0.0f;
+            if (added) break;
+        }
+        if (added && !(s > 0 ? doc.addHistoricalYear(0, false) : doc.addHistoricalYear(n - 1, true))) {
+            // Shifting without the added year would drop those months.
+            doc.message("The year type was not changed: the historical period cannot take one more year.");
+            return;
+        }
+    }
+
+    shiftMonths(doc, s);
+    md.yearMode = newMode;
+    doc.setModified();
+    doc.updateAllViews(added ? kHintEverything : kHintYearType);
+}
+
+void changeUnits(ModelDocument &doc, int newUnit) {
+    ModelInput &md = doc.model;
+    if (md.unitMode == newUnit) return;
+    if (!isValidUnitMode(newUnit)) {
+        doc.message("Unknown units " + std::to_string(newUnit) + ": the values were not converted.");
+        return;
+    }
+    // From an unknown unit nothing is converted; only the label changes.
+    if (isValidUnitMode(md.unitMode)) {
+        const bool daily = newUnit == AverageDailyAcreFeet;
+        for (auto &loc : md.locations) {
+            convertSeries(loc.historicalData, md.yearMode, md.inputStartYear, md.useAvgDaysPerMonth, daily);
+            convertSeries(loc.synthesizedData, md.yearMode, md.synthStartYear, md.useAvgDaysPerMonth, daily);
+        }
+    }
+    doc.setModified();
+    md.unitMode = newUnit;
+    doc.updateAllViews(kHintUnits);
+}
+
+void setUseAvgDaysPerMonth(ModelDocument &doc, bool avg) {
+    doc.model.useAvgDaysPerMonth = avg;
+    doc.setModified();
+}
+
+} // namespace vek
