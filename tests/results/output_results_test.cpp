@@ -1,0 +1,292 @@
+// Reading engine reports into OutputResults: the heading, location blocks,
+// summaries, the reader's messages, and what a failed read keeps.
+#include "results/output_results.h"
+#include "support/scripted_prompter.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using vek::LocationResult;
+using vek::OutputResults;
+using vek::test::dataPath;
+using vek::test::readFile;
+using vek::test::ScriptedPrompter;
+
+namespace {
+
+std::string fixture(const std::string &name) { return readFile(dataPath("results/" + name)); }
+
+// Cuts text just after the n-th occurrence (1-based) of what, line end included.
+std::string cutAfter(const std::string &text, const std::string &what, int n = 1) {
+    size_t at = std::string::npos, from = 0;
+    for (int i = 0; i < n; ++i) {
+        at = text.find(what, from);
+        if (at == std::string::npos) ADD_FAILURE() << "missing " << what;
+        from = at + 1;
+    }
+    size_t eol = text.find("\r\n", at);
+    return text.substr(0, eol + 2);
+}
+
+std::string cutBefore(const std::string &text, const std::string &what, int n = 1) {
+    size_t at = std::string::npos, from = 0;
+    for (int i = 0; i < n; ++i) {
+        at = text.find(what, from);
+        from = at + 1;
+    }
+    return text.substr(0, text.rfind("\r\n", at) + 2);
+}
+
+// Replaces the whole line that holds the n-th occurrence of what.
+std::string replaceLine(const std::string &text, const std::string &what, const std::string &line, int n = 1) {
+    size_t at = std::string::npos, from = 0;
+    for (int i = 0; i < n; ++i) {
+        at = text.find(what, from);
+        from = at + 1;
+    }
+    size_t b = text.rfind("\r\n", at);
+    b = b == std::string::npos ? 0 : b + 2;
+    size_t e = text.find("\r\n", at);
+    return text.substr(0, b) + line + text.substr(e);
+}
+
+std::string replaceAll(std::string s, const std::string &from, const std::string &to) {
+    for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+        s.replace(at, from.size(), to);
+    return s;
+}
+
+} // namespace
+
+TEST(OutputResultsLoad, OrdinaryReportReadsEveryField) {
+    ScriptedPrompter p;
+    OutputResults r;
+    ASSERT_TRUE(r.Load(dataPath("results/two_locations.out"), p));
+    EXPECT_TRUE(p.messages.empty());
+    EXPECT_EQ(r.yearType, 1);
+    EXPECT_EQ(r.firstPrintYear, 1989);
+    EXPECT_EQ(r.lastPrintYear, 1991);
+    EXPECT_EQ(r.firstSynthYear, 1991);
+    EXPECT_EQ(r.lastSynthYear, 1991);
+    EXPECT_EQ(r.units, "( acre feet )");
+    EXPECT_EQ(r.monthHeader.substr(0, 13), "YEAR   NOV   ");
+    EXPECT_EQ(r.monthHeader.substr(r.monthHeader.size() - 5), "TOTAL");
+    EXPECT_EQ(r.synthesisText, "SYNTHESIZED DATA WAS GENERATED USING AVERAGING YEARS");
+    EXPECT_EQ(r.conversionText, "MONTHLY TO DAILY CONVERSIONS USED AVERAGE DAYS PER MONTH (30.417).");
+
+    ASSERT_EQ(r.locations.size(), 5u);
+    const char *names[] = {"Well 7", "Pond A", "Recharge Summary", "CU of Ground Water Summary",
+                           "Net Impact on Stream"};
+    LocationResult::Kind kinds[] = {LocationResult::Kind::Location, LocationResult::Kind::Location,
+                                    LocationResult::Kind::RechargeSummary, LocationResult::Kind::GroundWaterSummary,
+                                    LocationResult::Kind::NetImpact};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(r.locations[i].name, names[i]);
+        EXPECT_EQ(r.locations[i].kind, kinds[i]);
+        EXPECT_EQ(r.locations[i].rows.size(), 4u) << names[i];
+    }
+    EXPECT_DOUBLE_EQ(r.locations[0].depletionFactor, 30.0);
+    EXPECT_DOUBLE_EQ(r.locations[1].depletionFactor, 150.5);
+    EXPECT_DOUBLE_EQ(r.locations[2].depletionFactor, 0.0);
+
+    const auto &well = r.locations[0].rows;
+    EXPECT_FLOAT_EQ(well[0].diversion[0], -100.5f);
+    EXPECT_FLOAT_EQ(well[1].diversion[11], -121.5f);
+    EXPECT_FLOAT_EQ(well[0].diversionTotal, -1272.0f);
+    EXPECT_FLOAT_EQ(well[1].diversionCumulative, -1272.0f - 1392.0f);
+    EXPECT_FLOAT_EQ(well[2].diversionCumulative, -1272.0f - 1392.0f - 1512.0f);
+    EXPECT_FLOAT_EQ(well[2].stream[1], -30.2f);
+    EXPECT_FLOAT_EQ(well[2].streamTotal, -373.2f);
+    // The average row is kept last and gets a running total like the others.
+    EXPECT_FLOAT_EQ(well[3].diversion[0], -110.5f);
+    EXPECT_FLOAT_EQ(well[3].diversionTotal, -1392.0f);
+    EXPECT_FLOAT_EQ(well[3].diversionCumulative, -1272.0f - 1392.0f - 1512.0f - 1392.0f);
+
+    // The summaries carry the tables of the kind they sum; the net impact
+    // has no diversion table.
+    EXPECT_FLOAT_EQ(r.locations[2].rows[0].diversion[5], 50.5f);
+    EXPECT_FLOAT_EQ(r.locations[3].rows[0].diversion[0], -100.5f);
+    const auto &net = r.locations[4].rows;
+    EXPECT_FLOAT_EQ(net[0].stream[0], -20.0f);
+    for (const auto &row : net) {
+        for (float v : row.diversion)
+            EXPECT_FALSE(vek::hasData(v));
+        EXPECT_FALSE(vek::hasData(row.diversionTotal));
+    }
+}
+
+TEST(OutputResultsLoad, UntitledSummaryFormatReadsAsEmptyList) {
+    ScriptedPrompter p;
+    OutputResults r;
+    r.locations.resize(2); // an earlier read's results are replaced
+    ASSERT_TRUE(r.Load(dataPath("results/untitled_summaries.out"), p));
+    EXPECT_TRUE(p.messages.empty());
+    EXPECT_TRUE(r.locations.empty());
+    EXPECT_TRUE(r.units.empty());
+    EXPECT_EQ(r.firstPrintYear, 1989);
+    EXPECT_EQ(r.lastPrintYear, 1991);
+}
+
+TEST(OutputResultsLoad, SummariesOnlyTakeUnitsFromFirstSummaryTable) {
+    ScriptedPrompter p;
+    OutputResults r;
+    ASSERT_TRUE(r.Load(dataPath("results/summaries_only.out"), p));
+    EXPECT_TRUE(p.messages.empty());
+    ASSERT_EQ(r.locations.size(), 3u);
+    EXPECT_EQ(r.units, "( acre feet )");
+    EXPECT_EQ(r.monthHeader.substr(0, 4), "YEAR");
+    EXPECT_EQ(r.locations[0].name, "Recharge Summary");
+    EXPECT_FLOAT_EQ(r.locations[0].rows[2].diversion[11], 53.1f);
+    EXPECT_FLOAT_EQ(r.locations[2].rows[1].stream[0], -25.0f);
+    EXPECT_FLOAT_EQ(r.locations[2].rows[1].stream[6], 3.1f + 1.8f - 26.2f);
+    // No synthesized years: the first synthesized year is one past the data.
+    EXPECT_EQ(r.firstSynthYear, 1992);
+    EXPECT_EQ(r.lastSynthYear, 1991);
+    EXPECT_EQ(r.conversionText, "MONTHLY TO DAILY CONVERSIONS USED ACTUAL DAYS IN THE MONTH.");
+}
+
+TEST(OutputResultsLoad, BlankLinesBetweenRowsAreNotRows) {
+    std::string text = fixture("two_locations.out");
+    std::string spaced = replaceAll(text, "\r\n1990", "\r\n   \t \r\n\r\n1990");
+    ScriptedPrompter p;
+    OutputResults a, b;
+    ASSERT_TRUE(a.LoadText(text, "a.out", p));
+    ASSERT_TRUE(b.LoadText(spaced, "b.out", p));
+    ASSERT_EQ(a.locations.size(), b.locations.size());
+    for (size_t i = 0; i < a.locations.size(); ++i)
+        for (size_t y = 0; y < a.locations[i].rows.size(); ++y) {
+            EXPECT_FLOAT_EQ(a.locations[i].rows[y].stream[4], b.locations[i].rows[y].stream[4]);
+            EXPECT_FLOAT_EQ(a.locations[i].rows[y].streamCumulative, b.locations[i].rows[y].streamCumulative);
+        }
+}
+
+TEST(OutputResultsLoad, LoneLineFeedsAndSplitLongLinesReadAlike) {
+    std::string text = fixture("two_locations.out");
+    ScriptedPrompter p;
+    OutputResults r;
+    ASSERT_TRUE(r.LoadText(replaceAll(text, "\r\n", "\n"), "lf.out", p));
+    EXPECT_EQ(r.locations.size(), 5u);
+}
+
+TEST(OutputResultsLoad, LongNamesAreCutTo80Characters) {
+    std::string name(100, 'n');
+    for (size_t i = 0; i < name.size(); ++i)
+        name[i] = static_cast<char>('a' + i % 26);
+    std::string text = replaceLine(fixture("two_locations.out"), "LOCATION:", "LOCATION:        " + name);
+    ScriptedPrompter p;
+    OutputResults r;
+    ASSERT_TRUE(r.LoadText(text, "x.out", p));
+    // The name starts after "LOCATION:" and its blanks: 80 characters taken
+    // from just after the keyword, then trimmed.
+    EXPECT_EQ(r.locations[0].name, name.substr(0, 80 - 8));
+    std::string tight = replaceLine(fixture("two_locations.out"), "LOCATION:", "LOCATION:" + name);
+    ASSERT_TRUE(r.LoadText(tight, "x.out", p));
+    EXPECT_EQ(r.locations[0].name, name.substr(0, 80));
+}
+
+TEST(OutputResultsLoad, FieldsTooWideForTheReportAreNoDataAndFullFieldsStillRead) {
+    ScriptedPrompter p;
+    OutputResults r;
+    ASSERT_TRUE(r.Load(dataPath("results/wide_values.out"), p));
+    EXPECT_TRUE(p.messages.empty());
+    const auto &rows = r.locations[0].rows;
+    EXPECT_FALSE(vek::hasData(rows[1].diversion[3]));  // twelve million: asterisks
+    EXPECT_FLOAT_EQ(rows[1].diversion[4], 9999999.9f); // fills its field, touches its neighbour
+    EXPECT_FLOAT_EQ(rows[1].diversion[2], 1.0f);
+    EXPECT_FLOAT_EQ(rows[1].diversion[5], 1.0f);
+    EXPECT_FALSE(vek::hasData(rows[1].diversionTotal));
+    // An unknown total leaves the running total where it was.
+    EXPECT_FLOAT_EQ(rows[1].diversionCumulative, rows[0].diversionCumulative);
+    EXPECT_FLOAT_EQ(rows[0].stream[0], 0.0f);
+}
+
+TEST(OutputResultsLoad, HandWrittenRowsWithLooseSpacingRead) {
+    std::string text = fixture("two_locations.out");
+    text = replaceLine(text, "1989   -100.5",
+                       "1989 -100.5 -101.5 -102.5 -103.5 -104.5 -.5 -106.5 -107.5 -108.5 "
+                       "-109.5 -110.5 -111.5 -1272");
+    ScriptedPrompter p;
+    OutputResults r;
+    ASSERT_TRUE(r.LoadText(text, "x.out", p));
+    EXPECT_FLOAT_EQ(r.locations[0].rows[0].diversion[5], -0.5f);
+    EXPECT_FLOAT_EQ(r.locations[0].rows[0].diversionTotal, -1272.0f);
+}
+
+struct Broken {
+    const char *what;
+    std::string text;
+    std::string message;
+    size_t locationsKept;
+};
+
+TEST(OutputResultsLoad, BrokenReportsStopWithTheirMessageAndKeepWhatWasRead) {
+    const std::string t = fixture("two_locations.out");
+    const std::string P = "x.out";
+    const std::string range = "Parse error reading x.out for starting and ending years (expected PRINT OUT OF "
+                              "DEPLETIONS IS FOR YEARS %d TO %d)";
+    const Broken cases[] = {
+        {"no pumping line", replaceLine(t, "PUMPING BEGINS", ""), range, 0},
+        {"no historical line", replaceLine(t, "THE LAST YEAR", ""), range, 0},
+        {"no print range", replaceLine(t, "PRINT OUT OF", "          PRINT OUT OF DEPLETIONS"), range, 0},
+        {"reversed print range",
+         replaceLine(t, "PRINT OUT OF", "          PRINT OUT OF DEPLETIONS IS FOR YEARS 1991 TO 1989 INCLUSIVE."),
+         range, 0},
+        {"absurd print range",
+         replaceLine(t, "PRINT OUT OF", "          PRINT OUT OF DEPLETIONS IS FOR YEARS -2000000000 TO 2000000000"),
+         range, 0},
+        {"nothing after print range", cutAfter(t, "PRINT OUT OF"),
+         "End-of-file error reading x.out for monthly conversion method (expected MONTHLY TO DAILY CONVERSIONS "
+         "USED...)",
+         0},
+        {"end after location", cutAfter(t, "LOCATION:"), "Unexepected EOF looking for VEK.", 0},
+        {"no factor line", replaceLine(t, "VEK FACTOR:", "VEK FCTR: 30.0"),
+         "Error looking for VEK (line is VEK FCTR: 30.0)", 0},
+        {"end before units", cutAfter(t, "DIVERSIONS FROM WELLS"), "Unexepected EOF looking for well units.", 0},
+        {"end before month heading", cutAfter(t, " ( acre feet ) "), "Unexepected EOF looking for well month header.",
+         0},
+        {"end inside a table", cutAfter(t, "1989   -100.5"), "Unexpected EOF reading 1990's data.", 0},
+        {"end before the average row", cutBefore(t, " AVG"), "Unexpected EOF reading 1992's data.", 0},
+        {"short diversion row", replaceLine(t, "1990   -110.5", "1990   -110.5   -111.5"),
+         "Parse error reading monthly pumping for year 1990", 0},
+        {"short stream row", replaceLine(t, "1991    -30.0", "1991    -30.0 x"),
+         "Parse error reading monthly depletion for year 1991", 0},
+        {"end before the second location's year heading", cutAfter(t, "NET DIVERSION INTO RECHARGE SITES"),
+         "Unexpected EOF reading year header.", 1},
+        {"end inside the well summary", cutBefore(t, "DEPLETIONS OCCURRING FROM THE STREAM DUE TO WELLS", 2),
+         "Unexpected EOF reading year header.", 3},
+        {"end inside the net impact", cutAfter(t, "NET IMPACT UPON THE STREAM"), "Unexpected EOF reading year header.",
+         4},
+    };
+    for (const Broken &c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedPrompter p;
+        OutputResults r;
+        EXPECT_FALSE(r.LoadText(c.text, P, p));
+        ASSERT_EQ(p.messages.size(), 1u);
+        EXPECT_EQ(p.messages[0], c.message);
+        EXPECT_EQ(r.locations.size(), c.locationsKept);
+        for (const auto &loc : r.locations)
+            EXPECT_EQ(loc.rows.size(), 4u);
+    }
+}
+
+TEST(OutputResultsLoad, MissingFileSaysSo) {
+    ScriptedPrompter p;
+    OutputResults r;
+    EXPECT_FALSE(r.Load("/nonexistent/dir/a.out", p));
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0], "Unable to open /nonexistent/dir/a.out for reading.");
+}
+
+TEST(OutputResultsLoad, HeadingFactsSurviveAFailedTableRead) {
+    ScriptedPrompter p;
+    OutputResults r;
+    std::string t = fixture("two_locations.out");
+    EXPECT_FALSE(r.LoadText(cutAfter(t, "1989   -100.5"), "x.out", p));
+    EXPECT_EQ(r.firstPrintYear, 1989);
+    EXPECT_EQ(r.lastPrintYear, 1991);
+    EXPECT_EQ(r.units, "( acre feet )");
+    EXPECT_FALSE(r.conversionText.empty());
+}
