@@ -59,13 +59,15 @@ struct CCellRange {
     bool operator==(const CCellRange &) const = default;
 };
 
-// A cell: its own text, state and alignment. Cells are plain values owned by
-// the grid; new cells take the grid's defaults for ordinary or fixed cells.
+// A cell: its own text, the state bits the owner sets (the focused,
+// selected and fixed bits follow from the grid and are not stored here) and
+// its alignment. An empty format takes the grid's default for ordinary or
+// fixed cells, so a cell keeps the right look when the fixed counts change.
 class CGridCell {
   public:
     QString text;
     unsigned state = 0;
-    Qt::Alignment format = Qt::AlignLeft | Qt::AlignVCenter;
+    Qt::Alignment format = {};
 };
 
 } // namespace vek

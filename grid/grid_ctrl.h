@@ -213,6 +213,7 @@ class CGridCtrl : public QAbstractScrollArea {
 
     enum class MouseMode { None, Selecting, SizingColumn, SizingRow, PendingDrag };
 
+    bool startEdit(int row, int col, const QString &initialChar, bool exitOnArrows);
     CGridCell *cell(int row, int col);
     const CGridCell *cell(int row, int col) const;
     CGridCell makeCell(int row, int col) const;

@@ -25,8 +25,10 @@ class CTitleTip : public QWidget {
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
   private:
+    static QPalette tipPalette();
     // Hide and pass the mouse event to the widget under the cursor.
     void forward(QEvent *event, const QPointF &globalPos);
 
