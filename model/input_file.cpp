@@ -375,9 +375,9 @@ bool ReadInput(ModelDocument &doc, const std::string &path, bool oldFormat) {
     if (wells > 0) {
         // A damaged first card can ask for tables of absurd size. Refuse
         // before allocating them when the file could never hold their rows.
-        const long long rowsPerWell = oldFormat ? 1 + hist : 2 + hist + synth;
-        const long long cells = static_cast<long long>(wells) * (3 * hist + synth) * 12;
-        if (cells > (1LL << 24) && static_cast<long long>(in.linesLeft()) < wells * rowsPerWell)
+        const double rowsPerWell = oldFormat ? 1.0 + double(hist) : 2.0 + double(hist) + double(synth);
+        const double cells = double(wells) * (3.0 * double(hist) + double(synth)) * 12.0;
+        if (cells > double(1 << 24) && double(in.linesLeft()) < double(wells) * rowsPerWell)
             return fail("ReadInput: The first data card asks for more wells and years than the file holds.  "
                         "Line is: " +
                         line);

@@ -63,8 +63,9 @@ void ModelDocument::resetLocations(int count) {
 void ModelDocument::insertLocations(int index, int count) {
     const int size = static_cast<int>(model.locations.size());
     // The last index appends after it, another valid index inserts before
-    // it, anything else appends.
-    int at = (index >= 0 && index < size - 1) ? index : size;
+    // it, anything else appends. Index 0 always means "first", also when it
+    // is the last index of a one-element list.
+    int at = (index == 0 && size > 0) || (index >= 0 && index < size - 1) ? index : size;
     if (count >= 1) {
         Location loc;
         sizeColumns(loc.historicalData, model.historicalYears(), 0.0f);
