@@ -1,0 +1,397 @@
+// CMainFrame: main window, menus, tool bar, status bar and dropped files.
+#include "editor/main_frame.h"
+
+#include "editor/child_frame.h"
+#include "editor/vekview_app.h"
+#include "editor/vekview_doc.h"
+#include "editor/vekview_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+namespace vek {
+
+namespace {
+const char *const kIdlePrompt = "For Help, press F1";
+}
+
+CMainFrame::CMainFrame(CVEKViewApp *app) : app_(app) {
+    setObjectName("CMainFrame");
+    setWindowTitle("VEKView");
+    setAcceptDrops(true);
+    mdi_ = new QMdiArea(this);
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setBackground(palette().brush(QPalette::Dark));
+    setCentralWidget(mdi_);
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { updateFrame(); });
+    connect(app_, &CVEKViewApp::documentsChanged, this, [this] { updateFrame(); });
+    connect(app_, &CVEKViewApp::recentFilesChanged, this, [this] { fillRecentFiles(); });
+    resize(1024, 720);
+    updateFrame();
+}
+
+QAction *CMainFrame::addCommand(QMenu *menu, int id, const QString &text, const QString &prompt,
+                                const QKeySequence &key) {
+    // Menu texts carry their accelerator after a tab; Qt shows the shortcut
+    // itself, so only the part before the tab becomes the action's text.
+    const QString shown = text.section('\t', 0, 0);
+    auto *a = new QAction(shown, this);
+    a->setData(id);
+    a->setStatusTip(prompt);
+    if (!key.isEmpty()) a->setShortcut(key);
+    if (menu) menu->addAction(a);
+    actions_[id] = a;
+    return a;
+}
+
+QAction *CMainFrame::action(int id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void CMainFrame::buildMenus() {
+    QMenuBar *mb = menuBar();
+
+    fileMenu_ = mb->addMenu("&File");
+    connect(addCommand(fileMenu_, ID_FILE_NEW, "&New\tCtrl+N", "Create a new document", QKeySequence::New),
+            &QAction::triggered, app_, &CVEKViewApp::onFileNew);
+    connect(addCommand(fileMenu_, ID_FILE_OPEN, "&Open\tCtrl+O", "Open an existing document", QKeySequence::Open),
+            &QAction::triggered, app_, &CVEKViewApp::onFileOpen);
+    connect(addCommand(fileMenu_, ID_IMPORT_WENDRA, "&Import From Wendra",
+                       "Import the wells of a WendraModel well output file"),
+            &QAction::triggered, app_, &CVEKViewApp::onImportWendra);
+    connect(addCommand(fileMenu_, ID_IMPORT_OLD, "I&mport Old VEK Format",
+                       "Import a model input file of the old VEK format"),
+            &QAction::triggered, app_, &CVEKViewApp::onImportOldFormat);
+    connect(addCommand(fileMenu_, ID_IMPORT_TAB, "Import from &Tab-delimited File",
+                       "Import locations and their data from a tab-delimited text file"),
+            &QAction::triggered, app_, &CVEKViewApp::onImportTabDelimited);
+    connect(addCommand(fileMenu_, ID_FILE_CLOSE, "&Close", "Close the active document"), &QAction::triggered, app_,
+            &CVEKViewApp::onFileClose);
+    connect(addCommand(fileMenu_, ID_FILE_SAVE, "&Save\tCtrl+S", "Save the active document", QKeySequence::Save),
+            &QAction::triggered, app_, [this] { app_->onFileSave(); });
+    connect(addCommand(fileMenu_, ID_FILE_SAVE_AS, "Save &As...", "Save the active document with a new name"),
+            &QAction::triggered, app_, [this] { app_->onFileSaveAs(); });
+    recentSeparator_ = fileMenu_->addSeparator();
+    for (int i = 0; i < CVEKViewApp::kMaxRecentFiles; ++i) {
+        QAction *a = addCommand(fileMenu_, ID_FILE_MRU_FILE1 + i, QString(), "Open this document");
+        a->setVisible(false);
+        connect(a, &QAction::triggered, this, [this, a] {
+            const QString path = a->property("path").toString();
+            if (!path.isEmpty()) app_->openDocumentFile(path);
+        });
+        recentActions_.append(a);
+    }
+    exitSeparator_ = fileMenu_->addSeparator();
+    QAction *exitAct = addCommand(fileMenu_, ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents");
+    exitAct->setMenuRole(QAction::QuitRole);
+    connect(exitAct, &QAction::triggered, app_, &CVEKViewApp::onAppExit);
+
+    vekMenu_ = mb->addMenu("&VEK");
+    connect(addCommand(vekMenu_, ID_VEK_RUN, "&Run", "Execute the VEK Model"), &QAction::triggered, this, [this] {
+        if (CVEKViewView *v = activeFormView()) v->OnRun();
+    });
+    auto showProps = [this] {
+        if (CVEKViewView *v = activeFormView()) {
+            v->endCellEdit();
+            if (v->document()) v->document()->showProperties(v);
+        }
+    };
+    connect(
+        addCommand(vekMenu_, ID_PROPERTIES, "&Properties (Units && Year Type)", "Set properties (Units && Year Type)"),
+        &QAction::triggered, this, showProps);
+
+    editMenu_ = mb->addMenu("&Edit");
+    auto onForm = [this](void (CVEKViewView::*fn)()) {
+        return [this, fn] {
+            if (CVEKViewView *v = activeFormView()) (v->*fn)();
+        };
+    };
+    connect(addCommand(editMenu_, ID_EDIT_COPY_HIST, "Copy from Historical Table (CTRL-C)",
+                       "Copy the selected cells of the historical table"),
+            &QAction::triggered, this, onForm(&CVEKViewView::copyFromHistoricalTable));
+    connect(addCommand(editMenu_, ID_EDIT_COPY_SYNTH, "Copy from Synthesized Table (CTRL-C)",
+                       "Copy the selected cells of the synthesized table"),
+            &QAction::triggered, this, onForm(&CVEKViewView::copyFromSynthesizedTable));
+    connect(addCommand(editMenu_, ID_EDIT_PASTE_HIST, "Paste into Historical Table (CTRL-V)",
+                       "Paste the clipboard into the historical table"),
+            &QAction::triggered, this, onForm(&CVEKViewView::pasteIntoHistoricalTable));
+    connect(addCommand(editMenu_, ID_EDIT_PASTE_SYNTH, "Paste into Synthesized Table (CTRL-V)",
+                       "Paste the clipboard into the synthesized table"),
+            &QAction::triggered, this, onForm(&CVEKViewView::pasteIntoSynthesizedTable));
+
+    viewMenu_ = mb->addMenu("&View");
+    QAction *tb = addCommand(viewMenu_, ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar");
+    tb->setCheckable(true);
+    tb->setChecked(true);
+    QAction *sb = addCommand(viewMenu_, ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar");
+    sb->setCheckable(true);
+    sb->setChecked(true);
+    connect(sb, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+
+    windowMenu_ = mb->addMenu("&Window");
+    connect(addCommand(windowMenu_, ID_WINDOW_CASCADE, "&Cascade", "Arrange windows so they overlap"),
+            &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
+    connect(addCommand(windowMenu_, ID_WINDOW_TILE_HORZ, "&Tile", "Arrange windows as non-overlapping tiles"),
+            &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
+    connect(addCommand(windowMenu_, ID_WINDOW_ARRANGE, "&Arrange Icons", "Arrange icons at the bottom of the window"),
+            &QAction::triggered, this, [this] {
+                // Minimized windows line up along the bottom edge.
+                int x = 0;
+                for (QMdiSubWindow *w : mdi_->subWindowList())
+                    if (w->isMinimized()) {
+                        w->move(x, mdi_->viewport()->height() - w->height());
+                        x += w->width();
+                    }
+            });
+    windowMenu_->addSeparator();
+    connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::fillWindowMenu);
+
+    helpMenu_ = mb->addMenu("&Help");
+    connect(addCommand(helpMenu_, ID_HELP_FINDER, "&Help Topics", "List Help topics"), &QAction::triggered, app_,
+            [this] { app_->onHelp(0); });
+    helpMenu_->addSeparator();
+    QAction *about = addCommand(helpMenu_, ID_APP_ABOUT, "&About VEKView...",
+                                "Display program information, version number and copyright");
+    about->setMenuRole(QAction::AboutRole);
+    connect(about, &QAction::triggered, app_, &CVEKViewApp::onAppAbout);
+
+    // F1 help for the whole window; Ctrl+P prints the active output view or form.
+    auto *help = new QAction(this);
+    help->setShortcut(QKeySequence::HelpContents);
+    connect(help, &QAction::triggered, app_, [this] { app_->onHelp(0); });
+    addAction(help);
+    auto *ctxHelp = new QAction(this);
+    ctxHelp->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    connect(ctxHelp, &QAction::triggered, app_, [this] {
+        // Context help: the topic of the active window's kind.
+        CChildFrame *f = activeChild();
+        app_->onHelp(f && app_->typeOf(f->document()) == CVEKViewApp::DocType::EngineOutput ? 400 : 0);
+    });
+    addAction(ctxHelp);
+    auto *printAct = new QAction(this);
+    printAct->setShortcut(QKeySequence::Print);
+    connect(printAct, &QAction::triggered, this, [this] {
+        if (CVEKViewView *v = activeFormView())
+            v->print();
+        else if (CChildFrame *f = activeChild(); f && f->view())
+            QMetaObject::invokeMethod(f->view(), "OnPrint", Qt::DirectConnection);
+    });
+    addAction(printAct);
+
+    fillRecentFiles();
+}
+
+void CMainFrame::buildToolBar() {
+    toolBar_ = addToolBar("Standard");
+    toolBar_->setObjectName("toolbar128");
+    toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
+    toolBar_->setMovable(true);
+    toolBar_->setIconSize(QSize(20, 20));
+    QStyle *st = style();
+    action(ID_FILE_NEW)->setIcon(st->standardIcon(QStyle::SP_FileIcon));
+    action(ID_FILE_OPEN)->setIcon(st->standardIcon(QStyle::SP_DialogOpenButton));
+    action(ID_FILE_SAVE)->setIcon(st->standardIcon(QStyle::SP_DialogSaveButton));
+    action(ID_VEK_RUN)->setIcon(st->standardIcon(QStyle::SP_MediaPlay));
+    toolBar_->addAction(action(ID_FILE_NEW));
+    toolBar_->addAction(action(ID_FILE_OPEN));
+    toolBar_->addAction(action(ID_FILE_SAVE));
+    toolBar_->addSeparator();
+    toolBar_->addAction(action(ID_VEK_RUN));
+    toolBar_->addSeparator();
+    QAction *props = addCommand(nullptr, ID_PROPERTIES_TOOL, "Properties", "Set properties (Units && Year Type)");
+    props->setIcon(st->standardIcon(QStyle::SP_FileDialogDetailedView));
+    props->setToolTip("Properties (Units & Year Type)");
+    connect(props, &QAction::triggered, action(ID_PROPERTIES), &QAction::trigger);
+    toolBar_->addAction(props);
+    action(ID_FILE_NEW)->setToolTip("New");
+    action(ID_FILE_OPEN)->setToolTip("Open");
+    action(ID_FILE_SAVE)->setToolTip("Save");
+    action(ID_VEK_RUN)->setToolTip("Run");
+    connect(action(ID_VIEW_TOOLBAR), &QAction::toggled, toolBar_, &QToolBar::setVisible);
+    connect(toolBar_, &QToolBar::visibilityChanged, action(ID_VIEW_TOOLBAR), &QAction::setChecked);
+}
+
+void CMainFrame::buildStatusBar() {
+    QStatusBar *sb = statusBar();
+    idleLabel_ = new QLabel(kIdlePrompt, this);
+    sb->addWidget(idleLabel_, 1);
+    auto indicator = [this, sb](const char *text) {
+        auto *l = new QLabel(text, this);
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        l->setAlignment(Qt::AlignCenter);
+        l->setMinimumWidth(l->fontMetrics().horizontalAdvance("SCRL") + 12);
+        sb->addPermanentWidget(l);
+        return l;
+    };
+    capLabel_ = indicator("CAP");
+    numLabel_ = indicator("NUM");
+    scrlLabel_ = indicator("SCRL");
+    updateIndicators();
+}
+
+QString CMainFrame::statusText() const {
+    const QString temp = statusBar()->currentMessage();
+    return temp.isEmpty() ? idleLabel_->text() : temp;
+}
+
+void CMainFrame::updateIndicators() {
+    // Qt does not report lock key states on every platform; the indicators
+    // follow the lock keys pressed while the window has the focus.
+    auto paint = [](QLabel *l, bool on) { l->setEnabled(on); };
+    paint(capLabel_, capsOn_);
+    paint(numLabel_, numOn_);
+    paint(scrlLabel_, scrollOn_);
+}
+
+void CMainFrame::keyPressEvent(QKeyEvent *e) {
+    switch (e->key()) {
+    case Qt::Key_CapsLock:
+        capsOn_ = !capsOn_;
+        break;
+    case Qt::Key_NumLock:
+        numOn_ = !numOn_;
+        break;
+    case Qt::Key_ScrollLock:
+        scrollOn_ = !scrollOn_;
+        break;
+    default:
+        break;
+    }
+    updateIndicators();
+    QMainWindow::keyPressEvent(e);
+}
+
+void CMainFrame::keyReleaseEvent(QKeyEvent *e) { QMainWindow::keyReleaseEvent(e); }
+
+void CMainFrame::fillRecentFiles() {
+    const QStringList files = app_->recentFiles();
+    for (int i = 0; i < recentActions_.size(); ++i) {
+        QAction *a = recentActions_[i];
+        if (i < files.size()) {
+            // "&1 path" as the framework numbers them; the home folder is
+            // shortened so that long paths stay readable.
+            QString shown = QDir::toNativeSeparators(files[i]);
+            const QString home = QDir::homePath();
+            if (!home.isEmpty() && shown.startsWith(home + "/")) shown = "~" + shown.mid(home.size());
+            shown.replace("&", "&&");
+            a->setText(QString("&%1 %2").arg(i + 1).arg(shown));
+            a->setProperty("path", files[i]);
+            a->setVisible(true);
+        } else {
+            a->setVisible(false);
+        }
+    }
+    recentSeparator_->setVisible(!files.isEmpty());
+}
+
+void CMainFrame::fillWindowMenu() {
+    for (QAction *a : windowListActions_) {
+        windowMenu_->removeAction(a);
+        a->deleteLater();
+    }
+    windowListActions_.clear();
+    int n = 1;
+    for (QMdiSubWindow *w : mdi_->subWindowList()) {
+        QString t = w->windowTitle();
+        t.replace("&", "&&");
+        auto *a = new QAction(QString("&%1 %2").arg(n++).arg(t), windowMenu_);
+        a->setCheckable(true);
+        a->setChecked(w == mdi_->activeSubWindow());
+        connect(a, &QAction::triggered, this, [this, w] { mdi_->setActiveSubWindow(w); });
+        windowMenu_->addAction(a);
+        windowListActions_.append(a);
+    }
+}
+
+void CMainFrame::addChild(CChildFrame *frame) {
+    mdi_->addSubWindow(frame);
+    frame->showMaximized();
+    mdi_->setActiveSubWindow(frame);
+    updateFrame();
+}
+
+CChildFrame *CMainFrame::activeChild() const {
+    QMdiSubWindow *w = mdi_->activeSubWindow();
+    if (!w) {
+        // Without the focus, Qt reports no active window; the top one counts.
+        const auto list = mdi_->subWindowList(QMdiArea::StackingOrder);
+        if (!list.isEmpty()) w = list.last();
+    }
+    return qobject_cast<CChildFrame *>(w);
+}
+
+CVEKViewView *CMainFrame::activeFormView() const {
+    CChildFrame *f = activeChild();
+    return f ? qobject_cast<CVEKViewView *>(f->view()) : nullptr;
+}
+
+QStringList CMainFrame::visibleMenuTitles() const {
+    QStringList out;
+    for (QAction *a : menuBar()->actions())
+        if (a->isVisible() && a->menu()) out << a->text();
+    return out;
+}
+
+void CMainFrame::updateFrame() {
+    CChildFrame *f = activeChild();
+    QObject *doc = f ? f->document() : nullptr;
+    int menu = IDR_MAINFRAME;
+    if (doc) menu = app_->typeOf(doc) == CVEKViewApp::DocType::ModelInput ? IDR_VEKVIETYPE : IDR_VEKOUTTYPE;
+    currentMenu_ = menu;
+    const bool model = menu == IDR_VEKVIETYPE;
+    const bool output = menu == IDR_VEKOUTTYPE;
+    vekMenu_->menuAction()->setVisible(model);
+    editMenu_->menuAction()->setVisible(model);
+    windowMenu_->menuAction()->setVisible(model || output);
+    action(ID_FILE_SAVE)->setVisible(menu != IDR_VEKOUTTYPE);
+    action(ID_FILE_SAVE_AS)->setVisible(menu != IDR_VEKOUTTYPE);
+    // Commands without a target are greyed, as the framework does.
+    action(ID_FILE_SAVE)->setEnabled(model);
+    action(ID_FILE_SAVE_AS)->setEnabled(model);
+    action(ID_FILE_CLOSE)->setEnabled(doc != nullptr);
+    action(ID_VEK_RUN)->setEnabled(model);
+    action(ID_PROPERTIES)->setEnabled(model);
+    action(ID_PROPERTIES_TOOL)->setEnabled(model);
+    QString title = "VEKView";
+    if (f) title += " - " + f->windowTitle();
+    setWindowTitle(title);
+}
+
+void CMainFrame::closeEvent(QCloseEvent *e) {
+    if (!app_->closeAllDocuments()) {
+        e->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(e);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent *e) {
+    if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent *e) {
+    const auto urls = e->mimeData()->urls();
+    for (const QUrl &u : urls)
+        if (u.isLocalFile()) app_->openDocumentFile(u.toLocalFile());
+    e->acceptProposedAction();
+}
+
+} // namespace vek

@@ -1,0 +1,332 @@
+// VEKOutputView: output form, text report exports and Plot.
+#include "results/views/vek_output_view.h"
+
+#include "results/graph_data.h"
+#include "results/output_results.h"
+#include "results/text_report.h"
+#include "results/views/graph_view.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QScreen>
+#include <QTextDocument>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace vek {
+
+namespace {
+
+// Prints plain text on the default printer without asking.
+bool printOnDefaultPrinter(const QString &text, const QString &title, QString *error) {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        if (error) *error = "No default printer is set up; the report was not printed.";
+        return false;
+    }
+    QPrinter printer(info);
+    printer.setDocName(title);
+    QTextDocument doc;
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    f.setPointSize(9);
+    doc.setDefaultFont(f);
+    doc.setPlainText(text);
+    doc.print(&printer);
+    if (printer.printerState() == QPrinter::Error) {
+        if (error) *error = "The report could not be printed.";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *prompter)
+    : QWidget(parent), results_(results), prompter_(prompter) {
+    setObjectName("VEKOutputView");
+
+    auto *scaleBox = new QGroupBox("Scale", this);
+    yearly_ = new QRadioButton("Yearly", scaleBox);
+    monthly_ = new QRadioButton("Monthly", scaleBox);
+    monthly_->setChecked(true);
+    auto *sl = new QVBoxLayout(scaleBox);
+    sl->addWidget(yearly_);
+    sl->addWidget(monthly_);
+    sl->addStretch();
+
+    auto *yearBox = new QGroupBox("Year", this);
+    calendar_ = new QRadioButton("Calendar", yearBox);
+    irrigation_ = new QRadioButton("Irrigation", yearBox);
+    usgs_ = new QRadioButton("USGS", yearBox);
+    irrigation_->setChecked(true);
+    auto *yl = new QVBoxLayout(yearBox);
+    yl->addWidget(calendar_);
+    yl->addWidget(irrigation_);
+    yl->addWidget(usgs_);
+
+    auto *locLabel = new QLabel("Output For Well/Recharge Sites:", this);
+    locations_ = new QListWidget(this);
+    locations_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    locations_->setMinimumHeight(170);
+    locLabel->setBuddy(locations_);
+    auto *yearsLabel = new QLabel("Years", this);
+    years_ = new QListWidget(this);
+    years_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    years_->setMinimumHeight(170);
+    yearsLabel->setBuddy(years_);
+
+    showDiversionBox_ = new QCheckBox("Show CU of Ground Water/Net Recharge Data", this);
+    showDiversionBox_->setChecked(true);
+    showStreamBox_ = new QCheckBox("Show Depletion/Accretion Data", this);
+    showStreamBox_->setChecked(true);
+
+    report_ = new QPlainTextEdit(this);
+    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    report_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    report_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    report_->setFont(mono);
+    report_->setTabStopDistance(QFontMetricsF(mono).horizontalAdvance(QLatin1Char('0')) * 11);
+
+    const char *names[6] = {"Print", "Save To File", "Plot", "View in Wordpad", "Done", "Help"};
+    const int ids[6] = {IDC_PRINT, IDC_SAVE, IDC_PLOT, IDC_WORDPAD, IDC_DONE, IDC_HELP};
+    auto *buttonRow = new QHBoxLayout;
+    for (int i = 0; i < 6; ++i) {
+        buttons_[i] = new QPushButton(names[i], this);
+        buttons_[i]->setObjectName(QString("ctl%1").arg(ids[i]));
+        buttons_[i]->setAutoDefault(false);
+        buttonRow->addWidget(buttons_[i]);
+    }
+    // The buttons keep their place on the left and follow the bottom edge.
+    buttonRow->addStretch(1);
+
+    auto *left = new QVBoxLayout;
+    auto *groups = new QHBoxLayout;
+    groups->addWidget(scaleBox);
+    groups->addWidget(yearBox);
+    left->addLayout(groups);
+    left->addSpacing(4);
+    left->addWidget(locLabel);
+    left->addWidget(locations_);
+    left->addWidget(yearsLabel);
+    left->addWidget(years_);
+    left->addSpacing(4);
+    left->addWidget(showDiversionBox_);
+    left->addWidget(showStreamBox_);
+    left->addStretch(1);
+
+    auto *right = new QVBoxLayout;
+    right->addWidget(report_, 1);
+    right->addLayout(buttonRow);
+
+    auto *leftHolder = new QWidget(this);
+    leftHolder->setLayout(left);
+    leftHolder->setFixedWidth(std::max(260, leftHolder->sizeHint().width()));
+    left->setContentsMargins(0, 0, 0, 0);
+
+    auto *main = new QHBoxLayout(this);
+    main->addWidget(leftHolder);
+    main->addLayout(right, 1);
+
+    struct Named {
+        QWidget *w;
+        int id;
+    };
+    for (const Named &n : {Named{yearly_, IDC_YEARLY}, Named{monthly_, IDC_MONTHLY}, Named{calendar_, IDC_CALENDAR},
+                           Named{irrigation_, IDC_IRRIGATION}, Named{usgs_, IDC_USGS}, Named{locations_, IDC_LOCATIONS},
+                           Named{years_, IDC_YEARS}, Named{report_, IDC_REPORT},
+                           Named{showDiversionBox_, IDC_SHOW_DIVERSION}, Named{showStreamBox_, IDC_SHOW_STREAM}})
+        n.w->setObjectName(QString("ctl%1").arg(n.id));
+
+    auto rebuild = [this] { buildReport("\r\n"); };
+    connect(locations_, &QListWidget::itemSelectionChanged, this, rebuild);
+    connect(years_, &QListWidget::itemSelectionChanged, this, rebuild);
+    connect(yearly_, &QRadioButton::clicked, this, rebuild);
+    connect(monthly_, &QRadioButton::clicked, this, rebuild);
+    connect(showDiversionBox_, &QCheckBox::clicked, this, rebuild);
+    connect(showStreamBox_, &QCheckBox::clicked, this, rebuild);
+    connect(calendar_, &QRadioButton::clicked, this, [this] { OnYearType(0); });
+    connect(irrigation_, &QRadioButton::clicked, this, [this] { OnYearType(1); });
+    connect(usgs_, &QRadioButton::clicked, this, [this] { OnYearType(2); });
+    connect(buttons_[0], &QPushButton::clicked, this, &VEKOutputView::OnPrint);
+    connect(buttons_[1], &QPushButton::clicked, this, &VEKOutputView::OnSaveToFile);
+    connect(buttons_[2], &QPushButton::clicked, this, &VEKOutputView::OnPlot);
+    connect(buttons_[3], &QPushButton::clicked, this, &VEKOutputView::OnViewInWordpad);
+    connect(buttons_[4], &QPushButton::clicked, this, &VEKOutputView::OnDone);
+    connect(buttons_[5], &QPushButton::clicked, this, &VEKOutputView::OnHelp);
+
+    onUpdate();
+}
+
+VEKOutputView::~VEKOutputView() = default;
+
+QWidget *VEKOutputView::control(int id) const { return findChild<QWidget *>(QString("ctl%1").arg(id)); }
+
+void VEKOutputView::message(const QString &text) {
+    if (showMessage)
+        showMessage(text);
+    else
+        QMessageBox::information(this, "VEKView", text);
+}
+
+void VEKOutputView::onUpdate() {
+    reportText.clear();
+    const QSignalBlocker b1(locations_), b2(years_);
+    years_->clear();
+    locations_->clear();
+    if (results_) {
+        for (int y = results_->firstPrintYear; y <= results_->lastPrintYear; ++y)
+            years_->addItem(QString::number(y));
+        years_->addItem("Average");
+        for (const LocationResult &loc : results_->locations)
+            locations_->addItem(QString::fromStdString(loc.name));
+    }
+    report_->setPlainText(QString());
+}
+
+ViewChoices VEKOutputView::readControls() {
+    scale = yearly_->isChecked() ? ViewChoices::Yearly : ViewChoices::Monthly;
+    yearType = calendar_->isChecked() ? 0 : usgs_->isChecked() ? 2 : 1;
+    showDiversion = showDiversionBox_->isChecked();
+    showStream = showStreamBox_->isChecked();
+    ViewChoices c;
+    for (int i = 0; i < locations_->count(); ++i)
+        if (locations_->item(i)->isSelected()) c.locations.push_back(i);
+    for (int i = 0; i < years_->count(); ++i)
+        if (years_->item(i)->isSelected()) c.years.push_back(i);
+    c.scale = scale;
+    c.yearType = yearType;
+    c.showDiversion = showDiversion;
+    c.showStream = showStream;
+    return c;
+}
+
+void VEKOutputView::buildReport(const std::string &sep) {
+    const ViewChoices c = readControls();
+    if (!results_) return;
+    reportText = buildTextReport(*results_, c, sep, prompter_);
+    if (sep == "\r\n") {
+        // The box shows lines, not carriage returns; boxText() restores them.
+        QString shown = QString::fromStdString(reportText);
+        shown.replace("\r\n", "\n");
+        report_->setPlainText(shown);
+    }
+}
+
+QString VEKOutputView::boxText() const {
+    // The box is written out as it is shown, with the report's line ends.
+    QString t = report_->toPlainText();
+    t.replace("\n", "\r\n");
+    return t;
+}
+
+void VEKOutputView::OnYearType(int t) {
+    readControls();
+    if (!results_) return;
+    const int before = results_->printedYears();
+    results_->changeYearType(t);
+    if (results_->printedYears() != before) {
+        emit documentChanged();
+        onUpdate(); // this view refills even when nobody relays the signal
+    } else {
+        buildReport("\r\n");
+    }
+}
+
+bool VEKOutputView::writeText(const QString &path, const QString &text) {
+    // Written aside and renamed: a failed write leaves an earlier file whole.
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(text.toLocal8Bit()) < 0 || !f.commit()) {
+        message(QString("Unable to open %1 for writing.").arg(path));
+        return false;
+    }
+    return true;
+}
+
+void VEKOutputView::OnPrint() {
+    readControls();
+    // Printed straight from the box: no file beside the report is needed, so
+    // a file of the same name the user keeps there is never replaced.
+    const QString text = boxText();
+    QString error;
+    const bool ok = printText ? printText(text, &error) : printOnDefaultPrinter(text, documentTitle_, &error);
+    if (!ok && !error.isEmpty()) message(error);
+}
+
+void VEKOutputView::OnSaveToFile() {
+    const QString title = "Choose an output file.";
+    const QString filter = "Text files (*.txt);;All Files (*)";
+    QString path;
+    if (chooseSaveFile) {
+        path = chooseSaveFile(title, filter);
+    } else {
+        QFileDialog dlg(this, title, QString(), filter);
+        dlg.setAcceptMode(QFileDialog::AcceptSave);
+        dlg.setDefaultSuffix("txt");
+        dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+        if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) path = dlg.selectedFiles().first();
+    }
+    if (path.isEmpty()) return;
+    readControls();
+    writeText(path, boxText());
+}
+
+void VEKOutputView::OnViewInWordpad() {
+    buildReport("\n");
+    const QString path = reportFileName();
+    if (!writeText(path, QString::fromStdString(reportText))) return;
+    const bool ok = openInEditor ? openInEditor(path) : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!ok) message(QString("Unable to open %1 in a text editor.").arg(path));
+}
+
+void VEKOutputView::OnPlot() {
+    const ViewChoices c = readControls();
+    if (!results_ || c.locations.empty() || c.years.empty()) return;
+    int sw = 1280, sh = 1024;
+    if (QScreen *scr = QGuiApplication::primaryScreen()) {
+        sw = scr->availableGeometry().width();
+        sh = scr->availableGeometry().height();
+    }
+    const PlotData plot = preparePlot(*results_, c, sw, sh);
+    const bool both = plot.diversion && plot.stream;
+    for (const auto *g : {&plot.diversion, &plot.stream}) {
+        if (!*g) continue;
+        GraphView *w = GraphView::fromData(**g);
+        w->createWindow();
+        if (both) {
+            const GraphPlacement &p = (*g)->placement;
+            w->move(p.x, p.y);
+            w->resize(p.width, p.height);
+        }
+        graphs_.emplace_back(w);
+    }
+    emit graphsCreated();
+}
+
+std::vector<GraphView *> VEKOutputView::graphs() const {
+    std::vector<GraphView *> out;
+    for (const auto &g : graphs_)
+        if (g) out.push_back(g);
+    return out;
+}
+
+void VEKOutputView::OnDone() { emit closeRequested(); }
+
+void VEKOutputView::OnHelp() { emit helpRequested(400); }
+
+} // namespace vek

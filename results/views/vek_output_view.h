@@ -1,0 +1,137 @@
+// VEKOutputView: the form of an engine output document. The user picks
+// locations and years, the scale, the year type and the two tables; the view
+// builds the tab-delimited text report, shows it in an editable box, and
+// prints, saves, opens it in the desktop's text editor or plots it.
+#pragma once
+
+#include "results/view_choices.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace vek {
+
+class GraphView;
+class OutputResults;
+class Prompter;
+
+class VEKOutputView : public QWidget {
+    Q_OBJECT
+  public:
+    enum ControlId {
+        IDC_YEARLY = 1011,
+        IDC_MONTHLY = 1012,
+        IDC_PLOT = 1013,
+        IDC_CALENDAR = 1014,
+        IDC_IRRIGATION = 1015,
+        IDC_USGS = 1016,
+        IDC_LOCATIONS = 1024,
+        IDC_YEARS = 1025,
+        IDC_REPORT = 1037,
+        IDC_DONE = 1038,
+        IDC_SHOW_DIVERSION = 1043,
+        IDC_SHOW_STREAM = 1044,
+        IDC_WORDPAD = 1050,
+        IDC_PRINT = 1053,
+        IDC_SAVE = 1054,
+        IDC_HELP = 1092,
+    };
+
+    // The results stay owned by the document; prompter (may be null) shows
+    // the report builder's messages.
+    explicit VEKOutputView(OutputResults *results, QWidget *parent = nullptr, Prompter *prompter = nullptr);
+    ~VEKOutputView() override;
+
+    // The document's title: Print and View in Wordpad write title + ".txt".
+    void setDocumentTitle(const QString &title) { documentTitle_ = title; }
+    QString documentTitle() const { return documentTitle_; }
+
+    // Refills both lists from the results and empties the report.
+    void onUpdate();
+
+    QWidget *control(int id) const;
+    QListWidget *locationList() const { return locations_; }
+    QListWidget *yearList() const { return years_; }
+    QPlainTextEdit *reportBox() const { return report_; }
+
+    // Members kept from the controls.
+    int scale = ViewChoices::Monthly;
+    int yearType = 1;
+    bool showDiversion = true;
+    bool showStream = true;
+    std::string reportText;
+
+    // Reads the controls into the members and the choices.
+    ViewChoices readControls();
+    // Builds the report with the line separator; "\r\n" also shows it.
+    void buildReport(const std::string &sep);
+
+    // Commands.
+    void OnYearType(int t);
+    Q_INVOKABLE void OnPrint();
+    void OnSaveToFile();
+    void OnViewInWordpad();
+    void OnPlot();
+    void OnDone();
+    void OnHelp();
+
+    // Graph windows made by Plot that are still open.
+    std::vector<GraphView *> graphs() const;
+
+    // The path Print and View in Wordpad use.
+    QString reportFileName() const { return documentTitle_ + ".txt"; }
+
+    // --- hooks (tests replace these) ---------------------------------------
+    // Save dialog: the chosen path, empty for Cancel.
+    std::function<QString(const QString &title, const QString &filter)> chooseSaveFile;
+    // Sends text to the default printer; false when it could not.
+    std::function<bool(const QString &text, QString *error)> printText;
+    // Opens a file in the desktop's text editor.
+    std::function<bool(const QString &path)> openInEditor;
+    std::function<void(const QString &)> showMessage;
+
+  signals:
+    // The number of printed years changed: every view of the document must
+    // refill.
+    void documentChanged();
+    void closeRequested();
+    void helpRequested(int context);
+    void graphsCreated();
+
+  private:
+    void message(const QString &text);
+    bool writeText(const QString &path, const QString &text);
+    QString boxText() const;
+
+    OutputResults *results_;
+    Prompter *prompter_;
+    QString documentTitle_;
+
+    QRadioButton *yearly_ = nullptr;
+    QRadioButton *monthly_ = nullptr;
+    QRadioButton *calendar_ = nullptr;
+    QRadioButton *irrigation_ = nullptr;
+    QRadioButton *usgs_ = nullptr;
+    QListWidget *locations_ = nullptr;
+    QListWidget *years_ = nullptr;
+    QCheckBox *showDiversionBox_ = nullptr;
+    QCheckBox *showStreamBox_ = nullptr;
+    QPlainTextEdit *report_ = nullptr;
+    QPushButton *buttons_[6] = {};
+    std::vector<QPointer<GraphView>> graphs_;
+};
+
+} // namespace vek
