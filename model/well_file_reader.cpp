@@ -1,0 +1,164 @@
+// Reader of the outside consumptive-use model's well output files.
+#include "model/well_file_reader.h"
+
+#include "model/import_scan.h"
+#include "model/prompter.h"
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+
+namespace vek {
+
+namespace {
+
+const char *const kSubAreaMarker = "Well(s) in SubArea";
+const char *const kMethodMarker = "Well Pumping Information";
+const char *const kSectionRule = "---------------";                           // 15 hyphens
+const char *const kBlockEnd = "--------------------------------------------"; // 44 hyphens
+constexpr std::size_t kNameWidth = 27;
+
+bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+std::string trimLeft(const std::string &s) {
+    std::size_t b = 0;
+    while (b < s.size() && isBlank(s[b]))
+        ++b;
+    return s.substr(b);
+}
+
+std::string trimRight(const std::string &s) {
+    std::size_t e = s.size();
+    while (e > 0 && isBlank(s[e - 1]))
+        --e;
+    return s.substr(0, e);
+}
+
+std::string trim(const std::string &s) { return trimRight(trimLeft(s)); }
+
+bool contains(const std::string &s, const char *what) { return s.find(what) != std::string::npos; }
+
+// One line as read, its line end kept (messages quote lines as read). False
+// at end of file.
+bool nextLine(std::istream &in, std::string &line) {
+    if (!std::getline(in, line)) return false;
+    if (!in.eof()) line += '\n';
+    return true;
+}
+
+} // namespace
+
+bool scanWellYearLine(const std::string &text, WellYearLine &out) {
+    using namespace scan;
+    const char *p = text.c_str();
+    WellYearLine w;
+    if (!scanInt(p, w.year) || !scanUnsigned(p, w.wellId)) return false;
+    for (float &v : w.values)
+        if (!scanReal(p, v)) return false;
+    out = w;
+    return true;
+}
+
+void WellFileReader::show(const std::string &text) const {
+    if (prompter_) prompter_->message(text);
+}
+
+bool WellFileReader::read(const std::string &path, bool noSoilMoisture) {
+    std::error_code ec;
+    // A directory opens as a stream on some systems and then reads as empty.
+    std::ifstream in;
+    if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
+    if (!in.is_open()) {
+        show("Unable to open " + path + " for reading.");
+        return false;
+    }
+    return read(in, noSoilMoisture);
+}
+
+bool WellFileReader::read(std::istream &in, bool noSoilMoisture) {
+    subAreas_.clear();
+    heading1_.clear();
+    heading2_.clear();
+    firstYear_ = lastYear_ = -1;
+    haveFirstYear_ = false;
+
+    std::string raw;
+    if (!nextLine(in, raw)) return true;
+    while (true) {
+        std::string line = trim(raw);
+        if (!line.empty()) {
+            if (contains(line, kSubAreaMarker)) {
+                SubAreaEnd end = readSubArea(in, line);
+                if (end == SubAreaEnd::Failed) return false;
+                if (end == SubAreaEnd::EndOfFile) return true;
+            } else if (contains(line, kMethodMarker)) {
+                std::string method;
+                if (!nextLine(in, method)) {
+                    show("EOF reading well pumping method.");
+                    return false;
+                }
+                bool skip = (contains(method, "USBR Original") && !noSoilMoisture) ||
+                            (contains(method, "Enhanced") && noSoilMoisture);
+                // The section not chosen runs to its second rule line.
+                for (int rules = 0; skip && rules < 2;) {
+                    std::string l;
+                    if (!nextLine(in, l)) {
+                        show("EOF while skipping well record.");
+                        return false;
+                    }
+                    if (contains(l, kSectionRule)) ++rules;
+                }
+            }
+        }
+        if (!nextLine(in, raw)) return true;
+    }
+}
+
+WellFileReader::SubAreaEnd WellFileReader::readSubArea(std::istream &in, const std::string &line) {
+    SubArea area;
+    const char *p = line.c_str();
+    if (!scan::scanInt(p, area.wellCount) || area.wellCount < 0) {
+        show("Unable to read the number of wells at the start of line " + line +
+             "; the wells of this sub-area are not imported.");
+        area.wellCount = 0;
+    }
+    std::size_t at = line.find(kSubAreaMarker) + std::string(kSubAreaMarker).size();
+    area.name = trim(line.substr(at, kNameWidth));
+    bool firstArea = subAreas_.empty();
+    subAreas_.push_back(area);
+    SubArea &current = subAreas_.back();
+
+    auto endOfFile = [this] {
+        show("Unexpected EOF reading year data .");
+        return SubAreaEnd::EndOfFile;
+    };
+
+    // One line, the two heading lines (kept from the first sub-area only),
+    // one more line, then the data lines.
+    std::string raw;
+    if (!nextLine(in, raw)) return endOfFile();
+    if (!nextLine(in, raw)) return endOfFile();
+    if (firstArea) heading1_ = trimRight(raw);
+    if (!nextLine(in, raw)) return endOfFile();
+    if (firstArea) heading2_ = trimRight(raw);
+    if (!nextLine(in, raw)) return endOfFile();
+
+    while (true) {
+        if (!nextLine(in, raw)) return endOfFile();
+        std::string data = trimLeft(raw);
+        if (data.empty() || contains(data, kBlockEnd)) return SubAreaEnd::Separator;
+        WellYearLine w;
+        if (!scanWellYearLine(data, w)) {
+            show("Scan error reading line " + data + " for well data");
+            return SubAreaEnd::Failed;
+        }
+        if (!haveFirstYear_) {
+            firstYear_ = w.year;
+            haveFirstYear_ = true;
+        }
+        if (w.year > lastYear_) lastYear_ = w.year;
+        current.lines.push_back(w);
+    }
+}
+
+} // namespace vek

@@ -1,0 +1,468 @@
+// The three imports into a model input document, checked field by field:
+// well output files (soil-moisture choice, names, factors, short sub-areas),
+// tab-delimited files (header fields, year check, import options) and
+// old-format files; and an imported document running in the engine.
+#include "model/imports.h"
+
+#include "model/input_file.h"
+#include "model/model_document.h"
+#include "model/year_types.h"
+#include "support/scripted_prompter.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <sys/wait.h>
+
+using vek::Location;
+using vek::ModelDocument;
+using vek::test::ScriptedPrompter;
+
+namespace {
+
+std::string fixture(const std::string &name) { return vek::test::dataPath("imports/" + name); }
+
+// Value the well output fixtures hold for section s (0 with soil moisture,
+// 1 without), well id, year offset k and month 1..12.
+float owlValue(int s, int id, int k, int month) {
+    return static_cast<float>(s * 10000 + id * 10 + k) + static_cast<float>(month) * 0.0625f;
+}
+
+// Value the tab-delimited and old-format fixtures hold for location L (from
+// 1), year offset k and month 1..12.
+float tableValue(int L, int k, int month) { return static_cast<float>(L * 100 + k * 10) + 0.5f * month; }
+
+void expectImportedWell(const Location &loc, int years) {
+    EXPECT_EQ(loc.LocationType, vek::IrrigationWell);
+    EXPECT_EQ(loc.UseInOutput, 1);
+    EXPECT_EQ(loc.UsePumpingRecord, 0);
+    EXPECT_EQ(loc.Units, 1);
+    for (int m = 0; m < 12; ++m) {
+        EXPECT_EQ(loc.historicalData[m].size(), static_cast<std::size_t>(years));
+        EXPECT_EQ(loc.pumpingFlow[m], std::vector<float>(years, 0.0f));
+        EXPECT_EQ(loc.daysOn[m], std::vector<float>(years, 0.0f));
+        EXPECT_TRUE(loc.synthesizedData[m].empty());
+        EXPECT_EQ(loc.efficiency[m], 1.0f);
+    }
+}
+
+// A document that already holds something an import must replace.
+void fillWithOldModel(ModelDocument &doc) {
+    doc.model.inputStartYear = 1950;
+    doc.model.inputEndYear = 1951;
+    doc.model.synthStartYear = 1952;
+    doc.model.synthEndYear = 1960;
+    doc.model.yearMode = 2;
+    doc.model.unitMode = 0;
+    doc.model.locations.resize(4);
+    doc.setModified(false);
+}
+
+} // namespace
+
+// ---- well output files ----------------------------------------------------
+
+class SoilMoistureChoice : public ::testing::TestWithParam<int> {};
+
+// "No Soil Moisture" (1) takes the USBR Original section, "With Soil
+// Moisture" (2) the Enhanced one; the rest of the document follows the file.
+TEST_P(SoilMoistureChoice, FillsDocumentFromChosenSection) {
+    const int choice = GetParam();
+    const int s = choice == 1 ? 1 : 0;
+    ScriptedPrompter p;
+    p.soilMoisture.push_back(choice);
+    ModelDocument doc(&p);
+    fillWithOldModel(doc);
+    ASSERT_TRUE(vek::importWendraFile(doc, fixture("two_methods.owl")));
+    EXPECT_TRUE(p.messages.empty());
+    EXPECT_TRUE(doc.isModified());
+    const auto &m = doc.model;
+    EXPECT_EQ(m.inputStartYear, 1985);
+    EXPECT_EQ(m.inputEndYear, 1987);
+    EXPECT_EQ(m.outputStartYear, 1985);
+    EXPECT_EQ(m.outputEndYear, 1987);
+    EXPECT_EQ(m.synthStartYear, 1988);
+    EXPECT_EQ(m.synthEndYear, 1987);
+    EXPECT_EQ(m.synthesizedYears(), 0);
+    EXPECT_EQ(m.yearMode, 0);
+    EXPECT_EQ(m.unitMode, 1);
+
+    const std::array<const char *, 5> names{"101 (Upper Valley)", "102 (Upper Valley)", "201 (North Fork)",
+                                            "202 (North Fork)", "203 (North Fork)"};
+    const std::array<int, 5> ids{101, 102, 201, 202, 203};
+    ASSERT_EQ(m.locations.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) {
+        const Location &loc = m.locations[i];
+        SCOPED_TRACE(loc.name);
+        EXPECT_EQ(loc.name, names[i]);
+        // Every well of a sub-area takes the factor of the sub-area's first line.
+        EXPECT_EQ(loc.VEK, i < 2 ? 45.5f + 10.0f * s : 20.25f + 10.0f * s);
+        expectImportedWell(loc, 3);
+        for (int k = 0; k < 3; ++k)
+            for (int mo = 0; mo < 12; ++mo)
+                EXPECT_EQ(loc.historicalData[mo][k], owlValue(s, ids[i], k, mo + 1));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, SoilMoistureChoice, ::testing::Values(1, 2));
+
+TEST(ImportWendraFile, DismissedChoiceLeavesNoLocations) {
+    ScriptedPrompter p; // no answer queued: dismissed
+    ModelDocument doc(&p);
+    fillWithOldModel(doc);
+    EXPECT_FALSE(vek::importWendraFile(doc, fixture("two_methods.owl")));
+    EXPECT_TRUE(doc.model.locations.empty());
+    EXPECT_TRUE(doc.isModified());
+    // Nothing else was touched.
+    EXPECT_EQ(doc.model.inputStartYear, 1950);
+    EXPECT_EQ(doc.model.yearMode, 2);
+    EXPECT_EQ(doc.model.unitMode, 0);
+}
+
+TEST(ImportWendraFile, FileEndingInsideDataBlockIsImported) {
+    ScriptedPrompter p;
+    p.soilMoisture.push_back(2);
+    ModelDocument doc(&p);
+    ASSERT_TRUE(vek::importWendraFile(doc, fixture("eof_in_data.owl")));
+    EXPECT_EQ(p.messages, std::vector<std::string>{"Unexpected EOF reading year data ."});
+    const auto &locs = doc.model.locations;
+    ASSERT_EQ(locs.size(), 3u);
+    EXPECT_EQ(locs[0].name, "301 (Dry Gulch)");
+    EXPECT_EQ(locs[1].name, "401 (Lower Basin Irrigation Dis)");
+    EXPECT_EQ(locs[2].name, "402 (Lower Basin Irrigation Dis)");
+    EXPECT_EQ(locs[2].VEK, 8.5f);
+    EXPECT_EQ(locs[2].historicalData[11][1], owlValue(0, 402, 1, 12));
+    EXPECT_EQ(doc.model.inputStartYear, 1990);
+    EXPECT_EQ(doc.model.inputEndYear, 1991);
+}
+
+TEST(ImportWendraFile, EmptyFileGivesNoLocationsAndYearsMinusOne) {
+    ScriptedPrompter p;
+    p.soilMoisture.push_back(1);
+    ModelDocument doc(&p);
+    EXPECT_TRUE(vek::importWendraFile(doc, fixture("empty.owl")));
+    EXPECT_TRUE(doc.model.locations.empty());
+    EXPECT_EQ(doc.model.inputStartYear, -1);
+    EXPECT_EQ(doc.model.inputEndYear, -1);
+    EXPECT_EQ(doc.model.outputStartYear, -1);
+    EXPECT_EQ(doc.model.outputEndYear, -1);
+    EXPECT_TRUE(p.messages.empty());
+}
+
+// Sub-areas with fewer (or more) lines than wells x years: nothing is read
+// past the lines there are, missing years are 0, wells without any line are
+// left out, and the user is told.
+TEST(ImportWendraFile, ShortSubAreaIsReadOnlyAsFarAsItGoes) {
+    ScriptedPrompter p;
+    p.soilMoisture.push_back(1);
+    ModelDocument doc(&p);
+    ASSERT_TRUE(vek::importWendraFile(doc, fixture("short_subarea.owl")));
+    const auto &locs = doc.model.locations;
+    ASSERT_EQ(locs.size(), 5u);
+    EXPECT_EQ(locs[0].name, "501 (Short Creek)");
+    EXPECT_EQ(locs[2].name, "503 (Short Creek)");
+    EXPECT_EQ(locs[3].name, "601 (Half Mesa)");
+    EXPECT_EQ(locs[4].name, "701 (Long Draw)");
+    for (const auto &loc : locs)
+        expectImportedWell(loc, 3);
+    EXPECT_EQ(locs[2].VEK, 30.0f);
+    EXPECT_EQ(locs[2].historicalData[0][0], owlValue(0, 503, 0, 1));
+    for (int mo = 0; mo < 12; ++mo) {
+        EXPECT_EQ(locs[2].historicalData[mo][1], 0.0f);
+        EXPECT_EQ(locs[2].historicalData[mo][2], 0.0f);
+    }
+    EXPECT_EQ(locs[4].historicalData[5][2], owlValue(0, 701, 2, 6));
+    EXPECT_EQ(p.messages,
+              (std::vector<std::string>{
+                  "SubArea Short Creek: 7 data lines for 3 wells of 3 years (9 expected). The missing years are set to "
+                  "0; wells without any data line are left out.",
+                  "SubArea Half Mesa: 3 data lines for 2 wells of 3 years (6 expected). The missing years are set to "
+                  "0; wells without any data line are left out.",
+                  "SubArea Long Draw: 6 data lines for 1 wells of 3 years (3 expected). The lines after line 3 are not "
+                  "imported."}));
+}
+
+TEST(ImportWendraFile, FailedReadIsReportedAsFailure) {
+    ScriptedPrompter p;
+    p.soilMoisture.push_back(1);
+    ModelDocument doc(&p);
+    fillWithOldModel(doc);
+    const std::string path = fixture("missing.owl");
+    EXPECT_FALSE(vek::importWendraFile(doc, path));
+    EXPECT_EQ(p.messages, std::vector<std::string>{"Unable to open " + path + " for reading."});
+    EXPECT_TRUE(doc.model.locations.empty());
+    EXPECT_EQ(doc.model.inputStartYear, 1950);
+    EXPECT_EQ(doc.model.yearMode, 0);
+    EXPECT_EQ(doc.model.unitMode, 1);
+}
+
+TEST(ImportWendraFile, AbsurdYearSpanIsRefused) {
+    const std::string dir = vek::test::freshDir("imports_span");
+    const std::string path = dir + "/span.owl";
+    vek::test::writeFile(path, "1 Well(s) in SubArea A\n\n\n\n\n"
+                               "1 5 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n"
+                               "2000000000 5 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n\n");
+    ScriptedPrompter p;
+    p.soilMoisture.push_back(1);
+    ModelDocument doc(&p);
+    EXPECT_FALSE(vek::importWendraFile(doc, path));
+    EXPECT_TRUE(doc.model.locations.empty());
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0], "The years of " + path + " run from 1 to 2000000000; at most 2000 years can be imported.");
+}
+
+// ---- tab-delimited files --------------------------------------------------
+
+struct Expected {
+    const char *name;
+    float factor;
+    int type;
+};
+
+class TabDelimitedFile : public ::testing::TestWithParam<bool> {};
+
+// Header fields, values spread over lines and (with CRLF line ends) stray
+// carriage returns must all come out the same.
+TEST_P(TabDelimitedFile, EveryFieldOfEveryLocation) {
+    std::string path = fixture("wells.txt");
+    if (GetParam()) {
+        std::string text = vek::test::readFile(path), crlf;
+        for (char c : text)
+            crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        path = vek::test::freshDir("imports_crlf") + "/wells.txt";
+        vek::test::writeFile(path, crlf);
+    }
+    ScriptedPrompter p;
+    ModelDocument doc(&p);
+    fillWithOldModel(doc);
+    doc.model.outputStartYear = 1940;
+    int hints = -1;
+    doc.setViewListener([&](int h) { hints = h; });
+    ASSERT_TRUE(vek::importTabDelimitedWithOptions(doc, path, 2, 0));
+    EXPECT_TRUE(p.messages.empty());
+    EXPECT_EQ(hints, 0);
+    EXPECT_FALSE(doc.isModified());
+    const auto &m = doc.model;
+    EXPECT_EQ(m.inputStartYear, 1985);
+    EXPECT_EQ(m.inputEndYear, 1987);
+    EXPECT_EQ(m.synthStartYear, 1988);
+    EXPECT_EQ(m.synthEndYear, 1987);
+    EXPECT_EQ(m.outputStartYear, 1940); // the run period is the user's to set
+    EXPECT_EQ(m.yearMode, 2);
+    EXPECT_EQ(m.unitMode, 0);
+    const std::array<Expected, 6> expected{{{"Well A", 12.5f, 1},
+                                            {"Well B", 30.0f, -1},
+                                            {"North Well", 7.25f, -1},
+                                            {"Pond 4", 0.5f, 1},
+                                            {"Well 05", 3.0f, -1},
+                                            {"Empty Type", 25.0f, -1}}};
+    ASSERT_EQ(m.locations.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const Location &loc = m.locations[i];
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ(loc.name, expected[i].name);
+        EXPECT_EQ(loc.VEK, expected[i].factor);
+        EXPECT_EQ(loc.LocationType, expected[i].type);
+        EXPECT_EQ(loc.UseInOutput, 1);
+        for (int mo = 0; mo < 12; ++mo) {
+            ASSERT_EQ(loc.historicalData[mo].size(), 3u);
+            EXPECT_EQ(loc.pumpingFlow[mo], std::vector<float>(3, 0.0f));
+            EXPECT_EQ(loc.daysOn[mo], std::vector<float>(3, 0.0f));
+            EXPECT_TRUE(loc.synthesizedData[mo].empty());
+            for (int k = 0; k < 3; ++k)
+                EXPECT_EQ(loc.historicalData[mo][k], tableValue(static_cast<int>(i) + 1, k, mo + 1));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(LineEnds, TabDelimitedFile, ::testing::Values(false, true));
+
+TEST(ImportTabDelimited, WrongYearStopsWithMessageKeepingEarlierLocations) {
+    ScriptedPrompter p;
+    ModelDocument doc(&p);
+    EXPECT_FALSE(vek::importTabDelimitedWithOptions(doc, fixture("year_mismatch.txt"), 1, 1));
+    EXPECT_EQ(p.messages, std::vector<std::string>{"Read pump year 1987 for well Well B; should be year 1986"});
+    ASSERT_EQ(doc.model.locations.size(), 1u);
+    EXPECT_EQ(doc.model.locations[0].name, "Well A");
+    EXPECT_EQ(doc.model.inputStartYear, 1985);
+    EXPECT_EQ(doc.model.inputEndYear, 1987);
+    // The chosen year type and units are set whatever the reader reported.
+    EXPECT_EQ(doc.model.yearMode, 1);
+    EXPECT_EQ(doc.model.unitMode, 1);
+}
+
+TEST(ImportTabDelimited, OptionsComeFromTheQuestion) {
+    ScriptedPrompter p;
+    ModelDocument doc(&p);
+    fillWithOldModel(doc);
+    // Cancelled: nothing changes.
+    EXPECT_FALSE(vek::importTabDelimitedAsking(doc, fixture("wells.txt")));
+    EXPECT_EQ(doc.model.locations.size(), 4u);
+    EXPECT_EQ(doc.model.yearMode, 2);
+    p.importOptions.push_back(std::make_pair(0, 1));
+    EXPECT_TRUE(vek::importTabDelimitedAsking(doc, fixture("wells.txt")));
+    EXPECT_EQ(doc.model.locations.size(), 6u);
+    EXPECT_EQ(doc.model.yearMode, 0);
+    EXPECT_EQ(doc.model.unitMode, 1);
+}
+
+struct BrokenTab {
+    const char *label;
+    std::string text;
+    std::size_t locationsKept;
+    std::string message; // "@" stands for the file's path
+};
+
+class BrokenTabFile : public ::testing::TestWithParam<BrokenTab> {};
+
+TEST_P(BrokenTabFile, GivesItsMessage) {
+    const BrokenTab &c = GetParam();
+    const std::string path = vek::test::freshDir(std::string("imports_tab_") + c.label) + "/in.txt";
+    vek::test::writeFile(path, c.text);
+    ScriptedPrompter p;
+    ModelDocument doc(&p);
+    EXPECT_FALSE(vek::importTabDelimited(doc, path));
+    std::string expected = c.message;
+    if (auto at = expected.find('@'); at != std::string::npos) expected.replace(at, 1, path);
+    EXPECT_EQ(p.messages, std::vector<std::string>{expected});
+    EXPECT_EQ(doc.model.locations.size(), c.locationsKept);
+}
+
+const std::string kRow85 = "1985\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BrokenTabFile,
+    ::testing::Values(
+        BrokenTab{"Empty", "", 0, "Unable to read the first and last year at the start of @."},
+        BrokenTab{"YearsNotNumbers", "from 1985 to 1986\n", 0,
+                  "Unable to read the first and last year at the start of @."},
+        BrokenTab{"WordInRow", "1985 1985\nWell A\t1\t0\n1985\t1\t2\tthree\t4\t5\t6\t7\t8\t9\t10\t11\t12\n", 0,
+                  "Unable to read value 3 of year 1985 for well Well A in @: 12 numbers are expected after the year."},
+        BrokenTab{"NumberWithJunk", "1985 1985\nWell A\t1\t0\n1985\t1\t2\t3x\t4\t5\t6\t7\t8\t9\t10\t11\t12\n", 0,
+                  "Unable to read value 3 of year 1985 for well Well A in @: 12 numbers are expected after the year."},
+        BrokenTab{"EndsInsideRow", "1985 1985\nWell A\t1\t0\n1985\t1\t2\t3\n", 0,
+                  "Unable to read value 4 of year 1985 for well Well A in @: 12 numbers are expected after the year."},
+        BrokenTab{"EndsBeforeYear", "1985 1986\nWell A\t1\t0\n" + kRow85, 0,
+                  "Unable to read the year of row 2 for well Well A in @; should be year 1986."},
+        BrokenTab{"HeaderWithoutFactor", "1985 1985\nWell A\t1\t0\n" + kRow85 + "Well B\n" + kRow85, 1,
+                  "Unable to read the depletion factor in the header line Well B of @. Expected: name, tab, factor, "
+                  "tab, type."},
+        BrokenTab{"RowTooLong", "1985 1985\nWell A\t1\t0\n1985\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\n", 1,
+                  "Unable to read the depletion factor in the header line 13 of @. Expected: name, tab, factor, tab, "
+                  "type."},
+        BrokenTab{"HugeSpan", "-2000000000 2000000000\nWell A\t1\t0\n", 0,
+                  "The years of @ run from -2000000000 to 2000000000; at most 2000 years can be imported."}),
+    [](const auto &info) { return std::string(info.param.label); });
+
+TEST(ImportTabDelimited, UnreadableFileGivesMessage) {
+    for (const std::string &path : {fixture("no such file.txt"), vek::test::dataPath("imports")}) {
+        ScriptedPrompter p;
+        ModelDocument doc(&p);
+        EXPECT_FALSE(vek::importTabDelimited(doc, path));
+        EXPECT_EQ(p.messages, std::vector<std::string>{"Unable to open " + path + " for reading."});
+    }
+}
+
+// ---- old-format files -----------------------------------------------------
+
+TEST(ImportOldFormat, CharacterColumnRecords) {
+    ScriptedPrompter p;
+    ModelDocument doc(&p);
+    int hints = -1;
+    doc.setViewListener([&](int h) { hints = h; });
+    ASSERT_TRUE(vek::importOldFormat(doc, fixture("old_format.txt")));
+    EXPECT_TRUE(p.messages.empty());
+    EXPECT_TRUE(doc.isModified());
+    EXPECT_EQ(hints, 1);
+    const auto &m = doc.model;
+    EXPECT_EQ(m.inputStartYear, 1985);
+    EXPECT_EQ(m.inputEndYear, 1986);
+    EXPECT_EQ(m.outputStartYear, 1985);
+    EXPECT_EQ(m.synthStartYear, 1987);
+    EXPECT_EQ(m.synthesizedYears(), 0);
+    EXPECT_EQ(m.outputFormat, 0);
+    const std::array<Expected, 3> expected{
+        {{"North Fork Well 1", 12.5f, -1}, {"Recharge Pond", 30.0f, 1}, {"South Well", 7.0f, -1}}};
+    ASSERT_EQ(m.locations.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const Location &loc = m.locations[i];
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ(loc.name, expected[i].name);
+        EXPECT_EQ(loc.VEK, expected[i].factor);
+        EXPECT_EQ(loc.LocationType, expected[i].type);
+        EXPECT_EQ(loc.UseInOutput, 1);
+        for (int mo = 0; mo < 12; ++mo) {
+            ASSERT_EQ(loc.historicalData[mo].size(), 2u);
+            for (int k = 0; k < 2; ++k)
+                EXPECT_EQ(loc.historicalData[mo][k], tableValue(static_cast<int>(i) + 1, k, mo + 1));
+        }
+    }
+}
+
+TEST(ImportOldFormat, UnreadableFileIsReported) {
+    ScriptedPrompter p;
+    ModelDocument doc(&p);
+    const std::string path = fixture("no such file.txt");
+    EXPECT_FALSE(vek::importOldFormat(doc, path));
+    EXPECT_EQ(p.messages, std::vector<std::string>{"ReadInput: Unable to open VEK input file " + path});
+}
+
+// ---- an imported document runs in the engine ------------------------------
+
+namespace {
+struct RunResult {
+    int status = -1;
+    std::string console;
+};
+
+RunResult runIn(const std::string &dir, const std::string &command) {
+    RunResult r;
+    std::string full = "cd '" + dir + "' && " + command + " 2>&1";
+    FILE *f = popen(full.c_str(), "r");
+    if (!f) return r;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, f))
+        r.console += buf;
+    int st = pclose(f);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+} // namespace
+
+TEST(ImportedDocument, SavedConvertedAndRunInEngine) {
+    const std::string vek = vek::test::binDir() + "/vek";
+    if (!std::filesystem::exists(vek)) GTEST_SKIP() << "engine not built: " << vek;
+    const std::string dir = vek::test::freshDir("imports_run");
+
+    ScriptedPrompter p;
+    p.soilMoisture.push_back(1);
+    ModelDocument doc(&p);
+    ASSERT_TRUE(vek::importWendraFile(doc, fixture("two_methods.owl")));
+    ASSERT_TRUE(vek::SaveInput(doc, dir + "/imported.vek"));
+
+    // Read back what was saved, convert it to Irrigation Year and save again.
+    ModelDocument again(&p);
+    ASSERT_TRUE(vek::ReadInput(again, dir + "/imported.vek"));
+    ASSERT_EQ(again.model.locations.size(), 5u);
+    EXPECT_EQ(again.model.locations[2].name, "201 (North Fork)");
+    // The file keeps six significant digits.
+    char saved[32];
+    std::snprintf(saved, sizeof saved, "%g", owlValue(1, 201, 1, 4));
+    EXPECT_EQ(again.model.locations[2].historicalData[3][1], std::stof(saved));
+    vek::changeYearType(again, vek::IrrigationYear);
+    ASSERT_EQ(again.model.yearMode, vek::IrrigationYear);
+    ASSERT_TRUE(vek::SaveInput(again, dir + "/irrig.vek"));
+    EXPECT_TRUE(p.messages.empty()) << p.messages.front();
+
+    RunResult r = runIn(dir, "'" + vek + "' irrig.vek irrig.out");
+    EXPECT_EQ(r.status, 0) << r.console;
+    EXPECT_EQ(r.console.find("rror"), std::string::npos) << r.console;
+    EXPECT_EQ(r.console.find("RROR"), std::string::npos) << r.console;
+    ASSERT_TRUE(std::filesystem::exists(dir + "/irrig.out")) << r.console;
+    const std::string report = vek::test::readFile(dir + "/irrig.out");
+    for (const char *name : {"101 (Upper Valley)", "203 (North Fork)"})
+        EXPECT_NE(report.find(std::string("LOCATION:        ") + name), std::string::npos) << name;
+}
