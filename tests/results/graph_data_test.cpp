@@ -1,0 +1,215 @@
+// The Plot command's graph data: which graphs, series and points, labels,
+// legends and titles, the shared y range, tick and grid numbers, placement.
+#include "results/graph_data.h"
+#include "support/scripted_prompter.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+using vek::LocationResult;
+using vek::OutputResults;
+using vek::PlotData;
+using vek::ViewChoices;
+
+namespace {
+
+// A well, a recharge site and the three summaries over `years` years from
+// 1989, every month holding data.
+OutputResults makeResults(int years) {
+    OutputResults r;
+    r.firstPrintYear = 1989;
+    r.lastPrintYear = 1989 + years - 1;
+    r.units = "( acre feet )";
+    struct Spec {
+        const char *name;
+        LocationResult::Kind kind;
+        double factor;
+        float sign;
+    };
+    const Spec specs[] = {{"Well 7", LocationResult::Kind::Location, 30, -1},
+                          {"Pond A", LocationResult::Kind::Location, 150.5, 1},
+                          {"Recharge Summary", LocationResult::Kind::RechargeSummary, 0, 1},
+                          {"CU of Ground Water Summary", LocationResult::Kind::GroundWaterSummary, 0, -1},
+                          {"Net Impact on Stream", LocationResult::Kind::NetImpact, 0, -1}};
+    for (const Spec &s : specs) {
+        LocationResult loc;
+        loc.name = s.name;
+        loc.kind = s.kind;
+        loc.depletionFactor = s.factor;
+        loc.rows.resize(static_cast<size_t>(years + 1));
+        for (int y = 0; y <= years; ++y) {
+            auto &row = loc.rows[static_cast<size_t>(y)];
+            row.streamTotal = 0;
+            if (s.kind != LocationResult::Kind::NetImpact) row.diversionTotal = 0;
+            for (int m = 0; m < 12; ++m) {
+                row.stream[m] = s.sign * static_cast<float>(y + m);
+                row.streamTotal += row.stream[m];
+                if (s.kind != LocationResult::Kind::NetImpact) {
+                    row.diversion[m] = s.sign * static_cast<float>(100 + y * 12 + m);
+                    row.diversionTotal += row.diversion[m];
+                }
+            }
+        }
+        r.locations.push_back(std::move(loc));
+    }
+    return r;
+}
+
+ViewChoices select(std::vector<int> locations, int firstYear, int yearCount, int scale = ViewChoices::Monthly) {
+    ViewChoices c;
+    c.locations = std::move(locations);
+    for (int p = firstYear; p < firstYear + yearCount; ++p)
+        c.years.push_back(p);
+    c.scale = scale;
+    return c;
+}
+
+} // namespace
+
+TEST(GraphData, TicksAndGridFollowThePointCount) {
+    struct Row {
+        int years, scale, points, xTicks, gridByPointCount, grid, labelEvery;
+    };
+    const Row rows[] = {
+        {10, ViewChoices::Monthly, 120, 5, 1, 1, 3}, {5, ViewChoices::Monthly, 60, 3, 1, 3, 2},
+        {11, ViewChoices::Monthly, 132, 5, 0, 1, 3}, {29, ViewChoices::Yearly, 29, 1, 1, 3, 1},
+        {61, ViewChoices::Yearly, 61, 3, 1, 1, 2},   {121, ViewChoices::Yearly, 121, 5, 0, 1, 3},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.points);
+        OutputResults r = makeResults(row.years + 1);
+        PlotData plot = vek::preparePlot(r, select({0, 1}, 0, row.years, row.scale));
+        ASSERT_TRUE(plot.diversion && plot.stream);
+        for (const vek::GraphData *g : {&*plot.diversion, &*plot.stream}) {
+            EXPECT_EQ(g->numPoints(), row.points);
+            EXPECT_EQ(g->xTicks, row.xTicks);
+            EXPECT_EQ(g->gridByPointCount, row.gridByPointCount);
+            EXPECT_EQ(g->gridValue, row.grid);
+            EXPECT_EQ(g->labelEvery, row.labelEvery);
+            for (const auto &s : g->series)
+                EXPECT_EQ(static_cast<int>(s.values.size()), row.points);
+        }
+    }
+}
+
+TEST(GraphData, MonthLabelsCarryTheYearOnTheFirstMonth) {
+    OutputResults r = makeResults(3);
+    ViewChoices c = select({0}, 1, 3); // 1990, 1991 and the average row
+    PlotData plot = vek::preparePlot(r, c);
+    const auto &labels = plot.stream->labels;
+    ASSERT_EQ(labels.size(), 36u);
+    EXPECT_EQ(labels[0], "11/90");
+    EXPECT_EQ(labels[1], "12");
+    EXPECT_EQ(labels[2], "1");
+    EXPECT_EQ(labels[11], "10");
+    EXPECT_EQ(labels[12], "11/91");
+    EXPECT_EQ(labels[24], "11/Avg");
+
+    c.yearType = 0;
+    EXPECT_EQ(vek::preparePlot(r, c).stream->labels[0], "1/90");
+    c.yearType = 2;
+    EXPECT_EQ(vek::preparePlot(r, c).stream->labels[0], "10/90");
+    r.firstPrintYear = 2000;
+    r.lastPrintYear = 2002;
+    c.yearType = 1;
+    EXPECT_EQ(vek::preparePlot(r, c).stream->labels[0], "11/01");
+
+    c.scale = ViewChoices::Yearly;
+    auto yearly = vek::preparePlot(r, c).stream->labels;
+    EXPECT_EQ(yearly, (std::vector<std::string>{"2001", "2002", "Avg"}));
+}
+
+TEST(GraphData, MonthsWithoutDataAreLeftOut) {
+    vek::test::ScriptedPrompter p;
+    OutputResults r;
+    ASSERT_TRUE(r.Load(vek::test::dataPath("results/two_locations.out"), p));
+    r.changeYearType(0); // 1988 holds only November and December
+    ViewChoices c = select({0}, 0, 2);
+    c.yearType = 0;
+    PlotData plot = vek::preparePlot(r, c);
+    ASSERT_EQ(plot.diversion->numPoints(), 14);
+    EXPECT_EQ(plot.diversion->labels[0], "11");
+    EXPECT_EQ(plot.diversion->labels[2], "1/89");
+    EXPECT_DOUBLE_EQ(plot.diversion->series[0].values[0], -100.5);
+    EXPECT_DOUBLE_EQ(plot.stream->series[0].values[2], r.locations[0].rows[1].stream[0]);
+    // A yearly point whose total is unknown is not plotted.
+    c.scale = ViewChoices::Yearly;
+    c.years = {0, 4};
+    r.locations[0].rows[0].diversionTotal = vek::kNoData;
+    PlotData yearly = vek::preparePlot(r, c);
+    EXPECT_FALSE(yearly.diversion->series[0].present[0]);
+    EXPECT_EQ(yearly.diversion->series[0].values[0], 0.0);
+    EXPECT_GT(yearly.diversion->yMin, -1.0e9);
+}
+
+TEST(GraphData, SingleSeriesTitleCarriesTheLegend) {
+    OutputResults r = makeResults(2);
+    PlotData plot = vek::preparePlot(r, select({0}, 0, 2));
+    ASSERT_TRUE(plot.diversion);
+    EXPECT_EQ(plot.diversion->title, "Diversion/Recharge Data -- Well 7  (30 days)");
+    EXPECT_EQ(plot.diversion->caption, "Diversion/Recharge Data");
+    EXPECT_FALSE(plot.diversion->showLegends);
+    EXPECT_EQ(plot.stream->title, "Stream Depletion/Accretion Data -- Well 7  (30 days)");
+    EXPECT_EQ(plot.stream->leftTitle, "( acre feet )");
+    EXPECT_EQ(plot.stream->bottomTitle, "Year");
+    EXPECT_EQ(plot.stream->graphName, "stream_dep");
+    EXPECT_EQ(plot.diversion->settingsFile, "div_rech.gsp");
+
+    PlotData two = vek::preparePlot(r, select({1, 3}, 0, 2));
+    EXPECT_EQ(two.diversion->title, "Diversion/Recharge Data");
+    EXPECT_TRUE(two.diversion->showLegends);
+    ASSERT_EQ(two.diversion->numSeries(), 2);
+    EXPECT_EQ(two.diversion->series[0].legend, "Pond A  (150.5 days)");
+    EXPECT_EQ(two.diversion->series[1].legend, "CU of Ground Water Summary");
+}
+
+TEST(GraphData, NetImpactAloneMakesOnlyTheStreamGraph) {
+    OutputResults r = makeResults(2);
+    PlotData plot = vek::preparePlot(r, select({4}, 0, 2));
+    EXPECT_FALSE(plot.diversion);
+    ASSERT_TRUE(plot.stream);
+    EXPECT_EQ(plot.stream->placement.x, 0);
+    EXPECT_EQ(plot.stream->placement.width, 800);
+    EXPECT_EQ(plot.stream->placement.height, 600);
+    EXPECT_EQ(plot.stream->title, "Stream Depletion/Accretion Data -- Net Impact on Stream");
+}
+
+TEST(GraphData, BothGraphsShareOneRangeAndSplitTheScreen) {
+    OutputResults r = makeResults(2);
+    PlotData plot = vek::preparePlot(r, select({0, 1}, 0, 2), 1600, 1000);
+    ASSERT_TRUE(plot.diversion && plot.stream);
+    // Diversions run from -(100+23) to +123, stream values from -12 to 12.
+    for (const vek::GraphData *g : {&*plot.diversion, &*plot.stream}) {
+        EXPECT_DOUBLE_EQ(g->yMin, -123.0);
+        EXPECT_DOUBLE_EQ(g->yMax, 123.0);
+    }
+    EXPECT_EQ(plot.diversion->placement.y, 0);
+    EXPECT_EQ(plot.diversion->placement.width, 1600);
+    EXPECT_EQ(plot.diversion->placement.height, 510);
+    EXPECT_EQ(plot.stream->placement.y, 500);
+    EXPECT_EQ(plot.stream->placement.height, 520);
+
+    // With one value plotted the range is that value at both ends, never
+    // upside down.
+    ViewChoices one = select({1}, 0, 1, ViewChoices::Yearly);
+    one.showDiversion = false;
+    PlotData single = vek::preparePlot(r, one);
+    EXPECT_DOUBLE_EQ(single.stream->yMin, single.stream->yMax);
+    EXPECT_DOUBLE_EQ(single.stream->yMin, 66.0);
+}
+
+TEST(GraphData, NothingSelectedMakesNoGraph) {
+    OutputResults r = makeResults(2);
+    EXPECT_FALSE(vek::preparePlot(r, select({}, 0, 2)).stream);
+    EXPECT_FALSE(vek::preparePlot(r, select({0}, 0, 0)).stream);
+    EXPECT_FALSE(vek::preparePlot(r, select({9}, 7, 1)).diversion);
+}
+
+TEST(GraphData, JsonNamesEveryPart) {
+    OutputResults r = makeResults(2);
+    r.locations[0].name = "Well \"7\"";
+    std::string json = vek::plotToJson(vek::preparePlot(r, select({0}, 0, 1, ViewChoices::Yearly)));
+    for (const char *part : {"\"diversion\": {", "\"stream\": {", "\"labels\": [\"1989\"]",
+                             "\"yMin\": ", "\"xTicks\": 1", "\"grid\": 3", "Well \\\"7\\\"", "\"values\": [-1266]"})
+        EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
+}
