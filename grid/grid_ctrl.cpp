@@ -46,6 +46,10 @@ CGridCtrl::CGridCtrl(const QRect &rect, QWidget *parent, int id) : CGridCtrl(par
 }
 
 CGridCtrl::~CGridCtrl() {
+    // An edit box outliving this part of the grid would call back into it
+    // when it loses the focus; its text has nowhere to go now.
+    m_ending = true;
+    delete m_edit.data();
     // The tip is a top-level window: it would outlive the grid otherwise.
     delete m_tip.data();
 }

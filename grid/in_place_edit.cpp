@@ -99,12 +99,17 @@ void CInPlaceEdit::keyPressEvent(QKeyEvent *event) {
         break;
     }
     QLineEdit::keyPressEvent(event);
+    // Keys the box ignores (Up and Down when they do not end the edit) must
+    // not reach the grid and move its focus under the open box.
+    event->accept();
 }
 
 void CInPlaceEdit::focusOutEvent(QFocusEvent *event) {
     QLineEdit::focusOutEvent(event);
-    // The box's own context menu takes the focus for a moment; the edit goes on.
-    if (event->reason() == Qt::PopupFocusReason) return;
+    // The box's own context menu takes the focus for a moment, and a window
+    // that loses activation (or is being torn down) gives it back later: the
+    // edit goes on in both cases.
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason) return;
     if (m_grid->inPlaceEdit() == this) m_grid->endEditing(CGridCtrl::EditEnd::Commit);
 }
 

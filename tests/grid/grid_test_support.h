@@ -15,6 +15,13 @@ QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 QT_END_NAMESPACE
 
+namespace vek {
+inline void PrintTo(const CCellID &c, std::ostream *os) { *os << "(" << c.row << "," << c.col << ")"; }
+inline void PrintTo(const CCellRange &r, std::ostream *os) {
+    *os << "(" << r.minRow << "," << r.minCol << ")-(" << r.maxRow << "," << r.maxCol << ")";
+}
+} // namespace vek
+
 namespace vek::test {
 
 // gtest_main owns main(), so the application is made on first use.
@@ -44,7 +51,7 @@ struct GridNote {
 class GridRecorder {
   public:
     explicit GridRecorder(CGridCtrl &grid) : m_grid(grid) {
-        QObject::connect(&grid, &CGridCtrl::notify, [this](int code, int row, int col) {
+        QObject::connect(&grid, &CGridCtrl::notify, &m_context, [this](int code, int row, int col) {
             QString text;
             if (code == GVN_BEGINLABELEDIT || code == GVN_ENDLABELEDIT) text = m_grid.GetItemText(row, col);
             notes.push_back({code, row, col, text});
@@ -70,6 +77,7 @@ class GridRecorder {
 
   private:
     CGridCtrl &m_grid;
+    QObject m_context; // ends the connection with the recorder
 };
 
 // Fills every cell with "r<row>c<col>".
