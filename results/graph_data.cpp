@@ -2,6 +2,7 @@
 #include "results/graph_data.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <utility>
 
@@ -123,10 +124,17 @@ std::string jsonString(const std::string &s) {
     return o + "\"";
 }
 
+// Shortest text that reads back as the same value; values that came from
+// the report's single-precision numbers are written as such.
 std::string jsonNumber(double v) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.9g", v);
-    return buf;
+    std::to_chars_result r;
+    const float f = static_cast<float>(v);
+    if (static_cast<double>(f) == v)
+        r = std::to_chars(buf, buf + sizeof buf, f);
+    else
+        r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
 }
 
 void graphJson(std::string &o, const GraphData &g) {

@@ -118,6 +118,9 @@ int runReport(const vektool::Args &args) {
     if (yearType >= 0) results.changeYearType(yearType);
     choices.yearType = results.yearType;
 
+    // A report cut short still shows what was read; one that gave nothing
+    // but its message shows nothing.
+    if (!complete && results.locations.empty()) return 1;
     const int count = static_cast<int>(results.locations.size());
     if (locations == "all") {
         for (int i = 0; i < count; ++i)
