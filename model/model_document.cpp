@@ -213,7 +213,9 @@ bool ModelDocument::open(const std::string &path) {
     } else {
         ok = importWendraFile(*this, path);
     }
-    setPath(path);
+    std::error_code ec;
+    std::filesystem::path abs = std::filesystem::absolute(path, ec);
+    setPath(ec ? path : abs.lexically_normal().string());
     setTitle(std::filesystem::path(path).filename().string());
     setModified(true);
     return ok;

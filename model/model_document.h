@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/model_input.h"
+#include "model/program_directory.h"
 #include "model/prompter.h"
 
 #include <functional>
@@ -18,6 +19,9 @@ class ModelDocument {
     ModelInput model;
     // The synthesized years may no longer follow from the historical data.
     bool historicalDataChanged = false;
+    // Folder the engine is started from (that of the running program),
+    // ending with "/".
+    std::string programDirectory = vek::programDirectory();
 
     bool isModified() const { return modified_; }
     void setModified(bool m = true) { modified_ = m; }
@@ -58,7 +62,8 @@ class ModelDocument {
     // Open: ".vek" (any case) is read as a model input file, anything else is
     // imported as a well output file. Returns true for ".vek" whatever the
     // reader reported, the import's result otherwise. The document counts as
-    // modified afterwards.
+    // modified afterwards. The document keeps the path in absolute form, so
+    // a later change of working directory cannot lose its file.
     bool open(const std::string &path);
     // Save through SaveInput; on success the document is no longer modified.
     bool save(const std::string &path);
