@@ -158,6 +158,36 @@ int DeckReader::parseInt(std::string_view t, const DeckItem &item) const {
 }
 
 Real DeckReader::parseReal(std::string_view t, const DeckItem &item) const {
+    // Fast path for the usual short decimals: up to 7 digits and no exponent
+    // fit a float exactly, as do the powers of ten up to 1e10, so one
+    // correctly rounded division gives the correctly rounded value.
+    {
+        std::size_t i = 0;
+        const bool negative = !t.empty() && t[0] == '-';
+        if (!t.empty() && (t[0] == '-' || t[0] == '+')) ++i;
+        std::uint32_t mantissa = 0;
+        int digits = 0, decimals = 0;
+        bool point = false, simple = i < t.size();
+        for (; i < t.size() && simple; ++i) {
+            const char c = t[i];
+            if (isDigit(c)) {
+                if (digits > 0 || c != '0') ++digits;
+                mantissa = mantissa * 10 + static_cast<std::uint32_t>(c - '0');
+                if (point) ++decimals;
+                simple = digits <= 7 && decimals <= 10;
+            } else if (c == '.' && !point) {
+                point = true;
+            } else {
+                simple = false;
+            }
+        }
+        const bool anyDigit = t.find_first_of("0123456789") != std::string_view::npos;
+        if (simple && anyDigit) {
+            static constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+            Real v = static_cast<Real>(mantissa) / kPow10[decimals];
+            return negative ? -v : v;
+        }
+    }
     if (!isDecimal(t, false)) fail("unreadable number " + quoted(t), item);
     // from_chars wants no plus sign and an E exponent.
     std::string spelled;

@@ -43,32 +43,37 @@ void appendF91(std::string &out, Real value) {
         return;
     }
     // Exact: 24 significant bits times 10 needs at most 28 bits.
-    double tenths = static_cast<double>(value) * 10.0;
+    const double tenths = static_cast<double>(value) * 10.0;
     // Adding and taking away 1.5 * 2^52 rounds to an integer, nearest with
-    // ties to even, for any magnitude below 2^51 (here below 1e9).
+    // ties to even, for any magnitude below 2^51 (here below 1e9). Without
+    // fast-math the compiler keeps both steps.
     constexpr double kRound = 6755399441055744.0;
-    // Without fast-math the compiler keeps both steps.
-    double rounded = (tenths + kRound) - kRound;
-    auto mag = static_cast<std::uint64_t>(std::fabs(rounded));
-    bool negative = value < 0.0f;
-    char digits[24];
-    int n = 0;
-    digits[n++] = static_cast<char>('0' + mag % 10);
+    const double rounded = (tenths + kRound) - kRound;
+    auto mag = static_cast<std::uint32_t>(std::fabs(rounded));
+    // Filled from the right: tenths digit, point, integer digits, sign.
+    char field[kWidth];
+    int pos = static_cast<int>(kWidth);
+    field[--pos] = static_cast<char>('0' + mag % 10);
     mag /= 10;
-    digits[n++] = '.';
+    field[--pos] = '.';
     do {
-        digits[n++] = static_cast<char>('0' + mag % 10);
+        if (pos == 0) {
+            out.append(kWidth, '*');
+            return;
+        }
+        field[--pos] = static_cast<char>('0' + mag % 10);
         mag /= 10;
     } while (mag != 0);
-    std::size_t len = static_cast<std::size_t>(n) + (negative ? 1 : 0);
-    if (len > kWidth) {
-        out.append(kWidth, '*');
-        return;
+    if (value < 0.0f) {
+        if (pos == 0) {
+            out.append(kWidth, '*');
+            return;
+        }
+        field[--pos] = '-';
     }
-    pad(out, len, kWidth, ' ');
-    if (negative) out.push_back('-');
-    while (n > 0)
-        out.push_back(digits[--n]);
+    while (pos > 0)
+        field[--pos] = ' ';
+    out.append(field, kWidth);
 }
 
 void appendText(std::string &out, std::string_view text, std::size_t width) {

@@ -1,0 +1,163 @@
+// The vek program as a user or the editor runs it: arguments or the console
+// dialogue, exit statuses, "run-time error" lines, and what the report holds
+// when a run stops early.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "support/test_files.h"
+
+namespace {
+
+namespace t = vek::test;
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = 0;
+    std::string out, err;
+};
+
+// Runs vek in `dir` with the given arguments (already quoted) and standard input.
+Outcome runVek(const std::string &dir, const std::string &args, const std::string &input = "",
+               const std::string &env = "") {
+    const std::string vek = t::binDir() + "/vek";
+    if (!fs::exists(vek)) ADD_FAILURE() << vek << " is missing: build the vek target first";
+    t::writeFile(dir + "/stdin.txt", input);
+    const std::string cmd =
+        "cd '" + dir + "' && " + env + " '" + vek + "' " + args + " < stdin.txt > stdout.txt 2> stderr.txt";
+    const int raw = std::system(cmd.c_str());
+    Outcome o;
+    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1000;
+    o.out = t::readFile(dir + "/stdout.txt");
+    o.err = t::readFile(dir + "/stderr.txt");
+    return o;
+}
+
+std::string copyDeck(const std::string &dir, const std::string &deck, const std::string &as) {
+    fs::copy_file(t::dataPath("engine/" + deck), dir + "/" + as, fs::copy_options::overwrite_existing);
+    return dir + "/" + as;
+}
+
+TEST(VekCommand, ArgumentsRunWithoutQuestions) {
+    const std::string dir = t::freshDir("engine_cmd_args");
+    copyDeck(dir, "layout.vek", "model.vek");
+    const Outcome o = runVek(dir, "model.vek model.out /dde");
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out, " Stop - Program terminated.\n");
+    EXPECT_EQ(o.err, "");
+    EXPECT_EQ(t::readFile(dir + "/model.out"), t::readFile(t::dataPath("engine/layout.out")));
+}
+
+TEST(VekCommand, ConsoleDialogueWithoutArguments) {
+    const std::string dir = t::freshDir("engine_cmd_dialogue");
+    copyDeck(dir, "layout.vek", "model.vek");
+    // Trailing blanks and a CR are not part of the names.
+    const Outcome o = runVek(dir, "", "model.vek   \r\nasked.out\n");
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, " ENTER THE INPUT DATA FILE NAME (45 CHARACTERS):  \n\n"
+                     " ENTER THE OUTPUT FILE NAME (45 CHARACTERS):  \n\n"
+                     " Stop - Program terminated.\n");
+    EXPECT_EQ(t::readFile(dir + "/asked.out"), t::readFile(t::dataPath("engine/layout.out")));
+}
+
+TEST(VekCommand, NamesKeepTheirFirst45Characters) {
+    const std::string dir = t::freshDir("engine_cmd_long_names");
+    const std::string in45 = std::string(41, 'i') + ".vek"; // 45 characters
+    const std::string out45 = std::string(41, 'o') + ".out";
+    copyDeck(dir, "layout.vek", in45);
+    const Outcome o = runVek(dir, in45 + "extra " + out45 + "extra");
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_TRUE(fs::exists(dir + "/" + out45));
+    EXPECT_FALSE(fs::exists(dir + "/" + out45 + "extra"));
+}
+
+TEST(VekCommand, FailuresGiveRunTimeErrorLines) {
+    struct Row {
+        const char *name;
+        const char *args;
+        const char *input;
+        int status;
+        const char *message;
+    } rows[] = {
+        {"one_argument", "model.vek", "", 2, "output file name missing"},
+        {"missing_input", "absent.vek out.out", "", 2, "cannot open input file \"absent.vek\""},
+        {"no_console_input", "", "", 2, "end of console input"},
+        {"unwritable_output", "model.vek no/such/dir.out", "", 2, "cannot create output file \"no/such/dir.out\""},
+        {"full_disk", "model.vek /dev/full", "", 2, "cannot write output file \"/dev/full\""},
+        {"year_limit", "years401.vek out.out", "", 255, ""},
+    };
+    for (const auto &r : rows) {
+        const std::string dir = t::freshDir(std::string("engine_cmd_") + r.name);
+        copyDeck(dir, "layout.vek", "model.vek");
+        copyDeck(dir, "years401.vek", "years401.vek");
+        const Outcome o = runVek(dir, r.args, r.input);
+        EXPECT_EQ(o.status, r.status) << r.name;
+        if (*r.message) {
+            EXPECT_NE(o.err.find("run-time error"), std::string::npos) << r.name << ": " << o.err;
+            EXPECT_NE(o.err.find(r.message), std::string::npos) << r.name << ": " << o.err;
+            EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << "one line: " << o.err;
+        }
+        EXPECT_EQ(o.out.find("Stop - Program terminated."), std::string::npos) << r.name;
+    }
+}
+
+// A deck that breaks inside a location keeps every earlier location in the
+// report, plus the block of the location being read, in both computations.
+TEST(VekCommand, EarlyEndKeepsWhatWasWritten) {
+    const std::string full = t::readFile(t::dataPath("engine/layout.vek"));
+    const std::string cut = full.substr(0, full.find("Slow well") + 10); // name read, rows missing
+    const std::string bad = [&] {
+        std::string s = full;
+        s.replace(s.find("10 10 10 10"), 2, "1O"); // letter O for zero
+        return s;
+    }();
+    struct Row {
+        const char *name;
+        std::string deck;
+        const char *message;
+    } rows[] = {
+        {"eof", cut, "end of file in input file \"model.vek\", record 14 (year row 1 of location 4)"},
+        {"letter", bad, "unreadable number \"1O\" in input file \"model.vek\", record 14 (year row 1 of location 4)"},
+    };
+    const std::string golden = t::readFile(t::dataPath("engine/layout.out"));
+    const std::string kept = golden.substr(0, golden.find("\r\nDIVERSIONS FROM WELLS", golden.find("Slow well")));
+    for (const auto &r : rows) {
+        for (const char *env : {"", "VEK_SUPERPOSITION=reference", "VEK_THREADS=3"}) {
+            const std::string dir = t::freshDir(std::string("engine_cmd_early_") + r.name);
+            t::writeFile(dir + "/model.vek", r.deck);
+            const Outcome o = runVek(dir, "model.vek model.out", "", env);
+            EXPECT_EQ(o.status, 2) << r.name << " " << env;
+            EXPECT_NE(o.err.find(r.message), std::string::npos) << o.err;
+            EXPECT_EQ(t::readFile(dir + "/model.out"), kept) << r.name << " " << env;
+        }
+    }
+}
+
+// Caller errors that would otherwise give a report of NaN or divide by zero.
+TEST(VekCommand, MeaninglessParametersAreRefused) {
+    const std::string full = t::readFile(t::dataPath("engine/layout.vek"));
+    struct Row {
+        const char *name;
+        std::string from, to;
+        const char *message;
+    } rows[] = {
+        {"negative_factor", "100000 -1 1", "-5 -1 1",
+         "negative depletion factor in input file \"model.vek\", record 12 (location 4)"},
+        {"end_before_start", "1999 1999 0 1999 1999 4", "1999 1999 0 1999 1998 4", "the run has no years"},
+    };
+    for (const auto &r : rows) {
+        const std::string dir = t::freshDir(std::string("engine_cmd_refused_") + r.name);
+        std::string deck = full;
+        deck.replace(deck.find(r.from), r.from.size(), r.to);
+        t::writeFile(dir + "/model.vek", deck);
+        const Outcome o = runVek(dir, "model.vek model.out");
+        EXPECT_EQ(o.status, 2) << r.name;
+        EXPECT_NE(o.err.find(r.message), std::string::npos) << r.name << ": " << o.err;
+    }
+}
+
+} // namespace
