@@ -105,7 +105,7 @@ void CMainFrame::buildMenus() {
 
     vekMenu_ = mb->addMenu("&VEK");
     connect(addCommand(vekMenu_, ID_VEK_RUN, "&Run", "Execute the VEK Model"), &QAction::triggered, this, [this] {
-        if (CVEKViewView *v = activeFormView()) v->OnRun();
+        if (CVEKViewView *v = activeFormView()) app_->runDocument(v->document());
     });
     auto showProps = [this] {
         if (CVEKViewView *v = activeFormView()) {

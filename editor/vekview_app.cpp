@@ -9,6 +9,7 @@
 #include "editor/qt_prompter.h"
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
+#include "model/engine_runner.h"
 #include "model/imports.h"
 #include "results/views/vek_output_view.h"
 
@@ -443,6 +444,34 @@ bool CVEKViewApp::closeAllDocuments() {
 
 void CVEKViewApp::onAppExit() {
     if (mainFrame_) mainFrame_->close();
+}
+
+bool CVEKViewApp::runDocument(CVEKViewDoc *doc) {
+    if (!doc) return false;
+    if (CChildFrame *f = frameOf(doc))
+        if (auto *v = qobject_cast<CVEKViewView *>(f->view())) v->endCellEdit();
+    bool opened = false;
+    EngineRunHooks hooks;
+    hooks.openReport = [this, &opened](const std::string &name) {
+        opened = openDocumentFile(QString::fromStdString(name)) != nullptr;
+    };
+    hooks.askSavePath = [this, doc]() -> std::string {
+        const QString filter = "VEK Files (*.vek);;All Files (*)";
+        const QString suggested = doc->title() + ".vek";
+        QString p = chooseSaveFile ? chooseSaveFile("Save As", filter, suggested)
+                                   : QFileDialog::getSaveFileName(mainFrame_, "Save As", suggested, filter);
+        if (!p.isEmpty() && QFileInfo(p).suffix().isEmpty()) p += ".vek";
+        return p.toStdString();
+    };
+    runEngine(doc->document(), hooks);
+    // The run may have saved the document and retitled it with its path.
+    doc->setModified(doc->document().isModified());
+    const QString title = QString::fromStdString(doc->document().title());
+    doc->setTitle(title);
+    if (CChildFrame *f = frameOf(doc)) f->setWindowTitle(title);
+    if (!doc->path().isEmpty()) addToRecentFiles(doc->path());
+    if (mainFrame_) mainFrame_->updateFrame();
+    return opened;
 }
 
 void CVEKViewApp::onAppAbout() {

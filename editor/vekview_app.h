@@ -63,6 +63,9 @@ class CVEKViewApp : public QObject {
     // cancelled (nothing closed after that point).
     bool closeAllDocuments();
     void onAppExit();
+    // Run: the engine on the document's saved file; a good run opens its
+    // report in a report window. False when nothing was opened.
+    bool runDocument(CVEKViewDoc *doc);
     void onAppAbout();
     void onHelp(int context = 0);
 

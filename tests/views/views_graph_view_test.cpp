@@ -1,0 +1,214 @@
+// Graph windows: what reaches the chart (points, labels, legends, titles, y
+// range, grid numbers), the ".gsp" look file and the exported images.
+#include "results/graph_data.h"
+#include "results/views/graph_view.h"
+#include "support/test_files.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QtCharts/QChart>
+#include <QtCharts/QLineSeries>
+
+#include <gtest/gtest.h>
+
+using namespace vek;
+
+namespace {
+
+QApplication *app() {
+    static int argc = 1;
+    static char name[] = "views_test";
+    static char *argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication *a = new QApplication(argc, argv);
+    return a;
+}
+
+// A graph of n points per series with values from f(series, point).
+GraphData makeGraph(int series, int points, double (*f)(int, int)) {
+    GraphData g;
+    g.tableTitle = "Stream Depletion/Accretion Data";
+    g.bottomTitle = "Year";
+    g.leftTitle = "( acre feet )";
+    g.graphName = "stream_dep";
+    g.caption = g.tableTitle;
+    for (int s = 0; s < series; ++s) {
+        GraphSeries gs;
+        gs.legend = "Well " + std::to_string(s + 1) + "  (30 days)";
+        for (int k = 0; k < points; ++k) {
+            gs.values.push_back(f(s, k));
+            gs.present.push_back(true);
+        }
+        g.series.push_back(gs);
+    }
+    for (int k = 0; k < points; ++k)
+        g.labels.push_back(k % 12 == 0 ? "11/" + std::to_string(89 + k / 12) : std::to_string((k + 10) % 12 + 1));
+    g.yMin = GraphView::kNotGiven;
+    g.yMax = GraphView::kNotGiven;
+    return g;
+}
+
+class GraphViewTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        app();
+        dir = test::freshDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        old = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(dir));
+    }
+    void TearDown() override { QDir::setCurrent(old); }
+    std::string dir;
+    QString old;
+};
+
+} // namespace
+
+TEST_F(GraphViewTest, GridNumberAndLabelSpacingFollowThePointCount) {
+    struct Row {
+        int points;
+        int grid;
+        int labelEvery;
+    };
+    for (const Row &r : {Row{12, 3, 1}, Row{60, 3, 2}, Row{61, 1, 2}, Row{120, 1, 3}, Row{1200, 1, 25}}) {
+        GraphData g = makeGraph(2, r.points, [](int s, int k) { return double(s * 10 + k); });
+        g.gridByPointCount = r.points < 121 ? 1 : 0;
+        std::unique_ptr<GraphView> w(GraphView::fromData(g));
+        w->createWindow();
+        EXPECT_EQ(w->built().gridValue, r.grid) << r.points;
+        EXPECT_EQ(w->built().labelEvery, r.labelEvery) << r.points;
+        EXPECT_EQ(w->built().labels.size(), r.points);
+    }
+}
+
+TEST_F(GraphViewTest, SingleSeriesPutsItsLegendInTheTitle) {
+    GraphData g = makeGraph(1, 12, [](int, int k) { return double(-k); });
+    std::unique_ptr<GraphView> w(GraphView::fromData(g));
+    w->createWindow();
+    EXPECT_EQ(w->built().title, "Stream Depletion/Accretion Data -- Well 1  (30 days)");
+    EXPECT_FALSE(w->built().legendShown);
+    EXPECT_TRUE(w->built().legends.isEmpty());
+    EXPECT_EQ(w->windowTitle(), "Stream Depletion/Accretion Data");
+
+    GraphData two = makeGraph(2, 12, [](int, int k) { return double(k); });
+    std::unique_ptr<GraphView> w2(GraphView::fromData(two));
+    w2->createWindow();
+    EXPECT_EQ(w2->built().title, "Stream Depletion/Accretion Data");
+    EXPECT_EQ(w2->built().legends, QStringList({"Well 1  (30 days)", "Well 2  (30 days)"}));
+}
+
+TEST_F(GraphViewTest, YRangeGivenOrComputed) {
+    struct Row {
+        const char *what;
+        double given0, given1;
+        double (*f)(int, int);
+        double want0, want1;
+    };
+    const std::vector<Row> rows = {
+        {"all positive starts at 0", GraphView::kNotGiven, GraphView::kNotGiven, [](int, int k) { return 5.0 + k; }, 0,
+         16},
+        {"negative data", GraphView::kNotGiven, GraphView::kNotGiven, [](int, int k) { return -5.0 - k; }, -16, -5},
+        {"given limits win", -400, 200, [](int, int k) { return 5.0 + k; }, -400, 200},
+    };
+    for (const Row &r : rows) {
+        GraphData g = makeGraph(1, 12, r.f);
+        g.yMin = r.given0;
+        g.yMax = r.given1;
+        std::unique_ptr<GraphView> w(GraphView::fromData(g));
+        w->createWindow();
+        EXPECT_DOUBLE_EQ(w->built().yMin, r.want0) << r.what;
+        EXPECT_DOUBLE_EQ(w->built().yMax, r.want1) << r.what;
+    }
+}
+
+// A point without data is left out of the line and out of the range; a
+// yearly total of an emptied year must not stretch the axis to -1e10.
+TEST_F(GraphViewTest, PointsWithoutDataAreNotDrawn) {
+    GraphData g = makeGraph(1, 4, [](int, int k) { return 10.0 * (k + 1); });
+    g.series[0].present[1] = false;
+    g.series[0].values[1] = -1.0e10;
+    std::unique_ptr<GraphView> w(GraphView::fromData(g));
+    w->createWindow();
+    auto *series = qobject_cast<QLineSeries *>(w->chart()->series().at(0));
+    ASSERT_NE(series, nullptr);
+    EXPECT_EQ(series->count(), 3);
+    EXPECT_DOUBLE_EQ(w->built().yMin, 0.0);
+    EXPECT_DOUBLE_EQ(w->built().yMax, 40.0);
+}
+
+TEST_F(GraphViewTest, SettingsFileRoundTripAndLoadOnOpen) {
+    GraphData g = makeGraph(2, 12, [](int s, int k) { return double(s + k); });
+    {
+        std::unique_ptr<GraphView> w(GraphView::fromData(g));
+        w->createWindow();
+        EXPECT_FALSE(w->built().settingsFileLoaded);
+        w->style().background = QColor("#fafaf0");
+        w->style().legendPosition = "right";
+        w->style().markers = true;
+        w->style().series.resize(2);
+        w->style().series[1].color = QColor("#aa0000");
+        w->style().series[1].style = Qt::DashLine;
+        QString err;
+        ASSERT_TRUE(w->saveSettings(&err)) << err.toStdString();
+    }
+    ASSERT_TRUE(QFile::exists("stream_dep.gsp"));
+    std::unique_ptr<GraphView> w(GraphView::fromData(g));
+    w->createWindow();
+    EXPECT_TRUE(w->built().settingsFileLoaded);
+    EXPECT_EQ(w->style().legendPosition, "right");
+    EXPECT_TRUE(w->style().markers);
+    EXPECT_EQ(w->style().background, QColor("#fafaf0"));
+    auto *second = qobject_cast<QLineSeries *>(w->chart()->series().at(1));
+    EXPECT_EQ(second->pen().color(), QColor("#aa0000"));
+    EXPECT_EQ(second->pen().style(), Qt::DashLine);
+    // The first series' theme colour was written too, so the file shows it.
+    ASSERT_GE(w->style().series.size(), 1u);
+    EXPECT_TRUE(w->style().series[0].color.isValid());
+}
+
+TEST_F(GraphViewTest, BrokenSettingsLinesAreSkippedNotFatal) {
+    test::writeFile(dir + "/broken.gsp", "# comment\nbackground = notacolour\nlegend = sideways\nlinewidth = 99\n"
+                                         "series0.color = #ff0000\nseries2.style = dash\nnonsense\nmarkers = yes\n");
+    GraphStyleSettings s;
+    QStringList warnings;
+    QString err;
+    ASSERT_TRUE(s.load("broken.gsp", &err, &warnings));
+    EXPECT_EQ(warnings.size(), 5) << warnings.join("\n").toStdString();
+    EXPECT_EQ(s.background, QColor(Qt::white));
+    EXPECT_EQ(s.legendPosition, "bottom");
+    EXPECT_EQ(s.lineWidth, 2);
+    EXPECT_TRUE(s.markers);
+    ASSERT_EQ(s.series.size(), 2u);
+    EXPECT_EQ(s.series[1].style, Qt::DashLine);
+
+    EXPECT_FALSE(s.load("missing.gsp", &err));
+    EXPECT_EQ(err, "Unable to open missing.gsp for reading.");
+}
+
+TEST_F(GraphViewTest, SavesPngAndPdf) {
+    GraphData g = makeGraph(2, 24, [](int s, int k) { return double((s + 1) * k); });
+    std::unique_ptr<GraphView> w(GraphView::fromData(g));
+    w->createWindow();
+    QString err;
+    ASSERT_TRUE(w->saveImage("graph.png", &err)) << err.toStdString();
+    ASSERT_TRUE(w->saveImage("graph.pdf", &err)) << err.toStdString();
+    EXPECT_EQ(test::readFile(dir + "/graph.png").substr(1, 3), "PNG");
+    EXPECT_EQ(test::readFile(dir + "/graph.pdf").substr(0, 5), "%PDF-");
+    EXPECT_FALSE(w->saveImage(QString::fromStdString(dir) + "/no/such/dir/graph.png", &err));
+    EXPECT_FALSE(err.isEmpty());
+}
+
+TEST_F(GraphViewTest, ResizeRebuildsWithTheSameData) {
+    GraphData g = makeGraph(2, 30, [](int s, int k) { return double(s - k); });
+    std::unique_ptr<GraphView> w(GraphView::fromData(g));
+    w->createWindow();
+    EXPECT_EQ(w->pos(), QPoint(0, 0));
+    EXPECT_EQ(w->size(), QSize(800, 600));
+    const GraphBuildState first = w->built();
+    w->resize(640, 480);
+    QApplication::processEvents();
+    EXPECT_GT(w->built().builds, first.builds);
+    EXPECT_EQ(w->built().labels, first.labels);
+    EXPECT_EQ(w->built().yMin, first.yMin);
+    EXPECT_EQ(w->chart()->series().size(), 2);
+}

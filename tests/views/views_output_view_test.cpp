@@ -1,0 +1,301 @@
+// The output form driven through its widgets: list filling, report box,
+// year type switches, the exports and Plot.
+#include "results/output_results.h"
+#include "results/text_report.h"
+#include "results/views/graph_view.h"
+#include "results/views/vek_output_view.h"
+#include "support/scripted_prompter.h"
+#include "support/test_files.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace vek;
+
+namespace {
+
+// Clicks as the user does, whatever part of the button the centre hits.
+void clickOn(QWidget *w) {
+    auto *b = qobject_cast<QAbstractButton *>(w);
+    ASSERT_NE(b, nullptr);
+    b->click();
+}
+
+QApplication *app() {
+    static int argc = 1;
+    static char name[] = "views_test";
+    static char *argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication *a = new QApplication(argc, argv);
+    return a;
+}
+
+class OutputViewTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        app();
+        ASSERT_TRUE(results.Load(test::dataPath("views/two_locations.out"), prompter)) << prompter.messages.size();
+        view = std::make_unique<VEKOutputView>(&results, nullptr, &prompter);
+        view->resize(1000, 650);
+        view->show();
+        dir = QString::fromStdString(test::freshDir(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        view->setDocumentTitle(dir + "/two_locations.out");
+        view->showMessage = [this](const QString &m) { shown << m; };
+    }
+    void TearDown() override {
+        for (GraphView *g : view->graphs())
+            delete g;
+    }
+    void select(QListWidget *list, std::initializer_list<int> rows) {
+        list->clearSelection();
+        for (int r : rows)
+            list->item(r)->setSelected(true);
+    }
+    QPushButton *button(int id) { return qobject_cast<QPushButton *>(view->control(id)); }
+    QRadioButton *radio(int id) { return qobject_cast<QRadioButton *>(view->control(id)); }
+    QString box() const { return view->reportBox()->toPlainText(); }
+
+    test::ScriptedPrompter prompter;
+    OutputResults results;
+    std::unique_ptr<VEKOutputView> view;
+    QString dir;
+    QStringList shown;
+};
+
+} // namespace
+
+TEST_F(OutputViewTest, ListsHoldYearsThenAverageAndEveryResult) {
+    QListWidget *years = view->yearList();
+    ASSERT_EQ(years->count(), 4);
+    EXPECT_EQ(years->item(0)->text(), "1989");
+    EXPECT_EQ(years->item(2)->text(), "1991");
+    EXPECT_EQ(years->item(3)->text(), "Average");
+    QListWidget *locs = view->locationList();
+    ASSERT_EQ(locs->count(), static_cast<int>(results.locations.size()));
+    EXPECT_EQ(locs->item(0)->text(), "Well 7");
+    EXPECT_EQ(locs->item(locs->count() - 1)->text(), "Net Impact on Stream");
+    EXPECT_EQ(locs->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_TRUE(box().isEmpty());
+}
+
+// The box shows what the report builder makes for the same choices, whatever
+// control changed last.
+TEST_F(OutputViewTest, ReportBoxFollowsEveryChoice) {
+    struct Row {
+        const char *what;
+        std::function<void()> act;
+        ViewChoices expected;
+    };
+    ViewChoices base;
+    base.locations = {0, 1};
+    base.years = {0, 3};
+    const std::vector<Row> rows = {
+        {"selection",
+         [&] {
+             select(view->locationList(), {0, 1}), select(view->yearList(), {0, 3});
+         },
+         base},
+        {"yearly", [&] { clickOn(radio(VEKOutputView::IDC_YEARLY)); },
+         [&] {
+             auto c = base;
+             c.scale = ViewChoices::Yearly;
+             return c;
+         }()},
+        {"no stream", [&] { clickOn(view->control(VEKOutputView::IDC_SHOW_STREAM)); },
+         [&] {
+             auto c = base;
+             c.scale = ViewChoices::Yearly;
+             c.showStream = false;
+             return c;
+         }()},
+        {"monthly", [&] { clickOn(radio(VEKOutputView::IDC_MONTHLY)); },
+         [&] {
+             auto c = base;
+             c.showStream = false;
+             return c;
+         }()},
+    };
+    for (const Row &r : rows) {
+        r.act();
+        std::string want = buildTextReport(results, r.expected, "\r\n");
+        EXPECT_EQ(view->reportText, want) << r.what;
+        QString shownText = box();
+        shownText.replace("\n", "\r\n");
+        EXPECT_EQ(shownText.toStdString(), want) << r.what;
+    }
+    EXPECT_NE(view->reportText.find("Location: Well 7"), std::string::npos);
+}
+
+TEST_F(OutputViewTest, IrrigationToCalendarAddsAYearAndEmptiesTheBox) {
+    select(view->locationList(), {0});
+    select(view->yearList(), {0});
+    ASSERT_FALSE(box().isEmpty());
+    clickOn(radio(VEKOutputView::IDC_CALENDAR));
+    EXPECT_EQ(results.yearType, 0);
+    ASSERT_EQ(view->yearList()->count(), 5);
+    EXPECT_EQ(view->yearList()->item(0)->text(), "1988");
+    EXPECT_TRUE(box().isEmpty());
+    EXPECT_TRUE(view->yearList()->selectedItems().isEmpty());
+    EXPECT_TRUE(view->locationList()->selectedItems().isEmpty());
+
+    // Back to Irrigation: no year is added, the report is rebuilt in place.
+    select(view->locationList(), {0});
+    select(view->yearList(), {0});
+    clickOn(radio(VEKOutputView::IDC_IRRIGATION));
+    EXPECT_EQ(results.yearType, 1);
+    EXPECT_EQ(view->yearList()->count(), 5);
+    EXPECT_EQ(view->yearList()->selectedItems().size(), 1);
+    EXPECT_TRUE(box().contains("1988\t-"));
+}
+
+TEST_F(OutputViewTest, SaveToFileWritesTheBoxAsShownIncludingEdits) {
+    select(view->locationList(), {1});
+    select(view->yearList(), {1});
+    view->reportBox()->appendPlainText("typed by the user");
+    const QString target = dir + "/saved.txt";
+    QString askedTitle;
+    view->chooseSaveFile = [&](const QString &title, const QString &) {
+        askedTitle = title;
+        return target;
+    };
+    clickOn(button(VEKOutputView::IDC_SAVE));
+    EXPECT_EQ(askedTitle, "Choose an output file.");
+    const std::string saved = test::readFile(target.toStdString());
+    EXPECT_EQ(saved, view->reportText + "\r\ntyped by the user");
+
+    // Cancel writes nothing.
+    QFile::remove(target);
+    view->chooseSaveFile = [](const QString &, const QString &) { return QString(); };
+    clickOn(button(VEKOutputView::IDC_SAVE));
+    EXPECT_FALSE(QFile::exists(target));
+}
+
+// Printing needs no file beside the report: a file of that name the user
+// keeps there is neither replaced nor deleted.
+TEST_F(OutputViewTest, PrintSendsTheBoxAndLeavesFilesAlone) {
+    select(view->locationList(), {0});
+    select(view->yearList(), {2});
+    const QString keep = view->reportFileName();
+    test::writeFile(keep.toStdString(), "user's own notes");
+    QString printed;
+    view->printText = [&](const QString &text, QString *) {
+        printed = text;
+        return true;
+    };
+    clickOn(button(VEKOutputView::IDC_PRINT));
+    EXPECT_EQ(printed.toStdString(), view->reportText);
+    EXPECT_EQ(test::readFile(keep.toStdString()), "user's own notes");
+
+    view->printText = [&](const QString &, QString *error) {
+        *error = "No default printer is set up; the report was not printed.";
+        return false;
+    };
+    clickOn(button(VEKOutputView::IDC_PRINT));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith("No default printer"));
+}
+
+TEST_F(OutputViewTest, ViewInWordpadWritesLineFeedReportBesideTheReport) {
+    select(view->locationList(), {0});
+    select(view->yearList(), {0, 1});
+    const QString before = box();
+    QString opened;
+    view->openInEditor = [&](const QString &p) {
+        opened = p;
+        return true;
+    };
+    clickOn(button(VEKOutputView::IDC_WORDPAD));
+    EXPECT_EQ(opened, dir + "/two_locations.out.txt");
+    const std::string file = test::readFile(opened.toStdString());
+    EXPECT_EQ(file.find('\r'), std::string::npos);
+    ViewChoices c;
+    c.locations = {0};
+    c.years = {0, 1};
+    EXPECT_EQ(file, buildTextReport(results, c, "\n"));
+    EXPECT_EQ(box(), before);
+}
+
+TEST_F(OutputViewTest, PlotMakesOneWindowPerTableWithTheRightPlacement) {
+    struct Row {
+        const char *what;
+        std::vector<int> locations;
+        bool diversion, stream;
+        int graphs;
+    };
+    const int net = view->locationList()->count() - 1;
+    const std::vector<Row> rows = {
+        {"net impact only", {net}, true, true, 1},
+        {"two wells", {0, 1}, true, true, 2},
+        {"diversion only", {0}, true, false, 1},
+        {"nothing shown", {0}, false, false, 0},
+    };
+    for (const Row &r : rows) {
+        for (GraphView *g : view->graphs())
+            delete g;
+        view->locationList()->clearSelection();
+        for (int i : r.locations)
+            view->locationList()->item(i)->setSelected(true);
+        select(view->yearList(), {0, 1, 2});
+        qobject_cast<QCheckBox *>(view->control(VEKOutputView::IDC_SHOW_DIVERSION))->setChecked(r.diversion);
+        qobject_cast<QCheckBox *>(view->control(VEKOutputView::IDC_SHOW_STREAM))->setChecked(r.stream);
+        clickOn(button(VEKOutputView::IDC_PLOT));
+        const auto graphs = view->graphs();
+        ASSERT_EQ(static_cast<int>(graphs.size()), r.graphs) << r.what;
+        if (r.graphs == 1) {
+            EXPECT_EQ(graphs[0]->size(), QSize(800, 600)) << r.what;
+            EXPECT_EQ(graphs[0]->built().numPoints, 36) << r.what;
+        }
+        if (r.graphs == 2) {
+            EXPECT_EQ(graphs[0]->graphName, "div_rech");
+            EXPECT_EQ(graphs[1]->graphName, "stream_dep");
+            EXPECT_EQ(graphs[0]->pos().y(), 0);
+            EXPECT_GT(graphs[1]->pos().y(), 0);
+            EXPECT_EQ(graphs[0]->width(), graphs[0]->screenWidth);
+            // One y range covers both graphs.
+            EXPECT_EQ(graphs[0]->built().yMin, graphs[1]->built().yMin);
+            EXPECT_EQ(graphs[0]->built().yMax, graphs[1]->built().yMax);
+        }
+    }
+}
+
+TEST_F(OutputViewTest, PlotWithoutSelectionDoesNothing) {
+    select(view->locationList(), {0});
+    clickOn(button(VEKOutputView::IDC_PLOT));
+    EXPECT_TRUE(view->graphs().empty());
+}
+
+TEST_F(OutputViewTest, DoneAndHelpAskTheirOwners) {
+    int closed = 0, context = -1;
+    QObject::connect(view.get(), &VEKOutputView::closeRequested, [&] { ++closed; });
+    QObject::connect(view.get(), &VEKOutputView::helpRequested, [&](int c) { context = c; });
+    clickOn(button(VEKOutputView::IDC_DONE));
+    clickOn(button(VEKOutputView::IDC_HELP));
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(context, 400);
+}
+
+// The report box grows with the window; the buttons keep their x and follow
+// the bottom edge.
+TEST_F(OutputViewTest, ResizeGrowsTheBoxAndMovesTheButtonsDown) {
+    QApplication::processEvents();
+    const QRect box0 = view->reportBox()->geometry();
+    const QPoint print0 = button(VEKOutputView::IDC_PRINT)->pos();
+    const QPoint help0 = button(VEKOutputView::IDC_HELP)->pos();
+    view->resize(view->width() + 120, view->height() + 80);
+    QApplication::processEvents();
+    const QRect box1 = view->reportBox()->geometry();
+    EXPECT_EQ(box1.topLeft(), box0.topLeft());
+    EXPECT_EQ(box1.width(), box0.width() + 120);
+    EXPECT_EQ(box1.height(), box0.height() + 80);
+    EXPECT_EQ(button(VEKOutputView::IDC_PRINT)->pos(), print0 + QPoint(0, 80));
+    EXPECT_EQ(button(VEKOutputView::IDC_HELP)->pos(), help0 + QPoint(0, 80));
+}
