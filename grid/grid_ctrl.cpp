@@ -1004,6 +1004,28 @@ void CGridCtrl::deleteFocusCell() {
 
 // ---- Keyboard -----------------------------------------------------------------
 
+// True for the keys the grid acts on itself, which must win over window
+// shortcuts bound to the same keys while the grid has the focus.
+static bool isGridKey(const QKeyEvent *ke) {
+    const Qt::KeyboardModifiers mods = ke->modifiers() & ~Qt::KeypadModifier;
+    const int key = ke->key();
+    if (mods == Qt::ControlModifier)
+        return key == Qt::Key_C || key == Qt::Key_V || key == Qt::Key_X || key == Qt::Key_A || key == Qt::Key_Insert ||
+               key == Qt::Key_Home || key == Qt::Key_End;
+    if (mods == Qt::ShiftModifier && key == Qt::Key_Insert) return true;
+    if (mods == Qt::NoModifier)
+        return key == Qt::Key_Delete || key == Qt::Key_F2 || key == Qt::Key_Return || key == Qt::Key_Enter;
+    return false;
+}
+
+bool CGridCtrl::event(QEvent *event) {
+    if (event->type() == QEvent::ShortcutOverride && isGridKey(static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    return QAbstractScrollArea::event(event);
+}
+
 bool CGridCtrl::focusNextPrevChild(bool next) {
     // Tab moves between cells; it leaves the grid only from the last cell
     // (see keyPressEvent).

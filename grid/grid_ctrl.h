@@ -30,7 +30,8 @@ class CGridCtrl : public QAbstractScrollArea {
     CGridCtrl(const QRect &rect, QWidget *parent, int id);
     ~CGridCtrl() override;
 
-    // Control id given by the owner (0 when none); passed back in notify().
+    // Control id given by the owner (0 when none), so an owner routing
+    // several grids through one handler can tell them apart via sender().
     int controlId() const { return m_id; }
     void setControlId(int id) { m_id = id; }
 
@@ -192,6 +193,7 @@ class CGridCtrl : public QAbstractScrollArea {
     void beginDrag(int row, int col);
 
   protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;

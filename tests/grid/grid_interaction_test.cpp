@@ -1,0 +1,167 @@
+// Mouse and keyboard behaviour around the cells: title tips for cut-off
+// text, wheel and drag scrolling, the start of a drag, extending the
+// selection, and grid keys winning over window shortcuts.
+#include "grid_test_support.h"
+
+#include "grid/title_tip.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QScrollBar>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+using namespace vek;
+using vek::test::fillNames;
+using vek::test::GridRecorder;
+
+namespace {
+
+// A shown, active window with a 1 header row/column grid of 30 x 6 cells.
+struct Window : vek::test::WithApp {
+    QWidget window;
+    CGridCtrl *grid;
+    explicit Window(int rows = 31, QSize size = QSize(420, 220)) {
+        auto *layout = new QVBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        grid = new CGridCtrl(&window);
+        layout->addWidget(grid);
+        window.resize(size);
+        grid->setColumnCount(7);
+        grid->setRowCount(rows);
+        grid->setFixedRowCount(1);
+        grid->setFixedColumnCount(1);
+        fillNames(*grid);
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        grid->setFocus();
+        grid->setFocusCell(1, 1);
+        grid->setSelectedRange(1, 1, 1, 1);
+    }
+    QWidget *vp() const { return grid->viewport(); }
+};
+
+CTitleTip *shownTip() {
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *tip = qobject_cast<CTitleTip *>(w); tip && tip->isVisible()) return tip;
+    return nullptr;
+}
+
+TEST(GridTitleTip, ShowsOnlyForCutOffText) {
+    Window w;
+    w.grid->setItemText(2, 2, "a text far too long for its narrow column");
+    QTest::mouseMove(w.vp(), w.grid->cellRect(2, 2).center());
+    CTitleTip *tip = shownTip();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->text(), "a text far too long for its narrow column");
+    EXPECT_GT(tip->width(), w.grid->columnWidth(2));
+    EXPECT_EQ(tip->geometry().topLeft(), w.vp()->mapToGlobal(w.grid->cellRect(2, 2).topLeft()));
+
+    QTest::mouseMove(w.vp(), w.grid->cellRect(3, 3).center());
+    EXPECT_EQ(shownTip(), nullptr);
+
+    w.grid->setTitleTipsEnabled(false);
+    QTest::mouseMove(w.vp(), w.grid->cellRect(2, 2).center());
+    EXPECT_EQ(shownTip(), nullptr);
+}
+
+TEST(GridTitleTip, GoesWithTheGrid) {
+    {
+        Window w;
+        w.grid->setItemText(2, 2, "a text far too long for its narrow column");
+        QTest::mouseMove(w.vp(), w.grid->cellRect(2, 2).center());
+        ASSERT_NE(shownTip(), nullptr);
+    }
+    EXPECT_EQ(shownTip(), nullptr);
+}
+
+TEST(GridScroll, WheelScrollsByTheDesktopLineCount) {
+    Window w;
+    QScrollBar *bar = w.grid->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const QPointF pos = w.grid->cellRect(2, 2).center();
+    QWheelEvent down(pos, w.vp()->mapToGlobal(pos), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w.vp(), &down);
+    EXPECT_EQ(bar->value(), std::min(bar->maximum(), QApplication::wheelScrollLines() * w.grid->defaultRowHeight()));
+    // Header row and column stay in place.
+    EXPECT_EQ(w.grid->cellRect(0, 3).top(), 0);
+    EXPECT_GT(w.grid->topLeftNonFixedCell().row, 1);
+}
+
+TEST(GridScroll, KeyboardScrollsTheFocusCellIntoView) {
+    Window w;
+    w.grid->setFocusCell(1, 1);
+    QTest::keyClick(w.grid, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(w.grid->focusCell(), CCellID(30, 6));
+    const QRect r = w.grid->cellRect(30, 6);
+    EXPECT_TRUE(w.vp()->rect().contains(r)) << r.x() << "," << r.y();
+    QTest::keyClick(w.grid, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(w.grid->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(w.grid->horizontalScrollBar()->value(), 0);
+}
+
+TEST(GridScroll, DraggingPastTheBottomEdgeScrollsAndExtendsTheSelection) {
+    Window w;
+    const QPoint start = w.grid->cellRect(2, 2).center();
+    QTest::mousePress(w.vp(), Qt::LeftButton, {}, start);
+    const QPoint below(start.x(), w.vp()->height() + 10);
+    QTest::mouseMove(w.vp(), below);
+    QTest::qWait(400);
+    EXPECT_GT(w.grid->verticalScrollBar()->value(), 0);
+    const CCellRange sel = w.grid->selectedRange();
+    EXPECT_EQ(sel.minRow, 2);
+    EXPECT_GT(sel.maxRow, 6);
+    EXPECT_EQ(sel.minCol, 2);
+    EXPECT_EQ(sel.maxCol, 2);
+    QTest::mouseRelease(w.vp(), Qt::LeftButton, {}, below);
+    const int after = w.grid->verticalScrollBar()->value();
+    QTest::qWait(150);
+    EXPECT_EQ(w.grid->verticalScrollBar()->value(), after); // stops with the button
+}
+
+TEST(GridSelection, DraggingASelectedBlockAnnouncesTheDrag) {
+    Window w;
+    GridRecorder rec(*w.grid);
+    w.grid->setSelectedRange(1, 1, 3, 3);
+    QTest::mousePress(w.vp(), Qt::LeftButton, {}, w.grid->cellRect(2, 2).center());
+    QTest::mouseMove(w.vp(), w.grid->cellRect(4, 3).center());
+    QTest::mouseRelease(w.vp(), Qt::LeftButton, {}, w.grid->cellRect(4, 3).center());
+    const auto drags = rec.of(GVN_BEGINDRAG);
+    ASSERT_EQ(drags.size(), 1u);
+    EXPECT_EQ(drags[0].row, 2);
+    EXPECT_EQ(drags[0].col, 2);
+    EXPECT_EQ(w.grid->selectedRange(), CCellRange(2, 2, 4, 3));
+}
+
+TEST(GridSelection, ShiftExtendsFromTheAnchor) {
+    Window w;
+    QTest::keyClick(w.grid, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(w.grid, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(w.grid->selectedRange(), CCellRange(1, 1, 2, 2));
+    QTest::mouseClick(w.vp(), Qt::LeftButton, Qt::ShiftModifier, w.grid->cellRect(4, 3).center());
+    EXPECT_EQ(w.grid->selectedRange(), CCellRange(1, 1, 4, 3));
+    // A plain move collapses it again.
+    QTest::keyClick(w.grid, Qt::Key_Up);
+    EXPECT_EQ(w.grid->selectedRange().isValid(), true);
+    EXPECT_EQ(w.grid->selectedCount(), 1);
+}
+
+TEST(GridKeys, GridKeysWinOverWindowShortcuts) {
+    Window w;
+    int fired = 0;
+    auto *copyAction = new QAction(&w.window);
+    copyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    w.window.addAction(copyAction);
+    QObject::connect(copyAction, &QAction::triggered, [&] { ++fired; });
+    w.grid->setSelectedRange(2, 2, 2, 3);
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(w.grid, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(fired, 0);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "r2c2\tr2c3");
+}
+
+} // namespace
