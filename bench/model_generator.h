@@ -23,8 +23,9 @@ struct ModelShape {
     int outputFormat = 0;
     int unitMode = 1;
     int useAvgDaysPerMonth = 0;
-    int unusedEvery = 0;   // every n-th location has UseInOutput 0 (0: none)
-    int rechargeEvery = 5; // every n-th location is a recharge site (0: none)
+    int unusedEvery = 0;         // every n-th location has UseInOutput 0 (0: none)
+    int rechargeEvery = 5;       // every n-th location is a recharge site (0: none)
+    bool extremeFactors = false; // the first two locations get factors 0 and 100000
     std::uint32_t seed = 1;
 };
 
@@ -72,6 +73,7 @@ inline std::string generateModel(const ModelShape &s) {
         } else {
             factor = s.minFactor + (s.maxFactor - s.minFactor) * rng.next();
         }
+        if (s.extremeFactors && n < 2) factor = n == 0 ? 0.0 : 100000.0;
         const bool recharge = s.rechargeEvery > 0 && n % s.rechargeEvery == s.rechargeEvery - 1;
         const bool unused = s.unusedEvery > 0 && n % s.unusedEvery == s.unusedEvery - 1;
         std::string line;
