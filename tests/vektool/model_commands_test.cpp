@@ -1,0 +1,114 @@
+// vektool check, convert and run as a script uses them: exit status, what
+// goes to standard output and standard error, and the files left behind.
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+using vek::test::binDir;
+using vek::test::dataPath;
+using vek::test::freshDir;
+using vek::test::readFile;
+using vek::test::writeFile;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string quote(const std::string &s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+Result vektool(const std::string &dir, const std::vector<std::string> &args) {
+    std::string cmd = quote(binDir() + "/vektool");
+    for (const auto &a : args)
+        cmd += " " + quote(a);
+    cmd += " >" + quote(dir + "/stdout.txt") + " 2>" + quote(dir + "/stderr.txt");
+    Result r;
+    int st = std::system(cmd.c_str());
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    r.out = readFile(dir + "/stdout.txt");
+    r.err = readFile(dir + "/stderr.txt");
+    return r;
+}
+
+bool haveTools() { return fs::exists(binDir() + "/vektool") && fs::exists(binDir() + "/vek"); }
+
+} // namespace
+
+TEST(VektoolCheck, CleanBrokenAndMissingFiles) {
+    if (!haveTools()) GTEST_SKIP() << "vektool and vek are not built in " << binDir();
+    std::string dir = freshDir("vektool_check");
+    Result ok = vektool(dir, {"check", dataPath("model/two_locations.vek")});
+    EXPECT_EQ(ok.status, 0) << ok.err;
+    EXPECT_EQ(ok.err, "");
+    EXPECT_NE(ok.out.find("ok, 2 location(s), historical years 2000-2001 (2), synthesized years 1"), std::string::npos);
+
+    std::string text = readFile(dataPath("model/two_locations.vek"));
+    writeFile(dir + "/cut.vek", text.substr(0, text.find("Site B\n0 1")));
+    Result cut = vektool(dir, {"check", dir + "/cut.vek"});
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_EQ(cut.err, "Unexpected EOF reading well name in pumping record #1 in file " + dir + "/cut.vek\n");
+
+    Result missing = vektool(dir, {"check", dir + "/none.vek"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "ReadInput: Unable to open VEK input file " + dir + "/none.vek\n");
+    EXPECT_EQ(vektool(dir, {"check"}).status, 2);
+}
+
+TEST(VektoolConvert, OlderFormatIsWrittenInTheCurrentOne) {
+    if (!haveTools()) GTEST_SKIP() << "vektool and vek are not built in " << binDir();
+    std::string dir = freshDir("vektool_convert");
+    Result r = vektool(dir, {"convert", dataPath("model/no_version.vek"), dir + "/out.vek"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // The 12-integer record has unit mode 0 and no monthly-to-daily flag.
+    std::string expected = readFile(dataPath("model/two_locations.vek"));
+    expected.replace(expected.find("1 1 1 0 #"), 9, "1 1 0 0 #");
+    EXPECT_EQ(readFile(dir + "/out.vek"), expected);
+
+    // A file that does not read cleanly writes nothing.
+    writeFile(dir + "/bad.vek", "Version 1.12\n1 2 3\n");
+    Result bad = vektool(dir, {"convert", dir + "/bad.vek", dir + "/bad_out.vek"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_FALSE(fs::exists(dir + "/bad_out.vek"));
+    EXPECT_NE(bad.err.find("Wrong number of values read for first data card."), std::string::npos);
+    EXPECT_EQ(vektool(dir, {"convert", dir + "/bad.vek"}).status, 2);
+}
+
+TEST(VektoolRun, RunsTheEngineBesideIt) {
+    if (!haveTools()) GTEST_SKIP() << "vektool and vek are not built in " << binDir();
+    std::string dir = freshDir("vektool run dir");
+    fs::copy_file(dataPath("model/two_locations.vek"), dir + "/model.vek");
+    Result r = vektool(dir, {"run", dir + "/model.vek"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, dir + "/model.out\n");
+    EXPECT_NE(r.err.find("Save changes to " + dir + "/model.vek? -> No"), std::string::npos);
+    EXPECT_NE(readFile(dir + "/model.out").find("STREAM DEPLETION"), std::string::npos);
+
+    // An engine failure: the message and its lines, status 1.
+    std::string text = readFile(dir + "/model.vek");
+    text.replace(text.find("\n1 2 3 4"), 4, "\n1 x 3");
+    writeFile(dir + "/broken.vek", text);
+    Result bad = vektool(dir, {"run", dir + "/broken.vek"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("Error running " + binDir() + "/vek broken.vek:\n"), std::string::npos) << bad.err;
+    EXPECT_EQ(bad.out, "");
+
+    // Calendar years never reach the engine.
+    text = readFile(dir + "/model.vek");
+    text.replace(text.find("0 1 1 1 0 #"), 11, "0 1 0 1 0 #");
+    writeFile(dir + "/calendar.vek", text);
+    Result cal = vektool(dir, {"run", dir + "/calendar.vek"});
+    EXPECT_EQ(cal.status, 1);
+    EXPECT_NE(cal.err.find("The model can only run in Irrigation Year format."), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir + "/calendar.out"));
+}
