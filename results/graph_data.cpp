@@ -240,10 +240,26 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
 
     // One y range for both graphs, covering every value plotted.
     const bool haveMax = range.max > -9.0e30, haveMin = range.min < 9.0e30;
-    for (auto *g : {&plot.diversion, &plot.stream}) {
-        if (!*g) continue;
-        (*g)->yMin = haveMin ? range.min : 0.0;
-        (*g)->yMax = haveMax ? range.max : 0.0;
+    if (plot.diversion) {
+        plot.diversion->yMax = haveMax ? range.max : 0.0;
+        plot.diversion->yMin = haveMin ? range.min : 0.0;
+    }
+    if (plot.stream) {
+        GraphData &g = *plot.stream;
+        g.yMin = g.yMax = 0.0;
+        if (haveMax && haveMin) {
+            if (range.max > range.min)
+                g.yMax = range.max;
+            else
+                g.yMin = range.max;
+            if (range.min <= range.max)
+                g.yMin = range.min;
+            else
+                g.yMax = range.min;
+        }
+        // A single value above zero would leave the axis upside down
+        // (from the value down to 0): run it from 0 up instead.
+        if (g.yMin > g.yMax) std::swap(g.yMin, g.yMax);
     }
     if (plot.diversion && plot.stream) {
         const int half = screenHeight / 2;

@@ -379,6 +379,21 @@ bool OutputResults::LoadText(const std::string &text, const std::string &path, P
     return reader.run();
 }
 
+std::vector<std::string> OutputResults::yearListEntries() const {
+    std::vector<std::string> out;
+    for (int y = firstPrintYear; y <= lastPrintYear; ++y)
+        out.push_back(std::to_string(y));
+    out.push_back("Average");
+    return out;
+}
+
+std::vector<std::string> OutputResults::locationListEntries() const {
+    std::vector<std::string> out;
+    for (const LocationResult &loc : locations)
+        out.push_back(loc.name);
+    return out;
+}
+
 bool OutputResults::changeYearType(int t) {
     if (t < 0 || t > 2 || t == yearType) return false;
     struct Rule {

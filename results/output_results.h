@@ -74,6 +74,11 @@ class OutputResults {
 
     // Number of printed years (rows before the average row).
     int printedYears() const { return lastPrintYear - firstPrintYear + 1; }
+    // Entries of the view's years list: every printed year, then "Average".
+    // Position p is row p of every location.
+    std::vector<std::string> yearListEntries() const;
+    // Entries of the view's locations list, in document order.
+    std::vector<std::string> locationListEntries() const;
 
     // Moves every location's months into year type t (0..2), adding a blank
     // year where months would otherwise fall off, and recomputes totals,

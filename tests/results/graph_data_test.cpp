@@ -189,13 +189,17 @@ TEST(GraphData, BothGraphsShareOneRangeAndSplitTheScreen) {
     EXPECT_EQ(plot.stream->placement.y, 500);
     EXPECT_EQ(plot.stream->placement.height, 520);
 
-    // With one value plotted the range is that value at both ends, never
+    // With one value plotted the stream axis runs between it and 0, never
     // upside down.
     ViewChoices one = select({1}, 0, 1, ViewChoices::Yearly);
     one.showDiversion = false;
     PlotData single = vek::preparePlot(r, one);
-    EXPECT_DOUBLE_EQ(single.stream->yMin, single.stream->yMax);
-    EXPECT_DOUBLE_EQ(single.stream->yMin, 66.0);
+    EXPECT_DOUBLE_EQ(single.stream->yMin, 0.0);
+    EXPECT_DOUBLE_EQ(single.stream->yMax, 66.0);
+    one.locations = {0};
+    single = vek::preparePlot(r, one);
+    EXPECT_DOUBLE_EQ(single.stream->yMin, -66.0);
+    EXPECT_DOUBLE_EQ(single.stream->yMax, 0.0);
 }
 
 TEST(GraphData, NothingSelectedMakesNoGraph) {
