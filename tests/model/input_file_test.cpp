@@ -527,3 +527,20 @@ TEST(InputFile, OpenReadsVekInAnyCaseAndMarksModified) {
     EXPECT_EQ(d.model.locations.size(), 2u);
     EXPECT_EQ(p.messages.size(), 1u);
 }
+
+// Every example shipped to users reads cleanly and is written back as it is.
+TEST(InputFile, ExamplesReadAndWriteBackIdentically) {
+    fs::path examples = fs::path(vek::test::dataDir()) / ".." / ".." / "examples";
+    int seen = 0;
+    if (fs::is_directory(examples))
+        for (const auto& e : fs::directory_iterator(examples)) {
+            if (e.path().extension() != ".vek") continue;
+            ++seen;
+            std::string text = vek::test::readFile(e.path().string());
+            ReadResult r = readText(text);
+            EXPECT_TRUE(r.ok) << e.path() << ": " << (r.messages.empty() ? "" : r.messages[0]);
+            EXPECT_TRUE(r.messages.empty()) << e.path();
+            EXPECT_EQ(saveText(r.doc), text) << e.path();
+        }
+    if (seen == 0) GTEST_SKIP() << "no example models in " << examples;
+}
