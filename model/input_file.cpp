@@ -283,7 +283,9 @@ bool writeModelInput(const ModelInput &m, LineSink &sink) {
         for (int mo = 0; mo < 12; ++mo)
             eff += (mo ? " " : "") + formatReal(loc.efficiency[mo]);
         if (!sink.writeLine(eff)) return false;
-        for (size_t k = 0; k < loc.historicalData[0].size(); ++k) {
+        // Pumping rows follow the historical rows' both-zero rule, as the
+        // reader expects.
+        for (size_t k = 0; histRows && k < loc.historicalData[0].size(); ++k) {
             std::string row;
             for (int mo = 0; mo < 12; ++mo) {
                 if (mo) row += ' ';
