@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -1023,6 +1024,14 @@ bool CGridCtrl::event(QEvent *event) {
         event->accept();
         return true;
     }
+    if (event->type() == QEvent::ContextMenu) {
+        // Right clicks reach the owner as rightClicked on release; the menu
+        // key counts as a right click on the focus cell.
+        if (static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard)
+            sendNotify(NM_RCLICK, m_focus.row, m_focus.col);
+        event->accept();
+        return true;
+    }
     return QAbstractScrollArea::event(event);
 }
 
@@ -1376,6 +1385,10 @@ void CGridCtrl::leaveEvent(QEvent *event) {
 
 bool CGridCtrl::viewportEvent(QEvent *event) {
     if (event->type() == QEvent::Leave) viewport()->unsetCursor();
+    if (event->type() == QEvent::ContextMenu) {
+        event->accept(); // see event(): the owner hears rightClicked instead
+        return true;
+    }
     return QAbstractScrollArea::viewportEvent(event);
 }
 

@@ -177,7 +177,10 @@ class CGridCtrl : public QAbstractScrollArea {
     void clicked(int row, int col);
     // Left double click on a cell.
     void doubleClicked(int row, int col);
-    // Right button released over the grid (row/col -1 outside the cells).
+    // Right button released over the grid (row/col -1 outside the cells),
+    // or the keyboard's menu key (the focus cell). The grid takes the
+    // platform's context-menu events itself, so an owner that shows its menu
+    // from this signal never shows it twice.
     void rightClicked(int row, int col);
     // The focus cell is about to move to (row, col).
     void focusChanging(int row, int col);

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
@@ -162,6 +163,44 @@ TEST(GridKeys, GridKeysWinOverWindowShortcuts) {
     QTest::keyClick(w.grid, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(fired, 0);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "r2c2\tr2c3");
+}
+
+} // namespace
+
+namespace {
+
+// Counts the context-menu events that get past the grid to its window.
+struct MenuCounter : QWidget {
+    int menus = 0;
+    void contextMenuEvent(QContextMenuEvent *) override { ++menus; }
+};
+
+TEST(GridMouse, RightClickReachesTheOwnerOnce) {
+    vek::test::gridApp();
+    MenuCounter window;
+    auto *grid = new CGridCtrl(&window);
+    grid->resize(300, 150);
+    grid->setRowCount(4);
+    grid->setColumnCount(4);
+    grid->setFixedRowCount(1);
+    window.resize(300, 150);
+    window.show();
+    GridRecorder rec(*grid);
+    const QPoint pos = grid->cellRect(2, 1).center();
+    QContextMenuEvent byMouse(QContextMenuEvent::Mouse, pos, grid->viewport()->mapToGlobal(pos));
+    QApplication::sendEvent(grid->viewport(), &byMouse);
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, pos);
+    EXPECT_EQ(window.menus, 0);
+    ASSERT_EQ(rec.of(NM_RCLICK).size(), 1u);
+    EXPECT_EQ(rec.of(NM_RCLICK)[0].row, 2);
+
+    grid->setFocusCell(3, 2);
+    QContextMenuEvent byKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    QApplication::sendEvent(grid, &byKey);
+    EXPECT_EQ(window.menus, 0);
+    ASSERT_EQ(rec.of(NM_RCLICK).size(), 2u);
+    EXPECT_EQ(rec.of(NM_RCLICK)[1].row, 3);
+    EXPECT_EQ(rec.of(NM_RCLICK)[1].col, 2);
 }
 
 } // namespace
