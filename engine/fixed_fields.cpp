@@ -1,6 +1,4 @@
-// Fixed-column field formatting for the report. F9.1 is done by hand rather
-// than through printf: a float times 10 is exact in a double, so rounding that
-// product half-to-even gives the same digits printf would, many times faster.
+// Fixed-column field formatting for the report.
 #include "engine/fixed_fields.h"
 
 #include <cmath>
@@ -37,43 +35,9 @@ void appendInt(std::string &out, long long value, int width) {
 }
 
 void appendF91(std::string &out, Real value) {
-    constexpr std::size_t kWidth = 9;
-    if (!std::isfinite(value) || std::fabs(value) >= 1.0e8f) {
-        out.append(kWidth, '*');
-        return;
-    }
-    // Exact: 24 significant bits times 10 needs at most 28 bits.
-    const double tenths = static_cast<double>(value) * 10.0;
-    // Adding and taking away 1.5 * 2^52 rounds to an integer, nearest with
-    // ties to even, for any magnitude below 2^51 (here below 1e9). Without
-    // fast-math the compiler keeps both steps.
-    constexpr double kRound = 6755399441055744.0;
-    const double rounded = (tenths + kRound) - kRound;
-    auto mag = static_cast<std::uint32_t>(std::fabs(rounded));
-    // Filled from the right: tenths digit, point, integer digits, sign.
-    char field[kWidth];
-    int pos = static_cast<int>(kWidth);
-    field[--pos] = static_cast<char>('0' + mag % 10);
-    mag /= 10;
-    field[--pos] = '.';
-    do {
-        if (pos == 0) {
-            out.append(kWidth, '*');
-            return;
-        }
-        field[--pos] = static_cast<char>('0' + mag % 10);
-        mag /= 10;
-    } while (mag != 0);
-    if (value < 0.0f) {
-        if (pos == 0) {
-            out.append(kWidth, '*');
-            return;
-        }
-        field[--pos] = '-';
-    }
-    while (pos > 0)
-        field[--pos] = ' ';
-    out.append(field, kWidth);
+    char field[9];
+    formatF91(field, value);
+    out.append(field, 9);
 }
 
 void appendText(std::string &out, std::string_view text, std::size_t width) {

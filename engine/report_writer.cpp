@@ -181,17 +181,23 @@ void appendTable(std::string &out, const Real *monthly, long long runYears, int 
         out.append(kEol);
     }
     Real monthSum[12] = {};
+    out.reserve(out.size() + static_cast<std::size_t>(runYears + 4) * 123);
+    char row[4 + 13 * 9 + 2];
     for (long long y = 0; y < runYears; ++y) {
-        const Real *row = monthly + 1 + 12 * y;
-        appendInt(out, firstYear + y, 4);
+        const Real *values = monthly + 1 + 12 * y;
+        std::string year;
+        appendInt(year, firstYear + y, 4);
+        std::memcpy(row, year.data(), 4);
         Real total = 0.0f;
         for (int j = 0; j < 12; ++j) {
-            appendF91(out, row[j]);
-            total = total + row[j];
-            monthSum[j] = monthSum[j] + row[j];
+            formatF91(row + 4 + 9 * j, values[j]);
+            total = total + values[j];
+            monthSum[j] = monthSum[j] + values[j];
         }
-        appendF91(out, total);
-        out.append(kEol);
+        formatF91(row + 4 + 9 * 12, total);
+        row[sizeof row - 2] = '\r';
+        row[sizeof row - 1] = '\n';
+        out.append(row, sizeof row);
     }
     emptyLine(out);
     const auto years = static_cast<Real>(runYears);
