@@ -107,6 +107,8 @@ float leadingNumber(std::string_view field) {
 class LineReader {
   public:
     bool load(const std::string &path) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(path, ec)) return false;
         std::ifstream in(path, std::ios::binary);
         if (!in) return false;
         std::ostringstream ss;
@@ -201,8 +203,9 @@ class ReplacingFileSink : public LineSink {
         ++lines_;
         if (beforeLine_ && !beforeLine_(lines_)) return false;
         if (std::fwrite(line.data(), 1, line.size(), file_) != line.size()) return false;
-        if (std::fputc('\n', file_) == EOF) return false;
-        return std::fflush(file_) == 0;
+        // No flush per line: nothing is visible until commit() renames the
+        // file, which flushes and syncs first.
+        return std::fputc('\n', file_) != EOF;
     }
 
     bool commit() {

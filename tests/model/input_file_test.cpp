@@ -246,6 +246,9 @@ TEST(InputFile, EveryReaderMessage) {
     d.setPrompter(&p);
     EXPECT_FALSE(ReadInput(d, "/nonexistent/dir/x.vek"));
     EXPECT_EQ(p.messages, std::vector<std::string>{"ReadInput: Unable to open VEK input file /nonexistent/dir/x.vek"});
+    std::string dir = vek::test::freshDir("input_file_dir");
+    EXPECT_FALSE(ReadInput(d, dir));
+    EXPECT_EQ(p.messages.back(), "ReadInput: Unable to open VEK input file " + dir);
 }
 
 TEST(InputFile, FailedReadKeepsWhatWasRead) {
