@@ -4,12 +4,16 @@
 // after its message, in which case no output is written.
 #include "model/input_file.h"
 #include "model/model_document.h"
+#include "model/synthesis.h"
+#include "model/year_types.h"
 #include "vektool/batch_prompter.h"
 #include "vektool/command.h"
 
+#include <charconv>
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -17,10 +21,150 @@ const char *kUsage = "usage: vektool convert IN.vek OUT.vek [options]\n\n"
                      "Reads IN and writes it to OUT in the current model input format (the\n"
                      "format the desktop program saves). Reader messages go to standard error;\n"
                      "when IN does not read cleanly nothing is written.\n\n"
+                     "Year type, units and synthesized years (applied in this order, as the\n"
+                     "desktop program's Properties dialog and form do):\n"
+                     "  --year-type 0|1|2     Calendar, Irrigation Year (Nov-Oct), USGS Year (Oct-Sep)\n"
+                     "  --units 0|1           average daily or monthly acre-feet\n"
+                     "  --avg-days 0|1        monthly-to-daily rule: actual days or 30.417 days a month\n"
+                     "  --synth-years N       number of synthesized years\n"
+                     "  --average Y1,Y2,...   synthesize the average of these historical years\n"
+                     "  --given Y             synthesize copies of historical year Y\n"
+                     "  --cycle START,END     synthesize the historical years START..END repeated\n\n"
                      "Exit status: 0 written, 1 not read, refused or not written, 2 bad options.\n";
+
+// ---- Year type, units, monthly-to-daily rule and synthesized years --------
+// Applied after reading and before writing, in this order, through the same
+// document operations the editor's Properties dialog and form use.
+
+struct YearOptions {
+    std::optional<int> yearType, units, avgDays, synthYears;
+    enum class Method { None, Average, Given, Cycle } method = Method::None;
+    std::vector<int> years; // years named by --average, --given or --cycle
+};
+
+bool parseWholeNumber(const std::string &text, int &value) {
+    const char *end = text.data() + text.size();
+    auto [p, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && p == end && !text.empty();
+}
+
+bool parseYearList(const std::string &text, std::vector<int> &years) {
+    years.clear();
+    size_t start = 0;
+    while (true) {
+        const size_t comma = text.find(',', start);
+        int y = 0;
+        if (!parseWholeNumber(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start), y))
+            return false;
+        years.push_back(y);
+        if (comma == std::string::npos) return true;
+        start = comma + 1;
+    }
+}
+
+// Reads the option at args[i] when it is one of the year options (then true,
+// with i on its value and `err` set when the option is unusable); false when
+// it is not one of them.
+bool parseYearOption(const vektool::Args &args, size_t &i, YearOptions &o, std::string &err) {
+    auto yearOptionError = [&err](const std::string &text) {
+        err = text;
+        return true;
+    };
+    const std::string &name = args[i];
+    struct Number {
+        const char *name;
+        std::optional<int> *slot;
+        int lo, hi;
+    };
+    const Number numbers[] = {{"--year-type", &o.yearType, 0, 2},
+                              {"--units", &o.units, 0, 1},
+                              {"--avg-days", &o.avgDays, 0, 1},
+                              {"--synth-years", &o.synthYears, 0, 100000}};
+    const bool isMethod = name == "--average" || name == "--given" || name == "--cycle";
+    const Number *number = nullptr;
+    for (const auto &n : numbers)
+        if (name == n.name) number = &n;
+    if (!number && !isMethod) return false;
+    if (i + 1 >= args.size()) return yearOptionError(name + " needs a value");
+    const std::string &value = args[++i];
+    if (number) {
+        int v = 0;
+        if (!parseWholeNumber(value, v) || v < number->lo || v > number->hi)
+            return yearOptionError(name + " takes a whole number from " + std::to_string(number->lo) + " to " +
+                                   std::to_string(number->hi) + ", not '" + value + "'");
+        *number->slot = v;
+        return true;
+    }
+    if (o.method != YearOptions::Method::None)
+        return yearOptionError("give only one of --average, --given and --cycle");
+    if (!parseYearList(value, o.years))
+        return yearOptionError(name + " takes years separated by commas, not '" + value + "'");
+    if (name == "--average") {
+        o.method = YearOptions::Method::Average;
+    } else if (name == "--given") {
+        if (o.years.size() != 1) return yearOptionError("--given takes one year, not '" + value + "'");
+        o.method = YearOptions::Method::Given;
+    } else {
+        if (o.years.size() != 2) return yearOptionError("--cycle takes START,END, not '" + value + "'");
+        if (o.years[1] < o.years[0])
+            return yearOptionError("--cycle: the cycle's last year " + std::to_string(o.years[1]) +
+                                   " comes before its first year " + std::to_string(o.years[0]));
+        o.method = YearOptions::Method::Cycle;
+    }
+    return true;
+}
+
+// False when the document refused an option (its message has been shown).
+bool applyYearOptions(vek::ModelDocument &doc, vektool::BatchPrompter &prompter, const YearOptions &o) {
+    vek::ModelInput &md = doc.model;
+    if (o.yearType) {
+        vek::changeYearType(doc, *o.yearType);
+        if (md.yearMode != *o.yearType) return false;
+    }
+    if (o.units) {
+        vek::changeUnits(doc, *o.units);
+        if (md.unitMode != *o.units) return false;
+    }
+    if (o.avgDays) vek::setUseAvgDaysPerMonth(doc, *o.avgDays == 1);
+    if (o.synthYears) {
+        doc.setSynthesizedYearCount(*o.synthYears);
+        if (md.synthesizedYears() != *o.synthYears) {
+            std::fprintf(stderr, "vektool convert: the model cannot hold %d synthesized years\n", *o.synthYears);
+            return false;
+        }
+    }
+    if (o.method == YearOptions::Method::None) return true;
+
+    // Years become positions in the dialogs' year lists, which start at the
+    // first historical year (after any year the year-type change added).
+    std::vector<int> offsets;
+    for (int y : o.years)
+        offsets.push_back(y - md.inputStartYear);
+    switch (o.method) {
+    case YearOptions::Method::Average:
+        prompter.methodAnswer = 0;
+        prompter.averageAnswer = offsets;
+        break;
+    case YearOptions::Method::Given:
+        prompter.methodAnswer = 1;
+        prompter.givenAnswer = offsets[0];
+        break;
+    default:
+        prompter.methodAnswer = 2;
+        prompter.cycleAnswer = std::pair{offsets[0], offsets[1] - offsets[0]};
+        break;
+    }
+    // A method that refuses says why through the prompter; it shows nothing
+    // when it has synthesized.
+    const size_t shownBefore = prompter.shown.size();
+    const int wanted = o.method == YearOptions::Method::Average ? 1 : o.method == YearOptions::Method::Given ? 2 : 3;
+    vek::chooseSynthesisMethod(doc);
+    return prompter.shown.size() == shownBefore && md.synthesizeFormat == wanted;
+}
 
 struct ConvertOptions {
     std::string in, out;
+    YearOptions year;
 };
 
 // Fills `o` from the arguments; returns an error text, empty when fine.
@@ -34,6 +178,11 @@ std::string parseArgs(const vektool::Args &args, ConvertOptions &o) {
             return args[++i];
         };
         (void)value;
+        std::string yearErr;
+        if (parseYearOption(args, i, o.year, yearErr)) {
+            if (!yearErr.empty()) return yearErr;
+            continue;
+        }
         if (a.size() > 1 && a[0] == '-') return "unknown option " + a;
         positional.push_back(a);
     }
@@ -48,10 +197,8 @@ bool readStage(vek::ModelDocument &doc, const ConvertOptions &o, vektool::BatchP
     return vek::ReadInput(doc, o.in) && prompter.shown.empty();
 }
 
-bool transformStage(vek::ModelDocument &doc, const ConvertOptions &o) {
-    (void)doc;
-    (void)o;
-    return true;
+bool transformStage(vek::ModelDocument &doc, const ConvertOptions &o, vektool::BatchPrompter &prompter) {
+    return applyYearOptions(doc, prompter, o.year);
 }
 
 bool writeStage(vek::ModelDocument &doc, const ConvertOptions &o) { return vek::SaveInput(doc, o.out); }
@@ -65,7 +212,7 @@ int runConvert(const vektool::Args &args) {
     vektool::BatchPrompter prompter;
     vek::ModelDocument doc(&prompter);
     if (!readStage(doc, o, prompter)) return 1;
-    if (!transformStage(doc, o)) return 1;
+    if (!transformStage(doc, o, prompter)) return 1;
     if (!writeStage(doc, o)) return 1;
     return 0;
 }
