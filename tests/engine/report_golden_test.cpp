@@ -211,4 +211,58 @@ TEST(ReportLayout, NoLocationsGiveHeadingAndZeroSummaries) {
     EXPECT_EQ(rows, 5u * 4u); // five tables of three years and an average
 }
 
+// Runs a deck given as text (both computations must agree) and returns the report.
+std::string reportOf(const std::string &name, const std::string &deck) {
+    const std::string dir = t::freshDir("engine_invariant_" + name);
+    t::writeFile(dir + "/model.vek", deck);
+    std::string reports[2];
+    for (int reference = 0; reference < 2; ++reference) {
+        EngineOptions options;
+        options.reference = reference == 1;
+        std::ostringstream console, errors;
+        EXPECT_EQ(runEngine(dir + "/model.vek", dir + "/model.out", options, console, errors), 0) << errors.str();
+        reports[reference] = t::readFile(dir + "/model.out");
+    }
+    EXPECT_EQ(reports[0], reports[1]);
+    return reports[0];
+}
+
+std::string replaced(std::string text, const std::string &from, const std::string &to) {
+    const auto at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+TEST(ReportInvariants, UnusedLocationAndYearModeChangeNothing) {
+    const std::string deck = t::readFile(t::dataPath("engine/layout.vek"));
+    const std::string base = reportOf("base", deck);
+    // The unused group removed, and the count of groups with it.
+    const auto from = deck.find("250 -1 0");
+    const auto to = deck.find("0 1 1 # VEK");
+    std::string without = deck.substr(0, from) + deck.substr(to);
+    without = replaced(without, "1999 1999 0 1999 1999 4", "1999 1999 0 1999 1999 3");
+    EXPECT_EQ(reportOf("without_unused", without), base);
+    for (const char *mode : {"0", "2", "17"})
+        EXPECT_EQ(reportOf(std::string("year_mode_") + mode,
+                           replaced(deck, "0 0 1 0 2 # input", std::string("0 0 ") + mode + " 0 2 # input")),
+                  base);
+}
+
+TEST(ReportInvariants, LeapFebruaryVolumeWithActualDays) {
+    // 28 acre-feet a day in every month of 1999..2001: FEB 2000 has 29 days.
+    std::string deck = "Version 1.12\n1999 2001 0 1999 2001 1 0 4 0 0 1 0 0\n0 1 1\nDaily site\n";
+    for (int y = 0; y < 3; ++y)
+        deck += "28 28 28 28 28 28 28 28 28 28 28 28\n";
+    const auto ls = lines(reportOf("leap", deck));
+    const std::size_t table = indexOf(ls, "NET DIVERSION INTO RECHARGE SITES");
+    ASSERT_LT(table + 7, ls.size());
+    EXPECT_EQ(ls[table + 4].substr(0, 4 + 36),
+              "1999" + field("840.0") + field("868.0") + field("868.0") + field("784.0"));
+    EXPECT_EQ(ls[table + 5].substr(0, 4 + 36),
+              "2000" + field("840.0") + field("868.0") + field("868.0") + field("812.0"));
+    EXPECT_EQ(ls[table + 5].substr(112), field("10248.0"));
+    EXPECT_EQ(ls[table + 4].substr(112), field("10220.0"));
+}
+
 } // namespace
