@@ -79,7 +79,7 @@ bool parseYearOption(const vektool::Args &args, size_t &i, YearOptions &o, std::
     const Number numbers[] = {{"--year-type", &o.yearType, 0, 2},
                               {"--units", &o.units, 0, 1},
                               {"--avg-days", &o.avgDays, 0, 1},
-                              {"--synth-years", &o.synthYears, 0, 100000}};
+                              {"--synth-years", &o.synthYears, 0, 9999}};
     const bool isMethod = name == "--average" || name == "--given" || name == "--cycle";
     const Number *number = nullptr;
     for (const auto &n : numbers)

@@ -167,6 +167,7 @@ TEST_F(ConvertTransform, RefusedOptionsWriteNothing) {
         {"--units 2", "--units"},
         {"--avg-days yes", "--avg-days"},
         {"--synth-years -2", "--synth-years"},
+        {"--synth-years 10000", "--synth-years"},
         {"--given 1979", "1979"},
         {"--given 1985", "1985"},
         {"--cycle 1983,1985", "1985"},
