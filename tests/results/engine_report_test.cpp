@@ -175,3 +175,29 @@ TEST(EngineReport, LargeValuesAndYearTypeChangeOnARealReport) {
     EXPECT_EQ(r.firstPrintYear, 1989);
     EXPECT_FLOAT_EQ(r.locations[0].rows[1].diversion[9], 5.0f); // October 1990
 }
+
+TEST(EngineReport, EveryEngineFixtureReadsBackFieldForField) {
+    namespace fs = std::filesystem;
+    const fs::path dir = vek::test::dataPath("engine");
+    if (!fs::exists(dir)) {
+        GTEST_SKIP() << "no engine fixtures";
+    }
+    int read = 0;
+    for (const auto &entry : fs::directory_iterator(dir)) {
+        if (entry.path().extension() != ".out") continue;
+        SCOPED_TRACE(entry.path().string());
+        const std::string text = vek::test::readFile(entry.path().string());
+        size_t blocks = 0;
+        for (size_t at = text.find("\nLOCATION:"); at != std::string::npos; at = text.find("\nLOCATION:", at + 1))
+            ++blocks;
+        const bool titled = text.find("SUMMARY OF ALL LOCATIONS") != std::string::npos;
+        std::vector<std::vector<float>> fileRows;
+        OutputResults r = readBack(entry.path().string(), &fileRows);
+        EXPECT_EQ(r.locations.size(), blocks + (titled ? 3 : 0));
+        if (titled) {
+            EXPECT_EQ(resultRows(r), fileRows);
+        }
+        ++read;
+    }
+    EXPECT_GT(read, 0);
+}
