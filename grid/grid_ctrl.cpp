@@ -82,13 +82,15 @@ void CGridCtrl::clampFocusAndSelection() {
     }
     // An edit whose cell is gone has nowhere to store its text.
     if (m_edit && !isValid(m_editCell)) {
+        const bool wasEnding = m_ending;
         m_ending = true;
         CInPlaceEdit *edit = m_edit;
         m_edit = nullptr;
         m_editCell = CCellID();
+        if (edit->hasFocus()) setFocus(Qt::OtherFocusReason);
         edit->hide();
         edit->deleteLater();
-        m_ending = false;
+        m_ending = wasEnding;
     }
 }
 
@@ -826,9 +828,12 @@ void CGridCtrl::endEditing(EditEnd how) {
     CInPlaceEdit *edit = m_edit;
     m_edit = nullptr;
     m_editCell = CCellID();
+    // Take the focus back before the box goes: hiding a focused box would
+    // hand the focus to the next control, whose focus-loss handlers (the
+    // form's year fields) would then run for nothing.
+    if (hadFocus) setFocus(Qt::OtherFocusReason);
     edit->hide();
     edit->deleteLater();
-    if (hadFocus) setFocus(Qt::OtherFocusReason);
     QPointer<CGridCtrl> self(this);
     if (isValid(c)) {
         CGridCell &cl = m_cells[c.row][c.col];

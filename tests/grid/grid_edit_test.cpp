@@ -24,8 +24,9 @@ struct EditWindow : vek::test::WithApp {
     QLineEdit *other;
     EditWindow() {
         auto *layout = new QVBoxLayout(&window);
-        grid = new CGridCtrl(&window);
+        // Made first, so it heads the focus chain the editor box ends.
         other = new QLineEdit(&window);
+        grid = new CGridCtrl(&window);
         layout->addWidget(grid);
         layout->addWidget(other);
         window.resize(500, 300);
@@ -151,6 +152,48 @@ TEST(GridEdit, FocusLossStoresTheText) {
     EXPECT_EQ(w.edit(), nullptr);
     EXPECT_EQ(w.grid->GetItemText(1, 1), "kept");
     EXPECT_EQ(rec.edits(), QStringList({"begin 1,1", "end 1,1"}));
+}
+
+// Counts focus arrivals at a widget.
+struct FocusCounter : QObject {
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *e) override {
+        if (e->type() == QEvent::FocusIn) ++count;
+        return false;
+    }
+};
+
+TEST(GridEdit, ClosingTheEditorKeepsTheFocusInTheGrid) {
+    // The next control may act on focus changes (the form's year fields do).
+    struct Row {
+        const char *name;
+        Qt::Key key;
+    };
+    const Row rows[] = {{"Enter on the last row", Qt::Key_Return}, {"Escape", Qt::Key_Escape}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EditWindow w;
+        FocusCounter counter;
+        w.other->installEventFilter(&counter);
+        w.grid->setFocusCell(4, 4);
+        w.key(Qt::Key_F2);
+        ASSERT_NE(w.edit(), nullptr);
+        w.key(row.key);
+        EXPECT_EQ(w.edit(), nullptr);
+        EXPECT_EQ(counter.count, 0);
+        EXPECT_TRUE(w.grid->hasFocus());
+    }
+    {
+        SCOPED_TRACE("row of the open editor removed");
+        EditWindow w;
+        FocusCounter counter;
+        w.other->installEventFilter(&counter);
+        w.grid->setFocusCell(4, 4);
+        w.key(Qt::Key_F2);
+        w.grid->setRowCount(2);
+        EXPECT_EQ(counter.count, 0);
+        EXPECT_TRUE(w.grid->hasFocus());
+    }
 }
 
 TEST(GridEdit, TypedCharacterBecomesTheFirstCharacter) {
