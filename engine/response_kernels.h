@@ -57,6 +57,7 @@ class ResponseKernels {
     int months_ = 0;
     int phases_ = 1;
     std::vector<Real> fraction_; // by distinct lag
+    std::vector<Real> scratch_;
     std::vector<Real> values_;
     std::vector<int> firstNonZero_;
 };
