@@ -3,6 +3,7 @@
 // prompter to the core's questions and owns the modeless Properties dialog.
 #pragma once
 
+#include "editor/properties_dialog.h"
 #include "model/model_document.h"
 
 #include <QObject>
@@ -15,7 +16,6 @@ class QWidget;
 
 namespace vek {
 
-class PropertiesDialog;
 class QtPrompter;
 
 class CVEKViewDoc : public QObject {
@@ -75,6 +75,9 @@ class CVEKViewDoc : public QObject {
     // The run needs the document saved: the application shows its save
     // prompt / file dialog. Handlers set *ok to false to stop the run.
     void saveRequested(bool *ok);
+    // Views end any cell edit under way, so it reaches the document before a
+    // conversion, save or run.
+    void endEditRequested();
 
   private:
     void noteModified();

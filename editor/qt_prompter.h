@@ -1,0 +1,36 @@
+// QtPrompter: the desktop's answer to the document core's messages and
+// questions: message boxes and the choice dialogs.
+#pragma once
+
+#include "model/prompter.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace vek {
+
+class QtPrompter : public Prompter {
+  public:
+    explicit QtPrompter(QWidget *parent = nullptr) : parent_(parent) {}
+
+    // Window the boxes and dialogs are shown over.
+    void setParent(QWidget *parent) { parent_ = parent; }
+    QWidget *parent() const { return parent_; }
+
+    void message(const std::string &text) override;
+    bool askYesNo(const std::string &text) override;
+    Answer askYesNoCancel(const std::string &text) override;
+    bool askOkCancel(const std::string &text) override;
+    std::optional<int> chooseSynthesisMethod() override;
+    std::optional<std::vector<int>> selectYearsToAverage(int firstYear, int lastYear) override;
+    std::optional<int> chooseGivenYear(int firstYear, int lastYear) override;
+    std::optional<std::pair<int, int>> chooseCycle(int firstYear, int lastYear) override;
+    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &names) override;
+    std::optional<std::pair<int, int>> chooseImportOptions() override;
+    int chooseSoilMoisture() override;
+
+  private:
+    QPointer<QWidget> parent_;
+};
+
+} // namespace vek

@@ -1,0 +1,366 @@
+// The application shell driven as a user would: menus by document type, the
+// opening rules, imports, recent files, the remembered working directory,
+// save prompts, and a whole session that runs the real engine and plots.
+#include "editor/about_dialog.h"
+#include "editor/child_frame.h"
+#include "editor/main_frame.h"
+#include "editor/output_doc.h"
+#include "editor/vekview_app.h"
+#include "editor/vekview_doc.h"
+#include "results/views/graph_view.h"
+#include "results/views/vek_output_view.h"
+#include "support/scripted_prompter.h"
+#include "support/test_files.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace vek;
+
+namespace {
+
+// Clicks as the user does, whatever part of the button the centre hits.
+void clickOn(QWidget *w) {
+    auto *b = qobject_cast<QAbstractButton *>(w);
+    ASSERT_NE(b, nullptr);
+    b->click();
+}
+
+QApplication *app() {
+    static int argc = 1;
+    static char name[] = "app_shell_test";
+    static char *argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication *a = [] {
+        auto *q = new QApplication(argc, argv);
+        // Settings of these tests never touch the user's own.
+        QCoreApplication::setOrganizationName("VEKViewShellTest");
+        QCoreApplication::setApplicationName("app_shell_test");
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        return q;
+    }();
+    return a;
+}
+
+void flushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+}
+
+class ShellTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        app();
+        name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        dir = QString::fromStdString(test::freshDir(name));
+        settingsDir = dir + "/settings";
+        QDir().mkpath(settingsDir);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir);
+        QSettings().clear();
+        oldCwd = QDir::currentPath();
+        shell = std::make_unique<CVEKViewApp>();
+        shell->documentPrompter = &prompter;
+        shell->showMessage = [this](const QString &m) { prompter.message(m.toStdString()); };
+        shell->askYesNoCancel = [this](const QString &q) { return prompter.askYesNoCancel(q.toStdString()); };
+        shell->chooseOpenFile = [this](const QString &title, const QString &) {
+            openTitles << title;
+            return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+        };
+        shell->chooseSaveFile = [this](const QString &, const QString &, const QString &) {
+            return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+        };
+    }
+    void TearDown() override {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<GraphView *>(w)) delete w;
+        if (shell && shell->mainFrame()) shell->closeAllDocuments();
+        shell.reset();
+        flushDeletes();
+        QDir::setCurrent(oldCwd);
+    }
+    // Copies a fixture into the test's folder under a new name.
+    QString fixture(const QString &from, const QString &to) {
+        const QString target = dir + "/" + to;
+        QFile::remove(target);
+        EXPECT_TRUE(QFile::copy(QString::fromStdString(test::dataPath(from.toStdString())), target));
+        QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        return target;
+    }
+    VEKOutputView *outputView(QObject *doc) {
+        CChildFrame *f = shell->frameOf(doc);
+        return f ? qobject_cast<VEKOutputView *>(f->view()) : nullptr;
+    }
+    QStringList menus() { return shell->mainFrame()->visibleMenuTitles(); }
+
+    std::string name;
+    QString dir, settingsDir, oldCwd;
+    test::ScriptedPrompter prompter;
+    std::unique_ptr<CVEKViewApp> shell;
+    QStringList openAnswers, saveAnswers, openTitles;
+};
+
+} // namespace
+
+TEST_F(ShellTest, MenusFollowTheActiveDocumentType) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    CMainFrame *f = shell->mainFrame();
+    EXPECT_EQ(f->currentMenu(), CMainFrame::IDR_MAINFRAME);
+    EXPECT_EQ(menus(), QStringList({"&File", "&View", "&Help"}));
+    EXPECT_TRUE(shell->documents().empty()); // no empty document at start-up
+    EXPECT_EQ(f->statusText(), "For Help, press F1");
+    EXPECT_EQ(f->action(CMainFrame::ID_VEK_RUN)->statusTip(), "Execute the VEK Model");
+    EXPECT_EQ(f->action(CMainFrame::ID_PROPERTIES_TOOL)->statusTip(), "Set properties (Units && Year Type)");
+
+    shell->onFileNew();
+    EXPECT_EQ(f->currentMenu(), CMainFrame::IDR_VEKVIETYPE);
+    EXPECT_EQ(menus(), QStringList({"&File", "&VEK", "&Edit", "&View", "&Window", "&Help"}));
+    EXPECT_TRUE(f->action(CMainFrame::ID_FILE_SAVE)->isVisible());
+    EXPECT_TRUE(f->action(CMainFrame::ID_VEK_RUN)->isEnabled());
+    ASSERT_NE(f->activeChild(), nullptr);
+    EXPECT_TRUE(f->activeChild()->isMaximized());
+
+    shell->openDocumentFile(fixture("views/two_locations.out", "model.out"));
+    EXPECT_EQ(f->currentMenu(), CMainFrame::IDR_VEKOUTTYPE);
+    EXPECT_EQ(menus(), QStringList({"&File", "&View", "&Window", "&Help"}));
+    EXPECT_FALSE(f->action(CMainFrame::ID_FILE_SAVE)->isVisible());
+    EXPECT_FALSE(f->action(CMainFrame::ID_FILE_SAVE_AS)->isVisible());
+    EXPECT_FALSE(f->action(CMainFrame::ID_VEK_RUN)->isEnabled());
+    EXPECT_EQ(f->windowTitle(), "VEKView - " + dir + "/model.out");
+
+    shell->onFileClose();
+    shell->onFileClose();
+    flushDeletes();
+    EXPECT_EQ(f->currentMenu(), CMainFrame::IDR_MAINFRAME);
+}
+
+// One report window per report file; a report whose name merely ends the
+// same way keeps its window.
+TEST_F(ShellTest, ReopeningAReportReplacesOnlyItsOwnWindow) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    const QString model = fixture("views/two_locations.out", "model.out");
+    const QString other = fixture("views/two_locations.out", "other_model.out");
+    QObject *otherDoc = shell->openDocumentFile(other);
+    QObject *first = shell->openDocumentFile(model);
+    ASSERT_NE(first, nullptr);
+    QDir::setCurrent(dir);
+    QObject *second = shell->openDocumentFile("model.out"); // as a run asks for it
+    flushDeletes();
+    ASSERT_EQ(shell->outputDocuments().size(), 2u);
+    EXPECT_EQ(shell->outputDocuments()[0], otherDoc);
+    EXPECT_EQ(shell->outputDocuments()[1], second);
+    EXPECT_EQ(shell->mainFrame()->mdiArea()->subWindowList().size(), 2);
+    EXPECT_EQ(static_cast<CVEKOutputViewDoc *>(second)->title(), model);
+}
+
+TEST_F(ShellTest, MissingFileIsReportedAndOpensNothing) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    EXPECT_EQ(shell->openDocumentFile(dir + "/nothere.vek"), nullptr);
+    EXPECT_EQ(shell->openDocumentFile(dir + "/nothere.out"), nullptr);
+    ASSERT_EQ(prompter.messages.size(), 2u);
+    EXPECT_EQ(prompter.messages[0], (dir + "/nothere.vek was not found.").toStdString());
+    EXPECT_TRUE(shell->documents().empty());
+}
+
+TEST_F(ShellTest, ImportedWellFileSavesAsVekBesideIt) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    const QString owl = fixture("shell/run1.owl", "run1.owl");
+    openAnswers << owl;
+    prompter.soilMoisture.push_back(1);
+    shell->onImportWendra();
+    EXPECT_EQ(openTitles.value(0), "Choose a model data input file.");
+    ASSERT_EQ(shell->modelDocuments().size(), 1u);
+    CVEKViewDoc *doc = shell->modelDocuments()[0];
+    EXPECT_EQ(doc->path(), dir + "/run1.vek");
+    EXPECT_EQ(doc->title(), dir + "/run1.vek");
+    EXPECT_EQ(QDir::currentPath(), dir);
+    EXPECT_FALSE(doc->model().locations.empty());
+    ASSERT_TRUE(shell->onFileSave());
+    EXPECT_TRUE(QFile::exists(dir + "/run1.vek"));
+    EXPECT_EQ(test::readFile((dir + "/run1.owl").toStdString()), test::readFile(test::dataPath("shell/run1.owl")));
+    EXPECT_TRUE(prompter.messages.empty()) << prompter.messages[0];
+}
+
+TEST_F(ShellTest, CancelledSoilMoistureChoiceDiscardsTheNewDocument) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    openAnswers << fixture("shell/run1.owl", "run1.owl");
+    shell->onImportWendra(); // the scripted soil-moisture choice is dismissed
+    flushDeletes();
+    EXPECT_TRUE(shell->documents().empty());
+}
+
+TEST_F(ShellTest, WorkingDirectoryComesFromSettingsOrExamples) {
+    // Empty setting: the examples beside the program's folder.
+    const QString examples =
+        QDir::cleanPath(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath("../examples"));
+    QDir().mkpath(examples);
+    ASSERT_TRUE(shell->startUp({}, false));
+    EXPECT_EQ(CVEKViewApp::defaultExamplesDirectory(), examples);
+    EXPECT_EQ(QDir::currentPath(), examples);
+
+    // A closed model input document leaves its folder for the next start.
+    const QString model = fixture("shell/model.vek", "model.vek");
+    QObject *doc = shell->openDocumentFile(model);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(QDir::currentPath(), dir);
+    prompter.yesNoCancel.push_back(Answer::No); // just opened counts as modified
+    ASSERT_TRUE(shell->closeDocument(doc));
+    EXPECT_EQ(QSettings().value("VEKView/VEKView CWD").toString(), dir);
+
+    shell.reset();
+    QDir::setCurrent(oldCwd);
+    CVEKViewApp again;
+    ASSERT_TRUE(again.startUp({}, false));
+    EXPECT_EQ(QDir::currentPath(), dir);
+}
+
+TEST_F(ShellTest, CommandLineFileForgetsItsPath) {
+    const QString model = fixture("shell/model.vek", "model.vek");
+    ASSERT_TRUE(shell->startUp({model}, false));
+    ASSERT_EQ(shell->modelDocuments().size(), 1u);
+    CVEKViewDoc *doc = shell->modelDocuments()[0];
+    EXPECT_TRUE(doc->path().isEmpty());
+    EXPECT_EQ(doc->title(), "model");
+    // Saving asks for a name, so the file given is never overwritten unasked.
+    const QString copy = dir + "/copy.vek";
+    saveAnswers << copy;
+    const std::string before = test::readFile(model.toStdString());
+    ASSERT_TRUE(shell->onFileSave());
+    EXPECT_TRUE(QFile::exists(copy));
+    EXPECT_EQ(test::readFile(model.toStdString()), before);
+}
+
+TEST_F(ShellTest, RecentFilesKeepFourNewestFirst) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    QStringList paths;
+    for (int i = 0; i < 5; ++i)
+        paths << fixture("views/two_locations.out", QString("r%1.out").arg(i));
+    for (const QString &p : paths)
+        shell->openDocumentFile(p);
+    shell->openDocumentFile(paths[2]);
+    EXPECT_EQ(shell->recentFiles(), QStringList({paths[2], paths[4], paths[3], paths[1]}));
+    QAction *first = shell->mainFrame()->action(CMainFrame::ID_FILE_MRU_FILE1);
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_TRUE(first->text().startsWith("&1 "));
+}
+
+TEST_F(ShellTest, SavePromptsDecideWhatCloses) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    CVEKViewDoc *doc = shell->newModelDocument();
+    doc->setModified(true);
+    shell->openDocumentFile(fixture("views/two_locations.out", "a.out"));
+
+    // Cancel: Exit stops, everything stays.
+    prompter.yesNoCancel.push_back(Answer::Cancel);
+    EXPECT_FALSE(shell->closeAllDocuments());
+    EXPECT_EQ(shell->modelDocuments().size(), 1u);
+    ASSERT_FALSE(prompter.questions.empty());
+    EXPECT_EQ(prompter.questions.back(), "Save changes to VEKVie1?");
+
+    // Yes on a never-saved document asks for a name; cancelling that keeps it.
+    prompter.yesNoCancel.push_back(Answer::Yes);
+    EXPECT_FALSE(shell->closeDocument(doc));
+    EXPECT_EQ(shell->modelDocuments().size(), 1u);
+
+    // Yes with a name saves and closes.
+    saveAnswers << dir + "/kept.vek";
+    prompter.yesNoCancel.push_back(Answer::Yes);
+    EXPECT_TRUE(shell->closeAllDocuments());
+    EXPECT_TRUE(QFile::exists(dir + "/kept.vek"));
+    EXPECT_TRUE(shell->documents().empty());
+}
+
+TEST_F(ShellTest, AboutBoxNamesTheVersion) {
+    AboutDialog dlg;
+    EXPECT_EQ(dlg.windowTitle(), "About VEKView");
+    auto *text = dlg.findChild<QLabel *>("versionText");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text(), "VEKView 1.2.8");
+}
+
+// A whole session: open an example, run the real engine twice, work with the
+// report, plot, and close with the right prompts.
+TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
+    const std::string vek = test::binDir() + "/vek";
+    if (!QFileInfo(QString::fromStdString(vek)).isExecutable()) GTEST_SKIP() << "vek is not built: " << vek;
+    ASSERT_TRUE(shell->startUp({}, false));
+    const QString model = fixture("shell/model.vek", "model.vek");
+    auto *doc = qobject_cast<CVEKViewDoc *>(shell->openDocumentFile(model));
+    ASSERT_NE(doc, nullptr);
+    doc->document().programDirectory = test::binDir() + "/";
+    EXPECT_EQ(shell->mainFrame()->currentMenu(), CMainFrame::IDR_VEKVIETYPE);
+
+    // A document just opened counts as modified: the run offers to save.
+    prompter.yesNoCancel.push_back(Answer::Yes);
+    ASSERT_TRUE(shell->runDocument(doc)) << (prompter.messages.empty() ? "" : prompter.messages.back());
+    EXPECT_EQ(prompter.questions.size(), 1u);
+    EXPECT_EQ(QDir::currentPath(), dir); // the run gives the directory back
+    ASSERT_EQ(shell->outputDocuments().size(), 1u);
+    CVEKOutputViewDoc *out = shell->outputDocuments()[0];
+    EXPECT_EQ(out->title(), dir + "/model.out");
+    EXPECT_EQ(shell->mainFrame()->currentMenu(), CMainFrame::IDR_VEKOUTTYPE);
+
+    // The same model again: still one report window.
+    ASSERT_TRUE(shell->runDocument(doc));
+    flushDeletes();
+    ASSERT_EQ(shell->outputDocuments().size(), 1u);
+    out = shell->outputDocuments()[0];
+    VEKOutputView *view = outputView(out);
+    ASSERT_NE(view, nullptr);
+
+    // Locations and years, monthly then yearly.
+    QListWidget *locs = view->locationList();
+    QListWidget *years = view->yearList();
+    ASSERT_GE(locs->count(), 4);
+    ASSERT_GE(years->count(), 3);
+    locs->item(0)->setSelected(true);
+    locs->item(locs->count() - 1)->setSelected(true);
+    years->item(0)->setSelected(true);
+    years->item(1)->setSelected(true);
+    years->item(years->count() - 1)->setSelected(true);
+    const QString monthly = view->reportBox()->toPlainText();
+    EXPECT_TRUE(monthly.contains("Location: "));
+    EXPECT_TRUE(monthly.contains("YEAR\tNOV\tDEC"));
+    EXPECT_TRUE(monthly.contains("Avg\t"));
+    clickOn(view->control(VEKOutputView::IDC_YEARLY));
+    EXPECT_TRUE(view->reportBox()->toPlainText().contains("YEAR\tTOTAL\tCUMULATIVE TOTAL"));
+
+    // Irrigation -> Calendar adds a year before the first.
+    const int yearCount = years->count();
+    clickOn(view->control(VEKOutputView::IDC_CALENDAR));
+    EXPECT_EQ(years->count(), yearCount + 1);
+    EXPECT_TRUE(view->reportBox()->toPlainText().isEmpty());
+    locs->item(0)->setSelected(true);
+    years->item(1)->setSelected(true);
+    clickOn(view->control(VEKOutputView::IDC_MONTHLY));
+    EXPECT_TRUE(view->reportBox()->toPlainText().contains("YEAR\tJAN\tFEB"));
+
+    // Plot: both tables, one above the other.
+    clickOn(view->control(VEKOutputView::IDC_PLOT));
+    ASSERT_EQ(view->graphs().size(), 2u);
+    EXPECT_GT(view->graphs()[0]->built().numPoints, 0);
+
+    // Close everything: the model (edited again) asks once, the report never.
+    doc->setModified(true);
+    prompter.questions.clear();
+    prompter.yesNoCancel.push_back(Answer::No);
+    EXPECT_TRUE(shell->closeAllDocuments());
+    ASSERT_EQ(prompter.questions.size(), 1u);
+    EXPECT_EQ(prompter.questions[0], ("Save changes to " + dir + "/model.vek?").toStdString());
+    EXPECT_TRUE(shell->documents().empty());
+}

@@ -1,0 +1,447 @@
+// The input form driven through its real widgets: year edits, location list
+// clicks and edits, table edits and pastes, New / Delete, refills and the
+// resize rule, each checked against the document.
+#include "editor/vekview_view.h"
+#include "editor_test_support.h"
+#include "grid/grid_ctrl.h"
+#include "grid/in_place_edit.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace vek;
+using vek::test::CountingPrompter;
+
+namespace {
+
+class FormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        vek::test::testApp();
+        doc = std::make_unique<CVEKViewDoc>(&prompter);
+    }
+    // A form over the small model (or over an empty document).
+    void open(bool withModel = true) {
+        if (withModel) vek::test::fillSmallModel(doc->document());
+        view = std::make_unique<CVEKViewView>(doc.get());
+        view->resize(900, 700);
+        view->show();
+    }
+    ModelInput &m() { return doc->model(); }
+    CGridCtrl *grid(int id) { return static_cast<CGridCtrl *>(view->control(id)); }
+    QLineEdit *edit(int id) { return static_cast<QLineEdit *>(view->control(id)); }
+    // Types text into a year edit and presses Enter.
+    void typeYear(int id, const QString &text) {
+        QLineEdit *e = edit(id);
+        e->selectAll();
+        QTest::keyClicks(e, text);
+        QTest::keyClick(e, Qt::Key_Return);
+    }
+    // Edits a cell as the user would: in-place edit, new text, Enter.
+    void typeCell(CGridCtrl *g, int row, int col, const QString &text) {
+        ASSERT_TRUE(g->editCell(row, col));
+        ASSERT_NE(g->inPlaceEdit(), nullptr);
+        g->inPlaceEdit()->setText(text);
+        g->endEditing(CGridCtrl::EditEnd::Commit);
+    }
+    void click(CGridCtrl *g, int row, int col) {
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellRect(row, col).center());
+    }
+
+    CountingPrompter prompter;
+    std::unique_ptr<CVEKViewDoc> doc;
+    std::unique_ptr<CVEKViewView> view;
+};
+
+} // namespace
+
+TEST_F(FormTest, FirstYearIntoEmptyDocumentMakesOneHistoricalYear) {
+    open(false);
+    typeYear(CVEKViewView::IDC_INPUT_START, "1987");
+    EXPECT_EQ(m().inputStartYear, 1987);
+    EXPECT_EQ(m().inputEndYear, 1987);
+    EXPECT_EQ(m().historicalYears(), 1);
+    EXPECT_EQ(m().synthesizedYears(), 0);
+    EXPECT_EQ(edit(CVEKViewView::IDC_INPUT_END)->text(), "1987");
+    EXPECT_TRUE(doc->isModified());
+}
+
+TEST_F(FormTest, FirstYearBelowOneOrUnchangedChangesNothing) {
+    open();
+    for (const char *typed : {"0", "-5", "abc", "", "1990"}) {
+        typeYear(CVEKViewView::IDC_INPUT_START, typed);
+        EXPECT_EQ(m().inputStartYear, 1990) << typed;
+        EXPECT_EQ(m().historicalYears(), 3) << typed;
+    }
+    EXPECT_TRUE(prompter.questions.empty());
+}
+
+TEST_F(FormTest, FirstYearEarlierAddsYearsLaterAsksBeforeShortening) {
+    open();
+    typeYear(CVEKViewView::IDC_INPUT_START, "1988");
+    EXPECT_EQ(m().inputStartYear, 1988);
+    EXPECT_EQ(m().locations[0].historicalCount(), 5);
+    EXPECT_FLOAT_EQ(m().locations[0].historicalData[3][2], 3.0f) << "old first year moved two rows down";
+
+    prompter.yesNo = {false};
+    typeYear(CVEKViewView::IDC_INPUT_START, "1990");
+    EXPECT_EQ(m().inputStartYear, 1988) << "No keeps the period";
+    EXPECT_EQ(edit(CVEKViewView::IDC_INPUT_START)->text(), "1988") << "and the field shows it again";
+    prompter.yesNo = {true};
+    typeYear(CVEKViewView::IDC_INPUT_START, "1990");
+    EXPECT_EQ(m().inputStartYear, 1990);
+    EXPECT_EQ(m().locations[0].historicalCount(), 3);
+    ASSERT_EQ(prompter.questions.size(), 2u);
+    EXPECT_EQ(prompter.questions[0],
+              "Warning: you are shortening your input period of record.  Input data will be lost.  Continue?");
+}
+
+TEST_F(FormTest, FirstYearPastTheLastYearEmptiesThePeriodSafely) {
+    open();
+    prompter.yesNo = {true};
+    typeYear(CVEKViewView::IDC_INPUT_START, "2010");
+    EXPECT_EQ(m().inputStartYear, 2010);
+    EXPECT_EQ(m().historicalYears(), 0);
+    EXPECT_EQ(m().locations[0].historicalCount(), 0);
+    EXPECT_EQ(m().synthesizedYears(), m().locations[0].synthesizedCount());
+}
+
+TEST_F(FormTest, LastYearGrowsAndShrinks) {
+    open();
+    typeYear(CVEKViewView::IDC_INPUT_END, "1994");
+    EXPECT_EQ(m().inputEndYear, 1994);
+    EXPECT_EQ(m().locations[1].historicalCount(), 5);
+    prompter.yesNo = {true};
+    typeYear(CVEKViewView::IDC_INPUT_END, "1000"); // below the start: the start year
+    EXPECT_EQ(m().inputStartYear, 1990);
+    EXPECT_EQ(m().inputEndYear, 1990);
+    EXPECT_EQ(m().locations[0].historicalCount(), 1);
+    EXPECT_FLOAT_EQ(m().locations[0].historicalData[5][0], 5.0f);
+}
+
+TEST_F(FormTest, LastYearOfEmptyPeriodMakesOneYear) {
+    open(false);
+    typeYear(CVEKViewView::IDC_INPUT_END, "2005");
+    EXPECT_EQ(m().inputStartYear, 2005);
+    EXPECT_EQ(m().historicalYears(), 1);
+}
+
+TEST_F(FormTest, YearsOfDataNoRestoresAndGrowingFromZeroAsksForMethod) {
+    open();
+    prompter.yesNo = {false};
+    typeYear(CVEKViewView::IDC_SYNTH_YEARS, "1");
+    EXPECT_EQ(m().synthesizedYears(), 3);
+    EXPECT_EQ(edit(CVEKViewView::IDC_SYNTH_YEARS)->text(), "3");
+    EXPECT_EQ(prompter.methodQuestions, 0);
+
+    prompter.yesNo = {true};
+    typeYear(CVEKViewView::IDC_SYNTH_YEARS, "0");
+    EXPECT_EQ(m().synthesizedYears(), 0);
+    EXPECT_EQ(prompter.methodQuestions, 0) << "no method for no years";
+
+    typeYear(CVEKViewView::IDC_SYNTH_YEARS, "1");
+    EXPECT_EQ(m().synthesizedYears(), 1);
+    EXPECT_EQ(prompter.methodQuestions, 1);
+    EXPECT_EQ(m().locations[0].synthesizedCount(), 1);
+}
+
+TEST_F(FormTest, EnterCommitsEveryYearEditWithoutClosing) {
+    open();
+    typeYear(CVEKViewView::IDC_INPUT_START, "1989");
+    EXPECT_EQ(m().inputStartYear, 1989);
+    typeYear(CVEKViewView::IDC_INPUT_END, "1993");
+    EXPECT_EQ(m().inputEndYear, 1993);
+    typeYear(CVEKViewView::IDC_SYNTH_YEARS, "4");
+    EXPECT_EQ(m().synthesizedYears(), 4);
+    typeYear(CVEKViewView::IDC_RUN_END, "1996");
+    EXPECT_EQ(m().outputEndYear, 1996);
+    typeYear(CVEKViewView::IDC_RUN_END, "1200"); // never before the run start
+    EXPECT_EQ(m().outputEndYear, 1989);
+    EXPECT_TRUE(view->isVisible());
+}
+
+TEST_F(FormTest, FullRefillResetsRunRange) {
+    open();
+    auto *start = static_cast<QComboBox *>(view->control(CVEKViewView::IDC_RUN_START));
+    ASSERT_EQ(start->count(), 6);
+    EXPECT_EQ(start->itemText(0), "1990");
+    EXPECT_EQ(start->itemText(5), "1995");
+    start->setCurrentIndex(2);
+    QMetaObject::invokeMethod(start, "activated", Q_ARG(int, 2));
+    EXPECT_EQ(m().outputStartYear, 1992);
+    typeYear(CVEKViewView::IDC_RUN_END, "1994");
+    EXPECT_EQ(m().outputEndYear, 1994);
+
+    view->onUpdate(1);
+    EXPECT_EQ(start->currentIndex(), 0);
+    EXPECT_EQ(m().outputStartYear, 1990);
+    EXPECT_EQ(m().outputEndYear, 1995);
+    EXPECT_EQ(edit(CVEKViewView::IDC_RUN_END)->text(), "1995");
+}
+
+TEST_F(FormTest, LocationListClicksToggleAndRestore) {
+    open();
+    CGridCtrl *list = grid(CVEKViewView::IDC_WELL_GRID);
+    m().locations[1].UsePumpingRecord = 1;
+    view->onUpdate(1);
+    EXPECT_EQ(list->GetItemText(2, 4), "yes");
+
+    click(list, 2, 2);
+    EXPECT_EQ(view->selectedLocation(), 1);
+    EXPECT_EQ(m().locations[1].LocationType, 1);
+    EXPECT_EQ(list->GetItemText(2, 2), "Recharge site");
+    EXPECT_EQ(list->GetItemText(2, 4), "NA");
+    click(list, 2, 4); // a recharge site keeps "NA"
+    EXPECT_EQ(list->GetItemText(2, 4), "NA");
+    EXPECT_EQ(m().locations[1].UsePumpingRecord, 1);
+    click(list, 2, 2);
+    EXPECT_EQ(m().locations[1].LocationType, -1);
+    EXPECT_EQ(list->GetItemText(2, 2), "Irrig. well");
+    EXPECT_EQ(list->GetItemText(2, 4), "yes");
+
+    click(list, 1, 3);
+    EXPECT_EQ(m().locations[0].UseInOutput, 0);
+    EXPECT_EQ(list->GetItemText(1, 3), "no");
+    click(list, 1, 4);
+    EXPECT_EQ(m().locations[0].UsePumpingRecord, 1);
+    EXPECT_FALSE(grid(CVEKViewView::IDC_HIST_GRID)->isEnabled()) << "values come from the pumping record";
+    EXPECT_TRUE(doc->isModified());
+}
+
+TEST_F(FormTest, CaptionsFollowSelectionUnitsAndMethod) {
+    open();
+    auto *hist = static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_HIST_CAPTION));
+    auto *synth = static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_SYNTH_CAPTION));
+    auto *units = static_cast<QLabel *>(view->control(CVEKViewView::IDC_HIST_UNITS));
+    EXPECT_EQ(hist->title(), "Historical CU of Ground Water for Well North");
+    EXPECT_EQ(synth->title(),
+              "Synthesized CU of Ground Water for Well North (synthesized using historical data year 1991)");
+    EXPECT_EQ(units->text(), "Monthly AC-FT    <Irrigation Year>");
+    CGridCtrl *h = grid(CVEKViewView::IDC_HIST_GRID);
+    EXPECT_EQ(h->GetItemText(0, 1), "NOV");
+    EXPECT_EQ(h->GetItemText(0, 12), "OCT");
+    EXPECT_EQ(h->GetItemText(3, 0), "1992");
+    EXPECT_EQ(grid(CVEKViewView::IDC_SYNTH_GRID)->GetItemText(1, 0), "1993");
+    click(grid(CVEKViewView::IDC_WELL_GRID), 2, 2);
+    EXPECT_EQ(hist->title(), "Historical Net Recharge for Site South");
+}
+
+TEST_F(FormTest, LocationNameAndFactorEdits) {
+    open();
+    CGridCtrl *list = grid(CVEKViewView::IDC_WELL_GRID);
+    typeCell(list, 2, 0, "  Well 7  ");
+    EXPECT_EQ(m().locations[1].name, "Well 7");
+    EXPECT_EQ(view->selectedLocation(), 1);
+    typeCell(list, 2, 1, "123.50days");
+    EXPECT_FLOAT_EQ(m().locations[1].VEK, 123.5f);
+    EXPECT_EQ(list->GetItemText(2, 1), "123.5");
+    typeCell(list, 1, 1, "nan");
+    EXPECT_FLOAT_EQ(m().locations[0].VEK, 0.0f) << "not a number counts as 0";
+}
+
+TEST_F(FormTest, HistoricalEditStoresAndFlagsStaleSynthesis) {
+    open();
+    CGridCtrl *h = grid(CVEKViewView::IDC_HIST_GRID);
+    typeCell(h, 1, 3, "42.25");
+    EXPECT_FLOAT_EQ(m().locations[0].historicalData[2][0], 42.25f);
+    EXPECT_FALSE(doc->document().historicalDataChanged) << "year 0 is not the given year 1";
+    typeCell(h, 2, 3, "7");
+    EXPECT_TRUE(doc->document().historicalDataChanged);
+
+    // A cycle draws on projYearStart .. projYearStart + projYearEnd.
+    doc->document().historicalDataChanged = false;
+    m().synthesizeFormat = 3;
+    m().projYearStart = 1;
+    m().projYearEnd = 1;
+    typeCell(h, 3, 3, "8");
+    EXPECT_TRUE(doc->document().historicalDataChanged);
+}
+
+TEST_F(FormTest, SynthesizedEditWithinToleranceKeepsValueAndMethod) {
+    open();
+    CGridCtrl *s = grid(CVEKViewView::IDC_SYNTH_GRID);
+    struct Row {
+        const char *typed;
+        float stored;
+        int method;
+        const char *shown;
+    } rows[] = {
+        {"1000.00005", 1000.0f, 2, "1000"},
+        {"1000.5", 1000.5f, 4, "1000.5"},
+    };
+    for (const auto &r : rows) {
+        typeCell(s, 1, 1, r.typed);
+        EXPECT_FLOAT_EQ(m().locations[0].synthesizedData[0][0], r.stored) << r.typed;
+        EXPECT_EQ(m().synthesizeFormat, r.method) << r.typed;
+        EXPECT_EQ(s->GetItemText(1, 1), r.shown) << r.typed;
+        EXPECT_TRUE(doc->isModified());
+    }
+    EXPECT_TRUE(static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_SYNTH_CAPTION))
+                    ->title()
+                    .endsWith(" (synthesized data is user-defined)"));
+}
+
+TEST_F(FormTest, PastedBlockActsAsTypedCellsSkippingReadOnly) {
+    open();
+    CGridCtrl *h = grid(CVEKViewView::IDC_HIST_GRID);
+    h->setFocusCell(2, 11);
+    EXPECT_EQ(h->pasteText("5, 6\t7\n8,9"), 4) << "the third column falls outside and is dropped";
+    EXPECT_FLOAT_EQ(m().locations[0].historicalData[10][1], 5.0f);
+    EXPECT_FLOAT_EQ(m().locations[0].historicalData[11][1], 6.0f);
+    EXPECT_FLOAT_EQ(m().locations[0].historicalData[10][2], 8.0f);
+    EXPECT_FLOAT_EQ(m().locations[0].historicalData[11][2], 9.0f);
+    EXPECT_FLOAT_EQ(m().locations[0].historicalData[9][1], 109.0f) << "left of the target untouched";
+    EXPECT_TRUE(doc->document().historicalDataChanged);
+
+    CGridCtrl *list = grid(CVEKViewView::IDC_WELL_GRID);
+    list->setFocusCell(1, 0);
+    list->pasteText("Alpha\t12\tRecharge site\tno\tyes\nBeta\t13");
+    EXPECT_EQ(m().locations[0].name, "Alpha");
+    EXPECT_FLOAT_EQ(m().locations[0].VEK, 12.0f);
+    EXPECT_EQ(m().locations[0].LocationType, -1) << "read-only columns skipped";
+    EXPECT_EQ(m().locations[0].UseInOutput, 1);
+    EXPECT_EQ(list->GetItemText(1, 2), "Irrig. well");
+    EXPECT_EQ(m().locations[1].name, "Beta");
+    EXPECT_FLOAT_EQ(m().locations[1].VEK, 13.0f);
+}
+
+TEST_F(FormTest, NewValidatesCountAndSelectsFirst) {
+    open();
+    struct Row {
+        const char *typed;
+        const char *message;
+    } rows[] = {
+        {"x", "Please enter an integer."},
+        {"2.5", "Please enter an integer."},
+        {"0", "Please enter an integer between 1 and 1000."},
+        {"1001", "Please enter an integer between 1 and 1000."},
+    };
+    QLineEdit *toAdd = edit(CVEKViewView::IDC_TO_ADD);
+    for (const auto &r : rows) {
+        prompter.messages.clear();
+        toAdd->setText(r.typed);
+        view->OnNew();
+        ASSERT_EQ(prompter.messages.size(), 1u) << r.typed;
+        EXPECT_EQ(prompter.messages[0], r.message);
+        EXPECT_EQ(m().locations.size(), 2u);
+    }
+    click(grid(CVEKViewView::IDC_WELL_GRID), 2, 0);
+    EXPECT_EQ(view->selectedLocation(), 1);
+    toAdd->setText("3");
+    QTest::mouseClick(static_cast<QPushButton *>(view->control(CVEKViewView::IDC_NEW)), Qt::LeftButton);
+    ASSERT_EQ(m().locations.size(), 5u);
+    EXPECT_EQ(m().locations[4].name, "<none>");
+    EXPECT_EQ(m().locations[4].historicalCount(), 3);
+    EXPECT_EQ(toAdd->text(), "1");
+    EXPECT_EQ(view->selectedLocation(), 0);
+    EXPECT_EQ(grid(CVEKViewView::IDC_WELL_GRID)->GetItemText(5, 0), "<none>");
+    EXPECT_EQ(grid(CVEKViewView::IDC_WELL_GRID)->GetItemText(5, 4), "no");
+}
+
+TEST_F(FormTest, DeleteRemovesChosenLocationsAndSelectsFirst) {
+    open();
+    doc->document().insertLocations(2, 2);
+    m().locations[2].name = "Third";
+    m().locations[3].name = "Fourth";
+    view->onUpdate(1);
+    click(grid(CVEKViewView::IDC_WELL_GRID), 3, 0);
+    prompter.deletions = {std::vector<int>{0, 3, 1}}; // order as a careless caller might give
+    view->OnDelete();
+    ASSERT_EQ(prompter.deleteLists.size(), 1u);
+    EXPECT_EQ(prompter.deleteLists[0], (std::vector<std::string>{"North", "South", "Third", "Fourth"}));
+    ASSERT_EQ(m().locations.size(), 1u);
+    EXPECT_EQ(m().locations[0].name, "Third");
+    EXPECT_EQ(view->selectedLocation(), 0);
+
+    view->OnDelete(); // Cancel: a refill, nothing removed
+    EXPECT_EQ(m().locations.size(), 1u);
+}
+
+TEST_F(FormTest, ResizeMovesTablesAndRunRangeWithoutDrift) {
+    open();
+    QWidget *page = view->widget();
+    const QSize base = page->minimumSize();
+    view->resize(base);
+    QApplication::processEvents();
+    ASSERT_EQ(page->size(), base);
+    auto geom = [&](int id) { return view->control(id)->geometry(); };
+    const QRect hist0 = geom(1006), synth0 = geom(1010), run0 = geom(1046), list0 = geom(1008), label0 = geom(1062);
+
+    view->resize(base + QSize(100, 81));
+    QApplication::processEvents();
+    ASSERT_EQ(page->size(), base + QSize(100, 81));
+    EXPECT_EQ(geom(1006), hist0.adjusted(0, 0, 100, 40));
+    EXPECT_EQ(geom(1010), synth0.translated(0, 40).adjusted(0, 0, 100, 40));
+    EXPECT_EQ(geom(1062), label0.translated(0, 40));
+    EXPECT_EQ(geom(1046), run0.translated(0, 81));
+    EXPECT_EQ(geom(1008), list0);
+
+    for (int i = 0; i < 9; ++i) { // many one-pixel steps, then back
+        view->resize(view->size() + QSize(1, 1));
+        QApplication::processEvents();
+    }
+    view->resize(base);
+    QApplication::processEvents();
+    EXPECT_EQ(geom(1006), hist0);
+    EXPECT_EQ(geom(1010), synth0);
+    EXPECT_EQ(geom(1046), run0);
+
+    view->resize(200, 150); // smaller than the form: it scrolls, nothing moves
+    QApplication::processEvents();
+    EXPECT_EQ(page->size(), base);
+    EXPECT_EQ(geom(1010), synth0);
+}
+
+TEST_F(FormTest, PropertiesConvertAndRefreshTheForm) {
+    open();
+    doc->showProperties(view.get());
+    PropertiesDialog *props = doc->propertiesDialog();
+    ASSERT_NE(props, nullptr);
+    EXPECT_TRUE(props->radio(1055)->isChecked());
+    EXPECT_TRUE(props->radio(1058)->isChecked());
+    EXPECT_TRUE(props->radio(1060)->isChecked());
+
+    props->radio(1054)->click(); // Calendar
+    EXPECT_EQ(m().yearMode, 0);
+    EXPECT_EQ(grid(CVEKViewView::IDC_HIST_GRID)->GetItemText(0, 1), "JAN");
+    props->radio(1055)->click();
+    EXPECT_EQ(m().yearMode, 1);
+    EXPECT_EQ(grid(CVEKViewView::IDC_HIST_GRID)->GetItemText(0, 1), "NOV");
+
+    const float feb = m().locations[0].historicalData[3][2];
+    const float days = (m().inputStartYear + 2) % 4 == 0 ? 29.0f : 28.0f;
+    props->radio(1057)->click(); // daily
+    EXPECT_EQ(m().unitMode, 0);
+    EXPECT_FLOAT_EQ(m().locations[0].historicalData[3][2], feb / days);
+    EXPECT_EQ(static_cast<QLabel *>(view->control(CVEKViewView::IDC_HIST_UNITS))->text(),
+              "Daily AC-FT    <Irrigation Year>");
+
+    doc->setModified(false);
+    props->radio(1059)->click();
+    EXPECT_TRUE(m().useAvgDaysPerMonth);
+    EXPECT_TRUE(doc->isModified());
+    EXPECT_FLOAT_EQ(m().locations[0].historicalData[3][2], feb / days) << "the rule converts nothing";
+    props->hide();
+    m().yearMode = 2;
+    doc->showProperties(view.get());
+    EXPECT_TRUE(props->radio(1056)->isChecked()) << "radios follow the document each time it shows";
+}
+
+TEST_F(FormTest, CellEditUnderWayEndsBeforeAConversion) {
+    open();
+    CGridCtrl *s = grid(CVEKViewView::IDC_SYNTH_GRID);
+    ASSERT_TRUE(s->editCell(1, 2));
+    s->inPlaceEdit()->setText("77");
+    view->endCellEdit();
+    EXPECT_FALSE(s->isEditing());
+    EXPECT_FLOAT_EQ(m().locations[0].synthesizedData[1][0], 77.0f);
+}
