@@ -17,6 +17,10 @@ namespace vek {
 std::string buildTextReport(const OutputResults &results, const ViewChoices &choices, const std::string &sep,
                             Prompter *prompter = nullptr);
 
+// The file Print and View in Wordpad write the report to: the output
+// document's title (the report's full path) with ".txt" added.
+inline std::string reportTextFileName(const std::string &documentTitle) { return documentTitle + ".txt"; }
+
 // A value as the reports show it: "%g", or "-" for no data.
 std::string formatReportValue(float v);
 

@@ -186,6 +186,16 @@ TEST(OutputResultsLoad, LongNamesAreCutTo80Characters) {
     EXPECT_EQ(r.locations[0].name, name.substr(0, 80));
 }
 
+TEST(OutputResultsLoad, LinesLongerThan511CharactersArriveInPieces) {
+    std::string text =
+        replaceLine(fixture("two_locations.out"), "LOCATION:", "LOCATION:" + std::string(502, 'a') + "TAIL");
+    ScriptedPrompter p;
+    OutputResults r;
+    EXPECT_FALSE(r.LoadText(text, "x.out", p));
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0], "Error looking for VEK (line is TAIL)");
+}
+
 TEST(OutputResultsLoad, FieldsTooWideForTheReportAreNoDataAndFullFieldsStillRead) {
     ScriptedPrompter p;
     OutputResults r;
