@@ -265,4 +265,26 @@ TEST(ReportInvariants, LeapFebruaryVolumeWithActualDays) {
     EXPECT_EQ(ls[table + 4].substr(112), field("10220.0"));
 }
 
+// A location type other than 1 is titled as a well and scaled by its own
+// value; a day rule other than 0 or 1 leaves monthly values unconverted and
+// counts 30 days a month in the volumes.
+TEST(ReportInvariants, OtherTypesAndDayRules) {
+    std::string deck = "Version 1.12\n2001 2001 0 2001 2001 1 0 4 0 0 1 1 2\n0 2 1\nDouble well\n";
+    deck += "300 300 300 300 300 300 300 300 300 300 300 300\n";
+    const auto ls = lines(reportOf("other_type", deck));
+    EXPECT_EQ(ls[15], "          MONTHLY TO DAILY CONVERSIONS USED ACTUAL DAYS IN THE MONTH.");
+    const std::size_t block = indexOf(ls, "LOCATION:        Double well" + std::string(49, ' '));
+    ASSERT_LT(block + 10, ls.size());
+    EXPECT_EQ(ls[block + 2], "TYPE OF SITE:    PUMPING   ");
+    EXPECT_EQ(ls[block + 6], "DIVERSIONS FROM WELLS");
+    // 300 a day (not converted) times 30 days times 2.
+    EXPECT_EQ(ls[block + 10].substr(0, 13), "2001  18000.0");
+    EXPECT_EQ(ls[block + 10].substr(112), field("216000.0"));
+    // Summed with the wells (column 3), not the recharge sites.
+    const std::size_t wells = indexOf(ls, "DIVERSIONS FROM WELLS", block + 8);
+    EXPECT_EQ(ls[wells + 4].substr(0, 13), "2001  18000.0");
+    const std::size_t sites = indexOf(ls, "NET DIVERSION INTO RECHARGE SITES");
+    EXPECT_EQ(ls[sites + 4].substr(0, 13), "2001      0.0");
+}
+
 } // namespace
