@@ -1115,6 +1115,11 @@ void CGridCtrl::keyPressEvent(QKeyEvent *event) {
     QAbstractScrollArea::keyPressEvent(event);
 }
 
+void CGridCtrl::hideEvent(QHideEvent *event) {
+    hideTitleTip(); // a top-level window of its own: it would stay behind
+    QAbstractScrollArea::hideEvent(event);
+}
+
 void CGridCtrl::focusOutEvent(QFocusEvent *event) {
     hideTitleTip();
     viewport()->update();
@@ -1389,7 +1394,10 @@ void CGridCtrl::leaveEvent(QEvent *event) {
 }
 
 bool CGridCtrl::viewportEvent(QEvent *event) {
-    if (event->type() == QEvent::Leave) viewport()->unsetCursor();
+    if (event->type() == QEvent::Leave) {
+        viewport()->unsetCursor();
+        hideTitleTip();
+    }
     if (event->type() == QEvent::ContextMenu) {
         event->accept(); // see event(): the owner hears rightClicked instead
         return true;

@@ -211,6 +211,7 @@ class CGridCtrl : public QAbstractScrollArea {
     void changeEvent(QEvent *event) override;
     bool viewportEvent(QEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     bool focusNextPrevChild(bool next) override;
 
   private:

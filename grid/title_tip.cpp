@@ -14,7 +14,12 @@ constexpr int kTipMargin = 3;
 }
 
 CTitleTip::CTitleTip(QWidget *owner)
-    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_owner(owner) {
+    : QWidget(nullptr,
+              Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput),
+      m_owner(owner) {
+    // The mouse goes straight through to the grid where the platform allows
+    // it, so a double click on a cut-off cell still edits it; elsewhere the
+    // tip hands its mouse events on itself.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setMouseTracking(true);
     setPalette(tipPalette());

@@ -69,6 +69,20 @@ TEST(GridTitleTip, ShowsOnlyForCutOffText) {
     EXPECT_EQ(shownTip(), nullptr);
 }
 
+TEST(GridTitleTip, HidesWhenTheMouseLeavesOrTheGridHides) {
+    Window w;
+    w.grid->setItemText(2, 2, "a text far too long for its narrow column");
+    QTest::mouseMove(w.vp(), w.grid->cellRect(2, 2).center());
+    ASSERT_NE(shownTip(), nullptr);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(w.vp(), &leave);
+    EXPECT_EQ(shownTip(), nullptr);
+    QTest::mouseMove(w.vp(), w.grid->cellRect(2, 2).center() + QPoint(1, 0));
+    ASSERT_NE(shownTip(), nullptr);
+    w.window.hide();
+    EXPECT_EQ(shownTip(), nullptr);
+}
+
 TEST(GridTitleTip, GoesWithTheGrid) {
     {
         Window w;
