@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string_view>
 
 namespace vek {
@@ -29,30 +28,34 @@ bool contains(std::string_view s, std::string_view what) { return s.find(what) !
 
 // Reads the report as the line-oriented reader always has: at most 511
 // characters per read, so a longer line arrives in pieces that each count as
-// a line. CR LF counts as one line end.
+// a line. CR LF counts as one line end. The text comes from memory or from a
+// stream read in blocks, so a large file is never held whole.
 class LineReader {
   public:
-    explicit LineReader(std::string_view text) : text_(text) {}
+    explicit LineReader(std::string_view text) : view_(text) {}
+    explicit LineReader(std::istream &in) : in_(&in) {}
 
+    // line stays valid until the next call.
     bool next(std::string_view &line) {
-        if (pos_ >= text_.size()) return false;
+        fill();
+        if (pos_ >= view_.size()) return false;
         size_t start = pos_, count = 0;
-        while (count < 511 && pos_ < text_.size()) {
-            char c = text_[pos_];
+        while (count < 511 && pos_ < view_.size()) {
+            char c = view_[pos_];
             if (c == '\n') {
-                line = text_.substr(start, pos_ - start);
+                line = view_.substr(start, pos_ - start);
                 ++pos_;
                 return true;
             }
-            if (c == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') {
-                line = text_.substr(start, pos_ - start);
+            if (c == '\r' && pos_ + 1 < view_.size() && view_[pos_ + 1] == '\n') {
+                line = view_.substr(start, pos_ - start);
                 pos_ += 2;
                 return true;
             }
             ++pos_;
             ++count;
         }
-        line = text_.substr(start, pos_ - start);
+        line = view_.substr(start, pos_ - start);
         return true;
     }
 
@@ -64,8 +67,26 @@ class LineReader {
     }
 
   private:
-    std::string_view text_;
+    static constexpr size_t kBlock = 1 << 16;
+    // One read takes at most 511 characters and a CR LF.
+    static constexpr size_t kLongestRead = 513;
+
+    std::istream *in_ = nullptr;
+    std::string buffer_;
+    std::string_view view_;
     size_t pos_ = 0;
+
+    void fill() {
+        if (!in_ || view_.size() - pos_ >= kLongestRead) return;
+        buffer_.erase(0, pos_);
+        pos_ = 0;
+        size_t have = buffer_.size();
+        buffer_.resize(have + kBlock);
+        in_->read(buffer_.data() + have, static_cast<std::streamsize>(kBlock));
+        buffer_.resize(have + static_cast<size_t>(in_->gcount()));
+        if (in_->gcount() == 0) in_ = nullptr; // end of file
+        view_ = buffer_;
+    }
 };
 
 // The decimal number at the start of s, as a "%f" conversion takes it:
@@ -162,8 +183,8 @@ constexpr long long kMaxPrintYears = 10000;
 
 class ReportReader {
   public:
-    ReportReader(OutputResults &r, std::string_view text, const std::string &path, Prompter &p)
-        : res_(r), in_(text), path_(path), prompter_(p) {}
+    ReportReader(OutputResults &r, LineReader &in, const std::string &path, Prompter &p)
+        : res_(r), in_(in), path_(path), prompter_(p) {}
 
     bool run() {
         if (!readHeading()) return false;
@@ -172,7 +193,7 @@ class ReportReader {
 
   private:
     OutputResults &res_;
-    LineReader in_;
+    LineReader &in_;
     const std::string &path_;
     Prompter &prompter_;
 
@@ -364,18 +385,19 @@ float roundTwoDigits(float v) {
 } // namespace
 
 bool OutputResults::Load(const std::string &path, Prompter &prompter) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
         prompter.message("Unable to open " + path + " for reading.");
         return false;
     }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return LoadText(ss.str(), path, prompter);
+    LineReader in(file);
+    ReportReader reader(*this, in, path, prompter);
+    return reader.run();
 }
 
 bool OutputResults::LoadText(const std::string &text, const std::string &path, Prompter &prompter) {
-    ReportReader reader(*this, text, path, prompter);
+    LineReader in(text);
+    ReportReader reader(*this, in, path, prompter);
     return reader.run();
 }
 

@@ -170,6 +170,33 @@ TEST(OutputResultsLoad, LoneLineFeedsAndSplitLongLinesReadAlike) {
     EXPECT_EQ(r.locations.size(), 5u);
 }
 
+TEST(OutputResultsLoad, LargeFileReadsAsFromMemory) {
+    // Many blocks: the file is read in pieces whose ends fall anywhere.
+    std::string text = fixture("two_locations.out");
+    size_t b = text.find(" \r\nLOCATION:"), e = text.find(" \r\nLOCATION:", b + 1);
+    std::string block = text.substr(b, e - b);
+    std::string big = text.substr(0, b);
+    for (int i = 0; i < 400; ++i)
+        big += block;
+    big += text.substr(b);
+    std::string path = vek::test::freshDir("results_large_file") + "/big.out";
+    vek::test::writeFile(path, big);
+    ScriptedPrompter p;
+    OutputResults fromFile, fromMemory;
+    ASSERT_TRUE(fromFile.Load(path, p));
+    ASSERT_TRUE(fromMemory.LoadText(big, path, p));
+    ASSERT_EQ(fromFile.locations.size(), 405u);
+    for (size_t i = 0; i < fromFile.locations.size(); ++i) {
+        const auto &x = fromFile.locations[i], &y = fromMemory.locations[i];
+        ASSERT_EQ(x.name, y.name);
+        for (size_t row = 0; row < x.rows.size(); ++row)
+            for (int m = 0; m < 12; ++m) {
+                ASSERT_EQ(x.rows[row].diversion[m], y.rows[row].diversion[m]);
+                ASSERT_EQ(x.rows[row].stream[m], y.rows[row].stream[m]);
+            }
+    }
+}
+
 TEST(OutputResultsLoad, LongNamesAreCutTo80Characters) {
     std::string name(100, 'n');
     for (size_t i = 0; i < name.size(); ++i)
