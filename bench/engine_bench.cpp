@@ -5,6 +5,7 @@
 // memory for 100 and 1000 locations.
 //
 //   engine_bench [--repeat N] [--keep DIR]
+//   engine_bench --generate LOCATIONS FILE [SHARED_FACTORS]   (only write a model)
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -143,6 +144,14 @@ int main(int argc, char **argv) {
         std::printf("%.6f %.6f %ld %d\n", t.wall, t.cpu, t.peakKb, t.status);
         return 0;
     }
+    if (argc >= 4 && std::string(argv[1]) == "--generate") {
+        vek::bench::ModelShape shape;
+        shape.locations = std::max(0, std::atoi(argv[2]));
+        if (argc >= 5) shape.distinctFactors = std::max(0, std::atoi(argv[4]));
+        std::ofstream out(argv[3], std::ios::binary);
+        out << vek::bench::generateModel(shape);
+        return out ? 0 : 1;
+    }
     int repeat = 3;
     std::string keep;
     for (int i = 1; i < argc; ++i) {
@@ -152,7 +161,8 @@ int main(int argc, char **argv) {
         else if (a == "--keep" && i + 1 < argc)
             keep = argv[++i];
         else {
-            std::cerr << "usage: engine_bench [--repeat N] [--keep DIR]\n";
+            std::cerr << "usage: engine_bench [--repeat N] [--keep DIR]\n"
+                         "       engine_bench --generate LOCATIONS FILE [SHARED_FACTORS]\n";
             return 2;
         }
     }
