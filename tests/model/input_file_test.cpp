@@ -62,6 +62,12 @@ std::string with(size_t n, const std::string &line) {
     return s;
 }
 
+// A scratch folder of the running test's own: ctest runs tests of this file
+// in parallel processes.
+std::string scratch(const std::string &what) {
+    return vek::test::freshDir(what + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+}
+
 std::string replaceAll(std::string s, const std::string &from, const std::string &to) {
     for (size_t p = s.find(from); p != std::string::npos; p = s.find(from, p + to.size()))
         s.replace(p, from.size(), to);
@@ -76,7 +82,7 @@ struct ReadResult {
 };
 
 ReadResult readText(const std::string &text) {
-    std::string path = vek::test::freshDir("input_file_read") + "/in.vek";
+    std::string path = scratch("input_file_read") + "/in.vek";
     vek::test::writeFile(path, text);
     ReadResult r;
     r.ok = ReadInput(r.doc, path);
@@ -86,7 +92,7 @@ ReadResult readText(const std::string &text) {
 }
 
 std::string saveText(ModelDocument &d) {
-    std::string path = vek::test::freshDir("input_file_save") + "/out.vek";
+    std::string path = scratch("input_file_save") + "/out.vek";
     EXPECT_TRUE(SaveInput(d, path));
     return vek::test::readFile(path);
 }
