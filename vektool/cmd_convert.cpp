@@ -2,6 +2,7 @@
 // writes it with SaveInput. Options are parsed into ConvertOptions; the work
 // is three stages (read, transform, write), each refusing by returning false
 // after its message, in which case no output is written.
+#include "model/imports.h"
 #include "model/input_file.h"
 #include "model/model_document.h"
 #include "model/synthesis.h"
@@ -9,6 +10,7 @@
 #include "vektool/batch_prompter.h"
 #include "vektool/command.h"
 
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -17,10 +19,19 @@
 
 namespace {
 
-const char *kUsage = "usage: vektool convert IN.vek OUT.vek [options]\n\n"
+const char *kUsage = "usage: vektool convert IN OUT.vek [options]\n\n"
                      "Reads IN and writes it to OUT in the current model input format (the\n"
                      "format the desktop program saves). Reader messages go to standard error;\n"
                      "when IN does not read cleanly nothing is written.\n\n"
+                     "What IN is (without --from, a .vek path is a model input file and any\n"
+                     "other path a well output file, as the desktop program opens them):\n"
+                     "  --from vek            model input file\n"
+                     "  --from owl            well output file of the outside consumptive-use model\n"
+                     "  --soil-moisture no|with  which computed CU of GW a well output file gives\n"
+                     "                        (required for well output files)\n"
+                     "  --from tab            tab-delimited file; --year-type and --units then say\n"
+                     "                        what the file holds (default 0 and 1), nothing is converted\n"
+                     "  --from old            old-format model input file\n\n"
                      "Year type, units and synthesized years (applied in this order, as the\n"
                      "desktop program's Properties dialog and form do):\n"
                      "  --year-type 0|1|2     Calendar, Irrigation Year (Nov-Oct), USGS Year (Oct-Sep)\n"
@@ -162,10 +173,69 @@ bool applyYearOptions(vek::ModelDocument &doc, vektool::BatchPrompter &prompter,
     return prompter.shown.size() == shownBefore && md.synthesizeFormat == wanted;
 }
 
+// ---- Input kinds: model input file or one of the imports ----------------
+
+enum class InputKind { Vek, WellOutput, TabDelimited, OldFormat };
+
 struct ConvertOptions {
     std::string in, out;
     YearOptions year;
+    std::optional<InputKind> from;
+    int soilMoisture = 0; // 1 no soil moisture, 2 with soil moisture
 };
+
+// Reads --from and --soil-moisture at args[i] (true, with i on the value and
+// `err` set when unusable); false for any other argument.
+bool parseInputOption(const vektool::Args &args, size_t &i, ConvertOptions &o, std::string &err) {
+    const std::string &name = args[i];
+    if (name != "--from" && name != "--soil-moisture") return false;
+    if (i + 1 >= args.size()) {
+        err = name + " needs a value";
+        return true;
+    }
+    const std::string &value = args[++i];
+    if (name == "--from") {
+        if (value == "vek")
+            o.from = InputKind::Vek;
+        else if (value == "owl")
+            o.from = InputKind::WellOutput;
+        else if (value == "tab")
+            o.from = InputKind::TabDelimited;
+        else if (value == "old")
+            o.from = InputKind::OldFormat;
+        else
+            err = "--from takes vek, owl, tab or old, not '" + value + "'";
+    } else {
+        if (value == "no")
+            o.soilMoisture = 1;
+        else if (value == "with")
+            o.soilMoisture = 2;
+        else
+            err = "--soil-moisture takes no or with, not '" + value + "'";
+    }
+    return true;
+}
+
+// The kind of IN: --from, or by extension as the document's open decides.
+InputKind inputKind(const ConvertOptions &o) {
+    if (o.from) return *o.from;
+    std::string ext = o.in.size() >= 4 ? o.in.substr(o.in.size() - 4) : std::string();
+    for (char &c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".vek" ? InputKind::Vek : InputKind::WellOutput;
+}
+
+// Options that only make sense for some kinds of input; empty when fine.
+std::string checkInputOptions(const ConvertOptions &o) {
+    const InputKind kind = inputKind(o);
+    if (kind == InputKind::WellOutput && o.soilMoisture == 0) return "a well output file needs --soil-moisture no|with";
+    if (kind != InputKind::WellOutput && o.soilMoisture != 0)
+        return "--soil-moisture applies only to well output files";
+    if (kind == InputKind::TabDelimited &&
+        (o.year.avgDays || o.year.synthYears || o.year.method != YearOptions::Method::None))
+        return "with --from tab only --year-type and --units may be given (they say what the file holds)";
+    return {};
+}
 
 // Fills `o` from the arguments; returns an error text, empty when fine.
 std::string parseArgs(const vektool::Args &args, ConvertOptions &o) {
@@ -179,7 +249,7 @@ std::string parseArgs(const vektool::Args &args, ConvertOptions &o) {
         };
         (void)value;
         std::string yearErr;
-        if (parseYearOption(args, i, o.year, yearErr)) {
+        if (parseInputOption(args, i, o, yearErr) || parseYearOption(args, i, o.year, yearErr)) {
             if (!yearErr.empty()) return yearErr;
             continue;
         }
@@ -189,12 +259,30 @@ std::string parseArgs(const vektool::Args &args, ConvertOptions &o) {
     if (positional.size() != 2) return "expected IN and OUT";
     o.in = positional[0];
     o.out = positional[1];
-    return {};
+    return checkInputOptions(o);
 }
 
-bool readStage(vek::ModelDocument &doc, const ConvertOptions &o, vektool::BatchPrompter &prompter) {
+bool readStage(vek::ModelDocument &doc, ConvertOptions &o, vektool::BatchPrompter &prompter) {
     // The caller does not act on a failed read: the document is incomplete.
-    return vek::ReadInput(doc, o.in) && prompter.shown.empty();
+    switch (inputKind(o)) {
+    case InputKind::Vek:
+        return vek::ReadInput(doc, o.in) && prompter.shown.empty();
+    case InputKind::WellOutput:
+        // Its messages about a file ending in a data block or a short
+        // sub-area are warnings: the import goes on and counts as read.
+        prompter.soilMoistureAnswer = o.soilMoisture;
+        return vek::importWendraFile(doc, o.in);
+    case InputKind::TabDelimited: {
+        // The year type and units say what the file holds; nothing to convert.
+        const int yearType = o.year.yearType.value_or(0), units = o.year.units.value_or(1);
+        o.year.yearType.reset();
+        o.year.units.reset();
+        return vek::importTabDelimitedWithOptions(doc, o.in, yearType, units);
+    }
+    case InputKind::OldFormat:
+        return vek::importOldFormat(doc, o.in) && prompter.shown.empty();
+    }
+    return false;
 }
 
 bool transformStage(vek::ModelDocument &doc, const ConvertOptions &o, vektool::BatchPrompter &prompter) {
