@@ -316,3 +316,26 @@ TEST(ProcessPipe, ArgumentsArriveUnchangedAndStatusIsReported) {
     EXPECT_FALSE(none.readLine(l));
     EXPECT_EQ(none.close(), -1);
 }
+
+// A file written by SaveInput is a valid engine deck on its own.
+TEST(EngineRunner, SavedFileRunsInTheEngineDirectly) {
+    if (!haveVek()) GTEST_SKIP() << "vek is not built in " << vek::test::binDir();
+    ModelDocument d;
+    std::string dir = saveDoc(d, "runner_direct");
+    d.model.synthesizeFormat = 1; // with synthesized years from the average
+    d.setSynthesizedYearCount(2);
+    ASSERT_TRUE(d.save(dir + "/model.vek"));
+    // The engine keeps 45 characters of a name: run it in the folder.
+    fs::path before = fs::current_path();
+    fs::current_path(dir);
+    ProcessPipe pp({vek::test::binDir() + "/vek", "model.vek", "model.out", "/dde"});
+    std::string all, l;
+    while (pp.readLine(l))
+        all += l + "\n";
+    EXPECT_EQ(pp.close(), 0) << all;
+    fs::current_path(before);
+    EXPECT_EQ(all, " Stop - Program terminated.\n");
+    std::string report = vek::test::readFile(dir + "/model.out");
+    EXPECT_NE(report.find("STREAM DEPLETION"), std::string::npos);
+    EXPECT_NE(report.find("NUMBER OF YEARS OF SYNTHESIZED DATA ARE     2"), std::string::npos);
+}

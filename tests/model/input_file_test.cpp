@@ -562,3 +562,14 @@ TEST(InputFile, ExamplesReadAndWriteBackIdentically) {
         }
     if (seen == 0) GTEST_SKIP() << "no example models in " << examples;
 }
+
+// Anything but ".vek" goes to the well output import; its result is open's.
+TEST(InputFile, OpenImportsOtherExtensions) {
+    std::string path = scratch("input_file_open_owl") + "/run.owl";
+    vek::test::writeFile(path, "not read: the import's choice is dismissed first\n");
+    ScriptedPrompter p; // the soil-moisture choice is dismissed
+    ModelDocument d(&p);
+    EXPECT_FALSE(d.open(path));
+    EXPECT_TRUE(d.isModified());
+    EXPECT_EQ(fs::path(d.path()), fs::absolute(path));
+}
