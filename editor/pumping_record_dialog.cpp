@@ -13,6 +13,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace vek {
 
@@ -80,6 +83,9 @@ PumpingRecordDialog::PumpingRecordDialog(CVEKViewDoc *doc, int locationIndex, QW
     });
 
     fillTable();
+    // Open tall enough to show the twelve months without scrolling.
+    int need = grid_->virtualHeight() + 2 * grid_->frameWidth() + grid_->horizontalScrollBar()->sizeHint().height();
+    if (need > gridRect_.height()) resize(width(), height() + std::min(need - gridRect_.height(), du.y(120)));
 }
 
 bool PumpingRecordDialog::location_ok() const {

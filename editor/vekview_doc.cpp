@@ -4,6 +4,8 @@
 #include "editor/properties_dialog.h"
 #include "editor/qt_prompter.h"
 
+#include <QFileDialog>
+
 #include <QWidget>
 
 namespace vek {
@@ -81,6 +83,28 @@ void CVEKViewDoc::showProperties(QWidget *parent) {
 
 namespace vek {
 
-void CVEKViewDoc::runEngine() { emit endEditRequested(); }
+void CVEKViewDoc::setSavePathProvider(std::function<QString()> provider) { savePathProvider_ = std::move(provider); }
+
+RunResult CVEKViewDoc::runEngine() {
+    emit endEditRequested();
+    EngineRunHooks hooks;
+    hooks.openReport = [this](const std::string &name) { emit openDocumentRequested(QString::fromStdString(name)); };
+    hooks.askSavePath = [this]() -> std::string {
+        QString path;
+        if (savePathProvider_) {
+            path = savePathProvider_();
+        } else {
+            QWidget *owner = dialogParent_ ? dialogParent_->window() : nullptr;
+            path = QFileDialog::getSaveFileName(owner, QStringLiteral("Save As"), QString(),
+                                                QStringLiteral("VEK Files (*.vek)"));
+        }
+        return path.toStdString();
+    };
+    const QString oldTitle = title();
+    RunResult result = vek::runEngine(doc_, hooks);
+    if (title() != oldTitle) emit titleChanged(title());
+    noteModified();
+    return result;
+}
 
 } // namespace vek

@@ -4,12 +4,14 @@
 #pragma once
 
 #include "editor/properties_dialog.h"
+#include "model/engine_runner.h"
 #include "model/model_document.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -62,7 +64,10 @@ class CVEKViewDoc : public QObject {
 
     // Run: saves and starts the engine; on success asks the application to
     // open the report through openDocumentRequested.
-    void runEngine();
+    RunResult runEngine();
+    // Where a never-saved document asks for its file name before a run
+    // (a save dialog when none is set); an empty answer cancels.
+    void setSavePathProvider(std::function<QString()> provider);
 
   signals:
     // A view refill: hint 0..5.
@@ -87,6 +92,7 @@ class CVEKViewDoc : public QObject {
     QPointer<PropertiesDialog> properties_;
     QPointer<QWidget> dialogParent_;
     bool lastModified_ = false;
+    std::function<QString()> savePathProvider_;
 };
 
 } // namespace vek

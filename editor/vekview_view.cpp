@@ -254,6 +254,12 @@ void CVEKViewView::Impl::build() {
     q->setWidgetResizable(true);
     q->setFrameShape(QFrame::NoFrame);
     DialogUnits du(page);
+    // Group boxes drawn as on the template: the caption sits on the frame's
+    // top line, so the units lines below it fall inside the frame.
+    page->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px;"
+                                       " margin-top: 0.5em; }"
+                                       "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+                                       " left: 6px; padding: 0 2px; }"));
 
     for (const Control &c : kTemplate) {
         QRect r = du.rect(c.x, c.y, c.w, c.h);
