@@ -196,6 +196,19 @@ TEST(GridEdit, ClosingTheEditorKeepsTheFocusInTheGrid) {
     }
 }
 
+TEST(GridEdit, EditBoxWidensWithTheTextUpToTheGridEdge) {
+    EditWindow w;
+    w.grid->setFocusCell(1, 2);
+    w.key(Qt::Key_F2);
+    ASSERT_NE(w.edit(), nullptr);
+    const int start = w.edit()->width();
+    w.edit()->setText("a text that is clearly wider than one cell");
+    EXPECT_GT(w.edit()->width(), start);
+    w.edit()->setText(QString(400, 'x'));
+    EXPECT_LE(w.edit()->geometry().right(), w.grid->viewport()->width());
+    EXPECT_GE(w.edit()->width(), start);
+}
+
 TEST(GridEdit, TypedCharacterBecomesTheFirstCharacter) {
     EditWindow w;
     w.type("3.5");
@@ -335,6 +348,12 @@ TEST(GridKeys, ClipboardShortcuts) {
     EXPECT_EQ(w.grid->GetItemText(4, 4), "r2c2");
     w.key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(w.grid->selectedRange(), CCellRange(1, 1, 4, 4));
+    w.grid->setSelectedRange(3, 3, 3, 4);
+    w.key(Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "r1c1\tr1c2"); // pasted there above
+    w.grid->setFocusCell(1, 3);
+    w.key(Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(w.grid->GetItemText(1, 4), "r1c2");
     w.grid->setSelectedRange(1, 1, 1, 2);
     w.key(Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(w.grid->GetItemText(1, 1), "");
@@ -373,6 +392,36 @@ TEST(GridMouse, HeaderClicksSelectWholeColumnsAndRows) {
     EXPECT_EQ(w.grid->selectedRange(), CCellRange(2, 1, 2, 4));
     QTest::mouseClick(vp, Qt::LeftButton, {}, w.grid->cellRect(0, 0).center());
     EXPECT_EQ(w.grid->selectedRange(), CCellRange(1, 1, 4, 4));
+}
+
+TEST(GridMouse, DraggingAHeaderBorderResizesTheRow) {
+    EditWindow w;
+    QWidget *vp = w.grid->viewport();
+    const QRect r = w.grid->cellRect(2, 0);
+    const int before = w.grid->rowHeight(2);
+    QTest::mousePress(vp, Qt::LeftButton, {}, QPoint(r.center().x(), r.bottom() + 1));
+    QTest::mouseMove(vp, QPoint(r.center().x(), r.bottom() + 11));
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, QPoint(r.center().x(), r.bottom() + 11));
+    EXPECT_EQ(w.grid->rowHeight(2), before + 10);
+    // Dragged to nothing, the row hides and the keys pass over it.
+    QTest::mousePress(vp, Qt::LeftButton, {}, QPoint(r.center().x(), r.bottom() + 11));
+    QTest::mouseMove(vp, QPoint(r.center().x(), 0));
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, QPoint(r.center().x(), 0));
+    EXPECT_EQ(w.grid->rowHeight(2), 0);
+    w.grid->setFocusCell(1, 1);
+    w.key(Qt::Key_Down);
+    EXPECT_EQ(w.grid->focusCell(), CCellID(3, 1));
+}
+
+TEST(GridSizes, NewFontResizesDefaultRows) {
+    EditWindow w;
+    w.grid->setRowHeight(3, 50);
+    const int before = w.grid->rowHeight(1);
+    QFont big = w.grid->font();
+    big.setPointSize(big.pointSize() * 2);
+    w.grid->setFont(big);
+    EXPECT_GT(w.grid->rowHeight(1), before);
+    EXPECT_EQ(w.grid->rowHeight(3), 50); // sized by hand: kept
 }
 
 TEST(GridMouse, DraggingAHeaderBorderResizesTheColumn) {
