@@ -153,6 +153,14 @@ int scanRow(const std::string &line, MonthColumns &cols, int k) {
     return read;
 }
 
+// A name is one line of the file: a line end inside it would shift every
+// record after it, so it is written as a blank.
+std::string nameLine(std::string name) {
+    for (auto &c : name)
+        if (c == '\n' || c == '\r') c = ' ';
+    return name;
+}
+
 std::string joinRow(const MonthColumns &cols, size_t k) {
     std::string s;
     for (int m = 0; m < 12; ++m) {
@@ -269,7 +277,7 @@ bool writeModelInput(const ModelInput &m, LineSink &sink) {
     for (const auto &loc : m.locations) {
         std::string rec = formatReal(loc.VEK) + " " + std::to_string(loc.LocationType) + " " +
                           std::to_string(loc.UseInOutput) + " # VEK LocationType UseInOutput";
-        if (!sink.writeLine(rec) || !sink.writeLine(loc.name)) return false;
+        if (!sink.writeLine(rec) || !sink.writeLine(nameLine(loc.name))) return false;
         if (histRows)
             for (size_t k = 0; k < loc.historicalData[0].size(); ++k)
                 if (!sink.writeLine(joinRow(loc.historicalData, k))) return false;
@@ -278,7 +286,7 @@ bool writeModelInput(const ModelInput &m, LineSink &sink) {
                 if (!sink.writeLine(joinRow(loc.synthesizedData, k))) return false;
     }
     for (const auto &loc : m.locations) {
-        if (!sink.writeLine(loc.name)) return false;
+        if (!sink.writeLine(nameLine(loc.name))) return false;
         if (!sink.writeLine(std::to_string(loc.UsePumpingRecord) + " " + std::to_string(loc.Units) +
                             " # UsePumpingRecord Units"))
             return false;

@@ -323,6 +323,12 @@ TEST(InputFile, LongNamesDoNotMisalignTheFile) {
     ASSERT_TRUE(back.ok) << back.messages[0];
     EXPECT_EQ(back.doc.model.locations[0].name, name);
     EXPECT_EQ(back.doc.model.locations[1].name, "Site B");
+
+    // A line end inside a name must not split the record either.
+    r.doc.model.locations[0].name = "two\nlines\r";
+    ReadResult split = readText(saveText(r.doc));
+    ASSERT_TRUE(split.ok) << split.messages[0];
+    EXPECT_EQ(split.doc.model.locations[0].name, "two lines");
 }
 
 // Both years 0: the writer writes no historical or pumping rows, and the
