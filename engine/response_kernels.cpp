@@ -14,9 +14,12 @@ KernelLayout::KernelLayout(const DayCalendar &calendar, int months)
     // Lags of the first step month of each phase; later months of the same
     // phase see the same lags (the calendar repeats every 48 months).
     const std::size_t n = static_cast<std::size_t>(phases_) * static_cast<std::size_t>(months_);
+    // Entries past the end of the run (j > months - k) are never used; they
+    // point at lag 0, whose fraction is held as 0.
     lagIndex_.assign(n, 0);
     const int lastDay = calendar[months_];
     std::vector<std::int32_t> slot(static_cast<std::size_t>(lastDay) + 1, -1);
+    slot[0] = 0;
     for (int p = 0; p < phases_; ++p) {
         const int k = p + 1;
         for (int j = 0; k + j <= months_; ++j) {

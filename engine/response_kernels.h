@@ -22,7 +22,8 @@ class KernelLayout {
     KernelLayout(const DayCalendar &calendar, int months);
     int months() const { return months_; }
     int phases() const { return phases_; }
-    // Distinct lags (days) used anywhere, ascending.
+    // Distinct lags (days) used anywhere, ascending; 0 first, standing for
+    // "no term".
     const std::vector<int> &lags() const { return lags_; }
     // For phase p and month offset j: index into lags() (p * months + j).
     const std::vector<std::int32_t> &lagIndex() const { return lagIndex_; }

@@ -107,6 +107,8 @@ TEST(Superposition, KernelsGiveThePairLoopsFloats) {
         for (int months : {12, 60, 49 * 12}) {
             const KernelLayout layout(cal, months);
             EXPECT_FALSE(layout.hasShortLag());
+            for (auto x : layout.lagIndex())
+                ASSERT_LT(static_cast<std::size_t>(x), layout.lags().size());
             for (float factor : {0.0f, 0.5f, 17.25f, 400.0f, 4321.0f, 100000.0f}) {
                 std::vector<Real> q(static_cast<std::size_t>(months) + 1, 0.0f);
                 std::uniform_real_distribution<float> value(-50.0f, 400.0f);
