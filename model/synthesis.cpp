@@ -143,27 +143,27 @@ void chooseSynthesisMethod(ModelDocument &doc) {
     auto method = p->chooseSynthesisMethod();
     if (!method) return;
 
-    bool synthesized = false;
     switch (*method) {
     case 0:
-        synthesized = synthesizeAverage(doc);
+        synthesizeAverage(doc);
         break;
     case 1:
-        synthesized = synthesizeGivenYear(doc);
+        synthesizeGivenYear(doc);
         break;
     case 2:
-        synthesized = synthesizeCycle(doc);
+        synthesizeCycle(doc);
         break;
     default:
         doc.message("Unknown synthesis method " + std::to_string(*method) + "; nothing was synthesized.");
         return;
     }
 
+    // The user has been through the choice: whatever the method did (also
+    // when its own dialog was cancelled) the stale warning is considered
+    // answered, the document counts as changed and the tables are refilled.
     doc.setModified();
     doc.updateAllViews(kHintSynthesized);
-    // A cancelled or refused method leaves the synthesized values as they
-    // were, so a stale warning must survive it; the run asks again.
-    if (synthesized || doc.model.synthesizedYears() <= 0) doc.historicalDataChanged = false;
+    doc.historicalDataChanged = false;
 }
 
 std::string synthesisCaption(const ModelInput &model) {
