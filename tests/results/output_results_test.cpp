@@ -1,6 +1,8 @@
 // Reading engine reports into OutputResults: the heading, location blocks,
 // summaries, the reader's messages, and what a failed read keeps.
+#include "results/graph_data.h"
 #include "results/output_results.h"
+#include "results/text_report.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
@@ -326,4 +328,37 @@ TEST(OutputResultsLoad, HeadingFactsSurviveAFailedTableRead) {
     EXPECT_EQ(r.lastPrintYear, 1991);
     EXPECT_EQ(r.units, "( acre feet )");
     EXPECT_FALSE(r.conversionText.empty());
+}
+
+// Whatever part of a report is missing, the read ends with at most one
+// message, says false exactly when it showed one, and what it kept can be
+// shown, plotted and converted.
+TEST(OutputResultsLoad, EveryTruncationAndMissingLineEndsCleanly) {
+    const std::string t = fixture("two_locations.out");
+    std::vector<std::string> variants;
+    for (size_t n = 0; n <= t.size(); n += 3)
+        variants.push_back(t.substr(0, n));
+    for (size_t b = 0; b < t.size();) {
+        size_t e = t.find("\r\n", b);
+        if (e == std::string::npos) break;
+        variants.push_back(t.substr(0, b) + t.substr(e + 2));
+        b = e + 2;
+    }
+    for (const std::string &text : variants) {
+        ScriptedPrompter p;
+        OutputResults r;
+        bool ok = r.LoadText(text, "x.out", p);
+        ASSERT_LE(p.messages.size(), 1u);
+        ASSERT_EQ(ok, p.messages.empty());
+        vek::ViewChoices c;
+        for (size_t i = 0; i < r.locations.size(); ++i)
+            c.locations.push_back(static_cast<int>(i));
+        for (int y = 0; y <= r.printedYears() && y < 50; ++y)
+            c.years.push_back(y);
+        EXPECT_FALSE(vek::buildTextReport(r, c, "\n").empty());
+        vek::preparePlot(r, c);
+        r.changeYearType(0);
+        r.changeYearType(2);
+        vek::buildTextReport(r, c, "\n");
+    }
 }
