@@ -1,18 +1,24 @@
 // The input form driven through its real widgets: year edits, location list
 // clicks and edits, table edits and pastes, New / Delete, refills and the
 // resize rule, each checked against the document.
+#include "editor/choice_dialogs.h"
+#include "editor/qt_prompter.h"
 #include "editor/vekview_view.h"
 #include "editor_test_support.h"
 #include "grid/grid_ctrl.h"
 #include "grid/in_place_edit.h"
+#include "support/test_files.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -444,4 +450,49 @@ TEST_F(FormTest, CellEditUnderWayEndsBeforeAConversion) {
     view->endCellEdit();
     EXPECT_FALSE(s->isEditing());
     EXPECT_FLOAT_EQ(m().locations[0].synthesizedData[1][0], 77.0f);
+}
+
+TEST_F(FormTest, RecalculateFillsSynthesizedYearsAndClearsStaleFlag) {
+    open();
+    doc->document().historicalDataChanged = true;
+    prompter.methods = {0};
+    prompter.averageYears = {std::vector<int>{0, 2}};
+    QTest::mouseClick(static_cast<QPushButton *>(view->control(CVEKViewView::IDC_RECALCULATE)), Qt::LeftButton);
+    EXPECT_EQ(prompter.methodQuestions, 1);
+    EXPECT_FLOAT_EQ(m().locations[0].synthesizedData[4][1], 104.0f) << "(4 + 204) / 2";
+    EXPECT_EQ(grid(CVEKViewView::IDC_SYNTH_GRID)->GetItemText(2, 5), "104");
+    EXPECT_FALSE(doc->document().historicalDataChanged);
+    EXPECT_TRUE(static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_SYNTH_CAPTION))
+                    ->title()
+                    .endsWith(" (synthesized using average of historical data from 1990 to 1992)"));
+}
+
+TEST_F(FormTest, QtPrompterDrivesTheRealCycleDialog) {
+    QtPrompter qt;
+    QTimer::singleShot(0, [] {
+        auto *dlg = qobject_cast<CycleDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        dlg->startList()->setCurrentIndex(2);
+        dlg->startList()->hidePopup();
+        dlg->endList()->setCurrentIndex(1);
+        dlg->accept();
+    });
+    auto answer = qt.chooseCycle(1990, 1999);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(*answer, std::make_pair(2, 1));
+
+    QTimer::singleShot(0, [] {
+        if (QWidget *w = QApplication::activeModalWidget()) static_cast<QDialog *>(w)->reject();
+    });
+    EXPECT_FALSE(qt.chooseItemsToDelete({"a", "b"}).has_value());
+}
+
+TEST_F(FormTest, FormPrintsToAFile) {
+    open();
+    const QString pdf = QString::fromStdString(vek::test::freshDir("form_print")) + "/form.pdf";
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    view->renderForm(&printer);
+    EXPECT_GT(QFileInfo(pdf).size(), 1000);
 }
