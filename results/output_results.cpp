@@ -242,18 +242,21 @@ class ReportReader {
                                    &last) == 2;
             }))
             eof = true;
-        if (!eof) {
-            res_.firstPrintYear = first;
-            res_.lastPrintYear = last;
-        }
-        res_.firstSynthYear = lastHistorical + 1;
-        res_.lastSynthYear = synthYears >= 1 ? lastHistorical + synthYears : lastHistorical;
+        // Year numbers far outside any calendar are held back so that no
+        // sum of them can overflow.
+        auto clampYear = [](long long y) { return static_cast<int>(std::clamp(y, -100000000LL, 100000000LL)); };
+        res_.firstSynthYear = clampYear(static_cast<long long>(lastHistorical) + 1);
+        res_.lastSynthYear = clampYear(synthYears >= 1 ? static_cast<long long>(lastHistorical) + synthYears
+                                                       : static_cast<long long>(lastHistorical));
         // A reversed or absurdly long range cannot come from the engine; it
-        // would only make every table fail or exhaust memory.
+        // would only make every table fail or exhaust memory, so it is not
+        // kept either.
         long long span = static_cast<long long>(last) - first + 1;
-        if (eof || span < 1 || span > kMaxPrintYears)
+        if (eof || span < 1 || span > kMaxPrintYears || first != clampYear(first))
             return fail("Parse error reading " + path_ +
                         " for starting and ending years (expected PRINT OUT OF DEPLETIONS IS FOR YEARS %d TO %d)");
+        res_.firstPrintYear = first;
+        res_.lastPrintYear = last;
         std::string_view l;
         if (!in_.next(l))
             return fail("End-of-file error reading " + path_ +

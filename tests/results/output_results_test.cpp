@@ -306,9 +306,21 @@ TEST(OutputResultsLoad, BrokenReportsStopWithTheirMessageAndKeepWhatWasRead) {
         ASSERT_EQ(p.messages.size(), 1u);
         EXPECT_EQ(p.messages[0], c.message);
         EXPECT_EQ(r.locations.size(), c.locationsKept);
+        EXPECT_GE(r.printedYears(), 1);
+        EXPECT_LE(r.printedYears(), 3);
         for (const auto &loc : r.locations)
             EXPECT_EQ(loc.rows.size(), 4u);
     }
+}
+
+TEST(OutputResultsLoad, HugeYearCountsDoNotOverflow) {
+    std::string text = replaceLine(fixture("two_locations.out"), "NUMBER OF YEARS",
+                                   "          NUMBER OF YEARS OF SYNTHESIZED DATA ARE 2147483647");
+    ScriptedPrompter p;
+    OutputResults r;
+    ASSERT_TRUE(r.LoadText(text, "x.out", p));
+    EXPECT_EQ(r.firstSynthYear, 1991);
+    EXPECT_EQ(r.lastSynthYear, 100000000);
 }
 
 TEST(OutputResultsLoad, MissingFileSaysSo) {
