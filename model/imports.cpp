@@ -7,6 +7,7 @@
 #include "model/model_document.h"
 #include "model/well_file_reader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -139,6 +140,7 @@ class TabDelimitedReader {
     bool read() {
         ModelInput &model = doc_.model;
         model.locations.clear();
+        skipByteOrderMark();
         int start = 0, end = 0;
         if (!nextInt(start) || !nextInt(end)) {
             show(doc_, "Unable to read the first and last year at the start of " + path_ + ".");
@@ -164,6 +166,17 @@ class TabDelimitedReader {
     }
 
   private:
+    // Spreadsheets and editors on Windows often start a UTF-8 text file with
+    // a byte-order mark; it is not part of the first year.
+    void skipByteOrderMark() {
+        const char bom[] = "\xEF\xBB\xBF";
+        char got[3] = {};
+        in_.read(got, 3);
+        if (in_.gcount() == 3 && std::equal(got, got + 3, bom)) return;
+        in_.clear();
+        in_.seekg(0);
+    }
+
     // Skips white space; false at end of data.
     bool skipBlanks() {
         int c;

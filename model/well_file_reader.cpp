@@ -84,6 +84,8 @@ bool WellFileReader::read(std::istream &in, bool noSoilMoisture) {
 
     std::string raw;
     if (!nextLine(in, raw)) return true;
+    // A byte-order mark from a Windows editor is not part of the first line.
+    if (raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);
     while (true) {
         std::string line = trim(raw);
         if (!line.empty()) {

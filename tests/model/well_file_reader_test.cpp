@@ -105,7 +105,9 @@ TEST(WellFileReader, ReadingAgainStartsAfresh) {
 }
 
 TEST(WellFileReader, FirstYearIsThatOfTheFirstLineLastYearTheLargest) {
-    std::istringstream in("2 Well(s) in SubArea X\n\nh1\nh2\n\n"
+    // Starting with a byte-order mark, as Windows editors save.
+    std::istringstream in("\xEF\xBB\xBF"
+                          "2 Well(s) in SubArea X\n\nh1\nh2\n\n"
                           "1990 1 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n"
                           "1988 1 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n"
                           "1992 1 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n"
@@ -115,6 +117,8 @@ TEST(WellFileReader, FirstYearIsThatOfTheFirstLineLastYearTheLargest) {
     EXPECT_EQ(r.firstYear(), 1990);
     EXPECT_EQ(r.lastYear(), 1992);
     EXPECT_EQ(r.headingLine1(), "h1");
+    ASSERT_EQ(r.subAreas().size(), 1u);
+    EXPECT_EQ(r.subAreas()[0].wellCount, 2);
 }
 
 struct BrokenOwl {
