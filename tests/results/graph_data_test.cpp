@@ -142,6 +142,18 @@ TEST(GraphData, MonthsWithoutDataAreLeftOut) {
     EXPECT_GT(yearly.diversion->yMin, -1.0e9);
 }
 
+TEST(GraphData, ASeriesWithAGapStaysOnItsDates) {
+    OutputResults r = makeResults(2);
+    r.locations[1].rows[0].diversion[3] = vek::kNoData; // Pond A lacks February 1990
+    PlotData plot = vek::preparePlot(r, select({0, 1}, 0, 2));
+    const auto &pond = plot.diversion->series[1];
+    ASSERT_EQ(pond.values.size(), 24u);
+    EXPECT_FALSE(pond.present[3]);
+    EXPECT_TRUE(pond.present[4]);
+    EXPECT_DOUBLE_EQ(pond.values[4], r.locations[1].rows[0].diversion[4]);
+    EXPECT_DOUBLE_EQ(pond.values[23], r.locations[1].rows[1].diversion[11]);
+}
+
 TEST(GraphData, SingleSeriesTitleCarriesTheLegend) {
     OutputResults r = makeResults(2);
     PlotData plot = vek::preparePlot(r, select({0}, 0, 2));

@@ -185,3 +185,17 @@ TEST(StringArray, OutOfRangeGivesEmptyTextAndMessage) {
     ASSERT_EQ(p.messages.size(), 2u);
     EXPECT_EQ(p.messages[1], "[StringArray::operator[]] Request out of range.\n");
 }
+
+TEST(TextReport, ACutShortReportNeverPassesALocationOffAsASummary) {
+    // The read stops inside the second location: only Well 7 is kept, and
+    // it is still shown as a location with both its tables.
+    std::string text = vek::test::readFile(vek::test::dataPath("results/two_locations.out"));
+    ScriptedPrompter p;
+    OutputResults r;
+    ASSERT_FALSE(r.LoadText(text.substr(0, text.find("NET DIVERSION INTO RECHARGE SITES")), "x.out", p));
+    ASSERT_EQ(r.locations.size(), 1u);
+    ViewChoices c = all(r);
+    std::string report = vek::buildTextReport(r, c, "\n");
+    EXPECT_NE(report.find("Location: Well 7  Location Type = Irrig. well"), std::string::npos);
+    EXPECT_NE(report.find("CU or Recharge Data"), std::string::npos);
+}
