@@ -193,6 +193,8 @@ struct CVEKViewView::Impl {
     void fillLocationRow(int r);
     void fillCaptions();
     void fillMonthHeaders();
+    void setCaption(QGroupBox *box, const QString &caption);
+    void elideCaption(QGroupBox *box);
     void fillHistorical();
     void fillSynthesized();
     void fullRefill();
@@ -412,6 +414,8 @@ void CVEKViewView::Impl::applyLayout(QSize size) {
         place(id, baseRects[id].translated(0, h).adjusted(0, 0, dx, h));
     for (int id : {1063, 1064, 1029, 1065, 1046, 1066, 1024, 1067})
         place(id, baseRects[id].translated(0, dy));
+    elideCaption(histBox);
+    elideCaption(synthBox);
 }
 
 // ---- refills ----------------------------------------------------------------
@@ -497,11 +501,24 @@ void CVEKViewView::Impl::fillCaptions() {
         kind = loc->isWell() ? "CU of Ground Water for Well " : "Net Recharge for Site ";
         name = loc->name;
     }
-    histBox->setTitle(QString::fromStdString("Historical " + kind + name));
+    setCaption(histBox, QString::fromStdString("Historical " + kind + name));
     QString units = QString::fromStdString(unitsLabel(m.unitMode) + yearTypeLabel(m.yearMode));
     histUnits->setText(units);
     synthUnits->setText(units);
-    synthBox->setTitle(QString::fromStdString("Synthesized " + kind + name + synthesisCaption(m)));
+    setCaption(synthBox, QString::fromStdString("Synthesized " + kind + name + synthesisCaption(m)));
+}
+
+void CVEKViewView::Impl::setCaption(QGroupBox *box, const QString &caption) {
+    box->setProperty("caption", caption);
+    box->setToolTip(caption);
+    elideCaption(box);
+}
+
+void CVEKViewView::Impl::elideCaption(QGroupBox *box) {
+    // A long name with a method text may not fit the frame: cut it with an
+    // ellipsis rather than at the frame's edge; the tool tip has it whole.
+    const QString caption = box->property("caption").toString();
+    box->setTitle(box->fontMetrics().elidedText(caption, Qt::ElideRight, std::max(0, box->width() - 24)));
 }
 
 void CVEKViewView::Impl::fillMonthHeaders() {

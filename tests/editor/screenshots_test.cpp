@@ -8,6 +8,7 @@
 #include "support/test_files.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 
 #include <gtest/gtest.h>
@@ -62,7 +63,11 @@ TEST_F(Screens, FormControlsNeverOverlap) {
 }
 
 TEST_F(Screens, RenderFormAndDialogs) {
-    CVEKViewView view(doc.get());
+    // The bundled example when it is there, else the small model.
+    const QString example = QString::fromStdString(vek::test::dataDir()) + "/../../examples/river_valley.vek";
+    CVEKViewDoc exampleDoc(&prompter);
+    const bool haveExample = QFileInfo::exists(example) && exampleDoc.open(QFileInfo(example).absoluteFilePath());
+    CVEKViewView view(haveExample ? &exampleDoc : doc.get());
     view.resize(view.widget()->minimumSize());
     save(&view, "form_default");
     view.resize(view.widget()->minimumSize() + QSize(300, 240));

@@ -228,8 +228,8 @@ TEST_F(FormTest, CaptionsFollowSelectionUnitsAndMethod) {
     auto *hist = static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_HIST_CAPTION));
     auto *synth = static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_SYNTH_CAPTION));
     auto *units = static_cast<QLabel *>(view->control(CVEKViewView::IDC_HIST_UNITS));
-    EXPECT_EQ(hist->title(), "Historical CU of Ground Water for Well North");
-    EXPECT_EQ(synth->title(),
+    EXPECT_EQ(hist->property("caption").toString(), "Historical CU of Ground Water for Well North");
+    EXPECT_EQ(synth->property("caption").toString(),
               "Synthesized CU of Ground Water for Well North (synthesized using historical data year 1991)");
     EXPECT_EQ(units->text(), "Monthly AC-FT    <Irrigation Year>");
     CGridCtrl *h = grid(CVEKViewView::IDC_HIST_GRID);
@@ -238,7 +238,14 @@ TEST_F(FormTest, CaptionsFollowSelectionUnitsAndMethod) {
     EXPECT_EQ(h->GetItemText(3, 0), "1992");
     EXPECT_EQ(grid(CVEKViewView::IDC_SYNTH_GRID)->GetItemText(1, 0), "1993");
     click(grid(CVEKViewView::IDC_WELL_GRID), 2, 2);
-    EXPECT_EQ(hist->title(), "Historical Net Recharge for Site South");
+    EXPECT_EQ(hist->property("caption").toString(), "Historical Net Recharge for Site South");
+
+    // A caption longer than its frame is cut with an ellipsis, whole in the tip.
+    m().locations[1].name = std::string(200, 'W');
+    view->onUpdate(5);
+    EXPECT_LE(synth->fontMetrics().horizontalAdvance(synth->title()), synth->width());
+    EXPECT_TRUE(synth->title().endsWith(QChar(0x2026)));
+    EXPECT_EQ(synth->toolTip(), synth->property("caption").toString());
 }
 
 TEST_F(FormTest, LocationNameAndFactorEdits) {
@@ -292,7 +299,8 @@ TEST_F(FormTest, SynthesizedEditWithinToleranceKeepsValueAndMethod) {
         EXPECT_TRUE(doc->isModified());
     }
     EXPECT_TRUE(static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_SYNTH_CAPTION))
-                    ->title()
+                    ->property("caption")
+                    .toString()
                     .endsWith(" (synthesized data is user-defined)"));
 }
 
@@ -463,7 +471,8 @@ TEST_F(FormTest, RecalculateFillsSynthesizedYearsAndClearsStaleFlag) {
     EXPECT_EQ(grid(CVEKViewView::IDC_SYNTH_GRID)->GetItemText(2, 5), "104");
     EXPECT_FALSE(doc->document().historicalDataChanged);
     EXPECT_TRUE(static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_SYNTH_CAPTION))
-                    ->title()
+                    ->property("caption")
+                    .toString()
                     .endsWith(" (synthesized using average of historical data from 1990 to 1992)"));
 }
 
