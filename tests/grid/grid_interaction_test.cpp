@@ -45,6 +45,13 @@ struct Window : vek::test::WithApp {
     QWidget *vp() const { return grid->viewport(); }
 };
 
+// Rests the mouse on a point. Qt drops a move to where the mouse already
+// is, so it first goes elsewhere.
+void hover(QWidget *w, QPoint pos) {
+    QTest::mouseMove(w, QPoint(1, 1));
+    QTest::mouseMove(w, pos);
+}
+
 CTitleTip *shownTip() {
     for (QWidget *w : QApplication::topLevelWidgets())
         if (auto *tip = qobject_cast<CTitleTip *>(w); tip && tip->isVisible()) return tip;
@@ -54,30 +61,30 @@ CTitleTip *shownTip() {
 TEST(GridTitleTip, ShowsOnlyForCutOffText) {
     Window w;
     w.grid->setItemText(2, 2, "a text far too long for its narrow column");
-    QTest::mouseMove(w.vp(), w.grid->cellRect(2, 2).center());
+    hover(w.vp(), w.grid->cellRect(2, 2).center());
     CTitleTip *tip = shownTip();
     ASSERT_NE(tip, nullptr);
     EXPECT_EQ(tip->text(), "a text far too long for its narrow column");
     EXPECT_GT(tip->width(), w.grid->columnWidth(2));
     EXPECT_EQ(tip->geometry().topLeft(), w.vp()->mapToGlobal(w.grid->cellRect(2, 2).topLeft()));
 
-    QTest::mouseMove(w.vp(), w.grid->cellRect(3, 3).center());
+    hover(w.vp(), w.grid->cellRect(3, 3).center());
     EXPECT_EQ(shownTip(), nullptr);
 
     w.grid->setTitleTipsEnabled(false);
-    QTest::mouseMove(w.vp(), w.grid->cellRect(2, 2).center());
+    hover(w.vp(), w.grid->cellRect(2, 2).center());
     EXPECT_EQ(shownTip(), nullptr);
 }
 
 TEST(GridTitleTip, HidesWhenTheMouseLeavesOrTheGridHides) {
     Window w;
     w.grid->setItemText(2, 2, "a text far too long for its narrow column");
-    QTest::mouseMove(w.vp(), w.grid->cellRect(2, 2).center());
+    hover(w.vp(), w.grid->cellRect(2, 2).center());
     ASSERT_NE(shownTip(), nullptr);
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(w.vp(), &leave);
     EXPECT_EQ(shownTip(), nullptr);
-    QTest::mouseMove(w.vp(), w.grid->cellRect(2, 2).center() + QPoint(1, 0));
+    hover(w.vp(), w.grid->cellRect(2, 2).center() + QPoint(1, 0));
     ASSERT_NE(shownTip(), nullptr);
     w.window.hide();
     EXPECT_EQ(shownTip(), nullptr);
@@ -87,7 +94,7 @@ TEST(GridTitleTip, GoesWithTheGrid) {
     {
         Window w;
         w.grid->setItemText(2, 2, "a text far too long for its narrow column");
-        QTest::mouseMove(w.vp(), w.grid->cellRect(2, 2).center());
+        hover(w.vp(), w.grid->cellRect(2, 2).center());
         ASSERT_NE(shownTip(), nullptr);
     }
     EXPECT_EQ(shownTip(), nullptr);
