@@ -90,20 +90,28 @@ void ResponseKernels::build(const KernelLayout &layout, Real factor) {
     }
 }
 
+// Element-wise loops are built for several instruction sets and picked at
+// load time; not under the thread sanitizer, whose start-up would come after
+// the choosing.
+#if defined(__SANITIZE_THREAD__)
+#define VEK_CLONES
+#else
+#define VEK_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
+#endif
+
 namespace {
 // Element by element: no sum crosses elements, so vector code gives the same
-// floats as scalar code. Built for several instruction sets, picked at load.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void
-addScaled(Real *__restrict e, const Real *__restrict kernel, Real step, int n) {
+// floats as scalar code.
+VEK_CLONES void addScaled(Real *__restrict e, const Real *__restrict kernel, Real step, int n) {
     for (int j = 0; j < n; ++j)
         e[j] = e[j] + step * kernel[j];
 }
 
 // Four steps at once, each element still receiving them in order: one load
 // and one store of e instead of four.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void
-addScaled4(Real *__restrict e, const Real *__restrict k1, const Real *__restrict k2, const Real *__restrict k3,
-           const Real *__restrict k4, Real s1, Real s2, Real s3, Real s4, int n) {
+VEK_CLONES void addScaled4(Real *__restrict e, const Real *__restrict k1, const Real *__restrict k2,
+                           const Real *__restrict k3, const Real *__restrict k4, Real s1, Real s2, Real s3, Real s4,
+                           int n) {
     for (int j = 0; j < n; ++j) {
         Real v = e[j] + s1 * k1[j];
         v = v + s2 * k2[j];
