@@ -119,6 +119,13 @@ QString dfmt(int v) { return QString::asprintf("%d", v); }
 
 std::string yesNo(int flag) { return flag ? "yes" : "no"; }
 
+// Synthesized years the locations hold (the period may say otherwise when
+// there is no historical period yet).
+size_t synthesizedColumns(const ModelInput &m) {
+    if (m.locations.empty()) return static_cast<size_t>(m.synthesizedYears());
+    return m.locations.front().synthesizedData[0].size();
+}
+
 // Years of the historical period the recorded synthesis method draws on, or
 // an empty range when it draws on none.
 std::pair<int, int> synthesisSourceYears(const ModelInput &m) {
@@ -801,10 +808,12 @@ void CVEKViewView::Impl::OnKillfocusInputStart() {
     ModelInput &m = d.model;
     if (value < 1 || value == m.inputStartYear) return;
     if (m.historicalYears() == 0) {
+        // Synthesized years already held keep following the period.
+        const int synthYears = static_cast<int>(synthesizedColumns(m));
         m.inputStartYear = value;
         m.inputEndYear = value - 1;
         m.synthStartYear = value;
-        m.synthEndYear = value - 1;
+        m.synthEndYear = value + synthYears - 1;
         d.addHistoricalYear(0, true);
     } else if (value < m.inputStartYear) {
         for (int i = m.inputStartYear - value; i > 0; --i)
@@ -842,10 +851,12 @@ void CVEKViewView::Impl::OnKillfocusInputEnd() {
         // No period yet: the typed year becomes its only year rather than
         // the last of thousands counted from year 0.
         if (typed >= 1 && typed != m.inputEndYear) {
+            // Synthesized years already held keep following the period.
+            const int synthYears = static_cast<int>(synthesizedColumns(m));
             m.inputStartYear = typed;
             m.inputEndYear = typed - 1;
             m.synthStartYear = typed;
-            m.synthEndYear = typed - 1;
+            m.synthEndYear = typed + synthYears - 1;
             d.addHistoricalYear(0, true);
             markModified();
         }

@@ -81,6 +81,20 @@ TEST_F(FormTest, FirstYearIntoEmptyDocumentMakesOneHistoricalYear) {
     EXPECT_TRUE(doc->isModified());
 }
 
+TEST_F(FormTest, FirstYearKeepsSynthesizedYearsOfAnEmptyPeriodInStep) {
+    open(false);
+    doc->document().insertLocations(0, 1);
+    m().synthStartYear = 0;
+    m().synthEndYear = -1;
+    doc->document().addSynthesizedYear();
+    doc->document().addSynthesizedYear();
+    const int held = m().locations[0].synthesizedCount();
+    typeYear(CVEKViewView::IDC_INPUT_START, "2000");
+    EXPECT_EQ(m().historicalYears(), 1);
+    EXPECT_EQ(m().synthStartYear, 2001);
+    EXPECT_EQ(m().synthesizedYears(), held) << "the period agrees with the columns";
+}
+
 TEST_F(FormTest, FirstYearBelowOneOrUnchangedChangesNothing) {
     open();
     for (const char *typed : {"0", "-5", "abc", "", "1990"}) {
