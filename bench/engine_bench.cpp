@@ -190,7 +190,9 @@ int main(int argc, char **argv) {
         const char *title;
         const char *name;
         vek::bench::ModelShape shape;
-    } cases[] = {{"(a) own factor each", "a100", a}, {"(b) 10 shared factors", "b100", b}};
+        double target; // speed-up the default computation must reach
+    } cases[] = {{"(a) own factor each", "a100", a, 5.0}, {"(b) 10 shared factors", "b100", b, 10.0}};
+    std::string verdicts;
     for (const auto &c : cases) {
         const std::string input = writeModel(dir, c.name, c.shape);
         const std::string refOut = (dir / (std::string(c.name) + ".reference.out")).string();
@@ -204,6 +206,10 @@ int main(int argc, char **argv) {
                     1000.0 * r.wall / n, 1000.0 * f.wall / n, r.wall / f.wall, same ? "identical" : "DIFFER");
         std::printf("%-30s %5s %12.3f %12.3f %9s %9s %8.1fx (cpu seconds)\n", "", "", r.cpu, f.cpu, "", "",
                     r.cpu / f.cpu);
+        char verdict[160];
+        std::snprintf(verdict, sizeof verdict, "%s: speed-up %.1fx against a target of %.0fx: %s\n", c.title,
+                      r.wall / f.wall, c.target, r.wall / f.wall >= c.target ? "met" : "NOT MET");
+        verdicts += verdict;
     }
 
     // Peak memory must not grow with the number of locations.
@@ -218,6 +224,7 @@ int main(int argc, char **argv) {
                 static_cast<double>(m100.peakKb) / 1024.0, static_cast<double>(m1000.peakKb) / 1024.0,
                 100.0 * static_cast<double>(m1000.peakKb - m100.peakKb) / static_cast<double>(m100.peakKb), m1000.wall,
                 m1000.wall);
+    std::printf("%s", verdicts.c_str());
     if (keep.empty()) fs::remove_all(dir);
     if (!ok) std::printf("REPORTS DIFFER\n");
     return ok ? 0 : 1;
