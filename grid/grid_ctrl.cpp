@@ -940,6 +940,12 @@ int CGridCtrl::pasteText(const QString &text) {
     CCellID target = m_focus;
     if (!isValid(target)) target = m_selection.isValid() ? CCellID(m_selection.minRow, m_selection.minCol) : CCellID();
     if (!isValid(target) || text.isEmpty()) return 0; // an empty clipboard must not blank the focus cell
+    // Hidden rows and columns take no fields, the first one included.
+    while (target.row < rowCount() && m_rowHeights[target.row] == 0)
+        ++target.row;
+    while (target.col < columnCount() && m_colWidths[target.col] == 0)
+        ++target.col;
+    if (!isValid(target)) return 0;
 
     QStringList lines = text.split(QLatin1Char('\n'));
     // Text copied from a spreadsheet ends with a line feed; the empty line

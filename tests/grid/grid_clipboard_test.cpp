@@ -102,6 +102,11 @@ TEST(GridPaste, SkipsHiddenRowsAndColumns) {
     g.grid.pasteText("a\tb\nc\td");
     EXPECT_EQ(dump(g.grid),
               QStringList({"r0c0|r0c1|r0c2|r0c3", "r1c0|a|r1c2|b", "r2c0|r2c1|r2c2|r2c3", "r3c0|c|r3c2|d"}));
+    // A focus cell on a row hidden since starts the paste at the next shown row.
+    g.grid.setRowHeight(1, 0);
+    g.grid.pasteText("x");
+    EXPECT_EQ(g.grid.GetItemText(1, 1), "a");
+    EXPECT_EQ(g.grid.GetItemText(3, 1), "x");
 }
 
 TEST(GridPaste, TargetsTopLeftOfSelectionWithoutFocusCell) {
