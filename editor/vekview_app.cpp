@@ -50,6 +50,8 @@ CVEKViewApp::~CVEKViewApp() {
     delete mainFrame_;
 }
 
+CMainFrame *CVEKViewApp::mainFrame() const { return mainFrame_.data(); }
+
 void CVEKViewApp::message(const QString &text) {
     if (showMessage)
         showMessage(text);

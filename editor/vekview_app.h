@@ -39,7 +39,7 @@ class CVEKViewApp : public QObject {
     // program name. False when the main window could not be made.
     bool startUp(const QStringList &args = {}, bool show = true);
 
-    CMainFrame *mainFrame() const { return mainFrame_; }
+    CMainFrame *mainFrame() const;
 
     // --- documents -------------------------------------------------------
     // File New: an empty model input document in its own window.

@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGraphicsSimpleTextItem>
 #include <QGuiApplication>
+#include <QHash>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
@@ -398,22 +400,21 @@ void GraphView::buildChart() {
 
     auto *axisX = new QCategoryAxis();
     axisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    // Category labels must be unique; repeated month numbers get invisible
-    // zero-width spaces so they stay apart.
-    QStringList used;
-    for (int k = 0; k < numPoints; ++k) {
-        QString text = k < static_cast<int>(labels.size()) ? labels[k] : QString();
-        b.labels.append(text);
-        QString shown = (k % labelEvery == 0) ? text : QString();
-        while (used.contains(shown))
-            shown += QChar(0x200B);
-        used.append(shown);
-        axisX->append(shown, k);
+    // The axis draws the ticks and grid lines; its own labels would be cut
+    // to one point's width, so it keeps blank ones (which reserve the room)
+    // and the texts are laid over it once the plot area is known.
+    const bool gridPerPoint = b.gridValue & 2;
+    for (int k = 0; k < numPoints; ++k)
+        b.labels.append(k < static_cast<int>(labels.size()) ? labels[k] : QString());
+    if (gridPerPoint) {
+        for (int k = 0; k < numPoints; ++k)
+            axisX->append(" " + QString(k, QChar(0x200B)), k);
+    } else {
+        axisX->append(" ", std::max(numPoints, 1) - 0.5);
     }
     axisX->setRange(-0.5, std::max(numPoints, 1) - 0.5);
-    axisX->setGridLineVisible(b.gridValue & 2);
+    axisX->setGridLineVisible(gridPerPoint);
     axisX->setTitleText(set < static_cast<int>(bottomTitle.size()) ? bottomTitle[set] : QString());
-    if (numPoints > 24) axisX->setLabelsAngle(-90);
 
     auto *axisY = new QValueAxis();
     double r0 = b.yMin, r1 = b.yMax;
@@ -422,7 +423,10 @@ void GraphView::buildChart() {
         r1 += 1.0;
     }
     axisY->setRange(r0, r1);
-    axisY->setTickCount(11);
+    axisY->setTickCount(9);
+    // Round tick values; the range only widens, so every value stays in view
+    // and two graphs given one range still share one.
+    axisY->applyNiceNumbers();
     axisY->setLabelFormat("%g");
     axisY->setGridLineVisible(b.gridValue & 1);
     axisY->setTitleText(set < static_cast<int>(leftTitle.size()) ? leftTitle[set] : QString());
@@ -464,6 +468,32 @@ void GraphView::buildChart() {
         lg->setAlignment(Qt::AlignRight);
     else
         lg->setAlignment(Qt::AlignBottom);
+
+    // X labels as text items of the chart, placed under their points.
+    QList<QGraphicsSimpleTextItem *> items;
+    for (int k = 0; k < numPoints; ++k) {
+        auto *item = new QGraphicsSimpleTextItem(b.labels[k], chart);
+        item->setFont(axisX->labelsFont());
+        item->setBrush(axisX->labelsBrush());
+        items << item;
+    }
+    const int every = labelEvery;
+    auto placeLabels = [items, every, n = numPoints](const QRectF &plot) {
+        int widest = 1;
+        for (auto *it : items)
+            widest = std::max(widest, int(it->boundingRect().width()));
+        // Every label-spacing-th label, more sparsely when they would crowd.
+        int step = std::max(every, 1);
+        while (step < n && ((n + step - 1) / step) * (widest + 10) > plot.width())
+            ++step;
+        for (int k = 0; k < n; ++k) {
+            QGraphicsSimpleTextItem *it = items[k];
+            const double x = plot.left() + (k + 0.5) / n * plot.width();
+            it->setPos(x - it->boundingRect().width() / 2, plot.bottom() + 6);
+            it->setVisible(k % step == 0);
+        }
+    };
+    connect(chart, &QChart::plotAreaChanged, chart, placeLabels);
 
     QChart *old = chart_;
     chartView_->setChart(chart);

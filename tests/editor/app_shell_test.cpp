@@ -21,6 +21,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -86,8 +87,13 @@ class ShellTest : public ::testing::Test {
         };
     }
     void TearDown() override {
+        // Graph windows own menus that are top-level widgets too: collect
+        // first, then delete.
+        QList<QPointer<GraphView>> graphs;
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<GraphView *>(w)) delete w;
+            if (auto *g = qobject_cast<GraphView *>(w)) graphs << g;
+        for (const auto &g : graphs)
+            delete g.data();
         if (shell && shell->mainFrame()) shell->closeAllDocuments();
         shell.reset();
         flushDeletes();
@@ -97,7 +103,11 @@ class ShellTest : public ::testing::Test {
     QString fixture(const QString &from, const QString &to) {
         const QString target = dir + "/" + to;
         QFile::remove(target);
-        EXPECT_TRUE(QFile::copy(QString::fromStdString(test::dataPath(from.toStdString())), target));
+        // "examples/..." names a bundled example, anything else a fixture.
+        const QString source = from.startsWith("examples/")
+                                   ? QString::fromStdString(test::dataDir()) + "/../../" + from
+                                   : QString::fromStdString(test::dataPath(from.toStdString()));
+        EXPECT_TRUE(QFile::copy(source, target)) << source.toStdString();
         QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
         return target;
     }
@@ -299,7 +309,7 @@ TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
     const std::string vek = test::binDir() + "/vek";
     if (!QFileInfo(QString::fromStdString(vek)).isExecutable()) GTEST_SKIP() << "vek is not built: " << vek;
     ASSERT_TRUE(shell->startUp({}, false));
-    const QString model = fixture("shell/model.vek", "model.vek");
+    const QString model = fixture("examples/river_valley.vek", "model.vek");
     auto *doc = qobject_cast<CVEKViewDoc *>(shell->openDocumentFile(model));
     ASSERT_NE(doc, nullptr);
     doc->document().programDirectory = test::binDir() + "/";
