@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -78,12 +79,18 @@ class Scanner {
         float v = 0.0f;
         auto r = std::from_chars(s_.data() + p, s_.data() + s_.size(), v, std::chars_format::general);
         if (r.ec == std::errc::result_out_of_range) {
-            // scanf saturates rather than failing; keep the value's sign.
-            v = (p < s_.size() && s_[p] == '-') ? -std::numeric_limits<float>::infinity()
-                                                : std::numeric_limits<float>::infinity();
+            // Too small for a float reads as the nearest float; too large is
+            // no value at all (an infinity would only fail later, in vek).
+            double d = 0.0;
+            auto rd = std::from_chars(s_.data() + p, s_.data() + s_.size(), d, std::chars_format::general);
+            if (rd.ec != std::errc() || !(std::fabs(d) <= std::numeric_limits<float>::max())) return false;
+            v = static_cast<float>(d);
+            r.ptr = rd.ptr;
         } else if (r.ec != std::errc()) {
             return false;
         }
+        // "nan" and "inf" are not numbers of a model: the row counts as short.
+        if (!std::isfinite(v)) return false;
         out = v;
         pos_ = static_cast<size_t>(r.ptr - s_.data());
         return true;
@@ -177,7 +184,15 @@ class ReplacingFileSink : public LineSink {
     explicit ReplacingFileSink(std::function<bool(int)> beforeLine) : beforeLine_(std::move(beforeLine)) {}
     ~ReplacingFileSink() override { abandon(); }
 
-    bool open(const std::string &target) {
+    bool open(const std::string &requested) {
+        // Through a symbolic link the file it names is replaced, not the link:
+        // renaming over the link would leave the real file unsaved.
+        std::string target = requested;
+        std::error_code ec;
+        if (std::filesystem::is_symlink(requested, ec)) {
+            std::filesystem::path real = std::filesystem::weakly_canonical(requested, ec);
+            if (!ec) target = real.string();
+        }
         target_ = target;
         std::filesystem::path t(target);
         std::string dir = t.has_parent_path() ? t.parent_path().string() : std::string(".");
