@@ -2,6 +2,7 @@
 // clicks and edits, table edits and pastes, New / Delete, refills and the
 // resize rule, each checked against the document.
 #include "editor/choice_dialogs.h"
+#include "editor/pumping_record_dialog.h"
 #include "editor/qt_prompter.h"
 #include "editor/vekview_view.h"
 #include "editor_test_support.h"
@@ -518,4 +519,25 @@ TEST_F(FormTest, FormPrintsToAFile) {
     printer.setOutputFileName(pdf);
     view->renderForm(&printer);
     EXPECT_GT(QFileInfo(pdf).size(), 1000);
+}
+
+TEST_F(FormTest, PumpingRecordButtonComputesAndRefreshesTheForm) {
+    open();
+    m().locations[0].Units = 1;
+    for (int mo = 0; mo < 12; ++mo)
+        m().locations[0].pumpingFlow[mo] = {10.0f, 20.0f, 30.0f};
+    prompter.okCancel = {true};
+    QTimer::singleShot(0, [] {
+        auto *dlg = qobject_cast<PumpingRecordDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        dlg->okButton()->click();
+    });
+    QTest::mouseClick(static_cast<QPushButton *>(view->control(CVEKViewView::IDC_PUMPING_RECORD)), Qt::LeftButton);
+    EXPECT_FLOAT_EQ(m().locations[0].historicalData[7][2], 30.0f);
+    EXPECT_EQ(grid(CVEKViewView::IDC_HIST_GRID)->GetItemText(3, 8), "30");
+    EXPECT_EQ(grid(CVEKViewView::IDC_WELL_GRID)->GetItemText(1, 4), "yes");
+    EXPECT_FALSE(grid(CVEKViewView::IDC_HIST_GRID)->isEnabled());
+
+    click(grid(CVEKViewView::IDC_WELL_GRID), 2, 2); // a recharge site has no pumping record
+    EXPECT_FALSE(view->control(CVEKViewView::IDC_PUMPING_RECORD)->isEnabled());
 }
