@@ -451,7 +451,7 @@ void CGridCtrl::drawCell(QPainter &p, int row, int col, const QRect &r) const {
     const QPalette &pal = palette();
     const bool fixed = isCellFixed(row, col);
     const bool focus = m_focus == CCellID(row, col);
-    const bool selected = m_selection.contains(row, col) && !focus;
+    const bool selected = (m_selection.contains(row, col) || (c.state & GVIS_DROPHILITED)) && !focus;
     QColor fg;
     if (fixed) {
         // Header cells look like buttons: face, light top-left, dark bottom-right.

@@ -4,6 +4,7 @@
 // selection, plain data cells.
 #include "grid_test_support.h"
 
+#include "grid/in_place_edit.h"
 #include "support/test_files.h"
 
 #include <QDir>
@@ -68,6 +69,21 @@ TEST(GridRender, DrawsHeadersGridLinesSelectionAndFocus) {
     EXPECT_EQ(hl.rgb(), pal.color(QPalette::Inactive, QPalette::Highlight).rgb());
     // The focus cell has its frame.
     EXPECT_EQ(colourAt(3, 2, 1, 5), pal.color(QPalette::WindowText));
+}
+
+TEST(GridRender, EditBoxSitsOverItsCell) {
+    MonthlyTable t;
+    t.grid.resize(420, 160);
+    QApplication::processEvents();
+    ASSERT_TRUE(t.grid.editCell(4, 3));
+    ASSERT_NE(t.grid.inPlaceEdit(), nullptr);
+    const QRect cell = t.grid.cellRect(4, 3);
+    const QRect box = t.grid.inPlaceEdit()->geometry();
+    EXPECT_EQ(box.topLeft(), cell.topLeft() + QPoint(1, 1));
+    EXPECT_EQ(box.height(), cell.height() - 2);
+    const std::string dir = vek::test::outputDir();
+    QDir().mkpath(QString::fromStdString(dir));
+    t.grid.grab().save(QString::fromStdString(dir + "/grid_render_editing.png"));
 }
 
 TEST(GridRender, FixedRowsAndColumnsStayPutWhenScrolled) {
