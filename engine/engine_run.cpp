@@ -3,7 +3,9 @@
 // written in input order.
 #include "engine/engine_run.h"
 
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 #include "engine/day_calendar.h"
@@ -25,6 +27,17 @@ class RunError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Creating the report empties its file: when that file is the model being
+// read (the same name twice, another spelling of it, a link) the model would
+// be lost before it is read.
+std::string notTheInput(const std::string &inputPath, const std::string &outputPath) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(inputPath, outputPath, ec) && !ec)
+        throw ReportError("output file \"" + outputPath + "\" is the input file \"" + inputPath +
+                          "\"; give the report another name");
+    return outputPath;
+}
+
 // Per-thread scratch of the straightforward computation.
 struct ReferenceScratch {
     ResponseTable table;
@@ -34,7 +47,7 @@ class EngineRun {
   public:
     EngineRun(const std::string &inputPath, const std::string &outputPath, const EngineOptions &options,
               std::ostream &console)
-        : options_(options), console_(console), deck_(inputPath), report_(outputPath) {}
+        : options_(options), console_(console), deck_(inputPath), report_(notTheInput(inputPath, outputPath)) {}
 
     int run();
 

@@ -160,4 +160,18 @@ TEST(VekCommand, MeaninglessParametersAreRefused) {
     }
 }
 
+// Creating the report must not empty the model it was about to read.
+TEST(VekCommand, ReportNamedLikeTheInputIsRefused) {
+    const std::string dir = t::freshDir("engine_cmd_same_file");
+    const std::string model = copyDeck(dir, "layout.vek", "model.vek");
+    const std::string before = t::readFile(model);
+    for (const char *args : {"model.vek model.vek", "model.vek ./model.vek"}) {
+        const Outcome o = runVek(dir, args);
+        EXPECT_EQ(o.status, 2) << args;
+        EXPECT_NE(o.err.find("run-time error: output file"), std::string::npos) << o.err;
+        EXPECT_NE(o.err.find("is the input file"), std::string::npos) << o.err;
+        EXPECT_EQ(t::readFile(model), before) << args;
+    }
+}
+
 } // namespace
