@@ -1,0 +1,65 @@
+// Faults found by running random decks through vek and an independent model
+// of the engine, and golden reports that model wrote for decks whose numbers
+// were also checked by hand.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "support/test_files.h"
+
+namespace {
+
+namespace t = vek::test;
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = 0;
+    std::string out, err;
+};
+
+Outcome runVek(const std::string &dir, const std::string &args, const std::string &input = "") {
+    const std::string vek = t::binDir() + "/vek";
+    if (!fs::exists(vek)) ADD_FAILURE() << vek << " is missing: build the vek target first";
+    t::writeFile(dir + "/stdin.txt", input);
+    const std::string cmd = "cd '" + dir + "' && '" + vek + "' " + args + " < stdin.txt > stdout.txt 2> stderr.txt";
+    const int raw = std::system(cmd.c_str());
+    Outcome o;
+    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1000;
+    o.out = t::readFile(dir + "/stdout.txt");
+    o.err = t::readFile(dir + "/stderr.txt");
+    return o;
+}
+
+// An output name that reaches the input file by a less obvious road (the same
+// after the names are cut to 45 characters, a link, the console dialogue) must
+// not empty the model file before it is read.
+TEST(Crosscheck, OutputNamingTheInputFileLeavesItIntact) {
+    const std::string long45 = std::string(41, 'm') + ".vek";
+    struct Row {
+        const char *name;
+        const char *deckName;
+        std::string args;
+        std::string input;
+    } rows[] = {
+        {"cut_to_45", long45.c_str(), long45 + "in " + long45 + "out", ""},
+        {"symlink", "model.vek", "model.vek link.vek", ""},
+        {"asked", "model.vek", "", "model.vek\nmodel.vek\n"},
+    };
+    const std::string deck = t::readFile(t::dataPath("engine/layout.vek"));
+    for (const auto &r : rows) {
+        const std::string dir = t::freshDir(std::string("engine_crosscheck_same_") + r.name);
+        t::writeFile(dir + "/" + r.deckName, deck);
+        fs::create_symlink(dir + "/model.vek", dir + "/link.vek");
+        const Outcome o = runVek(dir, r.args, r.input);
+        EXPECT_EQ(o.status, 2) << r.name;
+        EXPECT_NE(o.err.find("run-time error"), std::string::npos) << r.name << ": " << o.err;
+        EXPECT_NE(o.err.find("is the input file"), std::string::npos) << r.name << ": " << o.err;
+        EXPECT_EQ(t::readFile(dir + "/" + r.deckName), deck) << r.name << ": the model file was changed";
+    }
+}
+
+} // namespace
