@@ -211,7 +211,12 @@ void CMainFrame::buildToolBar() {
     action(ID_VEK_RUN)->setIcon(st->standardIcon(QStyle::SP_MediaPlay));
     toolBar_->addAction(action(ID_FILE_NEW));
     toolBar_->addAction(action(ID_FILE_OPEN));
-    toolBar_->addAction(action(ID_FILE_SAVE));
+    // The menu's Save disappears while a report is active; the button stays,
+    // greyed, so the tool bar does not jump.
+    saveTool_ = new QAction(st->standardIcon(QStyle::SP_DialogSaveButton), "Save", this);
+    saveTool_->setStatusTip(action(ID_FILE_SAVE)->statusTip());
+    connect(saveTool_, &QAction::triggered, app_, [this] { app_->onFileSave(); });
+    toolBar_->addAction(saveTool_);
     toolBar_->addSeparator();
     toolBar_->addAction(action(ID_VEK_RUN));
     toolBar_->addSeparator();
@@ -365,6 +370,7 @@ void CMainFrame::updateFrame() {
     action(ID_FILE_SAVE_AS)->setVisible(menu != IDR_VEKOUTTYPE);
     // Commands without a target are greyed, as the framework does.
     action(ID_FILE_SAVE)->setEnabled(model);
+    saveTool_->setEnabled(model);
     action(ID_FILE_SAVE_AS)->setEnabled(model);
     action(ID_FILE_CLOSE)->setEnabled(doc != nullptr);
     action(ID_VEK_RUN)->setEnabled(model);
@@ -388,10 +394,17 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent *e) {
 }
 
 void CMainFrame::dropEvent(QDropEvent *e) {
-    const auto urls = e->mimeData()->urls();
-    for (const QUrl &u : urls)
-        if (u.isLocalFile()) app_->openDocumentFile(u.toLocalFile());
+    openDropped(e->mimeData());
     e->acceptProposedAction();
+}
+
+int CMainFrame::openDropped(const QMimeData *mime) {
+    int opened = 0;
+    if (!mime) return 0;
+    const auto urls = mime->urls();
+    for (const QUrl &u : urls)
+        if (u.isLocalFile() && app_->openDocumentFile(u.toLocalFile())) ++opened;
+    return opened;
 }
 
 } // namespace vek

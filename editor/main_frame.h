@@ -12,6 +12,7 @@
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
+class QMimeData;
 class QMenu;
 class QToolBar;
 
@@ -74,6 +75,10 @@ class CMainFrame : public QMainWindow {
     // Text of the status bar's message pane now.
     QString statusText() const;
 
+    // Opens the local files of a drop, as File Open would; returns how many
+    // opened.
+    int openDropped(const QMimeData *mime);
+
     // Re-evaluates menus, tool buttons and the title for the active window.
     void updateFrame();
 
@@ -97,6 +102,7 @@ class CMainFrame : public QMainWindow {
     CVEKViewApp *app_;
     QMdiArea *mdi_ = nullptr;
     QToolBar *toolBar_ = nullptr;
+    QAction *saveTool_ = nullptr;
     QMenu *fileMenu_ = nullptr;
     QMenu *vekMenu_ = nullptr;
     QMenu *editMenu_ = nullptr;

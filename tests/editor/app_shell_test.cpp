@@ -16,10 +16,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -28,6 +30,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -373,4 +376,17 @@ TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
     ASSERT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(prompter.questions[0], ("Save changes to " + dir + "/model.vek?").toStdString());
     EXPECT_TRUE(shell->documents().empty());
+}
+
+TEST_F(ShellTest, DroppedFilesOpenAsByFileOpen) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    auto *mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(fixture("views/two_locations.out", "dropped.out")),
+                   QUrl::fromLocalFile(fixture("shell/model.vek", "dropped.vek"))});
+    EXPECT_EQ(shell->mainFrame()->openDropped(mime), 2);
+    ASSERT_EQ(shell->outputDocuments().size(), 1u);
+    ASSERT_EQ(shell->modelDocuments().size(), 1u);
+    EXPECT_EQ(shell->modelDocuments()[0]->path(), dir + "/dropped.vek");
+    EXPECT_EQ(shell->recentFiles().value(0), dir + "/dropped.vek");
+    delete mime;
 }
