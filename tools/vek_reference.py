@@ -7,7 +7,7 @@ intermediate result (named or not) is rounded to a 32-bit float, exp and sqrt
 come from the C library's single-precision functions.
 
 Usage: vek_reference.py INPUT OUTPUT
-       vek_reference.py --random-deck SEED DECK   (writes a random test deck)
+       vek_reference.py --random-deck SEED DECK [big]   (writes a random test deck)
 Console lines and exit status follow the engine: 0 after a normal run, 255
 (-1) after the year-limit error, 2 after a "run-time error" line.
 """
@@ -15,6 +15,7 @@ Console lines and exit status follow the engine: 0 after a normal run, 255
 import ctypes
 import ctypes.util
 import math
+import re
 import struct
 import sys
 
@@ -115,20 +116,27 @@ class Deck:
         return out
 
 
+_INT = re.compile(r"[+-]?[0-9]+\Z")
+_REAL = re.compile(r"[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eEdD][+-]?[0-9]+)?\Z")
+
+
 def to_int(tok):
-    try:
-        return int(tok)
-    except ValueError:
+    if not _INT.match(tok):
         raise RunTimeError("bad integer " + tok)
+    v = int(tok)
+    if not -2**31 <= v < 2**31:
+        raise RunTimeError("integer out of range " + tok)
+    return v
 
 
 def to_real(tok):
-    try:
-        if tok.lower().strip("+-") in ("inf", "infinity", "nan"):
-            raise ValueError
-        return f32(float(tok))
-    except ValueError:
+    # Ordinary decimal notation, with E or D before an exponent.
+    if not _REAL.match(tok):
         raise RunTimeError("bad real " + tok)
+    v = f32(float(tok.replace("d", "e").replace("D", "e")))
+    if math.isinf(v):
+        raise RunTimeError("number out of range " + tok)
+    return v
 
 
 def method_text(p):
@@ -373,8 +381,9 @@ def run(data):
     return rep.data(), console, 0
 
 
-def random_deck(seed):
-    """A small random model input deck exercising the engine's rules."""
+def random_deck(seed, big=False):
+    """A small random model input deck exercising the engine's rules; `big`
+    makes long runs with many locations sharing a few factors."""
     import random
     r = random.Random(seed)
 
@@ -400,12 +409,16 @@ def random_deck(seed):
 
     start = r.randint(1890, 2030)
     hist = r.randint(1, 8) if r.random() < 0.8 else r.randint(10, 19)
+    if big:
+        hist = r.randint(40, 110)
     nsim = r.choice([0, 0, 1, 2, 5])
     end = start + hist - 1
     last = end + nsim
     ostart = r.randint(start, last)
     oend = r.randint(ostart, last) if r.random() < 0.6 else last + r.randint(1, 4)
-    if r.random() < 0.05:
+    if big:
+        ostart, oend = r.randint(start, start + 5), last + r.randint(0, 3)
+    elif r.random() < 0.05:
         # Years outside what callers promise: the engine must still not crash.
         ostart, oend = r.choice([(start - 2, last), (last + 2, last + 4), (ostart, ostart - 1),
                                  (ostart, ostart - 3)])
@@ -416,14 +429,15 @@ def random_deck(seed):
     param = [start, end, nsim, ostart, oend, 0, fmt, synth, ps, pe,
              r.choice([0, 1, 2]), r.choice([0, 0, 1, 1, 2]),
              r.choice([0, 0, 1, 1, 2, -1])]
-    nw = r.choice([0, 1, 1, 2, 2, 3, 4])
+    nw = r.choice([0, 1, 1, 2, 2, 3, 4]) if not big else r.randint(6, 12)
+    shared = [r.choice([0.0, 10.0, 150.0, 2000.0, 45000.0]), round(r.uniform(0, 5000), 1)]
     param[5] = nw
     lines = ["Version 1.12",
              " ".join(str(v) for v in param) + " # inputStartYear inputEndYear ..."]
     first_read = ostart - start
     read_rows = min(oend, last) - ostart + 1
     for _ in range(nw):
-        factor = r.choice([0.0, 0.0, 1.0, 2.5, 37.0, 150.0, 365.0, 1200.0, 100000.0,
+        factor = r.choice(shared) if big and r.random() < 0.6 else r.choice([0.0, 0.0, 1.0, 2.5, 37.0, 150.0, 365.0, 1200.0, 100000.0,
                            round(r.uniform(0, 3000), 1), 0.04, 12345678.0, -50.0])
         ltype = r.choice([-1, -1, 1, 1, 0, 2, -3])
         use = r.choice([1, 1, 1, 0, 7])
@@ -435,7 +449,7 @@ def random_deck(seed):
         lines.append(name)
         for row in range(hist + nsim):
             vals = [real_text(value()) for _ in range(12)]
-            if r.random() < 0.005:
+            if not big and r.random() < 0.005:
                 vals[r.randint(0, 11)] = "x1"
             if use == 0 and r.random() < 0.3:
                 lines.append("not numbers at all")
@@ -457,9 +471,9 @@ def random_deck(seed):
 
 
 def main(argv):
-    if len(argv) == 4 and argv[1] == "--random-deck":
+    if len(argv) in (4, 5) and argv[1] == "--random-deck":
         with open(argv[3], "wb") as fh:
-            fh.write(random_deck(int(argv[2])))
+            fh.write(random_deck(int(argv[2]), len(argv) == 5 and argv[4] == "big"))
         return 0
     if len(argv) != 3:
         sys.stderr.write(__doc__)
