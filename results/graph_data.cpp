@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -92,9 +93,46 @@ void finishGraph(GraphData &g, const std::string &tableTitle, const std::string 
     g.title = single ? tableTitle + " -- " + g.series.front().legend : tableTitle;
 }
 
+// Length of the well-formed UTF-8 sequence at s[i], or 0 when the bytes there
+// are not one.
+size_t utf8Length(const std::string &s, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = byte(i);
+    size_t n;
+    unsigned lowest;
+    if (c >= 0xC2 && c <= 0xDF)
+        n = 2, lowest = 0x80;
+    else if (c >= 0xE0 && c <= 0xEF)
+        n = 3, lowest = 0x800;
+    else if (c >= 0xF0 && c <= 0xF4)
+        n = 4, lowest = 0x10000;
+    else
+        return 0;
+    if (i + n > s.size()) return 0;
+    unsigned code = c & (0x7F >> n);
+    for (size_t k = 1; k < n; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (byte(i + k) & 0x3F);
+    }
+    if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+    return n;
+}
+
+// Names come from the report as bytes: a name cut inside a character, or one
+// written in a one-byte code page, is not UTF-8. Such bytes are written as the
+// Latin-1 characters they would be, so the output is always valid JSON.
 std::string jsonString(const std::string &s) {
     std::string o = "\"";
-    for (unsigned char c : s) {
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x80) {
+            if (size_t n = utf8Length(s, i)) {
+                o.append(s, i, n);
+                i += n;
+                continue;
+            }
+        }
+        ++i;
         switch (c) {
         case '"':
             o += "\\\"";
@@ -112,7 +150,7 @@ std::string jsonString(const std::string &s) {
             o += "\\t";
             break;
         default:
-            if (c < 0x20) {
+            if (c < 0x20 || c >= 0x7F) {
                 char buf[8];
                 std::snprintf(buf, sizeof buf, "\\u%04x", c);
                 o += buf;
@@ -127,6 +165,8 @@ std::string jsonString(const std::string &s) {
 // Shortest text that reads back as the same value; values that came from
 // the report's single-precision numbers are written as such.
 std::string jsonNumber(double v) {
+    // JSON has no infinity; sums of absurd report values can reach it.
+    if (!std::isfinite(v)) return "null";
     char buf[64];
     std::to_chars_result r;
     const float f = static_cast<float>(v);

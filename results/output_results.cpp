@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string_view>
 
@@ -389,7 +390,10 @@ float roundTwoDigits(float v) {
 
 bool OutputResults::Load(const std::string &path, Prompter &prompter) {
     std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    // A folder opens like a file here but reads as empty: say it cannot be
+    // opened instead of blaming its contents.
+    std::error_code ec;
+    if (!file || std::filesystem::is_directory(path, ec)) {
         prompter.message("Unable to open " + path + " for reading.");
         return false;
     }

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -299,4 +301,52 @@ TEST(ReviewGraph, MonthlyPointsFollowTheFirstLocation) {
         EXPECT_DOUBLE_EQ(g->yMin, 0.5);
         EXPECT_DOUBLE_EQ(g->yMax, 6.0);
     }
+}
+
+TEST(ReviewReader, AFolderCannotBeOpened) {
+    const std::string dir = vek::test::freshDir("results_review_folder") + "/report.out";
+    std::filesystem::create_directories(dir);
+    ScriptedPrompter p;
+    OutputResults r;
+    EXPECT_FALSE(r.Load(dir, p));
+    EXPECT_EQ(p.messages, std::vector<std::string>{"Unable to open " + dir + " for reading."});
+}
+
+// The graph data stays valid JSON whatever the report held: names cut inside
+// a character or in a one-byte code page, and sums too large for a float.
+TEST(ReviewGraph, JsonIsValidForAnyNameAndValue) {
+    struct Row {
+        std::string name, expected;
+    };
+    const Row rows[] = {
+        {"Pozo de la Se\xc3\xb1ora", "\"Pozo de la Se\xc3\xb1ora\""},          // whole UTF-8 character kept
+        {"Pozo \xe2\x82", "\"Pozo \\u00e2\\u0082\""},                          // cut inside a character
+        {"Se\xf1ora", "\"Se\\u00f1ora\""},                                     // Latin-1
+        {"\xc0\xaf \xed\xa0\x80", "\"\\u00c0\\u00af \\u00ed\\u00a0\\u0080\""}, // overlong form, surrogate
+        {"tab\there \x7f", "\"tab\\there \\u007f\""},
+    };
+    for (const Row &row : rows) {
+        OutputResults r = singleValue(1, 0, 0);
+        r.locations[0].kind = LocationResult::Kind::RechargeSummary; // legend is the bare name
+        r.locations[0].name = row.name;
+        ViewChoices c;
+        c.locations = {0};
+        c.years = {0};
+        c.scale = ViewChoices::Yearly;
+        c.showStream = false;
+        const std::string json = vek::plotToJson(vek::preparePlot(r, c));
+        EXPECT_NE(json.find("\"legend\": " + row.expected), std::string::npos) << json;
+    }
+
+    OutputResults r = singleValue(1, 0, 0);
+    r.locations[0].rows[0].diversionTotal = 3.0e38f * 10.0f; // infinity
+    r.locations[0].rows[1].diversionTotal = 5.0f;
+    ViewChoices c;
+    c.locations = {0};
+    c.years = {0, 1};
+    c.scale = ViewChoices::Yearly;
+    c.showStream = false;
+    const std::string json = vek::plotToJson(vek::preparePlot(r, c));
+    EXPECT_EQ(json.find("inf"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"values\": [null, 5]"), std::string::npos) << json;
 }
