@@ -390,3 +390,38 @@ TEST_F(ShellTest, DroppedFilesOpenAsByFileOpen) {
     EXPECT_EQ(shell->recentFiles().value(0), dir + "/dropped.vek");
     delete mime;
 }
+
+// The two imports that start from a new, empty document: what a cancelled
+// step leaves and what a finished import is marked.
+TEST_F(ShellTest, OldFormatAndTabDelimitedImports) {
+    ASSERT_TRUE(shell->startUp({}, false));
+
+    shell->onImportOldFormat(); // file dialog cancelled: the empty document stays
+    ASSERT_EQ(shell->modelDocuments().size(), 1u);
+    EXPECT_TRUE(shell->modelDocuments()[0]->model().locations.empty());
+
+    openAnswers << fixture("shell/old_format.txt", "old_format.txt");
+    shell->onImportOldFormat();
+    ASSERT_EQ(shell->modelDocuments().size(), 2u);
+    CVEKViewDoc *old = shell->modelDocuments()[1];
+    EXPECT_FALSE(old->model().locations.empty());
+    EXPECT_TRUE(old->isModified());
+    EXPECT_EQ(openTitles.back(), "Choose a model data input file.");
+
+    shell->onImportTabDelimited(); // options cancelled: nothing asked further
+    ASSERT_EQ(shell->modelDocuments().size(), 3u);
+    const int asked = openTitles.size();
+
+    prompter.importOptions.push_back(std::make_pair(0, 1));
+    openAnswers << fixture("shell/wells.txt", "wells.txt");
+    shell->onImportTabDelimited();
+    EXPECT_EQ(openTitles.size(), asked + 1);
+    ASSERT_EQ(shell->modelDocuments().size(), 4u);
+    CVEKViewDoc *tab = shell->modelDocuments()[3];
+    EXPECT_FALSE(tab->model().locations.empty());
+    EXPECT_EQ(tab->model().yearMode, 0);
+    EXPECT_EQ(tab->model().unitMode, 1);
+    EXPECT_FALSE(tab->isModified());
+    for (CVEKViewDoc *d : shell->modelDocuments())
+        d->setModified(false);
+}
