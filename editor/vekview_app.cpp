@@ -31,9 +31,6 @@ const char *const kCwdKey = "VEKView/VEKView CWD";
 const char *const kRecentGroup = "Recent File List";
 const char *const kImportTitle = "Choose a model data input file.";
 
-// Settings values are limited as the working directory entry always was.
-constexpr int kMaxCwdLength = 500;
-
 QString cleanAbsolute(const QString &path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
 
 } // namespace
@@ -163,7 +160,9 @@ void CVEKViewApp::enterDocumentDirectory() {
 
 void CVEKViewApp::rememberWorkingDirectory() {
     QSettings s;
-    s.setValue(kCwdKey, QDir::currentPath().left(kMaxCwdLength));
+    // Kept whole: a path cut short would send the next start to some other
+    // folder, or to none.
+    s.setValue(kCwdKey, QDir::currentPath());
 }
 
 CVEKViewDoc *CVEKViewApp::createModelDocument() {

@@ -425,3 +425,42 @@ TEST_F(ShellTest, OldFormatAndTabDelimitedImports) {
     for (CVEKViewDoc *d : shell->modelDocuments())
         d->setModified(false);
 }
+
+// A deep folder is remembered whole, so the next start returns to it rather
+// than to a path cut short.
+TEST_F(ShellTest, LongWorkingDirectoryIsRememberedWhole) {
+    QString deep = dir;
+    while (deep.size() <= 600)
+        deep += "/a_rather_long_folder_name_for_project_files";
+    ASSERT_TRUE(QDir().mkpath(deep));
+    ASSERT_TRUE(shell->startUp({}, false));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(test::dataPath("shell/model.vek")), deep + "/m.vek"));
+    QObject *doc = shell->openDocumentFile(deep + "/m.vek");
+    ASSERT_NE(doc, nullptr);
+    prompter.yesNoCancel.push_back(Answer::No);
+    ASSERT_TRUE(shell->closeDocument(doc));
+    EXPECT_EQ(QSettings().value("VEKView/VEKView CWD").toString(), deep);
+
+    // A remembered folder that has gone away leaves the start where it was.
+    QSettings().setValue("VEKView/VEKView CWD", dir + "/gone");
+    QDir::setCurrent(dir);
+    CVEKViewApp again;
+    ASSERT_TRUE(again.startUp({}, false));
+    EXPECT_EQ(QDir::currentPath(), dir);
+}
+
+TEST_F(ShellTest, ExitCommandAsksAndCancelKeepsTheProgram) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    shell->mainFrame()->show();
+    CVEKViewDoc *doc = shell->newModelDocument();
+    doc->setModified(true);
+    prompter.yesNoCancel.push_back(Answer::Cancel);
+    shell->mainFrame()->action(CMainFrame::ID_APP_EXIT)->trigger();
+    EXPECT_TRUE(shell->mainFrame()->isVisible());
+    EXPECT_EQ(shell->modelDocuments().size(), 1u);
+    prompter.yesNoCancel.push_back(Answer::No);
+    shell->mainFrame()->action(CMainFrame::ID_APP_EXIT)->trigger();
+    EXPECT_FALSE(shell->mainFrame()->isVisible());
+    EXPECT_TRUE(shell->documents().empty());
+    EXPECT_EQ(prompter.questions.size(), 2u);
+}

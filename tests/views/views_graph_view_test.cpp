@@ -212,3 +212,25 @@ TEST_F(GraphViewTest, ResizeRebuildsWithTheSameData) {
     EXPECT_EQ(w->built().yMin, first.yMin);
     EXPECT_EQ(w->chart()->series().size(), 2);
 }
+
+// Degenerate selections still draw a window: no points, one point (shown as
+// a dot, since a lone point makes no line), or a flat series.
+TEST_F(GraphViewTest, DegenerateGraphsDrawWithoutFailing) {
+    struct Row {
+        int series, points;
+        double (*f)(int, int);
+    };
+    for (const Row &r : {Row{1, 0, [](int, int) { return 0.0; }}, Row{2, 1, [](int, int) { return 7.0; }},
+                         Row{1, 5, [](int, int) { return 0.0; }}, Row{0, 3, [](int, int) { return 1.0; }}}) {
+        GraphData g = makeGraph(r.series, r.points, r.f);
+        g.yMin = 0;
+        g.yMax = 0;
+        std::unique_ptr<GraphView> w(GraphView::fromData(g));
+        w->createWindow();
+        EXPECT_EQ(w->built().numPoints, r.points);
+        EXPECT_EQ(w->chart()->series().size(), r.series);
+        if (r.points == 1)
+            for (auto *s : w->chart()->series())
+                EXPECT_TRUE(qobject_cast<QLineSeries *>(s)->pointsVisible());
+    }
+}
