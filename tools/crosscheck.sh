@@ -4,6 +4,8 @@
 # status. Dev tool, not part of CI.
 # Usage: tools/crosscheck.sh VEK_BINARY [N [FIRST_SEED [big]]]
 # "big" makes runs of 40 to 110 years with many locations (slow reference).
+# vek's own environment passes through, e.g. VEK_SUPERPOSITION=reference or
+# VEK_THREADS=1 to check its other computations.
 set -u
 vek=$(realpath "$1")
 n=${2:-100}

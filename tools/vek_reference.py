@@ -289,12 +289,13 @@ def run(data):
 
         sums = {col: ([0.0] * (months + 1), [0.0] * (months + 1)) for col in (1, 3, 4)}
         fmt = p["outputFormat"]
-        row_count = (ie - p["inputStartYear"] + 1) + ns
         for _ in range(p["nwells"]):
             rec = deck.values(3, "location record")
             factor, ltype, use = to_real(rec[0]), to_int(rec[1]), to_int(rec[2])
             if use == 0:
-                deck.skip(1 + row_count, "unused location")
+                # The rows are consumed as a used location's would be, unread.
+                deck.skip(1 + max(os_ - p["inputStartYear"], 0) + max(data_years, 0) + max(last - oe, 0),
+                          "unused location")
                 continue
             if not factor >= 0.0:
                 # A negative factor has no meaning and would print NaN everywhere.
