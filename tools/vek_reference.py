@@ -189,6 +189,10 @@ def superpose(q, cal, frac, months, console):
     for k in range(1, months + 1):
         delta = f32(q[k] - prev)
         prev = q[k]
+        if delta == 0.0:
+            # Terms of a zero step are zeros: they can change only the sign of
+            # a zero, which prints the same.
+            continue
         base = cal[k - 1] + 15
         for i in range(k, months + 1):
             lag = cal[i] - base
