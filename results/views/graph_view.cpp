@@ -410,7 +410,12 @@ void GraphView::buildChart() {
         for (int k = 0; k < numPoints; ++k)
             axisX->append(" " + QString(k, QChar(0x200B)), k);
     } else {
-        axisX->append(" ", std::max(numPoints, 1) - 0.5);
+        // Long series: a tick every xTicks points, no vertical grid lines.
+        const int every = std::max(xTicks, 1);
+        int n = 0;
+        for (int k = 0; k < numPoints; k += every)
+            axisX->append(" " + QString(n++, QChar(0x200B)), k);
+        if (n == 0) axisX->append(" ", std::max(numPoints, 1) - 0.5);
     }
     axisX->setRange(-0.5, std::max(numPoints, 1) - 0.5);
     axisX->setGridLineVisible(gridPerPoint);
@@ -486,11 +491,24 @@ void GraphView::buildChart() {
         int step = std::max(every, 1);
         while (step < n && ((n + step - 1) / step) * (widest + 10) > plot.width())
             ++step;
+        // When labels must be dropped, the ones naming a year ("11/89")
+        // are kept first, spaced so they do not touch.
+        bool yearAnchors = false;
+        if (step > every)
+            for (auto *it : items)
+                if (it->text().contains('/')) yearAnchors = true;
+        double lastRight = -1e9;
         for (int k = 0; k < n; ++k) {
             QGraphicsSimpleTextItem *it = items[k];
             const double x = plot.left() + (k + 0.5) / n * plot.width();
-            it->setPos(x - it->boundingRect().width() / 2, plot.bottom() + 6);
-            it->setVisible(k % step == 0);
+            const double w = it->boundingRect().width();
+            it->setPos(x - w / 2, plot.bottom() + 6);
+            bool show = k % step == 0;
+            if (yearAnchors) {
+                show = it->text().contains('/') && x - w / 2 >= lastRight + 10;
+                if (show) lastRight = x + w / 2;
+            }
+            it->setVisible(show);
         }
     };
     connect(chart, &QChart::plotAreaChanged, chart, placeLabels);

@@ -49,6 +49,8 @@ int distinctColours(const QImage &img) {
     return seen.size();
 }
 
+void clickOn(QWidget *w) { qobject_cast<QAbstractButton *>(w)->click(); }
+
 void save(QWidget *w, const QString &file) {
     QApplication::processEvents();
     const QPixmap pm = w->grab();
@@ -96,7 +98,7 @@ TEST(Screenshots, MainWindowReportAndGraphs) {
             for (int i = 0; i < 3; ++i)
                 view->yearList()->item(i)->setSelected(true);
             save(frame, "main_window_report.png");
-            qobject_cast<QAbstractButton *>(view->control(VEKOutputView::IDC_PLOT))->click();
+            clickOn(view->control(VEKOutputView::IDC_PLOT));
             const auto graphs = view->graphs();
             ASSERT_EQ(graphs.size(), 2u);
             graphs[0]->resize(1100, 520);
@@ -106,13 +108,23 @@ TEST(Screenshots, MainWindowReportAndGraphs) {
             // A single location in the yearly scale: title carries its legend.
             view->locationList()->clearSelection();
             view->locationList()->item(0)->setSelected(true);
-            qobject_cast<QAbstractButton *>(view->control(VEKOutputView::IDC_YEARLY))->click();
+            clickOn(view->control(VEKOutputView::IDC_YEARLY));
             for (int i = 0; i < view->yearList()->count(); ++i)
                 view->yearList()->item(i)->setSelected(true);
-            qobject_cast<QAbstractButton *>(view->control(VEKOutputView::IDC_PLOT))->click();
-            const auto more = view->graphs();
+            clickOn(view->control(VEKOutputView::IDC_PLOT));
+            auto more = view->graphs();
             ASSERT_EQ(more.size(), 4u);
             save(more[3], "graph_stream_single_yearly.png");
+            // Every year by month: hundreds of points, sparse labels.
+            view->locationList()->item(1)->setSelected(true);
+            clickOn(view->control(VEKOutputView::IDC_MONTHLY));
+            clickOn(view->control(VEKOutputView::IDC_PLOT));
+            const auto monthly = view->graphs();
+            ASSERT_EQ(monthly.size(), 6u);
+            EXPECT_GT(monthly[5]->built().numPoints, 60);
+            monthly[5]->resize(1100, 520);
+            save(monthly[5], "graph_stream_monthly_all_years.png");
+            more = view->graphs();
             for (GraphView *g : more)
                 delete g;
         }
