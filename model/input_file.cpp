@@ -194,6 +194,12 @@ class ReplacingFileSink : public LineSink {
             if (!ec) target = real.string();
         }
         target_ = target;
+        // A file marked read-only is one the user protected: opening it for
+        // writing would fail, so replacing it by a rename must not bypass that.
+        struct stat old {};
+        if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+            ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
+            return false;
         std::filesystem::path t(target);
         std::string dir = t.has_parent_path() ? t.parent_path().string() : std::string(".");
         std::string tmpl = dir + "/." + t.filename().string() + ".XXXXXX";

@@ -38,10 +38,9 @@ bool synthesizeGivenYear(ModelDocument &doc);
 bool synthesizeCycle(ModelDocument &doc);
 
 // "Recalculate": asks for a method and runs it. Unless the choice itself is
-// cancelled, the document is marked modified and the views refreshed with
-// hint 3 afterwards. The stale-data flag is cleared once the synthesized
-// years follow from the historical data again (the method ran, or there are
-// no synthesized years to be stale).
+// cancelled, the document is then marked modified, the views are refreshed
+// with hint 3 and the stale-data flag is cleared, whatever the method did
+// (also when its own dialog was cancelled).
 void chooseSynthesisMethod(ModelDocument &doc);
 
 // The method text the form appends to the synthesized table's caption, e.g.
