@@ -11,6 +11,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 namespace vek {
 
@@ -104,7 +105,8 @@ bool importWendraFile(ModelDocument &doc, const std::string &path) {
         const int first = reader.firstYear();
         const int last = reader.lastYear();
         const long long span = static_cast<long long>(last) - first + 1;
-        if (span > kMaxImportYears) {
+        // The synthesized period starts the year after the last: it must exist.
+        if (span > kMaxImportYears || last == std::numeric_limits<int>::max()) {
             show(doc, tooManyYears(path, first, last));
             ok = false;
         } else {
@@ -148,10 +150,11 @@ class TabDelimitedReader {
         }
         model.inputStartYear = start;
         model.inputEndYear = end;
-        model.synthStartYear = end + 1;
+        model.synthStartYear =
+            static_cast<int>(std::min<long long>(static_cast<long long>(end) + 1, std::numeric_limits<int>::max()));
         model.synthEndYear = end;
         const int years = periodYears(start, end);
-        if (years > kMaxImportYears) {
+        if (years > kMaxImportYears || end == std::numeric_limits<int>::max()) {
             show(doc_, tooManyYears(path_, start, end));
             return false;
         }

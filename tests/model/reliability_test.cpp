@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "model/imports.h"
 #include "model/input_file.h"
 #include "model/model_document.h"
 #include "support/scripted_prompter.h"
@@ -249,6 +250,61 @@ TEST(ReaderLimits, HundredThousandLocations) {
     EXPECT_EQ(back.doc.model.locations.size(), 100000u);
     ASSERT_TRUE(vek::SaveInput(back.doc, dir + "/again.vek"));
     EXPECT_EQ(t::readFile(dir + "/again.vek"), t::readFile(dir + "/saved.vek"));
+}
+
+// A first card asking for billions of locations is refused before anything
+// is allocated when the file could never hold them, whatever the format and
+// even when the locations have no years.
+TEST(ReaderLimits, AbsurdLocationCountsAreRefused) {
+    const std::string dir = t::freshDir("reader_limits_counts");
+    struct Row {
+        const char *text;
+        bool oldFormat;
+    } rows[] = {
+        {"Version 1.12\n1 2000000000 0 1 2 2000000000 0 4 0 0 1 1 0\n1 -1 1\nx\n", true},
+        {"Version 1.12\n0 0 0 0 0 2000000000 0 4 0 0 1 1 0\n1 -1 1\nx\n", false},
+        {"Version 1.12\n1990 1990 0 1990 1990 2000000000 0 4 0 0 1 1 0\n1 -1 1\nx\n", false},
+    };
+    for (const Row &r : rows) {
+        t::writeFile(dir + "/in.vek", r.text);
+        ScriptedPrompter p;
+        ModelDocument doc(&p);
+        EXPECT_FALSE(vek::ReadInput(doc, dir + "/in.vek", r.oldFormat)) << r.text;
+        ASSERT_EQ(p.messages.size(), 1u) << r.text;
+        EXPECT_EQ(p.messages[0].rfind("ReadInput: The first data card asks for more wells and years than the file "
+                                      "holds.  Line is: ",
+                                      0),
+                  0u);
+        EXPECT_TRUE(doc.model.locations.empty());
+    }
+}
+
+// Imports whose last year has no year after it (the synthesized period would
+// start there) are refused with the period message instead of overflowing.
+TEST(ReaderLimits, ImportsEndingInTheLastRepresentableYear) {
+    const std::string dir = t::freshDir("reader_limits_import_years");
+    const std::string area = "2 Well(s) in SubArea North Fork\nskip\nhead 1\nhead 2\nskip\n";
+    t::writeFile(dir + "/wells.owl",
+                 area + "2147483647 1 1 1 2 3 4 5 6 7 8 9 10 11 12 78\n" + std::string(44, '-') + "\n");
+    t::writeFile(dir + "/wells.txt", "2147483647 2147483647\nWell A\t1\t0\n2147483647 1 2 3 4 5 6 7 8 9 10 11 12\n");
+    const std::string tail = "; at most 2000 years can be imported.";
+    {
+        ScriptedPrompter p;
+        p.soilMoisture.push_back(1);
+        ModelDocument doc(&p);
+        EXPECT_FALSE(vek::importWendraFile(doc, dir + "/wells.owl"));
+        EXPECT_EQ(p.messages, std::vector<std::string>{"The years of " + dir +
+                                                       "/wells.owl run from 2147483647 to 2147483647" + tail});
+        EXPECT_TRUE(doc.model.locations.empty());
+    }
+    {
+        ScriptedPrompter p;
+        ModelDocument doc(&p);
+        EXPECT_FALSE(vek::importTabDelimited(doc, dir + "/wells.txt"));
+        EXPECT_EQ(p.messages, std::vector<std::string>{"The years of " + dir +
+                                                       "/wells.txt run from 2147483647 to 2147483647" + tail});
+        EXPECT_TRUE(doc.model.locations.empty());
+    }
 }
 
 } // namespace
