@@ -60,6 +60,18 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
     const std::string fileName = input.filename().string();
     const std::string previous = currentDirectory();
 
+    // The engine keeps only the first 45 characters of each name: a longer
+    // one would make it read another file, or write its report under a cut
+    // name while an older report of the full name is opened as the result.
+    const std::string reportName = base + ".out";
+    if (!folder.empty() && (fileName.size() > kEngineNameLength || reportName.size() > kEngineNameLength)) {
+        const std::string &tooLong = fileName.size() > kEngineNameLength ? fileName : reportName;
+        doc.message("The file name " + tooLong + " is longer than the " + std::to_string(kEngineNameLength) +
+                    " characters the engine reads.  Save the model under a shorter name and run it again.");
+        doc.setTitle(doc.path());
+        return RunResult::Refused;
+    }
+
     RunResult result = RunResult::NoFolder;
     if (folder.empty() || ::chdir(folder.c_str()) != 0) {
         doc.message("Unable to change to directory " + folder);
@@ -68,7 +80,7 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
         const std::string program = dir + hooks.programName;
         // The child gets the names as separate arguments; no shell ever
         // parses them.
-        ProcessPipe engine({program, fileName, base + ".out", "/dde"}, 0);
+        ProcessPipe engine({program, fileName, reportName, "/dde"}, 0);
         std::string collected, line;
         while (engine.readLine(line))
             collected += line + "\n";
@@ -77,7 +89,7 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
         engine.close();
         if (!collected.empty() && collected.find("rror") == std::string::npos &&
             collected.find("RROR") == std::string::npos) {
-            if (hooks.openReport) hooks.openReport(base + ".out");
+            if (hooks.openReport) hooks.openReport(reportName);
             result = RunResult::Succeeded;
         } else {
             doc.message("Error running " + program + " " + fileName + ":\n" + collected);

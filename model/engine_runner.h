@@ -3,6 +3,7 @@
 // console text judged, and the report handed to the application.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -25,8 +26,12 @@ struct EngineRunHooks {
     std::string programName = "vek";
 };
 
+// Longest file name the engine takes from its command line.
+inline constexpr std::size_t kEngineNameLength = 45;
+
 enum class RunResult {
-    Refused,   // year type, stale synthesis, save cancelled or failed
+    Refused,   // year type, stale synthesis, save cancelled or failed, a file
+               // name too long for the engine
     NoFolder,  // the input file's folder could not be entered
     Failed,    // the engine's text was empty or reported an error
     Succeeded, // the report was handed to openReport

@@ -1,6 +1,7 @@
 // Documents built through the document operations, saved and run in the real
 // engine: the report heading names the document's years, and every printed
 // diversion is the value of the year and month the document holds there.
+#include "model/engine_runner.h"
 #include "model/input_file.h"
 #include "model/model_document.h"
 #include "model/process_pipe.h"
@@ -296,4 +297,55 @@ TEST(SaveInputProtection, ReadOnlyFileIsNotReplaced) {
     EXPECT_TRUE(d.save(path));
     EXPECT_TRUE(p.messages.empty());
     EXPECT_EQ(vek::test::readFile(path).rfind("Version 1.12\n", 0), 0u);
+}
+
+// The engine keeps 45 characters of each name. A run whose input or report
+// name is longer is refused before the engine starts, so it can neither read
+// another file nor leave an older report of the full name to be opened.
+TEST(EngineNames, LongerThanTheEngineReadsAreRefused) {
+    if (!haveVek()) GTEST_SKIP() << "vek is not built in " << vek::test::binDir();
+    struct Row {
+        std::string fileName;
+        bool runs;
+        std::string tooLong; // the name the message quotes
+    } rows[] = {
+        {std::string(41, 'a') + ".vek", true, ""},                             // 45 and 45: the longest that run
+        {std::string(42, 'b') + ".vek", false, std::string(42, 'b') + ".vek"}, // input 46
+        {std::string(43, 'c'), false, std::string(43, 'c') + ".out"},          // input 43, report 47
+        {std::string(42, 'd') + ".v", false, std::string(42, 'd') + ".out"},   // input 44, report 46
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.fileName);
+        ScriptedPrompter p;
+        ModelDocument d(&p);
+        makeDocument(d, 2000, 1, 1);
+        const std::string dir = vek::test::freshDir("review_names");
+        const fs::path base = fs::path(r.fileName).stem();
+        // An older report of the full name that a cut name would leave in place.
+        vek::test::writeFile(dir + "/" + base.string() + ".out", "old report\n");
+        ASSERT_TRUE(d.save(dir + "/" + r.fileName));
+        const fs::path before = fs::current_path();
+        std::vector<std::string> opened;
+        vek::EngineRunHooks h;
+        h.programDirectory = vek::test::binDir() + "/";
+        h.openReport = [&](const std::string &name) { opened.push_back(name); };
+        const vek::RunResult result = vek::runEngine(d, h);
+        EXPECT_EQ(fs::current_path(), before);
+        EXPECT_EQ(d.title(), d.path());
+        const std::string report = vek::test::readFile(dir + "/" + base.string() + ".out");
+        if (r.runs) {
+            EXPECT_EQ(result, vek::RunResult::Succeeded);
+            EXPECT_TRUE(p.messages.empty()) << p.messages[0];
+            EXPECT_EQ(opened, std::vector<std::string>{base.string() + ".out"});
+            EXPECT_NE(report.find("STREAM DEPLETION"), std::string::npos);
+        } else {
+            EXPECT_EQ(result, vek::RunResult::Refused);
+            EXPECT_EQ(p.messages, std::vector<std::string>{"The file name " + r.tooLong +
+                                                           " is longer than the 45 characters the engine reads.  "
+                                                           "Save the model under a shorter name and run it again."});
+            EXPECT_TRUE(opened.empty());
+            EXPECT_EQ(report, "old report\n");
+            EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2); // model, old report
+        }
+    }
 }
