@@ -410,8 +410,8 @@ bool ReadInput(ModelDocument &doc, const std::string &path, bool oldFormat) {
         // A damaged first card can ask for tables of absurd size. Refuse
         // before allocating them when the file could never hold their rows.
         const double rowsPerWell = oldFormat ? 1.0 + double(hist) : 2.0 + double(hist) + double(synth);
-        // A location costs a few hundred bytes even without years.
-        const double cells = double(wells) * ((3.0 * double(hist) + double(synth)) * 12.0 + 64.0);
+        // A location costs about two kilobytes (512 cells) even without years.
+        const double cells = double(wells) * ((3.0 * double(hist) + double(synth)) * 12.0 + 512.0);
         if (cells > double(1 << 24) && double(in.linesLeft()) < double(wells) * rowsPerWell)
             return fail("ReadInput: The first data card asks for more wells and years than the file holds.  "
                         "Line is: " +

@@ -264,6 +264,7 @@ TEST(ReaderLimits, AbsurdLocationCountsAreRefused) {
         {"Version 1.12\n1 2000000000 0 1 2 2000000000 0 4 0 0 1 1 0\n1 -1 1\nx\n", true},
         {"Version 1.12\n0 0 0 0 0 2000000000 0 4 0 0 1 1 0\n1 -1 1\nx\n", false},
         {"Version 1.12\n1990 1990 0 1990 1990 2000000000 0 4 0 0 1 1 0\n1 -1 1\nx\n", false},
+        {"1999 1999 0 19991999 0 199919 99 4 0 0 1 0 2\n", true}, // 200 000 wells from one line
     };
     for (const Row &r : rows) {
         t::writeFile(dir + "/in.vek", r.text);
