@@ -20,18 +20,18 @@ OutputResults makeResults(int years) {
     r.firstPrintYear = 1989;
     r.lastPrintYear = 1989 + years - 1;
     r.units = "( acre feet )";
-    struct Spec {
+    struct SeriesCase {
         const char *name;
         LocationResult::Kind kind;
         double factor;
         float sign;
     };
-    const Spec specs[] = {{"Well 7", LocationResult::Kind::Location, 30, -1},
-                          {"Pond A", LocationResult::Kind::Location, 150.5, 1},
-                          {"Recharge Summary", LocationResult::Kind::RechargeSummary, 0, 1},
-                          {"CU of Ground Water Summary", LocationResult::Kind::GroundWaterSummary, 0, -1},
-                          {"Net Impact on Stream", LocationResult::Kind::NetImpact, 0, -1}};
-    for (const Spec &s : specs) {
+    const SeriesCase cases[] = {{"Well 7", LocationResult::Kind::Location, 30, -1},
+                                {"Pond A", LocationResult::Kind::Location, 150.5, 1},
+                                {"Recharge Summary", LocationResult::Kind::RechargeSummary, 0, 1},
+                                {"CU of Ground Water Summary", LocationResult::Kind::GroundWaterSummary, 0, -1},
+                                {"Net Impact on Stream", LocationResult::Kind::NetImpact, 0, -1}};
+    for (const SeriesCase &s : cases) {
         LocationResult loc;
         loc.name = s.name;
         loc.kind = s.kind;
