@@ -317,6 +317,9 @@ struct BrokenTab {
     std::string message; // "@" stands for the file's path
 };
 
+// Test names show the row's name, not the struct's bytes.
+void PrintTo(const BrokenTab &c, std::ostream *os) { *os << c.label; }
+
 class BrokenTabFile : public ::testing::TestWithParam<BrokenTab> {};
 
 TEST_P(BrokenTabFile, GivesItsMessage) {

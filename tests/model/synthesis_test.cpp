@@ -129,6 +129,9 @@ struct RefusalCase {
     bool dialogShown;
 };
 
+// Test names show the row's name, not the struct's bytes.
+void PrintTo(const RefusalCase &c, std::ostream *os) { *os << c.name; }
+
 class RefusalTest : public ::testing::TestWithParam<RefusalCase> {};
 
 TEST_P(RefusalTest, ChangesNothing) {

@@ -128,6 +128,9 @@ struct BrokenOwl {
     std::vector<std::string> messages;
 };
 
+// Test names show the row's name, not the struct's bytes.
+void PrintTo(const BrokenOwl &c, std::ostream *os) { *os << c.label; }
+
 class BrokenOwlFile : public ::testing::TestWithParam<BrokenOwl> {};
 
 TEST_P(BrokenOwlFile, GivesItsMessage) {

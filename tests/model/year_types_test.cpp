@@ -46,6 +46,9 @@ struct RescueCase {
     bool lost;  // the value leaves the period
 };
 
+// Test names show the row's name, not the struct's bytes.
+void PrintTo(const RescueCase &c, std::ostream *os) { *os << c.name; }
+
 class RescueTest : public ::testing::TestWithParam<RescueCase> {};
 
 TEST_P(RescueTest, KeepsEveryMonthThatHoldsWater) {
@@ -284,6 +287,9 @@ struct UnitCase {
     bool avg;
     float days; // days the month counts
 };
+
+// Test names show the row's name, not the struct's bytes.
+void PrintTo(const UnitCase &c, std::ostream *os) { *os << c.name; }
 
 class UnitsTest : public ::testing::TestWithParam<UnitCase> {};
 

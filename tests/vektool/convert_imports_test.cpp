@@ -31,6 +31,9 @@ struct Row {
     std::function<void(const vek::ModelInput &)> check; // on the written file
 };
 
+// Test names show the row's name, not the struct's bytes.
+void PrintTo(const Row &c, std::ostream *os) { *os << c.label; }
+
 class ConvertImports : public ::testing::TestWithParam<Row> {};
 
 TEST_P(ConvertImports, ReadsWritesOrRefuses) {
