@@ -229,8 +229,9 @@ TEST_F(GraphViewTest, DegenerateGraphsDrawWithoutFailing) {
         w->createWindow();
         EXPECT_EQ(w->built().numPoints, r.points);
         EXPECT_EQ(w->chart()->series().size(), r.series);
-        if (r.points == 1)
+        if (r.points == 1) {
             for (auto *s : w->chart()->series())
                 EXPECT_TRUE(qobject_cast<QLineSeries *>(s)->pointsVisible());
+        }
     }
 }
