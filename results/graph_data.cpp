@@ -1,6 +1,8 @@
 // Preparing the Plot command's graphs, and writing them as JSON.
 #include "results/graph_data.h"
 
+#include "results/report_format.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -10,18 +12,6 @@
 namespace vek {
 
 namespace {
-
-std::string fmtG(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%g", v);
-    return buf;
-}
-
-std::vector<int> sortedUnique(std::vector<int> v) {
-    std::sort(v.begin(), v.end());
-    v.erase(std::unique(v.begin(), v.end()), v.end());
-    return v;
-}
 
 // Added to a month position (mod 12) to give its month number - 1.
 int monthOffset(int yearType) {
@@ -55,7 +45,7 @@ void fillGraph(GraphData &g, const OutputResults &res, const std::vector<int> &l
         const LocationResult &loc = res.locations[static_cast<size_t>(i)];
         GraphSeries s;
         s.legend = loc.name;
-        if (!loc.isSummary()) s.legend += "  (" + fmtG(loc.depletionFactor) + " days)";
+        if (!loc.isSummary()) s.legend += "  (" + formatG(loc.depletionFactor) + " days)";
         s.values.assign(slots.size(), 0.0);
         s.present.assign(slots.size(), false);
         for (size_t k = 0; k < slots.size(); ++k) {

@@ -1,26 +1,15 @@
 // Building the output view's tab-delimited text report.
 #include "results/text_report.h"
 
+#include "results/report_format.h"
 #include "results/string_array.h"
 
-#include <algorithm>
-#include <cstdio>
+#include <string>
+#include <vector>
 
 namespace vek {
 
 namespace {
-
-std::string fmtG(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%g", v);
-    return buf;
-}
-
-std::vector<int> sortedUnique(std::vector<int> v) {
-    std::sort(v.begin(), v.end());
-    v.erase(std::unique(v.begin(), v.end()), v.end());
-    return v;
-}
 
 // Month offset of a year type into the engine's November-first order.
 int headingOffset(int yearType) {
@@ -46,7 +35,7 @@ const char *locationType(const LocationResult &loc) {
 
 } // namespace
 
-std::string formatReportValue(float v) { return hasData(v) ? fmtG(static_cast<double>(v)) : "-"; }
+std::string formatReportValue(float v) { return hasData(v) ? formatG(static_cast<double>(v)) : "-"; }
 
 std::string buildTextReport(const OutputResults &results, const ViewChoices &choices, const std::string &sep,
                             Prompter *prompter) {
@@ -92,7 +81,7 @@ std::string buildTextReport(const OutputResults &results, const ViewChoices &cho
         if (!loc.hasDiversion() && !choices.showStream) continue;
         std::string title = loc.isSummary() ? loc.name
                                             : "Location: " + loc.name + "  Location Type = " + locationType(loc) +
-                                                  "  VEK = " + fmtG(loc.depletionFactor) + " days";
+                                                  "  VEK = " + formatG(loc.depletionFactor) + " days";
         for (int table = 0; table < 2; ++table) {
             const bool stream = table == 1;
             if (stream ? !choices.showStream : (!choices.showDiversion || !loc.hasDiversion())) continue;
