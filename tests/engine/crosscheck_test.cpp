@@ -3,38 +3,18 @@
 // were also checked by hand.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "support/test_files.h"
+#include "vek_process.h"
 
 namespace {
 
 namespace t = vek::test;
 namespace fs = std::filesystem;
-
-struct Outcome {
-    int status = 0;
-    std::string out, err;
-};
-
-Outcome runVek(const std::string &dir, const std::string &args, const std::string &input = "",
-               const std::string &env = "") {
-    const std::string vek = t::binDir() + "/vek";
-    if (!fs::exists(vek)) ADD_FAILURE() << vek << " is missing: build the vek target first";
-    t::writeFile(dir + "/stdin.txt", input);
-    const std::string cmd =
-        "cd '" + dir + "' && " + env + " '" + vek + "' " + args + " < stdin.txt > stdout.txt 2> stderr.txt";
-    const int raw = std::system(cmd.c_str());
-    Outcome o;
-    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1000;
-    o.out = t::readFile(dir + "/stdout.txt");
-    o.err = t::readFile(dir + "/stderr.txt");
-    return o;
-}
+using t::Outcome;
+using t::runVek;
 
 // An output name that reaches the input file by a less obvious road (the same
 // after the names are cut to 45 characters, a link, the console dialogue) must

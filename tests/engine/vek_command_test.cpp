@@ -3,39 +3,18 @@
 // when a run stops early.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "support/test_files.h"
+#include "vek_process.h"
 
 namespace {
 
 namespace t = vek::test;
 namespace fs = std::filesystem;
-
-struct Outcome {
-    int status = 0;
-    std::string out, err;
-};
-
-// Runs vek in `dir` with the given arguments (already quoted) and standard input.
-Outcome runVek(const std::string &dir, const std::string &args, const std::string &input = "",
-               const std::string &env = "") {
-    const std::string vek = t::binDir() + "/vek";
-    if (!fs::exists(vek)) ADD_FAILURE() << vek << " is missing: build the vek target first";
-    t::writeFile(dir + "/stdin.txt", input);
-    const std::string cmd =
-        "cd '" + dir + "' && " + env + " '" + vek + "' " + args + " < stdin.txt > stdout.txt 2> stderr.txt";
-    const int raw = std::system(cmd.c_str());
-    Outcome o;
-    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1000;
-    o.out = t::readFile(dir + "/stdout.txt");
-    o.err = t::readFile(dir + "/stderr.txt");
-    return o;
-}
+using t::Outcome;
+using t::runVek;
 
 std::string copyDeck(const std::string &dir, const std::string &deck, const std::string &as) {
     fs::copy_file(t::dataPath("engine/" + deck), dir + "/" + as, fs::copy_options::overwrite_existing);
