@@ -9,6 +9,7 @@
 #include "editor/vekview_doc.h"
 #include "results/views/graph_view.h"
 #include "results/views/vek_output_view.h"
+#include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
@@ -22,23 +23,11 @@
 #include <gtest/gtest.h>
 
 using namespace vek;
+using vek::test::clickOn;
 
 namespace {
 
-QApplication *app() {
-    static int argc = 1;
-    static char name[] = "app_screenshots_test";
-    static char *argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication *a = [] {
-        auto *q = new QApplication(argc, argv);
-        QCoreApplication::setOrganizationName("VEKViewShellTest");
-        QCoreApplication::setApplicationName("app_screenshots_test");
-        QSettings::setDefaultFormat(QSettings::IniFormat);
-        return q;
-    }();
-    return a;
-}
+QApplication *app() { return test::qtTestApp("app_screenshots_test", true); }
 
 // A picture counts as drawn when it has more than a handful of colours.
 int distinctColours(const QImage &img) {
@@ -48,8 +37,6 @@ int distinctColours(const QImage &img) {
             seen.insert(img.pixel(x, y));
     return seen.size();
 }
-
-void clickOn(QWidget *w) { qobject_cast<QAbstractButton *>(w)->click(); }
 
 void save(QWidget *w, const QString &file) {
     QApplication::processEvents();

@@ -9,6 +9,7 @@
 #include "editor/vekview_doc.h"
 #include "results/views/graph_view.h"
 #include "results/views/vek_output_view.h"
+#include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
@@ -35,31 +36,11 @@
 #include <gtest/gtest.h>
 
 using namespace vek;
+using vek::test::clickOn;
 
 namespace {
 
-// Clicks as the user does, whatever part of the button the centre hits.
-void clickOn(QWidget *w) {
-    auto *b = qobject_cast<QAbstractButton *>(w);
-    ASSERT_NE(b, nullptr);
-    b->click();
-}
-
-QApplication *app() {
-    static int argc = 1;
-    static char name[] = "app_shell_test";
-    static char *argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication *a = [] {
-        auto *q = new QApplication(argc, argv);
-        // Settings of these tests never touch the user's own.
-        QCoreApplication::setOrganizationName("VEKViewShellTest");
-        QCoreApplication::setApplicationName("app_shell_test");
-        QSettings::setDefaultFormat(QSettings::IniFormat);
-        return q;
-    }();
-    return a;
-}
+QApplication *app() { return test::qtTestApp("app_shell_test", true); }
 
 void flushDeletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -4,19 +4,14 @@
 #pragma once
 
 #include "editor/vekview_doc.h"
+#include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 
 #include <QApplication>
 
 namespace vek::test {
 
-inline QApplication *testApp() {
-    static int argc = 1;
-    static char name[] = "editor_test";
-    static char *argv[] = {name, nullptr};
-    if (!qApp) new QApplication(argc, argv);
-    return qobject_cast<QApplication *>(qApp);
-}
+inline QApplication *testApp() { return qtTestApp("editor_test"); }
 
 class CountingPrompter : public ScriptedPrompter {
   public:

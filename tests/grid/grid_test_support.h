@@ -3,6 +3,7 @@
 #pragma once
 
 #include "grid/grid_ctrl.h"
+#include "support/qt_test_app.h"
 
 #include <QApplication>
 #include <QString>
@@ -24,14 +25,7 @@ inline void PrintTo(const CCellRange &r, std::ostream *os) {
 
 namespace vek::test {
 
-// gtest_main owns main(), so the application is made on first use.
-inline QApplication &gridApp() {
-    static int argc = 1;
-    static char name[] = "grid_tests";
-    static char *argv[] = {name, nullptr};
-    static QApplication *app = new QApplication(argc, argv);
-    return *app;
-}
+inline QApplication &gridApp() { return *qtTestApp("grid_tests"); }
 
 // First base (or member) of a test fixture that holds widgets, so the
 // application exists before they are made.

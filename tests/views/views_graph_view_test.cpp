@@ -2,6 +2,7 @@
 // range, grid numbers), the ".gsp" look file and the exported images.
 #include "results/graph_data.h"
 #include "results/views/graph_view.h"
+#include "support/qt_test_app.h"
 #include "support/test_files.h"
 
 #include <QApplication>
@@ -16,14 +17,7 @@ using namespace vek;
 
 namespace {
 
-QApplication *app() {
-    static int argc = 1;
-    static char name[] = "views_test";
-    static char *argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication *a = new QApplication(argc, argv);
-    return a;
-}
+QApplication *app() { return test::qtTestApp("views_test"); }
 
 // A graph of n points per series with values from f(series, point).
 GraphData makeGraph(int series, int points, double (*f)(int, int)) {

@@ -4,6 +4,7 @@
 #include "results/text_report.h"
 #include "results/views/graph_view.h"
 #include "results/views/vek_output_view.h"
+#include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
@@ -20,24 +21,11 @@
 #include <gtest/gtest.h>
 
 using namespace vek;
+using vek::test::clickOn;
 
 namespace {
 
-// Clicks as the user does, whatever part of the button the centre hits.
-void clickOn(QWidget *w) {
-    auto *b = qobject_cast<QAbstractButton *>(w);
-    ASSERT_NE(b, nullptr);
-    b->click();
-}
-
-QApplication *app() {
-    static int argc = 1;
-    static char name[] = "views_test";
-    static char *argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication *a = new QApplication(argc, argv);
-    return a;
-}
+QApplication *app() { return test::qtTestApp("views_test"); }
 
 class OutputViewTest : public ::testing::Test {
   protected:
