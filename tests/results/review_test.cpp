@@ -2,6 +2,7 @@
 // month positions make a year-type change add a blank year, how forgiving the
 // heading scan and the location block are, row labels that are never read,
 // and the points of a graph that the document's first location decides.
+#include "calendar_date.h"
 #include "results/graph_data.h"
 #include "results/output_results.h"
 #include "results/text_report.h"
@@ -20,6 +21,7 @@ using vek::hasData;
 using vek::LocationResult;
 using vek::OutputResults;
 using vek::ViewChoices;
+using vek::test::calendarDate;
 using vek::test::ScriptedPrompter;
 
 namespace {
@@ -33,18 +35,6 @@ std::string replaceLine(const std::string &text, const std::string &what, const 
     size_t b = text.rfind("\r\n", at);
     b = b == std::string::npos ? 0 : b + 2;
     return text.substr(0, b) + line + text.substr(text.find("\r\n", at));
-}
-
-// Calendar (year, month 1..12) of position p in the row labelled y.
-std::pair<int, int> calendarDate(int yearType, int y, int p) {
-    switch (yearType) {
-    case 0:
-        return {y, p + 1};
-    case 1:
-        return {p < 2 ? y - 1 : y, (p + 10) % 12 + 1};
-    default:
-        return {p < 3 ? y - 1 : y, (p + 9) % 12 + 1};
-    }
 }
 
 // One location over 2000-2001 whose only diversion and stream value is at

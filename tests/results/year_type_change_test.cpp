@@ -1,6 +1,7 @@
 // Changing the month order of read results between Calendar, Irrigation and
 // USGS years: no month lost or moved to the wrong date, blank years where
 // months would fall off, recomputed totals, running totals and averages.
+#include "calendar_date.h"
 #include "results/output_results.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
@@ -13,6 +14,7 @@
 
 using vek::hasData;
 using vek::OutputResults;
+using vek::test::calendarDate;
 
 namespace {
 
@@ -21,18 +23,6 @@ OutputResults loadFixture() {
     OutputResults r;
     EXPECT_TRUE(r.Load(vek::test::dataPath("results/two_locations.out"), p));
     return r;
-}
-
-// Calendar year and month (1..12) of position p in row labelled year y.
-std::pair<int, int> calendarDate(int yearType, int y, int p) {
-    switch (yearType) {
-    case 0:
-        return {y, p + 1};
-    case 1:
-        return {p < 2 ? y - 1 : y, (p + 10) % 12 + 1};
-    default:
-        return {p < 3 ? y - 1 : y, (p + 9) % 12 + 1};
-    }
 }
 
 using Key = std::tuple<size_t, int, int, int>; // location, table, year, month
