@@ -222,6 +222,25 @@ struct Expected {
     int type;
 };
 
+// Each location's name, factor, type and output flag, and its historical
+// values tableValue(location number, year offset, month) over `years` years.
+void expectLocations(const vek::ModelInput &m, const std::vector<Expected> &expected, std::size_t years) {
+    ASSERT_EQ(m.locations.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const Location &loc = m.locations[i];
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ(loc.name, expected[i].name);
+        EXPECT_EQ(loc.VEK, expected[i].factor);
+        EXPECT_EQ(loc.LocationType, expected[i].type);
+        EXPECT_EQ(loc.UseInOutput, 1);
+        for (int mo = 0; mo < 12; ++mo) {
+            ASSERT_EQ(loc.historicalData[mo].size(), years);
+            for (std::size_t k = 0; k < years; ++k)
+                EXPECT_EQ(loc.historicalData[mo][k], tableValue(static_cast<int>(i) + 1, static_cast<int>(k), mo + 1));
+        }
+    }
+}
+
 class TabDelimitedFile : public ::testing::TestWithParam<bool> {};
 
 // Header fields, values spread over lines and (with a byte-order mark and
@@ -254,27 +273,21 @@ TEST_P(TabDelimitedFile, EveryFieldOfEveryLocation) {
     EXPECT_EQ(m.outputStartYear, 1940); // the run period is the user's to set
     EXPECT_EQ(m.yearMode, 2);
     EXPECT_EQ(m.unitMode, 0);
-    const std::array<Expected, 6> expected{{{"Well A", 12.5f, 1},
-                                            {"Well B", 30.0f, -1},
-                                            {"North Well", 7.25f, -1},
-                                            {"Pond 4", 0.5f, 1},
-                                            {"Well 05", 3.0f, -1},
-                                            {"Empty Type", 25.0f, -1}}};
-    ASSERT_EQ(m.locations.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const Location &loc = m.locations[i];
-        SCOPED_TRACE(expected[i].name);
-        EXPECT_EQ(loc.name, expected[i].name);
-        EXPECT_EQ(loc.VEK, expected[i].factor);
-        EXPECT_EQ(loc.LocationType, expected[i].type);
-        EXPECT_EQ(loc.UseInOutput, 1);
+    ASSERT_NO_FATAL_FAILURE(expectLocations(m,
+                                            {{"Well A", 12.5f, 1},
+                                             {"Well B", 30.0f, -1},
+                                             {"North Well", 7.25f, -1},
+                                             {"Pond 4", 0.5f, 1},
+                                             {"Well 05", 3.0f, -1},
+                                             {"Empty Type", 25.0f, -1}},
+                                            3));
+    // No pumping record and no synthesized years come with the file.
+    for (const Location &loc : m.locations) {
+        SCOPED_TRACE(loc.name);
         for (int mo = 0; mo < 12; ++mo) {
-            ASSERT_EQ(loc.historicalData[mo].size(), 3u);
             EXPECT_EQ(loc.pumpingFlow[mo], std::vector<float>(3, 0.0f));
             EXPECT_EQ(loc.daysOn[mo], std::vector<float>(3, 0.0f));
             EXPECT_TRUE(loc.synthesizedData[mo].empty());
-            for (int k = 0; k < 3; ++k)
-                EXPECT_EQ(loc.historicalData[mo][k], tableValue(static_cast<int>(i) + 1, k, mo + 1));
         }
     }
 }
@@ -388,22 +401,7 @@ TEST(ImportOldFormat, CharacterColumnRecords) {
     EXPECT_EQ(m.synthStartYear, 1987);
     EXPECT_EQ(m.synthesizedYears(), 0);
     EXPECT_EQ(m.outputFormat, 0);
-    const std::array<Expected, 3> expected{
-        {{"North Fork Well 1", 12.5f, -1}, {"Recharge Pond", 30.0f, 1}, {"South Well", 7.0f, -1}}};
-    ASSERT_EQ(m.locations.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const Location &loc = m.locations[i];
-        SCOPED_TRACE(expected[i].name);
-        EXPECT_EQ(loc.name, expected[i].name);
-        EXPECT_EQ(loc.VEK, expected[i].factor);
-        EXPECT_EQ(loc.LocationType, expected[i].type);
-        EXPECT_EQ(loc.UseInOutput, 1);
-        for (int mo = 0; mo < 12; ++mo) {
-            ASSERT_EQ(loc.historicalData[mo].size(), 2u);
-            for (int k = 0; k < 2; ++k)
-                EXPECT_EQ(loc.historicalData[mo][k], tableValue(static_cast<int>(i) + 1, k, mo + 1));
-        }
-    }
+    expectLocations(m, {{"North Fork Well 1", 12.5f, -1}, {"Recharge Pond", 30.0f, 1}, {"South Well", 7.0f, -1}}, 2);
 }
 
 TEST(ImportOldFormat, UnreadableFileIsReported) {
