@@ -17,6 +17,7 @@
 using namespace vek;
 using vek::test::fillNames;
 using vek::test::GridRecorder;
+using vek::test::showFocusedOnFirstCell;
 
 namespace {
 
@@ -35,12 +36,7 @@ struct Window : vek::test::WithApp {
         grid->setFixedRowCount(1);
         grid->setFixedColumnCount(1);
         fillNames(*grid);
-        window.show();
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-        grid->setFocus();
-        grid->setFocusCell(1, 1);
-        grid->setSelectedRange(1, 1, 1, 1);
+        showFocusedOnFirstCell(window, *grid);
     }
     QWidget *vp() const { return grid->viewport(); }
 };

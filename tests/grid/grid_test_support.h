@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QString>
 #include <QStringList>
+#include <QTest>
+#include <gtest/gtest.h>
 #include <ostream>
 #include <vector>
 
@@ -32,6 +34,17 @@ inline QApplication &gridApp() { return *qtTestApp("grid_tests"); }
 struct WithApp {
     WithApp() { gridApp(); }
 };
+
+// Shows the window holding grid, waits until it is active and puts the focus
+// and the selection on the first data cell, as the window tests start.
+inline void showFocusedOnFirstCell(QWidget &window, CGridCtrl &grid) {
+    window.show();
+    window.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    grid.setFocus();
+    grid.setFocusCell(1, 1);
+    grid.setSelectedRange(1, 1, 1, 1);
+}
 
 struct GridNote {
     int code;
