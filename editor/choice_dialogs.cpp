@@ -43,7 +43,13 @@ QSize DialogUnits::size(int w, int h) const { return QSize(x(w), y(h)); }
 
 void CloseUpComboBox::hidePopup() {
     QComboBox::hidePopup();
-    emit closedUp();
+    if (!hiding_) emit closedUp();
+}
+
+void CloseUpComboBox::hideEvent(QHideEvent *e) {
+    hiding_ = true;
+    QComboBox::hideEvent(e);
+    hiding_ = false;
 }
 
 float leadingNumber(const QString &text) {

@@ -42,6 +42,15 @@ class CloseUpComboBox : public QComboBox {
     void hidePopup() override;
   signals:
     void closedUp();
+
+  protected:
+    // The box hides its list when it is hidden itself, also while its dialog
+    // is being destroyed: that is no choice closing up, and the owner's slots
+    // may already be gone.
+    void hideEvent(QHideEvent *e) override;
+
+  private:
+    bool hiding_ = false;
 };
 
 // Typed text read by its leading numeric part ("%g" / "%d" style), 0 when
