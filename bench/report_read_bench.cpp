@@ -1,6 +1,7 @@
 // Reading speed of engine reports: a generated report of 1000 locations by
 // 100 years (both tables each, then the summaries) read from memory and from
 // disk, in megabytes per second.
+#include "model/prompter.h"
 #include "results/output_results.h"
 
 #include <benchmark/benchmark.h>
@@ -11,23 +12,6 @@
 #include <string>
 
 namespace {
-
-class QuietPrompter : public vek::Prompter {
-  public:
-    void message(const std::string &) override {}
-    bool askYesNo(const std::string &) override { return false; }
-    vek::Answer askYesNoCancel(const std::string &) override { return vek::Answer::Cancel; }
-    bool askOkCancel(const std::string &) override { return false; }
-    std::optional<int> chooseSynthesisMethod() override { return std::nullopt; }
-    std::optional<std::vector<int>> selectYearsToAverage(int, int) override { return std::nullopt; }
-    std::optional<int> chooseGivenYear(int, int) override { return std::nullopt; }
-    std::optional<std::pair<int, int>> chooseCycle(int, int) override { return std::nullopt; }
-    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &) override {
-        return std::nullopt;
-    }
-    std::optional<std::pair<int, int>> chooseImportOptions() override { return std::nullopt; }
-    int chooseSoilMoisture() override { return 0; }
-};
 
 void table(std::string &out, int firstYear, int years, float scale) {
     char buf[16];
@@ -104,7 +88,7 @@ const std::string &report() {
 
 void BM_ReadReportFromMemory(benchmark::State &state) {
     const std::string &text = report();
-    QuietPrompter p;
+    vek::SilentPrompter p;
     for (auto _ : state) {
         vek::OutputResults r;
         bool ok = r.LoadText(text, "bench.out", p);
@@ -122,7 +106,7 @@ void BM_ReadReportFromFile(benchmark::State &state) {
         std::ofstream f(path, std::ios::binary);
         f << report();
     }
-    QuietPrompter p;
+    vek::SilentPrompter p;
     for (auto _ : state) {
         vek::OutputResults r;
         if (!r.Load(path, p)) state.SkipWithError("report did not read");

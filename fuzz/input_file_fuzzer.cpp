@@ -23,7 +23,7 @@ class CountingSink : public vek::LineSink {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string path = vek::fuzz::writeScratch("vek", data, size);
     for (bool oldFormat : {false, true}) {
-        vek::fuzz::QuietPrompter prompter;
+        vek::SilentPrompter prompter;
         vek::ModelDocument doc(&prompter);
         vek::ReadInput(doc, path, oldFormat);
         CountingSink sink;

@@ -5,7 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string path = vek::fuzz::writeScratch("txt", data, size);
-    vek::fuzz::QuietPrompter prompter;
+    vek::SilentPrompter prompter;
     vek::ModelDocument doc(&prompter);
     vek::importTabDelimited(doc, path);
     return 0;

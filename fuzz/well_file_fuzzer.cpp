@@ -7,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string path = vek::fuzz::writeScratch("owl", data, size);
-    vek::fuzz::QuietPrompter prompter;
+    vek::SilentPrompter prompter;
     prompter.soilMoisture = size % 2 == 0 ? 1 : 2;
     vek::ModelDocument doc(&prompter);
     vek::importWendraFile(doc, path);

@@ -3,6 +3,7 @@
 // answers without asking, tests answer from a script.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -43,6 +44,31 @@ public:
     // "Use Computed CU of GW Based on:": 1 no soil moisture, 2 with soil
     // moisture, 0 dismissed.
     virtual int chooseSoilMoisture() = 0;
+};
+
+// Asks nobody: counts the messages and answers every question with the
+// choice that changes nothing (No, Cancel, dismissed). `soilMoisture` is
+// what the well output import is told. For benchmarks and fuzzing, where
+// nobody is there to answer.
+class SilentPrompter : public Prompter {
+public:
+    int soilMoisture = 0;
+    std::size_t messages = 0;
+
+    void message(const std::string&) override { ++messages; }
+    bool askYesNo(const std::string&) override { return false; }
+    Answer askYesNoCancel(const std::string&) override { return Answer::Cancel; }
+    bool askOkCancel(const std::string&) override { return false; }
+    std::optional<int> chooseSynthesisMethod() override { return std::nullopt; }
+    std::optional<std::vector<int>> selectYearsToAverage(int, int) override { return std::nullopt; }
+    std::optional<int> chooseGivenYear(int, int) override { return std::nullopt; }
+    std::optional<std::pair<int, int>> chooseCycle(int, int) override { return std::nullopt; }
+    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string>&) override
+    {
+        return std::nullopt;
+    }
+    std::optional<std::pair<int, int>> chooseImportOptions() override { return std::nullopt; }
+    int chooseSoilMoisture() override { return soilMoisture; }
 };
 
 } // namespace vek
