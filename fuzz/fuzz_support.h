@@ -1,12 +1,10 @@
 // Shared pieces of the reader fuzz targets: a scratch file the readers that
-// want a path can open (the prompter is vek::SilentPrompter).
+// want a path can open.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-#include "model/prompter.h"
 
 namespace vek::fuzz {
 
