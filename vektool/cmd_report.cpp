@@ -42,9 +42,9 @@ const char *kUsage = "usage: vektool report REPORT.out [options]\n\n"
                      "  --csv FILE                write CSV (- for standard output): one record per\n"
                      "                            location, table and year: location,type,year,\n"
                      "                            twelve months,total\n\n"
-                     "Exit status: 0 read and printed, 1 the report could not be read completely or\n"
-                     "a file could not be written\n"
-                     "(what was read is still printed), 2 bad options.\n";
+                     "Exit status: 0 read and printed, 1 the report could not be read completely\n"
+                     "(what was read is still printed or written) or a file could not be written,\n"
+                     "2 bad options.\n";
 
 std::optional<int> toInt(const std::string &s) {
     int v = 0;
