@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <locale.h>
 #include <memory>
 #include <set>
 
@@ -61,6 +62,35 @@ std::string cleanSheetName(const std::string &wanted) {
     if (foldCase(s) == "history") s += " 1";
     return s;
 }
+
+// libxlsxwriter prints numbers with printf, which follows the locale's decimal
+// mark: a program running in a comma locale would write "1,5" into the
+// workbook, which Excel then refuses. The writing thread uses the C numbers
+// while a workbook is written.
+class CNumericLocale {
+  public:
+    CNumericLocale() {
+        locale_t base = duplocale(uselocale(nullptr));
+        if (!base) return;
+        c_ = newlocale(LC_NUMERIC_MASK, "C", base);
+        if (!c_) {
+            freelocale(base);
+            return;
+        }
+        previous_ = uselocale(c_);
+    }
+    ~CNumericLocale() {
+        if (!c_) return;
+        uselocale(previous_);
+        freelocale(c_);
+    }
+    CNumericLocale(const CNumericLocale &) = delete;
+    CNumericLocale &operator=(const CNumericLocale &) = delete;
+
+  private:
+    locale_t c_ = nullptr;
+    locale_t previous_ = nullptr;
+};
 
 struct WorkbookCloser {
     void operator()(lxw_workbook *wb) const {
@@ -211,6 +241,7 @@ bool writeWorkbook(const std::string &path, const OutputResults &results, const 
     const std::string runSheet = "Run";
     const std::vector<std::string> names = excelSheetNames(wanted, {runSheet});
 
+    const CNumericLocale cNumbers;
     const std::string part = path + ".part";
     lxw_workbook_options opts = {};
     opts.constant_memory = options.constantMemory ? LXW_TRUE : LXW_FALSE;

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 using namespace vek;
@@ -117,4 +120,41 @@ TEST(XlsxExport, WritesAsideAndReportsFailure) {
     EXPECT_EQ(test::readFile(path).substr(0, 2), "PK");
     EXPECT_FALSE(std::ifstream(path + ".part").good());
     EXPECT_EQ(workbookInfoFor(dir + "/model one.out").model, "model one");
+}
+
+// The desktop program runs in the user's locale; a comma locale must not put
+// "1,5" into the workbook's XML, which Excel would refuse to open.
+TEST(XlsxExport, NumbersIgnoreTheLocalesDecimalComma) {
+    const std::string dir = test::freshDir("xlsx_export_locale");
+    OutputResults r;
+    r.firstPrintYear = r.lastPrintYear = 2000;
+    LocationResult loc;
+    loc.name = "Well";
+    loc.rows.resize(2);
+    loc.rows[0].diversion[0] = 1.5f;
+    r.locations.push_back(loc);
+    ViewChoices c;
+    c.locations = {0};
+    c.years = {0};
+    const std::string path = dir + "/comma.xlsx";
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE.utf8"))
+        GTEST_SKIP() << "no comma-decimal locale installed";
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+    std::string error;
+    const bool ok = writeWorkbook(path, r, c, workbookInfoFor("comma.out"), &error);
+    std::setlocale(LC_ALL, saved.c_str());
+    ASSERT_STREQ(probe, "1,5");
+    ASSERT_TRUE(ok) << error;
+    // The location's sheet, read out of the zip by Python's zipfile.
+    const std::string python = std::ifstream("/usr/bin/python3").good() ? "/usr/bin/python3" : "python3";
+    const std::string cmd = python +
+                            " -c \"import sys, zipfile; sys.stdout.write(zipfile.ZipFile(sys.argv[1])"
+                            ".read('xl/worksheets/sheet2.xml').decode())\" '" +
+                            path + "' > '" + dir + "/sheet2.xml'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    const std::string xml = test::readFile(dir + "/sheet2.xml");
+    EXPECT_NE(xml.find("<v>1.5</v>"), std::string::npos) << xml;
+    EXPECT_EQ(xml.find("<v>1,5</v>"), std::string::npos);
 }
