@@ -66,13 +66,11 @@ class CGridCtrl : public QAbstractScrollArea {
     // Set the text of a cell (no notifications); false for an invalid cell.
     bool setItemText(int row, int col, const QString &text);
     // Text of a cell; empty for an invalid cell.
-    QString GetItemText(int row, int col) const;
-    QString itemText(int row, int col) const { return GetItemText(row, col); }
+    QString itemText(int row, int col) const;
     // State flags (GridCellState bits). The fixed bits of header cells are
     // kept by the grid whatever the owner passes.
     bool setItemState(int row, int col, unsigned state);
     unsigned itemState(int row, int col) const;
-    unsigned GetItemState(int row, int col) const { return itemState(row, col); }
     // Text alignment of a cell.
     bool setItemFormat(int row, int col, Qt::Alignment format);
     Qt::Alignment itemFormat(int row, int col) const;
@@ -187,10 +185,10 @@ class CGridCtrl : public QAbstractScrollArea {
     // The selection has changed; row, col is the focus cell.
     void selectionChanged(int row, int col);
     // A cell is about to change through in-place editing, paste, cut or
-    // delete. oldText is its current text, which GetItemText also still
+    // delete. oldText is its current text, which itemText also still
     // returns while the signal is handled.
     void beginLabelEdit(int row, int col, const QString &oldText);
-    // The cell's new text has been stored; read it with GetItemText.
+    // The cell's new text has been stored; read it with itemText.
     void endLabelEdit(int row, int col);
     // A drag of the selection starts.
     void beginDrag(int row, int col);
