@@ -430,6 +430,29 @@ void CGridCtrl::refresh() {
     viewport()->update();
 }
 
+// ---- Rows and columns with a role -----------------------------------------
+
+void CGridCtrl::setHighlightedRow(int row) {
+    if (row == m_highlightRow) return;
+    m_highlightRow = row;
+    viewport()->update();
+}
+
+void CGridCtrl::setColumnClickable(int col, bool on) {
+    if (on)
+        m_clickableCols.insert(col);
+    else
+        m_clickableCols.erase(col);
+    viewport()->update();
+}
+
+void CGridCtrl::setColumnNumeric(int col, bool on) {
+    if (on)
+        m_numericCols.insert(col);
+    else
+        m_numericCols.erase(col);
+}
+
 // ---- Focus and selection ----------------------------------------------------
 
 void CGridCtrl::sendNotify(int code, int row, int col) {

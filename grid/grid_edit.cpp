@@ -7,10 +7,31 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QRegularExpression>
+#include <QRegularExpressionValidator>
 
 namespace vek {
 
 using namespace grid_detail;
+
+namespace {
+// Numbers as the model files write them, in every locale.
+const QRegularExpression &numberPattern() {
+    static const QRegularExpression re(QStringLiteral("\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*"));
+    return re;
+}
+} // namespace
+
+bool CGridCtrl::isNumberText(const QString &text) {
+    static const QRegularExpression whole(QRegularExpression::anchoredPattern(numberPattern().pattern()));
+    return whole.match(text).hasMatch();
+}
+
+bool grid_detail::mayBecomeNumber(const QString &text) {
+    QString copy = text;
+    int pos = 0;
+    QRegularExpressionValidator v(numberPattern());
+    return v.validate(copy, pos) != QValidator::Invalid;
+}
 
 // ---- Editing ----------------------------------------------------------------
 
@@ -47,6 +68,11 @@ bool CGridCtrl::startEdit(int row, int col, const QString &initialChar, bool exi
     m_editByChar = exitOnArrows;
     const QString start = initialChar.isEmpty() ? m_editOldText : initialChar;
     m_edit = new CInPlaceEdit(this, cellRect(row, col), start, exitOnArrows);
+    if (isColumnNumeric(col)) {
+        // Keys that cannot make a number are refused as they are typed.
+        m_edit->setValidator(new QRegularExpressionValidator(numberPattern(), m_edit));
+        connect(m_edit, &QLineEdit::inputRejected, this, [this, row, col] { emit numberRefused(row, col); });
+    }
     if (initialChar.isEmpty())
         m_edit->selectAll();
     else
@@ -60,7 +86,12 @@ void CGridCtrl::endEditing(EditEnd how) {
     if (!m_edit || m_ending) return;
     m_ending = true;
     const CCellID c = m_editCell;
-    const QString text = how == EditEnd::Cancel ? m_editOldText : m_edit->text();
+    QString text = how == EditEnd::Cancel ? m_editOldText : m_edit->text();
+    // A number left half typed ("-", "1e") is no number: the cell keeps its
+    // old text.
+    const bool refused =
+        isColumnNumeric(c.col) && text != m_editOldText && !text.trimmed().isEmpty() && !isNumberText(text);
+    if (refused) text = m_editOldText;
     const bool hadFocus = m_edit->hasFocus();
     CInPlaceEdit *edit = m_edit;
     m_edit = nullptr;
@@ -83,6 +114,10 @@ void CGridCtrl::endEditing(EditEnd how) {
     }
     if (!self) return;
     m_ending = false;
+    if (refused) {
+        emit numberRefused(c.row, c.col);
+        if (!self) return;
+    }
     if (!isValid(c) || m_edit) return;
 
     int key = 0;
@@ -191,6 +226,7 @@ int CGridCtrl::pasteText(const QString &text) {
 
     QPointer<CGridCtrl> self(this);
     int changed = 0;
+    int notNumbers = 0;
     bool touchedSelection = false;
     int row = target.row;
     for (int i = 0; i < lines.size(); ++i) {
@@ -213,8 +249,13 @@ int CGridCtrl::pasteText(const QString &text) {
                 col = n;
             }
             if (!isCellEditable(row, col)) continue;
+            const QString field = fields[j].trimmed();
+            if (isColumnNumeric(col) && !field.isEmpty() && !isNumberText(field)) {
+                ++notNumbers; // left as it is, and reported below
+                continue;
+            }
             touchedSelection = touchedSelection || m_selection.contains(row, col);
-            if (storeCellText(row, col, fields[j].trimmed())) ++changed;
+            if (storeCellText(row, col, field)) ++changed;
             if (!self) return changed;
             if (row >= rowCount() || col >= columnCount()) return changed; // the owner shrank the table meanwhile
         }
@@ -222,6 +263,7 @@ int CGridCtrl::pasteText(const QString &text) {
     // Pasted cells lose their selected mark.
     if (touchedSelection) setSelectionInternal(CCellRange(), true);
     viewport()->update();
+    if (notNumbers > 0) emit pasteSkippedNonNumbers(notNumbers);
     return changed;
 }
 

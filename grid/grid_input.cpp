@@ -119,7 +119,12 @@ void CGridCtrl::keyPressEvent(QKeyEvent *event) {
     // A printable character starts an edit with that character.
     const QString t = event->text();
     if (!ctrl && !(mods & Qt::AltModifier) && !t.isEmpty() && t.at(0).isPrint()) {
-        if (isValid(m_focus)) startEdit(m_focus.row, m_focus.col, t, true);
+        if (!isValid(m_focus)) return;
+        if (isColumnNumeric(m_focus.col) && isCellEditable(m_focus.row, m_focus.col) && !mayBecomeNumber(t)) {
+            emit numberRefused(m_focus.row, m_focus.col);
+            return;
+        }
+        startEdit(m_focus.row, m_focus.col, t, true);
         return;
     }
     QAbstractScrollArea::keyPressEvent(event);
@@ -280,11 +285,15 @@ void CGridCtrl::mouseMoveEvent(QMouseEvent *event) {
     case MouseMode::None:
         break;
     }
-    // Hover: resize cursors over header borders, and the title tip.
+    // Hover: resize cursors over header borders, a pointing hand over cells
+    // that act on a click, and the title tip.
+    const CCellID over = cellAt(pos);
     if (hitColumnBorder(pos) >= 0)
         viewport()->setCursor(Qt::SplitHCursor);
     else if (hitRowBorder(pos) >= 0)
         viewport()->setCursor(Qt::SplitVCursor);
+    else if (over.isValid() && isColumnClickable(over.col) && !isCellFixed(over.row, over.col))
+        viewport()->setCursor(Qt::PointingHandCursor);
     else
         viewport()->unsetCursor();
     if (!(event->buttons() & Qt::LeftButton)) updateTitleTip(pos);

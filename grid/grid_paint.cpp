@@ -3,6 +3,9 @@
 #include "grid/grid_ctrl.h"
 #include "grid/grid_ctrl_p.h"
 
+#include "grid/in_place_edit.h"
+
+#include <QEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -27,6 +30,7 @@ void CGridCtrl::drawCell(QPainter &p, int row, int col, const QRect &r) const {
     const bool fixed = isCellFixed(row, col);
     const bool focus = m_focus == CCellID(row, col);
     const bool selected = (m_selection.contains(row, col) || (c.state & GVIS_DROPHILITED)) && !focus;
+    const bool highlighted = row == m_highlightRow;
     QColor fg;
     if (fixed) {
         // Header cells look like buttons: face, light top-left, dark bottom-right.
@@ -43,8 +47,16 @@ void CGridCtrl::drawCell(QPainter &p, int row, int col, const QRect &r) const {
             p.fillRect(r, pal.color(hasFocus() || m_edit ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
             fg = pal.color(QPalette::HighlightedText);
         } else {
-            p.fillRect(r, pal.color(QPalette::Base));
-            fg = (c.state & GVIS_READONLY) ? pal.color(QPalette::Disabled, QPalette::Text) : pal.color(QPalette::Text);
+            // The highlighted row: part way to the selection colour, so that
+            // a selection inside it still shows.
+            p.fillRect(r, highlighted ? blend(pal.color(QPalette::Base), pal.color(QPalette::Highlight), 0.35)
+                                      : pal.color(QPalette::Base));
+            if (isColumnClickable(col))
+                fg = pal.color(QPalette::Link);
+            else if (c.state & GVIS_READONLY)
+                fg = pal.color(QPalette::Disabled, QPalette::Text);
+            else
+                fg = pal.color(QPalette::Text);
         }
         // Grid lines a quarter of the way from the cell background to the text:
         // faint in a light palette and in a dark one alike.
