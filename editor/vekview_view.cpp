@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPainter>
 #include <QPrintDialog>
@@ -17,6 +18,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 
 #include <algorithm>
 #include <cstdlib>
@@ -40,7 +42,7 @@ size_t synthesizedColumns(const ModelInput &m) {
 // ---- construction and layout -----------------------------------------------
 
 CVEKViewView::CVEKViewView(CVEKViewDoc *doc, QWidget *parent, Prompter *prompter)
-    : QScrollArea(parent), d_(new Impl(this)), doc_(doc) {
+    : QScrollArea(parent), d_(std::make_unique<Impl>(this)), doc_(doc) {
     if (prompter) doc_->setPrompter(prompter);
     doc_->setDialogParent(this);
     d_->build();
@@ -58,7 +60,6 @@ CVEKViewView::~CVEKViewView() {
     if (doc_) doc_->disconnect(this);
     QWidget *page = takeWidget();
     delete page;
-    delete d_;
 }
 
 Prompter *CVEKViewView::prompter() const { return doc_ ? doc_->prompter() : nullptr; }
@@ -118,8 +119,23 @@ void CVEKViewView::OnDelete() {
 void CVEKViewView::OnPumpingRecord() {
     endCellEdit();
     if (doc_->model().locations.empty() || !d_->selected()) return;
-    PumpingRecordDialog dlg(doc_, selectedLocation_, this);
-    if (dlg.exec() == QDialog::Accepted) doc_->updateAllViews(0);
+    const int location = selectedLocation_;
+    PumpingRecordDialog dlg(doc_, location, this);
+    if (dlg.exec() != QDialog::Accepted || !doc_) return;
+    doc_->updateAllViews(0);
+    // The refill selects the first location; the user was working on this one.
+    if (location < static_cast<int>(doc_->model().locations.size())) {
+        selectedLocation_ = location;
+        d_->wells->setFocusCell(location + 1, 0);
+        d_->fillCaptions();
+        d_->fillHistorical();
+        d_->fillSynthesized();
+    }
+}
+
+void CVEKViewView::showStatus(const QString &text) {
+    emit statusMessage(text);
+    if (auto *frame = qobject_cast<QMainWindow *>(window())) frame->statusBar()->showMessage(text, 6000);
 }
 
 void CVEKViewView::OnRecalculate() {
@@ -306,6 +322,14 @@ bool CVEKViewView::eventFilter(QObject *watched, QEvent *event) {
             d_->lastGrid = g;
             emit focusedGridChanged();
         }
+    }
+    if (event->type() == QEvent::Resize && doc_) {
+        if (watched == d_->hist || watched == d_->synth)
+            d_->fitTableColumns();
+        else if (watched == d_->wells)
+            d_->fitListColumns();
+        else if (watched == d_->histBox || watched == d_->synthBox)
+            d_->elideCaption(static_cast<QGroupBox *>(watched));
     }
     return QScrollArea::eventFilter(watched, event);
 }

@@ -5,16 +5,18 @@
 #include "model/synthesis.h"
 #include "model/year_types.h"
 
+#include <QStyle>
+
 #include <algorithm>
 #include <cstdlib>
+#include <numeric>
+#include <vector>
 
 namespace vek {
 
 using namespace form_detail;
 
 namespace {
-
-const char *const kListHeaders[5] = {"Wells/Recharge Sites", "VEK", "Location Type", "Output?", "Has Pumping Record"};
 
 std::string yesNo(int flag) { return flag ? "yes" : "no"; }
 
@@ -33,7 +35,62 @@ std::pair<int, int> synthesisSourceYears(const ModelInput &m) {
     }
 }
 
+// Width the grid's cells can fill without a horizontal scroll bar: the
+// viewport, less a vertical scroll bar when the rows need one.
+int fillableWidth(const CGridCtrl *g) {
+    const QSize area = g->maximumViewportSize();
+    int w = area.width();
+    if (g->virtualHeight() > area.height()) w -= g->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, g);
+    return w;
+}
+
 } // namespace
+
+// ---- column widths and the selected row -----------------------------------
+
+void CVEKViewView::Impl::fitTableColumns() {
+    if (!hist || !synth) return;
+    hist->autoSizeColumns();
+    synth->autoSizeColumns();
+    const int n = std::min(hist->columnCount(), synth->columnCount());
+    if (n < 2) return;
+    std::vector<int> widths(static_cast<size_t>(n));
+    for (int c = 0; c < n; ++c)
+        widths[static_cast<size_t>(c)] = std::max(hist->columnWidth(c), synth->columnWidth(c));
+    // The month columns share the spare width of the narrower table, so both
+    // tables fill their frames and keep equal columns.
+    const int spare =
+        std::min(fillableWidth(hist), fillableWidth(synth)) - std::accumulate(widths.begin(), widths.end(), 0);
+    if (spare > 0) {
+        const int months = n - 1;
+        for (int c = 1; c < n; ++c)
+            widths[static_cast<size_t>(c)] += spare / months + (c - 1 < spare % months ? 1 : 0);
+    }
+    for (CGridCtrl *g : {hist, synth}) {
+        for (int c = 0; c < n; ++c)
+            g->setColumnWidth(c, widths[static_cast<size_t>(c)]);
+        g->refresh();
+    }
+}
+
+void CVEKViewView::Impl::fitListColumns() {
+    if (!wells) return;
+    wells->autoSizeColumns();
+    int total = 0;
+    for (int c = 0; c < wells->columnCount(); ++c)
+        total += wells->columnWidth(c);
+    // Names take the spare width.
+    const int spare = fillableWidth(wells) - total;
+    if (spare > 0 && wells->columnCount() > 0) wells->setColumnWidth(0, wells->columnWidth(0) + spare);
+    wells->refresh();
+}
+
+void CVEKViewView::Impl::showSelectedRow() {
+    if (!wells) return;
+    const int row = selected() ? q->selectedLocation_ + 1 : -1;
+    wells->setHighlightedRow(row);
+    if (row > 0) wells->ensureVisible(row, std::max(0, wells->focusCell().col));
+}
 
 // ---- refills ----------------------------------------------------------------
 
@@ -123,6 +180,7 @@ void CVEKViewView::Impl::fillCaptions() {
     histUnits->setText(units);
     synthUnits->setText(units);
     setCaption(synthBox, QString::fromStdString("Synthesized " + kind + name + synthesisCaption(m)));
+    showSelectedRow();
 }
 
 void CVEKViewView::Impl::setCaption(QGroupBox *box, const QString &caption) {
@@ -145,6 +203,8 @@ void CVEKViewView::Impl::fillMonthHeaders() {
             g->setItemText(0, c, QString::fromLatin1(monthAbbreviation(model().yearMode, c - 1)));
         g->refresh();
     }
+    // New month names may be wider than the old ones.
+    fitTableColumns();
 }
 
 namespace {
@@ -160,7 +220,6 @@ void fillTable(CGridCtrl *grid, const MonthColumns &data, int firstYear) {
         for (int c = 1; c <= 12; ++c)
             grid->setItemText(r, c, gfmt(data[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)]));
     }
-    grid->autoSizeColumns();
     grid->refresh();
 }
 
@@ -180,6 +239,7 @@ void CVEKViewView::Impl::fillHistorical() {
     hist->setEnabled(!fromRecord);
     hist->setEditable(!fromRecord);
     fillTable(hist, loc->historicalData, model().inputStartYear);
+    fitTableColumns();
 }
 
 void CVEKViewView::Impl::fillSynthesized() {
@@ -190,6 +250,7 @@ void CVEKViewView::Impl::fillSynthesized() {
         return;
     }
     fillTable(synth, loc->synthesizedData, model().synthStartYear);
+    fitTableColumns();
 }
 
 void CVEKViewView::Impl::fullRefill() {
@@ -200,8 +261,7 @@ void CVEKViewView::Impl::fullRefill() {
     fillCaptions();
     fillHistorical();
     fillSynthesized();
-    wells->autoSizeColumns();
-    wells->refresh();
+    fitListColumns();
 }
 
 // ---- the location list and the tables ---------------------------------------
@@ -244,7 +304,10 @@ void CVEKViewView::Impl::OnClickWellListctrl(int row, int col) {
 void CVEKViewView::Impl::onBeginEdit(CGridCtrl *grid, int row, int, const QString &oldText) {
     editingGrid = grid;
     editOriginalText = oldText;
-    if (grid == wells && row >= 1) q->selectedLocation_ = row - 1;
+    if (grid == wells && row >= 1) {
+        q->selectedLocation_ = row - 1;
+        showSelectedRow();
+    }
 }
 
 void CVEKViewView::Impl::onEndEdit(CGridCtrl *grid, int row, int col) {
@@ -256,6 +319,12 @@ void CVEKViewView::Impl::onEndEdit(CGridCtrl *grid, int row, int col) {
         OnEndlabeleditPumpingListctrl(row, col);
     else if (grid == synth)
         OnEndlabeleditSynthListctrl(row, col);
+    // The new text may be wider or narrower than before; both tables keep
+    // equal columns.
+    if (grid == wells)
+        fitListColumns();
+    else
+        fitTableColumns();
 }
 
 void CVEKViewView::Impl::OnEndlabeleditWellListctrl(int row, int col) {

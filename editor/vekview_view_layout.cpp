@@ -1,7 +1,14 @@
 // The main input form: its controls and their layout (see vekview_view.h).
+// The controls keep the order and captions of the form's template; Qt
+// layouts place them so that the location list and both tables take the
+// room the window gives, and the template's size is the smallest the form
+// gets (smaller windows scroll).
 #include "editor/vekview_view_p.h"
 
 #include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -11,70 +18,18 @@ using namespace form_detail;
 
 namespace {
 
-// The page the controls sit on; reports its size changes to the form.
-class FormPage : public QWidget {
-  public:
-    using QWidget::QWidget;
-    std::function<void(QSize)> onResize;
-
-  protected:
-    void resizeEvent(QResizeEvent *event) override {
-        QWidget::resizeEvent(event);
-        if (onResize) onResize(size());
-    }
-};
-
-enum Kind { Label, Edit, Year, Button, Group, Grid, Combo };
-
-struct Control {
-    int id; // -1: a label nobody refers to
-    Kind kind;
-    const char *text;
-    int x, y, w, h;
-};
-
-// The form's template, in dialog units. Group boxes come first so that the
-// controls they frame lie above them.
-const Control kTemplate[] = {
-    {1009, Group, "Historical CU of Ground Water for Well: <NONE>", 7, 110, 451, 74},
-    {1011, Group, "Synthesized CU of Ground Water for Well: <NONE>", 7, 205, 451, 74},
-    {1063, Group, "", 7, 278, 376, 37},
-    {-1, Label, "Historical Start Year:", 7, 10, 65, 8},
-    {1000, Year, "", 79, 7, 40, 14},
-    {-1, Label, "End Year:", 142, 10, 32, 8},
-    {1001, Year, "", 182, 7, 40, 14},
-    {1008, Grid, "", 7, 24, 353, 81},
-    {1003, Button, "New", 364, 37, 58, 14},
-    {-1, Label, "# to add:", 364, 55, 30, 8},
-    {1048, Edit, "1", 400, 52, 22, 14},
-    {1004, Button, "Delete", 364, 68, 58, 14},
-    {1039, Button, "Pumping Record", 364, 87, 58, 14},
-    {1015, Label, "--", 89, 118, 369, 8},
-    {1006, Grid, "", 7, 128, 451, 55},
-    {1060, Label, "Synthesized Start Year:", 7, 188, 74, 8},
-    {1031, Label, "0", 86, 188, 34, 8},
-    {1061, Label, "Years of Data:", 128, 188, 46, 8},
-    {1002, Year, "", 182, 186, 40, 14},
-    {1047, Button, "Recalculate", 229, 186, 50, 14},
-    {1062, Label, "IF SITES ADDED OR HISTORICAL DATA CHANGED", 283, 189, 173, 8},
-    {1013, Label, "--", 89, 213, 369, 8},
-    {1010, Grid, "", 7, 224, 451, 55},
-    {1064, Label, "Run Start Year:", 9, 288, 50, 8},
-    {1029, Combo, "", 62, 286, 44, 141},
-    {1065, Label, "To", 108, 288, 10, 8},
-    {1046, Year, "", 124, 286, 40, 14},
-    {1066, Label, "with Output Type", 169, 288, 55, 8},
-    {1024, Combo, "", 228, 286, 145, 55},
-    {1067, Label, "RUN YEARS PAST SYNTHESIZED YEARS ASSUMED TO HAVE NO WELL CU/RECHARGE", 17, 303, 352, 8},
-};
 constexpr int kTemplateWidth = 465;
 constexpr int kTemplateHeight = 322;
+
+// Share of the spare height each growing part takes: the location list a
+// little more than each table, so that a long list shows many rows.
+constexpr int kListStretch = 4;
+constexpr int kTableStretch = 3;
 
 } // namespace
 
 void CVEKViewView::Impl::build() {
-    auto *formPage = new FormPage;
-    page = formPage;
+    page = new QWidget;
     page->setObjectName(QStringLiteral("inputForm"));
     q->setWidget(page);
     q->setWidgetResizable(true);
@@ -83,76 +38,130 @@ void CVEKViewView::Impl::build() {
     // Group boxes drawn as on the template: the caption sits on the frame's
     // top line, so the units lines below it fall inside the frame.
     page->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px;"
-                                       " margin-top: 0.5em; }"
+                                       " margin-top: 0.5em; padding-top: 0.3em; }"
                                        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
                                        " left: 6px; padding: 0 2px; }"));
 
-    for (const Control &c : kTemplate) {
-        QRect r = du.rect(c.x, c.y, c.w, c.h);
-        QString text = QString::fromLatin1(c.text);
-        QWidget *w = nullptr;
-        switch (c.kind) {
-        case Label: {
-            auto *l = new QLabel(text, page);
-            l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-            // A label keeps its template origin; it may need a little more
-            // room than the template gave it in a wider font.
-            r.setHeight(std::max(r.height(), l->sizeHint().height()));
-            w = l;
-            break;
-        }
-        case Edit:
-            w = new QLineEdit(text, page);
-            break;
-        case Year:
-            w = new YearEdit(page);
-            break;
-        case Button:
-            w = new QPushButton(text, page);
-            static_cast<QPushButton *>(w)->setAutoDefault(false);
-            break;
-        case Group:
-            w = new QGroupBox(text, page);
-            break;
-        case Grid: {
-            auto *g = new CGridCtrl(r, page, c.id);
-            g->setFocusPolicy(Qt::StrongFocus);
-            w = g;
-            break;
-        }
-        case Combo: {
-            auto *cb = new CloseUpComboBox(page);
-            // The template's height includes the dropped list.
-            r.setHeight(du.y(14));
-            r.setHeight(std::max(r.height(), cb->sizeHint().height()));
-            w = cb;
-            break;
-        }
-        }
-        w->setGeometry(r);
-        if (c.id > 0) {
-            w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
-            ctl[c.id] = w;
-            baseRects[c.id] = r;
-        }
-    }
-    // Labels whose text is wider than their template slot keep their start
-    // and grow to the right (never over the next control on their line).
-    const int pageWidth = du.x(kTemplateWidth);
-    for (QLabel *l : page->findChildren<QLabel *>()) {
-        int need = l->sizeHint().width();
-        if (l->width() < need) {
-            int limit = pageWidth - l->x();
-            for (QWidget *other : page->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-                if (other == l || qobject_cast<QGroupBox *>(other)) continue;
-                QRect o = other->geometry();
-                if (o.left() > l->x() && o.top() < l->geometry().bottom() && o.bottom() > l->y())
-                    limit = std::min(limit, o.left() - l->x() - 2);
-            }
-            l->resize(std::min(need, std::max(limit, l->width())), l->height());
-            if (int id = l->objectName().mid(3).toInt(); id > 0) baseRects[id] = l->geometry();
-        }
-    }
+    auto name = [this](QWidget *w, int id) {
+        w->setObjectName(QStringLiteral("ctl%1").arg(id));
+        ctl[id] = w;
+        return w;
+    };
+    auto label = [&](const char *text, int id = -1) {
+        auto *l = new QLabel(QString::fromLatin1(text));
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        if (id > 0) name(l, id);
+        return l;
+    };
+    auto yearEdit = [&](int id) {
+        auto *e = new YearEdit;
+        name(e, id);
+        // Room for a five-digit year, as the template's 40 units give.
+        e->setMinimumWidth(du.x(40));
+        e->setMaximumWidth(du.x(60));
+        return e;
+    };
+    auto button = [&](const char *text, int id) {
+        auto *b = new QPushButton(QString::fromLatin1(text));
+        b->setAutoDefault(false);
+        b->setMinimumWidth(std::max(du.x(50), b->sizeHint().width()));
+        name(b, id);
+        return b;
+    };
+    auto grid = [&](int id) {
+        auto *g = new CGridCtrl;
+        g->setControlId(id);
+        g->setFocusPolicy(Qt::StrongFocus);
+        g->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        name(g, id);
+        return g;
+    };
+    auto group = [&](const char *text, int id) {
+        auto *b = new QGroupBox(QString::fromLatin1(text));
+        // The caption is cut to the frame's width (elideCaption), so it never
+        // sets how wide the form must be.
+        b->setMinimumWidth(du.x(100));
+        name(b, id);
+        return b;
+    };
+
+    auto *form = new QVBoxLayout(page);
+    form->setContentsMargins(du.x(7), du.y(7) / 2, du.x(7), du.y(7) / 2);
+
+    // Historical period.
+    auto *years = new QHBoxLayout;
+    years->addWidget(label("Historical Start Year:"));
+    years->addWidget(yearEdit(1000));
+    years->addSpacing(du.x(12));
+    years->addWidget(label("End Year:"));
+    years->addWidget(yearEdit(1001));
+    years->addStretch(1);
+    form->addLayout(years);
+
+    // Location list with its buttons.
+    auto *listRow = new QHBoxLayout;
+    listRow->addWidget(grid(1008), 1);
+    auto *listButtons = new QVBoxLayout;
+    listButtons->addWidget(button("New", 1003));
+    auto *toAddRow = new QHBoxLayout;
+    toAddRow->addWidget(label("# to add:"));
+    auto *toAddEdit = new QLineEdit(QStringLiteral("1"));
+    toAddEdit->setMinimumWidth(du.x(22));
+    toAddEdit->setMaximumWidth(du.x(30));
+    toAddRow->addWidget(name(toAddEdit, 1048));
+    listButtons->addLayout(toAddRow);
+    listButtons->addWidget(button("Delete", 1004));
+    listButtons->addWidget(button("Pumping Record", 1039));
+    listButtons->addStretch(1);
+    listRow->addLayout(listButtons);
+    form->addLayout(listRow, kListStretch);
+
+    // Historical table.
+    QGroupBox *histGroup = group("Historical CU of Ground Water for Well: <NONE>", 1009);
+    auto *histLayout = new QVBoxLayout(histGroup);
+    histLayout->addWidget(label("--", 1015));
+    histLayout->addWidget(grid(1006), 1);
+    form->addWidget(histGroup, kTableStretch);
+
+    // Synthesized period.
+    auto *synthRow = new QHBoxLayout;
+    synthRow->addWidget(label("Synthesized Start Year:", 1060));
+    QLabel *startLabel = label("0", 1031);
+    startLabel->setMinimumWidth(du.x(24));
+    synthRow->addWidget(startLabel);
+    synthRow->addWidget(label("Years of Data:", 1061));
+    synthRow->addWidget(yearEdit(1002));
+    synthRow->addWidget(button("Recalculate", 1047));
+    synthRow->addWidget(label("IF SITES ADDED OR HISTORICAL DATA CHANGED", 1062));
+    synthRow->addStretch(1);
+    form->addLayout(synthRow);
+
+    // Synthesized table.
+    QGroupBox *synthGroup = group("Synthesized CU of Ground Water for Well: <NONE>", 1011);
+    auto *synthLayout = new QVBoxLayout(synthGroup);
+    synthLayout->addWidget(label("--", 1013));
+    synthLayout->addWidget(grid(1010), 1);
+    form->addWidget(synthGroup, kTableStretch);
+
+    // Run range and output type, in a frame without a caption.
+    auto *runGroup = new QGroupBox;
+    name(runGroup, 1063);
+    auto *runLayout = new QGridLayout(runGroup);
+    auto *runRow = new QHBoxLayout;
+    runRow->addWidget(label("Run Start Year:", 1064));
+    auto *runStartList = new CloseUpComboBox;
+    runRow->addWidget(name(runStartList, 1029));
+    runRow->addWidget(label("To", 1065));
+    runRow->addWidget(yearEdit(1046));
+    runRow->addWidget(label("with Output Type", 1066));
+    runRow->addWidget(name(new CloseUpComboBox, 1024));
+    runRow->addStretch(1);
+    runLayout->addLayout(runRow, 0, 0);
+    runLayout->addWidget(label("RUN YEARS PAST SYNTHESIZED YEARS ASSUMED TO HAVE NO WELL CU/RECHARGE", 1067), 1, 0);
+    auto *runLine = new QHBoxLayout;
+    runLine->addWidget(runGroup);
+    runLine->addStretch(1);
+    form->addLayout(runLine);
 
     startEdit = static_cast<YearEdit *>(ctl[1000]);
     endEdit = static_cast<YearEdit *>(ctl[1001]);
@@ -204,6 +213,25 @@ void CVEKViewView::Impl::build() {
     }
     connect(wells, &CGridCtrl::clicked, q, [this](int r, int c) { OnClickWellListctrl(r, c); });
 
+    // Values are checked as they are typed or pasted; the toggles look
+    // clickable.
+    wells->setColumnNumeric(1, true);
+    for (int c = 2; c <= 4; ++c)
+        wells->setColumnClickable(c, true);
+    for (CGridCtrl *g : {hist, synth})
+        for (int c = 1; c <= 12; ++c)
+            g->setColumnNumeric(c, true);
+    for (CGridCtrl *g : {wells, hist, synth}) {
+        connect(g, &CGridCtrl::numberRefused, q, [this] {
+            q->showStatus(QStringLiteral("Only a number can go in this cell: digits with an optional sign, "
+                                         "decimal point and exponent (for example -12.5 or 1e3)."));
+        });
+        connect(g, &CGridCtrl::pasteSkippedNonNumbers, q, [this](int n) {
+            q->showStatus(n == 1 ? QStringLiteral("1 pasted cell was not a number and was left unchanged.")
+                                 : QStringLiteral("%1 pasted cells were not numbers and were left unchanged.").arg(n));
+        });
+    }
+
     connect(static_cast<QPushButton *>(ctl[1003]), &QPushButton::clicked, q, &CVEKViewView::OnNew);
     connect(static_cast<QPushButton *>(ctl[1004]), &QPushButton::clicked, q, &CVEKViewView::OnDelete);
     connect(pumpButton, &QPushButton::clicked, q, &CVEKViewView::OnPumpingRecord);
@@ -217,29 +245,22 @@ void CVEKViewView::Impl::build() {
     connect(outputType, &CloseUpComboBox::closedUp, q, [this] { OnCloseupOutputType(); });
     connect(outputType, &QComboBox::activated, q, [this](int) { OnCloseupOutputType(); });
 
-    baseSize = du.size(kTemplateWidth, kTemplateHeight);
-    page->setMinimumSize(baseSize);
-    formPage->onResize = [this](QSize s) { applyLayout(s); };
-}
+    // Grids keep a few rows however small the window: the header and two
+    // rows of each table, a few more of the location list.
+    for (CGridCtrl *g : {wells, hist, synth}) {
+        const int rows = g == wells ? 4 : 3;
+        g->setMinimumHeight(rows * g->defaultRowHeight() + 2 * g->frameWidth() + 2);
+        g->setMinimumWidth(du.x(120));
+    }
+    // Resizes re-fit the columns and re-cut the captions (see the form's
+    // event filter; the grids have it already).
+    for (QGroupBox *b : {histBox, synthBox})
+        b->installEventFilter(q);
 
-void CVEKViewView::Impl::applyLayout(QSize size) {
-    if (baseRects.empty() || baseSize.isEmpty()) return;
-    const int dx = size.width() - baseSize.width();
-    const int dy = size.height() - baseSize.height();
-    const int h = dy / 2;
-    auto place = [this](int id, QRect r) {
-        if (QWidget *w = ctl[id]) w->setGeometry(r);
-    };
-    for (int id : {1009, 1006})
-        place(id, baseRects[id].adjusted(0, 0, dx, h));
-    for (int id : {1060, 1031, 1061, 1062, 1002, 1047, 1013})
-        place(id, baseRects[id].translated(0, h));
-    for (int id : {1011, 1010})
-        place(id, baseRects[id].translated(0, h).adjusted(0, 0, dx, h));
-    for (int id : {1063, 1064, 1029, 1065, 1046, 1066, 1024, 1067})
-        place(id, baseRects[id].translated(0, dy));
-    elideCaption(histBox);
-    elideCaption(synthBox);
+    // The template's size is the smallest the form gets; fonts wider than
+    // the template's may need more.
+    baseSize = du.size(kTemplateWidth, kTemplateHeight).expandedTo(form->minimumSize());
+    page->setMinimumSize(baseSize);
 }
 
 } // namespace vek

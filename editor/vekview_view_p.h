@@ -49,6 +49,9 @@ namespace form_detail {
 inline QString gfmt(float v) { return QString::asprintf("%g", static_cast<double>(v)); }
 inline QString dfmt(int v) { return QString::asprintf("%d", v); }
 
+inline constexpr const char *kListHeaders[5] = {"Wells/Recharge Sites", "VEK", "Location Type", "Output?",
+                                                "Has Pumping Record"};
+
 } // namespace form_detail
 
 struct CVEKViewView::Impl {
@@ -72,17 +75,15 @@ struct CVEKViewView::Impl {
     CloseUpComboBox *outputType = nullptr;
     QPushButton *pumpButton = nullptr;
 
-    // Layout: the page size and the moving controls' rectangles as first set
-    // up; every resize is worked out from these, so steps never add up errors.
+    // The smallest size of the page: the template's, or more when the
+    // controls need it.
     QSize baseSize;
-    std::map<int, QRect> baseRects;
 
     CGridCtrl *editingGrid = nullptr;
     QString editOriginalText;
     int locationsToAdd = 1;
     bool inYearEdit = false;
     QPointer<CGridCtrl> lastGrid;
-    Prompter *prompter = nullptr;
 
     explicit Impl(CVEKViewView *view) : q(view) {}
 
@@ -100,7 +101,12 @@ struct CVEKViewView::Impl {
     }
 
     void build();
-    void applyLayout(QSize size);
+    // Columns fit their headers and values and share out the spare width;
+    // the historical and synthesized tables keep equal columns.
+    void fitTableColumns();
+    void fitListColumns();
+    // The selected location's row shows highlighted in the list.
+    void showSelectedRow();
 
     void fillYearFields();
     void fillRunRange();

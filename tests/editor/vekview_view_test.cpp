@@ -269,11 +269,15 @@ TEST_F(FormTest, LocationNameAndFactorEdits) {
     typeCell(list, 2, 0, "  Well 7  ");
     EXPECT_EQ(m().locations[1].name, "Well 7");
     EXPECT_EQ(view->selectedLocation(), 1);
-    typeCell(list, 2, 1, "123.50days");
+    typeCell(list, 2, 1, "123.50");
     EXPECT_FLOAT_EQ(m().locations[1].VEK, 123.5f);
     EXPECT_EQ(list->itemText(2, 1), "123.5");
-    typeCell(list, 1, 1, "nan");
-    EXPECT_FLOAT_EQ(m().locations[0].VEK, 0.0f) << "not a number counts as 0";
+    // Text that is no number is refused, never stored as 0.
+    for (const char *typed : {"nan", "123.50days", "-"}) {
+        typeCell(list, 1, 1, typed);
+        EXPECT_FLOAT_EQ(m().locations[0].VEK, 250.0f) << typed;
+        EXPECT_EQ(list->itemText(1, 1), "250") << typed;
+    }
 }
 
 TEST_F(FormTest, HistoricalEditStoresAndFlagsStaleSynthesis) {
@@ -395,24 +399,29 @@ TEST_F(FormTest, DeleteRemovesChosenLocationsAndSelectsFirst) {
     EXPECT_EQ(m().locations.size(), 1u);
 }
 
-TEST_F(FormTest, ResizeMovesTablesAndRunRangeWithoutDrift) {
+TEST_F(FormTest, ResizeGrowsListAndTablesWithoutDrift) {
     open();
     QWidget *page = view->widget();
     const QSize base = page->minimumSize();
     view->resize(base);
     QApplication::processEvents();
     ASSERT_EQ(page->size(), base);
-    auto geom = [&](int id) { return view->control(id)->geometry(); };
-    const QRect hist0 = geom(1006), synth0 = geom(1010), run0 = geom(1046), list0 = geom(1008), label0 = geom(1062);
+    auto geom = [&](int id) {
+        QWidget *w = view->control(id);
+        return QRect(w->mapTo(page, QPoint(0, 0)), w->size());
+    };
+    const QRect hist0 = geom(1006), synth0 = geom(1010), run0 = geom(1046), list0 = geom(1008);
 
-    view->resize(base + QSize(100, 81));
+    view->resize(base + QSize(100, 90));
     QApplication::processEvents();
-    ASSERT_EQ(page->size(), base + QSize(100, 81));
-    EXPECT_EQ(geom(1006), hist0.adjusted(0, 0, 100, 40));
-    EXPECT_EQ(geom(1010), synth0.translated(0, 40).adjusted(0, 0, 100, 40));
-    EXPECT_EQ(geom(1062), label0.translated(0, 40));
-    EXPECT_EQ(geom(1046), run0.translated(0, 81));
-    EXPECT_EQ(geom(1008), list0);
+    ASSERT_EQ(page->size(), base + QSize(100, 90));
+    EXPECT_EQ(geom(1006).width(), hist0.width() + 100);
+    EXPECT_EQ(geom(1010).width(), synth0.width() + 100);
+    EXPECT_EQ(geom(1008).width(), list0.width() + 100);
+    EXPECT_GT(geom(1006).height(), hist0.height());
+    EXPECT_GT(geom(1010).height(), synth0.height());
+    EXPECT_GT(geom(1008).height(), list0.height());
+    EXPECT_EQ(geom(1046).top(), run0.top() + 90) << "the run range stays at the bottom";
 
     for (int i = 0; i < 9; ++i) { // many one-pixel steps, then back
         view->resize(view->size() + QSize(1, 1));
