@@ -161,7 +161,7 @@ bool GraphStyleSettings::save(const QString &path, QString *error) const {
     }
     QTextStream out(&f);
     out << "# VEKView graph settings\n";
-    out << "background = " << background.name() << "\n";
+    if (background.isValid()) out << "background = " << background.name() << "\n";
     out << "legend = " << legendPosition << "\n";
     out << "markers = " << (markers ? "yes" : "no") << "\n";
     out << "linewidth = " << lineWidth << "\n";
@@ -386,7 +386,19 @@ void GraphView::buildChart() {
     if (single && singleSeriesMarks_.empty()) singleSeriesMarks_.assign(numPoints, 4);
 
     auto *chart = new QChart();
-    chart->setBackgroundBrush(style_.background);
+    // Without a colour of the user's own the graph follows the desktop's
+    // palette, dark ones included; texts and lines contrast with whichever
+    // background it gets.
+    const QColor background = style_.background.isValid() ? style_.background : palette().color(QPalette::Base);
+    const QColor ink = !style_.background.isValid()     ? palette().color(QPalette::Text)
+                       : background.lightnessF() < 0.5f ? QColor(Qt::white)
+                                                        : QColor(Qt::black);
+    const QColor faint = QColor::fromRgbF(static_cast<float>(0.75 * background.redF() + 0.25 * ink.redF()),
+                                          static_cast<float>(0.75 * background.greenF() + 0.25 * ink.greenF()),
+                                          static_cast<float>(0.75 * background.blueF() + 0.25 * ink.blueF()));
+    chart->setBackgroundBrush(background);
+    chart->setTitleBrush(ink);
+    chart->legend()->setLabelColor(ink);
     chart->setMargins(QMargins(8, 8, 8, 8));
 
     QString graphTitle = set < static_cast<int>(title.size()) ? title[set] : QString();
@@ -436,6 +448,12 @@ void GraphView::buildChart() {
     axisY->setGridLineVisible(b.gridValue & 1);
     axisY->setTitleText(set < static_cast<int>(leftTitle.size()) ? leftTitle[set] : QString());
 
+    for (QAbstractAxis *axis : {static_cast<QAbstractAxis *>(axisX), static_cast<QAbstractAxis *>(axisY)}) {
+        axis->setLabelsBrush(ink);
+        axis->setTitleBrush(ink);
+        axis->setLinePenColor(ink);
+        axis->setGridLineColor(faint);
+    }
     chart->addAxis(axisX, Qt::AlignBottom);
     chart->addAxis(axisY, Qt::AlignLeft);
 

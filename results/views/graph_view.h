@@ -23,7 +23,7 @@ struct GraphData;
 // Look of a graph, as kept in a ".gsp" file. Unknown keys are ignored on read
 // so that older programs can open newer files.
 struct GraphStyleSettings {
-    QColor background{Qt::white};
+    QColor background;                // invalid: the desktop palette's (light or dark)
     QString legendPosition{"bottom"}; // top, bottom, left, right, none
     bool markers = false;             // a dot on every point
     int lineWidth = 2;
