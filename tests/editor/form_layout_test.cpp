@@ -227,13 +227,21 @@ TEST(FormLayout, TileKeepsEveryFormInsideTheArea) {
     shell.app.newModelDocument();
     shell.app.newModelDocument();
     QMdiArea *area = shell.frame()->mdiArea();
-    area->tileSubWindows();
+    shell.frame()->action(CMainFrame::ID_WINDOW_TILE_HORZ)->trigger();
     QApplication::processEvents();
     const QRect inside = area->viewport()->rect();
     const auto windows = area->subWindowList();
     ASSERT_EQ(windows.size(), 3);
-    for (QMdiSubWindow *w : windows)
+    for (QMdiSubWindow *w : windows) {
         EXPECT_TRUE(inside.contains(w->geometry())) << w->geometry().width() << "x" << w->geometry().height();
+        // Each form as wide as the area: no sideways scrolling.
+        auto *view = qobject_cast<CVEKViewView *>(qobject_cast<CChildFrame *>(w)->view());
+        ASSERT_NE(view, nullptr);
+        EXPECT_LE(view->widget()->width(), view->viewport()->width());
+    }
+    for (int i = 0; i < 3; ++i)
+        for (int j = i + 1; j < 3; ++j)
+            EXPECT_FALSE(windows[i]->geometry().intersects(windows[j]->geometry())) << i << " " << j;
 }
 
 TEST(FormLayout, MinimumIsTheTemplateSize) {
