@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 
 pkgs=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
       qt6-base-dev qt6-charts-dev libgl1-mesa-dev libxkbcommon-dev xdg-utils)
+# groff checks that the manual pages render without a warning.
+pkgs+=(groff-base)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
