@@ -74,7 +74,6 @@ QString CVEKViewApp::defaultExamplesDirectory() {
 
 bool CVEKViewApp::startUp(const QStringList &args, bool show) {
     mainFrame_ = new CMainFrame(this);
-    if (!mainFrame_) return false;
     mainFrame_->setWindowIcon(AboutDialog::programIcon());
 
     // A file named on the command line opens, then forgets its path: saving

@@ -175,7 +175,19 @@ void GraphView::buildChart() {
     b.title = QString::fromStdString(g.title);
 
     auto *chart = new QChart();
-    chart->setBackgroundBrush(style_.background);
+    // Without a colour of the user's own the graph follows the desktop's
+    // palette, dark ones included; texts and lines contrast with whichever
+    // background it gets.
+    const QColor background = style_.background.isValid() ? style_.background : palette().color(QPalette::Base);
+    const QColor ink = !style_.background.isValid()     ? palette().color(QPalette::Text)
+                       : background.lightnessF() < 0.5f ? QColor(Qt::white)
+                                                        : QColor(Qt::black);
+    const QColor faint = QColor::fromRgbF(static_cast<float>(0.75 * background.redF() + 0.25 * ink.redF()),
+                                          static_cast<float>(0.75 * background.greenF() + 0.25 * ink.greenF()),
+                                          static_cast<float>(0.75 * background.blueF() + 0.25 * ink.blueF()));
+    chart->setBackgroundBrush(background);
+    chart->setTitleBrush(ink);
+    chart->legend()->setLabelColor(ink);
     chart->setMargins(QMargins(8, 8, 8, 8));
     QFont tf = chart->titleFont();
     tf.setPointSizeF(tf.pointSizeF() * 1.3);
@@ -221,6 +233,12 @@ void GraphView::buildChart() {
     axisY->setGridLineVisible(b.gridValue & 1);
     axisY->setTitleText(QString::fromStdString(g.leftTitle));
 
+    for (QAbstractAxis *axis : {static_cast<QAbstractAxis *>(axisX), static_cast<QAbstractAxis *>(axisY)}) {
+        axis->setLabelsBrush(ink);
+        axis->setTitleBrush(ink);
+        axis->setLinePenColor(ink);
+        axis->setGridLineColor(faint);
+    }
     chart->addAxis(axisX, Qt::AlignBottom);
     chart->addAxis(axisY, Qt::AlignLeft);
 
