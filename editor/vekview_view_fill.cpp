@@ -140,10 +140,23 @@ void CVEKViewView::Impl::fillRunRange() {
     for (int y = m.inputStartYear; y <= m.synthEndYear; ++y)
         years << dfmt(y);
     runStart->addItems(years);
+    // A model just opened keeps the run range its file stores, so opening
+    // never changes it; every other refill resets the range to the whole
+    // modelled period.
+    const bool asOpened = doc()->document().keepsStoredRunRange();
+    if (asOpened && m.runRangeShowable()) {
+        runStart->setCurrentIndex(m.outputStartYear - m.inputStartYear);
+        runEndEdit->setText(dfmt(m.outputEndYear));
+        return;
+    }
     if (runStart->count() > 0) runStart->setCurrentIndex(0);
+    const bool changed = m.outputStartYear != m.inputStartYear || m.outputEndYear != m.synthEndYear;
     m.outputStartYear = m.inputStartYear;
     m.outputEndYear = m.synthEndYear;
     runEndEdit->setText(dfmt(m.synthEndYear));
+    // A stored range the form cannot show was replaced: the document no
+    // longer matches its file, so Save and Run must know.
+    if (asOpened && changed) markModified();
 }
 
 void CVEKViewView::Impl::fillLocationRow(int r) {
