@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 pkgs=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-      qt6-base-dev qt6-charts-dev libgl1-mesa-dev libxkbcommon-dev xdg-utils)
+      qt6-base-dev qt6-charts-dev libgl1-mesa-dev libxkbcommon-dev xdg-utils
+      locales nlohmann-json3-dev clang-format clang-tidy)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -18,5 +19,6 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake --preset dev
+# Extra arguments go to the configure step (CI passes -DVEK_WERROR=ON).
+cmake --preset dev "$@"
 cmake --build --preset dev -j"$(nproc)"
