@@ -60,6 +60,8 @@ TEST_F(CommaLocaleForm, TypedDecimalsReadWithAPoint) {
 
     CGridCtrl *h = grid(CVEKViewView::IDC_HIST_GRID);
     typeCell(h, 1, 3, "42.25");
-    EXPECT_EQ(doc->model().locations[0].historicalData[2][0], 42.25f);
+    // The table shows the location the list edit selected.
+    const auto shown = static_cast<size_t>(view->selectedLocation());
+    EXPECT_EQ(doc->model().locations[shown].historicalData[2][0], 42.25f);
     EXPECT_EQ(h->GetItemText(1, 3), "42.25");
 }

@@ -36,6 +36,7 @@ void expectCountsAgree(const json &doc, const std::string &what) {
     for (const auto &[key, g] : doc.items()) {
         SCOPED_TRACE(what + " " + key);
         EXPECT_TRUE(key == "diversion" || key == "stream");
+        if (g.is_null()) continue; // no such graph
         ASSERT_EQ(g.at("numPoints").get<size_t>(), g.at("labels").size());
         ASSERT_EQ(g.at("numSeries").get<size_t>(), g.at("series").size());
         for (const json &s : g.at("series"))
@@ -63,8 +64,9 @@ void expectSame(const json &j, const vek::GraphData &g) {
     EXPECT_EQ(j.at("caption").get<std::string>(), g.caption);
     EXPECT_EQ(j.at("leftTitle").get<std::string>(), g.leftTitle);
     EXPECT_EQ(j.at("labels").get<std::vector<std::string>>(), g.labels);
-    EXPECT_EQ(j.at("yMin").get<double>(), g.yMin);
-    EXPECT_EQ(j.at("yMax").get<double>(), g.yMax);
+    // Numbers that are floats are written as the shortest text of the float.
+    EXPECT_EQ(static_cast<float>(j.at("yMin").get<double>()), static_cast<float>(g.yMin));
+    EXPECT_EQ(static_cast<float>(j.at("yMax").get<double>()), static_cast<float>(g.yMax));
     ASSERT_EQ(j.at("series").size(), g.series.size());
     for (size_t s = 0; s < g.series.size(); ++s) {
         const json &series = j.at("series")[s];
