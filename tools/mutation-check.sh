@@ -58,7 +58,7 @@ open(p, "w").write(s.replace(os.environ["FROM"], os.environ["TO"], 1))' "$file"
     echo "   SURVIVED: every test of $regex passes with it"
     survived=1
   else
-    echo "   killed: $(grep -c 'Failed\|\*\*\*Exception\|SEGFAULT' /tmp/mutation-tests.log || true) failing test(s)"
+    echo "   killed: $(grep -oE '[0-9]+ tests? failed' /tmp/mutation-tests.log | head -1)"
   fi
   restore
   rebuild+=($targets)
