@@ -1,7 +1,7 @@
 // Reading speed of engine reports: a generated report of 1000 locations by
 // 100 years (both tables each, then the summaries) read from memory and from
 // disk, in megabytes per second.
-#include "model/prompter.h"
+#include "common/prompter.h"
 #include "results/output_results.h"
 
 #include <benchmark/benchmark.h>

@@ -14,15 +14,21 @@ endfunction()
 # One test executable, linked with GoogleTest's main, discovered by CTest.
 # GUI tests run on the offscreen platform. The test support library knows
 # where tests/data and the built executables are (see tests/support).
+# With FIXTURE f, every test of it needs the CTest fixture f set up first.
 function(vek_add_test name)
-  cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "GUI" "FIXTURE" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main vek_test_support)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  set(_props "")
   if(ARG_GUI)
-    gtest_discover_tests(${name} TEST_PREFIX "${name}."
-      PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
-      DISCOVERY_TIMEOUT 60)
+    list(APPEND _props ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+  endif()
+  if(ARG_FIXTURE)
+    list(APPEND _props FIXTURES_REQUIRED ${ARG_FIXTURE})
+  endif()
+  if(_props)
+    gtest_discover_tests(${name} TEST_PREFIX "${name}." PROPERTIES ${_props} DISCOVERY_TIMEOUT 60)
   else()
     gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 60)
   endif()
@@ -41,4 +47,28 @@ function(vek_add_test_folder folder)
       vek_add_test(${folder}_${_n} SOURCES ${_t} LIBS ${ARG_LIBS})
     endif()
   endforeach()
+endfunction()
+
+# vek_core_includes(target folder [folder ...])
+# Gives a library (or program) its own include directory in the build tree,
+# holding one link per source folder (build/include/<target>/<folder> ->
+# <source>/<folder>), so that `#include "model/x.h"` keeps its spelling while
+# a target sees only the headers of itself and of the libraries it links.
+# Nothing exports the whole source tree.
+function(vek_core_includes target)
+  set(_dir ${CMAKE_BINARY_DIR}/include/${target})
+  file(MAKE_DIRECTORY ${_dir})
+  foreach(_folder IN LISTS ARGN)
+    if(NOT EXISTS ${_dir}/${_folder})
+      file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${_folder} ${_dir}/${_folder} SYMBOLIC)
+    endif()
+  endforeach()
+  get_target_property(_type ${target} TYPE)
+  if(_type STREQUAL "EXECUTABLE")
+    target_include_directories(${target} PRIVATE ${_dir})
+  elseif(_type STREQUAL "INTERFACE_LIBRARY")
+    target_include_directories(${target} INTERFACE ${_dir})
+  else()
+    target_include_directories(${target} PUBLIC ${_dir})
+  endif()
 endfunction()

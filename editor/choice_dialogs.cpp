@@ -3,6 +3,8 @@
 
 #include "editor/help_window.h"
 
+#include "common/numbers.h"
+
 #include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QFormLayout>
@@ -52,32 +54,11 @@ void CloseUpComboBox::hideEvent(QHideEvent *e) {
     hiding_ = false;
 }
 
-float leadingNumber(const QString &text) {
-    QByteArray bytes = text.toLatin1();
-    const char *s = bytes.constData();
-    char *end = nullptr;
-    double v = std::strtod(s, &end);
-    if (end == s || !std::isfinite(v)) return 0.0f;
-    // Values beyond the float range would become infinite in the tables.
-    if (std::fabs(v) > std::numeric_limits<float>::max()) return 0.0f;
-    return static_cast<float>(v);
-}
+// Typed text is Latin-1 at most; the conversions ignore the locale, so a
+// desktop with a decimal comma still reads "2.5" as 2.5.
+float leadingNumber(const QString &text) { return vek::leadingNumber(text.toLatin1().toStdString()); }
 
-int leadingInteger(const QString &text) {
-    QByteArray bytes = text.toLatin1();
-    const char *s = bytes.constData();
-    while (*s == ' ' || *s == '\t' || *s == '\n' || *s == '\r' || *s == '\v' || *s == '\f')
-        ++s;
-    // Only an optional sign and decimal digits, as "%d" reads them.
-    const char *p = s;
-    if (*p == '+' || *p == '-') ++p;
-    if (*p < '0' || *p > '9') return 0;
-    errno = 0;
-    long long v = std::strtoll(s, nullptr, 10);
-    if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
-    if (v < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
-    return static_cast<int>(v);
-}
+int leadingInteger(const QString &text) { return vek::leadingInteger(text.toLatin1().toStdString()); }
 
 QStringList yearItems(int firstYear, int lastYear) {
     QStringList items;

@@ -6,8 +6,15 @@
 
 #include <QApplication>
 
+#include <clocale>
+
 int main(int argc, char *argv[]) {
     QApplication qapp(argc, argv);
+    // QApplication takes the C library's locale from the desktop. Every
+    // number the program reads or writes goes through locale-free
+    // conversions; keeping LC_NUMERIC at "C" as well means a conversion
+    // added later cannot read or write a decimal comma either.
+    std::setlocale(LC_NUMERIC, "C");
     // Settings live under "VEKView" (the working directory and recent files).
     QCoreApplication::setOrganizationName("VEKView");
     QCoreApplication::setApplicationName("VEKView");

@@ -1,7 +1,7 @@
 // CVEKOutputViewDoc: engine output document.
 #include "editor/output_doc.h"
 
-#include "model/prompter.h"
+#include "common/prompter.h"
 
 #include <QFileInfo>
 

@@ -6,6 +6,7 @@
 #include "editor/vekview_doc.h"
 #include "grid/grid_ctrl.h"
 #include "model/pumping_record.h"
+#include "model/year_types.h"
 
 #include <QButtonGroup>
 #include <QContextMenuEvent>
@@ -111,7 +112,7 @@ void PumpingRecordDialog::fillTable() {
     for (int c = 0; c < cols; ++c)
         grid_->setItemText(0, c, QString::fromStdString(PumpingRecord::columnHeader(units, m.inputStartYear, c)));
     for (int r = 1; r <= 12; ++r) {
-        grid_->setItemText(r, 0, QString::fromLatin1(PumpingRecord::monthName(m.yearMode, r - 1)));
+        grid_->setItemText(r, 0, QString::fromLatin1(monthAbbreviation(m.yearMode, r - 1)));
         for (int c = 1; c < cols; ++c)
             grid_->setItemText(r, c, gfmt(PumpingRecord::cellValue(loc, r, c)));
     }

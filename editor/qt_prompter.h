@@ -2,7 +2,7 @@
 // questions: message boxes and the choice dialogs.
 #pragma once
 
-#include "model/prompter.h"
+#include "common/prompter.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -5,7 +5,7 @@
 // with their save prompts.
 #pragma once
 
-#include "model/prompter.h"
+#include "common/prompter.h"
 
 #include <QObject>
 #include <QPointer>

@@ -6,7 +6,7 @@
 #include "fuzz/fuzz_support.h"
 #include "model/input_file.h"
 #include "model/model_document.h"
-#include "model/prompter.h"
+#include "common/prompter.h"
 
 namespace {
 

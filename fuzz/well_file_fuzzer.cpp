@@ -4,7 +4,7 @@
 #include "fuzz/fuzz_support.h"
 #include "model/imports.h"
 #include "model/model_document.h"
-#include "model/prompter.h"
+#include "common/prompter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string path = vek::fuzz::writeScratch("owl", data, size);

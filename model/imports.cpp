@@ -21,16 +21,7 @@ void show(const ModelDocument &doc, const std::string &text) {
     if (Prompter *p = doc.prompter()) p->message(text);
 }
 
-bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
-
-std::string trim(const std::string &s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && isBlank(s[b]))
-        ++b;
-    while (e > b && isBlank(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
-}
+std::string trimmed(std::string_view s) { return std::string(trim(s)); }
 
 // A location holding `years` zero entries in every historical, pumping-flow
 // and days-on column and no synthesized years.
@@ -231,11 +222,11 @@ class TabDelimitedReader {
         std::string header;
         std::getline(in_, header);
         std::size_t tab = header.find('\t');
-        loc.name = trim(header.substr(0, tab));
+        loc.name = trimmed(std::string_view(header).substr(0, tab));
         const char *p = tab == std::string::npos ? "" : header.c_str() + tab + 1;
         float factor = 0.0f;
         if (tab == std::string::npos || !scan::scanReal(p, factor)) {
-            show(doc_, "Unable to read the depletion factor in the header line " + trim(header) + " of " + path_ +
+            show(doc_, "Unable to read the depletion factor in the header line " + trimmed(header) + " of " + path_ +
                            ". Expected: name, tab, factor, tab, type.");
             return false;
         }

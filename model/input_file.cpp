@@ -6,6 +6,9 @@
 
 #include "model/model_document.h"
 
+#include "common/numbers.h"
+#include "model/input_scanner.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -25,127 +28,13 @@ namespace vek {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+using input::LineReader;
+using input::Scanner;
 
-std::string trimmed(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && isBlank(s[b]))
-        ++b;
-    while (e > b && isBlank(s[e - 1]))
-        --e;
-    return std::string(s.substr(b, e - b));
-}
+std::string trimmed(std::string_view s) { return std::string(trim(s)); }
 
 // Reals as printf "%g" writes them: six significant digits.
-std::string formatReal(float v) {
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
-    return std::string(buf, r.ptr);
-}
-
-// A scanf-like cursor over one piece of text: every conversion skips white
-// space first, as "%d", "%g" and "%f" do.
-class Scanner {
-  public:
-    explicit Scanner(std::string_view text, size_t pos = 0) : s_(text), pos_(pos) {}
-
-    size_t pos() const { return pos_; }
-    void skipBlanks() {
-        while (pos_ < s_.size() && isBlank(s_[pos_]))
-            ++pos_;
-    }
-    bool atEnd() {
-        skipBlanks();
-        return pos_ >= s_.size();
-    }
-
-    bool readInt(int &out) {
-        skipBlanks();
-        size_t p = pos_;
-        if (p < s_.size() && s_[p] == '+' && p + 1 < s_.size() && s_[p + 1] != '-') ++p;
-        long long v = 0;
-        auto r = std::from_chars(s_.data() + p, s_.data() + s_.size(), v);
-        if (r.ec != std::errc() || v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
-            return false;
-        out = static_cast<int>(v);
-        pos_ = static_cast<size_t>(r.ptr - s_.data());
-        return true;
-    }
-
-    bool readReal(float &out) {
-        skipBlanks();
-        size_t p = pos_;
-        if (p < s_.size() && s_[p] == '+' && p + 1 < s_.size() && s_[p + 1] != '-') ++p;
-        float v = 0.0f;
-        auto r = std::from_chars(s_.data() + p, s_.data() + s_.size(), v, std::chars_format::general);
-        if (r.ec == std::errc::result_out_of_range) {
-            // Too small for a float reads as the nearest float; too large is
-            // no value at all (an infinity would only fail later, in vek).
-            double d = 0.0;
-            auto rd = std::from_chars(s_.data() + p, s_.data() + s_.size(), d, std::chars_format::general);
-            if (rd.ec != std::errc() || !(std::fabs(d) <= std::numeric_limits<float>::max())) return false;
-            v = static_cast<float>(d);
-            r.ptr = rd.ptr;
-        } else if (r.ec != std::errc()) {
-            return false;
-        }
-        // "nan" and "inf" are not numbers of a model: the row counts as short.
-        if (!std::isfinite(v)) return false;
-        out = v;
-        pos_ = static_cast<size_t>(r.ptr - s_.data());
-        return true;
-    }
-
-  private:
-    std::string_view s_;
-    size_t pos_ = 0;
-};
-
-// Leading decimal number of a field, 0 when there is none (atof's rule).
-float leadingNumber(std::string_view field) {
-    Scanner sc(field);
-    float v = 0.0f;
-    return sc.readReal(v) ? v : 0.0f;
-}
-
-// The whole file in memory, read line by line; a line keeps its line end,
-// since messages quote it as read. Lines are read whole however long they
-// are, so an overlong name cannot shift the records after it.
-class LineReader {
-  public:
-    bool load(const std::string &path) {
-        std::error_code ec;
-        if (std::filesystem::is_directory(path, ec)) return false;
-        std::ifstream in(path, std::ios::binary);
-        if (!in) return false;
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        if (in.bad()) return false;
-        text_ = ss.str();
-        return true;
-    }
-    bool next(std::string &line) {
-        if (pos_ >= text_.size()) return false;
-        size_t e = text_.find('\n', pos_);
-        e = (e == std::string::npos) ? text_.size() : e + 1;
-        line.assign(text_, pos_, e - pos_);
-        pos_ = e;
-        return true;
-    }
-    // Lines left from the current position (a last line without line end counts).
-    size_t linesLeft() const {
-        if (pos_ >= text_.size()) return 0;
-        size_t n = static_cast<size_t>(std::count(text_.begin() + static_cast<long>(pos_), text_.end(), '\n'));
-        return text_.back() == '\n' ? n : n + 1;
-    }
-    std::string_view text() const { return text_; }
-    size_t pos() const { return pos_; }
-    void setPos(size_t p) { pos_ = p; }
-
-  private:
-    std::string text_;
-    size_t pos_ = 0;
-};
+std::string formatReal(float v) { return formatG(static_cast<double>(v)); }
 
 // Scans `n` reals of one line into row k of the month columns.
 int scanRow(const std::string &line, MonthColumns &cols, int k) {
@@ -352,80 +241,119 @@ bool SaveInput(ModelDocument &doc, const std::string &requested, const SaveInput
     return true;
 }
 
-bool ReadInput(ModelDocument &doc, const std::string &path, bool oldFormat) {
-    ModelInput &m = doc.model;
-    auto fail = [&](const std::string &text) {
-        doc.message(text);
-        return false;
-    };
-    LineReader in;
-    if (!in.load(path)) return fail("ReadInput: Unable to open VEK input file " + path);
+namespace {
 
-    std::string line;
-    if (!in.next(line)) return fail("Unexpected EOF reading VEK input file line 1 " + path);
+// One reading of a model input file, in its three stages: the first card
+// (version and parameters), the locations with their historical and
+// synthesized rows, and the pumping records. A stage that fails shows its
+// message and stops the reading; what was read so far stays in the model.
+class InputReading {
+  public:
+    InputReading(ModelDocument &doc, const std::string &path, bool oldFormat)
+        : doc_(doc), m_(doc.model), path_(path), inFile_(" in file " + path), oldFormat_(oldFormat) {}
+
+    bool run() {
+        if (!in_.load(path_)) return fail("ReadInput: Unable to open VEK input file " + path_);
+        int wells = 0;
+        if (!readFirstCard(wells) || !readLocations(wells)) return false;
+        // The old character-column format has no pumping records.
+        return oldFormat_ || readPumpingRecords(wells);
+    }
+
+  private:
+    bool fail(const std::string &text) {
+        doc_.message(text);
+        return false;
+    }
+    // The version line (when there is one) and the parameter card; sizes the
+    // document for `wells` locations.
+    bool readFirstCard(int &wells);
+    // Per location its header records and its historical (and, in the
+    // current format, synthesized) rows.
+    bool readLocations(int wells);
+    // Per location its pumping record: flag and units, efficiencies, and one
+    // row of flows (and days on) per historical year.
+    bool readPumpingRecords(int wells);
+
+    ModelDocument &doc_;
+    ModelInput &m_;
+    const std::string path_;
+    const std::string inFile_;
+    const bool oldFormat_;
+    LineReader in_;
+    std::string line_;
+};
+
+bool InputReading::readFirstCard(int &wells) {
+    if (!in_.next(line_)) return fail("Unexpected EOF reading VEK input file line 1 " + path_);
     float version = 0.0f;
     {
-        std::string_view v(line);
+        std::string_view v(line_);
         // "Version %f": the literal, any white space, then a real.
         if (v.substr(0, 7) == "Version") {
             Scanner sc(v, 7);
             if (!sc.readReal(version)) version = 0.0f;
         }
     }
-    if (version > 0.0f && !in.next(line)) return fail("Unexpected EOF reading VEK input file line 1 " + path);
+    if (version > 0.0f && !in_.next(line_)) return fail("Unexpected EOF reading VEK input file line 1 " + path_);
 
     // Fields absent from a variant.
-    int nSim = 0, wells = 0, format = 0, projectionType = 4, yearMode = 1, unitMode = 0, useAvg = 0;
+    int nSim = 0, format = 0, projectionType = 4, yearMode = 1, unitMode = 0, useAvg = 0;
     {
-        Scanner sc(line);
+        Scanner sc(line_);
         int stored = 0, skip = 0;
         bool ok;
-        if (oldFormat) {
-            ok = sc.readInt(skip) && sc.readInt(m.inputStartYear) && ++stored && sc.readInt(m.inputEndYear) &&
-                 ++stored && sc.readInt(skip) && sc.readInt(m.outputStartYear) && ++stored && sc.readInt(wells) &&
+        if (oldFormat_) {
+            ok = sc.readInt(skip) && sc.readInt(m_.inputStartYear) && ++stored && sc.readInt(m_.inputEndYear) &&
+                 ++stored && sc.readInt(skip) && sc.readInt(m_.outputStartYear) && ++stored && sc.readInt(wells) &&
                  ++stored && sc.readInt(format) && ++stored;
-            if (!ok || stored != 5) return fail(kFirstCardOld + line);
+            if (!ok || stored != 5) return fail(kFirstCardOld + line_);
         } else {
             const bool thirteen = static_cast<double>(version) >= 1.12;
             int a3, a6, a7, a8, a11, a12, a13 = 0;
-            ok = sc.readInt(m.inputStartYear) && sc.readInt(m.inputEndYear) && sc.readInt(a3) &&
-                 sc.readInt(m.outputStartYear) && sc.readInt(m.outputEndYear) && sc.readInt(a6) && sc.readInt(a7) &&
-                 sc.readInt(a8) && sc.readInt(m.projYearStart) && sc.readInt(m.projYearEnd) && sc.readInt(a11) &&
+            ok = sc.readInt(m_.inputStartYear) && sc.readInt(m_.inputEndYear) && sc.readInt(a3) &&
+                 sc.readInt(m_.outputStartYear) && sc.readInt(m_.outputEndYear) && sc.readInt(a6) && sc.readInt(a7) &&
+                 sc.readInt(a8) && sc.readInt(m_.projYearStart) && sc.readInt(m_.projYearEnd) && sc.readInt(a11) &&
                  sc.readInt(a12) && (!thirteen || sc.readInt(a13));
-            if (!ok) return fail((thirteen ? kFirstCard13 : kFirstCard12) + line);
+            if (!ok) return fail((thirteen ? kFirstCard13 : kFirstCard12) + line_);
             nSim = a3, wells = a6, format = a7, projectionType = a8, yearMode = a11, unitMode = a12, useAvg = a13;
         }
     }
-    m.outputFormat = format;
-    m.synthesizeFormat = projectionType;
-    m.yearMode = yearMode;
-    m.unitMode = unitMode;
-    m.useAvgDaysPerMonth = useAvg == 1;
-    m.synthStartYear = clampToInt(static_cast<long long>(m.inputEndYear) + 1);
-    m.synthEndYear = clampToInt(static_cast<long long>(m.inputEndYear) + nSim);
+    m_.outputFormat = format;
+    m_.synthesizeFormat = projectionType;
+    m_.yearMode = yearMode;
+    m_.unitMode = unitMode;
+    m_.useAvgDaysPerMonth = useAvg == 1;
+    m_.synthStartYear = clampToInt(static_cast<long long>(m_.inputEndYear) + 1);
+    m_.synthEndYear = clampToInt(static_cast<long long>(m_.inputEndYear) + nSim);
 
-    const long long hist = m.historicalYears();
-    const long long synth = m.synthesizedYears();
+    const long long hist = m_.historicalYears();
+    const long long synth = m_.synthesizedYears();
     if (wells > 0) {
         // A damaged first card can ask for tables of absurd size. Refuse
         // before allocating them when the file could never hold their rows.
-        const double rowsPerWell = oldFormat ? 1.0 + double(hist) : 2.0 + double(hist) + double(synth);
+        const double rowsPerWell = oldFormat_ ? 1.0 + double(hist) : 2.0 + double(hist) + double(synth);
         // A location costs about two kilobytes (512 cells) even without years.
         const double cells = double(wells) * ((3.0 * double(hist) + double(synth)) * 12.0 + 512.0);
-        if (cells > double(1 << 24) && double(in.linesLeft()) < double(wells) * rowsPerWell)
+        if (cells > double(1 << 24) && double(in_.linesLeft()) < double(wells) * rowsPerWell)
             return fail("ReadInput: The first data card asks for more wells and years than the file holds.  "
                         "Line is: " +
-                        line);
+                        line_);
     }
-    doc.resetLocations(wells);
+    doc_.resetLocations(wells);
+    return true;
+}
 
-    const std::string inFile = " in file " + path;
+bool InputReading::readLocations(int wells) {
+    const long long hist = m_.historicalYears();
+    const long long synth = m_.synthesizedYears();
     for (int i = 0; i < wells; ++i) {
-        Location &loc = m.locations[static_cast<size_t>(i)];
+        Location &loc = m_.locations[static_cast<size_t>(i)];
         const std::string well = std::to_string(i);
-        if (!in.next(line)) return fail("Unexpected EOF reading VEK input file for record 2 of well #" + well + inFile);
-        if (oldFormat) {
-            std::string_view v(line);
+        if (!in_.next(line_))
+            return fail("Unexpected EOF reading VEK input file for record 2 of well #" + well + inFile_);
+        if (oldFormat_) {
+            std::string_view v(line_);
             auto field = [&](size_t from, size_t n) {
                 return from < v.size() ? v.substr(from, n) : std::string_view();
             };
@@ -433,62 +361,66 @@ bool ReadInput(ModelDocument &doc, const std::string &path, bool oldFormat) {
             loc.name = trimmed(field(5, 25));
             loc.LocationType = trimmed(field(30, 10)) == "WITHDRAWAL" ? IrrigationWell : RechargeSite;
         } else {
-            Scanner sc(line);
+            Scanner sc(line_);
             float vek;
             int type, use;
             if (!(sc.readReal(vek) && sc.readInt(type) && sc.readInt(use)))
                 return fail("Wrong number of values read for second data card.  Expected vek, pumpType, "
                             "includeInOutput.  Line is: " +
-                            line);
+                            line_);
             loc.VEK = vek;
             loc.LocationType = type == -1 ? IrrigationWell : RechargeSite;
             loc.UseInOutput = use;
-            if (!in.next(line))
-                return fail("Unexpected EOF reading VEK input file for record 3 of well #" + well + inFile);
-            loc.name = trimmed(line);
+            if (!in_.next(line_))
+                return fail("Unexpected EOF reading VEK input file for record 3 of well #" + well + inFile_);
+            loc.name = trimmed(line_);
         }
         auto readRows = [&](MonthColumns &cols, long long count) {
             for (long long k = 0; k < count; ++k) {
-                if (!in.next(line)) {
-                    doc.message("Unexpected EOF reading pumping data input for well #" + well + ", year #" +
-                                std::to_string(k) + inFile);
+                if (!in_.next(line_)) {
+                    doc_.message("Unexpected EOF reading pumping data input for well #" + well + ", year #" +
+                                 std::to_string(k) + inFile_);
                     return false;
                 }
-                if (oldFormat) {
-                    std::string_view v(line);
+                if (oldFormat_) {
+                    std::string_view v(line_);
                     for (size_t mo = 0; mo < 12; ++mo)
                         cols[mo][k] = 8 * mo < v.size() ? leadingNumber(v.substr(8 * mo, 8)) : 0.0f;
-                } else if (scanRow(line, cols, static_cast<int>(k)) != 12) {
-                    doc.message("Wrong number of values read for third data card.  Expected 12 flow values.  "
-                                "Line is: " +
-                                line);
+                } else if (scanRow(line_, cols, static_cast<int>(k)) != 12) {
+                    doc_.message("Wrong number of values read for third data card.  Expected 12 flow values.  "
+                                 "Line is: " +
+                                 line_);
                     return false;
                 }
             }
             return true;
         };
         if (!readRows(loc.historicalData, hist)) return false;
-        if (!oldFormat && !readRows(loc.synthesizedData, synth)) return false;
+        if (!oldFormat_ && !readRows(loc.synthesizedData, synth)) return false;
     }
-    if (oldFormat) return true;
+    return true;
+}
+
+bool InputReading::readPumpingRecords(int wells) {
+    const long long hist = m_.historicalYears();
 
     for (int i = 0; i < wells; ++i) {
-        Location &loc = m.locations[static_cast<size_t>(i)];
+        Location &loc = m_.locations[static_cast<size_t>(i)];
         const std::string well = std::to_string(i);
-        if (!in.next(line)) return fail("Unexpected EOF reading well name in pumping record #" + well + inFile);
-        if (!in.next(line))
-            return fail("Unexpected EOF reading pumping record flag and well units for well#" + well + inFile);
+        if (!in_.next(line_)) return fail("Unexpected EOF reading well name in pumping record #" + well + inFile_);
+        if (!in_.next(line_))
+            return fail("Unexpected EOF reading pumping record flag and well units for well#" + well + inFile_);
         {
-            Scanner sc(line);
+            Scanner sc(line_);
             int use, units;
             if (!(sc.readInt(use) && sc.readInt(units)))
-                return fail("Parse error reading pumping flag and well units for well#" + well + inFile);
+                return fail("Parse error reading pumping flag and well units for well#" + well + inFile_);
             loc.UsePumpingRecord = use != 0 ? 1 : 0;
             loc.Units = units;
         }
-        if (!in.next(line)) return fail("Unexpected EOF reading well efficiencies for well#" + well + inFile);
+        if (!in_.next(line_)) return fail("Unexpected EOF reading well efficiencies for well#" + well + inFile_);
         {
-            Scanner sc(line);
+            Scanner sc(line_);
             int read = 0;
             for (int mo = 0; mo < 12; ++mo) {
                 float v;
@@ -499,35 +431,40 @@ bool ReadInput(ModelDocument &doc, const std::string &path, bool oldFormat) {
             if (read != 12)
                 return fail("Wrong number of values read for pumping record application efficiencies.  Expected 12 "
                             "flow values.  Line is: " +
-                            line);
+                            line_);
         }
         // The same both-zero rule as the historical rows: the writer writes
         // none for such a period, so none are expected.
         for (long long k = 0; k < hist; ++k) {
             const std::string year = std::to_string(k);
-            // Each number may be on any line; white space includes line ends.
-            Scanner sc(in.text(), in.pos());
+            // Each number may be on any line_; white space includes line_ ends.
+            Scanner sc(in_.text(), in_.pos());
             for (int mo = 0; mo < 12; ++mo) {
                 float v;
                 if (!sc.readReal(v)) {
-                    in.setPos(sc.pos());
+                    in_.setPos(sc.pos());
                     return fail("Parse error reading flows for well#" + well + ", year " + year);
                 }
                 loc.pumpingFlow[mo][k] = v;
                 if (loc.Units == 0) {
                     if (!sc.readReal(v)) {
-                        in.setPos(sc.pos());
+                        in_.setPos(sc.pos());
                         return fail("ReadWellData: Parse error reading days-on for basin #" + well + ", year " + year);
                     }
                     loc.daysOn[mo][k] = v;
                 }
             }
-            in.setPos(sc.pos());
-            if (!in.next(line))
+            in_.setPos(sc.pos());
+            if (!in_.next(line_))
                 return fail("ReadWellData: Unexpected EOF reading flows for well #" + well + ", year " + year);
         }
     }
     return true;
 }
 
+} // namespace
+
+bool ReadInput(ModelDocument &doc, const std::string &path, bool oldFormat) {
+    return InputReading(doc, path, oldFormat).run();
+}
 } // namespace vek

@@ -5,7 +5,7 @@
 
 #include "model/model_input.h"
 #include "model/program_directory.h"
-#include "model/prompter.h"
+#include "common/prompter.h"
 
 #include <functional>
 #include <string>

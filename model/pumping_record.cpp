@@ -1,26 +1,14 @@
 // Pumping record arithmetic (see pumping_record.h).
 #include "model/pumping_record.h"
 
+#include "common/calendar.h"
+
 #include <algorithm>
 #include <cstdio>
 
 namespace vek {
 
 namespace {
-
-const char *const kMonths[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-
-int yearTypeStart(int yearMode) {
-    switch (yearMode) {
-    case 1:
-        return 10;
-    case 2:
-        return 9;
-    default:
-        return 0;
-    }
-}
 
 int columnsLength(const MonthColumns &c) {
     size_t n = c[0].size();
@@ -30,15 +18,6 @@ int columnsLength(const MonthColumns &c) {
 }
 
 } // namespace
-
-const char *PumpingRecord::monthName(int yearMode, int m) { return kMonths[calendarMonth(yearMode, m)]; }
-
-int PumpingRecord::calendarMonth(int yearMode, int m) { return ((m + yearTypeStart(yearMode)) % 12 + 12) % 12; }
-
-int PumpingRecord::daysInMonth(int cm, int year) {
-    if (cm == 1 && year % 4 == 0) return 29;
-    return kDays[((cm % 12) + 12) % 12];
-}
 
 int PumpingRecord::recordYears(const Location &loc) {
     return std::min({columnsLength(loc.historicalData), columnsLength(loc.pumpingFlow), columnsLength(loc.daysOn)});
@@ -136,7 +115,7 @@ void PumpingRecord::computeConsumptiveUse(const ModelInput &model, Location &loc
                 if (model.useAvgDaysPerMonth)
                     value = volume * PerAverageMonthDay;
                 else
-                    value = volume / static_cast<float>(daysInMonth(calendarMonth(model.yearMode, m), year));
+                    value = volume / static_cast<float>(daysOfCalendarMonth(calendarMonth(model.yearMode, m), year));
             }
             loc.historicalData[m][y] = value;
         }

@@ -20,13 +20,7 @@ class PumpingRecord {
     // Record units (Location::Units).
     enum { Cfs = 0, AcreFeet = 1 };
 
-    // Month abbreviation of display column m (0..11) for a year type.
-    static const char *monthName(int yearMode, int m);
-    // Calendar month (0 = January) of display column m for a year type.
-    static int calendarMonth(int yearMode, int m);
-    // Days of calendar month cm (0 = January) in row year Y (February of a
-    // year divisible by 4 has 29).
-    static int daysInMonth(int cm, int year);
+    // The months of the rows follow the year type (common/calendar.h).
 
     // Table layout: column 0 months, column 1 efficiencies, then one column
     // per historical year (volumes) or two (rate and days on).

@@ -1,8 +1,8 @@
 // Reader of the outside consumptive-use model's well output files.
 #include "model/well_file_reader.h"
 
+#include "common/prompter.h"
 #include "model/import_scan.h"
-#include "model/prompter.h"
 
 #include <cctype>
 #include <filesystem>
@@ -18,8 +18,6 @@ const char *const kSectionRule = "---------------";                           //
 const char *const kBlockEnd = "--------------------------------------------"; // 44 hyphens
 constexpr std::size_t kNameWidth = 27;
 
-bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
-
 std::string trimLeft(const std::string &s) {
     std::size_t b = 0;
     while (b < s.size() && isBlank(s[b]))
@@ -34,7 +32,7 @@ std::string trimRight(const std::string &s) {
     return s.substr(0, e);
 }
 
-std::string trim(const std::string &s) { return trimRight(trimLeft(s)); }
+std::string trimmed(std::string_view s) { return std::string(trim(s)); }
 
 bool contains(const std::string &s, const char *what) { return s.find(what) != std::string::npos; }
 
@@ -87,7 +85,7 @@ bool WellFileReader::read(std::istream &in, bool noSoilMoisture) {
     // A byte-order mark from a Windows editor is not part of the first line.
     if (raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);
     while (true) {
-        std::string line = trim(raw);
+        std::string line = trimmed(raw);
         if (!line.empty()) {
             if (contains(line, kSubAreaMarker)) {
                 SubAreaEnd end = readSubArea(in, line);
@@ -125,7 +123,7 @@ WellFileReader::SubAreaEnd WellFileReader::readSubArea(std::istream &in, const s
         area.wellCount = 0;
     }
     std::size_t at = line.find(kSubAreaMarker) + std::string(kSubAreaMarker).size();
-    area.name = trim(line.substr(at, kNameWidth));
+    area.name = trimmed(std::string_view(line).substr(at, kNameWidth));
     bool firstArea = subAreas_.empty();
     subAreas_.push_back(area);
     SubArea &current = subAreas_.back();

@@ -10,10 +10,6 @@ namespace vek {
 
 namespace {
 
-const char *const kMonthAbbreviations[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                             "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-const int kDaysOfMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-
 int wrap12(int m) { return ((m % 12) + 12) % 12; }
 
 // Years a set of columns can be read for: the shortest column, so a table
@@ -63,30 +59,12 @@ void convertSeries(MonthColumns &c, int yearMode, int firstYear, bool avg, bool 
 
 } // namespace
 
-bool isValidYearMode(int yearMode) { return yearMode >= CalendarYear && yearMode <= UsgsYear; }
 bool isValidUnitMode(int unitMode) { return unitMode == AverageDailyAcreFeet || unitMode == MonthlyAcreFeet; }
-
-int yearTypeStartMonth(int yearMode) {
-    switch (yearMode) {
-    case IrrigationYear:
-        return 10;
-    case UsgsYear:
-        return 9;
-    default:
-        return 0;
-    }
-}
-
-int monthsBeforeJanuary(int yearMode) { return wrap12(12 - yearTypeStartMonth(yearMode)); }
-
-int calendarMonth(int yearMode, int column) { return wrap12(column + yearTypeStartMonth(yearMode)); }
 
 float daysInMonth(int yearMode, int column, int rowYear, bool avg) {
     if (avg) return kAverageDaysPerMonth;
-    const int cm = calendarMonth(yearMode, column);
     // February of the row year: every row keeps its February in that year.
-    if (cm == 1 && rowYear % 4 == 0) return 29.0f;
-    return static_cast<float>(kDaysOfMonth[cm]);
+    return static_cast<float>(daysOfCalendarMonth(calendarMonth(yearMode, column), rowYear));
 }
 
 float toDaily(float monthly, int yearMode, int column, int rowYear, bool avg) {
@@ -99,7 +77,9 @@ float toMonthly(float daily, int yearMode, int column, int rowYear, bool avg) {
     return daily * daysInMonth(yearMode, column, rowYear, false);
 }
 
-const char *monthAbbreviation(int yearMode, int column) { return kMonthAbbreviations[calendarMonth(yearMode, column)]; }
+const char *monthAbbreviation(int yearMode, int column) {
+    return calendarMonthAbbreviation(calendarMonth(yearMode, column));
+}
 
 std::string yearTypeLabel(int yearMode) {
     switch (yearMode) {

@@ -4,13 +4,14 @@
 // type or unit while keeping the same water in the same calendar months.
 #pragma once
 
+#include "common/calendar.h"
+
 #include <string>
 
 namespace vek {
 
 class ModelDocument;
 
-enum YearMode : int { CalendarYear = 0, IrrigationYear = 1, UsgsYear = 2 };
 enum UnitMode : int { AverageDailyAcreFeet = 0, MonthlyAcreFeet = 1 };
 
 // Refresh hints the conversions report to the views.
@@ -23,19 +24,9 @@ inline constexpr int kHintUnits = 5;
 inline constexpr float kAverageDaysPerMonth = 30.417f;
 inline constexpr float kDailyPerMonthly = 0.032876354f;
 
-// True for 0 (Calendar), 1 (Irrigation Year), 2 (USGS Year).
-bool isValidYearMode(int yearMode);
+// True for 0 (average daily) and 1 (monthly acre-feet); the year types'
+// month order is in common/calendar.h.
 bool isValidUnitMode(int unitMode);
-
-// Calendar month (0 = January) held in month column `column` (0..11) of a
-// table of the given year type. An unknown year type counts as Calendar.
-int calendarMonth(int yearMode, int column);
-// Calendar month of the first column: 0, 10 (November) or 9 (October).
-int yearTypeStartMonth(int yearMode);
-// How many months a row's first column lies before January of the row year:
-// 0 Calendar, 2 Irrigation Year, 3 USGS Year. Column m of row Y holds the
-// absolute month 12*Y + m - monthsBeforeJanuary(mode).
-int monthsBeforeJanuary(int yearMode);
 
 // Days of the month in column `column` of row year `rowYear` (February of a
 // year divisible by 4 has 29, no century rule), or 30.417 with the average

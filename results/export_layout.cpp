@@ -60,10 +60,9 @@ ExportLayout exportLayout(const OutputResults &results, const ViewChoices &choic
 std::optional<double> printedValue(float v) {
     if (!hasData(v)) return std::nullopt;
     // The report's "%g", written and read without the locale's decimal mark.
-    char buf[64];
-    const auto w = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v), std::chars_format::general, 6);
+    const std::string text = formatG(static_cast<double>(v));
     double back = 0.0;
-    std::from_chars(buf, w.ptr, back);
+    std::from_chars(text.data(), text.data() + text.size(), back);
     return back;
 }
 

@@ -3,6 +3,8 @@
 
 #include "results/report_format.h"
 
+#include "common/calendar.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -12,18 +14,6 @@
 namespace vek {
 
 namespace {
-
-// Added to a month position (mod 12) to give its month number - 1.
-int monthOffset(int yearType) {
-    switch (yearType) {
-    case 0:
-        return 0;
-    case 2:
-        return 9;
-    default:
-        return 10;
-    }
-}
 
 struct Slot {
     int row;
@@ -244,7 +234,7 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
     };
     std::vector<Slot> slots;
     std::vector<std::string> labels;
-    const int offset = monthOffset(choices.yearType >= 0 ? choices.yearType : res.yearType);
+    const int yearType = choices.yearType >= 0 ? choices.yearType : res.yearType;
     for (int p : rows) {
         const bool average = p == years;
         if (choices.scale == ViewChoices::Yearly) {
@@ -253,7 +243,7 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
             continue;
         }
         for (int m = 0; m < 12; ++m) {
-            const int month = (m + offset) % 12 + 1;
+            const int month = calendarMonth(yearType, m) + 1;
             std::string label = std::to_string(month);
             if (m == 0) {
                 char yy[8];

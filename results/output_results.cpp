@@ -2,6 +2,9 @@
 // the results.
 #include "results/output_results.h"
 
+#include "common/calendar.h"
+#include "common/numbers.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -14,17 +17,6 @@
 namespace vek {
 
 namespace {
-
-bool isBlankChar(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string_view trim(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && isBlankChar(s[b]))
-        ++b;
-    while (e > b && isBlankChar(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
-}
 
 bool contains(std::string_view s, std::string_view what) { return s.find(what) != std::string_view::npos; }
 
@@ -160,7 +152,7 @@ int parseRow(std::string_view line, float out[13]) {
     int n = 0;
     while (n < 13) {
         size_t b = 0;
-        while (b < s.size() && isBlankChar(s[b]))
+        while (b < s.size() && isBlank(s[b]))
             ++b;
         s.remove_prefix(b);
         float v;
@@ -328,7 +320,7 @@ class ReportReader {
         if (!contains(l, "VEK FACTOR:")) return fail("Error looking for VEK (line is " + std::string(l) + ")");
         std::string_view rest = l.size() > 11 ? l.substr(11, 80) : std::string_view();
         size_t b = 0;
-        while (b < rest.size() && isBlankChar(rest[b]))
+        while (b < rest.size() && isBlank(rest[b]))
             ++b;
         double factor = 0.0;
         if (scanReal(rest.substr(b), factor) == 0) factor = 0.0;
@@ -427,21 +419,18 @@ std::vector<std::string> OutputResults::locationListEntries() const {
 }
 
 bool OutputResults::changeYearType(int t) {
-    if (t < 0 || t > 2 || t == yearType) return false;
+    if (!isValidYearMode(t) || !isValidYearMode(yearType) || t == yearType) return false;
+    // The values move s months towards the start of the printed months (s <
+    // 0: towards the end). The months that leave the first (last) year need
+    // a blank year before (after) it when any of them holds data.
     struct Rule {
-        int from, to;
         bool atStart;     // blank year at the start (else at the end)
         int first, count; // month positions checked
         int shift;
     };
-    static const Rule rules[] = {
-        {1, 0, true, 0, 2, +2},  {1, 2, false, 11, 1, -1}, {0, 1, false, 10, 2, -2},
-        {0, 2, false, 9, 3, -3}, {2, 0, true, 0, 3, +3},   {2, 1, true, 0, 1, +1},
-    };
-    const Rule *rule = nullptr;
-    for (const Rule &r : rules)
-        if (r.from == yearType && r.to == t) rule = &r;
-    if (!rule) return false;
+    const int shift = yearTypeShift(yearType, t);
+    const Rule moved = shift > 0 ? Rule{true, 0, shift, shift} : Rule{false, 12 + shift, -shift, shift};
+    const Rule *rule = &moved;
 
     const int yearsBefore = printedYears();
     bool needYear = false;

@@ -4,7 +4,7 @@
 // comes from here.
 #pragma once
 
-#include "model/prompter.h"
+#include "common/prompter.h"
 
 #include <string>
 #include <vector>

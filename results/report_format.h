@@ -2,19 +2,12 @@
 // shown, and a selection put in list order.
 #pragma once
 
+#include "common/numbers.h" // formatG: a number as printf's "%g" shows it
+
 #include <algorithm>
-#include <cstdio>
-#include <string>
 #include <vector>
 
 namespace vek {
-
-// A number as printf's %g shows it.
-inline std::string formatG(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%g", v);
-    return buf;
-}
 
 // Selected indexes in ascending order, each once.
 inline std::vector<int> sortedUnique(std::vector<int> v) {

@@ -2,7 +2,7 @@
 // the report's month heading.
 #pragma once
 
-#include "model/prompter.h"
+#include "common/prompter.h"
 
 #include <string>
 #include <string_view>

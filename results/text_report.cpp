@@ -4,6 +4,8 @@
 #include "results/report_format.h"
 #include "results/string_array.h"
 
+#include "common/calendar.h"
+
 #include <string>
 #include <vector>
 
@@ -13,14 +15,7 @@ namespace {
 
 // Month offset of a year type into the engine's November-first order.
 int headingOffset(int yearType) {
-    switch (yearType) {
-    case 0:
-        return 2;
-    case 2:
-        return 11;
-    default:
-        return 0;
-    }
+    return (yearTypeStartMonth(yearType) - yearTypeStartMonth(IrrigationYear) + 12) % 12;
 }
 
 // Wells carry negative diversions: a location whose data sum above zero is a

@@ -3,7 +3,7 @@
 // the selected years, monthly or yearly.
 #pragma once
 
-#include "model/prompter.h"
+#include "common/prompter.h"
 #include "results/output_results.h"
 #include "results/view_choices.h"
 

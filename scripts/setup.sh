@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 
 pkgs=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
       qt6-base-dev qt6-charts-dev qt6-svg-dev libgl1-mesa-dev libxkbcommon-dev xdg-utils
-      libxlsxwriter-dev python3 python3-openpyxl)
+      libxlsxwriter-dev python3 python3-openpyxl
+      locales nlohmann-json3-dev clang-format clang-tidy)
 # groff checks that the manual pages render without a warning.
 pkgs+=(groff-base)
 missing=()
@@ -21,5 +22,6 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake --preset dev
+# Extra arguments go to the configure step (CI passes -DVEK_WERROR=ON).
+cmake --preset dev "$@"
 cmake --build --preset dev -j"$(nproc)"

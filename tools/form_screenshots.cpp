@@ -12,7 +12,7 @@
 #include "editor/output_doc.h"
 #include "editor/vekview_app.h"
 #include "editor/vekview_doc.h"
-#include "model/prompter.h"
+#include "common/prompter.h"
 #include "results/views/graph_view.h"
 #include "results/views/vek_output_view.h"
 

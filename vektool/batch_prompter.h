@@ -3,7 +3,7 @@
 // unless a command has set an answer from its options beforehand.
 #pragma once
 
-#include "model/prompter.h"
+#include "common/prompter.h"
 
 #include <optional>
 #include <string>

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "editor/vekview_doc.h"
+#include "support/model_builder.h"
 #include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 
@@ -26,25 +27,22 @@ class CountingPrompter : public ScriptedPrompter {
 // historical value 100*year offset + month and synthesized 1000 + same,
 // "South" all zero.
 inline void fillSmallModel(ModelDocument &doc) {
-    ModelInput &m = doc.model;
-    m.inputStartYear = 1990;
-    m.inputEndYear = 1992;
-    m.synthStartYear = 1993;
-    m.synthEndYear = 1995;
-    m.yearMode = 1;
-    m.unitMode = 1;
-    m.synthesizeFormat = 2;
-    m.projYearStart = 1;
-    doc.resetLocations(2);
-    m.locations[0].name = "North";
-    m.locations[0].VEK = 250.0f;
-    m.locations[1].name = "South";
-    for (int mo = 0; mo < 12; ++mo)
-        for (int k = 0; k < 3; ++k) {
-            m.locations[0].historicalData[mo][k] = static_cast<float>(100 * k + mo);
-            m.locations[0].synthesizedData[mo][k] = static_cast<float>(1000 + 100 * k + mo);
-        }
-    doc.setModified(false);
+    auto north = [](int i, int k, int mo) { return i == 0 ? static_cast<float>(100 * k + mo) : 0.0f; };
+    ModelBuilder(1990, 3, 3)
+        .locations(2)
+        .location(0,
+                  [](Location &l) {
+                      l.name = "North";
+                      l.VEK = 250.0f;
+                  })
+        .location(1, [](Location &l) { l.name = "South"; })
+        .historical(north)
+        .synthesized([&](int i, int k, int mo) { return i == 0 ? 1000.0f + north(i, k, mo) : 0.0f; })
+        .yearMode(1)
+        .unitMode(1)
+        .into(doc);
+    doc.model.synthesizeFormat = 2;
+    doc.model.projYearStart = 1;
 }
 
 } // namespace vek::test

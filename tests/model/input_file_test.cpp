@@ -3,6 +3,7 @@
 // saves that fail without harming the file already there.
 #include "model/input_file.h"
 #include "model/model_document.h"
+#include "support/model_builder.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
@@ -636,4 +637,66 @@ TEST(InputFile, OpenImportsOtherExtensions) {
     EXPECT_FALSE(d.open(path));
     EXPECT_TRUE(d.isModified());
     EXPECT_EQ(fs::path(d.path()), fs::absolute(path));
+}
+
+// A file the user marked read-only is not replaced behind its back: the save
+// fails with the message for a file that cannot be opened, and the file and
+// its folder stay as they were.
+TEST(InputFile, ReadOnlyFileIsNotReplaced) {
+    const std::string dir = vek::test::freshDir("review_read_only");
+    ScriptedPrompter p;
+    ModelDocument d(&p);
+    vek::test::ModelBuilder(2000, 2).locations(1).distinctHistorical().runOverHistorical().into(d);
+    d.setModified();
+    const std::string path = dir + "/model.vek";
+    vek::test::writeFile(path, "protected\n");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_FALSE(d.save(path));
+    EXPECT_EQ(p.messages, std::vector<std::string>{"SaveInput: Unable to open VEK input file " + path});
+    EXPECT_EQ(vek::test::readFile(path), "protected\n");
+    EXPECT_TRUE(d.isModified());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+
+    // Writable again, the same save goes through.
+    fs::permissions(path, fs::perms::owner_write, std::filesystem::perm_options::add);
+    p.messages.clear();
+    EXPECT_TRUE(d.save(path));
+    EXPECT_TRUE(p.messages.empty());
+    EXPECT_EQ(vek::test::readFile(path).rfind("Version 1.12\n", 0), 0u);
+}
+
+// Whatever the model holds, saving and reading it back gives the same model.
+TEST(InputFile, SavedModelsReadBackEqual) {
+    const std::string dir = scratch("input_file_round_trip");
+    const vek::test::ModelBuilder models[] = {
+        vek::test::ModelBuilder(1990, 3, 2).locations(3).distinctHistorical().synthesized([](int i, int k, int m) {
+            return -0.125f * static_cast<float>(i + k + m);
+        }),
+        vek::test::ModelBuilder(2000, 1).locations(1).yearMode(0).unitMode(0).location(0,
+                                                                                       [](vek::Location &l) {
+                                                                                           l.name = "Pozo  \"Norte\"";
+                                                                                           l.VEK = 2.5f;
+                                                                                           l.LocationType =
+                                                                                               vek::RechargeSite;
+                                                                                           l.UsePumpingRecord = 1;
+                                                                                           l.Units = 0;
+                                                                                           l.efficiency[3] = 0.75f;
+                                                                                           l.pumpingFlow[5][0] =
+                                                                                               1234.5f;
+                                                                                           l.daysOn[5][0] = 30.0f;
+                                                                                       }),
+        vek::test::ModelBuilder(1950, 40, 60).locations(2).distinctHistorical().runOverHistorical(),
+    };
+    int n = 0;
+    for (const auto &b : models) {
+        ScriptedPrompter p;
+        ModelDocument saved(&p);
+        b.into(saved);
+        const std::string path = dir + "/model" + std::to_string(n++) + ".vek";
+        ASSERT_TRUE(SaveInput(saved, path));
+        ModelDocument read(&p);
+        ASSERT_TRUE(ReadInput(read, path));
+        EXPECT_EQ(read.model, saved.model) << path;
+        EXPECT_TRUE(p.messages.empty());
+    }
 }

@@ -36,18 +36,6 @@ TEST(PumpingRecordLayout, ColumnsAndHeadersFollowUnits) {
     EXPECT_EQ(PumpingRecord::columnHeader(0, 1990, 5), "1991 Days On");
 }
 
-TEST(PumpingRecordLayout, MonthNamesRotateWithYearType) {
-    struct Row {
-        int yearMode;
-        const char *first;
-        int februaryColumn;
-    } rows[] = {{0, "JAN", 1}, {1, "NOV", 3}, {2, "OCT", 4}};
-    for (const auto &r : rows) {
-        EXPECT_STREQ(PumpingRecord::monthName(r.yearMode, 0), r.first) << r.yearMode;
-        EXPECT_STREQ(PumpingRecord::monthName(r.yearMode, r.februaryColumn), "FEB") << r.yearMode;
-    }
-}
-
 TEST(PumpingRecordCells, StoredValuesAreClampedAndLandInTheirColumn) {
     Location loc = makeWell(2, PumpingRecord::Cfs);
     struct Row {

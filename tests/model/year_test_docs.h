@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/model_document.h"
+#include "support/model_builder.h"
 
 #include <vector>
 
@@ -16,20 +17,7 @@ struct DocFixture {
     // n historical years from firstYear, k synthesized years after them and
     // `locations` locations whose values are all 0.0 (days on 1.0).
     DocFixture(int firstYear, int n, int k, int locations, Prompter *prompter = nullptr) : doc(prompter) {
-        ModelInput &md = doc.model;
-        md.inputStartYear = firstYear;
-        md.inputEndYear = firstYear + n - 1;
-        md.synthStartYear = md.inputEndYear + 1;
-        md.synthEndYear = md.inputEndYear + k;
-        md.locations.resize(static_cast<size_t>(locations));
-        for (auto &loc : md.locations) {
-            for (int m = 0; m < 12; ++m) {
-                loc.historicalData[m].assign(static_cast<size_t>(n), 0.0f);
-                loc.pumpingFlow[m].assign(static_cast<size_t>(n), 0.0f);
-                loc.daysOn[m].assign(static_cast<size_t>(n), 1.0f);
-                loc.synthesizedData[m].assign(static_cast<size_t>(k), 0.0f);
-            }
-        }
+        ModelBuilder(firstYear, n, k).locations(locations).into(doc);
         doc.setViewListener([this](int hint) { hints.push_back(hint); });
     }
 

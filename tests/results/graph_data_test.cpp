@@ -1,11 +1,13 @@
 // The Plot command's graph data: which graphs, series and points, labels,
 // legends and titles, the shared y range, tick and grid numbers, placement.
 #include "results/graph_data.h"
+#include "single_value.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
+using vek::hasData;
 using vek::LocationResult;
 using vek::OutputResults;
 using vek::PlotData;
@@ -263,4 +265,41 @@ TEST(GraphData, JsonNamesEveryPart) {
     for (const char *part : {"\"diversion\": {", "\"stream\": {", "\"labels\": [\"1989\"]",
                              "\"yMin\": ", "\"xTicks\": 1", "\"grid\": 3", "Well \\\"7\\\"", "\"values\": [-1266]"})
         EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
+}
+
+// The monthly points are the months the document's first location holds,
+// whichever locations are plotted.
+// The monthly points do not follow the document's first location: a
+// plotted location keeps every month it holds, whichever location is first.
+TEST(GraphData, MonthlyPointsDoNotFollowTheFirstLocation) {
+    OutputResults r = vek::test::singleValue(1, 0, 0);
+    r.lastPrintYear = 2000;
+    r.locations[0].rows.resize(2);
+    r.locations[0].rows[0].diversion[5] = -1.0f; // the first location holds Nov and Apr only
+    LocationResult other;
+    other.name = "Pond";
+    other.depletionFactor = 40;
+    other.rows.resize(2);
+    for (int m = 0; m < 12; ++m) {
+        other.rows[0].diversion[m] = static_cast<float>(m + 1);
+        other.rows[0].stream[m] = static_cast<float>(m + 1) / 2;
+    }
+    r.locations.push_back(other);
+
+    ViewChoices c;
+    c.locations = {1};
+    c.years = {0};
+    const vek::PlotData plot = vek::preparePlot(r, c);
+    ASSERT_TRUE(plot.diversion && plot.stream);
+    EXPECT_EQ(plot.diversion->labels,
+              (std::vector<std::string>{"11/00", "12", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
+    ASSERT_EQ(plot.diversion->numSeries(), 1);
+    EXPECT_EQ(plot.diversion->series[0].values, (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(plot.stream->series[0].values[11], 6.0);
+    EXPECT_EQ(plot.diversion->title, "Diversion/Recharge Data -- Pond  (40 days)");
+    // One range over both graphs: 0.5 to 12.
+    for (const vek::GraphData *g : {&*plot.diversion, &*plot.stream}) {
+        EXPECT_DOUBLE_EQ(g->yMin, 0.5);
+        EXPECT_DOUBLE_EQ(g->yMax, 12.0);
+    }
 }

@@ -8,10 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <string>
 
+using vek::hasData;
 using vek::LocationResult;
 using vek::OutputResults;
+using vek::ViewChoices;
 using vek::test::dataPath;
 using vek::test::readFile;
 using vek::test::ScriptedPrompter;
@@ -373,4 +377,114 @@ TEST(OutputResultsLoad, EveryTruncationAndMissingLineEndsCleanly) {
         r.changeYearType(2);
         vek::buildTextReport(r, c, "\n");
     }
+}
+
+// Heading lines are found by formatted scans: any leading white space, other
+// lines in between, and a line that only looks like one is passed over.
+TEST(OutputResultsLoad, HeadingScanIsForgiving) {
+    struct Row {
+        const char *what;
+        std::string text;
+        int firstSynth, lastSynth, firstPrint, lastPrint;
+        std::string synthesis;
+    };
+    const std::string t = fixture("two_locations.out");
+    const std::string shifted =
+        replaceLine(replaceLine(replaceLine(t, "THE LAST YEAR", "\tTHE LAST YEAR OF HISTORICAL DATA IS  1990."),
+                                "PUMPING BEGINS", "PUMPING BEGINS IN 1989 AND CONTINUES 2 MORE YEARS."),
+                    "PRINT OUT OF", "  \t PRINT OUT OF DEPLETIONS IS FOR YEARS 1989 TO 1991");
+    const std::string noisy = replaceLine(t, "THE LAST YEAR",
+                                          "a remark\r\n          THE LAST YEAR OF HISTORICAL DATA IS ????\r\n"
+                                          "          THE LAST YEAR OF HISTORICAL DATA IS 1990.\r\n          NUMBER OF "
+                                          "YEARS OF SYNTHESIZED DATA ARE *****");
+    const Row rows[] = {
+        {"tabs and no blanks", shifted, 1991, 1991, 1989, 1991, "SYNTHESIZED DATA WAS GENERATED USING AVERAGING YEARS"},
+        {"lines that only look like heading lines", noisy, 1991, 1991, 1989, 1991,
+         "SYNTHESIZED DATA WAS GENERATED USING AVERAGING YEARS"},
+        {"a negative number of synthesized years",
+         replaceLine(t, "NUMBER OF YEARS", "          NUMBER OF YEARS OF SYNTHESIZED DATA ARE    -3"), 1991, 1990, 1989,
+         1991, "SYNTHESIZED DATA WAS GENERATED USING AVERAGING YEARS"},
+        {"many synthesized years",
+         replaceLine(t, "NUMBER OF YEARS", "          NUMBER OF YEARS OF SYNTHESIZED DATA ARE    12"), 1991, 2002, 1989,
+         1991, "SYNTHESIZED DATA WAS GENERATED USING AVERAGING YEARS"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        ScriptedPrompter p;
+        OutputResults r;
+        EXPECT_TRUE(r.LoadText(row.text, "x.out", p));
+        EXPECT_TRUE(p.messages.empty()) << p.messages.front();
+        EXPECT_EQ(r.firstSynthYear, row.firstSynth);
+        EXPECT_EQ(r.lastSynthYear, row.lastSynth);
+        EXPECT_EQ(r.firstPrintYear, row.firstPrint);
+        EXPECT_EQ(r.lastPrintYear, row.lastPrint);
+        EXPECT_EQ(r.synthesisText, row.synthesis);
+        EXPECT_EQ(r.locations.size(), 5u);
+    }
+}
+
+// The factor is the number after the first eleven characters of the line
+// after "LOCATION:"; the keyword may stand anywhere in that line.
+TEST(OutputResultsLoad, LocationNameAndFactorVariants) {
+    struct Row {
+        std::string locationLine, factorLine;
+        std::string name;
+        double factor;
+    };
+    const Row rows[] = {
+        {"LOCATION:        Well 7", "VEK FACTOR:           30.0", "Well 7", 30.0},
+        {"   LOCATION:   Well 7   ", "VEK FACTOR:30.5", "Well 7", 30.5},
+        {"LOCATION:Well 7", "VEK FACTOR:         .5", "Well 7", 0.5},
+        {"LOCATION:        Well 7", "VEK FACTOR:      *********", "Well 7", 0.0},
+        {"LOCATION:        Well 7", "VEK FACTOR:      1.5e2 days", "Well 7", 150.0},
+        {"LOCATION:        Well 7", "   VEK FACTOR:  30.0", "Well 7", 0.0},
+        {"LOCATION:", "VEK FACTOR:            7.0", "", 7.0},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.locationLine + " / " + row.factorLine);
+        std::string text = replaceLine(replaceLine(fixture("two_locations.out"), "LOCATION:", row.locationLine),
+                                       "VEK FACTOR:", row.factorLine);
+        ScriptedPrompter p;
+        OutputResults r;
+        EXPECT_TRUE(r.LoadText(text, "x.out", p));
+        ASSERT_EQ(r.locations.size(), 5u);
+        EXPECT_EQ(r.locations[0].name, row.name);
+        EXPECT_DOUBLE_EQ(r.locations[0].depletionFactor, row.factor);
+    }
+    // The line is quoted as read, leading blanks included.
+    ScriptedPrompter p;
+    OutputResults r;
+    EXPECT_FALSE(r.LoadText(replaceLine(fixture("two_locations.out"), "VEK FACTOR:", "   VEK 30.0"), "x.out", p));
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0], "Error looking for VEK (line is    VEK 30.0)");
+}
+
+// Rows are counted, not matched by their label: whatever stands in the first
+// four columns, the n-th row is taken as the n-th year and the last as the
+// average.
+TEST(OutputResultsLoad, RowLabelsAreNeverRead) {
+    std::string text = fixture("two_locations.out");
+    for (const char *label : {"1989", "1990", "1991", " AVG"}) {
+        size_t at = text.find(std::string("\r\n") + label);
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at + 2, 4, label[0] == '1' ? (label[3] == '0' ? "    " : "abcd") : "2050");
+    }
+    ScriptedPrompter p;
+    OutputResults r;
+    ASSERT_TRUE(r.LoadText(text, "x.out", p));
+    OutputResults plain;
+    ASSERT_TRUE(plain.LoadText(fixture("two_locations.out"), "x.out", p));
+    for (size_t y = 0; y < 4; ++y) {
+        EXPECT_FLOAT_EQ(r.locations[0].rows[y].diversion[0], plain.locations[0].rows[y].diversion[0]);
+        EXPECT_FLOAT_EQ(r.locations[0].rows[y].diversionTotal, plain.locations[0].rows[y].diversionTotal);
+    }
+}
+
+TEST(OutputResultsLoad, AFolderCannotBeOpened) {
+    const std::string dir = vek::test::freshDir("results_review_folder") + "/report.out";
+    std::filesystem::create_directories(dir);
+    ScriptedPrompter p;
+    OutputResults r;
+    EXPECT_FALSE(r.Load(dir, p));
+    EXPECT_EQ(p.messages, std::vector<std::string>{"Unable to open " + dir + " for reading."});
 }

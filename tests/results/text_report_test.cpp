@@ -3,11 +3,14 @@
 // the month-heading tokenizer.
 #include "results/string_array.h"
 #include "results/text_report.h"
+#include "single_value.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
+using vek::hasData;
+using vek::LocationResult;
 using vek::OutputResults;
 using vek::ViewChoices;
 using vek::test::ScriptedPrompter;
@@ -198,4 +201,32 @@ TEST(TextReport, ACutShortReportNeverPassesALocationOffAsASummary) {
     std::string report = vek::buildTextReport(r, c, "\n");
     EXPECT_NE(report.find("Location: Well 7  Location Type = Irrig. well"), std::string::npos);
     EXPECT_NE(report.find("CU or Recharge Data"), std::string::npos);
+}
+
+// Recharge site only when the year rows add up above zero: the average row
+// is not counted, and a location of zeros is a well.
+TEST(TextReport, LocationTypeFromTheYearRowsOnly) {
+    struct Row {
+        float yearValue, averageValue;
+        const char *type;
+    };
+    for (const Row &row :
+         {Row{0.0f, 5.0f, "Irrig. well"}, Row{1.0f, -5.0f, "Recharge site"}, Row{-1.0f, 0.0f, "Irrig. well"}}) {
+        OutputResults r = vek::test::singleValue(1, 0, 0);
+        auto &loc = r.locations[0];
+        for (auto &y : loc.rows)
+            for (float &v : y.diversion)
+                v = 0.0f;
+        loc.rows[1].diversion[4] = row.yearValue;
+        loc.rows[2].diversion[4] = row.averageValue;
+        loc.depletionFactor = 12.25;
+        ViewChoices c;
+        c.locations = {0};
+        c.years = {0};
+        c.showStream = false;
+        std::string text = vek::buildTextReport(r, c, "\n");
+        EXPECT_NE(text.find(std::string("Location: Well  Location Type = ") + row.type + "  VEK = 12.25 days\n"),
+                  std::string::npos)
+            << text;
+    }
 }

@@ -3,6 +3,7 @@
 // months would fall off, recomputed totals, running totals and averages.
 #include "calendar_date.h"
 #include "results/output_results.h"
+#include "single_value.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
@@ -13,6 +14,7 @@
 #include <vector>
 
 using vek::hasData;
+using vek::LocationResult;
 using vek::OutputResults;
 using vek::test::calendarDate;
 
@@ -167,4 +169,77 @@ TEST(YearTypeChange, AveragesKeepThePrecisionOfTheYearRows) {
     EXPECT_FLOAT_EQ(avg.stream[1], 1234567.0f);
     EXPECT_FLOAT_EQ(avg.diversionTotal, -219.5f); // year totals 0, -284, -292.2, -301.9
     EXPECT_FLOAT_EQ(avg.diversion[5], 0.0f);
+}
+
+// Every single month of the first and the last year, for every change of
+// year type: a blank year is added exactly when that month would otherwise
+// fall off the table, and the month keeps its calendar date either way.
+TEST(YearTypeChange, BlankYearExactlyWhereAMonthWouldFallOff) {
+    struct Rule {
+        int from, to;
+        bool atStart;               // blank year before the first (else after the last)
+        std::vector<int> positions; // positions of that row that are checked
+    };
+    const Rule rules[] = {
+        {1, 0, true, {0, 1}},       {1, 2, false, {11}},     {0, 1, false, {10, 11}},
+        {0, 2, false, {9, 10, 11}}, {2, 0, true, {0, 1, 2}}, {2, 1, true, {0}},
+    };
+    for (const Rule &rule : rules) {
+        for (int row = 0; row < 2; ++row) {
+            for (int p = 0; p < 12; ++p) {
+                SCOPED_TRACE("from " + std::to_string(rule.from) + " to " + std::to_string(rule.to) + ", row " +
+                             std::to_string(row) + ", position " + std::to_string(p));
+                const bool checkedRow = rule.atStart ? row == 0 : row == 1;
+                bool expectAdded = false;
+                for (int q : rule.positions)
+                    expectAdded = expectAdded || (checkedRow && q == p);
+
+                OutputResults r = vek::test::singleValue(rule.from, row, p);
+                const auto date = calendarDate(rule.from, 2000 + row, p);
+                EXPECT_EQ(r.changeYearType(rule.to), expectAdded);
+                EXPECT_EQ(r.yearType, rule.to);
+                EXPECT_EQ(r.firstPrintYear, expectAdded && rule.atStart ? 1999 : 2000);
+                EXPECT_EQ(r.lastPrintYear, expectAdded && !rule.atStart ? 2002 : 2001);
+                const auto &rows = r.locations[0].rows;
+                ASSERT_EQ(static_cast<int>(rows.size()), r.printedYears() + 1);
+
+                int found = 0;
+                for (int y = 0; y + 1 < static_cast<int>(rows.size()); ++y)
+                    for (int m = 0; m < 12; ++m) {
+                        const auto &v = rows[static_cast<size_t>(y)];
+                        if (hasData(v.stream[m])) {
+                            EXPECT_TRUE(hasData(v.diversion[m]));
+                        }
+                        if (!hasData(v.diversion[m])) continue;
+                        ++found;
+                        EXPECT_EQ(calendarDate(rule.to, r.firstPrintYear + y, m), date);
+                        EXPECT_FLOAT_EQ(v.diversion[m], -7.0f);
+                        EXPECT_FLOAT_EQ(v.stream[m], -3.0f);
+                    }
+                EXPECT_EQ(found, 1);
+                // The average of a month held by one year is that month.
+                int held = 0;
+                for (int m = 0; m < 12; ++m) {
+                    if (!hasData(rows.back().diversion[m])) continue;
+                    ++held;
+                    EXPECT_FLOAT_EQ(rows.back().diversion[m], -7.0f);
+                }
+                EXPECT_EQ(held, 1);
+            }
+        }
+    }
+}
+
+TEST(YearTypeChange, AverageRowCumulativesStayAsRead) {
+    OutputResults r = loadFixture();
+    const float diversion = r.locations[0].rows.back().diversionCumulative;
+    const float stream = r.locations[0].rows.back().streamCumulative;
+    ASSERT_TRUE(r.changeYearType(0));
+    EXPECT_FLOAT_EQ(r.locations[0].rows.back().diversionCumulative, diversion);
+    EXPECT_FLOAT_EQ(r.locations[0].rows.back().streamCumulative, stream);
+    // The net impact never gains a diversion value.
+    for (const auto &row : r.locations.back().rows)
+        for (float v : row.diversion)
+            EXPECT_FALSE(hasData(v));
+    EXPECT_FALSE(hasData(r.locations.back().rows.back().diversionTotal));
 }

@@ -3,7 +3,7 @@
 // (No, Cancel, dismissed).
 #pragma once
 
-#include "model/prompter.h"
+#include "common/prompter.h"
 
 #include <deque>
 #include <string>

@@ -3,6 +3,7 @@
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdlib>
 #include <sys/wait.h>
@@ -71,6 +72,10 @@ TEST(VektoolReport, GraphDataAsJson) {
           "\"labels\": [\"11/89\", \"12\", \"1\"", "\"xTicks\": 1", "\"grid\": 3",
           "\"placement\": {\"x\": 0, \"y\": 400, \"width\": 1000, \"height\": 420}", "\"values\": [-100.5, -101.5"})
         EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
+    // What a script's JSON parser makes of it.
+    const nlohmann::json doc = nlohmann::json::parse(r.out);
+    EXPECT_EQ(doc.at("stream").at("series").at(0).at("values").size(), 24u);
+    EXPECT_EQ(doc.at("diversion").at("placement").at("width"), 1000);
 }
 
 TEST(VektoolReport, BadInputGetsAStatusAndAMessage) {

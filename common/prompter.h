@@ -14,17 +14,17 @@ namespace vek {
 enum class Answer { Yes, No, Cancel, Ok };
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
 
     // A message with an OK button.
-    virtual void message(const std::string& text) = 0;
+    virtual void message(const std::string &text) = 0;
     // Yes/No question; true for Yes.
-    virtual bool askYesNo(const std::string& text) = 0;
+    virtual bool askYesNo(const std::string &text) = 0;
     // Yes/No/Cancel question (the save prompt).
-    virtual Answer askYesNoCancel(const std::string& text) = 0;
+    virtual Answer askYesNoCancel(const std::string &text) = 0;
     // OK/Cancel question; true for OK.
-    virtual bool askOkCancel(const std::string& text) = 0;
+    virtual bool askOkCancel(const std::string &text) = 0;
 
     // "Choose a method for synthesizing the data:": 0 Average Years,
     // 1 Use Given Year, 2 Use Historical Cycle; nullopt for Cancel.
@@ -38,7 +38,7 @@ public:
     // end position counted from the start year; nullopt for Cancel.
     virtual std::optional<std::pair<int, int>> chooseCycle(int firstYear, int lastYear) = 0;
     // "Choose Items to Delete": selected positions, descending; nullopt for Cancel.
-    virtual std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string>& names) = 0;
+    virtual std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &names) = 0;
     // "Set Import Options": year type (0..2) and units (0..1); nullopt for Cancel.
     virtual std::optional<std::pair<int, int>> chooseImportOptions() = 0;
     // "Use Computed CU of GW Based on:": 1 no soil moisture, 2 with soil
@@ -51,20 +51,19 @@ public:
 // what the well output import is told. For benchmarks and fuzzing, where
 // nobody is there to answer.
 class SilentPrompter : public Prompter {
-public:
+  public:
     int soilMoisture = 0;
     std::size_t messages = 0;
 
-    void message(const std::string&) override { ++messages; }
-    bool askYesNo(const std::string&) override { return false; }
-    Answer askYesNoCancel(const std::string&) override { return Answer::Cancel; }
-    bool askOkCancel(const std::string&) override { return false; }
+    void message(const std::string &) override { ++messages; }
+    bool askYesNo(const std::string &) override { return false; }
+    Answer askYesNoCancel(const std::string &) override { return Answer::Cancel; }
+    bool askOkCancel(const std::string &) override { return false; }
     std::optional<int> chooseSynthesisMethod() override { return std::nullopt; }
     std::optional<std::vector<int>> selectYearsToAverage(int, int) override { return std::nullopt; }
     std::optional<int> chooseGivenYear(int, int) override { return std::nullopt; }
     std::optional<std::pair<int, int>> chooseCycle(int, int) override { return std::nullopt; }
-    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string>&) override
-    {
+    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &) override {
         return std::nullopt;
     }
     std::optional<std::pair<int, int>> chooseImportOptions() override { return std::nullopt; }

@@ -1,0 +1,58 @@
+// The model input file's scanner: the whole file held in memory and read
+// line by line, and a scanf-like cursor over a piece of text whose numbers
+// are read by the locale-free conversions of common/numbers.h.
+#pragma once
+
+#include "common/numbers.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vek::input {
+
+// A scanf-like cursor over one piece of text: every conversion skips white
+// space first, as "%d", "%g" and "%f" do.
+class Scanner {
+  public:
+    explicit Scanner(std::string_view text, std::size_t pos = 0) : s_(text), pos_(pos) {}
+
+    std::size_t pos() const { return pos_; }
+    void skipBlanks() {
+        while (pos_ < s_.size() && isBlank(s_[pos_]))
+            ++pos_;
+    }
+    bool atEnd() {
+        skipBlanks();
+        return pos_ >= s_.size();
+    }
+
+    bool readInt(int &out) { return scanInt(s_, pos_, out); }
+    // "nan" and "inf" are not numbers of a model: the row counts as short.
+    bool readReal(float &out) { return scanReal(s_, pos_, out); }
+
+  private:
+    std::string_view s_;
+    std::size_t pos_ = 0;
+};
+
+// The whole file in memory, read line by line; a line keeps its line end,
+// since messages quote it as read. Lines are read whole however long they
+// are, so an overlong name cannot shift the records after it.
+class LineReader {
+  public:
+    // False when the path is a folder or cannot be read.
+    bool load(const std::string &path);
+    bool next(std::string &line);
+    // Lines left from the current position (a last line without line end counts).
+    std::size_t linesLeft() const;
+    std::string_view text() const { return text_; }
+    std::size_t pos() const { return pos_; }
+    void setPos(std::size_t p) { pos_ = p; }
+
+  private:
+    std::string text_;
+    std::size_t pos_ = 0;
+};
+
+} // namespace vek::input
