@@ -12,16 +12,24 @@ endfunction()
 
 # vek_add_test(name SOURCES a.cpp b.cpp LIBS lib1 lib2 [GUI])
 # One test executable, linked with GoogleTest's main, discovered by CTest.
-# GUI tests run on the offscreen platform. The test support library knows
-# where tests/data and the built executables are (see tests/support).
+# GUI tests run on the offscreen platform and carry the label "gui". The test
+# support library knows where tests/data and the built executables are (see
+# tests/support). Every test program is built after the programs of the
+# build (vek, vektool, VEKView), so a test that runs one never finds it
+# missing or stale; a test that does not find it fails.
 function(vek_add_test name)
   cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main vek_test_support)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  foreach(_program vek vektool VEKView)
+    if(TARGET ${_program})
+      add_dependencies(${name} ${_program})
+    endif()
+  endforeach()
   if(ARG_GUI)
     gtest_discover_tests(${name} TEST_PREFIX "${name}."
-      PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
+      PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen LABELS gui
       DISCOVERY_TIMEOUT 60)
   else()
     gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 60)

@@ -1,6 +1,8 @@
 // AboutDialog: the About box and the program's picture.
 #include "editor/about_dialog.h"
 
+#include "vek_version.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -75,7 +77,7 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent) {
     setWindowTitle("About VEKView");
     auto *picture = new QLabel(this);
     picture->setPixmap(programPixmap(64));
-    auto *text = new QLabel("VEKView 1.2.8", this);
+    auto *text = new QLabel(QStringLiteral("VEKView " VEK_VERSION), this);
     text->setObjectName("versionText");
     QFont f = text->font();
     f.setBold(true);

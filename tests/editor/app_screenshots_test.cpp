@@ -73,6 +73,7 @@ TEST(Screenshots, MainWindowReportAndGraphs) {
         QApplication::processEvents();
 
         const std::string vek = test::binDir() + "/vek";
+        EXPECT_TRUE(QFileInfo(QString::fromStdString(vek)).isExecutable()) << "vek is not built: " << vek;
         if (QFileInfo(QString::fromStdString(vek)).isExecutable()) {
             doc->document().programDirectory = test::binDir() + "/";
             prompter.yesNoCancel.push_back(Answer::Yes);

@@ -81,7 +81,7 @@ bool haveVek() { return fs::exists(vek::test::binDir() + "/vek"); }
 } // namespace
 
 TEST(EngineRunner, RealEngineEndToEnd) {
-    if (!haveVek()) GTEST_SKIP() << "vek is not built in " << vek::test::binDir();
+    ASSERT_TRUE(haveVek()) << "vek is not built in " << vek::test::binDir();
     ScriptedPrompter p;
     ModelDocument d(&p);
     std::string dir = saveDoc(d, "runner_e2e");
@@ -104,7 +104,7 @@ TEST(EngineRunner, RealEngineEndToEnd) {
 }
 
 TEST(EngineRunner, RealEngineFailureShowsItsLines) {
-    if (!haveVek()) GTEST_SKIP() << "vek is not built in " << vek::test::binDir();
+    ASSERT_TRUE(haveVek()) << "vek is not built in " << vek::test::binDir();
     ScriptedPrompter p;
     ModelDocument d(&p);
     std::string dir = saveDoc(d, "runner_fail");
@@ -124,7 +124,7 @@ TEST(EngineRunner, RealEngineFailureShowsItsLines) {
 }
 
 TEST(EngineRunner, NamesWithBlanksQuotesAndDollarsReachTheEngine) {
-    if (!haveVek()) GTEST_SKIP() << "vek is not built in " << vek::test::binDir();
+    ASSERT_TRUE(haveVek()) << "vek is not built in " << vek::test::binDir();
     ScriptedPrompter p;
     ModelDocument d(&p);
     const std::string name = "my \"odd\" $HOME 'x'.vek";
@@ -319,7 +319,7 @@ TEST(ProcessPipe, ArgumentsArriveUnchangedAndStatusIsReported) {
 
 // A file written by SaveInput is a valid engine deck on its own.
 TEST(EngineRunner, SavedFileRunsInTheEngineDirectly) {
-    if (!haveVek()) GTEST_SKIP() << "vek is not built in " << vek::test::binDir();
+    ASSERT_TRUE(haveVek()) << "vek is not built in " << vek::test::binDir();
     ModelDocument d;
     std::string dir = saveDoc(d, "runner_direct");
     d.model.synthesizeFormat = 1; // with synthesized years from the average

@@ -189,7 +189,7 @@ const std::vector<Case> &cases() {
 class SavedDocumentRuns : public ::testing::TestWithParam<size_t> {};
 
 TEST_P(SavedDocumentRuns, HeadingAndTablesFollowTheDocument) {
-    if (!haveVek()) GTEST_SKIP() << "vek is not built in " << vek::test::binDir();
+    ASSERT_TRUE(haveVek()) << "vek is not built in " << vek::test::binDir();
     const Case &c = cases()[GetParam()];
     SCOPED_TRACE(c.what);
     ScriptedPrompter p;
@@ -303,7 +303,7 @@ TEST(SaveInputProtection, ReadOnlyFileIsNotReplaced) {
 // name is longer is refused before the engine starts, so it can neither read
 // another file nor leave an older report of the full name to be opened.
 TEST(EngineNames, LongerThanTheEngineReadsAreRefused) {
-    if (!haveVek()) GTEST_SKIP() << "vek is not built in " << vek::test::binDir();
+    ASSERT_TRUE(haveVek()) << "vek is not built in " << vek::test::binDir();
     struct Row {
         std::string fileName;
         bool runs;
