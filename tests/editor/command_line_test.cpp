@@ -16,12 +16,12 @@
 
 namespace {
 
-struct Run {
+struct Outcome {
     int status = -1;
     QString out, err;
 };
 
-Run vekview(const QStringList &args, bool withDisplay = true) {
+Outcome vekview(const QStringList &args, bool withDisplay = true) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // Settings of a test run never reach the real home folder.
@@ -35,7 +35,7 @@ Run vekview(const QStringList &args, bool withDisplay = true) {
     }
     p.setProcessEnvironment(env);
     p.start(QString::fromStdString(vek::test::binDir() + "/VEKView"), args);
-    Run r;
+    Outcome r;
     if (!p.waitForFinished(60000)) {
         p.kill();
         p.waitForFinished();
@@ -64,22 +64,22 @@ QString example() {
 } // namespace
 
 TEST_F(CommandLine, VersionAndHelpPrintWithoutADisplay) {
-    Run v = vekview({"--version"}, false);
+    Outcome v = vekview({"--version"}, false);
     EXPECT_EQ(v.status, 0) << v.err.toStdString();
     EXPECT_EQ(v.out, QString("VEKView " VEK_VERSION "\n"));
 
-    Run h = vekview({"--help"}, false);
+    Outcome h = vekview({"--help"}, false);
     EXPECT_EQ(h.status, 0) << h.err.toStdString();
     EXPECT_TRUE(h.out.contains("--smoke-test <FILE>")) << h.out.toStdString();
     EXPECT_TRUE(h.out.contains("--version")) << h.out.toStdString();
 
-    Run bad = vekview({"--no-such-option"});
+    Outcome bad = vekview({"--no-such-option"});
     EXPECT_NE(bad.status, 0);
     EXPECT_TRUE(bad.err.contains("no-such-option")) << bad.err.toStdString();
 }
 
 TEST_F(CommandLine, SmokeTestOpensTheExample) {
-    Run r = vekview({"--smoke-test", example()});
+    Outcome r = vekview({"--smoke-test", example()});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith("VEKView " VEK_VERSION ": opened model input ")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("(4 locations)")) << r.out.toStdString();
@@ -89,13 +89,13 @@ TEST_F(CommandLine, SmokeTestOpensTheExample) {
 // the smoke test never passes on a document it did not read.
 TEST_F(CommandLine, SmokeTestFailsOnAMissingOrBrokenFile) {
     const std::string dir = vek::test::freshDir("command_line_smoke");
-    Run missing = vekview({"--smoke-test", QString::fromStdString(dir + "/none.vek")});
+    Outcome missing = vekview({"--smoke-test", QString::fromStdString(dir + "/none.vek")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.err.contains("none.vek was not found.")) << missing.err.toStdString();
 
     const std::string text = vek::test::readFile(vek::test::dataPath("model/two_locations.vek"));
     vek::test::writeFile(dir + "/cut.vek", text.substr(0, text.find("Site B\n0 1")));
-    Run cut = vekview({"--smoke-test", QString::fromStdString(dir + "/cut.vek")});
+    Outcome cut = vekview({"--smoke-test", QString::fromStdString(dir + "/cut.vek")});
     EXPECT_EQ(cut.status, 1);
     EXPECT_TRUE(cut.err.contains("Unexpected EOF")) << cut.err.toStdString();
     EXPECT_TRUE(cut.err.contains("did not open cleanly")) << cut.err.toStdString();
