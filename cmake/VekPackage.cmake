@@ -9,10 +9,9 @@ set(CPACK_PACKAGE_VENDOR "VEK developers")
 set(CPACK_PACKAGE_CONTACT "VEK developers <vek@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Stream depletion and accretion by the depletion-factor method")
 set(CPACK_PACKAGE_DESCRIPTION
-    "vek computes how pumping from irrigation wells depletes a stream, and how water put into recharge sites "
-    "returns to it, month by month. VEKView is the desktop editor of its model input files and viewer of its "
-    "reports and graphs; vektool does the same work from scripts.")
-string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+    "vek computes how pumping from irrigation wells depletes a stream, and how water put into recharge sites \
+returns to it, month by month. VEKView is the desktop editor of its model input files and viewer of its \
+reports and graphs, and vektool does the same work from scripts.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_STRIP_FILES ON)

@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 [ -f "$build/CPackConfig.cmake" ] || { echo "package-deb: $build is not configured (run scripts/setup.sh)" >&2; exit 2; }
-cmake --build "$build" -j"$(nproc)"
+cmake --build "$build" -j"$(nproc)" >&2
 rm -f "$build"/package/vek_*.deb
 (cd "$build" && cpack -G DEB >&2)
 deb="$(ls "$build"/package/vek_*.deb)"

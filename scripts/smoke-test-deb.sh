@@ -38,7 +38,8 @@ echo "vek: $(wc -l <"$work/river_valley.out") report lines"
 # vektool run finds the packaged vek beside itself.
 "$usr/bin/vektool" run "$work/river_valley.vek" >/dev/null || fail "vektool run failed on the example"
 
-HOME="$root/home" XDG_CONFIG_HOME="$root/home/.config" QT_QPA_PLATFORM=offscreen \
+mkdir -m 700 "$root/run"
+HOME="$root/home" XDG_CONFIG_HOME="$root/home/.config" XDG_RUNTIME_DIR="$root/run" QT_QPA_PLATFORM=offscreen \
   timeout 120 "$usr/bin/VEKView" --smoke-test "$usr/share/vek/examples/river_valley.vek" ||
   fail "VEKView did not open the example"
 "$usr/bin/VEKView" --version
