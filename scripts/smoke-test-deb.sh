@@ -22,7 +22,8 @@ dpkg-deb -x "$deb" "$root"
 usr="$root/usr"
 for f in bin/vek bin/vektool bin/VEKView share/vek/examples/river_valley.vek \
          share/applications/vekview.desktop share/mime/packages/vekview.xml \
-         share/icons/hicolor/256x256/apps/vekview.png; do
+         share/icons/hicolor/256x256/apps/vekview.png share/man/man1/vek.1 share/man/man1/vektool.1 \
+         share/man/man1/VEKView.1; do
   [ -e "$usr/$f" ] || fail "the package lacks /usr/$f"
 done
 
