@@ -171,7 +171,7 @@ void CMainFrame::buildMenus() {
     connect(addCommand(windowMenu_, ID_WINDOW_CASCADE, "&Cascade", "Arrange windows so they overlap"),
             &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(addCommand(windowMenu_, ID_WINDOW_TILE_HORZ, "&Tile", "Arrange windows as non-overlapping tiles"),
-            &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
+            &QAction::triggered, this, &CMainFrame::tileWindows);
     connect(addCommand(windowMenu_, ID_WINDOW_ARRANGE, "&Arrange Icons", "Arrange icons at the bottom of the window"),
             &QAction::triggered, this, [this] {
                 // Minimized windows line up along the bottom edge.
@@ -344,6 +344,24 @@ void CMainFrame::addChild(CChildFrame *frame) {
     frame->showMaximized();
     mdi_->setActiveSubWindow(frame);
     updateFrame();
+}
+
+void CMainFrame::tileWindows() {
+    // One above the other, each the area's full width: a form keeps the
+    // width it needs, where side-by-side tiles would cut it and scroll.
+    QList<QMdiSubWindow *> tiles;
+    for (QMdiSubWindow *w : mdi_->subWindowList())
+        if (w->isVisible() && !w->isMinimized()) tiles << w;
+    if (tiles.isEmpty()) return;
+    const QRect area = mdi_->viewport()->rect();
+    const int n = static_cast<int>(tiles.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow *w = tiles[i];
+        if (w->isMaximized()) w->showNormal();
+        const int top = area.top() + area.height() * i / n;
+        const int bottom = area.top() + area.height() * (i + 1) / n;
+        w->setGeometry(area.left(), top, area.width(), bottom - top);
+    }
 }
 
 CChildFrame *CMainFrame::activeChild() const {

@@ -84,6 +84,9 @@ class CMainFrame : public QMainWindow {
 
     // Re-evaluates menus, tool buttons and the title for the active window.
     void updateFrame();
+    // Window > Tile: the document windows one above the other, each as wide
+    // as the area.
+    void tileWindows();
 
   protected:
     void closeEvent(QCloseEvent *e) override;

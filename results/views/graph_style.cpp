@@ -132,7 +132,7 @@ bool GraphStyleSettings::save(const QString &path, QString *error) const {
     }
     QTextStream out(&f);
     out << "# VEKView graph settings\n";
-    out << "background = " << background.name() << "\n";
+    if (background.isValid()) out << "background = " << background.name() << "\n";
     out << "legend = " << legendPosition << "\n";
     out << "markers = " << (markers ? "yes" : "no") << "\n";
     out << "linewidth = " << lineWidth << "\n";

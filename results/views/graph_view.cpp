@@ -19,6 +19,7 @@
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
@@ -175,7 +176,19 @@ void GraphView::buildChart() {
     b.title = QString::fromStdString(g.title);
 
     auto *chart = new QChart();
-    chart->setBackgroundBrush(style_.background);
+    // Without a colour of the user's own the graph follows the desktop's
+    // palette, dark ones included; texts and lines contrast with whichever
+    // background it gets.
+    const QColor background = style_.background.isValid() ? style_.background : palette().color(QPalette::Base);
+    const QColor ink = !style_.background.isValid()     ? palette().color(QPalette::Text)
+                       : background.lightnessF() < 0.5f ? QColor(Qt::white)
+                                                        : QColor(Qt::black);
+    const QColor faint = QColor::fromRgbF(static_cast<float>(0.75 * background.redF() + 0.25 * ink.redF()),
+                                          static_cast<float>(0.75 * background.greenF() + 0.25 * ink.greenF()),
+                                          static_cast<float>(0.75 * background.blueF() + 0.25 * ink.blueF()));
+    chart->setBackgroundBrush(background);
+    chart->setTitleBrush(ink);
+    chart->legend()->setLabelColor(ink);
     chart->setMargins(QMargins(8, 8, 8, 8));
     QFont tf = chart->titleFont();
     tf.setPointSizeF(tf.pointSizeF() * 1.3);
@@ -221,19 +234,47 @@ void GraphView::buildChart() {
     axisY->setGridLineVisible(b.gridValue & 1);
     axisY->setTitleText(QString::fromStdString(g.leftTitle));
 
+    for (QAbstractAxis *axis : {static_cast<QAbstractAxis *>(axisX), static_cast<QAbstractAxis *>(axisY)}) {
+        axis->setLabelsBrush(ink);
+        axis->setTitleBrush(ink);
+        axis->setLinePenColor(ink);
+        axis->setGridLineColor(faint);
+    }
     chart->addAxis(axisX, Qt::AlignBottom);
     chart->addAxis(axisY, Qt::AlignLeft);
 
+    // A series is drawn as one line per run of points that hold a value, so
+    // a gap breaks the line instead of bridging it. The first run of every
+    // series is added first, in series order, so chart series s stands for
+    // series s (legend entry, colour kept in the settings file); the further
+    // runs follow, drawn alike and without legend entries of their own.
+    std::vector<std::vector<QLineSeries *>> runs(static_cast<size_t>(numSeries));
     for (int s = 0; s < numSeries; ++s) {
         const GraphSeries &gs = g.series[static_cast<size_t>(s)];
-        auto *series = new QLineSeries();
-        series->setName(QString::fromStdString(gs.legend));
-        for (int k = 0; k < numPoints && k < static_cast<int>(gs.values.size()); ++k)
-            if (k >= static_cast<int>(gs.present.size()) || gs.present[static_cast<size_t>(k)])
-                series->append(k, gs.values[static_cast<size_t>(k)]);
-        chart->addSeries(series);
-        series->attachAxis(axisX);
-        series->attachAxis(axisY);
+        auto &mine = runs[static_cast<size_t>(s)];
+        bool open = false;
+        for (int k = 0; k < numPoints && k < static_cast<int>(gs.values.size()); ++k) {
+            if (k < static_cast<int>(gs.present.size()) && !gs.present[static_cast<size_t>(k)]) {
+                open = false;
+                continue;
+            }
+            if (!open || mine.empty()) mine.push_back(new QLineSeries());
+            mine.back()->append(k, gs.values[static_cast<size_t>(k)]);
+            open = true;
+        }
+        if (mine.empty()) mine.push_back(new QLineSeries());
+    }
+    const auto addRun = [&](QLineSeries *run, int s) {
+        run->setName(QString::fromStdString(g.series[static_cast<size_t>(s)].legend));
+        chart->addSeries(run);
+        run->attachAxis(axisX);
+        run->attachAxis(axisY);
+        // A lone point draws no line: show it as a dot.
+        run->setPointsVisible(style_.markers || run->count() == 1 || g.markPoints);
+    };
+    for (int s = 0; s < numSeries; ++s) {
+        QLineSeries *series = runs[static_cast<size_t>(s)].front();
+        addRun(series, s);
         QPen pen = series->pen();
         pen.setWidth(style_.lineWidth);
         if (s < static_cast<int>(style_.series.size())) {
@@ -241,8 +282,15 @@ void GraphView::buildChart() {
             pen.setStyle(style_.series[s].style);
         }
         series->setPen(pen);
-        // A lone point draws no line: show it as a dot.
-        series->setPointsVisible(style_.markers || series->count() == 1 || g.markPoints);
+    }
+    for (int s = 0; s < numSeries; ++s) {
+        const auto &mine = runs[static_cast<size_t>(s)];
+        for (size_t r = 1; r < mine.size(); ++r) {
+            addRun(mine[r], s);
+            mine[r]->setPen(mine.front()->pen());
+            for (QLegendMarker *marker : chart->legend()->markers(mine[r]))
+                marker->setVisible(false);
+        }
     }
 
     b.legendShown = g.showLegends && style_.legendPosition != "none";
@@ -316,7 +364,9 @@ bool GraphView::saveSettings(QString *error) {
     }
     // Keep the colours the theme gave the series so the file shows them.
     if (chart_) {
-        const auto list = chart_->series();
+        // The first numSeries chart series are the series themselves; the
+        // rest are the further runs of broken lines.
+        const auto list = chart_->series().mid(0, data_.numSeries());
         if (style_.series.size() < static_cast<size_t>(list.size())) style_.series.resize(list.size());
         for (int i = 0; i < list.size(); ++i)
             if (auto *ls = qobject_cast<QLineSeries *>(list[i]); ls && !style_.series[i].color.isValid())

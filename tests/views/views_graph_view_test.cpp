@@ -13,6 +13,8 @@
 #include <QXmlStreamReader>
 #include <QtCharts/QAbstractAxis>
 #include <QtCharts/QChart>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 
 #include <map>
@@ -142,19 +144,43 @@ TEST_F(GraphViewTest, YRangeGivenOrComputed) {
     }
 }
 
-// A point without data is left out of the line and out of the range; a
-// yearly total of an emptied year must not stretch the axis to -1e10.
-TEST_F(GraphViewTest, PointsWithoutDataAreNotDrawn) {
-    GraphData g = makeGraph(1, 4, [](int, int k) { return 10.0 * (k + 1); });
-    g.series[0].present[1] = false;
-    g.series[0].values[1] = -1.0e10;
+// A point without data is left out of the line and out of the range (a
+// yearly total of an emptied year must not stretch the axis to -1e10), and
+// it breaks the line: the runs on either side are separate chart series of
+// the same colour and name, with one legend entry for the whole series.
+TEST_F(GraphViewTest, PointsWithoutDataBreakTheLine) {
+    GraphData g = makeGraph(2, 6, [](int s, int k) { return 10.0 * (k + 1) + s; });
+    for (int k : {1, 4}) {
+        g.series[0].present[k] = false;
+        g.series[0].values[k] = -1.0e10;
+    }
     std::unique_ptr<GraphView> w(GraphView::fromData(g));
     w->createWindow();
-    auto *series = qobject_cast<QLineSeries *>(w->chart()->series().at(0));
-    ASSERT_NE(series, nullptr);
-    EXPECT_EQ(series->count(), 3);
+    const auto all = w->chart()->series();
+    ASSERT_EQ(all.size(), 4); // series 1 in three runs, series 2 whole
+    auto line = [&](int i) { return qobject_cast<QLineSeries *>(all.at(i)); };
+    EXPECT_EQ(line(0)->count(), 1); // first run of series 1: point 0, a dot
+    EXPECT_TRUE(line(0)->pointsVisible());
+    EXPECT_EQ(line(1)->count(), 6); // series 2
+    EXPECT_EQ(line(2)->count(), 2); // points 2, 3
+    EXPECT_EQ(line(2)->at(0), QPointF(2, 30));
+    EXPECT_EQ(line(3)->count(), 1); // point 5
+    for (int i : {2, 3}) {
+        EXPECT_EQ(line(i)->pen().color(), line(0)->pen().color());
+        EXPECT_EQ(line(i)->name(), line(0)->name());
+    }
+    EXPECT_NE(line(1)->pen().color(), line(0)->pen().color());
+    int shown = 0;
+    for (QLegendMarker *m : w->chart()->legend()->markers())
+        shown += m->isVisible() ? 1 : 0;
+    EXPECT_EQ(shown, 2);
     EXPECT_DOUBLE_EQ(w->built().yMin, 0.0);
-    EXPECT_DOUBLE_EQ(w->built().yMax, 40.0);
+    EXPECT_DOUBLE_EQ(w->built().yMax, 61.0);
+
+    // The look file names the two series, not the runs.
+    QString err;
+    ASSERT_TRUE(w->saveSettings(&err)) << err.toStdString();
+    EXPECT_EQ(w->style().series.size(), 2u);
 }
 
 TEST_F(GraphViewTest, SettingsFileRoundTripAndLoadOnOpen) {
@@ -195,7 +221,7 @@ TEST_F(GraphViewTest, BrokenSettingsLinesAreSkippedNotFatal) {
     QString err;
     ASSERT_TRUE(s.load("broken.gsp", &err, &warnings));
     EXPECT_EQ(warnings.size(), 5) << warnings.join("\n").toStdString();
-    EXPECT_EQ(s.background, QColor(Qt::white));
+    EXPECT_FALSE(s.background.isValid()) << "the desktop palette's";
     EXPECT_EQ(s.legendPosition, "bottom");
     EXPECT_EQ(s.lineWidth, 2);
     EXPECT_TRUE(s.markers);
