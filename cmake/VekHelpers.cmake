@@ -12,17 +12,25 @@ endfunction()
 
 # vek_add_test(name SOURCES a.cpp b.cpp LIBS lib1 lib2 [GUI])
 # One test executable, linked with GoogleTest's main, discovered by CTest.
-# GUI tests run on the offscreen platform. The test support library knows
-# where tests/data and the built executables are (see tests/support).
+# GUI tests run on the offscreen platform and carry the label "gui". The test
+# support library knows where tests/data and the built executables are (see
+# tests/support). Every test program is built after the programs of the
+# build (vek, vektool, VEKView), so a test that runs one never finds it
+# missing or stale; a test that does not find it fails.
 # With FIXTURE f, every test of it needs the CTest fixture f set up first.
 function(vek_add_test name)
   cmake_parse_arguments(ARG "GUI" "FIXTURE" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main vek_test_support)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  foreach(_program vek vektool VEKView)
+    if(TARGET ${_program})
+      add_dependencies(${name} ${_program})
+    endif()
+  endforeach()
   set(_props "")
   if(ARG_GUI)
-    list(APPEND _props ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+    list(APPEND _props ENVIRONMENT QT_QPA_PLATFORM=offscreen LABELS gui)
   endif()
   if(ARG_FIXTURE)
     list(APPEND _props FIXTURES_REQUIRED ${ARG_FIXTURE})
@@ -37,15 +45,18 @@ endfunction()
 # Every tests/<folder>/*_test.cpp becomes its own test executable, so that one
 # file that does not compile does not stop the rest.
 function(vek_add_test_folder folder)
-  cmake_parse_arguments(ARG "GUI" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "GUI" "FIXTURE" "LIBS" ${ARGN})
   file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*_test.cpp)
+  set(_opts "")
+  if(ARG_GUI)
+    list(APPEND _opts GUI)
+  endif()
+  if(ARG_FIXTURE)
+    list(APPEND _opts FIXTURE ${ARG_FIXTURE})
+  endif()
   foreach(_t IN LISTS _tests)
     get_filename_component(_n ${_t} NAME_WE)
-    if(ARG_GUI)
-      vek_add_test(${folder}_${_n} SOURCES ${_t} LIBS ${ARG_LIBS} GUI)
-    else()
-      vek_add_test(${folder}_${_n} SOURCES ${_t} LIBS ${ARG_LIBS})
-    endif()
+    vek_add_test(${folder}_${_n} SOURCES ${_t} LIBS ${ARG_LIBS} ${_opts})
   endforeach()
 endfunction()
 

@@ -1,6 +1,8 @@
 // AboutDialog: the About box and the program's picture.
 #include "editor/about_dialog.h"
 
+#include "vek_version.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -79,7 +81,7 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent) {
     QPixmap pm = programPixmap(qRound(64 * ratio));
     pm.setDevicePixelRatio(ratio);
     picture->setPixmap(pm);
-    auto *text = new QLabel("VEKView 1.2.8", this);
+    auto *text = new QLabel(QStringLiteral("VEKView " VEK_VERSION), this);
     text->setObjectName("versionText");
     QFont f = text->font();
     f.setBold(true);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "common/prompter.h"
+#include "vek_version.h"
 
 #include <QObject>
 #include <QPointer>
@@ -26,7 +27,7 @@ class CVEKViewDoc;
 class CVEKViewApp : public QObject {
     Q_OBJECT
   public:
-    static constexpr const char *kVersion = "1.2.8";
+    static constexpr const char *kVersion = VEK_VERSION;
     static constexpr int kMaxRecentFiles = 4;
 
     enum class DocType { ModelInput, EngineOutput };

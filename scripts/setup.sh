@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (when missing), then configures
-# and builds everything into build/.
+# and builds everything into build/. The packages are listed one a line in
+# scripts/packages.txt; scripts/check-setup-packages.sh checks that list
+# against what a built tree used.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-pkgs=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-      qt6-base-dev qt6-charts-dev qt6-svg-dev libgl1-mesa-dev libxkbcommon-dev xdg-utils
-      libxlsxwriter-dev python3 python3-openpyxl
-      locales nlohmann-json3-dev clang-format clang-tidy)
-# groff checks that the manual pages render without a warning.
-pkgs+=(groff-base)
+mapfile -t pkgs < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' scripts/packages.txt | grep -v '^$')
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

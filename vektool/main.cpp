@@ -2,6 +2,8 @@
 // jobs, through the same document core as the desktop program.
 #include "vektool/command.h"
 
+#include "vek_version.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -28,7 +30,8 @@ static void printHelp() {
                 "desktop program. Messages go to standard error; nothing is asked interactively.\n\n"
                 "commands:\n");
     for (const auto& c : vektool::commands()) std::printf("  %-10s %s\n", c.name, c.summary);
-    std::printf("\n'vektool COMMAND --help' shows the options of one command.\n");
+    std::printf("\n'vektool COMMAND --help' shows the options of one command;\n"
+                "'vektool --version' prints the version.\n");
 }
 
 int main(int argc, char** argv) {
@@ -36,6 +39,10 @@ int main(int argc, char** argv) {
         (!std::strcmp(argv[1], "help") && argc == 2)) {
         printHelp();
         return argc < 2 ? 2 : 0;
+    }
+    if (!std::strcmp(argv[1], "--version")) {
+        std::printf("vektool %s\n", VEK_VERSION);
+        return 0;
     }
     std::string name = argv[1];
     vektool::Args args(argv + 2, argv + argc);

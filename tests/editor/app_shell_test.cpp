@@ -311,7 +311,7 @@ TEST_F(ShellTest, AboutBoxNamesTheVersion) {
 // report, plot, and close with the right prompts.
 TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
     const std::string vek = test::binDir() + "/vek";
-    if (!QFileInfo(QString::fromStdString(vek)).isExecutable()) GTEST_SKIP() << "vek is not built: " << vek;
+    ASSERT_TRUE(QFileInfo(QString::fromStdString(vek)).isExecutable()) << "vek is not built: " << vek;
     ASSERT_TRUE(shell->startUp({}, false));
     const QString model = fixture("examples/river_valley.vek", "model.vek");
     auto *doc = qobject_cast<CVEKViewDoc *>(shell->openDocumentFile(model));

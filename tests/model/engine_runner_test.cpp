@@ -88,7 +88,7 @@ bool haveVek() { return fs::exists(vek::test::binDir() + "/vek"); }
 } // namespace
 
 TEST(EngineRunner, RealEngineEndToEnd) {
-    if (!haveVek()) GTEST_SKIP() << "vek is not built in " << vek::test::binDir();
+    ASSERT_TRUE(haveVek()) << "vek is not built in " << vek::test::binDir();
     ScriptedPrompter p;
     ModelDocument d(&p);
     std::string dir = saveDoc(d, "runner_e2e");
@@ -111,7 +111,7 @@ TEST(EngineRunner, RealEngineEndToEnd) {
 }
 
 TEST(EngineRunner, RealEngineFailureShowsItsLines) {
-    if (!haveVek()) GTEST_SKIP() << "vek is not built in " << vek::test::binDir();
+    ASSERT_TRUE(haveVek()) << "vek is not built in " << vek::test::binDir();
     ScriptedPrompter p;
     ModelDocument d(&p);
     std::string dir = saveDoc(d, "runner_fail");
@@ -131,7 +131,7 @@ TEST(EngineRunner, RealEngineFailureShowsItsLines) {
 }
 
 TEST(EngineRunner, NamesWithBlanksQuotesAndDollarsReachTheEngine) {
-    if (!haveVek()) GTEST_SKIP() << "vek is not built in " << vek::test::binDir();
+    ASSERT_TRUE(haveVek()) << "vek is not built in " << vek::test::binDir();
     ScriptedPrompter p;
     ModelDocument d(&p);
     const std::string name = "my \"odd\" $HOME 'x'.vek";
@@ -326,7 +326,7 @@ TEST(ProcessPipe, ArgumentsArriveUnchangedAndStatusIsReported) {
 
 // A file written by SaveInput is a valid engine deck on its own.
 TEST(EngineRunner, SavedFileRunsInTheEngineDirectly) {
-    if (!haveVek()) GTEST_SKIP() << "vek is not built in " << vek::test::binDir();
+    ASSERT_TRUE(haveVek()) << "vek is not built in " << vek::test::binDir();
     ModelDocument d;
     std::string dir = saveDoc(d, "runner_direct");
     d.model.synthesizeFormat = 1; // with synthesized years from the average
@@ -504,7 +504,7 @@ const std::vector<Case> &cases() {
 class SavedDocumentRuns : public ::testing::TestWithParam<size_t> {};
 
 TEST_P(SavedDocumentRuns, HeadingAndTablesFollowTheDocument) {
-    if (!haveVek()) GTEST_SKIP() << "vek is not built in " << vek::test::binDir();
+    ASSERT_TRUE(haveVek()) << "vek is not built in " << vek::test::binDir();
     const Case &c = cases()[GetParam()];
     SCOPED_TRACE(c.what);
     ScriptedPrompter p;
@@ -593,7 +593,7 @@ INSTANTIATE_TEST_SUITE_P(Documents, SavedDocumentRuns, ::testing::Range<size_t>(
 // name is longer is refused before the engine starts, so it can neither read
 // another file nor leave an older report of the full name to be opened.
 TEST(EngineNames, LongerThanTheEngineReadsAreRefused) {
-    if (!haveVek()) GTEST_SKIP() << "vek is not built in " << vek::test::binDir();
+    ASSERT_TRUE(haveVek()) << "vek is not built in " << vek::test::binDir();
     struct Row {
         std::string fileName;
         bool runs;

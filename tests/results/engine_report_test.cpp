@@ -179,9 +179,7 @@ TEST(EngineReport, LargeValuesAndYearTypeChangeOnARealReport) {
 TEST(EngineReport, EveryEngineFixtureReadsBackFieldForField) {
     namespace fs = std::filesystem;
     const fs::path dir = vek::test::dataPath("engine");
-    if (!fs::exists(dir)) {
-        GTEST_SKIP() << "no engine fixtures";
-    }
+    ASSERT_TRUE(fs::exists(dir)) << "no engine fixtures in " << dir;
     int read = 0;
     for (const auto &entry : fs::directory_iterator(dir)) {
         if (entry.path().extension() != ".out") continue;

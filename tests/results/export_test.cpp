@@ -138,8 +138,9 @@ TEST(XlsxExport, NumbersIgnoreTheLocalesDecimalComma) {
     c.years = {0};
     const std::string path = dir + "/comma.xlsx";
     const std::string saved = std::setlocale(LC_ALL, nullptr);
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE.utf8"))
-        GTEST_SKIP() << "no comma-decimal locale installed";
+    // The locale.setup fixture generates de_DE.UTF-8 when the machine lacks it.
+    ASSERT_TRUE(std::setlocale(LC_ALL, "de_DE.UTF-8") || std::setlocale(LC_ALL, "de_DE.utf8"))
+        << "no comma-decimal locale installed (scripts/ensure-locale.sh de_DE.UTF-8)";
     char probe[16];
     std::snprintf(probe, sizeof probe, "%.1f", 1.5);
     std::string error;

@@ -1,6 +1,7 @@
 // vektool check, convert and run as a script uses them: exit status, what
 // goes to standard output and standard error, and the files left behind.
 #include "support/test_files.h"
+#include "vek_version.h"
 
 #include <gtest/gtest.h>
 
@@ -45,8 +46,19 @@ bool haveTools() { return fs::exists(binDir() + "/vektool") && fs::exists(binDir
 
 } // namespace
 
+TEST(Vektool, VersionIsTheProjectVersion) {
+    ASSERT_TRUE(haveTools()) << "vektool and vek are not built in " << binDir();
+    std::string dir = freshDir("vektool_version");
+    Result v = vektool(dir, {"--version"});
+    EXPECT_EQ(v.status, 0);
+    EXPECT_EQ(v.out, "vektool " VEK_VERSION "\n");
+    Result h = vektool(dir, {"--help"});
+    EXPECT_EQ(h.status, 0);
+    EXPECT_NE(h.out.find("--version"), std::string::npos) << h.out;
+}
+
 TEST(VektoolCheck, CleanBrokenAndMissingFiles) {
-    if (!haveTools()) GTEST_SKIP() << "vektool and vek are not built in " << binDir();
+    ASSERT_TRUE(haveTools()) << "vektool and vek are not built in " << binDir();
     std::string dir = freshDir("vektool_check");
     Result ok = vektool(dir, {"check", dataPath("model/two_locations.vek")});
     EXPECT_EQ(ok.status, 0) << ok.err;
@@ -66,7 +78,7 @@ TEST(VektoolCheck, CleanBrokenAndMissingFiles) {
 }
 
 TEST(VektoolConvert, OlderFormatIsWrittenInTheCurrentOne) {
-    if (!haveTools()) GTEST_SKIP() << "vektool and vek are not built in " << binDir();
+    ASSERT_TRUE(haveTools()) << "vektool and vek are not built in " << binDir();
     std::string dir = freshDir("vektool_convert");
     Result r = vektool(dir, {"convert", dataPath("model/no_version.vek"), dir + "/out.vek"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -85,7 +97,7 @@ TEST(VektoolConvert, OlderFormatIsWrittenInTheCurrentOne) {
 }
 
 TEST(VektoolRun, RunsTheEngineBesideIt) {
-    if (!haveTools()) GTEST_SKIP() << "vektool and vek are not built in " << binDir();
+    ASSERT_TRUE(haveTools()) << "vektool and vek are not built in " << binDir();
     std::string dir = freshDir("vektool run dir");
     fs::copy_file(dataPath("model/two_locations.vek"), dir + "/model.vek");
     Result r = vektool(dir, {"run", dir + "/model.vek"});

@@ -1,0 +1,26 @@
+# The Debian package "vek" (scripts/package-deb.sh, or `cpack -G DEB` in a
+# build folder): everything `cmake --install` puts under /usr. Its Depends
+# are computed from the programs' shared libraries by dpkg-shlibdeps
+# (dpkg-dev), so the Qt libraries come with it.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vek)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "VEK developers")
+set(CPACK_PACKAGE_CONTACT "VEK developers <vek@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Stream depletion and accretion by the depletion-factor method")
+set(CPACK_PACKAGE_DESCRIPTION
+    "vek computes how pumping from irrigation wells depletes a stream, and how water put into recharge sites \
+returns to it, month by month. VEKView is the desktop editor of its model input files and viewer of its \
+reports and graphs, and vektool does the same work from scripts.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# "View in Wordpad" and the report's text editor go through xdg-open.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+
+include(CPack)

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Checks a built vek .deb without installing it: unpacks it into a temporary
+# root and, from there, runs vek on the packaged example, `vektool check` on
+# it, and VEKView offscreen, which opens it and quits. Also checks that the
+# package holds what it should and that its Depends name the Qt libraries.
+#   scripts/smoke-test-deb.sh build/package/vek_1.2.8_amd64.deb
+set -euo pipefail
+deb="$(realpath "${1:?usage: $0 PACKAGE.deb}")"
+root="$(mktemp -d)"
+trap 'rm -rf "$root"' EXIT
+fail() { echo "smoke-test-deb: $*" >&2; exit 1; }
+
+echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
+depends="$(dpkg-deb -f "$deb" Depends)"
+echo "Depends: $depends"
+[ "$(dpkg-deb -f "$deb" Package)" = vek ] || fail "the package is not named vek"
+for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6charts6 libqt6printsupport6; do
+  grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib"
+done
+
+dpkg-deb -x "$deb" "$root"
+usr="$root/usr"
+for f in bin/vek bin/vektool bin/VEKView share/vek/examples/river_valley.vek \
+         share/applications/vekview.desktop share/mime/packages/vekview.xml \
+         share/icons/hicolor/256x256/apps/vekview.png share/man/man1/vek.1 share/man/man1/vektool.1 \
+         share/man/man1/VEKView.1; do
+  [ -e "$usr/$f" ] || fail "the package lacks /usr/$f"
+done
+
+# The engine on the example, in a scratch folder (bare names, as VEKView runs it).
+work="$root/work"
+mkdir -p "$work"
+cp "$usr/share/vek/examples/river_valley.vek" "$work/"
+(cd "$work" && "$usr/bin/vek" river_valley.vek river_valley.out) || fail "vek failed on the example"
+[ -s "$work/river_valley.out" ] || fail "vek wrote no report"
+echo "vek: $(wc -l <"$work/river_valley.out") report lines"
+
+"$usr/bin/vektool" check "$usr/share/vek/examples/river_valley.vek" || fail "vektool check failed on the example"
+# vektool run finds the packaged vek beside itself.
+"$usr/bin/vektool" run "$work/river_valley.vek" >/dev/null || fail "vektool run failed on the example"
+
+mkdir -m 700 "$root/run"
+HOME="$root/home" XDG_CONFIG_HOME="$root/home/.config" XDG_RUNTIME_DIR="$root/run" QT_QPA_PLATFORM=offscreen \
+  timeout 120 "$usr/bin/VEKView" --smoke-test "$usr/share/vek/examples/river_valley.vek" ||
+  fail "VEKView did not open the example"
+"$usr/bin/VEKView" --version
+echo "smoke-test-deb: OK"
