@@ -24,7 +24,8 @@ struct Location {
     MonthColumns synthesizedData;      // one entry per synthesized year
     MonthColumns pumpingFlow;          // one entry per historical year
     MonthColumns daysOn;               // one entry per historical year
-    std::array<float, 12> efficiency{1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
+    std::array<float, 12> efficiency{1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f,
+                                     1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
 
     bool isWell() const { return LocationType == IrrigationWell; }
     // Number of historical / synthesized years held (length of column 0).
@@ -51,12 +52,12 @@ struct ModelInput {
     int outputStartYear = 0;
     int outputEndYear = -1;
     bool useAvgDaysPerMonth = false;
-    int outputFormat = 0;     // 0 by location, 1 only totals
-    int synthesizeFormat = 0; // 1 average, 2 given year, 3 cycle, 4 user-defined
+    int outputFormat = 0;      // 0 by location, 1 only totals
+    int synthesizeFormat = 0;  // 1 average, 2 given year, 3 cycle, 4 user-defined
     int projYearStart = 0;
     int projYearEnd = 0;
-    int yearMode = 1; // 0 Calendar, 1 Irrigation Year, 2 USGS Year
-    int unitMode = 1; // 0 average daily acre-feet, 1 monthly acre-feet
+    int yearMode = 1;          // 0 Calendar, 1 Irrigation Year, 2 USGS Year
+    int unitMode = 1;          // 0 average daily acre-feet, 1 monthly acre-feet
     std::vector<Location> locations;
 
     int historicalYears() const { return periodYears(inputStartYear, inputEndYear); }
