@@ -93,6 +93,7 @@ void PropertiesDialog::hideEvent(QHideEvent *event) {
 void PropertiesDialog::OnYearType(int mode) {
     if (!doc_) return;
     emit doc_->endEditRequested();
+    auto step = doc_->step(QStringLiteral("Change Year Type"));
     changeYearType(doc_->document(), mode);
     doc_->setModified(doc_->isModified());
     syncFromDocument();
@@ -101,6 +102,7 @@ void PropertiesDialog::OnYearType(int mode) {
 void PropertiesDialog::OnUnits(int unit) {
     if (!doc_) return;
     emit doc_->endEditRequested();
+    auto step = doc_->step(QStringLiteral("Change Units"));
     changeUnits(doc_->document(), unit);
     doc_->setModified(doc_->isModified());
     syncFromDocument();
@@ -108,6 +110,8 @@ void PropertiesDialog::OnUnits(int unit) {
 
 void PropertiesDialog::OnAvgDays(bool avg) {
     if (!doc_) return;
+    emit doc_->endEditRequested();
+    auto step = doc_->step(QStringLiteral("Change Days in Month"));
     setUseAvgDaysPerMonth(doc_->document(), avg);
     doc_->setModified(true);
     syncFromDocument();

@@ -126,21 +126,6 @@ size_t synthesizedColumns(const ModelInput &m) {
     return m.locations.front().synthesizedData[0].size();
 }
 
-// Years of the historical period the recorded synthesis method draws on, or
-// an empty range when it draws on none.
-std::pair<int, int> synthesisSourceYears(const ModelInput &m) {
-    switch (m.synthesizeFormat) {
-    case SynthesizedGivenYear:
-        return {m.projYearStart, m.projYearStart};
-    case SynthesizedCycle:
-        return {m.projYearStart, m.projYearStart + m.projYearEnd};
-    case SynthesizedUserDefined:
-        return {0, -1};
-    default:
-        return {m.projYearStart, m.projYearEnd};
-    }
-}
-
 } // namespace
 
 struct CVEKViewView::Impl {
@@ -222,6 +207,9 @@ struct CVEKViewView::Impl {
     void OnCloseupOutputType();
 
     void showContextMenu(CGridCtrl *grid, const QPoint &globalPos);
+    void pasteInto(CGridCtrl *grid);
+    void cutFrom(CGridCtrl *grid);
+    QString tableName(CGridCtrl *grid) const;
     CGridCtrl *activeGrid() const;
 };
 
@@ -605,6 +593,8 @@ void CVEKViewView::Impl::OnClickWellListctrl(int row, int col) {
         return;
     }
     q->selectedLocation_ = row - 1;
+    static const char *const kToggles[] = {"Change Location Type", "Change Output?", "Change Has Pumping Record"};
+    auto step = doc()->step(QString::fromLatin1(col >= 2 && col <= 4 ? kToggles[col - 2] : "Select Location"));
     Location &loc = model().locations[static_cast<size_t>(row - 1)];
     switch (col) {
     case 2:
@@ -640,6 +630,7 @@ void CVEKViewView::Impl::onBeginEdit(CGridCtrl *grid, int row, int, const QStrin
 void CVEKViewView::Impl::onEndEdit(CGridCtrl *grid, int row, int col) {
     editingGrid = nullptr;
     if (!q->doc_) return;
+    auto step = doc()->step(QStringLiteral("Edit in %1").arg(tableName(grid)));
     if (grid == wells)
         OnEndlabeleditWellListctrl(row, col);
     else if (grid == hist)
@@ -648,6 +639,9 @@ void CVEKViewView::Impl::onEndEdit(CGridCtrl *grid, int row, int col) {
         OnEndlabeleditSynthListctrl(row, col);
 }
 
+// The tables forward each changed cell to the document, which applies its
+// rules (stale synthesized years, user-defined synthesis); the cell then
+// shows the value the document holds.
 void CVEKViewView::Impl::OnEndlabeleditWellListctrl(int row, int col) {
     const int n = static_cast<int>(model().locations.size());
     if (row < 1 || row - 1 >= n) {
@@ -656,14 +650,13 @@ void CVEKViewView::Impl::OnEndlabeleditWellListctrl(int row, int col) {
     }
     QString text = wells->GetItemText(row, col);
     if (text != editOriginalText) {
-        Location &loc = model().locations[static_cast<size_t>(row - 1)];
+        ModelDocument &d = doc()->document();
         if (col == 0) {
-            loc.name = text.trimmed().toStdString();
+            d.setLocationName(row - 1, text.trimmed().toStdString());
         } else if (col == 1) {
-            loc.VEK = leadingNumber(text);
-            wells->setItemText(row, col, gfmt(loc.VEK));
+            d.setLocationFactor(row - 1, leadingNumber(text));
+            wells->setItemText(row, col, gfmt(model().locations[static_cast<size_t>(row - 1)].VEK));
         }
-        markModified();
     }
     fillCaptions();
     fillHistorical();
@@ -680,15 +673,8 @@ void CVEKViewView::Impl::OnEndlabeleditPumpingListctrl(int row, int col) {
     const int k = row - 1, m = col - 1;
     if (text != editOriginalText && m >= 0 && m < 12 && k >= 0 &&
         k < static_cast<int>(loc->historicalData[static_cast<size_t>(m)].size())) {
-        float v = leadingNumber(text);
-        loc->historicalData[static_cast<size_t>(m)][static_cast<size_t>(k)] = v;
-        markModified();
-        hist->setItemText(row, col, gfmt(v));
-        ModelDocument &d = doc()->document();
-        if (model().synthesizedYears() > 0 && !d.historicalDataChanged) {
-            auto [first, last] = synthesisSourceYears(model());
-            if (k >= first && k <= last) d.historicalDataChanged = true;
-        }
+        doc()->document().setHistoricalValue(q->selectedLocation_, k, m, leadingNumber(text));
+        hist->setItemText(row, col, gfmt(loc->historicalData[static_cast<size_t>(m)][static_cast<size_t>(k)]));
     }
     hist->autoSizeColumns();
 }
@@ -699,17 +685,10 @@ void CVEKViewView::Impl::OnEndlabeleditSynthListctrl(int row, int col) {
     QString text = synth->GetItemText(row, col);
     if (text == editOriginalText) return;
     const int k = row - 1, m = col - 1;
-    float v = leadingNumber(text);
     if (m >= 0 && m < 12 && k >= 0 && k < static_cast<int>(loc->synthesizedData[static_cast<size_t>(m)].size())) {
-        float &stored = loc->synthesizedData[static_cast<size_t>(m)][static_cast<size_t>(k)];
-        if (std::abs(v - stored) > 0.0001f) {
-            stored = v;
-            model().synthesizeFormat = SynthesizedUserDefined;
-            fillCaptions();
-        }
+        if (doc()->document().setSynthesizedValue(q->selectedLocation_, k, m, leadingNumber(text))) fillCaptions();
+        synth->setItemText(row, col, gfmt(loc->synthesizedData[static_cast<size_t>(m)][static_cast<size_t>(k)]));
     }
-    markModified();
-    synth->setItemText(row, col, gfmt(v));
     synth->autoSizeColumns();
 }
 
@@ -732,6 +711,7 @@ void CVEKViewView::OnNew() {
         return;
     }
     d_->locationsToAdd = static_cast<int>(n);
+    auto step = doc_->step(n == 1 ? QStringLiteral("New Location") : QStringLiteral("New Locations"));
     ModelDocument &doc = doc_->document();
     doc.insertLocations(static_cast<int>(doc.model.locations.size()), d_->locationsToAdd);
     d_->locationsToAdd = 1;
@@ -748,6 +728,7 @@ void CVEKViewView::OnDelete() {
         names.push_back(loc.name);
     Prompter *p = prompter();
     auto chosen = p ? p->chooseItemsToDelete(names) : std::nullopt;
+    auto step = doc_->step(QStringLiteral("Delete Locations"));
     if (chosen) {
         // Highest position first so no deletion shifts one still to come.
         std::vector<int> positions = *chosen;
@@ -763,12 +744,16 @@ void CVEKViewView::OnDelete() {
 void CVEKViewView::OnPumpingRecord() {
     endCellEdit();
     if (doc_->model().locations.empty() || !d_->selected()) return;
+    // The dialog edits the location while it is open; what OK leaves is one
+    // step (Cancel puts everything back, so nothing is recorded).
+    auto step = doc_->step(QStringLiteral("Pumping Record"));
     PumpingRecordDialog dlg(doc_, selectedLocation_, this);
     if (dlg.exec() == QDialog::Accepted) doc_->updateAllViews(0);
 }
 
 void CVEKViewView::OnRecalculate() {
     endCellEdit();
+    auto step = doc_->step(QStringLiteral("Recalculate Synthesized Years"));
     chooseSynthesisMethod(doc_->document());
     doc_->setModified(doc_->isModified());
 }
@@ -803,6 +788,7 @@ void CVEKViewView::Impl::OnKillfocusInputStart() {
     if (!q->doc_) return;
     if (inYearEdit || !startEdit) return;
     YearEditGuard guard(inYearEdit);
+    auto step = doc()->step(QStringLiteral("Change Historical Start Year"));
     int value = std::max(readYearEdit(startEdit), 0);
     ModelDocument &d = doc()->document();
     ModelInput &m = d.model;
@@ -844,6 +830,7 @@ void CVEKViewView::Impl::OnKillfocusInputEnd() {
     if (!q->doc_) return;
     if (inYearEdit || !endEdit) return;
     YearEditGuard guard(inYearEdit);
+    auto step = doc()->step(QStringLiteral("Change Historical End Year"));
     ModelDocument &d = doc()->document();
     ModelInput &m = d.model;
     int typed = std::max(readYearEdit(endEdit), 0);
@@ -883,6 +870,7 @@ void CVEKViewView::Impl::OnKillfocusSynthYears() {
     if (!q->doc_) return;
     if (inYearEdit || !synthEdit) return;
     YearEditGuard guard(inYearEdit);
+    auto step = doc()->step(QStringLiteral("Change Synthesized Years"));
     ModelDocument &d = doc()->document();
     int n = std::max(readYearEdit(synthEdit), 0);
     if (n < d.model.synthesizedYears()) {
@@ -910,6 +898,7 @@ void CVEKViewView::Impl::OnKillfocusRunEnd() {
     int end = std::max(typed, start);
     if (end != typed) runEndEdit->setText(dfmt(end));
     if (model().outputEndYear != end) {
+        auto step = doc()->step(QStringLiteral("Change Run End Year"));
         model().outputEndYear = end;
         markModified();
     }
@@ -921,6 +910,7 @@ void CVEKViewView::Impl::OnCloseupRunStart() {
     if (i < 0) return;
     int year = model().inputStartYear + i;
     if (model().outputStartYear != year) {
+        auto step = doc()->step(QStringLiteral("Change Run Start Year"));
         model().outputStartYear = year;
         markModified();
     }
@@ -931,6 +921,7 @@ void CVEKViewView::Impl::OnCloseupOutputType() {
     int i = outputType->currentIndex();
     if (i < 0) return;
     if (model().outputFormat != i) {
+        auto step = doc()->step(QStringLiteral("Change Output Type"));
         model().outputFormat = i;
         markModified();
     }
@@ -946,6 +937,23 @@ CGridCtrl *CVEKViewView::Impl::activeGrid() const {
 }
 
 bool CVEKViewView::eventFilter(QObject *watched, QEvent *event) {
+    // The grids' own paste and cut keys, taken here so each is one undo step.
+    if (event->type() == QEvent::KeyPress) {
+        auto *g = qobject_cast<CGridCtrl *>(watched);
+        auto *ke = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers mods = ke->modifiers() & ~Qt::KeypadModifier;
+        if (g && (g == d_->wells || g == d_->hist || g == d_->synth)) {
+            if ((mods == Qt::ControlModifier && ke->key() == Qt::Key_V) ||
+                (mods == Qt::ShiftModifier && ke->key() == Qt::Key_Insert)) {
+                d_->pasteInto(g);
+                return true;
+            }
+            if (mods == Qt::ControlModifier && ke->key() == Qt::Key_X) {
+                d_->cutFrom(g);
+                return true;
+            }
+        }
+    }
     if (event->type() == QEvent::FocusIn) {
         if (auto *g = qobject_cast<CGridCtrl *>(watched)) {
             d_->lastGrid = g;
@@ -985,15 +993,30 @@ void CVEKViewView::contextMenuEvent(QContextMenuEvent *event) {
     }
 }
 
+// A paste or a cut changes many cells; it is one undo step.
+void CVEKViewView::Impl::pasteInto(CGridCtrl *grid) {
+    if (!grid->isEnabled() || !q->doc_) return;
+    grid->endEditing(CGridCtrl::EditEnd::Commit);
+    auto step = doc()->step(QStringLiteral("Paste into %1").arg(tableName(grid)));
+    grid->paste();
+}
+
+void CVEKViewView::Impl::cutFrom(CGridCtrl *grid) {
+    if (!grid->isEnabled() || !q->doc_) return;
+    grid->endEditing(CGridCtrl::EditEnd::Commit);
+    auto step = doc()->step(QStringLiteral("Cut from %1").arg(tableName(grid)));
+    grid->cut();
+}
+
+QString CVEKViewView::Impl::tableName(CGridCtrl *grid) const {
+    return grid == hist    ? QStringLiteral("Historical Table")
+           : grid == synth ? QStringLiteral("Synthesized Table")
+                           : QStringLiteral("Location List");
+}
+
 void CVEKViewView::editCopy() { d_->activeGrid()->copy(); }
-void CVEKViewView::editPaste() {
-    CGridCtrl *g = d_->activeGrid();
-    if (g->isEnabled()) g->paste();
-}
-void CVEKViewView::editCut() {
-    CGridCtrl *g = d_->activeGrid();
-    if (g->isEnabled()) g->cut();
-}
+void CVEKViewView::editPaste() { d_->pasteInto(d_->activeGrid()); }
+void CVEKViewView::editCut() { d_->cutFrom(d_->activeGrid()); }
 void CVEKViewView::editClear() {
     CGridCtrl *g = d_->activeGrid();
     if (g->isEnabled()) g->deleteFocusCell();
@@ -1001,12 +1024,10 @@ void CVEKViewView::editClear() {
 void CVEKViewView::editSelectAll() { d_->activeGrid()->selectAll(); }
 void CVEKViewView::copyFromHistoricalTable() { d_->hist->copy(); }
 void CVEKViewView::copyFromSynthesizedTable() { d_->synth->copy(); }
-void CVEKViewView::pasteIntoHistoricalTable() {
-    if (d_->hist->isEnabled()) d_->hist->paste();
-}
-void CVEKViewView::pasteIntoSynthesizedTable() { d_->synth->paste(); }
+void CVEKViewView::pasteIntoHistoricalTable() { d_->pasteInto(d_->hist); }
+void CVEKViewView::pasteIntoSynthesizedTable() { d_->pasteInto(d_->synth); }
 void CVEKViewView::copyFromLocationList() { d_->wells->copy(); }
-void CVEKViewView::pasteIntoLocationList() { d_->wells->paste(); }
+void CVEKViewView::pasteIntoLocationList() { d_->pasteInto(d_->wells); }
 
 void CVEKViewView::endCellEdit() {
     for (CGridCtrl *g : {d_->wells, d_->hist, d_->synth})
