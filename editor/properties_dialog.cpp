@@ -62,6 +62,8 @@ PropertiesDialog::PropertiesDialog(CVEKViewDoc *doc, QWidget *parent) : QDialog(
         connect(radios_[3 + u], &QRadioButton::clicked, this, [this, u] { OnUnits(u); });
     connect(radios_[5], &QRadioButton::clicked, this, [this] { OnAvgDays(true); });
     connect(radios_[6], &QRadioButton::clicked, this, [this] { OnAvgDays(false); });
+    // Undo and redo change the document under an open dialog.
+    if (doc_) connect(doc_, &CVEKViewDoc::viewsUpdated, this, [this] { syncFromDocument(); });
     syncFromDocument();
 }
 

@@ -129,6 +129,11 @@ TEST_F(UndoTest, EveryKindOfChangeIsOneStepThatUndoesAndRedoesExactly) {
          [](UndoTest &t) {
              t.doc->showProperties(t.view.get());
              t.doc->propertiesDialog()->radio(1054)->click(); // Calendar
+             // The open dialog follows an undo.
+             t.doc->undo();
+             EXPECT_TRUE(t.doc->propertiesDialog()->radio(1055)->isChecked());
+             t.doc->redo();
+             EXPECT_TRUE(t.doc->propertiesDialog()->radio(1054)->isChecked());
              t.doc->propertiesDialog()->hide();
          }},
         {"Change Units",
@@ -188,6 +193,17 @@ TEST_F(UndoTest, StepsThatChangeNothingAreNotRecordedNorMarkModified) {
     typeYear(CVEKViewView::IDC_INPUT_START, "1991");
     prompter.deletions = {std::nullopt};
     view->OnDelete();
+    // A pumping record edited, then cancelled.
+    QTimer::singleShot(0, [] {
+        auto *dlg = qobject_cast<PumpingRecordDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        CGridCtrl *g = dlg->findChild<CGridCtrl *>();
+        ASSERT_TRUE(g->editCell(1, 1));
+        g->inPlaceEdit()->setText("99");
+        g->endEditing(CGridCtrl::EditEnd::Commit);
+        dlg->reject();
+    });
+    view->OnPumpingRecord();
     EXPECT_EQ(doc->undoStack()->count(), 0);
     EXPECT_FALSE(doc->isModified());
     EXPECT_FALSE(doc->undoStack()->canUndo());
