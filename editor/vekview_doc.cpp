@@ -95,6 +95,10 @@ CVEKViewDoc::CVEKViewDoc(Prompter *prompter, QObject *parent)
 
 CVEKViewDoc::~CVEKViewDoc() {
     doc_.setViewListener({});
+    // The stack's commands point back here: they go first, without
+    // reporting their removal to a document that is half destroyed.
+    undo_->disconnect(this);
+    delete undo_;
     delete properties_.data();
 }
 
