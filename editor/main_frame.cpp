@@ -103,6 +103,28 @@ void CMainFrame::buildMenus() {
     QAction *saveAs = addCommand(fileMenu_, ID_FILE_SAVE_AS, "Save &As...", "Save the active document with a new name");
     saveAs->setShortcuts(standardKeys(QKeySequence::SaveAs, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}));
     connect(saveAs, &QAction::triggered, app_, [this] { app_->onFileSaveAs(); });
+    printSeparator_ = fileMenu_->addSeparator();
+    // Ctrl+P prints the active output view or form.
+    connect(addCommand(fileMenu_, ID_FILE_PRINT, "&Print...\tCtrl+P", "Print the active document", QKeySequence::Print),
+            &QAction::triggered, this, [this] {
+                if (CVEKViewView *v = activeFormView())
+                    v->print();
+                else if (CChildFrame *f = activeChild(); f && f->view())
+                    QMetaObject::invokeMethod(f->view(), "OnPrint", Qt::DirectConnection);
+            });
+    connect(addCommand(fileMenu_, ID_FILE_PRINT_PREVIEW, "Print Pre&view", "Display full pages"), &QAction::triggered,
+            this, [this] {
+                if (CVEKViewView *v = activeFormView())
+                    v->printPreview();
+                else if (CChildFrame *f = activeChild(); f && f->view())
+                    QMetaObject::invokeMethod(f->view(), "OnPrintPreview", Qt::DirectConnection);
+            });
+    connect(addCommand(fileMenu_, ID_FILE_EXPORT_EXCEL, "&Export to Excel...",
+                       "Write the selected tables to an Excel workbook"),
+            &QAction::triggered, this, [this] {
+                if (CChildFrame *f = activeChild(); f && f->view() && !activeFormView())
+                    QMetaObject::invokeMethod(f->view(), "OnExportExcel", Qt::DirectConnection);
+            });
     recentSeparator_ = fileMenu_->addSeparator();
     for (int i = 0; i < CVEKViewApp::kMaxRecentFiles; ++i) {
         QAction *a = addCommand(fileMenu_, ID_FILE_MRU_FILE1 + i, QString(), "Open this document");
@@ -211,7 +233,7 @@ void CMainFrame::buildMenus() {
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, app_, &CVEKViewApp::onAppAbout);
 
-    // F1 help for the whole window; Ctrl+P prints the active output view or form.
+    // F1 help for the whole window.
     auto *help = new QAction(this);
     help->setShortcut(QKeySequence::HelpContents);
     connect(help, &QAction::triggered, app_, [this] { app_->onHelp(0); });
@@ -224,15 +246,6 @@ void CMainFrame::buildMenus() {
         app_->onHelp(f && app_->typeOf(f->document()) == CVEKViewApp::DocType::EngineOutput ? 400 : 0);
     });
     addAction(ctxHelp);
-    auto *printAct = new QAction(this);
-    printAct->setShortcut(QKeySequence::Print);
-    connect(printAct, &QAction::triggered, this, [this] {
-        if (CVEKViewView *v = activeFormView())
-            v->print();
-        else if (CChildFrame *f = activeChild(); f && f->view())
-            QMetaObject::invokeMethod(f->view(), "OnPrint", Qt::DirectConnection);
-    });
-    addAction(printAct);
 
     fillRecentFiles();
 }
@@ -424,6 +437,11 @@ void CMainFrame::updateFrame() {
     action(ID_PROPERTIES_TOOL)->setEnabled(model);
     auto *form = model ? qobject_cast<CVEKViewView *>(f->view()) : nullptr;
     undoGroup_->setActiveStack(form && form->document() ? form->document()->undoStack() : nullptr);
+    // Printing and the workbook export belong to a document window.
+    printSeparator_->setVisible(model || output);
+    action(ID_FILE_PRINT)->setVisible(model || output);
+    action(ID_FILE_PRINT_PREVIEW)->setVisible(model || output);
+    action(ID_FILE_EXPORT_EXCEL)->setVisible(output);
     // The child's title carries the "[*]" mark of a modified document.
     QString title = "VEKView";
     if (f) title += " - " + f->windowTitle();

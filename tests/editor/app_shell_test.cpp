@@ -121,12 +121,16 @@ TEST_F(ShellTest, MenusFollowTheActiveDocumentType) {
     EXPECT_EQ(f->statusText(), "For Help, press F1");
     EXPECT_EQ(f->action(CMainFrame::ID_VEK_RUN)->statusTip(), "Execute the VEK Model");
     EXPECT_EQ(f->action(CMainFrame::ID_PROPERTIES_TOOL)->statusTip(), "Set properties (Units && Year Type)");
+    EXPECT_FALSE(f->action(CMainFrame::ID_FILE_PRINT)->isVisible());
+    EXPECT_FALSE(f->action(CMainFrame::ID_FILE_EXPORT_EXCEL)->isVisible());
 
     shell->onFileNew();
     EXPECT_EQ(f->currentMenu(), CMainFrame::IDR_VEKVIETYPE);
     EXPECT_EQ(menus(), QStringList({"&File", "VE&K", "&Edit", "&View", "&Window", "&Help"}));
     EXPECT_TRUE(f->action(CMainFrame::ID_FILE_SAVE)->isVisible());
     EXPECT_TRUE(f->action(CMainFrame::ID_VEK_RUN)->isEnabled());
+    EXPECT_TRUE(f->action(CMainFrame::ID_FILE_PRINT_PREVIEW)->isVisible());
+    EXPECT_FALSE(f->action(CMainFrame::ID_FILE_EXPORT_EXCEL)->isVisible());
     ASSERT_NE(f->activeChild(), nullptr);
     EXPECT_TRUE(f->activeChild()->isMaximized());
 
@@ -137,6 +141,17 @@ TEST_F(ShellTest, MenusFollowTheActiveDocumentType) {
     EXPECT_FALSE(f->action(CMainFrame::ID_FILE_SAVE_AS)->isVisible());
     EXPECT_FALSE(f->action(CMainFrame::ID_VEK_RUN)->isEnabled());
     EXPECT_EQ(f->windowTitle(), "VEKView - model.out");
+    // File > Export to Excel... writes the active report's selection.
+    EXPECT_TRUE(f->action(CMainFrame::ID_FILE_PRINT)->isVisible());
+    ASSERT_TRUE(f->action(CMainFrame::ID_FILE_EXPORT_EXCEL)->isVisible());
+    auto *view = qobject_cast<VEKOutputView *>(f->activeChild()->view());
+    ASSERT_NE(view, nullptr);
+    view->chooseSaveFile = [this](const QString &, const QString &) { return dir + "/model.xlsx"; };
+    view->locationList()->item(0)->setSelected(true);
+    view->yearList()->item(0)->setSelected(true);
+    f->action(CMainFrame::ID_FILE_EXPORT_EXCEL)->trigger();
+    EXPECT_TRUE(QFile::exists(dir + "/model.xlsx"));
+    EXPECT_EQ(f->statusText(), "Workbook saved to " + dir + "/model.xlsx");
 
     shell->onFileClose();
     shell->onFileClose();
