@@ -2,6 +2,7 @@
 #include "editor/main_frame.h"
 
 #include "editor/child_frame.h"
+#include "editor/help_window.h"
 #include "editor/vekview_app.h"
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
@@ -20,12 +21,23 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QUndoGroup>
+#include <QUndoStack>
 
 namespace vek {
 
 namespace {
 const char *const kIdlePrompt = "For Help, press F1";
+
+// The platform's keys for a standard action, with the usual one added where
+// the platform has none (or lacks it).
+QList<QKeySequence> standardKeys(QKeySequence::StandardKey key, std::initializer_list<QKeySequence> usual) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    for (const QKeySequence &k : usual)
+        if (!keys.contains(k)) keys.append(k);
+    return keys;
 }
+} // namespace
 
 CMainFrame::CMainFrame(CVEKViewApp *app) : app_(app) {
     setObjectName("CMainFrame");
@@ -36,6 +48,7 @@ CMainFrame::CMainFrame(CVEKViewApp *app) : app_(app) {
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setBackground(palette().brush(QPalette::Dark));
     setCentralWidget(mdi_);
+    undoGroup_ = new QUndoGroup(this);
     buildMenus();
     buildToolBar();
     buildStatusBar();
@@ -82,12 +95,14 @@ void CMainFrame::buildMenus() {
     connect(addCommand(fileMenu_, ID_IMPORT_TAB, "Import from &Tab-delimited File",
                        "Import locations and their data from a tab-delimited text file"),
             &QAction::triggered, app_, &CVEKViewApp::onImportTabDelimited);
-    connect(addCommand(fileMenu_, ID_FILE_CLOSE, "&Close", "Close the active document"), &QAction::triggered, app_,
-            &CVEKViewApp::onFileClose);
+    QAction *closeAct = addCommand(fileMenu_, ID_FILE_CLOSE, "&Close", "Close the active document");
+    closeAct->setShortcuts(standardKeys(QKeySequence::Close, {QKeySequence(Qt::CTRL | Qt::Key_W)}));
+    connect(closeAct, &QAction::triggered, app_, &CVEKViewApp::onFileClose);
     connect(addCommand(fileMenu_, ID_FILE_SAVE, "&Save\tCtrl+S", "Save the active document", QKeySequence::Save),
             &QAction::triggered, app_, [this] { app_->onFileSave(); });
-    connect(addCommand(fileMenu_, ID_FILE_SAVE_AS, "Save &As...", "Save the active document with a new name"),
-            &QAction::triggered, app_, [this] { app_->onFileSaveAs(); });
+    QAction *saveAs = addCommand(fileMenu_, ID_FILE_SAVE_AS, "Save &As...", "Save the active document with a new name");
+    saveAs->setShortcuts(standardKeys(QKeySequence::SaveAs, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}));
+    connect(saveAs, &QAction::triggered, app_, [this] { app_->onFileSaveAs(); });
     printSeparator_ = fileMenu_->addSeparator();
     // Ctrl+P prints the active output view or form.
     connect(addCommand(fileMenu_, ID_FILE_PRINT, "&Print...\tCtrl+P", "Print the active document", QKeySequence::Print),
@@ -123,9 +138,11 @@ void CMainFrame::buildMenus() {
     exitSeparator_ = fileMenu_->addSeparator();
     QAction *exitAct = addCommand(fileMenu_, ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents");
     exitAct->setMenuRole(QAction::QuitRole);
+    exitAct->setShortcuts(standardKeys(QKeySequence::Quit, {QKeySequence(Qt::CTRL | Qt::Key_Q)}));
     connect(exitAct, &QAction::triggered, app_, &CVEKViewApp::onAppExit);
 
-    vekMenu_ = mb->addMenu("&VEK");
+    // "VE&K": V belongs to View, E to Edit.
+    vekMenu_ = mb->addMenu("VE&K");
     connect(addCommand(vekMenu_, ID_VEK_RUN, "&Run", "Execute the VEK Model"), &QAction::triggered, this, [this] {
         if (CVEKViewView *v = activeFormView()) app_->runDocument(v->document());
     });
@@ -145,6 +162,28 @@ void CMainFrame::buildMenus() {
             if (CVEKViewView *v = activeFormView()) (v->*fn)();
         };
     };
+    QAction *undo = addCommand(editMenu_, ID_EDIT_UNDO, "&Undo", "Undo the last action");
+    undo->setShortcuts(standardKeys(QKeySequence::Undo, {QKeySequence(Qt::CTRL | Qt::Key_Z)}));
+    QAction *redo = addCommand(editMenu_, ID_EDIT_REDO, "&Redo", "Redo the previously undone action");
+    redo->setShortcuts(standardKeys(
+        QKeySequence::Redo, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}));
+    connect(undo, &QAction::triggered, this, [this] {
+        if (CVEKViewView *v = activeFormView(); v && v->document()) v->document()->undo();
+    });
+    connect(redo, &QAction::triggered, this, [this] {
+        if (CVEKViewView *v = activeFormView(); v && v->document()) v->document()->redo();
+    });
+    undo->setEnabled(false);
+    redo->setEnabled(false);
+    connect(undoGroup_, &QUndoGroup::canUndoChanged, undo, &QAction::setEnabled);
+    connect(undoGroup_, &QUndoGroup::canRedoChanged, redo, &QAction::setEnabled);
+    connect(undoGroup_, &QUndoGroup::undoTextChanged, undo, [undo](const QString &t) {
+        undo->setText(t.isEmpty() ? QStringLiteral("&Undo") : QStringLiteral("&Undo %1").arg(t));
+    });
+    connect(undoGroup_, &QUndoGroup::redoTextChanged, redo, [redo](const QString &t) {
+        redo->setText(t.isEmpty() ? QStringLiteral("&Redo") : QStringLiteral("&Redo %1").arg(t));
+    });
+    editMenu_->addSeparator();
     connect(addCommand(editMenu_, ID_EDIT_COPY_HIST, "Copy from Historical Table (CTRL-C)",
                        "Copy the selected cells of the historical table"),
             &QAction::triggered, this, onForm(&CVEKViewView::copyFromHistoricalTable));
@@ -233,6 +272,11 @@ void CMainFrame::buildToolBar() {
     toolBar_->addSeparator();
     toolBar_->addAction(action(ID_VEK_RUN));
     toolBar_->addSeparator();
+    action(ID_EDIT_UNDO)->setIcon(QIcon::fromTheme("edit-undo", st->standardIcon(QStyle::SP_ArrowBack)));
+    action(ID_EDIT_REDO)->setIcon(QIcon::fromTheme("edit-redo", st->standardIcon(QStyle::SP_ArrowForward)));
+    toolBar_->addAction(action(ID_EDIT_UNDO));
+    toolBar_->addAction(action(ID_EDIT_REDO));
+    toolBar_->addSeparator();
     QAction *props = addCommand(nullptr, ID_PROPERTIES_TOOL, "Properties", "Set properties (Units && Year Type)");
     props->setIcon(st->standardIcon(QStyle::SP_FileDialogDetailedView));
     props->setToolTip("Properties (Units & Year Type)");
@@ -264,6 +308,8 @@ void CMainFrame::buildStatusBar() {
     scrlLabel_ = indicator("SCRL");
     updateIndicators();
 }
+
+void CMainFrame::showStatus(const QString &text) { statusBar()->showMessage(text, 10000); }
 
 QString CMainFrame::statusText() const {
     const QString temp = statusBar()->currentMessage();
@@ -407,14 +453,18 @@ void CMainFrame::updateFrame() {
     action(ID_VEK_RUN)->setEnabled(model);
     action(ID_PROPERTIES)->setEnabled(model);
     action(ID_PROPERTIES_TOOL)->setEnabled(model);
+    auto *form = model ? qobject_cast<CVEKViewView *>(f->view()) : nullptr;
+    undoGroup_->setActiveStack(form && form->document() ? form->document()->undoStack() : nullptr);
     // Printing and the workbook export belong to a document window.
     printSeparator_->setVisible(model || output);
     action(ID_FILE_PRINT)->setVisible(model || output);
     action(ID_FILE_PRINT_PREVIEW)->setVisible(model || output);
     action(ID_FILE_EXPORT_EXCEL)->setVisible(output);
+    // The child's title carries the "[*]" mark of a modified document.
     QString title = "VEKView";
     if (f) title += " - " + f->windowTitle();
     setWindowTitle(title);
+    setWindowModified(f && f->isWindowModified());
 }
 
 void CMainFrame::closeEvent(QCloseEvent *e) {
@@ -422,6 +472,8 @@ void CMainFrame::closeEvent(QCloseEvent *e) {
         e->ignore();
         return;
     }
+    // The help window goes with the program.
+    if (HelpWindow *h = HelpWindow::instance()) h->close();
     QMainWindow::closeEvent(e);
 }
 

@@ -15,6 +15,7 @@ class QMdiSubWindow;
 class QMimeData;
 class QMenu;
 class QToolBar;
+class QUndoGroup;
 
 namespace vek {
 
@@ -36,6 +37,8 @@ class CMainFrame : public QMainWindow {
         ID_FILE_CLOSE = 57602,
         ID_FILE_SAVE = 57603,
         ID_FILE_SAVE_AS = 57604,
+        ID_EDIT_UNDO = 57643,
+        ID_EDIT_REDO = 57644,
         ID_FILE_MRU_FILE1 = 57616,
         ID_APP_EXIT = 57665,
         ID_APP_ABOUT = 57664,
@@ -88,6 +91,12 @@ class CMainFrame : public QMainWindow {
     // as the area.
     void tileWindows();
 
+    // The undo stacks of the open model input documents; the active
+    // document's stack drives Edit > Undo / Redo and their tool buttons.
+    QUndoGroup *undoGroup() const { return undoGroup_; }
+    // A confirmation in the status bar's message pane (for a few seconds).
+    void showStatus(const QString &text);
+
   protected:
     void closeEvent(QCloseEvent *e) override;
     void dragEnterEvent(QDragEnterEvent *e) override;
@@ -109,6 +118,7 @@ class CMainFrame : public QMainWindow {
     QMdiArea *mdi_ = nullptr;
     QToolBar *toolBar_ = nullptr;
     QAction *saveTool_ = nullptr;
+    QUndoGroup *undoGroup_ = nullptr;
     QMenu *fileMenu_ = nullptr;
     QMenu *vekMenu_ = nullptr;
     QMenu *editMenu_ = nullptr;

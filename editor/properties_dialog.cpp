@@ -62,6 +62,8 @@ PropertiesDialog::PropertiesDialog(CVEKViewDoc *doc, QWidget *parent) : QDialog(
         connect(radios_[3 + u], &QRadioButton::clicked, this, [this, u] { OnUnits(u); });
     connect(radios_[5], &QRadioButton::clicked, this, [this] { OnAvgDays(true); });
     connect(radios_[6], &QRadioButton::clicked, this, [this] { OnAvgDays(false); });
+    // Undo and redo change the document under an open dialog.
+    if (doc_) connect(doc_, &CVEKViewDoc::viewsUpdated, this, [this] { syncFromDocument(); });
     syncFromDocument();
 }
 
@@ -93,6 +95,7 @@ void PropertiesDialog::hideEvent(QHideEvent *event) {
 void PropertiesDialog::OnYearType(int mode) {
     if (!doc_) return;
     emit doc_->endEditRequested();
+    auto step = doc_->step(QStringLiteral("Change Year Type"));
     changeYearType(doc_->document(), mode);
     doc_->setModified(doc_->isModified());
     syncFromDocument();
@@ -101,6 +104,7 @@ void PropertiesDialog::OnYearType(int mode) {
 void PropertiesDialog::OnUnits(int unit) {
     if (!doc_) return;
     emit doc_->endEditRequested();
+    auto step = doc_->step(QStringLiteral("Change Units"));
     changeUnits(doc_->document(), unit);
     doc_->setModified(doc_->isModified());
     syncFromDocument();
@@ -108,6 +112,8 @@ void PropertiesDialog::OnUnits(int unit) {
 
 void PropertiesDialog::OnAvgDays(bool avg) {
     if (!doc_) return;
+    emit doc_->endEditRequested();
+    auto step = doc_->step(QStringLiteral("Change Days in Month"));
     setUseAvgDaysPerMonth(doc_->document(), avg);
     doc_->setModified(true);
     syncFromDocument();

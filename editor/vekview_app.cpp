@@ -15,11 +15,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QSettings>
+#include <QUndoGroup>
 
 #include <algorithm>
 
@@ -32,6 +34,18 @@ const char *const kRecentGroup = "Recent File List";
 const char *const kImportTitle = "Choose a model data input file.";
 
 QString cleanAbsolute(const QString &path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+
+// A window shows its document's file name (a title that is a path keeps only
+// its last part); "[*]" marks a modified document.
+QString frameTitle(const QString &title, bool model) {
+    const QString shown = title.contains('/') ? QFileInfo(title).fileName() : title;
+    return model ? shown + QStringLiteral("[*]") : shown;
+}
+
+QString locationCount(const CVEKViewDoc *doc) {
+    const size_t n = doc->model().locations.size();
+    return QString("%1 location%2").arg(n).arg(n == 1 ? "" : "s");
+}
 
 } // namespace
 
@@ -176,11 +190,17 @@ CChildFrame *CVEKViewApp::showModelDocument(CVEKViewDoc *doc) {
     doc->setDialogParent(view);
     auto *frame = new CChildFrame(doc, view);
     frame->setWindowIcon(AboutDialog::programIcon());
-    frame->setWindowTitle(doc->title());
+    frame->setWindowTitle(frameTitle(doc->title(), true));
+    frame->setWindowModified(doc->isModified());
     connect(doc, &CVEKViewDoc::titleChanged, frame, [this, frame](const QString &t) {
-        frame->setWindowTitle(t);
+        frame->setWindowTitle(frameTitle(t, true));
         if (mainFrame_) mainFrame_->updateFrame();
     });
+    connect(doc, &CVEKViewDoc::modifiedChanged, frame, [this, frame](bool m) {
+        frame->setWindowModified(m);
+        if (mainFrame_) mainFrame_->updateFrame();
+    });
+    mainFrame_->undoGroup()->addStack(doc->undoStack());
     connect(doc, &CVEKViewDoc::openDocumentRequested, this, [this](const QString &p) { openDocumentFile(p); });
     connect(doc, &CVEKViewDoc::saveRequested, this, [this, doc](bool *ok) {
         const bool go = saveModified(doc);
@@ -220,9 +240,12 @@ QObject *CVEKViewApp::openOutputDocument(const QString &absPath) {
     connect(view, &VEKOutputView::helpRequested, this, [this](int ctx) { onHelp(ctx); });
     auto *frame = new CChildFrame(doc, view);
     frame->setWindowIcon(AboutDialog::programIcon());
-    frame->setWindowTitle(doc->title());
+    frame->setWindowTitle(frameTitle(doc->title(), false));
+    connect(view, &VEKOutputView::statusMessage, this, [this](const QString &t) {
+        if (mainFrame_) mainFrame_->showStatus(t);
+    });
     connect(doc, &CVEKOutputViewDoc::titleChanged, frame, [frame, view](const QString &t) {
-        frame->setWindowTitle(t);
+        frame->setWindowTitle(frameTitle(t, false));
         view->setDocumentTitle(t);
     });
     connect(view, &VEKOutputView::closeRequested, this, [this, doc] { closeDocument(doc, true); });
@@ -272,6 +295,7 @@ QObject *CVEKViewApp::openDocumentFile(const QString &path) {
 
     if (!QFileInfo(abs).isFile()) {
         message(QString("%1 was not found.").arg(path));
+        removeFromRecentFiles(abs);
         return nullptr;
     }
 
@@ -296,6 +320,8 @@ QObject *CVEKViewApp::openDocumentFile(const QString &path) {
             QDir::setCurrent(QFileInfo(abs).absolutePath()); // no path of its own: Save asks for one
         else
             adoptModelPath(m, abs);
+        if (QFileInfo(abs).suffix().compare("vek", Qt::CaseInsensitive) != 0)
+            mainFrame_->showStatus(QString("Imported %1 from %2").arg(locationCount(m), abs));
         doc = m;
     }
     addToRecentFiles(abs);
@@ -317,8 +343,16 @@ void CVEKViewApp::onImportWendra() {
         const QString p = chooseOpenFile ? chooseOpenFile("Open", filter)
                                          : QFileDialog::getOpenFileName(mainFrame_, "Open", QString(), filter);
         if (p.isEmpty()) return;
-        // Into a copy first: a failed or cancelled import leaves the model.
-        active->importWendraFile(p);
+        if (CChildFrame *f = frameOf(active))
+            if (auto *v = qobject_cast<CVEKViewView *>(f->view())) v->endCellEdit();
+        {
+            // Into a copy first: a failed or cancelled import leaves the model
+            // (and records no step).
+            auto step = active->step("Import From Wendra");
+            const bool ok = active->importWendraFile(p);
+            active->updateAllViews(0);
+            if (ok) mainFrame_->showStatus(QString("Imported %1 from %2").arg(locationCount(active), p));
+        }
         return;
     }
     const QString p = chooseOpenFile ? chooseOpenFile(kImportTitle, filter)
@@ -338,6 +372,7 @@ void CVEKViewApp::onImportWendra() {
     showModelDocument(m);
     adoptModelPath(m, abs);
     addToRecentFiles(abs);
+    mainFrame_->showStatus(QString("Imported %1 from %2").arg(locationCount(m), abs));
 }
 
 void CVEKViewApp::onImportOldFormat() {
@@ -346,9 +381,11 @@ void CVEKViewApp::onImportOldFormat() {
     const QString p = chooseOpenFile ? chooseOpenFile(kImportTitle, filter)
                                      : QFileDialog::getOpenFileName(mainFrame_, kImportTitle, QString(), filter);
     if (p.isEmpty()) return; // the empty document stays open
-    importOldFormat(doc->document(), p.toStdString());
+    auto step = doc->step("Import Old VEK Format");
+    const bool ok = importOldFormat(doc->document(), p.toStdString());
     doc->setModified(true);
     doc->updateAllViews(1);
+    if (ok) mainFrame_->showStatus(QString("Imported %1 from %2").arg(locationCount(doc), p));
 }
 
 void CVEKViewApp::onImportTabDelimited() {
@@ -360,9 +397,10 @@ void CVEKViewApp::onImportTabDelimited() {
     const QString p = chooseOpenFile ? chooseOpenFile("Open", filter)
                                      : QFileDialog::getOpenFileName(mainFrame_, "Open", QString(), filter);
     if (p.isEmpty()) return;
-    importTabDelimitedWithOptions(doc->document(), p.toStdString(), options->first, options->second);
-    doc->setModified(doc->document().isModified());
+    auto step = doc->step("Import from Tab-delimited File");
+    const bool ok = importTabDelimitedWithOptions(doc->document(), p.toStdString(), options->first, options->second);
     doc->updateAllViews(0);
+    if (ok) mainFrame_->showStatus(QString("Imported %1 from %2").arg(locationCount(doc), p));
 }
 
 bool CVEKViewApp::saveModified(CVEKViewDoc *doc) {
@@ -402,8 +440,11 @@ bool CVEKViewApp::saveDocument(CVEKViewDoc *doc, bool askName) {
     if (!doc->save(path)) return false;
     doc->setModified(false);
     addToRecentFiles(doc->path().isEmpty() ? path : doc->path());
-    if (CChildFrame *f = frameOf(doc)) f->setWindowTitle(doc->title());
-    if (mainFrame_) mainFrame_->updateFrame();
+    if (CChildFrame *f = frameOf(doc)) f->setWindowTitle(frameTitle(doc->title(), true));
+    if (mainFrame_) {
+        mainFrame_->updateFrame();
+        mainFrame_->showStatus(QString("Saved %1").arg(doc->path().isEmpty() ? path : doc->path()));
+    }
     return true;
 }
 
@@ -466,9 +507,15 @@ bool CVEKViewApp::runDocument(CVEKViewDoc *doc) {
     if (CChildFrame *f = frameOf(doc))
         if (auto *v = qobject_cast<CVEKViewView *>(f->view())) v->endCellEdit();
     bool opened = false;
+    QString report;
+    QElapsedTimer clock;
     EngineRunHooks hooks;
-    hooks.openReport = [this, &opened](const std::string &name) {
+    hooks.openReport = [this, &opened, &report, &clock](const std::string &name) {
+        // Timed up to the engine's end: opening the report is not the run.
+        const qint64 ms = clock.elapsed();
+        report = cleanAbsolute(QString::fromStdString(name));
         opened = openDocumentFile(QString::fromStdString(name)) != nullptr;
+        report = QString("Run finished in %1 s; report %2").arg(QString::number(ms / 1000.0, 'f', 1), report);
     };
     hooks.askSavePath = [this, doc]() -> std::string {
         const QString filter = "VEK Files (*.vek);;All Files (*)";
@@ -478,14 +525,18 @@ bool CVEKViewApp::runDocument(CVEKViewDoc *doc) {
         if (!p.isEmpty() && QFileInfo(p).suffix().isEmpty()) p += ".vek";
         return p.toStdString();
     };
+    clock.start();
     runEngine(doc->document(), hooks);
     // The run may have saved the document and retitled it with its path.
     doc->setModified(doc->document().isModified());
     const QString title = QString::fromStdString(doc->document().title());
     doc->setTitle(title);
-    if (CChildFrame *f = frameOf(doc)) f->setWindowTitle(title);
+    if (CChildFrame *f = frameOf(doc)) f->setWindowTitle(frameTitle(title, true));
     if (!doc->path().isEmpty()) addToRecentFiles(doc->path());
-    if (mainFrame_) mainFrame_->updateFrame();
+    if (mainFrame_) {
+        mainFrame_->updateFrame();
+        if (opened) mainFrame_->showStatus(report);
+    }
     return opened;
 }
 
@@ -512,14 +563,13 @@ QStringList CVEKViewApp::recentFiles() const {
     return out;
 }
 
-void CVEKViewApp::addToRecentFiles(const QString &path) {
-    if (path.isEmpty()) return;
-    const QString abs = cleanAbsolute(path);
+void CVEKViewApp::removeFromRecentFiles(const QString &path) {
     QStringList list = recentFiles();
-    list.removeAll(abs);
-    list.prepend(abs);
-    while (list.size() > kMaxRecentFiles)
-        list.removeLast();
+    if (list.removeAll(cleanAbsolute(path)) == 0) return;
+    writeRecentFiles(list);
+}
+
+void CVEKViewApp::writeRecentFiles(const QStringList &list) {
     QSettings s;
     s.beginGroup(kRecentGroup);
     for (int i = 1; i <= kMaxRecentFiles; ++i) {
@@ -530,6 +580,17 @@ void CVEKViewApp::addToRecentFiles(const QString &path) {
     }
     s.endGroup();
     emit recentFilesChanged();
+}
+
+void CVEKViewApp::addToRecentFiles(const QString &path) {
+    if (path.isEmpty()) return;
+    const QString abs = cleanAbsolute(path);
+    QStringList list = recentFiles();
+    list.removeAll(abs);
+    list.prepend(abs);
+    while (list.size() > kMaxRecentFiles)
+        list.removeLast();
+    writeRecentFiles(list);
 }
 
 } // namespace vek

@@ -89,6 +89,8 @@ class CVEKViewApp : public QObject {
     // --- settings --------------------------------------------------------
     QStringList recentFiles() const;
     void addToRecentFiles(const QString &path);
+    // A recent file that was not found leaves the list.
+    void removeFromRecentFiles(const QString &path);
     // Directory to start in when "VEKView CWD" is empty: the examples that
     // are installed with the program (<prefix>/share/vek/examples), or the
     // build tree's copy beside the program's folder.
@@ -128,6 +130,7 @@ class CVEKViewApp : public QObject {
     static QString suggestedSaveName(CVEKViewDoc *doc);
     void removeEntry(QObject *doc);
     void enterDocumentDirectory();
+    void writeRecentFiles(const QStringList &list);
     Entry *entryOf(QObject *doc);
     const Entry *entryOf(QObject *doc) const;
 

@@ -6,10 +6,76 @@
 #include "model/imports.h"
 
 #include <QFileDialog>
-
+#include <QUndoStack>
 #include <QWidget>
 
+#include <set>
+
 namespace vek {
+
+// One state of the document for the undo stack. Locations are shared with
+// the snapshot taken before wherever they did not change, so a step that
+// edits one cell holds one location, not the whole document.
+struct DocumentSnapshot {
+    ModelInput header; // everything but the locations
+    std::vector<std::shared_ptr<const Location>> locations;
+    bool historicalDataChanged = false;
+    std::size_t ownBytes = 0; // bytes first held by this snapshot
+};
+
+// An undo step: the document's state before and after it.
+class SnapshotCommand : public QUndoCommand {
+  public:
+    SnapshotCommand(CVEKViewDoc *doc, const QString &text, std::shared_ptr<const DocumentSnapshot> before,
+                    std::shared_ptr<const DocumentSnapshot> after)
+        : QUndoCommand(text), doc_(doc), before_(std::move(before)), after_(std::move(after)) {}
+    void undo() override { doc_->applySnapshot(*before_); }
+    void redo() override {
+        // Pushed after the change was made: the first redo has nothing to do.
+        if (pushed_) {
+            pushed_ = false;
+            return;
+        }
+        doc_->applySnapshot(*after_);
+    }
+
+    CVEKViewDoc *doc_;
+    std::shared_ptr<const DocumentSnapshot> before_, after_;
+    bool pushed_ = true;
+};
+
+namespace {
+
+std::size_t locationBytes(const Location &l) {
+    std::size_t n = sizeof(Location) + l.name.capacity();
+    for (const MonthColumns *t : {&l.historicalData, &l.synthesizedData, &l.pumpingFlow, &l.daysOn})
+        for (const auto &c : *t)
+            n += c.capacity() * sizeof(float);
+    return n;
+}
+
+// The model without its locations (which are moved aside, not copied).
+ModelInput headerOf(ModelInput &m) {
+    std::vector<Location> locations;
+    locations.swap(m.locations);
+    ModelInput header = m;
+    m.locations.swap(locations);
+    return header;
+}
+
+// Bytes held by the distinct snapshots of the stack's steps from `first` on.
+std::size_t snapshotBytes(const QUndoStack *stack, int first = 0) {
+    std::set<const DocumentSnapshot *> seen;
+    std::size_t total = 0;
+    for (int i = first; i < stack->count(); ++i) {
+        const auto *c = static_cast<const SnapshotCommand *>(stack->command(i));
+        for (const DocumentSnapshot *s : {c->before_.get(), c->after_.get()})
+            if (seen.insert(s).second) total += s->ownBytes;
+    }
+    return total;
+}
+
+} // namespace
 
 CVEKViewDoc::CVEKViewDoc(Prompter *prompter, QObject *parent)
     : QObject(parent), ownPrompter_(std::make_unique<QtPrompter>()), doc_(prompter ? prompter : ownPrompter_.get()) {
@@ -17,10 +83,23 @@ CVEKViewDoc::CVEKViewDoc(Prompter *prompter, QObject *parent)
         emit viewsUpdated(hint);
         noteModified();
     });
+    undo_ = new QUndoStack(this);
+    undo_->setUndoLimit(kUndoSteps);
+    auto follow = [this] {
+        if (rebuilding_) return;
+        doc_.setModified(!undo_->isClean());
+        noteModified();
+    };
+    connect(undo_, &QUndoStack::indexChanged, this, follow);
+    connect(undo_, &QUndoStack::cleanChanged, this, follow);
 }
 
 CVEKViewDoc::~CVEKViewDoc() {
     doc_.setViewListener({});
+    // The stack's commands point back here: they go first, without
+    // reporting their removal to a document that is half destroyed.
+    undo_->disconnect(this);
+    delete undo_;
     delete properties_.data();
 }
 
@@ -33,6 +112,15 @@ void CVEKViewDoc::setDialogParent(QWidget *parent) {
 
 void CVEKViewDoc::setModified(bool modified) {
     doc_.setModified(modified);
+    // Outside a step the caller speaks for the whole document: saved now, or
+    // changed in a way no step recorded (then no state of the history is
+    // the saved one any more).
+    if (stepDepth_ == 0 && !applying_ && !rebuilding_) {
+        if (!modified)
+            undo_->setClean();
+        else if (undo_->isClean())
+            undo_->resetClean();
+    }
     noteModified();
 }
 
@@ -57,6 +145,7 @@ void CVEKViewDoc::setTitle(const QString &title) {
 bool CVEKViewDoc::open(const QString &path) {
     bool ok = doc_.open(path.toStdString());
     updateAllViews(0);
+    resetHistory();
     noteModified();
     return ok;
 }
@@ -65,6 +154,7 @@ bool CVEKViewDoc::save(const QString &path) {
     emit endEditRequested();
     const QString oldTitle = title();
     bool ok = doc_.save(path.toStdString());
+    if (ok) undo_->setClean();
     if (title() != oldTitle) emit titleChanged(title());
     noteModified();
     return ok;
@@ -75,6 +165,126 @@ bool CVEKViewDoc::importWendraFile(const QString &path) {
     bool ok = importWendraFileIntoOpenDocument(doc_, path.toStdString());
     noteModified();
     return ok;
+}
+
+// ---- undo and redo ------------------------------------------------------------
+
+std::shared_ptr<const DocumentSnapshot> CVEKViewDoc::snapshotNow() {
+    ModelInput &m = doc_.model;
+    const DocumentSnapshot *prev = current_.get();
+    auto s = std::make_shared<DocumentSnapshot>();
+    s->header = headerOf(m);
+    s->historicalDataChanged = doc_.historicalDataChanged;
+    const std::size_t n = m.locations.size();
+    const std::size_t pn = prev ? prev->locations.size() : 0;
+    s->locations.reserve(n);
+    bool allShared = prev && pn == n;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Location &loc = m.locations[i];
+        std::shared_ptr<const Location> shared;
+        // The same place, or the same place counted from the end (locations
+        // inserted or deleted before it).
+        if (i < pn && *prev->locations[i] == loc)
+            shared = prev->locations[i];
+        else if (pn + i >= n && pn + i - n < pn && *prev->locations[pn + i - n] == loc)
+            shared = prev->locations[pn + i - n];
+        if (!shared || shared != (i < pn ? prev->locations[i] : nullptr)) allShared = false;
+        if (!shared) {
+            shared = std::make_shared<const Location>(loc);
+            s->ownBytes += locationBytes(*shared);
+        }
+        s->locations.push_back(std::move(shared));
+    }
+    if (allShared && prev->header == s->header && prev->historicalDataChanged == s->historicalDataChanged)
+        return current_;
+    s->ownBytes += sizeof(DocumentSnapshot) + n * sizeof(std::shared_ptr<const Location>);
+    current_ = s;
+    return current_;
+}
+
+void CVEKViewDoc::applySnapshot(const DocumentSnapshot &s) {
+    applying_ = true;
+    ModelInput m = s.header;
+    m.locations.reserve(s.locations.size());
+    for (const auto &loc : s.locations)
+        m.locations.push_back(*loc);
+    doc_.model = std::move(m);
+    doc_.historicalDataChanged = s.historicalDataChanged;
+    updateAllViews(0);
+    applying_ = false;
+}
+
+void CVEKViewDoc::beginStep(const QString &text) {
+    if (stepDepth_++ > 0) return;
+    if (applying_) return;
+    stepText_ = text;
+    stepModifiedBefore_ = doc_.isModified();
+    stepBefore_ = snapshotNow();
+}
+
+void CVEKViewDoc::endStep() {
+    if (stepDepth_ == 0 || --stepDepth_ > 0 || applying_ || !stepBefore_) return;
+    std::shared_ptr<const DocumentSnapshot> before = std::move(stepBefore_);
+    std::shared_ptr<const DocumentSnapshot> after = snapshotNow();
+    if (after == before) {
+        doc_.setModified(stepModifiedBefore_);
+    } else {
+        undo_->push(new SnapshotCommand(this, stepText_, before, after));
+        trimHistory();
+        doc_.setModified(!undo_->isClean());
+    }
+    noteModified();
+}
+
+std::size_t CVEKViewDoc::historyBytes() const { return snapshotBytes(undo_); }
+
+void CVEKViewDoc::trimHistory() {
+    // Called right after a push: the stack's index is at its top.
+    const int n = undo_->count();
+    int keepFrom = 0;
+    while (keepFrom < n - 1 && snapshotBytes(undo_, keepFrom) > kUndoBytes)
+        ++keepFrom;
+    if (keepFrom == 0) return;
+    struct Kept {
+        QString text;
+        std::shared_ptr<const DocumentSnapshot> before, after;
+    };
+    std::vector<Kept> kept;
+    for (int i = keepFrom; i < n; ++i) {
+        const auto *c = static_cast<const SnapshotCommand *>(undo_->command(i));
+        kept.push_back({c->text(), c->before_, c->after_});
+    }
+    const int clean = undo_->cleanIndex();
+    rebuilding_ = true;
+    undo_->clear();
+    undo_->resetClean();
+    if (clean == keepFrom) undo_->setClean();
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        undo_->push(new SnapshotCommand(this, kept[i].text, kept[i].before, kept[i].after));
+        if (clean == keepFrom + static_cast<int>(i) + 1) undo_->setClean();
+    }
+    rebuilding_ = false;
+}
+
+void CVEKViewDoc::resetHistory() {
+    rebuilding_ = true;
+    undo_->clear();
+    if (doc_.isModified())
+        undo_->resetClean();
+    else
+        undo_->setClean();
+    rebuilding_ = false;
+    current_.reset();
+}
+
+void CVEKViewDoc::undo() {
+    emit endEditRequested();
+    undo_->undo();
+}
+
+void CVEKViewDoc::redo() {
+    emit endEditRequested();
+    undo_->redo();
 }
 
 void CVEKViewDoc::updateAllViews(int hint) { doc_.updateAllViews(hint); }
@@ -113,6 +323,7 @@ RunResult CVEKViewDoc::runEngine() {
     const QString oldTitle = title();
     RunResult result = vek::runEngine(doc_, hooks);
     if (title() != oldTitle) emit titleChanged(title());
+    if (!doc_.isModified()) undo_->setClean();
     noteModified();
     return result;
 }

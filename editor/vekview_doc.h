@@ -11,14 +11,17 @@
 #include <QPointer>
 #include <QString>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 
+class QUndoStack;
 class QWidget;
 
 namespace vek {
 
 class QtPrompter;
+struct DocumentSnapshot;
 
 class CVEKViewDoc : public QObject {
     Q_OBJECT
@@ -65,6 +68,48 @@ class CVEKViewDoc : public QObject {
     // Calls every view with the hint (see CVEKViewView::onUpdate).
     void updateAllViews(int hint);
 
+    // --- undo and redo ---------------------------------------------------
+    // Every change of the document is one step of its undo stack: what the
+    // document holds between beginStep and the matching endStep is recorded
+    // as the state before and after (snapshots that share the locations a
+    // step did not touch). Nested steps join the outermost one; a step that
+    // changed nothing is not recorded and leaves the modified mark as it was.
+    // The modified mark follows the stack: undoing back to the saved state
+    // clears it.
+    QUndoStack *undoStack() const { return undo_; }
+    void beginStep(const QString &text);
+    void endStep();
+    // beginStep now, endStep when the returned guard goes out of scope.
+    class Step {
+      public:
+        explicit Step(CVEKViewDoc *doc) : doc_(doc) {}
+        Step(const Step &) = delete;
+        Step &operator=(const Step &) = delete;
+        ~Step() {
+            if (doc_) doc_->endStep();
+        }
+
+      private:
+        CVEKViewDoc *doc_;
+    };
+    [[nodiscard]] Step step(const QString &text) {
+        beginStep(text);
+        return Step(this);
+    }
+    // Forgets the history: the document's content now is where undo stops
+    // (it counts as saved unless the document is modified).
+    void resetHistory();
+    // Ends a cell edit under way (so it is a step of its own), then undoes or
+    // redoes one step.
+    void undo();
+    void redo();
+    // The history's limits: at most kUndoSteps steps, and the oldest steps
+    // are dropped while the snapshots held exceed kUndoBytes.
+    static constexpr int kUndoSteps = 100;
+    static constexpr std::size_t kUndoBytes = std::size_t{64} << 20;
+    // Bytes of document data the history's steps hold.
+    std::size_t historyBytes() const;
+
     // Properties (Units & Year Type): created on first use, shown at its last
     // position, its radios set from the document each time it is shown.
     void showProperties(QWidget *parent = nullptr);
@@ -94,6 +139,10 @@ class CVEKViewDoc : public QObject {
 
   private:
     void noteModified();
+    std::shared_ptr<const DocumentSnapshot> snapshotNow();
+    void applySnapshot(const DocumentSnapshot &s);
+    void trimHistory();
+    friend class SnapshotCommand;
 
     std::unique_ptr<QtPrompter> ownPrompter_;
     ModelDocument doc_;
@@ -101,6 +150,15 @@ class CVEKViewDoc : public QObject {
     QPointer<QWidget> dialogParent_;
     bool lastModified_ = false;
     std::function<QString()> savePathProvider_;
+
+    QUndoStack *undo_ = nullptr;
+    int stepDepth_ = 0;
+    bool applying_ = false;   // an undo or redo is writing the document
+    bool rebuilding_ = false; // trimHistory is refilling the stack
+    QString stepText_;
+    bool stepModifiedBefore_ = false;
+    std::shared_ptr<const DocumentSnapshot> stepBefore_;
+    std::shared_ptr<const DocumentSnapshot> current_; // last snapshot taken
 };
 
 } // namespace vek

@@ -88,6 +88,7 @@ void CVEKViewView::OnNew() {
         return;
     }
     d_->locationsToAdd = static_cast<int>(n);
+    auto step = doc_->step(n == 1 ? QStringLiteral("New Location") : QStringLiteral("New Locations"));
     ModelDocument &doc = doc_->document();
     doc.insertLocations(static_cast<int>(doc.model.locations.size()), d_->locationsToAdd);
     d_->locationsToAdd = 1;
@@ -104,6 +105,7 @@ void CVEKViewView::OnDelete() {
         names.push_back(loc.name);
     Prompter *p = prompter();
     auto chosen = p ? p->chooseItemsToDelete(names) : std::nullopt;
+    auto step = doc_->step(QStringLiteral("Delete Locations"));
     if (chosen) {
         // Highest position first so no deletion shifts one still to come.
         std::vector<int> positions = *chosen;
@@ -120,6 +122,9 @@ void CVEKViewView::OnPumpingRecord() {
     endCellEdit();
     if (doc_->model().locations.empty() || !d_->selected()) return;
     const int location = selectedLocation_;
+    // The dialog edits the location while it is open; what OK leaves is one
+    // step (Cancel puts everything back, so nothing is recorded).
+    auto step = doc_->step(QStringLiteral("Pumping Record"));
     PumpingRecordDialog dlg(doc_, location, this);
     if (dlg.exec() != QDialog::Accepted || !doc_) return;
     doc_->updateAllViews(0);
@@ -140,6 +145,7 @@ void CVEKViewView::showStatus(const QString &text) {
 
 void CVEKViewView::OnRecalculate() {
     endCellEdit();
+    auto step = doc_->step(QStringLiteral("Recalculate Synthesized Years"));
     chooseSynthesisMethod(doc_->document());
     doc_->setModified(doc_->isModified());
 }
@@ -174,6 +180,7 @@ void CVEKViewView::Impl::OnKillfocusInputStart() {
     if (!q->doc_) return;
     if (inYearEdit || !startEdit) return;
     YearEditGuard guard(inYearEdit);
+    auto step = doc()->step(QStringLiteral("Change Historical Start Year"));
     int value = std::max(readYearEdit(startEdit), 0);
     ModelDocument &d = doc()->document();
     ModelInput &m = d.model;
@@ -215,6 +222,7 @@ void CVEKViewView::Impl::OnKillfocusInputEnd() {
     if (!q->doc_) return;
     if (inYearEdit || !endEdit) return;
     YearEditGuard guard(inYearEdit);
+    auto step = doc()->step(QStringLiteral("Change Historical End Year"));
     ModelDocument &d = doc()->document();
     ModelInput &m = d.model;
     int typed = std::max(readYearEdit(endEdit), 0);
@@ -254,6 +262,7 @@ void CVEKViewView::Impl::OnKillfocusSynthYears() {
     if (!q->doc_) return;
     if (inYearEdit || !synthEdit) return;
     YearEditGuard guard(inYearEdit);
+    auto step = doc()->step(QStringLiteral("Change Synthesized Years"));
     ModelDocument &d = doc()->document();
     int n = std::max(readYearEdit(synthEdit), 0);
     if (n < d.model.synthesizedYears()) {
@@ -281,6 +290,7 @@ void CVEKViewView::Impl::OnKillfocusRunEnd() {
     int end = std::max(typed, start);
     if (end != typed) runEndEdit->setText(dfmt(end));
     if (model().outputEndYear != end) {
+        auto step = doc()->step(QStringLiteral("Change Run End Year"));
         model().outputEndYear = end;
         markModified();
     }
@@ -292,6 +302,7 @@ void CVEKViewView::Impl::OnCloseupRunStart() {
     if (i < 0) return;
     int year = model().inputStartYear + i;
     if (model().outputStartYear != year) {
+        auto step = doc()->step(QStringLiteral("Change Run Start Year"));
         model().outputStartYear = year;
         markModified();
     }
@@ -302,6 +313,7 @@ void CVEKViewView::Impl::OnCloseupOutputType() {
     int i = outputType->currentIndex();
     if (i < 0) return;
     if (model().outputFormat != i) {
+        auto step = doc()->step(QStringLiteral("Change Output Type"));
         model().outputFormat = i;
         markModified();
     }
@@ -317,6 +329,23 @@ CGridCtrl *CVEKViewView::Impl::activeGrid() const {
 }
 
 bool CVEKViewView::eventFilter(QObject *watched, QEvent *event) {
+    // The grids' own paste and cut keys, taken here so each is one undo step.
+    if (event->type() == QEvent::KeyPress) {
+        auto *g = qobject_cast<CGridCtrl *>(watched);
+        auto *ke = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers mods = ke->modifiers() & ~Qt::KeypadModifier;
+        if (g && (g == d_->wells || g == d_->hist || g == d_->synth)) {
+            if ((mods == Qt::ControlModifier && ke->key() == Qt::Key_V) ||
+                (mods == Qt::ShiftModifier && ke->key() == Qt::Key_Insert)) {
+                d_->pasteInto(g);
+                return true;
+            }
+            if (mods == Qt::ControlModifier && ke->key() == Qt::Key_X) {
+                d_->cutFrom(g);
+                return true;
+            }
+        }
+    }
     if (event->type() == QEvent::FocusIn) {
         if (auto *g = qobject_cast<CGridCtrl *>(watched)) {
             d_->lastGrid = g;
@@ -364,15 +393,30 @@ void CVEKViewView::contextMenuEvent(QContextMenuEvent *event) {
     }
 }
 
+// A paste or a cut changes many cells; it is one undo step.
+void CVEKViewView::Impl::pasteInto(CGridCtrl *grid) {
+    if (!grid->isEnabled() || !q->doc_) return;
+    grid->endEditing(CGridCtrl::EditEnd::Commit);
+    auto step = doc()->step(QStringLiteral("Paste into %1").arg(tableName(grid)));
+    grid->paste();
+}
+
+void CVEKViewView::Impl::cutFrom(CGridCtrl *grid) {
+    if (!grid->isEnabled() || !q->doc_) return;
+    grid->endEditing(CGridCtrl::EditEnd::Commit);
+    auto step = doc()->step(QStringLiteral("Cut from %1").arg(tableName(grid)));
+    grid->cut();
+}
+
+QString CVEKViewView::Impl::tableName(CGridCtrl *grid) const {
+    return grid == hist    ? QStringLiteral("Historical Table")
+           : grid == synth ? QStringLiteral("Synthesized Table")
+                           : QStringLiteral("Location List");
+}
+
 void CVEKViewView::editCopy() { d_->activeGrid()->copy(); }
-void CVEKViewView::editPaste() {
-    CGridCtrl *g = d_->activeGrid();
-    if (g->isEnabled()) g->paste();
-}
-void CVEKViewView::editCut() {
-    CGridCtrl *g = d_->activeGrid();
-    if (g->isEnabled()) g->cut();
-}
+void CVEKViewView::editPaste() { d_->pasteInto(d_->activeGrid()); }
+void CVEKViewView::editCut() { d_->cutFrom(d_->activeGrid()); }
 void CVEKViewView::editClear() {
     CGridCtrl *g = d_->activeGrid();
     if (g->isEnabled()) g->deleteFocusCell();
@@ -380,12 +424,10 @@ void CVEKViewView::editClear() {
 void CVEKViewView::editSelectAll() { d_->activeGrid()->selectAll(); }
 void CVEKViewView::copyFromHistoricalTable() { d_->hist->copy(); }
 void CVEKViewView::copyFromSynthesizedTable() { d_->synth->copy(); }
-void CVEKViewView::pasteIntoHistoricalTable() {
-    if (d_->hist->isEnabled()) d_->hist->paste();
-}
-void CVEKViewView::pasteIntoSynthesizedTable() { d_->synth->paste(); }
+void CVEKViewView::pasteIntoHistoricalTable() { d_->pasteInto(d_->hist); }
+void CVEKViewView::pasteIntoSynthesizedTable() { d_->pasteInto(d_->synth); }
 void CVEKViewView::copyFromLocationList() { d_->wells->copy(); }
-void CVEKViewView::pasteIntoLocationList() { d_->wells->paste(); }
+void CVEKViewView::pasteIntoLocationList() { d_->pasteInto(d_->wells); }
 
 void CVEKViewView::endCellEdit() {
     for (CGridCtrl *g : {d_->wells, d_->hist, d_->synth})

@@ -20,21 +20,6 @@ namespace {
 
 std::string yesNo(int flag) { return flag ? "yes" : "no"; }
 
-// Years of the historical period the recorded synthesis method draws on, or
-// an empty range when it draws on none.
-std::pair<int, int> synthesisSourceYears(const ModelInput &m) {
-    switch (m.synthesizeFormat) {
-    case SynthesizedGivenYear:
-        return {m.projYearStart, m.projYearStart};
-    case SynthesizedCycle:
-        return {m.projYearStart, m.projYearStart + m.projYearEnd};
-    case SynthesizedUserDefined:
-        return {0, -1};
-    default:
-        return {m.projYearStart, m.projYearEnd};
-    }
-}
-
 // Width the grid's cells can fill without a horizontal scroll bar: the
 // viewport, less a vertical scroll bar when the rows need one.
 int fillableWidth(const CGridCtrl *g) {
@@ -288,6 +273,8 @@ void CVEKViewView::Impl::OnClickWellListctrl(int row, int col) {
         return;
     }
     q->selectedLocation_ = row - 1;
+    static const char *const kToggles[] = {"Change Location Type", "Change Output?", "Change Has Pumping Record"};
+    auto step = doc()->step(QString::fromLatin1(col >= 2 && col <= 4 ? kToggles[col - 2] : "Select Location"));
     Location &loc = model().locations[static_cast<size_t>(row - 1)];
     switch (col) {
     case 2:
@@ -326,6 +313,7 @@ void CVEKViewView::Impl::onBeginEdit(CGridCtrl *grid, int row, int, const QStrin
 void CVEKViewView::Impl::onEndEdit(CGridCtrl *grid, int row, int col) {
     editingGrid = nullptr;
     if (!q->doc_) return;
+    auto step = doc()->step(QStringLiteral("Edit in %1").arg(tableName(grid)));
     if (grid == wells)
         OnEndlabeleditWellListctrl(row, col);
     else if (grid == hist)
@@ -340,6 +328,9 @@ void CVEKViewView::Impl::onEndEdit(CGridCtrl *grid, int row, int col) {
         fitTableColumns();
 }
 
+// The tables forward each changed cell to the document, which applies its
+// rules (stale synthesized years, user-defined synthesis); the cell then
+// shows the value the document holds.
 void CVEKViewView::Impl::OnEndlabeleditWellListctrl(int row, int col) {
     const int n = static_cast<int>(model().locations.size());
     if (row < 1 || row - 1 >= n) {
@@ -348,14 +339,13 @@ void CVEKViewView::Impl::OnEndlabeleditWellListctrl(int row, int col) {
     }
     QString text = wells->itemText(row, col);
     if (text != editOriginalText) {
-        Location &loc = model().locations[static_cast<size_t>(row - 1)];
+        ModelDocument &d = doc()->document();
         if (col == 0) {
-            loc.name = text.trimmed().toStdString();
+            d.setLocationName(row - 1, text.trimmed().toStdString());
         } else if (col == 1) {
-            loc.VEK = leadingNumber(text);
-            wells->setItemText(row, col, gfmt(loc.VEK));
+            d.setLocationFactor(row - 1, leadingNumber(text));
+            wells->setItemText(row, col, gfmt(model().locations[static_cast<size_t>(row - 1)].VEK));
         }
-        markModified();
     }
     fillCaptions();
     fillHistorical();
@@ -372,15 +362,8 @@ void CVEKViewView::Impl::OnEndlabeleditPumpingListctrl(int row, int col) {
     const int k = row - 1, m = col - 1;
     if (text != editOriginalText && m >= 0 && m < 12 && k >= 0 &&
         k < static_cast<int>(loc->historicalData[static_cast<size_t>(m)].size())) {
-        float v = leadingNumber(text);
-        loc->historicalData[static_cast<size_t>(m)][static_cast<size_t>(k)] = v;
-        markModified();
-        hist->setItemText(row, col, gfmt(v));
-        ModelDocument &d = doc()->document();
-        if (model().synthesizedYears() > 0 && !d.historicalDataChanged) {
-            auto [first, last] = synthesisSourceYears(model());
-            if (k >= first && k <= last) d.historicalDataChanged = true;
-        }
+        doc()->document().setHistoricalValue(q->selectedLocation_, k, m, leadingNumber(text));
+        hist->setItemText(row, col, gfmt(loc->historicalData[static_cast<size_t>(m)][static_cast<size_t>(k)]));
     }
     hist->autoSizeColumns();
 }
@@ -391,17 +374,10 @@ void CVEKViewView::Impl::OnEndlabeleditSynthListctrl(int row, int col) {
     QString text = synth->itemText(row, col);
     if (text == editOriginalText) return;
     const int k = row - 1, m = col - 1;
-    float v = leadingNumber(text);
     if (m >= 0 && m < 12 && k >= 0 && k < static_cast<int>(loc->synthesizedData[static_cast<size_t>(m)].size())) {
-        float &stored = loc->synthesizedData[static_cast<size_t>(m)][static_cast<size_t>(k)];
-        if (std::abs(v - stored) > 0.0001f) {
-            stored = v;
-            model().synthesizeFormat = SynthesizedUserDefined;
-            fillCaptions();
-        }
+        if (doc()->document().setSynthesizedValue(q->selectedLocation_, k, m, leadingNumber(text))) fillCaptions();
+        synth->setItemText(row, col, gfmt(loc->synthesizedData[static_cast<size_t>(m)][static_cast<size_t>(k)]));
     }
-    markModified();
-    synth->setItemText(row, col, gfmt(v));
     synth->autoSizeColumns();
 }
 

@@ -136,6 +136,9 @@ struct CVEKViewView::Impl {
     void OnCloseupOutputType();
 
     void showContextMenu(CGridCtrl *grid, const QPoint &globalPos);
+    void pasteInto(CGridCtrl *grid);
+    void cutFrom(CGridCtrl *grid);
+    QString tableName(CGridCtrl *grid) const;
     CGridCtrl *activeGrid() const;
 };
 

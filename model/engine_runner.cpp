@@ -41,7 +41,12 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
             return RunResult::Refused;
         doc.historicalDataChanged = false;
     }
-    if (doc.isModified()) {
+    if (doc.path().empty()) {
+        // A never-saved document has no folder to run in: it is saved first.
+        if (!ask(doc, kSaveBeforeRunQuestion)) return RunResult::Refused;
+        const std::string path = hooks.askSavePath ? hooks.askSavePath() : std::string();
+        if (path.empty() || !doc.save(path)) return RunResult::Refused;
+    } else if (doc.isModified()) {
         std::string name = !doc.path().empty() ? doc.path() : !doc.title().empty() ? doc.title() : "Untitled";
         Answer a = doc.prompter() ? doc.prompter()->askYesNoCancel("Save changes to " + name + "?") : Answer::No;
         if (a == Answer::Cancel) return RunResult::Refused;

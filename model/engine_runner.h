@@ -26,6 +26,10 @@ struct EngineRunHooks {
     std::string programName = "vek";
 };
 
+// Asked before a run of a document that has never been saved.
+inline constexpr const char *kSaveBeforeRunQuestion =
+    "This model has not been saved yet; it runs from the folder of its file.  Save it now?";
+
 // Longest file name the engine takes from its command line.
 inline constexpr std::size_t kEngineNameLength = 45;
 

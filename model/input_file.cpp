@@ -19,6 +19,7 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -164,6 +165,44 @@ const char *const kFirstCardOld =
     "Wrong number of values read for first data card.  Expected realInputStart, realInputEnd, outputStart, wells, "
     "format.  Line is: ";
 
+// A message that quotes the file's internals, with a second line that says
+// in plain words what is wrong and what to do. The quoted line keeps its own
+// line end.
+std::string explained(std::string first, const std::string &plain) {
+    if (first.empty() || first.back() != '\n') first += '\n';
+    return first + plain;
+}
+
+std::string damagedFirstLine(const std::string &path) {
+    return "The first line of numbers in " + path +
+           " (the years, the number of locations and the settings) is incomplete or damaged.  Correct it in a "
+           "text editor and open the file again.";
+}
+
+std::string notSaved(const std::string &path) {
+    return "The model was not saved to " + path +
+           ".  Check that the folder exists and that you may write there, or choose another name with Save As.";
+}
+
+// Which month of a row could not be read, and what stood there.
+std::string badMonth(const std::string &line, int read) {
+    std::vector<std::string> fields;
+    std::string field;
+    for (char c : line + " ") {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            if (!field.empty()) fields.push_back(field);
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    const std::string month = "month " + std::to_string(read + 1);
+    if (read < static_cast<int>(fields.size()))
+        return "the value \"" + fields[static_cast<size_t>(read)] + "\" of " + month +
+               " is not a number a model can use.";
+    return month + " and the months after it are missing.";
+}
+
 int clampToInt(long long v) {
     return static_cast<int>(std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
@@ -230,12 +269,12 @@ bool SaveInput(ModelDocument &doc, const std::string &requested, const SaveInput
     if (path != requested) doc.message("Warning: changing file input name to " + path);
     ReplacingFileSink sink(options.beforeLine);
     if (!sink.open(path)) {
-        doc.message("SaveInput: Unable to open VEK input file " + path);
+        doc.message(explained("SaveInput: Unable to open VEK input file " + path, notSaved(path)));
         return false;
     }
     if (!writeModelInput(doc.model, sink) || !sink.commit()) {
         sink.abandon();
-        doc.message("SaveInput: Unable to write VEK input file " + path);
+        doc.message(explained("SaveInput: Unable to write VEK input file " + path, notSaved(path)));
         return false;
     }
     return true;
@@ -307,7 +346,7 @@ bool InputReading::readFirstCard(int &wells) {
             ok = sc.readInt(skip) && sc.readInt(m_.inputStartYear) && ++stored && sc.readInt(m_.inputEndYear) &&
                  ++stored && sc.readInt(skip) && sc.readInt(m_.outputStartYear) && ++stored && sc.readInt(wells) &&
                  ++stored && sc.readInt(format) && ++stored;
-            if (!ok || stored != 5) return fail(kFirstCardOld + line_);
+            if (!ok || stored != 5) return fail(explained(kFirstCardOld + line_, damagedFirstLine(path_)));
         } else {
             const bool thirteen = static_cast<double>(version) >= 1.12;
             int a3, a6, a7, a8, a11, a12, a13 = 0;
@@ -315,7 +354,7 @@ bool InputReading::readFirstCard(int &wells) {
                  sc.readInt(m_.outputStartYear) && sc.readInt(m_.outputEndYear) && sc.readInt(a6) && sc.readInt(a7) &&
                  sc.readInt(a8) && sc.readInt(m_.projYearStart) && sc.readInt(m_.projYearEnd) && sc.readInt(a11) &&
                  sc.readInt(a12) && (!thirteen || sc.readInt(a13));
-            if (!ok) return fail((thirteen ? kFirstCard13 : kFirstCard12) + line_);
+            if (!ok) return fail(explained((thirteen ? kFirstCard13 : kFirstCard12) + line_, damagedFirstLine(path_)));
             nSim = a3, wells = a6, format = a7, projectionType = a8, yearMode = a11, unitMode = a12, useAvg = a13;
         }
     }
@@ -365,9 +404,13 @@ bool InputReading::readLocations(int wells) {
             float vek;
             int type, use;
             if (!(sc.readReal(vek) && sc.readInt(type) && sc.readInt(use)))
-                return fail("Wrong number of values read for second data card.  Expected vek, pumpType, "
-                            "includeInOutput.  Line is: " +
-                            line_);
+                return fail(explained("Wrong number of values read for second data card.  Expected vek, pumpType, "
+                                      "includeInOutput.  Line is: " +
+                                          line_,
+                                      "Location " + std::to_string(i + 1) + " in " + path_ +
+                                          ": its first line must hold its depletion factor, its type (-1 for a "
+                                          "well, 1 for a recharge site) and 1 or 0 for taking part in the "
+                                          "output.  Correct it in a text editor and open the file again."));
             loc.VEK = vek;
             loc.LocationType = type == -1 ? IrrigationWell : RechargeSite;
             loc.UseInOutput = use;
@@ -375,7 +418,7 @@ bool InputReading::readLocations(int wells) {
                 return fail("Unexpected EOF reading VEK input file for record 3 of well #" + well + inFile_);
             loc.name = trimmed(line_);
         }
-        auto readRows = [&](MonthColumns &cols, long long count) {
+        auto readRows = [&](MonthColumns &cols, long long count, int firstYear, const char *period) {
             for (long long k = 0; k < count; ++k) {
                 if (!in_.next(line_)) {
                     doc_.message("Unexpected EOF reading pumping data input for well #" + well + ", year #" +
@@ -386,17 +429,20 @@ bool InputReading::readLocations(int wells) {
                     std::string_view v(line_);
                     for (size_t mo = 0; mo < 12; ++mo)
                         cols[mo][k] = 8 * mo < v.size() ? leadingNumber(v.substr(8 * mo, 8)) : 0.0f;
-                } else if (scanRow(line_, cols, static_cast<int>(k)) != 12) {
-                    doc_.message("Wrong number of values read for third data card.  Expected 12 flow values.  "
-                                 "Line is: " +
-                                 line_);
+                } else if (int read = scanRow(line_, cols, static_cast<int>(k)); read != 12) {
+                    doc_.message(explained(
+                        "Wrong number of values read for third data card.  Expected 12 flow values.  Line is: " + line_,
+                        "Location " + std::to_string(i + 1) + " (" + loc.name + "), " + period + " year " +
+                            std::to_string(firstYear + k) + ": " + badMonth(line_, read) +
+                            "  Each line holds 12 monthly numbers.  Correct it in a text editor and open the "
+                            "file again."));
                     return false;
                 }
             }
             return true;
         };
-        if (!readRows(loc.historicalData, hist)) return false;
-        if (!oldFormat_ && !readRows(loc.synthesizedData, synth)) return false;
+        if (!readRows(loc.historicalData, hist, m_.inputStartYear, "historical")) return false;
+        if (!oldFormat_ && !readRows(loc.synthesizedData, synth, m_.synthStartYear, "synthesized")) return false;
     }
     return true;
 }

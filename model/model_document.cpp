@@ -4,9 +4,11 @@
 
 #include "model/imports.h"
 #include "model/input_file.h"
+#include "model/synthesis.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <filesystem>
 
 namespace vek {
@@ -218,7 +220,54 @@ bool sameFile(const std::string &a, const std::string &b) {
     return absolutePath(a) == absolutePath(b);
 }
 
+// The entry of a month column, or nullptr when there is none.
+float *cell(std::vector<Location> &locs, int location, MonthColumns Location::*table, int year, int month) {
+    if (location < 0 || location >= static_cast<int>(locs.size()) || month < 0 || month >= 12) return nullptr;
+    auto &col = (locs[static_cast<size_t>(location)].*table)[static_cast<size_t>(month)];
+    if (year < 0 || year >= static_cast<int>(col.size())) return nullptr;
+    return &col[static_cast<size_t>(year)];
+}
+
 } // namespace
+
+bool ModelDocument::setLocationName(int location, const std::string &name) {
+    if (location < 0 || location >= static_cast<int>(model.locations.size())) return false;
+    std::string &stored = model.locations[static_cast<size_t>(location)].name;
+    if (stored == name) return false;
+    stored = name;
+    setModified();
+    return true;
+}
+
+bool ModelDocument::setLocationFactor(int location, float vek) {
+    if (location < 0 || location >= static_cast<int>(model.locations.size())) return false;
+    float &stored = model.locations[static_cast<size_t>(location)].VEK;
+    if (stored == vek) return false;
+    stored = vek;
+    setModified();
+    return true;
+}
+
+bool ModelDocument::setHistoricalValue(int location, int year, int month, float value) {
+    float *stored = cell(model.locations, location, &Location::historicalData, year, month);
+    if (!stored || *stored == value) return false;
+    *stored = value;
+    setModified();
+    if (model.synthesizedYears() > 0 && !historicalDataChanged) {
+        auto [first, last] = synthesisSourceYears(model);
+        if (year >= first && year <= last) historicalDataChanged = true;
+    }
+    return true;
+}
+
+bool ModelDocument::setSynthesizedValue(int location, int year, int month, float value) {
+    float *stored = cell(model.locations, location, &Location::synthesizedData, year, month);
+    if (!stored || !(std::abs(value - *stored) > 0.0001f)) return false;
+    *stored = value;
+    model.synthesizeFormat = SynthesizedUserDefined;
+    setModified();
+    return true;
+}
 
 bool ModelDocument::open(const std::string &path) {
     model = ModelInput{};

@@ -75,6 +75,20 @@ class ModelDocument {
     void clearSynthesizedYears();
     bool setSynthesizedYearCount(int count);
 
+    // Edits of single values, as the form's cells make them. Each returns
+    // false, changing nothing, for a location or cell that does not exist or
+    // a value that leaves the document as it was; otherwise the document is
+    // marked modified. Years and months are indexes into the columns.
+    bool setLocationName(int location, const std::string &name);
+    bool setLocationFactor(int location, float vek);
+    // A changed historical value makes the synthesized years stale
+    // (historicalDataChanged) when the recorded synthesis method draws on
+    // that year.
+    bool setHistoricalValue(int location, int year, int month, float value);
+    // A synthesized value is stored only when it differs from the stored one
+    // by more than 0.0001; the synthesized years are then user-defined.
+    bool setSynthesizedValue(int location, int year, int month, float value);
+
     // Open: ".vek" (any case) is read as a model input file, anything else is
     // imported as a well output file. Returns true for ".vek" whatever the
     // reader reported, the import's result otherwise. The document keeps the

@@ -166,6 +166,19 @@ void chooseSynthesisMethod(ModelDocument &doc) {
     doc.historicalDataChanged = false;
 }
 
+std::pair<int, int> synthesisSourceYears(const ModelInput &m) {
+    switch (m.synthesizeFormat) {
+    case SynthesizedGivenYear:
+        return {m.projYearStart, m.projYearStart};
+    case SynthesizedCycle:
+        return {m.projYearStart, m.projYearStart + m.projYearEnd};
+    case SynthesizedUserDefined:
+        return {0, -1};
+    default:
+        return {m.projYearStart, m.projYearEnd};
+    }
+}
+
 std::string synthesisCaption(const ModelInput &model) {
     const auto year = [&model](int offset) { return std::to_string(model.inputStartYear + offset); };
     switch (model.synthesizeFormat) {

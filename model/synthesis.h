@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace vek {
 
@@ -42,6 +43,10 @@ bool synthesizeCycle(ModelDocument &doc);
 // with hint 3 and the stale-data flag is cleared, whatever the method did
 // (also when its own dialog was cancelled).
 void chooseSynthesisMethod(ModelDocument &doc);
+
+// Year indexes (first, last) of the historical period the recorded method
+// draws on; an empty range (0, -1) for user-defined values.
+std::pair<int, int> synthesisSourceYears(const ModelInput &model);
 
 // The method text the form appends to the synthesized table's caption, e.g.
 // " (synthesized using historical data year 1990)"; empty when no method is

@@ -28,6 +28,7 @@
 #include <QRadioButton>
 #include <QSaveFile>
 #include <QScreen>
+#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -291,7 +292,7 @@ void VEKOutputView::OnSaveToFile() {
     const QString path = chooseFile("Choose an output file.", "Text files (*.txt);;All Files (*)", "txt", false);
     if (path.isEmpty()) return;
     readControls();
-    writeText(path, boxText());
+    if (writeText(path, boxText())) emit statusMessage(QString("Report saved to %1").arg(path));
 }
 
 void VEKOutputView::OnExportExcel() {
@@ -305,7 +306,11 @@ void VEKOutputView::OnExportExcel() {
     if (path.isEmpty()) return;
     std::string error;
     WorkbookInfo info = workbookInfoFor(documentTitle_.toStdString());
-    if (!writeWorkbook(path.toStdString(), *results_, c, info, &error)) message(QString::fromStdString(error));
+    if (!writeWorkbook(path.toStdString(), *results_, c, info, &error)) {
+        message(QString::fromStdString(error));
+        return;
+    }
+    emit statusMessage(QString("Workbook saved to %1").arg(path));
 }
 
 void VEKOutputView::OnViewInWordpad() {
@@ -335,15 +340,39 @@ void VEKOutputView::OnPlot() {
     }
     const PlotData plot = preparePlot(*results_, c, sw, sh);
     const bool both = plot.diversion && plot.stream;
+    GraphView *first = nullptr;
     for (const auto *g : {&plot.diversion, &plot.stream}) {
         if (!*g) continue;
         GraphView *w = GraphView::fromData(**g);
         w->createWindow();
         if (both) {
             const GraphPlacement &p = (*g)->placement;
-            w->move(p.x, p.y);
-            w->resize(p.width, p.height);
+            QRect r(p.x, p.y, p.width, p.height);
+            // The lower graph starts below the upper one's frame, so the
+            // upper graph's axis title stays visible.
+            if (first) {
+                const int top = std::max(r.top(), first->frameGeometry().bottom() + 1);
+                r.setHeight(std::max(150, r.height() - (top - r.top())));
+                r.moveTop(top);
+            }
+            w->move(r.topLeft());
+            w->resize(r.size());
+        } else {
+            // Graphs plotted one after another cascade: a new window never
+            // lies exactly over one still open.
+            const int step = std::max(24, w->QWidget::style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
+            QPoint at = w->pos();
+            for (bool moved = true; moved;) {
+                moved = false;
+                for (GraphView *o : graphs())
+                    if (o->isVisible() && o->pos() == at) {
+                        at += QPoint(step, step);
+                        moved = true;
+                    }
+            }
+            w->move(at);
         }
+        if (!first) first = w;
         graphs_.emplace_back(w);
     }
     emit graphsCreated();

@@ -122,6 +122,8 @@ class VEKOutputView : public QWidget {
     void closeRequested();
     void helpRequested(int context);
     void graphsCreated();
+    // A confirmation for the main window's status bar (a saved export).
+    void statusMessage(const QString &text);
 
   private:
     void message(const QString &text);

@@ -3,6 +3,7 @@
 // save prompts, and a whole session that runs the real engine and plots.
 #include "editor/about_dialog.h"
 #include "editor/child_frame.h"
+#include "editor/help_window.h"
 #include "editor/main_frame.h"
 #include "editor/output_doc.h"
 #include "editor/vekview_app.h"
@@ -37,6 +38,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUndoStack>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -130,7 +132,7 @@ TEST_F(ShellTest, MenusFollowTheActiveDocumentType) {
 
     shell->onFileNew();
     EXPECT_EQ(f->currentMenu(), CMainFrame::IDR_VEKVIETYPE);
-    EXPECT_EQ(menus(), QStringList({"&File", "&VEK", "&Edit", "&View", "&Window", "&Help"}));
+    EXPECT_EQ(menus(), QStringList({"&File", "VE&K", "&Edit", "&View", "&Window", "&Help"}));
     EXPECT_TRUE(f->action(CMainFrame::ID_FILE_SAVE)->isVisible());
     EXPECT_TRUE(f->action(CMainFrame::ID_VEK_RUN)->isEnabled());
     EXPECT_TRUE(f->action(CMainFrame::ID_FILE_PRINT_PREVIEW)->isVisible());
@@ -144,7 +146,7 @@ TEST_F(ShellTest, MenusFollowTheActiveDocumentType) {
     EXPECT_FALSE(f->action(CMainFrame::ID_FILE_SAVE)->isVisible());
     EXPECT_FALSE(f->action(CMainFrame::ID_FILE_SAVE_AS)->isVisible());
     EXPECT_FALSE(f->action(CMainFrame::ID_VEK_RUN)->isEnabled());
-    EXPECT_EQ(f->windowTitle(), "VEKView - " + dir + "/model.out");
+    EXPECT_EQ(f->windowTitle(), "VEKView - model.out");
     // File > Export to Excel... writes the active report's selection.
     EXPECT_TRUE(f->action(CMainFrame::ID_FILE_PRINT)->isVisible());
     ASSERT_TRUE(f->action(CMainFrame::ID_FILE_EXPORT_EXCEL)->isVisible());
@@ -155,6 +157,7 @@ TEST_F(ShellTest, MenusFollowTheActiveDocumentType) {
     view->yearList()->item(0)->setSelected(true);
     f->action(CMainFrame::ID_FILE_EXPORT_EXCEL)->trigger();
     EXPECT_TRUE(QFile::exists(dir + "/model.xlsx"));
+    EXPECT_EQ(f->statusText(), "Workbook saved to " + dir + "/model.xlsx");
 
     shell->onFileClose();
     shell->onFileClose();
@@ -329,6 +332,10 @@ TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
     CVEKOutputViewDoc *out = shell->outputDocuments()[0];
     EXPECT_EQ(out->title(), dir + "/model.out");
     EXPECT_EQ(shell->mainFrame()->currentMenu(), CMainFrame::IDR_VEKOUTTYPE);
+    // The status bar confirms the run, its time and the report's path.
+    const QString runStatus = shell->mainFrame()->statusText();
+    EXPECT_TRUE(runStatus.startsWith("Run finished in ")) << runStatus.toStdString();
+    EXPECT_TRUE(runStatus.endsWith(" s; report " + dir + "/model.out")) << runStatus.toStdString();
 
     // The same model again: still one report window.
     ASSERT_TRUE(shell->runDocument(doc));
@@ -366,10 +373,28 @@ TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
     clickOn(view->control(VEKOutputView::IDC_MONTHLY));
     EXPECT_TRUE(view->reportBox()->toPlainText().contains("YEAR\tJAN\tFEB"));
 
-    // Plot: both tables, one above the other.
+    // Plot: both tables, one above the other; the lower one leaves the
+    // upper one's bottom axis title visible.
     clickOn(view->control(VEKOutputView::IDC_PLOT));
     ASSERT_EQ(view->graphs().size(), 2u);
     EXPECT_GT(view->graphs()[0]->built().numPoints, 0);
+    EXPECT_GT(view->graphs()[1]->frameGeometry().top(), view->graphs()[0]->frameGeometry().bottom());
+    // One table plotted twice: the second window cascades off the first.
+    static_cast<QAbstractButton *>(view->control(VEKOutputView::IDC_SHOW_STREAM))->setChecked(false);
+    for (GraphView *g : view->graphs())
+        g->close();
+    flushDeletes();
+    clickOn(view->control(VEKOutputView::IDC_PLOT));
+    clickOn(view->control(VEKOutputView::IDC_PLOT));
+    const auto single = view->graphs();
+    ASSERT_EQ(single.size(), 2u);
+    EXPECT_GT(single[1]->x(), single[0]->x());
+    EXPECT_GT(single[1]->y(), single[0]->y());
+
+    // Save To File: the status bar names the file written.
+    view->chooseSaveFile = [this](const QString &, const QString &) { return dir + "/export.txt"; };
+    clickOn(view->control(VEKOutputView::IDC_SAVE));
+    EXPECT_EQ(shell->mainFrame()->statusText(), "Report saved to " + dir + "/export.txt");
 
     // Close everything: the model (edited again) asks once, the report never.
     doc->setModified(true);
@@ -424,9 +449,9 @@ TEST_F(ShellTest, OldFormatAndTabDelimitedImports) {
     EXPECT_FALSE(tab->model().locations.empty());
     EXPECT_EQ(tab->model().yearMode, 0);
     EXPECT_EQ(tab->model().unitMode, 1);
-    // Marked modified: Exit right after the import must ask before the
-    // imported data go.
+    // Imported locations exist nowhere else: closing must offer to save them.
     EXPECT_TRUE(tab->isModified());
+    EXPECT_EQ(tab->undoStack()->undoText(), "Import from Tab-delimited File");
     for (CVEKViewDoc *d : shell->modelDocuments())
         d->setModified(false);
 }
@@ -464,8 +489,11 @@ TEST_F(ShellTest, ExitCommandAsksAndCancelKeepsTheProgram) {
     EXPECT_TRUE(shell->mainFrame()->isVisible());
     EXPECT_EQ(shell->modelDocuments().size(), 1u);
     prompter.yesNoCancel.push_back(Answer::No);
+    HelpWindow *help = HelpWindow::showTopic();
+    ASSERT_TRUE(help->isVisible());
     shell->mainFrame()->action(CMainFrame::ID_APP_EXIT)->trigger();
     EXPECT_FALSE(shell->mainFrame()->isVisible());
+    EXPECT_FALSE(help->isVisible()) << "the help window goes with the program";
     EXPECT_TRUE(shell->documents().empty());
     EXPECT_EQ(prompter.questions.size(), 2u);
 }
@@ -582,7 +610,7 @@ TEST_F(ShellTest, DamagedModelIsNeverOverwritten) {
     ASSERT_NE(doc, nullptr);
     ASSERT_EQ(prompter.messages.size(), 1u); // the reader's message
     EXPECT_EQ(doc->title(), "river_valley.vek (read partly)");
-    EXPECT_EQ(shell->frameOf(doc)->windowTitle(), "river_valley.vek (read partly)");
+    EXPECT_EQ(shell->frameOf(doc)->windowTitle(), "river_valley.vek (read partly)[*]");
     EXPECT_TRUE(doc->path().isEmpty());
     EXPECT_EQ(doc->model().locations.size(), 4u); // what was read is there to see
 

@@ -190,14 +190,21 @@ TEST(EngineRunner, StaleSynthesisQuestion) {
 TEST(EngineRunner, SavePrompt) {
     std::string engine = fakeEngine("runner_save_engine", "echo ok\n");
     {
-        // Never saved, No: no folder to run in, nothing started.
+        // Never saved, No: asked to save first, nothing started, no
+        // message about a folder.
         ScriptedPrompter p;
         ModelDocument d(&p);
         fill(d);
-        p.yesNoCancel.push_back(Answer::No);
-        EXPECT_EQ(run(d, engine).result, RunResult::NoFolder);
-        EXPECT_EQ(p.questions, std::vector<std::string>{"Save changes to Untitled?"});
-        EXPECT_EQ(p.messages, std::vector<std::string>{"Unable to change to directory "});
+        p.yesNo.push_back(false);
+        EXPECT_EQ(run(d, engine).result, RunResult::Refused);
+        EXPECT_EQ(p.questions, std::vector<std::string>{vek::kSaveBeforeRunQuestion});
+        EXPECT_TRUE(p.messages.empty());
+        // Also when nothing has changed yet.
+        ModelDocument unchanged(&p);
+        p.yesNo.push_back(false);
+        EXPECT_EQ(run(unchanged, engine).result, RunResult::Refused);
+        EXPECT_EQ(p.questions.size(), 2u);
+        EXPECT_TRUE(p.messages.empty());
     }
     {
         // Cancel stops the run; the file on disk stays as it was.
@@ -218,7 +225,7 @@ TEST(EngineRunner, SavePrompt) {
         ModelDocument d(&p);
         fill(d);
         std::string dir = vek::test::freshDir("runner_save_yes");
-        p.yesNoCancel.push_back(Answer::Yes);
+        p.yesNo.push_back(true);
         EngineRunHooks h;
         h.programDirectory = engine;
         h.askSavePath = [&] { return dir + "/named.vek"; };
@@ -230,7 +237,7 @@ TEST(EngineRunner, SavePrompt) {
         EXPECT_FALSE(d.isModified());
         // Yes with no name given (dialog cancelled) stops.
         d.setModified();
-        p.yesNoCancel.push_back(Answer::Yes);
+        p.yesNo.push_back(true);
         ModelDocument fresh(&p);
         fill(fresh);
         h.askSavePath = [] { return std::string(); };
@@ -245,7 +252,8 @@ TEST(EngineRunner, SavePrompt) {
         d.setPath(dir + "/gone/model.vek");
         p.yesNoCancel.push_back(Answer::Yes);
         EXPECT_EQ(run(d, engine).result, RunResult::Refused);
-        EXPECT_EQ(p.messages.back(), "SaveInput: Unable to open VEK input file " + dir + "/gone/model.vek");
+        EXPECT_EQ(p.messages.back().substr(0, p.messages.back().find('\n')),
+                  "SaveInput: Unable to open VEK input file " + dir + "/gone/model.vek");
     }
 }
 

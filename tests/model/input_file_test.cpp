@@ -246,7 +246,11 @@ TEST(InputFile, EveryReaderMessage) {
         ReadResult res = readText(r.text);
         EXPECT_FALSE(res.ok) << r.message;
         ASSERT_EQ(res.messages.size(), 1u) << r.message;
-        EXPECT_EQ(res.messages[0], r.message);
+        // A message that names the file's internals has a plain second line
+        // after the quoted one.
+        EXPECT_EQ(res.messages[0].substr(0, r.message.size()), r.message);
+        const bool internal = r.message.find("data card") != std::string::npos;
+        EXPECT_EQ(res.messages[0].size() > r.message.size(), internal) << r.message;
     }
     ModelDocument d(nullptr);
     ScriptedPrompter p;
@@ -481,7 +485,11 @@ TEST(InputFile, OldFormat) {
     vek::test::writeFile(path, "9 1980 1981 9 1980\n");
     EXPECT_FALSE(ReadInput(d, path, true));
     EXPECT_EQ(p->messages.back(), "Wrong number of values read for first data card.  Expected realInputStart, "
-                                  "realInputEnd, outputStart, wells, format.  Line is: 9 1980 1981 9 1980\n");
+                                  "realInputEnd, outputStart, wells, format.  Line is: 9 1980 1981 9 1980\n"
+                                  "The first line of numbers in " +
+                                      path +
+                                      " (the years, the number of locations and the settings) is incomplete or "
+                                      "damaged.  Correct it in a text editor and open the file again.");
 }
 
 // A damaged parameter record asking for billions of cells must not exhaust
@@ -509,7 +517,10 @@ TEST(InputFile, FailedSaveKeepsTheOldFile) {
         o.beforeLine = [failAt](int line) { return line < failAt; };
         EXPECT_FALSE(SaveInput(r.doc, path, o));
         EXPECT_EQ(vek::test::readFile(path), "previous contents\n");
-        EXPECT_EQ(p.messages.back(), "SaveInput: Unable to write VEK input file " + path);
+        EXPECT_EQ(p.messages.back(), "SaveInput: Unable to write VEK input file " + path +
+                                         "\nThe model was not saved to " + path +
+                                         ".  Check that the folder exists and that you may write there, or "
+                                         "choose another name with Save As.");
     }
     // No temporary files left behind.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
@@ -517,7 +528,8 @@ TEST(InputFile, FailedSaveKeepsTheOldFile) {
     EXPECT_EQ(vek::test::readFile(path), whole());
 
     EXPECT_FALSE(SaveInput(r.doc, dir + "/missing/model.vek"));
-    EXPECT_EQ(p.messages.back(), "SaveInput: Unable to open VEK input file " + dir + "/missing/model.vek");
+    EXPECT_EQ(p.messages.back().substr(0, p.messages.back().find('\n')),
+              "SaveInput: Unable to open VEK input file " + dir + "/missing/model.vek");
 }
 
 TEST(InputFile, OwlPathIsSavedAsVekInTheWorkingDirectory) {
@@ -652,7 +664,8 @@ TEST(InputFile, ReadOnlyFileIsNotReplaced) {
     vek::test::writeFile(path, "protected\n");
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     EXPECT_FALSE(d.save(path));
-    EXPECT_EQ(p.messages, std::vector<std::string>{"SaveInput: Unable to open VEK input file " + path});
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0].substr(0, p.messages[0].find('\n')), "SaveInput: Unable to open VEK input file " + path);
     EXPECT_EQ(vek::test::readFile(path), "protected\n");
     EXPECT_TRUE(d.isModified());
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);

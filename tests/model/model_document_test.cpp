@@ -2,6 +2,7 @@
 // how years are added and removed at either end, the stale-synthesis flag
 // and the synthesized-year count.
 #include "model/model_document.h"
+#include "model/synthesis.h"
 
 #include <gtest/gtest.h>
 
@@ -282,4 +283,74 @@ TEST(ModelDocument, SynthesizedYearsNeedHistoricalYears) {
     EXPECT_EQ(d.model.synthStartYear, 1991);
     EXPECT_EQ(d.model.synthEndYear, 1992);
     expectColumns(d, 1, 2);
+}
+
+// The cell-edit rules: which historical years make the synthesized ones
+// stale under each recorded method, when a synthesized edit counts, and that
+// an edit which changes nothing leaves the document unmodified.
+TEST(ModelDocumentCellEdits, HistoricalEditMarksStaleOnlyWithinTheMethodsSourceYears) {
+    struct Case {
+        int format, projStart, projEnd;
+        int year;
+        bool stale;
+    };
+    const Case cases[] = {
+        {vek::SynthesizedAverage, 1, 2, 0, false},     {vek::SynthesizedAverage, 1, 2, 1, true},
+        {vek::SynthesizedAverage, 1, 2, 2, true},      {vek::SynthesizedAverage, 1, 2, 3, false},
+        {vek::SynthesizedGivenYear, 2, 0, 2, true},    {vek::SynthesizedGivenYear, 2, 0, 3, false},
+        {vek::SynthesizedCycle, 1, 2, 3, true},        {vek::SynthesizedCycle, 1, 1, 3, false},
+        {vek::SynthesizedUserDefined, 0, 3, 0, false},
+    };
+    for (const Case &c : cases) {
+        ModelDocument d = makeDoc(2);
+        d.model.synthesizeFormat = c.format;
+        d.model.projYearStart = c.projStart;
+        d.model.projYearEnd = c.projEnd;
+        EXPECT_TRUE(d.setHistoricalValue(1, c.year, 5, -7.5f));
+        EXPECT_EQ(d.model.locations[1].historicalData[5][c.year], -7.5f);
+        EXPECT_EQ(d.historicalDataChanged, c.stale) << "format " << c.format << " year " << c.year;
+        EXPECT_TRUE(d.isModified());
+    }
+    // Without synthesized years nothing can go stale.
+    ModelDocument d = makeDoc(1);
+    d.clearSynthesizedYears();
+    d.model.synthesizeFormat = vek::SynthesizedAverage;
+    d.model.projYearEnd = 3;
+    EXPECT_TRUE(d.setHistoricalValue(0, 1, 0, 3.0f));
+    EXPECT_FALSE(d.historicalDataChanged);
+}
+
+TEST(ModelDocumentCellEdits, UnchangedOrMissingCellsChangeNothing) {
+    ModelDocument d = makeDoc(2);
+    d.model.synthesizeFormat = vek::SynthesizedAverage;
+    d.model.projYearEnd = 3;
+    const vek::ModelInput before = d.model;
+    EXPECT_FALSE(d.setHistoricalValue(0, 1, 2, 102.0f)); // the value it holds
+    EXPECT_FALSE(d.setHistoricalValue(2, 0, 0, 1.0f));   // no such location
+    EXPECT_FALSE(d.setHistoricalValue(0, 4, 0, 1.0f));   // no such year
+    EXPECT_FALSE(d.setHistoricalValue(0, 0, 12, 1.0f));  // no such month
+    EXPECT_FALSE(d.setHistoricalValue(-1, -1, -1, 1.0f));
+    EXPECT_FALSE(d.setSynthesizedValue(0, 1, 3, 1003.00005f)); // within 0.0001
+    EXPECT_FALSE(d.setSynthesizedValue(0, 2, 3, 1.0f));
+    EXPECT_FALSE(d.setLocationName(1, "L1"));
+    EXPECT_FALSE(d.setLocationName(5, "x"));
+    EXPECT_FALSE(d.setLocationFactor(0, 0.0f));
+    EXPECT_TRUE(d.model == before);
+    EXPECT_FALSE(d.isModified());
+    EXPECT_FALSE(d.historicalDataChanged);
+}
+
+TEST(ModelDocumentCellEdits, SynthesizedEditMakesTheSynthesisUserDefined) {
+    ModelDocument d = makeDoc(2);
+    d.model.synthesizeFormat = vek::SynthesizedCycle;
+    EXPECT_TRUE(d.setSynthesizedValue(1, 1, 11, 1011.01f));
+    EXPECT_EQ(d.model.locations[1].synthesizedData[11][1], 1011.01f);
+    EXPECT_EQ(d.model.synthesizeFormat, vek::SynthesizedUserDefined);
+    EXPECT_TRUE(d.isModified());
+    EXPECT_FALSE(d.historicalDataChanged);
+
+    EXPECT_TRUE(d.setLocationName(0, "North well"));
+    EXPECT_TRUE(d.setLocationFactor(0, 42.5f));
+    EXPECT_EQ(d.model.locations[0].name, "North well");
+    EXPECT_EQ(d.model.locations[0].VEK, 42.5f);
 }

@@ -89,7 +89,9 @@ TEST(SafeSave, FailureAtEveryLineKeepsThePreviousFile) {
         l.prompter.messages.clear();
         EXPECT_FALSE(vek::SaveInput(l.doc, path, o)) << "line " << failAt;
         EXPECT_EQ(t::readFile(path), previous) << "line " << failAt;
-        EXPECT_EQ(l.prompter.messages, std::vector<std::string>{"SaveInput: Unable to write VEK input file " + path});
+        ASSERT_EQ(l.prompter.messages.size(), 1u);
+        EXPECT_EQ(l.prompter.messages[0].substr(0, l.prompter.messages[0].find('\n')),
+                  "SaveInput: Unable to write VEK input file " + path);
         EXPECT_EQ(entriesIn(dir), 2u) << "line " << failAt; // in.vek and model.vek only
     }
     EXPECT_TRUE(l.doc.isModified());
@@ -120,7 +122,8 @@ TEST(SafeSave, FullFileSystemKeepsThePreviousFile) {
     EXPECT_FALSE(saved_ok);
     EXPECT_EQ(t::readFile(path), previous);
     ASSERT_FALSE(l.prompter.messages.empty());
-    EXPECT_EQ(l.prompter.messages.back(), "SaveInput: Unable to write VEK input file " + path);
+    EXPECT_EQ(l.prompter.messages.back().substr(0, l.prompter.messages.back().find('\n')),
+              "SaveInput: Unable to write VEK input file " + path);
     EXPECT_TRUE(l.doc.isModified());
     EXPECT_EQ(entriesIn(dir), 2u);
     // With room again the same document saves and reads back whole.
@@ -141,14 +144,16 @@ TEST(SafeSave, UnwritablePlaces) {
     // A folder of that name: the finished file cannot replace it.
     fs::create_directories(dir + "/folder.vek/inside");
     EXPECT_FALSE(vek::SaveInput(l.doc, dir + "/folder.vek"));
-    EXPECT_EQ(l.prompter.messages.back(), "SaveInput: Unable to write VEK input file " + dir + "/folder.vek");
+    EXPECT_EQ(l.prompter.messages.back().substr(0, l.prompter.messages.back().find('\n')),
+              "SaveInput: Unable to write VEK input file " + dir + "/folder.vek");
     EXPECT_TRUE(fs::is_directory(dir + "/folder.vek/inside"));
 
     // A missing folder, and a file standing where a folder should be.
     t::writeFile(dir + "/plain", "x");
     for (const std::string &p : {dir + "/missing/model.vek", dir + "/plain/model.vek"}) {
         EXPECT_FALSE(vek::SaveInput(l.doc, p));
-        EXPECT_EQ(l.prompter.messages.back(), "SaveInput: Unable to open VEK input file " + p);
+        EXPECT_EQ(l.prompter.messages.back().substr(0, l.prompter.messages.back().find('\n')),
+                  "SaveInput: Unable to open VEK input file " + p);
     }
     EXPECT_EQ(t::readFile(dir + "/plain"), "x");
     EXPECT_EQ(entriesIn(dir), 3u); // in.vek, folder.vek, plain
@@ -207,7 +212,12 @@ TEST(ReaderLimits, NonFiniteValuesAreRefused) {
             EXPECT_TRUE(std::isfinite(l.doc.model.locations.at(0).historicalData[0][0])) << r.value;
         } else {
             ASSERT_EQ(l.prompter.messages.size(), 1u) << r.value;
-            EXPECT_EQ(l.prompter.messages[0], third + line);
+            // The quoted line, then which location, year and value, in plain words.
+            EXPECT_EQ(l.prompter.messages[0], third + line + "Location 1 (Well), historical year 1990: the value \"" +
+                                                  r.value +
+                                                  "\" of month 1 is not a number a model can use.  Each line "
+                                                  "holds 12 monthly numbers.  Correct it in a text editor and "
+                                                  "open the file again.");
         }
     }
     // The same in a pumping row.
