@@ -18,7 +18,6 @@
 #include <limits>
 #include <sstream>
 
-
 namespace vek {
 
 namespace {
@@ -175,6 +174,26 @@ std::string joinRow(const MonthColumns &cols, size_t k) {
     return s;
 }
 
+// The model's lines through a safe save, with the testing hook before each.
+class SavingSink : public LineSink {
+  public:
+    explicit SavingSink(std::function<bool(int)> beforeLine) : beforeLine_(std::move(beforeLine)) {}
+
+    bool open(const std::string &path) { return file_.open(path); }
+    bool writeLine(std::string_view line) override {
+        ++lines_;
+        if (beforeLine_ && !beforeLine_(lines_)) return false;
+        return file_.write(line) && file_.write("\n");
+    }
+    bool commit() { return file_.commit(); }
+    void abandon() { file_.abandon(); }
+
+  private:
+    std::function<bool(int)> beforeLine_;
+    SafeSave file_;
+    int lines_ = 0;
+};
+
 const char *const kFirstCard13 =
     "Wrong number of values read for first data card.  Expected realInputStart, realInputEnd, numSynthesizedYears, "
     "outputStart, outputEnd, wells, format, projectionType projectionYearStart projectionYearEnd, yearMode, "
@@ -251,7 +270,7 @@ std::string saveInputPath(const std::string &path) {
 bool SaveInput(ModelDocument &doc, const std::string &requested, const SaveInputOptions &options) {
     std::string path = saveInputPath(requested);
     if (path != requested) doc.message("Warning: changing file input name to " + path);
-    ReplacingFileSink sink(options.beforeLine);
+    SavingSink sink(options.beforeLine);
     if (!sink.open(path)) {
         doc.message("SaveInput: Unable to open VEK input file " + path);
         return false;
