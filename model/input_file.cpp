@@ -3,6 +3,7 @@
 // printf "%g" rules, so a desktop locale with a decimal comma cannot change
 // the file.
 #include "model/input_file.h"
+#include "model/utf8_path.h"
 
 #include "model/model_document.h"
 #include "model/safe_save.h"
@@ -112,7 +113,7 @@ class LineReader {
   public:
     bool load(const std::string &path) {
         std::error_code ec;
-        if (std::filesystem::is_directory(path, ec)) return false;
+        if (std::filesystem::is_directory(pathFromUtf8(path), ec)) return false;
         std::ifstream in(path, std::ios::binary);
         if (!in) return false;
         std::ostringstream ss;

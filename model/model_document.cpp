@@ -1,6 +1,7 @@
 // The document core's structural operations on locations and years, and its
 // open and save.
 #include "model/model_document.h"
+#include "model/utf8_path.h"
 
 #include "model/imports.h"
 #include "model/input_file.h"
@@ -214,9 +215,9 @@ bool ModelDocument::open(const std::string &path) {
         ok = importWendraFile(*this, path);
     }
     std::error_code ec;
-    std::filesystem::path abs = std::filesystem::absolute(path, ec);
-    setPath(ec ? path : abs.lexically_normal().string());
-    setTitle(std::filesystem::path(path).filename().string());
+    std::filesystem::path abs = std::filesystem::absolute(pathFromUtf8(path), ec);
+    setPath(ec ? path : utf8FromPath(abs.lexically_normal()));
+    setTitle(utf8FromPath(pathFromUtf8(path).filename()));
     setModified(true);
     return ok;
 }
@@ -227,9 +228,9 @@ bool ModelDocument::save(const std::string &path) {
     // under its base name with ".vek"), so a later run finds it.
     std::string written = saveInputPath(path);
     std::error_code ec;
-    std::filesystem::path abs = std::filesystem::absolute(written, ec);
-    setPath(ec ? written : abs.lexically_normal().string());
-    setTitle(std::filesystem::path(path_).filename().string());
+    std::filesystem::path abs = std::filesystem::absolute(pathFromUtf8(written), ec);
+    setPath(ec ? written : utf8FromPath(abs.lexically_normal()));
+    setTitle(utf8FromPath(pathFromUtf8(path_).filename()));
     setModified(false);
     return true;
 }

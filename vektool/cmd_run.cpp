@@ -2,6 +2,7 @@
 // as the desktop program's Run command.
 #include "model/engine_runner.h"
 #include "model/model_document.h"
+#include "model/utf8_path.h"
 #include "vektool/batch_prompter.h"
 #include "vektool/command.h"
 
@@ -43,11 +44,13 @@ int runRun(const vektool::Args &args) {
     if (yes) prompter.yesNoAnswer = true;
     vek::ModelDocument doc(&prompter);
     doc.open(path);
-    if (!std::filesystem::is_regular_file(path)) return 1;
+    if (!std::filesystem::is_regular_file(vek::pathFromUtf8(path))) return 1;
 
     vek::EngineRunHooks hooks;
     std::string report;
-    hooks.openReport = [&](const std::string &name) { report = (std::filesystem::current_path() / name).string(); };
+    hooks.openReport = [&](const std::string &name) {
+        report = vek::utf8FromPath(std::filesystem::current_path() / vek::pathFromUtf8(name));
+    };
     vek::RunResult r = vek::runEngine(doc, hooks);
     if (r != vek::RunResult::Succeeded) return 1;
     std::printf("%s\n", report.c_str());
