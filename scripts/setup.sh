@@ -5,8 +5,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 pkgs=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-      qt6-base-dev qt6-charts-dev libgl1-mesa-dev libxkbcommon-dev xdg-utils
-      g++-mingw-w64-x86-64-posix wine64 googletest)
+      qt6-base-dev qt6-charts-dev libgl1-mesa-dev libxkbcommon-dev xdg-utils)
+# groff checks that the manual pages render without a warning.
+pkgs+=(groff-base)
+# The Windows build: MinGW-w64 cross compiler, wine64 to run its tests,
+# GoogleTest's sources to build for it.
+pkgs+=(g++-mingw-w64-x86-64-posix wine64 googletest)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
