@@ -3,6 +3,7 @@
 
 #include "model/model_document.h"
 #include "model/process_pipe.h"
+#include "model/utf8_path.h"
 
 #include <filesystem>
 #include <system_error>
@@ -57,11 +58,11 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
     }
 
     namespace fs = std::filesystem;
-    const fs::path input(doc.path());
-    std::string folder = input.has_parent_path() ? input.parent_path().string() : std::string();
+    const fs::path input = pathFromUtf8(doc.path());
+    std::string folder = input.has_parent_path() ? utf8FromPath(input.parent_path()) : std::string();
     if (!folder.empty() && folder.back() != '/') folder += '/';
-    const std::string base = input.stem().string();
-    const std::string fileName = input.filename().string();
+    const std::string base = utf8FromPath(input.stem());
+    const std::string fileName = utf8FromPath(input.filename());
     const std::string previous = currentDirectory();
 
     // The engine keeps only the first 45 characters of each name: a longer

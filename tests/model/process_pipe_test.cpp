@@ -9,8 +9,9 @@
 #include "model/process_pipe.h"
 
 #ifdef _WIN32
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h
+#include <shellapi.h>
 #endif
 
 namespace {

@@ -90,7 +90,8 @@ ProgramRun runProgram(const std::string &dir, const std::string &program, const 
     if (ok) {
         DWORD code = 0;
         WaitForSingleObject(pi.hProcess, INFINITE);
-        if (GetExitCodeProcess(pi.hProcess, &code)) r.status = static_cast<int>(code);
+        // As a POSIX parent sees it: the low eight bits (exit(-1) is 255).
+        if (GetExitCodeProcess(pi.hProcess, &code)) r.status = static_cast<int>(code & 0xFF);
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
     }
