@@ -8,6 +8,7 @@
 #include "model/synthesis.h"
 #include "model/year_types.h"
 #include "support/scripted_prompter.h"
+#include "support/run_program.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,7 @@ using vek::test::ScriptedPrompter;
 
 namespace {
 
-bool haveVek() { return fs::exists(vek::test::binDir() + "/vek"); }
+bool haveVek() { return fs::exists(vek::test::programPath("vek")); }
 
 // Historical year k (0-based), month column m of location i: distinct for
 // every cell, so a row or column out of place shows.
