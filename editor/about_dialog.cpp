@@ -74,7 +74,11 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent) {
     setObjectName("AboutDialog");
     setWindowTitle("About VEKView");
     auto *picture = new QLabel(this);
-    picture->setPixmap(programPixmap(64));
+    // Drawn for the screen's pixel ratio, so it stays sharp when scaled.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap pm = programPixmap(qRound(64 * ratio));
+    pm.setDevicePixelRatio(ratio);
+    picture->setPixmap(pm);
     auto *text = new QLabel("VEKView 1.2.8", this);
     text->setObjectName("versionText");
     QFont f = text->font();

@@ -88,6 +88,28 @@ void CMainFrame::buildMenus() {
             &QAction::triggered, app_, [this] { app_->onFileSave(); });
     connect(addCommand(fileMenu_, ID_FILE_SAVE_AS, "Save &As...", "Save the active document with a new name"),
             &QAction::triggered, app_, [this] { app_->onFileSaveAs(); });
+    printSeparator_ = fileMenu_->addSeparator();
+    // Ctrl+P prints the active output view or form.
+    connect(addCommand(fileMenu_, ID_FILE_PRINT, "&Print...\tCtrl+P", "Print the active document", QKeySequence::Print),
+            &QAction::triggered, this, [this] {
+                if (CVEKViewView *v = activeFormView())
+                    v->print();
+                else if (CChildFrame *f = activeChild(); f && f->view())
+                    QMetaObject::invokeMethod(f->view(), "OnPrint", Qt::DirectConnection);
+            });
+    connect(addCommand(fileMenu_, ID_FILE_PRINT_PREVIEW, "Print Pre&view", "Display full pages"), &QAction::triggered,
+            this, [this] {
+                if (CVEKViewView *v = activeFormView())
+                    v->printPreview();
+                else if (CChildFrame *f = activeChild(); f && f->view())
+                    QMetaObject::invokeMethod(f->view(), "OnPrintPreview", Qt::DirectConnection);
+            });
+    connect(addCommand(fileMenu_, ID_FILE_EXPORT_EXCEL, "&Export to Excel...",
+                       "Write the selected tables to an Excel workbook"),
+            &QAction::triggered, this, [this] {
+                if (CChildFrame *f = activeChild(); f && f->view() && !activeFormView())
+                    QMetaObject::invokeMethod(f->view(), "OnExportExcel", Qt::DirectConnection);
+            });
     recentSeparator_ = fileMenu_->addSeparator();
     for (int i = 0; i < CVEKViewApp::kMaxRecentFiles; ++i) {
         QAction *a = addCommand(fileMenu_, ID_FILE_MRU_FILE1 + i, QString(), "Open this document");
@@ -149,7 +171,7 @@ void CMainFrame::buildMenus() {
     connect(addCommand(windowMenu_, ID_WINDOW_CASCADE, "&Cascade", "Arrange windows so they overlap"),
             &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(addCommand(windowMenu_, ID_WINDOW_TILE_HORZ, "&Tile", "Arrange windows as non-overlapping tiles"),
-            &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
+            &QAction::triggered, this, &CMainFrame::tileWindows);
     connect(addCommand(windowMenu_, ID_WINDOW_ARRANGE, "&Arrange Icons", "Arrange icons at the bottom of the window"),
             &QAction::triggered, this, [this] {
                 // Minimized windows line up along the bottom edge.
@@ -172,7 +194,7 @@ void CMainFrame::buildMenus() {
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, app_, &CVEKViewApp::onAppAbout);
 
-    // F1 help for the whole window; Ctrl+P prints the active output view or form.
+    // F1 help for the whole window.
     auto *help = new QAction(this);
     help->setShortcut(QKeySequence::HelpContents);
     connect(help, &QAction::triggered, app_, [this] { app_->onHelp(0); });
@@ -185,15 +207,6 @@ void CMainFrame::buildMenus() {
         app_->onHelp(f && app_->typeOf(f->document()) == CVEKViewApp::DocType::EngineOutput ? 400 : 0);
     });
     addAction(ctxHelp);
-    auto *printAct = new QAction(this);
-    printAct->setShortcut(QKeySequence::Print);
-    connect(printAct, &QAction::triggered, this, [this] {
-        if (CVEKViewView *v = activeFormView())
-            v->print();
-        else if (CChildFrame *f = activeChild(); f && f->view())
-            QMetaObject::invokeMethod(f->view(), "OnPrint", Qt::DirectConnection);
-    });
-    addAction(printAct);
 
     fillRecentFiles();
 }
@@ -333,6 +346,24 @@ void CMainFrame::addChild(CChildFrame *frame) {
     updateFrame();
 }
 
+void CMainFrame::tileWindows() {
+    // One above the other, each the area's full width: a form keeps the
+    // width it needs, where side-by-side tiles would cut it and scroll.
+    QList<QMdiSubWindow *> tiles;
+    for (QMdiSubWindow *w : mdi_->subWindowList())
+        if (w->isVisible() && !w->isMinimized()) tiles << w;
+    if (tiles.isEmpty()) return;
+    const QRect area = mdi_->viewport()->rect();
+    const int n = static_cast<int>(tiles.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow *w = tiles[i];
+        if (w->isMaximized()) w->showNormal();
+        const int top = area.top() + area.height() * i / n;
+        const int bottom = area.top() + area.height() * (i + 1) / n;
+        w->setGeometry(area.left(), top, area.width(), bottom - top);
+    }
+}
+
 CChildFrame *CMainFrame::activeChild() const {
     QMdiSubWindow *w = mdi_->activeSubWindow();
     if (!w) {
@@ -376,6 +407,11 @@ void CMainFrame::updateFrame() {
     action(ID_VEK_RUN)->setEnabled(model);
     action(ID_PROPERTIES)->setEnabled(model);
     action(ID_PROPERTIES_TOOL)->setEnabled(model);
+    // Printing and the workbook export belong to a document window.
+    printSeparator_->setVisible(model || output);
+    action(ID_FILE_PRINT)->setVisible(model || output);
+    action(ID_FILE_PRINT_PREVIEW)->setVisible(model || output);
+    action(ID_FILE_EXPORT_EXCEL)->setVisible(output);
     QString title = "VEKView";
     if (f) title += " - " + f->windowTitle();
     setWindowTitle(title);

@@ -55,6 +55,9 @@ class CMainFrame : public QMainWindow {
         ID_IMPORT_TAB = 32807,
         ID_PROPERTIES_TOOL = 32810,
         ID_PROPERTIES = 32811,
+        ID_FILE_PRINT = 57607,
+        ID_FILE_PRINT_PREVIEW = 57609,
+        ID_FILE_EXPORT_EXCEL = 32820,
     };
 
     explicit CMainFrame(CVEKViewApp *app);
@@ -81,6 +84,9 @@ class CMainFrame : public QMainWindow {
 
     // Re-evaluates menus, tool buttons and the title for the active window.
     void updateFrame();
+    // Window > Tile: the document windows one above the other, each as wide
+    // as the area.
+    void tileWindows();
 
   protected:
     void closeEvent(QCloseEvent *e) override;
@@ -109,6 +115,7 @@ class CMainFrame : public QMainWindow {
     QMenu *viewMenu_ = nullptr;
     QMenu *windowMenu_ = nullptr;
     QMenu *helpMenu_ = nullptr;
+    QAction *printSeparator_ = nullptr;
     QAction *recentSeparator_ = nullptr;
     QAction *exitSeparator_ = nullptr;
     QList<QAction *> recentActions_;

@@ -122,7 +122,7 @@ void PumpingRecordDialog::fillTable() {
 void PumpingRecordDialog::onBeginEdit(int, int, const QString &oldText) { editText_ = oldText; }
 
 void PumpingRecordDialog::onEndEdit(int row, int col) {
-    QString text = grid_->GetItemText(row, col);
+    QString text = grid_->itemText(row, col);
     if (text == editText_ || !location_ok()) return;
     float stored = PumpingRecord::storeCell(location(), row, col, leadingNumber(text));
     grid_->setItemText(row, col, gfmt(stored));

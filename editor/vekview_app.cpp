@@ -74,7 +74,6 @@ QString CVEKViewApp::defaultExamplesDirectory() {
 
 bool CVEKViewApp::startUp(const QStringList &args, bool show) {
     mainFrame_ = new CMainFrame(this);
-    if (!mainFrame_) return false;
     mainFrame_->setWindowIcon(AboutDialog::programIcon());
 
     // A file named on the command line opens, then forgets its path: saving
@@ -84,7 +83,7 @@ bool CVEKViewApp::startUp(const QStringList &args, bool show) {
         QObject *doc = openDocumentFile(a);
         if (auto *m = qobject_cast<CVEKViewDoc *>(doc)) {
             m->setPath(QString());
-            m->setTitle(QFileInfo(a).completeBaseName());
+            if (!m->isReadPartly()) m->setTitle(QFileInfo(a).completeBaseName());
         }
         break;
     }
@@ -237,6 +236,18 @@ QObject *CVEKViewApp::openOutputDocument(const QString &absPath) {
     return doc;
 }
 
+QString CVEKViewApp::suggestedSaveName(CVEKViewDoc *doc) {
+    // A partly read model is offered a new name beside its damaged file, so
+    // that accepting the suggestion never replaces that file.
+    if (doc->isReadPartly()) {
+        const QFileInfo fi(doc->partlyReadFrom());
+        return QDir(fi.absolutePath()).filePath(fi.completeBaseName() + " (read partly).vek");
+    }
+    QString suggested = doc->title();
+    if (QFileInfo(suggested).suffix().isEmpty()) suggested += ".vek";
+    return suggested;
+}
+
 void CVEKViewApp::adoptModelPath(CVEKViewDoc *doc, const QString &openedPath) {
     // Whatever file the document came from, it saves as a ".vek" beside it.
     const QFileInfo fi(openedPath);
@@ -281,7 +292,10 @@ QObject *CVEKViewApp::openDocumentFile(const QString &path) {
             return nullptr;
         }
         showModelDocument(m);
-        adoptModelPath(m, abs);
+        if (m->isReadPartly())
+            QDir::setCurrent(QFileInfo(abs).absolutePath()); // no path of its own: Save asks for one
+        else
+            adoptModelPath(m, abs);
         doc = m;
     }
     addToRecentFiles(abs);
@@ -303,9 +317,8 @@ void CVEKViewApp::onImportWendra() {
         const QString p = chooseOpenFile ? chooseOpenFile("Open", filter)
                                          : QFileDialog::getOpenFileName(mainFrame_, "Open", QString(), filter);
         if (p.isEmpty()) return;
-        importWendraFile(active->document(), p.toStdString());
-        active->setModified(active->document().isModified());
-        active->updateAllViews(0);
+        // Into a copy first: a failed or cancelled import leaves the model.
+        active->importWendraFile(p);
         return;
     }
     const QString p = chooseOpenFile ? chooseOpenFile(kImportTitle, filter)
@@ -377,15 +390,16 @@ bool CVEKViewApp::saveDocument(CVEKViewDoc *doc, bool askName) {
         if (auto *v = qobject_cast<CVEKViewView *>(f->view())) v->endCellEdit();
     QString path = doc->path();
     if (askName || path.isEmpty()) {
-        QString suggested = path.isEmpty() ? doc->title() : path;
-        if (QFileInfo(suggested).suffix().isEmpty()) suggested += ".vek";
+        const QString suggested = path.isEmpty() ? suggestedSaveName(doc) : path;
         const QString filter = "VEK Files (*.vek);;All Files (*)";
         path = chooseSaveFile ? chooseSaveFile("Save As", filter, suggested)
                               : QFileDialog::getSaveFileName(mainFrame_, "Save As", suggested, filter);
         if (path.isEmpty()) return false;
         if (QFileInfo(path).suffix().isEmpty()) path += ".vek";
     }
-    if (!doc->save(path)) return false; // the writer has shown why; the old file is whole
+    // The writer has shown why, or the user kept a damaged file it was read
+    // from; either way the old file is whole.
+    if (!doc->save(path)) return false;
     doc->setModified(false);
     addToRecentFiles(doc->path().isEmpty() ? path : doc->path());
     if (CChildFrame *f = frameOf(doc)) f->setWindowTitle(doc->title());
@@ -458,7 +472,7 @@ bool CVEKViewApp::runDocument(CVEKViewDoc *doc) {
     };
     hooks.askSavePath = [this, doc]() -> std::string {
         const QString filter = "VEK Files (*.vek);;All Files (*)";
-        const QString suggested = doc->title() + ".vek";
+        const QString suggested = suggestedSaveName(doc);
         QString p = chooseSaveFile ? chooseSaveFile("Save As", filter, suggested)
                                    : QFileDialog::getSaveFileName(mainFrame_, "Save As", suggested, filter);
         if (!p.isEmpty() && QFileInfo(p).suffix().isEmpty()) p += ".vek";

@@ -123,6 +123,8 @@ class CVEKViewApp : public QObject {
     CChildFrame *showModelDocument(CVEKViewDoc *doc);
     QObject *openOutputDocument(const QString &absPath);
     void adoptModelPath(CVEKViewDoc *doc, const QString &openedPath);
+    // File name offered when a model input document is saved under a new name.
+    static QString suggestedSaveName(CVEKViewDoc *doc);
     void removeEntry(QObject *doc);
     void enterDocumentDirectory();
     Entry *entryOf(QObject *doc);

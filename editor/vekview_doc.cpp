@@ -3,6 +3,7 @@
 
 #include "editor/properties_dialog.h"
 #include "editor/qt_prompter.h"
+#include "model/imports.h"
 
 #include <QFileDialog>
 
@@ -62,7 +63,16 @@ bool CVEKViewDoc::open(const QString &path) {
 
 bool CVEKViewDoc::save(const QString &path) {
     emit endEditRequested();
+    const QString oldTitle = title();
     bool ok = doc_.save(path.toStdString());
+    if (title() != oldTitle) emit titleChanged(title());
+    noteModified();
+    return ok;
+}
+
+bool CVEKViewDoc::importWendraFile(const QString &path) {
+    emit endEditRequested();
+    bool ok = importWendraFileIntoOpenDocument(doc_, path.toStdString());
     noteModified();
     return ok;
 }

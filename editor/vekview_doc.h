@@ -53,6 +53,14 @@ class CVEKViewDoc : public QObject {
     // (see ModelDocument::open), then refreshes the views with hint 0.
     bool open(const QString &path);
     bool save(const QString &path);
+    // A model input file whose read failed (see ModelDocument::partlyReadFrom).
+    bool isReadPartly() const { return doc_.isReadPartly(); }
+    QString partlyReadFrom() const { return QString::fromStdString(doc_.partlyReadFrom()); }
+
+    // Import From Wendra into this open document: the import runs on a copy
+    // and replaces the model only when it succeeds (see
+    // importWendraFileIntoOpenDocument); otherwise the document is as it was.
+    bool importWendraFile(const QString &path);
 
     // Calls every view with the hint (see CVEKViewView::onUpdate).
     void updateAllViews(int hint);

@@ -1,20 +1,16 @@
-// The main input form (see vekview_view.h).
-#include "editor/vekview_view.h"
+// The main input form (see vekview_view.h): construction, buttons, year
+// edits, Edit menu and context menus, printing. The controls and their
+// layout are in vekview_view_layout.cpp, refills and the tables' handlers in
+// vekview_view_fill.cpp.
+#include "editor/vekview_view_p.h"
 
-#include "editor/choice_dialogs.h"
 #include "editor/pumping_record_dialog.h"
-#include "editor/vekview_doc.h"
-#include "grid/grid_ctrl.h"
 #include "model/synthesis.h"
-#include "model/year_types.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QGroupBox>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPainter>
 #include <QPrintDialog>
@@ -22,6 +18,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 
 #include <algorithm>
 #include <cstdlib>
@@ -29,95 +26,9 @@
 
 namespace vek {
 
-// A year edit: Enter commits the value as leaving the field does, instead of
-// reaching a default button.
-class YearEdit : public QLineEdit {
-  public:
-    using QLineEdit::QLineEdit;
-    std::function<void()> onCommit;
-
-  protected:
-    void keyPressEvent(QKeyEvent *event) override {
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            if (onCommit) onCommit();
-            event->accept();
-            return;
-        }
-        QLineEdit::keyPressEvent(event);
-    }
-    void focusOutEvent(QFocusEvent *event) override {
-        QLineEdit::focusOutEvent(event);
-        if (onCommit) onCommit();
-    }
-};
+using namespace form_detail;
 
 namespace {
-
-// The page the controls sit on; reports its size changes to the form.
-class FormPage : public QWidget {
-  public:
-    using QWidget::QWidget;
-    std::function<void(QSize)> onResize;
-
-  protected:
-    void resizeEvent(QResizeEvent *event) override {
-        QWidget::resizeEvent(event);
-        if (onResize) onResize(size());
-    }
-};
-
-enum Kind { Label, Edit, Year, Button, Group, Grid, Combo };
-
-struct Control {
-    int id; // -1: a label nobody refers to
-    Kind kind;
-    const char *text;
-    int x, y, w, h;
-};
-
-// The form's template, in dialog units. Group boxes come first so that the
-// controls they frame lie above them.
-const Control kTemplate[] = {
-    {1009, Group, "Historical CU of Ground Water for Well: <NONE>", 7, 110, 451, 74},
-    {1011, Group, "Synthesized CU of Ground Water for Well: <NONE>", 7, 205, 451, 74},
-    {1063, Group, "", 7, 278, 376, 37},
-    {-1, Label, "Historical Start Year:", 7, 10, 65, 8},
-    {1000, Year, "", 79, 7, 40, 14},
-    {-1, Label, "End Year:", 142, 10, 32, 8},
-    {1001, Year, "", 182, 7, 40, 14},
-    {1008, Grid, "", 7, 24, 353, 81},
-    {1003, Button, "New", 364, 37, 58, 14},
-    {-1, Label, "# to add:", 364, 55, 30, 8},
-    {1048, Edit, "1", 400, 52, 22, 14},
-    {1004, Button, "Delete", 364, 68, 58, 14},
-    {1039, Button, "Pumping Record", 364, 87, 58, 14},
-    {1015, Label, "--", 89, 118, 369, 8},
-    {1006, Grid, "", 7, 128, 451, 55},
-    {1060, Label, "Synthesized Start Year:", 7, 188, 74, 8},
-    {1031, Label, "0", 86, 188, 34, 8},
-    {1061, Label, "Years of Data:", 128, 188, 46, 8},
-    {1002, Year, "", 182, 186, 40, 14},
-    {1047, Button, "Recalculate", 229, 186, 50, 14},
-    {1062, Label, "IF SITES ADDED OR HISTORICAL DATA CHANGED", 283, 189, 173, 8},
-    {1013, Label, "--", 89, 213, 369, 8},
-    {1010, Grid, "", 7, 224, 451, 55},
-    {1064, Label, "Run Start Year:", 9, 288, 50, 8},
-    {1029, Combo, "", 62, 286, 44, 141},
-    {1065, Label, "To", 108, 288, 10, 8},
-    {1046, Year, "", 124, 286, 40, 14},
-    {1066, Label, "with Output Type", 169, 288, 55, 8},
-    {1024, Combo, "", 228, 286, 145, 55},
-    {1067, Label, "RUN YEARS PAST SYNTHESIZED YEARS ASSUMED TO HAVE NO WELL CU/RECHARGE", 17, 303, 352, 8},
-};
-constexpr int kTemplateWidth = 465;
-constexpr int kTemplateHeight = 322;
-
-const char *const kListHeaders[5] = {"Wells/Recharge Sites", "VEK", "Location Type", "Output?", "Has Pumping Record"};
-
-QString gfmt(float v) { return QString::asprintf("%g", static_cast<double>(v)); }
-QString dfmt(int v) { return QString::asprintf("%d", v); }
-
-std::string yesNo(int flag) { return flag ? "yes" : "no"; }
 
 // Synthesized years the locations hold (the period may say otherwise when
 // there is no historical period yet).
@@ -126,109 +37,12 @@ size_t synthesizedColumns(const ModelInput &m) {
     return m.locations.front().synthesizedData[0].size();
 }
 
-// Years of the historical period the recorded synthesis method draws on, or
-// an empty range when it draws on none.
-std::pair<int, int> synthesisSourceYears(const ModelInput &m) {
-    switch (m.synthesizeFormat) {
-    case SynthesizedGivenYear:
-        return {m.projYearStart, m.projYearStart};
-    case SynthesizedCycle:
-        return {m.projYearStart, m.projYearStart + m.projYearEnd};
-    case SynthesizedUserDefined:
-        return {0, -1};
-    default:
-        return {m.projYearStart, m.projYearEnd};
-    }
-}
-
 } // namespace
-
-struct CVEKViewView::Impl {
-    CVEKViewView *q;
-    FormPage *page = nullptr;
-    std::map<int, QWidget *> ctl;
-    YearEdit *startEdit = nullptr;
-    YearEdit *endEdit = nullptr;
-    YearEdit *synthEdit = nullptr;
-    YearEdit *runEndEdit = nullptr;
-    QLineEdit *toAdd = nullptr;
-    CGridCtrl *wells = nullptr;
-    CGridCtrl *hist = nullptr;
-    CGridCtrl *synth = nullptr;
-    QGroupBox *histBox = nullptr;
-    QGroupBox *synthBox = nullptr;
-    QLabel *histUnits = nullptr;
-    QLabel *synthUnits = nullptr;
-    QLabel *synthStart = nullptr;
-    CloseUpComboBox *runStart = nullptr;
-    CloseUpComboBox *outputType = nullptr;
-    QPushButton *pumpButton = nullptr;
-
-    // Layout: the page size and the moving controls' rectangles as first set
-    // up; every resize is worked out from these, so steps never add up errors.
-    QSize baseSize;
-    std::map<int, QRect> baseRects;
-
-    CGridCtrl *editingGrid = nullptr;
-    QString editOriginalText;
-    int locationsToAdd = 1;
-    bool inYearEdit = false;
-    QPointer<CGridCtrl> lastGrid;
-    Prompter *prompter = nullptr;
-
-    explicit Impl(CVEKViewView *view) : q(view) {}
-
-    CVEKViewDoc *doc() const { return q->doc_; }
-    ModelInput &model() const { return q->doc_->model(); }
-    Prompter *ask() const { return q->prompter(); }
-    void message(const std::string &text) const {
-        if (Prompter *p = ask()) p->message(text);
-    }
-    void markModified() { doc()->setModified(true); }
-    Location *selected() const {
-        int i = q->selectedLocation_;
-        auto &locs = model().locations;
-        return i >= 0 && i < static_cast<int>(locs.size()) ? &locs[static_cast<size_t>(i)] : nullptr;
-    }
-
-    void build();
-    void applyLayout(QSize size);
-
-    void fillYearFields();
-    void fillRunRange();
-    void fillLocationList();
-    void fillLocationRow(int r);
-    void fillCaptions();
-    void fillMonthHeaders();
-    void setCaption(QGroupBox *box, const QString &caption);
-    void elideCaption(QGroupBox *box);
-    void fillHistorical();
-    void fillSynthesized();
-    void fullRefill();
-
-    void onBeginEdit(CGridCtrl *grid, int row, int col, const QString &oldText);
-    void onEndEdit(CGridCtrl *grid, int row, int col);
-    void OnClickWellListctrl(int row, int col);
-    void OnEndlabeleditWellListctrl(int row, int col);
-    void OnEndlabeleditPumpingListctrl(int row, int col);
-    void OnEndlabeleditSynthListctrl(int row, int col);
-
-    int readYearEdit(QLineEdit *edit);
-    void OnKillfocusInputStart();
-    void OnKillfocusInputEnd();
-    void OnKillfocusSynthYears();
-    void OnKillfocusRunEnd();
-    void OnCloseupRunStart();
-    void OnCloseupOutputType();
-
-    void showContextMenu(CGridCtrl *grid, const QPoint &globalPos);
-    CGridCtrl *activeGrid() const;
-};
 
 // ---- construction and layout -----------------------------------------------
 
 CVEKViewView::CVEKViewView(CVEKViewDoc *doc, QWidget *parent, Prompter *prompter)
-    : QScrollArea(parent), d_(new Impl(this)), doc_(doc) {
+    : QScrollArea(parent), d_(std::make_unique<Impl>(this)), doc_(doc) {
     if (prompter) doc_->setPrompter(prompter);
     doc_->setDialogParent(this);
     d_->build();
@@ -246,7 +60,6 @@ CVEKViewView::~CVEKViewView() {
     if (doc_) doc_->disconnect(this);
     QWidget *page = takeWidget();
     delete page;
-    delete d_;
 }
 
 Prompter *CVEKViewView::prompter() const { return doc_ ? doc_->prompter() : nullptr; }
@@ -254,463 +67,6 @@ Prompter *CVEKViewView::prompter() const { return doc_ ? doc_->prompter() : null
 QWidget *CVEKViewView::control(int id) const {
     auto it = d_->ctl.find(id);
     return it == d_->ctl.end() ? nullptr : it->second;
-}
-
-void CVEKViewView::Impl::build() {
-    page = new FormPage;
-    page->setObjectName(QStringLiteral("inputForm"));
-    q->setWidget(page);
-    q->setWidgetResizable(true);
-    q->setFrameShape(QFrame::NoFrame);
-    DialogUnits du(page);
-    // Group boxes drawn as on the template: the caption sits on the frame's
-    // top line, so the units lines below it fall inside the frame.
-    page->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px;"
-                                       " margin-top: 0.5em; }"
-                                       "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
-                                       " left: 6px; padding: 0 2px; }"));
-
-    for (const Control &c : kTemplate) {
-        QRect r = du.rect(c.x, c.y, c.w, c.h);
-        QString text = QString::fromLatin1(c.text);
-        QWidget *w = nullptr;
-        switch (c.kind) {
-        case Label: {
-            auto *l = new QLabel(text, page);
-            l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-            // A label keeps its template origin; it may need a little more
-            // room than the template gave it in a wider font.
-            r.setHeight(std::max(r.height(), l->sizeHint().height()));
-            w = l;
-            break;
-        }
-        case Edit:
-            w = new QLineEdit(text, page);
-            break;
-        case Year:
-            w = new YearEdit(page);
-            break;
-        case Button:
-            w = new QPushButton(text, page);
-            static_cast<QPushButton *>(w)->setAutoDefault(false);
-            break;
-        case Group:
-            w = new QGroupBox(text, page);
-            break;
-        case Grid: {
-            auto *g = new CGridCtrl(r, page, c.id);
-            g->setFocusPolicy(Qt::StrongFocus);
-            w = g;
-            break;
-        }
-        case Combo: {
-            auto *cb = new CloseUpComboBox(page);
-            // The template's height includes the dropped list.
-            r.setHeight(du.y(14));
-            r.setHeight(std::max(r.height(), cb->sizeHint().height()));
-            w = cb;
-            break;
-        }
-        }
-        w->setGeometry(r);
-        if (c.id > 0) {
-            w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
-            ctl[c.id] = w;
-            baseRects[c.id] = r;
-        }
-    }
-    // Labels whose text is wider than their template slot keep their start
-    // and grow to the right (never over the next control on their line).
-    const int pageWidth = du.x(kTemplateWidth);
-    for (QLabel *l : page->findChildren<QLabel *>()) {
-        int need = l->sizeHint().width();
-        if (l->width() < need) {
-            int limit = pageWidth - l->x();
-            for (QWidget *other : page->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-                if (other == l || qobject_cast<QGroupBox *>(other)) continue;
-                QRect o = other->geometry();
-                if (o.left() > l->x() && o.top() < l->geometry().bottom() && o.bottom() > l->y())
-                    limit = std::min(limit, o.left() - l->x() - 2);
-            }
-            l->resize(std::min(need, std::max(limit, l->width())), l->height());
-            if (int id = l->objectName().mid(3).toInt(); id > 0) baseRects[id] = l->geometry();
-        }
-    }
-
-    startEdit = static_cast<YearEdit *>(ctl[1000]);
-    endEdit = static_cast<YearEdit *>(ctl[1001]);
-    synthEdit = static_cast<YearEdit *>(ctl[1002]);
-    runEndEdit = static_cast<YearEdit *>(ctl[1046]);
-    toAdd = static_cast<QLineEdit *>(ctl[1048]);
-    wells = static_cast<CGridCtrl *>(ctl[1008]);
-    hist = static_cast<CGridCtrl *>(ctl[1006]);
-    synth = static_cast<CGridCtrl *>(ctl[1010]);
-    histBox = static_cast<QGroupBox *>(ctl[1009]);
-    synthBox = static_cast<QGroupBox *>(ctl[1011]);
-    histUnits = static_cast<QLabel *>(ctl[1015]);
-    synthUnits = static_cast<QLabel *>(ctl[1013]);
-    synthStart = static_cast<QLabel *>(ctl[1031]);
-    runStart = static_cast<CloseUpComboBox *>(ctl[1029]);
-    outputType = static_cast<CloseUpComboBox *>(ctl[1024]);
-    pumpButton = static_cast<QPushButton *>(ctl[1039]);
-
-    outputType->addItems(
-        {QStringLiteral("by well/recharge site"), QStringLiteral("only totals for all wells/recharge sites")});
-    runStart->setMaxVisibleItems(12);
-
-    // Tab order follows the template's reading order.
-    QWidget *order[] = {startEdit, endEdit,   wells,     ctl[1003], toAdd,    ctl[1004],  ctl[1039],
-                        hist,      synthEdit, ctl[1047], synth,     runStart, runEndEdit, outputType};
-    for (size_t i = 1; i < std::size(order); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
-
-    // Tables: headers and fixed cells.
-    wells->setColumnCount(5);
-    wells->setFixedRowCount(1);
-    wells->setFixedColumnCount(0);
-    wells->setRowCount(1);
-    for (int c = 0; c < 5; ++c)
-        wells->setItemText(0, c, QString::fromLatin1(kListHeaders[c]));
-    for (CGridCtrl *g : {hist, synth}) {
-        g->setColumnCount(13);
-        g->setRowCount(1);
-        g->setFixedRowCount(1);
-        g->setFixedColumnCount(1);
-        g->setItemText(0, 0, QStringLiteral("Year"));
-    }
-    for (CGridCtrl *g : {wells, hist, synth}) {
-        connect(g, &CGridCtrl::beginLabelEdit, q,
-                [this, g](int r, int c, const QString &old) { onBeginEdit(g, r, c, old); });
-        connect(g, &CGridCtrl::endLabelEdit, q, [this, g](int r, int c) { onEndEdit(g, r, c); });
-        connect(g, &CGridCtrl::rightClicked, q, [this, g](int, int) { showContextMenu(g, QCursor::pos()); });
-        g->installEventFilter(q);
-    }
-    connect(wells, &CGridCtrl::clicked, q, [this](int r, int c) { OnClickWellListctrl(r, c); });
-
-    connect(static_cast<QPushButton *>(ctl[1003]), &QPushButton::clicked, q, &CVEKViewView::OnNew);
-    connect(static_cast<QPushButton *>(ctl[1004]), &QPushButton::clicked, q, &CVEKViewView::OnDelete);
-    connect(pumpButton, &QPushButton::clicked, q, &CVEKViewView::OnPumpingRecord);
-    connect(static_cast<QPushButton *>(ctl[1047]), &QPushButton::clicked, q, &CVEKViewView::OnRecalculate);
-    startEdit->onCommit = [this] { OnKillfocusInputStart(); };
-    endEdit->onCommit = [this] { OnKillfocusInputEnd(); };
-    synthEdit->onCommit = [this] { OnKillfocusSynthYears(); };
-    runEndEdit->onCommit = [this] { OnKillfocusRunEnd(); };
-    connect(runStart, &CloseUpComboBox::closedUp, q, [this] { OnCloseupRunStart(); });
-    connect(runStart, &QComboBox::activated, q, [this](int) { OnCloseupRunStart(); });
-    connect(outputType, &CloseUpComboBox::closedUp, q, [this] { OnCloseupOutputType(); });
-    connect(outputType, &QComboBox::activated, q, [this](int) { OnCloseupOutputType(); });
-
-    baseSize = du.size(kTemplateWidth, kTemplateHeight);
-    page->setMinimumSize(baseSize);
-    page->onResize = [this](QSize s) { applyLayout(s); };
-}
-
-void CVEKViewView::Impl::applyLayout(QSize size) {
-    if (baseRects.empty() || baseSize.isEmpty()) return;
-    const int dx = size.width() - baseSize.width();
-    const int dy = size.height() - baseSize.height();
-    const int h = dy / 2;
-    auto place = [this](int id, QRect r) {
-        if (QWidget *w = ctl[id]) w->setGeometry(r);
-    };
-    for (int id : {1009, 1006})
-        place(id, baseRects[id].adjusted(0, 0, dx, h));
-    for (int id : {1060, 1031, 1061, 1062, 1002, 1047, 1013})
-        place(id, baseRects[id].translated(0, h));
-    for (int id : {1011, 1010})
-        place(id, baseRects[id].translated(0, h).adjusted(0, 0, dx, h));
-    for (int id : {1063, 1064, 1029, 1065, 1046, 1066, 1024, 1067})
-        place(id, baseRects[id].translated(0, dy));
-    elideCaption(histBox);
-    elideCaption(synthBox);
-}
-
-// ---- refills ----------------------------------------------------------------
-
-void CVEKViewView::onUpdate(int hint) {
-    if (!doc_) return;
-    switch (hint) {
-    case 0:
-        d_->fillMonthHeaders();
-        d_->fullRefill();
-        break;
-    case 2:
-        d_->fillHistorical();
-        break;
-    case 3:
-        d_->fillSynthesized();
-        d_->fillCaptions();
-        break;
-    case 4:
-        d_->fillHistorical();
-        d_->fillSynthesized();
-        d_->fillMonthHeaders();
-        d_->fillCaptions();
-        break;
-    case 5:
-        d_->fillHistorical();
-        d_->fillSynthesized();
-        d_->fillCaptions();
-        break;
-    default:
-        d_->fullRefill();
-        break;
-    }
-}
-
-void CVEKViewView::Impl::fillYearFields() {
-    const ModelInput &m = model();
-    startEdit->setText(dfmt(m.inputStartYear));
-    endEdit->setText(dfmt(m.inputEndYear));
-    synthEdit->setText(dfmt(m.synthesizedYears()));
-    synthStart->setText(dfmt(m.synthStartYear));
-}
-
-void CVEKViewView::Impl::fillRunRange() {
-    ModelInput &m = model();
-    runStart->clear();
-    QStringList years;
-    for (int y = m.inputStartYear; y <= m.synthEndYear; ++y)
-        years << dfmt(y);
-    runStart->addItems(years);
-    if (runStart->count() > 0) runStart->setCurrentIndex(0);
-    m.outputStartYear = m.inputStartYear;
-    m.outputEndYear = m.synthEndYear;
-    runEndEdit->setText(dfmt(m.synthEndYear));
-}
-
-void CVEKViewView::Impl::fillLocationRow(int r) {
-    const Location &loc = model().locations[static_cast<size_t>(r - 1)];
-    wells->setItemText(r, 0, QString::fromStdString(loc.name));
-    wells->setItemText(r, 1, gfmt(loc.VEK));
-    wells->setItemText(r, 2, loc.isWell() ? QStringLiteral("Irrig. well") : QStringLiteral("Recharge site"));
-    wells->setItemText(r, 3, QString::fromStdString(yesNo(loc.UseInOutput)));
-    wells->setItemText(r, 4, loc.isWell() ? QString::fromStdString(yesNo(loc.UsePumpingRecord)) : QStringLiteral("NA"));
-    for (int c = 2; c <= 4; ++c)
-        wells->setItemState(r, c, wells->itemState(r, c) | GVIS_READONLY);
-}
-
-void CVEKViewView::Impl::fillLocationList() {
-    const int n = static_cast<int>(model().locations.size());
-    wells->deleteNonFixedRows();
-    wells->setRowCount(1 + n);
-    for (int c = 0; c < 5; ++c)
-        wells->setItemText(0, c, QString::fromLatin1(kListHeaders[c]));
-    for (int r = 1; r <= n; ++r)
-        fillLocationRow(r);
-    q->selectedLocation_ = n > 0 ? 0 : -1;
-}
-
-void CVEKViewView::Impl::fillCaptions() {
-    const ModelInput &m = model();
-    std::string kind = "<Error>", name = "<Error>";
-    if (const Location *loc = selected()) {
-        kind = loc->isWell() ? "CU of Ground Water for Well " : "Net Recharge for Site ";
-        name = loc->name;
-    }
-    setCaption(histBox, QString::fromStdString("Historical " + kind + name));
-    QString units = QString::fromStdString(unitsLabel(m.unitMode) + yearTypeLabel(m.yearMode));
-    histUnits->setText(units);
-    synthUnits->setText(units);
-    setCaption(synthBox, QString::fromStdString("Synthesized " + kind + name + synthesisCaption(m)));
-}
-
-void CVEKViewView::Impl::setCaption(QGroupBox *box, const QString &caption) {
-    box->setProperty("caption", caption);
-    box->setToolTip(caption);
-    elideCaption(box);
-}
-
-void CVEKViewView::Impl::elideCaption(QGroupBox *box) {
-    // A long name with a method text may not fit the frame: cut it with an
-    // ellipsis rather than at the frame's edge; the tool tip has it whole.
-    const QString caption = box->property("caption").toString();
-    box->setTitle(box->fontMetrics().elidedText(caption, Qt::ElideRight, std::max(0, box->width() - 24)));
-}
-
-void CVEKViewView::Impl::fillMonthHeaders() {
-    for (CGridCtrl *g : {hist, synth}) {
-        g->setItemText(0, 0, QStringLiteral("Year"));
-        for (int c = 1; c <= 12; ++c)
-            g->setItemText(0, c, QString::fromLatin1(monthAbbreviation(model().yearMode, c - 1)));
-        g->refresh();
-    }
-}
-
-namespace {
-
-void fillTable(CGridCtrl *grid, const MonthColumns &data, int firstYear) {
-    int n = static_cast<int>(data[0].size());
-    for (const auto &col : data)
-        n = std::min(n, static_cast<int>(col.size()));
-    grid->deleteNonFixedRows();
-    grid->setRowCount(1 + n);
-    for (int r = 1; r <= n; ++r) {
-        grid->setItemText(r, 0, dfmt(firstYear + r - 1));
-        for (int c = 1; c <= 12; ++c)
-            grid->setItemText(r, c, gfmt(data[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)]));
-    }
-    grid->autoSizeColumns();
-    grid->refresh();
-}
-
-} // namespace
-
-void CVEKViewView::Impl::fillHistorical() {
-    const Location *loc = selected();
-    if (!loc) {
-        hist->deleteNonFixedRows();
-        hist->refresh();
-        pumpButton->setEnabled(false);
-        return;
-    }
-    pumpButton->setEnabled(loc->isWell());
-    // A well whose values come from its pumping record is edited there.
-    bool fromRecord = loc->isWell() && loc->UsePumpingRecord;
-    hist->setEnabled(!fromRecord);
-    hist->setEditable(!fromRecord);
-    fillTable(hist, loc->historicalData, model().inputStartYear);
-}
-
-void CVEKViewView::Impl::fillSynthesized() {
-    const Location *loc = selected();
-    if (!loc) {
-        synth->deleteNonFixedRows();
-        synth->refresh();
-        return;
-    }
-    fillTable(synth, loc->synthesizedData, model().synthStartYear);
-}
-
-void CVEKViewView::Impl::fullRefill() {
-    fillYearFields();
-    outputType->setCurrentIndex(std::clamp(model().outputFormat, 0, 1));
-    fillRunRange();
-    fillLocationList();
-    fillCaptions();
-    fillHistorical();
-    fillSynthesized();
-    wells->autoSizeColumns();
-    wells->refresh();
-}
-
-// ---- the location list and the tables ---------------------------------------
-
-void CVEKViewView::Impl::OnClickWellListctrl(int row, int col) {
-    if (!q->doc_) return;
-    if (row <= 0) return;
-    const int n = static_cast<int>(model().locations.size());
-    if (row - 1 >= n) {
-        message("OnClickWellListctrl: Internal error.");
-        return;
-    }
-    q->selectedLocation_ = row - 1;
-    Location &loc = model().locations[static_cast<size_t>(row - 1)];
-    switch (col) {
-    case 2:
-        loc.LocationType = loc.isWell() ? RechargeSite : IrrigationWell;
-        fillLocationRow(row);
-        markModified();
-        break;
-    case 3:
-        loc.UseInOutput = loc.UseInOutput ? 0 : 1;
-        fillLocationRow(row);
-        markModified();
-        break;
-    case 4:
-        if (loc.isWell()) loc.UsePumpingRecord = loc.UsePumpingRecord ? 0 : 1;
-        fillLocationRow(row);
-        markModified();
-        break;
-    default:
-        break;
-    }
-    fillCaptions();
-    fillHistorical();
-    fillSynthesized();
-    wells->refresh();
-}
-
-void CVEKViewView::Impl::onBeginEdit(CGridCtrl *grid, int row, int, const QString &oldText) {
-    editingGrid = grid;
-    editOriginalText = oldText;
-    if (grid == wells && row >= 1) q->selectedLocation_ = row - 1;
-}
-
-void CVEKViewView::Impl::onEndEdit(CGridCtrl *grid, int row, int col) {
-    editingGrid = nullptr;
-    if (!q->doc_) return;
-    if (grid == wells)
-        OnEndlabeleditWellListctrl(row, col);
-    else if (grid == hist)
-        OnEndlabeleditPumpingListctrl(row, col);
-    else if (grid == synth)
-        OnEndlabeleditSynthListctrl(row, col);
-}
-
-void CVEKViewView::Impl::OnEndlabeleditWellListctrl(int row, int col) {
-    const int n = static_cast<int>(model().locations.size());
-    if (row < 1 || row - 1 >= n) {
-        message("OnEndlabeleditWellListctrl: Internal error.");
-        return;
-    }
-    QString text = wells->GetItemText(row, col);
-    if (text != editOriginalText) {
-        Location &loc = model().locations[static_cast<size_t>(row - 1)];
-        if (col == 0) {
-            loc.name = text.trimmed().toStdString();
-        } else if (col == 1) {
-            loc.VEK = leadingNumber(text);
-            wells->setItemText(row, col, gfmt(loc.VEK));
-        }
-        markModified();
-    }
-    fillCaptions();
-    fillHistorical();
-    fillSynthesized();
-}
-
-void CVEKViewView::Impl::OnEndlabeleditPumpingListctrl(int row, int col) {
-    Location *loc = selected();
-    if (!loc) {
-        message("OnEndlabeleditPumpingListctrl: Internal error.");
-        return;
-    }
-    QString text = hist->GetItemText(row, col);
-    const int k = row - 1, m = col - 1;
-    if (text != editOriginalText && m >= 0 && m < 12 && k >= 0 &&
-        k < static_cast<int>(loc->historicalData[static_cast<size_t>(m)].size())) {
-        float v = leadingNumber(text);
-        loc->historicalData[static_cast<size_t>(m)][static_cast<size_t>(k)] = v;
-        markModified();
-        hist->setItemText(row, col, gfmt(v));
-        ModelDocument &d = doc()->document();
-        if (model().synthesizedYears() > 0 && !d.historicalDataChanged) {
-            auto [first, last] = synthesisSourceYears(model());
-            if (k >= first && k <= last) d.historicalDataChanged = true;
-        }
-    }
-    hist->autoSizeColumns();
-}
-
-void CVEKViewView::Impl::OnEndlabeleditSynthListctrl(int row, int col) {
-    Location *loc = selected();
-    if (!loc) return;
-    QString text = synth->GetItemText(row, col);
-    if (text == editOriginalText) return;
-    const int k = row - 1, m = col - 1;
-    float v = leadingNumber(text);
-    if (m >= 0 && m < 12 && k >= 0 && k < static_cast<int>(loc->synthesizedData[static_cast<size_t>(m)].size())) {
-        float &stored = loc->synthesizedData[static_cast<size_t>(m)][static_cast<size_t>(k)];
-        if (std::abs(v - stored) > 0.0001f) {
-            stored = v;
-            model().synthesizeFormat = SynthesizedUserDefined;
-            fillCaptions();
-        }
-    }
-    markModified();
-    synth->setItemText(row, col, gfmt(v));
-    synth->autoSizeColumns();
 }
 
 // ---- buttons ----------------------------------------------------------------
@@ -763,8 +119,23 @@ void CVEKViewView::OnDelete() {
 void CVEKViewView::OnPumpingRecord() {
     endCellEdit();
     if (doc_->model().locations.empty() || !d_->selected()) return;
-    PumpingRecordDialog dlg(doc_, selectedLocation_, this);
-    if (dlg.exec() == QDialog::Accepted) doc_->updateAllViews(0);
+    const int location = selectedLocation_;
+    PumpingRecordDialog dlg(doc_, location, this);
+    if (dlg.exec() != QDialog::Accepted || !doc_) return;
+    doc_->updateAllViews(0);
+    // The refill selects the first location; the user was working on this one.
+    if (location < static_cast<int>(doc_->model().locations.size())) {
+        selectedLocation_ = location;
+        d_->wells->setFocusCell(location + 1, 0);
+        d_->fillCaptions();
+        d_->fillHistorical();
+        d_->fillSynthesized();
+    }
+}
+
+void CVEKViewView::showStatus(const QString &text) {
+    emit statusMessage(text);
+    if (auto *frame = qobject_cast<QMainWindow *>(window())) frame->statusBar()->showMessage(text, 6000);
 }
 
 void CVEKViewView::OnRecalculate() {
@@ -951,6 +322,14 @@ bool CVEKViewView::eventFilter(QObject *watched, QEvent *event) {
             d_->lastGrid = g;
             emit focusedGridChanged();
         }
+    }
+    if (event->type() == QEvent::Resize && doc_) {
+        if (watched == d_->hist || watched == d_->synth)
+            d_->fitTableColumns();
+        else if (watched == d_->wells)
+            d_->fitListColumns();
+        else if (watched == d_->histBox || watched == d_->synthBox)
+            d_->elideCaption(static_cast<QGroupBox *>(watched));
     }
     return QScrollArea::eventFilter(watched, event);
 }

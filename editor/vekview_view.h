@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <map>
+#include <memory>
 
 class QComboBox;
 class QGroupBox;
@@ -100,9 +101,15 @@ class CVEKViewView : public QScrollArea {
     void OnRecalculate();
     void OnRun();
 
+    // A short note for the status bar of the window the form is in (also
+    // sent as statusMessage).
+    void showStatus(const QString &text);
+
   signals:
     // A grid got the focus: the shell may update its Edit menu.
     void focusedGridChanged();
+    // A short note for the user, such as a refused value.
+    void statusMessage(const QString &text);
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -110,7 +117,7 @@ class CVEKViewView : public QScrollArea {
 
   private:
     struct Impl;
-    Impl *d_;
+    std::unique_ptr<Impl> d_;
     QPointer<CVEKViewDoc> doc_;
     int selectedLocation_ = -1;
 

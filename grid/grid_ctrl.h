@@ -10,6 +10,7 @@
 #include <QBasicTimer>
 #include <QPointer>
 #include <QString>
+#include <set>
 #include <vector>
 
 namespace vek {
@@ -66,13 +67,11 @@ class CGridCtrl : public QAbstractScrollArea {
     // Set the text of a cell (no notifications); false for an invalid cell.
     bool setItemText(int row, int col, const QString &text);
     // Text of a cell; empty for an invalid cell.
-    QString GetItemText(int row, int col) const;
-    QString itemText(int row, int col) const { return GetItemText(row, col); }
+    QString itemText(int row, int col) const;
     // State flags (GridCellState bits). The fixed bits of header cells are
     // kept by the grid whatever the owner passes.
     bool setItemState(int row, int col, unsigned state);
     unsigned itemState(int row, int col) const;
-    unsigned GetItemState(int row, int col) const { return itemState(row, col); }
     // Text alignment of a cell.
     bool setItemFormat(int row, int col, Qt::Alignment format);
     Qt::Alignment itemFormat(int row, int col) const;
@@ -143,6 +142,29 @@ class CGridCtrl : public QAbstractScrollArea {
     // changed.
     int pasteText(const QString &text);
 
+    // ---- Rows and columns with a role --------------------------------------
+    // A row drawn highlighted across its width (the owner's current record,
+    // such as the selected location); -1 for none. Selection and focus are
+    // not affected.
+    void setHighlightedRow(int row);
+    int highlightedRow() const { return m_highlightRow; }
+    // Cells of a clickable column do something when clicked (the owner's
+    // toggles): they show in the palette's link colour with a pointing hand,
+    // read-only or not.
+    void setColumnClickable(int col, bool on);
+    bool isColumnClickable(int col) const { return m_clickableCols.count(col) > 0; }
+    // Cells of a numeric column take numbers only: a typed character that
+    // cannot be part of a number is refused, an edit that does not end as a
+    // number keeps the old text, and a paste leaves such fields out. Each
+    // refusal is reported (numberRefused, pasteSkippedNonNumbers). Empty
+    // text is allowed: it clears the cell.
+    void setColumnNumeric(int col, bool on);
+    bool isColumnNumeric(int col) const { return m_numericCols.count(col) > 0; }
+    // A whole decimal number in the locale-free form: optional sign, digits
+    // with an optional point, optional exponent ("12", "-0.5", ".5",
+    // "1e-3"); blanks around it are allowed.
+    static bool isNumberText(const QString &text);
+
     // ---- Display ----------------------------------------------------------
     void setTitleTipsEnabled(bool on) { m_titleTips = on; }
     bool titleTipsEnabled() const { return m_titleTips; }
@@ -187,13 +209,18 @@ class CGridCtrl : public QAbstractScrollArea {
     // The selection has changed; row, col is the focus cell.
     void selectionChanged(int row, int col);
     // A cell is about to change through in-place editing, paste, cut or
-    // delete. oldText is its current text, which GetItemText also still
+    // delete. oldText is its current text, which itemText also still
     // returns while the signal is handled.
     void beginLabelEdit(int row, int col, const QString &oldText);
-    // The cell's new text has been stored; read it with GetItemText.
+    // The cell's new text has been stored; read it with itemText.
     void endLabelEdit(int row, int col);
     // A drag of the selection starts.
     void beginDrag(int row, int col);
+    // Text refused in a numeric column, typed into (row, col) or left there
+    // when an edit ended; the cell kept its text.
+    void numberRefused(int row, int col);
+    // A paste left out `count` fields that were not numbers.
+    void pasteSkippedNonNumbers(int count);
 
   protected:
     bool event(QEvent *event) override;
@@ -266,6 +293,9 @@ class CGridCtrl : public QAbstractScrollArea {
     int m_id = 0;
     bool m_editable = true;
     bool m_titleTips = true;
+    int m_highlightRow = -1;
+    std::set<int> m_clickableCols;
+    std::set<int> m_numericCols;
 
     CCellID m_focus;
     CCellRange m_selection;

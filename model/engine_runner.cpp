@@ -36,7 +36,7 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
     ModelInput &m = doc.model;
     if (m.yearMode != 1) {
         doc.message("The model can only run in Irrigation Year format.  Choose a new year format by selecting "
-                    "\"VEK->Change Year Type\" from the menu.");
+                    "\"VEK->Properties (Units & Year Type)\" from the menu.");
         return RunResult::Refused;
     }
     if (doc.historicalDataChanged && m.synthesizeFormat < 4) {

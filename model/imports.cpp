@@ -131,6 +131,19 @@ bool importWendraFile(ModelDocument &doc, const std::string &path) {
     return ok;
 }
 
+bool importWendraFileIntoOpenDocument(ModelDocument &doc, const std::string &path) {
+    ModelDocument scratch(doc.prompter());
+    scratch.programDirectory = doc.programDirectory;
+    if (!importWendraFile(scratch, path)) return false;
+    if (scratch.model.locations.empty()) {
+        show(doc, path + " holds no well data; the model is left as it was.");
+        return false;
+    }
+    doc.replaceModel(std::move(scratch.model));
+    doc.updateAllViews(0);
+    return true;
+}
+
 namespace {
 
 // Reads the tab-delimited stream into the model; `where` names the file in
@@ -281,6 +294,7 @@ bool importTabDelimitedWithOptions(ModelDocument &doc, const std::string &path, 
     bool ok = importTabDelimited(doc, path);
     doc.model.yearMode = yearMode;
     doc.model.unitMode = unitMode;
+    doc.setModified(true);
     doc.updateAllViews(0);
     return ok;
 }

@@ -26,6 +26,16 @@ inline constexpr int kMaxImportYears = 2000;
 // been shown and the document has no locations), true otherwise.
 bool importWendraFile(ModelDocument &doc, const std::string &path);
 
+// The well output import into a document that is open with a model of its
+// own: importWendraFile runs on a scratch copy (asking the same questions),
+// and only an import that succeeds with at least one well takes the place of
+// the document's model (ModelDocument::replaceModel, which marks it
+// modified), after which the views are refreshed with hint 0. A dismissed
+// choice, a file that cannot be read and a file without any well leave the
+// document exactly as it was (the last with a message). Returns true when
+// the model was replaced.
+bool importWendraFileIntoOpenDocument(ModelDocument &doc, const std::string &path);
+
 // Reads a tab-delimited file: the first and last historical year, then per
 // location a header line (name<TAB>factor<TAB>type) and one row per year
 // (year followed by 12 values). Removes every location first. On failure the
@@ -36,7 +46,8 @@ bool importTabDelimited(ModelDocument &doc, const std::string &path);
 // The document part of the tab-delimited import command: importTabDelimited,
 // then the year type and units set to the chosen list positions (0..2 and
 // 0..1, whatever the reader reported) and the views refreshed with hint 0.
-// The document is not marked modified. Returns the reader's result.
+// The document is marked modified, so that the imported data are not lost
+// to a close without the save prompt. Returns the reader's result.
 bool importTabDelimitedWithOptions(ModelDocument &doc, const std::string &path, int yearMode, int unitMode);
 
 // Asks "Set Import Options" through the prompter, then does

@@ -204,35 +204,75 @@ bool ModelDocument::setSynthesizedYearCount(int count) {
     return changed;
 }
 
+namespace {
+
+std::string absolutePath(const std::string &path) {
+    std::error_code ec;
+    std::filesystem::path abs = std::filesystem::absolute(pathFromUtf8(path), ec);
+    return ec ? path : utf8FromPath(abs.lexically_normal());
+}
+
+// The same file: one path names it through a link, or both spell it alike.
+bool sameFile(const std::string &a, const std::string &b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(pathFromUtf8(a), pathFromUtf8(b), ec)) return true;
+    return absolutePath(a) == absolutePath(b);
+}
+
+} // namespace
+
 bool ModelDocument::open(const std::string &path) {
     model = ModelInput{};
     historicalDataChanged = false;
+    partlyReadFrom_.clear();
     std::string ext = lowered(std::filesystem::path(path).extension().string());
-    bool ok = true;
+    const std::string abs = absolutePath(path);
+    const std::string fileName = utf8FromPath(pathFromUtf8(path).filename());
     if (ext == ".vek") {
-        ReadInput(*this, path, false);
-    } else {
-        ok = importWendraFile(*this, path);
+        if (ReadInput(*this, path, false)) {
+            setPath(abs);
+            setTitle(fileName);
+            setModified(false);
+            asOpened_ = true;
+        } else {
+            // What was read stays for the user to look at or save elsewhere,
+            // but it is not the file: a plain Save must not replace the
+            // file's undamaged rest with it.
+            partlyReadFrom_ = abs;
+            setPath(std::string());
+            setTitle(fileName + " (read partly)");
+            setModified(true);
+        }
+        return true;
     }
-    std::error_code ec;
-    std::filesystem::path abs = std::filesystem::absolute(pathFromUtf8(path), ec);
-    setPath(ec ? path : utf8FromPath(abs.lexically_normal()));
-    setTitle(utf8FromPath(pathFromUtf8(path).filename()));
+    bool ok = importWendraFile(*this, path);
+    setPath(abs);
+    setTitle(fileName);
     setModified(true);
     return ok;
 }
 
 bool ModelDocument::save(const std::string &path) {
+    if (isReadPartly() && sameFile(saveInputPath(path), partlyReadFrom_)) {
+        const std::string question = partlyReadFrom_ +
+                                     " was read only partly. Saving this document over it loses everything the file "
+                                     "holds after the part that was read. Replace it?";
+        if (!prompter_ || !prompter_->askYesNo(question)) return false;
+    }
     if (!SaveInput(*this, path)) return false;
     // Keep the name of the file actually written (a ".owl" path is saved
     // under its base name with ".vek"), so a later run finds it.
-    std::string written = saveInputPath(path);
-    std::error_code ec;
-    std::filesystem::path abs = std::filesystem::absolute(pathFromUtf8(written), ec);
-    setPath(ec ? written : utf8FromPath(abs.lexically_normal()));
+    setPath(absolutePath(saveInputPath(path)));
     setTitle(utf8FromPath(pathFromUtf8(path_).filename()));
     setModified(false);
+    partlyReadFrom_.clear();
     return true;
+}
+
+void ModelDocument::replaceModel(ModelInput replacement) {
+    model = std::move(replacement);
+    historicalDataChanged = false;
+    setModified(true);
 }
 
 } // namespace vek

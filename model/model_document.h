@@ -24,7 +24,23 @@ class ModelDocument {
     std::string programDirectory = vek::programDirectory();
 
     bool isModified() const { return modified_; }
-    void setModified(bool m = true) { modified_ = m; }
+    // Any change also ends the "as opened" state (see keepsStoredRunRange).
+    void setModified(bool m = true) {
+        modified_ = m;
+        if (m) asOpened_ = false;
+    }
+
+    // True from a complete read of a model input file until the first
+    // change: the form then shows the run range the file stores (when it
+    // can) instead of resetting it, so opening a model never changes it.
+    bool keepsStoredRunRange() const { return asOpened_; }
+
+    // A model input file whose read failed: the document keeps what was
+    // read but has no file of its own (saving asks for a name), and this
+    // names the damaged file so that a save onto it asks first. Empty for
+    // every other document; a successful save clears it.
+    const std::string &partlyReadFrom() const { return partlyReadFrom_; }
+    bool isReadPartly() const { return !partlyReadFrom_.empty(); }
 
     const std::string &path() const { return path_; }
     void setPath(const std::string &p) { path_ = p; }
@@ -61,16 +77,29 @@ class ModelDocument {
 
     // Open: ".vek" (any case) is read as a model input file, anything else is
     // imported as a well output file. Returns true for ".vek" whatever the
-    // reader reported, the import's result otherwise. The document counts as
-    // modified afterwards. The document keeps the path in absolute form, so
-    // a later change of working directory cannot lose its file.
+    // reader reported, the import's result otherwise. The document keeps the
+    // path in absolute form, so a later change of working directory cannot
+    // lose its file. A model input file read completely leaves the document
+    // unmodified; one whose read failed leaves what was read, no path, the
+    // title "<file name> (read partly)" and the document modified (see
+    // partlyReadFrom). An import leaves the document modified.
     bool open(const std::string &path);
     // Save through SaveInput; on success the document is no longer modified.
+    // Saving onto the file a partly read document came from first asks
+    // whether to replace it (No: nothing written, false).
     bool save(const std::string &path);
+
+    // Replaces the whole model by `replacement`, as an import into an open
+    // document does once the import has succeeded on a copy: the document
+    // keeps its path and title, the synthesized years of the new model
+    // count as up to date, and the document is marked modified.
+    void replaceModel(ModelInput replacement);
 
   private:
     Prompter *prompter_ = nullptr;
     bool modified_ = false;
+    bool asOpened_ = false;
+    std::string partlyReadFrom_;
     std::string path_;
     std::string title_;
     ViewListener viewListener_;

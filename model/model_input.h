@@ -60,6 +60,13 @@ struct ModelInput {
 
     int historicalYears() const { return periodYears(inputStartYear, inputEndYear); }
     int synthesizedYears() const { return periodYears(synthStartYear, synthEndYear); }
+
+    // The run range is one the form can show: its start is one of the years
+    // the run start list offers (first historical to last synthesized year)
+    // and its end is not before its start.
+    bool runRangeShowable() const {
+        return outputStartYear >= inputStartYear && outputStartYear <= synthEndYear && outputEndYear >= outputStartYear;
+    }
 };
 
 } // namespace vek

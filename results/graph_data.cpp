@@ -220,9 +220,28 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
     if (locs.empty() || rows.empty()) return plot;
 
     // The points: one per selected year, or one per month of the selected
-    // years that the first location holds data for. Every series is read at
-    // the same points, so a location with a gap stays aligned with the
-    // labels instead of sliding along.
+    // years. Every series is read at the same points and keeps its own
+    // values and gaps; a month is left out only before the first and after
+    // the last month that any plotted series holds data for (the months a
+    // year type change leaves empty at either end).
+    std::vector<int> divLocs;
+    if (choices.showDiversion)
+        for (int i : locs)
+            if (res.locations[static_cast<size_t>(i)].hasDiversion()) divLocs.push_back(i);
+    const auto anyData = [&](int row, int m) {
+        const auto holds = [&](int i, bool stream) {
+            const LocationResult &loc = res.locations[static_cast<size_t>(i)];
+            if (row >= static_cast<int>(loc.rows.size())) return false;
+            const YearRow &r = loc.rows[static_cast<size_t>(row)];
+            return hasData((stream ? r.stream : r.diversion)[m]);
+        };
+        for (int i : divLocs)
+            if (holds(i, false)) return true;
+        if (choices.showStream)
+            for (int i : locs)
+                if (holds(i, true)) return true;
+        return false;
+    };
     std::vector<Slot> slots;
     std::vector<std::string> labels;
     const int offset = monthOffset(choices.yearType >= 0 ? choices.yearType : res.yearType);
@@ -233,10 +252,7 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
             labels.push_back(average ? "Avg" : std::to_string(res.firstPrintYear + p));
             continue;
         }
-        const LocationResult &first = res.locations.front();
-        if (p >= static_cast<int>(first.rows.size())) continue;
         for (int m = 0; m < 12; ++m) {
-            if (!hasData(first.rows[static_cast<size_t>(p)].diversion[m])) continue;
             const int month = (m + offset) % 12 + 1;
             std::string label = std::to_string(month);
             if (m == 0) {
@@ -248,12 +264,20 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
             labels.push_back(label);
         }
     }
+    if (choices.scale != ViewChoices::Yearly) {
+        size_t first = 0, end = slots.size();
+        while (first < end && !anyData(slots[first].row, slots[first].month))
+            ++first;
+        while (end > first && !anyData(slots[end - 1].row, slots[end - 1].month))
+            --end;
+        slots = std::vector<Slot>(slots.begin() + static_cast<std::ptrdiff_t>(first),
+                                  slots.begin() + static_cast<std::ptrdiff_t>(end));
+        labels = std::vector<std::string>(labels.begin() + static_cast<std::ptrdiff_t>(first),
+                                          labels.begin() + static_cast<std::ptrdiff_t>(end));
+    }
 
     Range range;
     if (choices.showDiversion) {
-        std::vector<int> divLocs;
-        for (int i : locs)
-            if (res.locations[static_cast<size_t>(i)].hasDiversion()) divLocs.push_back(i);
         if (!divLocs.empty()) {
             GraphData g;
             fillGraph(g, res, divLocs, slots, false, range);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -380,11 +381,13 @@ class ReportReader {
     }
 };
 
-// "%.2g" and back: two significant digits.
-float roundTwoDigits(float v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.2g", static_cast<double>(v));
-    return std::strtof(buf, nullptr);
+// Rounded to tenths, the precision the report gives every value of its
+// year rows and averages (a mean of -512.333 shows as -512.3, never as the
+// -510 or -500 of two significant digits).
+float roundToTenths(float v) {
+    const double tenths = std::round(static_cast<double>(v) * 10.0) / 10.0;
+    // Beyond float range (absurd report values) the mean itself is kept.
+    return std::isfinite(tenths) ? static_cast<float>(tenths) : v;
 }
 
 } // namespace
@@ -506,7 +509,7 @@ bool OutputResults::changeYearType(int t) {
             }
         }
 
-        // Averages of the year rows, two significant digits; positions no
+        // Averages of the year rows, to the report's precision; positions no
         // year holds data for stay without data.
         YearRow &avg = loc.rows.back();
         for (int table = 0; table < 2; ++table) {
@@ -522,7 +525,7 @@ bool OutputResults::changeYearType(int t) {
                         ++n;
                     }
                 }
-                float value = n > 0 ? roundTwoDigits(sum / static_cast<float>(n)) : kNoData;
+                float value = n > 0 ? roundToTenths(sum / static_cast<float>(n)) : kNoData;
                 if (m == 12)
                     (table == 0 ? avg.diversionTotal : avg.streamTotal) = value;
                 else

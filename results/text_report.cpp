@@ -35,6 +35,12 @@ const char *locationType(const LocationResult &loc) {
 
 } // namespace
 
+std::string locationTitle(const LocationResult &loc) {
+    if (loc.isSummary()) return loc.name;
+    return "Location: " + loc.name + "  Location Type = " + locationType(loc) +
+           "  VEK = " + formatG(loc.depletionFactor) + " days";
+}
+
 std::string formatReportValue(float v) { return hasData(v) ? formatG(static_cast<double>(v)) : "-"; }
 
 std::string buildTextReport(const OutputResults &results, const ViewChoices &choices, const std::string &sep,
@@ -79,9 +85,7 @@ std::string buildTextReport(const OutputResults &results, const ViewChoices &cho
         if (i < 0 || i >= count) continue;
         const LocationResult &loc = results.locations[static_cast<size_t>(i)];
         if (!loc.hasDiversion() && !choices.showStream) continue;
-        std::string title = loc.isSummary() ? loc.name
-                                            : "Location: " + loc.name + "  Location Type = " + locationType(loc) +
-                                                  "  VEK = " + formatG(loc.depletionFactor) + " days";
+        const std::string title = locationTitle(loc);
         for (int table = 0; table < 2; ++table) {
             const bool stream = table == 1;
             if (stream ? !choices.showStream : (!choices.showDiversion || !loc.hasDiversion())) continue;

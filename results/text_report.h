@@ -21,6 +21,10 @@ std::string buildTextReport(const OutputResults &results, const ViewChoices &cho
 // document's title (the report's full path) with ".txt" added.
 inline std::string reportTextFileName(const std::string &documentTitle) { return documentTitle + ".txt"; }
 
+// The title line of a location's tables: its name, type and factor, or the
+// name alone for a summary.
+std::string locationTitle(const LocationResult &loc);
+
 // A value as the reports show it: "%g", or "-" for no data.
 std::string formatReportValue(float v);
 

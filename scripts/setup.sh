@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 pkgs=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-      qt6-base-dev qt6-charts-dev libgl1-mesa-dev libxkbcommon-dev xdg-utils)
+      qt6-base-dev qt6-charts-dev qt6-svg-dev libgl1-mesa-dev libxkbcommon-dev xdg-utils
+      libxlsxwriter-dev python3 python3-openpyxl)
 # groff checks that the manual pages render without a warning.
 pkgs+=(groff-base)
 # The Windows build: MinGW-w64 cross compiler, wine64 to run its tests,

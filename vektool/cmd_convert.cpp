@@ -32,20 +32,22 @@ const char *kUsage = "usage: vektool convert IN OUT.vek [options]\n\n"
                      "  --from tab            tab-delimited file; --year-type and --units then say\n"
                      "                        what the file holds (default 0 and 1), nothing is converted\n"
                      "  --from old            old-format model input file\n\n"
-                     "Year type, units and synthesized years (applied in this order, as the\n"
-                     "desktop program's Properties dialog and form do):\n"
+                     "Monthly-to-daily rule, year type, units and synthesized years (applied in\n"
+                     "this order whatever order they are given in: the rule first, so that a unit\n"
+                     "conversion uses the rule the written file states):\n"
+                     "  --avg-days 0|1        monthly-to-daily rule: actual days or 30.417 days a month\n"
                      "  --year-type 0|1|2     Calendar, Irrigation Year (Nov-Oct), USGS Year (Oct-Sep)\n"
                      "  --units 0|1           average daily or monthly acre-feet\n"
-                     "  --avg-days 0|1        monthly-to-daily rule: actual days or 30.417 days a month\n"
                      "  --synth-years N       number of synthesized years\n"
                      "  --average Y1,Y2,...   synthesize the average of these historical years\n"
                      "  --given Y             synthesize copies of historical year Y\n"
                      "  --cycle START,END     synthesize the historical years START..END repeated\n\n"
                      "Exit status: 0 written, 1 not read, refused or not written, 2 bad options.\n";
 
-// ---- Year type, units, monthly-to-daily rule and synthesized years --------
+// ---- Monthly-to-daily rule, year type, units and synthesized years --------
 // Applied after reading and before writing, in this order, through the same
-// document operations the editor's Properties dialog and form use.
+// document operations the editor's Properties dialog and form use. The rule
+// comes first: a unit conversion counts the days of each month by it.
 
 struct YearOptions {
     std::optional<int> yearType, units, avgDays, synthYears;
@@ -128,6 +130,7 @@ bool parseYearOption(const vektool::Args &args, size_t &i, YearOptions &o, std::
 // False when the document refused an option (its message has been shown).
 bool applyYearOptions(vek::ModelDocument &doc, vektool::BatchPrompter &prompter, const YearOptions &o) {
     vek::ModelInput &md = doc.model;
+    if (o.avgDays) vek::setUseAvgDaysPerMonth(doc, *o.avgDays == 1);
     if (o.yearType) {
         vek::changeYearType(doc, *o.yearType);
         if (md.yearMode != *o.yearType) return false;
@@ -136,7 +139,6 @@ bool applyYearOptions(vek::ModelDocument &doc, vektool::BatchPrompter &prompter,
         vek::changeUnits(doc, *o.units);
         if (md.unitMode != *o.units) return false;
     }
-    if (o.avgDays) vek::setUseAvgDaysPerMonth(doc, *o.avgDays == 1);
     if (o.synthYears) {
         doc.setSynthesizedYearCount(*o.synthYears);
         if (md.synthesizedYears() != *o.synthYears) {

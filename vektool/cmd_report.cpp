@@ -1,13 +1,17 @@
 // vektool report: reads an engine report and prints the output view's text
 // report for a selection, or the Plot command's graph data as JSON.
+#include "results/csv_export.h"
 #include "results/graph_data.h"
 #include "results/output_results.h"
 #include "results/text_report.h"
+#include "results/xlsx_export.h"
 #include "vektool/batch_prompter.h"
 #include "vektool/command.h"
 
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,7 +21,8 @@ namespace {
 const char *kUsage = "usage: vektool report REPORT.out [options]\n\n"
                      "Prints the text report of the selected locations and years (tab-separated,\n"
                      "as the output view shows it), or with --graph-data the data of the graphs\n"
-                     "Plot would draw, as JSON.\n\n"
+                     "Plot would draw, as JSON. With --xlsx or --csv the same selection is written\n"
+                     "to a workbook or a CSV file instead of the text report.\n\n"
                      "options:\n"
                      "  --locations all|I,J,...   locations by 0-based position; the last three are\n"
                      "                            the recharge, ground-water and net-impact summaries\n"
@@ -31,9 +36,15 @@ const char *kUsage = "usage: vektool report REPORT.out [options]\n\n"
                      "  --no-stream               leave out the depletion/accretion tables\n"
                      "  --graph-data              print the graph data as JSON instead\n"
                      "  --screen WIDTHxHEIGHT     screen size for the graph placement (1280x1024)\n"
-                     "  --crlf                    end report lines with CR LF\n\n"
+                     "  --crlf                    end report lines with CR LF\n"
+                     "  --xlsx FILE.xlsx          write an Excel workbook: a run sheet, then one sheet\n"
+                     "                            per selected location and summary\n"
+                     "  --csv FILE                write CSV (- for standard output): one record per\n"
+                     "                            location, table and year: location,type,year,\n"
+                     "                            twelve months,total\n\n"
                      "Exit status: 0 read and printed, 1 the report could not be read completely\n"
-                     "(what was read is still printed), 2 bad options.\n";
+                     "(what was read is still printed or written) or a file could not be written,\n"
+                     "2 bad options.\n";
 
 std::optional<int> toInt(const std::string &s) {
     int v = 0;
@@ -59,8 +70,28 @@ int usageError(const std::string &what) {
     return 2;
 }
 
+// Written aside and renamed, so a failed write leaves an earlier file whole.
+bool writeWholeFile(const std::string &path, const std::string &bytes) {
+    if (path == "-") return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+    const std::string part = path + ".part";
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            std::remove(part.c_str());
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(part, path, ec);
+    if (ec) std::remove(part.c_str());
+    return !ec;
+}
+
 int runReport(const vektool::Args &args) {
-    std::string path, locations = "all", years = "all", screen;
+    std::string path, locations = "all", years = "all", screen, xlsxPath, csvPath;
     int yearType = -1;
     bool graphData = false, crlf = false;
     vek::ViewChoices choices;
@@ -91,6 +122,10 @@ int runReport(const vektool::Args &args) {
             graphData = true;
         } else if (a == "--crlf") {
             crlf = true;
+        } else if (a == "--xlsx") {
+            if (!value(xlsxPath) || xlsxPath.empty()) return usageError("--xlsx needs a file name");
+        } else if (a == "--csv") {
+            if (!value(csvPath) || csvPath.empty()) return usageError("--csv needs a file name");
         } else if (a == "--screen") {
             if (!value(screen)) return usageError("--screen needs a value");
         } else if (!a.empty() && a[0] == '-') {
@@ -102,6 +137,8 @@ int runReport(const vektool::Args &args) {
         }
     }
     if (path.empty()) return usageError("no report named (see vektool report --help)");
+    if (graphData && (!xlsxPath.empty() || !csvPath.empty()))
+        return usageError("--graph-data cannot be combined with --xlsx or --csv");
     int screenWidth = 1280, screenHeight = 1024;
     if (!screen.empty()) {
         size_t x = screen.find('x');
@@ -149,6 +186,21 @@ int runReport(const vektool::Args &args) {
                                   " to " + std::to_string(results.lastPrintYear) + ")");
             choices.years.push_back(*v - results.firstPrintYear);
         }
+    }
+
+    if (!xlsxPath.empty() || !csvPath.empty()) {
+        if (!xlsxPath.empty()) {
+            std::string error;
+            if (!vek::writeWorkbook(xlsxPath, results, choices, vek::workbookInfoFor(path), &error)) {
+                std::fprintf(stderr, "vektool report: %s\n", error.c_str());
+                return 1;
+            }
+        }
+        if (!csvPath.empty() && !writeWholeFile(csvPath, vek::buildCsv(results, choices))) {
+            std::fprintf(stderr, "vektool report: Unable to write %s.\n", csvPath.c_str());
+            return 1;
+        }
+        return complete ? 0 : 1;
     }
 
     std::string out = graphData ? vek::plotToJson(vek::preparePlot(results, choices, screenWidth, screenHeight))

@@ -45,6 +45,10 @@ int runRun(const vektool::Args &args) {
     vek::ModelDocument doc(&prompter);
     doc.open(path);
     if (!std::filesystem::is_regular_file(vek::pathFromUtf8(path))) return 1;
+    // A file that did not read completely still runs as it is on disk (the
+    // engine judges it); the offer to save is answered No, so it is never
+    // replaced by the part that was read.
+    if (doc.isReadPartly()) doc.setPath(doc.partlyReadFrom());
 
     vek::EngineRunHooks hooks;
     std::string report;

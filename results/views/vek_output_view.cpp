@@ -5,11 +5,14 @@
 #include "results/output_results.h"
 #include "results/text_report.h"
 #include "results/views/graph_view.h"
+#include "results/views/report_printer.h"
+#include "results/xlsx_export.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -18,43 +21,17 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
 #include <QScreen>
-#include <QTextDocument>
 #include <QUrl>
 #include <QVBoxLayout>
 
 namespace vek {
-
-namespace {
-
-// Prints plain text on the default printer without asking.
-bool printOnDefaultPrinter(const QString &text, const QString &title, QString *error) {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull()) {
-        if (error) *error = "No default printer is set up; the report was not printed.";
-        return false;
-    }
-    QPrinter printer(info);
-    printer.setDocName(title);
-    QTextDocument doc;
-    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    f.setPointSize(9);
-    doc.setDefaultFont(f);
-    doc.setPlainText(text);
-    doc.print(&printer);
-    if (printer.printerState() == QPrinter::Error) {
-        if (error) *error = "The report could not be printed.";
-        return false;
-    }
-    return true;
-}
-
-} // namespace
 
 VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *prompter)
     : QWidget(parent), results_(results), prompter_(prompter) {
@@ -229,10 +206,8 @@ void VEKOutputView::buildReport(const std::string &sep) {
 }
 
 QString VEKOutputView::boxText() const {
-    // The box is written out as it is shown, with the report's line ends.
-    QString t = report_->toPlainText();
-    t.replace("\n", "\r\n");
-    return t;
+    // The box as it is shown; files get this platform's line ends.
+    return report_->toPlainText();
 }
 
 void VEKOutputView::OnYearType(int t) {
@@ -258,32 +233,79 @@ bool VEKOutputView::writeText(const QString &path, const QString &text) {
     return true;
 }
 
+QString VEKOutputView::modelName() const {
+    const QString base = QFileInfo(documentTitle_).completeBaseName();
+    return base.isEmpty() ? QString("VEK results") : base;
+}
+
+int VEKOutputView::printReport(const QString &text, QPrinter *printer) const {
+    return ReportPrinter(text, modelName()).print(printer);
+}
+
+bool VEKOutputView::printWithDialog(const QString &text, QString *error) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(modelName());
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dlg(&printer, this);
+    if (dlg.exec() != QDialog::Accepted) return false;
+    if (printReport(text, &printer) == 0) {
+        if (error) *error = "The report could not be printed.";
+        return false;
+    }
+    return true;
+}
+
 void VEKOutputView::OnPrint() {
     readControls();
     // Printed straight from the box: no file beside the report is needed, so
     // a file of the same name the user keeps there is never replaced.
     const QString text = boxText();
     QString error;
-    const bool ok = printText ? printText(text, &error) : printOnDefaultPrinter(text, documentTitle_, &error);
+    const bool ok = printText ? printText(text, &error) : printWithDialog(text, &error);
     if (!ok && !error.isEmpty()) message(error);
 }
 
+void VEKOutputView::OnPrintPreview() {
+    readControls();
+    const QString text = boxText();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(modelName());
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintPreviewDialog dlg(&printer, this);
+    connect(&dlg, &QPrintPreviewDialog::paintRequested, this, [this, text](QPrinter *p) { printReport(text, p); });
+    dlg.exec();
+}
+
+QString VEKOutputView::chooseFile(const QString &title, const QString &filter, const QString &suffix,
+                                  bool confirmOverwrite) {
+    if (chooseSaveFile) return chooseSaveFile(title, filter);
+    QFileDialog dlg(this, title, QString(), filter);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setDefaultSuffix(suffix);
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
+    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) return dlg.selectedFiles().first();
+    return QString();
+}
+
 void VEKOutputView::OnSaveToFile() {
-    const QString title = "Choose an output file.";
-    const QString filter = "Text files (*.txt);;All Files (*)";
-    QString path;
-    if (chooseSaveFile) {
-        path = chooseSaveFile(title, filter);
-    } else {
-        QFileDialog dlg(this, title, QString(), filter);
-        dlg.setAcceptMode(QFileDialog::AcceptSave);
-        dlg.setDefaultSuffix("txt");
-        dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
-        if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) path = dlg.selectedFiles().first();
-    }
+    const QString path = chooseFile("Choose an output file.", "Text files (*.txt);;All Files (*)", "txt", false);
     if (path.isEmpty()) return;
     readControls();
     writeText(path, boxText());
+}
+
+void VEKOutputView::OnExportExcel() {
+    const ViewChoices c = readControls();
+    if (!results_) return;
+    if (c.locations.empty() || c.years.empty()) {
+        message("Select the locations and years to export.");
+        return;
+    }
+    const QString path = chooseFile("Export to Excel", "Excel workbooks (*.xlsx)", "xlsx", true);
+    if (path.isEmpty()) return;
+    std::string error;
+    WorkbookInfo info = workbookInfoFor(documentTitle_.toStdString());
+    if (!writeWorkbook(path.toStdString(), *results_, c, info, &error)) message(QString::fromStdString(error));
 }
 
 void VEKOutputView::OnViewInWordpad() {
@@ -291,7 +313,16 @@ void VEKOutputView::OnViewInWordpad() {
     const QString path = reportFileName();
     if (!writeText(path, QString::fromStdString(reportText))) return;
     const bool ok = openInEditor ? openInEditor(path) : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    if (!ok) message(QString("Unable to open %1 in a text editor.").arg(path));
+    if (ok) return;
+    // Nothing on this desktop opens text files: keep the report anyway.
+    const QString question =
+        QString("No program could be started to open %1.\n\nSave the report to a file instead?").arg(path);
+    const bool save = ask ? ask(question)
+                          : QMessageBox::question(this, "VEKView", question, QMessageBox::Save | QMessageBox::Cancel,
+                                                  QMessageBox::Save) == QMessageBox::Save;
+    if (!save) return;
+    const QString target = chooseFile("Choose an output file.", "Text files (*.txt);;All Files (*)", "txt", true);
+    if (!target.isEmpty()) writeText(target, QString::fromStdString(reportText));
 }
 
 void VEKOutputView::OnPlot() {

@@ -1,7 +1,8 @@
 // VEKOutputView: the form of an engine output document. The user picks
 // locations and years, the scale, the year type and the two tables; the view
 // builds the tab-delimited text report, shows it in an editable box, and
-// prints, saves, opens it in the desktop's text editor or plots it.
+// prints, previews, saves, opens it in the desktop's text editor, exports the
+// selection to an Excel workbook or plots it.
 #pragma once
 
 #include "results/view_choices.h"
@@ -19,6 +20,7 @@ class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPlainTextEdit;
+class QPrinter;
 class QPushButton;
 class QRadioButton;
 
@@ -82,6 +84,8 @@ class VEKOutputView : public QWidget {
     // Commands.
     void OnYearType(int t);
     Q_INVOKABLE void OnPrint();
+    Q_INVOKABLE void OnPrintPreview();
+    Q_INVOKABLE void OnExportExcel();
     void OnSaveToFile();
     void OnViewInWordpad();
     void OnPlot();
@@ -91,17 +95,25 @@ class VEKOutputView : public QWidget {
     // Graph windows made by Plot that are still open.
     std::vector<GraphView *> graphs() const;
 
-    // The path Print and View in Wordpad use.
+    // The path View in Wordpad writes.
     QString reportFileName() const { return documentTitle_ + ".txt"; }
+    // The model name printed in the page headers: the report's base name.
+    QString modelName() const;
+    // Prints text as the report is printed (fixed-width font, page header
+    // with the model name and page numbers); returns the number of pages.
+    int printReport(const QString &text, QPrinter *printer) const;
 
     // --- hooks (tests replace these) ---------------------------------------
     // Save dialog: the chosen path, empty for Cancel.
     std::function<QString(const QString &title, const QString &filter)> chooseSaveFile;
-    // Sends text to the default printer; false when it could not.
+    // Prints text after the print dialog; false (with error set, or empty
+    // when the user cancelled) when nothing was printed.
     std::function<bool(const QString &text, QString *error)> printText;
-    // Opens a file in the desktop's text editor.
+    // Opens a file with the desktop's default application.
     std::function<bool(const QString &path)> openInEditor;
     std::function<void(const QString &)> showMessage;
+    // A yes/no question; true for yes.
+    std::function<bool(const QString &)> ask;
 
   signals:
     // The number of printed years changed: every view of the document must
@@ -115,6 +127,8 @@ class VEKOutputView : public QWidget {
     void message(const QString &text);
     bool writeText(const QString &path, const QString &text);
     QString boxText() const;
+    QString chooseFile(const QString &title, const QString &filter, const QString &suffix, bool confirmOverwrite);
+    bool printWithDialog(const QString &text, QString *error);
 
     OutputResults *results_;
     Prompter *prompter_;

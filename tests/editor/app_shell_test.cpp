@@ -7,6 +7,8 @@
 #include "editor/output_doc.h"
 #include "editor/vekview_app.h"
 #include "editor/vekview_doc.h"
+#include "editor/vekview_view.h"
+#include "model/input_file.h"
 #include "results/views/graph_view.h"
 #include "results/views/vek_output_view.h"
 #include "support/qt_test_app.h"
@@ -16,12 +18,16 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -119,12 +125,16 @@ TEST_F(ShellTest, MenusFollowTheActiveDocumentType) {
     EXPECT_EQ(f->statusText(), "For Help, press F1");
     EXPECT_EQ(f->action(CMainFrame::ID_VEK_RUN)->statusTip(), "Execute the VEK Model");
     EXPECT_EQ(f->action(CMainFrame::ID_PROPERTIES_TOOL)->statusTip(), "Set properties (Units && Year Type)");
+    EXPECT_FALSE(f->action(CMainFrame::ID_FILE_PRINT)->isVisible());
+    EXPECT_FALSE(f->action(CMainFrame::ID_FILE_EXPORT_EXCEL)->isVisible());
 
     shell->onFileNew();
     EXPECT_EQ(f->currentMenu(), CMainFrame::IDR_VEKVIETYPE);
     EXPECT_EQ(menus(), QStringList({"&File", "&VEK", "&Edit", "&View", "&Window", "&Help"}));
     EXPECT_TRUE(f->action(CMainFrame::ID_FILE_SAVE)->isVisible());
     EXPECT_TRUE(f->action(CMainFrame::ID_VEK_RUN)->isEnabled());
+    EXPECT_TRUE(f->action(CMainFrame::ID_FILE_PRINT_PREVIEW)->isVisible());
+    EXPECT_FALSE(f->action(CMainFrame::ID_FILE_EXPORT_EXCEL)->isVisible());
     ASSERT_NE(f->activeChild(), nullptr);
     EXPECT_TRUE(f->activeChild()->isMaximized());
 
@@ -135,6 +145,16 @@ TEST_F(ShellTest, MenusFollowTheActiveDocumentType) {
     EXPECT_FALSE(f->action(CMainFrame::ID_FILE_SAVE_AS)->isVisible());
     EXPECT_FALSE(f->action(CMainFrame::ID_VEK_RUN)->isEnabled());
     EXPECT_EQ(f->windowTitle(), "VEKView - " + dir + "/model.out");
+    // File > Export to Excel... writes the active report's selection.
+    EXPECT_TRUE(f->action(CMainFrame::ID_FILE_PRINT)->isVisible());
+    ASSERT_TRUE(f->action(CMainFrame::ID_FILE_EXPORT_EXCEL)->isVisible());
+    auto *view = qobject_cast<VEKOutputView *>(f->activeChild()->view());
+    ASSERT_NE(view, nullptr);
+    view->chooseSaveFile = [this](const QString &, const QString &) { return dir + "/model.xlsx"; };
+    view->locationList()->item(0)->setSelected(true);
+    view->yearList()->item(0)->setSelected(true);
+    f->action(CMainFrame::ID_FILE_EXPORT_EXCEL)->trigger();
+    EXPECT_TRUE(QFile::exists(dir + "/model.xlsx"));
 
     shell->onFileClose();
     shell->onFileClose();
@@ -211,8 +231,8 @@ TEST_F(ShellTest, WorkingDirectoryComesFromSettingsOrExamples) {
     QObject *doc = shell->openDocumentFile(model);
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(QDir::currentPath(), dir);
-    prompter.yesNoCancel.push_back(Answer::No); // just opened counts as modified
-    ASSERT_TRUE(shell->closeDocument(doc));
+    ASSERT_TRUE(shell->closeDocument(doc)); // just opened: nothing to save
+    EXPECT_TRUE(prompter.questions.empty());
     EXPECT_EQ(QSettings().value("VEKView/VEKView CWD").toString(), dir);
 
     shell.reset();
@@ -299,10 +319,11 @@ TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
     doc->document().programDirectory = test::binDir() + "/";
     EXPECT_EQ(shell->mainFrame()->currentMenu(), CMainFrame::IDR_VEKVIETYPE);
 
-    // A document just opened counts as modified: the run offers to save.
-    prompter.yesNoCancel.push_back(Answer::Yes);
+    // A document just opened is its file: the run needs no save, and runs
+    // the range the file stores (to 2024, ten years past the synthesized).
+    EXPECT_FALSE(doc->isModified());
     ASSERT_TRUE(shell->runDocument(doc)) << (prompter.messages.empty() ? "" : prompter.messages.back());
-    EXPECT_EQ(prompter.questions.size(), 1u);
+    EXPECT_TRUE(prompter.questions.empty());
     EXPECT_EQ(QDir::currentPath(), dir); // the run gives the directory back
     ASSERT_EQ(shell->outputDocuments().size(), 1u);
     CVEKOutputViewDoc *out = shell->outputDocuments()[0];
@@ -321,7 +342,8 @@ TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
     QListWidget *locs = view->locationList();
     QListWidget *years = view->yearList();
     ASSERT_GE(locs->count(), 4);
-    ASSERT_GE(years->count(), 3);
+    ASSERT_EQ(years->count(), 2024 - 1980 + 2);
+    EXPECT_EQ(years->item(years->count() - 2)->text(), "2024");
     locs->item(0)->setSelected(true);
     locs->item(locs->count() - 1)->setSelected(true);
     years->item(0)->setSelected(true);
@@ -402,7 +424,9 @@ TEST_F(ShellTest, OldFormatAndTabDelimitedImports) {
     EXPECT_FALSE(tab->model().locations.empty());
     EXPECT_EQ(tab->model().yearMode, 0);
     EXPECT_EQ(tab->model().unitMode, 1);
-    EXPECT_FALSE(tab->isModified());
+    // Marked modified: Exit right after the import must ask before the
+    // imported data go.
+    EXPECT_TRUE(tab->isModified());
     for (CVEKViewDoc *d : shell->modelDocuments())
         d->setModified(false);
 }
@@ -444,4 +468,195 @@ TEST_F(ShellTest, ExitCommandAsksAndCancelKeepsTheProgram) {
     EXPECT_FALSE(shell->mainFrame()->isVisible());
     EXPECT_TRUE(shell->documents().empty());
     EXPECT_EQ(prompter.questions.size(), 2u);
+}
+
+namespace {
+
+// A menu text as the user reads it: mnemonics and accelerators dropped.
+QString shownText(const QString &text) {
+    QString out;
+    const QString t = text.section('\t', 0, 0);
+    for (int i = 0; i < t.size(); ++i) {
+        if (t[i] == '&') {
+            if (i + 1 < t.size() && t[i + 1] == '&') out += t[++i];
+            continue;
+        }
+        out += t[i];
+    }
+    return out;
+}
+
+// Copy of an example with one value damaged so that its read fails half way.
+QByteArray damagedExample(const QString &from) {
+    QFile f(from);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray bytes = f.readAll();
+    const int at = bytes.indexOf(" 53.4 ");
+    EXPECT_GT(at, 0);
+    bytes.replace(at, 6, " 5x3.4 ");
+    return bytes;
+}
+
+} // namespace
+
+// Opening a model does not change it: the stored run range stays when the
+// form can show it, and the document needs no save. A range the form cannot
+// show is reset and the document then counts as changed.
+TEST_F(ShellTest, OpeningAModelKeepsItsRunRange) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    struct Case {
+        const char *stored; // outputStartYear outputEndYear in the file
+        int start, end;     // what the document holds afterwards
+        bool modified;
+    } cases[] = {{"1980 2024", 1980, 2024, false}, // the example: ten years past the synthesized
+                 {"1990 2000", 1990, 2000, false},
+                 {"1970 2024", 1980, 2014, true},  // start before the listed years
+                 {"1990 1985", 1980, 2014, true}}; // end before start
+    int n = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.stored);
+        const QString path = fixture("examples/river_valley.vek", QString("m%1.vek").arg(n++));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QByteArray bytes = f.readAll();
+        f.close();
+        bytes.replace("1980 2004 10 1980 2024 ", QByteArray("1980 2004 10 ") + c.stored + " ");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        f.close();
+
+        auto *doc = qobject_cast<CVEKViewDoc *>(shell->openDocumentFile(path));
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(doc->model().outputStartYear, c.start);
+        EXPECT_EQ(doc->model().outputEndYear, c.end);
+        EXPECT_EQ(doc->isModified(), c.modified);
+        auto *view = qobject_cast<CVEKViewView *>(shell->frameOf(doc)->view());
+        ASSERT_NE(view, nullptr);
+        auto *start = static_cast<QComboBox *>(view->control(CVEKViewView::IDC_RUN_START));
+        auto *end = static_cast<QLineEdit *>(view->control(CVEKViewView::IDC_RUN_END));
+        EXPECT_EQ(start->currentText(), QString::number(c.start));
+        EXPECT_EQ(start->itemText(start->count() - 1), "2014");
+        EXPECT_EQ(end->text(), QString::number(c.end));
+        // Any later full refill of a changed document resets the range.
+        if (!c.modified) {
+            doc->setModified(true);
+            doc->updateAllViews(1);
+            EXPECT_EQ(doc->model().outputStartYear, 1980);
+            EXPECT_EQ(doc->model().outputEndYear, 2014);
+        }
+        doc->setModified(false);
+        EXPECT_TRUE(shell->closeDocument(doc));
+    }
+    EXPECT_TRUE(prompter.questions.empty());
+}
+
+namespace {
+
+QByteArray onDisk(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString examplePath() { return QString::fromStdString(test::dataDir()) + "/../../examples/river_valley.vek"; }
+
+} // namespace
+
+// End to end: a damaged model opened and saved never overwrites the file on
+// disk.
+TEST_F(ShellTest, DamagedModelIsNeverOverwritten) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    const QString example = examplePath();
+    const QString damaged = dir + "/river_valley.vek";
+    const QByteArray damagedBytes = damagedExample(example);
+    {
+        QFile f(damaged);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(damagedBytes);
+    }
+    QStringList suggested;
+    shell->chooseSaveFile = [&](const QString &, const QString &, const QString &s) {
+        suggested << s;
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    };
+    auto *doc = qobject_cast<CVEKViewDoc *>(shell->openDocumentFile(damaged));
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(prompter.messages.size(), 1u); // the reader's message
+    EXPECT_EQ(doc->title(), "river_valley.vek (read partly)");
+    EXPECT_EQ(shell->frameOf(doc)->windowTitle(), "river_valley.vek (read partly)");
+    EXPECT_TRUE(doc->path().isEmpty());
+    EXPECT_EQ(doc->model().locations.size(), 4u); // what was read is there to see
+
+    // Save asks for a name; cancelled, nothing is written.
+    CMainFrame *f = shell->mainFrame();
+    f->action(CMainFrame::ID_FILE_SAVE)->trigger();
+    EXPECT_EQ(onDisk(damaged), damagedBytes);
+    ASSERT_EQ(suggested.size(), 1);
+    EXPECT_EQ(suggested[0], dir + "/river_valley (read partly).vek");
+    // Save As onto the damaged file asks first; No keeps it.
+    saveAnswers << damaged;
+    f->action(CMainFrame::ID_FILE_SAVE_AS)->trigger();
+    ASSERT_EQ(prompter.questions.size(), 1u);
+    EXPECT_NE(prompter.questions[0].find("was read only partly"), std::string::npos);
+    EXPECT_EQ(onDisk(damaged), damagedBytes);
+    EXPECT_TRUE(doc->isModified());
+    doc->setModified(false);
+    ASSERT_TRUE(shell->closeDocument(doc));
+}
+
+// End to end: a garbage well file imported into the open example leaves it
+// equal to the example; a good one replaces it and marks it changed.
+TEST_F(ShellTest, GarbageImportLeavesTheOpenModelAsItWas) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    const QString example = examplePath();
+    CMainFrame *f = shell->mainFrame();
+    const QString model = fixture("examples/river_valley.vek", "model.vek");
+    auto *doc = qobject_cast<CVEKViewDoc *>(shell->openDocumentFile(model));
+    ASSERT_NE(doc, nullptr);
+    const QString garbage = dir + "/garbage.owl";
+    {
+        QFile g(garbage);
+        ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+        g.write("PK\x03\x04 this is no well output file\n\xff\xfe\x01\n");
+    }
+    prompter.messages.clear();
+    for (int choice : {1, 0}) { // "No Soil Moisture", then dismissed
+        openAnswers << garbage;
+        prompter.soilMoisture.push_back(choice);
+        doc->setModified(false);
+        f->action(CMainFrame::ID_IMPORT_WENDRA)->trigger();
+        EXPECT_FALSE(doc->isModified());
+        const QString copy = dir + QString("/after_import_%1.vek").arg(choice);
+        ASSERT_TRUE(SaveInput(doc->document(), copy.toStdString()));
+        EXPECT_EQ(onDisk(copy), onDisk(example));
+    }
+    EXPECT_EQ(prompter.messages.size(), 1u); // the file holds no wells
+    EXPECT_EQ(doc->path(), model);
+    EXPECT_EQ(shell->modelDocuments().size(), 1u);
+
+    // A good well file does replace the model, and the document is changed.
+    openAnswers << fixture("shell/run1.owl", "run1.owl");
+    prompter.soilMoisture.push_back(1);
+    f->action(CMainFrame::ID_IMPORT_WENDRA)->trigger();
+    EXPECT_TRUE(doc->isModified());
+    EXPECT_EQ(doc->model().yearMode, 0);
+    EXPECT_EQ(doc->path(), model);
+    doc->setModified(false);
+}
+
+// The run's year-type refusal names a command the menus really hold.
+TEST_F(ShellTest, YearTypeRefusalNamesTheRealMenuCommand) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    CVEKViewDoc *doc = shell->newModelDocument();
+    doc->model().yearMode = 0;
+    EXPECT_FALSE(shell->runDocument(doc));
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    QAction *props = shell->mainFrame()->action(CMainFrame::ID_PROPERTIES);
+    ASSERT_NE(props, nullptr);
+    QString path;
+    for (QAction *top : shell->mainFrame()->menuBar()->actions())
+        if (top->menu() && top->menu()->actions().contains(props)) path = shownText(top->text());
+    ASSERT_FALSE(path.isEmpty());
+    path += "->" + shownText(props->text());
+    EXPECT_EQ(path, "VEK->Properties (Units & Year Type)");
+    EXPECT_NE(QString::fromStdString(prompter.messages[0]).indexOf("\"" + path + "\""), -1) << prompter.messages[0];
 }

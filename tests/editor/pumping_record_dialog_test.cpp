@@ -53,14 +53,14 @@ TEST_F(PumpingDialogTest, TableFollowsUnitsAndYearType) {
     EXPECT_TRUE(dlg->cfsRadio()->isChecked());
     EXPECT_EQ(g->columnCount(), 8);
     EXPECT_EQ(g->rowCount(), 13);
-    EXPECT_EQ(g->GetItemText(0, 1), "App. Eff. (0.0-1.0)");
-    EXPECT_EQ(g->GetItemText(0, 4), "1991 Flow Rate");
-    EXPECT_EQ(g->GetItemText(0, 5), "1991 Days On");
-    EXPECT_EQ(g->GetItemText(1, 0), "NOV");
-    EXPECT_EQ(g->GetItemText(2, 2), "1.5");
+    EXPECT_EQ(g->itemText(0, 1), "App. Eff. (0.0-1.0)");
+    EXPECT_EQ(g->itemText(0, 4), "1991 Flow Rate");
+    EXPECT_EQ(g->itemText(0, 5), "1991 Days On");
+    EXPECT_EQ(g->itemText(1, 0), "NOV");
+    EXPECT_EQ(g->itemText(2, 2), "1.5");
     dlg->acFtRadio()->click();
     EXPECT_EQ(g->columnCount(), 5);
-    EXPECT_EQ(g->GetItemText(0, 3), "1991 Flow Volume");
+    EXPECT_EQ(g->itemText(0, 3), "1991 Flow Volume");
 
     CVEKViewDoc emptyDoc(&prompter);
     emptyDoc.document().insertLocations(0, 1);
@@ -71,10 +71,10 @@ TEST_F(PumpingDialogTest, TableFollowsUnitsAndYearType) {
 TEST_F(PumpingDialogTest, EditsAreClampedAndStored) {
     typeCell(1, 1, "1.7");
     EXPECT_FLOAT_EQ(well().efficiency[0], 1.0f);
-    EXPECT_EQ(dlg->table()->GetItemText(1, 1), "1");
+    EXPECT_EQ(dlg->table()->itemText(1, 1), "1");
     typeCell(2, 4, "-3");
     EXPECT_FLOAT_EQ(well().pumpingFlow[1][1], 0.0f);
-    EXPECT_EQ(dlg->table()->GetItemText(2, 4), "0");
+    EXPECT_EQ(dlg->table()->itemText(2, 4), "0");
     typeCell(2, 5, "21");
     EXPECT_FLOAT_EQ(well().daysOn[1][1], 21.0f);
     EXPECT_TRUE(doc->isModified()) << "a changed record must not be lost unsaved";
@@ -85,7 +85,7 @@ TEST_F(PumpingDialogTest, CfsToAcFtAndBackThroughTheRadios) {
     dlg->acFtRadio()->click();
     EXPECT_EQ(well().Units, 1);
     EXPECT_FLOAT_EQ(well().pumpingFlow[2][0], 2.5f * 10.0f * 1.9835f);
-    EXPECT_EQ(dlg->table()->GetItemText(3, 2), QString::asprintf("%g", double(2.5f * 10.0f * 1.9835f)));
+    EXPECT_EQ(dlg->table()->itemText(3, 2), QString::asprintf("%g", double(2.5f * 10.0f * 1.9835f)));
     dlg->acFtRadio()->click(); // already volumes: nothing converts again
     EXPECT_FLOAT_EQ(well().pumpingFlow[2][0], 2.5f * 10.0f * 1.9835f);
 

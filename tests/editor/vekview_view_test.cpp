@@ -214,24 +214,24 @@ TEST_F(FormTest, LocationListClicksToggleAndRestore) {
     CGridCtrl *list = grid(CVEKViewView::IDC_WELL_GRID);
     m().locations[1].UsePumpingRecord = 1;
     view->onUpdate(1);
-    EXPECT_EQ(list->GetItemText(2, 4), "yes");
+    EXPECT_EQ(list->itemText(2, 4), "yes");
 
     click(list, 2, 2);
     EXPECT_EQ(view->selectedLocation(), 1);
     EXPECT_EQ(m().locations[1].LocationType, 1);
-    EXPECT_EQ(list->GetItemText(2, 2), "Recharge site");
-    EXPECT_EQ(list->GetItemText(2, 4), "NA");
+    EXPECT_EQ(list->itemText(2, 2), "Recharge site");
+    EXPECT_EQ(list->itemText(2, 4), "NA");
     click(list, 2, 4); // a recharge site keeps "NA"
-    EXPECT_EQ(list->GetItemText(2, 4), "NA");
+    EXPECT_EQ(list->itemText(2, 4), "NA");
     EXPECT_EQ(m().locations[1].UsePumpingRecord, 1);
     click(list, 2, 2);
     EXPECT_EQ(m().locations[1].LocationType, -1);
-    EXPECT_EQ(list->GetItemText(2, 2), "Irrig. well");
-    EXPECT_EQ(list->GetItemText(2, 4), "yes");
+    EXPECT_EQ(list->itemText(2, 2), "Irrig. well");
+    EXPECT_EQ(list->itemText(2, 4), "yes");
 
     click(list, 1, 3);
     EXPECT_EQ(m().locations[0].UseInOutput, 0);
-    EXPECT_EQ(list->GetItemText(1, 3), "no");
+    EXPECT_EQ(list->itemText(1, 3), "no");
     click(list, 1, 4);
     EXPECT_EQ(m().locations[0].UsePumpingRecord, 1);
     EXPECT_FALSE(grid(CVEKViewView::IDC_HIST_GRID)->isEnabled()) << "values come from the pumping record";
@@ -248,10 +248,10 @@ TEST_F(FormTest, CaptionsFollowSelectionUnitsAndMethod) {
               "Synthesized CU of Ground Water for Well North (synthesized using historical data year 1991)");
     EXPECT_EQ(units->text(), "Monthly AC-FT    <Irrigation Year>");
     CGridCtrl *h = grid(CVEKViewView::IDC_HIST_GRID);
-    EXPECT_EQ(h->GetItemText(0, 1), "NOV");
-    EXPECT_EQ(h->GetItemText(0, 12), "OCT");
-    EXPECT_EQ(h->GetItemText(3, 0), "1992");
-    EXPECT_EQ(grid(CVEKViewView::IDC_SYNTH_GRID)->GetItemText(1, 0), "1993");
+    EXPECT_EQ(h->itemText(0, 1), "NOV");
+    EXPECT_EQ(h->itemText(0, 12), "OCT");
+    EXPECT_EQ(h->itemText(3, 0), "1992");
+    EXPECT_EQ(grid(CVEKViewView::IDC_SYNTH_GRID)->itemText(1, 0), "1993");
     click(grid(CVEKViewView::IDC_WELL_GRID), 2, 2);
     EXPECT_EQ(hist->property("caption").toString(), "Historical Net Recharge for Site South");
 
@@ -269,11 +269,15 @@ TEST_F(FormTest, LocationNameAndFactorEdits) {
     typeCell(list, 2, 0, "  Well 7  ");
     EXPECT_EQ(m().locations[1].name, "Well 7");
     EXPECT_EQ(view->selectedLocation(), 1);
-    typeCell(list, 2, 1, "123.50days");
+    typeCell(list, 2, 1, "123.50");
     EXPECT_FLOAT_EQ(m().locations[1].VEK, 123.5f);
-    EXPECT_EQ(list->GetItemText(2, 1), "123.5");
-    typeCell(list, 1, 1, "nan");
-    EXPECT_FLOAT_EQ(m().locations[0].VEK, 0.0f) << "not a number counts as 0";
+    EXPECT_EQ(list->itemText(2, 1), "123.5");
+    // Text that is no number is refused, never stored as 0.
+    for (const char *typed : {"nan", "123.50days", "-"}) {
+        typeCell(list, 1, 1, typed);
+        EXPECT_FLOAT_EQ(m().locations[0].VEK, 250.0f) << typed;
+        EXPECT_EQ(list->itemText(1, 1), "250") << typed;
+    }
 }
 
 TEST_F(FormTest, HistoricalEditStoresAndFlagsStaleSynthesis) {
@@ -310,7 +314,7 @@ TEST_F(FormTest, SynthesizedEditWithinToleranceKeepsValueAndMethod) {
         typeCell(s, 1, 1, r.typed);
         EXPECT_FLOAT_EQ(m().locations[0].synthesizedData[0][0], r.stored) << r.typed;
         EXPECT_EQ(m().synthesizeFormat, r.method) << r.typed;
-        EXPECT_EQ(s->GetItemText(1, 1), r.shown) << r.typed;
+        EXPECT_EQ(s->itemText(1, 1), r.shown) << r.typed;
         EXPECT_TRUE(doc->isModified());
     }
     EXPECT_TRUE(static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_SYNTH_CAPTION))
@@ -338,7 +342,7 @@ TEST_F(FormTest, PastedBlockActsAsTypedCellsSkippingReadOnly) {
     EXPECT_FLOAT_EQ(m().locations[0].VEK, 12.0f);
     EXPECT_EQ(m().locations[0].LocationType, -1) << "read-only columns skipped";
     EXPECT_EQ(m().locations[0].UseInOutput, 1);
-    EXPECT_EQ(list->GetItemText(1, 2), "Irrig. well");
+    EXPECT_EQ(list->itemText(1, 2), "Irrig. well");
     EXPECT_EQ(m().locations[1].name, "Beta");
     EXPECT_FLOAT_EQ(m().locations[1].VEK, 13.0f);
 }
@@ -372,8 +376,8 @@ TEST_F(FormTest, NewValidatesCountAndSelectsFirst) {
     EXPECT_EQ(m().locations[4].historicalCount(), 3);
     EXPECT_EQ(toAdd->text(), "1");
     EXPECT_EQ(view->selectedLocation(), 0);
-    EXPECT_EQ(grid(CVEKViewView::IDC_WELL_GRID)->GetItemText(5, 0), "<none>");
-    EXPECT_EQ(grid(CVEKViewView::IDC_WELL_GRID)->GetItemText(5, 4), "no");
+    EXPECT_EQ(grid(CVEKViewView::IDC_WELL_GRID)->itemText(5, 0), "<none>");
+    EXPECT_EQ(grid(CVEKViewView::IDC_WELL_GRID)->itemText(5, 4), "no");
 }
 
 TEST_F(FormTest, DeleteRemovesChosenLocationsAndSelectsFirst) {
@@ -395,24 +399,29 @@ TEST_F(FormTest, DeleteRemovesChosenLocationsAndSelectsFirst) {
     EXPECT_EQ(m().locations.size(), 1u);
 }
 
-TEST_F(FormTest, ResizeMovesTablesAndRunRangeWithoutDrift) {
+TEST_F(FormTest, ResizeGrowsListAndTablesWithoutDrift) {
     open();
     QWidget *page = view->widget();
     const QSize base = page->minimumSize();
     view->resize(base);
     QApplication::processEvents();
     ASSERT_EQ(page->size(), base);
-    auto geom = [&](int id) { return view->control(id)->geometry(); };
-    const QRect hist0 = geom(1006), synth0 = geom(1010), run0 = geom(1046), list0 = geom(1008), label0 = geom(1062);
+    auto geom = [&](int id) {
+        QWidget *w = view->control(id);
+        return QRect(w->mapTo(page, QPoint(0, 0)), w->size());
+    };
+    const QRect hist0 = geom(1006), synth0 = geom(1010), run0 = geom(1046), list0 = geom(1008);
 
-    view->resize(base + QSize(100, 81));
+    view->resize(base + QSize(100, 90));
     QApplication::processEvents();
-    ASSERT_EQ(page->size(), base + QSize(100, 81));
-    EXPECT_EQ(geom(1006), hist0.adjusted(0, 0, 100, 40));
-    EXPECT_EQ(geom(1010), synth0.translated(0, 40).adjusted(0, 0, 100, 40));
-    EXPECT_EQ(geom(1062), label0.translated(0, 40));
-    EXPECT_EQ(geom(1046), run0.translated(0, 81));
-    EXPECT_EQ(geom(1008), list0);
+    ASSERT_EQ(page->size(), base + QSize(100, 90));
+    EXPECT_EQ(geom(1006).width(), hist0.width() + 100);
+    EXPECT_EQ(geom(1010).width(), synth0.width() + 100);
+    EXPECT_EQ(geom(1008).width(), list0.width() + 100);
+    EXPECT_GT(geom(1006).height(), hist0.height());
+    EXPECT_GT(geom(1010).height(), synth0.height());
+    EXPECT_GT(geom(1008).height(), list0.height());
+    EXPECT_EQ(geom(1046).top(), run0.top() + 90) << "the run range stays at the bottom";
 
     for (int i = 0; i < 9; ++i) { // many one-pixel steps, then back
         view->resize(view->size() + QSize(1, 1));
@@ -441,10 +450,10 @@ TEST_F(FormTest, PropertiesConvertAndRefreshTheForm) {
 
     props->radio(1054)->click(); // Calendar
     EXPECT_EQ(m().yearMode, 0);
-    EXPECT_EQ(grid(CVEKViewView::IDC_HIST_GRID)->GetItemText(0, 1), "JAN");
+    EXPECT_EQ(grid(CVEKViewView::IDC_HIST_GRID)->itemText(0, 1), "JAN");
     props->radio(1055)->click();
     EXPECT_EQ(m().yearMode, 1);
-    EXPECT_EQ(grid(CVEKViewView::IDC_HIST_GRID)->GetItemText(0, 1), "NOV");
+    EXPECT_EQ(grid(CVEKViewView::IDC_HIST_GRID)->itemText(0, 1), "NOV");
 
     const float feb = m().locations[0].historicalData[3][2];
     const float days = (m().inputStartYear + 2) % 4 == 0 ? 29.0f : 28.0f;
@@ -483,7 +492,7 @@ TEST_F(FormTest, RecalculateFillsSynthesizedYearsAndClearsStaleFlag) {
     QTest::mouseClick(static_cast<QPushButton *>(view->control(CVEKViewView::IDC_RECALCULATE)), Qt::LeftButton);
     EXPECT_EQ(prompter.methodQuestions, 1);
     EXPECT_FLOAT_EQ(m().locations[0].synthesizedData[4][1], 104.0f) << "(4 + 204) / 2";
-    EXPECT_EQ(grid(CVEKViewView::IDC_SYNTH_GRID)->GetItemText(2, 5), "104");
+    EXPECT_EQ(grid(CVEKViewView::IDC_SYNTH_GRID)->itemText(2, 5), "104");
     EXPECT_FALSE(doc->document().historicalDataChanged);
     EXPECT_TRUE(static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_SYNTH_CAPTION))
                     ->property("caption")
@@ -534,8 +543,8 @@ TEST_F(FormTest, PumpingRecordButtonComputesAndRefreshesTheForm) {
     });
     QTest::mouseClick(static_cast<QPushButton *>(view->control(CVEKViewView::IDC_PUMPING_RECORD)), Qt::LeftButton);
     EXPECT_FLOAT_EQ(m().locations[0].historicalData[7][2], 30.0f);
-    EXPECT_EQ(grid(CVEKViewView::IDC_HIST_GRID)->GetItemText(3, 8), "30");
-    EXPECT_EQ(grid(CVEKViewView::IDC_WELL_GRID)->GetItemText(1, 4), "yes");
+    EXPECT_EQ(grid(CVEKViewView::IDC_HIST_GRID)->itemText(3, 8), "30");
+    EXPECT_EQ(grid(CVEKViewView::IDC_WELL_GRID)->itemText(1, 4), "yes");
     EXPECT_FALSE(grid(CVEKViewView::IDC_HIST_GRID)->isEnabled());
 
     click(grid(CVEKViewView::IDC_WELL_GRID), 2, 2); // a recharge site has no pumping record

@@ -105,8 +105,8 @@ TEST(GridPaste, SkipsHiddenRowsAndColumns) {
     // A focus cell on a row hidden since starts the paste at the next shown row.
     g.grid.setRowHeight(1, 0);
     g.grid.pasteText("x");
-    EXPECT_EQ(g.grid.GetItemText(1, 1), "a");
-    EXPECT_EQ(g.grid.GetItemText(3, 1), "x");
+    EXPECT_EQ(g.grid.itemText(1, 1), "a");
+    EXPECT_EQ(g.grid.itemText(3, 1), "x");
 }
 
 TEST(GridPaste, TargetsTopLeftOfSelectionWithoutFocusCell) {
@@ -114,7 +114,7 @@ TEST(GridPaste, TargetsTopLeftOfSelectionWithoutFocusCell) {
     g.grid.setFocusCell(-1, -1);
     g.grid.setSelectedRange(2, 2, 3, 3);
     g.grid.pasteText("x");
-    EXPECT_EQ(g.grid.GetItemText(2, 2), "x");
+    EXPECT_EQ(g.grid.itemText(2, 2), "x");
     // Pasted cells lose their selected mark.
     EXPECT_FALSE(g.grid.itemState(2, 2) & GVIS_SELECTED);
 }
@@ -124,8 +124,8 @@ TEST(GridPaste, ReadsTheClipboard) {
     QGuiApplication::clipboard()->setText("7\t8");
     g.grid.setFocusCell(3, 2);
     g.grid.paste();
-    EXPECT_EQ(g.grid.GetItemText(3, 2), "7");
-    EXPECT_EQ(g.grid.GetItemText(3, 3), "8");
+    EXPECT_EQ(g.grid.itemText(3, 2), "7");
+    EXPECT_EQ(g.grid.itemText(3, 3), "8");
 }
 
 TEST(GridPaste, NothingChangesWhenEditingIsOff) {
@@ -137,7 +137,7 @@ TEST(GridPaste, NothingChangesWhenEditingIsOff) {
     g.grid.setSelectedRange(1, 1, 3, 3);
     g.grid.cut();
     g.grid.deleteFocusCell();
-    EXPECT_EQ(g.grid.GetItemText(1, 1), "r1c1");
+    EXPECT_EQ(g.grid.itemText(1, 1), "r1c1");
     EXPECT_TRUE(rec.edits().isEmpty());
 }
 
@@ -180,10 +180,10 @@ TEST(GridProtection, PasteCutAndDeleteLeaveReadOnlyAndFixedCellsAlone) {
         GridRecorder rec(g.grid);
         g.grid.setFocusCell(1, 2);
         QTest::keyClick(&g.grid, Qt::Key_Delete);
-        EXPECT_EQ(g.grid.GetItemText(1, 2), "r1c2");
+        EXPECT_EQ(g.grid.itemText(1, 2), "r1c2");
         g.grid.setFocusCell(1, 3);
         QTest::keyClick(&g.grid, Qt::Key_Delete);
-        EXPECT_EQ(g.grid.GetItemText(1, 3), "");
+        EXPECT_EQ(g.grid.itemText(1, 3), "");
         EXPECT_EQ(rec.edits(), QStringList({"begin 1,3", "end 1,3"}));
     }
 }
@@ -216,7 +216,7 @@ TEST(GridProtection, OwnerMayShrinkTheTableWhilePasting) {
     g.grid.setFocusCell(1, 1);
     g.grid.pasteText("a\tb\nc\td\ne\tf");
     EXPECT_EQ(g.grid.rowCount(), 2);
-    EXPECT_EQ(g.grid.GetItemText(1, 1), "a");
+    EXPECT_EQ(g.grid.itemText(1, 1), "a");
 }
 
 TEST(GridSelection, SelectAllTakesEveryNonFixedCell) {

@@ -56,7 +56,7 @@ TEST(GridEdit, EnterStoresNotifiesAndEditsTheCellBelow) {
     EXPECT_EQ(w.edit()->text(), "r1c1");
     w.edit()->setText("42");
     w.key(Qt::Key_Return);
-    EXPECT_EQ(w.grid->GetItemText(1, 1), "42");
+    EXPECT_EQ(w.grid->itemText(1, 1), "42");
     EXPECT_TRUE(w.grid->itemState(1, 1) & GVIS_MODIFIED);
     EXPECT_EQ(w.grid->focusCell(), CCellID(2, 1));
     ASSERT_NE(w.edit(), nullptr);
@@ -73,7 +73,7 @@ TEST(GridEdit, EnterOnTheLastRowEndsTheEditInPlace) {
     w.grid->setFocusCell(4, 2);
     w.type("9");
     w.key(Qt::Key_Enter);
-    EXPECT_EQ(w.grid->GetItemText(4, 2), "9");
+    EXPECT_EQ(w.grid->itemText(4, 2), "9");
     EXPECT_EQ(w.grid->focusCell(), CCellID(4, 2));
     EXPECT_EQ(w.edit(), nullptr);
 }
@@ -86,7 +86,7 @@ TEST(GridEdit, EscapeRestoresTheOldText) {
     EXPECT_EQ(w.edit()->text(), "77");
     w.key(Qt::Key_Escape);
     EXPECT_EQ(w.edit(), nullptr);
-    EXPECT_EQ(w.grid->GetItemText(1, 1), "r1c1");
+    EXPECT_EQ(w.grid->itemText(1, 1), "r1c1");
     EXPECT_FALSE(w.grid->itemState(1, 1) & GVIS_MODIFIED);
     EXPECT_EQ(w.grid->focusCell(), CCellID(1, 1));
     // The owner still hears the edit end, with the old text in the cell.
@@ -127,12 +127,12 @@ TEST(GridEdit, ArrowsEndATypedEditButMoveInsideAnF2Edit) {
         w.key(row.key, row.mods);
         EXPECT_EQ(w.grid->focusCell(), row.focus);
         if (row.ends) {
-            EXPECT_EQ(w.grid->GetItemText(2, 2), "5");
+            EXPECT_EQ(w.grid->itemText(2, 2), "5");
             // Navigation keys go straight on to edit the next cell.
             EXPECT_EQ(w.grid->editingCell(), row.focus);
         } else {
             EXPECT_EQ(w.grid->editingCell(), CCellID(2, 2));
-            EXPECT_EQ(w.grid->GetItemText(2, 2), "r2c2");
+            EXPECT_EQ(w.grid->itemText(2, 2), "r2c2");
         }
     }
 }
@@ -146,7 +146,7 @@ TEST(GridEdit, FocusLossStoresTheText) {
     w.other->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(w.edit(), nullptr);
-    EXPECT_EQ(w.grid->GetItemText(1, 1), "kept");
+    EXPECT_EQ(w.grid->itemText(1, 1), "kept");
     EXPECT_EQ(rec.edits(), QStringList({"begin 1,1", "end 1,1"}));
 }
 
@@ -211,7 +211,7 @@ TEST(GridEdit, TypedCharacterBecomesTheFirstCharacter) {
     ASSERT_NE(w.edit(), nullptr);
     EXPECT_EQ(w.edit()->text(), "3.5");
     w.key(Qt::Key_Return);
-    EXPECT_EQ(w.grid->GetItemText(1, 1), "3.5");
+    EXPECT_EQ(w.grid->itemText(1, 1), "3.5");
 }
 
 TEST(GridEdit, ProtectedCellsNeverOpenAnEditor) {
@@ -233,7 +233,7 @@ TEST(GridEdit, ProtectedCellsNeverOpenAnEditor) {
     w.grid->setEditable(false);
     EXPECT_FALSE(w.grid->editCell(3, 3));
     EXPECT_TRUE(rec.edits().isEmpty());
-    EXPECT_EQ(w.grid->GetItemText(2, 2), "r2c2");
+    EXPECT_EQ(w.grid->itemText(2, 2), "r2c2");
 }
 
 TEST(GridEdit, DoubleClickNotifiesAndEdits) {
@@ -251,11 +251,11 @@ TEST(GridEdit, OwnerRewritingTheCellAtEndEditIsKept) {
     // As the input form does: it rewrites the typed number in "%g" form.
     EditWindow w;
     QObject::connect(w.grid, &CGridCtrl::endLabelEdit, [&](int row, int col) {
-        w.grid->setItemText(row, col, QString::number(w.grid->GetItemText(row, col).toDouble()));
+        w.grid->setItemText(row, col, QString::number(w.grid->itemText(row, col).toDouble()));
     });
     w.type("007");
     w.key(Qt::Key_Return);
-    EXPECT_EQ(w.grid->GetItemText(1, 1), "7");
+    EXPECT_EQ(w.grid->itemText(1, 1), "7");
     EXPECT_EQ(w.grid->editingCell(), CCellID(2, 1));
 }
 
@@ -341,7 +341,7 @@ TEST(GridKeys, ClipboardShortcuts) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "r1c1\tr1c2\nr2c1\tr2c2");
     w.grid->setFocusCell(3, 3);
     w.key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(w.grid->GetItemText(4, 4), "r2c2");
+    EXPECT_EQ(w.grid->itemText(4, 4), "r2c2");
     w.key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(w.grid->selectedRange(), CCellRange(1, 1, 4, 4));
     w.grid->setSelectedRange(3, 3, 3, 4);
@@ -349,11 +349,11 @@ TEST(GridKeys, ClipboardShortcuts) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "r1c1\tr1c2"); // pasted there above
     w.grid->setFocusCell(1, 3);
     w.key(Qt::Key_Insert, Qt::ShiftModifier);
-    EXPECT_EQ(w.grid->GetItemText(1, 4), "r1c2");
+    EXPECT_EQ(w.grid->itemText(1, 4), "r1c2");
     w.grid->setSelectedRange(1, 1, 1, 2);
     w.key(Qt::Key_X, Qt::ControlModifier);
-    EXPECT_EQ(w.grid->GetItemText(1, 1), "");
-    EXPECT_EQ(w.grid->GetItemText(1, 2), "");
+    EXPECT_EQ(w.grid->itemText(1, 1), "");
+    EXPECT_EQ(w.grid->itemText(1, 2), "");
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "r1c1\tr1c2");
 }
 
@@ -458,11 +458,11 @@ TEST(GridSizes, ShrinkingTheTableDropsAFocusOrSelectionOutsideIt) {
 TEST(GridSizes, InsertRowAppendsAndDeleteNonFixedRowsKeepsHeaders) {
     EditWindow w;
     EXPECT_EQ(w.grid->insertRow("new"), 5);
-    EXPECT_EQ(w.grid->GetItemText(5, 0), "new");
-    EXPECT_EQ(w.grid->GetItemText(5, 1), "");
+    EXPECT_EQ(w.grid->itemText(5, 0), "new");
+    EXPECT_EQ(w.grid->itemText(5, 1), "");
     w.grid->deleteNonFixedRows();
     EXPECT_EQ(w.grid->rowCount(), 1);
-    EXPECT_EQ(w.grid->GetItemText(0, 3), "r0c3");
+    EXPECT_EQ(w.grid->itemText(0, 3), "r0c3");
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Renders a grid laid out like the input form's monthly table to a PNG in
 // the build tree (for a look by eye) and checks the colours that tell the
-// parts apart: button-coloured headers, light grid lines, highlighted
+// parts apart: button-coloured headers, faint grid lines, highlighted
 // selection, plain data cells.
 #include "grid_test_support.h"
 
@@ -61,7 +61,13 @@ TEST(GridRender, DrawsHeadersGridLinesSelectionAndFocus) {
     // A plain data cell and its right-hand grid line.
     const QRect plain = t.grid.cellRect(8, 8);
     EXPECT_EQ(colourAt(8, 8, plain.width() - 3, 3), pal.color(QPalette::Base));
-    EXPECT_EQ(colourAt(8, 8, plain.width() - 1, 3), QColor(0xC0, 0xC0, 0xC0));
+    // The grid line is a quarter of the way from the background to the text,
+    // in whatever palette: faint, never a fixed light grey.
+    const QColor line = colourAt(8, 8, plain.width() - 1, 3);
+    const QColor base = pal.color(QPalette::Base), text = pal.color(QPalette::Text);
+    EXPECT_NEAR(line.red(), base.red() + (text.red() - base.red()) / 4, 1);
+    EXPECT_NEAR(line.green(), base.green() + (text.green() - base.green()) / 4, 1);
+    EXPECT_NEAR(line.blue(), base.blue() + (text.blue() - base.blue()) / 4, 1);
     // Selected cells other than the focus cell are highlighted.
     const QRect sel = t.grid.cellRect(4, 3);
     const QColor hl = colourAt(4, 3, sel.width() - 3, 3);
@@ -69,6 +75,30 @@ TEST(GridRender, DrawsHeadersGridLinesSelectionAndFocus) {
     EXPECT_EQ(hl.rgb(), pal.color(QPalette::Inactive, QPalette::Highlight).rgb());
     // The focus cell has its frame.
     EXPECT_EQ(colourAt(3, 2, 1, 5), pal.color(QPalette::WindowText));
+}
+
+TEST(GridRender, FollowsADarkPalette) {
+    MonthlyTable t;
+    QPalette dark = t.grid.palette();
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
+    dark.setColor(QPalette::Text, QColor(0xe6, 0xe6, 0xe6));
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x38));
+    dark.setColor(QPalette::ButtonText, QColor(0xe6, 0xe6, 0xe6));
+    t.grid.setPalette(dark);
+    const QImage img = t.grid.viewport()->grab().toImage();
+    img.save(QString::fromStdString(vek::test::outputDir() + "/grid_render_dark.png"));
+    // Every pixel of a data cell's background and grid lines stays dark; only
+    // the text is light.
+    const QRect cell = t.grid.cellRect(8, 8);
+    int light = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            if (img.pixelColor(x, y).lightness() > 128) ++light;
+    const int textWidth = t.grid.fontMetrics().horizontalAdvance(t.grid.itemText(8, 8));
+    EXPECT_LT(light, textWidth * t.grid.fontMetrics().height() / 2) << "light pixels beyond the text";
+    EXPECT_EQ(img.pixelColor(cell.left() + cell.width() - 3, cell.top() + 3), dark.color(QPalette::Base));
+    EXPECT_LT(img.pixelColor(cell.right(), cell.top() + 3).lightness(), 100) << "grid line";
 }
 
 TEST(GridRender, EditBoxSitsOverItsCell) {

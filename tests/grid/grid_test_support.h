@@ -60,7 +60,7 @@ class GridRecorder {
     explicit GridRecorder(CGridCtrl &grid) : m_grid(grid) {
         QObject::connect(&grid, &CGridCtrl::notify, &m_context, [this](int code, int row, int col) {
             QString text;
-            if (code == GVN_BEGINLABELEDIT || code == GVN_ENDLABELEDIT) text = m_grid.GetItemText(row, col);
+            if (code == GVN_BEGINLABELEDIT || code == GVN_ENDLABELEDIT) text = m_grid.itemText(row, col);
             notes.push_back({code, row, col, text});
         });
     }
@@ -100,7 +100,7 @@ inline QStringList dump(const CGridCtrl &grid) {
     for (int r = 0; r < grid.rowCount(); ++r) {
         QStringList row;
         for (int c = 0; c < grid.columnCount(); ++c)
-            row << grid.GetItemText(r, c);
+            row << grid.itemText(r, c);
         out << row.join('|');
     }
     return out;

@@ -21,7 +21,7 @@ using vek::test::ScriptedPrompter;
 namespace {
 
 const char *kYearTypeMessage = "The model can only run in Irrigation Year format.  Choose a new year format by "
-                               "selecting \"VEK->Change Year Type\" from the menu.";
+                               "selecting \"VEK->Properties (Units & Year Type)\" from the menu.";
 const char *kStaleQuestion = "Warning: the synthesized data may not match the given historical data using the "
                              "selected synthesizing method (you can resynthesize the data by clicking the "
                              "'recalculate' button).  Run the model anyway?";

@@ -214,6 +214,80 @@ TEST(ImportWendraFile, AbsurdYearSpanIsRefused) {
     EXPECT_EQ(p.messages[0], "The years of " + path + " run from 1 to 2000000000; at most 2000 years can be imported.");
 }
 
+namespace {
+
+// The model as the writer would write it, for whole-model comparisons.
+std::string modelText(const vek::ModelInput &m) {
+    struct Sink : vek::LineSink {
+        std::string text;
+        bool writeLine(std::string_view line) override {
+            text.append(line).push_back('\n');
+            return true;
+        }
+    } sink;
+    EXPECT_TRUE(vek::writeModelInput(m, sink));
+    return sink.text;
+}
+
+} // namespace
+
+// Import From Wendra into an open model: a dismissed choice, a file that
+// cannot be read, one of garbage and one without wells leave the document
+// exactly as it was; a good file replaces the model and marks it modified.
+TEST(ImportWendraFile, IntoAnOpenDocumentOnlyASuccessReplacesTheModel) {
+    const std::string dir = vek::test::freshDir("imports_open_document");
+    const std::string garbage = dir + "/garbage.owl";
+    vek::test::writeFile(garbage, "\x7f"
+                                  "ELF not a well output file\n\1\2 Well Pumping\n-----\n\xff\xfe\n");
+    ScriptedPrompter p;
+    ModelDocument doc(&p);
+    fillWithOldModel(doc);
+    doc.model.locations[1].name = "Kept";
+    doc.model.locations[1].VEK = 12.5f;
+    doc.historicalDataChanged = true;
+    doc.setPath("/models/old.vek");
+    doc.setTitle("old.vek");
+    const std::string before = modelText(doc.model);
+    int refreshes = 0, hint = -1;
+    doc.setViewListener([&](int h) {
+        ++refreshes;
+        hint = h;
+    });
+
+    struct Case {
+        std::string path;
+        int soilMoisture;
+        size_t messages;
+    };
+    const Case cases[] = {{fixture("two_methods.owl"), 0, 0},
+                          {dir + "/missing.owl", 1, 1},
+                          {garbage, 1, 1},
+                          {fixture("empty.owl"), 2, 1}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path);
+        p.messages.clear();
+        p.soilMoisture.push_back(c.soilMoisture);
+        EXPECT_FALSE(vek::importWendraFileIntoOpenDocument(doc, c.path));
+        EXPECT_EQ(p.messages.size(), c.messages);
+        EXPECT_EQ(modelText(doc.model), before);
+        EXPECT_FALSE(doc.isModified());
+        EXPECT_TRUE(doc.historicalDataChanged);
+        EXPECT_EQ(refreshes, 0);
+    }
+    EXPECT_EQ(p.messages.back(), fixture("empty.owl") + " holds no well data; the model is left as it was.");
+
+    p.soilMoisture.push_back(1);
+    EXPECT_TRUE(vek::importWendraFileIntoOpenDocument(doc, fixture("two_methods.owl")));
+    EXPECT_EQ(doc.model.locations.size(), 5u);
+    EXPECT_EQ(doc.model.inputStartYear, 1985);
+    EXPECT_EQ(doc.model.yearMode, 0);
+    EXPECT_TRUE(doc.isModified());
+    EXPECT_FALSE(doc.historicalDataChanged); // no synthesized years to be stale
+    EXPECT_EQ(hint, 0);
+    EXPECT_EQ(doc.path(), "/models/old.vek");
+    EXPECT_EQ(doc.title(), "old.vek");
+}
+
 // ---- tab-delimited files --------------------------------------------------
 
 struct Expected {
@@ -264,7 +338,7 @@ TEST_P(TabDelimitedFile, EveryFieldOfEveryLocation) {
     ASSERT_TRUE(vek::importTabDelimitedWithOptions(doc, path, 2, 0));
     EXPECT_TRUE(p.messages.empty());
     EXPECT_EQ(hints, 0);
-    EXPECT_FALSE(doc.isModified());
+    EXPECT_TRUE(doc.isModified()) << "an import closed without the save prompt would be lost";
     const auto &m = doc.model;
     EXPECT_EQ(m.inputStartYear, 1985);
     EXPECT_EQ(m.inputEndYear, 1987);

@@ -540,16 +540,74 @@ TEST(InputFile, OwlPathIsSavedAsVekInTheWorkingDirectory) {
     fs::current_path(before);
 }
 
-TEST(InputFile, OpenReadsVekInAnyCaseAndMarksModified) {
-    std::string path = vek::test::freshDir("input_file_open") + "/Model.VEK";
-    vek::test::writeFile(path, upTo(5)); // truncated: still "opened"
+// A file read completely is the document as it stands on disk: not modified,
+// and its run range is the one to show until the first change.
+TEST(InputFile, OpenReadsVekInAnyCaseUnmodified) {
+    std::string path = scratch("input_file_open") + "/Model.VEK";
+    vek::test::writeFile(path, whole());
     ScriptedPrompter p;
     ModelDocument d(&p);
     EXPECT_TRUE(d.open(path));
-    EXPECT_TRUE(d.isModified());
+    EXPECT_TRUE(p.messages.empty());
+    EXPECT_FALSE(d.isModified());
+    EXPECT_FALSE(d.isReadPartly());
     EXPECT_EQ(fs::path(d.path()), fs::absolute(path));
-    EXPECT_EQ(d.model.locations.size(), 2u);
+    EXPECT_EQ(d.title(), "Model.VEK");
+    EXPECT_EQ(d.model.outputEndYear, 2003);
+    EXPECT_TRUE(d.keepsStoredRunRange());
+    d.setModified(false);
+    EXPECT_TRUE(d.keepsStoredRunRange());
+    d.setModified();
+    EXPECT_FALSE(d.keepsStoredRunRange());
+}
+
+// A file whose read fails: the document keeps what was read but is not the
+// file. It has no path (Save asks for a name), says so in its title, and a
+// save onto the damaged file asks first; No writes nothing.
+TEST(InputFile, PartlyReadFileIsNeverReplacedUnasked) {
+    const std::string dir = scratch("input_file_partly");
+    const std::string path = dir + "/Model.vek";
+    const std::string damaged = upTo(5); // cut short inside the first location
+    vek::test::writeFile(path, damaged);
+    ScriptedPrompter p;
+    ModelDocument d(&p);
+    EXPECT_TRUE(d.open(path));
     EXPECT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(d.model.locations.size(), 2u); // what was read stays
+    EXPECT_TRUE(d.isModified());
+    EXPECT_TRUE(d.isReadPartly());
+    EXPECT_TRUE(d.path().empty());
+    EXPECT_EQ(d.title(), "Model.vek (read partly)");
+    EXPECT_EQ(fs::path(d.partlyReadFrom()), fs::absolute(path));
+    EXPECT_FALSE(d.keepsStoredRunRange());
+
+    // Onto the damaged file, by another spelling of its path: asked, No.
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    EXPECT_FALSE(d.save("./sub/../Model.vek"));
+    fs::current_path(before);
+    ASSERT_EQ(p.questions.size(), 1u);
+    EXPECT_NE(p.questions[0].find(fs::absolute(path).string() + " was read only partly."), std::string::npos)
+        << p.questions[0];
+    EXPECT_EQ(vek::test::readFile(path), damaged);
+    EXPECT_TRUE(d.isModified());
+
+    // Another file: no question, and the document now has a file of its own.
+    EXPECT_TRUE(d.save(dir + "/rescued.vek"));
+    EXPECT_EQ(p.questions.size(), 1u);
+    EXPECT_FALSE(d.isReadPartly());
+    EXPECT_EQ(d.title(), "rescued.vek");
+    EXPECT_EQ(vek::test::readFile(path), damaged);
+
+    // Yes replaces the damaged file.
+    ModelDocument again(&p);
+    again.open(path);
+    p.yesNo.push_back(true);
+    EXPECT_TRUE(again.save(path));
+    EXPECT_EQ(p.questions.size(), 2u);
+    EXPECT_NE(vek::test::readFile(path), damaged);
+    EXPECT_FALSE(again.isReadPartly());
+    EXPECT_EQ(fs::path(again.path()), fs::absolute(path));
 }
 
 // Every example shipped to users reads cleanly and is written back as it is.

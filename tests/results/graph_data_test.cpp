@@ -154,6 +154,41 @@ TEST(GraphData, ASeriesWithAGapStaysOnItsDates) {
     EXPECT_DOUBLE_EQ(pond.values[23], r.locations[1].rows[1].diversion[11]);
 }
 
+// Gaps in the first location's diversions (asterisk fields of the report)
+// do not decide the points: every series keeps its own values and gaps, and
+// months where no series has data inside the plotted span stay as gaps so a
+// line is broken there rather than drawn across.
+TEST(GraphData, EachSeriesKeepsItsOwnValuesAndGaps) {
+    OutputResults r = makeResults(2);
+    for (int m = 2; m < 12; ++m)
+        r.locations[0].rows[0].diversion[m] = vek::kNoData; // Well 7: only Nov, Dec 1989
+    for (auto &loc : r.locations)
+        for (int m = 5; m < 8; ++m) {
+            loc.rows[1].diversion[m] = vek::kNoData; // nobody: Apr..Jun 1990
+            loc.rows[1].stream[m] = vek::kNoData;
+        }
+    PlotData plot = vek::preparePlot(r, select({0, 1}, 0, 2));
+    ASSERT_TRUE(plot.diversion && plot.stream);
+    for (const vek::GraphData *g : {&*plot.diversion, &*plot.stream}) {
+        ASSERT_EQ(g->numPoints(), 24);
+        EXPECT_EQ(g->labels[12], "11/90");
+        for (const auto &series : g->series)
+            for (int k = 17; k < 20; ++k)
+                EXPECT_FALSE(series.present[static_cast<size_t>(k)]);
+    }
+    const auto &well = plot.diversion->series[0];
+    const auto &pond = plot.diversion->series[1];
+    EXPECT_TRUE(well.present[1]);
+    EXPECT_FALSE(well.present[2]);
+    EXPECT_TRUE(well.present[12]);
+    for (int k = 0; k < 12; ++k)
+        EXPECT_DOUBLE_EQ(pond.values[static_cast<size_t>(k)], r.locations[1].rows[0].diversion[k]) << k;
+    // The stream values of both locations are all there in 1989.
+    for (const auto &series : plot.stream->series)
+        for (int k = 0; k < 12; ++k)
+            EXPECT_TRUE(series.present[static_cast<size_t>(k)]) << k;
+}
+
 TEST(GraphData, SingleSeriesTitleCarriesTheLegend) {
     OutputResults r = makeResults(2);
     PlotData plot = vek::preparePlot(r, select({0}, 0, 2));

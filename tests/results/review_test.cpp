@@ -259,9 +259,9 @@ TEST(ReviewTextReport, LocationTypeFromTheYearRowsOnly) {
     }
 }
 
-// The monthly points are the months the document's first location holds,
-// whichever locations are plotted.
-TEST(ReviewGraph, MonthlyPointsFollowTheFirstLocation) {
+// The monthly points no longer follow the document's first location: a
+// plotted location keeps every month it holds, whichever location is first.
+TEST(ReviewGraph, MonthlyPointsDoNotFollowTheFirstLocation) {
     OutputResults r = singleValue(1, 0, 0);
     r.lastPrintYear = 2000;
     r.locations[0].rows.resize(2);
@@ -281,15 +281,16 @@ TEST(ReviewGraph, MonthlyPointsFollowTheFirstLocation) {
     c.years = {0};
     const vek::PlotData plot = vek::preparePlot(r, c);
     ASSERT_TRUE(plot.diversion && plot.stream);
-    EXPECT_EQ(plot.diversion->labels, (std::vector<std::string>{"11/00", "4"}));
+    EXPECT_EQ(plot.diversion->labels,
+              (std::vector<std::string>{"11/00", "12", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
     ASSERT_EQ(plot.diversion->numSeries(), 1);
-    EXPECT_EQ(plot.diversion->series[0].values, (std::vector<double>{1.0, 6.0}));
-    EXPECT_EQ(plot.stream->series[0].values, (std::vector<double>{0.5, 3.0}));
+    EXPECT_EQ(plot.diversion->series[0].values, (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(plot.stream->series[0].values[11], 6.0);
     EXPECT_EQ(plot.diversion->title, "Diversion/Recharge Data -- Pond  (40 days)");
-    // One range over both graphs: 0.5 to 6.
+    // One range over both graphs: 0.5 to 12.
     for (const vek::GraphData *g : {&*plot.diversion, &*plot.stream}) {
         EXPECT_DOUBLE_EQ(g->yMin, 0.5);
-        EXPECT_DOUBLE_EQ(g->yMax, 6.0);
+        EXPECT_DOUBLE_EQ(g->yMax, 12.0);
     }
 }
 

@@ -137,27 +137,34 @@ TEST(YearTypeChange, UnknownTypeChangesNothing) {
     EXPECT_EQ(r.firstPrintYear, 1989);
 }
 
-TEST(YearTypeChange, AveragesAreRoundedToTwoSignificantDigits) {
+// The recomputed averages keep the report's precision (tenths), not two
+// significant digits: a mean of -512.3 must not show as -510 or -500.
+TEST(YearTypeChange, AveragesKeepThePrecisionOfTheYearRows) {
     OutputResults r;
     r.firstPrintYear = 2000;
     r.lastPrintYear = 2002;
     vek::LocationResult loc;
     loc.rows.resize(4);
-    const float jan[] = {66.0f, 66.8f, 67.0f};
+    const float jan[] = {66.0f, 66.8f, 67.1f};
     const float feb[] = {150.0f, 153.0f, 156.0f};
+    const float mar[] = {-500.0f, -512.0f, -525.0f};
     for (int y = 0; y < 3; ++y) {
         for (int m = 0; m < 12; ++m)
             loc.rows[y].diversion[m] = loc.rows[y].stream[m] = 0.0f;
         loc.rows[y].diversion[2] = jan[y];
         loc.rows[y].diversion[3] = feb[y];
+        loc.rows[y].diversion[4] = mar[y];
         loc.rows[y].stream[2] = -0.01234f;
+        loc.rows[y].stream[3] = 1234567.0f;
     }
     r.locations.push_back(loc);
     ASSERT_TRUE(r.changeYearType(0));
     const auto &avg = r.locations[0].rows.back();
-    EXPECT_FLOAT_EQ(avg.diversion[0], 67.0f);  // mean 66.6
-    EXPECT_FLOAT_EQ(avg.diversion[1], 150.0f); // mean 153
-    EXPECT_FLOAT_EQ(avg.stream[0], -0.012f);
-    EXPECT_FLOAT_EQ(avg.diversionTotal, 160.0f); // year totals 0, 216, 219.8, 223
+    EXPECT_FLOAT_EQ(avg.diversion[0], 66.6f); // mean 66.633
+    EXPECT_FLOAT_EQ(avg.diversion[1], 153.0f);
+    EXPECT_FLOAT_EQ(avg.diversion[2], -512.3f); // mean -512.333
+    EXPECT_FLOAT_EQ(avg.stream[0], 0.0f);
+    EXPECT_FLOAT_EQ(avg.stream[1], 1234567.0f);
+    EXPECT_FLOAT_EQ(avg.diversionTotal, -219.5f); // year totals 0, -284, -292.2, -301.9
     EXPECT_FLOAT_EQ(avg.diversion[5], 0.0f);
 }

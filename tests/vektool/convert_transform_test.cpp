@@ -113,14 +113,24 @@ TEST_F(ConvertTransform, YearTypeRescuesAndUnitsUseLeapFebruary) {
     expectNear(got.locations[1].historicalData[1][2], 104.0f / 28.0f);
 }
 
-TEST_F(ConvertTransform, AverageDaysRuleIsAppliedAfterTheUnits) {
-    save(sampleModel());
-    ToolRun r = convert("--units 0 --avg-days 1");
-    ASSERT_EQ(r.status, 0) << r.err;
-    ModelInput got = result();
-    EXPECT_TRUE(got.useAvgDaysPerMonth);
-    // Converted with the actual days: November has 30.
-    expectNear(got.locations[0].historicalData[0][0], 1.0f / 30.0f);
+// The monthly-to-daily rule is set before the units are converted, in
+// whatever order the options come, so the values agree with the rule the
+// written file states; --help says so.
+TEST_F(ConvertTransform, DaysRuleIsAppliedBeforeTheUnits) {
+    for (const char *options : {"--units 0 --avg-days 1", "--avg-days 1 --units 0"}) {
+        SCOPED_TRACE(options);
+        save(sampleModel());
+        ToolRun r = convert(options);
+        ASSERT_EQ(r.status, 0) << r.err;
+        ModelInput got = result();
+        EXPECT_TRUE(got.useAvgDaysPerMonth);
+        // November: 1 acre-foot over 30.417 days, not over its actual 30.
+        expectNear(got.locations[0].historicalData[0][0], 1.0f / 30.417f);
+    }
+    const std::string helpFile = dir + "/help.txt";
+    const std::string cmd = "'" + binDir() + "/vektool' convert --help >'" + helpFile + "' 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_NE(readFile(helpFile).find("the rule first"), std::string::npos) << readFile(helpFile);
 }
 
 TEST_F(ConvertTransform, SynthesisMethodsTakeYears) {

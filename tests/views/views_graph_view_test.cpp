@@ -3,13 +3,22 @@
 #include "results/graph_data.h"
 #include "results/views/graph_view.h"
 #include "support/qt_test_app.h"
+#include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+#include <QtCharts/QAbstractAxis>
 #include <QtCharts/QChart>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
+
+#include <map>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +36,7 @@ GraphData makeGraph(int series, int points, double (*f)(int, int)) {
     g.leftTitle = "( acre feet )";
     g.graphName = "stream_dep";
     g.caption = g.tableTitle;
+    g.title = g.tableTitle;
     for (int s = 0; s < series; ++s) {
         GraphSeries gs;
         gs.legend = "Well " + std::to_string(s + 1) + "  (30 days)";
@@ -58,36 +68,55 @@ class GraphViewTest : public ::testing::Test {
 
 } // namespace
 
-TEST_F(GraphViewTest, GridNumberAndLabelSpacingFollowThePointCount) {
+// The window draws the grid, label spacing, title and legends GraphData
+// gives; it computes none of them again.
+TEST_F(GraphViewTest, DrawsGridLabelSpacingAndTitleAsGiven) {
     struct Row {
-        int points;
-        int grid;
-        int labelEvery;
+        int points, grid, labelEvery;
     };
-    for (const Row &r : {Row{12, 3, 1}, Row{60, 3, 2}, Row{61, 1, 2}, Row{120, 1, 3}, Row{1200, 1, 25}}) {
+    for (const Row &r : {Row{12, 3, 1}, Row{12, 1, 4}, Row{1200, 0, 25}}) {
         GraphData g = makeGraph(2, r.points, [](int s, int k) { return double(s * 10 + k); });
-        g.gridByPointCount = r.points < 121 ? 1 : 0;
+        g.gridValue = r.grid;
+        g.labelEvery = r.labelEvery;
+        g.title = "Given title";
         std::unique_ptr<GraphView> w(GraphView::fromData(g));
         w->createWindow();
         EXPECT_EQ(w->built().gridValue, r.grid) << r.points;
         EXPECT_EQ(w->built().labelEvery, r.labelEvery) << r.points;
         EXPECT_EQ(w->built().labels.size(), r.points);
+        EXPECT_EQ(w->built().title, "Given title");
+        const auto axes = w->chart()->axes();
+        for (QAbstractAxis *axis : axes) {
+            const bool vertical = axis->orientation() == Qt::Vertical;
+            EXPECT_EQ(axis->isGridLineVisible(), bool(r.grid & (vertical ? 1 : 2))) << r.points;
+        }
     }
 }
 
-TEST_F(GraphViewTest, SingleSeriesPutsItsLegendInTheTitle) {
-    GraphData g = makeGraph(1, 12, [](int, int k) { return double(-k); });
-    std::unique_ptr<GraphView> w(GraphView::fromData(g));
+// A single series, as Plot prepares it: its legend is in the title and no
+// legend is drawn.
+TEST_F(GraphViewTest, SingleSeriesFromPlotPutsItsLegendInTheTitle) {
+    OutputResults results;
+    test::ScriptedPrompter prompter;
+    ASSERT_TRUE(results.Load(test::dataPath("views/two_locations.out"), prompter));
+    ViewChoices c;
+    c.locations = {0};
+    c.years = {0, 1, 2};
+    const PlotData plot = preparePlot(results, c);
+    ASSERT_TRUE(plot.stream);
+    std::unique_ptr<GraphView> w(GraphView::fromData(*plot.stream));
     w->createWindow();
-    EXPECT_EQ(w->built().title, "Stream Depletion/Accretion Data -- Well 1  (30 days)");
+    EXPECT_EQ(w->built().title, "Stream Depletion/Accretion Data -- Well 7  (30 days)");
     EXPECT_FALSE(w->built().legendShown);
     EXPECT_TRUE(w->built().legends.isEmpty());
     EXPECT_EQ(w->windowTitle(), "Stream Depletion/Accretion Data");
+    // Every point of the single series is marked.
+    EXPECT_TRUE(qobject_cast<QLineSeries *>(w->chart()->series().at(0))->pointsVisible());
 
     GraphData two = makeGraph(2, 12, [](int, int k) { return double(k); });
     std::unique_ptr<GraphView> w2(GraphView::fromData(two));
     w2->createWindow();
-    EXPECT_EQ(w2->built().title, "Stream Depletion/Accretion Data");
+    EXPECT_TRUE(w2->built().legendShown);
     EXPECT_EQ(w2->built().legends, QStringList({"Well 1  (30 days)", "Well 2  (30 days)"}));
 }
 
@@ -115,19 +144,43 @@ TEST_F(GraphViewTest, YRangeGivenOrComputed) {
     }
 }
 
-// A point without data is left out of the line and out of the range; a
-// yearly total of an emptied year must not stretch the axis to -1e10.
-TEST_F(GraphViewTest, PointsWithoutDataAreNotDrawn) {
-    GraphData g = makeGraph(1, 4, [](int, int k) { return 10.0 * (k + 1); });
-    g.series[0].present[1] = false;
-    g.series[0].values[1] = -1.0e10;
+// A point without data is left out of the line and out of the range (a
+// yearly total of an emptied year must not stretch the axis to -1e10), and
+// it breaks the line: the runs on either side are separate chart series of
+// the same colour and name, with one legend entry for the whole series.
+TEST_F(GraphViewTest, PointsWithoutDataBreakTheLine) {
+    GraphData g = makeGraph(2, 6, [](int s, int k) { return 10.0 * (k + 1) + s; });
+    for (int k : {1, 4}) {
+        g.series[0].present[k] = false;
+        g.series[0].values[k] = -1.0e10;
+    }
     std::unique_ptr<GraphView> w(GraphView::fromData(g));
     w->createWindow();
-    auto *series = qobject_cast<QLineSeries *>(w->chart()->series().at(0));
-    ASSERT_NE(series, nullptr);
-    EXPECT_EQ(series->count(), 3);
+    const auto all = w->chart()->series();
+    ASSERT_EQ(all.size(), 4); // series 1 in three runs, series 2 whole
+    auto line = [&](int i) { return qobject_cast<QLineSeries *>(all.at(i)); };
+    EXPECT_EQ(line(0)->count(), 1); // first run of series 1: point 0, a dot
+    EXPECT_TRUE(line(0)->pointsVisible());
+    EXPECT_EQ(line(1)->count(), 6); // series 2
+    EXPECT_EQ(line(2)->count(), 2); // points 2, 3
+    EXPECT_EQ(line(2)->at(0), QPointF(2, 30));
+    EXPECT_EQ(line(3)->count(), 1); // point 5
+    for (int i : {2, 3}) {
+        EXPECT_EQ(line(i)->pen().color(), line(0)->pen().color());
+        EXPECT_EQ(line(i)->name(), line(0)->name());
+    }
+    EXPECT_NE(line(1)->pen().color(), line(0)->pen().color());
+    int shown = 0;
+    for (QLegendMarker *m : w->chart()->legend()->markers())
+        shown += m->isVisible() ? 1 : 0;
+    EXPECT_EQ(shown, 2);
     EXPECT_DOUBLE_EQ(w->built().yMin, 0.0);
-    EXPECT_DOUBLE_EQ(w->built().yMax, 40.0);
+    EXPECT_DOUBLE_EQ(w->built().yMax, 61.0);
+
+    // The look file names the two series, not the runs.
+    QString err;
+    ASSERT_TRUE(w->saveSettings(&err)) << err.toStdString();
+    EXPECT_EQ(w->style().series.size(), 2u);
 }
 
 TEST_F(GraphViewTest, SettingsFileRoundTripAndLoadOnOpen) {
@@ -168,7 +221,7 @@ TEST_F(GraphViewTest, BrokenSettingsLinesAreSkippedNotFatal) {
     QString err;
     ASSERT_TRUE(s.load("broken.gsp", &err, &warnings));
     EXPECT_EQ(warnings.size(), 5) << warnings.join("\n").toStdString();
-    EXPECT_EQ(s.background, QColor(Qt::white));
+    EXPECT_FALSE(s.background.isValid()) << "the desktop palette's";
     EXPECT_EQ(s.legendPosition, "bottom");
     EXPECT_EQ(s.lineWidth, 2);
     EXPECT_TRUE(s.markers);
@@ -179,32 +232,80 @@ TEST_F(GraphViewTest, BrokenSettingsLinesAreSkippedNotFatal) {
     EXPECT_EQ(err, "Unable to open missing.gsp for reading.");
 }
 
-TEST_F(GraphViewTest, SavesPngAndPdf) {
+TEST_F(GraphViewTest, SavesPngSvgAndPdf) {
     GraphData g = makeGraph(2, 24, [](int s, int k) { return double((s + 1) * k); });
     std::unique_ptr<GraphView> w(GraphView::fromData(g));
     w->createWindow();
     QString err;
     ASSERT_TRUE(w->saveImage("graph.png", &err)) << err.toStdString();
     ASSERT_TRUE(w->saveImage("graph.pdf", &err)) << err.toStdString();
+    ASSERT_TRUE(w->saveImage("graph.svg", &err)) << err.toStdString();
     EXPECT_EQ(test::readFile(dir + "/graph.png").substr(1, 3), "PNG");
     EXPECT_EQ(test::readFile(dir + "/graph.pdf").substr(0, 5), "%PDF-");
-    EXPECT_FALSE(w->saveImage(QString::fromStdString(dir) + "/no/such/dir/graph.png", &err));
-    EXPECT_FALSE(err.isEmpty());
+    EXPECT_NE(test::readFile(dir + "/graph.svg").find("<svg"), std::string::npos);
+    for (const char *name : {"graph.png", "graph.svg", "graph.pdf"}) {
+        EXPECT_FALSE(w->saveImage(QString::fromStdString(dir) + "/no/such/dir/" + name, &err)) << name;
+        EXPECT_FALSE(err.isEmpty());
+    }
 }
 
-TEST_F(GraphViewTest, ResizeRebuildsWithTheSameData) {
+// The SVG is vector drawing: each series is a path through its points, drawn
+// in the series' colour.
+TEST_F(GraphViewTest, SvgHoldsOnePathPerSeries) {
+    const int points = 24;
+    GraphData g = makeGraph(2, points, [](int s, int k) { return double((s + 1) * k); });
+    std::unique_ptr<GraphView> w(GraphView::fromData(g));
+    w->style().series = {{QColor("#aa0000"), Qt::SolidLine}, {QColor("#00aa00"), Qt::SolidLine}};
+    w->createWindow();
+    QString err;
+    ASSERT_TRUE(w->saveImage("series.svg", &err)) << err.toStdString();
+
+    QFile f("series.svg");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&f);
+    // The vertices of the lines drawn in each stroke colour (the chart may
+    // draw a series as one path or as one piece per segment).
+    std::vector<QString> strokes{""};
+    std::map<QString, std::set<std::pair<double, double>>> vertices;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            const QString stroke = xml.attributes().value("stroke").toString();
+            strokes.push_back(stroke.isEmpty() ? strokes.back() : stroke);
+            if (xml.name() == u"path" || xml.name() == u"polyline") {
+                QString d = xml.attributes().value(xml.name() == u"path" ? "d" : "points").toString();
+                d.replace(QRegularExpression("[A-Za-z,]"), " ");
+                const QStringList numbers = d.split(' ', Qt::SkipEmptyParts);
+                for (int i = 0; i + 1 < numbers.size(); i += 2)
+                    vertices[strokes.back().toLower()].insert({numbers[i].toDouble(), numbers[i + 1].toDouble()});
+            }
+        } else if (xml.isEndElement()) {
+            strokes.pop_back();
+        }
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(vertices["#aa0000"].size(), size_t(points));
+    EXPECT_EQ(vertices["#00aa00"].size(), size_t(points));
+}
+
+// A size change lays the same chart out again; only a look change rebuilds it.
+TEST_F(GraphViewTest, ResizeKeepsTheChart) {
     GraphData g = makeGraph(2, 30, [](int s, int k) { return double(s - k); });
     std::unique_ptr<GraphView> w(GraphView::fromData(g));
     w->createWindow();
     EXPECT_EQ(w->pos(), QPoint(0, 0));
     EXPECT_EQ(w->size(), QSize(800, 600));
-    const GraphBuildState first = w->built();
+    QChart *chart = w->chart();
+    const int builds = w->built().builds;
+    EXPECT_EQ(builds, 1);
     w->resize(640, 480);
     QApplication::processEvents();
-    EXPECT_GT(w->built().builds, first.builds);
-    EXPECT_EQ(w->built().labels, first.labels);
-    EXPECT_EQ(w->built().yMin, first.yMin);
+    EXPECT_EQ(w->built().builds, builds);
+    EXPECT_EQ(w->chart(), chart);
     EXPECT_EQ(w->chart()->series().size(), 2);
+    w->style().markers = true;
+    w->buildChart();
+    EXPECT_EQ(w->built().builds, builds + 1);
 }
 
 // Degenerate selections still draw a window: no points, one point (shown as

@@ -14,8 +14,10 @@
 #include <QDir>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -24,6 +26,12 @@ using namespace vek;
 using vek::test::clickOn;
 
 namespace {
+
+std::string lineFeeds(std::string s) {
+    for (size_t p; (p = s.find("\r\n")) != std::string::npos;)
+        s.erase(p, 1);
+    return s;
+}
 
 QApplication *app() { return test::qtTestApp("views_test"); }
 
@@ -158,7 +166,8 @@ TEST_F(OutputViewTest, SaveToFileWritesTheBoxAsShownIncludingEdits) {
     clickOn(button(VEKOutputView::IDC_SAVE));
     EXPECT_EQ(askedTitle, "Choose an output file.");
     const std::string saved = test::readFile(target.toStdString());
-    EXPECT_EQ(saved, view->reportText + "\r\ntyped by the user");
+    // Lines end as this platform ends them.
+    EXPECT_EQ(saved, lineFeeds(view->reportText) + "\ntyped by the user");
 
     // Cancel writes nothing.
     QFile::remove(target);
@@ -180,7 +189,7 @@ TEST_F(OutputViewTest, PrintSendsTheBoxAndLeavesFilesAlone) {
         return true;
     };
     clickOn(button(VEKOutputView::IDC_PRINT));
-    EXPECT_EQ(printed.toStdString(), view->reportText);
+    EXPECT_EQ(printed.toStdString(), lineFeeds(view->reportText));
     EXPECT_EQ(test::readFile(keep.toStdString()), "user's own notes");
 
     view->printText = [&](const QString &, QString *error) {
@@ -243,11 +252,11 @@ TEST_F(OutputViewTest, PlotMakesOneWindowPerTableWithTheRightPlacement) {
             EXPECT_EQ(graphs[0]->built().numPoints, 36) << r.what;
         }
         if (r.graphs == 2) {
-            EXPECT_EQ(graphs[0]->graphName, "div_rech");
-            EXPECT_EQ(graphs[1]->graphName, "stream_dep");
+            EXPECT_EQ(graphs[0]->data().graphName, "div_rech");
+            EXPECT_EQ(graphs[1]->data().graphName, "stream_dep");
             EXPECT_EQ(graphs[0]->pos().y(), 0);
             EXPECT_GT(graphs[1]->pos().y(), 0);
-            EXPECT_EQ(graphs[0]->width(), graphs[0]->screenWidth);
+            EXPECT_EQ(graphs[0]->width(), QGuiApplication::primaryScreen()->availableGeometry().width());
             // One y range covers both graphs.
             EXPECT_EQ(graphs[0]->built().yMin, graphs[1]->built().yMin);
             EXPECT_EQ(graphs[0]->built().yMax, graphs[1]->built().yMax);
@@ -286,4 +295,127 @@ TEST_F(OutputViewTest, ResizeGrowsTheBoxAndMovesTheButtonsDown) {
     EXPECT_EQ(box1.height(), box0.height() + 80);
     EXPECT_EQ(button(VEKOutputView::IDC_PRINT)->pos(), print0 + QPoint(0, 80));
     EXPECT_EQ(button(VEKOutputView::IDC_HELP)->pos(), help0 + QPoint(0, 80));
+}
+
+// When no program opens text files, the user is told and may save the report
+// elsewhere instead.
+TEST_F(OutputViewTest, ViewInWordpadOffersToSaveWhenNothingOpensTheFile) {
+    select(view->locationList(), {0});
+    select(view->yearList(), {0});
+    view->openInEditor = [](const QString &) { return false; };
+    QStringList asked;
+    bool answer = false;
+    view->ask = [&](const QString &q) {
+        asked << q;
+        return answer;
+    };
+    const QString target = dir + "/instead.txt";
+    view->chooseSaveFile = [&](const QString &, const QString &) { return target; };
+    clickOn(button(VEKOutputView::IDC_WORDPAD));
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].contains("two_locations.out.txt")) << asked[0].toStdString();
+    EXPECT_FALSE(QFile::exists(target));
+
+    answer = true;
+    clickOn(button(VEKOutputView::IDC_WORDPAD));
+    ASSERT_EQ(asked.size(), 2);
+    ViewChoices c;
+    c.locations = {0};
+    c.years = {0};
+    EXPECT_EQ(test::readFile(target.toStdString()), buildTextReport(results, c, "\n"));
+}
+
+TEST_F(OutputViewTest, ExportToExcelWritesTheSelection) {
+    QString askedTitle, askedFilter;
+    const QString target = dir + "/results.xlsx";
+    view->chooseSaveFile = [&](const QString &title, const QString &filter) {
+        askedTitle = title;
+        askedFilter = filter;
+        return target;
+    };
+    // Nothing selected: nothing to export, and the user is told.
+    view->OnExportExcel();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_FALSE(QFile::exists(target));
+
+    select(view->locationList(), {0, 1});
+    select(view->yearList(), {0, 3});
+    view->OnExportExcel();
+    EXPECT_EQ(askedTitle, "Export to Excel");
+    EXPECT_TRUE(askedFilter.contains("*.xlsx"));
+    EXPECT_EQ(test::readFile(target.toStdString()).substr(0, 2), "PK");
+    EXPECT_EQ(shown.size(), 1);
+
+    view->chooseSaveFile = [&](const QString &, const QString &) { return dir + "/no/such/dir/results.xlsx"; };
+    view->OnExportExcel();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[1].contains("results.xlsx")) << shown[1].toStdString();
+}
+
+namespace {
+
+// Pages of a PDF file: its page objects.
+int pdfPages(const std::string &pdf) {
+    int n = 0;
+    for (size_t p = 0; (p = pdf.find("/Type /Page", p)) != std::string::npos; p += 11)
+        if (pdf.compare(p + 11, 1, "s") != 0) ++n;
+    return n;
+}
+
+// A report of years years and one location, as the engine would write it.
+OutputResults longResults(int years) {
+    OutputResults r;
+    r.firstPrintYear = 1601;
+    r.lastPrintYear = 1600 + years;
+    r.firstSynthYear = r.lastPrintYear + 1;
+    r.lastSynthYear = r.lastPrintYear;
+    r.units = "( acre feet )";
+    r.monthHeader = "YEAR NOV DEC JAN FEB MAR APR MAY JUN JUL AUG SEP OCT TOTAL";
+    LocationResult loc;
+    loc.name = "Well 1";
+    loc.depletionFactor = 30;
+    loc.rows.resize(static_cast<size_t>(years + 1));
+    for (int y = 0; y <= years; ++y) {
+        YearRow &row = loc.rows[static_cast<size_t>(y)];
+        for (int m = 0; m < 12; ++m)
+            row.diversion[m] = row.stream[m] = -1234.5f - static_cast<float>(m);
+        row.diversionTotal = row.streamTotal = -14828.5f;
+        row.diversionCumulative = row.streamCumulative = -14828.5f * static_cast<float>(y + 1);
+    }
+    r.locations.push_back(loc);
+    return r;
+}
+
+} // namespace
+
+// A 400-year report prints on as many pages as its lines need, each page
+// with its header; two tables take about twice the pages of one.
+TEST_F(OutputViewTest, PrintsA400YearReportToPdfPageByPage) {
+    OutputResults r = longResults(400);
+    VEKOutputView v(&r);
+    v.setDocumentTitle(dir + "/long_run.out");
+    EXPECT_EQ(v.modelName(), "long_run");
+    ViewChoices c;
+    c.locations = {0};
+    for (int p = 0; p <= 400; ++p)
+        c.years.push_back(p);
+    auto printTo = [&](const QString &file, const ViewChoices &choices) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        const int pages = v.printReport(QString::fromStdString(buildTextReport(r, choices, "\n")), &printer);
+        EXPECT_EQ(pdfPages(test::readFile(file.toStdString())), pages);
+        return pages;
+    };
+    ViewChoices one = c;
+    one.showStream = false;
+    const int onePages = printTo(dir + "/one.pdf", one);
+    const int twoPages = printTo(dir + "/two.pdf", c);
+    // About 410 lines of one table; a landscape page holds a few dozen.
+    EXPECT_GE(onePages, 5);
+    EXPECT_LE(onePages, 20);
+    EXPECT_GE(twoPages, 2 * onePages - 1);
+    EXPECT_LE(twoPages, 2 * onePages + 1);
 }

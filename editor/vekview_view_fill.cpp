@@ -1,0 +1,408 @@
+// The main input form: refills by hint and the click and edit handlers of
+// the location list and the tables (see vekview_view.h).
+#include "editor/vekview_view_p.h"
+
+#include "model/synthesis.h"
+#include "model/year_types.h"
+
+#include <QStyle>
+
+#include <algorithm>
+#include <cstdlib>
+#include <numeric>
+#include <vector>
+
+namespace vek {
+
+using namespace form_detail;
+
+namespace {
+
+std::string yesNo(int flag) { return flag ? "yes" : "no"; }
+
+// Years of the historical period the recorded synthesis method draws on, or
+// an empty range when it draws on none.
+std::pair<int, int> synthesisSourceYears(const ModelInput &m) {
+    switch (m.synthesizeFormat) {
+    case SynthesizedGivenYear:
+        return {m.projYearStart, m.projYearStart};
+    case SynthesizedCycle:
+        return {m.projYearStart, m.projYearStart + m.projYearEnd};
+    case SynthesizedUserDefined:
+        return {0, -1};
+    default:
+        return {m.projYearStart, m.projYearEnd};
+    }
+}
+
+// Width the grid's cells can fill without a horizontal scroll bar: the
+// viewport, less a vertical scroll bar when the rows need one.
+int fillableWidth(const CGridCtrl *g) {
+    const QSize area = g->maximumViewportSize();
+    int w = area.width();
+    if (g->virtualHeight() > area.height()) w -= g->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, g);
+    return w;
+}
+
+} // namespace
+
+// ---- column widths and the selected row -----------------------------------
+
+void CVEKViewView::Impl::fitTableColumns() {
+    if (!hist || !synth) return;
+    hist->autoSizeColumns();
+    synth->autoSizeColumns();
+    const int n = std::min(hist->columnCount(), synth->columnCount());
+    if (n < 2) return;
+    std::vector<int> widths(static_cast<size_t>(n));
+    for (int c = 0; c < n; ++c)
+        widths[static_cast<size_t>(c)] = std::max(hist->columnWidth(c), synth->columnWidth(c));
+    // The month columns share the spare width of the narrower table, so both
+    // tables fill their frames and keep equal columns.
+    const int spare =
+        std::min(fillableWidth(hist), fillableWidth(synth)) - std::accumulate(widths.begin(), widths.end(), 0);
+    if (spare > 0) {
+        const int months = n - 1;
+        for (int c = 1; c < n; ++c)
+            widths[static_cast<size_t>(c)] += spare / months + (c - 1 < spare % months ? 1 : 0);
+    }
+    for (CGridCtrl *g : {hist, synth}) {
+        for (int c = 0; c < n; ++c)
+            g->setColumnWidth(c, widths[static_cast<size_t>(c)]);
+        g->refresh();
+    }
+}
+
+void CVEKViewView::Impl::fitListColumns() {
+    if (!wells) return;
+    wells->autoSizeColumns();
+    int total = 0;
+    for (int c = 0; c < wells->columnCount(); ++c)
+        total += wells->columnWidth(c);
+    // Names take the spare width.
+    const int spare = fillableWidth(wells) - total;
+    if (spare > 0 && wells->columnCount() > 0) wells->setColumnWidth(0, wells->columnWidth(0) + spare);
+    wells->refresh();
+}
+
+void CVEKViewView::Impl::showSelectedRow() {
+    if (!wells) return;
+    const int row = selected() ? q->selectedLocation_ + 1 : -1;
+    wells->setHighlightedRow(row);
+    if (row > 0) wells->ensureVisible(row, std::max(0, wells->focusCell().col));
+}
+
+// ---- refills ----------------------------------------------------------------
+
+void CVEKViewView::onUpdate(int hint) {
+    if (!doc_) return;
+    switch (hint) {
+    case 0:
+        d_->fillMonthHeaders();
+        d_->fullRefill();
+        break;
+    case 2:
+        d_->fillHistorical();
+        break;
+    case 3:
+        d_->fillSynthesized();
+        d_->fillCaptions();
+        break;
+    case 4:
+        d_->fillHistorical();
+        d_->fillSynthesized();
+        d_->fillMonthHeaders();
+        d_->fillCaptions();
+        break;
+    case 5:
+        d_->fillHistorical();
+        d_->fillSynthesized();
+        d_->fillCaptions();
+        break;
+    default:
+        d_->fullRefill();
+        break;
+    }
+}
+
+void CVEKViewView::Impl::fillYearFields() {
+    const ModelInput &m = model();
+    startEdit->setText(dfmt(m.inputStartYear));
+    endEdit->setText(dfmt(m.inputEndYear));
+    synthEdit->setText(dfmt(m.synthesizedYears()));
+    synthStart->setText(dfmt(m.synthStartYear));
+}
+
+void CVEKViewView::Impl::fillRunRange() {
+    ModelInput &m = model();
+    runStart->clear();
+    QStringList years;
+    for (int y = m.inputStartYear; y <= m.synthEndYear; ++y)
+        years << dfmt(y);
+    runStart->addItems(years);
+    // A model just opened keeps the run range its file stores, so opening
+    // never changes it; every other refill resets the range to the whole
+    // modelled period.
+    const bool asOpened = doc()->document().keepsStoredRunRange();
+    if (asOpened && m.runRangeShowable()) {
+        runStart->setCurrentIndex(m.outputStartYear - m.inputStartYear);
+        runEndEdit->setText(dfmt(m.outputEndYear));
+        return;
+    }
+    if (runStart->count() > 0) runStart->setCurrentIndex(0);
+    const bool changed = m.outputStartYear != m.inputStartYear || m.outputEndYear != m.synthEndYear;
+    m.outputStartYear = m.inputStartYear;
+    m.outputEndYear = m.synthEndYear;
+    runEndEdit->setText(dfmt(m.synthEndYear));
+    // A stored range the form cannot show was replaced: the document no
+    // longer matches its file, so Save and Run must know.
+    if (asOpened && changed) markModified();
+}
+
+void CVEKViewView::Impl::fillLocationRow(int r) {
+    const Location &loc = model().locations[static_cast<size_t>(r - 1)];
+    wells->setItemText(r, 0, QString::fromStdString(loc.name));
+    wells->setItemText(r, 1, gfmt(loc.VEK));
+    wells->setItemText(r, 2, loc.isWell() ? QStringLiteral("Irrig. well") : QStringLiteral("Recharge site"));
+    wells->setItemText(r, 3, QString::fromStdString(yesNo(loc.UseInOutput)));
+    wells->setItemText(r, 4, loc.isWell() ? QString::fromStdString(yesNo(loc.UsePumpingRecord)) : QStringLiteral("NA"));
+    for (int c = 2; c <= 4; ++c)
+        wells->setItemState(r, c, wells->itemState(r, c) | GVIS_READONLY);
+}
+
+void CVEKViewView::Impl::fillLocationList() {
+    const int n = static_cast<int>(model().locations.size());
+    wells->deleteNonFixedRows();
+    wells->setRowCount(1 + n);
+    for (int c = 0; c < 5; ++c)
+        wells->setItemText(0, c, QString::fromLatin1(kListHeaders[c]));
+    for (int r = 1; r <= n; ++r)
+        fillLocationRow(r);
+    q->selectedLocation_ = n > 0 ? 0 : -1;
+}
+
+void CVEKViewView::Impl::fillCaptions() {
+    const ModelInput &m = model();
+    std::string kind = "<Error>", name = "<Error>";
+    if (const Location *loc = selected()) {
+        kind = loc->isWell() ? "CU of Ground Water for Well " : "Net Recharge for Site ";
+        name = loc->name;
+    }
+    setCaption(histBox, QString::fromStdString("Historical " + kind + name));
+    QString units = QString::fromStdString(unitsLabel(m.unitMode) + yearTypeLabel(m.yearMode));
+    histUnits->setText(units);
+    synthUnits->setText(units);
+    setCaption(synthBox, QString::fromStdString("Synthesized " + kind + name + synthesisCaption(m)));
+    showSelectedRow();
+}
+
+void CVEKViewView::Impl::setCaption(QGroupBox *box, const QString &caption) {
+    box->setProperty("caption", caption);
+    box->setToolTip(caption);
+    elideCaption(box);
+}
+
+void CVEKViewView::Impl::elideCaption(QGroupBox *box) {
+    // A long name with a method text may not fit the frame: cut it with an
+    // ellipsis rather than at the frame's edge; the tool tip has it whole.
+    const QString caption = box->property("caption").toString();
+    box->setTitle(box->fontMetrics().elidedText(caption, Qt::ElideRight, std::max(0, box->width() - 24)));
+}
+
+void CVEKViewView::Impl::fillMonthHeaders() {
+    for (CGridCtrl *g : {hist, synth}) {
+        g->setItemText(0, 0, QStringLiteral("Year"));
+        for (int c = 1; c <= 12; ++c)
+            g->setItemText(0, c, QString::fromLatin1(monthAbbreviation(model().yearMode, c - 1)));
+        g->refresh();
+    }
+    // New month names may be wider than the old ones.
+    fitTableColumns();
+}
+
+namespace {
+
+void fillTable(CGridCtrl *grid, const MonthColumns &data, int firstYear) {
+    int n = static_cast<int>(data[0].size());
+    for (const auto &col : data)
+        n = std::min(n, static_cast<int>(col.size()));
+    grid->deleteNonFixedRows();
+    grid->setRowCount(1 + n);
+    for (int r = 1; r <= n; ++r) {
+        grid->setItemText(r, 0, dfmt(firstYear + r - 1));
+        for (int c = 1; c <= 12; ++c)
+            grid->setItemText(r, c, gfmt(data[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)]));
+    }
+    grid->refresh();
+}
+
+} // namespace
+
+void CVEKViewView::Impl::fillHistorical() {
+    const Location *loc = selected();
+    if (!loc) {
+        hist->deleteNonFixedRows();
+        hist->refresh();
+        pumpButton->setEnabled(false);
+        return;
+    }
+    pumpButton->setEnabled(loc->isWell());
+    // A well whose values come from its pumping record is edited there.
+    bool fromRecord = loc->isWell() && loc->UsePumpingRecord;
+    hist->setEnabled(!fromRecord);
+    hist->setEditable(!fromRecord);
+    fillTable(hist, loc->historicalData, model().inputStartYear);
+    fitTableColumns();
+}
+
+void CVEKViewView::Impl::fillSynthesized() {
+    const Location *loc = selected();
+    if (!loc) {
+        synth->deleteNonFixedRows();
+        synth->refresh();
+        return;
+    }
+    fillTable(synth, loc->synthesizedData, model().synthStartYear);
+    fitTableColumns();
+}
+
+void CVEKViewView::Impl::fullRefill() {
+    fillYearFields();
+    outputType->setCurrentIndex(std::clamp(model().outputFormat, 0, 1));
+    fillRunRange();
+    fillLocationList();
+    fillCaptions();
+    fillHistorical();
+    fillSynthesized();
+    fitListColumns();
+}
+
+// ---- the location list and the tables ---------------------------------------
+
+void CVEKViewView::Impl::OnClickWellListctrl(int row, int col) {
+    if (!q->doc_) return;
+    if (row <= 0) return;
+    const int n = static_cast<int>(model().locations.size());
+    if (row - 1 >= n) {
+        message("OnClickWellListctrl: Internal error.");
+        return;
+    }
+    q->selectedLocation_ = row - 1;
+    Location &loc = model().locations[static_cast<size_t>(row - 1)];
+    switch (col) {
+    case 2:
+        loc.LocationType = loc.isWell() ? RechargeSite : IrrigationWell;
+        fillLocationRow(row);
+        markModified();
+        break;
+    case 3:
+        loc.UseInOutput = loc.UseInOutput ? 0 : 1;
+        fillLocationRow(row);
+        markModified();
+        break;
+    case 4:
+        if (loc.isWell()) loc.UsePumpingRecord = loc.UsePumpingRecord ? 0 : 1;
+        fillLocationRow(row);
+        markModified();
+        break;
+    default:
+        break;
+    }
+    fillCaptions();
+    fillHistorical();
+    fillSynthesized();
+    wells->refresh();
+}
+
+void CVEKViewView::Impl::onBeginEdit(CGridCtrl *grid, int row, int, const QString &oldText) {
+    editingGrid = grid;
+    editOriginalText = oldText;
+    if (grid == wells && row >= 1) {
+        q->selectedLocation_ = row - 1;
+        showSelectedRow();
+    }
+}
+
+void CVEKViewView::Impl::onEndEdit(CGridCtrl *grid, int row, int col) {
+    editingGrid = nullptr;
+    if (!q->doc_) return;
+    if (grid == wells)
+        OnEndlabeleditWellListctrl(row, col);
+    else if (grid == hist)
+        OnEndlabeleditPumpingListctrl(row, col);
+    else if (grid == synth)
+        OnEndlabeleditSynthListctrl(row, col);
+    // The new text may be wider or narrower than before; both tables keep
+    // equal columns.
+    if (grid == wells)
+        fitListColumns();
+    else
+        fitTableColumns();
+}
+
+void CVEKViewView::Impl::OnEndlabeleditWellListctrl(int row, int col) {
+    const int n = static_cast<int>(model().locations.size());
+    if (row < 1 || row - 1 >= n) {
+        message("OnEndlabeleditWellListctrl: Internal error.");
+        return;
+    }
+    QString text = wells->itemText(row, col);
+    if (text != editOriginalText) {
+        Location &loc = model().locations[static_cast<size_t>(row - 1)];
+        if (col == 0) {
+            loc.name = text.trimmed().toStdString();
+        } else if (col == 1) {
+            loc.VEK = leadingNumber(text);
+            wells->setItemText(row, col, gfmt(loc.VEK));
+        }
+        markModified();
+    }
+    fillCaptions();
+    fillHistorical();
+    fillSynthesized();
+}
+
+void CVEKViewView::Impl::OnEndlabeleditPumpingListctrl(int row, int col) {
+    Location *loc = selected();
+    if (!loc) {
+        message("OnEndlabeleditPumpingListctrl: Internal error.");
+        return;
+    }
+    QString text = hist->itemText(row, col);
+    const int k = row - 1, m = col - 1;
+    if (text != editOriginalText && m >= 0 && m < 12 && k >= 0 &&
+        k < static_cast<int>(loc->historicalData[static_cast<size_t>(m)].size())) {
+        float v = leadingNumber(text);
+        loc->historicalData[static_cast<size_t>(m)][static_cast<size_t>(k)] = v;
+        markModified();
+        hist->setItemText(row, col, gfmt(v));
+        ModelDocument &d = doc()->document();
+        if (model().synthesizedYears() > 0 && !d.historicalDataChanged) {
+            auto [first, last] = synthesisSourceYears(model());
+            if (k >= first && k <= last) d.historicalDataChanged = true;
+        }
+    }
+    hist->autoSizeColumns();
+}
+
+void CVEKViewView::Impl::OnEndlabeleditSynthListctrl(int row, int col) {
+    Location *loc = selected();
+    if (!loc) return;
+    QString text = synth->itemText(row, col);
+    if (text == editOriginalText) return;
+    const int k = row - 1, m = col - 1;
+    float v = leadingNumber(text);
+    if (m >= 0 && m < 12 && k >= 0 && k < static_cast<int>(loc->synthesizedData[static_cast<size_t>(m)].size())) {
+        float &stored = loc->synthesizedData[static_cast<size_t>(m)][static_cast<size_t>(k)];
+        if (std::abs(v - stored) > 0.0001f) {
+            stored = v;
+            model().synthesizeFormat = SynthesizedUserDefined;
+            fillCaptions();
+        }
+    }
+    markModified();
+    synth->setItemText(row, col, gfmt(v));
+    synth->autoSizeColumns();
+}
+
+} // namespace vek

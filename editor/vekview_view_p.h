@@ -1,0 +1,142 @@
+// Private parts of the main input form shared by its source files:
+// vekview_view.cpp (construction, commands, year edits, menus, printing),
+// vekview_view_layout.cpp (the controls and their layout) and
+// vekview_view_fill.cpp (refills and the tables' click and edit handlers).
+#pragma once
+
+#include "editor/choice_dialogs.h"
+#include "editor/vekview_doc.h"
+#include "editor/vekview_view.h"
+#include "grid/grid_ctrl.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+
+#include <functional>
+#include <map>
+#include <string>
+
+namespace vek {
+
+// A year edit: Enter commits the value as leaving the field does, instead of
+// reaching a default button.
+class YearEdit : public QLineEdit {
+  public:
+    using QLineEdit::QLineEdit;
+    std::function<void()> onCommit;
+
+  protected:
+    void keyPressEvent(QKeyEvent *event) override {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            if (onCommit) onCommit();
+            event->accept();
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+    }
+    void focusOutEvent(QFocusEvent *event) override {
+        QLineEdit::focusOutEvent(event);
+        if (onCommit) onCommit();
+    }
+};
+
+namespace form_detail {
+
+inline QString gfmt(float v) { return QString::asprintf("%g", static_cast<double>(v)); }
+inline QString dfmt(int v) { return QString::asprintf("%d", v); }
+
+inline constexpr const char *kListHeaders[5] = {"Wells/Recharge Sites", "VEK", "Location Type", "Output?",
+                                                "Has Pumping Record"};
+
+} // namespace form_detail
+
+struct CVEKViewView::Impl {
+    CVEKViewView *q;
+    QWidget *page = nullptr;
+    std::map<int, QWidget *> ctl;
+    YearEdit *startEdit = nullptr;
+    YearEdit *endEdit = nullptr;
+    YearEdit *synthEdit = nullptr;
+    YearEdit *runEndEdit = nullptr;
+    QLineEdit *toAdd = nullptr;
+    CGridCtrl *wells = nullptr;
+    CGridCtrl *hist = nullptr;
+    CGridCtrl *synth = nullptr;
+    QGroupBox *histBox = nullptr;
+    QGroupBox *synthBox = nullptr;
+    QLabel *histUnits = nullptr;
+    QLabel *synthUnits = nullptr;
+    QLabel *synthStart = nullptr;
+    CloseUpComboBox *runStart = nullptr;
+    CloseUpComboBox *outputType = nullptr;
+    QPushButton *pumpButton = nullptr;
+
+    // The smallest size of the page: the template's, or more when the
+    // controls need it.
+    QSize baseSize;
+
+    CGridCtrl *editingGrid = nullptr;
+    QString editOriginalText;
+    int locationsToAdd = 1;
+    bool inYearEdit = false;
+    QPointer<CGridCtrl> lastGrid;
+
+    explicit Impl(CVEKViewView *view) : q(view) {}
+
+    CVEKViewDoc *doc() const { return q->doc_; }
+    ModelInput &model() const { return q->doc_->model(); }
+    Prompter *ask() const { return q->prompter(); }
+    void message(const std::string &text) const {
+        if (Prompter *p = ask()) p->message(text);
+    }
+    void markModified() { doc()->setModified(true); }
+    Location *selected() const {
+        int i = q->selectedLocation_;
+        auto &locs = model().locations;
+        return i >= 0 && i < static_cast<int>(locs.size()) ? &locs[static_cast<size_t>(i)] : nullptr;
+    }
+
+    void build();
+    // Columns fit their headers and values and share out the spare width;
+    // the historical and synthesized tables keep equal columns.
+    void fitTableColumns();
+    void fitListColumns();
+    // The selected location's row shows highlighted in the list.
+    void showSelectedRow();
+
+    void fillYearFields();
+    void fillRunRange();
+    void fillLocationList();
+    void fillLocationRow(int r);
+    void fillCaptions();
+    void fillMonthHeaders();
+    void setCaption(QGroupBox *box, const QString &caption);
+    void elideCaption(QGroupBox *box);
+    void fillHistorical();
+    void fillSynthesized();
+    void fullRefill();
+
+    void onBeginEdit(CGridCtrl *grid, int row, int col, const QString &oldText);
+    void onEndEdit(CGridCtrl *grid, int row, int col);
+    void OnClickWellListctrl(int row, int col);
+    void OnEndlabeleditWellListctrl(int row, int col);
+    void OnEndlabeleditPumpingListctrl(int row, int col);
+    void OnEndlabeleditSynthListctrl(int row, int col);
+
+    int readYearEdit(QLineEdit *edit);
+    void OnKillfocusInputStart();
+    void OnKillfocusInputEnd();
+    void OnKillfocusSynthYears();
+    void OnKillfocusRunEnd();
+    void OnCloseupRunStart();
+    void OnCloseupOutputType();
+
+    void showContextMenu(CGridCtrl *grid, const QPoint &globalPos);
+    CGridCtrl *activeGrid() const;
+};
+
+} // namespace vek

@@ -1,0 +1,65 @@
+// Writing the selected tables of a report as CSV.
+#include "results/csv_export.h"
+
+#include "results/export_layout.h"
+
+#include <cctype>
+#include <charconv>
+
+namespace vek {
+
+namespace {
+
+std::string number(float v) {
+    const auto value = printedValue(v);
+    if (!value) return "";
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, *value);
+    return std::string(buf, r.ptr);
+}
+
+std::string lower(std::string s) {
+    for (char &c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+} // namespace
+
+std::string csvField(const std::string &text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string buildCsv(const OutputResults &results, const ViewChoices &choices) {
+    const ExportLayout layout = exportLayout(results, choices);
+    std::string out = "location,type,year";
+    for (const std::string &m : layout.months)
+        out += "," + csvField(lower(m));
+    out += ",total\r\n";
+    for (const ExportBlock &b : layout.blocks) {
+        const LocationResult &loc = *b.location;
+        const std::string name = csvField(utf8Text(loc.name));
+        for (int table = 0; table < 2; ++table) {
+            const bool stream = table == 1;
+            if (!(stream ? b.stream : b.diversion)) continue;
+            for (int p : layout.rows) {
+                if (p >= static_cast<int>(loc.rows.size())) continue;
+                const YearRow &row = loc.rows[static_cast<size_t>(p)];
+                out += name + (stream ? ",stream," : ",diversion,") + rowLabel(results, p);
+                const float *months = stream ? row.stream : row.diversion;
+                for (int m = 0; m < 12; ++m)
+                    out += "," + (layout.monthly ? number(months[m]) : std::string());
+                out += "," + number(stream ? row.streamTotal : row.diversionTotal) + "\r\n";
+            }
+        }
+    }
+    return out;
+}
+
+} // namespace vek

@@ -1,0 +1,55 @@
+// What the spreadsheet exports (workbook and CSV) take from a report for a
+// selection: the same locations, years, scale and tables as the text report,
+// with every value as the text report prints it.
+#pragma once
+
+#include "results/output_results.h"
+#include "results/view_choices.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vek {
+
+// One selected location (or summary) and the tables it contributes.
+struct ExportBlock {
+    const LocationResult *location = nullptr;
+    std::string title; // the text report's title line of this location
+    bool diversion = false;
+    bool stream = false;
+};
+
+struct ExportLayout {
+    std::vector<ExportBlock> blocks;
+    std::vector<int> rows; // selected row positions in list order; printedYears() is the average row
+    bool monthly = true;
+    std::vector<std::string> months; // twelve column headings in the results' month order
+};
+
+// The blocks and rows the text report would show for these choices.
+ExportLayout exportLayout(const OutputResults &results, const ViewChoices &choices);
+
+// A value as the text report prints it ("%g"), read back: so a spreadsheet
+// shows the report's digits. Empty for no data.
+std::optional<double> printedValue(float v);
+
+// "Avg" for the average row, else the year.
+std::string rowLabel(const OutputResults &results, int row);
+
+// "Calendar year (JAN-DEC)", "Irrigation year (NOV-OCT)", "USGS year (OCT-SEP)".
+std::string yearTypeHeading(int yearType);
+
+// The units line without its parentheses: "( acre feet )" gives "acre feet".
+std::string plainUnits(const std::string &units);
+
+// Text for a file that must be UTF-8: names come from the report as bytes,
+// and bytes that are not UTF-8 (a name cut inside a character, a one-byte
+// code page) become the Latin-1 characters they would be. Control
+// characters, which spreadsheet files cannot hold, become blanks.
+std::string utf8Text(const std::string &bytes);
+
+// The engine version of this release, for the exports' run summaries.
+const char *engineVersion();
+
+} // namespace vek

@@ -1,0 +1,299 @@
+// Writing the selected tables of a report as an Excel workbook with
+// libxlsxwriter.
+#include "results/xlsx_export.h"
+
+#include "results/export_layout.h"
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <locale.h>
+#include <memory>
+#include <set>
+
+namespace vek {
+
+namespace {
+
+constexpr size_t kMaxSheetName = 31;
+
+std::string foldCase(const std::string &s) {
+    std::string out = s;
+    for (char &c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// The longest prefix of s that fits in max characters, never cutting a
+// character in two.
+std::string cutToLength(const std::string &s, size_t max) {
+    size_t n = 0, i = 0;
+    while (i < s.size()) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        const size_t units = c >= 0xF0 ? 2 : 1;
+        if (n + units > max) break;
+        n += units;
+        i += len;
+    }
+    return s.substr(0, std::min(i, s.size()));
+}
+
+std::string trimmed(const std::string &s) {
+    const size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return "";
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+std::string cleanSheetName(const std::string &wanted) {
+    std::string s = utf8Text(wanted);
+    for (char &c : s)
+        if (std::string_view("[]:*?/\\").find(c) != std::string_view::npos) c = '_';
+    s = trimmed(s);
+    while (!s.empty() && s.front() == '\'')
+        s.erase(s.begin());
+    s = trimmed(cutToLength(s, kMaxSheetName));
+    while (!s.empty() && s.back() == '\'')
+        s.pop_back();
+    if (s.empty()) s = "Sheet";
+    if (foldCase(s) == "history") s += " 1";
+    return s;
+}
+
+// libxlsxwriter prints numbers with printf, which follows the locale's decimal
+// mark: a program running in a comma locale would write "1,5" into the
+// workbook, which Excel then refuses. The writing thread uses the C numbers
+// while a workbook is written.
+class CNumericLocale {
+  public:
+    CNumericLocale() {
+        locale_t base = duplocale(uselocale(nullptr));
+        if (!base) return;
+        c_ = newlocale(LC_NUMERIC_MASK, "C", base);
+        if (!c_) {
+            freelocale(base);
+            return;
+        }
+        previous_ = uselocale(c_);
+    }
+    ~CNumericLocale() {
+        if (!c_) return;
+        uselocale(previous_);
+        freelocale(c_);
+    }
+    CNumericLocale(const CNumericLocale &) = delete;
+    CNumericLocale &operator=(const CNumericLocale &) = delete;
+
+  private:
+    locale_t c_ = nullptr;
+    locale_t previous_ = nullptr;
+};
+
+struct WorkbookCloser {
+    void operator()(lxw_workbook *wb) const {
+        if (wb) workbook_close(wb);
+    }
+};
+
+struct Formats {
+    lxw_format *title, *group, *heading, *year, *label;
+};
+
+void writeRunSheet(lxw_workbook *wb, lxw_worksheet *ws, const Formats &f, const OutputResults &results,
+                   const WorkbookInfo &info, const std::vector<std::string> &sheets) {
+    worksheet_set_column(ws, 0, 0, 28, nullptr);
+    worksheet_set_column(ws, 1, 1, 60, nullptr);
+    worksheet_write_string(ws, 0, 0, "VEK stream depletion results", f.title);
+    lxw_row_t r = 2;
+    auto text = [&](const char *key, const std::string &value) {
+        worksheet_write_string(ws, r, 0, key, f.label);
+        worksheet_write_string(ws, r, 1, utf8Text(value).c_str(), nullptr);
+        ++r;
+    };
+    auto number = [&](const char *key, double value) {
+        worksheet_write_string(ws, r, 0, key, f.label);
+        worksheet_write_number(ws, r, 1, value, f.year);
+        ++r;
+    };
+    text("Model", info.model);
+    text("Report", info.reportPath);
+    number("First run year", results.firstPrintYear);
+    number("Last run year", results.lastPrintYear);
+    number("Last year of historical data", results.firstSynthYear - 1);
+    const int synth = results.lastSynthYear - results.firstSynthYear + 1;
+    number("Years of synthesized data", synth > 0 ? synth : 0);
+    if (synth > 0) text("Synthesized data", results.synthesisText);
+    text("Monthly to daily conversion", results.conversionText);
+    text("Year type", yearTypeHeading(results.yearType));
+    text("Units", plainUnits(results.units));
+    text("Engine version", "VEK " + info.engineVersion);
+    ++r;
+    worksheet_write_string(ws, r++, 0, "Sheets", f.label);
+    for (const std::string &name : sheets)
+        worksheet_write_string(ws, r++, 0, name.c_str(), nullptr);
+    (void)wb;
+}
+
+void writeLocationSheet(lxw_worksheet *ws, const Formats &f, const OutputResults &results, const ExportLayout &layout,
+                        const ExportBlock &b) {
+    const LocationResult &loc = *b.location;
+    const int width = layout.monthly ? 13 : 1; // columns per table
+    std::string title = b.title + "  |  " + yearTypeHeading(results.yearType);
+    const std::string units = plainUnits(results.units);
+    if (!units.empty()) title += "  |  " + units;
+    worksheet_write_string(ws, 0, 0, utf8Text(title).c_str(), f.title);
+
+    int tables = 0;
+    for (int table = 0; table < 2; ++table) {
+        const bool stream = table == 1;
+        if (!(stream ? b.stream : b.diversion)) continue;
+        const lxw_col_t first = static_cast<lxw_col_t>(1 + tables * width);
+        const char *name = stream ? "Stream Depletion or Accretion Data" : "CU or Recharge Data";
+        if (width > 1)
+            worksheet_merge_range(ws, 1, first, 1, static_cast<lxw_col_t>(first + width - 1), name, f.group);
+        else
+            worksheet_write_string(ws, 1, first, name, f.group);
+        ++tables;
+    }
+    worksheet_write_string(ws, 2, 0, "YEAR", f.heading);
+    for (int t = 0; t < tables; ++t) {
+        const lxw_col_t first = static_cast<lxw_col_t>(1 + t * width);
+        if (layout.monthly)
+            for (int m = 0; m < 12; ++m)
+                worksheet_write_string(ws, 2, static_cast<lxw_col_t>(first + m), utf8Text(layout.months[m]).c_str(),
+                                       f.heading);
+        worksheet_write_string(ws, 2, static_cast<lxw_col_t>(first + width - 1), "TOTAL", f.heading);
+    }
+
+    lxw_row_t r = 3;
+    for (int p : layout.rows) {
+        if (p >= static_cast<int>(loc.rows.size())) continue;
+        const YearRow &row = loc.rows[static_cast<size_t>(p)];
+        if (p == results.printedYears())
+            worksheet_write_string(ws, r, 0, "Avg", f.year);
+        else
+            worksheet_write_number(ws, r, 0, results.firstPrintYear + p, f.year);
+        int t = 0;
+        for (int table = 0; table < 2; ++table) {
+            const bool stream = table == 1;
+            if (!(stream ? b.stream : b.diversion)) continue;
+            const lxw_col_t first = static_cast<lxw_col_t>(1 + t * width);
+            auto put = [&](lxw_col_t col, float v) {
+                if (auto value = printedValue(v)) worksheet_write_number(ws, r, col, *value, nullptr);
+            };
+            if (layout.monthly) {
+                const float *months = stream ? row.stream : row.diversion;
+                for (int m = 0; m < 12; ++m)
+                    put(static_cast<lxw_col_t>(first + m), months[m]);
+            }
+            put(static_cast<lxw_col_t>(first + width - 1), stream ? row.streamTotal : row.diversionTotal);
+            ++t;
+        }
+        ++r;
+    }
+    worksheet_set_column(ws, 0, 0, 8, nullptr);
+    if (tables > 0) worksheet_set_column(ws, 1, static_cast<lxw_col_t>(tables * width), 11, nullptr);
+    worksheet_freeze_panes(ws, 3, 1);
+}
+
+} // namespace
+
+WorkbookInfo workbookInfoFor(const std::string &reportPath) {
+    WorkbookInfo info;
+    info.reportPath = reportPath;
+    info.model = std::filesystem::path(reportPath).stem().string();
+    info.engineVersion = engineVersion();
+    return info;
+}
+
+std::vector<std::string> excelSheetNames(const std::vector<std::string> &wanted, std::vector<std::string> taken) {
+    std::set<std::string> used;
+    for (const std::string &t : taken)
+        used.insert(foldCase(t));
+    std::vector<std::string> out;
+    out.reserve(wanted.size());
+    for (const std::string &w : wanted) {
+        const std::string base = cleanSheetName(w);
+        std::string name = base;
+        for (int n = 2; used.count(foldCase(name)); ++n) {
+            const std::string suffix = " (" + std::to_string(n) + ")";
+            name = trimmed(cutToLength(base, kMaxSheetName - suffix.size())) + suffix;
+        }
+        used.insert(foldCase(name));
+        out.push_back(name);
+    }
+    return out;
+}
+
+bool writeWorkbook(const std::string &path, const OutputResults &results, const ViewChoices &choices,
+                   const WorkbookInfo &info, std::string *error, const WorkbookOptions &options) {
+    auto fail = [&](const std::string &why) {
+        if (error) *error = why;
+        return false;
+    };
+    const ExportLayout layout = exportLayout(results, choices);
+    std::vector<std::string> wanted;
+    for (const ExportBlock &b : layout.blocks)
+        wanted.push_back(b.location->name);
+    const std::string runSheet = "Run";
+    const std::vector<std::string> names = excelSheetNames(wanted, {runSheet});
+
+    const CNumericLocale cNumbers;
+    const std::string part = path + ".part";
+    lxw_workbook_options opts = {};
+    opts.constant_memory = options.constantMemory ? LXW_TRUE : LXW_FALSE;
+    lxw_workbook *raw = workbook_new_opt(part.c_str(), &opts);
+    if (!raw) return fail("Unable to open " + path + " for writing.");
+    std::unique_ptr<lxw_workbook, WorkbookCloser> wb(raw);
+    auto abandon = [&](const std::string &why) {
+        workbook_close(wb.release());
+        std::remove(part.c_str());
+        return fail(why);
+    };
+
+    lxw_doc_properties props = {};
+    const std::string docTitle = utf8Text("VEK results: " + info.model);
+    props.title = const_cast<char *>(docTitle.c_str());
+    workbook_set_properties(raw, &props);
+
+    Formats f{};
+    f.title = workbook_add_format(raw);
+    format_set_bold(f.title);
+    f.group = workbook_add_format(raw);
+    format_set_bold(f.group);
+    format_set_align(f.group, LXW_ALIGN_CENTER);
+    f.heading = workbook_add_format(raw);
+    format_set_bold(f.heading);
+    format_set_align(f.heading, LXW_ALIGN_CENTER);
+    format_set_bottom(f.heading, LXW_BORDER_THIN);
+    f.year = workbook_add_format(raw);
+    format_set_align(f.year, LXW_ALIGN_LEFT);
+    f.label = workbook_add_format(raw);
+    format_set_bold(f.label);
+
+    lxw_worksheet *run = workbook_add_worksheet(raw, runSheet.c_str());
+    if (!run) return abandon("Unable to add the sheet " + runSheet + " to " + path + ".");
+    writeRunSheet(raw, run, f, results, info, names);
+    for (size_t i = 0; i < layout.blocks.size(); ++i) {
+        lxw_worksheet *ws = workbook_add_worksheet(raw, names[i].c_str());
+        if (!ws) return abandon("Unable to add the sheet " + names[i] + " to " + path + ".");
+        writeLocationSheet(ws, f, results, layout, layout.blocks[i]);
+    }
+    const lxw_error closed = workbook_close(wb.release());
+    if (closed != LXW_NO_ERROR) {
+        std::remove(part.c_str());
+        return fail("Unable to write " + path + ": " + lxw_strerror(closed));
+    }
+    std::error_code ec;
+    std::filesystem::rename(part, path, ec);
+    if (ec) {
+        std::remove(part.c_str());
+        return fail("Unable to write " + path + ": " + ec.message());
+    }
+    return true;
+}
+
+} // namespace vek

@@ -1,0 +1,48 @@
+// The selected tables of a report as an Excel workbook (.xlsx).
+//
+// The first sheet, "Run", lists the model, the run years, the heading facts of
+// the report and the engine version. Then one sheet per selected location and
+// per selected summary: a title row (the text report's title line, the year
+// type and the units), a row naming the tables, a frozen row of column
+// headings (YEAR, the months in the results' order, TOTAL, for each table
+// shown), and one row per selected year with the values as numbers; a value
+// without data leaves its cell empty. Every number carries the text report's
+// printed digits.
+#pragma once
+
+#include "results/output_results.h"
+#include "results/view_choices.h"
+
+#include <string>
+#include <vector>
+
+namespace vek {
+
+struct WorkbookInfo {
+    std::string model;      // the model's name, shown on the first sheet
+    std::string reportPath; // the engine report the values come from
+    std::string engineVersion;
+};
+
+struct WorkbookOptions {
+    // Rows go to temporary files as they are written instead of staying in
+    // memory (for very large reports).
+    bool constantMemory = false;
+};
+
+// The WorkbookInfo of a report file: the model is the report's base name
+// (the engine's report is named after its model input file).
+WorkbookInfo workbookInfoFor(const std::string &reportPath);
+
+// Writes the workbook to path (written aside and renamed, so a failed write
+// leaves an earlier file whole). False with the reason in error.
+bool writeWorkbook(const std::string &path, const OutputResults &results, const ViewChoices &choices,
+                   const WorkbookInfo &info, std::string *error = nullptr, const WorkbookOptions &options = {});
+
+// Sheet names Excel accepts for the wanted names, in order: at most 31
+// characters, none of []:*?/\, no quote at either end, not "History", not
+// empty, and unique regardless of case (a repeated name gets " (2)", " (3)",
+// ...). taken holds names already in the workbook.
+std::vector<std::string> excelSheetNames(const std::vector<std::string> &wanted, std::vector<std::string> taken = {});
+
+} // namespace vek

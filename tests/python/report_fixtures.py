@@ -1,0 +1,55 @@
+"""Helpers shared by the export tests: running vektool, reading its text
+report, and engine reports with awkward names and values."""
+
+import os
+import subprocess
+
+
+def run_vektool(vektool, *args):
+    r = subprocess.run([vektool, "report", *args], capture_output=True)
+    if r.returncode != 0:
+        raise AssertionError("vektool report %s failed (%d): %s" % (" ".join(args), r.returncode, r.stderr.decode()))
+    return r.stdout.decode("utf-8", "replace")
+
+
+def parse_text_report(text):
+    """The tables of a text report, in order: a list of blocks, each a dict
+    with the title line and for each table shown ("diversion", "stream") the
+    rows as {label: [fields after the label]}."""
+    blocks = []
+    lines = text.split("\n")
+    i = 0
+    while i < len(lines):
+        line = lines[i]
+        if line.startswith("CU or Recharge Data") or line.startswith("Stream Depletion or Accretion Data"):
+            title = lines[i - 1]
+            table = "diversion" if line.startswith("CU") else "stream"
+            rows = {}
+            i += 3  # heading, rule
+            while i < len(lines) and lines[i].strip():
+                fields = lines[i].split("\t")
+                rows[fields[0]] = fields[1:]
+                i += 1
+            if not blocks or blocks[-1]["title"] != title or table in blocks[-1]:
+                blocks.append({"title": title})
+            blocks[-1][table] = rows
+        i += 1
+    return blocks
+
+
+def write_report_variant(data_dir, out_dir, name, names=None, replace=None):
+    """two_locations.out with its two location names replaced (each written in
+    the engine's 60-column field) and lines' text replaced."""
+    with open(os.path.join(data_dir, "results", "two_locations.out"), "rb") as f:
+        text = f.read().decode("latin-1")
+    if names:
+        for old, new in zip(["Well 7", "Pond A"], names):
+            text = text.replace("LOCATION:        " + old.ljust(60), "LOCATION:        " + new.ljust(60)[:60])
+    for old, new in replace or []:
+        assert old in text, old
+        text = text.replace(old, new, 1)
+    os.makedirs(out_dir, exist_ok=True)
+    path = os.path.join(out_dir, name)
+    with open(path, "wb") as f:
+        f.write(text.encode("latin-1"))
+    return path

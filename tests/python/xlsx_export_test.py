@@ -1,0 +1,146 @@
+"""Workbooks written by `vektool report --xlsx`, opened with openpyxl (an
+independent reader): sheet names, frozen headings, numbers stored as numbers
+and equal to the text report's printed digits, empty cells for no data."""
+
+import argparse
+import os
+import subprocess
+import sys
+import unittest
+
+try:
+    import openpyxl
+except ImportError:
+    print("FAIL: Python's openpyxl is missing (Debian package python3-openpyxl; scripts/setup.sh installs it)")
+    sys.exit(1)
+
+from report_fixtures import parse_text_report, run_vektool, write_report_variant
+
+ARGS = None
+
+
+def workbook(name, report, *options):
+    path = os.path.join(ARGS.out, name + ".xlsx")
+    if os.path.exists(path):
+        os.remove(path)
+    run_vektool(ARGS.vektool, report, "--xlsx", path, *options)
+    text = run_vektool(ARGS.vektool, report, *options)
+    return openpyxl.load_workbook(path), parse_text_report(text)
+
+
+def two_locations():
+    return os.path.join(ARGS.data, "results", "two_locations.out")
+
+
+class WorkbookTest(unittest.TestCase):
+    def check_against_report(self, wb, blocks, monthly=True):
+        """Every location sheet holds the text report's values, digit for digit."""
+        self.assertEqual(len(wb.sheetnames), len(blocks) + 1)
+        width = 13 if monthly else 1
+        for ws, block in zip(wb.worksheets[1:], blocks):
+            self.assertTrue(ws["A1"].value.startswith(block["title"]), (ws["A1"].value, block["title"]))
+            self.assertEqual(ws.freeze_panes, "B4")
+            self.assertEqual(ws["A3"].value, "YEAR")
+            tables = [t for t in ("diversion", "stream") if t in block]
+            labels = list(block[tables[0]].keys())
+            for r, label in enumerate(labels):
+                year = ws.cell(row=4 + r, column=1).value
+                self.assertEqual(str(year), label)
+                for t, table in enumerate(tables):
+                    fields = block[table][label]
+                    shown = fields[:12] + [fields[12]] if monthly else [fields[0]]
+                    for c, text in enumerate(shown):
+                        cell = ws.cell(row=4 + r, column=2 + t * width + c)
+                        if text == "-":
+                            self.assertIsNone(cell.value, (ws.title, label, table, c))
+                        else:
+                            self.assertEqual(cell.data_type, "n", (ws.title, label, table, c))
+                            self.assertEqual(cell.value, float(text), (ws.title, label, table, c))
+            self.assertIsNone(ws.cell(row=4 + len(labels), column=1).value)
+
+    def test_whole_report(self):
+        wb, blocks = workbook("whole", two_locations())
+        self.assertEqual(wb.sheetnames, ["Run", "Well 7", "Pond A", "Recharge Summary",
+                                         "CU of Ground Water Summary", "Net Impact on Stream"])
+        self.check_against_report(wb, blocks)
+        ws = wb["Well 7"]
+        self.assertIn("Irrigation year (NOV-OCT)", ws["A1"].value)
+        self.assertIn("acre feet", ws["A1"].value)
+        self.assertEqual([ws.cell(row=3, column=c).value for c in (2, 13, 14, 15, 27)],
+                         ["NOV", "OCT", "TOTAL", "NOV", "TOTAL"])
+        self.assertEqual(ws["B2"].value, "CU or Recharge Data")
+        self.assertEqual(ws["O2"].value, "Stream Depletion or Accretion Data")
+        self.assertEqual(ws.cell(row=7, column=1).value, "Avg")
+        self.assertGreater(ws.column_dimensions["B"].width, 8)
+        # Net impact has no diversion table: its stream table starts in column B.
+        net = wb["Net Impact on Stream"]
+        self.assertEqual(net["B2"].value, "Stream Depletion or Accretion Data")
+        self.assertIsNone(net.cell(row=4, column=15).value)
+
+    def test_run_sheet(self):
+        wb, _ = workbook("run", two_locations())
+        run = {row[0].value: row[1].value for row in wb["Run"].iter_rows(min_row=2) if row[0].value}
+        self.assertEqual(run["Model"], "two_locations")
+        self.assertEqual(run["First run year"], 1989)
+        self.assertEqual(run["Last run year"], 1991)
+        self.assertEqual(run["Last year of historical data"], 1990)
+        self.assertTrue(run["Engine version"].startswith("VEK "), run["Engine version"])
+        self.assertEqual(run["Year type"], "Irrigation year (NOV-OCT)")
+
+    def test_calendar_years_leave_missing_months_empty(self):
+        # The switch to calendar years adds a year before the first one whose
+        # first ten months hold no data.
+        wb, blocks = workbook("calendar", two_locations(), "--year-type", "0")
+        self.check_against_report(wb, blocks)
+        ws = wb["Well 7"]
+        self.assertIn("Calendar year (JAN-DEC)", ws["A1"].value)
+        self.assertEqual(ws["B3"].value, "JAN")
+        self.assertEqual(ws["A4"].value, 1988)
+        self.assertIsNone(ws["B4"].value)
+        self.assertEqual(ws["L4"].value, -100.5)
+
+    def test_selection_and_yearly_scale(self):
+        wb, blocks = workbook("selection", two_locations(), "--locations", "4,1", "--years", "1991,avg",
+                              "--yearly", "--no-stream")
+        # Net impact has only a stream table, so with --no-stream it has no sheet.
+        self.assertEqual(wb.sheetnames, ["Run", "Pond A"])
+        self.check_against_report(wb, blocks, monthly=False)
+        ws = wb["Pond A"]
+        self.assertEqual([c.value for c in ws[3]], ["YEAR", "TOTAL"])
+        self.assertEqual(ws["A5"].value, "Avg")
+
+    def test_values_carry_the_reports_six_digits(self):
+        report = write_report_variant(ARGS.data, ARGS.out, "six_digits.out",
+                                      replace=[("1989   -100.5   -101.5", "1989 123456.7 -101.25")])
+        wb, blocks = workbook("six_digits", report)
+        self.check_against_report(wb, blocks)
+        self.assertEqual(wb["Well 7"]["B4"].value, 123457)
+        self.assertEqual(wb["Well 7"]["C4"].value, -101.25)
+
+    def test_sheet_names_follow_excels_rules(self):
+        report = write_report_variant(ARGS.data, ARGS.out, "names.out",
+                                      names=["'Well [7]: north/south*? pumping station'",
+                                             "WELL [7]: NORTH/SOUTH*? PUMPING STATION"])
+        wb, blocks = workbook("names", report)
+        self.assertEqual(wb.sheetnames[1:3], ["Well _7__ north_south__ pumping",
+                                              "WELL _7__ NORTH_SOUTH__ PUM (2)"])
+        for name in wb.sheetnames:
+            self.assertLessEqual(len(name), 31)
+            self.assertFalse(set(name) & set("[]:*?/\\"))
+        self.check_against_report(wb, blocks)
+
+    def test_unwritable_path_fails(self):
+        r = subprocess.run([ARGS.vektool, "report", two_locations(), "--xlsx",
+                                          os.path.join(ARGS.out, "no", "such", "dir.xlsx")], capture_output=True)
+        self.assertEqual(r.returncode, 1)
+        self.assertIn(b"dir.xlsx", r.stderr)
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--vektool", required=True)
+    parser.add_argument("--data", required=True)
+    parser.add_argument("--out", required=True)
+    ARGS, rest = parser.parse_known_args()
+    os.makedirs(ARGS.out, exist_ok=True)
+    unittest.main(argv=[sys.argv[0]] + rest)

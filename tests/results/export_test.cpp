@@ -1,0 +1,160 @@
+// The spreadsheet exports' own rules: Excel's sheet-name limits, text that
+// must be UTF-8, CSV quoting and values carried with the report's digits.
+// The files themselves are read back by independent readers in tests/python.
+#include "results/csv_export.h"
+#include "results/export_layout.h"
+#include "results/xlsx_export.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+using namespace vek;
+
+namespace {
+
+// Well-formed UTF-8 (line ends allowed).
+bool validUtf8(std::string s) {
+    std::erase_if(s, [](char c) { return c == '\r' || c == '\n'; });
+    return utf8Text(s) == s;
+}
+
+} // namespace
+
+TEST(ExcelSheetNames, FollowExcelsRules) {
+    const std::vector<std::string> got =
+        excelSheetNames({"", "History", "run", "a[b]c:d*e?f/g\\h", "'quoted'", "Well 7", "WELL 7", "well 7",
+                         "A name that is much longer than thirty-one characters"},
+                        {"Run"});
+    const std::vector<std::string> want = {"Sheet",           "History 1",  "run (2)",
+                                           "a_b_c_d_e_f_g_h", "quoted",     "Well 7",
+                                           "WELL 7 (2)",      "well 7 (3)", "A name that is much longer than"};
+    EXPECT_EQ(got, want);
+}
+
+// Names are cut by characters, never inside one, and a cut name that repeats
+// another still gets its number within 31 characters.
+TEST(ExcelSheetNames, CutsWholeCharacters) {
+    std::string accented;
+    for (int i = 0; i < 40; ++i)
+        accented += "\xC3\xA9"; // é
+    const auto names = excelSheetNames({accented, accented});
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[0].size(), 62u); // 31 two-byte characters
+    EXPECT_TRUE(validUtf8(names[0]));
+    EXPECT_TRUE(validUtf8(names[1]));
+    EXPECT_EQ(names[1].substr(names[1].size() - 4), " (2)");
+    EXPECT_EQ(names[1].size(), 27u * 2 + 4);
+    // A name in a one-byte code page becomes its Latin-1 characters.
+    EXPECT_EQ(excelSheetNames({"Caf\xE9"})[0], "Caf\xC3\xA9");
+}
+
+TEST(ExportText, Utf8TextMendsBytesAndControls) {
+    EXPECT_EQ(utf8Text("Well 7"), "Well 7");
+    EXPECT_EQ(utf8Text("\xC3\xA9t\xC3\xA9"), "\xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(utf8Text("Caf\xE9"), "Caf\xC3\xA9");
+    EXPECT_EQ(utf8Text("a\x01"
+                       "b\nc\x7F"),
+              "a b c ");
+    EXPECT_EQ(utf8Text("cut \xC3"), "cut \xC3\x83");
+    EXPECT_EQ(utf8Text("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0 "); // a lone surrogate is not UTF-8
+    EXPECT_EQ(utf8Text("\x85"), " ");                         // C1 control
+}
+
+TEST(ExportValues, CarryTheReportsPrintedDigits) {
+    EXPECT_EQ(printedValue(123456.7f), 123457.0);
+    EXPECT_EQ(printedValue(-1234.5f), -1234.5);
+    EXPECT_EQ(printedValue(0.000123456789f), 0.000123457);
+    EXPECT_EQ(printedValue(12345678.0f), 1.23457e7);
+    EXPECT_EQ(printedValue(0.0f), 0.0);
+    EXPECT_FALSE(printedValue(kNoData).has_value());
+    EXPECT_FALSE(printedValue(-2.0e10f).has_value());
+}
+
+TEST(CsvExport, QuotesOnlyWhatNeedsIt) {
+    EXPECT_EQ(csvField("Well 7"), "Well 7");
+    EXPECT_EQ(csvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(csvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(csvField("two\r\nlines"), "\"two\r\nlines\"");
+}
+
+// A location named in a one-byte code page still gives valid UTF-8 CSV.
+TEST(CsvExport, NamesBecomeUtf8) {
+    OutputResults r;
+    r.firstPrintYear = r.lastPrintYear = 2000;
+    LocationResult loc;
+    loc.name = "Caf\xE9, north";
+    loc.rows.resize(2);
+    loc.rows[0].diversion[0] = 1.5f;
+    r.locations.push_back(loc);
+    ViewChoices c;
+    c.locations = {0};
+    c.years = {0};
+    c.showStream = false;
+    const std::string csv = buildCsv(r, c);
+    EXPECT_TRUE(validUtf8(csv));
+    EXPECT_NE(csv.find("\r\n\"Caf\xC3\xA9, north\",diversion,2000,1.5,,,,,,,,,,,,\r\n"), std::string::npos) << csv;
+}
+
+TEST(XlsxExport, WritesAsideAndReportsFailure) {
+    const std::string dir = test::freshDir("xlsx_export_failure");
+    OutputResults r;
+    r.firstPrintYear = r.lastPrintYear = 2000;
+    LocationResult loc;
+    loc.name = "Well";
+    loc.rows.resize(2);
+    r.locations.push_back(loc);
+    ViewChoices c;
+    c.locations = {0};
+    c.years = {0, 1};
+    std::string error;
+    EXPECT_FALSE(writeWorkbook(dir + "/no/such/dir/out.xlsx", r, c, workbookInfoFor("x.out"), &error));
+    EXPECT_NE(error.find("out.xlsx"), std::string::npos) << error;
+
+    const std::string path = dir + "/out.xlsx";
+    ASSERT_TRUE(writeWorkbook(path, r, c, workbookInfoFor(dir + "/model one.out"), &error)) << error;
+    EXPECT_EQ(test::readFile(path).substr(0, 2), "PK");
+    EXPECT_FALSE(std::ifstream(path + ".part").good());
+    EXPECT_EQ(workbookInfoFor(dir + "/model one.out").model, "model one");
+}
+
+// The desktop program runs in the user's locale; a comma locale must not put
+// "1,5" into the workbook's XML, which Excel would refuse to open.
+TEST(XlsxExport, NumbersIgnoreTheLocalesDecimalComma) {
+    const std::string dir = test::freshDir("xlsx_export_locale");
+    OutputResults r;
+    r.firstPrintYear = r.lastPrintYear = 2000;
+    LocationResult loc;
+    loc.name = "Well";
+    loc.rows.resize(2);
+    loc.rows[0].diversion[0] = 1.5f;
+    r.locations.push_back(loc);
+    ViewChoices c;
+    c.locations = {0};
+    c.years = {0};
+    const std::string path = dir + "/comma.xlsx";
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE.utf8"))
+        GTEST_SKIP() << "no comma-decimal locale installed";
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+    std::string error;
+    const bool ok = writeWorkbook(path, r, c, workbookInfoFor("comma.out"), &error);
+    std::setlocale(LC_ALL, saved.c_str());
+    ASSERT_STREQ(probe, "1,5");
+    ASSERT_TRUE(ok) << error;
+    // The location's sheet, read out of the zip by Python's zipfile.
+    const std::string python = std::ifstream("/usr/bin/python3").good() ? "/usr/bin/python3" : "python3";
+    const std::string cmd = python +
+                            " -c \"import sys, zipfile; sys.stdout.write(zipfile.ZipFile(sys.argv[1])"
+                            ".read('xl/worksheets/sheet2.xml').decode())\" '" +
+                            path + "' > '" + dir + "/sheet2.xml'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    const std::string xml = test::readFile(dir + "/sheet2.xml");
+    EXPECT_NE(xml.find("<v>1.5</v>"), std::string::npos) << xml;
+    EXPECT_EQ(xml.find("<v>1,5</v>"), std::string::npos);
+}

@@ -1,0 +1,188 @@
+// form_screenshots: pictures of the input form and of the graph windows, for
+// a look at layout, palette and scaling. Not a test: it writes PNG files and
+// says what it wrote; tools/form_screenshots.sh runs it once per variant
+// (the scale factor has to be set before the program starts).
+//
+//   form_screenshots <out-dir> <variant> <examples-dir> <bin-dir>
+//
+// Variants: form-1024x700, form-1920x1080, form-dark, form-200pct (run with
+// QT_SCALE_FACTOR=2), graphs-cascaded and graphs-dark (need vek in <bin-dir>).
+#include "editor/child_frame.h"
+#include "editor/main_frame.h"
+#include "editor/output_doc.h"
+#include "editor/vekview_app.h"
+#include "editor/vekview_doc.h"
+#include "model/prompter.h"
+#include "results/views/graph_view.h"
+#include "results/views/vek_output_view.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QPainter>
+#include <QSettings>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+using namespace vek;
+
+namespace {
+
+// Answers every question with yes / OK and keeps quiet.
+class YesPrompter : public SilentPrompter {
+  public:
+    void message(const std::string &text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+    bool askYesNo(const std::string &) override { return true; }
+    Answer askYesNoCancel(const std::string &) override { return Answer::Yes; }
+};
+
+// A dark palette as desktop themes give it, links included.
+QPalette darkPalette() {
+    QPalette p;
+    const QColor window(0x2b, 0x2b, 0x2e), base(0x1e, 0x1e, 0x20), text(0xe6, 0xe6, 0xe6);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::ToolTipBase, base);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, QColor(0x35, 0x35, 0x38));
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, Qt::red);
+    p.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x4e));
+    p.setColor(QPalette::Midlight, QColor(0x3e, 0x3e, 0x42));
+    p.setColor(QPalette::Mid, QColor(0x5a, 0x5a, 0x60));
+    p.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x1a));
+    p.setColor(QPalette::Shadow, Qt::black);
+    p.setColor(QPalette::Highlight, QColor(0x2f, 0x6f, 0xb8));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, QColor(0x7c, 0xb8, 0xff));
+    p.setColor(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x90));
+    for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
+    return p;
+}
+
+bool savePicture(const QPixmap &pm, const QString &file) {
+    if (!pm.save(file)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        return false;
+    }
+    std::printf("%s (%dx%d)\n", qPrintable(file), pm.width(), pm.height());
+    return true;
+}
+
+void settle() {
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+// The main window at `size` with the example model open and its third
+// location selected.
+CVEKViewDoc *showForm(CVEKViewApp &shell, QSize size, const QString &model) {
+    CMainFrame *frame = shell.mainFrame();
+    frame->resize(size);
+    frame->show();
+    auto *doc = qobject_cast<CVEKViewDoc *>(shell.openDocumentFile(model));
+    settle();
+    return doc;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: %s <out-dir> <variant> <examples-dir> <bin-dir>\n", argv[0]);
+        return 2;
+    }
+    QApplication app(argc, argv);
+    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    const QString variant = QString::fromLocal8Bit(argv[2]);
+    const QString examples = QDir(QString::fromLocal8Bit(argv[3])).absolutePath();
+    const QString bin = QDir(QString::fromLocal8Bit(argv[4])).absolutePath();
+    QDir().mkpath(out);
+
+    QTemporaryDir work;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, work.path() + "/settings");
+    const QString model = work.path() + "/river_valley.vek";
+    if (!QFile::copy(examples + "/river_valley.vek", model)) {
+        std::fprintf(stderr, "no example model in %s\n", qPrintable(examples));
+        return 1;
+    }
+    QDir::setCurrent(work.path());
+    if (variant == "form-dark" || variant == "graphs-dark") {
+        app.setStyle(QStyleFactory::create("Fusion"));
+        app.setPalette(darkPalette());
+    }
+
+    YesPrompter prompter;
+    bool ok = true;
+    {
+        CVEKViewApp shell;
+        shell.documentPrompter = &prompter;
+        shell.showMessage = [&](const QString &m) { prompter.message(m.toStdString()); };
+        shell.askYesNoCancel = [](const QString &) { return Answer::Yes; };
+        if (!shell.startUp({}, false)) return 1;
+        CMainFrame *frame = shell.mainFrame();
+
+        if (variant == "form-1024x700" || variant == "form-1920x1080") {
+            const QSize size = variant == "form-1024x700" ? QSize(1024, 700) : QSize(1920, 1080);
+            showForm(shell, size, model);
+            ok = savePicture(frame->grab(), out + "/" + variant + ".png");
+        } else if (variant == "form-dark" || variant == "form-200pct") {
+            showForm(shell, QSize(1024, 700), model);
+            ok = savePicture(frame->grab(), out + "/" + variant + ".png");
+        } else if (variant == "graphs-cascaded" || variant == "graphs-dark") {
+            CVEKViewDoc *doc = showForm(shell, QSize(1280, 860), model);
+            if (!doc) return 1;
+            doc->document().programDirectory = (bin + "/").toStdString();
+            if (!shell.runDocument(doc) || shell.outputDocuments().empty()) {
+                std::fprintf(stderr, "the run gave no report (is vek in %s?)\n", qPrintable(bin));
+                return 1;
+            }
+            auto *view = qobject_cast<VEKOutputView *>(shell.frameOf(shell.outputDocuments()[0])->view());
+            if (!view) return 1;
+            view->locationList()->item(0)->setSelected(true);
+            view->locationList()->item(1)->setSelected(true);
+            for (int i = 0; i < 3 && i < view->yearList()->count(); ++i)
+                view->yearList()->item(i)->setSelected(true);
+            static_cast<QAbstractButton *>(view->control(VEKOutputView::IDC_PLOT))->click();
+            settle();
+            const auto graphs = view->graphs();
+            // The screen as the user sees it: the main window, then each graph
+            // window where the program put it, in the order they opened.
+            QRect screen = frame->frameGeometry();
+            for (GraphView *g : graphs)
+                screen |= g->frameGeometry();
+            QPixmap picture(screen.size());
+            picture.fill(Qt::darkGray);
+            QPainter p(&picture);
+            p.drawPixmap(frame->geometry().topLeft() - screen.topLeft(), frame->grab());
+            for (GraphView *g : graphs) {
+                const QPoint at = g->geometry().topLeft() - screen.topLeft();
+                const QPixmap shot = g->grab();
+                p.drawPixmap(at, shot);
+                p.setPen(QPen(Qt::black, 1));
+                p.drawRect(QRect(at, g->size()).adjusted(0, 0, -1, -1));
+            }
+            p.end();
+            ok = graphs.size() >= 2 && savePicture(picture, out + "/" + variant + ".png");
+            for (GraphView *g : graphs)
+                delete g;
+        } else {
+            std::fprintf(stderr, "unknown variant %s\n", qPrintable(variant));
+            return 2;
+        }
+        for (CVEKViewDoc *d : shell.modelDocuments())
+            d->setModified(false);
+        shell.closeAllDocuments();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return ok ? 0 : 1;
+}
