@@ -32,7 +32,9 @@ class RunError : public std::runtime_error {
 // be lost before it is read.
 std::string notTheInput(const std::string &inputPath, const std::string &outputPath) {
     std::error_code ec;
-    if (std::filesystem::equivalent(inputPath, outputPath, ec) && !ec)
+    if (std::filesystem::equivalent(std::filesystem::path(std::u8string(inputPath.begin(), inputPath.end())),
+                                    std::filesystem::path(std::u8string(outputPath.begin(), outputPath.end())), ec) &&
+        !ec)
         throw ReportError("output file \"" + outputPath + "\" is the input file \"" + inputPath +
                           "\"; give the report another name");
     return outputPath;

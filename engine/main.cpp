@@ -10,7 +10,18 @@
 
 #include "engine/vek_command.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 int main(int argc, char **argv) {
+#ifdef _WIN32
+    // The console lines have the same bytes as elsewhere: no CR added.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     std::ios::sync_with_stdio(false);
     vek::engine::EngineOptions options;
     if (const char *s = std::getenv("VEK_SUPERPOSITION"); s && std::string(s) == "reference") options.reference = true;

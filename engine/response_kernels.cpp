@@ -5,6 +5,8 @@
 #include <bit>
 #include <cmath>
 
+#include "engine/exp_float.h"
+
 #include "engine/response_table.h"
 
 namespace vek::engine {
@@ -44,7 +46,7 @@ KernelLayout::KernelLayout(const DayCalendar &calendar, int months)
 // The response table's formula for many lags at once, in passes the compiler
 // can vectorise: division, square root and the polynomial are exactly rounded
 // operations whether done one by one or in vector registers, and the
-// exponential stays the C library's scalar one, so every entry is the float
+// exponential is the scalar expFloat(), so every entry is the float
 // depletionFraction() gives.
 static void fillFractions(Real factor, const int *lags, Real *fraction, std::vector<Real> &scratch, std::size_t n) {
     scratch.resize(2 * n);
@@ -53,7 +55,7 @@ static void fillFractions(Real factor, const int *lags, Real *fraction, std::vec
     for (std::size_t x = 0; x < n; ++x)
         u[x] = 0.5f * std::sqrt(factor / static_cast<Real>(lags[x]));
     for (std::size_t x = 0; x < n; ++x)
-        g[x] = u[x] > 3.0f ? 0.0f : std::exp(-u[x] * u[x]);
+        g[x] = u[x] > 3.0f ? 0.0f : expFloat(-u[x] * u[x]);
     for (std::size_t x = 0; x < n; ++x) {
         const Real s = 1.0f / (1.0f + 0.3275911f * u[x]);
         Real poly = -1.453152027f + s * 1.061405429f;
@@ -92,8 +94,8 @@ void ResponseKernels::build(const KernelLayout &layout, Real factor) {
 
 // Element-wise loops are built for several instruction sets and picked at
 // load time; not under the thread sanitizer, whose start-up would come after
-// the choosing.
-#if defined(__SANITIZE_THREAD__)
+// the choosing. Windows has no load-time choosing (no ifunc).
+#if defined(__SANITIZE_THREAD__) || defined(_WIN32)
 #define VEK_CLONES
 #else
 #define VEK_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))

@@ -5,13 +5,15 @@
 
 #include <cmath>
 
+#include "engine/exp_float.h"
+
 namespace vek::engine {
 
 Real depletionFraction(Real factor, int t) {
     const Real u = 0.5f * std::sqrt(factor / static_cast<Real>(t));
     if (u > 3.0f) return 0.0f;
     const Real s = 1.0f / (1.0f + 0.3275911f * u);
-    const Real g = std::exp(-u * u);
+    const Real g = expFloat(-u * u);
     Real poly = -1.453152027f + s * 1.061405429f;
     poly = 1.421413741f + s * poly;
     poly = -0.284496736f + s * poly;

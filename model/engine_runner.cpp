@@ -3,22 +3,27 @@
 
 #include "model/model_document.h"
 #include "model/process_pipe.h"
+#include "common/utf8_path.h"
 
-#include <cerrno>
 #include <filesystem>
-#include <unistd.h>
+#include <system_error>
 
 namespace vek {
 
 namespace {
 
+// The working directory as UTF-8, and changing it; names reach the system
+// in its own encoding (UTF-16 on Windows).
 std::string currentDirectory() {
-    std::string buf(4096, '\0');
-    while (!::getcwd(buf.data(), buf.size())) {
-        if (errno != ERANGE) return {};
-        buf.resize(buf.size() * 2);
-    }
-    return buf.c_str();
+    std::error_code ec;
+    const std::u8string u8 = std::filesystem::current_path(ec).u8string();
+    return ec ? std::string() : std::string(u8.begin(), u8.end());
+}
+
+bool changeDirectory(const std::string &utf8) {
+    std::error_code ec;
+    std::filesystem::current_path(std::filesystem::path(std::u8string(utf8.begin(), utf8.end())), ec);
+    return !ec;
 }
 
 bool ask(ModelDocument &doc, const std::string &question) {
@@ -58,11 +63,11 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
     }
 
     namespace fs = std::filesystem;
-    const fs::path input(doc.path());
-    std::string folder = input.has_parent_path() ? input.parent_path().string() : std::string();
+    const fs::path input = pathFromUtf8(doc.path());
+    std::string folder = input.has_parent_path() ? utf8FromPath(input.parent_path()) : std::string();
     if (!folder.empty() && folder.back() != '/') folder += '/';
-    const std::string base = input.stem().string();
-    const std::string fileName = input.filename().string();
+    const std::string base = utf8FromPath(input.stem());
+    const std::string fileName = utf8FromPath(input.filename());
     const std::string previous = currentDirectory();
 
     // The engine keeps only the first 45 characters of each name: a longer
@@ -78,7 +83,7 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
     }
 
     RunResult result = RunResult::NoFolder;
-    if (folder.empty() || ::chdir(folder.c_str()) != 0) {
+    if (folder.empty() || !changeDirectory(folder)) {
         doc.message("Unable to change to directory " + folder);
     } else {
         const std::string dir = hooks.programDirectory.empty() ? doc.programDirectory : hooks.programDirectory;
@@ -100,8 +105,7 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
             doc.message("Error running " + program + " " + fileName + ":\n" + collected);
             result = RunResult::Failed;
         }
-        if (!previous.empty() && ::chdir(previous.c_str()) != 0)
-            doc.message("Unable to change to directory " + previous);
+        if (!previous.empty() && !changeDirectory(previous)) doc.message("Unable to change to directory " + previous);
     }
     if (!doc.path().empty()) doc.setTitle(doc.path());
     return result;

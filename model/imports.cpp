@@ -1,6 +1,7 @@
 // Imports into a model input document: well output files of the outside
 // consumptive-use model, tab-delimited text files and old-format files.
 #include "model/imports.h"
+#include "common/utf8_path.h"
 
 #include "model/import_scan.h"
 #include "model/input_file.h"
@@ -43,7 +44,7 @@ std::string tooManyYears(const std::string &path, int first, int last) {
 // Opens a file for reading; a directory counts as a file that cannot be opened.
 bool openForReading(std::ifstream &in, const std::string &path) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return false;
+    if (std::filesystem::is_directory(pathFromUtf8(path), ec)) return false;
     in.open(path, std::ios::binary);
     return in.is_open();
 }

@@ -1,5 +1,6 @@
 // The model input file's scanner (see input_scanner.h).
 #include "model/input_scanner.h"
+#include "common/utf8_path.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -10,7 +11,7 @@ namespace vek::input {
 
 bool LineReader::load(const std::string &path) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return false;
+    if (std::filesystem::is_directory(pathFromUtf8(path), ec)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     std::ostringstream ss;

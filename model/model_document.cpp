@@ -1,6 +1,7 @@
 // The document core's structural operations on locations and years, and its
 // open and save.
 #include "model/model_document.h"
+#include "common/utf8_path.h"
 
 #include "model/imports.h"
 #include "model/input_file.h"
@@ -209,14 +210,14 @@ namespace {
 
 std::string absolutePath(const std::string &path) {
     std::error_code ec;
-    std::filesystem::path abs = std::filesystem::absolute(path, ec);
-    return ec ? path : abs.lexically_normal().string();
+    std::filesystem::path abs = std::filesystem::absolute(pathFromUtf8(path), ec);
+    return ec ? path : utf8FromPath(abs.lexically_normal());
 }
 
 // The same file: one path names it through a link, or both spell it alike.
 bool sameFile(const std::string &a, const std::string &b) {
     std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec)) return true;
+    if (std::filesystem::equivalent(pathFromUtf8(a), pathFromUtf8(b), ec)) return true;
     return absolutePath(a) == absolutePath(b);
 }
 
@@ -275,7 +276,7 @@ bool ModelDocument::open(const std::string &path) {
     partlyReadFrom_.clear();
     std::string ext = lowered(std::filesystem::path(path).extension().string());
     const std::string abs = absolutePath(path);
-    const std::string fileName = std::filesystem::path(path).filename().string();
+    const std::string fileName = utf8FromPath(pathFromUtf8(path).filename());
     if (ext == ".vek") {
         if (ReadInput(*this, path, false)) {
             setPath(abs);
@@ -311,7 +312,7 @@ bool ModelDocument::save(const std::string &path) {
     // Keep the name of the file actually written (a ".owl" path is saved
     // under its base name with ".vek"), so a later run finds it.
     setPath(absolutePath(saveInputPath(path)));
-    setTitle(std::filesystem::path(path_).filename().string());
+    setTitle(utf8FromPath(pathFromUtf8(path_).filename()));
     setModified(false);
     partlyReadFrom_.clear();
     return true;

@@ -1,9 +1,12 @@
-// POSIX ProcessPipe: posix_spawn with the pipe ends as the child's standard
-// handles. Our own ends are close-on-exec so no other child inherits them and
-// the output pipe ends exactly when this child (and whatever it started) has
-// closed its standard output.
+// ProcessPipe. POSIX: posix_spawn with the pipe ends as the child's standard
+// handles. Windows: CreateProcessW with inheritable pipe ends. In both, our
+// own ends are never inherited, so the output pipe ends exactly when this
+// child (and whatever it started) has closed its standard output.
 #include "model/process_pipe.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <cerrno>
 #include <fcntl.h>
 #include <spawn.h>
@@ -11,8 +14,166 @@
 #include <unistd.h>
 
 extern char **environ;
+#endif
 
 namespace vek {
+
+std::string windowsCommandLine(const std::vector<std::string> &argv) {
+    std::string line;
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        const std::string &a = argv[i];
+        if (i) line += ' ';
+        if (i == 0) {
+            // The program name is read up to the closing quote, without
+            // escapes (Windows names hold no quotes).
+            line += '"' + a + '"';
+            continue;
+        }
+        if (!a.empty() && a.find_first_of(" \t\n\v\"") == std::string::npos) {
+            line += a;
+            continue;
+        }
+        line += '"';
+        std::size_t backslashes = 0;
+        for (char c : a) {
+            if (c == '\\') {
+                ++backslashes;
+                continue;
+            }
+            // Backslashes before a quote are doubled, and the quote escaped;
+            // elsewhere they stand for themselves.
+            line.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+            backslashes = 0;
+            line += c;
+        }
+        // Before the closing quote, too.
+        line.append(2 * backslashes, '\\');
+        line += '"';
+    }
+    return line;
+}
+
+int ProcessPipe::fill() {
+    bufPos_ = 0;
+    bufLen_ = 0;
+#ifdef _WIN32
+    if (!outRead_) return 0;
+    DWORD n = 0;
+    // A broken pipe is the end of the output.
+    if (!ReadFile(static_cast<HANDLE>(outRead_), buf_, sizeof buf_, &n, nullptr)) n = 0;
+    bufLen_ = n;
+#else
+    if (outRead_ < 0) return 0;
+    ssize_t n;
+    do {
+        n = ::read(outRead_, buf_, sizeof buf_);
+    } while (n < 0 && errno == EINTR);
+    bufLen_ = n > 0 ? static_cast<size_t>(n) : 0;
+#endif
+    return static_cast<int>(bufLen_);
+}
+
+bool ProcessPipe::readLine(std::string &text) {
+    text.clear();
+    // Byte by byte from a small buffer: the same lines as reading one byte
+    // per call, without a system call per byte.
+    while (true) {
+        if (bufPos_ >= bufLen_ && fill() <= 0) return false;
+        char c = buf_[bufPos_++];
+        if (c == '\n') return true;
+        text += c;
+    }
+}
+
+ProcessPipe::~ProcessPipe() { close(); }
+
+#ifdef _WIN32
+
+namespace {
+
+std::wstring wide(const std::string &utf8) {
+    if (utf8.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
+    return w;
+}
+
+void closeHandle(void *&h) {
+    if (h) CloseHandle(static_cast<HANDLE>(h));
+    h = nullptr;
+}
+
+} // namespace
+
+bool ProcessPipe::started() const { return process_ != nullptr; }
+
+ProcessPipe::ProcessPipe(const std::vector<std::string> &argv, int showMode) {
+    if (argv.empty()) return;
+    std::string program = argv[0];
+    const std::size_t slash = program.find_last_of("/\\");
+    if (program.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos) program += ".exe";
+
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE outRead = nullptr, outWrite = nullptr, inRead = nullptr, inWrite = nullptr;
+    if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) return;
+    if (!CreatePipe(&inRead, &inWrite, &inherit, 0)) {
+        CloseHandle(outRead);
+        CloseHandle(outWrite);
+        return;
+    }
+    // Only the child's ends are inherited.
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
+    // Nothing is ever written to the child: a child that asks a question
+    // reads end-of-file instead of waiting for ever.
+    CloseHandle(inWrite);
+
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    si.hStdInput = inRead;
+    si.hStdOutput = outWrite;
+    si.hStdError = outWrite;
+    si.wShowWindow = static_cast<WORD>(showMode);
+    PROCESS_INFORMATION pi{};
+    std::wstring app = wide(program);
+    std::vector<std::string> args = argv;
+    args[0] = program;
+    std::wstring line = wide(windowsCommandLine(args));
+    line.push_back(L'\0');
+    const BOOL ok =
+        CreateProcessW(app.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
+    // Our copies of the child's ends go, so the output pipe ends with the
+    // child.
+    CloseHandle(outWrite);
+    CloseHandle(inRead);
+    if (!ok) {
+        CloseHandle(outRead);
+        return;
+    }
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    outRead_ = outRead;
+}
+
+int ProcessPipe::close() {
+    if (closed_) return status_;
+    closed_ = true;
+    // Our read end goes first: a child still writing to a caller that
+    // stopped reading then gets a broken pipe instead of blocking the wait.
+    closeHandle(outRead_);
+    if (process_) {
+        DWORD code = 0;
+        if (WaitForSingleObject(static_cast<HANDLE>(process_), INFINITE) == WAIT_OBJECT_0 &&
+            GetExitCodeProcess(static_cast<HANDLE>(process_), &code))
+            status_ = static_cast<int>(code);
+        closeHandle(process_);
+    }
+    return status_;
+}
+
+#else
 
 namespace {
 void closeFd(int &fd) {
@@ -62,30 +223,7 @@ ProcessPipe::ProcessPipe(const std::vector<std::string> &argv, int /*showMode*/)
     closeFd(inWrite_);
 }
 
-ProcessPipe::~ProcessPipe() { close(); }
-
-int ProcessPipe::fill() {
-    if (outRead_ < 0) return 0;
-    ssize_t n;
-    do {
-        n = ::read(outRead_, buf_, sizeof buf_);
-    } while (n < 0 && errno == EINTR);
-    bufPos_ = 0;
-    bufLen_ = n > 0 ? static_cast<size_t>(n) : 0;
-    return static_cast<int>(bufLen_);
-}
-
-bool ProcessPipe::readLine(std::string &text) {
-    text.clear();
-    // Byte by byte from a small buffer: the same lines as reading one byte
-    // per call, without a system call per byte.
-    while (true) {
-        if (bufPos_ >= bufLen_ && fill() <= 0) return false;
-        char c = buf_[bufPos_++];
-        if (c == '\n') return true;
-        text += c;
-    }
-}
+bool ProcessPipe::started() const { return pid_ > 0; }
 
 int ProcessPipe::close() {
     if (closed_) return status_;
@@ -105,5 +243,7 @@ int ProcessPipe::close() {
     closeFd(inWrite_);
     return status_;
 }
+
+#endif
 
 } // namespace vek

@@ -1,21 +1,28 @@
 // A child process whose standard output and standard error arrive on one
-// pipe and whose standard input is another pipe. This is the POSIX
-// implementation; a Windows one would keep the same interface.
+// pipe and whose standard input is closed. process_pipe.cpp holds the POSIX
+// implementation (posix_spawn) and the Windows one (CreateProcessW).
 #pragma once
 
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace vek {
+
+// The command line that hands `argv` (UTF-8) to a Windows program as the
+// same arguments, by the rules CommandLineToArgvW and the C runtime read it
+// with: an argument with blanks or quotes, or an empty one, is quoted;
+// quotes inside are escaped with a backslash, and backslashes only where
+// they come before a quote. No shell reads it, so &, ^ and % need nothing.
+std::string windowsCommandLine(const std::vector<std::string> &argv);
 
 class ProcessPipe {
   public:
     // Starts argv[0] with the given arguments, never through a shell, so
     // names with blanks, quotes or shell characters reach the child as they
     // are. The child runs in the current working directory with the parent's
-    // environment. `showMode` is accepted for symmetry with windowed
-    // platforms and has no effect here.
+    // environment. On Windows a program named without an extension gets
+    // ".exe", and `showMode` is the child's window show state; elsewhere it
+    // has no effect.
     explicit ProcessPipe(const std::vector<std::string> &argv, int showMode = 0);
     ~ProcessPipe();
     ProcessPipe(const ProcessPipe &) = delete;
@@ -23,7 +30,7 @@ class ProcessPipe {
 
     // False when the child could not be started; readLine then returns false
     // at once and close() does not wait.
-    bool started() const { return pid_ > 0; }
+    bool started() const;
 
     // Reads the next line of the child's output: true when a line end was
     // read (not stored; carriage returns are kept), false when the output
@@ -39,9 +46,14 @@ class ProcessPipe {
   private:
     int fill();
 
-    pid_t pid_ = -1;
+#ifdef _WIN32
+    void *process_ = nullptr; // HANDLE
+    void *outRead_ = nullptr;
+#else
+    int pid_ = -1;
     int outRead_ = -1;
     int inWrite_ = -1;
+#endif
     int status_ = -1;
     bool closed_ = false;
     char buf_[4096];

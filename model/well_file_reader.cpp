@@ -1,5 +1,6 @@
 // Reader of the outside consumptive-use model's well output files.
 #include "model/well_file_reader.h"
+#include "common/utf8_path.h"
 
 #include "common/prompter.h"
 #include "model/import_scan.h"
@@ -65,7 +66,7 @@ bool WellFileReader::read(const std::string &path, bool noSoilMoisture) {
     std::error_code ec;
     // A directory opens as a stream on some systems and then reads as empty.
     std::ifstream in;
-    if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
+    if (!std::filesystem::is_directory(pathFromUtf8(path), ec)) in.open(path, std::ios::binary);
     if (!in.is_open()) {
         show("Unable to open " + path + " for reading.");
         return false;

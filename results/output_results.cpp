@@ -1,6 +1,7 @@
 // Reading the engine report into OutputResults, and the year-type change of
 // the results.
 #include "results/output_results.h"
+#include "common/utf8_path.h"
 
 #include "common/calendar.h"
 #include "common/numbers.h"
@@ -388,7 +389,7 @@ bool OutputResults::Load(const std::string &path, Prompter &prompter) {
     // A folder opens like a file here but reads as empty: say it cannot be
     // opened instead of blaming its contents.
     std::error_code ec;
-    if (!file || std::filesystem::is_directory(path, ec)) {
+    if (!file || std::filesystem::is_directory(vek::pathFromUtf8(path), ec)) {
         prompter.message("Unable to open " + path + " for reading.");
         return false;
     }

@@ -4,7 +4,9 @@
 
 #include "results/export_layout.h"
 
+#ifdef VEK_HAVE_XLSXWRITER
 #include <xlsxwriter.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -63,6 +65,7 @@ std::string cleanSheetName(const std::string &wanted) {
     return s;
 }
 
+#ifdef VEK_HAVE_XLSXWRITER
 // libxlsxwriter prints numbers with printf, which follows the locale's decimal
 // mark: a program running in a comma locale would write "1,5" into the
 // workbook, which Excel then refuses. The writing thread uses the C numbers
@@ -199,6 +202,8 @@ void writeLocationSheet(lxw_worksheet *ws, const Formats &f, const OutputResults
     worksheet_freeze_panes(ws, 3, 1);
 }
 
+#endif // VEK_HAVE_XLSXWRITER
+
 } // namespace
 
 WorkbookInfo workbookInfoFor(const std::string &reportPath) {
@@ -230,6 +235,11 @@ std::vector<std::string> excelSheetNames(const std::vector<std::string> &wanted,
 
 bool writeWorkbook(const std::string &path, const OutputResults &results, const ViewChoices &choices,
                    const WorkbookInfo &info, std::string *error, const WorkbookOptions &options) {
+#ifndef VEK_HAVE_XLSXWRITER
+    (void)path, (void)results, (void)choices, (void)info, (void)options;
+    if (error) *error = "This build of the program cannot write Excel workbooks (it was built without libxlsxwriter).";
+    return false;
+#else
     auto fail = [&](const std::string &why) {
         if (error) *error = why;
         return false;
@@ -294,6 +304,7 @@ bool writeWorkbook(const std::string &path, const OutputResults &results, const 
         return fail("Unable to write " + path + ": " + ec.message());
     }
     return true;
+#endif
 }
 
 } // namespace vek

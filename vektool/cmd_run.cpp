@@ -2,6 +2,7 @@
 // as the desktop program's Run command.
 #include "model/engine_runner.h"
 #include "model/model_document.h"
+#include "common/utf8_path.h"
 #include "vektool/batch_prompter.h"
 #include "vektool/command.h"
 
@@ -43,7 +44,7 @@ int runRun(const vektool::Args &args) {
     if (yes) prompter.yesNoAnswer = true;
     vek::ModelDocument doc(&prompter);
     doc.open(path);
-    if (!std::filesystem::is_regular_file(path)) return 1;
+    if (!std::filesystem::is_regular_file(vek::pathFromUtf8(path))) return 1;
     // A file that did not read completely still runs as it is on disk (the
     // engine judges it); the offer to save is answered No, so it is never
     // replaced by the part that was read.
@@ -51,7 +52,9 @@ int runRun(const vektool::Args &args) {
 
     vek::EngineRunHooks hooks;
     std::string report;
-    hooks.openReport = [&](const std::string &name) { report = (std::filesystem::current_path() / name).string(); };
+    hooks.openReport = [&](const std::string &name) {
+        report = vek::utf8FromPath(std::filesystem::current_path() / vek::pathFromUtf8(name));
+    };
     vek::RunResult r = vek::runEngine(doc, hooks);
     if (r != vek::RunResult::Succeeded) return 1;
     std::printf("%s\n", report.c_str());

@@ -35,7 +35,11 @@ TEST(Crosscheck, OutputNamingTheInputFileLeavesItIntact) {
     for (const auto &r : rows) {
         const std::string dir = t::freshDir(std::string("engine_crosscheck_same_") + r.name);
         t::writeFile(dir + "/" + r.deckName, deck);
+#ifdef _WIN32
+        if (std::string(r.name) == "symlink") continue; // no links to make under Windows
+#else
         fs::create_symlink(dir + "/model.vek", dir + "/link.vek");
+#endif
         const Outcome o = runVek(dir, r.args, r.input);
         EXPECT_EQ(o.status, 2) << r.name;
         EXPECT_NE(o.err.find("run-time error"), std::string::npos) << r.name << ": " << o.err;

@@ -2,6 +2,7 @@
 // report layout, wells and recharge sites, unused locations, tail years.
 #include "results/output_results.h"
 #include "results/text_report.h"
+#include "support/run_program.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
@@ -29,10 +30,10 @@ std::string deckWith(const std::string &parameters) {
 std::string runVek(const std::string &name, const std::string &deck) {
     std::string dir = vek::test::freshDir("results_engine_" + name);
     vek::test::writeFile(dir + "/model.vek", deck);
-    std::string vek = vek::test::binDir() + "/vek";
+    std::string vek = vek::test::programPath("vek");
     EXPECT_TRUE(std::filesystem::exists(vek)) << "build the vek target first: " << vek;
-    std::string cmd = "cd '" + dir + "' && '" + vek + "' model.vek model.out > console.txt 2>&1";
-    EXPECT_EQ(std::system(cmd.c_str()), 0) << vek::test::readFile(dir + "/console.txt");
+    const auto run = vek::test::runProgram(dir, vek, {"model.vek", "model.out"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
     return dir + "/model.out";
 }
 
