@@ -1,9 +1,9 @@
 // The smoke run: opening one file with no one there to answer.
 #include "editor/smoke_run.h"
 
+#include "common/prompter.h"
 #include "editor/vekview_app.h"
 #include "editor/vekview_doc.h"
-#include "common/prompter.h"
 #include "vek_version.h"
 
 #include <QCoreApplication>

@@ -3,10 +3,10 @@
 // filled by a damaged file must still save).
 #include <string_view>
 
+#include "common/prompter.h"
 #include "fuzz/fuzz_support.h"
 #include "model/input_file.h"
 #include "model/model_document.h"
-#include "common/prompter.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Fuzz target: the engine report reader, then the year-type changes and the
 // list entries the output view builds from what was read.
-#include "fuzz/fuzz_support.h"
 #include "common/prompter.h"
+#include "fuzz/fuzz_support.h"
 #include "results/output_results.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {

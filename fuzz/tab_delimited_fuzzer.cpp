@@ -1,8 +1,8 @@
 // Fuzz target: the tab-delimited import.
+#include "common/prompter.h"
 #include "fuzz/fuzz_support.h"
 #include "model/imports.h"
 #include "model/model_document.h"
-#include "common/prompter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string path = vek::fuzz::writeScratch("txt", data, size);

@@ -1,9 +1,9 @@
 // runEngine: from the document to the engine's report.
 #include "model/engine_runner.h"
 
+#include "common/utf8_path.h"
 #include "model/model_document.h"
 #include "model/process_pipe.h"
-#include "common/utf8_path.h"
 
 #include <filesystem>
 #include <system_error>

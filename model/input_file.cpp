@@ -4,9 +4,9 @@
 // the file.
 #include "model/input_file.h"
 
-#include "model/model_document.h"
 #include "common/safe_save.h"
 #include "common/utf8_path.h"
+#include "model/model_document.h"
 
 #include "common/numbers.h"
 #include "model/input_scanner.h"
@@ -22,7 +22,6 @@
 #include <limits>
 #include <sstream>
 #include <vector>
-
 
 namespace vek {
 

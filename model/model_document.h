@@ -3,9 +3,9 @@
 // operations on locations and years. The desktop's CVEKViewDoc wraps it.
 #pragma once
 
+#include "common/prompter.h"
 #include "model/model_input.h"
 #include "model/program_directory.h"
-#include "common/prompter.h"
 
 #include <functional>
 #include <string>

@@ -7,12 +7,12 @@
 //
 // Variants: form-1024x700, form-1920x1080, form-dark, form-200pct (run with
 // QT_SCALE_FACTOR=2), graphs-cascaded and graphs-dark (need vek in <bin-dir>).
+#include "common/prompter.h"
 #include "editor/child_frame.h"
 #include "editor/main_frame.h"
 #include "editor/output_doc.h"
 #include "editor/vekview_app.h"
 #include "editor/vekview_doc.h"
-#include "common/prompter.h"
 #include "results/views/graph_view.h"
 #include "results/views/vek_output_view.h"
 

@@ -5,36 +5,35 @@
 namespace vektool {
 
 namespace {
-void say(const std::string& what) { std::fprintf(stderr, "%s\n", what.c_str()); }
+void say(const std::string &what) { std::fprintf(stderr, "%s\n", what.c_str()); }
 
-template <typename T>
-std::optional<T> takeOnce(std::optional<T>& slot) {
+template <typename T> std::optional<T> takeOnce(std::optional<T> &slot) {
     std::optional<T> v = slot;
     slot.reset();
     return v;
 }
 } // namespace
 
-void BatchPrompter::message(const std::string& text) {
+void BatchPrompter::message(const std::string &text) {
     shown.push_back(text);
     say(text);
 }
 
-bool BatchPrompter::askYesNo(const std::string& text) {
+bool BatchPrompter::askYesNo(const std::string &text) {
     auto a = takeOnce(yesNoAnswer);
     say(text + (a ? (*a ? " -> Yes" : " -> No") : " -> No (not asked in batch mode)"));
     return a.value_or(false);
 }
 
-vek::Answer BatchPrompter::askYesNoCancel(const std::string& text) {
+vek::Answer BatchPrompter::askYesNoCancel(const std::string &text) {
     auto a = takeOnce(yesNoCancelAnswer);
     vek::Answer r = a.value_or(vek::Answer::Cancel);
-    const char* n = r == vek::Answer::Yes ? "Yes" : r == vek::Answer::No ? "No" : "Cancel";
+    const char *n = r == vek::Answer::Yes ? "Yes" : r == vek::Answer::No ? "No" : "Cancel";
     say(text + " -> " + n + (a ? "" : " (not asked in batch mode)"));
     return r;
 }
 
-bool BatchPrompter::askOkCancel(const std::string& text) {
+bool BatchPrompter::askOkCancel(const std::string &text) {
     say(text + " -> Cancel (not asked in batch mode)");
     return false;
 }
@@ -63,7 +62,7 @@ std::optional<std::pair<int, int>> BatchPrompter::chooseCycle(int, int) {
     return a;
 }
 
-std::optional<std::vector<int>> BatchPrompter::chooseItemsToDelete(const std::vector<std::string>&) {
+std::optional<std::vector<int>> BatchPrompter::chooseItemsToDelete(const std::vector<std::string> &) {
     say("Choose Items to Delete -> Cancel (not asked in batch mode)");
     return std::nullopt;
 }

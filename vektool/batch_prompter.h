@@ -12,7 +12,7 @@
 namespace vektool {
 
 class BatchPrompter : public vek::Prompter {
-public:
+  public:
     std::vector<std::string> shown; // every message, in order
 
     // Preset answers, used once each when set.
@@ -25,15 +25,15 @@ public:
     std::optional<std::pair<int, int>> importOptionsAnswer;
     int soilMoistureAnswer = 0;
 
-    void message(const std::string& text) override;
-    bool askYesNo(const std::string& text) override;
-    vek::Answer askYesNoCancel(const std::string& text) override;
-    bool askOkCancel(const std::string& text) override;
+    void message(const std::string &text) override;
+    bool askYesNo(const std::string &text) override;
+    vek::Answer askYesNoCancel(const std::string &text) override;
+    bool askOkCancel(const std::string &text) override;
     std::optional<int> chooseSynthesisMethod() override;
     std::optional<std::vector<int>> selectYearsToAverage(int firstYear, int lastYear) override;
     std::optional<int> chooseGivenYear(int firstYear, int lastYear) override;
     std::optional<std::pair<int, int>> chooseCycle(int firstYear, int lastYear) override;
-    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string>& names) override;
+    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &names) override;
     std::optional<std::pair<int, int>> chooseImportOptions() override;
     int chooseSoilMoisture() override;
 };

@@ -1,8 +1,8 @@
 // vektool run: runs the engine on a model input file through the same path
 // as the desktop program's Run command.
+#include "common/utf8_path.h"
 #include "model/engine_runner.h"
 #include "model/model_document.h"
-#include "common/utf8_path.h"
 #include "vektool/batch_prompter.h"
 #include "vektool/command.h"
 

@@ -10,18 +10,19 @@ namespace vektool {
 using Args = std::vector<std::string>;
 
 struct Command {
-    const char* name;
-    const char* summary; // one line for the command list
-    const char* usage;   // full help text for "vektool help NAME" / NAME --help
-    int (*run)(const Args& args); // args after the subcommand name; returns the exit status
+    const char *name;
+    const char *summary;          // one line for the command list
+    const char *usage;            // full help text for "vektool help NAME" / NAME --help
+    int (*run)(const Args &args); // args after the subcommand name; returns the exit status
 };
 
-bool registerCommand(const Command& c);
-const std::vector<Command>& commands();
+bool registerCommand(const Command &c);
+const std::vector<Command> &commands();
 
 } // namespace vektool
 
 #define VEKTOOL_CONCAT2(a, b) a##b
 #define VEKTOOL_CONCAT(a, b) VEKTOOL_CONCAT2(a, b)
-#define VEKTOOL_COMMAND(...) \
-    static const bool VEKTOOL_CONCAT(vektool_registered_, __LINE__) = ::vektool::registerCommand(::vektool::Command{__VA_ARGS__})
+#define VEKTOOL_COMMAND(...)                                                                                           \
+    static const bool VEKTOOL_CONCAT(vektool_registered_, __LINE__) =                                                  \
+        ::vektool::registerCommand(::vektool::Command{__VA_ARGS__})

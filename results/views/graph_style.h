@@ -14,7 +14,7 @@ namespace vek {
 // Unknown keys are ignored on read so that older programs can open newer
 // files.
 struct GraphStyleSettings {
-    QColor background; // invalid: the desktop palette's (light or dark)
+    QColor background;                // invalid: the desktop palette's (light or dark)
     QString legendPosition{"bottom"}; // one of legendPlaces()
     bool markers = false;             // a dot on every point
     int lineWidth = 2;

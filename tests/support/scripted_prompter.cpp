@@ -3,8 +3,7 @@
 namespace vek::test {
 
 namespace {
-template <typename T, typename D>
-T take(std::deque<T>& q, D fallback) {
+template <typename T, typename D> T take(std::deque<T> &q, D fallback) {
     if (q.empty()) return T(fallback);
     T v = q.front();
     q.pop_front();
@@ -12,19 +11,19 @@ T take(std::deque<T>& q, D fallback) {
 }
 } // namespace
 
-void ScriptedPrompter::message(const std::string& text) { messages.push_back(text); }
+void ScriptedPrompter::message(const std::string &text) { messages.push_back(text); }
 
-bool ScriptedPrompter::askYesNo(const std::string& text) {
+bool ScriptedPrompter::askYesNo(const std::string &text) {
     questions.push_back(text);
     return take(yesNo, false);
 }
 
-Answer ScriptedPrompter::askYesNoCancel(const std::string& text) {
+Answer ScriptedPrompter::askYesNoCancel(const std::string &text) {
     questions.push_back(text);
     return take(yesNoCancel, Answer::Cancel);
 }
 
-bool ScriptedPrompter::askOkCancel(const std::string& text) {
+bool ScriptedPrompter::askOkCancel(const std::string &text) {
     questions.push_back(text);
     return take(okCancel, false);
 }
@@ -46,14 +45,12 @@ std::optional<std::pair<int, int>> ScriptedPrompter::chooseCycle(int firstYear, 
     return take(cycles, std::nullopt);
 }
 
-std::optional<std::vector<int>> ScriptedPrompter::chooseItemsToDelete(const std::vector<std::string>& names) {
+std::optional<std::vector<int>> ScriptedPrompter::chooseItemsToDelete(const std::vector<std::string> &names) {
     deleteLists.push_back(names);
     return take(deletions, std::nullopt);
 }
 
-std::optional<std::pair<int, int>> ScriptedPrompter::chooseImportOptions() {
-    return take(importOptions, std::nullopt);
-}
+std::optional<std::pair<int, int>> ScriptedPrompter::chooseImportOptions() { return take(importOptions, std::nullopt); }
 
 int ScriptedPrompter::chooseSoilMoisture() { return take(soilMoisture, 0); }
 

@@ -12,7 +12,7 @@
 namespace vek::test {
 
 class ScriptedPrompter : public Prompter {
-public:
+  public:
     // Everything shown, in order: messages and question texts.
     std::vector<std::string> messages;
     std::vector<std::string> questions;
@@ -32,15 +32,15 @@ public:
     std::vector<std::pair<int, int>> yearListRanges;
     std::vector<std::vector<std::string>> deleteLists;
 
-    void message(const std::string& text) override;
-    bool askYesNo(const std::string& text) override;
-    Answer askYesNoCancel(const std::string& text) override;
-    bool askOkCancel(const std::string& text) override;
+    void message(const std::string &text) override;
+    bool askYesNo(const std::string &text) override;
+    Answer askYesNoCancel(const std::string &text) override;
+    bool askOkCancel(const std::string &text) override;
     std::optional<int> chooseSynthesisMethod() override;
     std::optional<std::vector<int>> selectYearsToAverage(int firstYear, int lastYear) override;
     std::optional<int> chooseGivenYear(int firstYear, int lastYear) override;
     std::optional<std::pair<int, int>> chooseCycle(int firstYear, int lastYear) override;
-    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string>& names) override;
+    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &names) override;
     std::optional<std::pair<int, int>> chooseImportOptions() override;
     int chooseSoilMoisture() override;
 };

@@ -11,8 +11,8 @@ namespace fs = std::filesystem;
 namespace vek::test {
 
 namespace {
-std::string envOr(const char* name, const std::string& fallback) {
-    const char* v = std::getenv(name);
+std::string envOr(const char *name, const std::string &fallback) {
+    const char *v = std::getenv(name);
     return (v && *v) ? std::string(v) : fallback;
 }
 } // namespace
@@ -26,9 +26,9 @@ std::string outputDir() {
     return d;
 }
 
-std::string dataPath(const std::string& relative) { return dataDir() + "/" + relative; }
+std::string dataPath(const std::string &relative) { return dataDir() + "/" + relative; }
 
-std::string readFile(const std::string& path) {
+std::string readFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot open " + path);
     std::ostringstream ss;
@@ -36,21 +36,21 @@ std::string readFile(const std::string& path) {
     return ss.str();
 }
 
-void writeFile(const std::string& path, const std::string& bytes) {
+void writeFile(const std::string &path, const std::string &bytes) {
     fs::create_directories(fs::path(path).parent_path());
     std::ofstream out(path, std::ios::binary);
     out << bytes;
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-std::string freshDir(const std::string& name) {
+std::string freshDir(const std::string &name) {
     fs::path d = fs::path(outputDir()) / name;
     fs::remove_all(d);
     fs::create_directories(d);
     return d.string();
 }
 
-std::string compareGolden(const std::string& relative, const std::string& actual) {
+std::string compareGolden(const std::string &relative, const std::string &actual) {
     std::string golden = dataPath(relative);
     if (envOr("VEK_UPDATE_GOLDEN", "") == "1") {
         writeFile(golden, actual);
@@ -59,7 +59,7 @@ std::string compareGolden(const std::string& relative, const std::string& actual
     std::string expected;
     try {
         expected = readFile(golden);
-    } catch (const std::exception&) {
+    } catch (const std::exception &) {
         expected = "<missing golden file>";
     }
     if (expected == actual) return {};
@@ -74,9 +74,9 @@ std::string compareGolden(const std::string& relative, const std::string& actual
         bool ga = static_cast<bool>(std::getline(a, la));
         if (!ge && !ga) break;
         if (!ge || !ga || le != la) {
-            return "golden " + golden + " differs at line " + std::to_string(line) + "\n  expected: " +
-                   (ge ? le : "<end>") + "\n  actual:   " + (ga ? la : "<end>") + "\n  actual output: " + actualPath +
-                   "\n  (diff -u " + golden + " " + actualPath + ")";
+            return "golden " + golden + " differs at line " + std::to_string(line) +
+                   "\n  expected: " + (ge ? le : "<end>") + "\n  actual:   " + (ga ? la : "<end>") +
+                   "\n  actual output: " + actualPath + "\n  (diff -u " + golden + " " + actualPath + ")";
         }
         ++line;
     }

@@ -7,19 +7,19 @@
 
 namespace vek::test {
 
-std::string dataDir();      // tests/data
-std::string binDir();       // the directory holding vek, vektool, VEKView
-std::string outputDir();    // scratch directory for test output
-std::string dataPath(const std::string& relative);
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& bytes);
+std::string dataDir();   // tests/data
+std::string binDir();    // the directory holding vek, vektool, VEKView
+std::string outputDir(); // scratch directory for test output
+std::string dataPath(const std::string &relative);
+std::string readFile(const std::string &path);
+void writeFile(const std::string &path, const std::string &bytes);
 // A fresh, empty directory under outputDir() named after the running test.
-std::string freshDir(const std::string& name);
+std::string freshDir(const std::string &name);
 
 // Compares actual with the golden file tests/data/<relative>. On a mismatch
 // writes <outputDir>/<relative>.actual.txt and returns a diff-like text; on a
 // match returns an empty string. With VEK_UPDATE_GOLDEN=1 set, rewrites the
 // golden file instead.
-std::string compareGolden(const std::string& relative, const std::string& actual);
+std::string compareGolden(const std::string &relative, const std::string &actual);
 
 } // namespace vek::test
