@@ -17,9 +17,7 @@ mutations=(
   "fast-path-digits@engine/deck_reader.cpp@simple = digits <= 7 && decimals <= 10;@simple = digits <= 8 && decimals <= 10;@engine_number_path_test engine_deck_reader_test@^engine_(number_path|deck_reader)_test[.]"
   "fast-path-decimals@engine/deck_reader.cpp@simple = digits <= 7 && decimals <= 10;@simple = digits <= 7 && decimals <= 11;@engine_number_path_test engine_deck_reader_test@^engine_(number_path|deck_reader)_test[.]"
   "json-escape-boundary@results/graph_data.cpp@if (c < 0x20 || c >= 0x7F) {@if (c < 0x1F || c >= 0x7F) {@results_graph_json_test results_graph_data_test vektool vektool_report_cli_test@^(results_graph_(json|data)|vektool_report_cli)_test[.]"
-  # Slot for a mutation in the document's cell-edit rules, once they live in
-  # model/model_document.cpp (same form):
-  # "document-rule@model/model_document.cpp@<exact text>@<mutated text>@model_model_document_test@^model_model_document_test[.]"
+  "document-rule@model/model_document.cpp@if (year >= first && year <= last) historicalDataChanged = true;@if (year >= first && year < last) historicalDataChanged = true;@model_model_document_test@^model_model_document_test[.]"
 )
 
 selected=("$@")
