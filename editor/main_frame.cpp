@@ -6,6 +6,7 @@
 #include "editor/vekview_app.h"
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
+#include "results/views/graph_view.h"
 
 #include <QAction>
 #include <QApplication>
@@ -472,8 +473,10 @@ void CMainFrame::closeEvent(QCloseEvent *e) {
         e->ignore();
         return;
     }
-    // The help window goes with the program.
+    // The help window and the graph windows go with the program.
     if (HelpWindow *h = HelpWindow::instance()) h->close();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<GraphView *>(w)) w->close();
     QMainWindow::closeEvent(e);
 }
 

@@ -11,8 +11,10 @@
 #include "editor/vekview_view.h"
 #include "model/engine_runner.h"
 #include "model/imports.h"
+#include "results/views/graph_view.h"
 #include "results/views/vek_output_view.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -59,6 +61,14 @@ CVEKViewApp::~CVEKViewApp() {
     }
     entries_.clear();
     delete mainFrame_;
+    // Graph windows have no parent (they outlive their report's window), so
+    // the program ends them itself. Their menus are top-level widgets too:
+    // collect first, then delete.
+    QList<QPointer<GraphView>> graphs;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *g = qobject_cast<GraphView *>(w)) graphs << g;
+    for (const auto &g : graphs)
+        delete g.data();
 }
 
 CMainFrame *CVEKViewApp::mainFrame() const { return mainFrame_.data(); }

@@ -348,10 +348,14 @@ void GraphView::buildChart() {
     connect(chart, &QChart::plotAreaChanged, chart, placeLabels);
 
     QChart *old = chart_;
+    // The view gives up its previous chart without deleting it: the one
+    // built before (deleted below) or, the first time, its own empty one.
+    QChart *viewsOwn = chartView_->chart() != old ? chartView_->chart() : nullptr;
     chartView_->setChart(chart);
     chartView_->setRenderHint(QPainter::Antialiasing, style_.antialiasing);
     chart_ = chart;
     delete old;
+    delete viewsOwn;
 
     setWindowTitle(QString::fromStdString(g.caption.empty() ? g.title : g.caption));
     built_ = b;
