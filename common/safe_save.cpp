@@ -1,6 +1,7 @@
 // SafeSave: the part both platforms share (buffering, the target's real name)
 // and the two system implementations.
 #include "common/safe_save.h"
+#include "common/utf8_path.h"
 
 #include <cstring>
 #include <filesystem>
@@ -64,13 +65,7 @@ bool SafeSave::write(std::string_view bytes) {
 
 namespace {
 
-std::wstring wide(const std::string &utf8) {
-    if (utf8.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
-    return w;
-}
+std::wstring wide(const std::string &utf8) { return wideFromUtf8(utf8); }
 
 } // namespace
 

@@ -17,4 +17,9 @@ inline std::string utf8FromPath(const std::filesystem::path &p) {
     return std::string(s.begin(), s.end());
 }
 
+#ifdef _WIN32
+// UTF-16 for the Windows API (invalid bytes become U+FFFD).
+std::wstring wideFromUtf8(const std::string &utf8);
+#endif
+
 } // namespace vek

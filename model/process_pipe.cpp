@@ -3,6 +3,7 @@
 // own ends are never inherited, so the output pipe ends exactly when this
 // child (and whatever it started) has closed its standard output.
 #include "model/process_pipe.h"
+#include "common/utf8_path.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -91,13 +92,7 @@ ProcessPipe::~ProcessPipe() { close(); }
 
 namespace {
 
-std::wstring wide(const std::string &utf8) {
-    if (utf8.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
-    return w;
-}
+std::wstring wide(const std::string &utf8) { return wideFromUtf8(utf8); }
 
 void closeHandle(void *&h) {
     if (h) CloseHandle(static_cast<HANDLE>(h));

@@ -1,6 +1,8 @@
 // runProgram: fork and exec on POSIX, CreateProcessW on Windows.
 #include "support/run_program.h"
 
+#include "common/utf8_path.h"
+
 #include "support/test_files.h"
 
 #include <sstream>
@@ -35,13 +37,7 @@ std::string programPath(const std::string &name) {
 #ifdef _WIN32
 
 namespace {
-std::wstring wide(const std::string &utf8) {
-    if (utf8.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
-    return w;
-}
+std::wstring wide(const std::string &utf8) { return wideFromUtf8(utf8); }
 } // namespace
 
 ProgramRun runProgram(const std::string &dir, const std::string &program, const std::vector<std::string> &args,
