@@ -24,7 +24,13 @@ struct EngineResult {
 };
 
 EngineResult runDeck(const std::string &deck, bool reference = false) {
-    const std::string dir = t::freshDir(std::string("engine_golden_") + (reference ? "ref_" : "fast_") + deck);
+    // A folder of the running test's own: tests of one deck run in parallel.
+    const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string test = info ? std::string(info->test_suite_name()) + "_" + info->name() : std::string("none");
+    for (char &c : test)
+        if (c == '/') c = '_';
+    const std::string dir =
+        t::freshDir(std::string("engine_golden_") + (reference ? "ref_" : "fast_") + deck + "_" + test);
     const std::string out = dir + "/" + deck + ".out";
     std::ostringstream console, errors;
     EngineOptions options;
