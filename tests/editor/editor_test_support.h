@@ -4,15 +4,27 @@
 #pragma once
 
 #include "editor/vekview_doc.h"
+#include "grid/grid_ctrl.h"
+#include "grid/in_place_edit.h"
 #include "support/model_builder.h"
 #include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 
 #include <QApplication>
 
+#include <gtest/gtest.h>
+
 namespace vek::test {
 
 inline QApplication *testApp() { return qtTestApp("editor_test"); }
+
+// Edits a grid cell as the user would: in-place edit, new text, commit.
+inline void typeCell(CGridCtrl *g, int row, int col, const QString &text) {
+    ASSERT_TRUE(g->editCell(row, col));
+    ASSERT_NE(g->inPlaceEdit(), nullptr);
+    g->inPlaceEdit()->setText(text);
+    g->endEditing(CGridCtrl::EditEnd::Commit);
+}
 
 class CountingPrompter : public ScriptedPrompter {
   public:

@@ -34,12 +34,7 @@ class PumpingDialogTest : public ::testing::Test {
         dlg = std::make_unique<PumpingRecordDialog>(doc.get(), 0);
     }
     Location &well() { return doc->model().locations[0]; }
-    void typeCell(int row, int col, const QString &text) {
-        CGridCtrl *g = dlg->table();
-        ASSERT_TRUE(g->editCell(row, col));
-        g->inPlaceEdit()->setText(text);
-        g->endEditing(CGridCtrl::EditEnd::Commit);
-    }
+    void typeCell(int row, int col, const QString &text) { vek::test::typeCell(dlg->table(), row, col, text); }
 
     vek::test::ScriptedPrompter prompter;
     std::unique_ptr<CVEKViewDoc> doc;

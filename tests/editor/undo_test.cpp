@@ -33,6 +33,7 @@
 
 using namespace vek;
 using vek::test::CountingPrompter;
+using vek::test::typeCell;
 
 namespace {
 
@@ -50,11 +51,6 @@ class UndoTest : public ::testing::Test {
     }
     ModelInput &m() { return doc->model(); }
     CGridCtrl *grid(int id) { return static_cast<CGridCtrl *>(view->control(id)); }
-    void typeCell(CGridCtrl *g, int row, int col, const QString &text) {
-        ASSERT_TRUE(g->editCell(row, col));
-        g->inPlaceEdit()->setText(text);
-        g->endEditing(CGridCtrl::EditEnd::Commit);
-    }
     void typeYear(int id, const QString &text) {
         auto *e = static_cast<QLineEdit *>(view->control(id));
         e->selectAll();
@@ -80,10 +76,9 @@ struct Change {
 
 TEST_F(UndoTest, EveryKindOfChangeIsOneStepThatUndoesAndRedoesExactly) {
     const Change changes[] = {
-        {"Edit in Historical Table", [](UndoTest &t) { t.typeCell(t.grid(CVEKViewView::IDC_HIST_GRID), 2, 3, "7"); }},
-        {"Edit in Synthesized Table",
-         [](UndoTest &t) { t.typeCell(t.grid(CVEKViewView::IDC_SYNTH_GRID), 1, 1, "5.5"); }},
-        {"Edit in Location List", [](UndoTest &t) { t.typeCell(t.grid(CVEKViewView::IDC_WELL_GRID), 2, 0, "East"); }},
+        {"Edit in Historical Table", [](UndoTest &t) { typeCell(t.grid(CVEKViewView::IDC_HIST_GRID), 2, 3, "7"); }},
+        {"Edit in Synthesized Table", [](UndoTest &t) { typeCell(t.grid(CVEKViewView::IDC_SYNTH_GRID), 1, 1, "5.5"); }},
+        {"Edit in Location List", [](UndoTest &t) { typeCell(t.grid(CVEKViewView::IDC_WELL_GRID), 2, 0, "East"); }},
         {"Paste into Historical Table",
          [](UndoTest &t) {
              CGridCtrl *h = t.grid(CVEKViewView::IDC_HIST_GRID);

@@ -27,6 +27,7 @@
 
 using namespace vek;
 using vek::test::CountingPrompter;
+using vek::test::typeCell;
 
 namespace {
 
@@ -52,13 +53,6 @@ class FormTest : public ::testing::Test {
         e->selectAll();
         QTest::keyClicks(e, text);
         QTest::keyClick(e, Qt::Key_Return);
-    }
-    // Edits a cell as the user would: in-place edit, new text, Enter.
-    void typeCell(CGridCtrl *g, int row, int col, const QString &text) {
-        ASSERT_TRUE(g->editCell(row, col));
-        ASSERT_NE(g->inPlaceEdit(), nullptr);
-        g->inPlaceEdit()->setText(text);
-        g->endEditing(CGridCtrl::EditEnd::Commit);
     }
     void click(CGridCtrl *g, int row, int col) {
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellRect(row, col).center());

@@ -14,6 +14,7 @@
 #include <memory>
 
 using namespace vek;
+using vek::test::typeCell;
 
 namespace {
 
@@ -34,12 +35,6 @@ class CommaLocaleForm : public ::testing::Test {
     }
     void TearDown() override { std::setlocale(LC_ALL, "C"); }
     CGridCtrl *grid(int id) { return static_cast<CGridCtrl *>(view->control(id)); }
-    void typeCell(CGridCtrl *g, int row, int col, const QString &text) {
-        ASSERT_TRUE(g->editCell(row, col));
-        ASSERT_NE(g->inPlaceEdit(), nullptr);
-        g->inPlaceEdit()->setText(text);
-        g->endEditing(CGridCtrl::EditEnd::Commit);
-    }
 
     vek::test::CountingPrompter prompter;
     std::unique_ptr<CVEKViewDoc> doc;
