@@ -24,35 +24,34 @@ namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
 
-std::filesystem::path pathOf(const std::string &utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string utf8Of(const std::filesystem::path &p) {
-    const std::u8string s = p.u8string();
-    return std::string(s.begin(), s.end());
-}
-
 // Through a symbolic link the file it names is replaced, not the link:
 // renaming over the link would leave the real file unsaved.
 std::string realTarget(const std::string &requested) {
     std::error_code ec;
-    const std::filesystem::path p = pathOf(requested);
+    const std::filesystem::path p = pathFromUtf8(requested);
     if (std::filesystem::is_symlink(p, ec)) {
         std::filesystem::path real = std::filesystem::weakly_canonical(p, ec);
-        if (!ec) return utf8Of(real);
+        if (!ec) return utf8FromPath(real);
     }
     return requested;
 }
 
 // Folder and file name of the target, for the temporary name beside it.
 void splitTarget(const std::string &target, std::string &dir, std::string &name) {
-    const std::filesystem::path t = pathOf(target);
-    dir = t.has_parent_path() ? utf8Of(t.parent_path()) : std::string(".");
-    name = utf8Of(t.filename());
+    const std::filesystem::path t = pathFromUtf8(target);
+    dir = t.has_parent_path() ? utf8FromPath(t.parent_path()) : std::string(".");
+    name = utf8FromPath(t.filename());
 }
 
 } // namespace
+
+void SafeSave::restart(const std::string &requested) {
+    abandon();
+    failed_ = false;
+    direct_ = false;
+    buffer_.clear();
+    target_ = realTarget(requested);
+}
 
 bool SafeSave::write(std::string_view bytes) {
     if (failed_) return false;
@@ -70,11 +69,7 @@ std::wstring wide(const std::string &utf8) { return wideFromUtf8(utf8); }
 } // namespace
 
 bool SafeSave::open(const std::string &requested) {
-    abandon();
-    failed_ = false;
-    direct_ = false;
-    buffer_.clear();
-    target_ = realTarget(requested);
+    restart(requested);
     const std::wstring target = wide(target_);
     const DWORD attrs = GetFileAttributesW(target.c_str());
     if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) && !(attrs & FILE_ATTRIBUTE_DIRECTORY))
@@ -225,11 +220,7 @@ SignalGuard gGuard;
 } // namespace
 
 bool SafeSave::open(const std::string &requested) {
-    abandon();
-    failed_ = false;
-    direct_ = false;
-    buffer_.clear();
-    target_ = realTarget(requested);
+    restart(requested);
     struct stat old {};
     const bool exists = ::stat(target_.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode) && !S_ISDIR(old.st_mode)) {

@@ -46,6 +46,8 @@ class SafeSave {
 
   private:
     bool flushBuffer();
+    // Drops any save under way and aims the next one at requested.
+    void restart(const std::string &requested);
 
     std::string target_, tmp_;
     std::string buffer_;
