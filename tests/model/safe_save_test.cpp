@@ -13,6 +13,8 @@
 #include "support/test_files.h"
 
 #ifndef _WIN32
+#include "support/fifo_reader.h"
+
 #include <csignal>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -184,29 +186,12 @@ TEST(SafeSaveFile, ScratchFileIsCopiedAndRemoved) {
 TEST(SafeSaveFile, FifoIsWrittenNotReplaced) {
     const std::string dir = t::freshDir("safe_save_file_fifo");
     const std::string path = dir + "/pipe";
-    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-    // The reader is there before the save starts (opening it does not wait).
-    const int readEnd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(readEnd, 0);
-    ::fcntl(readEnd, F_SETFL, ::fcntl(readEnd, F_GETFL) & ~O_NONBLOCK);
-    std::string received;
-    std::thread reader([&] {
-        char buf[256];
-        for (ssize_t n; (n = ::read(readEnd, buf, sizeof buf)) > 0;)
-            received.append(buf, static_cast<std::size_t>(n));
-    });
+    t::FifoReader reader(path);
+    ASSERT_TRUE(reader.ok());
     vek::SafeSave s;
-    const bool opened = s.open(path);
-    const bool written = opened && s.write("through the pipe\n") && s.commit();
-    if (!opened) { // let the reader finish
-        int fd = ::open(path.c_str(), O_WRONLY);
-        if (fd >= 0) ::close(fd);
-    }
-    reader.join();
-    ::close(readEnd);
-    EXPECT_TRUE(opened) << s.error();
-    EXPECT_TRUE(written) << s.error();
-    EXPECT_EQ(received, "through the pipe\n");
+    ASSERT_TRUE(s.open(path)) << s.error();
+    EXPECT_TRUE(s.write("through the pipe\n") && s.commit()) << s.error();
+    EXPECT_EQ(reader.take(), "through the pipe\n");
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
