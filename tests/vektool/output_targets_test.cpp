@@ -3,6 +3,7 @@
 // link; outputs that are the report being read; a full standard output; a
 // report that does not read completely next to an export of an earlier read;
 // and a report written without location tables.
+#include "support/run_program.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -20,26 +21,18 @@ namespace t = vek::test;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string quote(const std::string &s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using ToolRun = t::ProgramRun;
+using t::shellQuote;
 
 // vektool with the arguments; a run that has not ended after 30 seconds is
 // stopped (a FIFO waited on forever would otherwise hang the suite).
 // stdoutTo redirects standard output elsewhere (its text is then empty).
 ToolRun vektool(const std::string &dir, const std::vector<std::string> &args, const std::string &stdoutTo = "") {
-    std::string cmd = "timeout 30 " + quote(t::binDir() + "/vektool");
+    std::string cmd = "timeout 30 " + shellQuote(t::binDir() + "/vektool");
     for (const auto &a : args)
-        cmd += " " + quote(a);
-    cmd += " >" + quote(stdoutTo.empty() ? dir + "/stdout.txt" : stdoutTo) + " 2>" + quote(dir + "/stderr.txt");
+        cmd += " " + shellQuote(a);
+    cmd +=
+        " >" + shellQuote(stdoutTo.empty() ? dir + "/stdout.txt" : stdoutTo) + " 2>" + shellQuote(dir + "/stderr.txt");
     const int st = std::system(cmd.c_str());
     ToolRun r;
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
@@ -244,9 +237,10 @@ TEST(VektoolOutputs, WorkbookFailuresAreOneMessage) {
     const std::string dir = t::freshDir("vektool_outputs_xlsx_limit");
     // A file size limit of 4 KB, with its signal ignored: the workbook cannot
     // be written anywhere.
-    const std::string cmd = "trap '' XFSZ; ulimit -f 4; " + quote(t::binDir() + "/vektool") + " report " +
-                            quote(report()) + " --xlsx " + quote(dir + "/r.xlsx") + " 2>" + quote(dir + "/stderr.txt");
-    const int st = std::system(("sh -c " + quote(cmd)).c_str());
+    const std::string cmd = "trap '' XFSZ; ulimit -f 4; " + shellQuote(t::binDir() + "/vektool") + " report " +
+                            shellQuote(report()) + " --xlsx " + shellQuote(dir + "/r.xlsx") + " 2>" +
+                            shellQuote(dir + "/stderr.txt");
+    const int st = std::system(("sh -c " + shellQuote(cmd)).c_str());
     ASSERT_TRUE(WIFEXITED(st));
     EXPECT_EQ(WEXITSTATUS(st), 1);
     const std::string err = t::readFile(dir + "/stderr.txt");
