@@ -209,8 +209,7 @@ TEST(VekCommand, UnwritableConsoleFailsTheRun) {
     EXPECT_EQ(t::readFile(dir + "/m.out"), t::readFile(t::dataPath("engine/layout.out")));
 #ifndef _WIN32
     // The program itself, onto a full device.
-    const std::string cmd =
-        "cd '" + dir + "' && '" + t::programPath("vek") + "' m.vek again.out >/dev/full 2>err.txt";
+    const std::string cmd = "cd '" + dir + "' && '" + t::programPath("vek") + "' m.vek again.out >/dev/full 2>err.txt";
     const int st = std::system(cmd.c_str());
     EXPECT_EQ(WIFEXITED(st) ? WEXITSTATUS(st) : -1, vek::engine::kExitRuntimeError);
     EXPECT_EQ(t::readFile(dir + "/err.txt"), err.str());
