@@ -42,10 +42,12 @@ struct LocationResult {
     std::string name;
     double depletionFactor = 0.0;
     Kind kind = Kind::Location;
+    // Only the stream table was in the report (its untitled summaries).
+    bool streamOnly = false;
 
     bool isSummary() const { return kind != Kind::Location; }
     // "Net Impact on Stream" carries only stream values.
-    bool hasDiversion() const { return kind != Kind::NetImpact; }
+    bool hasDiversion() const { return kind != Kind::NetImpact && !streamOnly; }
 };
 
 class OutputResults {
@@ -62,6 +64,8 @@ class OutputResults {
     int lastSynthYear = 0;
     std::string synthesisText;
     std::string conversionText;
+    // The heading was read whole (its facts above are the report's).
+    bool headingRead = false;
 
     // Reads the report at path. True when the end of the file was reached in
     // an orderly way; false after a failure, which is shown through prompter
@@ -71,6 +75,11 @@ class OutputResults {
     // The same, from report text already in memory (path only names it in
     // messages).
     bool LoadText(const std::string &text, const std::string &path, Prompter &prompter);
+    // A report written without titles (output format 2) holds no location
+    // tables and no titled summaries, so Load finds none; this reads its
+    // untitled rows into the recharge and ground-water summaries (stream
+    // tables only) for the exports. Messages and result as Load's.
+    bool LoadUntitledSummaries(const std::string &path, Prompter &prompter);
 
     // Number of printed years (rows before the average row).
     int printedYears() const { return lastPrintYear - firstPrintYear + 1; }
