@@ -3,6 +3,7 @@
 // functions, in a fixed order.
 #include "engine/response_methods.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -176,7 +177,9 @@ double StepResponse::streambed(double t) const {
     const double u = std::sqrt(sdf_ / (4.0 * t));
     if (u == 0.0) return 1.0;
     const double b = u + parameter_ / (4.0 * u);
-    return erfcDouble(u) - expMinusSquareDouble(u) * erfcxDouble(b);
+    // Where both terms are down at the smallest doubles their difference
+    // could round below 0.
+    return std::max(0.0, erfcDouble(u) - expMinusSquareDouble(u) * erfcxDouble(b));
 }
 
 std::string alluvialProblem(double aOverW) {

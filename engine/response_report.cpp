@@ -2,6 +2,8 @@
 // the rest of the report.
 #include "engine/response_report.h"
 
+#include <charconv>
+
 #include "engine/fixed_fields.h"
 #include "engine/report_writer.h"
 
@@ -19,6 +21,13 @@ void replaceAll(std::string &s, std::string_view from, std::string_view to) {
         s.replace(at, from.size(), to);
 }
 
+// Six significant digits, as %g writes them, whatever the locale.
+std::string sixDigits(double v) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
+    return std::string(buf, r.ptr);
+}
+
 std::string description(const ReportedResponse &r, const std::vector<SectionTable> &tables) {
     const LocationResponse &x = r.response;
     switch (x.method) {
@@ -34,7 +43,7 @@ std::string description(const ReportedResponse &r, const std::vector<SectionTabl
             sum += static_cast<double>(s);
         return "UNIT RESPONSE TABLE " + withoutReportKeywords(quoteSectionText(t.name)) + ", " +
                std::to_string(t.shares.size()) + " MONTHS, THEN " +
-               (t.afterOne ? std::string("1") : "HELD AT " + sectionNumber(static_cast<Real>(sum)));
+               (t.afterOne ? std::string("1") : "HELD AT " + sixDigits(sum));
     }
     case ResponseMethod::InfiniteAquifer:
         break;
