@@ -12,7 +12,7 @@ namespace vek::engine {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 std::string_view trimmed(std::string_view s) {
     while (!s.empty() && isBlank(s.front()))
@@ -181,7 +181,7 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
             t.name = required(st, k[0], "name").value;
             if (t.name.empty()) st.fail("a table needs a name");
             if (section.table(t.name)) st.fail("table \"" + t.name + "\" is given twice");
-            const long long months = wholeValue(st, required(st, k[1], "months"), 1, kMostMonths);
+            const long long months = wholeValue(st, required(st, k[1], "months"), 0, kMostMonths);
             if (k[2]) {
                 if (k[2]->value == "one")
                     t.afterOne = true;
