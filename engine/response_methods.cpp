@@ -24,9 +24,20 @@ constexpr double kLateTau = 0.15;
 constexpr double kLastErfcArgument = 6.5;
 constexpr double kLastExponent = 45.0;
 
+// A parameter as it was written: a float (as the model file holds them) in
+// its shortest form, any other double in its own.
 std::string number(double v) {
     char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    const auto f = static_cast<float>(v);
+    const auto r =
+        static_cast<double>(f) == v ? std::to_chars(buf, buf + sizeof buf, f) : std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+// A sum of shares to 7 significant digits, enough to show it is above 1.
+std::string sumText(double v) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 7);
     return std::string(buf, r.ptr);
 }
 
@@ -203,7 +214,7 @@ std::string tableProblem(const std::vector<float> &shares) {
                    "; each share must lie between 0 and 1";
         sum += s;
         if (sum > 1.0 + 1.0e-6)
-            return "the shares of months 1 to " + std::to_string(i + 1) + " add up to " + number(sum) +
+            return "the shares of months 1 to " + std::to_string(i + 1) + " add up to " + sumText(sum) +
                    ", more than the whole step (1)";
     }
     return {};

@@ -245,9 +245,12 @@ TEST(ResponseMethods, ParameterProblems) {
     EXPECT_EQ(tableProblem({0.5f, 0.5f}), "");
     EXPECT_EQ(tableProblem({0.1f, 0.2f, 0.3f, 0.4f}), ""); // floats that add up to a hair over 1
     EXPECT_EQ(tableProblem({}), "the table has no monthly shares");
-    EXPECT_EQ(tableProblem({0.5f, -0.1f}), "the share of month 2 is -0.10000000149011612; each share must lie "
-                                           "between 0 and 1");
-    EXPECT_EQ(tableProblem({0.6f, 0.3f, 0.2f}).substr(0, 38), "the shares of months 1 to 3 add up to ");
+    EXPECT_EQ(tableProblem({0.5f, -0.1f}), "the share of month 2 is -0.1; each share must lie between 0 and 1");
+    EXPECT_EQ(tableProblem({0.6f, 0.3f, 0.2f}),
+              "the shares of months 1 to 3 add up to 1.1, more than the whole step (1)");
+    EXPECT_EQ(tableProblem({0.5f, 0.500002f}),
+              "the shares of months 1 to 2 add up to 1.000002, more than the whole step (1)");
+    EXPECT_EQ(alluvialProblem(double(1.3f)).substr(0, 12), "a/W is 1.3; ");
 }
 
 // The portable functions against the C library, within a few units in the
