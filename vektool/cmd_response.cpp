@@ -1,7 +1,6 @@
 // vektool response: the share of a unit step of pumping that the stream feels
 // after given numbers of days, by one response method, as CSV. For checking a
 // parameter set before it goes into a model.
-#include "common/numbers.h"
 #include "engine/response_methods.h"
 #include "model/response_table_import.h"
 #include "vektool/command.h"
@@ -19,7 +18,8 @@ const char *kUsage = "usage: vektool response --method infinite|alluvial|hunt|ta
                      "Prints the stream's response to a unit step of pumping, the fraction of the\n"
                      "pumping rate it feels T days after the step, as CSV with the header\n"
                      "days,fraction and one line per requested day, each computed in double\n"
-                     "precision and printed with 12 significant digits.\n\n"
+                     "precision and printed with 12 significant digits. A table's shares are the\n"
+                     "single-precision values a model holds.\n\n"
                      "  --method infinite     infinite aquifer: erfc(sqrt(sdf / 4t))\n"
                      "  --method alluvial     alluvial aquifer bounded by an impermeable wall (Glover)\n"
                      "  --method hunt         streambed resistance (Hunt 1999)\n"
@@ -50,6 +50,27 @@ std::optional<double> number(const std::string &text) {
     const auto r = std::from_chars(first, last, v);
     if (text.empty() || r.ec != std::errc() || r.ptr != last || !std::isfinite(v)) return std::nullopt;
     return v;
+}
+
+// 12 significant digits, trailing zeros kept (like printf's "%#.12g"), the
+// same in every locale.
+std::string twelveDigits(double v) {
+    char buf[48];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 12);
+    std::string s(buf, r.ptr);
+    const std::size_t e = s.find('e');
+    std::string mantissa = s.substr(0, e), exponent = e == std::string::npos ? "" : s.substr(e);
+    std::size_t digits = 0;
+    bool leading = true;
+    for (char c : mantissa) {
+        if (c < '0' || c > '9') continue;
+        if (c != '0') leading = false;
+        if (!leading) ++digits;
+    }
+    if (v == 0.0) digits = 1;
+    if (mantissa.find('.') == std::string::npos) mantissa += '.';
+    mantissa.append(digits < 12 ? 12 - digits : 0, '0');
+    return mantissa + exponent;
 }
 
 // The day as given: the shortest form that reads back as the same double.
@@ -184,7 +205,7 @@ int runResponse(const vektool::Args &args) {
     }
     std::string out = "days,fraction\n";
     for (double t : o.days)
-        out += shortest(t) + "," + vek::formatG((*response)(t), 12) + "\n";
+        out += shortest(t) + "," + twelveDigits((*response)(t)) + "\n";
     const bool written = std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
     if (!written || std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "vektool response: cannot write standard output\n");

@@ -94,7 +94,13 @@ std::string applySpec(vek::Location &loc, const std::string &spec) {
         return "unknown method '" + method + "' (infinite, alluvial, hunt or table)";
     std::optional<double> sdf, aOverW, lambda, a, w, s, t, bed;
     std::string name, unit = "ft";
+    using M = vek::engine::ResponseMethod;
+    const std::string allowed = m == M::InfiniteAquifer       ? " sdf a S T unit "
+                                : m == M::AlluvialAquifer     ? " sdf a/W a W S T unit "
+                                : m == M::StreambedResistance ? " sdf lambda bed a S T unit "
+                                                              : " name sdf ";
     for (const auto &[key, value] : fields) {
+        if (allowed.find(" " + key + " ") == std::string::npos) return "'" + key + "' does not apply to " + method;
         std::optional<double> *slot = key == "sdf"      ? &sdf
                                       : key == "a/W"    ? &aOverW
                                       : key == "lambda" ? &lambda
@@ -104,7 +110,7 @@ std::string applySpec(vek::Location &loc, const std::string &spec) {
                                       : key == "T"      ? &t
                                       : key == "bed"    ? &bed
                                                         : nullptr;
-        if (key == "name" && m == vek::engine::ResponseMethod::ResponseTable) {
+        if (key == "name") {
             name = value;
         } else if (key == "unit") {
             if (value != "ft" && value != "m") return "unit takes ft or m, not '" + value + "'";
@@ -112,8 +118,6 @@ std::string applySpec(vek::Location &loc, const std::string &spec) {
         } else if (slot) {
             *slot = number(value);
             if (!*slot) return key + " takes a number, not '" + value + "'";
-        } else {
-            return "'" + key + "' does not apply to " + method;
         }
     }
     const bool aquifer = a || s || t || w || bed;
@@ -125,15 +129,12 @@ std::string applySpec(vek::Location &loc, const std::string &spec) {
         if (sdf) return "give sdf or a, S and T, not both";
         sdf = vek::depletionFactorDays(p);
     }
-    using M = vek::engine::ResponseMethod;
     vek::ResponseSettings r = loc.response;
     r.method = m;
     switch (m) {
     case M::InfiniteAquifer:
-        if (aquifer && (w || bed)) return "W and bed do not apply to infinite";
         break;
     case M::AlluvialAquifer:
-        if (bed) return "bed does not apply to alluvial";
         if (aquifer) {
             if (!w) return "alluvial from the aquifer needs W, the distance from the stream to the boundary";
             if (aOverW) return "give a/W or a and W, not both";
@@ -144,7 +145,6 @@ std::string applySpec(vek::Location &loc, const std::string &spec) {
         r.aOverW = static_cast<float>(*aOverW);
         break;
     case M::StreambedResistance:
-        if (w) return "W does not apply to hunt";
         if (aquifer) {
             if (!bed) return "hunt from the aquifer needs bed, the streambed conductance";
             if (lambda) return "give lambda or bed, not both";
@@ -154,7 +154,6 @@ std::string applySpec(vek::Location &loc, const std::string &spec) {
         r.lambda = static_cast<float>(*lambda);
         break;
     case M::ResponseTable:
-        if (aquifer) return "a, W, S, T and bed do not apply to table";
         if (name.empty()) return "table needs name=NAME";
         r.table = name;
         break;
