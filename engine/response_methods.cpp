@@ -160,6 +160,8 @@ double StepResponse::alluvial(double t) const {
         return sum;
     }
     const double alpha = 0.25 * kPi * kPi * tau;
+    // The whole series is then below 1.3 exp(-40), and 1 less it rounds to 1.
+    if (alpha > 40.0) return 1.0;
     // exp(-k^2 alpha) for odd k by products: exp(-(k+2)^2 alpha) =
     // exp(-k^2 alpha) exp(-(4k+4) alpha), the second factor growing by
     // exp(-8 alpha) each time.
@@ -188,9 +190,12 @@ double StepResponse::streambed(double t) const {
     const double u = std::sqrt(sdf_ / (4.0 * t));
     if (u == 0.0) return 1.0;
     const double b = u + parameter_ / (4.0 * u);
-    // Where both terms are down at the smallest doubles their difference
-    // could round below 0.
-    return std::max(0.0, erfcDouble(u) - expMinusSquareDouble(u) * erfcxDouble(b));
+    const double e = expMinusSquareDouble(u);
+    // Beyond erf's range erfc(u) is exp(-u^2) erfcx(u) as well: one
+    // exponential for both terms. Where both terms are down at the smallest
+    // doubles their difference could round below 0.
+    const double f = u <= 0.46875 ? erfcDouble(u) - e * erfcxDouble(b) : e * (erfcxDouble(u) - erfcxDouble(b));
+    return std::max(0.0, f);
 }
 
 std::string alluvialProblem(double aOverW) {

@@ -14,15 +14,11 @@ namespace {
 
 constexpr double kShift = 0x1.8p+52;
 
-// x rounded to the nearest integer (ties to even), |x| < 2^51.
-double nearestInteger(double x) {
-    // volatile: the rounding must happen in this addition.
-    volatile double shifted = x + kShift;
-    return shifted - kShift;
-}
+// x rounded to the nearest integer (ties to even), |x| < 2^51. Without
+// fast-math the compiler must keep both operations.
+double nearestInteger(double x) { return (x + kShift) - kShift; }
 
-// 2^k for -1074 <= k <= 1023 times y, without losing subnormal results to a
-// premature underflow.
+// y times 2^k, without losing subnormal results to a premature underflow.
 double scaleByPowerOfTwo(double y, int k) {
     auto power = [](int e) {
         const std::uint64_t bits = static_cast<std::uint64_t>(e + 1023) << 52;
@@ -31,8 +27,19 @@ double scaleByPowerOfTwo(double y, int k) {
         return p;
     };
     if (k >= -1022) return y * power(k);
+    if (k < -1076) return 0.0;
     return (y * power(k + 54)) * 0x1p-54;
 }
+
+// 2^(i/32), correctly rounded.
+constexpr double kTwoToThe32nd[32] = {
+    0x1.0000000000000p+0, 0x1.059b0d3158574p+0, 0x1.0b5586cf9890fp+0, 0x1.11301d0125b51p+0, 0x1.172b83c7d517bp+0,
+    0x1.1d4873168b9aap+0, 0x1.2387a6e756238p+0, 0x1.29e9df51fdee1p+0, 0x1.306fe0a31b715p+0, 0x1.371a7373aa9cbp+0,
+    0x1.3dea64c123422p+0, 0x1.44e086061892dp+0, 0x1.4bfdad5362a27p+0, 0x1.5342b569d4f82p+0, 0x1.5ab07dd485429p+0,
+    0x1.6247eb03a5585p+0, 0x1.6a09e667f3bcdp+0, 0x1.71f75e8ec5f74p+0, 0x1.7a11473eb0187p+0, 0x1.82589994cce13p+0,
+    0x1.8ace5422aa0dbp+0, 0x1.93737b0cdc5e5p+0, 0x1.9c49182a3f090p+0, 0x1.a5503b23e255dp+0, 0x1.ae89f995ad3adp+0,
+    0x1.b7f76f2fb5e47p+0, 0x1.c199bdd85529cp+0, 0x1.cb720dcef9069p+0, 0x1.d5818dcfba487p+0, 0x1.dfc97337b9b5fp+0,
+    0x1.ea4afa2a490dap+0, 0x1.f50765b6e4540p+0};
 
 // ln 2 split so that k * kLn2Hi is exact for |k| < 2^11.
 constexpr double kLn2Hi = 0x1.62e42fee00000p-1;
@@ -108,40 +115,46 @@ double erfcxAbove(double x) {
 
 } // namespace
 
+namespace {
+
+// e^(hi + lo) for hi + lo within the range of expDouble, where hi has few
+// significant bits (so that hi less a multiple of ln2 / 32 is exact) and lo
+// is the rest, at most about 1.
+double expOfSum(double hi, double lo) {
+    // hi + lo = (k / 32) ln2 + r with |r| <= ln2 / 64 (and a little more from
+    // rounding k); e^x = 2^(k div 32) 2^((k mod 32) / 32) e^r.
+    const double k = nearestInteger((hi + lo) * kInvLn2 * 32.0);
+    const double r = ((hi - k * (kLn2Hi / 32.0)) + lo) - k * (kLn2Lo / 32.0);
+    // e^r by its Taylor polynomial to r^6: the rest is below 1e-17.
+    double p = 1.0 / 720.0;
+    p = p * r + 1.0 / 120.0;
+    p = p * r + 1.0 / 24.0;
+    p = p * r + 1.0 / 6.0;
+    p = p * r + 0.5;
+    p = p * r + 1.0;
+    p = p * r + 1.0;
+    const int ki = static_cast<int>(k);
+    const int j = ki & 31;
+    return scaleByPowerOfTwo(p * kTwoToThe32nd[j], (ki - j) / 32);
+}
+
+} // namespace
+
 double expDouble(double x) {
     if (std::isnan(x)) return x;
     if (x < -745.2) return 0.0;
     if (x > 709.8) return std::numeric_limits<double>::infinity();
-    // x = k ln2 + r with |r| <= ln2 / 2.
-    const double k = nearestInteger(x * kInvLn2);
-    const double r = (x - k * kLn2Hi) - k * kLn2Lo;
-    // e^r by its Taylor polynomial to r^13: the rest is below 1e-17.
-    constexpr double kInvFactorial[14] = {1.0,
-                                          1.0,
-                                          1.0 / 2.0,
-                                          1.0 / 6.0,
-                                          1.0 / 24.0,
-                                          1.0 / 120.0,
-                                          1.0 / 720.0,
-                                          1.0 / 5040.0,
-                                          1.0 / 40320.0,
-                                          1.0 / 362880.0,
-                                          1.0 / 3628800.0,
-                                          1.0 / 39916800.0,
-                                          1.0 / 479001600.0,
-                                          1.0 / 6227020800.0};
-    double p = kInvFactorial[13];
-    for (int i = 12; i >= 0; --i)
-        p = p * r + kInvFactorial[i];
-    return scaleByPowerOfTwo(p, static_cast<int>(k));
+    // x itself is split: its head with 20 fewer bits, and the rest.
+    const double head = std::trunc(x * 0x1p12) * 0x1p-12;
+    return expOfSum(head, x - head);
 }
 
-// x is split into a part with 4 fraction bits, whose square is exact, and the rest.
+// x is split into a part with 4 fraction bits, whose square is exact and
+// short, and the rest: exp(-head^2 - (x - head)(x + head)).
 double expMinusSquareDouble(double x) {
-    if (x > kErfcZero * 1.1) return 0.0;
+    if (!(x <= kErfcZero * 1.1)) return x == x ? 0.0 : x;
     const double head = std::trunc(x * 16.0) / 16.0;
-    const double rest = (x - head) * (x + head);
-    return expDouble(-head * head) * expDouble(-rest);
+    return expOfSum(-head * head, -(x - head) * (x + head));
 }
 
 double erfcDouble(double x) {
