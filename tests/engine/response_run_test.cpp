@@ -14,6 +14,7 @@
 #include "engine/engine_run.h"
 #include "engine/response_methods.h"
 #include "engine/response_table.h"
+#include "report_tables.h"
 #include "support/test_files.h"
 #include "vek_process.h"
 
@@ -72,36 +73,6 @@ EngineOutcome run(const std::string &name, const std::string &text, bool referen
     return r;
 }
 
-// Every table of a report: rows of 12 months and the total.
-std::vector<std::vector<std::vector<double>>> tables(const std::string &report) {
-    std::vector<std::vector<std::vector<double>>> out;
-    std::istringstream in(report);
-    std::string line;
-    bool inTable = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("YEAR", 0) == 0) {
-            out.emplace_back();
-            inTable = true;
-            continue;
-        }
-        if (line.rfind(" AVG", 0) == 0) inTable = false;
-        if (!inTable || line.size() < 121 || line[0] < '0' || line[0] > '9') continue;
-        std::vector<double> row;
-        for (int j = 1; j <= 13; ++j) {
-            const std::size_t from = static_cast<std::size_t>(9 * j - 5);
-            std::size_t a = from;
-            while (line[a] == ' ')
-                ++a;
-            double v = 0.0;
-            std::from_chars(line.data() + a, line.data() + from + 9, v);
-            row.push_back(v);
-        }
-        out.back().push_back(row);
-    }
-    return out;
-}
-
 TEST(ResponseRun, FourMethodsGoldenInEveryComputation) {
     const EngineOutcome fast = run("engine_response_four", fourMethodDeck());
     ASSERT_EQ(fast.status, kExitNormal) << fast.errors;
@@ -139,7 +110,7 @@ TEST(ResponseRun, ConstantRateFollowsEachMethod) {
     const EngineOutcome r = run("engine_response_constant", deck("1981 2000 0 1981 2000 4 0 4 0 0 1 0 0",
                                                                  {"A", "H", "T", "I"}, rows, "2314.8", section));
     ASSERT_EQ(r.status, kExitNormal) << r.errors;
-    const auto tabs = tables(r.report);
+    const auto tabs = t::reportTables(r.report);
     ASSERT_GE(tabs.size(), 8u);
     const StepResponse methods[] = {StepResponse::alluvialAquifer(2314.8f, double(0.35f)),
                                     StepResponse::streambedResistance(2314.8f, double(0.8f)),
@@ -216,7 +187,7 @@ double tableAgainstInfinite(float sdf) {
                                          "Response methods 1\ntable name=\"infinite aquifer\" months=480 after=hold\n" +
                                              shares + "location 1 table name=\"infinite aquifer\"\nend\n"));
     EXPECT_EQ(table.status, kExitNormal) << table.errors;
-    const auto a = tables(infinite.report), b = tables(table.report);
+    const auto a = t::reportTables(infinite.report), b = t::reportTables(table.report);
     EXPECT_EQ(a.size(), b.size());
     double worst = 0.0;
     for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
