@@ -9,8 +9,8 @@
 #include "editor/qt_prompter.h"
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
+#include "model/document_operations.h"
 #include "model/engine_runner.h"
-#include "model/imports.h"
 #include "results/views/graph_view.h"
 #include "results/views/vek_output_view.h"
 
@@ -408,7 +408,7 @@ void CVEKViewApp::onImportTabDelimited() {
                                      : QFileDialog::getOpenFileName(mainFrame_, "Open", QString(), filter);
     if (p.isEmpty()) return;
     auto step = doc->step("Import from Tab-delimited File");
-    const bool ok = importTabDelimitedWithOptions(doc->document(), p.toStdString(), options->first, options->second);
+    const bool ok = importTabDelimited(doc->document(), p.toStdString(), options->first, options->second);
     doc->updateAllViews(0);
     if (ok) mainFrame_->showStatus(QString("Imported %1 from %2").arg(locationCount(doc), p));
 }

@@ -3,7 +3,7 @@
 
 #include "editor/properties_dialog.h"
 #include "editor/qt_prompter.h"
-#include "model/imports.h"
+#include "model/document_operations.h"
 
 #include <QFileDialog>
 #include <QUndoStack>

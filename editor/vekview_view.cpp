@@ -5,6 +5,7 @@
 #include "editor/vekview_view_p.h"
 
 #include "editor/pumping_record_dialog.h"
+#include "model/document_operations.h"
 #include "model/synthesis.h"
 
 #include <QApplication>

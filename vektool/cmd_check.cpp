@@ -1,9 +1,9 @@
-// vektool check: reads a model input file and reports every message the
-// reader shows.
+// vektool check: reads a model input file and reports what stopped the
+// reader, if anything.
 #include "model/input_file.h"
-#include "model/model_document.h"
-#include "vektool/batch_prompter.h"
+#include "model/model_input.h"
 #include "vektool/command.h"
+#include "vektool/messages.h"
 
 #include <cstdio>
 
@@ -20,14 +20,12 @@ int runCheck(const vektool::Args &args) {
         std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
-    vektool::BatchPrompter prompter;
-    vek::ModelDocument doc(&prompter);
-    const bool ok = vek::ReadInput(doc, args[0]);
-    const vek::ModelInput &m = doc.model;
+    vek::ModelInput m;
+    const bool ok = vektool::report(vek::readModelInput(m, args[0]));
     std::printf("%s: %s, %zu location(s), historical years %d-%d (%d), synthesized years %d\n", args[0].c_str(),
-                ok && prompter.shown.empty() ? "ok" : "failed", m.locations.size(), m.inputStartYear, m.inputEndYear,
-                m.historicalYears(), m.synthesizedYears());
-    return ok && prompter.shown.empty() ? 0 : 1;
+                ok ? "ok" : "failed", m.locations.size(), m.inputStartYear, m.inputEndYear, m.historicalYears(),
+                m.synthesizedYears());
+    return ok ? 0 : 1;
 }
 
 } // namespace

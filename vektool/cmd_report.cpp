@@ -5,8 +5,8 @@
 #include "results/output_results.h"
 #include "results/text_report.h"
 #include "results/xlsx_export.h"
-#include "vektool/batch_prompter.h"
 #include "vektool/command.h"
+#include "vektool/messages.h"
 
 #include <charconv>
 #include <cstdio>
@@ -149,9 +149,8 @@ int runReport(const vektool::Args &args) {
         screenHeight = *h;
     }
 
-    vektool::BatchPrompter prompter;
     vek::OutputResults results;
-    const bool complete = results.Load(path, prompter);
+    const bool complete = results.Load(path, vektool::messages());
     if (yearType >= 0) results.changeYearType(yearType);
     choices.yearType = results.yearType;
 
@@ -204,7 +203,7 @@ int runReport(const vektool::Args &args) {
     }
 
     std::string out = graphData ? vek::plotToJson(vek::preparePlot(results, choices, screenWidth, screenHeight))
-                                : vek::buildTextReport(results, choices, crlf ? "\r\n" : "\n", &prompter);
+                                : vek::buildTextReport(results, choices, crlf ? "\r\n" : "\n", &vektool::messages());
     std::fwrite(out.data(), 1, out.size(), stdout);
     return complete ? 0 : 1;
 }

@@ -12,6 +12,7 @@
 #include "editor_test_support.h"
 #include "grid/grid_ctrl.h"
 #include "grid/in_place_edit.h"
+#include "model/document_operations.h"
 #include "model/year_types.h"
 #include "support/test_files.h"
 
