@@ -153,7 +153,7 @@ void CVEKViewView::OnRecalculate() {
 
 void CVEKViewView::OnRun() {
     endCellEdit();
-    doc_->runEngine();
+    doc_->requestRun();
 }
 
 // ---- year edits and run range -----------------------------------------------

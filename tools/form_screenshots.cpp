@@ -115,7 +115,6 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "no example model in %s\n", qPrintable(examples));
         return 1;
     }
-    QDir::setCurrent(work.path());
     if (variant == "form-dark" || variant == "graphs-dark") {
         app.setStyle(QStyleFactory::create("Fusion"));
         app.setPalette(darkPalette());

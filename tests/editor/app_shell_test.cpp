@@ -65,7 +65,6 @@ class ShellTest : public ::testing::Test {
         QDir().mkpath(settingsDir);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir);
         QSettings().clear();
-        oldCwd = QDir::currentPath();
         shell = std::make_unique<CVEKViewApp>();
         shell->documentPrompter = &prompter;
         shell->showMessage = [this](const QString &m) { prompter.message(m.toStdString()); };
@@ -89,7 +88,8 @@ class ShellTest : public ::testing::Test {
         if (shell && shell->mainFrame()) shell->closeAllDocuments();
         shell.reset();
         flushDeletes();
-        QDir::setCurrent(oldCwd);
+        // The program never changes its working directory.
+        EXPECT_EQ(QDir::currentPath(), startCwd);
     }
     // Copies a fixture into the test's folder under a new name.
     QString fixture(const QString &from, const QString &to) {
@@ -110,7 +110,9 @@ class ShellTest : public ::testing::Test {
     QStringList menus() { return shell->mainFrame()->visibleMenuTitles(); }
 
     std::string name;
-    QString dir, settingsDir, oldCwd;
+    QString dir, settingsDir;
+    // The working directory the tests were started in; nothing may change it.
+    const QString startCwd = QDir::currentPath();
     test::ScriptedPrompter prompter;
     std::unique_ptr<CVEKViewApp> shell;
     QStringList openAnswers, saveAnswers, openTitles;
@@ -174,8 +176,7 @@ TEST_F(ShellTest, ReopeningAReportReplacesOnlyItsOwnWindow) {
     QObject *otherDoc = shell->openDocumentFile(other);
     QObject *first = shell->openDocumentFile(model);
     ASSERT_NE(first, nullptr);
-    QDir::setCurrent(dir);
-    QObject *second = shell->openDocumentFile("model.out"); // as a run asks for it
+    QObject *second = shell->openDocumentFile(dir + "/./model.out"); // as a run hands it over, spelt otherwise
     flushDeletes();
     ASSERT_EQ(shell->outputDocuments().size(), 2u);
     EXPECT_EQ(shell->outputDocuments()[0], otherDoc);
@@ -204,7 +205,7 @@ TEST_F(ShellTest, ImportedWellFileSavesAsVekBesideIt) {
     CVEKViewDoc *doc = shell->modelDocuments()[0];
     EXPECT_EQ(doc->path(), dir + "/run1.vek");
     EXPECT_EQ(doc->title(), dir + "/run1.vek");
-    EXPECT_EQ(QDir::currentPath(), dir);
+    EXPECT_EQ(shell->dialogFolder(), dir);
     EXPECT_FALSE(doc->model().locations.empty());
     ASSERT_TRUE(shell->onFileSave());
     EXPECT_TRUE(QFile::exists(dir + "/run1.vek"));
@@ -220,29 +221,38 @@ TEST_F(ShellTest, CancelledSoilMoistureChoiceDiscardsTheNewDocument) {
     EXPECT_TRUE(shell->documents().empty());
 }
 
-TEST_F(ShellTest, WorkingDirectoryComesFromSettingsOrExamples) {
+// "VEKView CWD" is the file dialogs' starting folder; the process's working
+// directory stays where the program was started.
+TEST_F(ShellTest, DialogFolderComesFromSettingsOrExamples) {
     // Empty setting: the examples beside the program's folder.
     const QString examples =
         QDir::cleanPath(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath("../examples"));
     QDir().mkpath(examples);
     ASSERT_TRUE(shell->startUp({}, false));
     EXPECT_EQ(CVEKViewApp::defaultExamplesDirectory(), examples);
-    EXPECT_EQ(QDir::currentPath(), examples);
+    EXPECT_EQ(shell->dialogFolder(), examples);
 
-    // A closed model input document leaves its folder for the next start.
+    // The dialogs follow an opened file; a closed model input document
+    // leaves its folder for the next start.
     const QString model = fixture("shell/model.vek", "model.vek");
     QObject *doc = shell->openDocumentFile(model);
     ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(QDir::currentPath(), dir);
+    EXPECT_EQ(shell->dialogFolder(), dir);
     ASSERT_TRUE(shell->closeDocument(doc)); // just opened: nothing to save
     EXPECT_TRUE(prompter.questions.empty());
     EXPECT_EQ(QSettings().value("VEKView/VEKView CWD").toString(), dir);
+    // A new document starts at the folder kept.
+    shell->openDocumentFile(fixture("views/two_locations.out", "elsewhere.out"));
+    shell->newModelDocument();
+    EXPECT_EQ(shell->dialogFolder(), dir);
+    EXPECT_EQ(QDir::currentPath(), startCwd);
 
+    shell->closeAllDocuments();
     shell.reset();
-    QDir::setCurrent(oldCwd);
     CVEKViewApp again;
     ASSERT_TRUE(again.startUp({}, false));
-    EXPECT_EQ(QDir::currentPath(), dir);
+    EXPECT_EQ(again.dialogFolder(), dir);
+    EXPECT_EQ(QDir::currentPath(), startCwd);
 }
 
 TEST_F(ShellTest, CommandLineFileForgetsItsPath) {
@@ -327,7 +337,10 @@ TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
     EXPECT_FALSE(doc->isModified());
     ASSERT_TRUE(shell->runDocument(doc)) << (prompter.messages.empty() ? "" : prompter.messages.back());
     EXPECT_TRUE(prompter.questions.empty());
-    EXPECT_EQ(QDir::currentPath(), dir); // the run gives the directory back
+    // The engine ran in the model's folder; the program's working directory
+    // is where it was.
+    EXPECT_NE(QDir::currentPath(), dir);
+    EXPECT_EQ(QDir::currentPath(), startCwd);
     ASSERT_EQ(shell->outputDocuments().size(), 1u);
     CVEKOutputViewDoc *out = shell->outputDocuments()[0];
     EXPECT_EQ(out->title(), dir + "/model.out");
@@ -471,12 +484,11 @@ TEST_F(ShellTest, LongWorkingDirectoryIsRememberedWhole) {
     ASSERT_TRUE(shell->closeDocument(doc));
     EXPECT_EQ(QSettings().value("VEKView/VEKView CWD").toString(), deep);
 
-    // A remembered folder that has gone away leaves the start where it was.
+    // A remembered folder that has gone away gives way to the examples.
     QSettings().setValue("VEKView/VEKView CWD", dir + "/gone");
-    QDir::setCurrent(dir);
     CVEKViewApp again;
     ASSERT_TRUE(again.startUp({}, false));
-    EXPECT_EQ(QDir::currentPath(), dir);
+    EXPECT_EQ(again.dialogFolder(), CVEKViewApp::defaultExamplesDirectory());
 }
 
 TEST_F(ShellTest, ExitCommandAsksAndCancelKeepsTheProgram) {

@@ -303,7 +303,6 @@ class ShellUndoTest : public ::testing::Test {
         QDir().mkpath(dir + "/settings");
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir + "/settings");
         QSettings().clear();
-        oldCwd = QDir::currentPath();
         shell = std::make_unique<CVEKViewApp>();
         shell->documentPrompter = &prompter;
         shell->showMessage = [this](const QString &m) { prompter.message(m.toStdString()); };
@@ -320,12 +319,11 @@ class ShellUndoTest : public ::testing::Test {
         if (shell && shell->mainFrame()) shell->closeAllDocuments();
         shell.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QDir::setCurrent(oldCwd);
     }
     CVEKViewView *form(CVEKViewDoc *d) { return qobject_cast<CVEKViewView *>(shell->frameOf(d)->view()); }
     QAction *act(int id) { return shell->mainFrame()->action(id); }
 
-    QString dir, oldCwd;
+    QString dir;
     CountingPrompter prompter;
     std::unique_ptr<CVEKViewApp> shell;
     QStringList openAnswers, saveAnswers;

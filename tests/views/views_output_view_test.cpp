@@ -252,8 +252,9 @@ TEST_F(OutputViewTest, PlotMakesOneWindowPerTableWithTheRightPlacement) {
             EXPECT_EQ(graphs[0]->built().numPoints, 36) << r.what;
         }
         if (r.graphs == 2) {
-            EXPECT_EQ(graphs[0]->data().graphName, "div_rech");
-            EXPECT_EQ(graphs[1]->data().graphName, "stream_dep");
+            // Their look files live beside the report.
+            EXPECT_EQ(graphs[0]->settingsFileName(), dir + "/div_rech.gsp");
+            EXPECT_EQ(graphs[1]->settingsFileName(), dir + "/stream_dep.gsp");
             EXPECT_EQ(graphs[0]->pos().y(), 0);
             EXPECT_GT(graphs[1]->pos().y(), 0);
             EXPECT_EQ(graphs[0]->width(), QGuiApplication::primaryScreen()->availableGeometry().width());
