@@ -19,6 +19,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
@@ -373,32 +374,32 @@ TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
     EXPECT_TRUE(monthly.contains("Location: "));
     EXPECT_TRUE(monthly.contains("YEAR\tNOV\tDEC"));
     EXPECT_TRUE(monthly.contains("Avg\t"));
-    clickOn(view->control(VEKOutputView::IDC_YEARLY));
+    clickOn(view->yearlyButton());
     EXPECT_TRUE(view->reportBox()->toPlainText().contains("YEAR\tTOTAL\tCUMULATIVE TOTAL"));
 
     // Irrigation -> Calendar adds a year before the first.
     const int yearCount = years->count();
-    clickOn(view->control(VEKOutputView::IDC_CALENDAR));
+    clickOn(view->calendarButton());
     EXPECT_EQ(years->count(), yearCount + 1);
     EXPECT_TRUE(view->reportBox()->toPlainText().isEmpty());
     locs->item(0)->setSelected(true);
     years->item(1)->setSelected(true);
-    clickOn(view->control(VEKOutputView::IDC_MONTHLY));
+    clickOn(view->monthlyButton());
     EXPECT_TRUE(view->reportBox()->toPlainText().contains("YEAR\tJAN\tFEB"));
 
     // Plot: both tables, one above the other; the lower one leaves the
     // upper one's bottom axis title visible.
-    clickOn(view->control(VEKOutputView::IDC_PLOT));
+    clickOn(view->plotButton());
     ASSERT_EQ(view->graphs().size(), 2u);
     EXPECT_GT(view->graphs()[0]->built().numPoints, 0);
     EXPECT_GT(view->graphs()[1]->frameGeometry().top(), view->graphs()[0]->frameGeometry().bottom());
     // One table plotted twice: the second window cascades off the first.
-    static_cast<QAbstractButton *>(view->control(VEKOutputView::IDC_SHOW_STREAM))->setChecked(false);
+    view->showStreamCheck()->setChecked(false);
     for (GraphView *g : view->graphs())
         g->close();
     flushDeletes();
-    clickOn(view->control(VEKOutputView::IDC_PLOT));
-    clickOn(view->control(VEKOutputView::IDC_PLOT));
+    clickOn(view->plotButton());
+    clickOn(view->plotButton());
     const auto single = view->graphs();
     ASSERT_EQ(single.size(), 2u);
     EXPECT_GT(single[1]->x(), single[0]->x());
@@ -406,7 +407,7 @@ TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
 
     // Save To File: the status bar names the file written.
     view->chooseSaveFile = [this](const QString &, const QString &) { return dir + "/export.txt"; };
-    clickOn(view->control(VEKOutputView::IDC_SAVE));
+    clickOn(view->saveToFileButton());
     EXPECT_EQ(shell->mainFrame()->statusText(), "Report saved to " + dir + "/export.txt");
 
     // Close everything: the model (edited again) asks once, the report never.
@@ -572,8 +573,8 @@ TEST_F(ShellTest, OpeningAModelKeepsItsRunRange) {
         EXPECT_EQ(doc->isModified(), c.modified);
         auto *view = qobject_cast<CVEKViewView *>(shell->frameOf(doc)->view());
         ASSERT_NE(view, nullptr);
-        auto *start = static_cast<QComboBox *>(view->control(CVEKViewView::IDC_RUN_START));
-        auto *end = static_cast<QLineEdit *>(view->control(CVEKViewView::IDC_RUN_END));
+        auto *start = view->runStartList();
+        auto *end = view->runEndEdit();
         EXPECT_EQ(start->currentText(), QString::number(c.start));
         EXPECT_EQ(start->itemText(start->count() - 1), "2014");
         EXPECT_EQ(end->text(), QString::number(c.end));
