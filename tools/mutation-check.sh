@@ -18,6 +18,9 @@ mutations=(
   "fast-path-decimals@engine/deck_reader.cpp@simple = digits <= 7 && decimals <= 10;@simple = digits <= 7 && decimals <= 11;@engine_number_path_test engine_deck_reader_test@^engine_(number_path|deck_reader)_test[.]"
   "json-escape-boundary@results/graph_data.cpp@if (c < 0x20 || c >= 0x7F) {@if (c < 0x1F || c >= 0x7F) {@results_graph_json_test results_graph_data_test vektool vektool_report_cli_test@^(results_graph_(json|data)|vektool_report_cli)_test[.]"
   "document-rule@model/model_document.cpp@if (year >= first && year <= last) historicalDataChanged = true;@if (year >= first && year < last) historicalDataChanged = true;@model_model_document_test@^model_model_document_test[.]"
+  "synthesis-last-year@model/synthesis.cpp@if (year >= md.inputStartYear && year <= md.inputEndYear) return std::nullopt;@if (year >= md.inputStartYear && year < md.inputEndYear) return std::nullopt;@model_synthesis_test@^model_synthesis_test[.]"
+  "year-type-rescue@model/year_types.cpp@[static_cast<size_t>(row)] > 0.0f;@[static_cast<size_t>(row)] >= 0.0f;@model_year_types_test@^model_year_types_test[.]"
+  "import-soil-moisture@model/imports.cpp@reader.read(path, basis == SoilMoisture::Without);@reader.read(path, basis == SoilMoisture::With);@model_imports_test@^model_imports_test[.]"
 )
 
 selected=("$@")
