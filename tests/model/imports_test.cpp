@@ -204,36 +204,43 @@ TEST(ImportWendraFile, FailedReadIsReportedAsFailure) {
     EXPECT_EQ(m.unitMode, 1);
 }
 
-TEST(ImportWendraFile, UnreadableDataLineNamesItsYearAndSubArea) {
-    const std::string dir = vek::test::freshDir("imports_scan_error");
-    const std::string path = dir + "/bad.owl";
-    vek::test::writeFile(path, "1 Well(s) in SubArea Dry Gulch\n\n\n\n\n"
-                               "1990 301 4 1 2 3 4 5 6 7 8 9 10 11 12 0\n"
-                               "1991 301 4 1 2 x\n\n");
-    ModelInput m;
-    const OperationResult r = vek::importWendraFile(m, path, SoilMoisture::Without);
-    ASSERT_FALSE(r.ok());
-    EXPECT_EQ(r.error->kind, Kind::Unreadable);
-    EXPECT_EQ(r.error->message, "Scan error reading line 1991 301 4 1 2 x\n for well data");
-    EXPECT_EQ(r.error->year, 1991);
-    EXPECT_EQ(r.error->locationName, "Dry Gulch");
-    EXPECT_EQ(r.error->file, path);
-}
-
-TEST(ImportWendraFile, AbsurdYearSpanIsRefused) {
-    const std::string dir = vek::test::freshDir("imports_span");
-    const std::string path = dir + "/span.owl";
-    vek::test::writeFile(path, "1 Well(s) in SubArea A\n\n\n\n\n"
-                               "1 5 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n"
-                               "2000000000 5 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n\n");
-    ModelInput m;
-    const OperationResult r = vek::importWendraFile(m, path, SoilMoisture::Without);
-    ASSERT_FALSE(r.ok());
-    EXPECT_TRUE(m.locations.empty());
-    EXPECT_EQ(r.error->kind, Kind::TooManyYears);
-    EXPECT_EQ(r.error->year, 2000000000);
-    EXPECT_EQ(r.error->message,
-              "The years of " + path + " run from 1 to 2000000000; at most 2000 years can be imported.");
+// Well output files the import refuses: the error names its kind, the
+// year and the sub-area where the reading stopped.
+TEST(ImportWendraFile, RefusedFilesSayWhereTheyStopped) {
+    struct Row {
+        const char *name;
+        std::string text;
+        Kind kind;
+        int year;
+        const char *subArea;
+        std::string message; // "@" stands for the file's path
+    };
+    const std::string area = "1 Well(s) in SubArea Dry Gulch\n\n\n\n\n";
+    const Row rows[] = {
+        {"unreadable data line", area + "1990 301 4 1 2 3 4 5 6 7 8 9 10 11 12 0\n1991 301 4 1 2 x\n\n",
+         Kind::Unreadable, 1991, "Dry Gulch", "Scan error reading line 1991 301 4 1 2 x\n for well data"},
+        {"absurd year span",
+         area + "1 5 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n2000000000 5 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n\n",
+         Kind::TooManyYears, 2000000000, "",
+         "The years of @ run from 1 to 2000000000; at most 2000 years can be imported."},
+    };
+    const std::string dir = vek::test::freshDir("imports_refused");
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string path = dir + "/bad.owl";
+        vek::test::writeFile(path, row.text);
+        ModelInput m;
+        const OperationResult r = vek::importWendraFile(m, path, SoilMoisture::Without);
+        ASSERT_FALSE(r.ok());
+        EXPECT_TRUE(m.locations.empty());
+        EXPECT_EQ(r.error->kind, row.kind);
+        EXPECT_EQ(r.error->year, row.year);
+        EXPECT_EQ(r.error->locationName, row.subArea);
+        EXPECT_EQ(r.error->file, path);
+        std::string message = row.message;
+        if (auto at = message.find('@'); at != std::string::npos) message.replace(at, 1, path);
+        EXPECT_EQ(r.error->message, message);
+    }
 }
 
 // The document's command asks for the basis first; a dismissed choice
