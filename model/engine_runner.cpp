@@ -55,11 +55,11 @@ EngineRunResult runEngineFile(const std::string &inputPath, const std::string &p
         return r;
     }
 
-    r.reportPath = folder + reportName;
+    r.reportPath = utf8FromPath(input.parent_path() / pathFromUtf8(reportName));
     const std::string program = programDirectory + programName;
     // The child gets the names as separate arguments, and the folder as its
     // working directory; no shell ever parses them.
-    ProcessPipe engine({program, fileName, reportName, "/dde"}, folder, 0);
+    ProcessPipe engine({program, fileName, reportName, "/dde"}, utf8FromPath(input.parent_path()), 0);
     std::string line;
     while (engine.readLine(line))
         r.output += line + "\n";
