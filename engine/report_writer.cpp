@@ -57,9 +57,6 @@ namespace report {
 
 namespace {
 
-constexpr const char *kMonthNames[12] = {"NOV", "DEC", "JAN", "FEB", "MAR", "APR",
-                                         "MAY", "JUN", "JUL", "AUG", "SEP", "OCT"};
-
 void line(std::string &out, std::string_view text) {
     out.append(text);
     out.append(kEol);
@@ -146,7 +143,7 @@ void appendHeading(std::string &out, const RunParameters &p) {
 void appendLocationBlock(std::string &out, std::string_view name, Real factor, int locationType) {
     blankLine(out);
     std::string s = "LOCATION:        ";
-    appendText(s, name, 60);
+    appendText(s, name, kReportLocationNameWidth);
     line(out, s);
     s = "VEK FACTOR:      ";
     appendF91(s, factor);
@@ -172,9 +169,9 @@ void appendLocationTables(std::string &out, int locationType, const Real *divers
 void appendTable(std::string &out, const Real *monthly, long long runYears, int firstYear, bool withHeader) {
     if (withHeader) {
         out += "YEAR";
-        for (const char *name : kMonthNames) {
+        for (int m = 0; m < 12; ++m) {
             out += "   ";
-            out += name;
+            out += calendarMonthAbbreviation(calendarMonth(IrrigationYear, m));
             out += "   ";
         }
         out += "    TOTAL";
