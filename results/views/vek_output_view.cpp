@@ -75,6 +75,11 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     showStreamBox_->setChecked(true);
 
     report_ = new QPlainTextEdit(this);
+    // The box shows the report; it takes no typing (an edited number would
+    // reach Save To File and Print as if the engine had computed it), but
+    // its text can be selected and copied.
+    report_->setReadOnly(true);
+    report_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     report_->setLineWrapMode(QPlainTextEdit::NoWrap);
     report_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     report_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

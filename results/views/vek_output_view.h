@@ -1,6 +1,6 @@
 // VEKOutputView: the form of an engine output document. The user picks
 // locations and years, the scale, the year type and the two tables; the view
-// builds the tab-delimited text report, shows it in an editable box, and
+// builds the tab-delimited text report, shows it in a read-only box, and
 // prints, previews, saves, opens it in the desktop's text editor, exports the
 // selection to an Excel workbook or plots it.
 #pragma once
