@@ -266,12 +266,17 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
                                           labels.begin() + static_cast<std::ptrdiff_t>(end));
     }
 
+    int averageFirst = -1;
+    for (size_t k = 0; k < slots.size() && averageFirst < 0; ++k)
+        if (slots[k].row == years) averageFirst = static_cast<int>(k);
+
     Range range;
     if (choices.showDiversion) {
         if (!divLocs.empty()) {
             GraphData g;
             fillGraph(g, res, divLocs, slots, false, range);
             finishGraph(g, "Diversion/Recharge Data", "div_rech", res.units, labels);
+            g.averageFirst = averageFirst;
             plot.diversion = std::move(g);
         }
     }
@@ -279,6 +284,7 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
         GraphData g;
         fillGraph(g, res, locs, slots, true, range);
         finishGraph(g, "Stream Depletion/Accretion Data", "stream_dep", res.units, labels);
+        g.averageFirst = averageFirst;
         plot.stream = std::move(g);
     }
 

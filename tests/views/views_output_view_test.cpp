@@ -20,6 +20,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
+#include <QtCharts/QChart>
+#include <QtCharts/QLineSeries>
 
 #include <gtest/gtest.h>
 
@@ -154,10 +156,21 @@ TEST_F(OutputViewTest, IrrigationToCalendarAddsAYearAndEmptiesTheBox) {
     EXPECT_TRUE(box().contains("1988\t-"));
 }
 
-TEST_F(OutputViewTest, SaveToFileWritesTheBoxAsShownIncludingEdits) {
+// The box is read-only: what the user types there never reaches a saved or
+// printed report, so every output of the view gives the report's numbers.
+TEST_F(OutputViewTest, ReportBoxTakesNoTypingAndSaveWritesTheReport) {
     select(view->locationList(), {1});
     select(view->yearList(), {1});
-    view->reportBox()->appendPlainText("typed by the user");
+    const QString shownBefore = box();
+    QPlainTextEdit *edit = view->reportBox();
+    QTest::mouseDClick(edit->viewport(), Qt::LeftButton, {}, QPoint(40, 60));
+    QTest::keyClicks(edit->viewport(), "-1605.77");
+    QTest::keyClick(edit->viewport(), Qt::Key_Backspace);
+    EXPECT_EQ(box(), shownBefore);
+    // Still selectable and copyable.
+    EXPECT_TRUE(edit->textInteractionFlags() & Qt::TextSelectableByMouse);
+    EXPECT_TRUE(edit->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+
     const QString target = dir + "/saved.txt";
     QString askedTitle;
     view->chooseSaveFile = [&](const QString &title, const QString &) {
@@ -166,9 +179,8 @@ TEST_F(OutputViewTest, SaveToFileWritesTheBoxAsShownIncludingEdits) {
     };
     clickOn(view->saveToFileButton());
     EXPECT_EQ(askedTitle, "Choose an output file.");
-    const std::string saved = test::readFile(target.toStdString());
     // Lines end as this platform ends them.
-    EXPECT_EQ(saved, lineFeeds(view->reportText) + "\ntyped by the user");
+    EXPECT_EQ(test::readFile(target.toStdString()), lineFeeds(view->reportText));
 
     // Cancel writes nothing.
     QFile::remove(target);
@@ -263,6 +275,59 @@ TEST_F(OutputViewTest, PlotMakesOneWindowPerTableWithTheRightPlacement) {
             EXPECT_EQ(graphs[0]->built().yMin, graphs[1]->built().yMin);
             EXPECT_EQ(graphs[0]->built().yMax, graphs[1]->built().yMax);
         }
+    }
+}
+
+// The average is no year: with "Average" selected (Ctrl+A selects it too)
+// the graph data keep their "Avg" point, but the drawing never joins it to
+// the years' line. It stands apart, after a gap, as a marked point (yearly)
+// or as a line of its own (the twelve average months), under its label.
+TEST_F(OutputViewTest, PlotDrawsTheAverageApartFromTheYears) {
+    const int years = view->yearList()->count() - 1; // 3 years, then "Average"
+    for (bool monthly : {false, true}) {
+        for (GraphView *g : view->graphs())
+            delete g;
+        select(view->locationList(), {0});
+        view->yearList()->setFocus();
+        QTest::keyClick(view->yearList(), Qt::Key_A, Qt::ControlModifier);
+        ASSERT_EQ(view->yearList()->selectedItems().size(), years + 1);
+        view->showDiversionCheck()->setChecked(false);
+        (monthly ? view->monthlyButton() : view->yearlyButton())->setChecked(true);
+        clickOn(view->plotButton());
+        ASSERT_EQ(view->graphs().size(), 1u);
+        GraphView *g = view->graphs()[0];
+        const int yearPoints = monthly ? 12 * years : years;
+        const int avgPoints = monthly ? 12 : 1;
+        ASSERT_EQ(g->data().numPoints(), yearPoints + avgPoints);
+        EXPECT_EQ(g->data().labels[static_cast<size_t>(yearPoints)], monthly ? "11/Avg" : "Avg");
+
+        // Runs of the line: the years' run ends at the last year; the
+        // average's points lie apart, in a run of their own.
+        double lastYearX = -1, firstAvgX = 1e9;
+        int yearRuns = 0, avgRuns = 0;
+        for (QAbstractSeries *a : g->chart()->series()) {
+            auto *line = qobject_cast<QLineSeries *>(a);
+            ASSERT_NE(line, nullptr);
+            const QList<QPointF> pts = line->points();
+            if (pts.isEmpty()) continue;
+            if (static_cast<int>(pts.size()) == avgPoints && pts.front().x() > yearPoints - 0.5) {
+                ++avgRuns;
+                firstAvgX = std::min(firstAvgX, pts.front().x());
+                EXPECT_TRUE(line->pointsVisible()) << "the average is marked";
+                for (const QPointF &p : pts)
+                    EXPECT_GT(p.x(), yearPoints - 0.5);
+            } else {
+                ++yearRuns;
+                for (const QPointF &p : pts) {
+                    EXPECT_LT(p.x(), yearPoints - 0.5) << "a year's line reaches the average";
+                    lastYearX = std::max(lastYearX, p.x());
+                }
+            }
+        }
+        EXPECT_EQ(yearRuns, 1);
+        EXPECT_EQ(avgRuns, 1);
+        EXPECT_GE(firstAvgX - lastYearX, 2.0) << "a gap separates the average from the last year";
+        EXPECT_TRUE(g->built().labels.contains(monthly ? "11/Avg" : "Avg"));
     }
 }
 
