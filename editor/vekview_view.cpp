@@ -206,6 +206,7 @@ void CVEKViewView::Impl::OnKillfocusInputStart() {
     ModelDocument &d = doc()->document();
     ModelInput &m = d.model;
     if (value < 1 || value == m.inputStartYear) return;
+    const RunEnds before = runEnds();
     if (m.historicalYears() == 0) {
         // Synthesized years already held keep following the period.
         const int synthYears = static_cast<int>(synthesizedColumns(m));
@@ -235,6 +236,7 @@ void CVEKViewView::Impl::OnKillfocusInputStart() {
             }
         }
     }
+    followModelledYears(before);
     fullRefill();
     markModified();
 }
@@ -246,6 +248,7 @@ void CVEKViewView::Impl::OnKillfocusInputEnd() {
     auto step = doc()->step(QStringLiteral("Change Historical End Year"));
     ModelDocument &d = doc()->document();
     ModelInput &m = d.model;
+    const RunEnds before = runEnds();
     int typed = std::max(readYearEdit(endEdit), 0);
     if (m.historicalYears() == 0) {
         // No period yet: the typed year becomes its only year rather than
@@ -258,6 +261,7 @@ void CVEKViewView::Impl::OnKillfocusInputEnd() {
             m.synthStartYear = typed;
             m.synthEndYear = typed + synthYears - 1;
             d.addHistoricalYear(0, true);
+            followModelledYears(before);
             markModified();
         }
         fullRefill();
@@ -276,6 +280,7 @@ void CVEKViewView::Impl::OnKillfocusInputEnd() {
                 d.deleteHistoricalYear(m.historicalYears() - 1);
         }
     }
+    followModelledYears(before);
     fullRefill();
 }
 
@@ -293,7 +298,9 @@ void CVEKViewView::Impl::OnKillfocusSynthYears() {
             return;
         }
     }
+    const RunEnds before = runEnds();
     bool changed = d.setSynthesizedYearCount(n);
+    followModelledYears(before);
     fullRefill();
     if (changed) markModified();
     if (changed && n >= 1) {
@@ -325,6 +332,11 @@ void CVEKViewView::Impl::OnCloseupRunStart() {
     if (model().outputStartYear != year) {
         auto step = doc()->step(QStringLiteral("Change Run Start Year"));
         model().outputStartYear = year;
+        // The run never ends before it starts.
+        if (model().outputEndYear < year) {
+            model().outputEndYear = year;
+            runEndEdit->setText(dfmt(year));
+        }
         markModified();
     }
 }

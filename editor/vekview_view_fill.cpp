@@ -125,23 +125,61 @@ void CVEKViewView::Impl::fillRunRange() {
     for (int y = m.inputStartYear; y <= m.synthEndYear; ++y)
         years << dfmt(y);
     runStart->addItems(years);
-    // A model just opened keeps the run range its file stores, so opening
-    // never changes it; every other refill resets the range to the whole
-    // modelled period.
-    const bool asOpened = doc()->document().keepsStoredRunRange();
-    if (asOpened && m.runRangeShowable()) {
-        runStart->setCurrentIndex(m.outputStartYear - m.inputStartYear);
-        runEndEdit->setText(dfmt(m.outputEndYear));
+    if (runStart->count() == 0) {
+        // Nothing modelled yet: nothing to run, and no year to show.
+        runEndEdit->setText(QString());
         return;
     }
-    if (runStart->count() > 0) runStart->setCurrentIndex(0);
-    const bool changed = m.outputStartYear != m.inputStartYear || m.outputEndYear != m.synthEndYear;
-    m.outputStartYear = m.inputStartYear;
-    m.outputEndYear = m.synthEndYear;
-    runEndEdit->setText(dfmt(m.synthEndYear));
-    // A stored range the form cannot show was replaced: the document no
-    // longer matches its file, so Save and Run must know.
-    if (asOpened && changed) markModified();
+    // The stored run range stays as long as the form can show it; only a
+    // range that no longer fits the modelled years changes, and the user
+    // is told.
+    if (!m.runRangeShowable()) fitRunRange();
+    runStart->setCurrentIndex(m.outputStartYear - m.inputStartYear);
+    runEndEdit->setText(dfmt(m.outputEndYear));
+}
+
+void CVEKViewView::Impl::fitRunRange() {
+    ModelInput &m = model();
+    const int oldStart = m.outputStartYear, oldEnd = m.outputEndYear;
+    const int start = std::clamp(oldStart, m.inputStartYear, m.synthEndYear);
+    const int end = oldEnd >= start ? oldEnd : m.synthEndYear;
+    if (start == oldStart && end == oldEnd) return;
+    m.outputStartYear = start;
+    m.outputEndYear = end;
+    // A range never set (a new model's) is simply filled in; a stored one
+    // that changed makes the document differ from its file.
+    if (oldStart < 1) return;
+    markModified();
+    q->showStatus(QStringLiteral("The run range %1 to %2 no longer fits the modelled years %3 to %4; the run now "
+                                 "covers %5 to %6.")
+                      .arg(oldStart)
+                      .arg(oldEnd)
+                      .arg(m.inputStartYear)
+                      .arg(m.synthEndYear)
+                      .arg(start)
+                      .arg(end));
+}
+
+CVEKViewView::Impl::RunEnds CVEKViewView::Impl::runEnds() const {
+    const ModelInput &m = model();
+    return {m.inputStartYear, m.synthEndYear, m.outputStartYear, m.outputEndYear};
+}
+
+void CVEKViewView::Impl::followModelledYears(const RunEnds &before) {
+    ModelInput &m = model();
+    if (m.synthEndYear < m.inputStartYear) return;
+    if (before.first == m.inputStartYear && before.last == m.synthEndYear) return;
+    // A run that began at the first modelled year, or ended at the last,
+    // keeps doing so; a run the user placed elsewhere stays where it is.
+    const int start = before.runStart == before.first ? m.inputStartYear : m.outputStartYear;
+    const int end = before.runEnd == before.last ? m.synthEndYear : m.outputEndYear;
+    if (start == m.outputStartYear && end == m.outputEndYear) return;
+    m.outputStartYear = start;
+    m.outputEndYear = end;
+    markModified();
+    if (before.runStart > 0)
+        q->showStatus(
+            QStringLiteral("The run follows the modelled years: it now covers %1 to %2.").arg(start).arg(end));
 }
 
 void CVEKViewView::Impl::fillLocationRow(int r) {

@@ -109,7 +109,17 @@ struct CVEKViewView::Impl {
     void showSelectedRow();
 
     void fillYearFields();
+    // The run range as stored when the form can show it, else fitted to the
+    // modelled years (and the status bar says so).
     void fillRunRange();
+    void fitRunRange();
+    // The modelled years and the run range before a year edit: a run that
+    // began or ended with the modelled years follows them.
+    struct RunEnds {
+        int first, last, runStart, runEnd;
+    };
+    RunEnds runEnds() const;
+    void followModelledYears(const RunEnds &before);
     void fillLocationList();
     void fillLocationRow(int r);
     void fillCaptions();

@@ -238,7 +238,6 @@ bool ModelDocument::open(const std::string &path) {
             setPath(abs);
             setTitle(fileName);
             setModified(false);
-            asOpened_ = true;
         } else {
             // What was read stays for the user to look at or save elsewhere,
             // but it is not the file: a plain Save must not replace the

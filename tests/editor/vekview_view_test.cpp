@@ -182,7 +182,7 @@ TEST_F(FormTest, EnterCommitsEveryYearEditWithoutClosing) {
     EXPECT_TRUE(view->isVisible());
 }
 
-TEST_F(FormTest, FullRefillResetsRunRange) {
+TEST_F(FormTest, FullRefillKeepsRunRange) {
     open();
     auto *start = view->runStartList();
     ASSERT_EQ(start->count(), 6);
@@ -195,10 +195,10 @@ TEST_F(FormTest, FullRefillResetsRunRange) {
     EXPECT_EQ(m().outputEndYear, 1994);
 
     view->onUpdate(1);
-    EXPECT_EQ(start->currentIndex(), 0);
-    EXPECT_EQ(m().outputStartYear, 1990);
-    EXPECT_EQ(m().outputEndYear, 1995);
-    EXPECT_EQ(view->runEndEdit()->text(), "1995");
+    EXPECT_EQ(start->currentIndex(), 2);
+    EXPECT_EQ(m().outputStartYear, 1992);
+    EXPECT_EQ(m().outputEndYear, 1994);
+    EXPECT_EQ(view->runEndEdit()->text(), "1994");
 }
 
 TEST_F(FormTest, LocationListClicksToggleAndRestore) {
