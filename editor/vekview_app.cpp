@@ -73,15 +73,12 @@ bool CVEKViewApp::startUp(const QStringList &args, bool show) {
     mainFrame_->setWindowIcon(AboutDialog::programIcon());
     folder_.restore();
 
-    // A file named on the command line opens, then forgets its path: saving
-    // it asks for a name, so the file given is never overwritten unasked.
+    // A file named on the command line (relative to the folder the program
+    // was started in) opens exactly as File Open opens it: with its own path,
+    // so its title, Save and Run are those of the file.
     for (const QString &a : args) {
         if (a.startsWith('-')) continue;
-        QObject *doc = openDocumentFile(a);
-        if (auto *m = qobject_cast<CVEKViewDoc *>(doc)) {
-            m->setPath(QString());
-            if (!m->isReadPartly()) m->setTitle(QFileInfo(a).completeBaseName());
-        }
+        openDocumentFile(a);
         break;
     }
 
@@ -311,7 +308,13 @@ bool CVEKViewApp::runDocument(CVEKViewDoc *doc) {
     if (!doc) return false;
     endCellEdit(doc);
     RunCommand run;
-    run.openReport = [this](const QString &report) { return openDocumentFile(report) != nullptr; };
+    run.openReport = [this, &run](const QString &report) {
+        QObject *out = openDocumentFile(report);
+        // Results of the saved file, not of the form: the window says so.
+        if (CChildFrame *f = out && run.ranSavedFile() ? registry_.frameOf(out) : nullptr)
+            f->setWindowTitle(f->windowTitle() + QStringLiteral(" (saved file: unsaved changes not included)"));
+        return out != nullptr;
+    };
     run.askSavePath = [this](CVEKViewDoc *d) { return chooseSaveName(suggestedSaveName(d)); };
     const bool opened = run.run(doc);
     if (CChildFrame *f = registry_.frameOf(doc)) f->setWindowTitle(frameTitle(doc->title(), true));

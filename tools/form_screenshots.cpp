@@ -39,6 +39,9 @@ class YesPrompter : public SilentPrompter {
     void message(const std::string &text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
     bool askYesNo(const std::string &) override { return true; }
     Answer askYesNoCancel(const std::string &) override { return Answer::Yes; }
+    int choose(const std::string &, const std::vector<std::string> &, int defaultButton, int) override {
+        return defaultButton;
+    }
 };
 
 // A dark palette as desktop themes give it, links included.

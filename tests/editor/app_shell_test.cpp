@@ -12,6 +12,7 @@
 #include "model/input_file.h"
 #include "results/views/graph_view.h"
 #include "results/views/vek_output_view.h"
+#include "shell_test_support.h"
 #include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
@@ -46,80 +47,8 @@
 
 using namespace vek;
 using vek::test::clickOn;
-
-namespace {
-
-QApplication *app() { return test::qtTestApp("app_shell_test", true); }
-
-void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
-}
-
-class ShellTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        app();
-        name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        dir = QString::fromStdString(test::freshDir(name));
-        settingsDir = dir + "/settings";
-        QDir().mkpath(settingsDir);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir);
-        QSettings().clear();
-        shell = std::make_unique<CVEKViewApp>();
-        shell->documentPrompter = &prompter;
-        shell->showMessage = [this](const QString &m) { prompter.message(m.toStdString()); };
-        shell->askYesNoCancel = [this](const QString &q) { return prompter.askYesNoCancel(q.toStdString()); };
-        shell->chooseOpenFile = [this](const QString &title, const QString &) {
-            openTitles << title;
-            return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
-        };
-        shell->chooseSaveFile = [this](const QString &, const QString &, const QString &) {
-            return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
-        };
-    }
-    void TearDown() override {
-        // Graph windows own menus that are top-level widgets too: collect
-        // first, then delete.
-        QList<QPointer<GraphView>> graphs;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *g = qobject_cast<GraphView *>(w)) graphs << g;
-        for (const auto &g : graphs)
-            delete g.data();
-        if (shell && shell->mainFrame()) shell->closeAllDocuments();
-        shell.reset();
-        flushDeletes();
-        // The program never changes its working directory.
-        EXPECT_EQ(QDir::currentPath(), startCwd);
-    }
-    // Copies a fixture into the test's folder under a new name.
-    QString fixture(const QString &from, const QString &to) {
-        const QString target = dir + "/" + to;
-        QFile::remove(target);
-        // "examples/..." names a bundled example, anything else a fixture.
-        const QString source = from.startsWith("examples/")
-                                   ? QString::fromStdString(test::dataDir()) + "/../../" + from
-                                   : QString::fromStdString(test::dataPath(from.toStdString()));
-        EXPECT_TRUE(QFile::copy(source, target)) << source.toStdString();
-        QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        return target;
-    }
-    VEKOutputView *outputView(QObject *doc) {
-        CChildFrame *f = shell->frameOf(doc);
-        return f ? qobject_cast<VEKOutputView *>(f->view()) : nullptr;
-    }
-    QStringList menus() { return shell->mainFrame()->visibleMenuTitles(); }
-
-    std::string name;
-    QString dir, settingsDir;
-    // The working directory the tests were started in; nothing may change it.
-    const QString startCwd = QDir::currentPath();
-    test::ScriptedPrompter prompter;
-    std::unique_ptr<CVEKViewApp> shell;
-    QStringList openAnswers, saveAnswers, openTitles;
-};
-
-} // namespace
+using vek::test::flushDeletes;
+using vek::test::ShellTest;
 
 TEST_F(ShellTest, MenusFollowTheActiveDocumentType) {
     ASSERT_TRUE(shell->startUp({}, false));
@@ -254,22 +183,6 @@ TEST_F(ShellTest, DialogFolderComesFromSettingsOrExamples) {
     ASSERT_TRUE(again.startUp({}, false));
     EXPECT_EQ(again.dialogFolder(), dir);
     EXPECT_EQ(QDir::currentPath(), startCwd);
-}
-
-TEST_F(ShellTest, CommandLineFileForgetsItsPath) {
-    const QString model = fixture("shell/model.vek", "model.vek");
-    ASSERT_TRUE(shell->startUp({model}, false));
-    ASSERT_EQ(shell->modelDocuments().size(), 1u);
-    CVEKViewDoc *doc = shell->modelDocuments()[0];
-    EXPECT_TRUE(doc->path().isEmpty());
-    EXPECT_EQ(doc->title(), "model");
-    // Saving asks for a name, so the file given is never overwritten unasked.
-    const QString copy = dir + "/copy.vek";
-    saveAnswers << copy;
-    const std::string before = test::readFile(model.toStdString());
-    ASSERT_TRUE(shell->onFileSave());
-    EXPECT_TRUE(QFile::exists(copy));
-    EXPECT_EQ(test::readFile(model.toStdString()), before);
 }
 
 TEST_F(ShellTest, RecentFilesKeepFourNewestFirst) {
@@ -661,6 +574,7 @@ TEST_F(ShellTest, GarbageImportLeavesTheOpenModelAsItWas) {
     prompter.messages.clear();
     for (int choice : {1, 0}) { // "No Soil Moisture", then dismissed
         openAnswers << garbage;
+        prompter.choices.push_back("Replace the Model");
         prompter.soilMoisture.push_back(choice);
         doc->setModified(false);
         f->action(CMainFrame::ID_IMPORT_WENDRA)->trigger();
@@ -675,6 +589,7 @@ TEST_F(ShellTest, GarbageImportLeavesTheOpenModelAsItWas) {
 
     // A good well file does replace the model, and the document is changed.
     openAnswers << fixture("shell/run1.owl", "run1.owl");
+    prompter.choices.push_back("Replace the Model");
     prompter.soilMoisture.push_back(1);
     f->action(CMainFrame::ID_IMPORT_WENDRA)->trigger();
     EXPECT_TRUE(doc->isModified());
