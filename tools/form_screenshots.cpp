@@ -23,6 +23,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QPainter>
+#include <QPushButton>
 #include <QSettings>
 #include <QStyleFactory>
 #include <QTemporaryDir>
