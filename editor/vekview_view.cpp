@@ -298,13 +298,23 @@ void CVEKViewView::Impl::OnKillfocusSynthYears() {
             return;
         }
     }
+    // The new years are filled by the method the user chooses next; a
+    // cancelled choice takes the whole change back.
+    const ModelInput beforeModel = d.model;
+    const bool beforeStale = d.historicalDataChanged;
     const RunEnds before = runEnds();
     bool changed = d.setSynthesizedYearCount(n);
     followModelledYears(before);
     fullRefill();
     if (changed) markModified();
     if (changed && n >= 1) {
-        chooseSynthesisMethod(d);
+        if (!chooseSynthesisMethod(d)) {
+            d.model = beforeModel;
+            d.historicalDataChanged = beforeStale;
+            fullRefill();
+            q->showStatus(QStringLiteral("Years of Data left at %1: no synthesis method was applied.")
+                              .arg(beforeModel.synthesizedYears()));
+        }
         doc()->setModified(d.isModified());
     }
 }

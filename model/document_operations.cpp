@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace vek {
@@ -48,6 +49,46 @@ bool canSynthesize(ModelDocument &doc) {
 
 } // namespace
 
+namespace {
+
+// The model keeps only the first and the last year of an average, and the
+// caption, the file and the engine's report name it "Y1 to Y2". Years that
+// are not adjacent would be averaged under a label that names others (and
+// a later Recalculate would average all of them): the user is told and
+// offered the whole range. Returns the years to average, or nothing.
+std::optional<std::vector<int>> adjacentYears(ModelDocument &doc, std::vector<int> years) {
+    std::sort(years.begin(), years.end());
+    years.erase(std::unique(years.begin(), years.end()), years.end());
+    const long long span = static_cast<long long>(years.back()) - years.front() + 1;
+    if (span == static_cast<long long>(years.size())) return years;
+    // Years outside the period are the operation's to refuse.
+    const ModelInput &m = doc.model;
+    if (years.front() < m.inputStartYear || years.back() > m.inputEndYear) return years;
+    std::string listed;
+    for (size_t i = 0; i < years.size(); ++i) {
+        if (i == 8 && years.size() > 9) {
+            listed += ", ...";
+            break;
+        }
+        listed += (i ? ", " : "") + std::to_string(years[i]);
+    }
+    const std::string range = std::to_string(years.front()) + " to " + std::to_string(years.back());
+    const std::string question =
+        "The years chosen (" + listed +
+        ") are not adjacent.  The model keeps only the first and the last year of "
+        "an average: the synthesized table's caption, the model file and the engine's report would all say \"" +
+        range + "\", which reads as " + std::to_string(span) + " years, and a later Recalculate would average all " +
+        std::to_string(span) + " years.  Average all " + std::to_string(span) + " years from " + range + " instead?";
+    const int answer = doc.prompter()->choose(question, {"Average " + range, "Cancel"}, 1, 1);
+    if (answer != 0) return std::nullopt;
+    std::vector<int> all;
+    for (long long y = years.front(); y <= years.back(); ++y)
+        all.push_back(static_cast<int>(y));
+    return all;
+}
+
+} // namespace
+
 bool synthesizeAverage(ModelDocument &doc) {
     if (!canSynthesize(doc)) return false;
     ModelInput &md = doc.model;
@@ -56,7 +97,9 @@ bool synthesizeAverage(ModelDocument &doc) {
     std::vector<int> years;
     for (int position : *chosen)
         years.push_back(yearAt(md, position));
-    return finish(doc, synthesizeAverage(md, years));
+    const auto averaged = adjacentYears(doc, years);
+    if (!averaged) return false;
+    return finish(doc, synthesizeAverage(md, *averaged));
 }
 
 bool synthesizeGivenYear(ModelDocument &doc) {
@@ -79,25 +122,26 @@ bool synthesizeCycle(ModelDocument &doc) {
                                                                               std::numeric_limits<int>::max()))));
 }
 
-void chooseSynthesisMethod(ModelDocument &doc) {
+bool chooseSynthesisMethod(ModelDocument &doc) {
     Prompter *p = doc.prompter();
-    if (!p) return;
+    if (!p) return false;
     auto method = p->chooseSynthesisMethod();
-    if (!method) return;
+    if (!method) return false;
 
+    bool filled = false;
     switch (*method) {
     case 0:
-        synthesizeAverage(doc);
+        filled = synthesizeAverage(doc);
         break;
     case 1:
-        synthesizeGivenYear(doc);
+        filled = synthesizeGivenYear(doc);
         break;
     case 2:
-        synthesizeCycle(doc);
+        filled = synthesizeCycle(doc);
         break;
     default:
         doc.message("Unknown synthesis method " + std::to_string(*method) + "; nothing was synthesized.");
-        return;
+        return false;
     }
 
     // The user has been through the choice: whatever the method did (also
@@ -106,6 +150,7 @@ void chooseSynthesisMethod(ModelDocument &doc) {
     doc.setModified();
     doc.updateAllViews(kHintSynthesized);
     doc.historicalDataChanged = false;
+    return filled;
 }
 
 void changeYearType(ModelDocument &doc, int newMode) {

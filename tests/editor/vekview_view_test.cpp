@@ -161,6 +161,8 @@ TEST_F(FormTest, YearsOfDataNoRestoresAndGrowingFromZeroAsksForMethod) {
     EXPECT_EQ(m().synthesizedYears(), 0);
     EXPECT_EQ(prompter.methodQuestions, 0) << "no method for no years";
 
+    prompter.methods = {1};
+    prompter.givenYears = {0};
     typeYear(view->synthYearsEdit(), "1");
     EXPECT_EQ(m().synthesizedYears(), 1);
     EXPECT_EQ(prompter.methodQuestions, 1);
@@ -173,6 +175,8 @@ TEST_F(FormTest, EnterCommitsEveryYearEditWithoutClosing) {
     EXPECT_EQ(m().inputStartYear, 1989);
     typeYear(view->inputEndEdit(), "1993");
     EXPECT_EQ(m().inputEndYear, 1993);
+    prompter.methods = {1};
+    prompter.givenYears = {0};
     typeYear(view->synthYearsEdit(), "4");
     EXPECT_EQ(m().synthesizedYears(), 4);
     typeYear(view->runEndEdit(), "1996");
@@ -477,14 +481,14 @@ TEST_F(FormTest, RecalculateFillsSynthesizedYearsAndClearsStaleFlag) {
     open();
     doc->document().historicalDataChanged = true;
     prompter.methods = {0};
-    prompter.averageYears = {std::vector<int>{0, 2}};
+    prompter.averageYears = {std::vector<int>{1, 2}};
     QTest::mouseClick(view->recalculateButton(), Qt::LeftButton);
     EXPECT_EQ(prompter.methodQuestions, 1);
-    EXPECT_FLOAT_EQ(m().locations[0].synthesizedData[4][1], 104.0f) << "(4 + 204) / 2";
-    EXPECT_EQ(view->synthesizedGrid()->itemText(2, 5), "104");
+    EXPECT_FLOAT_EQ(m().locations[0].synthesizedData[4][1], 154.0f) << "(104 + 204) / 2";
+    EXPECT_EQ(view->synthesizedGrid()->itemText(2, 5), "154");
     EXPECT_FALSE(doc->document().historicalDataChanged);
     EXPECT_TRUE(view->synthesizedCaption()->property("caption").toString().endsWith(
-        " (synthesized using average of historical data from 1990 to 1992)"));
+        " (synthesized using average of historical data from 1991 to 1992)"));
 }
 
 TEST_F(FormTest, QtPrompterDrivesTheRealCycleDialog) {
