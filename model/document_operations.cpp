@@ -153,12 +153,67 @@ bool chooseSynthesisMethod(ModelDocument &doc) {
     return filled;
 }
 
-void changeYearType(ModelDocument &doc, int newMode) {
+namespace {
+
+std::string plural(int n, const std::string &what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
+
+// "NOV and DEC", "OCT, NOV and DEC": month columns of the current year type.
+std::string monthNames(int yearMode, const std::vector<int> &cols) {
+    std::string out;
+    for (size_t i = 0; i < cols.size(); ++i) {
+        if (i > 0) out += i + 1 == cols.size() ? " and " : ", ";
+        out += monthAbbreviation(yearMode, cols[i]);
+    }
+    return out;
+}
+
+// What a change of year type adds and drops, in counts and years, as the
+// question before it says it.
+std::string describeYearTypeChange(const ModelInput &m, int newMode, const YearTypeChangePreview &p) {
+    const std::string months = monthNames(m.yearMode, p.edgeColumns);
+    std::string text = "Changing the year type to " + yearTypeName(newMode) +
+                       " changes more than the order of the "
+                       "months:";
+    if (p.addedYear) {
+        text += "\n- it adds " + std::to_string(*p.addedYear) + " as a new " + (p.addedBeforeFirst ? "first" : "last") +
+                " historical year, to take the " + months + " values of " + std::to_string(*p.historicalEdgeYear) +
+                " (its other months stay empty)";
+        if (!p.addedBeforeFirst && m.synthesizedYears() > 0)
+            text += "; the synthesized years then run from " + std::to_string(m.synthStartYear + 1) + " to " +
+                    std::to_string(m.synthEndYear + 1);
+        text += ";";
+    }
+    if (p.droppedHistorical + p.droppedPumping > 0) {
+        text += "\n- it drops the " + months + " values of " + std::to_string(*p.historicalEdgeYear) +
+                " that are not zero: " + plural(p.droppedHistorical, "historical value") +
+                (p.droppedPumping > 0 ? " and " + plural(p.droppedPumping, "pumping record flow") : std::string()) +
+                ";";
+    }
+    if (p.droppedSynthesized > 0 && p.synthesizedEdgeYear)
+        text += "\n- it drops " + plural(p.droppedSynthesized, "synthesized value") + " that " +
+                (p.droppedSynthesized == 1 ? "is" : "are") + " not zero: the " + months + " of the " +
+                (p.shift > 0 ? "first" : "last") + " synthesized year, " + std::to_string(*p.synthesizedEdgeYear) + ";";
+    if (p.dropped() > 0)
+        text += "\n" + plural(p.locationsDropping, "location") + " lose" + (p.locationsDropping == 1 ? "s" : "") +
+                " values; changing back does not restore them.";
+    text += "\nThe run range and the years the synthesis record names stay as they are.  Change the year type?";
+    return text;
+}
+
+} // namespace
+
+bool changeYearType(ModelDocument &doc, int newMode) {
+    const YearTypeChangePreview preview = previewYearTypeChange(doc.model, newMode);
+    if (preview.changesMoreThanTheMonthOrder() && doc.prompter()) {
+        const std::string question = describeYearTypeChange(doc.model, newMode, preview);
+        if (doc.prompter()->choose(question, {"Change the Year Type", "Cancel"}, 1, 1) != 0) return false;
+    }
     const YearTypeChange r = changeYearType(doc.model, newMode);
     show(doc, r);
-    if (!r.changed) return;
+    if (!r.changed) return false;
     doc.setModified();
     doc.updateAllViews(r.yearAdded ? kHintEverything : kHintYearType);
+    return true;
 }
 
 void changeUnits(ModelDocument &doc, int newUnit) {

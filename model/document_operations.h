@@ -46,8 +46,10 @@ bool chooseSynthesisMethod(ModelDocument &doc);
 
 // The Properties dialog's buttons. A change marks the document modified and
 // refreshes the views with hint 4 (year type; 0 when a year was added) or 5
-// (units); a refusal shows its message and changes nothing.
-void changeYearType(ModelDocument &doc, int newMode);
+// (units); a refusal shows its message and changes nothing. A change of year
+// type that adds a year or drops values other than zero says so first, in
+// counts and years, with Cancel as the default; true when it was made.
+bool changeYearType(ModelDocument &doc, int newMode);
 void changeUnits(ModelDocument &doc, int newUnit);
 // The monthly-to-daily rule: marks the document modified, converts nothing.
 void setUseAvgDaysPerMonth(ModelDocument &doc, bool avg);

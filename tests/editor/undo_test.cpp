@@ -121,6 +121,7 @@ TEST_F(UndoTest, EveryKindOfChangeIsOneStepThatUndoesAndRedoesExactly) {
          }},
         {"Change Year Type",
          [](UndoTest &t) {
+             t.prompter.choices = {"Change the Year Type"}; // it adds a year before the first
              t.doc->showProperties(t.view.get());
              t.doc->propertiesDialog()->yearTypeButton(vek::CalendarYear)->click(); // Calendar
              // The open dialog follows an undo.

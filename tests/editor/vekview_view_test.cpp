@@ -442,7 +442,8 @@ TEST_F(FormTest, PropertiesConvertAndRefreshTheForm) {
     EXPECT_TRUE(props->unitsButton(vek::MonthlyAcreFeet)->isChecked());
     EXPECT_TRUE(props->daysRuleButton(false)->isChecked());
 
-    props->yearTypeButton(vek::CalendarYear)->click(); // Calendar
+    prompter.choices = {"Change the Year Type", "Change the Year Type"}; // a year added, values dropped
+    props->yearTypeButton(vek::CalendarYear)->click();                   // Calendar
     EXPECT_EQ(m().yearMode, 0);
     EXPECT_EQ(view->historicalGrid()->itemText(0, 1), "JAN");
     props->yearTypeButton(vek::IrrigationYear)->click();
