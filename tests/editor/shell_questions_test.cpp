@@ -146,3 +146,35 @@ TEST_F(ShellTest, CommandLineFileOpensAsFileOpen) {
     EXPECT_TRUE(saveAnswers.isEmpty());
     EXPECT_FALSE(doc->isModified());
 }
+
+// A damaged value is named as it stands in the file, with its line and its
+// location: "5x3.4", not the number after it.
+TEST_F(ShellTest, DamagedFileMessageNamesTheTextItsLineAndLocation) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    const QString path = fixture("examples/river_valley.vek", "damaged.vek");
+    QByteArray bytes = onDisk(path);
+    // The first location's third historical year (1982), line 7 of the file.
+    const QList<QByteArray> lines = bytes.split('\n');
+    QList<QByteArray> fields = lines[6].split(' ');
+    ASSERT_GE(fields.size(), 12);
+    fields[6] = "5x3.4";
+    QByteArray damaged;
+    for (int i = 0; i < lines.size(); ++i)
+        damaged += (i ? "\n" : "") + (i == 6 ? fields.join(' ') : lines[i]);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(damaged);
+    f.close();
+
+    prompter.messages.clear();
+    auto *doc = qobject_cast<CVEKViewDoc *>(shell->openDocumentFile(path));
+    ASSERT_NE(doc, nullptr);
+    ASSERT_FALSE(prompter.messages.empty());
+    const std::string &m = prompter.messages[0];
+    EXPECT_NE(m.find("Location 1 (North ditch well 1 (near river)), historical year 1982, line 7: the text \"5x3.4\" "
+                     "of month 7 is "
+                     "not a number a model can use."),
+              std::string::npos)
+        << m;
+    doc->setModified(false);
+}
