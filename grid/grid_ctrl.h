@@ -162,8 +162,12 @@ class CGridCtrl : public QAbstractScrollArea {
     bool isColumnNumeric(int col) const { return m_numericCols.count(col) > 0; }
     // A whole decimal number in the locale-free form: optional sign, digits
     // with an optional point, optional exponent ("12", "-0.5", ".5",
-    // "1e-3"); blanks around it are allowed.
+    // "1e-3"); blanks around it are allowed, and a decimal comma stands for
+    // the point ("3,5" is 3.5 in every locale). A number beyond single
+    // precision ("1e39") is none: it could not be stored.
     static bool isNumberText(const QString &text);
+    // A numeric cell's text as stored: trimmed, a decimal comma made a point.
+    static QString numberWithPoint(const QString &text);
 
     // ---- Display ----------------------------------------------------------
     void setTitleTipsEnabled(bool on) { m_titleTips = on; }

@@ -9,21 +9,35 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 
+#include <cmath>
+#include <limits>
+
 namespace vek {
 
 using namespace grid_detail;
 
 namespace {
-// Numbers as the model files write them, in every locale.
+// Numbers as the model files write them, in every locale; a decimal comma
+// is taken as the decimal point it stands for.
 const QRegularExpression &numberPattern() {
-    static const QRegularExpression re(QStringLiteral("\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*"));
+    static const QRegularExpression re(QStringLiteral("\\s*[+-]?(\\d+[.,]?\\d*|[.,]\\d+)([eE][+-]?\\d+)?\\s*"));
     return re;
 }
 } // namespace
 
+QString CGridCtrl::numberWithPoint(const QString &text) {
+    QString t = text.trimmed();
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    return t;
+}
+
 bool CGridCtrl::isNumberText(const QString &text) {
     static const QRegularExpression whole(QRegularExpression::anchoredPattern(numberPattern().pattern()));
-    return whole.match(text).hasMatch();
+    if (!whole.match(text).hasMatch()) return false;
+    // A number the program keeps in single precision: 1e39 is none.
+    bool ok = false;
+    const double v = numberWithPoint(text).toDouble(&ok);
+    return ok && std::isfinite(v) && std::fabs(v) <= static_cast<double>(std::numeric_limits<float>::max());
 }
 
 bool grid_detail::mayBecomeNumber(const QString &text) {
@@ -91,7 +105,10 @@ void CGridCtrl::endEditing(EditEnd how) {
     // old text.
     const bool refused =
         isColumnNumeric(c.col) && text != m_editOldText && !text.trimmed().isEmpty() && !isNumberText(text);
-    if (refused) text = m_editOldText;
+    if (refused)
+        text = m_editOldText;
+    else if (isColumnNumeric(c.col) && text != m_editOldText)
+        text = numberWithPoint(text); // "3,5" is stored as the 3.5 it means
     const bool hadFocus = m_edit->hasFocus();
     CInPlaceEdit *edit = m_edit;
     m_edit = nullptr;
