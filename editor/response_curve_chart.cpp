@@ -10,6 +10,7 @@
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace vek {
 
@@ -30,7 +31,7 @@ QList<QPointF> sampled(const engine::StepResponse &response, double days) {
 ResponseCurveChart::ResponseCurveChart(QWidget *parent) : QChartView(parent) {
     setObjectName(QStringLiteral("responseChart"));
     setRenderHint(QPainter::Antialiasing);
-    setMinimumSize(420, 300);
+    setMinimumSize(480, 320);
     auto *chart = new QChart;
     chart->setMargins(QMargins(4, 4, 4, 4));
     chart->legend()->setAlignment(Qt::AlignBottom);
@@ -43,7 +44,7 @@ ResponseCurveChart::ResponseCurveChart(QWidget *parent) : QChartView(parent) {
     days_->setLabelFormat(QStringLiteral("%.0f"));
     days_->setTickCount(6);
     share_ = new QValueAxis;
-    share_->setTitleText(QStringLiteral("Share taken from the stream"));
+    share_->setTitleText(QStringLiteral("Share felt by the stream"));
     share_->setRange(0.0, 1.0);
     share_->setTickCount(6);
     share_->setLabelFormat(QStringLiteral("%.1f"));
@@ -100,6 +101,17 @@ void ResponseCurveChart::plot(const engine::StepResponse &curve, const QString &
     for (auto *m : markers)
         m->setVisible(reference != nullptr);
     days_->setRange(0.0, days);
+    // Ticks at round numbers of days, whatever the span.
+    const double step = std::pow(10.0, std::floor(std::log10(days / 4.0)));
+    double every = step;
+    for (double m : {1.0, 2.0, 2.5, 5.0, 10.0})
+        if (days / (m * step) <= 6.0) {
+            every = m * step;
+            break;
+        }
+    days_->setTickType(QValueAxis::TicksDynamic);
+    days_->setTickAnchor(0.0);
+    days_->setTickInterval(every);
 }
 
 void ResponseCurveChart::clearCurves(const QString &why) {

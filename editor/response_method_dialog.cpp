@@ -42,7 +42,7 @@ QLineEdit *numberEdit(const char *name) {
 }
 
 // An edit or list with a note after it, as one row of the form.
-QWidget *withNote(QWidget *field, const QString &note, QWidget *more = nullptr) {
+QWidget *withNote(QWidget *field, const QString &note, QWidget *more = nullptr, QLabel **noteLabel = nullptr) {
     auto *w = new QWidget;
     auto *h = new QHBoxLayout(w);
     h->setContentsMargins(0, 0, 0, 0);
@@ -52,6 +52,7 @@ QWidget *withNote(QWidget *field, const QString &note, QWidget *more = nullptr) 
         auto *l = new QLabel(note);
         l->setEnabled(false); // a quieter colour than the fields
         h->addWidget(l);
+        if (noteLabel) *noteLabel = l;
     }
     h->addStretch(1);
     return w;
@@ -101,7 +102,8 @@ ResponseMethodDialog::ResponseMethodDialog(CVEKViewDoc *doc, int location, QWidg
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("Method:"), method_);
-    form->addRow(QStringLiteral("Stream depletion factor sdf:"), withNote(sdf_, QStringLiteral("days (a\u00b2S/T)")));
+    form->addRow(QStringLiteral("Stream depletion factor sdf:"),
+                 withNote(sdf_, QStringLiteral("days"), nullptr, &sdfNote_));
     ratioRow_ = withNote(ratio_, QStringLiteral("distance to the stream over distance to the boundary (0 to below 1)"));
     form->addRow(QStringLiteral("a/W:"), ratioRow_);
     lambdaRow_ = withNote(lambda_, QStringLiteral("streambed conductance \u03bb times a over T (above 0)"));
@@ -177,8 +179,10 @@ std::optional<double> ResponseMethodDialog::factor() const { return typedNumber(
 QString ResponseMethodDialog::problem() const {
     const std::optional<double> sdf = factor();
     if (!sdf) return QStringLiteral("Type the stream depletion factor sdf as a number of days.");
-    if (*sdf < 0.0 || !std::isfinite(static_cast<float>(*sdf)))
-        return QStringLiteral("The factor sdf is %1; it must be 0 or more days.").arg(sdf_->text().trimmed());
+    if (*sdf < 0.0) return QStringLiteral("The factor sdf is %1; it must be 0 or more days.").arg(shownNumber(*sdf));
+    if (!std::isfinite(static_cast<float>(*sdf)))
+        return QStringLiteral("The factor sdf is %1 days; the model file cannot hold so large a number.")
+            .arg(shownNumber(*sdf));
     const ResponseSettings r = settings();
     std::string p;
     switch (r.method) {
@@ -194,12 +198,13 @@ QString ResponseMethodDialog::problem() const {
         if (r.table.empty())
             return QStringLiteral("The model has no response table yet: add or import one with Tables...");
         if (const UnitResponseTable *t = findResponseTable(doc_->model(), r.table)) p = engine::tableProblem(t->shares);
-        if (!p.empty()) p = "response table \"" + r.table + "\": " + p;
+        if (!p.empty()) p = "Response table \"" + r.table + "\": " + p;
         break;
     case ResponseMethod::InfiniteAquifer:
         break;
     }
-    return p.empty() ? QString() : problemSentence(p);
+    // The engine's words, which start with the parameter's own symbol.
+    return p.empty() ? QString() : QString::fromStdString(p) + QLatin1Char('.');
 }
 
 double ResponseMethodDialog::automaticDays() const {
@@ -230,6 +235,11 @@ void ResponseMethodDialog::update() {
         form->setRowVisible(lambdaRow_, method == ResponseMethod::StreambedResistance);
         form->setRowVisible(tableRow_, method == ResponseMethod::ResponseTable);
     }
+    // A table location keeps a factor too: the one programs that know only
+    // the infinite aquifer run it on.
+    sdfNote_->setText(method == ResponseMethod::ResponseTable
+                          ? QStringLiteral("days (programs without response tables run the location on it)")
+                          : QStringLiteral("days (a\u00b2S/T)"));
     calculator_->showRatio(method == ResponseMethod::AlluvialAquifer);
     calculator_->showLambda(method == ResponseMethod::StreambedResistance);
 
@@ -251,23 +261,12 @@ void ResponseMethodDialog::update() {
     const auto typed = typedNumber(days_->text());
     const double days = typed && *typed >= 1.0 ? std::min(*typed, kLongestDays) : automaticDays();
     const QString sdfText = shownNumber(static_cast<double>(loc.VEK));
-    QString name = responseMethodName(method);
-    switch (method) {
-    case ResponseMethod::AlluvialAquifer:
-        name += QStringLiteral(", a/W ") + shownNumber(static_cast<double>(loc.response.aOverW));
-        break;
-    case ResponseMethod::StreambedResistance:
-        name += QStringLiteral(", \u03bb\u2032 ") + shownNumber(static_cast<double>(loc.response.lambda));
-        break;
-    case ResponseMethod::ResponseTable:
-        name += QStringLiteral(" \"") + QString::fromStdString(loc.response.table) + QLatin1Char('"');
-        break;
-    case ResponseMethod::InfiniteAquifer:
-        chart_->plot(curve, name + QStringLiteral(", sdf ") + sdfText + QStringLiteral(" days"), nullptr, {}, days);
+    if (method == ResponseMethod::InfiniteAquifer) {
+        chart_->plot(curve, QStringLiteral("Infinite aquifer, sdf %1 days").arg(sdfText), nullptr, {}, days);
         return;
     }
-    chart_->plot(curve, name, &infinite,
-                 QStringLiteral("Infinite aquifer, the same sdf (") + sdfText + QStringLiteral(" days)"), days);
+    chart_->plot(curve, responseMethodCell(doc_->model(), loc), &infinite,
+                 QStringLiteral("Infinite aquifer, the same sdf"), days);
 }
 
 void ResponseMethodDialog::showTables() {

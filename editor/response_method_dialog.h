@@ -68,6 +68,7 @@ class ResponseMethodDialog : public ChoiceDialog {
     int location_;
     QComboBox *method_;
     QLineEdit *sdf_;
+    QLabel *sdfNote_ = nullptr;
     QLineEdit *ratio_;
     QLineEdit *lambda_;
     QComboBox *table_;

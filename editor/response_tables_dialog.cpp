@@ -23,6 +23,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -183,7 +184,19 @@ void ResponseTablesDialog::showTable() {
     }
     filling_ = false;
     fillCumulative();
+    fitColumns();
+}
+
+void ResponseTablesDialog::fitColumns() {
     grid_->autoSizeColumns();
+    // Shares and cumulative shares take the spare width.
+    int w = grid_->maximumViewportSize().width();
+    if (grid_->virtualHeight() > grid_->maximumViewportSize().height())
+        w -= grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid_);
+    const int spare = w - grid_->virtualWidth();
+    if (spare > 1)
+        for (int c = 1; c <= 2; ++c)
+            grid_->setColumnWidth(c, grid_->columnWidth(c) + spare / 2);
     grid_->refresh();
 }
 
@@ -365,6 +378,7 @@ void ResponseTablesDialog::pasteShares(const QString &text) {
 }
 
 bool ResponseTablesDialog::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == grid_ && event->type() == QEvent::Resize) fitColumns();
     // The grid's paste keys: one step, and room for every pasted line.
     if (watched == grid_ && event->type() == QEvent::KeyPress) {
         auto *ke = static_cast<QKeyEvent *>(event);

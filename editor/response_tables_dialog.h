@@ -82,6 +82,7 @@ class ResponseTablesDialog : public ChoiceDialog {
     void fillList(const std::string &select);
     void showTable();
     void fillCumulative();
+    void fitColumns();
     void onItemChanged(QListWidgetItem *item);
     void onShareEdited(int row, int col);
     void onMonthsChanged(int months);

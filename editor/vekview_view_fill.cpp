@@ -63,12 +63,18 @@ void CVEKViewView::Impl::fitTableColumns() {
 void CVEKViewView::Impl::fitListColumns() {
     if (!wells) return;
     wells->autoSizeColumns();
-    // A long table name shows in the cell's title tip, not across the list.
-    const int methodWidth = wells->fontMetrics().averageCharWidth() * 24;
-    if (wells->columnWidth(kMethodColumn) > methodWidth) wells->setColumnWidth(kMethodColumn, methodWidth);
     int total = 0;
     for (int c = 0; c < wells->columnCount(); ++c)
         total += wells->columnWidth(c);
+    // A long table name gives up width first (its cell's title tip shows it
+    // whole), down to a width that still says which table.
+    const int methodWidth = wells->columnWidth(kMethodColumn);
+    const int narrowest = std::min(methodWidth, wells->fontMetrics().averageCharWidth() * 24);
+    const int cut = std::min(total - fillableWidth(wells), methodWidth - narrowest);
+    if (cut > 0) {
+        wells->setColumnWidth(kMethodColumn, methodWidth - cut);
+        total -= cut;
+    }
     // Names take the spare width.
     const int spare = fillableWidth(wells) - total;
     if (spare > 0 && wells->columnCount() > 0) wells->setColumnWidth(0, wells->columnWidth(0) + spare);
