@@ -47,6 +47,7 @@ QPushButton *button(const QString &text, const char *name, QWidget *parent) {
     auto *b = new QPushButton(text, parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setAutoDefault(false);
+    b->setMinimumWidth(b->sizeHint().width() + 2 * b->fontMetrics().averageCharWidth());
     return b;
 }
 

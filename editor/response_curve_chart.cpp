@@ -55,15 +55,21 @@ ResponseCurveChart::ResponseCurveChart(QWidget *parent) : QChartView(parent) {
         s->attachAxis(share_);
     }
     setChart(chart);
+    spanDays(1000.0);
     followPalette();
 }
 
 void ResponseCurveChart::followPalette() {
     // Light or dark, the chart takes the desktop's colours.
     QChart *c = chart();
+    const QColor base = palette().color(QPalette::Base);
     const QColor ink = palette().color(QPalette::Text);
-    const QColor faint = palette().color(QPalette::Mid);
-    c->setBackgroundBrush(palette().color(QPalette::Base));
+    const bool dark = base.lightnessF() < 0.5f;
+    // Grid lines a quarter of the way from the background to the text.
+    const QColor faint = QColor::fromRgbF(0.75f * base.redF() + 0.25f * ink.redF(),
+                                          0.75f * base.greenF() + 0.25f * ink.greenF(),
+                                          0.75f * base.blueF() + 0.25f * ink.blueF());
+    c->setBackgroundBrush(base);
     c->setTitleBrush(ink);
     c->legend()->setLabelColor(ink);
     for (QValueAxis *a : {days_, share_}) {
@@ -72,7 +78,8 @@ void ResponseCurveChart::followPalette() {
         a->setLinePenColor(ink);
         a->setGridLineColor(faint);
     }
-    QPen main(palette().color(QPalette::Highlight), 2.0);
+    const QColor accent = palette().color(QPalette::Highlight);
+    QPen main(dark ? accent.lighter(170) : accent, 2.0);
     curve_->setPen(main);
     QPen ref(ink, 1.5, Qt::DashLine);
     reference_->setPen(ref);
@@ -100,6 +107,11 @@ void ResponseCurveChart::plot(const engine::StepResponse &curve, const QString &
     const auto markers = chart()->legend()->markers(reference_);
     for (auto *m : markers)
         m->setVisible(reference != nullptr);
+    chart()->legend()->setVisible(true);
+    spanDays(days);
+}
+
+void ResponseCurveChart::spanDays(double days) {
     days_->setRange(0.0, days);
     // Ticks at round numbers of days, whatever the span.
     const double step = std::pow(10.0, std::floor(std::log10(days / 4.0)));
@@ -117,6 +129,7 @@ void ResponseCurveChart::plot(const engine::StepResponse &curve, const QString &
 void ResponseCurveChart::clearCurves(const QString &why) {
     curve_->clear();
     reference_->clear();
+    chart()->legend()->setVisible(false);
     chart()->setTitle(why);
 }
 

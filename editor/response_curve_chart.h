@@ -38,6 +38,7 @@ class ResponseCurveChart : public QChartView {
 
   private:
     void followPalette();
+    void spanDays(double days);
 
     QLineSeries *curve_;
     QLineSeries *reference_;

@@ -37,6 +37,7 @@ double roundUp(double x) {
 QLineEdit *numberEdit(const char *name) {
     auto *e = new QLineEdit;
     e->setObjectName(QString::fromLatin1(name));
+    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("000000000")));
     e->setMaximumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("00000000000000")));
     return e;
 }
