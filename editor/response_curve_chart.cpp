@@ -66,9 +66,9 @@ void ResponseCurveChart::followPalette() {
     const QColor ink = palette().color(QPalette::Text);
     const bool dark = base.lightnessF() < 0.5f;
     // Grid lines a quarter of the way from the background to the text.
-    const QColor faint = QColor::fromRgbF(0.75f * base.redF() + 0.25f * ink.redF(),
-                                          0.75f * base.greenF() + 0.25f * ink.greenF(),
-                                          0.75f * base.blueF() + 0.25f * ink.blueF());
+    const QColor faint =
+        QColor::fromRgbF(0.75f * base.redF() + 0.25f * ink.redF(), 0.75f * base.greenF() + 0.25f * ink.greenF(),
+                         0.75f * base.blueF() + 0.25f * ink.blueF());
     c->setBackgroundBrush(base);
     c->setTitleBrush(ink);
     c->legend()->setLabelColor(ink);
