@@ -28,11 +28,13 @@ QList<QPointF> sampled(const engine::StepResponse &response, double days) {
 
 } // namespace
 
-ResponseCurveChart::ResponseCurveChart(QWidget *parent) : QChartView(parent) {
+// The view owns the chart it is made with (a chart given later by setChart
+// would leave the first one to nobody).
+ResponseCurveChart::ResponseCurveChart(QWidget *parent) : QChartView(new QChart, parent) {
     setObjectName(QStringLiteral("responseChart"));
     setRenderHint(QPainter::Antialiasing);
     setMinimumSize(480, 320);
-    auto *chart = new QChart;
+    QChart *chart = this->chart();
     chart->setMargins(QMargins(4, 4, 4, 4));
     chart->legend()->setAlignment(Qt::AlignBottom);
     curve_ = new QLineSeries;
@@ -54,7 +56,6 @@ ResponseCurveChart::ResponseCurveChart(QWidget *parent) : QChartView(parent) {
         s->attachAxis(days_);
         s->attachAxis(share_);
     }
-    setChart(chart);
     spanDays(1000.0);
     followPalette();
 }

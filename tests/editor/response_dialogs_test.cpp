@@ -6,6 +6,7 @@
 // references sound. Models of infinite-aquifer locations alone save as
 // before.
 #include "editor/factor_calculator.h"
+#include "editor/help_window.h"
 #include "editor/response_curve_chart.h"
 #include "editor/response_edits.h"
 #include "editor/response_method_dialog.h"
@@ -146,6 +147,8 @@ TEST_F(ResponseDialogTest, MethodColumnOpensTheDialogWhoseOkIsOneStep) {
     EXPECT_EQ(stack()->count(), 1);
     EXPECT_EQ(stack()->index(), 0);
     EXPECT_TRUE(m().locations[0].response.isInfiniteAquifer());
+    // F1 in either dialog opens a help page of its own.
+    EXPECT_TRUE(HelpWindow::hasTopic(QStringLiteral("response_methods")));
 }
 
 TEST_F(ResponseDialogTest, UnusableParametersAreRefusedWithTheReason) {
