@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -28,10 +29,19 @@ struct DeckItem {
     long long row = 0;      // 1-based row within the group, 0 when not a row
 };
 
+// Where a deck comes from: the file at `path`, or `text` already in memory
+// (a model the model core has just written), `path` then naming it in
+// messages.
+struct DeckSource {
+    std::string path;
+    std::optional<std::string> text;
+};
+
 class DeckReader {
   public:
     // Opens the file; throws DeckError when it cannot be opened.
     explicit DeckReader(const std::string &path);
+    explicit DeckReader(DeckSource source);
     ~DeckReader();
     DeckReader(const DeckReader &) = delete;
     DeckReader &operator=(const DeckReader &) = delete;
@@ -62,7 +72,7 @@ class DeckReader {
 
     std::string path_;
     std::FILE *file_ = nullptr;
-    std::vector<char> buffer_;
+    std::string buffer_; // the next block of the file, or the whole deck in memory
     std::size_t begin_ = 0, end_ = 0;
     bool eof_ = false;
     std::string carry_;        // a line that spans buffer refills

@@ -25,6 +25,7 @@ struct LocationJob {
           effect(kMaxMonths + 1, 0.0f) {}
     Real factor = 0.0f;
     int locationType = -1;
+    std::string name;                          // the name record, 90 characters
     std::string block;                         // location block lines, written before the tables
     std::string tables;                        // the location's two tables
     std::vector<Real> q, e, diversion, effect; // 1-based months
