@@ -48,6 +48,11 @@ struct LocationResult {
     bool hasDiversion() const { return kind != Kind::NetImpact; }
 };
 
+// Sets the running totals of one table of `loc` (the stream table, or the
+// diversion table) from its year totals, rows in order, the average row
+// included; a total without data adds nothing.
+void accumulateTotals(LocationResult &loc, bool stream);
+
 class OutputResults {
   public:
     // Month order of the values held: 0 Calendar, 1 Irrigation (the engine's
@@ -62,6 +67,11 @@ class OutputResults {
     int lastSynthYear = 0;
     std::string synthesisText;
     std::string conversionText;
+    // The report's line (1-based, lines counted by their line ends) at which
+    // the last Load stopped with a failure; at the end of the file, the line
+    // that should have followed. 0 after a complete read or when the file
+    // could not be opened.
+    int failedLine = 0;
 
     // Reads the report at path. True when the end of the file was reached in
     // an orderly way; false after a failure, which is shown through prompter
@@ -71,6 +81,10 @@ class OutputResults {
     // The same, from report text already in memory (path only names it in
     // messages).
     bool LoadText(const std::string &text, const std::string &path, Prompter &prompter);
+
+    // firstSynthYear and lastSynthYear from the heading's last historical
+    // year and number of synthesized years (a count below 1 means none).
+    void setSynthesizedYears(long long lastHistoricalYear, long long synthesizedYears);
 
     // Number of printed years (rows before the average row).
     int printedYears() const { return lastPrintYear - firstPrintYear + 1; }
