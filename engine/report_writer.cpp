@@ -72,7 +72,7 @@ void titleBlock(std::string &out, std::string_view title) {
     emptyLine(out);
     line(out, title);
     // The well diversions' unit line has always carried one more blank.
-    line(out, title == "DIVERSIONS FROM WELLS" ? " ( acre feet ) " : " ( acre feet )");
+    line(out, title == "DIVERSIONS FROM WELLS" ? unitsLine() + " " : unitsLine());
     blankLine(out);
 }
 
@@ -150,6 +150,8 @@ std::string conversionLine(const RunParameters &p) {
     return std::string(10, ' ') + "MONTHLY TO DAILY CONVERSIONS USED " +
            (p.useAvgDaysPerMonth == 1 ? "AVERAGE DAYS PER MONTH (30.417)." : "ACTUAL DAYS IN THE MONTH.");
 }
+
+std::string unitsLine() { return " ( acre feet )"; }
 
 std::string tableHeader() {
     std::string s = "YEAR";
@@ -245,7 +247,7 @@ void appendSummaries(std::string &out, const SummaryTables &s, const RunParamete
         emptyLine(out);
         line(out, "NET IMPACT UPON THE STREAM");
         line(out, " Depletions + Accretions");
-        line(out, " ( acre feet )");
+        line(out, unitsLine());
         blankLine(out);
         appendTable(out, s.effect(4), c.runYears, p.outputStartYear, true);
     }

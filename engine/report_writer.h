@@ -67,6 +67,8 @@ std::string synthesisLine(const RunParameters &p);
 std::string conversionLine(const RunParameters &p);
 // The header line of a titled table ("YEAR", the months NOV..OCT, "TOTAL").
 std::string tableHeader();
+// The units line under a table's title.
+std::string unitsLine();
 
 // The sums a table prints, added in the order the report adds them: each
 // row's total over its months in order, each month's sum over the rows in
