@@ -156,8 +156,8 @@ void bindYear(py::class_<Model, std::shared_ptr<Model>> &c, const char *name, co
 } // namespace
 
 void bindModel(py::module_ &m) {
-    py::class_<Model, std::shared_ptr<Model>> model(m, "Model", R"doc(
-A model input document: the historical and synthesized periods, the run
+    py::class_<Model, std::shared_ptr<Model>> model(
+        m, "Model", R"doc(A model input document: the historical and synthesized periods, the run
 settings and the ordered locations (irrigation wells and recharge sites),
 as VEKView edits it and the .vek file holds it.
 
@@ -223,8 +223,8 @@ user-defined).)doc");
     model.def_property_readonly(
         "locations", [](const std::shared_ptr<Model> &mo) { return LocationList{mo}; },
         "The locations in file order: a sequence of vek.Location.");
-    model.def("write", &writeModel, py::arg("path"), R"doc(
-Writes the model input file to `path` and returns the path written.
+    model.def("write", &writeModel, py::arg("path"),
+              R"doc(Writes the model input file to `path` and returns the path written.
 
 The file is written beside its target and takes its place only when it is
 complete, so a failed write leaves an earlier file as it was (vek.WriteError).
@@ -278,8 +278,8 @@ not written over the file it came from.)doc");
             return py::iter(items);
         });
 
-    py::class_<LocationRef> loc(m, "Location", R"doc(
-One location of a model: an irrigation well (type -1) or a recharge site
+    py::class_<LocationRef> loc(m, "Location",
+                                R"doc(One location of a model: an irrigation well (type -1) or a recharge site
 (type 1), its depletion factor and its monthly tables.
 
 Tables are numpy arrays of float32, one row per year and 12 months in the
@@ -421,8 +421,8 @@ whole table to change it, for example
                (l.UseInOutput ? "" : ", not in output") + ">";
     });
 
-    m.def("read_model", &readModel, py::arg("path"), R"doc(
-Reads a model input file (.vek) and returns it as a vek.Model.
+    m.def("read_model", &readModel, py::arg("path"),
+          R"doc(Reads a model input file (.vek) and returns it as a vek.Model.
 
 Files without a version line and with the older 12-number parameter line
 are read too. A file that cannot be read completely raises vek.ReadError

@@ -15,8 +15,12 @@ PYBIND11_MODULE(_vek, m) {
     m.attr("CALENDAR_YEAR") = static_cast<int>(vek::CalendarYear);
     m.attr("IRRIGATION_YEAR") = static_cast<int>(vek::IrrigationYear);
     m.attr("USGS_YEAR") = static_cast<int>(vek::UsgsYear);
+    // Classes and signatures name the package (vek.Model), which is where
+    // scripts find them.
+    m.attr("__name__") = "vek";
     registerErrors(m);
     bindModel(m);
     bindResults(m);
     bindRun(m);
+    m.attr("__name__") = "vek._vek";
 }

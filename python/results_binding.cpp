@@ -373,8 +373,8 @@ std::string resultsRepr(const Results &r) {
 } // namespace
 
 void bindResults(py::module_ &m) {
-    py::class_<Results, std::shared_ptr<Results>> results(m, "Results", R"doc(
-The results of one run (vek.run) or of one report read back
+    py::class_<Results, std::shared_ptr<Results>> results(
+        m, "Results", R"doc(The results of one run (vek.run) or of one report read back
 (vek.read_report): every location's two tables, then the summaries
 "Recharge Summary", "CU of Ground Water Summary" and "Net Impact on Stream",
 one row per printed year and the average row.
@@ -394,8 +394,7 @@ every used location and the summaries; 1: the summaries; 2: none).)doc");
             py::gil_scoped_release release;
             return r.results.changeYearType(type);
         },
-        py::arg("year_type"), R"doc(
-Moves every table into another year type, as the output view's Calendar,
+        py::arg("year_type"), R"doc(Moves every table into another year type, as the output view's Calendar,
 Irrigation and USGS buttons do: months that would leave the first or last
 year add a year without data, totals and running totals follow, and the
 averages are recomputed to the report's precision. Accepts 0, 1, 2 or
@@ -444,14 +443,14 @@ averages are recomputed to the report's precision. Accepts 0, 1, 2 or
     results.def("_columns", &frameColumns, py::arg("kind"), py::arg("year_type"), py::arg("locations"),
                 py::arg("tables"), "Columns of Results.frame (codes and categories for the text columns).");
     results.def("text_report", &textReport, py::arg("locations") = py::none(), py::arg("years") = py::none(),
-                py::arg("yearly") = false, py::arg("diversion") = true, py::arg("stream") = true, R"doc(
-The output view's tab-delimited text report, lines ending in "\n".
+                py::arg("yearly") = false, py::arg("diversion") = true, py::arg("stream") = true,
+                R"doc(The output view's tab-delimited text report, lines ending in "\n".
 
 locations: positions to show (default all); years: printed years and "avg"
 (default all, then the average); yearly: the yearly scale (TOTAL and
 CUMULATIVE TOTAL) instead of months; diversion, stream: which tables.)doc");
-    results.def("write_report", &writeReport, py::arg("path"), R"doc(
-Writes the report vek writes for this run, byte for byte, to `path`
+    results.def("write_report", &writeReport, py::arg("path"),
+                R"doc(Writes the report vek writes for this run, byte for byte, to `path`
 (through the safe save: an earlier file is replaced only by a complete one).
 Only the results of vek.run have one; vek.WriteError when it cannot be
 written.)doc");
@@ -482,8 +481,8 @@ written.)doc");
             return py::iter(items);
         });
 
-    py::class_<LocationResultRef> loc(m, "LocationResult", R"doc(
-One entry of a results object: a location's block of the report, or one
+    py::class_<LocationResultRef> loc(m, "LocationResult",
+                                      R"doc(One entry of a results object: a location's block of the report, or one
 of the three summaries. Tables are read-only float32 arrays, one row per
 printed year in the results' year type; NaN where there is no data.)doc");
     loc.def_property_readonly(
@@ -549,8 +548,7 @@ printed year in the results' year type; NaN where there is no data.)doc");
                "': " + r.results->types[static_cast<std::size_t>(r.index)] + ">";
     });
 
-    m.def("read_report", &readReport, py::arg("path"), R"doc(
-Reads an engine report (.out) and returns its vek.Results.
+    m.def("read_report", &readReport, py::arg("path"), R"doc(Reads an engine report (.out) and returns its vek.Results.
 
 A report that cannot be read completely raises vek.ReadError with the
 message VEKView shows, the line the reader stopped at, and what was read

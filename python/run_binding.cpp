@@ -156,8 +156,8 @@ std::shared_ptr<Results> run(const py::object &modelOrPath, const py::object &th
 } // namespace
 
 void bindRun(py::module_ &m) {
-    m.def("run", &run, py::arg("model_or_path"), py::kw_only(), py::arg("threads") = py::none(), R"doc(
-Runs the engine on a vek.Model, or on the model input file at a path, in
+    m.def("run", &run, py::arg("model_or_path"), py::kw_only(), py::arg("threads") = py::none(),
+          R"doc(Runs the engine on a vek.Model, or on the model input file at a path, in
 this process, and returns its vek.Results.
 
 The computation is the one the vek program makes (the same single-precision
