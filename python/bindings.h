@@ -89,6 +89,35 @@ void makeReadOnly(py::array &a);
 py::array_t<float> tableFromColumns(const std::array<std::vector<float>, 12> &columns, std::size_t years,
                                     float missing = 0.0f);
 
+// Binds a read-only sequence: List has size() and at(i), the item at a
+// position (0 <= i < size()). Negative indexes count from the end; slices
+// give lists.
+template <typename List> void bindSequence(py::module_ &m, const char *name, const char *doc) {
+    py::class_<List>(m, name, doc)
+        .def("__len__", &List::size)
+        .def("__getitem__",
+             [](const List &l, int i) {
+                 if (i < 0) i += l.size();
+                 if (i < 0 || i >= l.size()) throw py::index_error("index out of range");
+                 return l.at(i);
+             })
+        .def("__getitem__",
+             [](const List &l, const py::slice &slice) {
+                 py::ssize_t start = 0, stop = 0, step = 0, length = 0;
+                 if (!slice.compute(l.size(), &start, &stop, &step, &length)) throw py::error_already_set();
+                 py::list items;
+                 for (py::ssize_t k = 0; k < length; ++k)
+                     items.append(py::cast(l.at(static_cast<int>(start + k * step))));
+                 return items;
+             })
+        .def("__iter__", [](const List &l) {
+            py::list items;
+            for (int i = 0; i < l.size(); ++i)
+                items.append(py::cast(l.at(i)));
+            return py::iter(items);
+        });
+}
+
 void bindModel(py::module_ &m);
 void bindResults(py::module_ &m);
 void bindRun(py::module_ &m);

@@ -33,6 +33,7 @@ struct LocationRef {
 struct LocationList {
     std::shared_ptr<Model> model;
     int size() const { return static_cast<int>(model->doc.model.locations.size()); }
+    LocationRef at(int i) const { return {model, i}; }
 };
 
 int yearsOf(const ModelInput &m, bool synthesized) { return synthesized ? m.synthesizedYears() : m.historicalYears(); }
@@ -253,30 +254,7 @@ not written over the file it came from.)doc");
     model.attr("__hash__") = py::none();
     model.def("__repr__", &modelRepr);
 
-    py::class_<LocationList>(m, "LocationList", "The locations of a model, in file order.")
-        .def("__len__", &LocationList::size)
-        .def("__getitem__",
-             [](const LocationList &l, int i) {
-                 const int n = l.size();
-                 if (i < 0) i += n;
-                 if (i < 0 || i >= n) throw py::index_error("location index out of range");
-                 return LocationRef{l.model, i};
-             })
-        .def("__getitem__",
-             [](const LocationList &l, const py::slice &slice) {
-                 py::ssize_t start = 0, stop = 0, step = 0, length = 0;
-                 if (!slice.compute(l.size(), &start, &stop, &step, &length)) throw py::error_already_set();
-                 py::list items;
-                 for (py::ssize_t k = 0; k < length; ++k)
-                     items.append(py::cast(LocationRef{l.model, static_cast<int>(start + k * step)}));
-                 return items;
-             })
-        .def("__iter__", [](const LocationList &l) {
-            py::list items;
-            for (int i = 0; i < l.size(); ++i)
-                items.append(py::cast(LocationRef{l.model, i}));
-            return py::iter(items);
-        });
+    bindSequence<LocationList>(m, "LocationList", "The locations of a model, in file order.");
 
     py::class_<LocationRef> loc(m, "Location",
                                 R"doc(One location of a model: an irrigation well (type -1) or a recharge site
@@ -328,37 +306,34 @@ whole table to change it, for example
             r.model->doc.setModified();
         },
         "True when the location takes part in the run and its report (UseInOutput).");
-    loc.def_property(
-        "historical",
-        [](const LocationRef &r) {
-            return table(r.get().historicalData, static_cast<std::size_t>(r.model->doc.model.historicalYears()));
-        },
-        [](const LocationRef &r, const py::object &value) {
-            const auto years = static_cast<std::size_t>(yearsOf(r.model->doc.model, false));
-            r.get();
-            auto t = checkedTable(value, years, "the historical table").unchecked<2>();
-            for (py::ssize_t y = 0; y < t.shape(0); ++y)
-                for (int mo = 0; mo < 12; ++mo)
-                    r.model->doc.setHistoricalValue(r.index, static_cast<int>(y), mo, t(y, mo));
-        },
-        "Historical values, shape (historical_years, 12): consumptive use of ground water (wells) or net "
-        "recharge (sites) in the model's year type and units.");
-    loc.def_property(
-        "synthesized",
-        [](const LocationRef &r) {
-            return table(r.get().synthesizedData, static_cast<std::size_t>(r.model->doc.model.synthesizedYears()));
-        },
-        [](const LocationRef &r, const py::object &value) {
-            const auto years = static_cast<std::size_t>(yearsOf(r.model->doc.model, true));
-            r.get();
-            auto t = checkedTable(value, years, "the synthesized table").unchecked<2>();
-            for (py::ssize_t y = 0; y < t.shape(0); ++y)
-                for (int mo = 0; mo < 12; ++mo)
-                    r.model->doc.setSynthesizedValue(r.index, static_cast<int>(y), mo, t(y, mo));
-        },
-        "Synthesized values, shape (synthesized_years, 12). As in the form, a value is changed only when it "
-        "differs from the stored one by more than 0.0001, and a change makes the synthesized years "
-        "user-defined.");
+    // The two tables a run reads; each cell goes through the document's edit.
+    auto periodTable = [&loc](const char *name, bool synthesized, const char *doc) {
+        loc.def_property(
+            name,
+            [synthesized](const LocationRef &r) {
+                const Location &l = r.get();
+                return table(synthesized ? l.synthesizedData : l.historicalData,
+                             static_cast<std::size_t>(yearsOf(r.model->doc.model, synthesized)));
+            },
+            [synthesized, name](const LocationRef &r, const py::object &value) {
+                const auto years = static_cast<std::size_t>(yearsOf(r.model->doc.model, synthesized));
+                r.get();
+                auto t = checkedTable(value, years, (std::string("the ") + name + " table").c_str()).unchecked<2>();
+                ModelDocument &doc = r.model->doc;
+                for (int y = 0; y < static_cast<int>(t.shape(0)); ++y)
+                    for (int mo = 0; mo < 12; ++mo)
+                        synthesized ? doc.setSynthesizedValue(r.index, y, mo, t(y, mo))
+                                    : doc.setHistoricalValue(r.index, y, mo, t(y, mo));
+            },
+            doc);
+    };
+    periodTable("historical", false,
+                "Historical values, shape (historical_years, 12): consumptive use of ground water (wells) or net "
+                "recharge (sites) in the model's year type and units.");
+    periodTable("synthesized", true,
+                "Synthesized values, shape (synthesized_years, 12). As in the form, a value is changed only when "
+                "it differs from the stored one by more than 0.0001, and a change makes the synthesized years "
+                "user-defined.");
     loc.def_property(
         "use_pumping_record", [](const LocationRef &r) { return r.get().UsePumpingRecord != 0; },
         [](const LocationRef &r, bool use) {

@@ -35,6 +35,7 @@ struct LocationResultRef {
 struct LocationResultList {
     std::shared_ptr<Results> results;
     int size() const { return static_cast<int>(results->results.locations.size()); }
+    LocationResultRef at(int i) const { return {results, i}; }
 };
 
 // A float as the double that its shortest decimal names: exact to the
@@ -456,30 +457,7 @@ Only the results of vek.run have one; vek.WriteError when it cannot be
 written.)doc");
     results.def("__repr__", &resultsRepr);
 
-    py::class_<LocationResultList>(m, "LocationResultList", "The entries of a results object, in report order.")
-        .def("__len__", &LocationResultList::size)
-        .def("__getitem__",
-             [](const LocationResultList &l, int i) {
-                 const int n = l.size();
-                 if (i < 0) i += n;
-                 if (i < 0 || i >= n) throw py::index_error("results entry index out of range");
-                 return LocationResultRef{l.results, i};
-             })
-        .def("__getitem__",
-             [](const LocationResultList &l, const py::slice &slice) {
-                 py::ssize_t start = 0, stop = 0, step = 0, length = 0;
-                 if (!slice.compute(l.size(), &start, &stop, &step, &length)) throw py::error_already_set();
-                 py::list items;
-                 for (py::ssize_t k = 0; k < length; ++k)
-                     items.append(py::cast(LocationResultRef{l.results, static_cast<int>(start + k * step)}));
-                 return items;
-             })
-        .def("__iter__", [](const LocationResultList &l) {
-            py::list items;
-            for (int i = 0; i < l.size(); ++i)
-                items.append(py::cast(LocationResultRef{l.results, i}));
-            return py::iter(items);
-        });
+    bindSequence<LocationResultList>(m, "LocationResultList", "The entries of a results object, in report order.");
 
     py::class_<LocationResultRef> loc(m, "LocationResult",
                                       R"doc(One entry of a results object: a location's block of the report, or one
