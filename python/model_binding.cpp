@@ -7,6 +7,7 @@
 #include <cmath>
 #include <filesystem>
 #include <stdexcept>
+#include <system_error>
 
 #include "common/numbers.h"
 #include "common/utf8_path.h"
@@ -93,7 +94,9 @@ std::shared_ptr<Model> readModel(const py::object &pathArg) {
             ok = !model->doc.isReadPartly();
         } else {
             ok = ReadInput(model->doc, path);
-            if (ok) model->doc.setPath(path);
+            std::error_code ec;
+            const std::filesystem::path absolute = std::filesystem::absolute(pathFromUtf8(path), ec);
+            if (ok) model->doc.setPath(ec ? path : utf8FromPath(absolute));
         }
     }
     if (!ok)

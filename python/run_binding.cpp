@@ -14,6 +14,8 @@ namespace vek::python {
 
 namespace {
 
+constexpr long kMaxThreads = 256;
+
 // The model input file's lines, kept in memory as the file would hold them.
 class TextSink : public LineSink {
   public:
@@ -103,7 +105,11 @@ std::shared_ptr<Results> run(const py::object &modelOrPath, const py::object &th
     engine::EngineOptions options;
     if (!threads.is_none()) {
         const long n = threads.cast<long>();
-        if (n < 1) throw py::value_error("threads must be at least 1 (None: one per core)");
+        // Each thread holds a location's tables: a count far beyond any
+        // machine's cores would only exhaust memory.
+        if (n < 1 || n > kMaxThreads)
+            throw py::value_error("threads must be between 1 and " + std::to_string(kMaxThreads) +
+                                  " (None: one per core)");
         options.threads = static_cast<unsigned>(n);
     }
     engine::DeckSource deck;

@@ -120,8 +120,9 @@ def test_thread_count_does_not_change_results(workdir):
     for a, b in zip(one.locations, many.locations):
         np.testing.assert_array_equal(a.stream, b.stream)
         np.testing.assert_array_equal(a.diversion, b.diversion)
-    with pytest.raises(ValueError):
-        vek.run(model, threads=0)
+    for bad in (0, -1, 100000):
+        with pytest.raises(ValueError):
+            vek.run(model, threads=bad)
 
 
 def test_changed_model_runs_as_written(workdir):
