@@ -55,7 +55,7 @@ class EngineRun {
     }
     // Keeps the tables in `tables` instead of writing a report.
     EngineRun(DeckSource input, RunTables &tables, const EngineOptions &options, std::ostream &console)
-        : options_(options), console_(console), deck_(std::move(input)), tables_(&tables) {}
+        : options_(options), console_(console), deck_(std::move(input)), kept_(&tables) {}
 
     int run();
 
@@ -73,7 +73,7 @@ class EngineRun {
     std::ostream &console_;
     DeckReader deck_;
     std::optional<ReportFile> report_; // absent when the tables are kept instead
-    RunTables *tables_ = nullptr;
+    RunTables *kept_ = nullptr;        // receives the tables when no report is written
     RunParameters p_;
     RunCounts c_;
     int months_ = 0;
@@ -113,9 +113,9 @@ int EngineRun::run() {
     std::string text;
     if (report_) report::appendHeading(text, p_);
     write(text);
-    if (tables_) {
-        tables_->parameters = p_;
-        tables_->counts = c_;
+    if (kept_) {
+        kept_->parameters = p_;
+        kept_->counts = c_;
     }
 
     calendar_ = std::make_unique<DayCalendar>(p_.outputStartYear);
@@ -151,7 +151,7 @@ int EngineRun::run() {
     write(text);
     deck_.close();
     if (report_) report_->close();
-    if (tables_) tables_->summaries = std::move(*summaries_);
+    if (kept_) kept_->summaries = std::move(*summaries_);
     console_ << " Stop - Program terminated." << '\n';
     return kExitNormal;
 }
@@ -241,11 +241,11 @@ void EngineRun::finish(LocationJob &job) {
     summaries_->add(job.locationType, job.diversion.data(), job.effect.data(), months_);
     write(job.block);
     write(job.tables);
-    if (tables_ && layoutFor(p_.outputFormat) == ReportLayout::ByLocation) {
+    if (kept_ && layoutFor(p_.outputFormat) == ReportLayout::ByLocation) {
         const auto end = static_cast<std::ptrdiff_t>(months_) + 1;
-        tables_->locations.push_back({job.name, job.factor, job.locationType,
-                                      std::vector<Real>(job.diversion.begin(), job.diversion.begin() + end),
-                                      std::vector<Real>(job.effect.begin(), job.effect.begin() + end)});
+        kept_->locations.push_back({job.name, job.factor, job.locationType,
+                                    std::vector<Real>(job.diversion.begin(), job.diversion.begin() + end),
+                                    std::vector<Real>(job.effect.begin(), job.effect.begin() + end)});
     }
 }
 
