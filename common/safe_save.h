@@ -1,9 +1,14 @@
-// The safe save: a file is written beside its target and takes its place
-// only when complete, so a failed save never destroys the old file.
+// The safe save: every file the programs write goes through here. A regular
+// file is written beside its target and takes its place only when complete,
+// so a failed save never destroys the old file; a FIFO or a device is written
+// directly; through a symbolic link the file it names is saved, and the link
+// stays. Every failure is kept as one sentence naming the file and the
+// system's reason.
 //
-// Names are UTF-8. The POSIX implementation writes with mkstemp, fsync and
-// rename; the Windows one with CreateFileW, FlushFileBuffers and
-// MoveFileExW(REPLACE_EXISTING | WRITE_THROUGH).
+// Names are UTF-8. The POSIX implementation writes with open(O_EXCL), fsync
+// and rename; the Windows one with CreateFileW, FlushFileBuffers and
+// MoveFileExW(REPLACE_EXISTING | WRITE_THROUGH). Two threads may save at
+// once, each with its own SafeSave.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +19,11 @@ namespace vek {
 
 class SafeSave {
   public:
+    enum class Replace {
+        Allowed, // an existing file is replaced
+        Never,   // the save only ever makes a new file; an existing one is refused
+    };
+
     SafeSave() = default;
     ~SafeSave() { abandon(); }
     SafeSave(const SafeSave &) = delete;
@@ -21,23 +31,30 @@ class SafeSave {
 
     // Prepares the save of `target`. Through a symbolic link the file it
     // names is replaced, not the link. A regular target marked read-only is
-    // refused (the user protected it; a rename must not bypass that). A
-    // target that exists and is not a regular file (a FIFO, a device) is
-    // written directly and never replaced. False when the save cannot start;
-    // nothing has changed then.
-    bool open(const std::string &target);
+    // refused (the user protected it; a rename must not bypass that), and so
+    // is a folder. A target that exists and is not a regular file (a FIFO, a
+    // device) is written directly and never replaced; a FIFO that no program
+    // reads is refused rather than waited on. False when the save cannot
+    // start (see error()); nothing has changed then.
+    bool open(const std::string &target, Replace replace = Replace::Allowed);
 
-    // Appends bytes. False when the system refused them; the save must then
-    // be abandoned.
+    // Appends bytes. False when the system refused them (see error()); the
+    // save must then be abandoned.
     bool write(std::string_view bytes);
 
     // Flushes the file to the disk and puts it in the target's place. False
-    // on failure; the temporary file is gone and the target unchanged then.
+    // on failure (see error()); the temporary file is gone and the target
+    // unchanged then.
     bool commit();
 
     // Drops the temporary file, if any. A direct write (non-regular target)
     // cannot be taken back.
     void abandon();
+
+    // Why the last open, write or commit failed, as one sentence that names
+    // the file as it was asked for: "Unable to write out.csv: No space left
+    // on device."  Empty while nothing failed.
+    const std::string &error() const { return error_; }
 
     // The temporary file's name while a replacing save is open (empty
     // otherwise); for tests.
@@ -45,19 +62,58 @@ class SafeSave {
     bool writesDirectly() const { return direct_; }
 
   private:
+    bool writeAll(const char *data, std::size_t size);
     bool flushBuffer();
+    bool fail(const std::string &reason);
+    bool failSystem(unsigned long code);
     // Drops any save under way and aims the next one at requested.
-    void restart(const std::string &requested);
+    void restart(const std::string &requested, Replace replace);
+    bool putInPlace();
 
-    std::string target_, tmp_;
+    std::string requested_, target_, tmp_;
     std::string buffer_;
+    std::string error_;
+    Replace replace_ = Replace::Allowed;
     bool direct_ = false;
     bool failed_ = false;
+    int slot_ = -1; // where a signal finds the temporary file's name
 #ifdef _WIN32
     void *handle_ = nullptr; // HANDLE
 #else
     int fd_ = -1;
 #endif
 };
+
+// Writes `bytes` as the whole of `path` through a SafeSave. False with the
+// reason in *error.
+bool saveFile(const std::string &path, std::string_view bytes, std::string *error = nullptr,
+              SafeSave::Replace replace = SafeSave::Replace::Allowed);
+
+// A private file for a library that writes only to a file name of its own
+// choosing (the workbook writer): made empty in the system's temporary
+// folder, removed when dropped (and by an ending signal, as a save's
+// temporary file is). Its bytes then reach the target through a SafeSave.
+class ScratchFile {
+  public:
+    ScratchFile() = default;
+    ~ScratchFile();
+    ScratchFile(const ScratchFile &) = delete;
+    ScratchFile &operator=(const ScratchFile &) = delete;
+
+    // False with the reason in *error.
+    bool create(const std::string &stem, std::string *error);
+    const std::string &path() const { return path_; }
+    // Appends the scratch file's bytes to save; false (with save's error, or
+    // the reading failure in *error) when that fails.
+    bool copyInto(SafeSave &save, std::string *error) const;
+
+  private:
+    std::string path_;
+    int slot_ = -1;
+};
+
+// True when a and b are the same existing file (the same device and inode,
+// or the same file on Windows), whatever the spelling and through links.
+bool sameFile(const std::string &a, const std::string &b);
 
 } // namespace vek

@@ -3,7 +3,10 @@
 //
 // VEK_SUPERPOSITION=reference selects the straightforward computation and
 // VEK_THREADS the number of computing threads (both for benchmarks and tests).
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -28,5 +31,12 @@ int main(int argc, char **argv) {
     if (const char *t = std::getenv("VEK_THREADS"); t && std::atoi(t) > 0)
         options.threads = static_cast<unsigned>(std::atoi(t));
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    return vek::engine::runVekCommand(args, std::cin, std::cout, std::cerr, options);
+    int status = vek::engine::runVekCommand(args, std::cin, std::cout, std::cerr, options);
+    // The last step of writing the console is closing it (as coreutils'
+    // close_stdout does): a failure there is a failed run too.
+    if (std::fclose(stdout) != 0 && status == vek::engine::kExitNormal) {
+        std::cerr << " run-time error: cannot write standard output: " << std::strerror(errno) << '\n';
+        status = vek::engine::kExitRuntimeError;
+    }
+    return status;
 }

@@ -3,6 +3,9 @@
 
 #include "engine/real.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace vek::engine {
 
 std::string fileNameFrom(const std::string &text) {
@@ -49,7 +52,17 @@ int runVekCommand(const std::vector<std::string> &args, std::istream &in, std::o
         return kExitRuntimeError;
     }
     const int status = runEngine(input, output, options, out, err);
+    // The console lines are part of what a run gives: when they cannot be
+    // written (a full disk, a closed pipe) the run has failed.
+    errno = 0;
     out.flush();
+    if (!out) {
+        const int why = errno;
+        err << " run-time error: cannot write standard output" << (why ? ": " : "") << (why ? std::strerror(why) : "")
+            << '\n';
+        err.flush();
+        return status == kExitNormal ? kExitRuntimeError : status;
+    }
     err.flush();
     return status;
 }

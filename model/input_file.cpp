@@ -78,6 +78,9 @@ class SavingSink : public LineSink {
     }
     bool commit() { return file_.commit(); }
     void abandon() { file_.abandon(); }
+    // Why the file could not be opened or written; empty after a failure of
+    // the testing hook.
+    const std::string &error() const { return file_.error(); }
 
   private:
     std::function<bool(int)> beforeLine_;
@@ -111,7 +114,10 @@ std::string damagedFirstLine(const std::string &path) {
            "text editor and open the file again.";
 }
 
-std::string notSaved(const std::string &path) {
+// The plain second line of a failed save: the system's reason when there is
+// one.
+std::string notSaved(const std::string &path, const std::string &why) {
+    if (!why.empty()) return why + "  The model was not saved; choose another name with Save As.";
     return "The model was not saved to " + path +
            ".  Check that the folder exists and that you may write there, or choose another name with Save As.";
 }
@@ -201,12 +207,13 @@ bool SaveInput(ModelDocument &doc, const std::string &requested, const SaveInput
     if (path != requested) doc.message("Warning: changing file input name to " + path);
     SavingSink sink(options.beforeLine);
     if (!sink.open(path)) {
-        doc.message(explained("SaveInput: Unable to open VEK input file " + path, notSaved(path)));
+        doc.message(explained("SaveInput: Unable to open VEK input file " + path, notSaved(path, sink.error())));
         return false;
     }
     if (!writeModelInput(doc.model, sink) || !sink.commit()) {
+        const std::string why = sink.error();
         sink.abandon();
-        doc.message(explained("SaveInput: Unable to write VEK input file " + path, notSaved(path)));
+        doc.message(explained("SaveInput: Unable to write VEK input file " + path, notSaved(path, why)));
         return false;
     }
     return true;

@@ -75,21 +75,17 @@ void fillResults(Results &out, const engine::RunTables &run) {
         r.locations.push_back(std::move(loc));
         out.types.emplace_back(l.locationType == 1 ? "Recharge site" : "Irrig. well");
     }
-    struct Summary {
-        const char *name;
-        LocationResult::Kind kind;
-        int column;
-    };
-    const Summary summaries[] = {{"Recharge Summary", LocationResult::Kind::RechargeSummary, 1},
-                                 {"CU of Ground Water Summary", LocationResult::Kind::GroundWaterSummary, 3},
-                                 {"Net Impact on Stream", LocationResult::Kind::NetImpact, 4}};
-    for (const Summary &s : summaries) {
+    // The summaries, from the engine's summary columns: recharge sites, wells, all locations.
+    const int columns[3] = {1, 3, 4};
+    for (int e = 0; e < 3; ++e) {
+        const SummaryEntry &s = kSummaryEntries[e];
+        const int column = columns[e];
         LocationResult loc;
         loc.name = s.name;
         loc.kind = s.kind;
         loc.rows.assign(rows, YearRow());
-        if (loc.hasDiversion()) fillTable(loc, run.summaries.diversion(s.column), run.counts.runYears, false);
-        fillTable(loc, run.summaries.effect(s.column), run.counts.runYears, true);
+        if (loc.hasDiversion()) fillTable(loc, run.summaries.diversion(column), run.counts.runYears, false);
+        fillTable(loc, run.summaries.effect(column), run.counts.runYears, true);
         r.locations.push_back(std::move(loc));
         out.types.emplace_back("summary");
     }

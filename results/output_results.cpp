@@ -194,6 +194,9 @@ int clampYear(long long y) { return static_cast<int>(std::clamp(y, -100000000LL,
 // as damaged rather than allocating for it.
 constexpr long long kMaxPrintYears = 10000;
 
+using Summary = SummaryEntry;
+constexpr const Summary (&kSummaries)[3] = kSummaryEntries;
+
 class ReportReader {
   public:
     ReportReader(OutputResults &r, LineReader &in, const std::string &path, Prompter &p)
@@ -203,6 +206,8 @@ class ReportReader {
         if (!readHeading()) return false;
         return readBlocks();
     }
+
+    bool runUntitled() { return readHeading() && readUntitledSummaries(); }
 
   private:
     OutputResults &res_;
@@ -228,42 +233,59 @@ class ReportReader {
 
     bool readHeading() {
         int lastHistorical = -1, synthYears = -1;
-        bool eof = false;
-        if (!findLine([&](std::string_view l) {
-                return std::sscanf(cstr(l).c_str(), "          THE LAST YEAR OF HISTORICAL DATA IS %d",
-                                   &lastHistorical) == 1;
-            }))
-            eof = true;
-        if (!eof && !findLine([&](std::string_view l) {
-                return std::sscanf(cstr(l).c_str(), "          NUMBER OF YEARS OF SYNTHESIZED DATA ARE %d",
-                                   &synthYears) == 1;
-            }))
-            eof = true;
-        if (!eof && !findLine([&](std::string_view l) {
-                if (!contains(l, "SYNTHESIZED DATA")) return false;
-                res_.synthesisText = std::string(trim(l));
-                return true;
-            }))
-            eof = true;
-        if (!eof && !findLine([&](std::string_view l) {
-                int a, b;
-                return std::sscanf(cstr(l).c_str(), "          PUMPING BEGINS IN %d AND CONTINUES %d", &a, &b) == 2;
-            }))
-            eof = true;
+        // The heading lines in the order they are searched for, as a reader
+        // should see them; missing is the first one not found.
+        static constexpr const char *kHeadingLines[] = {
+            "THE LAST YEAR OF HISTORICAL DATA IS <year>.",
+            "NUMBER OF YEARS OF SYNTHESIZED DATA ARE <count>",
+            "SYNTHESIZED DATA WAS GENERATED USING <method>",
+            "PUMPING BEGINS IN <year> AND CONTINUES <count> MORE YEARS.",
+            "PRINT OUT OF DEPLETIONS IS FOR YEARS <first year> TO <last year> INCLUSIVE.",
+        };
+        int missing = -1;
+        auto step = [&](int index, auto match) {
+            if (missing < 0 && !findLine(match)) missing = index;
+        };
+        step(0, [&](std::string_view l) {
+            return std::sscanf(cstr(l).c_str(), "          THE LAST YEAR OF HISTORICAL DATA IS %d", &lastHistorical) ==
+                   1;
+        });
+        step(1, [&](std::string_view l) {
+            return std::sscanf(cstr(l).c_str(), "          NUMBER OF YEARS OF SYNTHESIZED DATA ARE %d", &synthYears) ==
+                   1;
+        });
+        step(2, [&](std::string_view l) {
+            if (!contains(l, "SYNTHESIZED DATA")) return false;
+            res_.synthesisText = std::string(trim(l));
+            return true;
+        });
+        step(3, [&](std::string_view l) {
+            int a, b;
+            return std::sscanf(cstr(l).c_str(), "          PUMPING BEGINS IN %d AND CONTINUES %d", &a, &b) == 2;
+        });
         int first = 0, last = 0;
-        if (!eof && !findLine([&](std::string_view l) {
-                return std::sscanf(cstr(l).c_str(), "          PRINT OUT OF DEPLETIONS IS FOR YEARS %d TO %d", &first,
-                                   &last) == 2;
-            }))
-            eof = true;
+        step(4, [&](std::string_view l) {
+            return std::sscanf(cstr(l).c_str(), "          PRINT OUT OF DEPLETIONS IS FOR YEARS %d TO %d", &first,
+                               &last) == 2;
+        });
         res_.setSynthesizedYears(lastHistorical, synthYears);
         // A reversed or absurdly long range cannot come from the engine; it
         // would only make every table fail or exhaust memory, so it is not
-        // kept either.
+        // kept either. The message is the reader's own, with a second line
+        // that says in plain words what was wrong.
         long long span = static_cast<long long>(last) - first + 1;
-        if (eof || span < 1 || span > kMaxPrintYears || first != clampYear(first))
+        if (missing >= 0 || span < 1 || span > kMaxPrintYears || first != clampYear(first)) {
+            const std::string why =
+                missing >= 0 ? path_ + " is not a complete engine report: its heading has no line \"" +
+                                   kHeadingLines[missing] + "\""
+                             : "The heading gives the years " + std::to_string(first) + " TO " + std::to_string(last) +
+                                   ", which no report prints (the first year comes first, and a report prints at "
+                                   "most " +
+                                   std::to_string(kMaxPrintYears) + " years).";
             return fail("Parse error reading " + path_ +
-                        " for starting and ending years (expected PRINT OUT OF DEPLETIONS IS FOR YEARS %d TO %d)");
+                        " for starting and ending years (expected PRINT OUT OF DEPLETIONS IS FOR YEARS %d TO %d)\n" +
+                        why);
+        }
         res_.firstPrintYear = first;
         res_.lastPrintYear = last;
         std::string_view l;
@@ -272,6 +294,7 @@ class ReportReader {
                         " for monthly conversion method (expected MONTHLY TO DAILY CONVERSIONS USED...)");
         res_.conversionText = std::string(trim(l));
         res_.locations.clear();
+        res_.headingRead = true;
         return true;
     }
 
@@ -350,21 +373,34 @@ class ReportReader {
         } else if (!findYearHeading()) {
             return false;
         }
-        struct Entry {
-            const char *name;
-            LocationResult::Kind kind;
-        };
-        const Entry entries[] = {{"Recharge Summary", LocationResult::Kind::RechargeSummary},
-                                 {"CU of Ground Water Summary", LocationResult::Kind::GroundWaterSummary},
-                                 {"Net Impact on Stream", LocationResult::Kind::NetImpact}};
         for (int e = 0; e < 3; ++e) {
             if (e > 0 && !findYearHeading()) return false;
             LocationResult r;
-            r.name = entries[e].name;
-            r.kind = entries[e].kind;
+            r.name = kSummaries[e].name;
+            r.kind = kSummaries[e].kind;
             if (!readTables(r, r.kind == LocationResult::Kind::NetImpact)) return false;
             res_.locations.push_back(std::move(r));
         }
+        return true;
+    }
+
+    // The rows of a report written without titles (output format 2): the
+    // recharge accretion rows, then the well depletion rows, each ending with
+    // its average row. They are the stream tables of two summaries.
+    bool readUntitledSummaries() {
+        const Summary untitled[] = {kSummaries[0], kSummaries[1]};
+        for (const Summary &e : untitled) {
+            LocationResult r;
+            r.name = e.name;
+            r.kind = e.kind;
+            r.streamOnly = true;
+            if (!readTables(r, true)) return false;
+            res_.locations.push_back(std::move(r));
+        }
+        // The rows carry no units line and no month heading: those of the
+        // report's other forms, which hold the same values.
+        if (res_.units.empty()) res_.units = "( acre feet )";
+        if (res_.monthHeader.empty()) res_.monthHeader = "YEAR NOV DEC JAN FEB MAR APR MAY JUN JUL AUG SEP OCT TOTAL";
         return true;
     }
 
@@ -411,9 +447,12 @@ void OutputResults::setSynthesizedYears(long long lastHistoricalYear, long long 
     lastSynthYear = clampYear(synthesizedYears >= 1 ? lastHistoricalYear + synthesizedYears : lastHistoricalYear);
 }
 
-bool OutputResults::Load(const std::string &path, Prompter &prompter) {
-    failedLine = 0;
-    std::ifstream file(path, std::ios::binary);
+namespace {
+
+template <typename Read>
+bool readReportFile(OutputResults &results, const std::string &path, Prompter &prompter, Read read) {
+    results.failedLine = 0;
+    std::ifstream file(vek::pathFromUtf8(path), std::ios::binary);
     // A folder opens like a file here but reads as empty: say it cannot be
     // opened instead of blaming its contents.
     std::error_code ec;
@@ -422,8 +461,18 @@ bool OutputResults::Load(const std::string &path, Prompter &prompter) {
         return false;
     }
     LineReader in(file);
-    ReportReader reader(*this, in, path, prompter);
-    return reader.run();
+    ReportReader reader(results, in, path, prompter);
+    return read(reader);
+}
+
+} // namespace
+
+bool OutputResults::Load(const std::string &path, Prompter &prompter) {
+    return readReportFile(*this, path, prompter, [](ReportReader &r) { return r.run(); });
+}
+
+bool OutputResults::LoadUntitledSummaries(const std::string &path, Prompter &prompter) {
+    return readReportFile(*this, path, prompter, [](ReportReader &r) { return r.runUntitled(); });
 }
 
 bool OutputResults::LoadText(const std::string &text, const std::string &path, Prompter &prompter) {

@@ -42,11 +42,24 @@ struct LocationResult {
     std::string name;
     double depletionFactor = 0.0;
     Kind kind = Kind::Location;
+    // Only the stream table was in the report (its untitled summaries).
+    bool streamOnly = false;
 
     bool isSummary() const { return kind != Kind::Location; }
     // "Net Impact on Stream" carries only stream values.
-    bool hasDiversion() const { return kind != Kind::NetImpact; }
+    bool hasDiversion() const { return kind != Kind::NetImpact && !streamOnly; }
 };
+
+// The summaries that follow the locations, in report order, under the names
+// the results give them.
+struct SummaryEntry {
+    const char *name;
+    LocationResult::Kind kind;
+};
+inline constexpr SummaryEntry kSummaryEntries[3] = {
+    {"Recharge Summary", LocationResult::Kind::RechargeSummary},
+    {"CU of Ground Water Summary", LocationResult::Kind::GroundWaterSummary},
+    {"Net Impact on Stream", LocationResult::Kind::NetImpact}};
 
 // Sets the running totals of one table of `loc` (the stream table, or the
 // diversion table) from its year totals, rows in order, the average row
@@ -72,6 +85,8 @@ class OutputResults {
     // that should have followed. 0 after a complete read or when the file
     // could not be opened.
     int failedLine = 0;
+    // The heading was read whole (its facts above are the report's).
+    bool headingRead = false;
 
     // Reads the report at path. True when the end of the file was reached in
     // an orderly way; false after a failure, which is shown through prompter
@@ -81,6 +96,11 @@ class OutputResults {
     // The same, from report text already in memory (path only names it in
     // messages).
     bool LoadText(const std::string &text, const std::string &path, Prompter &prompter);
+    // A report written without titles (output format 2) holds no location
+    // tables and no titled summaries, so Load finds none; this reads its
+    // untitled rows into the recharge and ground-water summaries (stream
+    // tables only) for the exports. Messages and result as Load's.
+    bool LoadUntitledSummaries(const std::string &path, Prompter &prompter);
 
     // firstSynthYear and lastSynthYear from the heading's last historical
     // year and number of synthesized years (a count below 1 means none).

@@ -2,6 +2,7 @@
 // libxlsxwriter.
 #include "results/xlsx_export.h"
 
+#include "common/safe_save.h"
 #include "results/export_layout.h"
 
 #ifdef VEK_HAVE_XLSXWRITER
@@ -10,11 +11,22 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <locale.h>
 #include <memory>
+#include <mutex>
 #include <set>
+#include <system_error>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace vek {
 
@@ -94,6 +106,77 @@ class CNumericLocale {
     locale_t c_ = nullptr;
     locale_t previous_ = nullptr;
 };
+
+// libxlsxwriter prints its own failures on standard error ("[ERROR] ...").
+// They are ours to report, once and in our words, so standard error goes to
+// the null device while the library works. One workbook at a time does this,
+// so that two threads never swap the program's standard error.
+class QuietStandardError {
+  public:
+    QuietStandardError() : lock_(mutex()) {
+        std::fflush(stderr);
+#ifdef _WIN32
+        saved_ = _dup(2);
+        const int null = _open("NUL", _O_WRONLY);
+        if (saved_ >= 0 && null >= 0) _dup2(null, 2);
+        if (null >= 0) _close(null);
+#else
+        saved_ = ::dup(2);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0) ::dup2(null, 2);
+        if (null >= 0) ::close(null);
+#endif
+    }
+    ~QuietStandardError() {
+        std::fflush(stderr);
+        if (saved_ < 0) return;
+#ifdef _WIN32
+        _dup2(saved_, 2);
+        _close(saved_);
+#else
+        ::dup2(saved_, 2);
+        ::close(saved_);
+#endif
+    }
+    QuietStandardError(const QuietStandardError &) = delete;
+    QuietStandardError &operator=(const QuietStandardError &) = delete;
+
+  private:
+    static std::mutex &mutex() {
+        static std::mutex m;
+        return m;
+    }
+    std::lock_guard<std::mutex> lock_;
+    int saved_ = -1;
+};
+
+// Our one message for a failure the library reported: it writes the
+// workbook into a scratch file, so a file error of its own is one of the
+// temporary folder.
+std::string workbookFailure(const std::string &path, lxw_error e, int systemError, const std::string &scratch) {
+    std::string why;
+    switch (e) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        why = "there is not enough memory to put the workbook together";
+        break;
+    case LXW_ERROR_CREATING_XLSX_FILE:
+    case LXW_ERROR_CREATING_TMPFILE:
+    case LXW_ERROR_READING_TMPFILE:
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+    case LXW_ERROR_ZIP_INTERNAL_ERROR:
+        why = "the workbook could not be put together in the temporary folder " +
+              std::filesystem::path(scratch).parent_path().string() + " (" +
+              (systemError ? std::generic_category().message(systemError) : std::string(lxw_strerror(e))) + ")";
+        break;
+    default:
+        why = lxw_strerror(e);
+        while (!why.empty() && why.back() == '.')
+            why.pop_back();
+    }
+    return "Unable to write " + path + ": " + why + ".";
+}
 
 struct WorkbookCloser {
     void operator()(lxw_workbook *wb) const {
@@ -251,58 +334,57 @@ bool writeWorkbook(const std::string &path, const OutputResults &results, const 
     const std::string runSheet = "Run";
     const std::vector<std::string> names = excelSheetNames(wanted, {runSheet});
 
-    const CNumericLocale cNumbers;
-    const std::string part = path + ".part";
-    lxw_workbook_options opts = {};
-    opts.constant_memory = options.constantMemory ? LXW_TRUE : LXW_FALSE;
-    lxw_workbook *raw = workbook_new_opt(part.c_str(), &opts);
-    if (!raw) return fail("Unable to open " + path + " for writing.");
-    std::unique_ptr<lxw_workbook, WorkbookCloser> wb(raw);
-    auto abandon = [&](const std::string &why) {
-        workbook_close(wb.release());
-        std::remove(part.c_str());
-        return fail(why);
-    };
+    // The library writes only to a file name of its own: it gets a scratch
+    // file, whose bytes then go to the target through the safe save. The
+    // target is checked first, so a workbook is never built for nothing.
+    SafeSave out;
+    if (!out.open(path, options.replace)) return fail(out.error());
+    ScratchFile scratch;
+    std::string why;
+    if (!scratch.create("vek-workbook.xlsx", &why)) return fail("Unable to write " + path + ": " + why);
 
-    lxw_doc_properties props = {};
-    const std::string docTitle = utf8Text("VEK results: " + info.model);
-    props.title = const_cast<char *>(docTitle.c_str());
-    workbook_set_properties(raw, &props);
+    {
+        const CNumericLocale cNumbers;
+        const QuietStandardError quiet;
+        lxw_workbook_options opts = {};
+        opts.constant_memory = options.constantMemory ? LXW_TRUE : LXW_FALSE;
+        lxw_workbook *raw = workbook_new_opt(scratch.path().c_str(), &opts);
+        if (!raw) return fail(workbookFailure(path, LXW_ERROR_MEMORY_MALLOC_FAILED, 0, scratch.path()));
+        std::unique_ptr<lxw_workbook, WorkbookCloser> wb(raw);
 
-    Formats f{};
-    f.title = workbook_add_format(raw);
-    format_set_bold(f.title);
-    f.group = workbook_add_format(raw);
-    format_set_bold(f.group);
-    format_set_align(f.group, LXW_ALIGN_CENTER);
-    f.heading = workbook_add_format(raw);
-    format_set_bold(f.heading);
-    format_set_align(f.heading, LXW_ALIGN_CENTER);
-    format_set_bottom(f.heading, LXW_BORDER_THIN);
-    f.year = workbook_add_format(raw);
-    format_set_align(f.year, LXW_ALIGN_LEFT);
-    f.label = workbook_add_format(raw);
-    format_set_bold(f.label);
+        lxw_doc_properties props = {};
+        const std::string docTitle = utf8Text("VEK results: " + info.model);
+        props.title = const_cast<char *>(docTitle.c_str());
+        workbook_set_properties(raw, &props);
 
-    lxw_worksheet *run = workbook_add_worksheet(raw, runSheet.c_str());
-    if (!run) return abandon("Unable to add the sheet " + runSheet + " to " + path + ".");
-    writeRunSheet(raw, run, f, results, info, names);
-    for (size_t i = 0; i < layout.blocks.size(); ++i) {
-        lxw_worksheet *ws = workbook_add_worksheet(raw, names[i].c_str());
-        if (!ws) return abandon("Unable to add the sheet " + names[i] + " to " + path + ".");
-        writeLocationSheet(ws, f, results, layout, layout.blocks[i]);
+        Formats f{};
+        f.title = workbook_add_format(raw);
+        format_set_bold(f.title);
+        f.group = workbook_add_format(raw);
+        format_set_bold(f.group);
+        format_set_align(f.group, LXW_ALIGN_CENTER);
+        f.heading = workbook_add_format(raw);
+        format_set_bold(f.heading);
+        format_set_align(f.heading, LXW_ALIGN_CENTER);
+        format_set_bottom(f.heading, LXW_BORDER_THIN);
+        f.year = workbook_add_format(raw);
+        format_set_align(f.year, LXW_ALIGN_LEFT);
+        f.label = workbook_add_format(raw);
+        format_set_bold(f.label);
+
+        lxw_worksheet *run = workbook_add_worksheet(raw, runSheet.c_str());
+        if (!run) return fail("Unable to add the sheet " + runSheet + " to " + path + ".");
+        writeRunSheet(raw, run, f, results, info, names);
+        for (size_t i = 0; i < layout.blocks.size(); ++i) {
+            lxw_worksheet *ws = workbook_add_worksheet(raw, names[i].c_str());
+            if (!ws) return fail("Unable to add the sheet " + names[i] + " to " + path + ".");
+            writeLocationSheet(ws, f, results, layout, layout.blocks[i]);
+        }
+        errno = 0;
+        const lxw_error closed = workbook_close(wb.release());
+        if (closed != LXW_NO_ERROR) return fail(workbookFailure(path, closed, errno, scratch.path()));
     }
-    const lxw_error closed = workbook_close(wb.release());
-    if (closed != LXW_NO_ERROR) {
-        std::remove(part.c_str());
-        return fail("Unable to write " + path + ": " + lxw_strerror(closed));
-    }
-    std::error_code ec;
-    std::filesystem::rename(part, path, ec);
-    if (ec) {
-        std::remove(part.c_str());
-        return fail("Unable to write " + path + ": " + ec.message());
-    }
+    if (!scratch.copyInto(out, &why) || !out.commit()) return fail(why.empty() ? out.error() : why);
     return true;
 #endif
 }

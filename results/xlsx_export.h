@@ -10,6 +10,7 @@
 // printed digits.
 #pragma once
 
+#include "common/safe_save.h"
 #include "results/output_results.h"
 #include "results/view_choices.h"
 
@@ -28,14 +29,17 @@ struct WorkbookOptions {
     // Rows go to temporary files as they are written instead of staying in
     // memory (for very large reports).
     bool constantMemory = false;
+    // Whether an existing file may be replaced (see SafeSave).
+    SafeSave::Replace replace = SafeSave::Replace::Allowed;
 };
 
 // The WorkbookInfo of a report file: the model is the report's base name
 // (the engine's report is named after its model input file).
 WorkbookInfo workbookInfoFor(const std::string &reportPath);
 
-// Writes the workbook to path (written aside and renamed, so a failed write
-// leaves an earlier file whole). False with the reason in error.
+// Writes the workbook to path through the safe save (a failed write leaves
+// an earlier file whole). False with the reason, one message naming the file,
+// in error; the workbook library's own messages are not shown.
 bool writeWorkbook(const std::string &path, const OutputResults &results, const ViewChoices &choices,
                    const WorkbookInfo &info, std::string *error = nullptr, const WorkbookOptions &options = {});
 

@@ -16,7 +16,12 @@ template <typename T> std::optional<T> takeOnce(std::optional<T> &slot) {
 
 void BatchPrompter::message(const std::string &text) {
     shown.push_back(text);
-    say(text);
+    if (!holdMessages) printHeld();
+}
+
+void BatchPrompter::printHeld() {
+    for (; printed_ < shown.size(); ++printed_)
+        say(shown[printed_]);
 }
 
 bool BatchPrompter::askYesNo(const std::string &text) {

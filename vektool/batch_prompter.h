@@ -14,6 +14,10 @@ namespace vektool {
 class BatchPrompter : public vek::Prompter {
   public:
     std::vector<std::string> shown; // every message, in order
+    // While set, messages are kept (in shown) and printed by printHeld(), so
+    // that a command can print what it read before the reader's message.
+    bool holdMessages = false;
+    void printHeld();
 
     // Preset answers, used once each when set.
     std::optional<bool> yesNoAnswer;
@@ -36,6 +40,9 @@ class BatchPrompter : public vek::Prompter {
     std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &names) override;
     std::optional<std::pair<int, int>> chooseImportOptions() override;
     int chooseSoilMoisture() override;
+
+  private:
+    std::size_t printed_ = 0; // messages of shown already on standard error
 };
 
 } // namespace vektool

@@ -1,6 +1,9 @@
 // vektool report: reads an engine report and prints the output view's text
 // report for a selection, or the Plot command's graph data as JSON.
+#include "common/safe_save.h"
+#include "common/utf8_path.h"
 #include "results/csv_export.h"
+#include "results/export_layout.h"
 #include "results/graph_data.h"
 #include "results/output_results.h"
 #include "results/text_report.h"
@@ -11,7 +14,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,10 +44,16 @@ const char *kUsage = "usage: vektool report REPORT.out [options]\n\n"
                      "                            per selected location and summary\n"
                      "  --csv FILE                write CSV (- for standard output): one record per\n"
                      "                            location, table and year: location,type,year,\n"
-                     "                            twelve months,total\n\n"
+                     "                            twelve months,total\n"
+                     "  --output FILE, -o FILE    write the text report or the graph data to FILE\n"
+                     "                            instead of standard output\n\n"
+                     "A report written without location tables (output format 2) gives its two\n"
+                     "summaries. No output may be the report itself. When the report cannot be read\n"
+                     "completely, what was read is still printed or written, but never over an\n"
+                     "existing file: it goes to a new file beside it (NAME.partial.EXT), and the\n"
+                     "message says where.\n\n"
                      "Exit status: 0 read and printed, 1 the report could not be read completely\n"
-                     "(what was read is still printed or written) or a file could not be written,\n"
-                     "2 bad options.\n";
+                     "or a file could not be written, 2 bad options.\n";
 
 std::optional<int> toInt(const std::string &s) {
     int v = 0;
@@ -70,28 +79,63 @@ int usageError(const std::string &what) {
     return 2;
 }
 
-// Written aside and renamed, so a failed write leaves an earlier file whole.
-bool writeWholeFile(const std::string &path, const std::string &bytes) {
-    if (path == "-") return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
-    const std::string part = path + ".part";
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::remove(part.c_str());
-            return false;
-        }
+namespace fs = std::filesystem;
+
+// Writes one output file to target (replace says whether an existing file
+// may go); false with the reason in error.
+using Writer = std::function<bool(const std::string &target, vek::SafeSave::Replace replace, std::string *error)>;
+
+// Where what was read of a report that did not read completely goes when
+// path holds a file already: run.csv gives run.partial.csv, then
+// run.partial-2.csv, ... (the first name not taken).
+std::string partialName(const std::string &path) {
+    const fs::path p = vek::pathFromUtf8(path);
+    const std::string stem = vek::utf8FromPath(p.stem()), ext = vek::utf8FromPath(p.extension());
+    std::string name;
+    for (int n = 1; n <= 1000; ++n) {
+        name = vek::utf8FromPath(p.parent_path() /
+                                 vek::pathFromUtf8(stem + ".partial" + (n > 1 ? "-" + std::to_string(n) : "") + ext));
+        std::error_code ec;
+        if (!fs::exists(fs::symlink_status(vek::pathFromUtf8(name), ec))) break;
     }
-    std::error_code ec;
-    std::filesystem::rename(part, path, ec);
-    if (ec) std::remove(part.c_str());
-    return !ec;
+    return name;
+}
+
+// Writes one output through the safe save. What was read of a report that
+// did not read completely never replaces an existing file (an export of an
+// earlier, complete read may be there): it goes to a new file, and standard
+// error says which.
+bool writeOutput(const std::string &path, bool complete, const std::string &report, const Writer &write) {
+    std::string target = path;
+    auto replace = vek::SafeSave::Replace::Allowed;
+    if (!complete) {
+        std::error_code ec;
+        const fs::file_status st = fs::status(vek::pathFromUtf8(path), ec);
+        if (fs::is_regular_file(st)) target = partialName(path);
+        // A FIFO or a device is a stream, not a file that is kept: it is
+        // written as usual.
+        if (!fs::exists(st) || fs::is_regular_file(st)) replace = vek::SafeSave::Replace::Never;
+    }
+    std::string error;
+    if (!write(target, replace, &error)) {
+        std::fprintf(stderr, "vektool report: %s\n", error.c_str());
+        return false;
+    }
+    if (!complete)
+        std::fprintf(stderr, "vektool report: %s was not read completely; what was read was written to %s%s.\n",
+                     report.c_str(), target.c_str(),
+                     target == path ? "" : (", and " + path + " was left as it was").c_str());
+    return true;
+}
+
+Writer bytesWriter(const std::string &bytes) {
+    return [&bytes](const std::string &target, vek::SafeSave::Replace replace, std::string *error) {
+        return vek::saveFile(target, bytes, error, replace);
+    };
 }
 
 int runReport(const vektool::Args &args) {
-    std::string path, locations = "all", years = "all", screen, xlsxPath, csvPath;
+    std::string path, locations = "all", years = "all", screen, xlsxPath, csvPath, outputPath;
     int yearType = -1;
     bool graphData = false, crlf = false;
     vek::ViewChoices choices;
@@ -126,6 +170,8 @@ int runReport(const vektool::Args &args) {
             if (!value(xlsxPath) || xlsxPath.empty()) return usageError("--xlsx needs a file name");
         } else if (a == "--csv") {
             if (!value(csvPath) || csvPath.empty()) return usageError("--csv needs a file name");
+        } else if (a == "--output" || a == "-o") {
+            if (!value(outputPath) || outputPath.empty()) return usageError(a + " needs a file name");
         } else if (a == "--screen") {
             if (!value(screen)) return usageError("--screen needs a value");
         } else if (!a.empty() && a[0] == '-') {
@@ -139,6 +185,15 @@ int runReport(const vektool::Args &args) {
     if (path.empty()) return usageError("no report named (see vektool report --help)");
     if (graphData && (!xlsxPath.empty() || !csvPath.empty()))
         return usageError("--graph-data cannot be combined with --xlsx or --csv");
+    if (!outputPath.empty() && (!xlsxPath.empty() || !csvPath.empty()))
+        return usageError("--output names the file of the text report or the graph data; --xlsx and --csv name "
+                          "their own");
+    // An output onto the report itself would destroy what is being read.
+    for (const std::string *out : {&xlsxPath, &csvPath, &outputPath})
+        if (!out->empty() && *out != "-" && vek::sameFile(path, *out))
+            return usageError(*out + " is the report being read; give the output another name");
+    if (!xlsxPath.empty() && !csvPath.empty() && (xlsxPath == csvPath || vek::sameFile(xlsxPath, csvPath)))
+        return usageError("--xlsx and --csv name the same file");
     int screenWidth = 1280, screenHeight = 1024;
     if (!screen.empty()) {
         size_t x = screen.find('x');
@@ -150,15 +205,24 @@ int runReport(const vektool::Args &args) {
     }
 
     vektool::BatchPrompter prompter;
+    prompter.holdMessages = true; // what was read is printed before the reader's message
     vek::OutputResults results;
-    const bool complete = results.Load(path, prompter);
+    bool complete = results.Load(path, prompter);
+    // A report without titled tables: its untitled summaries.
+    if (complete && results.locations.empty()) complete = results.LoadUntitledSummaries(path, prompter);
+    if (!results.headingRead) {
+        // Nothing read that could be shown: the message alone.
+        prompter.printHeld();
+        return 1;
+    }
     if (yearType >= 0) results.changeYearType(yearType);
     choices.yearType = results.yearType;
 
-    // A report cut short still shows what was read; one that gave nothing
-    // but its message shows nothing.
-    if (!complete && results.locations.empty()) return 1;
     const int count = static_cast<int>(results.locations.size());
+    auto selectionError = [&](const std::string &what) {
+        prompter.printHeld();
+        return usageError(what);
+    };
     if (locations == "all") {
         for (int i = 0; i < count; ++i)
             choices.locations.push_back(i);
@@ -166,7 +230,7 @@ int runReport(const vektool::Args &args) {
         for (const std::string &s : splitCommas(locations)) {
             auto v = toInt(s);
             if (!v || *v < 0 || *v >= count)
-                return usageError("no location '" + s + "' (the report has " + std::to_string(count) + ")");
+                return selectionError("no location '" + s + "' (the report has " + std::to_string(count) + ")");
             choices.locations.push_back(*v);
         }
     }
@@ -182,31 +246,44 @@ int runReport(const vektool::Args &args) {
             }
             auto v = toInt(s);
             if (!v || *v < results.firstPrintYear || *v > results.lastPrintYear)
-                return usageError("no year '" + s + "' (the report prints " + std::to_string(results.firstPrintYear) +
-                                  " to " + std::to_string(results.lastPrintYear) + ")");
+                return selectionError("no year '" + s + "' (the report prints " +
+                                      std::to_string(results.firstPrintYear) + " to " +
+                                      std::to_string(results.lastPrintYear) + ")");
             choices.years.push_back(*v - results.firstPrintYear);
         }
     }
 
+    bool written = true;
     if (!xlsxPath.empty() || !csvPath.empty()) {
+        const std::string csv = csvPath.empty() ? std::string() : vek::buildCsv(results, choices);
+        if (csvPath == "-") vektool::writeStandardOutput(csv);
+        prompter.printHeld();
         if (!xlsxPath.empty()) {
-            std::string error;
-            if (!vek::writeWorkbook(xlsxPath, results, choices, vek::workbookInfoFor(path), &error)) {
-                std::fprintf(stderr, "vektool report: %s\n", error.c_str());
-                return 1;
-            }
+            const vek::WorkbookInfo info = vek::workbookInfoFor(path);
+            written = writeOutput(xlsxPath, complete, path,
+                                  [&](const std::string &target, vek::SafeSave::Replace replace, std::string *error) {
+                                      vek::WorkbookOptions options;
+                                      options.replace = replace;
+                                      return vek::writeWorkbook(target, results, choices, info, error, options);
+                                  });
         }
-        if (!csvPath.empty() && !writeWholeFile(csvPath, vek::buildCsv(results, choices))) {
-            std::fprintf(stderr, "vektool report: Unable to write %s.\n", csvPath.c_str());
-            return 1;
-        }
-        return complete ? 0 : 1;
+        if (!csvPath.empty() && csvPath != "-")
+            written = writeOutput(csvPath, complete, path, bytesWriter(csv)) && written;
+    } else {
+        const std::string out = graphData
+                                    ? vek::plotToJson(vek::preparePlot(results, choices, screenWidth, screenHeight))
+                                    : vek::buildTextReport(results, choices, crlf ? "\r\n" : "\n", &prompter);
+        if (outputPath.empty() || outputPath == "-") vektool::writeStandardOutput(out);
+        prompter.printHeld();
+        if (!outputPath.empty() && outputPath != "-")
+            written = writeOutput(outputPath, complete, path, bytesWriter(out));
     }
-
-    std::string out = graphData ? vek::plotToJson(vek::preparePlot(results, choices, screenWidth, screenHeight))
-                                : vek::buildTextReport(results, choices, crlf ? "\r\n" : "\n", &prompter);
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return complete ? 0 : 1;
+    // Say so when the output holds no table: a selection of nothing, or a
+    // report without any.
+    if (written && (complete || count > 0) && vek::exportLayout(results, choices).blocks.empty())
+        std::fprintf(stderr, "vektool report: %s; only the heading facts were written.\n",
+                     count == 0 ? (path + " holds no tables").c_str() : "the selection holds no table");
+    return complete && written ? 0 : 1;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vektool {
@@ -18,6 +19,10 @@ struct Command {
 
 bool registerCommand(const Command &c);
 const std::vector<Command> &commands();
+
+// Writes bytes to standard output. A failure is reported once, when the
+// program ends, with the reason the system gave for it.
+void writeStandardOutput(std::string_view bytes);
 
 } // namespace vektool
 

@@ -4,9 +4,11 @@
 
 #include "vek_version.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <system_error>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -27,6 +29,15 @@ bool registerCommand(const Command &c) {
 
 const std::vector<Command> &commands() { return registry(); }
 
+// The reason of the first failed write to standard output (a flush after it
+// may no longer see it).
+static int gStandardOutputError = 0;
+
+void writeStandardOutput(std::string_view bytes) {
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
+        if (gStandardOutputError == 0) gStandardOutputError = errno;
+}
+
 } // namespace vektool
 
 static void printHelp() {
@@ -40,12 +51,24 @@ static void printHelp() {
                 "'vektool --version' prints the version.\n");
 }
 
-int main(int argc, char **argv) {
-#ifdef _WIN32
-    // Output has the same bytes as elsewhere: no CR added to line ends.
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
-#endif
+// Standard output is checked once, when the program ends (as coreutils'
+// close_stdout does): a write that failed on the way, or the last flush and
+// close, is a failure with its reason, and the status says so.
+static bool closeStandardOutput() {
+    const bool failedBefore = std::ferror(stdout) != 0;
+    std::clearerr(stdout);
+    int err = 0;
+    // A flush after a failed write meets the same failure again: its reason.
+    if (std::fflush(stdout) != 0) err = errno;
+    if (std::fclose(stdout) != 0 && err == 0) err = errno;
+    if (err == 0) err = vektool::gStandardOutputError;
+    if (!failedBefore && err == 0) return true;
+    std::fprintf(stderr, "vektool: Unable to write standard output%s%s.\n", err ? ": " : "",
+                 err ? std::generic_category().message(err).c_str() : "");
+    return false;
+}
+
+static int runCommandLine(int argc, char **argv) {
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
         (!std::strcmp(argv[1], "help") && argc == 2)) {
         printHelp();
@@ -74,4 +97,15 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "vektool: unknown command '%s'\n", name.c_str());
     printHelp();
     return 2;
+}
+
+int main(int argc, char **argv) {
+#ifdef _WIN32
+    // Output has the same bytes as elsewhere: no CR added to line ends.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+    const int status = runCommandLine(argc, argv);
+    if (!closeStandardOutput() && status == 0) return 1;
+    return status;
 }

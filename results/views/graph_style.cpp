@@ -1,9 +1,10 @@
 // GraphStyleSettings: reading and writing a graph's ".gsp" look file.
 #include "results/views/graph_style.h"
 
+#include "common/safe_save.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 
 namespace vek {
@@ -124,13 +125,9 @@ bool GraphStyleSettings::load(const QString &path, QString *error, QStringList *
 }
 
 bool GraphStyleSettings::save(const QString &path, QString *error) const {
-    // Written aside and renamed, so a failed write never spoils the old file.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        if (error) *error = QString("Unable to open %1 for writing.").arg(path);
-        return false;
-    }
-    QTextStream out(&f);
+    // Through the safe save, so a failed write never spoils the old file.
+    QString text;
+    QTextStream out(&text);
     out << "# VEKView graph settings\n";
     if (background.isValid()) out << "background = " << background.name() << "\n";
     out << "legend = " << legendPosition << "\n";
@@ -142,8 +139,10 @@ bool GraphStyleSettings::save(const QString &path, QString *error) const {
         out << "series" << i + 1 << ".style = " << penStyleName(series[i].style) << "\n";
     }
     out.flush();
-    if (!f.commit()) {
-        if (error) *error = QString("Unable to write %1.").arg(path);
+    const QByteArray bytes = text.toUtf8();
+    std::string why;
+    if (!saveFile(path.toStdString(), std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), &why)) {
+        if (error) *error = QString::fromStdString(why);
         return false;
     }
     return true;

@@ -2,7 +2,10 @@
 // previews the drawing.
 #include "results/views/graph_view.h"
 
+#include "common/safe_save.h"
+
 #include <QActionGroup>
+#include <QBuffer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGraphicsSimpleTextItem>
@@ -13,7 +16,6 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
@@ -385,17 +387,21 @@ bool GraphView::saveImage(const QString &path, QString *error) {
         return false;
     };
     if (!chartView_) return fail("The graph has not been drawn yet.");
-    // Written aside and renamed: a failed save leaves an earlier file whole.
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) return fail(QString("Unable to open %1 for writing.").arg(path));
+    // Drawn into memory, then written through the safe save: a failed save
+    // leaves an earlier file whole, and a FIFO, a device or a link is
+    // written as every other file of the program is.
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
     const QString suffix = QFileInfo(path).suffix().toLower();
+    const QString cannotDraw = QString("Unable to write %1: the graph could not be drawn as %2.").arg(path);
     if (suffix == "pdf") {
         QPdfWriter writer(&out);
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageOrientation(QPageLayout::Landscape);
         writer.setTitle(windowTitle());
         QPainter p;
-        if (!p.begin(&writer)) return fail(QString("Unable to open %1 for writing.").arg(path));
+        if (!p.begin(&writer)) return fail(cannotDraw.arg("PDF"));
         renderTo(p, QRectF(0, 0, writer.width(), writer.height()));
         p.end();
     } else if (suffix == "svg") {
@@ -407,15 +413,18 @@ bool GraphView::saveImage(const QString &path, QString *error) {
         svg.setTitle(windowTitle());
         svg.setDescription(QString::fromStdString(data_.title));
         QPainter p;
-        if (!p.begin(&svg)) return fail(QString("Unable to open %1 for writing.").arg(path));
+        if (!p.begin(&svg)) return fail(cannotDraw.arg("SVG"));
         chartView_->render(&p);
         p.end();
     } else {
         const QPixmap pix = chartView_->grab();
         const QByteArray format = suffix.isEmpty() ? QByteArray("PNG") : suffix.toLatin1();
-        if (!pix.save(&out, format.constData())) return fail(QString("Unable to write %1.").arg(path));
+        if (!pix.save(&out, format.constData())) return fail(cannotDraw.arg(QString::fromLatin1(format.toUpper())));
     }
-    if (!out.commit()) return fail(QString("Unable to write %1.").arg(path));
+    out.close();
+    std::string why;
+    if (!saveFile(path.toStdString(), std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), &why))
+        return fail(QString::fromStdString(why));
     return true;
 }
 

@@ -1,6 +1,8 @@
 // VEKOutputView: output form, text report exports and Plot.
 #include "results/views/vek_output_view.h"
 
+#include "common/safe_save.h"
+
 #include "results/graph_data.h"
 #include "results/output_results.h"
 #include "results/text_report.h"
@@ -26,7 +28,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QStyle>
 #include <QUrl>
@@ -225,12 +226,20 @@ void VEKOutputView::OnYearType(int t) {
 }
 
 bool VEKOutputView::writeText(const QString &path, const QString &text) {
-    // Written aside and renamed: a failed write leaves an earlier file whole.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text.toLocal8Bit()) < 0 || !f.commit()) {
-        message(QString("Unable to open %1 for writing.").arg(path));
+    // Through the safe save: a failed write leaves an earlier file whole.
+    const QByteArray bytes = text.toLocal8Bit();
+    std::string error;
+    if (!saveFile(path.toStdString(), std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), &error)) {
+        message(QString::fromStdString(error));
         return false;
     }
+    return true;
+}
+
+bool VEKOutputView::isTheReport(const QString &path) {
+    // The report this view was read from: writing over it would lose it.
+    if (documentTitle_.isEmpty() || !sameFile(documentTitle_.toStdString(), path.toStdString())) return false;
+    message(QString("%1 is the report being shown; choose another name.").arg(path));
     return true;
 }
 
@@ -290,7 +299,7 @@ QString VEKOutputView::chooseFile(const QString &title, const QString &filter, c
 
 void VEKOutputView::OnSaveToFile() {
     const QString path = chooseFile("Choose an output file.", "Text files (*.txt);;All Files (*)", "txt", false);
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || isTheReport(path)) return;
     readControls();
     if (writeText(path, boxText())) emit statusMessage(QString("Report saved to %1").arg(path));
 }
@@ -303,7 +312,7 @@ void VEKOutputView::OnExportExcel() {
         return;
     }
     const QString path = chooseFile("Export to Excel", "Excel workbooks (*.xlsx)", "xlsx", true);
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || isTheReport(path)) return;
     std::string error;
     WorkbookInfo info = workbookInfoFor(documentTitle_.toStdString());
     if (!writeWorkbook(path.toStdString(), *results_, c, info, &error)) {

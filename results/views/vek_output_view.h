@@ -128,6 +128,8 @@ class VEKOutputView : public QWidget {
   private:
     void message(const QString &text);
     bool writeText(const QString &path, const QString &text);
+    // True (after saying so) when path is the report the view was read from.
+    bool isTheReport(const QString &path);
     QString boxText() const;
     QString chooseFile(const QString &title, const QString &filter, const QString &suffix, bool confirmOverwrite);
     bool printWithDialog(const QString &text, QString *error);

@@ -3,11 +3,21 @@
 // when a run stops early.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <sstream>
+#include <streambuf>
 #include <string>
 
+#include "engine/vek_command.h"
 #include "support/test_files.h"
 #include "vek_process.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 namespace {
 
@@ -156,3 +166,52 @@ TEST(VekCommand, ReportNamedLikeTheInputIsRefused) {
 }
 
 } // namespace
+
+namespace {
+
+// A console whose device is full: lines are taken into a buffer, and
+// writing them out fails as a full disk does.
+class FullConsole : public std::streambuf {
+  public:
+    FullConsole() { setp(buffer_, buffer_ + sizeof buffer_); }
+
+  protected:
+    int overflow(int) override {
+        errno = ENOSPC;
+        return traits_type::eof();
+    }
+    int sync() override {
+        errno = ENOSPC;
+        return -1;
+    }
+
+  private:
+    char buffer_[4096];
+};
+
+} // namespace
+
+// Console lines that cannot be written make a failed run, with the reason.
+TEST(VekCommand, UnwritableConsoleFailsTheRun) {
+    const std::string dir = t::freshDir("vek_fc");
+    copyDeck(dir, "layout.vek", "m.vek");
+    // The engine keeps 45 characters of a name: the files by a short way.
+    const std::string model = fs::relative(dir + "/m.vek").string(), report = fs::relative(dir + "/m.out").string();
+    ASSERT_LE(report.size(), 45u) << report;
+    FullConsole full;
+    std::ostream out(&full);
+    std::istringstream in;
+    std::ostringstream err;
+    const int status = vek::engine::runVekCommand({model, report}, in, out, err, vek::engine::EngineOptions{});
+    EXPECT_EQ(status, vek::engine::kExitRuntimeError);
+    EXPECT_EQ(err.str(), " run-time error: cannot write standard output: " + std::string(std::strerror(ENOSPC)) + "\n");
+    // The report itself is complete.
+    EXPECT_EQ(t::readFile(dir + "/m.out"), t::readFile(t::dataPath("engine/layout.out")));
+#ifndef _WIN32
+    // The program itself, onto a full device.
+    const std::string cmd = "cd '" + dir + "' && '" + t::programPath("vek") + "' m.vek again.out >/dev/full 2>err.txt";
+    const int st = std::system(cmd.c_str());
+    EXPECT_EQ(WIFEXITED(st) ? WEXITSTATUS(st) : -1, vek::engine::kExitRuntimeError);
+    EXPECT_EQ(t::readFile(dir + "/err.txt"), err.str());
+#endif
+}

@@ -4,11 +4,13 @@
 // model.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <string>
 #include <sys/resource.h>
+#include <system_error>
 #include <unistd.h>
 
 #include "model/imports.h"
@@ -122,8 +124,9 @@ TEST(SafeSave, FullFileSystemKeepsThePreviousFile) {
     EXPECT_FALSE(saved_ok);
     EXPECT_EQ(t::readFile(path), previous);
     ASSERT_FALSE(l.prompter.messages.empty());
-    EXPECT_EQ(l.prompter.messages.back().substr(0, l.prompter.messages.back().find('\n')),
-              "SaveInput: Unable to write VEK input file " + path);
+    EXPECT_EQ(l.prompter.messages.back(), "SaveInput: Unable to write VEK input file " + path + "\nUnable to write " +
+                                              path + ": " + std::generic_category().message(EFBIG) +
+                                              ".  The model was not saved; choose another name with Save As.");
     EXPECT_TRUE(l.doc.isModified());
     EXPECT_EQ(entriesIn(dir), 2u);
     // With room again the same document saves and reads back whole.
@@ -141,11 +144,13 @@ TEST(SafeSave, UnwritablePlaces) {
     load(l, dir, modelText(1, 2));
     ASSERT_TRUE(l.ok);
 
-    // A folder of that name: the finished file cannot replace it.
+    // A folder of that name: refused, and said so.
     fs::create_directories(dir + "/folder.vek/inside");
     EXPECT_FALSE(vek::SaveInput(l.doc, dir + "/folder.vek"));
-    EXPECT_EQ(l.prompter.messages.back().substr(0, l.prompter.messages.back().find('\n')),
-              "SaveInput: Unable to write VEK input file " + dir + "/folder.vek");
+    EXPECT_EQ(l.prompter.messages.back(), "SaveInput: Unable to open VEK input file " + dir +
+                                              "/folder.vek\nUnable to write " + dir +
+                                              "/folder.vek: it is a folder.  The model was not saved; choose "
+                                              "another name with Save As.");
     EXPECT_TRUE(fs::is_directory(dir + "/folder.vek/inside"));
 
     // A missing folder, and a file standing where a folder should be.

@@ -77,7 +77,8 @@ def test_read_errors_carry_message_line_and_partial_results(report, case):
         line = len(lines) - 1  # the line after the last: one line fewer, and the split adds one
     with pytest.raises(vek.ReadError) as e:
         vek.read_report(path)
-    assert str(e.value) == message
+    # The reader's message; some have a second line in plain words.
+    assert str(e.value).split("\n", 1)[0] == message
     assert (e.value.file, e.value.line) == (path, line)
     partial = e.value.partial
     assert isinstance(partial, vek.Results)

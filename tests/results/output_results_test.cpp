@@ -135,6 +135,36 @@ TEST(OutputResultsLoad, UntitledSummaryFormatReadsAsEmptyList) {
     EXPECT_EQ(r.lastPrintYear, 1991);
 }
 
+// The exports take a report written without titles as its two summaries,
+// stream tables only; a cut one says where it ends.
+TEST(OutputResultsLoad, UntitledSummariesForTheExports) {
+    ScriptedPrompter p;
+    OutputResults r;
+    ASSERT_TRUE(r.LoadUntitledSummaries(dataPath("results/untitled_summaries.out"), p));
+    EXPECT_TRUE(p.messages.empty());
+    ASSERT_EQ(r.locations.size(), 2u);
+    EXPECT_EQ(r.locations[0].name, "Recharge Summary");
+    EXPECT_EQ(r.locations[1].kind, vek::LocationResult::Kind::GroundWaterSummary);
+    for (const auto &loc : r.locations) {
+        EXPECT_FALSE(loc.hasDiversion());
+        ASSERT_EQ(loc.rows.size(), 4u);
+        EXPECT_FALSE(vek::hasData(loc.rows[0].diversionTotal));
+    }
+    EXPECT_FLOAT_EQ(r.locations[0].rows[1].stream[6], 4.9f);
+    EXPECT_FLOAT_EQ(r.locations[1].rows[2].streamTotal, -373.2f);
+    EXPECT_FLOAT_EQ(r.locations[1].rows[2].streamCumulative, -253.2f - 313.2f - 373.2f);
+    EXPECT_FLOAT_EQ(r.locations[1].rows[3].stream[0], -25.0f);
+    EXPECT_EQ(r.units, "( acre feet )");
+
+    const std::string text = fixture("untitled_summaries.out");
+    const std::string dir = vek::test::freshDir("output_results_untitled_cut");
+    vek::test::writeFile(dir + "/cut.out", text.substr(0, text.find("1990    -25.0")));
+    OutputResults cut;
+    EXPECT_FALSE(cut.LoadUntitledSummaries(dir + "/cut.out", p));
+    EXPECT_EQ(p.messages, std::vector<std::string>{"Unexpected EOF reading 1990's data."});
+    EXPECT_EQ(cut.locations.size(), 1u);
+}
+
 TEST(OutputResultsLoad, SummariesOnlyTakeUnitsFromFirstSummaryTable) {
     ScriptedPrompter p;
     OutputResults r;
@@ -269,16 +299,26 @@ TEST(OutputResultsLoad, BrokenReportsStopWithTheirMessageAndKeepWhatWasRead) {
     const std::string P = "x.out";
     const std::string range = "Parse error reading x.out for starting and ending years (expected PRINT OUT OF "
                               "DEPLETIONS IS FOR YEARS %d TO %d)";
+    // The reader's own words, then what was wrong in plain ones.
+    auto noLine = [&](const std::string &line) {
+        return range + "\nx.out is not a complete engine report: its heading has no line \"" + line + "\"";
+    };
+    const std::string badRange = "\nThe heading gives the years ";
+    const std::string badRangeEnd =
+        ", which no report prints (the first year comes first, and a report prints at most 10000 years).";
     const Broken cases[] = {
-        {"no pumping line", replaceLine(t, "PUMPING BEGINS", ""), range, 0},
-        {"no historical line", replaceLine(t, "THE LAST YEAR", ""), range, 0},
-        {"no print range", replaceLine(t, "PRINT OUT OF", "          PRINT OUT OF DEPLETIONS"), range, 0},
+        {"no pumping line", replaceLine(t, "PUMPING BEGINS", ""),
+         noLine("PUMPING BEGINS IN <year> AND CONTINUES <count> MORE YEARS."), 0},
+        {"no historical line", replaceLine(t, "THE LAST YEAR", ""),
+         noLine("THE LAST YEAR OF HISTORICAL DATA IS <year>."), 0},
+        {"no print range", replaceLine(t, "PRINT OUT OF", "          PRINT OUT OF DEPLETIONS"),
+         noLine("PRINT OUT OF DEPLETIONS IS FOR YEARS <first year> TO <last year> INCLUSIVE."), 0},
         {"reversed print range",
          replaceLine(t, "PRINT OUT OF", "          PRINT OUT OF DEPLETIONS IS FOR YEARS 1991 TO 1989 INCLUSIVE."),
-         range, 0},
+         range + badRange + "1991 TO 1989" + badRangeEnd, 0},
         {"absurd print range",
          replaceLine(t, "PRINT OUT OF", "          PRINT OUT OF DEPLETIONS IS FOR YEARS -2000000000 TO 2000000000"),
-         range, 0},
+         range + badRange + "-2000000000 TO 2000000000" + badRangeEnd, 0},
         {"nothing after print range", cutAfter(t, "PRINT OUT OF"),
          "End-of-file error reading x.out for monthly conversion method (expected MONTHLY TO DAILY CONVERSIONS "
          "USED...)",

@@ -50,6 +50,13 @@ std::string freshDir(const std::string &name) {
     return d.string();
 }
 
+std::string shellQuote(const std::string &text) {
+    std::string q = "'";
+    for (char c : text)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
 std::string compareGolden(const std::string &relative, const std::string &actual) {
     std::string golden = dataPath(relative);
     if (envOr("VEK_UPDATE_GOLDEN", "") == "1") {

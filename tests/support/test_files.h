@@ -16,6 +16,9 @@ void writeFile(const std::string &path, const std::string &bytes);
 // A fresh, empty directory under outputDir() named after the running test.
 std::string freshDir(const std::string &name);
 
+// text as one word of a POSIX shell command line (in single quotes).
+std::string shellQuote(const std::string &text);
+
 // Compares actual with the golden file tests/data/<relative>. On a mismatch
 // writes <outputDir>/<relative>.actual.txt and returns a diff-like text; on a
 // match returns an empty string. With VEK_UPDATE_GOLDEN=1 set, rewrites the

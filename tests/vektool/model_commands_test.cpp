@@ -22,12 +22,7 @@ struct Result {
     std::string out, err;
 };
 
-std::string quote(const std::string &s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+std::string quote(const std::string &s) { return vek::test::shellQuote(s); }
 
 Result vektool(const std::string &dir, const std::vector<std::string> &args) {
     std::string cmd = quote(binDir() + "/vektool");

@@ -2,6 +2,7 @@
 // range, grid numbers), the ".gsp" look file and the exported images.
 #include "results/graph_data.h"
 #include "results/views/graph_view.h"
+#include "support/fifo_reader.h"
 #include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
@@ -17,6 +18,7 @@
 #include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -329,4 +331,44 @@ TEST_F(GraphViewTest, DegenerateGraphsDrawWithoutFailing) {
                 EXPECT_TRUE(qobject_cast<QLineSeries *>(s)->pointsVisible());
         }
     }
+}
+
+// Save Image and the look file write through the program's one safe save: a
+// FIFO gets the bytes, a link stays a link, and a failure says why.
+TEST_F(GraphViewTest, ImagesAndLookFilesWriteFifosAndLinks) {
+    namespace fs = std::filesystem;
+    GraphData g = makeGraph(1, 12, [](int, int k) { return double(k); });
+    std::unique_ptr<GraphView> w(GraphView::fromData(g));
+    w->createWindow();
+    QString err;
+    {
+        test::FifoReader reader(dir + "/graph.png");
+        ASSERT_TRUE(reader.ok());
+        ASSERT_TRUE(w->saveImage(QString::fromStdString(dir + "/graph.png"), &err)) << err.toStdString();
+        EXPECT_EQ(reader.take().substr(1, 3), "PNG");
+    }
+    EXPECT_FALSE(w->saveImage(QString::fromStdString(dir + "/graph.png"), &err));
+    EXPECT_EQ(err.toStdString(), "Unable to write " + dir + "/graph.png: no program is reading from it.");
+    EXPECT_TRUE(fs::is_fifo(dir + "/graph.png"));
+
+    test::writeFile(dir + "/real.svg", "old");
+    fs::create_symlink("real.svg", dir + "/link.svg");
+    ASSERT_TRUE(w->saveImage(QString::fromStdString(dir + "/link.svg"), &err)) << err.toStdString();
+    EXPECT_TRUE(fs::is_symlink(dir + "/link.svg"));
+    EXPECT_NE(test::readFile(dir + "/real.svg").find("<svg"), std::string::npos);
+
+    test::writeFile(dir + "/real.gsp", "old");
+    fs::create_symlink("real.gsp", dir + "/stream_dep.gsp");
+    ASSERT_TRUE(w->saveSettings(&err)) << err.toStdString();
+    EXPECT_TRUE(fs::is_symlink(dir + "/stream_dep.gsp"));
+    EXPECT_EQ(test::readFile(dir + "/real.gsp").rfind("# VEKView graph settings\n", 0), 0u);
+    {
+        test::FifoReader reader(dir + "/look.gsp");
+        ASSERT_TRUE(reader.ok());
+        ASSERT_TRUE(w->style().save(QString::fromStdString(dir + "/look.gsp"), &err)) << err.toStdString();
+        EXPECT_EQ(reader.take().rfind("# VEKView graph settings\n", 0), 0u);
+    }
+    EXPECT_FALSE(w->style().save(QString::fromStdString(dir + "/no/such/look.gsp"), &err));
+    EXPECT_EQ(err.toStdString(),
+              "Unable to write " + dir + "/no/such/look.gsp: the folder " + dir + "/no/such does not exist.");
 }

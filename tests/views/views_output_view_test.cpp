@@ -4,6 +4,7 @@
 #include "results/text_report.h"
 #include "results/views/graph_view.h"
 #include "results/views/vek_output_view.h"
+#include "support/fifo_reader.h"
 #include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
@@ -21,6 +22,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using namespace vek;
 using vek::test::clickOn;
@@ -418,4 +421,60 @@ TEST_F(OutputViewTest, PrintsA400YearReportToPdfPageByPage) {
     EXPECT_LE(onePages, 20);
     EXPECT_GE(twoPages, 2 * onePages - 1);
     EXPECT_LE(twoPages, 2 * onePages + 1);
+}
+
+// Save To File and Export to Excel write through the program's one safe
+// save: into a FIFO that a program reads, through a link (which stays a
+// link), never onto a FIFO nobody reads nor onto the report being shown.
+TEST_F(OutputViewTest, SaveAndExportWriteFifosAndLinksAndNeverTheReport) {
+    namespace fs = std::filesystem;
+    select(view->locationList(), {0});
+    select(view->yearList(), {0});
+    const std::string d = dir.toStdString();
+    const std::string boxText = box().toStdString();
+    QString target;
+    view->chooseSaveFile = [&](const QString &, const QString &) { return target; };
+    struct Writer {
+        const char *name;
+        void (VEKOutputView::*save)();
+        std::string starts;
+    };
+    const Writer writers[] = {{"save", &VEKOutputView::OnSaveToFile, boxText},
+                              {"excel", &VEKOutputView::OnExportExcel, "PK"}};
+    for (const Writer &w : writers) {
+        SCOPED_TRACE(w.name);
+        const std::string fifo = d + "/" + w.name + ".pipe";
+        {
+            test::FifoReader reader(fifo);
+            ASSERT_TRUE(reader.ok());
+            target = QString::fromStdString(fifo);
+            (view.get()->*w.save)();
+            EXPECT_EQ(reader.take().substr(0, w.starts.size()), w.starts);
+        }
+        EXPECT_TRUE(shown.isEmpty()) << shown.join("\n").toStdString();
+        // Nobody reads it now: refused at once, and said so.
+        (view.get()->*w.save)();
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0], QString("Unable to write %1: no program is reading from it.").arg(target));
+        EXPECT_TRUE(fs::is_fifo(fifo));
+        shown.clear();
+
+        const std::string real = d + "/" + w.name + ".real", link = d + "/" + w.name + ".link";
+        test::writeFile(real, "old");
+        fs::create_symlink(w.name + std::string(".real"), link);
+        target = QString::fromStdString(link);
+        (view.get()->*w.save)();
+        EXPECT_TRUE(shown.isEmpty()) << shown.join("\n").toStdString();
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(test::readFile(real).substr(0, w.starts.size()), w.starts);
+
+        // The report this view shows is never written over.
+        test::writeFile(d + "/two_locations.out", "the report");
+        target = dir + "/./two_locations.out";
+        (view.get()->*w.save)();
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0], target + " is the report being shown; choose another name.");
+        EXPECT_EQ(test::readFile(d + "/two_locations.out"), "the report");
+        shown.clear();
+    }
 }
