@@ -319,6 +319,7 @@ void writeReport(const Results &r, const py::object &pathArg) {
     const std::string path = pathArgument(pathArg);
     if (!r.run) throw py::value_error("only the results of vek.run write a report; these were read from " + r.source);
     bool ok;
+    std::string error;
     {
         py::gil_scoped_release release;
         SafeSave save;
@@ -327,13 +328,12 @@ void writeReport(const Results &r, const py::object &pathArg) {
             engine::writeReport(*r.run, [&](std::string_view text) { ok = ok && save.write(text); });
             ok = ok && save.commit();
         }
-        if (!ok) save.abandon();
+        if (!ok) {
+            error = save.error();
+            save.abandon();
+        }
     }
-    if (!ok)
-        raiseError(errorTypes().writeError,
-                   "The report was not written to " + path +
-                       ".  Check that the folder exists and that you may write there.",
-                   {{"file", py::str(path)}});
+    if (!ok) raiseError(errorTypes().writeError, error, {{"file", py::str(path)}});
 }
 
 std::shared_ptr<Results> readReport(const py::object &pathArg) {

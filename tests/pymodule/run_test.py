@@ -206,9 +206,11 @@ def test_results_of_a_report_write_none(workdir):
     report_path, _, _, _ = run_vek(EXAMPLE, workdir)
     with pytest.raises(ValueError, match="only the results of vek.run"):
         vek.read_report(report_path).write_report(os.path.join(workdir, "x.out"))
+    target = os.path.join(workdir, "no such folder", "x.out")
     with pytest.raises(vek.WriteError) as e:
-        vek.run(EXAMPLE).write_report(os.path.join(workdir, "no such folder", "x.out"))
-    assert e.value.file.endswith("x.out")
+        vek.run(EXAMPLE).write_report(target)
+    assert e.value.file == target
+    assert str(e.value) == "Unable to write %s: the folder %s does not exist." % (target, os.path.dirname(target))
 
 
 def test_run_lets_other_threads_work(workdir):
