@@ -3,6 +3,7 @@
 // filled in winter, written the way the editor writes a model input file.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -26,6 +27,10 @@ struct ModelShape {
     int unusedEvery = 0;         // every n-th location has UseInOutput 0 (0: none)
     int rechargeEvery = 5;       // every n-th location is a recharge site (0: none)
     bool extremeFactors = false; // the first two locations get factors 0 and 100000
+    // Response methods: false, every location on the infinite aquifer; true,
+    // locations alternate between the alluvial aquifer (a/W from 0.2 to 0.9)
+    // and streambed resistance (lambda' from 0.1 to 10), each its own value.
+    bool otherMethods = false;
     std::uint32_t seed = 1;
 };
 
@@ -101,6 +106,21 @@ inline std::string generateModel(const ModelShape &s) {
         out += "Location " + std::to_string(n + 1) + "\n0 1 # UsePumpingRecord Units\n1 1 1 1 1 1 1 1 1 1 1 1\n";
         for (int r = 0; r < s.historicalYears; ++r)
             out += "0 0 0 0 0 0 0 0 0 0 0 0\n";
+    }
+    if (s.otherMethods) {
+        out += "Response methods 1\n";
+        for (int n = 0; n < s.locations; ++n) {
+            std::string line = "location " + std::to_string(n + 1);
+            if (n % 2 == 0) {
+                line += " alluvial a/W=";
+                detail::appendG(line, 0.2 + 0.7 * rng.next());
+            } else {
+                line += " hunt lambda=";
+                detail::appendG(line, 0.1 * std::pow(100.0, rng.next()));
+            }
+            out += line + "\n";
+        }
+        out += "end\n";
     }
     return out;
 }

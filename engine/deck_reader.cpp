@@ -67,6 +67,7 @@ DeckReader::DeckReader(DeckSource source) : path_(std::move(source.path)) {
     buffer_ = std::move(*source.text);
     end_ = buffer_.size();
     eof_ = true;
+    inMemory_ = true;
 }
 
 DeckReader::~DeckReader() { close(); }

@@ -54,6 +54,12 @@ class DeckReader {
     // The first `width` characters of the next record, padded with blanks.
     std::string readText(std::size_t width, const DeckItem &item);
 
+    // The whole deck when it was given in memory; nothing for a file.
+    std::optional<std::string_view> textInMemory() const {
+        if (file_ || !inMemory_) return std::nullopt;
+        return std::string_view(buffer_);
+    }
+
     // Record number of the last record taken (1-based).
     long long recordNumber() const { return record_; }
     const std::string &path() const { return path_; }
@@ -78,6 +84,7 @@ class DeckReader {
     std::string carry_;        // a line that spans buffer refills
     std::string_view current_; // rest of the record being scanned
     long long record_ = 0;
+    bool inMemory_ = false;
 };
 
 } // namespace vek::engine

@@ -3,6 +3,7 @@
 // written in input order.
 #include "engine/engine_run.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -15,6 +16,8 @@
 #include "engine/location_pipeline.h"
 #include "engine/report_writer.h"
 #include "engine/response_kernels.h"
+#include "engine/response_report.h"
+#include "engine/response_section.h"
 #include "engine/response_table.h"
 #include "engine/run_parameters.h"
 #include "engine/superposition.h"
@@ -61,6 +64,8 @@ class EngineRun {
 
   private:
     void readParameters();
+    void readResponseMethods();
+    LocationResponse responseOf(long long location, Real factor);
     void readLocations(LocationPipeline &pipeline);
     void readRates(LocationJob &job, long long location);
     void compute(LocationJob &job, unsigned worker);
@@ -83,6 +88,14 @@ class EngineRun {
     std::unique_ptr<KernelCache> kernels_;
     std::vector<ReferenceScratch> scratch_;
     std::string pendingBlock_; // block of the location being read, until it is handed on
+
+    // Locations that respond by another method than the infinite aquifer,
+    // ordered by their position in the file, and the tables they share.
+    ResponseSection section_;
+    std::vector<SectionLocation> methods_;
+    std::size_t nextMethod_ = 0;
+    std::vector<StepResponse> tables_;
+    std::vector<ReportedResponse> reported_; // used locations among them, for the report's list
 };
 
 void EngineRun::readParameters() {
@@ -109,6 +122,7 @@ int EngineRun::run() {
                        deck_.path() + "\", record 2");
     }
     months_ = static_cast<int>(c_.runMonths);
+    readResponseMethods();
 
     std::string text;
     if (report_) report::appendHeading(text, p_);
@@ -147,13 +161,73 @@ int EngineRun::run() {
     }
 
     text.clear();
-    if (report_) report::appendSummaries(text, *summaries_, p_, c_);
+    if (report_) {
+        report::appendSummaries(text, *summaries_, p_, c_);
+        report::appendResponseMethods(text, reported_, section_.tables);
+    }
     write(text);
     deck_.close();
     if (report_) report_->close();
-    if (kept_) kept_->summaries = std::move(*summaries_);
+    if (kept_) {
+        kept_->summaries = std::move(*summaries_);
+        kept_->responses = reported_;
+        kept_->responseTables = section_.tables;
+    }
     console_ << " Stop - Program terminated." << '\n';
     return kExitNormal;
+}
+
+// The response-method section, found by a scan of its own before any
+// location is read; every entry is checked now, so that a run never stops
+// half-way for a parameter it cannot use.
+void EngineRun::readResponseMethods() {
+    try {
+        const auto text = deck_.textInMemory();
+        section_ = text ? findResponseSection(*text) : readResponseSection(deck_.path());
+    } catch (const ResponseSectionError &e) {
+        throw RunError(std::string(e.what()) + " in input file \"" + deck_.path() + "\", record " +
+                       std::to_string(e.line()) + " (response methods)");
+    }
+    if (!section_.present) return;
+    auto refuse = [&](long long line, const std::string &problem) {
+        throw RunError(problem + " in input file \"" + deck_.path() + "\", record " + std::to_string(line) +
+                       " (response methods)");
+    };
+    for (const auto &t : section_.tables) {
+        if (std::string p = tableProblem(t.shares); !p.empty()) refuse(t.line, "table \"" + t.name + "\": " + p);
+        tables_.push_back(StepResponse::responseTable(t.shares, t.afterOne));
+    }
+    methods_ = section_.locations;
+    for (const auto &m : methods_) {
+        if (m.location > p_.nwells)
+            refuse(m.line, "location " + std::to_string(m.location) + " does not exist (the file has " +
+                               std::to_string(p_.nwells) + ")");
+        std::string p;
+        if (m.method == ResponseMethod::AlluvialAquifer) p = alluvialProblem(static_cast<double>(m.aOverW));
+        if (m.method == ResponseMethod::StreambedResistance) p = streambedProblem(static_cast<double>(m.lambda));
+        if (m.method == ResponseMethod::ResponseTable && !section_.table(m.table))
+            p = "there is no table \"" + m.table + "\"";
+        if (!p.empty()) refuse(m.line, "location " + std::to_string(m.location) + ": " + p);
+    }
+    std::sort(methods_.begin(), methods_.end(),
+              [](const SectionLocation &a, const SectionLocation &b) { return a.location < b.location; });
+}
+
+// Locations are read in file order, so the sorted entries are met in turn.
+LocationResponse EngineRun::responseOf(long long location, Real factor) {
+    while (nextMethod_ < methods_.size() && methods_[nextMethod_].location < location)
+        ++nextMethod_;
+    LocationResponse r = LocationResponse::infiniteAquifer(factor);
+    if (nextMethod_ == methods_.size() || methods_[nextMethod_].location != location) return r;
+    const SectionLocation &m = methods_[nextMethod_];
+    r.method = m.method;
+    if (m.method == ResponseMethod::AlluvialAquifer) r.parameter = m.aOverW;
+    if (m.method == ResponseMethod::StreambedResistance) r.parameter = m.lambda;
+    if (m.method == ResponseMethod::ResponseTable) {
+        for (std::size_t t = 0; t < section_.tables.size(); ++t)
+            if (section_.tables[t].name == m.table) r.table = static_cast<int>(t);
+    }
+    return r;
 }
 
 void EngineRun::readLocations(LocationPipeline &pipeline) {
@@ -175,6 +249,8 @@ void EngineRun::readLocations(LocationPipeline &pipeline) {
         const std::string name = deck_.readText(kNameLength, {"name", n});
         LocationJob &job = pipeline.acquire();
         job.factor = factor;
+        job.response = responseOf(n, factor);
+        if (!job.response.isInfiniteAquifer()) reported_.push_back({n, name, job.response});
         job.locationType = type;
         job.name = name;
         job.block.clear();
@@ -216,10 +292,13 @@ void EngineRun::compute(LocationJob &job, unsigned worker) {
     std::fill(e, e + m + 1, 0.0f);
     if (options_.reference) {
         ResponseTable &table = scratch_[worker].table;
-        table.build(job.factor, (*calendar_)[m]);
+        if (job.response.isInfiniteAquifer())
+            table.build(job.factor, (*calendar_)[m]);
+        else
+            table.build(stepResponseFor(job.response, tables_), (*calendar_)[m]);
         superposeReference(job.q.data(), e, m, *calendar_, table.data(), console_);
     } else {
-        superposeKernels(job.q.data(), e, m, *kernels_->get(job.factor));
+        superposeKernels(job.q.data(), e, m, *kernels_->get(job.response, tables_));
     }
     // Monthly volumes; wells carry the sign of their type.
     const Real sigma = static_cast<Real>(job.locationType);

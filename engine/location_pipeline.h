@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/location_response.h"
 #include "engine/real.h"
 
 namespace vek::engine {
@@ -24,6 +25,7 @@ struct LocationJob {
         : q(kMaxMonths + 1, 0.0f), e(kMaxMonths + 1, 0.0f), diversion(kMaxMonths + 1, 0.0f),
           effect(kMaxMonths + 1, 0.0f) {}
     Real factor = 0.0f;
+    LocationResponse response; // how the stream responds to a step
     int locationType = -1;
     std::string name;                          // the name record, 90 characters
     std::string block;                         // location block lines, written before the tables

@@ -2,7 +2,6 @@
 #include "engine/response_kernels.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 
 #include "engine/exp_float.h"
@@ -71,13 +70,33 @@ static void fillFractions(Real factor, const int *lags, Real *fraction, std::vec
 }
 
 void ResponseKernels::build(const KernelLayout &layout, Real factor) {
-    factor_ = factor;
-    months_ = layout.months();
-    phases_ = layout.phases();
+    response_ = LocationResponse::infiniteAquifer(factor);
     // Only the lags the run uses, each computed exactly as the full table does.
     const auto &lags = layout.lags();
     fraction_.resize(lags.size());
     fillFractions(factor, lags.data(), fraction_.data(), scratch_, lags.size());
+    layOut(layout);
+}
+
+void ResponseKernels::build(const KernelLayout &layout, const LocationResponse &response,
+                            const std::vector<StepResponse> &tables) {
+    if (response.isInfiniteAquifer()) {
+        build(layout, response.factor);
+        return;
+    }
+    response_ = response;
+    const StepResponse step = stepResponseFor(response, tables);
+    // The values ResponseTable::build gives for these days.
+    const auto &lags = layout.lags();
+    fraction_.resize(lags.size());
+    for (std::size_t x = 0; x < lags.size(); ++x)
+        fraction_[x] = lags[x] < 1 ? 0.0f : static_cast<Real>(step(lags[x]));
+    layOut(layout);
+}
+
+void ResponseKernels::layOut(const KernelLayout &layout) {
+    months_ = layout.months();
+    phases_ = layout.phases();
     const auto &index = layout.lagIndex();
     values_.resize(index.size());
     for (std::size_t x = 0; x < index.size(); ++x)
@@ -169,12 +188,16 @@ void superposeKernels(const Real *q, Real *e, int months, const ResponseKernels 
 }
 
 std::shared_ptr<const ResponseKernels> KernelCache::get(Real factor) {
-    const auto key = std::bit_cast<std::uint32_t>(factor);
+    return get(LocationResponse::infiniteAquifer(factor), {});
+}
+
+std::shared_ptr<const ResponseKernels> KernelCache::get(const LocationResponse &response,
+                                                        const std::vector<StepResponse> &tables) {
     std::shared_ptr<ResponseKernels> reuse;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-            if (std::bit_cast<std::uint32_t>((*it)->factor()) == key) {
+            if ((*it)->response().sameResponse(response)) {
                 entries_.splice(entries_.begin(), entries_, it);
                 return entries_.front();
             }
@@ -187,9 +210,9 @@ std::shared_ptr<const ResponseKernels> KernelCache::get(Real factor) {
     }
     // Built outside the lock so other threads keep working.
     if (reuse) {
-        reuse->build(layout_, factor);
+        reuse->build(layout_, response, tables);
     } else {
-        reuse = std::make_shared<ResponseKernels>(layout_, factor);
+        reuse = std::make_shared<ResponseKernels>(layout_, response, tables);
     }
     std::lock_guard<std::mutex> lock(mutex_);
     entries_.push_front(reuse);

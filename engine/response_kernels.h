@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/day_calendar.h"
+#include "engine/location_response.h"
 #include "engine/real.h"
 
 namespace vek::engine {
@@ -41,9 +42,17 @@ class KernelLayout {
 class ResponseKernels {
   public:
     ResponseKernels(const KernelLayout &layout, Real factor) { build(layout, factor); }
+    ResponseKernels(const KernelLayout &layout, const LocationResponse &response,
+                    const std::vector<StepResponse> &tables) {
+        build(layout, response, tables);
+    }
     // Refills the kernels for another factor, reusing the storage.
     void build(const KernelLayout &layout, Real factor);
-    Real factor() const { return factor_; }
+    // Refills them for another response; the infinite aquifer as above, any
+    // other method from its double-precision step response stored as floats.
+    void build(const KernelLayout &layout, const LocationResponse &response, const std::vector<StepResponse> &tables);
+    Real factor() const { return response_.factor; }
+    const LocationResponse &response() const { return response_; }
     // Kernel of step month k (1-based): entry j is the fraction for effect month k + j.
     const Real *forStepMonth(int k) const { return values_.data() + offset(k); }
     // Entries before this one are 0 (a large factor keeps the stream unaware
@@ -54,7 +63,10 @@ class ResponseKernels {
     std::size_t offset(int k) const {
         return static_cast<std::size_t>((k - 1) % phases_) * static_cast<std::size_t>(months_);
     }
-    Real factor_ = 0.0f;
+    // Kernels by month lag from the fractions of the distinct day lags.
+    void layOut(const KernelLayout &layout);
+
+    LocationResponse response_;
     int months_ = 0;
     int phases_ = 1;
     std::vector<Real> fraction_; // by distinct lag
@@ -74,6 +86,9 @@ class KernelCache {
   public:
     KernelCache(const KernelLayout &layout, std::size_t capacity) : layout_(layout), capacity_(capacity) {}
     std::shared_ptr<const ResponseKernels> get(Real factor);
+    // Kernels of any response; `tables` are the run's response tables.
+    std::shared_ptr<const ResponseKernels> get(const LocationResponse &response,
+                                               const std::vector<StepResponse> &tables);
 
   private:
     const KernelLayout &layout_;

@@ -27,4 +27,9 @@ void ResponseTable::build(Real factor, int lastDay) {
         fraction_[static_cast<std::size_t>(t)] = depletionFraction(factor, t);
 }
 
+void ResponseTable::build(const StepResponse &response, int lastDay) {
+    for (int t = 1; t <= lastDay; ++t)
+        fraction_[static_cast<std::size_t>(t)] = static_cast<Real>(response(t));
+}
+
 } // namespace vek::engine

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/real.h"
+#include "engine/response_methods.h"
 
 namespace vek::engine {
 
@@ -17,6 +18,9 @@ class ResponseTable {
   public:
     ResponseTable() : fraction_(kMaxDays + 1, 0.0f) {}
     void build(Real factor, int lastDay);
+    // The table of another method: each day's double-precision share stored
+    // as a float.
+    void build(const StepResponse &response, int lastDay);
     Real operator[](int t) const { return fraction_[static_cast<std::size_t>(t)]; }
     const Real *data() const { return fraction_.data(); }
 

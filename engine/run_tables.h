@@ -12,6 +12,7 @@
 
 #include "engine/real.h"
 #include "engine/report_writer.h"
+#include "engine/response_report.h"
 #include "engine/run_parameters.h"
 
 namespace vek::engine {
@@ -33,6 +34,10 @@ struct RunTables {
     // (outputFormat 0), as the report does.
     std::vector<Location> locations;
     SummaryTables summaries;
+    // The report's closing list: used locations that respond by another
+    // method than the infinite aquifer, and the tables they share.
+    std::vector<ReportedResponse> responses;
+    std::vector<SectionTable> responseTables;
 };
 
 // Writes the report of `tables` piece by piece to `write`, in the order and

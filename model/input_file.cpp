@@ -10,6 +10,7 @@
 
 #include "common/numbers.h"
 #include "model/input_scanner.h"
+#include "model/response_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -193,6 +194,11 @@ bool writeModelInput(const ModelInput &m, LineSink &sink) {
             if (!sink.writeLine(row)) return false;
         }
     }
+    // Other response methods than the infinite aquifer follow everything
+    // else, where readers that know only that one never look.
+    if (needsResponseSection(m))
+        for (const auto &line : responseSectionLines(m))
+            if (!sink.writeLine(line)) return false;
     return true;
 }
 
@@ -235,7 +241,7 @@ class InputReading {
         int wells = 0;
         if (!readFirstCard(wells) || !readLocations(wells)) return false;
         // The old character-column format has no pumping records.
-        return oldFormat_ || readPumpingRecords(wells);
+        return oldFormat_ || (readPumpingRecords(wells) && readResponseMethods());
     }
 
   private:
@@ -252,6 +258,8 @@ class InputReading {
     // Per location its pumping record: flag and units, efficiencies, and one
     // row of flows (and days on) per historical year.
     bool readPumpingRecords(int wells);
+    // The response-method section, when one follows the pumping records.
+    bool readResponseMethods();
 
     ModelDocument &doc_;
     ModelInput &m_;
@@ -445,6 +453,39 @@ bool InputReading::readPumpingRecords(int wells) {
         }
     }
     return true;
+}
+
+bool InputReading::readResponseMethods() {
+    // Its last first line counts, as for the engine.
+    std::size_t start = std::string_view::npos;
+    while (true) {
+        const std::size_t at = in_.pos();
+        if (!in_.next(line_)) break;
+        if (engine::isResponseSectionStart(line_)) start = at;
+    }
+    if (start == std::string_view::npos) return true;
+    const std::string_view text = in_.text();
+    const auto firstLine =
+        static_cast<long long>(std::count(text.begin(), text.begin() + static_cast<long>(start), '\n')) + 1;
+    std::vector<std::string_view> lines;
+    std::string_view rest = text.substr(start);
+    while (!rest.empty()) {
+        const std::size_t nl = rest.find('\n');
+        lines.push_back(rest.substr(0, nl));
+        if (nl == std::string_view::npos) break;
+        rest.remove_prefix(nl + 1);
+    }
+    std::string problem;
+    long long line = firstLine;
+    try {
+        problem = applyResponseSection(engine::parseResponseSection(lines, firstLine), m_);
+    } catch (const engine::ResponseSectionError &e) {
+        problem = e.what();
+        line = e.line();
+    }
+    if (problem.empty()) return true;
+    return fail("ReadInput: Error in the response methods at line " + std::to_string(line) + inFile_ + ": " + problem +
+                ".");
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "model/response_settings.h"
+
 namespace vek {
 
 // Twelve month columns, each with one entry per year of its period.
@@ -25,6 +27,7 @@ struct Location {
     MonthColumns pumpingFlow;          // one entry per historical year
     MonthColumns daysOn;               // one entry per historical year
     std::array<float, 12> efficiency{1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
+    ResponseSettings response; // infinite aquifer unless the file's response methods say otherwise
 
     bool isWell() const { return LocationType == IrrigationWell; }
     // Number of historical / synthesized years held (length of column 0).
@@ -60,6 +63,7 @@ struct ModelInput {
     int yearMode = 1; // 0 Calendar, 1 Irrigation Year, 2 USGS Year
     int unitMode = 1; // 0 average daily acre-feet, 1 monthly acre-feet
     std::vector<Location> locations;
+    std::vector<UnitResponseTable> responseTables; // shared by name by the locations' responses
 
     int historicalYears() const { return periodYears(inputStartYear, inputEndYear); }
     int synthesizedYears() const { return periodYears(synthStartYear, synthEndYear); }

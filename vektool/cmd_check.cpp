@@ -2,6 +2,7 @@
 // reader shows.
 #include "model/input_file.h"
 #include "model/model_document.h"
+#include "model/response_checks.h"
 #include "vektool/batch_prompter.h"
 #include "vektool/command.h"
 
@@ -12,7 +13,9 @@ namespace {
 const char *kUsage = "usage: vektool check FILE.vek\n\n"
                      "Reads a model input file as the desktop program opens it and prints every\n"
                      "message the reader shows (standard error), then a one-line summary of what\n"
-                     "was read (standard output).\n\n"
+                     "was read (standard output). The response methods' parameters and tables\n"
+                     "are checked as the engine checks them (a/W below 1, lambda' above 0, shares\n"
+                     "between 0 and 1 adding up to at most 1, tables that exist).\n\n"
                      "Exit status: 0 the file reads cleanly, 1 it does not, 2 bad arguments.\n";
 
 int runCheck(const vektool::Args &args) {
@@ -22,8 +25,13 @@ int runCheck(const vektool::Args &args) {
     }
     vektool::BatchPrompter prompter;
     vek::ModelDocument doc(&prompter);
-    const bool ok = vek::ReadInput(doc, args[0]);
+    bool ok = vek::ReadInput(doc, args[0]);
     const vek::ModelInput &m = doc.model;
+    if (ok)
+        for (const auto &problem : vek::checkResponseMethods(m)) {
+            std::fprintf(stderr, "%s: %s\n", args[0].c_str(), problem.text.c_str());
+            ok = false;
+        }
     std::printf("%s: %s, %zu location(s), historical years %d-%d (%d), synthesized years %d\n", args[0].c_str(),
                 ok && prompter.shown.empty() ? "ok" : "failed", m.locations.size(), m.inputStartYear, m.inputEndYear,
                 m.historicalYears(), m.synthesizedYears());

@@ -9,6 +9,7 @@
 #include "model/year_types.h"
 #include "vektool/batch_prompter.h"
 #include "vektool/command.h"
+#include "vektool/convert_response_options.h"
 
 #include <cctype>
 #include <charconv>
@@ -184,6 +185,7 @@ struct ConvertOptions {
     YearOptions year;
     std::optional<InputKind> from;
     int soilMoisture = 0; // 1 no soil moisture, 2 with soil moisture
+    vektool::ResponseOptions response;
 };
 
 // Reads --from and --soil-moisture at args[i] (true, with i on the value and
@@ -251,7 +253,8 @@ std::string parseArgs(const vektool::Args &args, ConvertOptions &o) {
         };
         (void)value;
         std::string yearErr;
-        if (parseInputOption(args, i, o, yearErr) || parseYearOption(args, i, o.year, yearErr)) {
+        if (parseInputOption(args, i, o, yearErr) || parseYearOption(args, i, o.year, yearErr) ||
+            vektool::parseResponseOption(args, i, o.response, yearErr)) {
             if (!yearErr.empty()) return yearErr;
             continue;
         }
@@ -288,7 +291,7 @@ bool readStage(vek::ModelDocument &doc, ConvertOptions &o, vektool::BatchPrompte
 }
 
 bool transformStage(vek::ModelDocument &doc, const ConvertOptions &o, vektool::BatchPrompter &prompter) {
-    return applyYearOptions(doc, prompter, o.year);
+    return applyYearOptions(doc, prompter, o.year) && vektool::applyResponseOptions(doc, o.response);
 }
 
 bool writeStage(vek::ModelDocument &doc, const ConvertOptions &o) { return vek::SaveInput(doc, o.out); }
@@ -309,4 +312,7 @@ int runConvert(const vektool::Args &args) {
 
 } // namespace
 
-VEKTOOL_COMMAND("convert", "read a model input file and write it in the current format", kUsage, runConvert);
+const std::string kFullUsage = std::string(kUsage) + vektool::kResponseOptionsUsage;
+
+VEKTOOL_COMMAND("convert", "read a model input file and write it in the current format", kFullUsage.c_str(),
+                runConvert);

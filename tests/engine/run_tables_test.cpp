@@ -56,6 +56,29 @@ INSTANTIATE_TEST_SUITE_P(Engine, GoldenDecks,
                          ::testing::Values("cancel", "fifteen", "late_start", "layout", "no_locations", "untitled",
                                            "years400"));
 
+TEST(RunTables, ReportOfOtherResponseMethodsEndsWithTheirList) {
+    // A model whose response-method section closes the file: from memory the
+    // engine finds it in the deck it was given.
+    const std::string model = t::readFile(t::dataPath("../../examples/aquifer_methods.vek"));
+    const std::string dir = t::freshDir("engine_run_tables_methods");
+    t::writeFile(dir + "/m.vek", model);
+    std::ostringstream console, errors;
+    ASSERT_EQ(runEngine(dir + "/m.vek", dir + "/m.out", EngineOptions{}, console, errors), kExitNormal) << errors.str();
+    const std::string written = t::readFile(dir + "/m.out");
+    ASSERT_NE(written.find("RESPONSE METHODS OTHER THAN THE INFINITE AQUIFER"), std::string::npos);
+    KeptRun kept = keep({"in memory", model});
+    ASSERT_EQ(kept.status, kExitNormal) << kept.errors;
+    EXPECT_FALSE(kept.tables.responses.empty());
+    EXPECT_EQ(reportOf(kept.tables), written);
+
+    // A damaged section in memory is named by the deck's name and its line.
+    std::string damaged = model;
+    damaged.replace(damaged.rfind("\nend"), 4, "\nfinish");
+    KeptRun bad = keep({"in memory", damaged});
+    EXPECT_EQ(bad.status, kExitRuntimeError);
+    EXPECT_NE(bad.errors.find("in input file \"in memory\", record "), std::string::npos) << bad.errors;
+}
+
 TEST(RunTables, HoldTheLocationsTheReportLists) {
     vek::bench::ModelShape shape;
     shape.locations = 9;

@@ -20,6 +20,7 @@
 #include "engine/day_calendar.h"
 #include "engine/engine_run.h"
 #include "engine/response_table.h"
+#include "report_tables.h"
 #include "support/test_files.h"
 
 namespace {
@@ -69,38 +70,6 @@ TEST(Validation, GloverBalmerFiveYears) {
         std::snprintf(label, sizeof label, "Glover and Balmer (1954) Table 1, sdf %g days, 1825 days", row.sdf);
         printRow(label, row.published, q);
     }
-}
-
-// Fixed-column tables of a report: every row of every table, 12 months then
-// the total, in the order they are printed.
-std::vector<std::vector<std::vector<double>>> reportTables(const std::string &report) {
-    std::vector<std::vector<std::vector<double>>> tables;
-    std::istringstream in(report);
-    std::string line;
-    bool inTable = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("YEAR", 0) == 0) {
-            tables.emplace_back();
-            inTable = true;
-            continue;
-        }
-        if (line.rfind(" AVG", 0) == 0) inTable = false;
-        if (!inTable || line.size() < 121 || line[0] < '0' || line[0] > '9') continue;
-        std::vector<double> row;
-        for (int j = 1; j <= 13; ++j) {
-            const std::size_t from = static_cast<std::size_t>(9 * j - 5);
-            std::size_t a = from;
-            while (line[a] == ' ')
-                ++a;
-            double v = 0.0;
-            const auto r = std::from_chars(line.data() + a, line.data() + from + 9, v);
-            EXPECT_EQ(r.ec, std::errc()) << line;
-            row.push_back(v);
-        }
-        tables.back().push_back(row);
-    }
-    return tables;
 }
 
 // Jenkins (1968): the volume of stream depletion after pumping at rate Q for t
@@ -162,7 +131,7 @@ TEST(Validation, JenkinsVolumesOnAnEngineRun) {
         options.reference = reference;
         ASSERT_EQ(runEngine(dir + "/model.vek", dir + "/model.out", options, console, errors), kExitNormal)
             << errors.str();
-        const auto tables = reportTables(t::readFile(dir + "/model.out"));
+        const auto tables = t::reportTables(t::readFile(dir + "/model.out"));
         ASSERT_GE(tables.size(), 2u);
         const auto &diversion = tables[0], &depletion = tables[1];
         ASSERT_EQ(depletion.size(), static_cast<std::size_t>(pumpYears + tailYears));

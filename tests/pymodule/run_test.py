@@ -85,6 +85,16 @@ def check_against_vek(model_path, folder, **run_options):
     return from_path, report
 
 
+def test_response_methods_example_matches_vek(workdir):
+    """Locations of the other response methods: the model's closing section
+    runs from memory too, and the report ends with the list of methods."""
+    model = os.path.join(os.path.dirname(EXAMPLE), "aquifer_methods.vek")
+    check_against_vek(model, workdir)
+    written = os.path.join(workdir, "methods.out")
+    vek.run(vek.read_model(model)).write_report(written)
+    assert b"RESPONSE METHODS OTHER THAN THE INFINITE AQUIFER" in read_bytes(written)
+
+
 def test_example_matches_vek(workdir):
     results, report = check_against_vek(EXAMPLE, workdir)
     assert len(results.locations) == 4 + 3

@@ -1,0 +1,96 @@
+// The response-method section of the model input file: the one place that
+// says which locations respond by another method than the infinite aquifer,
+// and the unit response tables they share. It follows everything else in the
+// file, so a reader that stops after the pumping records (or, like the engine
+// of old, after the location groups) never sees it:
+//
+//   Response methods 1
+//   table name="Agency run 2019" months=3 after=hold
+//   0.2 0.15 0.1
+//   location 2 alluvial a/W=0.4
+//   location 3 hunt lambda=2.5
+//   location 4 table name="Agency run 2019"
+//   end
+//
+// Locations are numbered from 1 in file order, like the pumping records they
+// are matched by position. A statement is a keyword and key=value fields;
+// text values are in double quotes (\" and \\ inside); a field starting with
+// # ends the line. The section must end the file: nothing but blank lines may
+// follow its end line. The engine finds it by a forward scan for its first
+// line; the last such line counts.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/real.h"
+#include "engine/response_methods.h"
+
+namespace vek::engine {
+
+inline constexpr std::string_view kResponseSectionTitle = "Response methods";
+inline constexpr int kResponseSectionLayout = 1;
+
+struct SectionTable {
+    std::string name;
+    std::vector<Real> shares;
+    bool afterOne = false; // after the last month: the whole step (true) or the last cumulative share held
+    long long line = 0;    // line of its statement in the file
+};
+
+struct SectionLocation {
+    long long location = 0; // 1-based position in the file
+    ResponseMethod method = ResponseMethod::InfiniteAquifer;
+    Real aOverW = 0.0f;
+    Real lambda = 0.0f;
+    std::string table;
+    long long line = 0;
+};
+
+struct ResponseSection {
+    bool present = false;
+    long long line = 0; // line of its first line in the file
+    std::vector<SectionTable> tables;
+    std::vector<SectionLocation> locations; // in the order written
+
+    // The table of that name, or nullptr.
+    const SectionTable *table(const std::string &name) const;
+};
+
+// What is wrong (what()) and on which line of the file (line()).
+class ResponseSectionError : public std::runtime_error {
+  public:
+    ResponseSectionError(const std::string &what, long long line) : std::runtime_error(what), line_(line) {}
+    long long line() const { return line_; }
+
+  private:
+    long long line_;
+};
+
+// True for the section's first line: "Response methods" and a layout number,
+// white space around them ignored. `layout` receives the number.
+bool isResponseSectionStart(std::string_view line, int *layout = nullptr);
+
+// Parses the section from its lines (line ends removed), its first line
+// first; `firstLine` is that line's number in the file. Checks the grammar,
+// the layout number, that numbers are finite and that no table or location
+// is given twice; what the values mean is judged by their users
+// (alluvialProblem and the like). Throws ResponseSectionError.
+ResponseSection parseResponseSection(const std::vector<std::string_view> &lines, long long firstLine);
+
+// Reads the file forward for the section (its last first line) and parses it.
+// A file without one gives present == false. Throws ResponseSectionError for
+// a damaged section, std::runtime_error when the file cannot be read.
+ResponseSection readResponseSection(const std::string &path);
+// The same for a model file held in memory.
+ResponseSection findResponseSection(std::string_view text);
+
+// Writing the section: text in double quotes with \" and \\ escaped (line
+// ends become blanks), and reals in their shortest form that reads back as
+// the same float.
+std::string quoteSectionText(std::string_view text);
+std::string sectionNumber(Real value);
+
+} // namespace vek::engine

@@ -1,0 +1,55 @@
+// Response-method checks.
+#include "model/response_checks.h"
+
+#include "model/response_settings.h"
+
+namespace vek {
+
+namespace {
+
+std::string locationLabel(const ModelInput &m, std::size_t i) {
+    return "location " + std::to_string(i + 1) + " (" + m.locations[i].name + ")";
+}
+
+} // namespace
+
+std::vector<ModelProblem> checkResponseMethods(const ModelInput &m) {
+    std::vector<ModelProblem> problems;
+    for (std::size_t t = 0; t < m.responseTables.size(); ++t) {
+        const UnitResponseTable &table = m.responseTables[t];
+        if (table.name.empty())
+            problems.push_back({-1, "", "name", "response table " + std::to_string(t + 1) + " has no name"});
+        for (std::size_t u = 0; u < t; ++u)
+            if (m.responseTables[u].name == table.name)
+                problems.push_back({-1, table.name, "name", "response table \"" + table.name + "\" is defined twice"});
+        if (std::string p = engine::tableProblem(table.shares); !p.empty())
+            problems.push_back({-1, table.name, "shares", "response table \"" + table.name + "\": " + p});
+    }
+    for (std::size_t i = 0; i < m.locations.size(); ++i) {
+        const ResponseSettings &r = m.locations[i].response;
+        const int loc = static_cast<int>(i);
+        std::string p, field;
+        switch (r.method) {
+        case ResponseMethod::AlluvialAquifer:
+            p = engine::alluvialProblem(static_cast<double>(r.aOverW));
+            field = "a/W";
+            break;
+        case ResponseMethod::StreambedResistance:
+            p = engine::streambedProblem(static_cast<double>(r.lambda));
+            field = "lambda";
+            break;
+        case ResponseMethod::ResponseTable:
+            if (!findResponseTable(m, r.table)) p = "there is no table \"" + r.table + "\"";
+            field = "table";
+            break;
+        case ResponseMethod::InfiniteAquifer:
+            break;
+        }
+        if (!p.empty())
+            problems.push_back(
+                {loc, r.method == ResponseMethod::ResponseTable ? r.table : "", field, locationLabel(m, i) + ": " + p});
+    }
+    return problems;
+}
+
+} // namespace vek

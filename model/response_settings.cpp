@@ -1,0 +1,61 @@
+// Operations on response tables and a location's step response.
+#include "model/response_settings.h"
+
+#include <algorithm>
+
+#include "model/model_input.h"
+
+namespace vek {
+
+const UnitResponseTable *findResponseTable(const ModelInput &model, const std::string &name) {
+    for (const auto &t : model.responseTables)
+        if (t.name == name) return &t;
+    return nullptr;
+}
+
+void putResponseTable(ModelInput &model, UnitResponseTable table) {
+    for (auto &t : model.responseTables) {
+        if (t.name == table.name) {
+            t = std::move(table);
+            return;
+        }
+    }
+    model.responseTables.push_back(std::move(table));
+}
+
+bool renameResponseTable(ModelInput &model, const std::string &from, const std::string &to) {
+    if (!findResponseTable(model, from) || (from != to && findResponseTable(model, to))) return false;
+    for (auto &t : model.responseTables)
+        if (t.name == from) t.name = to;
+    for (auto &loc : model.locations)
+        if (loc.response.method == ResponseMethod::ResponseTable && loc.response.table == from) loc.response.table = to;
+    return true;
+}
+
+bool removeResponseTable(ModelInput &model, const std::string &name) {
+    auto &tables = model.responseTables;
+    const auto it = std::find_if(tables.begin(), tables.end(), [&](const auto &t) { return t.name == name; });
+    if (it == tables.end()) return false;
+    tables.erase(it);
+    return true;
+}
+
+engine::StepResponse stepResponse(const ModelInput &model, const Location &location) {
+    const ResponseSettings &r = location.response;
+    const double sdf = static_cast<double>(location.VEK);
+    switch (r.method) {
+    case ResponseMethod::AlluvialAquifer:
+        return engine::StepResponse::alluvialAquifer(sdf, static_cast<double>(r.aOverW));
+    case ResponseMethod::StreambedResistance:
+        return engine::StepResponse::streambedResistance(sdf, static_cast<double>(r.lambda));
+    case ResponseMethod::ResponseTable:
+        if (const UnitResponseTable *t = findResponseTable(model, r.table))
+            return engine::StepResponse::responseTable(t->shares, t->afterTableOne);
+        break;
+    case ResponseMethod::InfiniteAquifer:
+        break;
+    }
+    return engine::StepResponse::infiniteAquifer(sdf);
+}
+
+} // namespace vek
