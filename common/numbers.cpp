@@ -76,6 +76,16 @@ bool scanReal(std::string_view s, std::size_t &pos, float &out) {
     return true;
 }
 
+bool scanReal(std::string_view s, std::size_t &pos, double &out) {
+    const std::size_t p = skipPlus(s, skipBlanks(s, pos));
+    double v = 0.0;
+    auto r = std::from_chars(s.data() + p, s.data() + s.size(), v, std::chars_format::general);
+    if (r.ec != std::errc() || !std::isfinite(v)) return false;
+    out = v;
+    pos = static_cast<std::size_t>(r.ptr - s.data());
+    return true;
+}
+
 float leadingNumber(std::string_view field) {
     std::size_t pos = 0;
     float v = 0.0f;

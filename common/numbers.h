@@ -27,6 +27,9 @@ bool scanUnsigned(std::string_view s, std::size_t &pos, unsigned int &out);
 // numbers). A magnitude too small for a float reads as the nearest float;
 // one too large fails.
 bool scanReal(std::string_view s, std::size_t &pos, float &out);
+// The same in double precision ("%lf"): a finite double; a magnitude
+// beyond the range of double is no number.
+bool scanReal(std::string_view s, std::size_t &pos, double &out);
 
 // The leading number of a typed or stored field, 0 when there is none (the
 // rule of atof and atoi). An integer beyond the range of int saturates.

@@ -256,9 +256,9 @@ void ImportOptionsDialog::accept() {
 
 SoilMoistureDialog::SoilMoistureDialog(QWidget *parent)
     : ChoiceDialog(QStringLiteral("Use Computed CU of GW Based on:"), QStringLiteral("imports"), parent) {
-    auto *without = new QPushButton(QStringLiteral("No Soil Moisture"), this);
+    auto *without = without_ = new QPushButton(QStringLiteral("No Soil Moisture"), this);
     without->setObjectName(QStringLiteral("ctl1040"));
-    auto *with = new QPushButton(QStringLiteral("With Soil Moisture"), this);
+    auto *with = with_ = new QPushButton(QStringLiteral("With Soil Moisture"), this);
     with->setObjectName(QStringLiteral("ctl1041"));
     without->setAutoDefault(false);
     with->setAutoDefault(false);

@@ -14,6 +14,7 @@
 #include <vector>
 
 class QListWidget;
+class QPushButton;
 class QWidget;
 
 namespace vek {
@@ -184,9 +185,13 @@ class SoilMoistureDialog : public ChoiceDialog {
     explicit SoilMoistureDialog(QWidget *parent = nullptr);
     int choice() const { return choice_; }
     void reject() override;
+    QPushButton *noSoilMoistureButton() const { return without_; }
+    QPushButton *withSoilMoistureButton() const { return with_; }
 
   private:
     int choice_ = 0;
+    QPushButton *without_ = nullptr;
+    QPushButton *with_ = nullptr;
 };
 
 } // namespace vek

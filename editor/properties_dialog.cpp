@@ -2,6 +2,7 @@
 #include "editor/properties_dialog.h"
 
 #include "editor/vekview_doc.h"
+#include "model/document_operations.h"
 #include "model/year_types.h"
 
 #include <QButtonGroup>

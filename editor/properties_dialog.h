@@ -21,6 +21,15 @@ class PropertiesDialog : public QDialog {
     void syncFromDocument();
     // Radio by control id (1054..1060), nullptr otherwise.
     QRadioButton *radio(int id) const;
+    // The radios by what they set: a year type (0..2), units (0 average
+    // daily, 1 monthly acre-feet), the average-days rule or the actual days.
+    QRadioButton *yearTypeButton(int yearMode) const {
+        return yearMode >= 0 && yearMode < 3 ? radios_[yearMode] : nullptr;
+    }
+    QRadioButton *unitsButton(int unitMode) const {
+        return unitMode >= 0 && unitMode < 2 ? radios_[3 + unitMode] : nullptr;
+    }
+    QRadioButton *daysRuleButton(bool averageDays) const { return radios_[averageDays ? 5 : 6]; }
 
   protected:
     void showEvent(QShowEvent *event) override;

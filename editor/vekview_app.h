@@ -1,11 +1,16 @@
-// CVEKViewApp: the application object of VEKView. Creates the main window,
-// knows the two document types (model input .vek, engine output .out), opens
-// files by the program's opening rules, runs the imports, keeps the recent
-// file list and the working directory in the settings, and closes documents
-// with their save prompts.
+// CVEKViewApp: the application object of VEKView. Creates the main window
+// and the documents' windows, and puts together the parts that do the work:
+// the open documents (DocumentRegistry), the opening rules and imports
+// (DocumentOpener), the recent-file list (RecentFiles), the file dialogs'
+// folder (DialogFolder) and Run (RunCommand). It closes documents with their
+// save prompts. It never changes the process's working directory.
 #pragma once
 
 #include "common/prompter.h"
+#include "editor/dialog_folder.h"
+#include "editor/document_opener.h"
+#include "editor/document_registry.h"
+#include "editor/recent_files.h"
 #include "vek_version.h"
 
 #include <QObject>
@@ -24,39 +29,37 @@ class CMainFrame;
 class CVEKOutputViewDoc;
 class CVEKViewDoc;
 
-class CVEKViewApp : public QObject {
+class CVEKViewApp : public QObject, private DocumentHost {
     Q_OBJECT
   public:
     static constexpr const char *kVersion = VEK_VERSION;
-    static constexpr int kMaxRecentFiles = 4;
+    static constexpr int kMaxRecentFiles = RecentFiles::kMax;
 
-    enum class DocType { ModelInput, EngineOutput };
+    using DocType = DocumentRegistry::DocType;
 
     explicit CVEKViewApp(QObject *parent = nullptr);
     ~CVEKViewApp() override;
 
-    // Creates the main window, applies the settings' working directory and
-    // opens the file named on the command line (if any). args excludes the
-    // program name. False when the main window could not be made.
+    // Creates the main window, takes the file dialogs' folder from the
+    // settings and opens the file named on the command line (if any). args
+    // excludes the program name. False when the main window could not be
+    // made.
     bool startUp(const QStringList &args = {}, bool show = true);
 
     CMainFrame *mainFrame() const;
 
     // --- documents -------------------------------------------------------
     // File New: an empty model input document in its own window.
-    CVEKViewDoc *newModelDocument();
-    // Opens a file by the opening rules: an earlier report window of the same
-    // report is closed first, then the document type follows the extension
-    // (.out: engine output, anything else: model input); a model input
-    // document then gets the ".vek" path beside the file. Returns the new
+    CVEKViewDoc *newModelDocument() override;
+    // Opens a file by the opening rules (see DocumentOpener). Returns the new
     // (or already open) document, nullptr on failure (message shown).
     QObject *openDocumentFile(const QString &path);
     // Commands of the File menu.
     void onFileNew() { newModelDocument(); }
     void onFileOpen();
-    void onImportWendra();
-    void onImportOldFormat();
-    void onImportTabDelimited();
+    void onImportWendra() { opener_.importWendra(); }
+    void onImportOldFormat() { opener_.importOldFormat(); }
+    void onImportTabDelimited() { opener_.importTabDelimited(); }
     bool onFileSave();
     bool onFileSaveAs();
     void onFileClose();
@@ -76,28 +79,26 @@ class CVEKViewApp : public QObject {
     // (saved, or the user answered No).
     bool saveModified(CVEKViewDoc *doc);
     // Closes a document and its window; with prompt, asks to save first.
-    bool closeDocument(QObject *doc, bool prompt = true);
+    bool closeDocument(QObject *doc, bool prompt = true) override;
 
     // Every open document, in opening order.
-    std::vector<QObject *> documents() const;
-    std::vector<CVEKOutputViewDoc *> outputDocuments() const;
-    std::vector<CVEKViewDoc *> modelDocuments() const;
-    CChildFrame *frameOf(QObject *doc) const;
-    QObject *activeDocument() const;
-    DocType typeOf(QObject *doc) const;
+    DocumentRegistry &registry() override { return registry_; }
+    std::vector<QObject *> documents() const { return registry_.documents(); }
+    std::vector<CVEKOutputViewDoc *> outputDocuments() const { return registry_.outputDocuments(); }
+    std::vector<CVEKViewDoc *> modelDocuments() const { return registry_.modelDocuments(); }
+    CChildFrame *frameOf(QObject *doc) const { return registry_.frameOf(doc); }
+    QObject *activeDocument() const override;
+    DocType typeOf(QObject *doc) const { return registry_.typeOf(doc); }
 
     // --- settings --------------------------------------------------------
-    QStringList recentFiles() const;
-    void addToRecentFiles(const QString &path);
-    // A recent file that was not found leaves the list.
-    void removeFromRecentFiles(const QString &path);
-    // Directory to start in when "VEKView CWD" is empty: the examples that
-    // are installed with the program (<prefix>/share/vek/examples), or the
-    // build tree's copy beside the program's folder.
-    static QString defaultExamplesDirectory();
-    // Folder that holds the running program.
-    static QString programDirectory();
-    void rememberWorkingDirectory();
+    RecentFiles &recent() { return recent_; }
+    QStringList recentFiles() const { return recent_.list(); }
+    void addToRecentFiles(const QString &path) { recent_.add(path); }
+    void removeFromRecentFiles(const QString &path) { recent_.remove(path); }
+    // The folder the file dialogs start in ("VEKView CWD").
+    QString dialogFolder() const { return folder_.path(); }
+    static QString defaultExamplesDirectory() { return DialogFolder::defaultExamplesDirectory(); }
+    static QString programDirectory() { return DialogFolder::programDirectory(); }
 
     // --- hooks (tests replace these; the defaults show Qt dialogs) --------
     std::function<QString(const QString &title, const QString &filter)> chooseOpenFile;
@@ -109,33 +110,33 @@ class CVEKViewApp : public QObject {
     // Opens the help window at a topic (set by the program's main).
     std::function<void(int context)> openHelp;
 
-    void message(const QString &text);
+    void message(const QString &text) override;
 
   signals:
     void documentsChanged();
     void recentFilesChanged();
 
   private:
-    struct Entry {
-        QObject *doc = nullptr;
-        DocType type = DocType::ModelInput;
-        QPointer<CChildFrame> frame;
-    };
+    // DocumentHost
+    CVEKViewDoc *createModelDocument() override;
+    void showModelDocument(CVEKViewDoc *doc) override;
+    QObject *openOutputDocument(const QString &absPath) override;
+    void discardDocument(QObject *doc) override { removeEntry(doc); }
+    void activateDocument(QObject *doc) override;
+    void endCellEdit(CVEKViewDoc *doc) override;
+    void showStatus(const QString &text) override;
+    QString askOpenFile(const QString &title, const QString &filter, const QString &folder) override;
 
-    CVEKViewDoc *createModelDocument();
-    CChildFrame *showModelDocument(CVEKViewDoc *doc);
-    QObject *openOutputDocument(const QString &absPath);
-    void adoptModelPath(CVEKViewDoc *doc, const QString &openedPath);
+    QString chooseSaveName(const QString &suggested);
     // File name offered when a model input document is saved under a new name.
-    static QString suggestedSaveName(CVEKViewDoc *doc);
+    QString suggestedSaveName(CVEKViewDoc *doc) const;
     void removeEntry(QObject *doc);
-    void enterDocumentDirectory();
-    void writeRecentFiles(const QStringList &list);
-    Entry *entryOf(QObject *doc);
-    const Entry *entryOf(QObject *doc) const;
 
     QPointer<CMainFrame> mainFrame_;
-    std::vector<Entry> entries_;
+    DocumentRegistry registry_;
+    RecentFiles recent_;
+    DialogFolder folder_;
+    DocumentOpener opener_{*this, recent_, folder_};
     int untitledCount_ = 0;
 };
 

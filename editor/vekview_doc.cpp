@@ -3,9 +3,8 @@
 
 #include "editor/properties_dialog.h"
 #include "editor/qt_prompter.h"
-#include "model/imports.h"
+#include "model/document_operations.h"
 
-#include <QFileDialog>
 #include <QUndoStack>
 #include <QWidget>
 
@@ -297,35 +296,6 @@ void CVEKViewDoc::showProperties(QWidget *parent) {
     properties_->show();
     properties_->raise();
     properties_->activateWindow();
-}
-
-} // namespace vek
-
-namespace vek {
-
-void CVEKViewDoc::setSavePathProvider(std::function<QString()> provider) { savePathProvider_ = std::move(provider); }
-
-RunResult CVEKViewDoc::runEngine() {
-    emit endEditRequested();
-    EngineRunHooks hooks;
-    hooks.openReport = [this](const std::string &name) { emit openDocumentRequested(QString::fromStdString(name)); };
-    hooks.askSavePath = [this]() -> std::string {
-        QString path;
-        if (savePathProvider_) {
-            path = savePathProvider_();
-        } else {
-            QWidget *owner = dialogParent_ ? dialogParent_->window() : nullptr;
-            path = QFileDialog::getSaveFileName(owner, QStringLiteral("Save As"), QString(),
-                                                QStringLiteral("VEK Files (*.vek)"));
-        }
-        return path.toStdString();
-    };
-    const QString oldTitle = title();
-    RunResult result = vek::runEngine(doc_, hooks);
-    if (title() != oldTitle) emit titleChanged(title());
-    if (!doc_.isModified()) undo_->setClean();
-    noteModified();
-    return result;
 }
 
 } // namespace vek

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "editor/properties_dialog.h"
-#include "model/engine_runner.h"
 #include "model/model_document.h"
 
 #include <QObject>
@@ -115,24 +114,17 @@ class CVEKViewDoc : public QObject {
     void showProperties(QWidget *parent = nullptr);
     PropertiesDialog *propertiesDialog() const { return properties_; }
 
-    // Run: saves and starts the engine; on success asks the application to
-    // open the report through openDocumentRequested.
-    RunResult runEngine();
-    // Where a never-saved document asks for its file name before a run
-    // (a save dialog when none is set); an empty answer cancels.
-    void setSavePathProvider(std::function<QString()> provider);
+    // Run, as the form asks for it: the application runs the document
+    // (runRequested), as it does for the menu's Run.
+    void requestRun() { emit runRequested(); }
 
   signals:
     // A view refill: hint 0..5.
     void viewsUpdated(int hint);
     void modifiedChanged(bool modified);
     void titleChanged(const QString &title);
-    // The run produced a report the application should open (relative to the
-    // current working directory while the signal is delivered).
-    void openDocumentRequested(const QString &path);
-    // The run needs the document saved: the application shows its save
-    // prompt / file dialog. Handlers set *ok to false to stop the run.
-    void saveRequested(bool *ok);
+    // The form's Run: the application runs this document.
+    void runRequested();
     // Views end any cell edit under way, so it reaches the document before a
     // conversion, save or run.
     void endEditRequested();
@@ -149,7 +141,6 @@ class CVEKViewDoc : public QObject {
     QPointer<PropertiesDialog> properties_;
     QPointer<QWidget> dialogParent_;
     bool lastModified_ = false;
-    std::function<QString()> savePathProvider_;
 
     QUndoStack *undo_ = nullptr;
     int stepDepth_ = 0;

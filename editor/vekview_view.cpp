@@ -5,6 +5,7 @@
 #include "editor/vekview_view_p.h"
 
 #include "editor/pumping_record_dialog.h"
+#include "model/document_operations.h"
 #include "model/synthesis.h"
 
 #include <QApplication>
@@ -68,6 +69,26 @@ QWidget *CVEKViewView::control(int id) const {
     auto it = d_->ctl.find(id);
     return it == d_->ctl.end() ? nullptr : it->second;
 }
+
+QLineEdit *CVEKViewView::inputStartEdit() const { return d_->startEdit; }
+QLineEdit *CVEKViewView::inputEndEdit() const { return d_->endEdit; }
+QLineEdit *CVEKViewView::synthYearsEdit() const { return d_->synthEdit; }
+QLineEdit *CVEKViewView::runEndEdit() const { return d_->runEndEdit; }
+QLineEdit *CVEKViewView::toAddEdit() const { return d_->toAdd; }
+CGridCtrl *CVEKViewView::locationGrid() const { return d_->wells; }
+CGridCtrl *CVEKViewView::historicalGrid() const { return d_->hist; }
+CGridCtrl *CVEKViewView::synthesizedGrid() const { return d_->synth; }
+QGroupBox *CVEKViewView::historicalCaption() const { return d_->histBox; }
+QGroupBox *CVEKViewView::synthesizedCaption() const { return d_->synthBox; }
+QLabel *CVEKViewView::historicalUnits() const { return d_->histUnits; }
+QLabel *CVEKViewView::synthesizedUnits() const { return d_->synthUnits; }
+QLabel *CVEKViewView::synthesizedStart() const { return d_->synthStart; }
+QComboBox *CVEKViewView::runStartList() const { return d_->runStart; }
+QComboBox *CVEKViewView::outputTypeList() const { return d_->outputType; }
+QPushButton *CVEKViewView::newButton() const { return qobject_cast<QPushButton *>(control(IDC_NEW)); }
+QPushButton *CVEKViewView::deleteButton() const { return qobject_cast<QPushButton *>(control(IDC_DELETE)); }
+QPushButton *CVEKViewView::pumpingRecordButton() const { return d_->pumpButton; }
+QPushButton *CVEKViewView::recalculateButton() const { return qobject_cast<QPushButton *>(control(IDC_RECALCULATE)); }
 
 // ---- buttons ----------------------------------------------------------------
 
@@ -152,7 +173,7 @@ void CVEKViewView::OnRecalculate() {
 
 void CVEKViewView::OnRun() {
     endCellEdit();
-    doc_->runEngine();
+    doc_->requestRun();
 }
 
 // ---- year edits and run range -----------------------------------------------

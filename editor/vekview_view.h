@@ -23,6 +23,7 @@ class QPushButton;
 
 namespace vek {
 
+class CGridCtrl;
 class CVEKViewDoc;
 class Prompter;
 class YearEdit;
@@ -69,6 +70,27 @@ class CVEKViewView : public QScrollArea {
     int selectedLocation() const { return selectedLocation_; }
     // Control of the form by id (nullptr for an unknown id).
     QWidget *control(int id) const;
+
+    // The form's controls by name, for the program's own code and its tests.
+    QLineEdit *inputStartEdit() const;
+    QLineEdit *inputEndEdit() const;
+    QLineEdit *synthYearsEdit() const;
+    QLineEdit *runEndEdit() const;
+    QLineEdit *toAddEdit() const;
+    CGridCtrl *locationGrid() const;
+    CGridCtrl *historicalGrid() const;
+    CGridCtrl *synthesizedGrid() const;
+    QGroupBox *historicalCaption() const;
+    QGroupBox *synthesizedCaption() const;
+    QLabel *historicalUnits() const;
+    QLabel *synthesizedUnits() const;
+    QLabel *synthesizedStart() const;
+    QComboBox *runStartList() const;
+    QComboBox *outputTypeList() const;
+    QPushButton *newButton() const;
+    QPushButton *deleteButton() const;
+    QPushButton *pumpingRecordButton() const;
+    QPushButton *recalculateButton() const;
 
     // Edit menu: act on the grid that has the focus (or last had it).
     void editCopy();

@@ -246,7 +246,7 @@ void EngineRun::readLocations(LocationPipeline &pipeline) {
             throw RunError("negative depletion factor in input file \"" + deck_.path() + "\", record " +
                            std::to_string(deck_.recordNumber()) + " (location " + std::to_string(n) + ")");
         }
-        const std::string name = deck_.readText(kNameLength, {"name", n});
+        const std::string name = deck_.readText(kEngineLocationNameLength, {"name", n});
         LocationJob &job = pipeline.acquire();
         job.factor = factor;
         job.response = responseOf(n, factor);

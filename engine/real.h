@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "facts/vek_facts.h"
+
 namespace vek::engine {
 
 using Real = float;
@@ -13,12 +15,9 @@ inline constexpr int kMaxRunYears = 400;
 inline constexpr int kMaxMonths = 5000;
 inline constexpr int kCalendarMonths = 12 * kMaxRunYears; // entries filled in the day calendar
 inline constexpr int kMaxDays = 155000;
-inline constexpr int kNameLength = 90;
-inline constexpr int kFileNameLength = 45;
 
-// Days per month held as reals when converting; the year-type independent
-// fallback for volumes when the day rule is neither 0 nor 1.
-inline constexpr Real kAverageDaysPerMonth = 30.417f;
+// Days per month for volumes when the day rule is neither 0 nor 1 (the
+// average and the actual days come from facts/vek_facts.h).
 inline constexpr Real kFallbackDaysPerMonth = 30.0f;
 
 } // namespace vek::engine

@@ -58,9 +58,6 @@ namespace report {
 
 namespace {
 
-constexpr const char *kMonthNames[12] = {"NOV", "DEC", "JAN", "FEB", "MAR", "APR",
-                                         "MAY", "JUN", "JUL", "AUG", "SEP", "OCT"};
-
 void line(std::string &out, std::string_view text) {
     out.append(text);
     out.append(kEol);
@@ -155,9 +152,9 @@ std::string unitsLine() { return " ( acre feet )"; }
 
 std::string tableHeader() {
     std::string s = "YEAR";
-    for (const char *name : kMonthNames) {
+    for (int m = 0; m < 12; ++m) {
         s += "   ";
-        s += name;
+        s += calendarMonthAbbreviation(calendarMonth(IrrigationYear, m));
         s += "   ";
     }
     s += "    TOTAL";
@@ -190,7 +187,7 @@ TableSums tableSums(const Real *monthly, long long runYears) {
 void appendLocationBlock(std::string &out, std::string_view name, Real factor, int locationType) {
     blankLine(out);
     std::string s = "LOCATION:        ";
-    appendText(s, name, 60);
+    appendText(s, name, kReportLocationNameWidth);
     line(out, s);
     s = "VEK FACTOR:      ";
     appendF91(s, factor);

@@ -9,7 +9,7 @@
 namespace vek::engine {
 
 std::string fileNameFrom(const std::string &text) {
-    std::string name = text.substr(0, kFileNameLength);
+    std::string name = text.substr(0, kEngineFileNameLength);
     const auto cr = name.find('\r');
     if (cr != std::string::npos) name.erase(cr);
     const auto last = name.find_last_not_of(' ');

@@ -1,12 +1,11 @@
-// Fuzz target: ReadInput over the input in the current format and in the old
-// character-column format, then the writer over whatever was read (a model
-// filled by a damaged file must still save).
+// Fuzz target: the model input file reader over the input in the current
+// format and in the old character-column format, then the writer over
+// whatever was read (a model filled by a damaged file must still save).
 #include <string_view>
 
-#include "common/prompter.h"
 #include "fuzz/fuzz_support.h"
 #include "model/input_file.h"
-#include "model/model_document.h"
+#include "model/model_input.h"
 
 namespace {
 
@@ -24,11 +23,10 @@ class CountingSink : public vek::LineSink {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string path = vek::fuzz::writeScratch("vek", data, size);
     for (bool oldFormat : {false, true}) {
-        vek::SilentPrompter prompter;
-        vek::ModelDocument doc(&prompter);
-        vek::ReadInput(doc, path, oldFormat);
+        vek::ModelInput model;
+        vek::readModelInput(model, path, oldFormat);
         CountingSink sink;
-        vek::writeModelInput(doc.model, sink);
+        vek::writeModelInput(model, sink);
     }
     return 0;
 }

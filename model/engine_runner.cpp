@@ -1,7 +1,8 @@
-// runEngine: from the document to the engine's report.
+// Running the engine on a model input file, and the document's Run.
 #include "model/engine_runner.h"
 
 #include "common/utf8_path.h"
+#include "facts/vek_facts.h"
 #include "model/model_document.h"
 #include "model/process_pipe.h"
 
@@ -12,31 +13,72 @@ namespace vek {
 
 namespace {
 
-// The working directory as UTF-8, and changing it; names reach the system
-// in its own encoding (UTF-16 on Windows).
-std::string currentDirectory() {
-    std::error_code ec;
-    const std::u8string u8 = std::filesystem::current_path(ec).u8string();
-    return ec ? std::string() : std::string(u8.begin(), u8.end());
-}
-
-bool changeDirectory(const std::string &utf8) {
-    std::error_code ec;
-    std::filesystem::current_path(std::filesystem::path(std::u8string(utf8.begin(), utf8.end())), ec);
-    return !ec;
-}
-
 bool ask(ModelDocument &doc, const std::string &question) {
     return doc.prompter() ? doc.prompter()->askYesNo(question) : false;
 }
 
+bool reportsError(const std::string &text) {
+    return text.find("rror") != std::string::npos || text.find("RROR") != std::string::npos;
+}
+
 } // namespace
+
+EngineRunResult runEngineFile(const std::string &inputPath, const std::string &programDirectory,
+                              const std::string &programName) {
+    namespace fs = std::filesystem;
+    EngineRunResult r;
+    std::error_code ec;
+    fs::path input = pathFromUtf8(inputPath);
+    if (!input.empty()) {
+        const fs::path abs = fs::absolute(input, ec);
+        if (!ec) input = abs.lexically_normal();
+    }
+    std::string folder = input.has_parent_path() ? utf8FromPath(input.parent_path()) : std::string();
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    const std::string fileName = utf8FromPath(input.filename());
+    const std::string reportName = utf8FromPath(input.stem()) + ".out";
+
+    // The engine keeps only the first 45 characters of each name: a longer
+    // one would make it read another file, or write its report under a cut
+    // name while an older report of the full name is opened as the result.
+    const auto tooLong = [](const std::string &name) { return name.size() > std::size_t{kEngineFileNameLength}; };
+    if (!folder.empty() && (tooLong(fileName) || tooLong(reportName))) {
+        r.status = EngineRunResult::Status::NameTooLong;
+        r.message = "The file name " + (tooLong(fileName) ? fileName : reportName) + " is longer than the " +
+                    std::to_string(kEngineFileNameLength) +
+                    " characters the engine reads.  Save the model under a shorter name and run it again.";
+        return r;
+    }
+    if (folder.empty() || !fs::is_directory(pathFromUtf8(folder), ec)) {
+        r.status = EngineRunResult::Status::NoFolder;
+        r.message = "Unable to change to directory " + folder;
+        return r;
+    }
+
+    r.reportPath = utf8FromPath(input.parent_path() / pathFromUtf8(reportName));
+    const std::string program = programDirectory + programName;
+    // The child gets the names as separate arguments, and the folder as its
+    // working directory; no shell ever parses them.
+    ProcessPipe engine({program, fileName, reportName, "/dde"}, utf8FromPath(input.parent_path()), 0);
+    std::string line;
+    while (engine.readLine(line))
+        r.output += line + "\n";
+    // Wait for the engine before its report is read, so the report is
+    // complete whatever order the engine closes its files in.
+    r.exitStatus = engine.close();
+    if (!r.output.empty() && !reportsError(r.output) && r.exitStatus == 0) {
+        r.status = EngineRunResult::Status::Succeeded;
+    } else {
+        r.status = EngineRunResult::Status::Failed;
+        r.message = "Error running " + program + " " + fileName + ":\n" + r.output;
+    }
+    return r;
+}
 
 RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
     ModelInput &m = doc.model;
-    if (m.yearMode != 1) {
-        doc.message("The model can only run in Irrigation Year format.  Choose a new year format by selecting "
-                    "\"VEK->Properties (Units & Year Type)\" from the menu.");
+    if (m.yearMode != IrrigationYear) {
+        doc.message(kIrrigationYearOnlyMessage);
         return RunResult::Refused;
     }
     if (doc.historicalDataChanged && m.synthesizeFormat < 4) {
@@ -62,51 +104,25 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
         }
     }
 
-    namespace fs = std::filesystem;
-    const fs::path input = pathFromUtf8(doc.path());
-    std::string folder = input.has_parent_path() ? utf8FromPath(input.parent_path()) : std::string();
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    const std::string base = utf8FromPath(input.stem());
-    const std::string fileName = utf8FromPath(input.filename());
-    const std::string previous = currentDirectory();
-
-    // The engine keeps only the first 45 characters of each name: a longer
-    // one would make it read another file, or write its report under a cut
-    // name while an older report of the full name is opened as the result.
-    const std::string reportName = base + ".out";
-    if (!folder.empty() && (fileName.size() > kEngineNameLength || reportName.size() > kEngineNameLength)) {
-        const std::string &tooLong = fileName.size() > kEngineNameLength ? fileName : reportName;
-        doc.message("The file name " + tooLong + " is longer than the " + std::to_string(kEngineNameLength) +
-                    " characters the engine reads.  Save the model under a shorter name and run it again.");
-        doc.setTitle(doc.path());
-        return RunResult::Refused;
+    const std::string dir = hooks.programDirectory.empty() ? doc.programDirectory : hooks.programDirectory;
+    const EngineRunResult run = runEngineFile(doc.path(), dir, hooks.programName);
+    RunResult result = RunResult::Failed;
+    switch (run.status) {
+    case EngineRunResult::Status::NameTooLong:
+        result = RunResult::Refused;
+        break;
+    case EngineRunResult::Status::NoFolder:
+        result = RunResult::NoFolder;
+        break;
+    case EngineRunResult::Status::Failed:
+        result = RunResult::Failed;
+        break;
+    case EngineRunResult::Status::Succeeded:
+        if (hooks.openReport) hooks.openReport(run.reportPath);
+        result = RunResult::Succeeded;
+        break;
     }
-
-    RunResult result = RunResult::NoFolder;
-    if (folder.empty() || !changeDirectory(folder)) {
-        doc.message("Unable to change to directory " + folder);
-    } else {
-        const std::string dir = hooks.programDirectory.empty() ? doc.programDirectory : hooks.programDirectory;
-        const std::string program = dir + hooks.programName;
-        // The child gets the names as separate arguments; no shell ever
-        // parses them.
-        ProcessPipe engine({program, fileName, reportName, "/dde"}, 0);
-        std::string collected, line;
-        while (engine.readLine(line))
-            collected += line + "\n";
-        // Wait for the engine before its report is read, so the report is
-        // complete whatever order the engine closes its files in.
-        engine.close();
-        if (!collected.empty() && collected.find("rror") == std::string::npos &&
-            collected.find("RROR") == std::string::npos) {
-            if (hooks.openReport) hooks.openReport(reportName);
-            result = RunResult::Succeeded;
-        } else {
-            doc.message("Error running " + program + " " + fileName + ":\n" + collected);
-            result = RunResult::Failed;
-        }
-        if (!previous.empty() && !changeDirectory(previous)) doc.message("Unable to change to directory " + previous);
-    }
+    if (!run.succeeded()) doc.message(run.message);
     if (!doc.path().empty()) doc.setTitle(doc.path());
     return result;
 }

@@ -1,9 +1,11 @@
-// Running the engine on a model input document: the checks and the save
-// offered before the run, the engine started in the input file's folder, its
-// console text judged, and the report handed to the application.
+// Running the engine. runEngineFile runs it on a saved model input file:
+// the engine started in the file's folder (the caller's working directory
+// is never changed), its console text and exit status judged, the report
+// named by its absolute path. runEngine is the document's Run: the checks
+// and the save offered before the run, then runEngineFile, its failure shown
+// and its report handed to the application.
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -11,11 +13,49 @@ namespace vek {
 
 class ModelDocument;
 
+// Shown when a model that is not in Irrigation Year format is to be run.
+inline constexpr const char *kIrrigationYearOnlyMessage =
+    "The model can only run in Irrigation Year format.  Choose a new year format by selecting "
+    "\"VEK->Properties (Units & Year Type)\" from the menu.";
+
+// Asked before a run of a document that has never been saved.
+inline constexpr const char *kSaveBeforeRunQuestion =
+    "This model has not been saved yet; it runs from the folder of its file.  Save it now?";
+
+struct EngineRunResult {
+    enum class Status {
+        NameTooLong, // a file name longer than the engine reads; not started
+        NoFolder,    // the input file's folder does not exist; not started
+        Failed,      // the engine's text was empty or reported an error, or it did not exit with 0
+        Succeeded,
+    };
+    Status status = Status::Failed;
+    // For every status but Succeeded: the text a person is shown.
+    std::string message;
+    // The engine's console text: each line with "\n" (a last line without a
+    // line end is not kept), carriage returns as written.
+    std::string output;
+    // The engine's exit status; -1 when it was not started or did not exit.
+    int exitStatus = -1;
+    // Absolute path of the report the engine was asked to write (the input
+    // file's base name with ".out", beside it).
+    std::string reportPath;
+
+    bool succeeded() const { return status == Status::Succeeded; }
+};
+
+// Runs the engine `programDirectory` + `programName` (the folder ending with
+// "/") on the model input file `inputPath`, in that file's folder, with the
+// bare names of the file and of its report and the switch "/dde". A run
+// fails when the engine's text is empty or holds "rror" or "RROR", or when
+// its exit status is not 0.
+EngineRunResult runEngineFile(const std::string &inputPath, const std::string &programDirectory,
+                              const std::string &programName = "vek");
+
 struct EngineRunHooks {
-    // Opens the report, given as a name relative to the working directory,
-    // which is the input file's folder while this is called. The desktop
-    // opens an output document; vektool prints the path.
-    std::function<void(const std::string &reportName)> openReport;
+    // Opens the report, given by its absolute path. The desktop opens an
+    // output document.
+    std::function<void(const std::string &reportPath)> openReport;
     // Asks for a file name when a never-saved document is to be saved;
     // empty means cancelled. Without it such a save fails.
     std::function<std::string()> askSavePath;
@@ -26,13 +66,6 @@ struct EngineRunHooks {
     std::string programName = "vek";
 };
 
-// Asked before a run of a document that has never been saved.
-inline constexpr const char *kSaveBeforeRunQuestion =
-    "This model has not been saved yet; it runs from the folder of its file.  Save it now?";
-
-// Longest file name the engine takes from its command line.
-inline constexpr std::size_t kEngineNameLength = 45;
-
 enum class RunResult {
     Refused,   // year type, stale synthesis, save cancelled or failed, a file
                // name too long for the engine
@@ -42,8 +75,7 @@ enum class RunResult {
 };
 
 // Runs the engine on the document's saved file. Every message and question
-// goes through the document's prompter. The working directory is the same
-// afterwards as before.
+// goes through the document's prompter.
 RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks);
 
 } // namespace vek

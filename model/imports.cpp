@@ -1,12 +1,13 @@
-// Imports into a model input document: well output files of the outside
-// consumptive-use model, tab-delimited text files and old-format files.
+// Imports into a model: well output files of the outside consumptive-use
+// model, tab-delimited text files and old-format files (see imports.h).
 #include "model/imports.h"
 #include "common/utf8_path.h"
 
 #include "model/import_scan.h"
 #include "model/input_file.h"
-#include "model/model_document.h"
+#include "model/model_input.h"
 #include "model/well_file_reader.h"
+#include "model/year_types.h"
 
 #include <algorithm>
 #include <cctype>
@@ -18,11 +19,15 @@ namespace vek {
 
 namespace {
 
-void show(const ModelDocument &doc, const std::string &text) {
-    if (Prompter *p = doc.prompter()) p->message(text);
-}
-
 std::string trimmed(std::string_view s) { return std::string(trim(s)); }
+
+OperationError fileError(OperationError::Kind kind, std::string message, const std::string &path) {
+    OperationError e;
+    e.kind = kind;
+    e.message = std::move(message);
+    e.file = path;
+    return e;
+}
 
 // A location holding `years` zero entries in every historical, pumping-flow
 // and days-on column and no synthesized years.
@@ -36,9 +41,14 @@ Location importedLocation(int years) {
     return loc;
 }
 
-std::string tooManyYears(const std::string &path, int first, int last) {
-    return "The years of " + path + " run from " + std::to_string(first) + " to " + std::to_string(last) +
-           "; at most " + std::to_string(kMaxImportYears) + " years can be imported.";
+OperationError tooManyYears(const std::string &path, int first, int last) {
+    OperationError e =
+        fileError(OperationError::Kind::TooManyYears,
+                  "The years of " + path + " run from " + std::to_string(first) + " to " + std::to_string(last) +
+                      "; at most " + std::to_string(kMaxImportYears) + " years can be imported.",
+                  path);
+    e.year = last;
+    return e;
 }
 
 // Opens a file for reading; a directory counts as a file that cannot be opened.
@@ -53,7 +63,8 @@ bool openForReading(std::ifstream &in, const std::string &path) {
 // k of well w. A sub-area holding fewer lines is read only as far as it
 // goes: the missing years stay 0.0 and wells without any line are left out.
 // Returns a warning when the line count does not fit the well count.
-std::string addSubAreaWells(ModelInput &model, const SubArea &area, int years) {
+std::optional<OperationError> addSubAreaWells(ModelInput &model, const SubArea &area, int years,
+                                              const std::string &path) {
     const std::size_t perWell = static_cast<std::size_t>(years);
     const std::size_t expected = static_cast<std::size_t>(area.wellCount) * perWell;
     const std::size_t have = area.lines.size();
@@ -70,7 +81,7 @@ std::string addSubAreaWells(ModelInput &model, const SubArea &area, int years) {
         }
         model.locations.push_back(std::move(loc));
     }
-    if (have == expected) return {};
+    if (have == expected) return std::nullopt;
     std::string text = "SubArea " + area.name + ": " + std::to_string(have) + " data lines for " +
                        std::to_string(area.wellCount) + " wells of " + std::to_string(years) + " years (" +
                        std::to_string(expected) + " expected).";
@@ -78,80 +89,66 @@ std::string addSubAreaWells(ModelInput &model, const SubArea &area, int years) {
         text += " The missing years are set to 0; wells without any data line are left out.";
     else
         text += " The lines after line " + std::to_string(expected) + " are not imported.";
-    return text;
+    OperationError e = fileError(OperationError::Kind::UnevenWells, std::move(text), path);
+    e.locationName = area.name;
+    e.field = "well count";
+    return e;
 }
 
 } // namespace
 
-bool importWendraFile(ModelDocument &doc, const std::string &path) {
-    ModelInput &model = doc.model;
+OperationResult importWendraFile(ModelInput &model, const std::string &path, SoilMoisture basis) {
+    OperationResult r;
+    r.changed = true;
     model.locations.clear();
-    doc.setModified(true);
 
-    int choice = doc.prompter() ? doc.prompter()->chooseSoilMoisture() : 0;
-    if (choice != 1 && choice != 2) return false;
-
-    WellFileReader reader(doc.prompter());
-    bool ok = reader.read(path, choice == 1);
-    if (ok) {
+    WellFileReader reader;
+    const bool read = reader.read(path, basis == SoilMoisture::Without);
+    r.warnings = reader.warnings();
+    if (!read) {
+        r.error = reader.error();
+    } else {
         const int first = reader.firstYear();
         const int last = reader.lastYear();
         const long long span = static_cast<long long>(last) - first + 1;
         // The synthesized period starts the year after the last: it must exist.
         if (span > kMaxImportYears || last == std::numeric_limits<int>::max()) {
-            show(doc, tooManyYears(path, first, last));
-            ok = false;
+            r.error = tooManyYears(path, first, last);
         } else {
             const int years = static_cast<int>(span);
             model.inputStartYear = model.outputStartYear = first;
             model.inputEndYear = model.outputEndYear = last;
             model.synthStartYear = last + 1;
             model.synthEndYear = last;
-            std::vector<std::string> warnings;
-            for (const SubArea &area : reader.subAreas()) {
-                std::string w = addSubAreaWells(model, area, years);
-                if (!w.empty()) warnings.push_back(std::move(w));
-            }
-            for (const std::string &w : warnings)
-                show(doc, w);
+            for (const SubArea &area : reader.subAreas())
+                if (auto w = addSubAreaWells(model, area, years, path)) r.warnings.push_back(std::move(*w));
         }
     }
     // The outside model always writes Calendar months in monthly acre-feet.
-    model.yearMode = 0;
-    model.unitMode = 1;
-    return ok;
-}
-
-bool importWendraFileIntoOpenDocument(ModelDocument &doc, const std::string &path) {
-    ModelDocument scratch(doc.prompter());
-    scratch.programDirectory = doc.programDirectory;
-    if (!importWendraFile(scratch, path)) return false;
-    if (scratch.model.locations.empty()) {
-        show(doc, path + " holds no well data; the model is left as it was.");
-        return false;
-    }
-    doc.replaceModel(std::move(scratch.model));
-    doc.updateAllViews(0);
-    return true;
+    model.yearMode = CalendarYear;
+    model.unitMode = MonthlyAcreFeet;
+    return r;
 }
 
 namespace {
 
-// Reads the tab-delimited stream into the model; `where` names the file in
-// messages.
+// Reads the tab-delimited stream into the model.
 class TabDelimitedReader {
   public:
-    TabDelimitedReader(ModelDocument &doc, std::istream &in, const std::string &path)
-        : doc_(doc), in_(in), path_(path) {}
+    TabDelimitedReader(ModelInput &model, std::istream &in, const std::string &path)
+        : model_(model), in_(in), path_(path) {}
 
-    bool read() {
-        ModelInput &model = doc_.model;
+    std::optional<OperationError> read() {
+        ModelInput &model = model_;
         model.locations.clear();
         skipByteOrderMark();
         int start = 0, end = 0;
         if (!nextInt(start) || !nextInt(end)) {
-            show(doc_, "Unable to read the first and last year at the start of " + path_ + ".");
-            return false;
+            OperationError e =
+                fileError(OperationError::Kind::Unreadable,
+                          "Unable to read the first and last year at the start of " + path_ + ".", path_);
+            e.field = "years";
+            return e;
         }
         model.inputStartYear = start;
         model.inputEndYear = end;
@@ -159,21 +156,25 @@ class TabDelimitedReader {
             static_cast<int>(std::min<long long>(static_cast<long long>(end) + 1, std::numeric_limits<int>::max()));
         model.synthEndYear = end;
         const int years = periodYears(start, end);
-        if (years > kMaxImportYears || end == std::numeric_limits<int>::max()) {
-            show(doc_, tooManyYears(path_, start, end));
-            return false;
-        }
+        if (years > kMaxImportYears || end == std::numeric_limits<int>::max()) return tooManyYears(path_, start, end);
         while (skipBlanks()) {
             Location loc = importedLocation(years);
-            if (!readHeader(loc)) return false;
+            const int index = static_cast<int>(model.locations.size());
+            if (auto e = readHeader(loc)) return where(std::move(*e), index, loc);
             for (int k = 0; k < years; ++k)
-                if (!readYear(loc, k, start + k)) return false;
+                if (auto e = readYear(loc, k, start + k)) return where(std::move(*e), index, loc);
             model.locations.push_back(std::move(loc));
         }
-        return true;
+        return std::nullopt;
     }
 
   private:
+    static OperationError where(OperationError e, int index, const Location &loc) {
+        e.location = index;
+        e.locationName = loc.name;
+        return e;
+    }
+
     // Spreadsheets and editors on Windows often start a UTF-8 text file with
     // a byte-order mark; it is not part of the first year.
     void skipByteOrderMark() {
@@ -219,7 +220,7 @@ class TabDelimitedReader {
     }
 
     // name<TAB>factor<TAB>type: type empty or starting with 0 is a well.
-    bool readHeader(Location &loc) {
+    std::optional<OperationError> readHeader(Location &loc) {
         std::string header;
         std::getline(in_, header);
         std::size_t tab = header.find('\t');
@@ -227,9 +228,12 @@ class TabDelimitedReader {
         const char *p = tab == std::string::npos ? "" : header.c_str() + tab + 1;
         float factor = 0.0f;
         if (tab == std::string::npos || !scan::scanReal(p, factor)) {
-            show(doc_, "Unable to read the depletion factor in the header line " + trimmed(header) + " of " + path_ +
-                           ". Expected: name, tab, factor, tab, type.");
-            return false;
+            OperationError e = fileError(OperationError::Kind::Unreadable,
+                                         "Unable to read the depletion factor in the header line " + trimmed(header) +
+                                             " of " + path_ + ". Expected: name, tab, factor, tab, type.",
+                                         path_);
+            e.field = "factor";
+            return e;
         }
         loc.VEK = factor;
         std::string rest(p);
@@ -240,68 +244,83 @@ class TabDelimitedReader {
         while (b < type.size() && isBlank(type[b]))
             ++b;
         loc.LocationType = (b == type.size() || type[b] == '0') ? IrrigationWell : RechargeSite;
-        return true;
+        return std::nullopt;
     }
 
-    bool readYear(Location &loc, int k, int expectedYear) {
+    std::optional<OperationError> readYear(Location &loc, int k, int expectedYear) {
         int year = 0;
         if (!nextInt(year)) {
-            show(doc_, "Unable to read the year of row " + std::to_string(k + 1) + " for well " + loc.name + " in " +
-                           path_ + "; should be year " + std::to_string(expectedYear) + ".");
-            return false;
+            OperationError e =
+                fileError(OperationError::Kind::Unreadable,
+                          "Unable to read the year of row " + std::to_string(k + 1) + " for well " + loc.name + " in " +
+                              path_ + "; should be year " + std::to_string(expectedYear) + ".",
+                          path_);
+            e.year = expectedYear;
+            e.field = "year";
+            return e;
         }
         if (year != expectedYear) {
-            show(doc_, "Read pump year " + std::to_string(year) + " for well " + loc.name + "; should be year " +
-                           std::to_string(expectedYear));
-            return false;
+            OperationError e = fileError(OperationError::Kind::WrongYear,
+                                         "Read pump year " + std::to_string(year) + " for well " + loc.name +
+                                             "; should be year " + std::to_string(expectedYear),
+                                         path_);
+            e.year = year;
+            e.field = "year";
+            return e;
         }
         for (int m = 0; m < 12; ++m) {
             if (!nextReal(loc.historicalData[m][static_cast<std::size_t>(k)])) {
-                show(doc_, "Unable to read value " + std::to_string(m + 1) + " of year " + std::to_string(year) +
-                               " for well " + loc.name + " in " + path_ + ": 12 numbers are expected after the year.");
-                return false;
+                OperationError e = fileError(OperationError::Kind::Unreadable,
+                                             "Unable to read value " + std::to_string(m + 1) + " of year " +
+                                                 std::to_string(year) + " for well " + loc.name + " in " + path_ +
+                                                 ": 12 numbers are expected after the year.",
+                                             path_);
+                e.year = year;
+                e.month = m;
+                e.field = "value";
+                return e;
             }
         }
-        return true;
+        return std::nullopt;
     }
 
-    ModelDocument &doc_;
+    ModelInput &model_;
     std::istream &in_;
     std::string path_;
 };
 
 } // namespace
 
-bool importTabDelimited(ModelDocument &doc, const std::string &path) {
+OperationResult importTabDelimited(ModelInput &model, const std::string &path, int yearMode, int unitMode) {
+    if (!isValidYearMode(yearMode)) {
+        OperationError e = fileError(OperationError::Kind::UnknownYearType,
+                                     "Unknown year type " + std::to_string(yearMode) + ": nothing was imported.", path);
+        e.field = std::to_string(yearMode);
+        return OperationResult::failure(std::move(e));
+    }
+    if (!isValidUnitMode(unitMode)) {
+        OperationError e = fileError(OperationError::Kind::UnknownUnits,
+                                     "Unknown units " + std::to_string(unitMode) + ": nothing was imported.", path);
+        e.field = std::to_string(unitMode);
+        return OperationResult::failure(std::move(e));
+    }
+    OperationResult r;
     std::ifstream in;
     if (!openForReading(in, path)) {
-        show(doc, "Unable to open " + path + " for reading.");
-        return false;
+        r.error = fileError(OperationError::Kind::CannotOpen, "Unable to open " + path + " for reading.", path);
+    } else {
+        r.error = TabDelimitedReader(model, in, path).read();
+        r.changed = true;
     }
-    return TabDelimitedReader(doc, in, path).read();
+    // The file's year type and units are those chosen, whatever was read.
+    if (model.yearMode != yearMode || model.unitMode != unitMode) r.changed = true;
+    model.yearMode = yearMode;
+    model.unitMode = unitMode;
+    return r;
 }
 
-bool importTabDelimitedWithOptions(ModelDocument &doc, const std::string &path, int yearMode, int unitMode) {
-    bool ok = importTabDelimited(doc, path);
-    doc.model.yearMode = yearMode;
-    doc.model.unitMode = unitMode;
-    doc.setModified(true);
-    doc.updateAllViews(0);
-    return ok;
-}
-
-bool importTabDelimitedAsking(ModelDocument &doc, const std::string &path) {
-    if (!doc.prompter()) return false;
-    auto options = doc.prompter()->chooseImportOptions();
-    if (!options) return false;
-    return importTabDelimitedWithOptions(doc, path, options->first, options->second);
-}
-
-bool importOldFormat(ModelDocument &doc, const std::string &path) {
-    bool ok = ReadInput(doc, path, true);
-    doc.setModified(true);
-    doc.updateAllViews(1);
-    return ok;
+OperationResult importOldFormat(ModelInput &model, const std::string &path) {
+    return readModelInput(model, path, true);
 }
 
 } // namespace vek

@@ -203,14 +203,17 @@ bool writeModelInput(const ModelInput &m, LineSink &sink) {
 }
 
 std::string saveInputPath(const std::string &path) {
-    std::filesystem::path p(path);
-    if (p.extension().string() == ".owl") return p.stem().string() + ".vek";
-    return path;
+    const std::filesystem::path p = pathFromUtf8(path);
+    if (p.extension() != ".owl") return path;
+    // Beside the well output file it was named after: the folder is the one
+    // the caller gave, never the process's working directory.
+    return utf8FromPath(p.parent_path() / pathFromUtf8(utf8FromPath(p.stem()) + ".vek"));
 }
 
 bool SaveInput(ModelDocument &doc, const std::string &requested, const SaveInputOptions &options) {
     std::string path = saveInputPath(requested);
-    if (path != requested) doc.message("Warning: changing file input name to " + path);
+    if (path != requested)
+        doc.message("Warning: changing file input name to " + utf8FromPath(pathFromUtf8(path).filename()));
     SavingSink sink(options.beforeLine);
     if (!sink.open(path)) {
         doc.message(explained("SaveInput: Unable to open VEK input file " + path, notSaved(path, sink.error())));
@@ -229,25 +232,47 @@ namespace {
 
 // One reading of a model input file, in its three stages: the first card
 // (version and parameters), the locations with their historical and
-// synthesized rows, and the pumping records. A stage that fails shows its
-// message and stops the reading; what was read so far stays in the model.
+// synthesized rows, and the pumping records. A stage that fails notes why
+// and stops the reading; what was read so far stays in the model.
 class InputReading {
   public:
-    InputReading(ModelDocument &doc, const std::string &path, bool oldFormat)
-        : doc_(doc), m_(doc.model), path_(path), inFile_(" in file " + path), oldFormat_(oldFormat) {}
+    InputReading(ModelInput &model, const std::string &path, bool oldFormat)
+        : m_(model), path_(path), inFile_(" in file " + path), oldFormat_(oldFormat) {}
 
-    bool run() {
-        if (!in_.load(path_)) return fail("ReadInput: Unable to open VEK input file " + path_);
-        int wells = 0;
-        if (!readFirstCard(wells) || !readLocations(wells)) return false;
-        // The old character-column format has no pumping records.
-        return oldFormat_ || (readPumpingRecords(wells) && readResponseMethods());
+    OperationResult run() {
+        OperationResult r;
+        if (!in_.load(path_)) {
+            fail("ReadInput: Unable to open VEK input file " + path_, OperationError::Kind::CannotOpen);
+        } else {
+            r.changed = true;
+            int wells = 0;
+            // The old character-column format has no pumping records.
+            (void)(readFirstCard(wells) && readLocations(wells) &&
+                   (oldFormat_ || (readPumpingRecords(wells) && readResponseMethods())));
+        }
+        r.error = std::move(error_);
+        return r;
     }
 
   private:
-    bool fail(const std::string &text) {
-        doc_.message(text);
+    // Notes why the reading stopped; `location` and `year` (a label) say
+    // where, when known.
+    bool fail(std::string text, OperationError::Kind kind = OperationError::Kind::Unreadable, int location = -1,
+              std::optional<int> year = {}, std::string field = {}) {
+        OperationError e;
+        e.kind = kind;
+        e.message = std::move(text);
+        e.file = path_;
+        e.location = location;
+        if (location >= 0 && location < static_cast<int>(m_.locations.size()))
+            e.locationName = m_.locations[static_cast<size_t>(location)].name;
+        e.year = year;
+        e.field = std::move(field);
+        error_ = std::move(e);
         return false;
+    }
+    bool endOfFile(std::string text, int location = -1, std::optional<int> year = {}, std::string field = {}) {
+        return fail(std::move(text), OperationError::Kind::UnexpectedEnd, location, year, std::move(field));
     }
     // The version line (when there is one) and the parameter card; sizes the
     // document for `wells` locations.
@@ -261,17 +286,17 @@ class InputReading {
     // The response-method section, when one follows the pumping records.
     bool readResponseMethods();
 
-    ModelDocument &doc_;
     ModelInput &m_;
     const std::string path_;
     const std::string inFile_;
     const bool oldFormat_;
     LineReader in_;
     std::string line_;
+    std::optional<OperationError> error_;
 };
 
 bool InputReading::readFirstCard(int &wells) {
-    if (!in_.next(line_)) return fail("Unexpected EOF reading VEK input file line 1 " + path_);
+    if (!in_.next(line_)) return endOfFile("Unexpected EOF reading VEK input file line 1 " + path_);
     float version = 0.0f;
     {
         std::string_view v(line_);
@@ -281,7 +306,7 @@ bool InputReading::readFirstCard(int &wells) {
             if (!sc.readReal(version)) version = 0.0f;
         }
     }
-    if (version > 0.0f && !in_.next(line_)) return fail("Unexpected EOF reading VEK input file line 1 " + path_);
+    if (version > 0.0f && !in_.next(line_)) return endOfFile("Unexpected EOF reading VEK input file line 1 " + path_);
 
     // Fields absent from a variant.
     int nSim = 0, format = 0, projectionType = 4, yearMode = 1, unitMode = 0, useAvg = 0;
@@ -293,7 +318,9 @@ bool InputReading::readFirstCard(int &wells) {
             ok = sc.readInt(skip) && sc.readInt(m_.inputStartYear) && ++stored && sc.readInt(m_.inputEndYear) &&
                  ++stored && sc.readInt(skip) && sc.readInt(m_.outputStartYear) && ++stored && sc.readInt(wells) &&
                  ++stored && sc.readInt(format) && ++stored;
-            if (!ok || stored != 5) return fail(explained(kFirstCardOld + line_, damagedFirstLine(path_)));
+            if (!ok || stored != 5)
+                return fail(explained(kFirstCardOld + line_, damagedFirstLine(path_)), OperationError::Kind::Unreadable,
+                            -1, {}, "first data card");
         } else {
             const bool thirteen = static_cast<double>(version) >= 1.12;
             int a3, a6, a7, a8, a11, a12, a13 = 0;
@@ -301,7 +328,9 @@ bool InputReading::readFirstCard(int &wells) {
                  sc.readInt(m_.outputStartYear) && sc.readInt(m_.outputEndYear) && sc.readInt(a6) && sc.readInt(a7) &&
                  sc.readInt(a8) && sc.readInt(m_.projYearStart) && sc.readInt(m_.projYearEnd) && sc.readInt(a11) &&
                  sc.readInt(a12) && (!thirteen || sc.readInt(a13));
-            if (!ok) return fail(explained((thirteen ? kFirstCard13 : kFirstCard12) + line_, damagedFirstLine(path_)));
+            if (!ok)
+                return fail(explained((thirteen ? kFirstCard13 : kFirstCard12) + line_, damagedFirstLine(path_)),
+                            OperationError::Kind::Unreadable, -1, {}, "first data card");
             nSim = a3, wells = a6, format = a7, projectionType = a8, yearMode = a11, unitMode = a12, useAvg = a13;
         }
     }
@@ -324,9 +353,10 @@ bool InputReading::readFirstCard(int &wells) {
         if (cells > double(1 << 24) && double(in_.linesLeft()) < double(wells) * rowsPerWell)
             return fail("ReadInput: The first data card asks for more wells and years than the file holds.  "
                         "Line is: " +
-                        line_);
+                            line_,
+                        OperationError::Kind::UnexpectedEnd, -1, {}, "first data card");
     }
-    doc_.resetLocations(wells);
+    resetLocations(m_, wells);
     return true;
 }
 
@@ -337,7 +367,8 @@ bool InputReading::readLocations(int wells) {
         Location &loc = m_.locations[static_cast<size_t>(i)];
         const std::string well = std::to_string(i);
         if (!in_.next(line_))
-            return fail("Unexpected EOF reading VEK input file for record 2 of well #" + well + inFile_);
+            return endOfFile("Unexpected EOF reading VEK input file for record 2 of well #" + well + inFile_, i, {},
+                             "second data card");
         if (oldFormat_) {
             std::string_view v(line_);
             auto field = [&](size_t from, size_t n) {
@@ -357,32 +388,38 @@ bool InputReading::readLocations(int wells) {
                                       "Location " + std::to_string(i + 1) + " in " + path_ +
                                           ": its first line must hold its depletion factor, its type (-1 for a "
                                           "well, 1 for a recharge site) and 1 or 0 for taking part in the "
-                                          "output.  Correct it in a text editor and open the file again."));
+                                          "output.  Correct it in a text editor and open the file again."),
+                            OperationError::Kind::Unreadable, i, {}, "second data card");
             loc.VEK = vek;
             loc.LocationType = type == -1 ? IrrigationWell : RechargeSite;
             loc.UseInOutput = use;
             if (!in_.next(line_))
-                return fail("Unexpected EOF reading VEK input file for record 3 of well #" + well + inFile_);
+                return endOfFile("Unexpected EOF reading VEK input file for record 3 of well #" + well + inFile_, i, {},
+                                 "name");
             loc.name = trimmed(line_);
         }
         auto readRows = [&](MonthColumns &cols, long long count, int firstYear, const char *period) {
             for (long long k = 0; k < count; ++k) {
-                if (!in_.next(line_)) {
-                    doc_.message("Unexpected EOF reading pumping data input for well #" + well + ", year #" +
-                                 std::to_string(k) + inFile_);
-                    return false;
-                }
+                const int year = static_cast<int>(std::clamp<long long>(firstYear + k, std::numeric_limits<int>::min(),
+                                                                        std::numeric_limits<int>::max()));
+                if (!in_.next(line_))
+                    return endOfFile("Unexpected EOF reading pumping data input for well #" + well + ", year #" +
+                                         std::to_string(k) + inFile_,
+                                     i, year, period);
                 if (oldFormat_) {
                     std::string_view v(line_);
                     for (size_t mo = 0; mo < 12; ++mo)
                         cols[mo][k] = 8 * mo < v.size() ? leadingNumber(v.substr(8 * mo, 8)) : 0.0f;
                 } else if (int read = scanRow(line_, cols, static_cast<int>(k)); read != 12) {
-                    doc_.message(explained(
-                        "Wrong number of values read for third data card.  Expected 12 flow values.  Line is: " + line_,
-                        "Location " + std::to_string(i + 1) + " (" + loc.name + "), " + period + " year " +
-                            std::to_string(firstYear + k) + ": " + badMonth(line_, read) +
-                            "  Each line holds 12 monthly numbers.  Correct it in a text editor and open the "
-                            "file again."));
+                    fail(explained(
+                             "Wrong number of values read for third data card.  Expected 12 flow values.  Line is: " +
+                                 line_,
+                             "Location " + std::to_string(i + 1) + " (" + loc.name + "), " + period + " year " +
+                                 std::to_string(firstYear + k) + ": " + badMonth(line_, read) +
+                                 "  Each line holds 12 monthly numbers.  Correct it in a text editor and open the "
+                                 "file again."),
+                         OperationError::Kind::Unreadable, i, year, period);
+                    error_->month = read;
                     return false;
                 }
             }
@@ -400,18 +437,24 @@ bool InputReading::readPumpingRecords(int wells) {
     for (int i = 0; i < wells; ++i) {
         Location &loc = m_.locations[static_cast<size_t>(i)];
         const std::string well = std::to_string(i);
-        if (!in_.next(line_)) return fail("Unexpected EOF reading well name in pumping record #" + well + inFile_);
         if (!in_.next(line_))
-            return fail("Unexpected EOF reading pumping record flag and well units for well#" + well + inFile_);
+            return endOfFile("Unexpected EOF reading well name in pumping record #" + well + inFile_, i, {},
+                             "pumping record name");
+        if (!in_.next(line_))
+            return endOfFile("Unexpected EOF reading pumping record flag and well units for well#" + well + inFile_, i,
+                             {}, "UsePumpingRecord Units");
         {
             Scanner sc(line_);
             int use, units;
             if (!(sc.readInt(use) && sc.readInt(units)))
-                return fail("Parse error reading pumping flag and well units for well#" + well + inFile_);
+                return fail("Parse error reading pumping flag and well units for well#" + well + inFile_,
+                            OperationError::Kind::Unreadable, i, {}, "UsePumpingRecord Units");
             loc.UsePumpingRecord = use != 0 ? 1 : 0;
             loc.Units = units;
         }
-        if (!in_.next(line_)) return fail("Unexpected EOF reading well efficiencies for well#" + well + inFile_);
+        if (!in_.next(line_))
+            return endOfFile("Unexpected EOF reading well efficiencies for well#" + well + inFile_, i, {},
+                             "efficiency");
         {
             Scanner sc(line_);
             int read = 0;
@@ -421,35 +464,48 @@ bool InputReading::readPumpingRecords(int wells) {
                 loc.efficiency[mo] = v;
                 ++read;
             }
-            if (read != 12)
-                return fail("Wrong number of values read for pumping record application efficiencies.  Expected 12 "
-                            "flow values.  Line is: " +
-                            line_);
+            if (read != 12) {
+                fail("Wrong number of values read for pumping record application efficiencies.  Expected 12 "
+                     "flow values.  Line is: " +
+                         line_,
+                     OperationError::Kind::Unreadable, i, {}, "efficiency");
+                error_->month = read;
+                return false;
+            }
         }
         // The same both-zero rule as the historical rows: the writer writes
         // none for such a period, so none are expected.
         for (long long k = 0; k < hist; ++k) {
             const std::string year = std::to_string(k);
+            const int label =
+                static_cast<int>(std::min<long long>(m_.inputStartYear + k, std::numeric_limits<int>::max()));
             // Each number may be on any line_; white space includes line_ ends.
             Scanner sc(in_.text(), in_.pos());
             for (int mo = 0; mo < 12; ++mo) {
                 float v;
                 if (!sc.readReal(v)) {
                     in_.setPos(sc.pos());
-                    return fail("Parse error reading flows for well#" + well + ", year " + year);
+                    fail("Parse error reading flows for well#" + well + ", year " + year,
+                         OperationError::Kind::Unreadable, i, label, "flow");
+                    error_->month = mo;
+                    return false;
                 }
                 loc.pumpingFlow[mo][k] = v;
                 if (loc.Units == 0) {
                     if (!sc.readReal(v)) {
                         in_.setPos(sc.pos());
-                        return fail("ReadWellData: Parse error reading days-on for basin #" + well + ", year " + year);
+                        fail("ReadWellData: Parse error reading days-on for basin #" + well + ", year " + year,
+                             OperationError::Kind::Unreadable, i, label, "days on");
+                        error_->month = mo;
+                        return false;
                     }
                     loc.daysOn[mo][k] = v;
                 }
             }
             in_.setPos(sc.pos());
             if (!in_.next(line_))
-                return fail("ReadWellData: Unexpected EOF reading flows for well #" + well + ", year " + year);
+                return endOfFile("ReadWellData: Unexpected EOF reading flows for well #" + well + ", year " + year, i,
+                                 label, "flow");
         }
     }
     return true;
@@ -490,7 +546,14 @@ bool InputReading::readResponseMethods() {
 
 } // namespace
 
+OperationResult readModelInput(ModelInput &model, const std::string &path, bool oldFormat) {
+    return InputReading(model, path, oldFormat).run();
+}
+
 bool ReadInput(ModelDocument &doc, const std::string &path, bool oldFormat) {
-    return InputReading(doc, path, oldFormat).run();
+    const OperationResult r = readModelInput(doc.model, path, oldFormat);
+    if (r.changed) doc.setModified();
+    if (r.error) doc.message(r.error->message);
+    return r.ok();
 }
 } // namespace vek

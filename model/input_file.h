@@ -1,9 +1,12 @@
 // The model input file (.vek): SaveInput writes a document's model in the
 // current format; ReadInput reads the current format, the older ones without
 // a version or with the 12-integer parameter record, and (with its old-format
-// switch) the character-column format of the old program. Messages go through
-// the document's prompter.
+// switch) the character-column format of the old program. readModelInput
+// reads into a model and says what stopped it; ReadInput is the document's
+// read, which shows that through the document's prompter.
 #pragma once
+
+#include "common/operation_error.h"
 
 #include <functional>
 #include <string>
@@ -33,21 +36,27 @@ struct SaveInputOptions {
 };
 
 // Writes the document's model to `path`. A path ending in ".owl" (exactly
-// that case) is replaced by its base name with ".vek" in the current
-// directory, and the user is told. The file is written to a temporary file
+// that case) is replaced by its base name with ".vek" in the same folder,
+// and the user is told the new name. The file is written to a temporary file
 // beside it and renamed over `path` only when every line is written and
 // flushed, so a failed save leaves an earlier file untouched. Returns true
 // on success; on failure the message has been shown.
 bool SaveInput(ModelDocument &doc, const std::string &path, const SaveInputOptions &options = {});
 
 // The path SaveInput writes for `path`: a ".owl" path becomes its base name
-// with ".vek" (no directory), any other path is kept.
+// with ".vek" in the same folder, any other path is kept.
 std::string saveInputPath(const std::string &path);
 
-// Reads `path` into the document's model. With `oldFormat` set the file is
-// read in the old character-column format (no pumping records). On failure
-// a message has been shown and the model keeps everything read up to the
-// failing record (parameters, the locations created, their values so far).
+// Reads `path` into the model. With `oldFormat` set the file is read in the
+// old character-column format (no pumping records). On failure the error
+// holds the reader's message (with where it stopped: location, year, month,
+// field) and the model keeps everything read up to the failing record
+// (parameters, the locations created, their values so far). `changed` is set
+// once the file could be opened.
+OperationResult readModelInput(ModelInput &model, const std::string &path, bool oldFormat = false);
+
+// readModelInput into the document's model: a changed model marks the
+// document modified, and a failure's message is shown through its prompter.
 bool ReadInput(ModelDocument &doc, const std::string &path, bool oldFormat = false);
 
 } // namespace vek

@@ -3,7 +3,7 @@
 #include "model/model_document.h"
 #include "common/utf8_path.h"
 
-#include "model/imports.h"
+#include "model/document_operations.h"
 #include "model/input_file.h"
 #include "model/synthesis.h"
 
@@ -19,11 +19,6 @@ namespace {
 void appendEntry(MonthColumns &cols, float value = 0.0f) {
     for (auto &c : cols)
         c.push_back(value);
-}
-
-void insertEntry(MonthColumns &cols, int at) {
-    for (auto &c : cols)
-        c.insert(c.begin() + std::clamp(at, 0, static_cast<int>(c.size())), 0.0f);
 }
 
 void eraseEntry(MonthColumns &cols, int at) {
@@ -49,17 +44,7 @@ void ModelDocument::message(const std::string &text) const {
 }
 
 void ModelDocument::resetLocations(int count) {
-    model.locations.clear();
-    const int hist = model.historicalYears();
-    const int synth = model.synthesizedYears();
-    for (int i = 0; i < count; ++i) {
-        Location loc;
-        sizeColumns(loc.historicalData, hist, 0.0f);
-        sizeColumns(loc.pumpingFlow, hist, 0.0f);
-        sizeColumns(loc.daysOn, hist, 1.0f);
-        sizeColumns(loc.synthesizedData, synth, 0.0f);
-        model.locations.push_back(std::move(loc));
-    }
+    vek::resetLocations(model, count);
     setModified();
 }
 
@@ -91,36 +76,7 @@ void ModelDocument::deleteLocations(int index, int count) {
 }
 
 bool ModelDocument::addHistoricalYear(int offset, bool atEnd) {
-    const int count = model.historicalYears();
-    const bool growsAtEnd = atEnd || offset != 0;
-    ModelInput &m = model;
-    int newStart = m.inputStartYear, newEnd = m.inputEndYear;
-    if (growsAtEnd)
-        ++newEnd;
-    else
-        --newStart;
-    // A period that would not hold one more year (the both-zero rule) would
-    // leave the columns longer than the period says: refuse.
-    if (periodYears(newStart, newEnd) != count + 1) return false;
-    m.inputStartYear = newStart;
-    m.inputEndYear = newEnd;
-    if (growsAtEnd) {
-        ++m.synthStartYear;
-        ++m.synthEndYear;
-    }
-    const int at = std::clamp(offset, 0, count);
-    for (auto &loc : m.locations) {
-        if (growsAtEnd && offset >= count - 1) {
-            appendEntry(loc.historicalData);
-            appendEntry(loc.pumpingFlow);
-            appendEntry(loc.daysOn);
-        } else {
-            insertEntry(loc.historicalData, at);
-            insertEntry(loc.pumpingFlow, at);
-            insertEntry(loc.daysOn, at);
-        }
-        loc.UsePumpingRecord = 0;
-    }
+    if (!vek::addHistoricalYear(model, offset, atEnd)) return false;
     setModified();
     return true;
 }

@@ -13,6 +13,15 @@ namespace vek {
 // Twelve month columns, each with one entry per year of its period.
 using MonthColumns = std::array<std::vector<float>, 12>;
 
+// Years a set of columns can be read for: the length of its shortest column,
+// so that a table whose columns disagree is never read past an end.
+inline int shortestColumn(const MonthColumns &c) {
+    std::size_t n = c[0].size();
+    for (const auto &col : c)
+        n = col.size() < n ? col.size() : n;
+    return static_cast<int>(n);
+}
+
 enum LocationKind : int { IrrigationWell = -1, RechargeSite = 1 };
 
 struct Location {
@@ -78,5 +87,20 @@ struct ModelInput {
     // Every setting and every location equal.
     bool operator==(const ModelInput &) const = default;
 };
+
+// Adds one historical year. The period: when `atEnd` is set or `offset` is
+// nonzero, inputEndYear, synthStartYear and synthEndYear each grow by 1;
+// otherwise inputStartYear shrinks by 1. The columns: when offset is at
+// least the last offset and the period grew at its end, every location's
+// historical, pumping-flow and days-on columns get a new last entry 0.0;
+// otherwise a 0.0 entry is inserted at `offset`. Every location's
+// UsePumpingRecord becomes 0. Returns false, changing nothing, when the
+// period could not describe one more year (the both-zero rule).
+bool addHistoricalYear(ModelInput &model, int offset, bool atEnd);
+
+// Discards all locations, then appends `count` default locations whose
+// historical, pumping-flow and days-on columns have the historical length
+// (days on 1.0) and whose synthesized columns have the synthesized length.
+void resetLocations(ModelInput &model, int count);
 
 } // namespace vek

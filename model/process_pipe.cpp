@@ -1,9 +1,16 @@
 // ProcessPipe. POSIX: posix_spawn with the pipe ends as the child's standard
-// handles. Windows: CreateProcessW with inheritable pipe ends. In both, our
+// handles and a change of folder among its file actions (where the C library
+// has posix_spawn_file_actions_addchdir_np; elsewhere fork, then the folder,
+// then exec in the child). Windows: CreateProcessW with inheritable pipe
+// ends and the folder as the child's current directory. In all of them our
 // own ends are never inherited, so the output pipe ends exactly when this
-// child (and whatever it started) has closed its standard output.
+// child (and whatever it started) has closed its standard output, and our
+// own working directory is never touched.
 #include "model/process_pipe.h"
 #include "common/utf8_path.h"
+
+#include <filesystem>
+#include <system_error>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -15,9 +22,27 @@
 #include <unistd.h>
 
 extern char **environ;
+
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 29))
+#define VEK_SPAWN_ADDCHDIR 1
+#endif
 #endif
 
 namespace vek {
+
+namespace {
+
+// The program as an absolute name: the child changes folder before it
+// starts, so a relative name must not be looked up from there.
+std::string absoluteProgram(const std::string &program) {
+    std::error_code ec;
+    const std::filesystem::path p = pathFromUtf8(program);
+    if (p.is_absolute() || !p.has_parent_path()) return program;
+    const std::filesystem::path abs = std::filesystem::absolute(p, ec);
+    return ec ? program : utf8FromPath(abs);
+}
+
+} // namespace
 
 std::string windowsCommandLine(const std::vector<std::string> &argv) {
     std::string line;
@@ -103,9 +128,9 @@ void closeHandle(void *&h) {
 
 bool ProcessPipe::started() const { return process_ != nullptr; }
 
-ProcessPipe::ProcessPipe(const std::vector<std::string> &argv, int showMode) {
+ProcessPipe::ProcessPipe(const std::vector<std::string> &argv, const std::string &workingDirectory, int showMode) {
     if (argv.empty()) return;
-    std::string program = argv[0];
+    std::string program = absoluteProgram(argv[0]);
     const std::size_t slash = program.find_last_of("/\\");
     if (program.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos) program += ".exe";
 
@@ -137,8 +162,9 @@ ProcessPipe::ProcessPipe(const std::vector<std::string> &argv, int showMode) {
     args[0] = program;
     std::wstring line = wide(windowsCommandLine(args));
     line.push_back(L'\0');
-    const BOOL ok =
-        CreateProcessW(app.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
+    const std::wstring folder = workingDirectory.empty() ? std::wstring() : wide(workingDirectory);
+    const BOOL ok = CreateProcessW(app.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                   folder.empty() ? nullptr : folder.c_str(), &si, &pi);
     // Our copies of the child's ends go, so the output pipe ends with the
     // child.
     CloseHandle(outWrite);
@@ -177,7 +203,41 @@ void closeFd(int &fd) {
 }
 } // namespace
 
-ProcessPipe::ProcessPipe(const std::vector<std::string> &argv, int /*showMode*/) {
+namespace {
+
+// Starts the child with `in` and `out` as its standard handles, in `folder`
+// when it is not empty. Returns 0 and the child's id, or an errno value.
+int spawnChild(char *const args[], int in, int out, const std::string &folder, pid_t &pid) {
+#ifdef VEK_SPAWN_ADDCHDIR
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, in, 0);
+    posix_spawn_file_actions_adddup2(&fa, out, 1);
+    posix_spawn_file_actions_adddup2(&fa, out, 2);
+    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&fa, folder.c_str());
+    const int rc = posix_spawn(&pid, args[0], &fa, nullptr, args, environ);
+    posix_spawn_file_actions_destroy(&fa);
+    return rc;
+#else
+    // Without a change of folder among the spawn actions: fork, and in the
+    // child (only async-signal-safe calls there) set up the handles, enter
+    // the folder and start the program; 127 is the status of a child that
+    // could not.
+    pid = fork();
+    if (pid < 0) return errno;
+    if (pid == 0) {
+        if (dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(out, 2) < 0) _exit(127);
+        if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(127);
+        execve(args[0], args, environ);
+        _exit(127);
+    }
+    return 0;
+#endif
+}
+
+} // namespace
+
+ProcessPipe::ProcessPipe(const std::vector<std::string> &argv, const std::string &workingDirectory, int /*showMode*/) {
     if (argv.empty()) return;
     int out[2] = {-1, -1}, in[2] = {-1, -1};
     if (pipe2(out, O_CLOEXEC) != 0) return;
@@ -186,19 +246,15 @@ ProcessPipe::ProcessPipe(const std::vector<std::string> &argv, int /*showMode*/)
         ::close(out[1]);
         return;
     }
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_adddup2(&fa, in[0], 0);
-    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-    posix_spawn_file_actions_adddup2(&fa, out[1], 2);
 
+    const std::string program = absoluteProgram(argv[0]);
     std::vector<char *> args;
-    for (const auto &a : argv)
-        args.push_back(const_cast<char *>(a.c_str()));
+    args.push_back(const_cast<char *>(program.c_str()));
+    for (std::size_t i = 1; i < argv.size(); ++i)
+        args.push_back(const_cast<char *>(argv[i].c_str()));
     args.push_back(nullptr);
     pid_t pid = -1;
-    int rc = posix_spawn(&pid, args[0], &fa, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&fa);
+    const int rc = spawnChild(args.data(), in[0], out[1], workingDirectory, pid);
 
     // Our copies of the child's ends go, so the output pipe ends with the
     // child.

@@ -1,6 +1,8 @@
 // A child process whose standard output and standard error arrive on one
-// pipe and whose standard input is closed. process_pipe.cpp holds the POSIX
-// implementation (posix_spawn) and the Windows one (CreateProcessW).
+// pipe and whose standard input is closed, started in a working folder of
+// its own: the caller's working directory is never changed. process_pipe.cpp
+// holds the POSIX implementation (posix_spawn) and the Windows one
+// (CreateProcessW).
 #pragma once
 
 #include <string>
@@ -19,11 +21,14 @@ class ProcessPipe {
   public:
     // Starts argv[0] with the given arguments, never through a shell, so
     // names with blanks, quotes or shell characters reach the child as they
-    // are. The child runs in the current working directory with the parent's
-    // environment. On Windows a program named without an extension gets
-    // ".exe", and `showMode` is the child's window show state; elsewhere it
-    // has no effect.
-    explicit ProcessPipe(const std::vector<std::string> &argv, int showMode = 0);
+    // are. The child runs in `workingDirectory` (UTF-8; empty: the caller's
+    // working directory) with the parent's environment; a folder it cannot
+    // enter means it is not started. A relative argv[0] is found from the
+    // caller's working directory, not the child's. On Windows a program named
+    // without an extension gets ".exe", and `showMode` is the child's window
+    // show state; elsewhere it has no effect.
+    explicit ProcessPipe(const std::vector<std::string> &argv, const std::string &workingDirectory = {},
+                         int showMode = 0);
     ~ProcessPipe();
     ProcessPipe(const ProcessPipe &) = delete;
     ProcessPipe &operator=(const ProcessPipe &) = delete;

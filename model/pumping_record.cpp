@@ -1,26 +1,15 @@
 // Pumping record arithmetic (see pumping_record.h).
 #include "model/pumping_record.h"
 
-#include "common/calendar.h"
+#include "facts/vek_facts.h"
 
 #include <algorithm>
 #include <cstdio>
 
 namespace vek {
 
-namespace {
-
-int columnsLength(const MonthColumns &c) {
-    size_t n = c[0].size();
-    for (const auto &col : c)
-        n = std::min(n, col.size());
-    return static_cast<int>(n);
-}
-
-} // namespace
-
 int PumpingRecord::recordYears(const Location &loc) {
-    return std::min({columnsLength(loc.historicalData), columnsLength(loc.pumpingFlow), columnsLength(loc.daysOn)});
+    return std::min({shortestColumn(loc.historicalData), shortestColumn(loc.pumpingFlow), shortestColumn(loc.daysOn)});
 }
 
 int PumpingRecord::columnCount(int units, int historicalYears) {
@@ -113,7 +102,7 @@ void PumpingRecord::computeConsumptiveUse(const ModelInput &model, Location &loc
             float value = volume;
             if (model.unitMode == 0) {
                 if (model.useAvgDaysPerMonth)
-                    value = volume * PerAverageMonthDay;
+                    value = volume * kDailyPerMonthly;
                 else
                     value = volume / static_cast<float>(daysOfCalendarMonth(calendarMonth(model.yearMode, m), year));
             }

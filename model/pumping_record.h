@@ -14,13 +14,11 @@ class PumpingRecord {
   public:
     // Acre-feet delivered by one cubic foot per second running one day.
     static constexpr float AcreFeetPerCfsDay = 1.9835f;
-    // One over 30.417 days: monthly to average daily acre-feet.
-    static constexpr float PerAverageMonthDay = 0.032876354f;
 
     // Record units (Location::Units).
     enum { Cfs = 0, AcreFeet = 1 };
 
-    // The months of the rows follow the year type (common/calendar.h).
+    // The months of the rows follow the year type (facts/vek_facts.h).
 
     // Table layout: column 0 months, column 1 efficiencies, then one column
     // per historical year (volumes) or two (rate and days on).

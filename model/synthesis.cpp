@@ -2,20 +2,24 @@
 // synthesis.h).
 #include "model/synthesis.h"
 
-#include "model/model_document.h"
+#include "model/model_input.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace vek {
 
 namespace {
 
-int seriesYears(const MonthColumns &c) {
-    size_t n = c[0].size();
-    for (const auto &col : c)
-        n = std::min(n, col.size());
-    return static_cast<int>(n);
+OperationError synthesisError(OperationError::Kind kind, std::string message, std::optional<int> year = {},
+                              std::string field = {}) {
+    OperationError e;
+    e.kind = kind;
+    e.message = std::move(message);
+    e.year = year;
+    e.field = std::move(field);
+    return e;
 }
 
 // Historical value of column m, year offset j; a damaged location whose
@@ -25,145 +29,102 @@ float historical(const Location &loc, int m, int j) {
     return j >= 0 && static_cast<size_t>(j) < col.size() ? col[static_cast<size_t>(j)] : 0.0f;
 }
 
-// The two checks every method makes before it asks for years.
-bool canProject(ModelDocument &doc) {
-    const ModelInput &md = doc.model;
-    if (md.synthesizedYears() <= 0) {
-        doc.message(kNoSynthesizedYearsMessage);
-        return false;
-    }
-    if (md.historicalYears() <= 0) {
-        doc.message(kNoHistoricalYearsMessage);
-        return false;
-    }
-    return true;
+// The offset of a historical year, or the error that names it.
+std::optional<OperationError> checkHistoricalYear(const ModelInput &md, long long year, const char *field) {
+    if (year >= md.inputStartYear && year <= md.inputEndYear) return std::nullopt;
+    const int shown =
+        static_cast<int>(std::clamp<long long>(year, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    return synthesisError(OperationError::Kind::NotAHistoricalYear,
+                          "Year " + std::to_string(year) + " is not a historical year (" +
+                              std::to_string(md.inputStartYear) + " to " + std::to_string(md.inputEndYear) +
+                              "); nothing was synthesized.",
+                          shown, field);
 }
 
-// A dialog answer naming a year outside the list it was offered from (a
-// broken dialog or a script) is refused rather than read past the arrays.
-bool isHistoricalOffset(ModelDocument &doc, int offset) {
-    const ModelInput &md = doc.model;
-    if (offset >= 0 && offset < md.historicalYears()) return true;
-    doc.message("Year " + std::to_string(md.inputStartYear + offset) + " is not a historical year (" +
-                std::to_string(md.inputStartYear) + " to " + std::to_string(md.inputEndYear) +
-                "); nothing was synthesized.");
-    return false;
-}
-
-// Writes value(m, k) into every synthesized year k of every column m of
-// every location; marks the document modified when there are locations.
-template <typename ValueOf> void fillSynthesized(ModelDocument &doc, ValueOf value) {
-    if (doc.model.locations.empty()) return;
-    doc.setModified();
-    for (auto &loc : doc.model.locations) {
-        const int years = seriesYears(loc.synthesizedData);
+// Writes value(loc, m, k) into every synthesized year k of every column m of
+// every location.
+template <typename ValueOf> bool fillSynthesized(ModelInput &md, ValueOf value) {
+    for (auto &loc : md.locations) {
+        const int years = shortestColumn(loc.synthesizedData);
         for (int m = 0; m < 12; ++m)
             for (int k = 0; k < years; ++k)
                 loc.synthesizedData[static_cast<size_t>(m)][static_cast<size_t>(k)] = value(loc, m, k);
     }
+    return !md.locations.empty();
 }
 
 } // namespace
 
-bool synthesizeAverage(ModelDocument &doc) {
-    if (!canProject(doc)) return false;
-    ModelInput &md = doc.model;
-    Prompter *p = doc.prompter();
-    if (!p) return false;
-    auto chosen = p->selectYearsToAverage(md.inputStartYear, md.inputEndYear);
-    if (!chosen || chosen->empty()) return false;
+std::optional<OperationError> synthesisPrecondition(const ModelInput &md) {
+    if (md.synthesizedYears() <= 0)
+        return synthesisError(OperationError::Kind::NoSynthesizedYears,
+                              "Can't project flows until synthesized flow years are provided.");
+    if (md.historicalYears() <= 0)
+        return synthesisError(OperationError::Kind::NoHistoricalYears, "No historical flow data to project.");
+    return std::nullopt;
+}
 
+OperationResult synthesizeAverage(ModelInput &md, const std::vector<int> &chosen) {
+    if (auto e = synthesisPrecondition(md)) return OperationResult::failure(*e);
+    if (chosen.empty())
+        return OperationResult::failure(synthesisError(OperationError::Kind::NoYearsChosen,
+                                                       "No years were chosen to average; nothing was synthesized.",
+                                                       std::nullopt, "years"));
     // A selection is a set of years: order and repeats carry no meaning.
-    std::vector<int> years = *chosen;
+    std::vector<int> years = chosen;
     std::sort(years.begin(), years.end());
     years.erase(std::unique(years.begin(), years.end()), years.end());
-    for (int j : years)
-        if (!isHistoricalOffset(doc, j)) return false;
+    for (int y : years)
+        if (auto e = checkHistoricalYear(md, y, "years")) return OperationResult::failure(*e);
 
     // Summed in double precision, stored in single.
     std::vector<float> average(12);
-    fillSynthesized(doc, [&](const Location &loc, int m, int k) {
+    OperationResult r;
+    r.changed = fillSynthesized(md, [&](const Location &loc, int m, int k) {
         if (k == 0) {
             double sum = 0.0;
-            for (int j : years)
-                sum += historical(loc, m, j);
+            for (int y : years)
+                sum += historical(loc, m, y - md.inputStartYear);
             average[static_cast<size_t>(m)] = static_cast<float>(sum / static_cast<double>(years.size()));
         }
         return average[static_cast<size_t>(m)];
     });
     md.synthesizeFormat = SynthesizedAverage;
-    md.projYearStart = years.front();
-    md.projYearEnd = years.back();
-    return true;
+    md.projYearStart = years.front() - md.inputStartYear;
+    md.projYearEnd = years.back() - md.inputStartYear;
+    return r;
 }
 
-bool synthesizeGivenYear(ModelDocument &doc) {
-    if (!canProject(doc)) return false;
-    ModelInput &md = doc.model;
-    Prompter *p = doc.prompter();
-    if (!p) return false;
-    auto chosen = p->chooseGivenYear(md.inputStartYear, md.inputEndYear);
-    if (!chosen) return false;
-    const int j = *chosen;
-    if (!isHistoricalOffset(doc, j)) return false;
-
-    fillSynthesized(doc, [j](const Location &loc, int m, int) { return historical(loc, m, j); });
+OperationResult synthesizeGivenYear(ModelInput &md, int year) {
+    if (auto e = synthesisPrecondition(md)) return OperationResult::failure(*e);
+    if (auto e = checkHistoricalYear(md, year, "year")) return OperationResult::failure(*e);
+    const int j = year - md.inputStartYear;
+    OperationResult r;
+    r.changed = fillSynthesized(md, [j](const Location &loc, int m, int) { return historical(loc, m, j); });
     md.synthesizeFormat = SynthesizedGivenYear;
     md.projYearStart = j;
-    return true;
+    return r;
 }
 
-bool synthesizeCycle(ModelDocument &doc) {
-    if (!canProject(doc)) return false;
-    ModelInput &md = doc.model;
-    Prompter *p = doc.prompter();
-    if (!p) return false;
-    auto chosen = p->chooseCycle(md.inputStartYear, md.inputEndYear);
-    if (!chosen) return false;
+OperationResult synthesizeCycle(ModelInput &md, int firstYear, int length) {
+    if (auto e = synthesisPrecondition(md)) return OperationResult::failure(*e);
+    if (auto e = checkHistoricalYear(md, firstYear, "first")) return OperationResult::failure(*e);
+    if (length < 1)
+        return OperationResult::failure(synthesisError(
+            OperationError::Kind::CycleTooShort,
+            "The cycle must end at or after its first year; nothing was synthesized.", std::nullopt, "length"));
+    if (auto e = checkHistoricalYear(md, static_cast<long long>(firstYear) + length - 1, "length"))
+        return OperationResult::failure(*e);
     // a: offset of the cycle's first year; b: its last year counted from a.
-    const int a = chosen->first;
-    const int b = chosen->second;
-    if (!isHistoricalOffset(doc, a)) return false;
-    if (b < 0) {
-        doc.message("The cycle must end at or after its first year; nothing was synthesized.");
-        return false;
-    }
-    if (!isHistoricalOffset(doc, a + b)) return false;
-
-    fillSynthesized(doc, [a, b](const Location &loc, int m, int k) { return historical(loc, m, a + k % (b + 1)); });
+    const int a = firstYear - md.inputStartYear;
+    const int b = length - 1;
+    OperationResult r;
+    r.changed =
+        fillSynthesized(md, [a, b](const Location &loc, int m, int k) { return historical(loc, m, a + k % (b + 1)); });
     md.synthesizeFormat = SynthesizedCycle;
     md.projYearStart = a;
     md.projYearEnd = b;
-    return true;
-}
-
-void chooseSynthesisMethod(ModelDocument &doc) {
-    Prompter *p = doc.prompter();
-    if (!p) return;
-    auto method = p->chooseSynthesisMethod();
-    if (!method) return;
-
-    switch (*method) {
-    case 0:
-        synthesizeAverage(doc);
-        break;
-    case 1:
-        synthesizeGivenYear(doc);
-        break;
-    case 2:
-        synthesizeCycle(doc);
-        break;
-    default:
-        doc.message("Unknown synthesis method " + std::to_string(*method) + "; nothing was synthesized.");
-        return;
-    }
-
-    // The user has been through the choice: whatever the method did (also
-    // when its own dialog was cancelled) the stale warning is considered
-    // answered, the document counts as changed and the tables are refilled.
-    doc.setModified();
-    doc.updateAllViews(kHintSynthesized);
-    doc.historicalDataChanged = false;
+    return r;
 }
 
 std::pair<int, int> synthesisSourceYears(const ModelInput &m) {

@@ -1,15 +1,20 @@
 // Synthesized years: projecting the historical monthly values of every
 // location into the years that follow the historical period, by the average
 // of chosen years, one given year or a repeated cycle of years, and the
-// record of which method made them.
+// record of which method made them. These operations take every choice as a
+// parameter and ask nothing; the method choice and its dialogs are in
+// model/document_operations.h.
 #pragma once
 
+#include "common/operation_error.h"
+
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace vek {
 
-class ModelDocument;
 struct ModelInput;
 
 // Values of ModelInput::synthesizeFormat.
@@ -21,28 +26,29 @@ enum SynthesisMethod : int {
     SynthesizedUserDefined = 4,
 };
 
-// Refresh hint after a synthesis method choice (synthesized table and captions).
-inline constexpr int kHintSynthesized = 3;
+// The two conditions every method needs, tested in this order: synthesized
+// years to fill ("Can't project flows until synthesized flow years are
+// provided.") and historical years to fill them from ("No historical flow
+// data to project."). nullopt when both hold.
+std::optional<OperationError> synthesisPrecondition(const ModelInput &model);
 
-// Messages of the preconditions every method checks first.
-inline constexpr const char *kNoSynthesizedYearsMessage =
-    "Can't project flows until synthesized flow years are provided.";
-inline constexpr const char *kNoHistoricalYearsMessage = "No historical flow data to project.";
+// Each method fills every synthesized year of every month column of every
+// location and records itself in synthesizeFormat, projYearStart and
+// projYearEnd. Years are year labels (inputStartYear .. inputEndYear). A
+// refusal (a failed precondition, a year outside the historical period, no
+// year or a cycle shorter than one year) changes nothing. `changed` is set
+// when values were written, that is when the model has locations; the record
+// is written either way.
 
-// Each method asks for its years through the document's prompter and fills
-// every synthesized year of every location. They return true when the values
-// and the record were replaced; false when a precondition failed (its message
-// shown), the dialog was cancelled or its answer was unusable; then nothing
-// has changed.
-bool synthesizeAverage(ModelDocument &doc);
-bool synthesizeGivenYear(ModelDocument &doc);
-bool synthesizeCycle(ModelDocument &doc);
-
-// "Recalculate": asks for a method and runs it. Unless the choice itself is
-// cancelled, the document is then marked modified, the views are refreshed
-// with hint 3 and the stale-data flag is cleared, whatever the method did
-// (also when its own dialog was cancelled).
-void chooseSynthesisMethod(ModelDocument &doc);
+// The average of the chosen years (a set: order and repeats do not matter),
+// summed in double precision and stored in single. Records 1, the earliest
+// and the latest year's offsets.
+OperationResult synthesizeAverage(ModelInput &model, const std::vector<int> &years);
+// Copies of one historical year. Records 2 and its offset; projYearEnd stays.
+OperationResult synthesizeGivenYear(ModelInput &model, int year);
+// The `length` historical years from `firstYear` on, repeated from the first
+// synthesized year. Records 3, the first year's offset and length - 1.
+OperationResult synthesizeCycle(ModelInput &model, int firstYear, int length);
 
 // Year indexes (first, last) of the historical period the recorded method
 // draws on; an empty range (0, -1) for user-defined values.

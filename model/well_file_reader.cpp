@@ -2,7 +2,6 @@
 #include "model/well_file_reader.h"
 #include "common/utf8_path.h"
 
-#include "common/prompter.h"
 #include "model/import_scan.h"
 
 #include <cctype>
@@ -58,8 +57,22 @@ bool scanWellYearLine(const std::string &text, WellYearLine &out) {
     return true;
 }
 
-void WellFileReader::show(const std::string &text) const {
-    if (prompter_) prompter_->message(text);
+OperationError WellFileReader::problem(OperationError::Kind kind, std::string message) const {
+    OperationError e;
+    e.kind = kind;
+    e.message = std::move(message);
+    e.file = path_;
+    if (!subAreas_.empty()) e.locationName = subAreas_.back().name;
+    return e;
+}
+
+bool WellFileReader::fail(OperationError::Kind kind, std::string message) {
+    error_ = problem(kind, std::move(message));
+    return false;
+}
+
+void WellFileReader::warn(OperationError::Kind kind, std::string message) {
+    warnings_.push_back(problem(kind, std::move(message)));
 }
 
 bool WellFileReader::read(const std::string &path, bool noSoilMoisture) {
@@ -68,13 +81,23 @@ bool WellFileReader::read(const std::string &path, bool noSoilMoisture) {
     std::ifstream in;
     if (!std::filesystem::is_directory(pathFromUtf8(path), ec)) in.open(path, std::ios::binary);
     if (!in.is_open()) {
-        show("Unable to open " + path + " for reading.");
-        return false;
+        path_ = path;
+        error_.reset();
+        warnings_.clear();
+        return fail(OperationError::Kind::CannotOpen, "Unable to open " + path + " for reading.");
     }
-    return read(in, noSoilMoisture);
+    const bool ok = read(in, noSoilMoisture);
+    path_ = path;
+    if (error_) error_->file = path;
+    for (auto &w : warnings_)
+        w.file = path;
+    return ok;
 }
 
 bool WellFileReader::read(std::istream &in, bool noSoilMoisture) {
+    path_.clear();
+    error_.reset();
+    warnings_.clear();
     subAreas_.clear();
     heading1_.clear();
     heading2_.clear();
@@ -94,19 +117,15 @@ bool WellFileReader::read(std::istream &in, bool noSoilMoisture) {
                 if (end == SubAreaEnd::EndOfFile) return true;
             } else if (contains(line, kMethodMarker)) {
                 std::string method;
-                if (!nextLine(in, method)) {
-                    show("EOF reading well pumping method.");
-                    return false;
-                }
+                if (!nextLine(in, method))
+                    return fail(OperationError::Kind::UnexpectedEnd, "EOF reading well pumping method.");
                 bool skip = (contains(method, "USBR Original") && !noSoilMoisture) ||
                             (contains(method, "Enhanced") && noSoilMoisture);
                 // The section not chosen runs to its second rule line.
                 for (int rules = 0; skip && rules < 2;) {
                     std::string l;
-                    if (!nextLine(in, l)) {
-                        show("EOF while skipping well record.");
-                        return false;
-                    }
+                    if (!nextLine(in, l))
+                        return fail(OperationError::Kind::UnexpectedEnd, "EOF while skipping well record.");
                     if (contains(l, kSectionRule)) ++rules;
                 }
             }
@@ -118,19 +137,21 @@ bool WellFileReader::read(std::istream &in, bool noSoilMoisture) {
 WellFileReader::SubAreaEnd WellFileReader::readSubArea(std::istream &in, const std::string &line) {
     SubArea area;
     const char *p = line.c_str();
-    if (!scan::scanInt(p, area.wellCount) || area.wellCount < 0) {
-        show("Unable to read the number of wells at the start of line " + line +
-             "; the wells of this sub-area are not imported.");
-        area.wellCount = 0;
-    }
+    const bool countRead = scan::scanInt(p, area.wellCount) && area.wellCount >= 0;
+    if (!countRead) area.wellCount = 0;
     std::size_t at = line.find(kSubAreaMarker) + std::string(kSubAreaMarker).size();
     area.name = trimmed(std::string_view(line).substr(at, kNameWidth));
     bool firstArea = subAreas_.empty();
     subAreas_.push_back(area);
     SubArea &current = subAreas_.back();
+    if (!countRead) {
+        warn(OperationError::Kind::Unreadable, "Unable to read the number of wells at the start of line " + line +
+                                                   "; the wells of this sub-area are not imported.");
+        warnings_.back().field = "well count";
+    }
 
     auto endOfFile = [this] {
-        show("Unexpected EOF reading year data .");
+        warn(OperationError::Kind::UnexpectedEnd, "Unexpected EOF reading year data .");
         return SubAreaEnd::EndOfFile;
     };
 
@@ -150,7 +171,11 @@ WellFileReader::SubAreaEnd WellFileReader::readSubArea(std::istream &in, const s
         if (data.empty() || contains(data, kBlockEnd)) return SubAreaEnd::Separator;
         WellYearLine w;
         if (!scanWellYearLine(data, w)) {
-            show("Scan error reading line " + data + " for well data");
+            fail(OperationError::Kind::Unreadable, "Scan error reading line " + data + " for well data");
+            error_->field = data;
+            // The year, when the line starts with one.
+            const char *q = data.c_str();
+            if (int year = 0; scan::scanInt(q, year)) error_->year = year;
             return SubAreaEnd::Failed;
         }
         if (!haveFirstYear_) {

@@ -1,8 +1,12 @@
 // Reader of the outside consumptive-use model's well output files (.owl):
 // sub-areas with their wells' yearly lines, the two heading lines, and the
 // first and last year of the data. The method sections ("Well Pumping
-// Information") not chosen by the soil-moisture switch are skipped.
+// Information") not chosen by the soil-moisture switch are skipped. The
+// reader shows nothing: what stopped it is its error, what it read past its
+// warnings.
 #pragma once
+
+#include "common/operation_error.h"
 
 #include <array>
 #include <iosfwd>
@@ -10,8 +14,6 @@
 #include <vector>
 
 namespace vek {
-
-class Prompter;
 
 // One data line: year, well id and 14 reals. Real 0 is the depletion factor,
 // reals 1..12 are January..December, real 13 is not used.
@@ -29,13 +31,10 @@ struct SubArea {
 
 class WellFileReader {
   public:
-    // Messages (each with an OK button) go to prompter; none is shown without one.
-    explicit WellFileReader(Prompter *prompter = nullptr) : prompter_(prompter) {}
-
     // Reads the file. noSoilMoisture set takes the sections computed without
-    // soil moisture and skips the others. Returns false after a message when
-    // the file cannot be read; a file ending inside a data block still counts
-    // as read.
+    // soil moisture and skips the others. Returns false when the file cannot
+    // be read (error() says why); a file ending inside a data block still
+    // counts as read (with a warning).
     bool read(const std::string &path, bool noSoilMoisture);
     // The same from an open stream.
     bool read(std::istream &in, bool noSoilMoisture);
@@ -47,12 +46,21 @@ class WellFileReader {
     int firstYear() const { return firstYear_; }
     int lastYear() const { return lastYear_; }
 
+    // Why the last read failed; nullopt after a read that succeeded.
+    const std::optional<OperationError> &error() const { return error_; }
+    // What the last read went on past, in file order.
+    const std::vector<OperationError> &warnings() const { return warnings_; }
+
   private:
     enum class SubAreaEnd { Separator, EndOfFile, Failed };
     SubAreaEnd readSubArea(std::istream &in, const std::string &line);
-    void show(const std::string &text) const;
+    OperationError problem(OperationError::Kind kind, std::string message) const;
+    bool fail(OperationError::Kind kind, std::string message);
+    void warn(OperationError::Kind kind, std::string message);
 
-    Prompter *prompter_ = nullptr;
+    std::string path_;
+    std::optional<OperationError> error_;
+    std::vector<OperationError> warnings_;
     std::vector<SubArea> subAreas_;
     std::string heading1_;
     std::string heading2_;

@@ -1,7 +1,7 @@
 // Year types, units and the conversions between them (see year_types.h).
 #include "model/year_types.h"
 
-#include "model/model_document.h"
+#include "model/model_input.h"
 
 #include <algorithm>
 #include <array>
@@ -10,22 +10,11 @@ namespace vek {
 
 namespace {
 
-int wrap12(int m) { return ((m % 12) + 12) % 12; }
-
-// Years a set of columns can be read for: the shortest column, so a table
-// whose columns disagree is never read past its end.
-int seriesYears(const MonthColumns &c) {
-    size_t n = c[0].size();
-    for (const auto &col : c)
-        n = std::min(n, col.size());
-    return static_cast<int>(n);
-}
-
 // Moves one series s months earlier in its own sequence of 12*n months (in
 // place: ascending for s >= 0, descending for s < 0) and zeroes the months
 // left without a value, noting their columns in `emptied`.
 void shiftSeries(MonthColumns &c, int s, std::array<bool, 12> &emptied) {
-    const int total = 12 * seriesYears(c);
+    const int total = 12 * shortestColumn(c);
     auto at = [&c](int f) -> float & { return c[static_cast<size_t>(f % 12)][static_cast<size_t>(f / 12)]; };
     auto step = [&](int f) {
         const int src = f + s;
@@ -46,7 +35,7 @@ void shiftSeries(MonthColumns &c, int s, std::array<bool, 12> &emptied) {
 }
 
 void convertSeries(MonthColumns &c, int yearMode, int firstYear, bool avg, bool toDailyUnits) {
-    const int n = seriesYears(c);
+    const int n = shortestColumn(c);
     for (int m = 0; m < 12; ++m) {
         auto &col = c[static_cast<size_t>(m)];
         for (int k = 0; k < n; ++k) {
@@ -129,8 +118,8 @@ std::string unitsName(int unitMode) {
     }
 }
 
-void shiftMonths(ModelDocument &doc, int s) {
-    for (auto &loc : doc.model.locations) {
+void shiftMonths(ModelInput &model, int s) {
+    for (auto &loc : model.locations) {
         std::array<bool, 12> emptied{};
         shiftSeries(loc.historicalData, s, emptied);
         shiftSeries(loc.pumpingFlow, s, emptied);
@@ -140,7 +129,7 @@ void shiftMonths(ModelDocument &doc, int s) {
         // starts again at full efficiency.
         const std::array<float, 12> old = loc.efficiency;
         for (int m = 0; m < 12; ++m)
-            loc.efficiency[static_cast<size_t>(m)] = old[static_cast<size_t>(wrap12(m + s))];
+            loc.efficiency[static_cast<size_t>(m)] = old[static_cast<size_t>(wrapMonth(m + s))];
         for (int m = 0; m < 12; ++m)
             if (emptied[static_cast<size_t>(m)]) loc.efficiency[static_cast<size_t>(m)] = 1.0f;
 
@@ -149,23 +138,35 @@ void shiftMonths(ModelDocument &doc, int s) {
         std::array<bool, 12> ignored{};
         shiftSeries(loc.synthesizedData, s, ignored);
     }
-    doc.setModified();
 }
 
-void changeYearType(ModelDocument &doc, int newMode) {
-    ModelInput &md = doc.model;
-    if (md.yearMode == newMode) return;
+namespace {
+
+OperationError conversionError(OperationError::Kind kind, std::string message, std::string field) {
+    OperationError e;
+    e.kind = kind;
+    e.message = std::move(message);
+    e.field = std::move(field);
+    return e;
+}
+
+} // namespace
+
+YearTypeChange changeYearType(ModelInput &md, int newMode) {
+    YearTypeChange r;
+    if (md.yearMode == newMode) return r;
     if (!isValidYearMode(newMode)) {
-        doc.message("Unknown year type " + std::to_string(newMode) + ": the tables were not converted.");
-        return;
+        r.error = conversionError(OperationError::Kind::UnknownYearType,
+                                  "Unknown year type " + std::to_string(newMode) + ": the tables were not converted.",
+                                  std::to_string(newMode));
+        return r;
     }
+    r.changed = true;
     if (!isValidYearMode(md.yearMode)) {
-        doc.setModified();
         // The month order of an unknown year type is unknown too, so there is
         // nothing to move: only the label changes.
         md.yearMode = newMode;
-        doc.updateAllViews(kHintYearType);
-        return;
+        return r;
     }
 
     // s > 0: the first s months of the first year leave the period at its
@@ -178,30 +179,36 @@ void changeYearType(ModelDocument &doc, int newMode) {
         const int firstCol = s > 0 ? 0 : 12 + s;
         const int lastCol = s > 0 ? s - 1 : 11;
         for (const auto &loc : md.locations) {
-            if (row >= seriesYears(loc.historicalData)) continue;
+            if (row >= shortestColumn(loc.historicalData)) continue;
             for (int m = firstCol; m <= lastCol && !added; ++m)
                 added = loc.historicalData[static_cast<size_t>(m)][static_cast<size_t>(row)] > 0.0f;
             if (added) break;
         }
-        if (added && !(s > 0 ? doc.addHistoricalYear(0, false) : doc.addHistoricalYear(n - 1, true))) {
+        if (added && !(s > 0 ? addHistoricalYear(md, 0, false) : addHistoricalYear(md, n - 1, true))) {
             // Shifting without the added year would drop those months.
-            doc.message("The year type was not changed: the historical period cannot take one more year.");
-            return;
+            r.changed = false;
+            r.error = conversionError(OperationError::Kind::PeriodFull,
+                                      "The year type was not changed: the historical period cannot take one more year.",
+                                      s > 0 ? "inputStartYear" : "inputEndYear");
+            r.error->year = s > 0 ? md.inputStartYear : md.inputEndYear;
+            return r;
         }
     }
 
-    shiftMonths(doc, s);
+    shiftMonths(md, s);
     md.yearMode = newMode;
-    doc.setModified();
-    doc.updateAllViews(added ? kHintEverything : kHintYearType);
+    r.yearAdded = added;
+    return r;
 }
 
-void changeUnits(ModelDocument &doc, int newUnit) {
-    ModelInput &md = doc.model;
-    if (md.unitMode == newUnit) return;
+OperationResult changeUnits(ModelInput &md, int newUnit) {
+    OperationResult r;
+    if (md.unitMode == newUnit) return r;
     if (!isValidUnitMode(newUnit)) {
-        doc.message("Unknown units " + std::to_string(newUnit) + ": the values were not converted.");
-        return;
+        r.error = conversionError(OperationError::Kind::UnknownUnits,
+                                  "Unknown units " + std::to_string(newUnit) + ": the values were not converted.",
+                                  std::to_string(newUnit));
+        return r;
     }
     // From an unknown unit nothing is converted; only the label changes.
     if (isValidUnitMode(md.unitMode)) {
@@ -211,14 +218,9 @@ void changeUnits(ModelDocument &doc, int newUnit) {
             convertSeries(loc.synthesizedData, md.yearMode, md.synthStartYear, md.useAvgDaysPerMonth, daily);
         }
     }
-    doc.setModified();
     md.unitMode = newUnit;
-    doc.updateAllViews(kHintUnits);
-}
-
-void setUseAvgDaysPerMonth(ModelDocument &doc, bool avg) {
-    doc.model.useAvgDaysPerMonth = avg;
-    doc.setModified();
+    r.changed = true;
+    return r;
 }
 
 } // namespace vek

@@ -1,31 +1,24 @@
-// Year types and units of a model input document: the month order of each
-// year type, days of the months, the labels the form and the Properties
-// dialog show, and the conversions that move every table to another year
-// type or unit while keeping the same water in the same calendar months.
+// Year types and units of a model: days of the months, the labels the form
+// and the Properties dialog show, and the conversions that move every table
+// to another year type or unit while keeping the same water in the same
+// calendar months. The conversions take the new type or unit as a parameter
+// and ask nothing; the document's versions (marking it modified, refreshing
+// its views) are in model/document_operations.h.
 #pragma once
 
-#include "common/calendar.h"
+#include "common/operation_error.h"
+#include "facts/vek_facts.h"
 
 #include <string>
 
 namespace vek {
 
-class ModelDocument;
+struct ModelInput;
 
 enum UnitMode : int { AverageDailyAcreFeet = 0, MonthlyAcreFeet = 1 };
 
-// Refresh hints the conversions report to the views.
-inline constexpr int kHintEverything = 0;
-inline constexpr int kHintYearType = 4;
-inline constexpr int kHintUnits = 5;
-
-// Monthly <-> average daily acre-feet when every month counts the same days.
-// Both are single-precision constants; the second is one over the first.
-inline constexpr float kAverageDaysPerMonth = 30.417f;
-inline constexpr float kDailyPerMonthly = 0.032876354f;
-
 // True for 0 (average daily) and 1 (monthly acre-feet); the year types'
-// month order is in common/calendar.h.
+// month order and the days per month are in facts/vek_facts.h.
 bool isValidUnitMode(int unitMode);
 
 // Days of the month in column `column` of row year `rowYear` (February of a
@@ -48,23 +41,29 @@ std::string unitsLabel(int unitMode);
 std::string yearTypeName(int yearMode);
 std::string unitsName(int unitMode);
 
-// Converts every table of the document to year type newMode (0..2). Months
-// that would fall out of the historical period are rescued into one added
-// year when any of them holds a positive value. Refreshes the views with
-// hint 4, or 0 when a year was added. Nothing happens when the document
-// already has that year type or newMode is not a year type.
-void changeYearType(ModelDocument &doc, int newMode);
+struct YearTypeChange : OperationResult {
+    bool yearAdded = false; // a historical year was added to keep months
+};
+
+// Converts every table of the model to year type newMode (0..2). Months that
+// would fall out of the historical period are rescued into one added year
+// when any of them holds a positive value (yearAdded). A model already in
+// that year type is left as it is (not `changed`). Refused, with nothing
+// changed: a newMode that is no year type (UnknownYearType), and a rescue
+// the historical period cannot take (PeriodFull). A stored year type that
+// is unknown is only relabelled: its month order is unknown too.
+YearTypeChange changeYearType(ModelInput &model, int newMode);
 // Moves every historical series (values, pumping flow, days on) and every
 // synthesized series s months earlier in its sequence of months (s < 0:
 // later); the months left without a value become 0.0, the efficiencies
 // rotate with their months and become 1.0 in the emptied months.
-void shiftMonths(ModelDocument &doc, int s);
+void shiftMonths(ModelInput &model, int s);
 // Converts the historical and synthesized values (not the pumping record) to
-// unit newUnit (0 average daily, 1 monthly acre-feet) and refreshes with
-// hint 5. Nothing happens when the unit is already newUnit or newUnit is not
-// a unit.
-void changeUnits(ModelDocument &doc, int newUnit);
-// The monthly-to-daily rule: marks the document modified, converts nothing.
-void setUseAvgDaysPerMonth(ModelDocument &doc, bool avg);
+// unit newUnit (0 average daily, 1 monthly acre-feet), counting the days of
+// each month by the model's monthly-to-daily rule. A model already in that
+// unit is left as it is; a newUnit that is no unit is refused
+// (UnknownUnits). From a stored unit that is unknown nothing is converted;
+// only the unit changes.
+OperationResult changeUnits(ModelInput &model, int newUnit);
 
 } // namespace vek

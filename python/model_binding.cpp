@@ -11,6 +11,7 @@
 
 #include "common/numbers.h"
 #include "common/utf8_path.h"
+#include "model/document_operations.h"
 #include "model/input_file.h"
 #include "model/year_types.h"
 
@@ -233,7 +234,7 @@ user-defined).)doc");
 The file is written beside its target and takes its place only when it is
 complete, so a failed write leaves an earlier file as it was (vek.WriteError).
 As in VEKView, a path ending in ".owl" is written under its base name with
-".vek" in the current folder, with a warning. A model read only partly is
+".vek" in the same folder, with a warning. A model read only partly is
 not written over the file it came from.)doc");
     model.def(
         "copy",

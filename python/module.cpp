@@ -1,7 +1,7 @@
 // The extension module vek._vek; the package vek re-exports it.
 #include "python/bindings.h"
 
-#include "common/calendar.h"
+#include "facts/vek_facts.h"
 #include "model/model_input.h"
 #include "vek_version.h"
 

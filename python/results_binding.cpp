@@ -9,8 +9,8 @@
 #include <limits>
 #include <map>
 
-#include "common/calendar.h"
 #include "common/safe_save.h"
+#include "facts/vek_facts.h"
 #include "results/export_layout.h"
 #include "results/text_report.h"
 

@@ -5,9 +5,9 @@
 
 #include <sstream>
 
-#include "common/calendar.h"
 #include "common/numbers.h"
 #include "engine/engine_run.h"
+#include "facts/vek_facts.h"
 #include "model/input_file.h"
 
 namespace vek::python {

@@ -6,6 +6,8 @@
 #include "results/string_array.h"
 #include "results/text_report.h"
 
+#include "facts/vek_facts.h"
+
 #include <charconv>
 
 #ifndef VEK_ENGINE_VERSION
@@ -14,18 +16,6 @@
 
 namespace vek {
 
-namespace {
-
-// The engine's own month order, used when the report's month heading is short.
-const char *const kEngineMonths[12] = {"NOV", "DEC", "JAN", "FEB", "MAR", "APR",
-                                       "MAY", "JUN", "JUL", "AUG", "SEP", "OCT"};
-
-// Month offset of a year type into the engine's November-first order (the
-// text report heads its columns the same way).
-int headingOffset(int yearType) { return yearType == 0 ? 2 : yearType == 2 ? 11 : 0; }
-
-} // namespace
-
 ExportLayout exportLayout(const OutputResults &results, const ViewChoices &choices) {
     ExportLayout out;
     out.monthly = choices.scale == ViewChoices::Monthly;
@@ -33,10 +23,13 @@ ExportLayout exportLayout(const OutputResults &results, const ViewChoices &choic
     StringArray tokens;
     tokens.tokenize(results.monthHeader);
     const bool headingComplete = tokens.size() >= 13;
-    const int offset = headingOffset(results.yearType);
+    // The columns are headed as in the text report; a short month heading
+    // gives way to the engine's own month names.
+    const int offset = engineMonthOffset(results.yearType);
     for (int k = 0; k < 12; ++k) {
         const int engineMonth = (k + offset) % 12;
-        out.months.push_back(headingComplete ? tokens[engineMonth + 1] : kEngineMonths[engineMonth]);
+        out.months.push_back(headingComplete ? tokens[engineMonth + 1]
+                                             : calendarMonthAbbreviation(calendarMonth(IrrigationYear, engineMonth)));
     }
 
     const int count = static_cast<int>(results.locations.size());

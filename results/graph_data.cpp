@@ -3,7 +3,7 @@
 
 #include "results/report_format.h"
 
-#include "common/calendar.h"
+#include "facts/vek_facts.h"
 
 #include <algorithm>
 #include <charconv>

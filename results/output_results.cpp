@@ -3,16 +3,14 @@
 #include "results/output_results.h"
 #include "common/utf8_path.h"
 
-#include "common/calendar.h"
 #include "common/numbers.h"
+#include "facts/vek_facts.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <string_view>
 
 namespace vek {
@@ -100,36 +98,36 @@ class LineReader {
     }
 };
 
-// The decimal number at the start of s, as a "%f" conversion takes it:
-// optional sign, digits with an optional point, optional exponent. Returns
-// the characters used (0 when s holds no number).
-template <typename Real> size_t scanReal(std::string_view s, Real &out) {
-    size_t i = 0, n = s.size();
-    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
-    size_t digits = 0;
-    while (i < n && s[i] >= '0' && s[i] <= '9')
-        ++i, ++digits;
-    if (i < n && s[i] == '.') {
-        ++i;
-        while (i < n && s[i] >= '0' && s[i] <= '9')
-            ++i, ++digits;
+// A heading line matched as sscanf matches it against `pattern`: white
+// space in the pattern takes any white space of the line (none included),
+// "%d" an integer, any other character itself. Returns the integers
+// converted before the first mismatch, stored in order into `ints`.
+int matchHeading(std::string_view line, std::string_view pattern, std::initializer_list<int *> ints) {
+    auto out = ints.begin();
+    int converted = 0;
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (isBlank(pattern[i])) {
+            while (pos < line.size() && isBlank(line[pos]))
+                ++pos;
+        } else if (pattern.substr(i, 2) == "%d") {
+            if (out == ints.end() || !scanInt(line, pos, **out)) return converted;
+            ++out;
+            ++converted;
+            ++i;
+        } else if (pos < line.size() && line[pos] == pattern[i]) {
+            ++pos;
+        } else {
+            return converted;
+        }
     }
-    if (digits == 0) return 0;
-    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-        size_t j = i + 1;
-        if (j < n && (s[j] == '+' || s[j] == '-')) ++j;
-        size_t k = j;
-        while (k < n && s[k] >= '0' && s[k] <= '9')
-            ++k;
-        if (k > j) i = k;
-    }
-    std::string_view tok = s.substr(0, i);
-    if (!tok.empty() && tok[0] == '+') tok.remove_prefix(1);
-    Real v{};
-    auto r = std::from_chars(tok.data(), tok.data() + tok.size(), v);
-    if (r.ec != std::errc()) return 0;
-    out = v;
-    return i;
+    return converted;
+}
+
+// A number standing alone in a field: nothing but the number and blanks.
+bool wholeNumber(std::string_view field, float &out) {
+    std::size_t pos = 0;
+    return scanReal(field, pos, out) && trim(field.substr(pos)).empty();
 }
 
 bool allAsterisks(std::string_view f) {
@@ -153,7 +151,7 @@ bool parseFixedRow(std::string_view line, float out[13]) {
             continue;
         }
         float v;
-        if (t.empty() || scanReal(t, v) != t.size()) return false;
+        if (!wholeNumber(t, v)) return false;
         out[f] = v;
     }
     return true;
@@ -165,19 +163,11 @@ bool parseFixedRow(std::string_view line, float out[13]) {
 int parseRow(std::string_view line, float out[13]) {
     if (parseFixedRow(line, out)) return 13;
     if (line.size() < 4) return 0;
-    std::string_view s = line.substr(4);
+    const std::string_view s = line.substr(4);
+    std::size_t pos = 0;
     int n = 0;
-    while (n < 13) {
-        size_t b = 0;
-        while (b < s.size() && isBlank(s[b]))
-            ++b;
-        s.remove_prefix(b);
-        float v;
-        size_t used = scanReal(s, v);
-        if (used == 0) break;
-        out[n++] = v;
-        s.remove_prefix(used);
-    }
+    while (n < 13 && scanReal(s, pos, out[n]))
+        ++n;
     return n;
 }
 
@@ -229,8 +219,6 @@ class ReportReader {
         return false;
     }
 
-    static std::string cstr(std::string_view l) { return std::string(l); }
-
     bool readHeading() {
         int lastHistorical = -1, synthYears = -1;
         // The heading lines in the order they are searched for, as a reader
@@ -247,12 +235,10 @@ class ReportReader {
             if (missing < 0 && !findLine(match)) missing = index;
         };
         step(0, [&](std::string_view l) {
-            return std::sscanf(cstr(l).c_str(), "          THE LAST YEAR OF HISTORICAL DATA IS %d", &lastHistorical) ==
-                   1;
+            return matchHeading(l, "          THE LAST YEAR OF HISTORICAL DATA IS %d", {&lastHistorical}) == 1;
         });
         step(1, [&](std::string_view l) {
-            return std::sscanf(cstr(l).c_str(), "          NUMBER OF YEARS OF SYNTHESIZED DATA ARE %d", &synthYears) ==
-                   1;
+            return matchHeading(l, "          NUMBER OF YEARS OF SYNTHESIZED DATA ARE %d", {&synthYears}) == 1;
         });
         step(2, [&](std::string_view l) {
             if (!contains(l, "SYNTHESIZED DATA")) return false;
@@ -261,12 +247,11 @@ class ReportReader {
         });
         step(3, [&](std::string_view l) {
             int a, b;
-            return std::sscanf(cstr(l).c_str(), "          PUMPING BEGINS IN %d AND CONTINUES %d", &a, &b) == 2;
+            return matchHeading(l, "          PUMPING BEGINS IN %d AND CONTINUES %d", {&a, &b}) == 2;
         });
         int first = 0, last = 0;
         step(4, [&](std::string_view l) {
-            return std::sscanf(cstr(l).c_str(), "          PRINT OUT OF DEPLETIONS IS FOR YEARS %d TO %d", &first,
-                               &last) == 2;
+            return matchHeading(l, "          PRINT OUT OF DEPLETIONS IS FOR YEARS %d TO %d", {&first, &last}) == 2;
         });
         res_.setSynthesizedYears(lastHistorical, synthYears);
         // A reversed or absurdly long range cannot come from the engine; it
@@ -352,13 +337,10 @@ class ReportReader {
         std::string_view l;
         if (!in_.next(l)) return fail("Unexepected EOF looking for VEK.");
         if (!contains(l, "VEK FACTOR:")) return fail("Error looking for VEK (line is " + std::string(l) + ")");
-        std::string_view rest = l.size() > 11 ? l.substr(11, 80) : std::string_view();
-        size_t b = 0;
-        while (b < rest.size() && isBlank(rest[b]))
-            ++b;
+        const std::string_view rest = l.size() > 11 ? l.substr(11, 80) : std::string_view();
+        std::size_t pos = 0;
         double factor = 0.0;
-        if (scanReal(rest.substr(b), factor) == 0) factor = 0.0;
-        r.depletionFactor = factor;
+        r.depletionFactor = scanReal(rest, pos, factor) ? factor : 0.0;
         in_.skip(5);
         if (res_.units.empty() ? !readUnitsAndHeader() : !findYearHeading()) return false;
         if (!readTables(r, false)) return false;

@@ -4,21 +4,12 @@
 #include "results/report_format.h"
 #include "results/string_array.h"
 
-#include "common/calendar.h"
+#include "facts/vek_facts.h"
 
 #include <string>
 #include <vector>
 
 namespace vek {
-
-namespace {
-
-// Month offset of a year type into the engine's November-first order.
-int headingOffset(int yearType) {
-    return (yearTypeStartMonth(yearType) - yearTypeStartMonth(IrrigationYear) + 12) % 12;
-}
-
-} // namespace
 
 const char *locationTypeName(const LocationResult &loc) {
     float sum = 0.0f;
@@ -58,7 +49,7 @@ std::string buildTextReport(const OutputResults &results, const ViewChoices &cho
     StringArray tokens(prompter);
     tokens.tokenize(results.monthHeader);
     tokens.removeAt(0); // "YEAR"
-    const int offset = headingOffset(results.yearType);
+    const int offset = engineMonthOffset(results.yearType);
     std::string heading = "YEAR";
     if (choices.scale == ViewChoices::Monthly) {
         for (int k = 0; k < tokens.size(); ++k) {

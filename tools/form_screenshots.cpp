@@ -115,7 +115,6 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "no example model in %s\n", qPrintable(examples));
         return 1;
     }
-    QDir::setCurrent(work.path());
     if (variant == "form-dark" || variant == "graphs-dark") {
         app.setStyle(QStyleFactory::create("Fusion"));
         app.setPalette(darkPalette());
@@ -152,7 +151,7 @@ int main(int argc, char **argv) {
             view->locationList()->item(1)->setSelected(true);
             for (int i = 0; i < 3 && i < view->yearList()->count(); ++i)
                 view->yearList()->item(i)->setSelected(true);
-            static_cast<QAbstractButton *>(view->control(VEKOutputView::IDC_PLOT))->click();
+            view->plotButton()->click();
             settle();
             const auto graphs = view->graphs();
             // The screen as the user sees it: the main window, then each graph

@@ -34,6 +34,9 @@ mutations=(
   "exp-square-split@engine/special_functions.cpp@const double head = std::trunc(x * 16.0) / 16.0;@const double head = std::trunc(x * 16.0) / 15.0;@engine_response_methods_test engine_response_run_test model_response_model_test vektool@^(engine_response_(methods|run)_test[.]|python_response_methods)"
   "factor-formula@model/depletion_factor.cpp@return p.distance * p.distance * p.storativity / p.transmissivity;@return p.distance * p.storativity / p.transmissivity;@model_response_model_test vektool vektool_response_cli_test@^(model_response_model_test[.]|vektool_response_cli_test[.])"
   "lambda-prime@model/depletion_factor.cpp@return lambda * p.distance / p.transmissivity;@return lambda * p.transmissivity / p.distance;@model_response_model_test vektool vektool_response_cli_test@^(model_response_model_test[.]|vektool_response_cli_test[.])"
+  "synthesis-last-year@model/synthesis.cpp@if (year >= md.inputStartYear && year <= md.inputEndYear) return std::nullopt;@if (year >= md.inputStartYear && year < md.inputEndYear) return std::nullopt;@model_synthesis_test@^model_synthesis_test[.]"
+  "year-type-rescue@model/year_types.cpp@[static_cast<size_t>(row)] > 0.0f;@[static_cast<size_t>(row)] >= 0.0f;@model_year_types_test@^model_year_types_test[.]"
+  "import-soil-moisture@model/imports.cpp@reader.read(path, basis == SoilMoisture::Without);@reader.read(path, basis == SoilMoisture::With);@model_imports_test@^model_imports_test[.]"
 )
 
 selected=("$@")

@@ -1,10 +1,10 @@
-// vektool check: reads a model input file and reports every message the
-// reader shows.
+// vektool check: reads a model input file and reports what stopped the
+// reader, if anything.
 #include "model/input_file.h"
-#include "model/model_document.h"
+#include "model/model_input.h"
 #include "model/response_checks.h"
-#include "vektool/batch_prompter.h"
 #include "vektool/command.h"
+#include "vektool/messages.h"
 
 #include <cstdio>
 
@@ -23,19 +23,17 @@ int runCheck(const vektool::Args &args) {
         std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
-    vektool::BatchPrompter prompter;
-    vek::ModelDocument doc(&prompter);
-    bool ok = vek::ReadInput(doc, args[0]);
-    const vek::ModelInput &m = doc.model;
+    vek::ModelInput m;
+    bool ok = vektool::report(vek::readModelInput(m, args[0]));
     if (ok)
         for (const auto &problem : vek::checkResponseMethods(m)) {
             std::fprintf(stderr, "%s: %s\n", args[0].c_str(), problem.text.c_str());
             ok = false;
         }
     std::printf("%s: %s, %zu location(s), historical years %d-%d (%d), synthesized years %d\n", args[0].c_str(),
-                ok && prompter.shown.empty() ? "ok" : "failed", m.locations.size(), m.inputStartYear, m.inputEndYear,
-                m.historicalYears(), m.synthesizedYears());
-    return ok && prompter.shown.empty() ? 0 : 1;
+                ok ? "ok" : "failed", m.locations.size(), m.inputStartYear, m.inputEndYear, m.historicalYears(),
+                m.synthesizedYears());
+    return ok ? 0 : 1;
 }
 
 } // namespace

@@ -1,15 +1,17 @@
-// vektool convert: reads a model input file, optionally transforms it, and
-// writes it with SaveInput. Options are parsed into ConvertOptions; the work
-// is three stages (read, transform, write), each refusing by returning false
-// after its message, in which case no output is written.
+// vektool convert: reads a model input file (or imports a file), optionally
+// transforms it, and writes it with SaveInput. Each option is one row of a
+// table with a small setter that fills ConvertOptions; the work is three
+// stages (read, transform, write) that call the model operations with those
+// options and print what they report. A stage that fails stops the command
+// before anything is written.
 #include "model/imports.h"
 #include "model/input_file.h"
 #include "model/model_document.h"
 #include "model/synthesis.h"
 #include "model/year_types.h"
-#include "vektool/batch_prompter.h"
 #include "vektool/command.h"
 #include "vektool/convert_response_options.h"
+#include "vektool/messages.h"
 
 #include <cctype>
 #include <charconv>
@@ -45,15 +47,19 @@ const char *kUsage = "usage: vektool convert IN OUT.vek [options]\n\n"
                      "  --cycle START,END     synthesize the historical years START..END repeated\n\n"
                      "Exit status: 0 written, 1 not read, refused or not written, 2 bad options.\n";
 
-// ---- Monthly-to-daily rule, year type, units and synthesized years --------
-// Applied after reading and before writing, in this order, through the same
-// document operations the editor's Properties dialog and form use. The rule
-// comes first: a unit conversion counts the days of each month by it.
+// ---- Options ------------------------------------------------------------------
 
-struct YearOptions {
+enum class InputKind { Vek, WellOutput, TabDelimited, OldFormat };
+enum class Method { None, Average, Given, Cycle };
+
+struct ConvertOptions {
+    std::string in, out;
+    std::optional<InputKind> from;
+    std::optional<vek::SoilMoisture> soilMoisture;
     std::optional<int> yearType, units, avgDays, synthYears;
-    enum class Method { None, Average, Given, Cycle } method = Method::None;
+    Method method = Method::None;
     std::vector<int> years; // years named by --average, --given or --cycle
+    vektool::ResponseOptions response;
 };
 
 bool parseWholeNumber(const std::string &text, int &value) {
@@ -76,149 +82,73 @@ bool parseYearList(const std::string &text, std::vector<int> &years) {
     }
 }
 
-// Reads the option at args[i] when it is one of the year options (then true,
-// with i on its value and `err` set when the option is unusable); false when
-// it is not one of them.
-bool parseYearOption(const vektool::Args &args, size_t &i, YearOptions &o, std::string &err) {
-    auto yearOptionError = [&err](const std::string &text) {
-        err = text;
-        return true;
-    };
-    const std::string &name = args[i];
-    struct Number {
-        const char *name;
-        std::optional<int> *slot;
-        int lo, hi;
-    };
-    const Number numbers[] = {{"--year-type", &o.yearType, 0, 2},
-                              {"--units", &o.units, 0, 1},
-                              {"--avg-days", &o.avgDays, 0, 1},
-                              {"--synth-years", &o.synthYears, 0, 9999}};
-    const bool isMethod = name == "--average" || name == "--given" || name == "--cycle";
-    const Number *number = nullptr;
-    for (const auto &n : numbers)
-        if (name == n.name) number = &n;
-    if (!number && !isMethod) return false;
-    if (i + 1 >= args.size()) return yearOptionError(name + " needs a value");
-    const std::string &value = args[++i];
-    if (number) {
-        int v = 0;
-        if (!parseWholeNumber(value, v) || v < number->lo || v > number->hi)
-            return yearOptionError(name + " takes a whole number from " + std::to_string(number->lo) + " to " +
-                                   std::to_string(number->hi) + ", not '" + value + "'");
-        *number->slot = v;
-        return true;
-    }
-    if (o.method != YearOptions::Method::None)
-        return yearOptionError("give only one of --average, --given and --cycle");
-    if (!parseYearList(value, o.years))
-        return yearOptionError(name + " takes years separated by commas, not '" + value + "'");
-    if (name == "--average") {
-        o.method = YearOptions::Method::Average;
-    } else if (name == "--given") {
-        if (o.years.size() != 1) return yearOptionError("--given takes one year, not '" + value + "'");
-        o.method = YearOptions::Method::Given;
-    } else {
-        if (o.years.size() != 2) return yearOptionError("--cycle takes START,END, not '" + value + "'");
-        if (o.years[1] < o.years[0])
-            return yearOptionError("--cycle: the cycle's last year " + std::to_string(o.years[1]) +
-                                   " comes before its first year " + std::to_string(o.years[0]));
-        o.method = YearOptions::Method::Cycle;
-    }
-    return true;
+// A setter stores an option's value; it returns an error text, empty when
+// the value is fine.
+using Setter = std::string (*)(ConvertOptions &, const std::string &name, const std::string &value);
+
+template <std::optional<int> ConvertOptions::*slot, int lo, int hi>
+std::string setNumber(ConvertOptions &o, const std::string &name, const std::string &value) {
+    int v = 0;
+    if (!parseWholeNumber(value, v) || v < lo || v > hi)
+        return name + " takes a whole number from " + std::to_string(lo) + " to " + std::to_string(hi) + ", not '" +
+               value + "'";
+    o.*slot = v;
+    return {};
 }
 
-// False when the document refused an option (its message has been shown).
-bool applyYearOptions(vek::ModelDocument &doc, vektool::BatchPrompter &prompter, const YearOptions &o) {
-    vek::ModelInput &md = doc.model;
-    if (o.avgDays) vek::setUseAvgDaysPerMonth(doc, *o.avgDays == 1);
-    if (o.yearType) {
-        vek::changeYearType(doc, *o.yearType);
-        if (md.yearMode != *o.yearType) return false;
-    }
-    if (o.units) {
-        vek::changeUnits(doc, *o.units);
-        if (md.unitMode != *o.units) return false;
-    }
-    if (o.synthYears) {
-        doc.setSynthesizedYearCount(*o.synthYears);
-        if (md.synthesizedYears() != *o.synthYears) {
-            std::fprintf(stderr, "vektool convert: the model cannot hold %d synthesized years\n", *o.synthYears);
-            return false;
+std::string setFrom(ConvertOptions &o, const std::string &, const std::string &value) {
+    const std::pair<const char *, InputKind> kinds[] = {{"vek", InputKind::Vek},
+                                                        {"owl", InputKind::WellOutput},
+                                                        {"tab", InputKind::TabDelimited},
+                                                        {"old", InputKind::OldFormat}};
+    for (const auto &[word, kind] : kinds)
+        if (value == word) {
+            o.from = kind;
+            return {};
         }
-    }
-    if (o.method == YearOptions::Method::None) return true;
-
-    // Years become positions in the dialogs' year lists, which start at the
-    // first historical year (after any year the year-type change added).
-    std::vector<int> offsets;
-    for (int y : o.years)
-        offsets.push_back(y - md.inputStartYear);
-    switch (o.method) {
-    case YearOptions::Method::Average:
-        prompter.methodAnswer = 0;
-        prompter.averageAnswer = offsets;
-        break;
-    case YearOptions::Method::Given:
-        prompter.methodAnswer = 1;
-        prompter.givenAnswer = offsets[0];
-        break;
-    default:
-        prompter.methodAnswer = 2;
-        prompter.cycleAnswer = std::pair{offsets[0], offsets[1] - offsets[0]};
-        break;
-    }
-    // A method that refuses says why through the prompter; it shows nothing
-    // when it has synthesized.
-    const size_t shownBefore = prompter.shown.size();
-    const int wanted = o.method == YearOptions::Method::Average ? 1 : o.method == YearOptions::Method::Given ? 2 : 3;
-    vek::chooseSynthesisMethod(doc);
-    return prompter.shown.size() == shownBefore && md.synthesizeFormat == wanted;
+    return "--from takes vek, owl, tab or old, not '" + value + "'";
 }
 
-// ---- Input kinds: model input file or one of the imports ----------------
+std::string setSoilMoisture(ConvertOptions &o, const std::string &, const std::string &value) {
+    if (value == "no")
+        o.soilMoisture = vek::SoilMoisture::Without;
+    else if (value == "with")
+        o.soilMoisture = vek::SoilMoisture::With;
+    else
+        return "--soil-moisture takes no or with, not '" + value + "'";
+    return {};
+}
 
-enum class InputKind { Vek, WellOutput, TabDelimited, OldFormat };
+template <Method method> std::string setMethod(ConvertOptions &o, const std::string &name, const std::string &value) {
+    if (o.method != Method::None) return "give only one of --average, --given and --cycle";
+    if (!parseYearList(value, o.years)) return name + " takes years separated by commas, not '" + value + "'";
+    if (method == Method::Given && o.years.size() != 1) return "--given takes one year, not '" + value + "'";
+    if (method == Method::Cycle) {
+        if (o.years.size() != 2) return "--cycle takes START,END, not '" + value + "'";
+        if (o.years[1] < o.years[0])
+            return "--cycle: the cycle's last year " + std::to_string(o.years[1]) + " comes before its first year " +
+                   std::to_string(o.years[0]);
+    }
+    o.method = method;
+    return {};
+}
 
-struct ConvertOptions {
-    std::string in, out;
-    YearOptions year;
-    std::optional<InputKind> from;
-    int soilMoisture = 0; // 1 no soil moisture, 2 with soil moisture
-    vektool::ResponseOptions response;
+struct Option {
+    const char *name;
+    Setter set;
 };
 
-// Reads --from and --soil-moisture at args[i] (true, with i on the value and
-// `err` set when unusable); false for any other argument.
-bool parseInputOption(const vektool::Args &args, size_t &i, ConvertOptions &o, std::string &err) {
-    const std::string &name = args[i];
-    if (name != "--from" && name != "--soil-moisture") return false;
-    if (i + 1 >= args.size()) {
-        err = name + " needs a value";
-        return true;
-    }
-    const std::string &value = args[++i];
-    if (name == "--from") {
-        if (value == "vek")
-            o.from = InputKind::Vek;
-        else if (value == "owl")
-            o.from = InputKind::WellOutput;
-        else if (value == "tab")
-            o.from = InputKind::TabDelimited;
-        else if (value == "old")
-            o.from = InputKind::OldFormat;
-        else
-            err = "--from takes vek, owl, tab or old, not '" + value + "'";
-    } else {
-        if (value == "no")
-            o.soilMoisture = 1;
-        else if (value == "with")
-            o.soilMoisture = 2;
-        else
-            err = "--soil-moisture takes no or with, not '" + value + "'";
-    }
-    return true;
-}
+const Option kOptions[] = {
+    {"--from", setFrom},
+    {"--soil-moisture", setSoilMoisture},
+    {"--avg-days", setNumber<&ConvertOptions::avgDays, 0, 1>},
+    {"--year-type", setNumber<&ConvertOptions::yearType, 0, 2>},
+    {"--units", setNumber<&ConvertOptions::units, 0, 1>},
+    {"--synth-years", setNumber<&ConvertOptions::synthYears, 0, 9999>},
+    {"--average", setMethod<Method::Average>},
+    {"--given", setMethod<Method::Given>},
+    {"--cycle", setMethod<Method::Cycle>},
+};
 
 // The kind of IN: --from, or by extension as the document's open decides.
 InputKind inputKind(const ConvertOptions &o) {
@@ -232,11 +162,9 @@ InputKind inputKind(const ConvertOptions &o) {
 // Options that only make sense for some kinds of input; empty when fine.
 std::string checkInputOptions(const ConvertOptions &o) {
     const InputKind kind = inputKind(o);
-    if (kind == InputKind::WellOutput && o.soilMoisture == 0) return "a well output file needs --soil-moisture no|with";
-    if (kind != InputKind::WellOutput && o.soilMoisture != 0)
-        return "--soil-moisture applies only to well output files";
-    if (kind == InputKind::TabDelimited &&
-        (o.year.avgDays || o.year.synthYears || o.year.method != YearOptions::Method::None))
+    if (kind == InputKind::WellOutput && !o.soilMoisture) return "a well output file needs --soil-moisture no|with";
+    if (kind != InputKind::WellOutput && o.soilMoisture) return "--soil-moisture applies only to well output files";
+    if (kind == InputKind::TabDelimited && (o.avgDays || o.synthYears || o.method != Method::None))
         return "with --from tab only --year-type and --units may be given (they say what the file holds)";
     return {};
 }
@@ -246,16 +174,17 @@ std::string parseArgs(const vektool::Args &args, ConvertOptions &o) {
     std::vector<std::string> positional;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
-        // The value after an option, when there is one.
-        auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= args.size()) return std::nullopt;
-            return args[++i];
-        };
-        (void)value;
-        std::string yearErr;
-        if (parseInputOption(args, i, o, yearErr) || parseYearOption(args, i, o.year, yearErr) ||
-            vektool::parseResponseOption(args, i, o.response, yearErr)) {
-            if (!yearErr.empty()) return yearErr;
+        const Option *option = nullptr;
+        for (const Option &candidate : kOptions)
+            if (a == candidate.name) option = &candidate;
+        if (option) {
+            if (i + 1 >= args.size()) return a + " needs a value";
+            if (std::string err = option->set(o, a, args[++i]); !err.empty()) return err;
+            continue;
+        }
+        std::string err;
+        if (vektool::parseResponseOption(args, i, o.response, err)) {
+            if (!err.empty()) return err;
             continue;
         }
         if (a.size() > 1 && a[0] == '-') return "unknown option " + a;
@@ -267,31 +196,65 @@ std::string parseArgs(const vektool::Args &args, ConvertOptions &o) {
     return checkInputOptions(o);
 }
 
-bool readStage(vek::ModelDocument &doc, ConvertOptions &o, vektool::BatchPrompter &prompter) {
-    // The caller does not act on a failed read: the document is incomplete.
+// ---- Stages -------------------------------------------------------------------
+
+// A read that did not succeed leaves the model incomplete: nothing is
+// written from it. Warnings (a well output file ending in a data block, a
+// short sub-area) are printed and the import counts as read.
+bool readStage(vek::ModelInput &model, ConvertOptions &o) {
     switch (inputKind(o)) {
     case InputKind::Vek:
-        return vek::ReadInput(doc, o.in) && prompter.shown.empty();
+        return vektool::report(vek::readModelInput(model, o.in));
     case InputKind::WellOutput:
-        // Its messages about a file ending in a data block or a short
-        // sub-area are warnings: the import goes on and counts as read.
-        prompter.soilMoistureAnswer = o.soilMoisture;
-        return vek::importWendraFile(doc, o.in);
+        return vektool::report(vek::importWendraFile(model, o.in, *o.soilMoisture));
     case InputKind::TabDelimited: {
         // The year type and units say what the file holds; nothing to convert.
-        const int yearType = o.year.yearType.value_or(0), units = o.year.units.value_or(1);
-        o.year.yearType.reset();
-        o.year.units.reset();
-        return vek::importTabDelimitedWithOptions(doc, o.in, yearType, units);
+        const int yearType = o.yearType.value_or(0), units = o.units.value_or(1);
+        o.yearType.reset();
+        o.units.reset();
+        return vektool::report(vek::importTabDelimited(model, o.in, yearType, units));
     }
     case InputKind::OldFormat:
-        return vek::importOldFormat(doc, o.in) && prompter.shown.empty();
+        return vektool::report(vek::importOldFormat(model, o.in));
     }
     return false;
 }
 
-bool transformStage(vek::ModelDocument &doc, const ConvertOptions &o, vektool::BatchPrompter &prompter) {
-    return applyYearOptions(doc, prompter, o.year) && vektool::applyResponseOptions(doc, o.response);
+// The monthly-to-daily rule, year type, units and synthesized years, in this
+// order whatever order the options came in: the rule first, so that a unit
+// conversion counts the days of each month by the rule the written file
+// states.
+bool transformStage(vek::ModelDocument &doc, const ConvertOptions &o) {
+    vek::ModelInput &md = doc.model;
+    if (o.avgDays) md.useAvgDaysPerMonth = *o.avgDays == 1;
+    if (o.yearType && !vektool::report(vek::changeYearType(md, *o.yearType))) return false;
+    if (o.units && !vektool::report(vek::changeUnits(md, *o.units))) return false;
+    if (o.synthYears) {
+        doc.setSynthesizedYearCount(*o.synthYears);
+        if (md.synthesizedYears() != *o.synthYears) {
+            vektool::say("vektool convert: the model cannot hold " + std::to_string(*o.synthYears) +
+                         " synthesized years");
+            return false;
+        }
+    }
+    // Years are year labels; a year-type change may have added one before the
+    // first.
+    bool synthesized = true;
+    switch (o.method) {
+    case Method::None:
+        break;
+    case Method::Average:
+        synthesized = vektool::report(vek::synthesizeAverage(md, o.years));
+        break;
+    case Method::Given:
+        synthesized = vektool::report(vek::synthesizeGivenYear(md, o.years[0]));
+        break;
+    case Method::Cycle:
+        synthesized = vektool::report(vek::synthesizeCycle(md, o.years[0], o.years[1] - o.years[0] + 1));
+        break;
+    }
+    // Response methods last: they refer to locations as the file will hold them.
+    return synthesized && vektool::applyResponseOptions(doc, o.response);
 }
 
 bool writeStage(vek::ModelDocument &doc, const ConvertOptions &o) { return vek::SaveInput(doc, o.out); }
@@ -302,10 +265,11 @@ int runConvert(const vektool::Args &args) {
         std::fprintf(stderr, "vektool convert: %s\n\n%s", err.c_str(), kUsage);
         return 2;
     }
-    vektool::BatchPrompter prompter;
-    vek::ModelDocument doc(&prompter);
-    if (!readStage(doc, o, prompter)) return 1;
-    if (!transformStage(doc, o, prompter)) return 1;
+    // The document gives the writer its messages and holds the structural
+    // change of the synthesized years.
+    vek::ModelDocument doc(&vektool::messages());
+    if (!readStage(doc.model, o)) return 1;
+    if (!transformStage(doc, o)) return 1;
     if (!writeStage(doc, o)) return 1;
     return 0;
 }

@@ -8,8 +8,8 @@
 #include "results/output_results.h"
 #include "results/text_report.h"
 #include "results/xlsx_export.h"
-#include "vektool/batch_prompter.h"
 #include "vektool/command.h"
+#include "vektool/messages.h"
 
 #include <charconv>
 #include <cstdio>
@@ -204,8 +204,8 @@ int runReport(const vektool::Args &args) {
         screenHeight = *h;
     }
 
-    vektool::BatchPrompter prompter;
-    prompter.holdMessages = true; // what was read is printed before the reader's message
+    vektool::MessagePrinter prompter;
+    prompter.hold = true; // what was read is printed before the reader's message
     vek::OutputResults results;
     bool complete = results.Load(path, prompter);
     // A report without titled tables: its untitled summaries.

@@ -1,10 +1,13 @@
-// vektool run: runs the engine on a model input file through the same path
-// as the desktop program's Run command.
+// vektool run: runs the engine on a model input file as the desktop
+// program's Run does, on the file as it is on disk.
 #include "common/utf8_path.h"
+#include "facts/vek_facts.h"
 #include "model/engine_runner.h"
-#include "model/model_document.h"
-#include "vektool/batch_prompter.h"
+#include "model/input_file.h"
+#include "model/model_input.h"
+#include "model/program_directory.h"
 #include "vektool/command.h"
+#include "vektool/messages.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -13,18 +16,18 @@ namespace {
 
 const char *kUsage = "usage: vektool run MODEL.vek [--yes]\n\n"
                      "Runs the engine vek (from vektool's own folder) on MODEL.vek in that file's\n"
-                     "folder and prints the path of the report it wrote. The file on disk is what\n"
-                     "runs: the offer to save is answered No. When the synthesized years may be\n"
-                     "stale the run stops, unless --yes answers that question Yes.\n\n"
+                     "folder and prints the absolute path of the report it wrote. The file on disk\n"
+                     "is what runs, also when it does not read cleanly (the engine judges it);\n"
+                     "a model that is not in Irrigation Year format is refused. --yes is\n"
+                     "accepted for scripts written for earlier versions and changes nothing.\n\n"
                      "Exit status: 0 the engine ran cleanly, 1 it did not or the run was refused,\n"
                      "2 bad arguments.\n";
 
 int runRun(const vektool::Args &args) {
     std::string path;
-    bool yes = false;
     for (const auto &a : args) {
         if (a == "--yes") {
-            yes = true;
+            continue;
         } else if (a.size() > 1 && a[0] == '-') {
             std::fprintf(stderr, "vektool run: unknown option %s\n\n%s", a.c_str(), kUsage);
             return 2;
@@ -39,25 +42,19 @@ int runRun(const vektool::Args &args) {
         std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
-    vektool::BatchPrompter prompter;
-    prompter.yesNoCancelAnswer = vek::Answer::No;
-    if (yes) prompter.yesNoAnswer = true;
-    vek::ModelDocument doc(&prompter);
-    doc.open(path);
+    vek::ModelInput model;
+    vektool::report(vek::readModelInput(model, path));
     if (!std::filesystem::is_regular_file(vek::pathFromUtf8(path))) return 1;
-    // A file that did not read completely still runs as it is on disk (the
-    // engine judges it); the offer to save is answered No, so it is never
-    // replaced by the part that was read.
-    if (doc.isReadPartly()) doc.setPath(doc.partlyReadFrom());
-
-    vek::EngineRunHooks hooks;
-    std::string report;
-    hooks.openReport = [&](const std::string &name) {
-        report = vek::utf8FromPath(std::filesystem::current_path() / vek::pathFromUtf8(name));
-    };
-    vek::RunResult r = vek::runEngine(doc, hooks);
-    if (r != vek::RunResult::Succeeded) return 1;
-    std::printf("%s\n", report.c_str());
+    if (model.yearMode != vek::IrrigationYear) {
+        vektool::say(vek::kIrrigationYearOnlyMessage);
+        return 1;
+    }
+    const vek::EngineRunResult run = vek::runEngineFile(path, vek::programDirectory());
+    if (!run.succeeded()) {
+        vektool::say(run.message);
+        return 1;
+    }
+    std::printf("%s\n", run.reportPath.c_str());
     return 0;
 }
 

@@ -350,9 +350,14 @@ void VEKOutputView::OnPlot() {
     const PlotData plot = preparePlot(*results_, c, sw, sh);
     const bool both = plot.diversion && plot.stream;
     GraphView *first = nullptr;
+    // The graphs' look files live beside the report: the program has no
+    // working directory of its own to keep them in.
+    const QString folder = documentTitle_.isEmpty() ? QString() : QFileInfo(documentTitle_).absolutePath() + "/";
     for (const auto *g : {&plot.diversion, &plot.stream}) {
         if (!*g) continue;
-        GraphView *w = GraphView::fromData(**g);
+        GraphData data = **g;
+        if (!data.graphName.empty()) data.graphName = folder.toStdString() + data.graphName;
+        GraphView *w = GraphView::fromData(data);
         w->createWindow();
         if (both) {
             const GraphPlacement &p = (*g)->placement;

@@ -65,9 +65,23 @@ class VEKOutputView : public QWidget {
     void onUpdate();
 
     QWidget *control(int id) const;
+    // The form's controls by name, for the program's own code and its tests.
     QListWidget *locationList() const { return locations_; }
     QListWidget *yearList() const { return years_; }
     QPlainTextEdit *reportBox() const { return report_; }
+    QRadioButton *yearlyButton() const { return yearly_; }
+    QRadioButton *monthlyButton() const { return monthly_; }
+    QRadioButton *calendarButton() const { return calendar_; }
+    QRadioButton *irrigationButton() const { return irrigation_; }
+    QRadioButton *usgsButton() const { return usgs_; }
+    QCheckBox *showDiversionCheck() const { return showDiversionBox_; }
+    QCheckBox *showStreamCheck() const { return showStreamBox_; }
+    QPushButton *printButton() const { return buttons_[0]; }
+    QPushButton *saveToFileButton() const { return buttons_[1]; }
+    QPushButton *plotButton() const { return buttons_[2]; }
+    QPushButton *wordpadButton() const { return buttons_[3]; }
+    QPushButton *doneButton() const { return buttons_[4]; }
+    QPushButton *helpButton() const { return buttons_[5]; }
 
     // Members kept from the controls.
     int scale = ViewChoices::Monthly;

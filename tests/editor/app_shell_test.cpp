@@ -19,6 +19,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
@@ -65,7 +66,6 @@ class ShellTest : public ::testing::Test {
         QDir().mkpath(settingsDir);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir);
         QSettings().clear();
-        oldCwd = QDir::currentPath();
         shell = std::make_unique<CVEKViewApp>();
         shell->documentPrompter = &prompter;
         shell->showMessage = [this](const QString &m) { prompter.message(m.toStdString()); };
@@ -89,7 +89,8 @@ class ShellTest : public ::testing::Test {
         if (shell && shell->mainFrame()) shell->closeAllDocuments();
         shell.reset();
         flushDeletes();
-        QDir::setCurrent(oldCwd);
+        // The program never changes its working directory.
+        EXPECT_EQ(QDir::currentPath(), startCwd);
     }
     // Copies a fixture into the test's folder under a new name.
     QString fixture(const QString &from, const QString &to) {
@@ -110,7 +111,9 @@ class ShellTest : public ::testing::Test {
     QStringList menus() { return shell->mainFrame()->visibleMenuTitles(); }
 
     std::string name;
-    QString dir, settingsDir, oldCwd;
+    QString dir, settingsDir;
+    // The working directory the tests were started in; nothing may change it.
+    const QString startCwd = QDir::currentPath();
     test::ScriptedPrompter prompter;
     std::unique_ptr<CVEKViewApp> shell;
     QStringList openAnswers, saveAnswers, openTitles;
@@ -174,8 +177,7 @@ TEST_F(ShellTest, ReopeningAReportReplacesOnlyItsOwnWindow) {
     QObject *otherDoc = shell->openDocumentFile(other);
     QObject *first = shell->openDocumentFile(model);
     ASSERT_NE(first, nullptr);
-    QDir::setCurrent(dir);
-    QObject *second = shell->openDocumentFile("model.out"); // as a run asks for it
+    QObject *second = shell->openDocumentFile(dir + "/./model.out"); // as a run hands it over, spelt otherwise
     flushDeletes();
     ASSERT_EQ(shell->outputDocuments().size(), 2u);
     EXPECT_EQ(shell->outputDocuments()[0], otherDoc);
@@ -204,7 +206,7 @@ TEST_F(ShellTest, ImportedWellFileSavesAsVekBesideIt) {
     CVEKViewDoc *doc = shell->modelDocuments()[0];
     EXPECT_EQ(doc->path(), dir + "/run1.vek");
     EXPECT_EQ(doc->title(), dir + "/run1.vek");
-    EXPECT_EQ(QDir::currentPath(), dir);
+    EXPECT_EQ(shell->dialogFolder(), dir);
     EXPECT_FALSE(doc->model().locations.empty());
     ASSERT_TRUE(shell->onFileSave());
     EXPECT_TRUE(QFile::exists(dir + "/run1.vek"));
@@ -220,29 +222,38 @@ TEST_F(ShellTest, CancelledSoilMoistureChoiceDiscardsTheNewDocument) {
     EXPECT_TRUE(shell->documents().empty());
 }
 
-TEST_F(ShellTest, WorkingDirectoryComesFromSettingsOrExamples) {
+// "VEKView CWD" is the file dialogs' starting folder; the process's working
+// directory stays where the program was started.
+TEST_F(ShellTest, DialogFolderComesFromSettingsOrExamples) {
     // Empty setting: the examples beside the program's folder.
     const QString examples =
         QDir::cleanPath(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath("../examples"));
     QDir().mkpath(examples);
     ASSERT_TRUE(shell->startUp({}, false));
     EXPECT_EQ(CVEKViewApp::defaultExamplesDirectory(), examples);
-    EXPECT_EQ(QDir::currentPath(), examples);
+    EXPECT_EQ(shell->dialogFolder(), examples);
 
-    // A closed model input document leaves its folder for the next start.
+    // The dialogs follow an opened file; a closed model input document
+    // leaves its folder for the next start.
     const QString model = fixture("shell/model.vek", "model.vek");
     QObject *doc = shell->openDocumentFile(model);
     ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(QDir::currentPath(), dir);
+    EXPECT_EQ(shell->dialogFolder(), dir);
     ASSERT_TRUE(shell->closeDocument(doc)); // just opened: nothing to save
     EXPECT_TRUE(prompter.questions.empty());
     EXPECT_EQ(QSettings().value("VEKView/VEKView CWD").toString(), dir);
+    // A new document starts at the folder kept.
+    shell->openDocumentFile(fixture("views/two_locations.out", "elsewhere.out"));
+    shell->newModelDocument();
+    EXPECT_EQ(shell->dialogFolder(), dir);
+    EXPECT_EQ(QDir::currentPath(), startCwd);
 
+    shell->closeAllDocuments();
     shell.reset();
-    QDir::setCurrent(oldCwd);
     CVEKViewApp again;
     ASSERT_TRUE(again.startUp({}, false));
-    EXPECT_EQ(QDir::currentPath(), dir);
+    EXPECT_EQ(again.dialogFolder(), dir);
+    EXPECT_EQ(QDir::currentPath(), startCwd);
 }
 
 TEST_F(ShellTest, CommandLineFileForgetsItsPath) {
@@ -327,7 +338,10 @@ TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
     EXPECT_FALSE(doc->isModified());
     ASSERT_TRUE(shell->runDocument(doc)) << (prompter.messages.empty() ? "" : prompter.messages.back());
     EXPECT_TRUE(prompter.questions.empty());
-    EXPECT_EQ(QDir::currentPath(), dir); // the run gives the directory back
+    // The engine ran in the model's folder; the program's working directory
+    // is where it was.
+    EXPECT_NE(QDir::currentPath(), dir);
+    EXPECT_EQ(QDir::currentPath(), startCwd);
     ASSERT_EQ(shell->outputDocuments().size(), 1u);
     CVEKOutputViewDoc *out = shell->outputDocuments()[0];
     EXPECT_EQ(out->title(), dir + "/model.out");
@@ -360,32 +374,32 @@ TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
     EXPECT_TRUE(monthly.contains("Location: "));
     EXPECT_TRUE(monthly.contains("YEAR\tNOV\tDEC"));
     EXPECT_TRUE(monthly.contains("Avg\t"));
-    clickOn(view->control(VEKOutputView::IDC_YEARLY));
+    clickOn(view->yearlyButton());
     EXPECT_TRUE(view->reportBox()->toPlainText().contains("YEAR\tTOTAL\tCUMULATIVE TOTAL"));
 
     // Irrigation -> Calendar adds a year before the first.
     const int yearCount = years->count();
-    clickOn(view->control(VEKOutputView::IDC_CALENDAR));
+    clickOn(view->calendarButton());
     EXPECT_EQ(years->count(), yearCount + 1);
     EXPECT_TRUE(view->reportBox()->toPlainText().isEmpty());
     locs->item(0)->setSelected(true);
     years->item(1)->setSelected(true);
-    clickOn(view->control(VEKOutputView::IDC_MONTHLY));
+    clickOn(view->monthlyButton());
     EXPECT_TRUE(view->reportBox()->toPlainText().contains("YEAR\tJAN\tFEB"));
 
     // Plot: both tables, one above the other; the lower one leaves the
     // upper one's bottom axis title visible.
-    clickOn(view->control(VEKOutputView::IDC_PLOT));
+    clickOn(view->plotButton());
     ASSERT_EQ(view->graphs().size(), 2u);
     EXPECT_GT(view->graphs()[0]->built().numPoints, 0);
     EXPECT_GT(view->graphs()[1]->frameGeometry().top(), view->graphs()[0]->frameGeometry().bottom());
     // One table plotted twice: the second window cascades off the first.
-    static_cast<QAbstractButton *>(view->control(VEKOutputView::IDC_SHOW_STREAM))->setChecked(false);
+    view->showStreamCheck()->setChecked(false);
     for (GraphView *g : view->graphs())
         g->close();
     flushDeletes();
-    clickOn(view->control(VEKOutputView::IDC_PLOT));
-    clickOn(view->control(VEKOutputView::IDC_PLOT));
+    clickOn(view->plotButton());
+    clickOn(view->plotButton());
     const auto single = view->graphs();
     ASSERT_EQ(single.size(), 2u);
     EXPECT_GT(single[1]->x(), single[0]->x());
@@ -393,7 +407,7 @@ TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
 
     // Save To File: the status bar names the file written.
     view->chooseSaveFile = [this](const QString &, const QString &) { return dir + "/export.txt"; };
-    clickOn(view->control(VEKOutputView::IDC_SAVE));
+    clickOn(view->saveToFileButton());
     EXPECT_EQ(shell->mainFrame()->statusText(), "Report saved to " + dir + "/export.txt");
 
     // Close everything: the model (edited again) asks once, the report never.
@@ -471,12 +485,11 @@ TEST_F(ShellTest, LongWorkingDirectoryIsRememberedWhole) {
     ASSERT_TRUE(shell->closeDocument(doc));
     EXPECT_EQ(QSettings().value("VEKView/VEKView CWD").toString(), deep);
 
-    // A remembered folder that has gone away leaves the start where it was.
+    // A remembered folder that has gone away gives way to the examples.
     QSettings().setValue("VEKView/VEKView CWD", dir + "/gone");
-    QDir::setCurrent(dir);
     CVEKViewApp again;
     ASSERT_TRUE(again.startUp({}, false));
-    EXPECT_EQ(QDir::currentPath(), dir);
+    EXPECT_EQ(again.dialogFolder(), CVEKViewApp::defaultExamplesDirectory());
 }
 
 TEST_F(ShellTest, ExitCommandAsksAndCancelKeepsTheProgram) {
@@ -560,8 +573,8 @@ TEST_F(ShellTest, OpeningAModelKeepsItsRunRange) {
         EXPECT_EQ(doc->isModified(), c.modified);
         auto *view = qobject_cast<CVEKViewView *>(shell->frameOf(doc)->view());
         ASSERT_NE(view, nullptr);
-        auto *start = static_cast<QComboBox *>(view->control(CVEKViewView::IDC_RUN_START));
-        auto *end = static_cast<QLineEdit *>(view->control(CVEKViewView::IDC_RUN_END));
+        auto *start = view->runStartList();
+        auto *end = view->runEndEdit();
         EXPECT_EQ(start->currentText(), QString::number(c.start));
         EXPECT_EQ(start->itemText(start->count() - 1), "2014");
         EXPECT_EQ(end->text(), QString::number(c.end));

@@ -104,7 +104,7 @@ TEST_F(AppInit, SmallDialogsDefaultsAndAnswers) {
     dismissed.reject();
     EXPECT_EQ(dismissed.choice(), 0);
     SoilMoistureDialog with;
-    with.findChild<QPushButton *>("ctl1041")->click();
+    with.withSoilMoistureButton()->click();
     EXPECT_EQ(with.choice(), 2);
     EXPECT_EQ(with.result(), QDialog::Accepted);
 }

@@ -12,6 +12,7 @@
 #include "editor_test_support.h"
 #include "grid/grid_ctrl.h"
 #include "grid/in_place_edit.h"
+#include "model/document_operations.h"
 #include "model/year_types.h"
 #include "support/test_files.h"
 
@@ -176,8 +177,8 @@ TEST(FormLayout, NothingOverlapsOrIsCutAtCommonScreenSizes) {
         expectNothingOverlapsOrIsCut(page, where);
         // The form fills the window it has and needs no horizontal scrolling.
         EXPECT_LE(page->width(), view->viewport()->width()) << where;
-        auto *list = static_cast<CGridCtrl *>(view->control(CVEKViewView::IDC_WELL_GRID));
-        auto *hist = static_cast<CGridCtrl *>(view->control(CVEKViewView::IDC_HIST_GRID));
+        auto *list = view->locationGrid();
+        auto *hist = view->historicalGrid();
         EXPECT_GE(wholeRowsShown(list), size.height() >= 1080 ? 10 : 4) << where;
         EXPECT_GE(wholeRowsShown(hist), size.height() >= 1080 ? 8 : 2) << where;
         // The list and the tables take the width the window gives.
@@ -189,9 +190,9 @@ TEST(FormLayout, NothingOverlapsOrIsCutAtCommonScreenSizes) {
 TEST(FormLayout, ColumnsFitTheirTextsAndBothTablesAlignForEveryYearType) {
     Shell shell(QSize(1280, 900));
     CVEKViewView *view = shell.view();
-    auto *list = static_cast<CGridCtrl *>(view->control(CVEKViewView::IDC_WELL_GRID));
-    auto *hist = static_cast<CGridCtrl *>(view->control(CVEKViewView::IDC_HIST_GRID));
-    auto *synth = static_cast<CGridCtrl *>(view->control(CVEKViewView::IDC_SYNTH_GRID));
+    auto *list = view->locationGrid();
+    auto *hist = view->historicalGrid();
+    auto *synth = view->synthesizedGrid();
     expectTextsFit(list, "location list");
     // Calendar -> Irrigation -> USGS -> Calendar: each change refills the
     // tables before the month names, the order that once left them clipped.
@@ -255,7 +256,7 @@ TEST(FormLayout, MinimumIsTheTemplateSize) {
 TEST(FormSelection, SelectedRowShowsAndSurvivesPumpingRecordOk) {
     Shell shell(QSize(1280, 900));
     CVEKViewView *view = shell.view();
-    auto *list = static_cast<CGridCtrl *>(view->control(CVEKViewView::IDC_WELL_GRID));
+    auto *list = view->locationGrid();
     EXPECT_EQ(list->highlightedRow(), 1) << "the first location after a refill";
     for (int c = 2; c <= 4; ++c)
         EXPECT_TRUE(list->isColumnClickable(c)) << c;
@@ -275,10 +276,7 @@ TEST(FormSelection, SelectedRowShowsAndSurvivesPumpingRecordOk) {
     view->OnPumpingRecord();
     EXPECT_EQ(view->selectedLocation(), 4) << "stays on the location, not back to the first";
     EXPECT_EQ(list->highlightedRow(), 5);
-    EXPECT_TRUE(static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_HIST_CAPTION))
-                    ->property("caption")
-                    .toString()
-                    .endsWith("Location number 5"));
+    EXPECT_TRUE(view->historicalCaption()->property("caption").toString().endsWith("Location number 5"));
 
     // New still selects the first location.
     view->OnNew();
@@ -290,7 +288,7 @@ TEST(FormInput, RefusedValuesAreReportedInTheStatusBar) {
     Shell shell(QSize(1280, 900));
     CVEKViewView *view = shell.view();
     QSignalSpy notes(view, &CVEKViewView::statusMessage);
-    auto *hist = static_cast<CGridCtrl *>(view->control(CVEKViewView::IDC_HIST_GRID));
+    auto *hist = view->historicalGrid();
     const float before = shell.doc->model().locations[0].historicalData[2][0];
     hist->setFocus();
     hist->setFocusCell(1, 3);

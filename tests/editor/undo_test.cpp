@@ -12,6 +12,7 @@
 #include "editor_test_support.h"
 #include "grid/grid_ctrl.h"
 #include "grid/in_place_edit.h"
+#include "model/year_types.h"
 #include "support/test_files.h"
 
 #include <QAction>
@@ -50,9 +51,7 @@ class UndoTest : public ::testing::Test {
         doc->resetHistory();
     }
     ModelInput &m() { return doc->model(); }
-    CGridCtrl *grid(int id) { return static_cast<CGridCtrl *>(view->control(id)); }
-    void typeYear(int id, const QString &text) {
-        auto *e = static_cast<QLineEdit *>(view->control(id));
+    void typeYear(QLineEdit *e, const QString &text) {
         e->selectAll();
         QTest::keyClicks(e, text);
         QTest::keyClick(e, Qt::Key_Return);
@@ -76,12 +75,12 @@ struct Change {
 
 TEST_F(UndoTest, EveryKindOfChangeIsOneStepThatUndoesAndRedoesExactly) {
     const Change changes[] = {
-        {"Edit in Historical Table", [](UndoTest &t) { typeCell(t.grid(CVEKViewView::IDC_HIST_GRID), 2, 3, "7"); }},
-        {"Edit in Synthesized Table", [](UndoTest &t) { typeCell(t.grid(CVEKViewView::IDC_SYNTH_GRID), 1, 1, "5.5"); }},
-        {"Edit in Location List", [](UndoTest &t) { typeCell(t.grid(CVEKViewView::IDC_WELL_GRID), 2, 0, "East"); }},
+        {"Edit in Historical Table", [](UndoTest &t) { typeCell(t.view->historicalGrid(), 2, 3, "7"); }},
+        {"Edit in Synthesized Table", [](UndoTest &t) { typeCell(t.view->synthesizedGrid(), 1, 1, "5.5"); }},
+        {"Edit in Location List", [](UndoTest &t) { typeCell(t.view->locationGrid(), 2, 0, "East"); }},
         {"Paste into Historical Table",
          [](UndoTest &t) {
-             CGridCtrl *h = t.grid(CVEKViewView::IDC_HIST_GRID);
+             CGridCtrl *h = t.view->historicalGrid();
              h->setFocusCell(1, 1);
              QGuiApplication::clipboard()->setText("1\t2\t3\n4\t5\t6");
              t.view->pasteIntoHistoricalTable();
@@ -89,30 +88,30 @@ TEST_F(UndoTest, EveryKindOfChangeIsOneStepThatUndoesAndRedoesExactly) {
         {"Paste into Synthesized Table",
          [](UndoTest &t) {
              // The grid's own Ctrl+V key is one step too.
-             CGridCtrl *s = t.grid(CVEKViewView::IDC_SYNTH_GRID);
+             CGridCtrl *s = t.view->synthesizedGrid();
              s->setFocus();
              s->setFocusCell(2, 2);
              QGuiApplication::clipboard()->setText("9,8\n7,6");
              QTest::keyClick(s, Qt::Key_V, Qt::ControlModifier);
          }},
-        {"Change Location Type", [](UndoTest &t) { t.click(t.grid(CVEKViewView::IDC_WELL_GRID), 2, 2); }},
+        {"Change Location Type", [](UndoTest &t) { t.click(t.view->locationGrid(), 2, 2); }},
         {"New Location", [](UndoTest &t) { t.view->OnNew(); }},
         {"Delete Locations",
          [](UndoTest &t) {
              t.prompter.deletions = {std::vector<int>{0}};
              t.view->OnDelete();
          }},
-        {"Change Historical End Year", [](UndoTest &t) { t.typeYear(CVEKViewView::IDC_INPUT_END, "1994"); }},
+        {"Change Historical End Year", [](UndoTest &t) { t.typeYear(t.view->inputEndEdit(), "1994"); }},
         {"Change Historical Start Year",
          [](UndoTest &t) {
              t.prompter.yesNo = {true};
-             t.typeYear(CVEKViewView::IDC_INPUT_START, "1991");
+             t.typeYear(t.view->inputStartEdit(), "1991");
          }},
         {"Change Synthesized Years",
          [](UndoTest &t) {
              t.prompter.methods = {1};
              t.prompter.givenYears = {0};
-             t.typeYear(CVEKViewView::IDC_SYNTH_YEARS, "5");
+             t.typeYear(t.view->synthYearsEdit(), "5");
          }},
         {"Recalculate Synthesized Years",
          [](UndoTest &t) {
@@ -123,18 +122,18 @@ TEST_F(UndoTest, EveryKindOfChangeIsOneStepThatUndoesAndRedoesExactly) {
         {"Change Year Type",
          [](UndoTest &t) {
              t.doc->showProperties(t.view.get());
-             t.doc->propertiesDialog()->radio(1054)->click(); // Calendar
+             t.doc->propertiesDialog()->yearTypeButton(vek::CalendarYear)->click(); // Calendar
              // The open dialog follows an undo.
              t.doc->undo();
-             EXPECT_TRUE(t.doc->propertiesDialog()->radio(1055)->isChecked());
+             EXPECT_TRUE(t.doc->propertiesDialog()->yearTypeButton(vek::IrrigationYear)->isChecked());
              t.doc->redo();
-             EXPECT_TRUE(t.doc->propertiesDialog()->radio(1054)->isChecked());
+             EXPECT_TRUE(t.doc->propertiesDialog()->yearTypeButton(vek::CalendarYear)->isChecked());
              t.doc->propertiesDialog()->hide();
          }},
         {"Change Units",
          [](UndoTest &t) {
              t.doc->showProperties(t.view.get());
-             t.doc->propertiesDialog()->radio(1057)->click(); // Average Daily Ac-Ft
+             t.doc->propertiesDialog()->unitsButton(vek::AverageDailyAcreFeet)->click(); // Average Daily Ac-Ft
              t.doc->propertiesDialog()->hide();
          }},
         {"Pumping Record",
@@ -181,11 +180,11 @@ TEST_F(UndoTest, EveryKindOfChangeIsOneStepThatUndoesAndRedoesExactly) {
 }
 
 TEST_F(UndoTest, StepsThatChangeNothingAreNotRecordedNorMarkModified) {
-    CGridCtrl *h = grid(CVEKViewView::IDC_HIST_GRID);
+    CGridCtrl *h = view->historicalGrid();
     typeCell(h, 2, 3, "102"); // the value the cell holds, typed again
-    typeCell(grid(CVEKViewView::IDC_SYNTH_GRID), 1, 1, "1000.00001");
+    typeCell(view->synthesizedGrid(), 1, 1, "1000.00001");
     prompter.yesNo = {false}; // shortening refused
-    typeYear(CVEKViewView::IDC_INPUT_START, "1991");
+    typeYear(view->inputStartEdit(), "1991");
     prompter.deletions = {std::nullopt};
     view->OnDelete();
     // A pumping record edited, then cancelled.
@@ -205,7 +204,7 @@ TEST_F(UndoTest, StepsThatChangeNothingAreNotRecordedNorMarkModified) {
 }
 
 TEST_F(UndoTest, StepsStackAndUndoInOrder) {
-    CGridCtrl *h = grid(CVEKViewView::IDC_HIST_GRID);
+    CGridCtrl *h = view->historicalGrid();
     const ModelInput s0 = m();
     typeCell(h, 1, 1, "11");
     const ModelInput s1 = m();
@@ -232,7 +231,7 @@ TEST_F(UndoTest, StepsStackAndUndoInOrder) {
 }
 
 TEST_F(UndoTest, ACellEditUnderWayEndsBeforeUndo) {
-    CGridCtrl *h = grid(CVEKViewView::IDC_HIST_GRID);
+    CGridCtrl *h = view->historicalGrid();
     const ModelInput s0 = m();
     ASSERT_TRUE(h->editCell(1, 1));
     h->inPlaceEdit()->setText("77");
@@ -303,7 +302,6 @@ class ShellUndoTest : public ::testing::Test {
         QDir().mkpath(dir + "/settings");
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir + "/settings");
         QSettings().clear();
-        oldCwd = QDir::currentPath();
         shell = std::make_unique<CVEKViewApp>();
         shell->documentPrompter = &prompter;
         shell->showMessage = [this](const QString &m) { prompter.message(m.toStdString()); };
@@ -320,12 +318,11 @@ class ShellUndoTest : public ::testing::Test {
         if (shell && shell->mainFrame()) shell->closeAllDocuments();
         shell.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QDir::setCurrent(oldCwd);
     }
     CVEKViewView *form(CVEKViewDoc *d) { return qobject_cast<CVEKViewView *>(shell->frameOf(d)->view()); }
     QAction *act(int id) { return shell->mainFrame()->action(id); }
 
-    QString dir, oldCwd;
+    QString dir;
     CountingPrompter prompter;
     std::unique_ptr<CVEKViewApp> shell;
     QStringList openAnswers, saveAnswers;

@@ -8,6 +8,7 @@
 #include "editor_test_support.h"
 #include "grid/grid_ctrl.h"
 #include "grid/in_place_edit.h"
+#include "model/year_types.h"
 #include "support/test_files.h"
 
 #include <QComboBox>
@@ -45,11 +46,8 @@ class FormTest : public ::testing::Test {
         view->show();
     }
     ModelInput &m() { return doc->model(); }
-    CGridCtrl *grid(int id) { return static_cast<CGridCtrl *>(view->control(id)); }
-    QLineEdit *edit(int id) { return static_cast<QLineEdit *>(view->control(id)); }
     // Types text into a year edit and presses Enter.
-    void typeYear(int id, const QString &text) {
-        QLineEdit *e = edit(id);
+    void typeYear(QLineEdit *e, const QString &text) {
         e->selectAll();
         QTest::keyClicks(e, text);
         QTest::keyClick(e, Qt::Key_Return);
@@ -67,12 +65,12 @@ class FormTest : public ::testing::Test {
 
 TEST_F(FormTest, FirstYearIntoEmptyDocumentMakesOneHistoricalYear) {
     open(false);
-    typeYear(CVEKViewView::IDC_INPUT_START, "1987");
+    typeYear(view->inputStartEdit(), "1987");
     EXPECT_EQ(m().inputStartYear, 1987);
     EXPECT_EQ(m().inputEndYear, 1987);
     EXPECT_EQ(m().historicalYears(), 1);
     EXPECT_EQ(m().synthesizedYears(), 0);
-    EXPECT_EQ(edit(CVEKViewView::IDC_INPUT_END)->text(), "1987");
+    EXPECT_EQ(view->inputEndEdit()->text(), "1987");
     EXPECT_TRUE(doc->isModified());
 }
 
@@ -84,7 +82,7 @@ TEST_F(FormTest, FirstYearKeepsSynthesizedYearsOfAnEmptyPeriodInStep) {
     doc->document().addSynthesizedYear();
     doc->document().addSynthesizedYear();
     const int held = m().locations[0].synthesizedCount();
-    typeYear(CVEKViewView::IDC_INPUT_START, "2000");
+    typeYear(view->inputStartEdit(), "2000");
     EXPECT_EQ(m().historicalYears(), 1);
     EXPECT_EQ(m().synthStartYear, 2001);
     EXPECT_EQ(m().synthesizedYears(), held) << "the period agrees with the columns";
@@ -93,7 +91,7 @@ TEST_F(FormTest, FirstYearKeepsSynthesizedYearsOfAnEmptyPeriodInStep) {
 TEST_F(FormTest, FirstYearBelowOneOrUnchangedChangesNothing) {
     open();
     for (const char *typed : {"0", "-5", "abc", "", "1990"}) {
-        typeYear(CVEKViewView::IDC_INPUT_START, typed);
+        typeYear(view->inputStartEdit(), typed);
         EXPECT_EQ(m().inputStartYear, 1990) << typed;
         EXPECT_EQ(m().historicalYears(), 3) << typed;
     }
@@ -102,17 +100,17 @@ TEST_F(FormTest, FirstYearBelowOneOrUnchangedChangesNothing) {
 
 TEST_F(FormTest, FirstYearEarlierAddsYearsLaterAsksBeforeShortening) {
     open();
-    typeYear(CVEKViewView::IDC_INPUT_START, "1988");
+    typeYear(view->inputStartEdit(), "1988");
     EXPECT_EQ(m().inputStartYear, 1988);
     EXPECT_EQ(m().locations[0].historicalCount(), 5);
     EXPECT_FLOAT_EQ(m().locations[0].historicalData[3][2], 3.0f) << "old first year moved two rows down";
 
     prompter.yesNo = {false};
-    typeYear(CVEKViewView::IDC_INPUT_START, "1990");
+    typeYear(view->inputStartEdit(), "1990");
     EXPECT_EQ(m().inputStartYear, 1988) << "No keeps the period";
-    EXPECT_EQ(edit(CVEKViewView::IDC_INPUT_START)->text(), "1988") << "and the field shows it again";
+    EXPECT_EQ(view->inputStartEdit()->text(), "1988") << "and the field shows it again";
     prompter.yesNo = {true};
-    typeYear(CVEKViewView::IDC_INPUT_START, "1990");
+    typeYear(view->inputStartEdit(), "1990");
     EXPECT_EQ(m().inputStartYear, 1990);
     EXPECT_EQ(m().locations[0].historicalCount(), 3);
     ASSERT_EQ(prompter.questions.size(), 2u);
@@ -123,7 +121,7 @@ TEST_F(FormTest, FirstYearEarlierAddsYearsLaterAsksBeforeShortening) {
 TEST_F(FormTest, FirstYearPastTheLastYearEmptiesThePeriodSafely) {
     open();
     prompter.yesNo = {true};
-    typeYear(CVEKViewView::IDC_INPUT_START, "2010");
+    typeYear(view->inputStartEdit(), "2010");
     EXPECT_EQ(m().inputStartYear, 2010);
     EXPECT_EQ(m().historicalYears(), 0);
     EXPECT_EQ(m().locations[0].historicalCount(), 0);
@@ -132,11 +130,11 @@ TEST_F(FormTest, FirstYearPastTheLastYearEmptiesThePeriodSafely) {
 
 TEST_F(FormTest, LastYearGrowsAndShrinks) {
     open();
-    typeYear(CVEKViewView::IDC_INPUT_END, "1994");
+    typeYear(view->inputEndEdit(), "1994");
     EXPECT_EQ(m().inputEndYear, 1994);
     EXPECT_EQ(m().locations[1].historicalCount(), 5);
     prompter.yesNo = {true};
-    typeYear(CVEKViewView::IDC_INPUT_END, "1000"); // below the start: the start year
+    typeYear(view->inputEndEdit(), "1000"); // below the start: the start year
     EXPECT_EQ(m().inputStartYear, 1990);
     EXPECT_EQ(m().inputEndYear, 1990);
     EXPECT_EQ(m().locations[0].historicalCount(), 1);
@@ -145,7 +143,7 @@ TEST_F(FormTest, LastYearGrowsAndShrinks) {
 
 TEST_F(FormTest, LastYearOfEmptyPeriodMakesOneYear) {
     open(false);
-    typeYear(CVEKViewView::IDC_INPUT_END, "2005");
+    typeYear(view->inputEndEdit(), "2005");
     EXPECT_EQ(m().inputStartYear, 2005);
     EXPECT_EQ(m().historicalYears(), 1);
 }
@@ -153,17 +151,17 @@ TEST_F(FormTest, LastYearOfEmptyPeriodMakesOneYear) {
 TEST_F(FormTest, YearsOfDataNoRestoresAndGrowingFromZeroAsksForMethod) {
     open();
     prompter.yesNo = {false};
-    typeYear(CVEKViewView::IDC_SYNTH_YEARS, "1");
+    typeYear(view->synthYearsEdit(), "1");
     EXPECT_EQ(m().synthesizedYears(), 3);
-    EXPECT_EQ(edit(CVEKViewView::IDC_SYNTH_YEARS)->text(), "3");
+    EXPECT_EQ(view->synthYearsEdit()->text(), "3");
     EXPECT_EQ(prompter.methodQuestions, 0);
 
     prompter.yesNo = {true};
-    typeYear(CVEKViewView::IDC_SYNTH_YEARS, "0");
+    typeYear(view->synthYearsEdit(), "0");
     EXPECT_EQ(m().synthesizedYears(), 0);
     EXPECT_EQ(prompter.methodQuestions, 0) << "no method for no years";
 
-    typeYear(CVEKViewView::IDC_SYNTH_YEARS, "1");
+    typeYear(view->synthYearsEdit(), "1");
     EXPECT_EQ(m().synthesizedYears(), 1);
     EXPECT_EQ(prompter.methodQuestions, 1);
     EXPECT_EQ(m().locations[0].synthesizedCount(), 1);
@@ -171,41 +169,41 @@ TEST_F(FormTest, YearsOfDataNoRestoresAndGrowingFromZeroAsksForMethod) {
 
 TEST_F(FormTest, EnterCommitsEveryYearEditWithoutClosing) {
     open();
-    typeYear(CVEKViewView::IDC_INPUT_START, "1989");
+    typeYear(view->inputStartEdit(), "1989");
     EXPECT_EQ(m().inputStartYear, 1989);
-    typeYear(CVEKViewView::IDC_INPUT_END, "1993");
+    typeYear(view->inputEndEdit(), "1993");
     EXPECT_EQ(m().inputEndYear, 1993);
-    typeYear(CVEKViewView::IDC_SYNTH_YEARS, "4");
+    typeYear(view->synthYearsEdit(), "4");
     EXPECT_EQ(m().synthesizedYears(), 4);
-    typeYear(CVEKViewView::IDC_RUN_END, "1996");
+    typeYear(view->runEndEdit(), "1996");
     EXPECT_EQ(m().outputEndYear, 1996);
-    typeYear(CVEKViewView::IDC_RUN_END, "1200"); // never before the run start
+    typeYear(view->runEndEdit(), "1200"); // never before the run start
     EXPECT_EQ(m().outputEndYear, 1989);
     EXPECT_TRUE(view->isVisible());
 }
 
 TEST_F(FormTest, FullRefillResetsRunRange) {
     open();
-    auto *start = static_cast<QComboBox *>(view->control(CVEKViewView::IDC_RUN_START));
+    auto *start = view->runStartList();
     ASSERT_EQ(start->count(), 6);
     EXPECT_EQ(start->itemText(0), "1990");
     EXPECT_EQ(start->itemText(5), "1995");
     start->setCurrentIndex(2);
     QMetaObject::invokeMethod(start, "activated", Q_ARG(int, 2));
     EXPECT_EQ(m().outputStartYear, 1992);
-    typeYear(CVEKViewView::IDC_RUN_END, "1994");
+    typeYear(view->runEndEdit(), "1994");
     EXPECT_EQ(m().outputEndYear, 1994);
 
     view->onUpdate(1);
     EXPECT_EQ(start->currentIndex(), 0);
     EXPECT_EQ(m().outputStartYear, 1990);
     EXPECT_EQ(m().outputEndYear, 1995);
-    EXPECT_EQ(edit(CVEKViewView::IDC_RUN_END)->text(), "1995");
+    EXPECT_EQ(view->runEndEdit()->text(), "1995");
 }
 
 TEST_F(FormTest, LocationListClicksToggleAndRestore) {
     open();
-    CGridCtrl *list = grid(CVEKViewView::IDC_WELL_GRID);
+    CGridCtrl *list = view->locationGrid();
     m().locations[1].UsePumpingRecord = 1;
     view->onUpdate(1);
     EXPECT_EQ(list->itemText(2, 4), "yes");
@@ -228,25 +226,25 @@ TEST_F(FormTest, LocationListClicksToggleAndRestore) {
     EXPECT_EQ(list->itemText(1, 3), "no");
     click(list, 1, 4);
     EXPECT_EQ(m().locations[0].UsePumpingRecord, 1);
-    EXPECT_FALSE(grid(CVEKViewView::IDC_HIST_GRID)->isEnabled()) << "values come from the pumping record";
+    EXPECT_FALSE(view->historicalGrid()->isEnabled()) << "values come from the pumping record";
     EXPECT_TRUE(doc->isModified());
 }
 
 TEST_F(FormTest, CaptionsFollowSelectionUnitsAndMethod) {
     open();
-    auto *hist = static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_HIST_CAPTION));
-    auto *synth = static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_SYNTH_CAPTION));
-    auto *units = static_cast<QLabel *>(view->control(CVEKViewView::IDC_HIST_UNITS));
+    auto *hist = view->historicalCaption();
+    auto *synth = view->synthesizedCaption();
+    auto *units = view->historicalUnits();
     EXPECT_EQ(hist->property("caption").toString(), "Historical CU of Ground Water for Well North");
     EXPECT_EQ(synth->property("caption").toString(),
               "Synthesized CU of Ground Water for Well North (synthesized using historical data year 1991)");
     EXPECT_EQ(units->text(), "Monthly AC-FT    <Irrigation Year>");
-    CGridCtrl *h = grid(CVEKViewView::IDC_HIST_GRID);
+    CGridCtrl *h = view->historicalGrid();
     EXPECT_EQ(h->itemText(0, 1), "NOV");
     EXPECT_EQ(h->itemText(0, 12), "OCT");
     EXPECT_EQ(h->itemText(3, 0), "1992");
-    EXPECT_EQ(grid(CVEKViewView::IDC_SYNTH_GRID)->itemText(1, 0), "1993");
-    click(grid(CVEKViewView::IDC_WELL_GRID), 2, 2);
+    EXPECT_EQ(view->synthesizedGrid()->itemText(1, 0), "1993");
+    click(view->locationGrid(), 2, 2);
     EXPECT_EQ(hist->property("caption").toString(), "Historical Net Recharge for Site South");
 
     // A caption longer than its frame is cut with an ellipsis, whole in the tip.
@@ -259,7 +257,7 @@ TEST_F(FormTest, CaptionsFollowSelectionUnitsAndMethod) {
 
 TEST_F(FormTest, LocationNameAndFactorEdits) {
     open();
-    CGridCtrl *list = grid(CVEKViewView::IDC_WELL_GRID);
+    CGridCtrl *list = view->locationGrid();
     typeCell(list, 2, 0, "  Well 7  ");
     EXPECT_EQ(m().locations[1].name, "Well 7");
     EXPECT_EQ(view->selectedLocation(), 1);
@@ -276,7 +274,7 @@ TEST_F(FormTest, LocationNameAndFactorEdits) {
 
 TEST_F(FormTest, HistoricalEditStoresAndFlagsStaleSynthesis) {
     open();
-    CGridCtrl *h = grid(CVEKViewView::IDC_HIST_GRID);
+    CGridCtrl *h = view->historicalGrid();
     typeCell(h, 1, 3, "42.25");
     EXPECT_FLOAT_EQ(m().locations[0].historicalData[2][0], 42.25f);
     EXPECT_FALSE(doc->document().historicalDataChanged) << "year 0 is not the given year 1";
@@ -294,7 +292,7 @@ TEST_F(FormTest, HistoricalEditStoresAndFlagsStaleSynthesis) {
 
 TEST_F(FormTest, SynthesizedEditWithinToleranceKeepsValueAndMethod) {
     open();
-    CGridCtrl *s = grid(CVEKViewView::IDC_SYNTH_GRID);
+    CGridCtrl *s = view->synthesizedGrid();
     struct Row {
         const char *typed;
         float stored;
@@ -312,15 +310,13 @@ TEST_F(FormTest, SynthesizedEditWithinToleranceKeepsValueAndMethod) {
         EXPECT_EQ(s->itemText(1, 1), r.shown) << r.typed;
         EXPECT_EQ(doc->isModified(), r.modified) << r.typed;
     }
-    EXPECT_TRUE(static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_SYNTH_CAPTION))
-                    ->property("caption")
-                    .toString()
-                    .endsWith(" (synthesized data is user-defined)"));
+    EXPECT_TRUE(
+        view->synthesizedCaption()->property("caption").toString().endsWith(" (synthesized data is user-defined)"));
 }
 
 TEST_F(FormTest, PastedBlockActsAsTypedCellsSkippingReadOnly) {
     open();
-    CGridCtrl *h = grid(CVEKViewView::IDC_HIST_GRID);
+    CGridCtrl *h = view->historicalGrid();
     h->setFocusCell(2, 11);
     EXPECT_EQ(h->pasteText("5, 6\t7\n8,9"), 4) << "the third column falls outside and is dropped";
     EXPECT_FLOAT_EQ(m().locations[0].historicalData[10][1], 5.0f);
@@ -330,7 +326,7 @@ TEST_F(FormTest, PastedBlockActsAsTypedCellsSkippingReadOnly) {
     EXPECT_FLOAT_EQ(m().locations[0].historicalData[9][1], 109.0f) << "left of the target untouched";
     EXPECT_TRUE(doc->document().historicalDataChanged);
 
-    CGridCtrl *list = grid(CVEKViewView::IDC_WELL_GRID);
+    CGridCtrl *list = view->locationGrid();
     list->setFocusCell(1, 0);
     list->pasteText("Alpha\t12\tRecharge site\tno\tyes\nBeta\t13");
     EXPECT_EQ(m().locations[0].name, "Alpha");
@@ -353,7 +349,7 @@ TEST_F(FormTest, NewValidatesCountAndSelectsFirst) {
         {"0", "Please enter an integer between 1 and 1000."},
         {"1001", "Please enter an integer between 1 and 1000."},
     };
-    QLineEdit *toAdd = edit(CVEKViewView::IDC_TO_ADD);
+    QLineEdit *toAdd = view->toAddEdit();
     for (const auto &r : rows) {
         prompter.messages.clear();
         toAdd->setText(r.typed);
@@ -362,17 +358,17 @@ TEST_F(FormTest, NewValidatesCountAndSelectsFirst) {
         EXPECT_EQ(prompter.messages[0], r.message);
         EXPECT_EQ(m().locations.size(), 2u);
     }
-    click(grid(CVEKViewView::IDC_WELL_GRID), 2, 0);
+    click(view->locationGrid(), 2, 0);
     EXPECT_EQ(view->selectedLocation(), 1);
     toAdd->setText("3");
-    QTest::mouseClick(static_cast<QPushButton *>(view->control(CVEKViewView::IDC_NEW)), Qt::LeftButton);
+    QTest::mouseClick(view->newButton(), Qt::LeftButton);
     ASSERT_EQ(m().locations.size(), 5u);
     EXPECT_EQ(m().locations[4].name, "<none>");
     EXPECT_EQ(m().locations[4].historicalCount(), 3);
     EXPECT_EQ(toAdd->text(), "1");
     EXPECT_EQ(view->selectedLocation(), 0);
-    EXPECT_EQ(grid(CVEKViewView::IDC_WELL_GRID)->itemText(5, 0), "<none>");
-    EXPECT_EQ(grid(CVEKViewView::IDC_WELL_GRID)->itemText(5, 4), "no");
+    EXPECT_EQ(view->locationGrid()->itemText(5, 0), "<none>");
+    EXPECT_EQ(view->locationGrid()->itemText(5, 4), "no");
 }
 
 TEST_F(FormTest, DeleteRemovesChosenLocationsAndSelectsFirst) {
@@ -381,7 +377,7 @@ TEST_F(FormTest, DeleteRemovesChosenLocationsAndSelectsFirst) {
     m().locations[2].name = "Third";
     m().locations[3].name = "Fourth";
     view->onUpdate(1);
-    click(grid(CVEKViewView::IDC_WELL_GRID), 3, 0);
+    click(view->locationGrid(), 3, 0);
     prompter.deletions = {std::vector<int>{0, 3, 1}}; // order as a careless caller might give
     view->OnDelete();
     ASSERT_EQ(prompter.deleteLists.size(), 1u);
@@ -401,22 +397,21 @@ TEST_F(FormTest, ResizeGrowsListAndTablesWithoutDrift) {
     view->resize(base);
     QApplication::processEvents();
     ASSERT_EQ(page->size(), base);
-    auto geom = [&](int id) {
-        QWidget *w = view->control(id);
-        return QRect(w->mapTo(page, QPoint(0, 0)), w->size());
-    };
-    const QRect hist0 = geom(1006), synth0 = geom(1010), run0 = geom(1046), list0 = geom(1008);
+    auto geom = [&](QWidget *w) { return QRect(w->mapTo(page, QPoint(0, 0)), w->size()); };
+    CGridCtrl *hist = view->historicalGrid(), *synth = view->synthesizedGrid(), *list = view->locationGrid();
+    QLineEdit *runEnd = view->runEndEdit();
+    const QRect hist0 = geom(hist), synth0 = geom(synth), run0 = geom(runEnd), list0 = geom(list);
 
     view->resize(base + QSize(100, 90));
     QApplication::processEvents();
     ASSERT_EQ(page->size(), base + QSize(100, 90));
-    EXPECT_EQ(geom(1006).width(), hist0.width() + 100);
-    EXPECT_EQ(geom(1010).width(), synth0.width() + 100);
-    EXPECT_EQ(geom(1008).width(), list0.width() + 100);
-    EXPECT_GT(geom(1006).height(), hist0.height());
-    EXPECT_GT(geom(1010).height(), synth0.height());
-    EXPECT_GT(geom(1008).height(), list0.height());
-    EXPECT_EQ(geom(1046).top(), run0.top() + 90) << "the run range stays at the bottom";
+    EXPECT_EQ(geom(hist).width(), hist0.width() + 100);
+    EXPECT_EQ(geom(synth).width(), synth0.width() + 100);
+    EXPECT_EQ(geom(list).width(), list0.width() + 100);
+    EXPECT_GT(geom(hist).height(), hist0.height());
+    EXPECT_GT(geom(synth).height(), synth0.height());
+    EXPECT_GT(geom(list).height(), list0.height());
+    EXPECT_EQ(geom(runEnd).top(), run0.top() + 90) << "the run range stays at the bottom";
 
     for (int i = 0; i < 9; ++i) { // many one-pixel steps, then back
         view->resize(view->size() + QSize(1, 1));
@@ -424,14 +419,14 @@ TEST_F(FormTest, ResizeGrowsListAndTablesWithoutDrift) {
     }
     view->resize(base);
     QApplication::processEvents();
-    EXPECT_EQ(geom(1006), hist0);
-    EXPECT_EQ(geom(1010), synth0);
-    EXPECT_EQ(geom(1046), run0);
+    EXPECT_EQ(geom(hist), hist0);
+    EXPECT_EQ(geom(synth), synth0);
+    EXPECT_EQ(geom(runEnd), run0);
 
     view->resize(200, 150); // smaller than the form: it scrolls, nothing moves
     QApplication::processEvents();
     EXPECT_EQ(page->size(), base);
-    EXPECT_EQ(geom(1010), synth0);
+    EXPECT_EQ(geom(synth), synth0);
 }
 
 TEST_F(FormTest, PropertiesConvertAndRefreshTheForm) {
@@ -439,39 +434,38 @@ TEST_F(FormTest, PropertiesConvertAndRefreshTheForm) {
     doc->showProperties(view.get());
     PropertiesDialog *props = doc->propertiesDialog();
     ASSERT_NE(props, nullptr);
-    EXPECT_TRUE(props->radio(1055)->isChecked());
-    EXPECT_TRUE(props->radio(1058)->isChecked());
-    EXPECT_TRUE(props->radio(1060)->isChecked());
+    EXPECT_TRUE(props->yearTypeButton(vek::IrrigationYear)->isChecked());
+    EXPECT_TRUE(props->unitsButton(vek::MonthlyAcreFeet)->isChecked());
+    EXPECT_TRUE(props->daysRuleButton(false)->isChecked());
 
-    props->radio(1054)->click(); // Calendar
+    props->yearTypeButton(vek::CalendarYear)->click(); // Calendar
     EXPECT_EQ(m().yearMode, 0);
-    EXPECT_EQ(grid(CVEKViewView::IDC_HIST_GRID)->itemText(0, 1), "JAN");
-    props->radio(1055)->click();
+    EXPECT_EQ(view->historicalGrid()->itemText(0, 1), "JAN");
+    props->yearTypeButton(vek::IrrigationYear)->click();
     EXPECT_EQ(m().yearMode, 1);
-    EXPECT_EQ(grid(CVEKViewView::IDC_HIST_GRID)->itemText(0, 1), "NOV");
+    EXPECT_EQ(view->historicalGrid()->itemText(0, 1), "NOV");
 
     const float feb = m().locations[0].historicalData[3][2];
     const float days = (m().inputStartYear + 2) % 4 == 0 ? 29.0f : 28.0f;
-    props->radio(1057)->click(); // daily
+    props->unitsButton(vek::AverageDailyAcreFeet)->click(); // daily
     EXPECT_EQ(m().unitMode, 0);
     EXPECT_FLOAT_EQ(m().locations[0].historicalData[3][2], feb / days);
-    EXPECT_EQ(static_cast<QLabel *>(view->control(CVEKViewView::IDC_HIST_UNITS))->text(),
-              "Daily AC-FT    <Irrigation Year>");
+    EXPECT_EQ(view->historicalUnits()->text(), "Daily AC-FT    <Irrigation Year>");
 
     doc->setModified(false);
-    props->radio(1059)->click();
+    props->daysRuleButton(true)->click();
     EXPECT_TRUE(m().useAvgDaysPerMonth);
     EXPECT_TRUE(doc->isModified());
     EXPECT_FLOAT_EQ(m().locations[0].historicalData[3][2], feb / days) << "the rule converts nothing";
     props->hide();
     m().yearMode = 2;
     doc->showProperties(view.get());
-    EXPECT_TRUE(props->radio(1056)->isChecked()) << "radios follow the document each time it shows";
+    EXPECT_TRUE(props->yearTypeButton(vek::UsgsYear)->isChecked()) << "radios follow the document each time it shows";
 }
 
 TEST_F(FormTest, CellEditUnderWayEndsBeforeAConversion) {
     open();
-    CGridCtrl *s = grid(CVEKViewView::IDC_SYNTH_GRID);
+    CGridCtrl *s = view->synthesizedGrid();
     ASSERT_TRUE(s->editCell(1, 2));
     s->inPlaceEdit()->setText("77");
     view->endCellEdit();
@@ -484,15 +478,13 @@ TEST_F(FormTest, RecalculateFillsSynthesizedYearsAndClearsStaleFlag) {
     doc->document().historicalDataChanged = true;
     prompter.methods = {0};
     prompter.averageYears = {std::vector<int>{0, 2}};
-    QTest::mouseClick(static_cast<QPushButton *>(view->control(CVEKViewView::IDC_RECALCULATE)), Qt::LeftButton);
+    QTest::mouseClick(view->recalculateButton(), Qt::LeftButton);
     EXPECT_EQ(prompter.methodQuestions, 1);
     EXPECT_FLOAT_EQ(m().locations[0].synthesizedData[4][1], 104.0f) << "(4 + 204) / 2";
-    EXPECT_EQ(grid(CVEKViewView::IDC_SYNTH_GRID)->itemText(2, 5), "104");
+    EXPECT_EQ(view->synthesizedGrid()->itemText(2, 5), "104");
     EXPECT_FALSE(doc->document().historicalDataChanged);
-    EXPECT_TRUE(static_cast<QGroupBox *>(view->control(CVEKViewView::IDC_SYNTH_CAPTION))
-                    ->property("caption")
-                    .toString()
-                    .endsWith(" (synthesized using average of historical data from 1990 to 1992)"));
+    EXPECT_TRUE(view->synthesizedCaption()->property("caption").toString().endsWith(
+        " (synthesized using average of historical data from 1990 to 1992)"));
 }
 
 TEST_F(FormTest, QtPrompterDrivesTheRealCycleDialog) {
@@ -536,12 +528,12 @@ TEST_F(FormTest, PumpingRecordButtonComputesAndRefreshesTheForm) {
         ASSERT_NE(dlg, nullptr);
         dlg->okButton()->click();
     });
-    QTest::mouseClick(static_cast<QPushButton *>(view->control(CVEKViewView::IDC_PUMPING_RECORD)), Qt::LeftButton);
+    QTest::mouseClick(view->pumpingRecordButton(), Qt::LeftButton);
     EXPECT_FLOAT_EQ(m().locations[0].historicalData[7][2], 30.0f);
-    EXPECT_EQ(grid(CVEKViewView::IDC_HIST_GRID)->itemText(3, 8), "30");
-    EXPECT_EQ(grid(CVEKViewView::IDC_WELL_GRID)->itemText(1, 4), "yes");
-    EXPECT_FALSE(grid(CVEKViewView::IDC_HIST_GRID)->isEnabled());
+    EXPECT_EQ(view->historicalGrid()->itemText(3, 8), "30");
+    EXPECT_EQ(view->locationGrid()->itemText(1, 4), "yes");
+    EXPECT_FALSE(view->historicalGrid()->isEnabled());
 
-    click(grid(CVEKViewView::IDC_WELL_GRID), 2, 2); // a recharge site has no pumping record
-    EXPECT_FALSE(view->control(CVEKViewView::IDC_PUMPING_RECORD)->isEnabled());
+    click(view->locationGrid(), 2, 2); // a recharge site has no pumping record
+    EXPECT_FALSE(view->pumpingRecordButton()->isEnabled());
 }

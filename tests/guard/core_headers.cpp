@@ -1,8 +1,8 @@
 // The control for the guard tests: every core header compiles with the
 // include directories of the libraries that make up the cores.
-#include "common/calendar.h"
 #include "common/numbers.h"
 #include "common/prompter.h"
+#include "facts/vek_facts.h"
 #include "model/imports.h"
 #include "model/input_file.h"
 #include "model/model_document.h"

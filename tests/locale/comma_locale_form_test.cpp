@@ -34,7 +34,6 @@ class CommaLocaleForm : public ::testing::Test {
         view->show();
     }
     void TearDown() override { std::setlocale(LC_ALL, "C"); }
-    CGridCtrl *grid(int id) { return static_cast<CGridCtrl *>(view->control(id)); }
 
     vek::test::CountingPrompter prompter;
     std::unique_ptr<CVEKViewDoc> doc;
@@ -48,12 +47,12 @@ TEST_F(CommaLocaleForm, TypedDecimalsReadWithAPoint) {
     EXPECT_EQ(leadingNumber(QStringLiteral("-0.75e1x")), -7.5f);
     EXPECT_EQ(leadingInteger(QStringLiteral(" 1990.5")), 1990);
 
-    CGridCtrl *list = grid(CVEKViewView::IDC_WELL_GRID);
+    CGridCtrl *list = view->locationGrid();
     typeCell(list, 2, 1, "2.5");
     EXPECT_EQ(doc->model().locations[1].VEK, 2.5f);
     EXPECT_EQ(list->itemText(2, 1), "2.5");
 
-    CGridCtrl *h = grid(CVEKViewView::IDC_HIST_GRID);
+    CGridCtrl *h = view->historicalGrid();
     typeCell(h, 1, 3, "42.25");
     // The table shows the location the list edit selected.
     const auto shown = static_cast<size_t>(view->selectedLocation());

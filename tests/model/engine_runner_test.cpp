@@ -1,6 +1,7 @@
 // Running the engine from a document: with the real vek end to end, and with
 // small stand-in engines (shell scripts) for the cases the real one cannot
-// produce on demand.
+// produce on demand. The engine runs in the model file's folder; the
+// caller's working directory never changes.
 #include "common/numbers.h"
 #include "model/engine_runner.h"
 #include "model/input_file.h"
@@ -71,15 +72,20 @@ std::string fakeEngine(const std::string &folder, const std::string &body) {
 
 struct RunOutcome {
     RunResult result;
-    std::vector<std::string> opened; // report names with the folder they were opened in
+    std::vector<std::string> opened; // the reports handed over: absolute paths
 };
 
 RunOutcome run(ModelDocument &d, const std::string &programDir) {
     RunOutcome r;
     EngineRunHooks h;
     h.programDirectory = programDir;
-    h.openReport = [&](const std::string &name) { r.opened.push_back((fs::current_path() / name).string()); };
+    h.openReport = [&](const std::string &path) {
+        EXPECT_TRUE(fs::path(path).is_absolute()) << path;
+        r.opened.push_back(path);
+    };
+    const fs::path before = fs::current_path();
     r.result = runEngine(d, h);
+    EXPECT_EQ(fs::current_path(), before);
     return r;
 }
 
@@ -232,7 +238,7 @@ TEST(EngineRunner, SavePrompt) {
         std::string opened;
         h.openReport = [&](const std::string &n) { opened = n; };
         EXPECT_EQ(runEngine(d, h), RunResult::Succeeded);
-        EXPECT_EQ(opened, "named.out");
+        EXPECT_EQ(fs::path(opened), fs::path(dir) / "named.out");
         EXPECT_EQ(vek::test::readFile(dir + "/ran.txt"), "named.vek named.out /dde\n");
         EXPECT_FALSE(d.isModified());
         // Yes with no name given (dialog cancelled) stops.
@@ -269,7 +275,10 @@ TEST(EngineRunner, OutputDecidesSuccess) {
         {"", false, ""},                                    // nothing at all
         {"printf 'all fine'\n", false, ""},                 // a last line without line end is not collected
         {"printf 'Error\\r\\nlast'\n", false, "Error\r\n"}, // carriage returns kept
-        {"echo done; exit 3\n", true, ""},                  // the exit status is not looked at
+        // A child that ends with a status other than 0 failed, whatever it printed.
+        {"echo ' Stop - Program terminated.'; exit 3\n", false, " Stop - Program terminated.\n"},
+        {"echo done; exit 3\n", false, "done\n"},
+        {"echo done; exit 0\n", true, ""},
     };
     for (const auto &r : rows) {
         ScriptedPrompter p;
@@ -299,6 +308,33 @@ TEST(EngineRunner, EngineThatCannotStart) {
     EXPECT_EQ(r.result, RunResult::Failed);
     EXPECT_EQ(p.messages, std::vector<std::string>{"Error running " + dir + "/no such folder/vek model.vek:\n"});
     EXPECT_EQ(fs::current_path(), before);
+}
+
+TEST(EngineRunner, InputFolderThatIsGone) {
+    ScriptedPrompter p;
+    ModelDocument d(&p);
+    const std::string dir = saveDoc(d, "runner_gone");
+    d.setPath(dir + "/gone/model.vek"); // saved, then its folder went away
+    const std::string engine = fakeEngine("runner_gone_engine", "echo ' Stop - Program terminated.'\n");
+    EXPECT_EQ(run(d, engine).result, RunResult::NoFolder);
+    EXPECT_EQ(p.messages, std::vector<std::string>{"Unable to change to directory " + dir + "/gone/"});
+    EXPECT_FALSE(fs::exists(engine + "ran.txt"));
+}
+
+// The run without a document: a saved file, a folder of engines, a result
+// that says what happened.
+TEST(EngineRunFile, ResultCarriesStatusOutputAndTheAbsoluteReport) {
+    ModelDocument d;
+    const std::string dir = saveDoc(d, "runner_file");
+    const std::string engine = fakeEngine("runner_file_engine", "echo ' Stop - Program terminated.'\nexit 5\n");
+    const EngineRunResult r = runEngineFile(dir + "/model.vek", engine);
+    EXPECT_EQ(r.status, EngineRunResult::Status::Failed);
+    EXPECT_EQ(r.exitStatus, 5);
+    EXPECT_EQ(r.output, " Stop - Program terminated.\n");
+    EXPECT_EQ(r.message, "Error running " + engine + "vek model.vek:\n Stop - Program terminated.\n");
+    EXPECT_EQ(fs::path(r.reportPath), fs::path(dir) / "model.out");
+    // It ran in the file's folder.
+    EXPECT_EQ(vek::test::readFile(dir + "/ran.txt"), "model.vek model.out /dde\n");
 }
 
 TEST(EngineRunner, LotsOfOutputAndAQuestionDoNotHang) {
@@ -332,6 +368,25 @@ TEST(ProcessPipe, ArgumentsArriveUnchangedAndStatusIsReported) {
     EXPECT_EQ(none.close(), -1);
 }
 
+TEST(ProcessPipe, ChildRunsInItsFolderAndTheCallersStays) {
+    const std::string dir = vek::test::freshDir("process_pipe_folder");
+    fs::create_directories(dir + "/work dir");
+    vek::test::writeFile(dir + "/where", "#!/bin/sh\npwd\n");
+    chmod((dir + "/where").c_str(), 0755);
+    const fs::path before = fs::current_path();
+    ProcessPipe pp({dir + "/where"}, dir + "/work dir");
+    ASSERT_TRUE(pp.started());
+    std::string l;
+    ASSERT_TRUE(pp.readLine(l));
+    EXPECT_EQ(fs::canonical(l), fs::canonical(dir + "/work dir"));
+    EXPECT_EQ(pp.close(), 0);
+    EXPECT_EQ(fs::current_path(), before);
+    // A folder the child cannot enter: it is not started.
+    ProcessPipe nowhere({dir + "/where"}, dir + "/no such folder");
+    EXPECT_FALSE(nowhere.readLine(l));
+    EXPECT_NE(nowhere.close(), 0);
+}
+
 // A file written by SaveInput is a valid engine deck on its own.
 TEST(EngineRunner, SavedFileRunsInTheEngineDirectly) {
     ASSERT_TRUE(haveVek()) << "vek is not built in " << vek::test::binDir();
@@ -341,14 +396,11 @@ TEST(EngineRunner, SavedFileRunsInTheEngineDirectly) {
     d.setSynthesizedYearCount(2);
     ASSERT_TRUE(d.save(dir + "/model.vek"));
     // The engine keeps 45 characters of a name: run it in the folder.
-    fs::path before = fs::current_path();
-    fs::current_path(dir);
-    ProcessPipe pp({vek::test::binDir() + "/vek", "model.vek", "model.out", "/dde"});
+    ProcessPipe pp({vek::test::binDir() + "/vek", "model.vek", "model.out", "/dde"}, dir);
     std::string all, l;
     while (pp.readLine(l))
         all += l + "\n";
     EXPECT_EQ(pp.close(), 0) << all;
-    fs::current_path(before);
     EXPECT_EQ(all, " Stop - Program terminated.\n");
     std::string report = vek::test::readFile(dir + "/model.out");
     EXPECT_NE(report.find("STREAM DEPLETION"), std::string::npos);
@@ -377,7 +429,7 @@ void makeDocument(ModelDocument &d, int start, int years, int n) {
 
 struct Case {
     const char *what;
-    std::function<void(ModelDocument &, ScriptedPrompter &)> build;
+    std::function<void(ModelDocument &)> build;
     // After building, convert to average daily acre-feet with this
     // monthly-to-daily rule (0 actual days, 1 30.417 days); -1 keeps monthly.
     int dailyRule = -1;
@@ -427,10 +479,9 @@ std::string headingLine(const std::vector<std::string> &report, const std::strin
 
 const std::vector<Case> &cases() {
     static const std::vector<Case> c = {
-        {"one year, one well, nothing synthesized",
-         [](ModelDocument &d, ScriptedPrompter &) { makeDocument(d, 2000, 1, 1); }},
+        {"one year, one well, nothing synthesized", [](ModelDocument &d) { makeDocument(d, 2000, 1, 1); }},
         {"five years, three synthesized from a given year, run past the data, CFS and Ac-Ft pumping records",
-         [](ModelDocument &d, ScriptedPrompter &p) {
+         [](ModelDocument &d) {
              makeDocument(d, 1996, 5, 3);
              auto &l = d.model.locations;
              l[0].name = std::string(100, 'L') + " long";
@@ -446,56 +497,47 @@ const std::vector<Case> &cases() {
                          loc.pumpingFlow[m][k] = 1.5f + static_cast<float>(m);
                          loc.daysOn[m][k] = 30.0f;
                      }
-             p.methods.push_back(1);
-             p.givenYears.push_back(3);
              d.setSynthesizedYearCount(3);
-             vek::chooseSynthesisMethod(d);
+             ASSERT_TRUE(vek::synthesizeGivenYear(d.model, 1999).ok());
              d.model.outputEndYear = 2004; // one year past the last synthesized
          }},
         {"a 600-character name, an unused location between two used ones, a cycle",
-         [](ModelDocument &d, ScriptedPrompter &p) {
+         [](ModelDocument &d) {
              makeDocument(d, 1980, 4, 3);
              d.model.locations[0].name = std::string(600, 'x');
              d.model.locations[1].UseInOutput = 0;
              d.model.locations[2].name = "After the unused one";
-             p.methods.push_back(2);
-             p.cycles.push_back(std::make_pair(1, 2));
              d.setSynthesizedYearCount(7);
-             vek::chooseSynthesisMethod(d);
+             ASSERT_TRUE(vek::synthesizeCycle(d.model, 1981, 3).ok());
              d.model.outputEndYear = d.model.synthEndYear;
          }},
         {"run starts and ends inside the data",
-         [](ModelDocument &d, ScriptedPrompter &p) {
+         [](ModelDocument &d) {
              makeDocument(d, 1990, 6, 2);
-             p.methods.push_back(0);
-             p.averageYears.push_back(std::vector<int>{0, 5});
              d.setSynthesizedYearCount(4);
-             vek::chooseSynthesisMethod(d);
+             ASSERT_TRUE(vek::synthesizeAverage(d.model, {1990, 1995}).ok());
              d.model.outputStartYear = 1992;
              d.model.outputEndYear = 1997;
          }},
         {"Calendar document whose last December holds water, changed to Irrigation Year",
-         [](ModelDocument &d, ScriptedPrompter &) {
+         [](ModelDocument &d) {
              d.model.yearMode = vek::CalendarYear;
              makeDocument(d, 2001, 3, 2);
-             vek::changeYearType(d, vek::IrrigationYear);
+             ASSERT_TRUE(vek::changeYearType(d.model, vek::IrrigationYear).yearAdded);
              ASSERT_EQ(d.model.inputEndYear, 2004);
              d.model.outputEndYear = 2004;
          }},
         {"values in average daily acre-feet by actual days, leap Februaries in both periods",
-         [](ModelDocument &d, ScriptedPrompter &p) {
+         [](ModelDocument &d) {
              makeDocument(d, 1999, 6, 2);
-             p.methods.push_back(1);
-             p.givenYears.push_back(1);
              d.setSynthesizedYearCount(4); // 2005 to 2008
-             vek::chooseSynthesisMethod(d);
+             ASSERT_TRUE(vek::synthesizeGivenYear(d.model, 2000).ok());
              d.model.outputEndYear = d.model.synthEndYear;
          },
          0},
-        {"values in average daily acre-feet by 30.417 days",
-         [](ModelDocument &d, ScriptedPrompter &) { makeDocument(d, 2010, 2, 1); }, 1},
+        {"values in average daily acre-feet by 30.417 days", [](ModelDocument &d) { makeDocument(d, 2010, 2, 1); }, 1},
         {"values that %g writes in exponent form",
-         [](ModelDocument &d, ScriptedPrompter &) {
+         [](ModelDocument &d) {
              makeDocument(d, 2000, 2, 1);
              d.model.locations[0].historicalData[3][1] = 1234567.0f;
              d.model.locations[0].historicalData[4][0] = 0.00001f;
@@ -517,17 +559,15 @@ TEST_P(SavedDocumentRuns, HeadingAndTablesFollowTheDocument) {
     SCOPED_TRACE(c.what);
     ScriptedPrompter p;
     ModelDocument d(&p);
-    c.build(d, p);
+    c.build(d);
     if (HasFatalFailure()) return;
-    ASSERT_TRUE(p.messages.empty()) << p.messages[0];
     // The engine turns daily values back into monthly volumes with its own
     // calendar, so the report must show the monthly values from before the
     // conversion.
     const vek::ModelInput monthly = d.model;
     if (c.dailyRule >= 0) {
-        vek::setUseAvgDaysPerMonth(d, c.dailyRule == 1);
-        vek::changeUnits(d, vek::AverageDailyAcreFeet);
-        ASSERT_EQ(d.model.unitMode, 0);
+        d.model.useAvgDaysPerMonth = c.dailyRule == 1;
+        ASSERT_TRUE(vek::changeUnits(d.model, vek::AverageDailyAcreFeet).changed);
     }
 
     const std::string dir = vek::test::freshDir("review_engine_" + std::to_string(GetParam()));
@@ -541,14 +581,11 @@ TEST_P(SavedDocumentRuns, HeadingAndTablesFollowTheDocument) {
     // read back, so a setting the writer gets wrong cannot hide itself.
     const vek::ModelInput &m = d.model;
 
-    const fs::path before = fs::current_path();
-    fs::current_path(dir);
-    vek::ProcessPipe engine({vek::test::binDir() + "/vek", "model.vek", "model.out", "/dde"});
+    vek::ProcessPipe engine({vek::test::binDir() + "/vek", "model.vek", "model.out", "/dde"}, dir);
     std::string console, l;
     while (engine.readLine(l))
         console += l + "\n";
     const int status = engine.close();
-    fs::current_path(before);
     ASSERT_EQ(status, 0) << console;
     EXPECT_EQ(console, " Stop - Program terminated.\n");
 
@@ -634,7 +671,7 @@ TEST(EngineNames, LongerThanTheEngineReadsAreRefused) {
         if (r.runs) {
             EXPECT_EQ(result, vek::RunResult::Succeeded);
             EXPECT_TRUE(p.messages.empty()) << p.messages[0];
-            EXPECT_EQ(opened, std::vector<std::string>{base.string() + ".out"});
+            EXPECT_EQ(opened, std::vector<std::string>{(fs::path(dir) / (base.string() + ".out")).string()});
             EXPECT_NE(report.find("STREAM DEPLETION"), std::string::npos);
         } else {
             EXPECT_EQ(result, vek::RunResult::Refused);

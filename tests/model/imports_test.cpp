@@ -1,9 +1,12 @@
-// The three imports into a model input document, checked field by field:
-// well output files (soil-moisture choice, names, factors, short sub-areas),
-// tab-delimited files (header fields, year check, import options) and
-// old-format files; and an imported document running in the engine.
+// The three imports into a model, checked field by field: well output files
+// (soil-moisture basis, names, factors, short sub-areas), tab-delimited
+// files (header fields, year check, year type and units) and old-format
+// files, with their refusals as typed errors; the document's import commands
+// (the questions they ask, what they show); and an imported model running in
+// the engine.
 #include "model/imports.h"
 
+#include "model/document_operations.h"
 #include "model/input_file.h"
 #include "model/model_document.h"
 #include "model/year_types.h"
@@ -16,10 +19,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <sys/wait.h>
+#include <tuple>
 
 using vek::Location;
 using vek::ModelDocument;
+using vek::ModelInput;
+using vek::OperationResult;
+using vek::SoilMoisture;
 using vek::test::ScriptedPrompter;
+using Kind = vek::OperationError::Kind;
 
 namespace {
 
@@ -49,37 +57,41 @@ void expectImportedWell(const Location &loc, int years) {
     }
 }
 
-// A document that already holds something an import must replace.
-void fillWithOldModel(ModelDocument &doc) {
-    doc.model.inputStartYear = 1950;
-    doc.model.inputEndYear = 1951;
-    doc.model.synthStartYear = 1952;
-    doc.model.synthEndYear = 1960;
-    doc.model.yearMode = 2;
-    doc.model.unitMode = 0;
-    doc.model.locations.resize(4);
-    doc.setModified(false);
+// A model that already holds something an import must replace.
+ModelInput oldModel() {
+    ModelInput m;
+    m.inputStartYear = 1950;
+    m.inputEndYear = 1951;
+    m.synthStartYear = 1952;
+    m.synthEndYear = 1960;
+    m.yearMode = 2;
+    m.unitMode = 0;
+    m.locations.resize(4);
+    return m;
+}
+
+std::vector<std::string> messagesOf(const std::vector<vek::OperationError> &errors) {
+    std::vector<std::string> out;
+    for (const auto &e : errors)
+        out.push_back(e.message);
+    return out;
 }
 
 } // namespace
 
 // ---- well output files ----------------------------------------------------
 
-class SoilMoistureChoice : public ::testing::TestWithParam<int> {};
+class SoilMoistureChoice : public ::testing::TestWithParam<SoilMoisture> {};
 
-// "No Soil Moisture" (1) takes the USBR Original section, "With Soil
-// Moisture" (2) the Enhanced one; the rest of the document follows the file.
-TEST_P(SoilMoistureChoice, FillsDocumentFromChosenSection) {
-    const int choice = GetParam();
-    const int s = choice == 1 ? 1 : 0;
-    ScriptedPrompter p;
-    p.soilMoisture.push_back(choice);
-    ModelDocument doc(&p);
-    fillWithOldModel(doc);
-    ASSERT_TRUE(vek::importWendraFile(doc, fixture("two_methods.owl")));
-    EXPECT_TRUE(p.messages.empty());
-    EXPECT_TRUE(doc.isModified());
-    const auto &m = doc.model;
+// "No Soil Moisture" takes the USBR Original section, "With Soil Moisture"
+// the Enhanced one; the rest of the model follows the file.
+TEST_P(SoilMoistureChoice, FillsModelFromChosenSection) {
+    const int s = GetParam() == SoilMoisture::Without ? 1 : 0;
+    ModelInput m = oldModel();
+    const OperationResult r = vek::importWendraFile(m, fixture("two_methods.owl"), GetParam());
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r.warnings.empty());
+    EXPECT_TRUE(r.changed);
     EXPECT_EQ(m.inputStartYear, 1985);
     EXPECT_EQ(m.inputEndYear, 1987);
     EXPECT_EQ(m.outputStartYear, 1985);
@@ -107,60 +119,48 @@ TEST_P(SoilMoistureChoice, FillsDocumentFromChosenSection) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Choices, SoilMoistureChoice, ::testing::Values(1, 2));
+INSTANTIATE_TEST_SUITE_P(Choices, SoilMoistureChoice, ::testing::Values(SoilMoisture::Without, SoilMoisture::With));
 
-TEST(ImportWendraFile, DismissedChoiceLeavesNoLocations) {
-    ScriptedPrompter p; // no answer queued: dismissed
-    ModelDocument doc(&p);
-    fillWithOldModel(doc);
-    EXPECT_FALSE(vek::importWendraFile(doc, fixture("two_methods.owl")));
-    EXPECT_TRUE(doc.model.locations.empty());
-    EXPECT_TRUE(doc.isModified());
-    // Nothing else was touched.
-    EXPECT_EQ(doc.model.inputStartYear, 1950);
-    EXPECT_EQ(doc.model.yearMode, 2);
-    EXPECT_EQ(doc.model.unitMode, 0);
-}
-
-TEST(ImportWendraFile, FileEndingInsideDataBlockIsImported) {
-    ScriptedPrompter p;
-    p.soilMoisture.push_back(2);
-    ModelDocument doc(&p);
-    ASSERT_TRUE(vek::importWendraFile(doc, fixture("eof_in_data.owl")));
-    EXPECT_EQ(p.messages, std::vector<std::string>{"Unexpected EOF reading year data ."});
-    const auto &locs = doc.model.locations;
+TEST(ImportWendraFile, FileEndingInsideDataBlockIsImportedWithAWarning) {
+    ModelInput m;
+    const OperationResult r = vek::importWendraFile(m, fixture("eof_in_data.owl"), SoilMoisture::With);
+    ASSERT_TRUE(r.ok());
+    ASSERT_EQ(r.warnings.size(), 1u);
+    EXPECT_EQ(r.warnings[0].kind, Kind::UnexpectedEnd);
+    EXPECT_EQ(r.warnings[0].message, "Unexpected EOF reading year data .");
+    EXPECT_EQ(r.warnings[0].file, fixture("eof_in_data.owl"));
+    EXPECT_EQ(r.warnings[0].locationName, "Lower Basin Irrigation Dis");
+    const auto &locs = m.locations;
     ASSERT_EQ(locs.size(), 3u);
     EXPECT_EQ(locs[0].name, "301 (Dry Gulch)");
     EXPECT_EQ(locs[1].name, "401 (Lower Basin Irrigation Dis)");
     EXPECT_EQ(locs[2].name, "402 (Lower Basin Irrigation Dis)");
     EXPECT_EQ(locs[2].VEK, 8.5f);
     EXPECT_EQ(locs[2].historicalData[11][1], owlValue(0, 402, 1, 12));
-    EXPECT_EQ(doc.model.inputStartYear, 1990);
-    EXPECT_EQ(doc.model.inputEndYear, 1991);
+    EXPECT_EQ(m.inputStartYear, 1990);
+    EXPECT_EQ(m.inputEndYear, 1991);
 }
 
 TEST(ImportWendraFile, EmptyFileGivesNoLocationsAndYearsMinusOne) {
-    ScriptedPrompter p;
-    p.soilMoisture.push_back(1);
-    ModelDocument doc(&p);
-    EXPECT_TRUE(vek::importWendraFile(doc, fixture("empty.owl")));
-    EXPECT_TRUE(doc.model.locations.empty());
-    EXPECT_EQ(doc.model.inputStartYear, -1);
-    EXPECT_EQ(doc.model.inputEndYear, -1);
-    EXPECT_EQ(doc.model.outputStartYear, -1);
-    EXPECT_EQ(doc.model.outputEndYear, -1);
-    EXPECT_TRUE(p.messages.empty());
+    ModelInput m = oldModel();
+    const OperationResult r = vek::importWendraFile(m, fixture("empty.owl"), SoilMoisture::Without);
+    EXPECT_TRUE(r.ok());
+    EXPECT_TRUE(r.warnings.empty());
+    EXPECT_TRUE(m.locations.empty());
+    EXPECT_EQ(m.inputStartYear, -1);
+    EXPECT_EQ(m.inputEndYear, -1);
+    EXPECT_EQ(m.outputStartYear, -1);
+    EXPECT_EQ(m.outputEndYear, -1);
 }
 
 // Sub-areas with fewer (or more) lines than wells x years: nothing is read
 // past the lines there are, missing years are 0, wells without any line are
 // left out, and the user is told.
 TEST(ImportWendraFile, ShortSubAreaIsReadOnlyAsFarAsItGoes) {
-    ScriptedPrompter p;
-    p.soilMoisture.push_back(1);
-    ModelDocument doc(&p);
-    ASSERT_TRUE(vek::importWendraFile(doc, fixture("short_subarea.owl")));
-    const auto &locs = doc.model.locations;
+    ModelInput m;
+    const OperationResult r = vek::importWendraFile(m, fixture("short_subarea.owl"), SoilMoisture::Without);
+    ASSERT_TRUE(r.ok());
+    const auto &locs = m.locations;
     ASSERT_EQ(locs.size(), 5u);
     EXPECT_EQ(locs[0].name, "501 (Short Creek)");
     EXPECT_EQ(locs[2].name, "503 (Short Creek)");
@@ -175,7 +175,11 @@ TEST(ImportWendraFile, ShortSubAreaIsReadOnlyAsFarAsItGoes) {
         EXPECT_EQ(locs[2].historicalData[mo][2], 0.0f);
     }
     EXPECT_EQ(locs[4].historicalData[5][2], owlValue(0, 701, 2, 6));
-    EXPECT_EQ(p.messages,
+    ASSERT_EQ(r.warnings.size(), 3u);
+    EXPECT_EQ(r.warnings[1].kind, Kind::UnevenWells);
+    EXPECT_EQ(r.warnings[1].locationName, "Half Mesa");
+    EXPECT_EQ(r.warnings[1].field, "well count");
+    EXPECT_EQ(messagesOf(r.warnings),
               (std::vector<std::string>{
                   "SubArea Short Creek: 7 data lines for 3 wells of 3 years (9 expected). The missing years are set to "
                   "0; wells without any data line are left out.",
@@ -186,32 +190,81 @@ TEST(ImportWendraFile, ShortSubAreaIsReadOnlyAsFarAsItGoes) {
 }
 
 TEST(ImportWendraFile, FailedReadIsReportedAsFailure) {
-    ScriptedPrompter p;
-    p.soilMoisture.push_back(1);
-    ModelDocument doc(&p);
-    fillWithOldModel(doc);
+    ModelInput m = oldModel();
     const std::string path = fixture("missing.owl");
-    EXPECT_FALSE(vek::importWendraFile(doc, path));
-    EXPECT_EQ(p.messages, std::vector<std::string>{"Unable to open " + path + " for reading."});
-    EXPECT_TRUE(doc.model.locations.empty());
-    EXPECT_EQ(doc.model.inputStartYear, 1950);
-    EXPECT_EQ(doc.model.yearMode, 0);
-    EXPECT_EQ(doc.model.unitMode, 1);
+    const OperationResult r = vek::importWendraFile(m, path, SoilMoisture::Without);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error->kind, Kind::CannotOpen);
+    EXPECT_EQ(r.error->family(), vek::OperationError::Family::File);
+    EXPECT_EQ(r.error->message, "Unable to open " + path + " for reading.");
+    EXPECT_EQ(r.error->file, path);
+    EXPECT_TRUE(m.locations.empty());
+    EXPECT_EQ(m.inputStartYear, 1950);
+    EXPECT_EQ(m.yearMode, 0);
+    EXPECT_EQ(m.unitMode, 1);
 }
 
-TEST(ImportWendraFile, AbsurdYearSpanIsRefused) {
-    const std::string dir = vek::test::freshDir("imports_span");
-    const std::string path = dir + "/span.owl";
-    vek::test::writeFile(path, "1 Well(s) in SubArea A\n\n\n\n\n"
-                               "1 5 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n"
-                               "2000000000 5 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n\n");
-    ScriptedPrompter p;
-    p.soilMoisture.push_back(1);
+// Well output files the import refuses: the error names its kind, the
+// year and the sub-area where the reading stopped.
+TEST(ImportWendraFile, RefusedFilesSayWhereTheyStopped) {
+    struct Row {
+        const char *name;
+        std::string text;
+        Kind kind;
+        int year;
+        const char *subArea;
+        std::string message; // "@" stands for the file's path
+    };
+    const std::string area = "1 Well(s) in SubArea Dry Gulch\n\n\n\n\n";
+    const Row rows[] = {
+        {"unreadable data line", area + "1990 301 4 1 2 3 4 5 6 7 8 9 10 11 12 0\n1991 301 4 1 2 x\n\n",
+         Kind::Unreadable, 1991, "Dry Gulch", "Scan error reading line 1991 301 4 1 2 x\n for well data"},
+        {"absurd year span",
+         area + "1 5 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n2000000000 5 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n\n",
+         Kind::TooManyYears, 2000000000, "",
+         "The years of @ run from 1 to 2000000000; at most 2000 years can be imported."},
+    };
+    const std::string dir = vek::test::freshDir("imports_refused");
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string path = dir + "/bad.owl";
+        vek::test::writeFile(path, row.text);
+        ModelInput m;
+        const OperationResult r = vek::importWendraFile(m, path, SoilMoisture::Without);
+        ASSERT_FALSE(r.ok());
+        EXPECT_TRUE(m.locations.empty());
+        EXPECT_EQ(r.error->kind, row.kind);
+        EXPECT_EQ(r.error->year, row.year);
+        EXPECT_EQ(r.error->locationName, row.subArea);
+        EXPECT_EQ(r.error->file, path);
+        std::string message = row.message;
+        if (auto at = message.find('@'); at != std::string::npos) message.replace(at, 1, path);
+        EXPECT_EQ(r.error->message, message);
+    }
+}
+
+// The document's command asks for the basis first; a dismissed choice
+// leaves the document without locations, and what the import reports is
+// shown word for word.
+TEST(ImportWendraCommand, AsksForTheBasisAndShowsWhatTheImportReports) {
+    ScriptedPrompter p; // no answer queued: dismissed
     ModelDocument doc(&p);
-    EXPECT_FALSE(vek::importWendraFile(doc, path));
+    doc.model = oldModel();
+    EXPECT_FALSE(vek::importWendraFile(doc, fixture("two_methods.owl")));
     EXPECT_TRUE(doc.model.locations.empty());
-    ASSERT_EQ(p.messages.size(), 1u);
-    EXPECT_EQ(p.messages[0], "The years of " + path + " run from 1 to 2000000000; at most 2000 years can be imported.");
+    EXPECT_TRUE(doc.isModified());
+    // Nothing else was touched.
+    EXPECT_EQ(doc.model.inputStartYear, 1950);
+    EXPECT_EQ(doc.model.yearMode, 2);
+    EXPECT_EQ(doc.model.unitMode, 0);
+
+    p.soilMoisture.push_back(2);
+    EXPECT_TRUE(vek::importWendraFile(doc, fixture("eof_in_data.owl")));
+    EXPECT_EQ(doc.model.locations.size(), 3u);
+    EXPECT_EQ(p.messages, std::vector<std::string>{"Unexpected EOF reading year data ."});
+    p.soilMoisture.push_back(1);
+    EXPECT_FALSE(vek::importWendraFile(doc, fixture("missing.owl")));
+    EXPECT_EQ(p.messages.back(), "Unable to open " + fixture("missing.owl") + " for reading.");
 }
 
 namespace {
@@ -241,7 +294,7 @@ TEST(ImportWendraFile, IntoAnOpenDocumentOnlyASuccessReplacesTheModel) {
                                   "ELF not a well output file\n\1\2 Well Pumping\n-----\n\xff\xfe\n");
     ScriptedPrompter p;
     ModelDocument doc(&p);
-    fillWithOldModel(doc);
+    doc.model = oldModel();
     doc.model.locations[1].name = "Kept";
     doc.model.locations[1].VEK = 12.5f;
     doc.historicalDataChanged = true;
@@ -329,17 +382,12 @@ TEST_P(TabDelimitedFile, EveryFieldOfEveryLocation) {
         path = vek::test::freshDir("imports_crlf") + "/wells.txt";
         vek::test::writeFile(path, crlf);
     }
-    ScriptedPrompter p;
-    ModelDocument doc(&p);
-    fillWithOldModel(doc);
-    doc.model.outputStartYear = 1940;
-    int hints = -1;
-    doc.setViewListener([&](int h) { hints = h; });
-    ASSERT_TRUE(vek::importTabDelimitedWithOptions(doc, path, 2, 0));
-    EXPECT_TRUE(p.messages.empty());
-    EXPECT_EQ(hints, 0);
-    EXPECT_TRUE(doc.isModified()) << "an import closed without the save prompt would be lost";
-    const auto &m = doc.model;
+    ModelInput m = oldModel();
+    m.outputStartYear = 1940;
+    const OperationResult r = vek::importTabDelimited(m, path, 2, 0);
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r.warnings.empty());
+    EXPECT_TRUE(r.changed);
     EXPECT_EQ(m.inputStartYear, 1985);
     EXPECT_EQ(m.inputEndYear, 1987);
     EXPECT_EQ(m.synthStartYear, 1988);
@@ -368,33 +416,61 @@ TEST_P(TabDelimitedFile, EveryFieldOfEveryLocation) {
 
 INSTANTIATE_TEST_SUITE_P(LineEnds, TabDelimitedFile, ::testing::Values(false, true));
 
-TEST(ImportTabDelimited, WrongYearStopsWithMessageKeepingEarlierLocations) {
-    ScriptedPrompter p;
-    ModelDocument doc(&p);
-    EXPECT_FALSE(vek::importTabDelimitedWithOptions(doc, fixture("year_mismatch.txt"), 1, 1));
-    EXPECT_EQ(p.messages, std::vector<std::string>{"Read pump year 1987 for well Well B; should be year 1986"});
-    ASSERT_EQ(doc.model.locations.size(), 1u);
-    EXPECT_EQ(doc.model.locations[0].name, "Well A");
-    EXPECT_EQ(doc.model.inputStartYear, 1985);
-    EXPECT_EQ(doc.model.inputEndYear, 1987);
+TEST(ImportTabDelimited, WrongYearStopsKeepingEarlierLocations) {
+    ModelInput m;
+    const OperationResult r = vek::importTabDelimited(m, fixture("year_mismatch.txt"), 1, 1);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error->kind, Kind::WrongYear);
+    EXPECT_EQ(r.error->message, "Read pump year 1987 for well Well B; should be year 1986");
+    // Where: the second location, the year read, the field.
+    EXPECT_EQ(r.error->location, 1);
+    EXPECT_EQ(r.error->locationName, "Well B");
+    EXPECT_EQ(r.error->year, 1987);
+    EXPECT_EQ(r.error->field, "year");
+    ASSERT_EQ(m.locations.size(), 1u);
+    EXPECT_EQ(m.locations[0].name, "Well A");
+    EXPECT_EQ(m.inputStartYear, 1985);
+    EXPECT_EQ(m.inputEndYear, 1987);
     // The chosen year type and units are set whatever the reader reported.
-    EXPECT_EQ(doc.model.yearMode, 1);
-    EXPECT_EQ(doc.model.unitMode, 1);
+    EXPECT_EQ(m.yearMode, 1);
+    EXPECT_EQ(m.unitMode, 1);
 }
 
-TEST(ImportTabDelimited, OptionsComeFromTheQuestion) {
+TEST(ImportTabDelimited, YearTypeOrUnitsThatAreNoneAreRefusedFirst) {
+    for (const auto &[yearMode, unitMode, kind] :
+         {std::tuple{3, 1, Kind::UnknownYearType}, std::tuple{0, -1, Kind::UnknownUnits}}) {
+        ModelInput m = oldModel();
+        const OperationResult r = vek::importTabDelimited(m, fixture("wells.txt"), yearMode, unitMode);
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.error->kind, kind);
+        EXPECT_EQ(m, oldModel());
+    }
+}
+
+// The document's command: the options come from "Set Import Options", the
+// reader's message is shown, the document is marked modified (an import
+// closed without the save prompt would be lost) and refilled with hint 0.
+TEST(ImportTabDelimitedCommand, OptionsComeFromTheQuestion) {
     ScriptedPrompter p;
     ModelDocument doc(&p);
-    fillWithOldModel(doc);
+    doc.model = oldModel();
+    int hints = -1;
+    doc.setViewListener([&](int h) { hints = h; });
     // Cancelled: nothing changes.
     EXPECT_FALSE(vek::importTabDelimitedAsking(doc, fixture("wells.txt")));
     EXPECT_EQ(doc.model.locations.size(), 4u);
     EXPECT_EQ(doc.model.yearMode, 2);
+    EXPECT_FALSE(doc.isModified());
     p.importOptions.push_back(std::make_pair(0, 1));
     EXPECT_TRUE(vek::importTabDelimitedAsking(doc, fixture("wells.txt")));
     EXPECT_EQ(doc.model.locations.size(), 6u);
     EXPECT_EQ(doc.model.yearMode, 0);
     EXPECT_EQ(doc.model.unitMode, 1);
+    EXPECT_TRUE(doc.isModified());
+    EXPECT_EQ(hints, 0);
+    p.importOptions.push_back(std::make_pair(1, 1));
+    EXPECT_FALSE(vek::importTabDelimitedAsking(doc, fixture("year_mismatch.txt")));
+    EXPECT_EQ(p.messages, std::vector<std::string>{"Read pump year 1987 for well Well B; should be year 1986"});
 }
 
 struct BrokenTab {
@@ -413,13 +489,28 @@ TEST_P(BrokenTabFile, GivesItsMessage) {
     const BrokenTab &c = GetParam();
     const std::string path = vek::test::freshDir(std::string("imports_tab_") + c.label) + "/in.txt";
     vek::test::writeFile(path, c.text);
-    ScriptedPrompter p;
-    ModelDocument doc(&p);
-    EXPECT_FALSE(vek::importTabDelimited(doc, path));
+    ModelInput m;
+    const OperationResult r = vek::importTabDelimited(m, path, 1, 1);
+    ASSERT_FALSE(r.ok());
     std::string expected = c.message;
     if (auto at = expected.find('@'); at != std::string::npos) expected.replace(at, 1, path);
-    EXPECT_EQ(p.messages, std::vector<std::string>{expected});
-    EXPECT_EQ(doc.model.locations.size(), c.locationsKept);
+    EXPECT_EQ(r.error->message, expected);
+    EXPECT_EQ(r.error->file, path);
+    EXPECT_TRUE(r.warnings.empty());
+    EXPECT_EQ(m.locations.size(), c.locationsKept);
+}
+
+TEST(ImportTabDelimited, UnreadableValueNamesItsMonth) {
+    const std::string path = vek::test::freshDir("imports_tab_month") + "/in.txt";
+    vek::test::writeFile(path, "1985 1985\nWell A\t1\t0\n1985\t1\t2\tthree\t4\t5\t6\t7\t8\t9\t10\t11\t12\n");
+    ModelInput m;
+    const OperationResult r = vek::importTabDelimited(m, path, 1, 1);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error->kind, Kind::Unreadable);
+    EXPECT_EQ(r.error->location, 0);
+    EXPECT_EQ(r.error->locationName, "Well A");
+    EXPECT_EQ(r.error->year, 1985);
+    EXPECT_EQ(r.error->month, 2);
 }
 
 const std::string kRow85 = "1985\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\n";
@@ -450,25 +541,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ImportTabDelimited, UnreadableFileGivesMessage) {
     for (const std::string &path : {fixture("no such file.txt"), vek::test::dataPath("imports")}) {
-        ScriptedPrompter p;
-        ModelDocument doc(&p);
-        EXPECT_FALSE(vek::importTabDelimited(doc, path));
-        EXPECT_EQ(p.messages, std::vector<std::string>{"Unable to open " + path + " for reading."});
+        ModelInput m = oldModel();
+        const OperationResult r = vek::importTabDelimited(m, path, 1, 1);
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.error->kind, Kind::CannotOpen);
+        EXPECT_EQ(r.error->message, "Unable to open " + path + " for reading.");
+        EXPECT_EQ(m.locations.size(), 4u);
     }
 }
 
 // ---- old-format files -----------------------------------------------------
 
 TEST(ImportOldFormat, CharacterColumnRecords) {
-    ScriptedPrompter p;
-    ModelDocument doc(&p);
-    int hints = -1;
-    doc.setViewListener([&](int h) { hints = h; });
-    ASSERT_TRUE(vek::importOldFormat(doc, fixture("old_format.txt")));
-    EXPECT_TRUE(p.messages.empty());
-    EXPECT_TRUE(doc.isModified());
-    EXPECT_EQ(hints, 1);
-    const auto &m = doc.model;
+    ModelInput m;
+    const OperationResult r = vek::importOldFormat(m, fixture("old_format.txt"));
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r.changed);
     EXPECT_EQ(m.inputStartYear, 1985);
     EXPECT_EQ(m.inputEndYear, 1986);
     EXPECT_EQ(m.outputStartYear, 1985);
@@ -478,12 +566,24 @@ TEST(ImportOldFormat, CharacterColumnRecords) {
     expectLocations(m, {{"North Fork Well 1", 12.5f, -1}, {"Recharge Pond", 30.0f, 1}, {"South Well", 7.0f, -1}}, 2);
 }
 
-TEST(ImportOldFormat, UnreadableFileIsReported) {
+// The document's command shows the reader's message, marks the document
+// modified and refreshes the views with hint 1, also after a failure.
+TEST(ImportOldFormatCommand, ShowsTheReadersMessageAndRefreshes) {
     ScriptedPrompter p;
     ModelDocument doc(&p);
+    int hints = -1;
+    doc.setViewListener([&](int h) { hints = h; });
+    ASSERT_TRUE(vek::importOldFormat(doc, fixture("old_format.txt")));
+    EXPECT_TRUE(p.messages.empty());
+    EXPECT_TRUE(doc.isModified());
+    EXPECT_EQ(hints, 1);
+    EXPECT_EQ(doc.model.locations.size(), 3u);
+
     const std::string path = fixture("no such file.txt");
+    hints = -1;
     EXPECT_FALSE(vek::importOldFormat(doc, path));
     EXPECT_EQ(p.messages, std::vector<std::string>{"ReadInput: Unable to open VEK input file " + path});
+    EXPECT_EQ(hints, 1);
 }
 
 // ---- an imported document runs in the engine ------------------------------
@@ -514,9 +614,8 @@ TEST(ImportedDocument, SavedConvertedAndRunInEngine) {
     const std::string dir = vek::test::freshDir("imports_run");
 
     ScriptedPrompter p;
-    p.soilMoisture.push_back(1);
     ModelDocument doc(&p);
-    ASSERT_TRUE(vek::importWendraFile(doc, fixture("two_methods.owl")));
+    ASSERT_TRUE(vek::importWendraFile(doc.model, fixture("two_methods.owl"), SoilMoisture::Without).ok());
     ASSERT_TRUE(vek::SaveInput(doc, dir + "/imported.vek"));
 
     // Read back what was saved, convert it to Irrigation Year and save again.
@@ -528,7 +627,7 @@ TEST(ImportedDocument, SavedConvertedAndRunInEngine) {
     char saved[32];
     std::snprintf(saved, sizeof saved, "%g", owlValue(1, 201, 1, 4));
     EXPECT_EQ(again.model.locations[2].historicalData[3][1], std::stof(saved));
-    vek::changeYearType(again, vek::IrrigationYear);
+    ASSERT_TRUE(vek::changeYearType(again.model, vek::IrrigationYear).ok());
     ASSERT_EQ(again.model.yearMode, vek::IrrigationYear);
     ASSERT_TRUE(vek::SaveInput(again, dir + "/irrig.vek"));
     EXPECT_TRUE(p.messages.empty()) << p.messages.front();

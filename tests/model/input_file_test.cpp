@@ -532,25 +532,28 @@ TEST(InputFile, FailedSaveKeepsTheOldFile) {
               "SaveInput: Unable to open VEK input file " + dir + "/missing/model.vek");
 }
 
-TEST(InputFile, OwlPathIsSavedAsVekInTheWorkingDirectory) {
+// A model saved under a well output file's name is written as a ".vek"
+// beside it: in the folder the name gives, whatever the working directory.
+TEST(InputFile, OwlPathIsSavedAsVekBesideIt) {
     std::string dir = vek::test::freshDir("input_file_owl");
-    fs::create_directories(dir + "/cwd");
-    fs::path before = fs::current_path();
-    fs::current_path(dir + "/cwd");
+    fs::create_directories(dir + "/data");
+    const fs::path before = fs::current_path();
     ScriptedPrompter p;
     ModelDocument d(&p);
-    EXPECT_TRUE(d.save(dir + "/wells.owl"));
-    EXPECT_TRUE(fs::exists(dir + "/cwd/wells.vek"));
-    EXPECT_FALSE(fs::exists(dir + "/wells.owl"));
+    EXPECT_TRUE(d.save(dir + "/data/wells.owl"));
+    EXPECT_TRUE(fs::exists(dir + "/data/wells.vek"));
+    EXPECT_FALSE(fs::exists(dir + "/data/wells.owl"));
+    EXPECT_FALSE(fs::exists(before / "wells.vek"));
+    EXPECT_EQ(fs::current_path(), before);
     EXPECT_EQ(p.messages, std::vector<std::string>{"Warning: changing file input name to wells.vek"});
     // The document now names the file that was written, so a run finds it.
-    EXPECT_EQ(fs::path(d.path()), fs::path(dir) / "cwd" / "wells.vek");
+    EXPECT_EQ(fs::path(d.path()), fs::path(dir) / "data" / "wells.vek");
     EXPECT_FALSE(d.isModified());
     // Another case is an ordinary name.
     EXPECT_TRUE(SaveInput(d, dir + "/WELLS.OWL"));
     EXPECT_TRUE(fs::exists(dir + "/WELLS.OWL"));
     EXPECT_EQ(p.messages.size(), 1u);
-    fs::current_path(before);
+    EXPECT_EQ(vek::saveInputPath("wells.owl"), "wells.vek");
 }
 
 // A file read completely is the document as it stands on disk: not modified,
@@ -595,10 +598,7 @@ TEST(InputFile, PartlyReadFileIsNeverReplacedUnasked) {
     EXPECT_FALSE(d.keepsStoredRunRange());
 
     // Onto the damaged file, by another spelling of its path: asked, No.
-    const fs::path before = fs::current_path();
-    fs::current_path(dir);
-    EXPECT_FALSE(d.save("./sub/../Model.vek"));
-    fs::current_path(before);
+    EXPECT_FALSE(d.save(dir + "/./sub/../Model.vek"));
     ASSERT_EQ(p.questions.size(), 1u);
     EXPECT_NE(p.questions[0].find(fs::absolute(path).string() + " was read only partly."), std::string::npos)
         << p.questions[0];

@@ -305,21 +305,18 @@ TEST(ReaderLimits, ImportsEndingInTheLastRepresentableYear) {
     t::writeFile(dir + "/wells.txt", "2147483647 2147483647\nWell A\t1\t0\n2147483647 1 2 3 4 5 6 7 8 9 10 11 12\n");
     const std::string tail = "; at most 2000 years can be imported.";
     {
-        ScriptedPrompter p;
-        p.soilMoisture.push_back(1);
-        ModelDocument doc(&p);
-        EXPECT_FALSE(vek::importWendraFile(doc, dir + "/wells.owl"));
-        EXPECT_EQ(p.messages, std::vector<std::string>{"The years of " + dir +
-                                                       "/wells.owl run from 2147483647 to 2147483647" + tail});
-        EXPECT_TRUE(doc.model.locations.empty());
+        vek::ModelInput m;
+        const vek::OperationResult r = vek::importWendraFile(m, dir + "/wells.owl", vek::SoilMoisture::Without);
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.error->message, "The years of " + dir + "/wells.owl run from 2147483647 to 2147483647" + tail);
+        EXPECT_TRUE(m.locations.empty());
     }
     {
-        ScriptedPrompter p;
-        ModelDocument doc(&p);
-        EXPECT_FALSE(vek::importTabDelimited(doc, dir + "/wells.txt"));
-        EXPECT_EQ(p.messages, std::vector<std::string>{"The years of " + dir +
-                                                       "/wells.txt run from 2147483647 to 2147483647" + tail});
-        EXPECT_TRUE(doc.model.locations.empty());
+        vek::ModelInput m;
+        const vek::OperationResult r = vek::importTabDelimited(m, dir + "/wells.txt", 1, 1);
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.error->message, "The years of " + dir + "/wells.txt run from 2147483647 to 2147483647" + tail);
+        EXPECT_TRUE(m.locations.empty());
     }
 }
 

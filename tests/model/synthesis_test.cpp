@@ -1,6 +1,9 @@
-// Synthesized years: the three projection methods, their preconditions and
-// refusals, the method choice and the caption of the synthesis record.
+// Synthesized years: the three projection methods with their years as
+// parameters, their refusals as typed errors, the record and its caption;
+// then the asking layer: the dialogs, the method choice and what it shows.
 #include "model/synthesis.h"
+
+#include "model/document_operations.h"
 #include "support/scripted_prompter.h"
 #include "year_test_docs.h"
 
@@ -11,6 +14,7 @@ namespace {
 
 using test::DocFixture;
 using test::ScriptedPrompter;
+using Kind = OperationError::Kind;
 
 // 8 historical years from 1980, 7 synthesized years, 2 locations; historical
 // value = 1000 * location + 100 * offset + column, so every value tells
@@ -35,11 +39,11 @@ TEST(Synthesis, AverageOfNonContiguousYears) {
     f.hist(1, 4, 2) = 10.0f;
     f.hist(1, 4, 3) = 20.0f;
     f.hist(1, 4, 7) = 60.0f;
-    f.prompter.averageYears.push_back(std::vector<int>{2, 3, 7});
 
-    ASSERT_TRUE(synthesizeAverage(f.doc));
+    const OperationResult r = synthesizeAverage(f.model(), {1982, 1983, 1987});
 
-    ASSERT_EQ(f.prompter.yearListRanges, (std::vector<std::pair<int, int>>{{1980, 1987}}));
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r.changed);
     for (int k = 0; k < 7; ++k) {
         EXPECT_EQ(f.synth(1, 4, k), 30.0f) << k;
         // Location 0, column 0: (200 + 300 + 700) / 3
@@ -48,7 +52,6 @@ TEST(Synthesis, AverageOfNonContiguousYears) {
     EXPECT_EQ(f.model().synthesizeFormat, 1);
     EXPECT_EQ(f.model().projYearStart, 2);
     EXPECT_EQ(f.model().projYearEnd, 7);
-    EXPECT_TRUE(f.doc.isModified());
     EXPECT_EQ(synthesisCaption(f.model()), " (synthesized using average of historical data from 1982 to 1987)");
 }
 
@@ -57,16 +60,22 @@ TEST(Synthesis, AverageSumsInDoubleAndStoresSingle) {
     f.hist(0, 0, 0) = 16777216.0f; // 2^24: adding 1 in single precision is lost
     f.hist(0, 0, 1) = 1.0f;
     f.hist(0, 0, 2) = 1.0f;
-    f.prompter.averageYears.push_back(std::vector<int>{0, 1, 2});
-    ASSERT_TRUE(synthesizeAverage(f.doc));
+    ASSERT_TRUE(synthesizeAverage(f.model(), {1980, 1981, 1982}).ok());
     EXPECT_EQ(f.synth(0, 0, 0), static_cast<float>((16777216.0 + 2.0) / 3.0));
+}
+
+TEST(Synthesis, AverageTakesTheSelectionAsASet) {
+    SynthFixture f(8, 2, 1);
+    ASSERT_TRUE(synthesizeAverage(f.model(), {1987, 1982, 1982, 1983}).ok());
+    EXPECT_EQ(f.synth(0, 0, 0), 400.0f); // (200 + 300 + 700) / 3
+    EXPECT_EQ(f.model().projYearStart, 2);
+    EXPECT_EQ(f.model().projYearEnd, 7);
 }
 
 TEST(Synthesis, CycleRepeatsFromItsFirstYear) {
     SynthFixture f;
-    f.prompter.cycles.push_back(std::pair{1, 2});
 
-    ASSERT_TRUE(synthesizeCycle(f.doc));
+    ASSERT_TRUE(synthesizeCycle(f.model(), 1981, 3).ok());
 
     const std::vector<int> want{1, 2, 3, 1, 2, 3, 1};
     for (int i = 0; i < 2; ++i)
@@ -82,9 +91,8 @@ TEST(Synthesis, CycleRepeatsFromItsFirstYear) {
 TEST(Synthesis, GivenYearCopiesItsTwelveMonths) {
     SynthFixture f;
     f.model().projYearEnd = 6;
-    f.prompter.givenYears.push_back(5);
 
-    ASSERT_TRUE(synthesizeGivenYear(f.doc));
+    ASSERT_TRUE(synthesizeGivenYear(f.model(), 1985).ok());
 
     for (int i = 0; i < 2; ++i)
         for (int m = 0; m < 12; ++m)
@@ -98,35 +106,41 @@ TEST(Synthesis, GivenYearCopiesItsTwelveMonths) {
 
 TEST(Synthesis, WithoutLocationsOnlyTheRecordChanges) {
     SynthFixture f(8, 3, 0);
-    f.prompter.averageYears.push_back(std::vector<int>{1, 4});
-    f.prompter.givenYears.push_back(6);
-    f.prompter.cycles.push_back(std::pair{2, 3});
-
-    EXPECT_TRUE(synthesizeAverage(f.doc));
+    OperationResult r = synthesizeAverage(f.model(), {1981, 1984});
+    EXPECT_TRUE(r.ok());
+    EXPECT_FALSE(r.changed);
     EXPECT_EQ(f.model().synthesizeFormat, 1);
     EXPECT_EQ(f.model().projYearEnd, 4);
-    EXPECT_TRUE(synthesizeGivenYear(f.doc));
+    r = synthesizeGivenYear(f.model(), 1986);
+    EXPECT_TRUE(r.ok() && !r.changed);
     EXPECT_EQ(f.model().projYearStart, 6);
-    EXPECT_TRUE(synthesizeCycle(f.doc));
+    r = synthesizeCycle(f.model(), 1982, 4);
+    EXPECT_TRUE(r.ok() && !r.changed);
     EXPECT_EQ(f.model().synthesizeFormat, 3);
     EXPECT_EQ(f.model().projYearStart, 2);
     EXPECT_EQ(f.model().projYearEnd, 3);
-    EXPECT_FALSE(f.doc.isModified());
-    EXPECT_TRUE(f.prompter.messages.empty());
 }
 
-// Every way a method can end without synthesizing: a failed precondition
-// (with its message, before any dialog), Cancel, an empty selection, or an
-// answer outside the offered years. Nothing may change.
+TEST(Synthesis, DamagedShortColumnsAreNotReadPastTheirEnd) {
+    SynthFixture f(4, 2, 1);
+    for (auto &col : f.loc(0).historicalData)
+        col.resize(2); // shorter than the period
+    ASSERT_TRUE(synthesizeGivenYear(f.model(), 1983).ok());
+    EXPECT_EQ(f.synth(0, 5, 1), 0.0f);
+}
+
+// Every way a method refuses: a failed precondition, a year outside the
+// historical period, no year, a cycle of no year. The error names its kind
+// and where; nothing may change.
 struct RefusalCase {
     const char *name;
     int historical, synthesized;
-    int method; // 0 average, 1 given year, 2 cycle
-    std::optional<std::vector<int>> average;
-    std::optional<int> given;
-    std::optional<std::pair<int, int>> cycle;
-    const char *message; // nullptr: none expected
-    bool dialogShown;
+    int method;             // 0 average, 1 given year, 2 cycle
+    std::vector<int> years; // average: the years; given: {year}; cycle: {first, length}
+    Kind kind;
+    const char *message;
+    std::optional<int> year; // the year the error names
+    const char *field;
 };
 
 // Test names show the row's name, not the struct's bytes.
@@ -142,27 +156,20 @@ TEST_P(RefusalTest, ChangesNothing) {
     f.model().projYearEnd = 2;
     for (int k = 0; k < c.synthesized; ++k)
         f.synth(0, 3, k) = 42.0f;
-    f.prompter.averageYears.push_back(c.average);
-    f.prompter.givenYears.push_back(c.given);
-    f.prompter.cycles.push_back(c.cycle);
     const ModelInput before = f.model();
 
-    const bool done = c.method == 0   ? synthesizeAverage(f.doc)
-                      : c.method == 1 ? synthesizeGivenYear(f.doc)
-                                      : synthesizeCycle(f.doc);
+    const OperationResult r = c.method == 0   ? synthesizeAverage(f.model(), c.years)
+                              : c.method == 1 ? synthesizeGivenYear(f.model(), c.years.at(0))
+                                              : synthesizeCycle(f.model(), c.years.at(0), c.years.at(1));
 
-    EXPECT_FALSE(done);
-    EXPECT_FALSE(f.doc.isModified());
-    EXPECT_EQ(f.model().synthesizeFormat, 4);
-    EXPECT_EQ(f.model().projYearStart, 1);
-    EXPECT_EQ(f.model().projYearEnd, 2);
-    for (size_t i = 0; i < before.locations.size(); ++i)
-        EXPECT_EQ(f.model().locations[i].synthesizedData, before.locations[i].synthesizedData);
-    EXPECT_EQ(f.prompter.yearListRanges.size(), c.dialogShown ? 1u : 0u);
-    if (c.message)
-        EXPECT_EQ(f.prompter.messages, std::vector<std::string>{c.message});
-    else
-        EXPECT_TRUE(f.prompter.messages.empty());
+    ASSERT_FALSE(r.ok());
+    EXPECT_FALSE(r.changed);
+    EXPECT_EQ(f.model(), before);
+    EXPECT_EQ(r.error->kind, c.kind);
+    EXPECT_EQ(r.error->family(), OperationError::Family::Synthesis);
+    EXPECT_EQ(r.error->message, c.message);
+    EXPECT_EQ(r.error->year, c.year);
+    EXPECT_EQ(r.error->field, c.field);
 }
 
 const char *const kNoSynth = "Can't project flows until synthesized flow years are provided.";
@@ -171,89 +178,137 @@ const char *const kNoHist = "No historical flow data to project.";
 INSTANTIATE_TEST_SUITE_P(
     Synthesis, RefusalTest,
     ::testing::Values(
-        RefusalCase{"AverageNoSynthesizedYears", 8, 0, 0, std::vector<int>{1}, {}, {}, kNoSynth, false},
-        RefusalCase{"GivenNoSynthesizedYears", 8, 0, 1, {}, 1, {}, kNoSynth, false},
-        RefusalCase{"CycleNoSynthesizedYears", 8, 0, 2, {}, {}, std::pair{0, 1}, kNoSynth, false},
-        RefusalCase{"NeitherPeriodReportsSynthesizedFirst", 0, 0, 0, std::vector<int>{0}, {}, {}, kNoSynth, false},
-        RefusalCase{"AverageNoHistoricalYears", 0, 3, 0, std::vector<int>{0}, {}, {}, kNoHist, false},
-        RefusalCase{"GivenNoHistoricalYears", 0, 3, 1, {}, 0, {}, kNoHist, false},
-        RefusalCase{"CycleNoHistoricalYears", 0, 3, 2, {}, {}, std::pair{0, 0}, kNoHist, false},
-        RefusalCase{"AverageCancelled", 8, 3, 0, std::nullopt, {}, {}, nullptr, true},
-        RefusalCase{"AverageNothingSelected", 8, 3, 0, std::vector<int>{}, {}, {}, nullptr, true},
-        RefusalCase{"GivenCancelled", 8, 3, 1, {}, std::nullopt, {}, nullptr, true},
-        RefusalCase{"CycleCancelled", 8, 3, 2, {}, {}, std::nullopt, nullptr, true},
-        RefusalCase{"AveragePositionPastTheList",
+        RefusalCase{"AverageNoSynthesizedYears", 8, 0, 0, {1981}, Kind::NoSynthesizedYears, kNoSynth, {}, ""},
+        RefusalCase{"GivenNoSynthesizedYears", 8, 0, 1, {1981}, Kind::NoSynthesizedYears, kNoSynth, {}, ""},
+        RefusalCase{"CycleNoSynthesizedYears", 8, 0, 2, {1980, 2}, Kind::NoSynthesizedYears, kNoSynth, {}, ""},
+        RefusalCase{
+            "NeitherPeriodReportsSynthesizedFirst", 0, 0, 0, {1980}, Kind::NoSynthesizedYears, kNoSynth, {}, ""},
+        RefusalCase{"AverageNoHistoricalYears", 0, 3, 0, {1980}, Kind::NoHistoricalYears, kNoHist, {}, ""},
+        RefusalCase{"GivenNoHistoricalYears", 0, 3, 1, {1980}, Kind::NoHistoricalYears, kNoHist, {}, ""},
+        RefusalCase{"CycleNoHistoricalYears", 0, 3, 2, {1980, 1}, Kind::NoHistoricalYears, kNoHist, {}, ""},
+        RefusalCase{"AverageOfNoYears",
                     8,
                     3,
                     0,
-                    std::vector<int>{2, 8},
                     {},
+                    Kind::NoYearsChosen,
+                    "No years were chosen to average; nothing was synthesized.",
                     {},
+                    "years"},
+        RefusalCase{"AverageYearPastThePeriod",
+                    8,
+                    3,
+                    0,
+                    {1982, 1988},
+                    Kind::NotAHistoricalYear,
                     "Year 1988 is not a historical year (1980 to 1987); nothing was synthesized.",
-                    true},
-        RefusalCase{"GivenNegativePosition",
+                    1988,
+                    "years"},
+        RefusalCase{"GivenYearBeforeThePeriod",
                     8,
                     3,
                     1,
-                    {},
-                    -1,
-                    {},
+                    {1979},
+                    Kind::NotAHistoricalYear,
                     "Year 1979 is not a historical year (1980 to 1987); nothing was synthesized.",
-                    true},
-        RefusalCase{"GivenPositionPastTheList",
+                    1979,
+                    "year"},
+        RefusalCase{"GivenYearPastThePeriod",
                     8,
                     3,
                     1,
-                    {},
-                    8,
-                    {},
+                    {1988},
+                    Kind::NotAHistoricalYear,
                     "Year 1988 is not a historical year (1980 to 1987); nothing was synthesized.",
-                    true},
-        RefusalCase{"CycleStartPastTheList",
+                    1988,
+                    "year"},
+        RefusalCase{"CycleStartPastThePeriod",
                     8,
                     3,
                     2,
-                    {},
-                    {},
-                    std::pair{9, 0},
+                    {1989, 1},
+                    Kind::NotAHistoricalYear,
                     "Year 1989 is not a historical year (1980 to 1987); nothing was synthesized.",
-                    true},
+                    1989,
+                    "first"},
         RefusalCase{"CycleEndPastTheLastYear",
                     8,
                     3,
                     2,
-                    {},
-                    {},
-                    std::pair{5, 3},
+                    {1985, 4},
+                    Kind::NotAHistoricalYear,
                     "Year 1988 is not a historical year (1980 to 1987); nothing was synthesized.",
-                    true},
-        RefusalCase{"CycleEndBeforeItsStart",
+                    1988,
+                    "length"},
+        RefusalCase{"CycleOfNoYear",
                     8,
                     3,
                     2,
-                    {},
-                    {},
-                    std::pair{5, -1},
+                    {1985, 0},
+                    Kind::CycleTooShort,
                     "The cycle must end at or after its first year; nothing was synthesized.",
-                    true}),
+                    {},
+                    "length"}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(Synthesis, AverageTakesTheSelectionAsASet) {
-    SynthFixture f(8, 2, 1);
-    f.prompter.averageYears.push_back(std::vector<int>{7, 2, 2, 3});
+// ---- Asking: the dialogs of the three methods --------------------------------
+
+TEST(SynthesisDialogs, PositionsBecomeYearsAndTheDocumentIsMarked) {
+    SynthFixture f;
+    f.prompter.averageYears.push_back(std::vector<int>{2, 3, 7});
+    f.prompter.cycles.push_back(std::pair{1, 2});
+    f.prompter.givenYears.push_back(5);
+
     ASSERT_TRUE(synthesizeAverage(f.doc));
-    EXPECT_EQ(f.synth(0, 0, 0), 400.0f); // (200 + 300 + 700) / 3
     EXPECT_EQ(f.model().projYearStart, 2);
     EXPECT_EQ(f.model().projYearEnd, 7);
+    EXPECT_TRUE(f.doc.isModified());
+    // The end position counts from the start year: 1981 to 1983.
+    ASSERT_TRUE(synthesizeCycle(f.doc));
+    EXPECT_EQ(f.sourceOf(0, 0, 3), 1);
+    EXPECT_EQ(f.model().projYearEnd, 2);
+    ASSERT_TRUE(synthesizeGivenYear(f.doc));
+    EXPECT_EQ(f.model().projYearStart, 5);
+    // Each dialog listed the historical years.
+    EXPECT_EQ(f.prompter.yearListRanges, (std::vector<std::pair<int, int>>(3, {1980, 1987})));
+    EXPECT_TRUE(f.prompter.messages.empty());
 }
 
-TEST(Synthesis, DamagedShortColumnsAreNotReadPastTheirEnd) {
-    SynthFixture f(4, 2, 1);
-    for (auto &col : f.loc(0).historicalData)
-        col.resize(2); // shorter than the period
-    f.prompter.givenYears.push_back(3);
-    ASSERT_TRUE(synthesizeGivenYear(f.doc));
-    EXPECT_EQ(f.synth(0, 5, 1), 0.0f);
+TEST(SynthesisDialogs, RefusalsShowTheirMessageAndChangeNothing) {
+    struct Row {
+        const char *name;
+        int synthesized;
+        std::optional<std::vector<int>> average; // nullopt: Cancel
+        const char *message;                     // nullptr: none
+        bool dialogShown;
+    };
+    const Row rows[] = {
+        {"no synthesized years: no dialog", 0, std::vector<int>{1}, kNoSynth, false},
+        {"cancelled", 3, std::nullopt, nullptr, true},
+        {"nothing selected", 3, std::vector<int>{}, nullptr, true},
+        {"position past the list", 3, std::vector<int>{2, 8},
+         "Year 1988 is not a historical year (1980 to 1987); nothing was synthesized.", true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        SynthFixture f(8, row.synthesized);
+        f.prompter.averageYears.push_back(row.average);
+        const ModelInput before = f.model();
+        EXPECT_FALSE(synthesizeAverage(f.doc));
+        EXPECT_EQ(f.model(), before);
+        EXPECT_FALSE(f.doc.isModified());
+        EXPECT_EQ(f.prompter.yearListRanges.size(), row.dialogShown ? 1u : 0u);
+        EXPECT_EQ(f.prompter.messages,
+                  row.message ? std::vector<std::string>{row.message} : std::vector<std::string>{});
+    }
+}
+
+TEST(SynthesisDialogs, CycleEndingBeforeItsStartIsRefused) {
+    SynthFixture f;
+    f.prompter.cycles.push_back(std::pair{5, -1});
+    EXPECT_FALSE(synthesizeCycle(f.doc));
+    EXPECT_EQ(f.prompter.messages,
+              std::vector<std::string>{"The cycle must end at or after its first year; nothing was synthesized."});
 }
 
 // ---- The method choice ----------------------------------------------------

@@ -1,9 +1,8 @@
 // WellFileReader: method sections chosen by the soil-moisture switch,
-// sub-area names and counts, heading lines, year range, and a message (never
-// a crash) for every kind of damaged file.
+// sub-area names and counts, heading lines, year range, and a warning or an
+// error (never a crash) for every kind of damaged file.
 #include "model/well_file_reader.h"
 
-#include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +12,6 @@
 using vek::SubArea;
 using vek::WellFileReader;
 using vek::WellYearLine;
-using vek::test::ScriptedPrompter;
 
 namespace {
 
@@ -25,6 +23,16 @@ float fixtureValue(int s, unsigned id, int k, int month) {
 
 std::string owl(const std::string &name) { return vek::test::dataPath("imports/" + name); }
 
+// What the reader reports, in the order the import command shows it: its
+// warnings, then the error that stopped it.
+std::vector<std::string> reported(const WellFileReader &r) {
+    std::vector<std::string> out;
+    for (const auto &w : r.warnings())
+        out.push_back(w.message);
+    if (r.error()) out.push_back(r.error()->message);
+    return out;
+}
+
 } // namespace
 
 class MethodSection : public ::testing::TestWithParam<std::tuple<const char *, bool>> {};
@@ -33,10 +41,9 @@ class MethodSection : public ::testing::TestWithParam<std::tuple<const char *, b
 // "USBR Original" one (s = 1); line ends must not matter.
 TEST_P(MethodSection, TakesOnlyTheChosenSection) {
     auto [file, noSoil] = GetParam();
-    ScriptedPrompter p;
-    WellFileReader r(&p);
+    WellFileReader r;
     ASSERT_TRUE(r.read(owl(file), noSoil));
-    EXPECT_TRUE(p.messages.empty());
+    EXPECT_TRUE(reported(r).empty());
     const int s = noSoil ? 1 : 0;
     ASSERT_EQ(r.subAreas().size(), 2u);
     const SubArea &uv = r.subAreas()[0];
@@ -73,10 +80,9 @@ INSTANTIATE_TEST_SUITE_P(Files, MethodSection,
                                            std::make_tuple("two_methods_crlf.owl", false)));
 
 TEST(WellFileReader, FileEndingInsideDataBlockStillCountsAsRead) {
-    ScriptedPrompter p;
-    WellFileReader r(&p);
+    WellFileReader r;
     ASSERT_TRUE(r.read(owl("eof_in_data.owl"), true));
-    EXPECT_EQ(p.messages, std::vector<std::string>{"Unexpected EOF reading year data ."});
+    EXPECT_EQ(reported(r), std::vector<std::string>{"Unexpected EOF reading year data ."});
     ASSERT_EQ(r.subAreas().size(), 2u);
     EXPECT_EQ(r.subAreas()[1].lines.size(), 4u);
     // The name is the 27 characters after the marker, blank included, trimmed.
@@ -86,13 +92,12 @@ TEST(WellFileReader, FileEndingInsideDataBlockStillCountsAsRead) {
 }
 
 TEST(WellFileReader, EmptyFileReadsNothing) {
-    ScriptedPrompter p;
-    WellFileReader r(&p);
+    WellFileReader r;
     EXPECT_TRUE(r.read(owl("empty.owl"), false));
     EXPECT_TRUE(r.subAreas().empty());
     EXPECT_EQ(r.firstYear(), -1);
     EXPECT_EQ(r.lastYear(), -1);
-    EXPECT_TRUE(p.messages.empty());
+    EXPECT_TRUE(reported(r).empty());
 }
 
 TEST(WellFileReader, ReadingAgainStartsAfresh) {
@@ -136,10 +141,9 @@ class BrokenOwlFile : public ::testing::TestWithParam<BrokenOwl> {};
 TEST_P(BrokenOwlFile, GivesItsMessage) {
     const BrokenOwl &c = GetParam();
     std::istringstream in(c.text);
-    ScriptedPrompter p;
-    WellFileReader r(&p);
+    WellFileReader r;
     EXPECT_EQ(r.read(in, true), c.result);
-    EXPECT_EQ(p.messages, c.messages);
+    EXPECT_EQ(reported(r), c.messages);
 }
 
 const std::string kArea = "  2 Well(s) in SubArea North Fork\n\nheading one\nheading two\n\n";
@@ -199,10 +203,9 @@ TEST(WellFileReader, BinaryNoiseEndsWithScanErrorNotCrash) {
     for (int i = 0; i < 5000; ++i)
         noise += static_cast<char>((i * 7919) % 256);
     std::istringstream in("3 Well(s) in SubArea A\n\n\n\n\n" + noise);
-    ScriptedPrompter p;
-    WellFileReader r(&p);
+    WellFileReader r;
     r.read(in, false);
-    EXPECT_FALSE(p.messages.empty());
+    EXPECT_FALSE(reported(r).empty());
 }
 
 TEST(WellFileReader, VeryLongLineIsOneLine) {
@@ -210,20 +213,18 @@ TEST(WellFileReader, VeryLongLineIsOneLine) {
     // padding must not end the sub-area early.
     std::istringstream in(kArea + "1985 201 20.5 1 2 3 4 5 6 7 8 9 10 11 12 78" + std::string(5000, ' ') + "\n" +
                           kData + "\n");
-    ScriptedPrompter p;
-    WellFileReader r(&p);
+    WellFileReader r;
     ASSERT_TRUE(r.read(in, true));
-    EXPECT_TRUE(p.messages.empty());
+    EXPECT_TRUE(reported(r).empty());
     ASSERT_EQ(r.subAreas().size(), 1u);
     EXPECT_EQ(r.subAreas()[0].lines.size(), 2u);
 }
 
 TEST(WellFileReader, UnreadableFileGivesMessage) {
     for (const std::string &path : {vek::test::dataPath("imports/no such file.owl"), vek::test::dataPath("imports")}) {
-        ScriptedPrompter p;
-        WellFileReader r(&p);
+        WellFileReader r;
         EXPECT_FALSE(r.read(path, true));
-        EXPECT_EQ(p.messages, std::vector<std::string>{"Unable to open " + path + " for reading."});
+        EXPECT_EQ(reported(r), std::vector<std::string>{"Unable to open " + path + " for reading."});
     }
 }
 

@@ -1,7 +1,11 @@
-// Year-type and unit conversions of a model input document: the months that
-// leave the historical period, the added year that keeps them, the shift of
-// every series, and the monthly/daily conversion.
+// Year-type and unit conversions of a model: the months that leave the
+// historical period, the added year that keeps them, the shift of every
+// series, the monthly/daily conversion and the refusals as typed errors;
+// then the document's versions, which show the refusals, mark the document
+// and refresh its views.
 #include "model/year_types.h"
+
+#include "model/document_operations.h"
 #include "support/scripted_prompter.h"
 #include "year_test_docs.h"
 
@@ -9,6 +13,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <random>
 
@@ -72,11 +77,12 @@ TEST_P(RescueTest, KeepsEveryMonthThatHoldsWater) {
     const auto before0 = historicalByMonth(f, 0);
     auto before1 = historicalByMonth(f, 1);
 
-    changeYearType(f.doc, c.to);
+    const YearTypeChange r = changeYearType(md, c.to);
 
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r.changed);
+    EXPECT_EQ(r.yearAdded, c.added);
     EXPECT_EQ(md.yearMode, c.to);
-    EXPECT_TRUE(f.doc.isModified());
-    ASSERT_EQ(f.hints, std::vector<int>{c.added ? 0 : 4});
     const int n = c.added ? 4 : 3;
     EXPECT_EQ(md.historicalYears(), n);
     const bool atEnd = c.added && c.lastYear;
@@ -125,7 +131,7 @@ TEST(YearTypes, CalendarToIrrigationPutsLastNovemberAndDecemberIntoAddedYear) {
     f.hist(0, 0, 1) = 1.0f;  // January 2001
     f.synth(0, 0, 0) = 9.0f; // January 2002, synthesized
 
-    changeYearType(f.doc, 1);
+    ASSERT_TRUE(changeYearType(f.model(), 1).yearAdded);
 
     ASSERT_EQ(f.model().inputEndYear, 2002);
     EXPECT_EQ(f.model().synthStartYear, 2003);
@@ -147,7 +153,7 @@ TEST(YearTypes, IrrigationToCalendarRescuesFirstNovemberIntoYearBefore) {
     f.hist(0, 0, 0) = 7.0f; // November 1999
     f.hist(0, 2, 0) = 3.0f; // January 2000
 
-    changeYearType(f.doc, 0);
+    ASSERT_TRUE(changeYearType(f.model(), 0).yearAdded);
 
     ASSERT_EQ(f.model().inputStartYear, 1999);
     EXPECT_EQ(f.model().inputEndYear, 2000);
@@ -162,7 +168,7 @@ TEST(YearTypes, OnlyOneYearIsAddedHoweverManyLocationsHoldWater) {
     f.model().yearMode = 0;
     for (int i = 0; i < 3; ++i)
         f.hist(i, 11, 1) = 1.0f + static_cast<float>(i);
-    changeYearType(f.doc, 2);
+    changeYearType(f.model(), 2);
     EXPECT_EQ(f.model().historicalYears(), 3);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(f.hist(i, 2, 2), 1.0f + static_cast<float>(i));
@@ -189,13 +195,12 @@ TEST(YearTypes, RoundTripRestoresValuesAndResetsVacatedEfficiencies) {
     }
     const ModelInput before = f.model();
 
-    changeYearType(f.doc, 1);
-    changeYearType(f.doc, 0);
+    EXPECT_FALSE(changeYearType(f.model(), 1).yearAdded);
+    EXPECT_FALSE(changeYearType(f.model(), 0).yearAdded);
 
     const ModelInput &after = f.model();
     EXPECT_EQ(after.inputStartYear, before.inputStartYear);
     EXPECT_EQ(after.inputEndYear, before.inputEndYear);
-    EXPECT_EQ(f.hints, (std::vector<int>{4, 4}));
     for (int i = 0; i < 2; ++i) {
         const Location &a = after.locations[i];
         const Location &b = before.locations[i];
@@ -215,7 +220,7 @@ TEST(YearTypes, EfficienciesFollowTheirMonths) {
     f.model().yearMode = 2; // October first
     for (int m = 0; m < 12; ++m)
         f.loc(0).efficiency[m] = 0.1f * static_cast<float>(m % 10);
-    changeYearType(f.doc, 1); // November first: one month earlier
+    changeYearType(f.model(), 1); // November first: one month earlier
     const auto &e = f.loc(0).efficiency;
     for (int m = 0; m < 11; ++m)
         EXPECT_EQ(e[m], 0.1f * static_cast<float>((m + 1) % 10)) << m;
@@ -227,39 +232,59 @@ TEST(YearTypes, WithoutHistoricalYearsOnlySynthesizedSeriesShift) {
     f.model().yearMode = 0;
     f.synth(0, 10, 1) = 4.0f; // November of the last synthesized year: no rescue
     f.synth(0, 0, 0) = 2.0f;
-    changeYearType(f.doc, 1);
+    EXPECT_FALSE(changeYearType(f.model(), 1).yearAdded);
     EXPECT_EQ(f.model().historicalYears(), 0);
     EXPECT_EQ(f.model().inputStartYear, 2000);
     EXPECT_EQ(f.model().synthesizedYears(), 2);
-    EXPECT_EQ(f.hints, std::vector<int>{4});
     for (int m = 0; m < 12; ++m)
         for (int k = 0; k < 2; ++k)
             EXPECT_EQ(f.synth(0, m, k), m == 2 && k == 0 ? 2.0f : 0.0f) << m << "," << k;
 }
 
-TEST(YearTypes, SameOrUnknownTypeChangesNothingUnknownIsReported) {
-    ScriptedPrompter p;
-    DocFixture f(2000, 1, 0, 1, &p);
+TEST(YearTypes, SameOrUnknownTypeChangesNothingUnknownIsATypedError) {
+    DocFixture f(2000, 1, 0, 1);
     f.hist(0, 0, 0) = 5.0f;
-    changeYearType(f.doc, 1); // already Irrigation
-    changeYearType(f.doc, 3);
-    changeYearType(f.doc, -1);
-    EXPECT_FALSE(f.doc.isModified());
-    EXPECT_TRUE(f.hints.empty());
-    EXPECT_EQ(f.model().yearMode, 1);
-    EXPECT_EQ(f.hist(0, 0, 0), 5.0f);
-    ASSERT_EQ(p.messages.size(), 2u);
-    EXPECT_EQ(p.messages[0], "Unknown year type 3: the tables were not converted.");
+    const ModelInput before = f.model();
+    YearTypeChange r = changeYearType(f.model(), 1); // already Irrigation
+    EXPECT_TRUE(r.ok());
+    EXPECT_FALSE(r.changed);
+    for (int bad : {3, -1}) {
+        r = changeYearType(f.model(), bad);
+        ASSERT_FALSE(r.ok());
+        EXPECT_FALSE(r.changed);
+        EXPECT_EQ(r.error->kind, OperationError::Kind::UnknownYearType);
+        EXPECT_EQ(r.error->family(), OperationError::Family::Conversion);
+        EXPECT_EQ(r.error->field, std::to_string(bad));
+    }
+    EXPECT_EQ(r.error->message, "Unknown year type -1: the tables were not converted.");
+    EXPECT_EQ(f.model(), before);
+}
+
+TEST(YearTypes, RescueBeyondTheYearNumbersIsRefusedWithNothingChanged) {
+    // The first year is the lowest year number: no year fits before it.
+    DocFixture f(0, 1, 0, 1);
+    ModelInput &md = f.model();
+    md.inputStartYear = md.inputEndYear = std::numeric_limits<int>::min();
+    md.synthStartYear = md.inputEndYear + 1;
+    md.synthEndYear = md.inputEndYear;
+    f.hist(0, 0, 0) = 7.0f; // November before the first January
+    const ModelInput before = md;
+    const YearTypeChange r = changeYearType(md, CalendarYear);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error->kind, OperationError::Kind::PeriodFull);
+    EXPECT_EQ(r.error->message, "The year type was not changed: the historical period cannot take one more year.");
+    EXPECT_EQ(r.error->field, "inputStartYear");
+    EXPECT_EQ(r.error->year, std::numeric_limits<int>::min());
+    EXPECT_EQ(md, before);
 }
 
 TEST(YearTypes, UnknownStoredTypeIsRelabelledWithoutMovingData) {
     DocFixture f(2000, 1, 0, 1);
     f.model().yearMode = 7;
     f.hist(0, 11, 0) = 5.0f;
-    changeYearType(f.doc, 1);
+    EXPECT_TRUE(changeYearType(f.model(), 1).changed);
     EXPECT_EQ(f.model().yearMode, 1);
     EXPECT_EQ(f.hist(0, 11, 0), 5.0f);
-    EXPECT_TRUE(f.doc.isModified());
 }
 
 TEST(YearTypes, ShiftMonthsMovesThroughYearBoundaries) {
@@ -267,10 +292,10 @@ TEST(YearTypes, ShiftMonthsMovesThroughYearBoundaries) {
     for (int k = 0; k < 2; ++k)
         for (int m = 0; m < 12; ++m)
             f.hist(0, m, k) = static_cast<float>(12 * k + m + 1);
-    shiftMonths(f.doc, 5);
+    shiftMonths(f.model(), 5);
     for (int pos = 0; pos < 24; ++pos)
         EXPECT_EQ(f.hist(0, pos % 12, pos / 12), pos + 5 < 24 ? static_cast<float>(pos + 6) : 0.0f) << pos;
-    shiftMonths(f.doc, -7);
+    shiftMonths(f.model(), -7);
     for (int pos = 0; pos < 24; ++pos) {
         const float want = pos < 7 ? 0.0f : static_cast<float>(pos - 1);
         EXPECT_EQ(f.hist(0, pos % 12, pos / 12), want) << pos;
@@ -304,18 +329,16 @@ TEST_P(UnitsTest, MonthlyToDailyAndBackUseTheMonthsDays) {
     f.loc(0).pumpingFlow[c.column][0] = v;
     f.loc(0).daysOn[c.column][0] = 12.0f;
 
-    changeUnits(f.doc, 0);
+    EXPECT_TRUE(changeUnits(f.model(), 0).changed);
 
     const float daily = c.avg ? v * 0.032876354f : v / c.days;
     EXPECT_EQ(f.hist(0, c.column, 0), daily);
     EXPECT_EQ(f.model().unitMode, 0);
-    EXPECT_EQ(f.hints, std::vector<int>{5});
-    EXPECT_TRUE(f.doc.isModified());
     // The pumping record keeps its own unit.
     EXPECT_EQ(f.loc(0).pumpingFlow[c.column][0], v);
     EXPECT_EQ(f.loc(0).daysOn[c.column][0], 12.0f);
 
-    changeUnits(f.doc, 1);
+    changeUnits(f.model(), 1);
     EXPECT_EQ(f.hist(0, c.column, 0), c.avg ? daily * 30.417f : daily * c.days);
     EXPECT_NEAR(f.hist(0, c.column, 0), v, v * 4 * FLT_EPSILON);
 }
@@ -339,26 +362,53 @@ TEST(Units, SynthesizedRowsUseTheirOwnYears) {
     f.hist(0, 1, 0) = 290.0f;
     f.synth(0, 1, 0) = 290.0f;
     f.synth(0, 1, 1) = 280.0f;
-    changeUnits(f.doc, 0);
+    changeUnits(f.model(), 0);
     EXPECT_EQ(f.hist(0, 1, 0), 290.0f / 28.0f);
     EXPECT_EQ(f.synth(0, 1, 0), 10.0f);
     EXPECT_EQ(f.synth(0, 1, 1), 10.0f);
 }
 
 TEST(Units, SameOrUnknownUnitChangesNothing) {
-    ScriptedPrompter p;
-    DocFixture f(2000, 1, 0, 1, &p);
+    DocFixture f(2000, 1, 0, 1);
     f.hist(0, 0, 0) = 31.0f;
-    changeUnits(f.doc, 1); // already monthly
-    changeUnits(f.doc, 2);
-    EXPECT_EQ(f.model().unitMode, 1);
-    EXPECT_EQ(f.hist(0, 0, 0), 31.0f);
-    EXPECT_FALSE(f.doc.isModified());
-    EXPECT_TRUE(f.hints.empty());
-    EXPECT_EQ(p.messages, std::vector<std::string>{"Unknown units 2: the values were not converted."});
+    const ModelInput before = f.model();
+    OperationResult r = changeUnits(f.model(), 1); // already monthly
+    EXPECT_TRUE(r.ok() && !r.changed);
+    r = changeUnits(f.model(), 2);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error->kind, OperationError::Kind::UnknownUnits);
+    EXPECT_EQ(r.error->message, "Unknown units 2: the values were not converted.");
+    EXPECT_EQ(f.model(), before);
 }
 
-TEST(Units, AverageDaysRuleOnlySetsTheFlag) {
+// ---- The document's conversions --------------------------------------------
+
+TEST(DocumentConversions, ChangesMarkTheDocumentAndRefreshWithTheirHint) {
+    DocFixture f(2000, 2, 1, 1);
+    f.model().yearMode = CalendarYear;
+    f.hist(0, 11, 1) = 6.0f; // December of the last year: kept in an added year
+    changeYearType(f.doc, IrrigationYear);
+    changeYearType(f.doc, UsgsYear);
+    changeUnits(f.doc, AverageDailyAcreFeet);
+    EXPECT_TRUE(f.doc.isModified());
+    // 0: the form refills everything after the added year; 4 year type; 5 units.
+    EXPECT_EQ(f.hints, (std::vector<int>{0, 4, 5}));
+}
+
+TEST(DocumentConversions, RefusalsAreShownAndChangeNothing) {
+    ScriptedPrompter p;
+    DocFixture f(2000, 1, 0, 1, &p);
+    changeYearType(f.doc, IrrigationYear); // already: nothing, no message
+    changeYearType(f.doc, 3);
+    changeUnits(f.doc, MonthlyAcreFeet);
+    changeUnits(f.doc, 2);
+    EXPECT_FALSE(f.doc.isModified());
+    EXPECT_TRUE(f.hints.empty());
+    EXPECT_EQ(p.messages, (std::vector<std::string>{"Unknown year type 3: the tables were not converted.",
+                                                    "Unknown units 2: the values were not converted."}));
+}
+
+TEST(DocumentConversions, AverageDaysRuleOnlySetsTheFlag) {
     DocFixture f(2000, 1, 1, 1);
     f.hist(0, 3, 0) = 100.0f;
     setUseAvgDaysPerMonth(f.doc, true);
@@ -439,10 +489,10 @@ TEST(Conservation, YearTypeChangeAndInverseKeepEveryPositiveValue) {
                 }
         };
         const auto before = positives();
-        changeYearType(f.doc, to);
+        changeYearType(f.model(), to);
         checkSeries();
         EXPECT_EQ(positives(), before);
-        changeYearType(f.doc, from);
+        changeYearType(f.model(), from);
         checkSeries();
         EXPECT_EQ(positives(), before);
         EXPECT_LE(f.model().historicalYears(), n + 2);
@@ -470,8 +520,8 @@ TEST(Conservation, UnitChangeAndBackStaysWithinSinglePrecision) {
             }
         const ModelInput before = md;
         const int unit = md.unitMode;
-        changeUnits(f.doc, 1 - unit);
-        changeUnits(f.doc, unit);
+        changeUnits(f.model(), 1 - unit);
+        changeUnits(f.model(), unit);
         for (size_t i = 0; i < md.locations.size(); ++i)
             for (int m = 0; m < 12; ++m) {
                 const auto &a = md.locations[i];

@@ -1,9 +1,8 @@
 // vektool convert with year-type, units, monthly-to-daily and synthesis
-// options: each option reaches the document through the editor's own
-// operations, and a refused option writes no output file.
+// options: each option reaches the model through the same operations the
+// editor calls, and a refused option writes no output file.
 #include "model/input_file.h"
 #include "model/model_document.h"
-#include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +19,6 @@ namespace {
 using test::binDir;
 using test::freshDir;
 using test::readFile;
-using test::ScriptedPrompter;
 
 // A model with historical years 1980..1984 (Irrigation Year, monthly
 // acre-feet) and two synthesized years; value = 100 * offset + column + 1,
@@ -60,7 +58,6 @@ class ConvertTransform : public ::testing::Test {
   protected:
     std::string dir;
     std::string in, out;
-    ScriptedPrompter prompter;
 
     void SetUp() override {
         const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -70,7 +67,7 @@ class ConvertTransform : public ::testing::Test {
     }
 
     void save(const ModelInput &md) {
-        ModelDocument doc(&prompter);
+        ModelDocument doc;
         doc.model = md;
         ASSERT_TRUE(SaveInput(doc, in));
     }
@@ -87,9 +84,9 @@ class ConvertTransform : public ::testing::Test {
     }
 
     ModelInput result() {
-        ModelDocument doc(&prompter);
-        EXPECT_TRUE(ReadInput(doc, out));
-        return doc.model;
+        ModelInput md;
+        EXPECT_TRUE(readModelInput(md, out).ok());
+        return md;
     }
 };
 

@@ -60,12 +60,15 @@ class GraphViewTest : public ::testing::Test {
     void SetUp() override {
         app();
         dir = test::freshDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        old = QDir::currentPath();
-        QDir::setCurrent(QString::fromStdString(dir));
     }
-    void TearDown() override { QDir::setCurrent(old); }
+    // A file of the test's own folder.
+    QString at(const char *name) const { return QString::fromStdString(dir + "/" + name); }
+    // A graph whose look file lives in the test's folder.
+    GraphData inFolder(GraphData g) const {
+        g.graphName = dir + "/" + g.graphName;
+        return g;
+    }
     std::string dir;
-    QString old;
 };
 
 } // namespace
@@ -151,7 +154,7 @@ TEST_F(GraphViewTest, YRangeGivenOrComputed) {
 // it breaks the line: the runs on either side are separate chart series of
 // the same colour and name, with one legend entry for the whole series.
 TEST_F(GraphViewTest, PointsWithoutDataBreakTheLine) {
-    GraphData g = makeGraph(2, 6, [](int s, int k) { return 10.0 * (k + 1) + s; });
+    GraphData g = inFolder(makeGraph(2, 6, [](int s, int k) { return 10.0 * (k + 1) + s; }));
     for (int k : {1, 4}) {
         g.series[0].present[k] = false;
         g.series[0].values[k] = -1.0e10;
@@ -186,7 +189,7 @@ TEST_F(GraphViewTest, PointsWithoutDataBreakTheLine) {
 }
 
 TEST_F(GraphViewTest, SettingsFileRoundTripAndLoadOnOpen) {
-    GraphData g = makeGraph(2, 12, [](int s, int k) { return double(s + k); });
+    GraphData g = inFolder(makeGraph(2, 12, [](int s, int k) { return double(s + k); }));
     {
         std::unique_ptr<GraphView> w(GraphView::fromData(g));
         w->createWindow();
@@ -200,7 +203,7 @@ TEST_F(GraphViewTest, SettingsFileRoundTripAndLoadOnOpen) {
         QString err;
         ASSERT_TRUE(w->saveSettings(&err)) << err.toStdString();
     }
-    ASSERT_TRUE(QFile::exists("stream_dep.gsp"));
+    ASSERT_TRUE(QFile::exists(at("stream_dep.gsp")));
     std::unique_ptr<GraphView> w(GraphView::fromData(g));
     w->createWindow();
     EXPECT_TRUE(w->built().settingsFileLoaded);
@@ -221,7 +224,7 @@ TEST_F(GraphViewTest, BrokenSettingsLinesAreSkippedNotFatal) {
     GraphStyleSettings s;
     QStringList warnings;
     QString err;
-    ASSERT_TRUE(s.load("broken.gsp", &err, &warnings));
+    ASSERT_TRUE(s.load(at("broken.gsp"), &err, &warnings));
     EXPECT_EQ(warnings.size(), 5) << warnings.join("\n").toStdString();
     EXPECT_FALSE(s.background.isValid()) << "the desktop palette's";
     EXPECT_EQ(s.legendPosition, "bottom");
@@ -230,8 +233,8 @@ TEST_F(GraphViewTest, BrokenSettingsLinesAreSkippedNotFatal) {
     ASSERT_EQ(s.series.size(), 2u);
     EXPECT_EQ(s.series[1].style, Qt::DashLine);
 
-    EXPECT_FALSE(s.load("missing.gsp", &err));
-    EXPECT_EQ(err, "Unable to open missing.gsp for reading.");
+    EXPECT_FALSE(s.load(at("missing.gsp"), &err));
+    EXPECT_EQ(err, "Unable to open " + at("missing.gsp") + " for reading.");
 }
 
 TEST_F(GraphViewTest, SavesPngSvgAndPdf) {
@@ -239,9 +242,9 @@ TEST_F(GraphViewTest, SavesPngSvgAndPdf) {
     std::unique_ptr<GraphView> w(GraphView::fromData(g));
     w->createWindow();
     QString err;
-    ASSERT_TRUE(w->saveImage("graph.png", &err)) << err.toStdString();
-    ASSERT_TRUE(w->saveImage("graph.pdf", &err)) << err.toStdString();
-    ASSERT_TRUE(w->saveImage("graph.svg", &err)) << err.toStdString();
+    ASSERT_TRUE(w->saveImage(at("graph.png"), &err)) << err.toStdString();
+    ASSERT_TRUE(w->saveImage(at("graph.pdf"), &err)) << err.toStdString();
+    ASSERT_TRUE(w->saveImage(at("graph.svg"), &err)) << err.toStdString();
     EXPECT_EQ(test::readFile(dir + "/graph.png").substr(1, 3), "PNG");
     EXPECT_EQ(test::readFile(dir + "/graph.pdf").substr(0, 5), "%PDF-");
     EXPECT_NE(test::readFile(dir + "/graph.svg").find("<svg"), std::string::npos);
@@ -255,14 +258,14 @@ TEST_F(GraphViewTest, SavesPngSvgAndPdf) {
 // in the series' colour.
 TEST_F(GraphViewTest, SvgHoldsOnePathPerSeries) {
     const int points = 24;
-    GraphData g = makeGraph(2, points, [](int s, int k) { return double((s + 1) * k); });
+    GraphData g = inFolder(makeGraph(2, points, [](int s, int k) { return double((s + 1) * k); }));
     std::unique_ptr<GraphView> w(GraphView::fromData(g));
     w->style().series = {{QColor("#aa0000"), Qt::SolidLine}, {QColor("#00aa00"), Qt::SolidLine}};
     w->createWindow();
     QString err;
-    ASSERT_TRUE(w->saveImage("series.svg", &err)) << err.toStdString();
+    ASSERT_TRUE(w->saveImage(at("series.svg"), &err)) << err.toStdString();
 
-    QFile f("series.svg");
+    QFile f(at("series.svg"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     QXmlStreamReader xml(&f);
     // The vertices of the lines drawn in each stroke colour (the chart may
@@ -337,7 +340,7 @@ TEST_F(GraphViewTest, DegenerateGraphsDrawWithoutFailing) {
 // FIFO gets the bytes, a link stays a link, and a failure says why.
 TEST_F(GraphViewTest, ImagesAndLookFilesWriteFifosAndLinks) {
     namespace fs = std::filesystem;
-    GraphData g = makeGraph(1, 12, [](int, int k) { return double(k); });
+    GraphData g = inFolder(makeGraph(1, 12, [](int, int k) { return double(k); }));
     std::unique_ptr<GraphView> w(GraphView::fromData(g));
     w->createWindow();
     QString err;

@@ -59,8 +59,6 @@ class OutputViewTest : public ::testing::Test {
         for (int r : rows)
             list->item(r)->setSelected(true);
     }
-    QPushButton *button(int id) { return qobject_cast<QPushButton *>(view->control(id)); }
-    QRadioButton *radio(int id) { return qobject_cast<QRadioButton *>(view->control(id)); }
     QString box() const { return view->reportBox()->toPlainText(); }
 
     test::ScriptedPrompter prompter;
@@ -103,20 +101,20 @@ TEST_F(OutputViewTest, ReportBoxFollowsEveryChoice) {
              select(view->locationList(), {0, 1}), select(view->yearList(), {0, 3});
          },
          base},
-        {"yearly", [&] { clickOn(radio(VEKOutputView::IDC_YEARLY)); },
+        {"yearly", [&] { clickOn(view->yearlyButton()); },
          [&] {
              auto c = base;
              c.scale = ViewChoices::Yearly;
              return c;
          }()},
-        {"no stream", [&] { clickOn(view->control(VEKOutputView::IDC_SHOW_STREAM)); },
+        {"no stream", [&] { clickOn(view->showStreamCheck()); },
          [&] {
              auto c = base;
              c.scale = ViewChoices::Yearly;
              c.showStream = false;
              return c;
          }()},
-        {"monthly", [&] { clickOn(radio(VEKOutputView::IDC_MONTHLY)); },
+        {"monthly", [&] { clickOn(view->monthlyButton()); },
          [&] {
              auto c = base;
              c.showStream = false;
@@ -138,7 +136,7 @@ TEST_F(OutputViewTest, IrrigationToCalendarAddsAYearAndEmptiesTheBox) {
     select(view->locationList(), {0});
     select(view->yearList(), {0});
     ASSERT_FALSE(box().isEmpty());
-    clickOn(radio(VEKOutputView::IDC_CALENDAR));
+    clickOn(view->calendarButton());
     EXPECT_EQ(results.yearType, 0);
     ASSERT_EQ(view->yearList()->count(), 5);
     EXPECT_EQ(view->yearList()->item(0)->text(), "1988");
@@ -149,7 +147,7 @@ TEST_F(OutputViewTest, IrrigationToCalendarAddsAYearAndEmptiesTheBox) {
     // Back to Irrigation: no year is added, the report is rebuilt in place.
     select(view->locationList(), {0});
     select(view->yearList(), {0});
-    clickOn(radio(VEKOutputView::IDC_IRRIGATION));
+    clickOn(view->irrigationButton());
     EXPECT_EQ(results.yearType, 1);
     EXPECT_EQ(view->yearList()->count(), 5);
     EXPECT_EQ(view->yearList()->selectedItems().size(), 1);
@@ -166,7 +164,7 @@ TEST_F(OutputViewTest, SaveToFileWritesTheBoxAsShownIncludingEdits) {
         askedTitle = title;
         return target;
     };
-    clickOn(button(VEKOutputView::IDC_SAVE));
+    clickOn(view->saveToFileButton());
     EXPECT_EQ(askedTitle, "Choose an output file.");
     const std::string saved = test::readFile(target.toStdString());
     // Lines end as this platform ends them.
@@ -175,7 +173,7 @@ TEST_F(OutputViewTest, SaveToFileWritesTheBoxAsShownIncludingEdits) {
     // Cancel writes nothing.
     QFile::remove(target);
     view->chooseSaveFile = [](const QString &, const QString &) { return QString(); };
-    clickOn(button(VEKOutputView::IDC_SAVE));
+    clickOn(view->saveToFileButton());
     EXPECT_FALSE(QFile::exists(target));
 }
 
@@ -191,7 +189,7 @@ TEST_F(OutputViewTest, PrintSendsTheBoxAndLeavesFilesAlone) {
         printed = text;
         return true;
     };
-    clickOn(button(VEKOutputView::IDC_PRINT));
+    clickOn(view->printButton());
     EXPECT_EQ(printed.toStdString(), lineFeeds(view->reportText));
     EXPECT_EQ(test::readFile(keep.toStdString()), "user's own notes");
 
@@ -199,7 +197,7 @@ TEST_F(OutputViewTest, PrintSendsTheBoxAndLeavesFilesAlone) {
         *error = "No default printer is set up; the report was not printed.";
         return false;
     };
-    clickOn(button(VEKOutputView::IDC_PRINT));
+    clickOn(view->printButton());
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].startsWith("No default printer"));
 }
@@ -213,7 +211,7 @@ TEST_F(OutputViewTest, ViewInWordpadWritesLineFeedReportBesideTheReport) {
         opened = p;
         return true;
     };
-    clickOn(button(VEKOutputView::IDC_WORDPAD));
+    clickOn(view->wordpadButton());
     EXPECT_EQ(opened, dir + "/two_locations.out.txt");
     const std::string file = test::readFile(opened.toStdString());
     EXPECT_EQ(file.find('\r'), std::string::npos);
@@ -245,9 +243,9 @@ TEST_F(OutputViewTest, PlotMakesOneWindowPerTableWithTheRightPlacement) {
         for (int i : r.locations)
             view->locationList()->item(i)->setSelected(true);
         select(view->yearList(), {0, 1, 2});
-        qobject_cast<QCheckBox *>(view->control(VEKOutputView::IDC_SHOW_DIVERSION))->setChecked(r.diversion);
-        qobject_cast<QCheckBox *>(view->control(VEKOutputView::IDC_SHOW_STREAM))->setChecked(r.stream);
-        clickOn(button(VEKOutputView::IDC_PLOT));
+        view->showDiversionCheck()->setChecked(r.diversion);
+        view->showStreamCheck()->setChecked(r.stream);
+        clickOn(view->plotButton());
         const auto graphs = view->graphs();
         ASSERT_EQ(static_cast<int>(graphs.size()), r.graphs) << r.what;
         if (r.graphs == 1) {
@@ -255,8 +253,9 @@ TEST_F(OutputViewTest, PlotMakesOneWindowPerTableWithTheRightPlacement) {
             EXPECT_EQ(graphs[0]->built().numPoints, 36) << r.what;
         }
         if (r.graphs == 2) {
-            EXPECT_EQ(graphs[0]->data().graphName, "div_rech");
-            EXPECT_EQ(graphs[1]->data().graphName, "stream_dep");
+            // Their look files live beside the report.
+            EXPECT_EQ(graphs[0]->settingsFileName(), dir + "/div_rech.gsp");
+            EXPECT_EQ(graphs[1]->settingsFileName(), dir + "/stream_dep.gsp");
             EXPECT_EQ(graphs[0]->pos().y(), 0);
             EXPECT_GT(graphs[1]->pos().y(), 0);
             EXPECT_EQ(graphs[0]->width(), QGuiApplication::primaryScreen()->availableGeometry().width());
@@ -269,7 +268,7 @@ TEST_F(OutputViewTest, PlotMakesOneWindowPerTableWithTheRightPlacement) {
 
 TEST_F(OutputViewTest, PlotWithoutSelectionDoesNothing) {
     select(view->locationList(), {0});
-    clickOn(button(VEKOutputView::IDC_PLOT));
+    clickOn(view->plotButton());
     EXPECT_TRUE(view->graphs().empty());
 }
 
@@ -277,8 +276,8 @@ TEST_F(OutputViewTest, DoneAndHelpAskTheirOwners) {
     int closed = 0, context = -1;
     QObject::connect(view.get(), &VEKOutputView::closeRequested, [&] { ++closed; });
     QObject::connect(view.get(), &VEKOutputView::helpRequested, [&](int c) { context = c; });
-    clickOn(button(VEKOutputView::IDC_DONE));
-    clickOn(button(VEKOutputView::IDC_HELP));
+    clickOn(view->doneButton());
+    clickOn(view->helpButton());
     EXPECT_EQ(closed, 1);
     EXPECT_EQ(context, 400);
 }
@@ -288,16 +287,16 @@ TEST_F(OutputViewTest, DoneAndHelpAskTheirOwners) {
 TEST_F(OutputViewTest, ResizeGrowsTheBoxAndMovesTheButtonsDown) {
     QApplication::processEvents();
     const QRect box0 = view->reportBox()->geometry();
-    const QPoint print0 = button(VEKOutputView::IDC_PRINT)->pos();
-    const QPoint help0 = button(VEKOutputView::IDC_HELP)->pos();
+    const QPoint print0 = view->printButton()->pos();
+    const QPoint help0 = view->helpButton()->pos();
     view->resize(view->width() + 120, view->height() + 80);
     QApplication::processEvents();
     const QRect box1 = view->reportBox()->geometry();
     EXPECT_EQ(box1.topLeft(), box0.topLeft());
     EXPECT_EQ(box1.width(), box0.width() + 120);
     EXPECT_EQ(box1.height(), box0.height() + 80);
-    EXPECT_EQ(button(VEKOutputView::IDC_PRINT)->pos(), print0 + QPoint(0, 80));
-    EXPECT_EQ(button(VEKOutputView::IDC_HELP)->pos(), help0 + QPoint(0, 80));
+    EXPECT_EQ(view->printButton()->pos(), print0 + QPoint(0, 80));
+    EXPECT_EQ(view->helpButton()->pos(), help0 + QPoint(0, 80));
 }
 
 // When no program opens text files, the user is told and may save the report
@@ -314,13 +313,13 @@ TEST_F(OutputViewTest, ViewInWordpadOffersToSaveWhenNothingOpensTheFile) {
     };
     const QString target = dir + "/instead.txt";
     view->chooseSaveFile = [&](const QString &, const QString &) { return target; };
-    clickOn(button(VEKOutputView::IDC_WORDPAD));
+    clickOn(view->wordpadButton());
     ASSERT_EQ(asked.size(), 1);
     EXPECT_TRUE(asked[0].contains("two_locations.out.txt")) << asked[0].toStdString();
     EXPECT_FALSE(QFile::exists(target));
 
     answer = true;
-    clickOn(button(VEKOutputView::IDC_WORDPAD));
+    clickOn(view->wordpadButton());
     ASSERT_EQ(asked.size(), 2);
     ViewChoices c;
     c.locations = {0};

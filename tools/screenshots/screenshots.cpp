@@ -27,6 +27,7 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPalette>
+#include <QPushButton>
 #include <QSettings>
 #include <QStyleFactory>
 #include <QTemporaryDir>
@@ -164,7 +165,7 @@ void renderMainWindow(const QString &model, const QSize &size) {
                 for (int i = 0; i < 3 && i < view->yearList()->count(); ++i)
                     view->yearList()->item(i)->setSelected(true);
                 save(frame, "main_window_report");
-                click(view->control(VEKOutputView::IDC_PLOT));
+                click(view->plotButton());
                 const auto graphs = view->graphs();
                 const char *names[] = {"graph_diversion", "graph_stream"};
                 for (size_t g = 0; g < graphs.size() && g < 2; ++g) {

@@ -1,7 +1,8 @@
-// The year types' calendar: month order, the shift between year types (which
-// the output view's year-type change and the document's conversion both
-// use), and the days of the months.
-#include "common/calendar.h"
+// The domain facts: month order of each year type, the shift between year
+// types (which the output view's year-type change and the document's
+// conversion both use), the engine's month offsets, and the days of the
+// months.
+#include "facts/vek_facts.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,18 @@ TEST(Calendar, ShiftMovesEachCalendarMonthIntoItsColumn) {
     EXPECT_EQ(monthsBeforeJanuary(UsgsYear), 3);
 }
 
+TEST(Calendar, EngineMonthOffsetHeadsEachColumnWithItsMonth) {
+    // The engine's months run November to October; column k of a table of
+    // year type t holds engine month (k + offset) mod 12.
+    EXPECT_EQ(engineMonthOffset(CalendarYear), 2);
+    EXPECT_EQ(engineMonthOffset(IrrigationYear), 0);
+    EXPECT_EQ(engineMonthOffset(UsgsYear), 11);
+    for (int mode = 0; mode < 3; ++mode)
+        for (int k = 0; k < 12; ++k)
+            EXPECT_EQ(calendarMonth(IrrigationYear, (k + engineMonthOffset(mode)) % 12), calendarMonth(mode, k))
+                << mode << " col " << k;
+}
+
 TEST(Calendar, DaysOfTheMonths) {
     int year = 0;
     for (int cm = 0; cm < 12; ++cm)
@@ -53,4 +66,6 @@ TEST(Calendar, DaysOfTheMonths) {
     EXPECT_EQ(daysOfCalendarMonth(1, 2004), 29);
     EXPECT_EQ(daysOfCalendarMonth(1, 1900), 29) << "no century rule";
     EXPECT_EQ(daysOfCalendarMonth(13, 2001), 28) << "months wrap";
+    // The average month and its reciprocal agree to single precision.
+    EXPECT_FLOAT_EQ(kAverageDaysPerMonth * kDailyPerMonthly, 1.0f);
 }

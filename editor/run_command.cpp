@@ -1,0 +1,36 @@
+// Run on a model input document (see run_command.h).
+#include "editor/run_command.h"
+
+#include "editor/vekview_doc.h"
+#include "model/engine_runner.h"
+
+#include <QElapsedTimer>
+
+namespace vek {
+
+bool RunCommand::run(CVEKViewDoc *doc) {
+    status_.clear();
+    if (!doc) return false;
+    bool opened = false;
+    QElapsedTimer clock;
+    EngineRunHooks hooks;
+    hooks.openReport = [this, &opened, &clock](const std::string &path) {
+        // Timed up to the engine's end: opening the report is not the run.
+        const qint64 ms = clock.elapsed();
+        const QString report = QString::fromStdString(path);
+        opened = openReport && openReport(report);
+        status_ = QString("Run finished in %1 s; report %2").arg(QString::number(ms / 1000.0, 'f', 1), report);
+    };
+    hooks.askSavePath = [this, doc]() -> std::string {
+        return askSavePath ? askSavePath(doc).toStdString() : std::string();
+    };
+    clock.start();
+    runEngine(doc->document(), hooks);
+    // The run may have saved the document and retitled it with its path.
+    doc->setModified(doc->document().isModified());
+    doc->setTitle(QString::fromStdString(doc->document().title()));
+    if (!opened) status_.clear();
+    return opened;
+}
+
+} // namespace vek

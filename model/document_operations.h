@@ -1,0 +1,86 @@
+// The model input document's operations as a person starts them: each asks
+// what the model operation needs (through the document's prompter: the
+// synthesis dialogs, the soil-moisture choice, the import options), calls
+// the operation with the answers, shows its error and warnings word for
+// word, marks the document modified and refreshes its views with the hint
+// that says what to refill. The operations themselves (model/synthesis.h,
+// model/year_types.h, model/imports.h) ask and show nothing.
+#pragma once
+
+#include <string>
+
+namespace vek {
+
+class ModelDocument;
+
+// Refresh hints: what the views refill.
+inline constexpr int kHintEverything = 0;
+inline constexpr int kHintImportedOldFormat = 1;
+inline constexpr int kHintSynthesized = 3;
+inline constexpr int kHintYearType = 4;
+inline constexpr int kHintUnits = 5;
+
+// ---- Synthesized years ------------------------------------------------------
+
+// Each checks that there are synthesized and historical years (else its
+// message, and no dialog), asks for its years ("Select Years to Average",
+// "Synthesize Using Given Year", "Synthesize Using Historical Cycle") and
+// fills the synthesized years. True when they were filled; false when a
+// check failed or an answer was unusable (the message shown), or the dialog
+// was cancelled or nothing was selected. The document is marked modified
+// when values were written.
+bool synthesizeAverage(ModelDocument &doc);
+bool synthesizeGivenYear(ModelDocument &doc);
+bool synthesizeCycle(ModelDocument &doc);
+
+// "Recalculate": asks for a method ("Choose a method for synthesizing the
+// data:") and runs it. Unless the choice itself is cancelled, the document
+// is then marked modified, the views are refreshed with hint 3 and the
+// stale-data flag is cleared, whatever the method did (also when its own
+// dialog was cancelled).
+void chooseSynthesisMethod(ModelDocument &doc);
+
+// ---- Year types and units -------------------------------------------------------
+
+// The Properties dialog's buttons. A change marks the document modified and
+// refreshes the views with hint 4 (year type; 0 when a year was added) or 5
+// (units); a refusal shows its message and changes nothing.
+void changeYearType(ModelDocument &doc, int newMode);
+void changeUnits(ModelDocument &doc, int newUnit);
+// The monthly-to-daily rule: marks the document modified, converts nothing.
+void setUseAvgDaysPerMonth(ModelDocument &doc, bool avg);
+
+// ---- Imports ---------------------------------------------------------------------
+
+// A well output file opened as a new document: removes every location and
+// marks the document modified, then asks "Use Computed CU of GW Based on:".
+// Dismissing that choice returns false and leaves the document without
+// locations. Otherwise imports the file and shows the import's warnings and
+// error. Returns false when the file could not be read (the document then
+// has no locations), true otherwise.
+bool importWendraFile(ModelDocument &doc, const std::string &path);
+
+// Import From Wendra into a document that is open with a model of its own:
+// asks the same choice, imports into a scratch model, and only an import
+// that succeeds with at least one well takes the place of the document's
+// model (ModelDocument::replaceModel, which marks it modified), after which
+// the views are refreshed with hint 0. A dismissed choice, a file that
+// cannot be read and a file without any well leave the document exactly as
+// it was (the last two with a message). Returns true when the model was
+// replaced.
+bool importWendraFileIntoOpenDocument(ModelDocument &doc, const std::string &path);
+
+// The tab-delimited import with the year type and units chosen in "Set
+// Import Options": imports, shows the error, marks the document modified (so
+// that the imported data are not lost to a close without the save prompt)
+// and refreshes the views with hint 0. Returns the import's result.
+bool importTabDelimited(ModelDocument &doc, const std::string &path, int yearMode, int unitMode);
+// Asks "Set Import Options" first; false without any change when cancelled.
+bool importTabDelimitedAsking(ModelDocument &doc, const std::string &path);
+
+// The old-format import: reads the file, shows the error, marks the document
+// modified and refreshes the views with hint 1. Returns the reader's result;
+// the document keeps whatever was read.
+bool importOldFormat(ModelDocument &doc, const std::string &path);
+
+} // namespace vek

@@ -1,0 +1,65 @@
+// vektool's messages (see messages.h).
+#include "vektool/messages.h"
+
+#include <cstdio>
+
+namespace vektool {
+
+namespace {
+
+void refuse(const std::string &question, const char *answer) {
+    say(question + " -> " + answer + " (not asked in batch mode)");
+}
+
+} // namespace
+
+void MessagePrinter::message(const std::string &text) {
+    shown.push_back(text);
+    if (!hold) printHeld();
+}
+
+void MessagePrinter::printHeld() {
+    for (; printed_ < shown.size(); ++printed_)
+        say(shown[printed_]);
+}
+
+bool MessagePrinter::askYesNo(const std::string &text) { return refuse(text, "No"), false; }
+vek::Answer MessagePrinter::askYesNoCancel(const std::string &text) {
+    return refuse(text, "Cancel"), vek::Answer::Cancel;
+}
+bool MessagePrinter::askOkCancel(const std::string &text) { return refuse(text, "Cancel"), false; }
+std::optional<int> MessagePrinter::chooseSynthesisMethod() {
+    return refuse("Choose a method for synthesizing the data:", "Cancel"), std::nullopt;
+}
+std::optional<std::vector<int>> MessagePrinter::selectYearsToAverage(int, int) {
+    return refuse("Select Years to Average", "Cancel"), std::nullopt;
+}
+std::optional<int> MessagePrinter::chooseGivenYear(int, int) {
+    return refuse("Synthesize Using Given Year", "Cancel"), std::nullopt;
+}
+std::optional<std::pair<int, int>> MessagePrinter::chooseCycle(int, int) {
+    return refuse("Synthesize Using Historical Cycle", "Cancel"), std::nullopt;
+}
+std::optional<std::vector<int>> MessagePrinter::chooseItemsToDelete(const std::vector<std::string> &) {
+    return refuse("Choose Items to Delete", "Cancel"), std::nullopt;
+}
+std::optional<std::pair<int, int>> MessagePrinter::chooseImportOptions() {
+    return refuse("Set Import Options", "Cancel"), std::nullopt;
+}
+int MessagePrinter::chooseSoilMoisture() { return refuse("Use Computed CU of GW Based on:", "dismissed"), 0; }
+
+void say(const std::string &text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+
+bool report(const vek::OperationResult &result) {
+    for (const vek::OperationError &w : result.warnings)
+        say(w.message);
+    if (result.error) say(result.error->message);
+    return result.ok();
+}
+
+vek::Prompter &messages() {
+    static MessagePrinter printer;
+    return printer;
+}
+
+} // namespace vektool
