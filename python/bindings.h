@@ -69,6 +69,7 @@ struct Results {
 // The module's exception types (created by registerErrors).
 struct ErrorTypes {
     py::handle error, readError, writeError, runError;
+    py::handle operationError, synthesisError, conversionError, importFileError;
 };
 const ErrorTypes &errorTypes();
 void registerErrors(py::module_ &m);
@@ -76,6 +77,9 @@ void registerErrors(py::module_ &m);
 // Raises `type` with `message`, the named attributes set on the exception.
 [[noreturn]] void raiseError(py::handle type, const std::string &message,
                              const std::vector<std::pair<const char *, py::object>> &attributes = {});
+
+// A year type given as 0, 1, 2 or "calendar", "irrigation", "usgs".
+int yearTypeArgument(const py::handle &value);
 
 // A path given as str, bytes or os.PathLike, as the cores take it (UTF-8).
 std::string pathArgument(const py::handle &path);
@@ -121,5 +125,6 @@ template <typename List> void bindSequence(py::module_ &m, const char *name, con
 void bindModel(py::module_ &m);
 void bindResults(py::module_ &m);
 void bindRun(py::module_ &m);
+void bindOperations(py::module_ &m);
 
 } // namespace vek::python

@@ -3,6 +3,11 @@
 
 #include <Python.h>
 
+#include <algorithm>
+#include <cctype>
+
+#include "facts/vek_facts.h"
+
 namespace vek::python {
 
 namespace {
@@ -49,6 +54,30 @@ void registerErrors(py::module_ &m) {
                               "would have ended with (-1 for a run of more than 400 years, 2 for a run-time "
                               "error), or None when the run was refused before it started.",
                               types.error);
+    types.operationError =
+        newError(m, "OperationError",
+                 "A model operation (year type, units, synthesized years, an import) refused or failed.\n\n"
+                 "str(e) is the operation's message, as VEKView shows it and vektool prints it. Attributes:\n"
+                 "  kind           what went wrong: \"UnknownYearType\", \"NotAHistoricalYear\", \"Unreadable\", ...\n"
+                 "  family         \"synthesis\", \"conversion\" or \"file\"\n"
+                 "  file           the file concerned, or None\n"
+                 "  location       position of the location concerned (from 0), or None; location_name its name\n"
+                 "  year, month    the year label and the month column (0..11) concerned, or None\n"
+                 "  field          the field or value concerned, or None\n"
+                 "  partial        for an import, the model as far as it was read; otherwise None",
+                 types.error);
+    types.synthesisError = newError(m, "SynthesisError",
+                                    "Synthesized years could not be made (a vek.OperationError of the family "
+                                    "\"synthesis\"); the model is unchanged.",
+                                    types.operationError);
+    types.conversionError = newError(m, "ConversionError",
+                                     "A year type or unit change was refused (a vek.OperationError of the family "
+                                     "\"conversion\"); the model is unchanged.",
+                                     types.operationError);
+    types.importFileError = newError(m, "ImportFileError",
+                                     "A file could not be imported (a vek.OperationError of the family \"file\"); "
+                                     "`partial` holds what was read.",
+                                     types.operationError);
 }
 
 void raiseError(py::handle type, const std::string &message,
@@ -58,6 +87,20 @@ void raiseError(py::handle type, const std::string &message,
         e.attr(name) = value;
     PyErr_SetObject(type.ptr(), e.ptr());
     throw py::error_already_set();
+}
+
+int yearTypeArgument(const py::handle &value) {
+    if (py::isinstance<py::str>(value)) {
+        std::string s = value.cast<std::string>();
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+        if (s == "calendar") return CalendarYear;
+        if (s == "irrigation") return IrrigationYear;
+        if (s == "usgs") return UsgsYear;
+        throw py::value_error("a year type is \"calendar\", \"irrigation\" or \"usgs\" (or 0, 1, 2)");
+    }
+    const int t = value.cast<int>();
+    if (!isValidYearMode(t)) throw py::value_error("a year type is 0 (Calendar), 1 (Irrigation) or 2 (USGS)");
+    return t;
 }
 
 std::string pathArgument(const py::handle &path) {

@@ -22,5 +22,6 @@ PYBIND11_MODULE(_vek, m) {
     bindModel(m);
     bindResults(m);
     bindRun(m);
+    bindOperations(m);
     m.attr("__name__") = "vek._vek";
 }

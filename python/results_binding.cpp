@@ -66,20 +66,6 @@ const char *kindName(LocationResult::Kind k) {
     return "location";
 }
 
-int yearTypeArgument(const py::handle &value) {
-    if (py::isinstance<py::str>(value)) {
-        std::string s = value.cast<std::string>();
-        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-        if (s == "calendar") return CalendarYear;
-        if (s == "irrigation") return IrrigationYear;
-        if (s == "usgs") return UsgsYear;
-        throw py::value_error("a year type is \"calendar\", \"irrigation\" or \"usgs\" (or 0, 1, 2)");
-    }
-    const int t = value.cast<int>();
-    if (!isValidYearMode(t)) throw py::value_error("a year type is 0 (Calendar), 1 (Irrigation) or 2 (USGS)");
-    return t;
-}
-
 std::vector<int> positionsArgument(const Results &r, const py::handle &value) {
     const int n = static_cast<int>(r.results.locations.size());
     std::vector<int> out;
