@@ -84,6 +84,8 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
 // A file without one gives present == false. Throws ResponseSectionError for
 // a damaged section, std::runtime_error when the file cannot be read.
 ResponseSection readResponseSection(const std::string &path);
+// The same for a model file held in memory.
+ResponseSection findResponseSection(std::string_view text);
 
 // Writing the section: text in double quotes with \" and \\ escaped (line
 // ends become blanks), and reals in their shortest form that reads back as
