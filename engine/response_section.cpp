@@ -263,8 +263,21 @@ bool startsSection(std::string_view line) {
     return i < line.size() && line[i] == 'R' && isResponseSectionStart(line);
 }
 
+// True when the line starts with a number (after blanks): a year row, a
+// location record or a pumping record's flags.
+bool startsWithNumber(std::string_view line) {
+    std::size_t i = 0;
+    while (i < line.size() && isBlank(line[i]))
+        ++i;
+    if (i < line.size() && (line[i] == '-' || line[i] == '+' || line[i] == '.')) ++i;
+    return i < line.size() && line[i] >= '0' && line[i] <= '9';
+}
+
 // The section parsed from `text`, which starts with its first line, line
-// `firstLine` of the file.
+// `firstLine` of the file. A section's first line is followed by a statement,
+// never by a number; a line that reads like it and is followed by one is the
+// name of a location (in its group or its pumping record) of a file written
+// before sections existed, and such a file has no section.
 ResponseSection sectionFrom(std::string_view text, long long firstLine) {
     std::vector<std::string_view> lines;
     while (!text.empty()) {
@@ -273,6 +286,7 @@ ResponseSection sectionFrom(std::string_view text, long long firstLine) {
         if (nl == std::string_view::npos) break;
         text.remove_prefix(nl + 1);
     }
+    if (lines.size() > 1 && startsWithNumber(lines[1])) return ResponseSection{};
     return parseResponseSection(lines, firstLine);
 }
 

@@ -17,7 +17,8 @@
 // text values are in double quotes (\" and \\ inside); a field starting with
 // # ends the line. The section must end the file: nothing but blank lines may
 // follow its end line. The engine finds it by a forward scan for its first
-// line; the last such line counts.
+// line; the last such line counts, unless a number follows it (then it is a
+// location's name in a file without a section).
 #pragma once
 
 #include <stdexcept>
