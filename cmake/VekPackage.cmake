@@ -22,5 +22,14 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # "View in Wordpad" and the report's text editor go through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+# The Python module (in /usr/lib/python3/dist-packages) is built for one
+# interpreter version and needs numpy; its frames use pandas when present.
+if(VEK_BUILD_PYTHON)
+  math(EXPR _vek_py_next "${Python3_VERSION_MINOR} + 1")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}~), python3 (<< ${Python3_VERSION_MAJOR}.${_vek_py_next}), python3-numpy")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, python3-pandas")
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS python3-matplotlib)
+endif()
 
 include(CPack)

@@ -156,6 +156,17 @@ void CMainFrame::buildMenus() {
     connect(
         addCommand(vekMenu_, ID_PROPERTIES, "&Properties (Units && Year Type)", "Set properties (Units && Year Type)"),
         &QAction::triggered, this, showProps);
+    vekMenu_->addSeparator();
+    connect(addCommand(vekMenu_, ID_RESPONSE_METHOD, "Response &Method...",
+                       "Choose how the selected location's stream responds to its pumping"),
+            &QAction::triggered, this, [this] {
+                if (CVEKViewView *v = activeFormView()) v->OnResponseMethod();
+            });
+    connect(addCommand(vekMenu_, ID_RESPONSE_TABLES, "Response &Tables...",
+                       "Add, import, rename and delete the model's unit response tables"),
+            &QAction::triggered, this, [this] {
+                if (CVEKViewView *v = activeFormView()) v->OnResponseTables();
+            });
 
     editMenu_ = mb->addMenu("&Edit");
     auto onForm = [this](void (CVEKViewView::*fn)()) {

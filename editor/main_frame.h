@@ -61,6 +61,8 @@ class CMainFrame : public QMainWindow {
         ID_FILE_PRINT = 57607,
         ID_FILE_PRINT_PREVIEW = 57609,
         ID_FILE_EXPORT_EXCEL = 32820,
+        ID_RESPONSE_METHOD = 32830,
+        ID_RESPONSE_TABLES = 32831,
     };
 
     explicit CMainFrame(CVEKViewApp *app);

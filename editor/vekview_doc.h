@@ -66,6 +66,9 @@ class CVEKViewDoc : public QObject {
 
     // Calls every view with the hint (see CVEKViewView::onUpdate).
     void updateAllViews(int hint);
+    // The hint that refills the cells of the location list only (its rows,
+    // selection and the run range stay as they are).
+    static constexpr int kHintLocationList = 6;
 
     // --- undo and redo ---------------------------------------------------
     // Every change of the document is one step of its undo stack: what the

@@ -5,6 +5,8 @@
 #include "editor/vekview_view_p.h"
 
 #include "editor/pumping_record_dialog.h"
+#include "editor/response_method_dialog.h"
+#include "editor/response_tables_dialog.h"
 #include "model/document_operations.h"
 #include "model/synthesis.h"
 
@@ -174,6 +176,20 @@ void CVEKViewView::OnRecalculate() {
 void CVEKViewView::OnRun() {
     endCellEdit();
     doc_->requestRun();
+}
+
+void CVEKViewView::OnResponseMethod() {
+    endCellEdit();
+    if (!doc_ || !d_->selected()) return;
+    ResponseMethodDialog dlg(doc_, selectedLocation_, this);
+    dlg.exec();
+}
+
+void CVEKViewView::OnResponseTables() {
+    endCellEdit();
+    if (!doc_) return;
+    ResponseTablesDialog dlg(doc_, this);
+    dlg.exec();
 }
 
 // ---- year edits and run range -----------------------------------------------

@@ -122,6 +122,10 @@ class CVEKViewView : public QScrollArea {
     void OnPumpingRecord();
     void OnRecalculate();
     void OnRun();
+    // The response method dialog of the selected location, and the
+    // response tables dialog of the model.
+    void OnResponseMethod();
+    void OnResponseTables();
 
     // A short note for the status bar of the window the form is in (also
     // sent as statusMessage).

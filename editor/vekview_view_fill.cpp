@@ -2,6 +2,8 @@
 // the location list and the tables (see vekview_view.h).
 #include "editor/vekview_view_p.h"
 
+#include "editor/response_edits.h"
+
 #include "model/synthesis.h"
 #include "model/year_types.h"
 
@@ -64,6 +66,15 @@ void CVEKViewView::Impl::fitListColumns() {
     int total = 0;
     for (int c = 0; c < wells->columnCount(); ++c)
         total += wells->columnWidth(c);
+    // A long table name gives up width first (its cell's title tip shows it
+    // whole), down to a width that still says which table.
+    const int methodWidth = wells->columnWidth(kMethodColumn);
+    const int narrowest = std::min(methodWidth, wells->fontMetrics().averageCharWidth() * 24);
+    const int cut = std::min(total - fillableWidth(wells), methodWidth - narrowest);
+    if (cut > 0) {
+        wells->setColumnWidth(kMethodColumn, methodWidth - cut);
+        total -= cut;
+    }
     // Names take the spare width.
     const int spare = fillableWidth(wells) - total;
     if (spare > 0 && wells->columnCount() > 0) wells->setColumnWidth(0, wells->columnWidth(0) + spare);
@@ -103,6 +114,9 @@ void CVEKViewView::onUpdate(int hint) {
         d_->fillHistorical();
         d_->fillSynthesized();
         d_->fillCaptions();
+        break;
+    case CVEKViewDoc::kHintLocationList:
+        d_->fillLocationCells();
         break;
     default:
         d_->fullRefill();
@@ -189,15 +203,27 @@ void CVEKViewView::Impl::fillLocationRow(int r) {
     wells->setItemText(r, 2, loc.isWell() ? QStringLiteral("Irrig. well") : QStringLiteral("Recharge site"));
     wells->setItemText(r, 3, QString::fromStdString(yesNo(loc.UseInOutput)));
     wells->setItemText(r, 4, loc.isWell() ? QString::fromStdString(yesNo(loc.UsePumpingRecord)) : QStringLiteral("NA"));
-    for (int c = 2; c <= 4; ++c)
+    wells->setItemText(r, kMethodColumn, responseMethodCell(model(), loc));
+    for (int c = 2; c <= kMethodColumn; ++c)
         wells->setItemState(r, c, wells->itemState(r, c) | GVIS_READONLY);
+}
+
+void CVEKViewView::Impl::fillLocationCells() {
+    const int n = static_cast<int>(model().locations.size());
+    if (wells->rowCount() != 1 + n) {
+        fullRefill();
+        return;
+    }
+    for (int r = 1; r <= n; ++r)
+        fillLocationRow(r);
+    fitListColumns();
 }
 
 void CVEKViewView::Impl::fillLocationList() {
     const int n = static_cast<int>(model().locations.size());
     wells->deleteNonFixedRows();
     wells->setRowCount(1 + n);
-    for (int c = 0; c < 5; ++c)
+    for (int c = 0; c < kListColumns; ++c)
         wells->setItemText(0, c, QString::fromLatin1(kListHeaders[c]));
     for (int r = 1; r <= n; ++r)
         fillLocationRow(r);
@@ -311,6 +337,13 @@ void CVEKViewView::Impl::OnClickWellListctrl(int row, int col) {
         return;
     }
     q->selectedLocation_ = row - 1;
+    if (col == kMethodColumn) {
+        fillCaptions();
+        fillHistorical();
+        fillSynthesized();
+        q->OnResponseMethod();
+        return;
+    }
     static const char *const kToggles[] = {"Change Location Type", "Change Output?", "Change Has Pumping Record"};
     auto step = doc()->step(QString::fromLatin1(col >= 2 && col <= 4 ? kToggles[col - 2] : "Select Location"));
     Location &loc = model().locations[static_cast<size_t>(row - 1)];

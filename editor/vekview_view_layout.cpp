@@ -191,11 +191,11 @@ void CVEKViewView::Impl::build() {
         QWidget::setTabOrder(order[i - 1], order[i]);
 
     // Tables: headers and fixed cells.
-    wells->setColumnCount(5);
+    wells->setColumnCount(kListColumns);
     wells->setFixedRowCount(1);
     wells->setFixedColumnCount(0);
     wells->setRowCount(1);
-    for (int c = 0; c < 5; ++c)
+    for (int c = 0; c < kListColumns; ++c)
         wells->setItemText(0, c, QString::fromLatin1(kListHeaders[c]));
     for (CGridCtrl *g : {hist, synth}) {
         g->setColumnCount(13);
@@ -216,7 +216,7 @@ void CVEKViewView::Impl::build() {
     // Values are checked as they are typed or pasted; the toggles look
     // clickable.
     wells->setColumnNumeric(1, true);
-    for (int c = 2; c <= 4; ++c)
+    for (int c = 2; c <= kMethodColumn; ++c)
         wells->setColumnClickable(c, true);
     for (CGridCtrl *g : {hist, synth})
         for (int c = 1; c <= 12; ++c)

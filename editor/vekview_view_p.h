@@ -49,8 +49,11 @@ namespace form_detail {
 inline QString gfmt(float v) { return QString::asprintf("%g", static_cast<double>(v)); }
 inline QString dfmt(int v) { return QString::asprintf("%d", v); }
 
-inline constexpr const char *kListHeaders[5] = {"Wells/Recharge Sites", "VEK", "Location Type", "Output?",
-                                                "Has Pumping Record"};
+inline constexpr const char *kListHeaders[6] = {
+    "Wells/Recharge Sites", "VEK", "Location Type", "Output?", "Has Pumping Record", "Response Method"};
+inline constexpr int kListColumns = 6;
+// A click on a location's method opens its response method dialog.
+inline constexpr int kMethodColumn = 5;
 
 } // namespace form_detail
 
@@ -122,6 +125,7 @@ struct CVEKViewView::Impl {
     void followModelledYears(const RunEnds &before);
     void fillLocationList();
     void fillLocationRow(int r);
+    void fillLocationCells();
     void fillCaptions();
     void fillMonthHeaders();
     void setCaption(QGroupBox *box, const QString &caption);

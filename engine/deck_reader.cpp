@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace vek::engine {
 
@@ -53,11 +54,20 @@ bool isDecimal(std::string_view t, bool integerOnly) {
 
 } // namespace
 
-DeckReader::DeckReader(const std::string &path) : path_(path), buffer_(kBufferSize) {
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) {
-        throw DeckError("cannot open input file \"" + path + "\": " + std::strerror(errno));
+DeckReader::DeckReader(const std::string &path) : DeckReader(DeckSource{path, std::nullopt}) {}
+
+DeckReader::DeckReader(DeckSource source) : path_(std::move(source.path)) {
+    if (!source.text) {
+        buffer_.resize(kBufferSize);
+        file_ = std::fopen(path_.c_str(), "rb");
+        if (!file_) throw DeckError("cannot open input file \"" + path_ + "\": " + std::strerror(errno));
+        return;
     }
+    // The whole deck is one block that is never refilled.
+    buffer_ = std::move(*source.text);
+    end_ = buffer_.size();
+    eof_ = true;
+    inMemory_ = true;
 }
 
 DeckReader::~DeckReader() { close(); }

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -28,10 +29,19 @@ struct DeckItem {
     long long row = 0;      // 1-based row within the group, 0 when not a row
 };
 
+// Where a deck comes from: the file at `path`, or `text` already in memory
+// (a model the model core has just written), `path` then naming it in
+// messages.
+struct DeckSource {
+    std::string path;
+    std::optional<std::string> text;
+};
+
 class DeckReader {
   public:
     // Opens the file; throws DeckError when it cannot be opened.
     explicit DeckReader(const std::string &path);
+    explicit DeckReader(DeckSource source);
     ~DeckReader();
     DeckReader(const DeckReader &) = delete;
     DeckReader &operator=(const DeckReader &) = delete;
@@ -43,6 +53,12 @@ class DeckReader {
     void readRealIntInt(Real &real, int &a, int &b, const DeckItem &item);
     // The first `width` characters of the next record, padded with blanks.
     std::string readText(std::size_t width, const DeckItem &item);
+
+    // The whole deck when it was given in memory; nothing for a file.
+    std::optional<std::string_view> textInMemory() const {
+        if (file_ || !inMemory_) return std::nullopt;
+        return std::string_view(buffer_);
+    }
 
     // Record number of the last record taken (1-based).
     long long recordNumber() const { return record_; }
@@ -62,12 +78,13 @@ class DeckReader {
 
     std::string path_;
     std::FILE *file_ = nullptr;
-    std::vector<char> buffer_;
+    std::string buffer_; // the next block of the file, or the whole deck in memory
     std::size_t begin_ = 0, end_ = 0;
     bool eof_ = false;
     std::string carry_;        // a line that spans buffer refills
     std::string_view current_; // rest of the record being scanned
     long long record_ = 0;
+    bool inMemory_ = false;
 };
 
 } // namespace vek::engine

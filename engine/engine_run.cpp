@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -52,7 +53,12 @@ class EngineRun {
   public:
     EngineRun(const std::string &inputPath, const std::string &outputPath, const EngineOptions &options,
               std::ostream &console)
-        : options_(options), console_(console), deck_(inputPath), report_(notTheInput(inputPath, outputPath)) {}
+        : options_(options), console_(console), deck_(inputPath) {
+        report_.emplace(notTheInput(inputPath, outputPath));
+    }
+    // Keeps the tables in `tables` instead of writing a report.
+    EngineRun(DeckSource input, RunTables &tables, const EngineOptions &options, std::ostream &console)
+        : options_(options), console_(console), deck_(std::move(input)), kept_(&tables) {}
 
     int run();
 
@@ -64,11 +70,15 @@ class EngineRun {
     void readRates(LocationJob &job, long long location);
     void compute(LocationJob &job, unsigned worker);
     void finish(LocationJob &job);
+    void write(std::string_view text) {
+        if (report_) report_->write(text);
+    }
 
     EngineOptions options_;
     std::ostream &console_;
     DeckReader deck_;
-    ReportFile report_;
+    std::optional<ReportFile> report_; // absent when the tables are kept instead
+    RunTables *kept_ = nullptr;        // receives the tables when no report is written
     RunParameters p_;
     RunCounts c_;
     int months_ = 0;
@@ -115,8 +125,12 @@ int EngineRun::run() {
     readResponseMethods();
 
     std::string text;
-    report::appendHeading(text, p_);
-    report_.write(text);
+    if (report_) report::appendHeading(text, p_);
+    write(text);
+    if (kept_) {
+        kept_->parameters = p_;
+        kept_->counts = c_;
+    }
 
     calendar_ = std::make_unique<DayCalendar>(p_.outputStartYear);
     summaries_ = std::make_unique<SummaryTables>();
@@ -140,18 +154,25 @@ int EngineRun::run() {
             // Keep the report as it would be had every location before the
             // failure been written the moment it was read.
             pipeline.drain();
-            report_.write(pendingBlock_);
+            write(pendingBlock_);
             throw;
         }
         pipeline.drain();
     }
 
     text.clear();
-    report::appendSummaries(text, *summaries_, p_, c_);
-    report::appendResponseMethods(text, reported_, section_.tables);
-    report_.write(text);
+    if (report_) {
+        report::appendSummaries(text, *summaries_, p_, c_);
+        report::appendResponseMethods(text, reported_, section_.tables);
+    }
+    write(text);
     deck_.close();
-    report_.close();
+    if (report_) report_->close();
+    if (kept_) {
+        kept_->summaries = std::move(*summaries_);
+        kept_->responses = reported_;
+        kept_->responseTables = section_.tables;
+    }
     console_ << " Stop - Program terminated." << '\n';
     return kExitNormal;
 }
@@ -161,7 +182,8 @@ int EngineRun::run() {
 // half-way for a parameter it cannot use.
 void EngineRun::readResponseMethods() {
     try {
-        section_ = readResponseSection(deck_.path());
+        const auto text = deck_.textInMemory();
+        section_ = text ? findResponseSection(*text) : readResponseSection(deck_.path());
     } catch (const ResponseSectionError &e) {
         throw RunError(std::string(e.what()) + " in input file \"" + deck_.path() + "\", record " +
                        std::to_string(e.line()) + " (response methods)");
@@ -209,7 +231,7 @@ LocationResponse EngineRun::responseOf(long long location, Real factor) {
 }
 
 void EngineRun::readLocations(LocationPipeline &pipeline) {
-    const bool byLocation = layoutFor(p_.outputFormat) == ReportLayout::ByLocation;
+    const bool byLocation = report_ && layoutFor(p_.outputFormat) == ReportLayout::ByLocation;
     for (long long n = 1; n <= p_.nwells; ++n) {
         Real factor = 0.0f;
         int type = 0, use = 0;
@@ -230,6 +252,7 @@ void EngineRun::readLocations(LocationPipeline &pipeline) {
         job.response = responseOf(n, factor);
         if (!job.response.isInfiniteAquifer()) reported_.push_back({n, name, job.response});
         job.locationType = type;
+        job.name = name;
         job.block.clear();
         if (byLocation) report::appendLocationBlock(job.block, name, factor, type);
         pendingBlock_ = job.block;
@@ -289,23 +312,29 @@ void EngineRun::compute(LocationJob &job, unsigned worker) {
         job.effect[static_cast<std::size_t>(i)] = e[i] * days * sigma;
     }
     job.tables.clear();
-    if (layoutFor(p_.outputFormat) == ReportLayout::ByLocation)
+    if (report_ && layoutFor(p_.outputFormat) == ReportLayout::ByLocation)
         report::appendLocationTables(job.tables, job.locationType, job.diversion.data(), job.effect.data(), p_, c_);
 }
 
 void EngineRun::finish(LocationJob &job) {
     summaries_->add(job.locationType, job.diversion.data(), job.effect.data(), months_);
-    report_.write(job.block);
-    report_.write(job.tables);
+    write(job.block);
+    write(job.tables);
+    if (kept_ && layoutFor(p_.outputFormat) == ReportLayout::ByLocation) {
+        const auto end = static_cast<std::ptrdiff_t>(months_) + 1;
+        kept_->locations.push_back({job.name, job.factor, job.locationType,
+                                    std::vector<Real>(job.diversion.begin(), job.diversion.begin() + end),
+                                    std::vector<Real>(job.effect.begin(), job.effect.begin() + end)});
+    }
 }
 
 } // namespace
 
-int runEngine(const std::string &inputPath, const std::string &outputPath, const EngineOptions &options,
-              std::ostream &console, std::ostream &errors) {
+namespace {
+// One run, its failures turned into the console line and status of vek.
+template <typename Start> int guardedRun(std::ostream &errors, Start start) {
     try {
-        std::unique_ptr<EngineRun> run;
-        run = std::make_unique<EngineRun>(inputPath, outputPath, options, console);
+        std::unique_ptr<EngineRun> run = start();
         return run->run();
     } catch (const std::bad_alloc &) {
         errors << " run-time error: out of memory" << '\n';
@@ -313,6 +342,17 @@ int runEngine(const std::string &inputPath, const std::string &outputPath, const
         errors << " run-time error: " << e.what() << '\n';
     }
     return kExitRuntimeError;
+}
+} // namespace
+
+int runEngine(const std::string &inputPath, const std::string &outputPath, const EngineOptions &options,
+              std::ostream &console, std::ostream &errors) {
+    return guardedRun(errors, [&] { return std::make_unique<EngineRun>(inputPath, outputPath, options, console); });
+}
+
+int runEngine(DeckSource input, RunTables &tables, const EngineOptions &options, std::ostream &console,
+              std::ostream &errors) {
+    return guardedRun(errors, [&] { return std::make_unique<EngineRun>(std::move(input), tables, options, console); });
 }
 
 } // namespace vek::engine

@@ -6,6 +6,9 @@
 #include <ostream>
 #include <string>
 
+#include "engine/deck_reader.h"
+#include "engine/run_tables.h"
+
 namespace vek::engine {
 
 struct EngineOptions {
@@ -26,5 +29,12 @@ inline constexpr int kExitRuntimeError = 2;
 // `errors` ("run-time error" lines). Returns the exit status.
 int runEngine(const std::string &inputPath, const std::string &outputPath, const EngineOptions &options,
               std::ostream &console, std::ostream &errors);
+
+// Runs the engine without writing a report: the deck comes from `input` (a
+// file or a deck in memory) and `tables` receives what the report would
+// show. Same console lines and exit statuses; after a failure `tables` holds
+// nothing of use.
+int runEngine(DeckSource input, RunTables &tables, const EngineOptions &options, std::ostream &console,
+              std::ostream &errors);
 
 } // namespace vek::engine

@@ -27,6 +27,7 @@ struct LocationJob {
     Real factor = 0.0f;
     LocationResponse response; // how the stream responds to a step
     int locationType = -1;
+    std::string name;                          // the name record, 90 characters
     std::string block;                         // location block lines, written before the tables
     std::string tables;                        // the location's two tables
     std::vector<Real> q, e, diversion, effect; // 1-based months

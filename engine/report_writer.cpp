@@ -2,6 +2,7 @@
 // ends in CR LF.
 #include "engine/report_writer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -68,7 +69,7 @@ void titleBlock(std::string &out, std::string_view title) {
     emptyLine(out);
     line(out, title);
     // The well diversions' unit line has always carried one more blank.
-    line(out, title == "DIVERSIONS FROM WELLS" ? " ( acre feet ) " : " ( acre feet )");
+    line(out, title == "DIVERSIONS FROM WELLS" ? unitsLine() + " " : unitsLine());
     blankLine(out);
 }
 
@@ -115,9 +116,7 @@ void appendHeading(std::string &out, const RunParameters &p) {
     line(out, s);
     emptyLine(out);
 
-    s = tab + "SYNTHESIZED DATA WAS GENERATED USING ";
-    appendText(s, methodText(p), 50);
-    line(out, s);
+    line(out, synthesisLine(p));
     emptyLine(out);
 
     s = tab + "PUMPING BEGINS IN";
@@ -135,9 +134,54 @@ void appendHeading(std::string &out, const RunParameters &p) {
     s += " INCLUSIVE.";
     line(out, s);
 
-    s = tab + "MONTHLY TO DAILY CONVERSIONS USED ";
-    s += p.useAvgDaysPerMonth == 1 ? "AVERAGE DAYS PER MONTH (30.417)." : "ACTUAL DAYS IN THE MONTH.";
-    line(out, s);
+    line(out, conversionLine(p));
+}
+
+std::string synthesisLine(const RunParameters &p) {
+    std::string s = std::string(10, ' ') + "SYNTHESIZED DATA WAS GENERATED USING ";
+    appendText(s, methodText(p), 50);
+    return s;
+}
+
+std::string conversionLine(const RunParameters &p) {
+    return std::string(10, ' ') + "MONTHLY TO DAILY CONVERSIONS USED " +
+           (p.useAvgDaysPerMonth == 1 ? "AVERAGE DAYS PER MONTH (30.417)." : "ACTUAL DAYS IN THE MONTH.");
+}
+
+std::string unitsLine() { return " ( acre feet )"; }
+
+std::string tableHeader() {
+    std::string s = "YEAR";
+    for (int m = 0; m < 12; ++m) {
+        s += "   ";
+        s += calendarMonthAbbreviation(calendarMonth(IrrigationYear, m));
+        s += "   ";
+    }
+    s += "    TOTAL";
+    return s;
+}
+
+TableSums tableSums(const Real *monthly, long long runYears) {
+    TableSums sums;
+    sums.rowTotals.resize(static_cast<std::size_t>(std::max(0LL, runYears)));
+    Real monthSum[12] = {};
+    for (long long y = 0; y < runYears; ++y) {
+        const Real *values = monthly + 1 + 12 * y;
+        Real total = 0.0f;
+        for (int j = 0; j < 12; ++j) {
+            total = total + values[j];
+            monthSum[j] = monthSum[j] + values[j];
+        }
+        sums.rowTotals[static_cast<std::size_t>(y)] = total;
+    }
+    const auto years = static_cast<Real>(runYears);
+    Real grand = 0.0f;
+    for (int j = 0; j < 12; ++j) {
+        sums.monthAverage[j] = monthSum[j] / years;
+        grand = grand + monthSum[j];
+    }
+    sums.totalAverage = grand / years;
+    return sums;
 }
 
 void appendLocationBlock(std::string &out, std::string_view name, Real factor, int locationType) {
@@ -167,17 +211,8 @@ void appendLocationTables(std::string &out, int locationType, const Real *divers
 }
 
 void appendTable(std::string &out, const Real *monthly, long long runYears, int firstYear, bool withHeader) {
-    if (withHeader) {
-        out += "YEAR";
-        for (int m = 0; m < 12; ++m) {
-            out += "   ";
-            out += calendarMonthAbbreviation(calendarMonth(IrrigationYear, m));
-            out += "   ";
-        }
-        out += "    TOTAL";
-        out.append(kEol);
-    }
-    Real monthSum[12] = {};
+    if (withHeader) line(out, tableHeader());
+    const TableSums sums = tableSums(monthly, runYears);
     out.reserve(out.size() + static_cast<std::size_t>(runYears + 4) * 123);
     char row[4 + 13 * 9 + 2];
     for (long long y = 0; y < runYears; ++y) {
@@ -185,26 +220,18 @@ void appendTable(std::string &out, const Real *monthly, long long runYears, int 
         std::string year;
         appendInt(year, firstYear + y, 4);
         std::memcpy(row, year.data(), 4);
-        Real total = 0.0f;
-        for (int j = 0; j < 12; ++j) {
+        for (int j = 0; j < 12; ++j)
             formatF91(row + 4 + 9 * j, values[j]);
-            total = total + values[j];
-            monthSum[j] = monthSum[j] + values[j];
-        }
-        formatF91(row + 4 + 9 * 12, total);
+        formatF91(row + 4 + 9 * 12, sums.rowTotals[static_cast<std::size_t>(y)]);
         row[sizeof row - 2] = '\r';
         row[sizeof row - 1] = '\n';
         out.append(row, sizeof row);
     }
     emptyLine(out);
-    const auto years = static_cast<Real>(runYears);
     out += " AVG";
-    Real grand = 0.0f;
-    for (int j = 0; j < 12; ++j) {
-        appendF91(out, monthSum[j] / years);
-        grand = grand + monthSum[j];
-    }
-    appendF91(out, grand / years);
+    for (const Real average : sums.monthAverage)
+        appendF91(out, average);
+    appendF91(out, sums.totalAverage);
     out.append(kEol);
 }
 
@@ -217,7 +244,7 @@ void appendSummaries(std::string &out, const SummaryTables &s, const RunParamete
         emptyLine(out);
         line(out, "NET IMPACT UPON THE STREAM");
         line(out, " Depletions + Accretions");
-        line(out, " ( acre feet )");
+        line(out, unitsLine());
         blankLine(out);
         appendTable(out, s.effect(4), c.runYears, p.outputStartYear, true);
     }

@@ -61,6 +61,26 @@ inline constexpr std::string_view kEol = "\r\n";
 
 void appendHeading(std::string &out, const RunParameters &p);
 
+// Heading lines that readers keep as text (without the line end): the
+// synthesis method line and the monthly-to-daily conversion line.
+std::string synthesisLine(const RunParameters &p);
+std::string conversionLine(const RunParameters &p);
+// The header line of a titled table ("YEAR", the months NOV..OCT, "TOTAL").
+std::string tableHeader();
+// The units line under a table's title.
+std::string unitsLine();
+
+// The sums a table prints, added in the order the report adds them: each
+// row's total over its months in order, each month's sum over the rows in
+// order, and the grand sum of the twelve month sums; each stored as a Real.
+// The averages are those stored sums divided by the number of years.
+struct TableSums {
+    std::vector<Real> rowTotals;
+    Real monthAverage[12] = {};
+    Real totalAverage = 0.0f;
+};
+TableSums tableSums(const Real *monthly, long long runYears);
+
 // Lines written as soon as a used location's name is read (layout 0 only).
 void appendLocationBlock(std::string &out, std::string_view name, Real factor, int locationType);
 

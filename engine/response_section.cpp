@@ -254,7 +254,60 @@ bool seekTo(std::FILE *f, long long offset) {
 #endif
 }
 
+// A section's first line. Cheap test first: almost every line starts with a
+// digit or a letter other than R.
+bool startsSection(std::string_view line) {
+    std::size_t i = 0;
+    while (i < line.size() && isBlank(line[i]))
+        ++i;
+    return i < line.size() && line[i] == 'R' && isResponseSectionStart(line);
+}
+
+// True when the line starts with a number (after blanks): a year row, a
+// location record or a pumping record's flags.
+bool startsWithNumber(std::string_view line) {
+    std::size_t i = 0;
+    while (i < line.size() && isBlank(line[i]))
+        ++i;
+    if (i < line.size() && (line[i] == '-' || line[i] == '+' || line[i] == '.')) ++i;
+    return i < line.size() && line[i] >= '0' && line[i] <= '9';
+}
+
+// The section parsed from `text`, which starts with its first line, line
+// `firstLine` of the file. A section's first line is followed by a statement,
+// never by a number; a line that reads like it and is followed by one is the
+// name of a location (in its group or its pumping record) of a file written
+// before sections existed, and such a file has no section.
+ResponseSection sectionFrom(std::string_view text, long long firstLine) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t nl = text.find('\n');
+        lines.push_back(text.substr(0, nl));
+        if (nl == std::string_view::npos) break;
+        text.remove_prefix(nl + 1);
+    }
+    if (lines.size() > 1 && startsWithNumber(lines[1])) return ResponseSection{};
+    return parseResponseSection(lines, firstLine);
+}
+
 } // namespace
+
+ResponseSection findResponseSection(std::string_view text) {
+    long long lineNumber = 0, startLine = 0;
+    std::size_t startOffset = std::string_view::npos;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t nl = text.find('\n', pos);
+        ++lineNumber;
+        if (startsSection(text.substr(pos, nl == std::string_view::npos ? nl : nl - pos))) {
+            startLine = lineNumber;
+            startOffset = pos;
+        }
+        if (nl == std::string_view::npos) break;
+        pos = nl + 1;
+    }
+    if (startOffset == std::string_view::npos) return ResponseSection{};
+    return sectionFrom(text.substr(startOffset), startLine);
+}
 
 ResponseSection readResponseSection(const std::string &path) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
@@ -266,11 +319,7 @@ ResponseSection readResponseSection(const std::string &path) {
     long long startLine = 0, startOffset = -1;
     auto consider = [&](std::string_view line) {
         ++lineNumber;
-        // Cheap test first: almost every line starts with a digit or a letter other than R.
-        std::size_t i = 0;
-        while (i < line.size() && isBlank(line[i]))
-            ++i;
-        if (i < line.size() && line[i] == 'R' && isResponseSectionStart(line)) {
+        if (startsSection(line)) {
             startLine = lineNumber;
             startOffset = lineStart;
         }
@@ -319,15 +368,7 @@ ResponseSection readResponseSection(const std::string &path) {
             break;
         }
     }
-    std::vector<std::string_view> lines;
-    std::string_view rest(text);
-    while (!rest.empty()) {
-        const std::size_t nl = rest.find('\n');
-        lines.push_back(rest.substr(0, nl));
-        if (nl == std::string_view::npos) break;
-        rest.remove_prefix(nl + 1);
-    }
-    return parseResponseSection(lines, startLine);
+    return sectionFrom(text, startLine);
 }
 
 std::string quoteSectionText(std::string_view text) {

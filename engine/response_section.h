@@ -17,7 +17,8 @@
 // text values are in double quotes (\" and \\ inside); a field starting with
 // # ends the line. The section must end the file: nothing but blank lines may
 // follow its end line. The engine finds it by a forward scan for its first
-// line; the last such line counts.
+// line; the last such line counts, unless a number follows it (then it is a
+// location's name in a file without a section).
 #pragma once
 
 #include <stdexcept>
@@ -84,6 +85,8 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
 // A file without one gives present == false. Throws ResponseSectionError for
 // a damaged section, std::runtime_error when the file cannot be read.
 ResponseSection readResponseSection(const std::string &path);
+// The same for a model file held in memory.
+ResponseSection findResponseSection(std::string_view text);
 
 // Writing the section: text in double quotes with \" and \\ escaped (line
 // ends become blanks), and reals in their shortest form that reads back as

@@ -33,7 +33,7 @@ fi
 out=build-fuzz
 flags="-g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined"
 cmake -S . -B "$out" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
-  -DVEK_BUILD_GUI=OFF -DVEK_BUILD_TESTS=OFF -DVEK_BUILD_BENCH=OFF -DVEK_BUILD_FUZZERS=ON \
+  -DVEK_BUILD_GUI=OFF -DVEK_BUILD_TESTS=OFF -DVEK_BUILD_BENCH=OFF -DVEK_BUILD_PYTHON=OFF -DVEK_BUILD_FUZZERS=ON \
   -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 build_targets=()
 for t in "${targets[@]}"; do build_targets+=("fuzz_$t"); done

@@ -13,7 +13,7 @@ constexpr std::size_t kSharesPerLine = 12;
 bool needsResponseSection(const ModelInput &model) {
     if (!model.responseTables.empty()) return true;
     for (const auto &loc : model.locations)
-        if (!loc.response.isInfiniteAquifer() || engine::isResponseSectionStart(loc.name)) return true;
+        if (!loc.response.isInfiniteAquifer()) return true;
     return false;
 }
 

@@ -14,10 +14,10 @@
 namespace vek {
 
 // The section is written when a location responds by another method than the
-// infinite aquifer or the model holds a response table; and also, empty, when
-// a location's name reads as the section's first line, so that the engine,
-// which takes the last such line in the file, finds the real section instead.
-// A model of infinite-aquifer locations alone is written as it always was.
+// infinite aquifer or the model holds a response table. A model of
+// infinite-aquifer locations alone is written as it always was (a name that
+// reads as the section's first line included: the engine tells it by the
+// numbers that follow it).
 bool needsResponseSection(const ModelInput &model);
 
 // The section's lines, without line ends.

@@ -31,18 +31,26 @@ class LineReader {
     // line stays valid until the next call.
     bool next(std::string_view &line) {
         fill();
-        if (pos_ >= view_.size()) return false;
+        if (pos_ >= view_.size()) {
+            lineNumber_ = lines_ + 1;
+            return false;
+        }
+        if (atLineStart_) ++lines_;
+        lineNumber_ = lines_;
+        atLineStart_ = false;
         size_t start = pos_, count = 0;
         while (count < 511 && pos_ < view_.size()) {
             char c = view_[pos_];
             if (c == '\n') {
                 line = view_.substr(start, pos_ - start);
                 ++pos_;
+                atLineStart_ = true;
                 return true;
             }
             if (c == '\r' && pos_ + 1 < view_.size() && view_[pos_ + 1] == '\n') {
                 line = view_.substr(start, pos_ - start);
                 pos_ += 2;
+                atLineStart_ = true;
                 return true;
             }
             ++pos_;
@@ -51,6 +59,11 @@ class LineReader {
         line = view_.substr(start, pos_ - start);
         return true;
     }
+
+    // The line the last read took its text from (a piece of a long line
+    // counts as that line), or after the end of the text the line that
+    // would have come next. 1-based.
+    int lineNumber() const { return lineNumber_; }
 
     // Reads and discards up to n lines.
     void skip(int n) {
@@ -68,6 +81,9 @@ class LineReader {
     std::string buffer_;
     std::string_view view_;
     size_t pos_ = 0;
+    int lines_ = 0;           // lines begun so far
+    bool atLineStart_ = true; // the next read begins a line
+    int lineNumber_ = 0;
 
     void fill() {
         if (!in_ || view_.size() - pos_ >= kLongestRead) return;
@@ -162,17 +178,14 @@ float cumulate(float previous, float total, bool first) {
     return base + total;
 }
 
+int clampYear(long long y) { return static_cast<int>(std::clamp(y, -100000000LL, 100000000LL)); }
+
 // The longest print range the reader accepts; a heading beyond it is taken
 // as damaged rather than allocating for it.
 constexpr long long kMaxPrintYears = 10000;
 
-struct Summary {
-    const char *name;
-    LocationResult::Kind kind;
-};
-constexpr Summary kSummaries[] = {{"Recharge Summary", LocationResult::Kind::RechargeSummary},
-                                  {"CU of Ground Water Summary", LocationResult::Kind::GroundWaterSummary},
-                                  {"Net Impact on Stream", LocationResult::Kind::NetImpact}};
+using Summary = SummaryEntry;
+constexpr const Summary (&kSummaries)[3] = kSummaryEntries;
 
 class ReportReader {
   public:
@@ -193,6 +206,7 @@ class ReportReader {
     Prompter &prompter_;
 
     bool fail(const std::string &message) {
+        res_.failedLine = in_.lineNumber();
         prompter_.message(message);
         return false;
     }
@@ -239,12 +253,7 @@ class ReportReader {
         step(4, [&](std::string_view l) {
             return matchHeading(l, "          PRINT OUT OF DEPLETIONS IS FOR YEARS %d TO %d", {&first, &last}) == 2;
         });
-        // Year numbers far outside any calendar are held back so that no
-        // sum of them can overflow.
-        auto clampYear = [](long long y) { return static_cast<int>(std::clamp(y, -100000000LL, 100000000LL)); };
-        res_.firstSynthYear = clampYear(static_cast<long long>(lastHistorical) + 1);
-        res_.lastSynthYear = clampYear(synthYears >= 1 ? static_cast<long long>(lastHistorical) + synthYears
-                                                       : static_cast<long long>(lastHistorical));
+        res_.setSynthesizedYears(lastHistorical, synthYears);
         // A reversed or absurdly long range cannot come from the engine; it
         // would only make every table fail or exhaust memory, so it is not
         // kept either. The message is the reader's own, with a second line
@@ -307,13 +316,9 @@ class ReportReader {
             float *months = stream ? row.stream : row.diversion;
             for (int m = 0; m < 12; ++m)
                 months[m] = v[m];
-            float &total = stream ? row.streamTotal : row.diversionTotal;
-            float &cumulative = stream ? row.streamCumulative : row.diversionCumulative;
-            total = v[12];
-            float previous =
-                i == 0 ? 0.0f : (stream ? r.rows[i - 1].streamCumulative : r.rows[i - 1].diversionCumulative);
-            cumulative = cumulate(previous, total, i == 0);
+            (stream ? row.streamTotal : row.diversionTotal) = v[12];
         }
+        accumulateTotals(r, stream);
         return true;
     }
 
@@ -407,10 +412,28 @@ float roundToTenths(float v) {
 
 } // namespace
 
+void accumulateTotals(LocationResult &loc, bool stream) {
+    for (size_t i = 0; i < loc.rows.size(); ++i) {
+        YearRow &row = loc.rows[i];
+        const float total = stream ? row.streamTotal : row.diversionTotal;
+        const float previous =
+            i == 0 ? 0.0f : (stream ? loc.rows[i - 1].streamCumulative : loc.rows[i - 1].diversionCumulative);
+        (stream ? row.streamCumulative : row.diversionCumulative) = cumulate(previous, total, i == 0);
+    }
+}
+
+void OutputResults::setSynthesizedYears(long long lastHistoricalYear, long long synthesizedYears) {
+    // Year numbers far outside any calendar are held back so that no sum of
+    // them can overflow.
+    firstSynthYear = clampYear(lastHistoricalYear + 1);
+    lastSynthYear = clampYear(synthesizedYears >= 1 ? lastHistoricalYear + synthesizedYears : lastHistoricalYear);
+}
+
 namespace {
 
 template <typename Read>
 bool readReportFile(OutputResults &results, const std::string &path, Prompter &prompter, Read read) {
+    results.failedLine = 0;
     std::ifstream file(vek::pathFromUtf8(path), std::ios::binary);
     // A folder opens like a file here but reads as empty: say it cannot be
     // opened instead of blaming its contents.
@@ -435,6 +458,7 @@ bool OutputResults::LoadUntitledSummaries(const std::string &path, Prompter &pro
 }
 
 bool OutputResults::LoadText(const std::string &text, const std::string &path, Prompter &prompter) {
+    failedLine = 0;
     LineReader in(text);
     ReportReader reader(*this, in, path, prompter);
     return reader.run();

@@ -50,6 +50,22 @@ struct LocationResult {
     bool hasDiversion() const { return kind != Kind::NetImpact && !streamOnly; }
 };
 
+// The summaries that follow the locations, in report order, under the names
+// the results give them.
+struct SummaryEntry {
+    const char *name;
+    LocationResult::Kind kind;
+};
+inline constexpr SummaryEntry kSummaryEntries[3] = {
+    {"Recharge Summary", LocationResult::Kind::RechargeSummary},
+    {"CU of Ground Water Summary", LocationResult::Kind::GroundWaterSummary},
+    {"Net Impact on Stream", LocationResult::Kind::NetImpact}};
+
+// Sets the running totals of one table of `loc` (the stream table, or the
+// diversion table) from its year totals, rows in order, the average row
+// included; a total without data adds nothing.
+void accumulateTotals(LocationResult &loc, bool stream);
+
 class OutputResults {
   public:
     // Month order of the values held: 0 Calendar, 1 Irrigation (the engine's
@@ -64,6 +80,11 @@ class OutputResults {
     int lastSynthYear = 0;
     std::string synthesisText;
     std::string conversionText;
+    // The report's line (1-based, lines counted by their line ends) at which
+    // the last Load stopped with a failure; at the end of the file, the line
+    // that should have followed. 0 after a complete read or when the file
+    // could not be opened.
+    int failedLine = 0;
     // The heading was read whole (its facts above are the report's).
     bool headingRead = false;
 
@@ -80,6 +101,10 @@ class OutputResults {
     // untitled rows into the recharge and ground-water summaries (stream
     // tables only) for the exports. Messages and result as Load's.
     bool LoadUntitledSummaries(const std::string &path, Prompter &prompter);
+
+    // firstSynthYear and lastSynthYear from the heading's last historical
+    // year and number of synthesized years (a count below 1 means none).
+    void setSynthesizedYears(long long lastHistoricalYear, long long synthesizedYears);
 
     // Number of printed years (rows before the average row).
     int printedYears() const { return lastPrintYear - firstPrintYear + 1; }

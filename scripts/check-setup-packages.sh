@@ -58,14 +58,17 @@ trap 'rm -rf "$work"' EXIT
     done
 
   # Headers: the compiler's dependency files (Makefiles), or Ninja's log.
-  find "$build" -name '*.d' -type f -print0 | xargs -0r cat
+  # The tests' scratch folders hold no build files and come and go while
+  # tests run: they are not searched.
+  find "$build" -path "$build/test-output" -prune -o -name '*.d' -type f -print0 | xargs -0r cat
   if [ -f "$build/build.ninja" ] && command -v ninja >/dev/null; then
     ninja -C "$build" -t deps 2>/dev/null || true
   fi
 
   # Compilers and linked libraries.
   sed -n 's/^CMAKE_[A-Z]*_COMPILER:[A-Z]*=\(\/.*\)$/\1/p' "$build/CMakeCache.txt"
-  find "$build" -name link.txt -type f -print0 | xargs -0r cat | tr -s ' \t' '\n\n' |
+  find "$build" -path "$build/test-output" -prune -o -name link.txt -type f -print0 | xargs -0r cat |
+    tr -s ' \t' '\n\n' |
     while IFS= read -r tok; do
       case "$tok" in
         -l*) ;;
@@ -73,7 +76,8 @@ trap 'rm -rf "$work"' EXIT
       esac
     done
   # -lNAME: the file the compiler driver would pick.
-  find "$build" -name link.txt -type f -print0 | xargs -0r cat | tr -s ' \t' '\n\n' | { grep '^-l' || true; } | sort -u |
+  find "$build" -path "$build/test-output" -prune -o -name link.txt -type f -print0 | xargs -0r cat |
+    tr -s ' \t' '\n\n' | { grep '^-l' || true; } | sort -u |
     while IFS= read -r l; do
       f="$(c++ -print-file-name="lib${l#-l}.so" 2>/dev/null || true)"
       case "$f" in /*) echo "$f" ;; esac

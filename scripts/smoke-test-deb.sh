@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks a built vek .deb without installing it: unpacks it into a temporary
 # root and, from there, runs vek on the packaged example, `vektool check` on
-# it, and VEKView offscreen, which opens it and quits. Also checks that the
-# package holds what it should and that its Depends name the Qt libraries.
+# it, the Python module vek on it (its report must be vek's), and VEKView
+# offscreen, which opens it and quits. Also checks that the package holds
+# what it should and that its Depends name the Qt libraries and numpy.
 #   scripts/smoke-test-deb.sh build/package/vek_1.2.8_amd64.deb
 set -euo pipefail
 deb="$(realpath "${1:?usage: $0 PACKAGE.deb}")"
@@ -14,7 +15,7 @@ echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
 [ "$(dpkg-deb -f "$deb" Package)" = vek ] || fail "the package is not named vek"
-for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6charts6 libqt6printsupport6; do
+for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6charts6 libqt6printsupport6 python3-numpy; do
   grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib"
 done
 
@@ -26,6 +27,11 @@ for f in bin/vek bin/vektool bin/VEKView share/vek/examples/river_valley.vek \
          share/man/man1/VEKView.1; do
   [ -e "$usr/$f" ] || fail "the package lacks /usr/$f"
 done
+site="$usr/lib/python3/dist-packages"
+for f in vek/__init__.py vek/__init__.pyi vek/py.typed vek/_frames.py; do
+  [ -e "$site/$f" ] || fail "the package lacks /usr/lib/python3/dist-packages/$f"
+done
+ls "$site"/vek/_vek.*.so >/dev/null 2>&1 || fail "the package lacks the extension module of vek"
 
 # The engine on the example, in a scratch folder (bare names, as VEKView runs it).
 work="$root/work"
@@ -38,6 +44,20 @@ echo "vek: $(wc -l <"$work/river_valley.out") report lines"
 "$usr/bin/vektool" check "$usr/share/vek/examples/river_valley.vek" || fail "vektool check failed on the example"
 # vektool run finds the packaged vek beside itself.
 "$usr/bin/vektool" run "$work/river_valley.vek" >/dev/null || fail "vektool run failed on the example"
+
+# The Python module from the package: a run in the interpreter gives the
+# packaged vek's report, byte for byte.
+PYTHONPATH="$site" /usr/bin/python3 - "$site" "$work/river_valley.vek" "$work/river_valley.out" <<'PY' ||
+import sys, vek
+site, model, report = sys.argv[1:4]
+results = vek.run(model)
+results.write_report(report + ".py")
+same = open(report, "rb").read() == open(report + ".py", "rb").read()
+print("python: vek %s from %s, %d entries, report %s" % (
+    vek.__version__, vek.__file__, len(results.locations), "identical" if same else "DIFFERENT"))
+sys.exit(0 if same and vek.__file__.startswith(site) else 1)
+PY
+  fail "the packaged Python module did not run the example"
 
 mkdir -m 700 "$root/run"
 HOME="$root/home" XDG_CONFIG_HOME="$root/home/.config" XDG_RUNTIME_DIR="$root/run" QT_QPA_PLATFORM=offscreen \

@@ -247,19 +247,30 @@ TEST(ResponseRun, DamagedSectionsAreRefused) {
     }
 }
 
-// Only the last first line of a section counts: a location named like it
-// earlier in the file changes nothing when a real section follows, and makes
-// a file without one fail rather than run with a wrong response.
-TEST(ResponseRun, LastSectionStartCounts) {
+// A location named like the section's first line, in a file written before
+// sections existed, is a name: in its group and in its pumping record it is
+// followed by numbers. The file runs exactly as one with another name, with
+// or without a real section after it; a real section that is damaged is
+// still refused.
+TEST(ResponseRun, NameLikeTheSectionStartIsAName) {
     const std::string params = "2000 2001 1 2000 2003 2 0 1 0 1 1 1 0";
     const EngineOutcome named = run("engine_response_named", deck(params, {"Response methods 1", "B"}, kSeasonRows,
                                                                   "150", "Response methods 1\nend\n"));
     const EngineOutcome plain =
         run("engine_response_named_plain", deck(params, {"Response methods 1", "B"}, kSeasonRows, "150", ""));
-    EXPECT_EQ(named.status, kExitNormal) << named.errors;
-    EXPECT_EQ(plain.status, kExitRuntimeError);
-    // There the pumping record's name is taken for the section's start.
-    EXPECT_NE(plain.errors.find("unknown statement \"0\""), std::string::npos) << plain.errors;
+    const EngineOutcome other =
+        run("engine_response_named_other", deck(params, {"Response methods X", "B"}, kSeasonRows, "150", ""));
+    ASSERT_EQ(named.status, kExitNormal) << named.errors;
+    ASSERT_EQ(plain.status, kExitNormal) << plain.errors;
+    ASSERT_EQ(other.status, kExitNormal) << other.errors;
+    std::string expected = other.report;
+    expected.replace(expected.find("Response methods X"), 18, "Response methods 1");
+    EXPECT_EQ(plain.report, expected);
+    EXPECT_EQ(named.report, expected);
+    const EngineOutcome damaged =
+        run("engine_response_named_damaged",
+            deck(params, {"Response methods 1", "B"}, kSeasonRows, "150", "Response methods 1\nlocation 9 hunt\n"));
+    EXPECT_EQ(damaged.status, kExitRuntimeError);
 }
 
 // The vek program itself: the same report through its command line, and a

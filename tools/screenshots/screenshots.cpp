@@ -12,6 +12,8 @@
 #include "editor/main_frame.h"
 #include "editor/output_doc.h"
 #include "editor/pumping_record_dialog.h"
+#include "editor/response_method_dialog.h"
+#include "editor/response_tables_dialog.h"
 #include "editor/vekview_app.h"
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
@@ -142,6 +144,10 @@ void renderForms(CVEKViewDoc &doc, const QSize &size) {
     save(&soil, "soil_moisture");
     doc.showProperties(&view);
     save(doc.propertiesDialog(), "properties");
+    ResponseMethodDialog response(&doc, 0);
+    save(&response, "response_method");
+    ResponseTablesDialog tables(&doc);
+    save(&tables, "response_tables");
 }
 
 void renderMainWindow(const QString &model, const QSize &size) {

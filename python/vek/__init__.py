@@ -1,0 +1,120 @@
+"""VEK in Python: stream depletion and accretion by the depletion-factor method.
+
+The same cores as the programs vek, VEKView and vektool, in this process:
+
+    import vek
+
+    model = vek.read_model("river_valley.vek")     # a model input file (.vek)
+    model.locations[0].factor = 2000.0             # days
+    results = vek.run(model)                       # the engine, no report written
+    results.write_report("river_valley.out")       # the report vek writes, byte for byte
+    frame = results.frame()                        # tidy pandas DataFrame
+    earlier = vek.read_report("old.out")           # a report written earlier
+
+Functions
+    read_model(path) -> Model        read a model input file
+    run(model_or_path, *, threads)   run the engine on a Model or a .vek file
+    read_report(path) -> Results     read an engine report
+
+Model operations (every choice a parameter; nothing is asked)
+    change_year_type(model, year_type), change_units(model, units)
+    synthesize_average(model, years), synthesize_given_year(model, year),
+    synthesize_cycle(model, first_year, length)
+    import_well_output(path, *, soil_moisture) -> Model
+    import_tab_delimited(path, *, year_type, units) -> Model
+    import_old_format(path) -> Model
+
+Classes
+    Model, Location                  a model input document and its locations
+    Results, LocationResult          the tables of a run or a report
+
+Errors
+    Error                            base of the errors below
+    ReadError                        a file could not be read (file, line, partial)
+    WriteError                       a file could not be written (file)
+    RunError                         the engine stopped (status)
+    OperationError                   a model operation refused or failed (kind, family,
+                                     file, location, year, month, field); subclasses
+                                     SynthesisError, ConversionError, ImportFileError
+
+Tables are numpy arrays with one row per year and twelve months; wells carry
+negative values. Results.frame needs pandas; without it, it returns arrays.
+"""
+
+from ._vek import (
+    CALENDAR_YEAR,
+    IRRIGATION_WELL,
+    IRRIGATION_YEAR,
+    RECHARGE_SITE,
+    USGS_YEAR,
+    ConversionError,
+    Error,
+    ImportFileError,
+    Location,
+    LocationList,
+    LocationResult,
+    LocationResultList,
+    Model,
+    OperationError,
+    ReadError,
+    Results,
+    RunError,
+    SynthesisError,
+    WriteError,
+    __version__,
+    change_units,
+    change_year_type,
+    import_old_format,
+    import_tab_delimited,
+    import_well_output,
+    read_model,
+    read_report,
+    run,
+    synthesize_average,
+    synthesize_cycle,
+    synthesize_given_year,
+)
+from ._frames import frame as _frame
+
+Results.frame = _frame
+
+__all__ = [
+    "read_model",
+    "run",
+    "read_report",
+    "change_year_type",
+    "change_units",
+    "synthesize_average",
+    "synthesize_given_year",
+    "synthesize_cycle",
+    "import_well_output",
+    "import_tab_delimited",
+    "import_old_format",
+    "Model",
+    "Location",
+    "LocationList",
+    "Results",
+    "LocationResult",
+    "LocationResultList",
+    "Error",
+    "ReadError",
+    "WriteError",
+    "RunError",
+    "OperationError",
+    "SynthesisError",
+    "ConversionError",
+    "ImportFileError",
+    "IRRIGATION_WELL",
+    "RECHARGE_SITE",
+    "CALENDAR_YEAR",
+    "IRRIGATION_YEAR",
+    "USGS_YEAR",
+    "__version__",
+]
+
+# Names as scripts write them (vek.Model, not vek._vek.Model).
+for _name in __all__:
+    _obj = globals()[_name]
+    if isinstance(_obj, type):
+        _obj.__module__ = __name__
+del _name, _obj
