@@ -7,6 +7,7 @@
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
 #include "results/views/graph_view.h"
+#include "results/views/vek_output_view.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,6 +25,8 @@
 #include <QToolBar>
 #include <QUndoGroup>
 #include <QUndoStack>
+
+#include <functional>
 
 namespace vek {
 
@@ -385,16 +388,43 @@ void CMainFrame::fillWindowMenu() {
     }
     windowListActions_.clear();
     int n = 1;
-    for (QMdiSubWindow *w : mdi_->subWindowList()) {
-        QString t = w->windowTitle();
+    const auto add = [this, &n](const QString &title, bool checked, const std::function<void()> &activate) {
+        QString t = title;
         t.replace("&", "&&");
-        auto *a = new QAction(QString("&%1 %2").arg(n++).arg(t), windowMenu_);
+        auto *a = new QAction(n < 10 ? QString("&%1 %2").arg(n).arg(t) : QString("%1 %2").arg(n).arg(t), windowMenu_);
+        ++n;
         a->setCheckable(true);
-        a->setChecked(w == mdi_->activeSubWindow());
-        connect(a, &QAction::triggered, this, [this, w] { mdi_->setActiveSubWindow(w); });
+        a->setChecked(checked);
+        connect(a, &QAction::triggered, this, activate);
         windowMenu_->addAction(a);
         windowListActions_.append(a);
-    }
+    };
+    for (QMdiSubWindow *w : mdi_->subWindowList())
+        add(shownTitle(w), w == mdi_->activeSubWindow(), [this, w] { mdi_->setActiveSubWindow(w); });
+    // The graph windows are windows of their own, listed after the
+    // documents', report by report in the order they were plotted;
+    // choosing one brings it to the front.
+    QList<QPointer<GraphView>> graphs;
+    for (QMdiSubWindow *w : mdi_->subWindowList())
+        if (auto *f = qobject_cast<CChildFrame *>(w))
+            if (auto *report = qobject_cast<VEKOutputView *>(f->view()))
+                for (GraphView *g : report->graphs())
+                    if (g->isVisible()) graphs << g;
+    if (!graphs.isEmpty()) windowListActions_.append(windowMenu_->addSeparator());
+    for (const QPointer<GraphView> &g : graphs)
+        add(g->windowTitle(), false, [g] {
+            if (!g) return;
+            g->showNormal();
+            g->raise();
+            g->activateWindow();
+        });
+}
+
+QString CMainFrame::shownTitle(const QWidget *w) {
+    // "[*]" is the place of the modified mark: a star when modified.
+    QString t = w->windowTitle();
+    t.replace(QStringLiteral("[*]"), w->isWindowModified() ? QStringLiteral("*") : QString());
+    return t;
 }
 
 void CMainFrame::addChild(CChildFrame *frame) {

@@ -45,9 +45,9 @@ CVEKViewApp::~CVEKViewApp() {
         delete doc;
     }
     delete mainFrame_;
-    // Graph windows have no parent (they outlive their report's window), so
-    // the program ends them itself. Their menus are top-level widgets too:
-    // collect first, then delete.
+    // Graph windows have no parent (they are windows of their own beside
+    // their report's), so the program ends any left. Their menus are
+    // top-level widgets too: collect first, then delete.
     QList<QPointer<GraphView>> graphs;
     for (QWidget *w : QApplication::topLevelWidgets())
         if (auto *g = qobject_cast<GraphView *>(w)) graphs << g;
@@ -141,7 +141,7 @@ void CVEKViewApp::showModelDocument(CVEKViewDoc *doc) {
 
 CVEKViewDoc *CVEKViewApp::newModelDocument() {
     CVEKViewDoc *doc = createModelDocument();
-    doc->setTitle(QString("VEKVie%1").arg(++untitledCount_));
+    doc->setTitle(QString("Untitled %1").arg(++untitledCount_));
     doc->setModified(false);
     showModelDocument(doc);
     return doc;

@@ -232,7 +232,9 @@ void CVEKViewView::Impl::fillLocationList() {
 
 void CVEKViewView::Impl::fillCaptions() {
     const ModelInput &m = model();
-    std::string kind = "<Error>", name = "<Error>";
+    // Without a location the captions say there is none, as the form's
+    // template does.
+    std::string kind = "CU of Ground Water for Well: ", name = "<NONE>";
     if (const Location *loc = selected()) {
         kind = loc->isWell() ? "CU of Ground Water for Well " : "Net Recharge for Site ";
         name = loc->name;

@@ -227,6 +227,11 @@ void CVEKViewView::Impl::build() {
                                          "decimal point and exponent (for example -12.5 or 1e3), no larger than "
                                          "3.4e38."));
         });
+        connect(g, &CGridCtrl::pasteClipped, q, [this](int n) {
+            q->showStatus(n == 1
+                              ? QStringLiteral("1 pasted value fell outside the table and was not pasted.")
+                              : QStringLiteral("%1 pasted values fell outside the table and were not pasted.").arg(n));
+        });
         connect(g, &CGridCtrl::pasteSkippedNonNumbers, q, [this](int n) {
             q->showStatus(n == 1 ? QStringLiteral("1 pasted cell was not a number and was left unchanged.")
                                  : QStringLiteral("%1 pasted cells were not numbers and were left unchanged.").arg(n));

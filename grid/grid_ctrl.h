@@ -150,7 +150,7 @@ class CGridCtrl : public QAbstractScrollArea {
     int highlightedRow() const { return m_highlightRow; }
     // Cells of a clickable column do something when clicked (the owner's
     // toggles): they show in the palette's link colour with a pointing hand,
-    // read-only or not.
+    // read-only or not, and Space on the focus cell clicks it.
     void setColumnClickable(int col, bool on);
     bool isColumnClickable(int col) const { return m_clickableCols.count(col) > 0; }
     // Cells of a numeric column take numbers only: a typed character that
@@ -225,6 +225,9 @@ class CGridCtrl : public QAbstractScrollArea {
     void numberRefused(int row, int col);
     // A paste left out `count` fields that were not numbers.
     void pasteSkippedNonNumbers(int count);
+    // A paste held more fields than fit right of or below its target; that
+    // many were left out.
+    void pasteClipped(int count);
 
   protected:
     bool event(QEvent *event) override;

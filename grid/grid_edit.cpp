@@ -244,25 +244,41 @@ int CGridCtrl::pasteText(const QString &text) {
     QPointer<CGridCtrl> self(this);
     int changed = 0;
     int notNumbers = 0;
+    int outside = 0; // fields that fall outside the grid
     bool touchedSelection = false;
     int row = target.row;
+    const QRegularExpression separators(QStringLiteral("[\t,]"));
+    // Fields with text in them, from `from` on (an empty one loses nothing).
+    const auto filled = [](const QStringList &fields, qsizetype from) {
+        int n = 0;
+        for (qsizetype k = from; k < fields.size(); ++k)
+            n += fields[k].trimmed().isEmpty() ? 0 : 1;
+        return n;
+    };
     for (int i = 0; i < lines.size(); ++i) {
+        const QStringList fields = lines[i].split(separators);
         if (i > 0) {
             // Next shown row, or stop: the rest falls outside the grid.
             int n = row + 1;
             while (n < rowCount() && m_rowHeights[n] == 0)
                 ++n;
-            if (n >= rowCount()) break;
+            if (n >= rowCount()) {
+                for (qsizetype k = i; k < lines.size(); ++k)
+                    outside += filled(lines[k].split(separators), 0);
+                break;
+            }
             row = n;
         }
-        const QStringList fields = lines[i].split(QRegularExpression(QStringLiteral("[\t,]")));
         int col = target.col;
         for (int j = 0; j < fields.size(); ++j) {
             if (j > 0) {
                 int n = col + 1;
                 while (n < columnCount() && m_colWidths[n] == 0)
                     ++n;
-                if (n >= columnCount()) break;
+                if (n >= columnCount()) {
+                    outside += filled(fields, j);
+                    break;
+                }
                 col = n;
             }
             if (!isCellEditable(row, col)) continue;
@@ -281,6 +297,7 @@ int CGridCtrl::pasteText(const QString &text) {
     if (touchedSelection) setSelectionInternal(CCellRange(), true);
     viewport()->update();
     if (notNumbers > 0) emit pasteSkippedNonNumbers(notNumbers);
+    if (outside > 0 && self) emit pasteClipped(outside);
     return changed;
 }
 

@@ -84,6 +84,14 @@ void CGridCtrl::keyPressEvent(QKeyEvent *event) {
     case Qt::Key_F2:
         if (isValid(m_focus)) startEdit(m_focus.row, m_focus.col, QString(), false);
         return;
+    case Qt::Key_Space:
+        // A clickable cell (the owner's toggles) is pressed from the keyboard
+        // as a click would press it.
+        if (!mods && isValid(m_focus) && isColumnClickable(m_focus.col)) {
+            sendNotify(NM_CLICK, m_focus.row, m_focus.col);
+            return;
+        }
+        break;
     case Qt::Key_Delete:
         deleteFocusCell();
         return;

@@ -157,7 +157,11 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     onUpdate();
 }
 
-VEKOutputView::~VEKOutputView() = default;
+VEKOutputView::~VEKOutputView() {
+    // The graphs show this report's numbers: they go with it.
+    for (const auto &g : graphs_)
+        if (g) g->close();
+}
 
 QWidget *VEKOutputView::control(int id) const { return findChild<QWidget *>(QString("ctl%1").arg(id)); }
 

@@ -211,7 +211,7 @@ TEST_F(ShellTest, SavePromptsDecideWhatCloses) {
     EXPECT_FALSE(shell->closeAllDocuments());
     EXPECT_EQ(shell->modelDocuments().size(), 1u);
     ASSERT_FALSE(prompter.questions.empty());
-    EXPECT_EQ(prompter.questions.back(), "Save changes to VEKVie1?");
+    EXPECT_EQ(prompter.questions.back(), "Save changes to Untitled 1?");
 
     // Yes on a never-saved document asks for a name; cancelling that keeps it.
     prompter.yesNoCancel.push_back(Answer::Yes);

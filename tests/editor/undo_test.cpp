@@ -335,7 +335,7 @@ TEST_F(ShellUndoTest, ModifiedMarkFollowsTheStackAndTheSavedState) {
     CVEKViewDoc *d = shell->newModelDocument();
     CMainFrame *f = shell->mainFrame();
     CChildFrame *frame = shell->frameOf(d);
-    EXPECT_EQ(frame->windowTitle(), "VEKVie1[*]");
+    EXPECT_EQ(frame->windowTitle(), "Untitled 1[*]");
     EXPECT_FALSE(frame->isWindowModified());
     EXPECT_FALSE(f->isWindowModified());
     EXPECT_FALSE(act(CMainFrame::ID_EDIT_UNDO)->isEnabled());

@@ -1,0 +1,169 @@
+// What a current desktop program does, through the real windows: Ctrl+W
+// closes the active document, the Window menu lists every window (graphs
+// too) by its shown title, Escape closes the help, the location list's
+// toggles work from the keyboard, a paste that does not fit says so, and a
+// new document says what it holds.
+#include "editor/choice_dialogs.h"
+#include "editor/help_window.h"
+#include "editor/main_frame.h"
+#include "editor/output_doc.h"
+#include "editor/vekview_doc.h"
+#include "editor/vekview_view.h"
+#include "editor_test_support.h"
+#include "shell_test_support.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+#include <QUndoStack>
+
+#include <gtest/gtest.h>
+
+using namespace vek;
+using vek::test::ShellTest;
+
+namespace {
+
+QStringList windowList(CMainFrame *f) {
+    emit f->windowMenu()->aboutToShow();
+    QStringList out;
+    bool after = false;
+    for (QAction *a : f->windowMenu()->actions()) {
+        if (a->isSeparator()) {
+            after = true;
+            continue;
+        }
+        if (after) out << a->text();
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(ShellTest, CtrlWClosesTheActiveDocument) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    CMainFrame *f = shell->mainFrame();
+    f->show();
+    QApplication::setActiveWindow(f);
+    shell->openDocumentFile(fixture("shell/model.vek", "a.vek"));
+    shell->openDocumentFile(fixture("shell/model.vek", "b.vek"));
+    ASSERT_EQ(shell->modelDocuments().size(), 2u);
+    QTest::keyClick(f, Qt::Key_W, Qt::ControlModifier);
+    ASSERT_EQ(shell->modelDocuments().size(), 1u);
+    EXPECT_EQ(shell->modelDocuments()[0]->path(), dir + "/a.vek");
+}
+
+TEST_F(ShellTest, WindowMenuListsShownTitlesAndTheGraphs) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    CMainFrame *f = shell->mainFrame();
+    auto *doc = qobject_cast<CVEKViewDoc *>(shell->openDocumentFile(fixture("shell/model.vek", "model.vek")));
+    ASSERT_NE(doc, nullptr);
+    doc->setModified(true);
+    QObject *out = shell->openDocumentFile(fixture("views/two_locations.out", "two.out"));
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(windowList(f), QStringList({"&1 model.vek*", "&2 two.out"}));
+    doc->setModified(false);
+    EXPECT_EQ(windowList(f), QStringList({"&1 model.vek", "&2 two.out"}));
+
+    // The graphs are windows too, listed after the documents; they close
+    // with their report.
+    VEKOutputView *view = outputView(out);
+    view->locationList()->item(0)->setSelected(true);
+    view->yearList()->item(0)->setSelected(true);
+    view->plotButton()->click();
+    ASSERT_EQ(view->graphs().size(), 2u);
+    const QStringList listed = windowList(f);
+    ASSERT_EQ(listed.size(), 4);
+    EXPECT_TRUE(listed.contains("&3 Diversion/Recharge Data"));
+    EXPECT_TRUE(listed.contains("&4 Stream Depletion/Accretion Data"));
+    QPointer<GraphView> graph = view->graphs()[0];
+    shell->closeDocument(out, false);
+    test::flushDeletes();
+    EXPECT_TRUE(graph.isNull());
+    EXPECT_EQ(windowList(f), QStringList({"&1 model.vek"}));
+}
+
+TEST_F(ShellTest, NewDocumentSaysItIsUntitledAndEmpty) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    CVEKViewDoc *doc = shell->newModelDocument();
+    EXPECT_EQ(doc->title(), "Untitled 1");
+    auto *form = qobject_cast<CVEKViewView *>(shell->frameOf(doc)->view());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->historicalCaption()->toolTip(), "Historical CU of Ground Water for Well: <NONE>");
+    EXPECT_EQ(form->synthesizedCaption()->toolTip(), "Synthesized CU of Ground Water for Well: <NONE>");
+    EXPECT_EQ(form->runEndEdit()->text(), "");
+}
+
+TEST(WindowConventions, EscapeClosesTheHelp) {
+    test::testApp();
+    HelpWindow *help = HelpWindow::showTopic();
+    ASSERT_NE(help, nullptr);
+    QApplication::setActiveWindow(help);
+    QPointer<HelpWindow> alive = help;
+    QTest::keyClick(help->browser(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive.isNull() || !alive->isVisible());
+}
+
+// The method question's caption is drawn by the window manager, in its own
+// (often bold) font: the dialog is wide enough for it.
+TEST(WindowConventions, MethodDialogShowsItsWholeCaption) {
+    test::testApp();
+    SynthesisMethodDialog dlg;
+    QFont bold = dlg.font();
+    bold.setBold(true);
+    EXPECT_GT(dlg.minimumWidth(), QFontMetrics(bold).horizontalAdvance(dlg.windowTitle()) + 100);
+}
+
+class FormKeys : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::testApp();
+        doc = std::make_unique<CVEKViewDoc>(&prompter);
+        test::fillSmallModel(doc->document());
+        view = std::make_unique<CVEKViewView>(doc.get());
+        view->resize(900, 700);
+        view->show();
+        QApplication::setActiveWindow(view.get());
+        QObject::connect(view.get(), &CVEKViewView::statusMessage, [this](const QString &t) { statuses << t; });
+    }
+    test::CountingPrompter prompter;
+    std::unique_ptr<CVEKViewDoc> doc;
+    std::unique_ptr<CVEKViewView> view;
+    QStringList statuses;
+};
+
+TEST_F(FormKeys, SpaceTogglesTypeOutputAndPumpingRecord) {
+    CGridCtrl *list = view->locationGrid();
+    list->setFocus();
+    const Location before = doc->model().locations[1];
+    for (int col : {2, 3, 4}) {
+        list->setFocusCell(2, col);
+        QTest::keyClick(list, Qt::Key_Space);
+    }
+    const Location &after = doc->model().locations[1];
+    EXPECT_EQ(after.LocationType, RechargeSite);
+    EXPECT_EQ(after.UseInOutput, 0);
+    EXPECT_EQ(after.UsePumpingRecord, before.UsePumpingRecord) << "a recharge site has no pumping record";
+    EXPECT_EQ(list->itemText(2, 2), "Recharge site");
+    EXPECT_EQ(list->itemText(2, 3), "no");
+    EXPECT_EQ(doc->undoStack()->count(), 2);
+}
+
+TEST_F(FormKeys, APasteThatDoesNotFitSaysHowMuchWasLeftOut) {
+    CGridCtrl *h = view->historicalGrid();
+    h->setFocus();
+    h->setFocusCell(3, 11); // the last year, OCT is column 12
+    QGuiApplication::clipboard()->setText("1\t2\t3\n4\t5\t6\n");
+    view->pasteIntoHistoricalTable();
+    EXPECT_EQ(h->itemText(3, 11), "1");
+    EXPECT_EQ(h->itemText(3, 12), "2");
+    ASSERT_FALSE(statuses.isEmpty());
+    EXPECT_EQ(statuses.last(), "4 pasted values fell outside the table and were not pasted.");
+}
