@@ -227,11 +227,25 @@ void VEKOutputView::OnYearType(int t) {
     const int before = results_->printedYears();
     results_->changeYearType(t);
     if (results_->printedYears() != before) {
+        // The lists are refilled for the added year; what the user had
+        // chosen stays chosen (years by their number).
+        std::vector<int> locations;
+        QStringList years;
+        for (int i = 0; i < locations_->count(); ++i)
+            if (locations_->item(i)->isSelected()) locations.push_back(i);
+        for (int i = 0; i < years_->count(); ++i)
+            if (years_->item(i)->isSelected()) years << years_->item(i)->text();
         emit documentChanged();
         onUpdate(); // this view refills even when nobody relays the signal
-    } else {
-        buildReport("\r\n");
+        {
+            const QSignalBlocker b1(locations_), b2(years_);
+            for (int i : locations)
+                if (i < locations_->count()) locations_->item(i)->setSelected(true);
+            for (int i = 0; i < years_->count(); ++i)
+                if (years.contains(years_->item(i)->text())) years_->item(i)->setSelected(true);
+        }
     }
+    buildReport("\r\n");
 }
 
 bool VEKOutputView::writeText(const QString &path, const QString &text) {

@@ -134,20 +134,27 @@ TEST_F(OutputViewTest, ReportBoxFollowsEveryChoice) {
     EXPECT_NE(view->reportText.find("Location: Well 7"), std::string::npos);
 }
 
-TEST_F(OutputViewTest, IrrigationToCalendarAddsAYearAndEmptiesTheBox) {
+// A year type switch that adds a year keeps what the user had chosen: the
+// same locations and the same years (by their number), and the report.
+TEST_F(OutputViewTest, IrrigationToCalendarAddsAYearAndKeepsTheSelection) {
     select(view->locationList(), {0});
-    select(view->yearList(), {0});
+    select(view->yearList(), {0, 3}); // 1989 and the average
     ASSERT_FALSE(box().isEmpty());
     clickOn(view->calendarButton());
     EXPECT_EQ(results.yearType, 0);
     ASSERT_EQ(view->yearList()->count(), 5);
     EXPECT_EQ(view->yearList()->item(0)->text(), "1988");
-    EXPECT_TRUE(box().isEmpty());
-    EXPECT_TRUE(view->yearList()->selectedItems().isEmpty());
-    EXPECT_TRUE(view->locationList()->selectedItems().isEmpty());
+    QStringList years;
+    for (QListWidgetItem *i : view->yearList()->selectedItems())
+        years << i->text();
+    years.sort();
+    EXPECT_EQ(years, QStringList({"1989", "Average"}));
+    ASSERT_EQ(view->locationList()->selectedItems().size(), 1);
+    EXPECT_EQ(view->locationList()->row(view->locationList()->selectedItems()[0]), 0);
+    EXPECT_TRUE(box().contains("\n1989\t")) << box().toStdString();
+    EXPECT_TRUE(box().contains("\nAvg\t"));
 
     // Back to Irrigation: no year is added, the report is rebuilt in place.
-    select(view->locationList(), {0});
     select(view->yearList(), {0});
     clickOn(view->irrigationButton());
     EXPECT_EQ(results.yearType, 1);
