@@ -61,6 +61,7 @@ QObject *DocumentOpener::open(const QString &path) {
     QObject *doc = nullptr;
     if (hasSuffix(abs, "out")) {
         doc = host_.openOutputDocument(abs);
+        folder_.follow(abs);
     } else {
         // A model input document already open on this file is activated.
         if (CVEKViewDoc *d = docs.modelDocumentFor(abs)) {

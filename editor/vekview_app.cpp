@@ -104,9 +104,7 @@ void CVEKViewApp::endCellEdit(CVEKViewDoc *doc) {
 
 CVEKViewDoc *CVEKViewApp::createModelDocument() {
     auto *doc = new CVEKViewDoc(documentPrompter, this);
-    // A new model input document starts where the user last worked, or in
-    // the examples when there is no such place yet.
-    folder_.restore();
+    // The dialogs stay where the user last worked.
     registry_.add(doc, DocType::ModelInput);
     return doc;
 }
@@ -247,6 +245,7 @@ bool CVEKViewApp::saveDocument(CVEKViewDoc *doc, bool askName) {
     if (!doc->save(path)) return false;
     doc->setModified(false);
     recent_.add(doc->path().isEmpty() ? path : doc->path());
+    folder_.follow(doc->path().isEmpty() ? path : doc->path());
     if (CChildFrame *f = registry_.frameOf(doc)) f->setWindowTitle(frameTitle(doc->title(), true));
     if (mainFrame_) {
         mainFrame_->updateFrame();

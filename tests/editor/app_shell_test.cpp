@@ -162,26 +162,31 @@ TEST_F(ShellTest, DialogFolderComesFromSettingsOrExamples) {
     EXPECT_EQ(CVEKViewApp::defaultExamplesDirectory(), examples);
     EXPECT_EQ(shell->dialogFolder(), examples);
 
-    // The dialogs follow an opened file; a closed model input document
-    // leaves its folder for the next start.
+    // The dialogs follow an opened file, and the settings keep its folder
+    // for the next start at once.
     const QString model = fixture("shell/model.vek", "model.vek");
     QObject *doc = shell->openDocumentFile(model);
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(shell->dialogFolder(), dir);
+    EXPECT_EQ(QSettings().value("VEKView/VEKView CWD").toString(), dir);
     ASSERT_TRUE(shell->closeDocument(doc)); // just opened: nothing to save
     EXPECT_TRUE(prompter.questions.empty());
     EXPECT_EQ(QSettings().value("VEKView/VEKView CWD").toString(), dir);
-    // A new document starts at the folder kept.
-    shell->openDocumentFile(fixture("views/two_locations.out", "elsewhere.out"));
+    // A report opened elsewhere moves them; a new document leaves them
+    // where the user last worked (not back in the examples).
+    QDir().mkpath(dir + "/reports");
+    shell->openDocumentFile(fixture("views/two_locations.out", "reports/elsewhere.out"));
+    EXPECT_EQ(shell->dialogFolder(), dir + "/reports");
     shell->newModelDocument();
-    EXPECT_EQ(shell->dialogFolder(), dir);
+    EXPECT_EQ(shell->dialogFolder(), dir + "/reports");
+    EXPECT_EQ(QSettings().value("VEKView/VEKView CWD").toString(), dir + "/reports");
     EXPECT_EQ(QDir::currentPath(), startCwd);
 
     shell->closeAllDocuments();
     shell.reset();
     CVEKViewApp again;
     ASSERT_TRUE(again.startUp({}, false));
-    EXPECT_EQ(again.dialogFolder(), dir);
+    EXPECT_EQ(again.dialogFolder(), dir + "/reports");
     EXPECT_EQ(QDir::currentPath(), startCwd);
 }
 
