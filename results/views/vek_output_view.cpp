@@ -26,6 +26,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -349,8 +350,32 @@ void VEKOutputView::OnViewInWordpad() {
     buildReport("\n");
     const QString path = reportFileName();
     if (!writeText(path, QString::fromStdString(reportText))) return;
-    const bool ok = openInEditor ? openInEditor(path) : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    if (ok) return;
+    if (openInEditor) {
+        if (!openInEditor(path)) offerToSaveInstead(path);
+        return;
+    }
+    if (viewerProgram.isEmpty()) {
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) offerToSaveInstead(path);
+        return;
+    }
+    // The desktop's opener starts whatever program opens text files and
+    // fails when there is none; its answer comes when it ends (a viewer it
+    // runs in its place keeps it running, and then all is well).
+    auto *opener = new QProcess(this);
+    const QPointer<VEKOutputView> self(this);
+    connect(opener, &QProcess::finished, this, [self, opener, path](int code, QProcess::ExitStatus how) {
+        opener->deleteLater();
+        if (self && (how != QProcess::NormalExit || code != 0)) self->offerToSaveInstead(path);
+    });
+    connect(opener, &QProcess::errorOccurred, this, [self, opener, path](QProcess::ProcessError e) {
+        if (e != QProcess::FailedToStart) return;
+        opener->deleteLater();
+        if (self) self->offerToSaveInstead(path);
+    });
+    opener->start(viewerProgram, {path});
+}
+
+void VEKOutputView::offerToSaveInstead(const QString &path) {
     // Nothing on this desktop opens text files: keep the report anyway.
     const QString question =
         QString("No program could be started to open %1.\n\nSave the report to a file instead?").arg(path);

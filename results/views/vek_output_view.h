@@ -123,8 +123,15 @@ class VEKOutputView : public QWidget {
     // Prints text after the print dialog; false (with error set, or empty
     // when the user cancelled) when nothing was printed.
     std::function<bool(const QString &text, QString *error)> printText;
-    // Opens a file with the desktop's default application.
+    // Opens a file with the desktop's default application; when unset, the
+    // program below does (empty: the desktop services, which cannot tell
+    // whether a program opened the file).
     std::function<bool(const QString &path)> openInEditor;
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    QString viewerProgram;
+#else
+    QString viewerProgram = QStringLiteral("xdg-open");
+#endif
     std::function<void(const QString &)> showMessage;
     // A yes/no question; true for yes.
     std::function<bool(const QString &)> ask;
@@ -141,6 +148,8 @@ class VEKOutputView : public QWidget {
 
   private:
     void message(const QString &text);
+    // No program opened the report: offers to save it elsewhere.
+    void offerToSaveInstead(const QString &path);
     bool writeText(const QString &path, const QString &text);
     // True (after saying so) when path is the report the view was read from.
     bool isTheReport(const QString &path);

@@ -399,6 +399,31 @@ TEST_F(OutputViewTest, ViewInWordpadOffersToSaveWhenNothingOpensTheFile) {
     EXPECT_EQ(test::readFile(target.toStdString()), buildTextReport(results, c, "\n"));
 }
 
+// The desktop's opener started but found no program for text files: the
+// user hears of it when it ends, and may save the report instead.
+TEST_F(OutputViewTest, ViewInWordpadTellsWhenTheOpenerFails) {
+    select(view->locationList(), {0});
+    select(view->yearList(), {0});
+    QStringList asked;
+    view->ask = [&](const QString &q) {
+        asked << q;
+        return false;
+    };
+    view->viewerProgram = QStringLiteral("false"); // starts, opens nothing, fails
+    clickOn(view->wordpadButton());
+    QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 1, 10000);
+    EXPECT_TRUE(asked[0].startsWith("No program could be started to open")) << asked[0].toStdString();
+    // An opener that cannot even start is told alike.
+    view->viewerProgram = dir + "/no-such-opener";
+    clickOn(view->wordpadButton());
+    QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 2, 10000);
+    // One that succeeds asks nothing.
+    view->viewerProgram = QStringLiteral("true");
+    clickOn(view->wordpadButton());
+    QTest::qWait(300);
+    EXPECT_EQ(asked.size(), 2);
+}
+
 TEST_F(OutputViewTest, ExportToExcelWritesTheSelection) {
     QString askedTitle, askedFilter;
     const QString target = dir + "/results.xlsx";
