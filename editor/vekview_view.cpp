@@ -9,6 +9,7 @@
 #include "editor/response_tables_dialog.h"
 #include "model/document_operations.h"
 #include "model/synthesis.h"
+#include "results/views/print_preview.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -527,6 +528,7 @@ void CVEKViewView::printPreview() {
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog dlg(&printer, this);
     connect(&dlg, &QPrintPreviewDialog::paintRequested, this, &CVEKViewView::renderForm);
+    fitPreviewToScreen(dlg, this);
     dlg.exec();
 }
 

@@ -3,6 +3,7 @@
 #include "results/views/graph_view.h"
 
 #include "common/safe_save.h"
+#include "results/views/print_preview.h"
 
 #include <QActionGroup>
 #include <QBuffer>
@@ -480,6 +481,7 @@ void GraphView::printPreview() {
     printer.setDocName(windowTitle());
     QPrintPreviewDialog dlg(&printer, this);
     connect(&dlg, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *p) { render(p); });
+    fitPreviewToScreen(dlg, this);
     dlg.exec();
 }
 

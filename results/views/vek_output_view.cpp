@@ -2,6 +2,7 @@
 #include "results/views/vek_output_view.h"
 
 #include "common/safe_save.h"
+#include "results/views/print_preview.h"
 
 #include "results/graph_data.h"
 #include "results/output_results.h"
@@ -307,6 +308,7 @@ void VEKOutputView::OnPrintPreview() {
     printer.setPageOrientation(QPageLayout::Landscape);
     QPrintPreviewDialog dlg(&printer, this);
     connect(&dlg, &QPrintPreviewDialog::paintRequested, this, [this, text](QPrinter *p) { printReport(text, p); });
+    fitPreviewToScreen(dlg, this);
     dlg.exec();
 }
 

@@ -17,10 +17,15 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QMenu>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QUndoStack>
 
 #include <gtest/gtest.h>
@@ -166,4 +171,31 @@ TEST_F(FormKeys, APasteThatDoesNotFitSaysHowMuchWasLeftOut) {
     EXPECT_EQ(h->itemText(3, 12), "2");
     ASSERT_FALSE(statuses.isEmpty());
     EXPECT_EQ(statuses.last(), "4 pasted values fell outside the table and were not pasted.");
+}
+
+// Print Preview opens over most of the screen with the whole page in view,
+// for the form and for a report.
+TEST_F(ShellTest, PrintPreviewOpensLargeWithTheWholePage) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    CMainFrame *f = shell->mainFrame();
+    f->show();
+    QObject *out = shell->openDocumentFile(fixture("views/two_locations.out", "two.out"));
+    shell->openDocumentFile(fixture("shell/model.vek", "model.vek"));
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    for (QObject *doc : {static_cast<QObject *>(shell->modelDocuments()[0]), out}) {
+        shell->mainFrame()->mdiArea()->setActiveSubWindow(shell->frameOf(doc));
+        QSize seen;
+        int zoom = -1;
+        QTimer::singleShot(0, [&] {
+            auto *dlg = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dlg, nullptr);
+            seen = dlg->size();
+            if (auto *w = dlg->findChild<QPrintPreviewWidget *>()) zoom = w->zoomMode();
+            dlg->reject();
+        });
+        f->action(CMainFrame::ID_FILE_PRINT_PREVIEW)->trigger();
+        EXPECT_GE(seen.width(), area.width() * 7 / 10);
+        EXPECT_GE(seen.height(), area.height() * 7 / 10);
+        EXPECT_EQ(zoom, QPrintPreviewWidget::FitInView);
+    }
 }
