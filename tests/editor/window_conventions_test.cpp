@@ -199,3 +199,23 @@ TEST_F(ShellTest, PrintPreviewOpensLargeWithTheWholePage) {
         EXPECT_EQ(zoom, QPrintPreviewWidget::FitInView);
     }
 }
+
+// The Run button stands out on a light and on a dark tool bar alike.
+TEST_F(ShellTest, RunIconShowsOnLightAndDarkToolBars) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    const QImage icon = shell->mainFrame()->action(CMainFrame::ID_VEK_RUN)->icon().pixmap(20).toImage();
+    ASSERT_FALSE(icon.isNull());
+    for (QColor bar : {QColor(0xef, 0xef, 0xef), QColor(0x35, 0x35, 0x38)}) {
+        double contrast = 0;
+        int drawn = 0;
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x) {
+                const QColor c = icon.pixelColor(x, y);
+                if (c.alpha() < 128) continue;
+                contrast += std::abs(qGray(c.rgb()) - qGray(bar.rgb()));
+                ++drawn;
+            }
+        ASSERT_GT(drawn, 40);
+        EXPECT_GT(contrast / drawn, 60.0) << bar.name().toStdString();
+    }
+}
