@@ -145,9 +145,19 @@ void GraphView::createWindow() {
     }
     buildMenus();
     buildChart();
-    move(0, 0);
-    resize(800, 600);
+    // Placed before it is shown, so the window manager maps it there.
+    resize(placedSize_);
+    move(placedAt_);
     show();
+}
+
+void GraphView::place(const QPoint &frameTopLeft, const QSize &size) {
+    placedAt_ = frameTopLeft;
+    placedSize_ = size;
+    if (created_) {
+        resize(size);
+        move(frameTopLeft);
+    }
 }
 
 void GraphView::buildChart() {

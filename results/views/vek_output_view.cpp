@@ -11,6 +11,7 @@
 #include "results/views/report_printer.h"
 #include "results/xlsx_export.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -389,54 +390,68 @@ void VEKOutputView::offerToSaveInstead(const QString &path) {
     if (!target.isEmpty()) writeText(target, QString::fromStdString(reportText));
 }
 
+QMargins VEKOutputView::graphFrameMargins() const {
+    const QWidget *w = window();
+    const QRect inner = w->geometry(), outer = w->frameGeometry();
+    const QMargins m(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                     outer.bottom() - inner.bottom());
+    if (m.top() <= 0) return QMargins(4, 28, 4, 4);
+    // A maximized window may have lost the borders a graph window gets.
+    return QMargins(std::max(m.left(), 2), m.top() + 2, std::max(m.right(), 2), std::max(m.bottom(), 4));
+}
+
 void VEKOutputView::OnPlot() {
     const ViewChoices c = readControls();
     if (!results_ || c.locations.empty() || c.years.empty()) return;
-    int sw = 1280, sh = 1024;
-    if (QScreen *scr = QGuiApplication::primaryScreen()) {
-        sw = scr->availableGeometry().width();
-        sh = scr->availableGeometry().height();
-    }
-    const PlotData plot = preparePlot(*results_, c, sw, sh);
+    QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect area = scr ? scr->availableGeometry() : QRect(0, 0, 1280, 1024);
+    const PlotData plot = preparePlot(*results_, c, area.width(), area.height());
     const bool both = plot.diversion && plot.stream;
-    GraphView *first = nullptr;
+    const QMargins frame = graphFrameMargins();
+    // Frames of graph windows still open: a new plot cascades off them, one
+    // title bar down and right, so it never lies exactly over one of them;
+    // every window stays on the screen.
+    const int step = std::max(frame.top(), 20);
+    std::vector<QPoint> taken;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *g = qobject_cast<GraphView *>(w); g && g->isVisible()) taken.push_back(g->placedAt());
+    const auto isTaken = [&taken](const QPoint &p) {
+        for (const QPoint &t : taken)
+            if ((t - p).manhattanLength() < 4) return true;
+        return false;
+    };
+    int shift = 0;
+    const QPoint origin = area.topLeft();
+    while (isTaken(origin + QPoint(shift, shift)) && shift + step < area.height() / 3)
+        shift += step;
+    // Frames (title bar included) of the new windows: one above the other
+    // over the screen's width, or one of 800 x 600 inside the frame.
+    std::vector<QRect> frames;
+    if (both) {
+        const int half = area.height() / 2;
+        frames.push_back(QRect(area.left(), area.top(), area.width(), half));
+        frames.push_back(QRect(area.left(), area.top() + half, area.width(), area.height() - half));
+    } else {
+        frames.push_back(
+            QRect(area.topLeft(), QSize(800 + frame.left() + frame.right(), 600 + frame.top() + frame.bottom()))
+                .intersected(area));
+    }
     // The graphs' look files live beside the report: the program has no
     // working directory of its own to keep them in.
     const QString folder = documentTitle_.isEmpty() ? QString() : QFileInfo(documentTitle_).absolutePath() + "/";
+    size_t n = 0;
     for (const auto *g : {&plot.diversion, &plot.stream}) {
         if (!*g) continue;
         GraphData data = **g;
         if (!data.graphName.empty()) data.graphName = folder.toStdString() + data.graphName;
         GraphView *w = GraphView::fromData(data);
+        QRect r = frames[std::min(n++, frames.size() - 1)];
+        r.translate(shift, shift);
+        r = r.intersected(area);
+        const QSize inside(std::max(200, r.width() - frame.left() - frame.right()),
+                           std::max(150, r.height() - frame.top() - frame.bottom()));
+        w->place(r.topLeft(), inside);
         w->createWindow();
-        if (both) {
-            const GraphPlacement &p = (*g)->placement;
-            QRect r(p.x, p.y, p.width, p.height);
-            // The lower graph starts below the upper one's frame, so the
-            // upper graph's axis title stays visible.
-            if (first) {
-                const int top = std::max(r.top(), first->frameGeometry().bottom() + 1);
-                r.setHeight(std::max(150, r.height() - (top - r.top())));
-                r.moveTop(top);
-            }
-            w->move(r.topLeft());
-            w->resize(r.size());
-        } else {
-            // Graphs plotted one after another cascade: a new window never
-            // lies exactly over one still open.
-            const int step = std::max(24, w->QWidget::style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
-            QPoint at = w->pos();
-            for (bool moved = true; moved;) {
-                moved = false;
-                for (GraphView *o : graphs())
-                    if (o->isVisible() && o->pos() == at) {
-                        at += QPoint(step, step);
-                        moved = true;
-                    }
-            }
-            w->move(at);
-        }
-        if (!first) first = w;
         graphs_.emplace_back(w);
     }
     emit graphsCreated();

@@ -7,6 +7,7 @@
 
 #include "results/view_choices.h"
 
+#include <QMargins>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -108,6 +109,11 @@ class VEKOutputView : public QWidget {
 
     // Graph windows made by Plot that are still open.
     std::vector<GraphView *> graphs() const;
+    // The frame the window manager draws around a window (title bar and
+    // borders), read off this view's own window when it has one; a common
+    // size otherwise. Plot keeps the graph windows, frames included, on
+    // the screen.
+    QMargins graphFrameMargins() const;
 
     // The path View in Wordpad writes.
     QString reportFileName() const { return documentTitle_ + ".txt"; }

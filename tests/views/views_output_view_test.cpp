@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 using namespace vek;
 using vek::test::clickOn;
@@ -242,6 +243,8 @@ TEST_F(OutputViewTest, ViewInWordpadWritesLineFeedReportBesideTheReport) {
 }
 
 TEST_F(OutputViewTest, PlotMakesOneWindowPerTableWithTheRightPlacement) {
+    const QMargins m = view->graphFrameMargins();
+    const QSize kFrame(m.left() + m.right(), m.top() + m.bottom());
     struct Row {
         const char *what;
         std::vector<int> locations;
@@ -267,17 +270,22 @@ TEST_F(OutputViewTest, PlotMakesOneWindowPerTableWithTheRightPlacement) {
         clickOn(view->plotButton());
         const auto graphs = view->graphs();
         ASSERT_EQ(static_cast<int>(graphs.size()), r.graphs) << r.what;
+        // Every window, frame and title bar included, lies on the screen.
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        for (GraphView *g : graphs)
+            EXPECT_TRUE(area.contains(QRect(g->placedAt(), g->size() + kFrame))) << r.what;
         if (r.graphs == 1) {
-            EXPECT_EQ(graphs[0]->size(), QSize(800, 600)) << r.what;
+            EXPECT_EQ(graphs[0]->size(), QSize(800, 600).boundedTo(area.size() - kFrame)) << r.what;
             EXPECT_EQ(graphs[0]->built().numPoints, 36) << r.what;
         }
         if (r.graphs == 2) {
             // Their look files live beside the report.
             EXPECT_EQ(graphs[0]->settingsFileName(), dir + "/div_rech.gsp");
             EXPECT_EQ(graphs[1]->settingsFileName(), dir + "/stream_dep.gsp");
-            EXPECT_EQ(graphs[0]->pos().y(), 0);
-            EXPECT_GT(graphs[1]->pos().y(), 0);
-            EXPECT_EQ(graphs[0]->width(), QGuiApplication::primaryScreen()->availableGeometry().width());
+            // One above the other over the screen's width.
+            EXPECT_EQ(graphs[0]->placedAt(), area.topLeft());
+            EXPECT_GE(graphs[1]->placedAt().y(), graphs[0]->placedAt().y() + graphs[0]->height() + kFrame.height());
+            EXPECT_EQ(graphs[0]->width() + kFrame.width(), area.width());
             // One y range covers both graphs.
             EXPECT_EQ(graphs[0]->built().yMin, graphs[1]->built().yMin);
             EXPECT_EQ(graphs[0]->built().yMax, graphs[1]->built().yMax);
@@ -335,6 +343,31 @@ TEST_F(OutputViewTest, PlotDrawsTheAverageApartFromTheYears) {
         EXPECT_EQ(avgRuns, 1);
         EXPECT_GE(firstAvgX - lastYearX, 2.0) << "a gap separates the average from the last year";
         EXPECT_TRUE(g->built().labels.contains(monthly ? "11/Avg" : "Avg"));
+    }
+}
+
+// Plots one after another cascade: no new window lies exactly over one
+// still open, and all stay on the screen.
+TEST_F(OutputViewTest, PlotsCascadeAndStayOnTheScreen) {
+    const QMargins m = view->graphFrameMargins();
+    const QSize kFrame(m.left() + m.right(), m.top() + m.bottom());
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    select(view->locationList(), {0});
+    select(view->yearList(), {0, 1});
+    for (bool both : {false, true}) {
+        for (GraphView *g : view->graphs())
+            delete g;
+        view->showDiversionCheck()->setChecked(both);
+        for (int i = 0; i < 3; ++i)
+            clickOn(view->plotButton());
+        const auto graphs = view->graphs();
+        ASSERT_EQ(graphs.size(), both ? 6u : 3u);
+        std::set<std::pair<int, int>> corners;
+        for (GraphView *g : graphs) {
+            EXPECT_TRUE(area.contains(QRect(g->placedAt(), g->size() + kFrame)));
+            corners.insert({g->placedAt().x(), g->placedAt().y()});
+        }
+        EXPECT_EQ(corners.size(), graphs.size()) << "two windows at one place";
     }
 }
 
