@@ -515,17 +515,20 @@ void CVEKViewView::renderForm(QPrinter *printer) {
 
 void CVEKViewView::print() {
     QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape); // the form is wider than tall
     QPrintDialog dlg(&printer, this);
     if (dlg.exec() == QDialog::Accepted) renderForm(&printer);
 }
 
 void CVEKViewView::printDirect() {
     QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape); // the form is wider than tall
     renderForm(&printer);
 }
 
 void CVEKViewView::printPreview() {
     QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape); // the form is wider than tall
     QPrintPreviewDialog dlg(&printer, this);
     connect(&dlg, &QPrintPreviewDialog::paintRequested, this, &CVEKViewView::renderForm);
     fitPreviewToScreen(dlg, this);

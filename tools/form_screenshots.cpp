@@ -206,7 +206,7 @@ int main(int argc, char **argv) {
             if (variant == "desktop-dark") {
                 doc->updateAllViews(0);
                 ok = saveScreen(out + "/" + variant + ".png");
-            } else if (variant == "desktop-form-preview") {
+            } else if (variant == "desktop-form-print-preview") {
                 if (auto *form = qobject_cast<CVEKViewView *>(shell.frameOf(doc)->view())) {
                     QTimer::singleShot(0, [&] {
                         ok = saveScreen(out + "/" + variant + ".png");
@@ -223,7 +223,7 @@ int main(int argc, char **argv) {
                 view->locationList()->item(1)->setSelected(true);
                 for (int i = 0; i < 3 && i < view->yearList()->count(); ++i)
                     view->yearList()->item(i)->setSelected(true);
-                if (variant == "desktop-graphs") {
+                if (variant == "desktop-graphs-cascaded") {
                     // Both tables, then the stream table twice more: the
                     // later windows cascade off the earlier ones.
                     view->plotButton()->click();
@@ -236,7 +236,7 @@ int main(int argc, char **argv) {
                     for (GraphView *g : view->graphs())
                         std::printf("graph at %d,%d %dx%d\n", g->frameGeometry().x(), g->frameGeometry().y(),
                                     g->frameGeometry().width(), g->frameGeometry().height());
-                } else if (variant == "desktop-report-preview") {
+                } else if (variant == "desktop-print-preview") {
                     QTimer::singleShot(0, [&] {
                         ok = saveScreen(out + "/" + variant + ".png");
                         if (QWidget *w = QApplication::activeModalWidget()) static_cast<QDialog *>(w)->reject();

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -217,5 +218,24 @@ TEST_F(ShellTest, RunIconShowsOnLightAndDarkToolBars) {
             }
         ASSERT_GT(drawn, 40);
         EXPECT_GT(contrast / drawn, 60.0) << bar.name().toStdString();
+    }
+}
+
+// The note under the run range is whole, inside its frame and in view, at
+// the window sizes people use.
+TEST_F(FormKeys, RunRangeNoteIsWholeAtCommonSizes) {
+    auto *note = qobject_cast<QLabel *>(view->control(1067));
+    QWidget *frame = view->control(1063);
+    ASSERT_NE(note, nullptr);
+    ASSERT_NE(frame, nullptr);
+    for (QSize size : {QSize(1024, 600), QSize(1024, 700), QSize(1280, 720), QSize(1366, 650), QSize(1920, 1000)}) {
+        view->resize(size);
+        QApplication::processEvents();
+        const std::string where = std::to_string(size.width()) + "x" + std::to_string(size.height());
+        EXPECT_GE(note->width(), note->sizeHint().width()) << where;
+        EXPECT_GE(note->height(), note->sizeHint().height()) << where;
+        EXPECT_TRUE(frame->rect().contains(QRect(note->mapTo(frame, QPoint(0, 0)), note->size()))) << where;
+        EXPECT_TRUE(view->viewport()->rect().contains(QRect(note->mapTo(view->viewport(), QPoint(0, 0)), note->size())))
+            << where;
     }
 }
