@@ -197,7 +197,8 @@ void CVEKViewView::OnResponseTables() {
 
 int CVEKViewView::Impl::readYearEdit(QLineEdit *edit) {
     int value = leadingInteger(edit->text());
-    if (edit->text() != dfmt(value)) edit->setText(dfmt(value));
+    // An empty field stays empty: it names no year.
+    if (edit->text() != dfmt(value) && !edit->text().trimmed().isEmpty()) edit->setText(dfmt(value));
     return value;
 }
 

@@ -126,8 +126,11 @@ void CVEKViewView::onUpdate(int hint) {
 
 void CVEKViewView::Impl::fillYearFields() {
     const ModelInput &m = model();
-    startEdit->setText(dfmt(m.inputStartYear));
-    endEdit->setText(dfmt(m.inputEndYear));
+    // A model without historical years has no first or last year to show
+    // (its stored 0 and -1 are no years).
+    const bool years = m.historicalYears() > 0;
+    startEdit->setText(years ? dfmt(m.inputStartYear) : QString());
+    endEdit->setText(years ? dfmt(m.inputEndYear) : QString());
     synthEdit->setText(dfmt(m.synthesizedYears()));
     synthStart->setText(dfmt(m.synthStartYear));
 }

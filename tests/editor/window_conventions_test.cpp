@@ -104,6 +104,8 @@ TEST_F(ShellTest, NewDocumentSaysItIsUntitledAndEmpty) {
     EXPECT_EQ(form->historicalCaption()->toolTip(), "Historical CU of Ground Water for Well: <NONE>");
     EXPECT_EQ(form->synthesizedCaption()->toolTip(), "Synthesized CU of Ground Water for Well: <NONE>");
     EXPECT_EQ(form->runEndEdit()->text(), "");
+    EXPECT_EQ(form->inputStartEdit()->text(), "");
+    EXPECT_EQ(form->inputEndEdit()->text(), "");
 }
 
 TEST(WindowConventions, EscapeClosesTheHelp) {
