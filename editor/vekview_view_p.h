@@ -23,16 +23,29 @@
 namespace vek {
 
 // A year edit: Enter commits the value as leaving the field does, instead of
-// reaching a default button.
+// reaching a default button. Once its value is committed, Undo and Redo
+// (Ctrl+Z, Ctrl+Y) are the document's, not the field's own text history:
+// they undo the change the field made, and the field shows the result.
 class YearEdit : public QLineEdit {
   public:
     using QLineEdit::QLineEdit;
     std::function<void()> onCommit;
 
   protected:
+    bool event(QEvent *event) override {
+        if (event->type() == QEvent::ShortcutOverride && !isModified()) {
+            auto *ke = static_cast<QKeyEvent *>(event);
+            if (ke->matches(QKeySequence::Undo) || ke->matches(QKeySequence::Redo) ||
+                (ke->modifiers() == Qt::ControlModifier && ke->key() == Qt::Key_Y)) {
+                event->ignore(); // the window's Edit > Undo / Redo take it
+                return false;
+            }
+        }
+        return QLineEdit::event(event);
+    }
     void keyPressEvent(QKeyEvent *event) override {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            if (onCommit) onCommit();
+            commit();
             event->accept();
             return;
         }
@@ -40,7 +53,13 @@ class YearEdit : public QLineEdit {
     }
     void focusOutEvent(QFocusEvent *event) override {
         QLineEdit::focusOutEvent(event);
+        commit();
+    }
+
+  private:
+    void commit() {
         if (onCommit) onCommit();
+        setModified(false);
     }
 };
 

@@ -241,3 +241,32 @@ TEST_F(FormKeys, RunRangeNoteIsWholeAtCommonSizes) {
             << where;
     }
 }
+
+// Undo and Redo pressed in a year field that has just committed its value
+// undo and redo the document's change, and the field shows it.
+TEST_F(ShellTest, UndoAndRedoKeysInAYearFieldAreTheDocuments) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    CMainFrame *f = shell->mainFrame();
+    f->show();
+    QApplication::setActiveWindow(f);
+    auto *doc = qobject_cast<CVEKViewDoc *>(shell->openDocumentFile(fixture("examples/river_valley.vek", "m.vek")));
+    ASSERT_NE(doc, nullptr);
+    auto *form = qobject_cast<CVEKViewView *>(shell->frameOf(doc)->view());
+    QLineEdit *end = form->runEndEdit();
+    end->setFocus();
+    end->selectAll();
+    QTest::keyClicks(end, "2016");
+    QTest::keyClick(end, Qt::Key_Return);
+    ASSERT_EQ(doc->model().outputEndYear, 2016);
+    QTest::keyClick(end, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc->model().outputEndYear, 2024);
+    EXPECT_EQ(end->text(), "2024");
+    QTest::keyClick(end, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(doc->model().outputEndYear, 2016);
+    EXPECT_EQ(end->text(), "2016");
+    // While typing, the keys are the field's own.
+    QTest::keyClicks(end, "9");
+    QTest::keyClick(end, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(end->text(), "2016");
+    EXPECT_EQ(doc->model().outputEndYear, 2016);
+}
