@@ -101,8 +101,8 @@ class Checker {
 
     void checkRunYears() {
         const long long years = runYears();
-        const std::string run = "The run (" + std::to_string(m_.outputStartYear) + " to " +
-                                std::to_string(m_.outputEndYear) + ")";
+        const std::string run =
+            "The run (" + std::to_string(m_.outputStartYear) + " to " + std::to_string(m_.outputEndYear) + ")";
         if (years < 1) {
             add(Severity::Refused, -1, "outputEndYear",
                 "The run has no years: it ends in " + std::to_string(m_.outputEndYear) + ", before it starts in " +
@@ -204,8 +204,8 @@ class Checker {
         for (std::size_t i = 0; i < m_.locations.size(); ++i) {
             if (m_.locations[i].UseInOutput == 0) continue;
             const std::string &name = m_.locations[i].name;
-            const bool asRead = o_.fileValues && i < o_.fileValues->nameRecords.size() &&
-                                trim(o_.fileValues->nameRecords[i]) == name;
+            const bool asRead =
+                o_.fileValues && i < o_.fileValues->nameRecords.size() && trim(o_.fileValues->nameRecords[i]) == name;
             const std::string &record = asRead ? o_.fileValues->nameRecords[i] : name;
             const std::string kept = record.substr(0, static_cast<std::size_t>(kEngineLocationNameLength));
             if (kept.size() <= static_cast<std::size_t>(kReportLocationNameWidth)) continue;
@@ -216,8 +216,8 @@ class Checker {
             add(Severity::Warning, static_cast<int>(i), "name",
                 locationLabel(m_, i) + ": its name is " + std::to_string(record.size()) +
                     " bytes long; the engine's report shows only its first " +
-                    std::to_string(kReportLocationNameWidth) + (inside ? ", which cut it inside a character" : "") +
-                    ".",
+                    std::to_string(kReportLocationNameWidth) +
+                    (inside ? " bytes, cutting it inside a character" : " bytes") + ".",
                 "--name " + std::to_string(i + 1) + ":NAME");
         }
     }
@@ -225,9 +225,11 @@ class Checker {
     static bool isUtf8(const std::string &s) {
         for (std::size_t i = 0; i < s.size();) {
             const unsigned char c = static_cast<unsigned char>(s[i]);
-            const std::size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3
-                                                : c >= 0xF0 && c <= 0xF4 ? 4
-                                                                         : 0;
+            const std::size_t n = c < 0x80                 ? 1
+                                  : c >= 0xC2 && c <= 0xDF ? 2
+                                  : c >= 0xE0 && c <= 0xEF ? 3
+                                  : c >= 0xF0 && c <= 0xF4 ? 4
+                                                           : 0;
             if (n == 0 || i + n > s.size()) return false;
             for (std::size_t k = 1; k < n; ++k)
                 if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
@@ -322,7 +324,9 @@ class Checker {
                     const int j = method == SynthesizedCycle ? a + k % (b - a + 1) : a;
                     const float s = loc.synthesizedData[static_cast<std::size_t>(c)][static_cast<std::size_t>(k)];
                     const float w = want[static_cast<std::size_t>(c)][static_cast<std::size_t>(k)];
-                    if (!close(s, w, scaleOf(loc, c, method == SynthesizedAverage ? a : j, method == SynthesizedAverage ? b : j))) {
+                    if (!close(s, w,
+                               scaleOf(loc, c, method == SynthesizedAverage ? a : j,
+                                       method == SynthesizedAverage ? b : j))) {
                         mismatches.push_back({i, m_.synthStartYear + k, c, s, w});
                         found = true;
                     }

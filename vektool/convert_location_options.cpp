@@ -43,13 +43,19 @@ const char *const kLocationOptions[] = {"--location-type", "--use", "--factor", 
 // text when it cannot be used.
 std::string settingValue(const std::string &option, const std::string &value, float &number) {
     if (option == "--location-type") {
-        if (value == "well" || value == "-1") number = vek::IrrigationWell;
-        else if (value == "recharge" || value == "1") number = vek::RechargeSite;
-        else return "--location-type takes well or recharge, not '" + value + "'";
+        if (value == "well" || value == "-1")
+            number = vek::IrrigationWell;
+        else if (value == "recharge" || value == "1")
+            number = vek::RechargeSite;
+        else
+            return "--location-type takes well or recharge, not '" + value + "'";
     } else if (option == "--use") {
-        if (value == "yes" || value == "1") number = 1.0f;
-        else if (value == "no" || value == "0") number = 0.0f;
-        else return "--use takes yes or no, not '" + value + "'";
+        if (value == "yes" || value == "1")
+            number = 1.0f;
+        else if (value == "no" || value == "0")
+            number = 0.0f;
+        else
+            return "--use takes yes or no, not '" + value + "'";
     } else if (option == "--factor") {
         double days = 0.0;
         const char *end = value.data() + value.size();
@@ -160,10 +166,14 @@ bool applyFormOptions(vek::ModelInput &m, const FormOptions &o) {
         settingValue(option, setting, number);
         for (std::size_t i : chosen) {
             vek::Location &loc = m.locations[i];
-            if (option == "--location-type") loc.LocationType = static_cast<int>(number);
-            else if (option == "--use") loc.UseInOutput = static_cast<int>(number);
-            else if (option == "--factor") loc.VEK = number;
-            else loc.name = std::string(vek::trim(setting));
+            if (option == "--location-type")
+                loc.LocationType = static_cast<int>(number);
+            else if (option == "--use")
+                loc.UseInOutput = static_cast<int>(number);
+            else if (option == "--factor")
+                loc.VEK = number;
+            else
+                loc.name = std::string(vek::trim(setting));
         }
     }
     return true;
