@@ -3,6 +3,7 @@
 
 #include "results/report_format.h"
 #include "results/string_array.h"
+#include "results/text_decoding.h"
 
 #include "facts/vek_facts.h"
 
@@ -11,11 +12,9 @@
 
 namespace vek {
 
-namespace {
-
 // Wells carry negative diversions: a location whose data sum above zero is a
 // recharge site.
-const char *locationType(const LocationResult &loc) {
+const char *locationTypeName(const LocationResult &loc) {
     float sum = 0.0f;
     for (size_t y = 0; y + 1 < loc.rows.size(); ++y)
         for (float v : loc.rows[y].diversion)
@@ -23,11 +22,9 @@ const char *locationType(const LocationResult &loc) {
     return sum > 0.0f ? "Recharge site" : "Irrig. well";
 }
 
-} // namespace
-
 std::string locationTitle(const LocationResult &loc) {
-    if (loc.isSummary()) return loc.name;
-    return "Location: " + loc.name + "  Location Type = " + locationType(loc) +
+    if (loc.isSummary()) return decodeReportText(loc.name);
+    return "Location: " + decodeReportText(loc.name) + "  Location Type = " + locationTypeName(loc) +
            "  VEK = " + formatG(loc.depletionFactor) + " days";
 }
 

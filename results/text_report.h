@@ -25,6 +25,10 @@ inline std::string reportTextFileName(const std::string &documentTitle) { return
 // name alone for a summary.
 std::string locationTitle(const LocationResult &loc);
 
+// "Recharge site" when the location's diversions (the average row left out)
+// add up to more than zero, else "Irrig. well": wells carry negative values.
+const char *locationTypeName(const LocationResult &loc);
+
 // A value as the reports show it: "%g", or "-" for no data.
 std::string formatReportValue(float v);
 
