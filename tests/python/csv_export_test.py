@@ -11,6 +11,12 @@ import re
 import sys
 import unittest
 
+try:
+    import pandas as pd
+except ImportError:
+    print("FAIL: Python's pandas is missing (Debian package python3-pandas; scripts/setup.sh installs it)")
+    sys.exit(1)
+
 from report_fixtures import parse_engine_report, parse_text_report, run_vektool, write_report_variant
 
 ARGS = None
@@ -132,7 +138,6 @@ class CsvTest(unittest.TestCase):
         self.assertEqual(count, len(records[1:]) * 13)
 
     def test_pandas_tells_locations_of_one_name_apart_by_position(self):
-        import pandas as pd
         # Two locations of one name, and one named like a summary.
         for variant, names in (("twins", ["Well 7", "Well 7"]), ("summary_name", ["Net Impact on Stream", "Pond A"])):
             report = write_report_variant(ARGS.data, ARGS.out, variant + ".out", names=names)
