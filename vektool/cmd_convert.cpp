@@ -245,21 +245,26 @@ bool transformStage(vek::ModelDocument &doc, const ConvertOptions &o) {
     }
     // Years are year labels; a year-type change may have added one before the
     // first.
-    bool synthesized = true;
+    vek::OperationResult synthesized;
     switch (o.method) {
     case Method::None:
         break;
     case Method::Average:
-        synthesized = vektool::report(vek::synthesizeAverage(md, o.years));
+        synthesized = vek::synthesizeAverage(md, o.years);
         break;
     case Method::Given:
-        synthesized = vektool::report(vek::synthesizeGivenYear(md, o.years[0]));
+        synthesized = vek::synthesizeGivenYear(md, o.years[0]);
         break;
     case Method::Cycle:
-        synthesized = vektool::report(vek::synthesizeCycle(md, o.years[0], o.years[1] - o.years[0] + 1));
+        synthesized = vek::synthesizeCycle(md, o.years[0], o.years[1] - o.years[0] + 1);
         break;
     }
-    if (!synthesized) return false;
+    if (!vektool::report(synthesized)) {
+        // The message is the desktop program's; the option that mends it is ours.
+        if (synthesized.error->kind == vek::OperationError::Kind::NoSynthesizedYears)
+            vektool::say("vektool convert: give the number of synthesized years with --synth-years N");
+        return false;
+    }
     // What the form sets, then the response methods (which may set a factor
     // again): they refer to locations as the file will hold them.
     if (!o.form.empty()) {

@@ -81,6 +81,11 @@ TEST(VektoolConvertForm, RefusesWhatTheModelCannotTake) {
         {{"--run-end", "2400"}, 1, "is longer than the 400 years the engine runs"},
         {{"--factor", "name=Well Z:5"}, 1, "no location is named \"Well Z\""},
         {{"--use", "3:no"}, 1, "location 3 does not exist (the model has 2)"},
+        // The synthesis's own refusal, then the option that mends it.
+        {{"--synth-years", "0", "--given", "2000"},
+         1,
+         "Can't project flows until synthesized flow years are provided.\nvektool convert: give the number of "
+         "synthesized years with --synth-years N\n"},
         // Values and forms that are no option at all.
         {{"--factor", "1:-5"}, 2, "--factor takes a depletion factor of 0 or more days, not '-5'"},
         {{"--factor", "1:lots"}, 2, "not 'lots'"},
