@@ -25,7 +25,7 @@ bool reportsError(const std::string &text) {
 // Says what the engine would refuse; false when there is such a thing.
 bool runnable(ModelDocument &doc, const ModelValidation &v) {
     if (!v.refused()) return true;
-    doc.message(kModelCannotRunMessage + v.text(ModelProblem::Severity::Refused));
+    doc.message(kModelCannotRunMessage + v.text(ModelProblem::Severity::Refused, kMostProblemsShown));
     return false;
 }
 

@@ -259,7 +259,8 @@ bool ModelDocument::open(const std::string &path) {
             const ModelValidation v = validate();
             for (const ModelProblem &p : v.problems)
                 if (p.field == "synthesizedData" || p.field == "synthesizeFormat") historicalDataChanged = true;
-            if (v.hasWarnings()) message(fileName + kOpenWarningsMessage + v.text(ModelProblem::Severity::Warning));
+            if (v.hasWarnings())
+                message(fileName + kOpenWarningsMessage + v.text(ModelProblem::Severity::Warning, kMostProblemsShown));
         } else {
             // What was read stays for the user to look at or save elsewhere,
             // but it is not the file: a plain Save must not replace the

@@ -8,6 +8,7 @@
 #include "model/model_validation.h"
 #include "model/program_directory.h"
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -18,6 +19,8 @@ namespace vek {
 // these words, then one warning a line.
 inline constexpr const char *kOpenWarningsMessage =
     ": what the engine will make of this model differs from what is shown here.\n";
+// A message lists at most this many problems, then how many more there are.
+inline constexpr std::size_t kMostProblemsShown = 10;
 
 class ModelDocument {
   public:

@@ -441,10 +441,19 @@ std::vector<const ModelProblem *> ModelValidation::problemsOf(int location, std:
     return out;
 }
 
-std::string ModelValidation::text(ModelProblem::Severity severity) const {
+std::string ModelValidation::text(ModelProblem::Severity severity, std::size_t most) const {
     std::string out;
-    for (const ModelProblem &p : problems)
-        if (p.severity == severity) out += (out.empty() ? "" : "\n") + p.text;
+    std::size_t shown = 0, more = 0;
+    for (const ModelProblem &p : problems) {
+        if (p.severity != severity) continue;
+        if (shown == most) {
+            ++more;
+            continue;
+        }
+        out += (out.empty() ? "" : "\n") + p.text;
+        ++shown;
+    }
+    if (more) out += "\n... and " + std::to_string(more) + " more (vektool check lists them all).";
     return out;
 }
 

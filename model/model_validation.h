@@ -18,6 +18,8 @@
 #include "model/model_input.h"
 #include "model/response_checks.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,8 +53,9 @@ class ModelValidation {
     // on the cell of that location and field.
     std::vector<const ModelProblem *> problemsOf(int location, std::string_view field = {}) const;
 
-    // The texts of the problems of one severity, one a line.
-    std::string text(ModelProblem::Severity severity) const;
+    // The texts of the problems of one severity, one a line; beyond `most`
+    // of them a last line says how many more there are.
+    std::string text(ModelProblem::Severity severity, std::size_t most = SIZE_MAX) const;
 };
 
 ModelValidation validateModel(const ModelInput &model, const ValidationOptions &options = {});

@@ -202,3 +202,18 @@ TEST(ModelValidation, OpeningAFileSaysItsWarnings) {
     EXPECT_EQ(p.messages.size(), 2u);
     EXPECT_FALSE(doc.historicalDataChanged);
 }
+
+// A message lists the first problems and says how many more there are.
+TEST(ModelValidation, LongListsAreCut) {
+    ModelInput m = tenYears();
+    m.locations.resize(12, m.locations[0]);
+    for (auto &loc : m.locations)
+        loc.name = std::string(70, 'n');
+    const vek::ModelValidation v = validateModel(m);
+    ASSERT_EQ(v.warnings().size(), 12u);
+    const std::string text = v.text(ModelProblem::Severity::Warning, vek::kMostProblemsShown);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 10);
+    EXPECT_EQ(text.substr(text.rfind('\n') + 1), "... and 2 more (vektool check lists them all).");
+    EXPECT_EQ(v.text(ModelProblem::Severity::Warning), v.text(ModelProblem::Severity::Warning, 12));
+    EXPECT_EQ(v.text(ModelProblem::Severity::Refused), "");
+}
