@@ -129,7 +129,7 @@ bool parseFormOption(const Args &args, std::size_t &i, FormOptions &o, std::stri
     // The value follows the colon; a name may itself hold colons, so --name
     // takes the first, the others (whose values never hold one) the last.
     const std::size_t at = name == "--name" ? value.find(':') : value.rfind(':');
-    if (at == std::string::npos || at == 0 || (at + 1 == value.size() && name != "--name")) {
+    if (at == std::string::npos || at == 0 || vek::trim(std::string_view(value).substr(at + 1)).empty()) {
         err = name + " takes LOCATIONS:" + (name == "--name" ? "NAME" : "VALUE") + ", not '" + value + "'";
         return true;
     }

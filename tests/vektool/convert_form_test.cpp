@@ -92,6 +92,7 @@ TEST(VektoolConvertForm, RefusesWhatTheModelCannotTake) {
         {{"--location-type", "1:pond"}, 2, "--location-type takes well or recharge, not 'pond'"},
         {{"--use", "1:maybe"}, 2, "--use takes yes or no"},
         {{"--use", "yes"}, 2, "--use takes LOCATIONS:VALUE, not 'yes'"},
+        {{"--name", "1: "}, 2, "--name takes LOCATIONS:NAME, not '1: '"},
         {{"--output-type", "2"}, 2, "--output-type takes 0 (by well/recharge site) or 1 (only totals)"},
         {{"--run-start", "1990.5"}, 2, "--run-start takes a year"},
         {{"--run-end"}, 2, "--run-end needs a value"},
