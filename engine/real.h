@@ -11,7 +11,7 @@ namespace vek::engine {
 using Real = float;
 
 // Capacities of the fixed tables; the 400-year limit keeps every run inside.
-inline constexpr int kMaxRunYears = 400;
+inline constexpr int kMaxRunYears = kEngineMaxRunYears;
 inline constexpr int kMaxMonths = 5000;
 inline constexpr int kCalendarMonths = 12 * kMaxRunYears; // entries filled in the day calendar
 inline constexpr int kMaxDays = 155000;

@@ -1,8 +1,9 @@
 // The facts of the problem every part of the system shares, written once:
 // the calendar months and their order in each year type, the leap rule, the
-// days a month counts when monthly values become daily ones, and the lengths
-// the engine keeps of names. Header-only and free of every library, so the
-// engine includes it exactly as the document, results and desktop cores do.
+// days a month counts when monthly values become daily ones, the lengths the
+// engine keeps of names and the longest run it accepts. Header-only and free
+// of every library, so the engine includes it exactly as the document,
+// results and desktop cores do.
 #pragma once
 
 namespace vek {
@@ -77,5 +78,11 @@ inline constexpr int kEngineFileNameLength = 45;
 inline constexpr int kEngineLocationNameLength = 90;
 // The report prints a location's name in a field of 60 characters.
 inline constexpr int kReportLocationNameWidth = 60;
+
+// ---- What the engine runs -----------------------------------------------------
+
+// The longest run, in years: a longer one is refused before anything is
+// written to the report.
+inline constexpr int kEngineMaxRunYears = 400;
 
 } // namespace vek

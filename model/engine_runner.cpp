@@ -4,6 +4,7 @@
 #include "common/utf8_path.h"
 #include "facts/vek_facts.h"
 #include "model/model_document.h"
+#include "model/model_validation.h"
 #include "model/process_pipe.h"
 
 #include <filesystem>
@@ -19,6 +20,13 @@ bool ask(ModelDocument &doc, const std::string &question) {
 
 bool reportsError(const std::string &text) {
     return text.find("rror") != std::string::npos || text.find("RROR") != std::string::npos;
+}
+
+// Says what the engine would refuse; false when there is such a thing.
+bool runnable(ModelDocument &doc, const ModelValidation &v) {
+    if (!v.refused()) return true;
+    doc.message(kModelCannotRunMessage + v.text(ModelProblem::Severity::Refused, kMostProblemsShown));
+    return false;
 }
 
 } // namespace
@@ -41,12 +49,9 @@ EngineRunResult runEngineFile(const std::string &inputPath, const std::string &p
     // The engine keeps only the first 45 characters of each name: a longer
     // one would make it read another file, or write its report under a cut
     // name while an older report of the full name is opened as the result.
-    const auto tooLong = [](const std::string &name) { return name.size() > std::size_t{kEngineFileNameLength}; };
-    if (!folder.empty() && (tooLong(fileName) || tooLong(reportName))) {
+    if (std::string tooLong = engineFileNameProblem(utf8FromPath(input)); !folder.empty() && !tooLong.empty()) {
         r.status = EngineRunResult::Status::NameTooLong;
-        r.message = "The file name " + (tooLong(fileName) ? fileName : reportName) + " is longer than the " +
-                    std::to_string(kEngineFileNameLength) +
-                    " characters the engine reads.  Save the model under a shorter name and run it again.";
+        r.message = tooLong + "  Save the model under a shorter name and run it again.";
         return r;
     }
     if (folder.empty() || !fs::is_directory(pathFromUtf8(folder), ec)) {
@@ -81,6 +86,11 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
         doc.message(kIrrigationYearOnlyMessage);
         return RunResult::Refused;
     }
+    // What the engine would refuse is refused before anything is asked; the
+    // synthesized years are the question below.
+    ValidationOptions memory;
+    memory.synthesis = false;
+    if (!runnable(doc, validateModel(m, memory))) return RunResult::Refused;
     if (doc.historicalDataChanged && m.synthesizeFormat < 4) {
         if (!ask(doc, "Warning: the synthesized data may not match the given historical data using the selected "
                       "synthesizing method (you can resynthesize the data by clicking the 'recalculate' button).  "
@@ -109,6 +119,12 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
         } else {
             return RunResult::Refused;
         }
+    }
+
+    // Not saved: the file runs as it is on disk, and is judged as it is.
+    if (doc.isModified()) {
+        const ModelFileCheck onDisk = checkModelFile(doc.path());
+        if (onDisk.read.changed && !runnable(doc, onDisk.validation)) return RunResult::Refused;
     }
 
     if (hooks.engineStarting) hooks.engineStarting();

@@ -25,6 +25,10 @@ inline constexpr const char *kSaveAndRun = "Save and Run";
 inline constexpr const char *kRunSavedFile = "Run the Saved File";
 inline constexpr const char *kCancelRun = "Cancel";
 
+// The first line of the message that lists what the engine would refuse of
+// a model, one problem a line.
+inline constexpr const char *kModelCannotRunMessage = "The engine would refuse this model:\n";
+
 // Asked before a run of a document that has never been saved.
 inline constexpr const char *kSaveBeforeRunQuestion =
     "This model has not been saved yet; it runs from the folder of its file.  Save it now?";
@@ -79,8 +83,9 @@ struct EngineRunHooks {
 };
 
 enum class RunResult {
-    Refused,   // year type, stale synthesis, save cancelled or failed, a file
-               // name too long for the engine
+    Refused,   // year type, what the engine would refuse (see
+               // model/model_validation.h), stale synthesis, save cancelled
+               // or failed, a file name too long for the engine
     NoFolder,  // the input file's folder could not be entered
     Failed,    // the engine's text was empty or reported an error
     Succeeded, // the report was handed to openReport

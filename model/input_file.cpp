@@ -254,8 +254,10 @@ namespace {
 // and stops the reading; what was read so far stays in the model.
 class InputReading {
   public:
-    InputReading(ModelInput &model, const std::string &path, bool oldFormat)
-        : m_(model), path_(path), inFile_(" in file " + path), oldFormat_(oldFormat) {}
+    InputReading(ModelInput &model, const std::string &path, bool oldFormat, ModelFileValues *values)
+        : m_(model), path_(path), inFile_(" in file " + path), oldFormat_(oldFormat), values_(values) {
+        if (values_) *values_ = ModelFileValues{};
+    }
 
     OperationResult run() {
         OperationResult r;
@@ -265,8 +267,9 @@ class InputReading {
             r.changed = true;
             int wells = 0;
             // The old character-column format has no pumping records.
-            (void)(readFirstCard(wells) && readLocations(wells) &&
-                   (oldFormat_ || (readPumpingRecords(wells) && readResponseMethods())));
+            const bool complete = readFirstCard(wells) && readLocations(wells) &&
+                                  (oldFormat_ || (readPumpingRecords(wells) && readResponseMethods()));
+            if (values_) values_->complete = complete;
         }
         r.error = std::move(error_);
         return r;
@@ -308,6 +311,7 @@ class InputReading {
     const std::string path_;
     const std::string inFile_;
     const bool oldFormat_;
+    ModelFileValues *values_;
     LineReader in_;
     std::string line_;
     std::optional<OperationError> error_;
@@ -357,6 +361,7 @@ bool InputReading::readFirstCard(int &wells) {
     m_.yearMode = yearMode;
     m_.unitMode = unitMode;
     m_.useAvgDaysPerMonth = useAvg == 1;
+    if (values_) values_->useAvgDaysPerMonth = useAvg;
     m_.synthStartYear = clampToInt(static_cast<long long>(m_.inputEndYear) + 1);
     m_.synthEndYear = clampToInt(static_cast<long long>(m_.inputEndYear) + nSim);
 
@@ -395,6 +400,10 @@ bool InputReading::readLocations(int wells) {
             loc.VEK = leadingNumber(field(0, 5));
             loc.name = trimmed(field(5, 25));
             loc.LocationType = trimmed(field(30, 10)) == "WITHDRAWAL" ? IrrigationWell : RechargeSite;
+            if (values_) {
+                values_->locationTypes.push_back(loc.LocationType);
+                values_->nameRecords.push_back(loc.name);
+            }
         } else {
             Scanner sc(line_);
             float vek;
@@ -415,6 +424,13 @@ bool InputReading::readLocations(int wells) {
                 return endOfFile("Unexpected EOF reading VEK input file for record 3 of well #" + well + inFile_, i, {},
                                  "name");
             loc.name = trimmed(line_);
+            if (values_) {
+                values_->locationTypes.push_back(type);
+                std::string record = line_;
+                while (!record.empty() && (record.back() == '\n' || record.back() == '\r'))
+                    record.pop_back();
+                values_->nameRecords.push_back(std::move(record));
+            }
         }
         auto readRows = [&](MonthColumns &cols, long long count, int firstYear, const char *period) {
             for (long long k = 0; k < count; ++k) {
@@ -569,8 +585,9 @@ bool InputReading::readResponseMethods() {
 
 } // namespace
 
-OperationResult readModelInput(ModelInput &model, const std::string &path, bool oldFormat) {
-    return InputReading(model, path, oldFormat).run();
+OperationResult readModelInput(ModelInput &model, const std::string &path, bool oldFormat,
+                               ModelFileValues *fileValues) {
+    return InputReading(model, path, oldFormat, fileValues).run();
 }
 
 bool ReadInput(ModelDocument &doc, const std::string &path, bool oldFormat) {

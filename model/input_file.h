@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vek {
 
@@ -47,13 +48,27 @@ bool SaveInput(ModelDocument &doc, const std::string &path, const SaveInputOptio
 // with ".vek" in the same folder, any other path is kept.
 std::string saveInputPath(const std::string &path);
 
+// Numbers of a model input file that the model does not keep as written:
+// the reader makes every location type but -1 a recharge site (1) and every
+// monthly-to-daily rule but 1 the actual days, while the engine uses the
+// numbers themselves; and the engine takes a name record as it stands,
+// where the model keeps it trimmed. What the reader read, in file order.
+struct ModelFileValues {
+    int useAvgDaysPerMonth = 0;           // the parameter line's 13th number (0 when it has 12)
+    std::vector<int> locationTypes;       // each location's type number
+    std::vector<std::string> nameRecords; // each location's name line, without its line end
+    bool complete = false;                // the whole file was read
+};
+
 // Reads `path` into the model. With `oldFormat` set the file is read in the
 // old character-column format (no pumping records). On failure the error
 // holds the reader's message (with where it stopped: location, year, month,
 // field) and the model keeps everything read up to the failing record
 // (parameters, the locations created, their values so far). `changed` is set
-// once the file could be opened.
-OperationResult readModelInput(ModelInput &model, const std::string &path, bool oldFormat = false);
+// once the file could be opened. `fileValues`, when given, receives the
+// numbers the model does not keep as written.
+OperationResult readModelInput(ModelInput &model, const std::string &path, bool oldFormat = false,
+                               ModelFileValues *fileValues = nullptr);
 
 // readModelInput into the document's model: a changed model marks the
 // document modified, and a failure's message is shown through its prompter.

@@ -44,6 +44,7 @@ void ModelDocument::message(const std::string &text) const {
 }
 
 void ModelDocument::resetLocations(int count) {
+    fileValuesCount_ = false;
     vek::resetLocations(model, count);
     setModified();
 }
@@ -61,6 +62,7 @@ void ModelDocument::insertLocations(int index, int count) {
         sizeColumns(loc.daysOn, model.historicalYears(), 0.0f);
         sizeColumns(loc.synthesizedData, model.synthesizedYears(), 0.0f);
         model.locations.insert(model.locations.begin() + at, static_cast<size_t>(count), loc);
+        fileValuesCount_ = false;
         setModified();
     }
     historicalDataChanged = model.synthesizedYears() > 0;
@@ -70,6 +72,7 @@ void ModelDocument::deleteLocations(int index, int count) {
     for (int i = 0; i < count; ++i) {
         if (index < 0 || index >= static_cast<int>(model.locations.size())) break;
         model.locations.erase(model.locations.begin() + index);
+        fileValuesCount_ = false;
         setModified();
     }
     if (model.locations.empty()) model.locations.shrink_to_fit();
@@ -226,18 +229,37 @@ bool ModelDocument::setSynthesizedValue(int location, int year, int month, float
     return true;
 }
 
+ModelValidation ModelDocument::validate() const {
+    ValidationOptions o;
+    o.path = path_;
+    o.fileValues = fileValues();
+    return validateModel(model, o);
+}
+
 bool ModelDocument::open(const std::string &path) {
     model = ModelInput{};
     historicalDataChanged = false;
     partlyReadFrom_.clear();
+    fileValuesCount_ = false;
     std::string ext = lowered(std::filesystem::path(path).extension().string());
     const std::string abs = absolutePath(path);
     const std::string fileName = utf8FromPath(pathFromUtf8(path).filename());
     if (ext == ".vek") {
-        if (ReadInput(*this, path, false)) {
+        const OperationResult read = readModelInput(model, path, false, &fileValues_);
+        if (read.changed) setModified();
+        if (read.error) message(read.error->message);
+        if (read.ok()) {
             setPath(abs);
             setTitle(fileName);
             setModified(false);
+            fileValuesCount_ = true;
+            // Said once, when the file is opened; what the engine would
+            // refuse is said when the model is run.
+            const ModelValidation v = validate();
+            for (const ModelProblem &p : v.problems)
+                if (p.field == "synthesizedData" || p.field == "synthesizeFormat") historicalDataChanged = true;
+            if (v.hasWarnings())
+                message(fileName + kOpenWarningsMessage + v.text(ModelProblem::Severity::Warning, kMostProblemsShown));
         } else {
             // What was read stays for the user to look at or save elsewhere,
             // but it is not the file: a plain Save must not replace the
@@ -270,11 +292,13 @@ bool ModelDocument::save(const std::string &path) {
     setTitle(utf8FromPath(pathFromUtf8(path_).filename()));
     setModified(false);
     partlyReadFrom_.clear();
+    fileValuesCount_ = false; // the file now holds what the document holds
     return true;
 }
 
 void ModelDocument::replaceModel(ModelInput replacement) {
     model = std::move(replacement);
+    fileValuesCount_ = false;
     historicalDataChanged = false;
     setModified(true);
 }

@@ -5,12 +5,22 @@
 
 #include "common/prompter.h"
 #include "model/model_input.h"
+#include "model/model_validation.h"
 #include "model/program_directory.h"
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
 namespace vek {
+
+// The message that lists, when a model input file is opened, where the
+// engine will make of it otherwise than the document shows: the file's name,
+// these words, then one warning a line.
+inline constexpr const char *kOpenWarningsMessage =
+    ": what the engine will make of this model differs from what is shown here.\n";
+// A message lists at most this many problems, then how many more there are.
+inline constexpr std::size_t kMostProblemsShown = 10;
 
 class ModelDocument {
   public:
@@ -87,12 +97,25 @@ class ModelDocument {
     // lose its file. A model input file read completely leaves the document
     // unmodified; one whose read failed leaves what was read, no path, the
     // title "<file name> (read partly)" and the document modified (see
-    // partlyReadFrom). An import leaves the document modified.
+    // partlyReadFrom). An import leaves the document modified. A model input
+    // file read completely is judged as the engine would run it: what the
+    // engine reads otherwise than the document shows is said in one message,
+    // and synthesized years that are not what their recorded method makes
+    // count as stale (historicalDataChanged).
     bool open(const std::string &path);
     // Save through SaveInput; on success the document is no longer modified.
     // Saving onto the file a partly read document came from first asks
     // whether to replace it (No: nothing written, false).
     bool save(const std::string &path);
+
+    // The model judged as the engine would run it (see
+    // model/model_validation.h), with the numbers of the file it was opened
+    // from while they still describe its locations: until it is saved or a
+    // location is added, removed or replaced.
+    ModelValidation validate() const;
+    // Those numbers; null when they no longer count or the document was not
+    // read from a model input file.
+    const ModelFileValues *fileValues() const { return fileValuesCount_ ? &fileValues_ : nullptr; }
 
     // Replaces the whole model by `replacement`, as an import into an open
     // document does once the import has succeeded on a copy: the document
@@ -104,6 +127,8 @@ class ModelDocument {
     Prompter *prompter_ = nullptr;
     bool modified_ = false;
     std::string partlyReadFrom_;
+    ModelFileValues fileValues_;
+    bool fileValuesCount_ = false;
     std::string path_;
     std::string title_;
     ViewListener viewListener_;

@@ -11,6 +11,15 @@ std::string locationLabel(const ModelInput &m, std::size_t i) {
     return "location " + std::to_string(i + 1) + " (" + m.locations[i].name + ")";
 }
 
+ModelProblem tableProblem(const std::string &table, const char *field, std::string text) {
+    ModelProblem p;
+    p.table = table;
+    p.field = field;
+    p.text = std::move(text);
+    p.option = "--response-table FILE";
+    return p;
+}
+
 } // namespace
 
 std::vector<ModelProblem> checkResponseMethods(const ModelInput &m) {
@@ -18,12 +27,13 @@ std::vector<ModelProblem> checkResponseMethods(const ModelInput &m) {
     for (std::size_t t = 0; t < m.responseTables.size(); ++t) {
         const UnitResponseTable &table = m.responseTables[t];
         if (table.name.empty())
-            problems.push_back({-1, "", "name", "response table " + std::to_string(t + 1) + " has no name"});
+            problems.push_back(tableProblem("", "name", "response table " + std::to_string(t + 1) + " has no name"));
         for (std::size_t u = 0; u < t; ++u)
             if (m.responseTables[u].name == table.name)
-                problems.push_back({-1, table.name, "name", "response table \"" + table.name + "\" is defined twice"});
+                problems.push_back(
+                    tableProblem(table.name, "name", "response table \"" + table.name + "\" is defined twice"));
         if (std::string p = engine::tableProblem(table.shares); !p.empty())
-            problems.push_back({-1, table.name, "shares", "response table \"" + table.name + "\": " + p});
+            problems.push_back(tableProblem(table.name, "shares", "response table \"" + table.name + "\": " + p));
     }
     for (std::size_t i = 0; i < m.locations.size(); ++i) {
         const ResponseSettings &r = m.locations[i].response;
@@ -45,9 +55,15 @@ std::vector<ModelProblem> checkResponseMethods(const ModelInput &m) {
         case ResponseMethod::InfiniteAquifer:
             break;
         }
-        if (!p.empty())
-            problems.push_back(
-                {loc, r.method == ResponseMethod::ResponseTable ? r.table : "", field, locationLabel(m, i) + ": " + p});
+        if (!p.empty()) {
+            ModelProblem problem;
+            problem.location = loc;
+            problem.table = r.method == ResponseMethod::ResponseTable ? r.table : "";
+            problem.field = field;
+            problem.text = locationLabel(m, i) + ": " + p;
+            problem.option = "--method " + std::to_string(i + 1) + ":SPEC";
+            problems.push_back(std::move(problem));
+        }
     }
     return problems;
 }

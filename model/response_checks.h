@@ -3,6 +3,7 @@
 // engine refuses a file. Returns every problem, not only the first.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,11 +11,28 @@
 
 namespace vek {
 
+// One problem of a model: what the engine would refuse, or (a warning) where
+// the engine would read the model otherwise than the editor shows it.
 struct ModelProblem {
+    enum class Severity { Refused, Warning };
+
     int location = -1; // 0-based location, -1 when the problem is not one location's
     std::string table; // the table concerned, when it is a table's
-    std::string field; // "a/W", "lambda", "table", "name" or "shares"
-    std::string text;  // the whole message, naming the location or table
+    // The field as the model file names it ("yearMode", "outputEndYear",
+    // "VEK", "LocationType", "name", "synthesizedData", ...), or a response
+    // method's "a/W", "lambda", "table", "name" or "shares".
+    std::string field;
+    std::string text; // the whole message, naming the location or table
+    Severity severity = Severity::Refused;
+    // The vektool convert options that mend it ("--year-type 1"); empty when
+    // no option does.
+    std::string option;
+    // The year (its label) and month column (0..11) of a value, when the
+    // problem is one value's.
+    std::optional<int> year;
+    int month = -1;
+
+    bool refused() const { return severity == Severity::Refused; }
 };
 
 std::vector<ModelProblem> checkResponseMethods(const ModelInput &model);

@@ -10,11 +10,12 @@ namespace vek {
 
 namespace {
 
-std::string number(float v) {
-    const auto value = printedValue(v);
+// The shortest text without an exponent that reads back as the value:
+// "123456.7", "10000000", "-0.5", "0".
+std::string number(std::optional<double> value) {
     if (!value) return "";
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, *value);
+    char buf[400];
+    const auto r = std::to_chars(buf, buf + sizeof buf, *value, std::chars_format::fixed);
     return std::string(buf, r.ptr);
 }
 
@@ -38,24 +39,25 @@ std::string csvField(const std::string &text) {
 
 std::string buildCsv(const OutputResults &results, const ViewChoices &choices) {
     const ExportLayout layout = exportLayout(results, choices);
-    std::string out = "location,type,year";
+    std::string out = "position,kind,location,location_type,factor,type,year";
     for (const std::string &m : layout.months)
         out += "," + csvField(lower(m));
     out += ",total\r\n";
     for (const ExportBlock &b : layout.blocks) {
         const LocationResult &loc = *b.location;
-        const std::string name = csvField(utf8Text(loc.name));
+        const std::string who = std::to_string(b.position) + (loc.isSummary() ? ",summary," : ",location,") +
+                                csvField(utf8Text(loc.name)) + "," +
+                                (loc.isSummary() ? "," : locationKind(loc) + "," + number(loc.depletionFactor));
         for (int table = 0; table < 2; ++table) {
             const bool stream = table == 1;
             if (!(stream ? b.stream : b.diversion)) continue;
             for (int p : layout.rows) {
                 if (p >= static_cast<int>(loc.rows.size())) continue;
                 const YearRow &row = loc.rows[static_cast<size_t>(p)];
-                out += name + (stream ? ",stream," : ",diversion,") + rowLabel(results, p);
-                const float *months = stream ? row.stream : row.diversion;
+                out += who + (stream ? ",stream," : ",diversion,") + rowLabel(results, p);
                 for (int m = 0; m < 12; ++m)
-                    out += "," + (layout.monthly ? number(months[m]) : std::string());
-                out += "," + number(stream ? row.streamTotal : row.diversionTotal) + "\r\n";
+                    out += "," + (layout.monthly ? number(exportValue(row, stream, m)) : std::string());
+                out += "," + number(exportValue(row, stream, 12)) + "\r\n";
             }
         }
     }

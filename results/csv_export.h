@@ -3,11 +3,16 @@
 // as the decimal mark in every locale), for pandas, R and spreadsheets.
 //
 // One record per location, table and selected year:
-//   location,type,year,<12 months in the results' order>,total
-// type is "diversion" (consumptive use of ground water or net recharge) or
-// "stream" (stream depletion or accretion); year is the year or "Avg"; a
-// value without data is an empty field; the yearly scale leaves the month
-// fields empty. Values carry the text report's digits.
+//   position,kind,location,location_type,factor,type,year,<12 months>,total
+// position is the location's 0-based position in the report (as vektool
+// report --locations counts), so two locations of one name stay apart; kind
+// is "location" or "summary"; location_type is "well" or "recharge site"
+// (empty for a summary); factor is the depletion factor in days (empty for a
+// summary); type is "diversion" (consumptive use of ground water or net
+// recharge) or "stream" (stream depletion or accretion); year is the year or
+// "Avg"; the months follow the results' year type. A value without data is
+// an empty field; the yearly scale leaves the month fields empty. Values
+// are the report's own, to the tenth, at every magnitude; names are UTF-8.
 #pragma once
 
 #include "results/output_results.h"

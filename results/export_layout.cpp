@@ -4,11 +4,10 @@
 
 #include "results/report_format.h"
 #include "results/string_array.h"
+#include "results/text_decoding.h"
 #include "results/text_report.h"
 
 #include "facts/vek_facts.h"
-
-#include <charconv>
 
 #ifndef VEK_ENGINE_VERSION
 #define VEK_ENGINE_VERSION "unknown"
@@ -42,6 +41,7 @@ ExportLayout exportLayout(const OutputResults &results, const ViewChoices &choic
         const LocationResult &loc = results.locations[static_cast<size_t>(i)];
         ExportBlock b;
         b.location = &loc;
+        b.position = i;
         b.title = locationTitle(loc);
         b.diversion = choices.showDiversion && loc.hasDiversion();
         b.stream = choices.showStream;
@@ -50,13 +50,10 @@ ExportLayout exportLayout(const OutputResults &results, const ViewChoices &choic
     return out;
 }
 
-std::optional<double> printedValue(float v) {
-    if (!hasData(v)) return std::nullopt;
-    // The report's "%g", written and read without the locale's decimal mark.
-    const std::string text = formatG(static_cast<double>(v));
-    double back = 0.0;
-    std::from_chars(text.data(), text.data() + text.size(), back);
-    return back;
+std::string locationKind(const LocationResult &loc) {
+    if (loc.siteType == "RECHARGE") return "recharge site";
+    if (!loc.siteType.empty()) return "well";
+    return locationTypeName(loc) == std::string("Recharge site") ? "recharge site" : "well";
 }
 
 std::string rowLabel(const OutputResults &results, int row) {
@@ -84,46 +81,12 @@ std::string plainUnits(const std::string &units) {
 }
 
 std::string utf8Text(const std::string &s) {
-    std::string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            out += (c < 0x20 && c != '\t') || c == 0x7F ? ' ' : static_cast<char>(c);
-            ++i;
-            continue;
-        }
-        // Length of a well-formed sequence starting here, or 0.
-        size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-        if (n && i + n <= s.size()) {
-            unsigned code = c & (0x7F >> n);
-            for (size_t k = 1; k < n && n; ++k) {
-                const unsigned char b = static_cast<unsigned char>(s[i + k]);
-                if ((b & 0xC0) != 0x80) n = 0;
-                code = (code << 6) | (b & 0x3F);
-            }
-            const unsigned lowest = n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
-            if (n && (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))) n = 0;
-        } else {
-            n = 0;
-        }
-        if (n) {
-            out.append(s, i, n);
-            i += n;
-        } else {
-            // The Latin-1 character of the byte (C1 controls become blanks).
-            if (c < 0xA0) {
-                out += ' ';
-            } else {
-                out += static_cast<char>(0xC0 | (c >> 6));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            }
-            ++i;
-        }
-    }
+    std::string out = decodeReportText(s);
+    for (char &c : out)
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F) c = ' ';
     return out;
 }
 
-const char *engineVersion() { return VEK_ENGINE_VERSION; }
+const char *releaseVersion() { return VEK_ENGINE_VERSION; }
 
 } // namespace vek

@@ -15,6 +15,7 @@ namespace vek {
 // One selected location (or summary) and the tables it contributes.
 struct ExportBlock {
     const LocationResult *location = nullptr;
+    int position = 0;  // its 0-based position in the results
     std::string title; // the text report's title line of this location
     bool diversion = false;
     bool stream = false;
@@ -30,9 +31,10 @@ struct ExportLayout {
 // The blocks and rows the text report would show for these choices.
 ExportLayout exportLayout(const OutputResults &results, const ViewChoices &choices);
 
-// A value as the text report prints it ("%g"), read back: so a spreadsheet
-// shows the report's digits. Empty for no data.
-std::optional<double> printedValue(float v);
+// "well" or "recharge site": as the report's site line says (the engine
+// calls every location but a recharge site pumping), or without one as the
+// text report tells them apart, by the sign of the diversions.
+std::string locationKind(const LocationResult &loc);
 
 // "Avg" for the average row, else the year.
 std::string rowLabel(const OutputResults &results, int row);
@@ -43,13 +45,12 @@ std::string yearTypeHeading(int yearType);
 // The units line without its parentheses: "( acre feet )" gives "acre feet".
 std::string plainUnits(const std::string &units);
 
-// Text for a file that must be UTF-8: names come from the report as bytes,
-// and bytes that are not UTF-8 (a name cut inside a character, a one-byte
-// code page) become the Latin-1 characters they would be. Control
-// characters, which spreadsheet files cannot hold, become blanks.
+// Text for a spreadsheet file, which must be UTF-8: decoded as every view of
+// a report decodes names (see results/text_decoding.h), and control
+// characters, which spreadsheet files cannot hold, made blanks.
 std::string utf8Text(const std::string &bytes);
 
-// The engine version of this release, for the exports' run summaries.
-const char *engineVersion();
+// The version of this release, for the exports' run summaries.
+const char *releaseVersion();
 
 } // namespace vek

@@ -2,6 +2,7 @@
 #include "results/graph_data.h"
 
 #include "results/report_format.h"
+#include "results/text_decoding.h"
 
 #include "facts/vek_facts.h"
 
@@ -73,44 +74,18 @@ void finishGraph(GraphData &g, const std::string &tableTitle, const std::string 
     g.title = single ? tableTitle + " -- " + g.series.front().legend : tableTitle;
 }
 
-// Length of the well-formed UTF-8 sequence at s[i], or 0 when the bytes there
-// are not one.
-size_t utf8Length(const std::string &s, size_t i) {
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = byte(i);
-    size_t n;
-    unsigned lowest;
-    if (c >= 0xC2 && c <= 0xDF)
-        n = 2, lowest = 0x80;
-    else if (c >= 0xE0 && c <= 0xEF)
-        n = 3, lowest = 0x800;
-    else if (c >= 0xF0 && c <= 0xF4)
-        n = 4, lowest = 0x10000;
-    else
-        return 0;
-    if (i + n > s.size()) return 0;
-    unsigned code = c & (0x7F >> n);
-    for (size_t k = 1; k < n; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-        code = (code << 6) | (byte(i + k) & 0x3F);
-    }
-    if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-    return n;
-}
-
-// Names come from the report as bytes: a name cut inside a character, or one
-// written in a one-byte code page, is not UTF-8. Such bytes are written as the
-// Latin-1 characters they would be, so the output is always valid JSON.
-std::string jsonString(const std::string &s) {
+// Names come from the report as bytes: they are decoded as every view of a
+// report decodes them (results/text_decoding.h), so the output is always
+// valid JSON.
+std::string jsonString(const std::string &bytes) {
+    const std::string s = decodeReportText(bytes);
     std::string o = "\"";
     for (size_t i = 0; i < s.size();) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
         if (c >= 0x80) {
-            if (size_t n = utf8Length(s, i)) {
-                o.append(s, i, n);
-                i += n;
-                continue;
-            }
+            o += static_cast<char>(c);
+            ++i;
+            continue;
         }
         ++i;
         switch (c) {

@@ -5,8 +5,10 @@
 
 #include "common/numbers.h"
 #include "facts/vek_facts.h"
+#include "results/text_decoding.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -137,31 +139,55 @@ bool allAsterisks(std::string_view f) {
     return true;
 }
 
+// A field's value in whole tenths when it is written with at most one
+// decimal (as the report writes every value: "-1234.5", "0.0", ".5");
+// kNoTenths for any other form.
+std::int32_t tenthsOf(std::string_view t) {
+    std::size_t i = 0;
+    const bool negative = !t.empty() && t[0] == '-';
+    if (!t.empty() && (t[0] == '-' || t[0] == '+')) ++i;
+    long long whole = 0, digits = 0, decimals = 0, tenth = 0;
+    for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++digits)
+        whole = whole * 10 + (t[i] - '0');
+    if (i < t.size() && t[i] == '.') {
+        for (++i; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++decimals)
+            tenth = t[i] - '0';
+    }
+    if (i != t.size() || digits + decimals == 0 || decimals > 1 || digits > 9) return kNoTenths;
+    const long long v = whole * 10 + tenth;
+    if (v > std::numeric_limits<std::int32_t>::max()) return kNoTenths;
+    return static_cast<std::int32_t>(negative ? -v : v);
+}
+
 // One table row in the engine's fixed columns: a 4-character label, then 13
 // fields of 9 characters. A field of asterisks (a value too wide for the
 // report) is taken as no data. Fails unless every field is a whole number or
 // asterisks.
-bool parseFixedRow(std::string_view line, float out[13]) {
+bool parseFixedRow(std::string_view line, float out[13], std::int32_t tenths[13]) {
     if (line.size() < 4 + 13 * 9) return false;
     for (int f = 0; f < 13; ++f) {
         std::string_view field = line.substr(4 + 9 * f, 9);
         std::string_view t = trim(field);
         if (allAsterisks(t)) {
             out[f] = kNoData;
+            tenths[f] = kNoTenths;
             continue;
         }
         float v;
         if (!wholeNumber(t, v)) return false;
         out[f] = v;
+        tenths[f] = tenthsOf(t);
     }
     return true;
 }
 
 // A table row read as "%*4c%f %f ... %f": the first four characters skipped
 // unseen, then up to 13 numbers separated by white space. Returns how many
-// numbers were read.
-int parseRow(std::string_view line, float out[13]) {
-    if (parseFixedRow(line, out)) return 13;
+// numbers were read. The tenths are known for a row in the fixed columns.
+int parseRow(std::string_view line, float out[13], std::int32_t tenths[13]) {
+    if (parseFixedRow(line, out, tenths)) return 13;
+    for (int f = 0; f < 13; ++f)
+        tenths[f] = kNoTenths;
     if (line.size() < 4) return 0;
     const std::string_view s = line.substr(4);
     std::size_t pos = 0;
@@ -308,7 +334,8 @@ class ReportReader {
                     return fail("Unexpected EOF reading " + std::to_string(res_.firstPrintYear + i) + "'s data.");
             } while (trim(l).empty());
             float v[13];
-            if (parseRow(l, v) < 13)
+            std::int32_t tenths[13];
+            if (parseRow(l, v, tenths) < 13)
                 return fail(std::string(stream ? "Parse error reading monthly depletion for year "
                                                : "Parse error reading monthly pumping for year ") +
                             std::to_string(res_.firstPrintYear + i));
@@ -316,6 +343,7 @@ class ReportReader {
             float *months = stream ? row.stream : row.diversion;
             for (int m = 0; m < 12; ++m)
                 months[m] = v[m];
+            std::copy(tenths, tenths + 13, stream ? row.streamTenths : row.diversionTenths);
             (stream ? row.streamTotal : row.diversionTotal) = v[12];
         }
         accumulateTotals(r, stream);
@@ -333,7 +361,10 @@ class ReportReader {
 
     bool readLocation(std::string_view trimmed) {
         LocationResult r;
-        r.name = std::string(trim(trimmed.substr(9, 80)));
+        // The engine writes "LOCATION:" and 8 blanks, then the name cut to 60
+        // bytes: a name that fills the field may end inside a character.
+        constexpr std::size_t kFullLine = 17 + kReportLocationNameWidth;
+        r.name = decodeReportText(trim(trimmed.substr(9, 80)), trimmed.size() >= kFullLine);
         std::string_view l;
         if (!in_.next(l)) return fail("Unexepected EOF looking for VEK.");
         if (!contains(l, "VEK FACTOR:")) return fail("Error looking for VEK (line is " + std::string(l) + ")");
@@ -341,7 +372,12 @@ class ReportReader {
         std::size_t pos = 0;
         double factor = 0.0;
         r.depletionFactor = scanReal(rest, pos, factor) ? factor : 0.0;
-        in_.skip(5);
+        // Five lines follow before the tables; the first names the site type.
+        if (in_.next(l)) {
+            if (const std::size_t at = l.find("TYPE OF SITE:"); at != std::string_view::npos)
+                r.siteType = std::string(trim(l.substr(at + 13)));
+            in_.skip(4);
+        }
         if (res_.units.empty() ? !readUnitsAndHeader() : !findYearHeading()) return false;
         if (!readTables(r, false)) return false;
         res_.locations.push_back(std::move(r));
@@ -410,6 +446,21 @@ float roundToTenths(float v) {
     return std::isfinite(tenths) ? static_cast<float>(tenths) : v;
 }
 
+// The total of a row's twelve printed months, over the months that hold
+// data: known when each of them is.
+std::int32_t sumOfTenths(const float values[12], const std::int32_t tenths[13]) {
+    long long sum = 0;
+    bool any = false;
+    for (int m = 0; m < 12; ++m) {
+        if (!hasData(values[m])) continue;
+        if (tenths[m] == kNoTenths) return kNoTenths;
+        sum += tenths[m];
+        any = true;
+    }
+    if (!any || sum > std::numeric_limits<std::int32_t>::max() || sum <= kNoTenths) return kNoTenths;
+    return static_cast<std::int32_t>(sum);
+}
+
 } // namespace
 
 void accumulateTotals(LocationResult &loc, bool stream) {
@@ -427,6 +478,21 @@ void OutputResults::setSynthesizedYears(long long lastHistoricalYear, long long 
     // them can overflow.
     firstSynthYear = clampYear(lastHistoricalYear + 1);
     lastSynthYear = clampYear(synthesizedYears >= 1 ? lastHistoricalYear + synthesizedYears : lastHistoricalYear);
+}
+
+std::optional<double> exportValue(const YearRow &row, bool stream, int month) {
+    const float v =
+        month == 12 ? (stream ? row.streamTotal : row.diversionTotal) : (stream ? row.stream : row.diversion)[month];
+    if (!hasData(v)) return std::nullopt;
+    const std::int32_t tenths = (stream ? row.streamTenths : row.diversionTenths)[month];
+    if (tenths != kNoTenths) return static_cast<double>(tenths) / 10.0;
+    // The float's shortest decimal form, read as a double: "0.1", never
+    // 0.100000001490116.
+    char buf[32];
+    const auto written = std::to_chars(buf, buf + sizeof buf, v);
+    double out = 0.0;
+    std::from_chars(buf, written.ptr, out);
+    return out;
 }
 
 namespace {
@@ -520,20 +586,28 @@ bool OutputResults::changeYearType(int t) {
         const int months = 12 * years;
         auto div = [&](int i) -> float & { return loc.rows[i / 12].diversion[i % 12]; };
         auto str = [&](int i) -> float & { return loc.rows[i / 12].stream[i % 12]; };
+        auto divTenths = [&](int i) -> std::int32_t & { return loc.rows[i / 12].diversionTenths[i % 12]; };
+        auto strTenths = [&](int i) -> std::int32_t & { return loc.rows[i / 12].streamTenths[i % 12]; };
+        auto move = [&](int to, int from) {
+            div(to) = div(from);
+            str(to) = str(from);
+            divTenths(to) = divTenths(from);
+            strTenths(to) = strTenths(from);
+        };
+        auto empty = [&](int d) {
+            div(d) = str(d) = kNoData;
+            divTenths(d) = strTenths(d) = kNoTenths;
+        };
         if (s > 0) {
-            for (int d = 0; d + s < months; ++d) {
-                div(d) = div(d + s);
-                str(d) = str(d + s);
-            }
+            for (int d = 0; d + s < months; ++d)
+                move(d, d + s);
             for (int d = std::max(0, months - s); d < months; ++d)
-                div(d) = str(d) = kNoData;
+                empty(d);
         } else {
-            for (int d = months - 1; d + s >= 0; --d) {
-                div(d) = div(d + s);
-                str(d) = str(d + s);
-            }
+            for (int d = months - 1; d + s >= 0; --d)
+                move(d, d + s);
             for (int d = 0; d < std::min(-s, months); ++d)
-                div(d) = str(d) = kNoData;
+                empty(d);
         }
 
         // Year totals and running totals over the months that hold data.
@@ -551,6 +625,8 @@ bool OutputResults::changeYearType(int t) {
                         any = true;
                     }
                 total = any ? sum : kNoData;
+                std::int32_t *tenths = table == 0 ? row.diversionTenths : row.streamTenths;
+                tenths[12] = sumOfTenths(v, tenths);
                 float previous =
                     y == 0 ? 0.0f
                            : (table == 0 ? loc.rows[y - 1].diversionCumulative : loc.rows[y - 1].streamCumulative);
@@ -565,6 +641,8 @@ bool OutputResults::changeYearType(int t) {
             for (int m = 0; m <= 12; ++m) {
                 float sum = 0.0f;
                 int n = 0;
+                long long tenthsSum = 0;
+                bool tenthsKnown = true;
                 for (int y = 0; y < years; ++y) {
                     const YearRow &row = loc.rows[y];
                     float v = m == 12 ? (table == 0 ? row.diversionTotal : row.streamTotal)
@@ -572,6 +650,9 @@ bool OutputResults::changeYearType(int t) {
                     if (hasData(v)) {
                         sum += v;
                         ++n;
+                        const std::int32_t t = (table == 0 ? row.diversionTenths : row.streamTenths)[m];
+                        tenthsKnown = tenthsKnown && t != kNoTenths;
+                        tenthsSum += t;
                     }
                 }
                 float value = n > 0 ? roundToTenths(sum / static_cast<float>(n)) : kNoData;
@@ -579,6 +660,11 @@ bool OutputResults::changeYearType(int t) {
                     (table == 0 ? avg.diversionTotal : avg.streamTotal) = value;
                 else
                     (table == 0 ? avg.diversion : avg.stream)[m] = value;
+                // The mean of the printed values, rounded to tenths as the
+                // floats are.
+                (table == 0 ? avg.diversionTenths : avg.streamTenths)[m] =
+                    n > 0 && tenthsKnown ? static_cast<std::int32_t>(std::llround(static_cast<double>(tenthsSum) / n))
+                                         : kNoTenths;
             }
         }
     }

@@ -6,6 +6,9 @@
 
 #include "common/prompter.h"
 
+#include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,10 @@ namespace vek {
 inline constexpr float kNoData = -1.0e10f;
 inline bool hasData(float v) { return v > kNoData; }
 
+// A value as the report printed it, in tenths of an acre-foot; kNoTenths
+// when the report did not print it so.
+inline constexpr std::int32_t kNoTenths = std::numeric_limits<std::int32_t>::min();
+
 // One printed year (or the average row) of one location.
 struct YearRow {
     float diversion[12];
@@ -24,12 +31,27 @@ struct YearRow {
     float stream[12];
     float streamTotal = kNoData;
     float streamCumulative = kNoData;
+    // The same values as the report printed them (months 0..11 in the
+    // results' month order, then the total): whole tenths, exact at every
+    // magnitude the report prints, where a float keeps the tenths only up to
+    // about a million. The exports write these; the views and graphs
+    // compute with the floats.
+    std::int32_t diversionTenths[13];
+    std::int32_t streamTenths[13];
 
     YearRow() {
         for (int m = 0; m < 12; ++m)
             diversion[m] = stream[m] = kNoData;
+        for (int m = 0; m < 13; ++m)
+            diversionTenths[m] = streamTenths[m] = kNoTenths;
     }
 };
+
+// The value an export writes for `value` of a row (month 0..11, or 12 for
+// the total) of one table: the report's printed value, exactly; a value the
+// report did not print (made by a year type change, or set by a program)
+// in the shortest form its float takes. nullopt for no data.
+std::optional<double> exportValue(const YearRow &row, bool stream, int month);
 
 struct LocationResult {
     // Which entry of the report this is. The reader sets it; consumers use it
@@ -39,8 +61,11 @@ struct LocationResult {
 
     // Printed years, first year first, then the report's average row.
     std::vector<YearRow> rows;
-    std::string name;
+    std::string name; // UTF-8, decoded from the report's bytes (see results/text_decoding.h)
     double depletionFactor = 0.0;
+    // The report's site type ("RECHARGE" or "PUMPING", as the engine calls
+    // the location); empty for the summaries and when the report had none.
+    std::string siteType;
     Kind kind = Kind::Location;
     // Only the stream table was in the report (its untitled summaries).
     bool streamOnly = false;

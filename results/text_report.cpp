@@ -3,6 +3,7 @@
 
 #include "results/report_format.h"
 #include "results/string_array.h"
+#include "results/text_decoding.h"
 
 #include "facts/vek_facts.h"
 
@@ -11,6 +12,8 @@
 
 namespace vek {
 
+// Wells carry negative diversions: a location whose data sum above zero is a
+// recharge site.
 const char *locationTypeName(const LocationResult &loc) {
     float sum = 0.0f;
     for (size_t y = 0; y + 1 < loc.rows.size(); ++y)
@@ -20,8 +23,8 @@ const char *locationTypeName(const LocationResult &loc) {
 }
 
 std::string locationTitle(const LocationResult &loc) {
-    if (loc.isSummary()) return loc.name;
-    return "Location: " + loc.name + "  Location Type = " + locationTypeName(loc) +
+    if (loc.isSummary()) return decodeReportText(loc.name);
+    return "Location: " + decodeReportText(loc.name) + "  Location Type = " + locationTypeName(loc) +
            "  VEK = " + formatG(loc.depletionFactor) + " days";
 }
 

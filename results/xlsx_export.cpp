@@ -215,7 +215,10 @@ void writeRunSheet(lxw_workbook *wb, lxw_worksheet *ws, const Formats &f, const 
     text("Monthly to daily conversion", results.conversionText);
     text("Year type", yearTypeHeading(results.yearType));
     text("Units", plainUnits(results.units));
-    text("Engine version", "VEK " + info.engineVersion);
+    if (!info.reportVersion.empty())
+        text("Version of the program that wrote the report", info.reportVersion);
+    else
+        text((info.program + " version").c_str(), info.programVersion);
     ++r;
     worksheet_write_string(ws, r++, 0, "Sheets", f.label);
     for (const std::string &name : sheets)
@@ -267,15 +270,13 @@ void writeLocationSheet(lxw_worksheet *ws, const Formats &f, const OutputResults
             const bool stream = table == 1;
             if (!(stream ? b.stream : b.diversion)) continue;
             const lxw_col_t first = static_cast<lxw_col_t>(1 + t * width);
-            auto put = [&](lxw_col_t col, float v) {
-                if (auto value = printedValue(v)) worksheet_write_number(ws, r, col, *value, nullptr);
+            auto put = [&](lxw_col_t col, int month) {
+                if (auto value = exportValue(row, stream, month)) worksheet_write_number(ws, r, col, *value, nullptr);
             };
-            if (layout.monthly) {
-                const float *months = stream ? row.stream : row.diversion;
+            if (layout.monthly)
                 for (int m = 0; m < 12; ++m)
-                    put(static_cast<lxw_col_t>(first + m), months[m]);
-            }
-            put(static_cast<lxw_col_t>(first + width - 1), stream ? row.streamTotal : row.diversionTotal);
+                    put(static_cast<lxw_col_t>(first + m), m);
+            put(static_cast<lxw_col_t>(first + width - 1), 12);
             ++t;
         }
         ++r;
@@ -289,11 +290,12 @@ void writeLocationSheet(lxw_worksheet *ws, const Formats &f, const OutputResults
 
 } // namespace
 
-WorkbookInfo workbookInfoFor(const std::string &reportPath) {
+WorkbookInfo workbookInfoFor(const std::string &reportPath, const std::string &program) {
     WorkbookInfo info;
     info.reportPath = reportPath;
     info.model = std::filesystem::path(reportPath).stem().string();
-    info.engineVersion = engineVersion();
+    info.program = program;
+    info.programVersion = releaseVersion();
     return info;
 }
 

@@ -1,13 +1,15 @@
 // The selected tables of a report as an Excel workbook (.xlsx).
 //
 // The first sheet, "Run", lists the model, the run years, the heading facts of
-// the report and the engine version. Then one sheet per selected location and
-// per selected summary: a title row (the text report's title line, the year
-// type and the units), a row naming the tables, a frozen row of column
-// headings (YEAR, the months in the results' order, TOTAL, for each table
-// shown), and one row per selected year with the values as numbers; a value
-// without data leaves its cell empty. Every number carries the text report's
-// printed digits.
+// the report and a version: the one of the program that wrote the report
+// when the report states it, otherwise that of the program writing the
+// workbook, labelled as such. Then one sheet per selected location and per
+// selected summary: a title row (the text report's title line, the year type
+// and the units), a row naming the tables, a frozen row of column headings
+// (YEAR, the months in the results' order, TOTAL, for each table shown), and
+// one row per selected year with the values as numbers; a value without
+// data leaves its cell empty. Every number is the engine report's own, to
+// the tenth, at every magnitude.
 #pragma once
 
 #include "common/safe_save.h"
@@ -22,7 +24,12 @@ namespace vek {
 struct WorkbookInfo {
     std::string model;      // the model's name, shown on the first sheet
     std::string reportPath; // the engine report the values come from
-    std::string engineVersion;
+    // The version of the program that wrote the report, when the report
+    // states it (the engine's reports do not).
+    std::string reportVersion;
+    // The program writing the workbook ("vektool", "VEKView") and its version.
+    std::string program;
+    std::string programVersion;
 };
 
 struct WorkbookOptions {
@@ -33,9 +40,10 @@ struct WorkbookOptions {
     SafeSave::Replace replace = SafeSave::Replace::Allowed;
 };
 
-// The WorkbookInfo of a report file: the model is the report's base name
-// (the engine's report is named after its model input file).
-WorkbookInfo workbookInfoFor(const std::string &reportPath);
+// The WorkbookInfo of a report file written by `program` of this release:
+// the model is the report's base name (the engine's report is named after
+// its model input file).
+WorkbookInfo workbookInfoFor(const std::string &reportPath, const std::string &program = "vektool");
 
 // Writes the workbook to path through the safe save (a failed write leaves
 // an earlier file whole). False with the reason, one message naming the file,

@@ -1,8 +1,7 @@
-// vektool check: reads a model input file and reports what stopped the
-// reader, if anything.
-#include "model/input_file.h"
+// vektool check: reads a model input file and judges it as the engine would
+// run it: every reader message, every refusal and every warning.
 #include "model/model_input.h"
-#include "model/response_checks.h"
+#include "model/model_validation.h"
 #include "vektool/command.h"
 #include "vektool/messages.h"
 
@@ -11,25 +10,30 @@
 namespace {
 
 const char *kUsage = "usage: vektool check FILE.vek\n\n"
-                     "Reads a model input file as the desktop program opens it and prints every\n"
-                     "message the reader shows (standard error), then a one-line summary of what\n"
-                     "was read (standard output). The response methods' parameters and tables\n"
-                     "are checked as the engine checks them (a/W below 1, lambda' above 0, shares\n"
-                     "between 0 and 1 adding up to at most 1, tables that exist).\n\n"
-                     "Exit status: 0 the file reads cleanly, 1 it does not, 2 bad arguments.\n";
+                     "Reads a model input file as the desktop program opens it and judges it as\n"
+                     "the engine would run it. Printed on standard error, one a line: every\n"
+                     "message of the reader; everything the engine would refuse (a year type\n"
+                     "other than Irrigation Year, a run without years, of more than 400 years or\n"
+                     "starting outside the years of data, a negative depletion factor of a used\n"
+                     "location, a file name longer than the engine reads, the response methods'\n"
+                     "parameters and tables), each with the vektool convert options that mend it;\n"
+                     "and, after \"warning:\", what the engine would run but read otherwise than\n"
+                     "the desktop program shows (a location type other than -1 and 1, a\n"
+                     "monthly-to-daily rule other than 0 and 1, synthesized years that are not\n"
+                     "what their recorded method makes, names the report cuts). Then a one-line\n"
+                     "summary of what was read (standard output).\n\n"
+                     "Exit status: 0 the file reads cleanly and would run (warnings included),\n"
+                     "1 it does not read or would be refused, 2 bad arguments.\n";
 
 int runCheck(const vektool::Args &args) {
     if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
         std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
-    vek::ModelInput m;
-    bool ok = vektool::report(vek::readModelInput(m, args[0]));
-    if (ok)
-        for (const auto &problem : vek::checkResponseMethods(m)) {
-            std::fprintf(stderr, "%s: %s\n", args[0].c_str(), problem.text.c_str());
-            ok = false;
-        }
+    const vek::ModelFileCheck c = vek::checkModelFile(args[0]);
+    bool ok = vektool::report(c.read);
+    if (ok) ok = vektool::reportProblems(args[0], c.validation);
+    const vek::ModelInput &m = c.model;
     std::printf("%s: %s, %zu location(s), historical years %d-%d (%d), synthesized years %d\n", args[0].c_str(),
                 ok ? "ok" : "failed", m.locations.size(), m.inputStartYear, m.inputEndYear, m.historicalYears(),
                 m.synthesizedYears());
@@ -38,4 +42,4 @@ int runCheck(const vektool::Args &args) {
 
 } // namespace
 
-VEKTOOL_COMMAND("check", "read a model input file and show every reader message", kUsage, runCheck);
+VEKTOOL_COMMAND("check", "judge a model input file as the engine would run it", kUsage, runCheck);

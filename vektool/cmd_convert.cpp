@@ -10,6 +10,7 @@
 #include "model/synthesis.h"
 #include "model/year_types.h"
 #include "vektool/command.h"
+#include "vektool/convert_location_options.h"
 #include "vektool/convert_response_options.h"
 #include "vektool/messages.h"
 
@@ -59,6 +60,7 @@ struct ConvertOptions {
     std::optional<int> yearType, units, avgDays, synthYears;
     Method method = Method::None;
     std::vector<int> years; // years named by --average, --given or --cycle
+    vektool::FormOptions form;
     vektool::ResponseOptions response;
 };
 
@@ -183,6 +185,10 @@ std::string parseArgs(const vektool::Args &args, ConvertOptions &o) {
             continue;
         }
         std::string err;
+        if (vektool::parseFormOption(args, i, o.form, err)) {
+            if (!err.empty()) return err;
+            continue;
+        }
         if (vektool::parseResponseOption(args, i, o.response, err)) {
             if (!err.empty()) return err;
             continue;
@@ -239,22 +245,33 @@ bool transformStage(vek::ModelDocument &doc, const ConvertOptions &o) {
     }
     // Years are year labels; a year-type change may have added one before the
     // first.
-    bool synthesized = true;
+    vek::OperationResult synthesized;
     switch (o.method) {
     case Method::None:
         break;
     case Method::Average:
-        synthesized = vektool::report(vek::synthesizeAverage(md, o.years));
+        synthesized = vek::synthesizeAverage(md, o.years);
         break;
     case Method::Given:
-        synthesized = vektool::report(vek::synthesizeGivenYear(md, o.years[0]));
+        synthesized = vek::synthesizeGivenYear(md, o.years[0]);
         break;
     case Method::Cycle:
-        synthesized = vektool::report(vek::synthesizeCycle(md, o.years[0], o.years[1] - o.years[0] + 1));
+        synthesized = vek::synthesizeCycle(md, o.years[0], o.years[1] - o.years[0] + 1);
         break;
     }
-    // Response methods last: they refer to locations as the file will hold them.
-    return synthesized && vektool::applyResponseOptions(doc, o.response);
+    if (!vektool::report(synthesized)) {
+        // The message is the desktop program's; the option that mends it is ours.
+        if (synthesized.error->kind == vek::OperationError::Kind::NoSynthesizedYears)
+            vektool::say("vektool convert: give the number of synthesized years with --synth-years N");
+        return false;
+    }
+    // What the form sets, then the response methods (which may set a factor
+    // again): they refer to locations as the file will hold them.
+    if (!o.form.empty()) {
+        if (!vektool::applyFormOptions(md, o.form)) return false;
+        doc.setModified();
+    }
+    return vektool::applyResponseOptions(doc, o.response);
 }
 
 bool writeStage(vek::ModelDocument &doc, const ConvertOptions &o) { return vek::SaveInput(doc, o.out); }
@@ -276,7 +293,7 @@ int runConvert(const vektool::Args &args) {
 
 } // namespace
 
-const std::string kFullUsage = std::string(kUsage) + vektool::kResponseOptionsUsage;
+const std::string kFullUsage = std::string(kUsage) + vektool::kFormOptionsUsage + vektool::kResponseOptionsUsage;
 
 VEKTOOL_COMMAND("convert", "read a model input file and write it in the current format", kFullUsage.c_str(),
                 runConvert);

@@ -1,10 +1,8 @@
 // vektool run: runs the engine on a model input file as the desktop
 // program's Run does, on the file as it is on disk.
 #include "common/utf8_path.h"
-#include "facts/vek_facts.h"
 #include "model/engine_runner.h"
-#include "model/input_file.h"
-#include "model/model_input.h"
+#include "model/model_validation.h"
 #include "model/program_directory.h"
 #include "vektool/command.h"
 #include "vektool/messages.h"
@@ -17,8 +15,10 @@ namespace {
 const char *kUsage = "usage: vektool run MODEL.vek [--yes]\n\n"
                      "Runs the engine vek (from vektool's own folder) on MODEL.vek in that file's\n"
                      "folder and prints the absolute path of the report it wrote. The file on disk\n"
-                     "is what runs, also when it does not read cleanly (the engine judges it);\n"
-                     "a model that is not in Irrigation Year format is refused. --yes is\n"
+                     "is what runs, also when it does not read cleanly (the engine judges it).\n"
+                     "It is judged first as vektool check judges it: what the engine would\n"
+                     "refuse is printed with the vektool convert options that mend it and the\n"
+                     "engine is not started; warnings are printed and the engine runs. --yes is\n"
                      "accepted for scripts written for earlier versions and changes nothing.\n\n"
                      "Exit status: 0 the engine ran cleanly, 1 it did not or the run was refused,\n"
                      "2 bad arguments.\n";
@@ -42,13 +42,10 @@ int runRun(const vektool::Args &args) {
         std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
-    vek::ModelInput model;
-    vektool::report(vek::readModelInput(model, path));
+    const vek::ModelFileCheck check = vek::checkModelFile(path);
+    vektool::report(check.read);
     if (!std::filesystem::is_regular_file(vek::pathFromUtf8(path))) return 1;
-    if (model.yearMode != vek::IrrigationYear) {
-        vektool::say(vek::kIrrigationYearOnlyMessage);
-        return 1;
-    }
+    if (!vektool::reportProblems(path, check.validation)) return 1;
     const vek::EngineRunResult run = vek::runEngineFile(path, vek::programDirectory());
     if (!run.succeeded()) {
         vektool::say(run.message);

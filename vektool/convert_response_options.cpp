@@ -10,6 +10,7 @@
 #include "model/model_document.h"
 #include "model/response_checks.h"
 #include "model/response_table_import.h"
+#include "vektool/convert_location_options.h"
 
 namespace vektool {
 
@@ -43,32 +44,6 @@ std::optional<double> number(const std::string &text) {
     const auto r = std::from_chars(text.data(), last, v);
     if (text.empty() || r.ec != std::errc() || r.ptr != last || !std::isfinite(v)) return std::nullopt;
     return v;
-}
-
-// 0-based location indexes of "all", "3" or "2,5-7"; an error text otherwise.
-std::string locationList(const std::string &text, std::size_t count, std::vector<std::size_t> &out) {
-    out.clear();
-    if (text == "all") {
-        for (std::size_t i = 0; i < count; ++i)
-            out.push_back(i);
-        return {};
-    }
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = text.find(',', start);
-        const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        const std::size_t dash = item.find('-');
-        const auto a = number(item.substr(0, dash));
-        const auto b = dash == std::string::npos ? a : number(item.substr(dash + 1));
-        if (!a || !b || *a < 1 || *b < *a || *a != std::floor(*a) || *b != std::floor(*b))
-            return "'" + item + "' is not a location number or range";
-        if (*b > static_cast<double>(count))
-            return "location " + item + " does not exist (the model has " + std::to_string(count) + ")";
-        for (auto n = static_cast<std::size_t>(*a); n <= static_cast<std::size_t>(*b); ++n)
-            out.push_back(n - 1);
-        if (comma == std::string::npos) return {};
-        start = comma + 1;
-    }
 }
 
 // Applies one SPEC to one location; an error text when it cannot.
@@ -219,7 +194,7 @@ bool applyResponseOptions(vek::ModelDocument &doc, const ResponseOptions &o) {
     }
     for (const auto &[list, spec] : o.methods) {
         std::vector<std::size_t> locations;
-        if (std::string err = locationList(list, m.locations.size(), locations); !err.empty())
+        if (std::string err = locationList(list, m, locations); !err.empty())
             return fail("--method " + list + ":" + spec + ": " + err);
         for (std::size_t i : locations)
             if (std::string err = applySpec(m.locations[i], spec); !err.empty())

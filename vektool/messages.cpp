@@ -57,6 +57,32 @@ bool report(const vek::OperationResult &result) {
     return result.ok();
 }
 
+namespace {
+
+// A file name as a shell reads it back: quoted when it holds more than
+// letters, digits and . _ - / + , : @ %.
+std::string shellWord(const std::string &s) {
+    const bool plain = !s.empty() && s.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                                         "0123456789._-/+,:@%") == std::string::npos;
+    if (plain) return s;
+    std::string out = "'";
+    for (char c : s)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+} // namespace
+
+bool reportProblems(const std::string &file, const vek::ModelValidation &validation) {
+    for (const vek::ModelProblem &p : validation.problems) {
+        std::string line = file + ": " + (p.refused() ? "" : "warning: ") + p.text;
+        if (!p.option.empty())
+            line += "  Mend: vektool convert " + shellWord(file) + " " + shellWord(file) + " " + p.option;
+        say(line);
+    }
+    return !validation.refused();
+}
+
 vek::Prompter &messages() {
     static MessagePrinter printer;
     return printer;

@@ -5,6 +5,7 @@
 
 #include "common/operation_error.h"
 #include "common/prompter.h"
+#include "model/model_validation.h"
 
 #include <cstddef>
 #include <optional>
@@ -19,6 +20,11 @@ void say(const std::string &text);
 
 // Prints an operation's warnings and its error; true when it succeeded.
 bool report(const vek::OperationResult &result);
+
+// Prints the problems of a model file, each after "FILE: ": refusals with
+// the vektool convert command that mends them, then warnings after
+// "warning: ". True when nothing would be refused.
+bool reportProblems(const std::string &file, const vek::ModelValidation &validation);
 
 // For the cores that speak through a prompter (the model file's writer, the
 // report reader): messages are printed; a question, which no command should

@@ -6,6 +6,7 @@
 
 #include "results/graph_data.h"
 #include "results/output_results.h"
+#include "results/text_decoding.h"
 #include "results/text_report.h"
 #include "results/views/graph_view.h"
 #include "results/views/report_printer.h"
@@ -185,7 +186,7 @@ void VEKOutputView::onUpdate() {
             years_->addItem(QString::number(y));
         years_->addItem("Average");
         for (const LocationResult &loc : results_->locations)
-            locations_->addItem(QString::fromStdString(loc.name));
+            locations_->addItem(QString::fromStdString(decodeReportText(loc.name)));
     }
     report_->setPlainText(QString());
 }
@@ -341,7 +342,7 @@ void VEKOutputView::OnExportExcel() {
     const QString path = chooseFile("Export to Excel", "Excel workbooks (*.xlsx)", "xlsx", true);
     if (path.isEmpty() || isTheReport(path)) return;
     std::string error;
-    WorkbookInfo info = workbookInfoFor(documentTitle_.toStdString());
+    WorkbookInfo info = workbookInfoFor(documentTitle_.toStdString(), "VEKView");
     if (!writeWorkbook(path.toStdString(), *results_, c, info, &error)) {
         message(QString::fromStdString(error));
         return;

@@ -10,9 +10,11 @@
 #include "editor/recent_files.h"
 #include "editor/run_command.h"
 #include "editor/vekview_doc.h"
+#include "model/engine_runner.h"
 #include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
+#include "support/validation_cases.h"
 
 #include <QDir>
 #include <QFile>
@@ -220,6 +222,12 @@ TEST_F(AppPartsTest, RunOpensTheReportByItsAbsolutePath) {
     test::ScriptedPrompter p;
     CVEKViewDoc doc(&p);
     ASSERT_TRUE(doc.open(copy("shell/model.vek", "model.vek")));
+    // Its synthesized years are not the copies of 1993 it records: said when
+    // it opens, asked when it runs.
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_NE(p.messages[0].find("its synthesized years are not copies of the historical year 1993"),
+              std::string::npos);
+    p.yesNo.push_back(true);
     doc.document().programDirectory = test::binDir() + "/";
     QStringList opened;
     RunCommand run;
@@ -228,6 +236,7 @@ TEST_F(AppPartsTest, RunOpensTheReportByItsAbsolutePath) {
         return true;
     };
     ASSERT_TRUE(run.run(&doc)) << (p.messages.empty() ? "" : p.messages.back());
+    EXPECT_EQ(p.questions.size(), 1u);
     EXPECT_EQ(opened, QStringList{dir + "/model.out"});
     EXPECT_TRUE(QFileInfo(dir + "/model.out").isFile());
     EXPECT_TRUE(run.status().startsWith("Run finished in ")) << run.status().toStdString();
@@ -239,6 +248,40 @@ TEST_F(AppPartsTest, RunOpensTheReportByItsAbsolutePath) {
     EXPECT_FALSE(run.run(&doc));
     EXPECT_TRUE(run.status().isEmpty());
     EXPECT_EQ(opened.size(), 1);
+}
+
+// Run refuses what vektool check and vektool run refuse, before the engine
+// starts (no report is left behind), and runs what they only warn about.
+TEST_F(AppPartsTest, RunRefusesWhatTheEngineWouldRefuse) {
+    ASSERT_TRUE(QFileInfo(QString::fromStdString(test::binDir() + "/vek")).isExecutable());
+    for (const test::ValidationCase &c : test::validationCases()) {
+        SCOPED_TRACE(c.file);
+        const QString path = dir + "/" + c.file;
+        test::writeFile(path.toStdString(), test::validationCaseText(c));
+        test::ScriptedPrompter p;
+        CVEKViewDoc doc(&p);
+        ASSERT_TRUE(doc.open(path));
+        EXPECT_EQ(p.messages.size(), c.refused || !*c.field ? 0u : 1u) << "the warnings are said on opening";
+        p.messages.clear();
+        p.yesNo = {true}; // stale synthesized years: run anyway
+        doc.document().programDirectory = test::binDir() + "/";
+        RunCommand run;
+        bool opened = false;
+        run.openReport = [&](const QString &) { return opened = true; };
+        EXPECT_EQ(run.run(&doc), !c.refused);
+        const QString report = dir + "/" + QFileInfo(path).completeBaseName() + ".out";
+        EXPECT_EQ(QFileInfo(report).exists(), !c.refused);
+        if (!c.refused) continue;
+        ASSERT_EQ(p.messages.size(), 1u);
+        const std::string &said = p.messages[0];
+        if (std::string(c.field) == "yearMode")
+            EXPECT_EQ(said, kIrrigationYearOnlyMessage);
+        else if (std::string(c.field) == "file name")
+            EXPECT_NE(said.find("is longer than the 45 characters the engine reads."), std::string::npos) << said;
+        else
+            EXPECT_EQ(said.rfind(kModelCannotRunMessage, 0), 0u) << said;
+        EXPECT_EQ(said.find("vektool"), std::string::npos) << said;
+    }
 }
 
 } // namespace

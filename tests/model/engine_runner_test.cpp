@@ -207,10 +207,20 @@ TEST(EngineRunner, SavePrompt) {
         EXPECT_TRUE(p.messages.empty());
         // Also when nothing has changed yet.
         ModelDocument unchanged(&p);
+        fill(unchanged);
+        unchanged.setModified(false);
         p.yesNo.push_back(false);
         EXPECT_EQ(run(unchanged, engine).result, RunResult::Refused);
         EXPECT_EQ(p.questions.size(), 2u);
         EXPECT_TRUE(p.messages.empty());
+        // A document the engine would refuse (a new one has no run years)
+        // is refused before anything is asked.
+        ModelDocument empty(&p);
+        EXPECT_EQ(run(empty, engine).result, RunResult::Refused);
+        EXPECT_EQ(p.questions.size(), 2u);
+        ASSERT_EQ(p.messages.size(), 1u);
+        EXPECT_EQ(p.messages[0], std::string(vek::kModelCannotRunMessage) +
+                                     "The run has no years: it ends in -1, before it starts in 0.");
     }
     {
         // Unsaved changes: Cancel (also a dismissed question) stops the run;

@@ -641,3 +641,46 @@ TEST(ImportedDocument, SavedConvertedAndRunInEngine) {
     for (const char *name : {"101 (Upper Valley)", "203 (North Fork)"})
         EXPECT_NE(report.find(std::string("LOCATION:        ") + name), std::string::npos) << name;
 }
+
+// ---- the longest period an import takes -------------------------------------
+
+// A tab-delimited file and a well output file spanning exactly the longest
+// period an import takes are imported whole; one year more is refused and
+// changes nothing.
+TEST(ImportLimits, ExactlyTheLongestPeriodAndOneYearMore) {
+    const std::string dir = vek::test::freshDir("import_limits");
+    for (const int years : {vek::kMaxImportYears, vek::kMaxImportYears + 1}) {
+        SCOPED_TRACE(years);
+        const int first = 101, last = first + years - 1;
+        std::string tab = std::to_string(first) + "\t" + std::to_string(last) + "\nWell A\t12.5\t0\n";
+        std::string owl = "WELL OUTPUT FILE\n\n   1 Well(s) in SubArea Long Run\n\n Year  Well  VEK\n (units)\n\n";
+        for (int y = first; y <= last; ++y) {
+            tab += std::to_string(y) + "\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t" + std::to_string(y) + "\n";
+            owl += "  " + std::to_string(y) + "   501   30.00 1 2 3 4 5 6 7 8 9 10 11 " + std::to_string(y) + " 0\n";
+        }
+        vek::test::writeFile(dir + "/long.txt", tab);
+        vek::test::writeFile(dir + "/long.owl", owl);
+        const bool fits = years <= vek::kMaxImportYears;
+
+        ModelInput fromTab = oldModel();
+        const OperationResult t = vek::importTabDelimited(fromTab, dir + "/long.txt", 1, 1);
+        ModelInput fromOwl = oldModel();
+        const OperationResult w = vek::importWendraFile(fromOwl, dir + "/long.owl", SoilMoisture::Without);
+        for (const auto &[r, m] : {std::tie(t, fromTab), std::tie(w, fromOwl)}) {
+            EXPECT_EQ(r.ok(), fits);
+            if (fits) {
+                ASSERT_EQ(m.locations.size(), 1u);
+                EXPECT_EQ(m.historicalYears(), years);
+                EXPECT_EQ(m.inputStartYear, first);
+                EXPECT_EQ(m.inputEndYear, last);
+                EXPECT_EQ(m.locations[0].historicalData[11].back(), static_cast<float>(last));
+            } else {
+                ASSERT_TRUE(r.error);
+                EXPECT_EQ(r.error->kind, Kind::TooManyYears);
+                EXPECT_EQ(r.error->message, "The years of " + r.error->file +
+                                                " run from 101 to 2101; at most 2000 "
+                                                "years can be imported.");
+            }
+        }
+    }
+}

@@ -1,7 +1,9 @@
 """Helpers shared by the export tests: running vektool, reading its text
-report, and engine reports with awkward names and values."""
+report and the engine report itself, and engine reports with awkward names
+and values."""
 
 import os
+import re
 import subprocess
 
 
@@ -37,13 +39,49 @@ def parse_text_report(text):
     return blocks
 
 
+ROW = re.compile(r"^(\d{4}| AVG)")
+
+
+def parse_engine_report(path):
+    """The tables of an engine report (output format 0), read by its fixed
+    columns: a list of entries in report order, each (name bytes, {table:
+    {label: [13 field texts]}}), the locations first, then the three
+    summaries (the last with its stream table only)."""
+    with open(path, "rb") as f:
+        lines = f.read().split(b"\r\n")
+    names, tables, current = [], [], None
+    for line in lines:
+        if line.startswith(b"LOCATION:"):
+            names.append(line[17:77].rstrip(b" "))
+        text = line.decode("latin-1")
+        if ROW.match(text) and len(text) >= 121:
+            if current is None:
+                current = {}
+                tables.append(current)
+            label = "Avg" if text.startswith(" AVG") else text[:4]
+            current[label] = [text[4 + 9 * f:13 + 9 * f].strip() for f in range(13)]
+        elif text.strip() and current is not None and not ROW.match(text):
+            current = None
+    entries = []
+    for i, name in enumerate(names):
+        entries.append((name, {"diversion": tables[2 * i], "stream": tables[2 * i + 1]}))
+    rest = tables[2 * len(names):]
+    entries.append((b"Recharge Summary", {"diversion": rest[0], "stream": rest[1]}))
+    entries.append((b"CU of Ground Water Summary", {"diversion": rest[2], "stream": rest[3]}))
+    entries.append((b"Net Impact on Stream", {"stream": rest[4]}))
+    return entries
+
+
 def write_report_variant(data_dir, out_dir, name, names=None, replace=None):
     """two_locations.out with its two location names replaced (each written in
-    the engine's 60-column field) and lines' text replaced."""
+    the engine's 60-column field and cut to it, as the engine does; a name
+    given as bytes goes in byte for byte) and lines' text replaced."""
     with open(os.path.join(data_dir, "results", "two_locations.out"), "rb") as f:
         text = f.read().decode("latin-1")
     if names:
         for old, new in zip(["Well 7", "Pond A"], names):
+            if isinstance(new, bytes):
+                new = new.decode("latin-1")
             text = text.replace("LOCATION:        " + old.ljust(60), "LOCATION:        " + new.ljust(60)[:60])
     for old, new in replace or []:
         assert old in text, old

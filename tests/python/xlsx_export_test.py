@@ -1,6 +1,7 @@
 """Workbooks written by `vektool report --xlsx`, opened with openpyxl (an
 independent reader): sheet names, frozen headings, numbers stored as numbers
-and equal to the text report's printed digits, empty cells for no data."""
+and equal to the engine report's values to the tenth (and so to the text
+report's six digits), empty cells for no data, names in UTF-8."""
 
 import argparse
 import os
@@ -14,7 +15,7 @@ except ImportError:
     print("FAIL: Python's openpyxl is missing (Debian package python3-openpyxl; scripts/setup.sh installs it)")
     sys.exit(1)
 
-from report_fixtures import parse_text_report, run_vektool, write_report_variant
+from report_fixtures import parse_engine_report, parse_text_report, run_vektool, write_report_variant
 
 ARGS = None
 
@@ -55,7 +56,7 @@ class WorkbookTest(unittest.TestCase):
                             self.assertIsNone(cell.value, (ws.title, label, table, c))
                         else:
                             self.assertEqual(cell.data_type, "n", (ws.title, label, table, c))
-                            self.assertEqual(cell.value, float(text), (ws.title, label, table, c))
+                            self.assertEqual(float("%g" % cell.value), float(text), (ws.title, label, table, c))
             self.assertIsNone(ws.cell(row=4 + len(labels), column=1).value)
 
     def test_whole_report(self):
@@ -84,7 +85,10 @@ class WorkbookTest(unittest.TestCase):
         self.assertEqual(run["First run year"], 1989)
         self.assertEqual(run["Last run year"], 1991)
         self.assertEqual(run["Last year of historical data"], 1990)
-        self.assertTrue(run["Engine version"].startswith("VEK "), run["Engine version"])
+        # The engine's report states no version: the one given is vektool's, and says so.
+        self.assertNotIn("Engine version", run)
+        version = subprocess.run([ARGS.vektool, "--version"], capture_output=True, text=True).stdout.split()[1]
+        self.assertEqual(run["vektool version"], version)
         self.assertEqual(run["Year type"], "Irrigation year (NOV-OCT)")
 
     def test_calendar_years_leave_missing_months_empty(self):
@@ -109,13 +113,36 @@ class WorkbookTest(unittest.TestCase):
         self.assertEqual([c.value for c in ws[3]], ["YEAR", "TOTAL"])
         self.assertEqual(ws["A5"].value, "Avg")
 
-    def test_values_carry_the_reports_six_digits(self):
-        report = write_report_variant(ARGS.data, ARGS.out, "six_digits.out",
-                                      replace=[("1989   -100.5   -101.5", "1989 123456.7 -101.25")])
-        wb, blocks = workbook("six_digits", report)
+    def test_values_are_the_engine_reports_at_every_magnitude(self):
+        # 123456.7 is 123457 in the text report, 3005556.5 is 3.00556e+06;
+        # the fields beyond a million are more than a float keeps.
+        wide = ["123456.7", "3005556.5", "3005556.1", "9999999.9", "-999999.9", "8388607.3"]
+        row = "1989" + "".join(v.rjust(9) for v in wide) + "   -106.5   -107.5   -108.5   -109.5   -110.5   -111.5  -1272.0"
+        report = write_report_variant(ARGS.data, ARGS.out, "wide.out", replace=[(
+            "1989   -100.5   -101.5   -102.5   -103.5   -104.5   -105.5   -106.5   -107.5   -108.5   -109.5   "
+            "-110.5   -111.5  -1272.0", row)])
+        wb, blocks = workbook("wide", report)
         self.check_against_report(wb, blocks)
-        self.assertEqual(wb["Well 7"]["B4"].value, 123457)
-        self.assertEqual(wb["Well 7"]["C4"].value, -101.25)
+        self.assertEqual([wb["Well 7"].cell(row=4, column=2 + c).value for c in range(len(wide))],
+                         [float(v) for v in wide])
+        # Every number of every sheet, the average rows included, is the
+        # engine report's field.
+        for ws, (_, tables) in zip(wb.worksheets[1:], parse_engine_report(report)):
+            for t, table in enumerate(t for t in ("diversion", "stream") if t in tables):
+                for r, (label, fields) in enumerate(tables[table].items()):
+                    self.assertEqual(str(ws.cell(row=4 + r, column=1).value), label.strip())
+                    got = [ws.cell(row=4 + r, column=2 + t * 13 + c).value for c in range(13)]
+                    self.assertEqual(got, [float(f) for f in fields], (ws.title, table, label))
+
+    def test_names_that_are_not_utf8_become_utf8(self):
+        cut = b"Recharge pond of the Alamosa irrigation district, north end\xc3\xa9"  # cut at 60 bytes
+        cp1252 = "Caf\u00e9 \u201cNord\u201d".encode("cp1252")
+        report = write_report_variant(ARGS.data, ARGS.out, "bytes.out", names=[cut, cp1252])
+        wb, _ = workbook("bytes", report)
+        self.assertEqual(wb.sheetnames[1:3], ["Recharge pond of the Alamosa ir", "Caf\u00e9 \u201cNord\u201d"])
+        self.assertTrue(wb["Recharge pond of the Alamosa ir"]["A1"].value.startswith(
+            "Location: Recharge pond of the Alamosa irrigation district, north end  Location Type"))
+        self.assertTrue(wb.worksheets[2]["A1"].value.startswith("Location: Caf\u00e9 \u201cNord\u201d  Location"))
 
     def test_sheet_names_follow_excels_rules(self):
         report = write_report_variant(ARGS.data, ARGS.out, "names.out",

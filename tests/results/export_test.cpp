@@ -4,6 +4,7 @@
 #include "results/csv_export.h"
 #include "results/export_layout.h"
 #include "results/xlsx_export.h"
+#include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 using namespace vek;
 
@@ -50,8 +52,11 @@ TEST(ExcelSheetNames, CutsWholeCharacters) {
     EXPECT_TRUE(validUtf8(names[1]));
     EXPECT_EQ(names[1].substr(names[1].size() - 4), " (2)");
     EXPECT_EQ(names[1].size(), 27u * 2 + 4);
-    // A name in a one-byte code page becomes its Latin-1 characters.
-    EXPECT_EQ(excelSheetNames({"Caf\xE9"})[0], "Caf\xC3\xA9");
+    // A name in a one-byte code page becomes its Windows-1252 characters.
+    EXPECT_EQ(excelSheetNames({"Caf\xE9 \x93"
+                               "A\x94"})[0],
+              "Caf\xC3\xA9 \xE2\x80\x9C"
+              "A\xE2\x80\x9D");
 }
 
 TEST(ExportText, Utf8TextMendsBytesAndControls) {
@@ -62,18 +67,28 @@ TEST(ExportText, Utf8TextMendsBytesAndControls) {
                        "b\nc\x7F"),
               "a b c ");
     EXPECT_EQ(utf8Text("cut \xC3"), "cut \xC3\x83");
-    EXPECT_EQ(utf8Text("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0 "); // a lone surrogate is not UTF-8
-    EXPECT_EQ(utf8Text("\x85"), " ");                         // C1 control
+    // A lone surrogate is not UTF-8: its bytes are Windows-1252 characters.
+    EXPECT_EQ(utf8Text("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");
+    EXPECT_EQ(utf8Text("\x85"), "\xE2\x80\xA6");
 }
 
-TEST(ExportValues, CarryTheReportsPrintedDigits) {
-    EXPECT_EQ(printedValue(123456.7f), 123457.0);
-    EXPECT_EQ(printedValue(-1234.5f), -1234.5);
-    EXPECT_EQ(printedValue(0.000123456789f), 0.000123457);
-    EXPECT_EQ(printedValue(12345678.0f), 1.23457e7);
-    EXPECT_EQ(printedValue(0.0f), 0.0);
-    EXPECT_FALSE(printedValue(kNoData).has_value());
-    EXPECT_FALSE(printedValue(-2.0e10f).has_value());
+// Values the report did not print (set by a program, or computed) are
+// written in the shortest form of their float; the report's own are in
+// output_results_test.cpp.
+TEST(ExportValues, ValuesWithoutTheReportsTenths) {
+    YearRow row;
+    row.diversion[0] = 0.1f;
+    row.diversion[1] = 123456.7f;
+    row.diversion[2] = 0.000123456789f;
+    row.diversionTotal = -2.0e10f;
+    EXPECT_EQ(exportValue(row, false, 0), 0.1);
+    EXPECT_EQ(exportValue(row, false, 1), 123456.7);
+    EXPECT_EQ(exportValue(row, false, 2), 0.00012345679);
+    EXPECT_FALSE(exportValue(row, false, 12).has_value());
+    EXPECT_FALSE(exportValue(row, true, 0).has_value());
+    // The report's tenths, where known, decide.
+    row.diversionTenths[1] = 1234567;
+    EXPECT_EQ(exportValue(row, false, 1), 123456.7);
 }
 
 TEST(CsvExport, QuotesOnlyWhatNeedsIt) {
@@ -98,7 +113,9 @@ TEST(CsvExport, NamesBecomeUtf8) {
     c.showStream = false;
     const std::string csv = buildCsv(r, c);
     EXPECT_TRUE(validUtf8(csv));
-    EXPECT_NE(csv.find("\r\n\"Caf\xC3\xA9, north\",diversion,2000,1.5,,,,,,,,,,,,\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n0,location,\"Caf\xC3\xA9, north\",recharge site,0,diversion,2000,1.5,,,,,,,,,,,,\r\n"),
+              std::string::npos)
+        << csv;
 }
 
 TEST(XlsxExport, WritesAsideAndReportsFailure) {
@@ -122,6 +139,94 @@ TEST(XlsxExport, WritesAsideAndReportsFailure) {
     EXPECT_EQ(test::readFile(path).substr(0, 2), "PK");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
     EXPECT_EQ(workbookInfoFor(dir + "/model one.out").model, "model one");
+}
+
+namespace {
+
+// A worksheet of a workbook, read out of the zip by Python's zipfile.
+std::string worksheetXml(const std::string &workbook, int sheet, const std::string &dir) {
+    const std::string python = std::ifstream("/usr/bin/python3").good() ? "/usr/bin/python3" : "python3";
+    const std::string out = dir + "/sheet" + std::to_string(sheet) + ".xml";
+    const std::string cmd = python +
+                            " -c \"import sys, zipfile; sys.stdout.write(zipfile.ZipFile(sys.argv[1])"
+                            ".read('xl/worksheets/sheet" +
+                            std::to_string(sheet) + ".xml').decode())\" '" + workbook + "' > '" + out + "'";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    return test::readFile(out);
+}
+
+// The numbers of a report's " AVG" lines, in report order, as printed.
+std::vector<std::vector<std::string>> averageLines(const std::string &report) {
+    std::vector<std::vector<std::string>> out;
+    for (std::size_t at = report.find("\r\n AVG"); at != std::string::npos; at = report.find("\r\n AVG", at + 1)) {
+        const std::string line = report.substr(at + 2, report.find("\r\n", at + 2) - at - 2);
+        std::vector<std::string> fields;
+        for (int f = 0; f < 13; ++f) {
+            std::string v = line.substr(4 + 9 * static_cast<std::size_t>(f), 9);
+            v.erase(0, v.find_first_not_of(' '));
+            if (v.size() > 2 && v.substr(v.size() - 2) == ".0") v.resize(v.size() - 2);
+            fields.push_back(v);
+        }
+        out.push_back(fields);
+    }
+    return out;
+}
+
+} // namespace
+
+// The average row of every table reaches the CSV and the workbook with the
+// report's own values.
+TEST(Exports, TheAverageRowReachesThem) {
+    const std::string dir = test::freshDir("exports_average_row");
+    const std::string reportPath = test::dataPath("results/two_locations.out");
+    const std::string report = test::readFile(reportPath);
+    OutputResults r;
+    test::ScriptedPrompter quiet;
+    ASSERT_TRUE(r.Load(reportPath, quiet));
+    ViewChoices c;
+    for (int i = 0; i < static_cast<int>(r.locations.size()); ++i)
+        c.locations.push_back(i);
+    c.years = {r.printedYears()}; // "Average" only
+    const auto averages = averageLines(report);
+    ASSERT_EQ(averages.size(), 9u); // two tables per location and summary, one for the net impact
+
+    // CSV: one record per table, in report order.
+    const std::string csv = buildCsv(r, c);
+    std::size_t at = csv.find("\r\n");
+    for (const auto &fields : averages) {
+        const std::size_t end = csv.find("\r\n", at + 2);
+        ASSERT_NE(end, std::string::npos);
+        const std::string record = csv.substr(at + 2, end - at - 2);
+        std::string want = ",Avg";
+        for (const std::string &f : fields)
+            want += "," + f;
+        EXPECT_EQ(record.substr(record.size() - want.size()), want) << record;
+        at = end;
+    }
+    EXPECT_EQ(at + 2, csv.size());
+
+    // Workbook: the one row of each location's sheet, both tables side by side.
+    const std::string path = dir + "/avg.xlsx";
+    std::string error;
+    ASSERT_TRUE(writeWorkbook(path, r, c, workbookInfoFor(reportPath), &error)) << error;
+    std::size_t table = 0;
+    for (int sheet = 2; sheet <= 6; ++sheet) {
+        const std::string xml = worksheetXml(path, sheet, dir);
+        const std::size_t row = xml.find("<row r=\"4\"");
+        ASSERT_NE(row, std::string::npos) << xml;
+        const std::string cells = xml.substr(row, xml.find("</row>", row) - row);
+        std::string values;
+        for (std::size_t v = cells.find("<c r=\"B4\""); (v = cells.find("<v>", v)) != std::string::npos;) {
+            const std::size_t close = cells.find("</v>", v);
+            values += "," + cells.substr(v + 3, close - v - 3);
+            v = close;
+        }
+        std::string want;
+        for (int t = 0; t < (sheet == 6 ? 1 : 2); ++t)
+            for (const std::string &f : averages[table++])
+                want += "," + f;
+        EXPECT_EQ(values, want) << "sheet " << sheet;
+    }
 }
 
 // The desktop program runs in the user's locale; a comma locale must not put

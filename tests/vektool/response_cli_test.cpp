@@ -233,11 +233,14 @@ TEST(VektoolExample, FourMethodsRunAndShow) {
 
     const t::ProgramRun csv = vektool(dir, {"report", "aquifer_methods.out", "--csv", "-"});
     ASSERT_EQ(csv.status, 0) << csv.err;
-    for (const auto &n : names) {
-        EXPECT_NE(csv.out.find(n + ",diversion,1980,"), std::string::npos) << n;
-        EXPECT_NE(csv.out.find(n + ",stream,2024,"), std::string::npos) << n;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string who = std::to_string(i) + ",location," + names[i] + ",";
+        EXPECT_NE(csv.out.find(who), std::string::npos) << names[i];
+        const std::size_t at = csv.out.find(who);
+        EXPECT_NE(csv.out.find(",diversion,1980,", at), std::string::npos) << names[i];
+        EXPECT_NE(csv.out.find(",stream,2024,", at), std::string::npos) << names[i];
     }
-    EXPECT_NE(csv.out.find("Net Impact on Stream,stream,Avg,"), std::string::npos);
+    EXPECT_NE(csv.out.find("6,summary,Net Impact on Stream,,,stream,Avg,"), std::string::npos);
 
     const t::ProgramRun graphs = vektool(dir, {"report", "aquifer_methods.out", "--graph-data"});
     ASSERT_EQ(graphs.status, 0) << graphs.err;
