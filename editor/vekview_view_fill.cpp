@@ -5,11 +5,14 @@
 #include "editor/response_edits.h"
 
 #include "model/synthesis.h"
+#include "model/model_validation.h"
 #include "model/year_types.h"
 
 #include <QStyle>
+#include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <numeric>
 #include <vector>
@@ -121,6 +124,80 @@ void CVEKViewView::onUpdate(int hint) {
     default:
         d_->fullRefill();
         break;
+    }
+    d_->markProblems();
+}
+
+// ---- values the run would refuse, or that look wrong -----------------------
+
+namespace {
+
+// A month's value beyond this many acre-feet is no well's or site's: most
+// likely a slip of the units or of a decimal point.
+constexpr float kImplausibleValue = 1.0e6f;
+
+// Why a typed value looks wrong, or empty.
+QString looksWrong(const Location &loc, float v) {
+    if (std::fabs(v) >= kImplausibleValue)
+        return QStringLiteral("%1 is more than a million acre-feet in one month: check the units and the decimal "
+                              "point.")
+            .arg(gfmt(v));
+    if (loc.isWell() && v < 0.0f)
+        return QStringLiteral("%1 is negative: a well's values are the ground water it uses (a recharge site's "
+                              "are its net recharge).")
+            .arg(gfmt(v));
+    return QString();
+}
+
+void mark(CGridCtrl *grid, int row, int col, CellMark kind, const QString &note) {
+    const CellMark had = grid->itemMark(row, col);
+    if (had == CellMark::Refused && kind == CellMark::LooksWrong) return; // the refusal says more
+    const QString before = had == kind ? grid->itemNote(row, col) : QString();
+    grid->setItemMark(row, col, kind, before.isEmpty() ? note : before + "\n" + note);
+}
+
+} // namespace
+
+void CVEKViewView::Impl::markProblems() {
+    const ModelInput &m = model();
+    for (CGridCtrl *g : {wells, hist, synth})
+        g->clearMarks();
+    // What a run would refuse, and what it would read otherwise than shown:
+    // the validation of the check command, on the cells it names.
+    ValidationOptions options;
+    options.fileValues = doc()->document().fileValues();
+    options.synthesis = false; // stale synthesized years have their own note and question
+    const ModelValidation v = validateModel(m, options);
+    const int chosen = q->selectedLocation_;
+    for (const ModelProblem &p : v.problems) {
+        if (p.location < 0) continue;
+        const CellMark kind = p.refused() ? CellMark::Refused : CellMark::LooksWrong;
+        const QString text = QString::fromStdString(p.text);
+        const int row = p.location + 1;
+        if (p.field == "name")
+            mark(wells, row, 0, kind, text);
+        else if (p.field == "VEK")
+            mark(wells, row, 1, kind, text);
+        else if (p.field == "LocationType")
+            mark(wells, row, 2, kind, text);
+        if (p.location != chosen || !p.year || p.month < 0) continue;
+        if (p.field == "historicalData")
+            mark(hist, *p.year - m.inputStartYear + 1, p.month + 1, kind, text);
+        else if (p.field == "synthesizedData")
+            mark(synth, *p.year - m.synthStartYear + 1, p.month + 1, kind, text);
+    }
+    // Values the engine takes but that hardly mean what was meant.
+    if (const Location *loc = selected()) {
+        const auto scan = [&](CGridCtrl *g, const MonthColumns &cols) {
+            const int n = std::min(shortestColumn(cols), g->rowCount() - 1);
+            for (int k = 0; k < n; ++k)
+                for (int c = 0; c < 12; ++c) {
+                    const QString why = looksWrong(*loc, cols[static_cast<size_t>(c)][static_cast<size_t>(k)]);
+                    if (!why.isEmpty()) mark(g, k + 1, c + 1, CellMark::LooksWrong, why);
+                }
+        };
+        scan(hist, loc->historicalData);
+        scan(synth, loc->synthesizedData);
     }
 }
 
@@ -375,6 +452,7 @@ void CVEKViewView::Impl::OnClickWellListctrl(int row, int col) {
     fillHistorical();
     fillSynthesized();
     wells->refresh();
+    scheduleMarks();
 }
 
 void CVEKViewView::Impl::onBeginEdit(CGridCtrl *grid, int row, int, const QString &oldText) {
@@ -402,6 +480,23 @@ void CVEKViewView::Impl::onEndEdit(CGridCtrl *grid, int row, int col) {
         fitListColumns();
     else
         fitTableColumns();
+    scheduleMarks(grid, row, col);
+}
+
+void CVEKViewView::Impl::scheduleMarks(CGridCtrl *edited, int row, int col) {
+    if (edited) lastEdit = {edited, row, col};
+    // Once after the edits of one action (a paste edits many cells).
+    if (marksPending) return;
+    marksPending = true;
+    QTimer::singleShot(0, q, [this] {
+        marksPending = false;
+        if (!q->doc_) return;
+        markProblems();
+        // The value just typed is marked: the status bar says why.
+        if (lastEdit.grid && lastEdit.grid->itemMark(lastEdit.row, lastEdit.col) != CellMark::None)
+            q->showStatus(lastEdit.grid->itemNote(lastEdit.row, lastEdit.col).section('\n', 0, 0));
+        lastEdit = {};
+    });
 }
 
 // The tables forward each changed cell to the document, which applies its

@@ -152,6 +152,18 @@ struct CVEKViewView::Impl {
     void fillHistorical();
     void fillSynthesized();
     void fullRefill();
+    // Marks the cells whose values a run would refuse or that look wrong
+    // (list, and the selected location's tables); scheduleMarks does it once
+    // after the current action, and says in the status bar why the cell
+    // edited last is marked.
+    void markProblems();
+    void scheduleMarks(CGridCtrl *edited = nullptr, int row = -1, int col = -1);
+    struct EditedCell {
+        QPointer<CGridCtrl> grid;
+        int row = -1, col = -1;
+    };
+    EditedCell lastEdit;
+    bool marksPending = false;
 
     void onBeginEdit(CGridCtrl *grid, int row, int col, const QString &oldText);
     void onEndEdit(CGridCtrl *grid, int row, int col);

@@ -72,6 +72,13 @@ class CGridCtrl : public QAbstractScrollArea {
     // kept by the grid whatever the owner passes.
     bool setItemState(int row, int col, unsigned state);
     unsigned itemState(int row, int col) const;
+    // A cell's mark and the note that says why (see CellMark); CellMark::None
+    // clears it. Marks go with their cells when rows are removed.
+    bool setItemMark(int row, int col, CellMark mark, const QString &note = {});
+    CellMark itemMark(int row, int col) const;
+    QString itemNote(int row, int col) const;
+    // Clears every mark.
+    void clearMarks();
     // Text alignment of a cell.
     bool setItemFormat(int row, int col, Qt::Alignment format);
     Qt::Alignment itemFormat(int row, int col) const;

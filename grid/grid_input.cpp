@@ -5,6 +5,8 @@
 #include "grid/in_place_edit.h"
 #include "grid/title_tip.h"
 
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -427,6 +429,17 @@ bool CGridCtrl::viewportEvent(QEvent *event) {
     }
     if (event->type() == QEvent::ContextMenu) {
         event->accept(); // see event(): the owner hears rightClicked instead
+        return true;
+    }
+    if (event->type() == QEvent::ToolTip) {
+        // A marked cell says why it is marked.
+        auto *help = static_cast<QHelpEvent *>(event);
+        const CCellID c = cellAt(help->pos());
+        const QString note = isValid(c) ? itemNote(c.row, c.col) : QString();
+        if (note.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), note, viewport(), cellRect(c.row, c.col));
         return true;
     }
     return QAbstractScrollArea::viewportEvent(event);

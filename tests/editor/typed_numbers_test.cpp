@@ -65,3 +65,38 @@ TEST_F(TypedNumbers, NumbersBeyondSinglePrecisionAreRefusedAndTold) {
     EXPECT_TRUE(statuses.last().contains("3.4e38")) << statuses.last().toStdString();
     EXPECT_NE(m().synthesizeFormat, 4) << "a refused value makes nothing user-defined";
 }
+
+// Values a run would refuse, and values that hardly mean what was meant, are
+// marked in their cells and told in the status bar; a mended value loses its
+// mark.
+TEST_F(TypedNumbers, ValuesTheRunWouldRefuseOrThatLookWrongAreMarked) {
+    CGridCtrl *list = view->locationGrid();
+    CGridCtrl *h = view->historicalGrid();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list->itemMark(1, 1), CellMark::None);
+
+    typeKeys(list, 1, 1, "-5");
+    QCoreApplication::processEvents();
+    EXPECT_FLOAT_EQ(m().locations[0].VEK, -5.0f) << "the value is kept as typed";
+    EXPECT_EQ(list->itemMark(1, 1), CellMark::Refused);
+    EXPECT_FALSE(list->itemNote(1, 1).isEmpty());
+    ASSERT_FALSE(statuses.isEmpty());
+    EXPECT_EQ(statuses.last(), list->itemNote(1, 1).section('\n', 0, 0));
+
+    typeKeys(h, 1, 3, "1e30");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h->itemMark(1, 3), CellMark::LooksWrong);
+    EXPECT_TRUE(statuses.last().contains("million")) << statuses.last().toStdString();
+
+    typeKeys(h, 2, 4, "-7");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h->itemMark(2, 4), CellMark::LooksWrong) << "a well's use is not negative";
+
+    // Mended values lose their marks; the others keep theirs.
+    typeKeys(list, 1, 1, "2500");
+    typeKeys(h, 1, 3, "30");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list->itemMark(1, 1), CellMark::None);
+    EXPECT_EQ(h->itemMark(1, 3), CellMark::None);
+    EXPECT_EQ(h->itemMark(2, 4), CellMark::LooksWrong);
+}
