@@ -210,10 +210,12 @@ void GraphView::buildChart() {
     chart->setTitleFont(tf);
     chart->setTitle(b.title);
 
-    // The average row is no year: its points stand after a gap of one
-    // point, drawn apart from the years' line.
+    // The average row is no year: its points stand after a gap, drawn apart
+    // from the years' line. The gap is as wide as the average itself (a
+    // year's twelve months), and never under a fortieth of the axis, so it
+    // shows on a long monthly axis too.
     const int avgFirst = g.averageFirst >= 0 && g.averageFirst < numPoints ? g.averageFirst : -1;
-    const int gap = avgFirst > 0 ? 1 : 0;
+    const int gap = avgFirst > 0 ? std::max({1, numPoints - avgFirst, numPoints / 40}) : 0;
     const auto xOf = [avgFirst, gap](int k) { return avgFirst >= 0 && k >= avgFirst ? k + gap : k; };
     const int xSlots = numPoints + gap;
 
@@ -359,10 +361,15 @@ void GraphView::buildChart() {
         if (step > every)
             for (auto *it : items)
                 if (it->text().contains('/')) yearAnchors = true;
+        const auto xAt = [&](int k) { return plot.left() + (xOf(k) + 0.5) / std::max(xSlots, 1) * plot.width(); };
+        // The average's label is always shown: it says what stands apart. A
+        // year's label that would touch it gives way.
+        double avgLeft = 1e9;
+        if (avgFirst >= 0) avgLeft = xAt(avgFirst) - items[avgFirst]->boundingRect().width() / 2 - 10;
         double lastRight = -1e9;
         for (int k = 0; k < n; ++k) {
             QGraphicsSimpleTextItem *it = items[k];
-            const double x = plot.left() + (xOf(k) + 0.5) / std::max(xSlots, 1) * plot.width();
+            const double x = xAt(k);
             const double w = it->boundingRect().width();
             it->setPos(x - w / 2, plot.bottom() + 6);
             bool show = k % step == 0;
@@ -370,11 +377,12 @@ void GraphView::buildChart() {
                 show = it->text().contains('/') && x - w / 2 >= lastRight + 10;
                 if (show) lastRight = x + w / 2;
             }
-            // The average's label is always shown: it says what stands apart.
-            if (k == avgFirst && x - w / 2 >= lastRight) {
+            if (avgFirst >= 0 && k < avgFirst && x + w / 2 > avgLeft) show = false;
+            if (k == avgFirst)
                 show = true;
-                lastRight = x + w / 2;
-            }
+            else if (avgFirst >= 0 && k > avgFirst && !yearAnchors)
+                show = show && x - w / 2 >= lastRight + 10;
+            if (k == avgFirst) lastRight = x + w / 2;
             it->setVisible(show);
         }
     };

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QGraphicsSimpleTextItem>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -343,6 +344,17 @@ TEST_F(OutputViewTest, PlotDrawsTheAverageApartFromTheYears) {
         EXPECT_EQ(avgRuns, 1);
         EXPECT_GE(firstAvgX - lastYearX, 2.0) << "a gap separates the average from the last year";
         EXPECT_TRUE(g->built().labels.contains(monthly ? "11/Avg" : "Avg"));
+        // The gap is as wide as the average (a year of months shows on a
+        // long monthly axis), and the label is drawn.
+        EXPECT_GT(firstAvgX - lastYearX, avgPoints);
+        g->show();
+        g->resize(900, 400);
+        QCoreApplication::processEvents();
+        bool avgLabelShown = false;
+        for (QGraphicsItem *item : g->chart()->childItems())
+            if (auto *t = dynamic_cast<QGraphicsSimpleTextItem *>(item))
+                if (t->text() == (monthly ? "11/Avg" : "Avg")) avgLabelShown = t->isVisible();
+        EXPECT_TRUE(avgLabelShown);
     }
 }
 
