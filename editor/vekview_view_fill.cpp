@@ -4,8 +4,8 @@
 
 #include "editor/response_edits.h"
 
-#include "model/synthesis.h"
 #include "model/model_validation.h"
+#include "model/synthesis.h"
 #include "model/year_types.h"
 
 #include <QStyle>

@@ -5,14 +5,14 @@
 #include "grid/in_place_edit.h"
 #include "grid/title_tip.h"
 
-#include <QHelpEvent>
-#include <QToolTip>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 

@@ -69,8 +69,8 @@ void CGridCtrl::drawCell(QPainter &p, int row, int col, const QRect &r) const {
             const int n = std::max(4, r.height() / 3);
             p.setPen(Qt::NoPen);
             p.setBrush(flag);
-            p.drawPolygon(QPolygon({QPoint(r.right() - n, r.top()), QPoint(r.right(), r.top()),
-                                    QPoint(r.right(), r.top() + n)}));
+            p.drawPolygon(
+                QPolygon({QPoint(r.right() - n, r.top()), QPoint(r.right(), r.top()), QPoint(r.right(), r.top() + n)}));
             p.setBrush(Qt::NoBrush);
         }
         // Grid lines a quarter of the way from the cell background to the text:
