@@ -44,6 +44,20 @@ class Prompter {
     // "Use Computed CU of GW Based on:": 1 no soil moisture, 2 with soil
     // moisture, 0 dismissed.
     virtual int chooseSoilMoisture() = 0;
+
+    // A question whose buttons say what they do ("Save", "Run the Saved
+    // File", "Cancel"): returns the position of the button chosen.
+    // `defaultButton` is the one Enter presses, `escapeButton` the answer
+    // when the question is dismissed; a question that deletes or replaces
+    // data makes the button that keeps it the default. A prompter that
+    // cannot ask dismisses the question.
+    virtual int choose(const std::string &text, const std::vector<std::string> &buttons, int defaultButton,
+                       int escapeButton) {
+        (void)text;
+        (void)buttons;
+        (void)defaultButton;
+        return escapeButton;
+    }
 };
 
 // Asks nobody: counts the messages and answers every question with the

@@ -115,8 +115,13 @@ SynthesisMethodDialog::SynthesisMethodDialog(QWidget *parent)
     lay->addWidget(list_);
     lay->addStretch();
     lay->addWidget(okCancel(this, QStringLiteral("OK")));
-    // The caption is the question: keep it readable in full.
-    setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + 120);
+    // The caption is the question: keep it readable in full. The window
+    // manager draws it, often in a bold and larger font than the dialog's,
+    // beside its icon and buttons.
+    QFont title = font();
+    title.setBold(true);
+    title.setPointSizeF(title.pointSizeF() * 1.15);
+    setMinimumWidth(QFontMetrics(title).horizontalAdvance(windowTitle()) + 180);
 }
 
 void SynthesisMethodDialog::accept() {

@@ -36,7 +36,11 @@ void DialogFolder::restore() {
 }
 
 void DialogFolder::follow(const QString &file) {
-    if (!file.isEmpty()) path_ = QFileInfo(file).absolutePath();
+    if (file.isEmpty()) return;
+    path_ = QFileInfo(file).absolutePath();
+    // The next start, and every dialog until then, begins where the user
+    // last worked, however the program ends.
+    remember();
 }
 
 void DialogFolder::remember() const {

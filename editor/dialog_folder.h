@@ -1,6 +1,6 @@
 // DialogFolder: the folder the file dialogs start in. It follows the files
-// the user opens, is kept in the settings ("VEKView CWD") when a model input
-// document closes, and starts, while nothing is kept, in the examples that
+// the user opens and saves, is kept in the settings ("VEKView CWD") each
+// time it moves, and starts, while nothing is kept, in the examples that
 // come with the program. The program never changes its working directory:
 // this folder is all that is left of the place the user last worked in.
 #pragma once
@@ -15,7 +15,7 @@ class DialogFolder {
     // Back to the folder kept in the settings, or to the examples when none
     // is kept or it has gone away (unchanged when neither exists).
     void restore();
-    // The folder of an opened file.
+    // The folder of a file opened or saved, kept in the settings at once.
     void follow(const QString &file);
     // Keeps the folder in the settings for the next start.
     void remember() const;

@@ -1,6 +1,7 @@
 // Opening files and the import commands (see document_opener.h).
 #include "editor/document_opener.h"
 
+#include "common/prompter.h"
 #include "editor/dialog_folder.h"
 #include "editor/document_registry.h"
 #include "editor/output_doc.h"
@@ -60,6 +61,7 @@ QObject *DocumentOpener::open(const QString &path) {
     QObject *doc = nullptr;
     if (hasSuffix(abs, "out")) {
         doc = host_.openOutputDocument(abs);
+        folder_.follow(abs);
     } else {
         // A model input document already open on this file is activated.
         if (CVEKViewDoc *d = docs.modelDocumentFor(abs)) {
@@ -86,11 +88,21 @@ QObject *DocumentOpener::open(const QString &path) {
 
 void DocumentOpener::importWendra() {
     const QString filter = "WendraModel well output files (*.owl);;All Files (*)";
-    // With a model input document active, its wells are replaced in place.
+    // With a model input document active, its wells are replaced in place,
+    // once the user has agreed to lose the model it holds.
     if (auto *active = qobject_cast<CVEKViewDoc *>(host_.activeDocument())) {
         const QString p = host_.askOpenFile("Open", filter, folder_.path());
         if (p.isEmpty()) return;
         host_.endCellEdit(active);
+        switch (askReplace(active, p)) {
+        case ReplaceChoice::Replace:
+            break;
+        case ReplaceChoice::NewDocument:
+            importWendraAsNewDocument(p);
+            return;
+        case ReplaceChoice::Cancel:
+            return;
+        }
         // Into a copy first: a failed or cancelled import leaves the model
         // (and records no step).
         auto step = active->step("Import From Wendra");
@@ -100,7 +112,24 @@ void DocumentOpener::importWendra() {
         return;
     }
     const QString p = host_.askOpenFile(kImportTitle, filter, folder_.path());
-    if (p.isEmpty()) return;
+    if (!p.isEmpty()) importWendraAsNewDocument(p);
+}
+
+DocumentOpener::ReplaceChoice DocumentOpener::askReplace(CVEKViewDoc *doc, const QString &path) {
+    const ModelInput &m = doc->model();
+    if (m.locations.empty()) return ReplaceChoice::Replace; // nothing to lose
+    const int years = m.historicalYears();
+    const std::string question =
+        doc->title().toStdString() + " holds " + locationCount(doc).toStdString() + " and " + std::to_string(years) +
+        " historical year" + (years == 1 ? "" : "s") + ".  Importing " + path.toStdString() +
+        " into it replaces all of them with the file's wells, under the model's own file name.  Import the wells "
+        "into a new document instead?";
+    Prompter *p = doc->prompter();
+    const int answer = p ? p->choose(question, {"Replace the Model", "Import into a New Document", "Cancel"}, 1, 2) : 2;
+    return answer == 0 ? ReplaceChoice::Replace : answer == 1 ? ReplaceChoice::NewDocument : ReplaceChoice::Cancel;
+}
+
+void DocumentOpener::importWendraAsNewDocument(const QString &p) {
     // Opened as a model input document: any file but ".vek" is imported.
     const QString abs = cleanAbsolutePath(p);
     if (!QFileInfo(abs).isFile()) {

@@ -55,8 +55,9 @@ class DocumentOpener {
     QObject *open(const QString &path);
 
     // Import From Wendra: into the active model input document when there is
-    // one (its model is replaced only by an import that succeeds), otherwise
-    // as a new document.
+    // one (a model with locations is replaced only when the user says so,
+    // and only by an import that succeeds; the default is a new document),
+    // otherwise as a new document.
     void importWendra();
     // Import Old VEK Format: a new document, then the file.
     void importOldFormat();
@@ -65,6 +66,10 @@ class DocumentOpener {
     void importTabDelimited();
 
   private:
+    enum class ReplaceChoice { Replace, NewDocument, Cancel };
+    // Asks before an import replaces a model with locations.
+    ReplaceChoice askReplace(CVEKViewDoc *doc, const QString &path);
+    void importWendraAsNewDocument(const QString &path);
     // The file a model input document came from: the document saves as a
     // ".vek" beside it, and the dialogs start in its folder.
     void adoptModelPath(CVEKViewDoc *doc, const QString &openedPath);

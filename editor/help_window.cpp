@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -33,6 +34,10 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window) {
     connect(contents, &QPushButton::clicked, this, [this] { open(QStringLiteral("index")); });
     connect(back, &QPushButton::clicked, browser_, &QTextBrowser::backward);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    // Escape closes the help, as it closes a dialog.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(contents);
     buttons->addWidget(back);

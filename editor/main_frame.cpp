@@ -7,6 +7,7 @@
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
 #include "results/views/graph_view.h"
+#include "results/views/vek_output_view.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,16 +20,44 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
+#include <QPolygonF>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QUndoGroup>
 #include <QUndoStack>
 
+#include <algorithm>
+#include <functional>
+
 namespace vek {
 
 namespace {
 const char *const kIdlePrompt = "For Help, press F1";
+
+// Run's tool button: a green "play" triangle with a dark rim, drawn here so
+// that it shows on light and dark tool bars alike (the style's media icon
+// is black, and vanishes on a dark one).
+QIcon runIcon() {
+    QIcon icon;
+    for (int size : {16, 20, 24, 32, 48, 64}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        const double m = size / 8.0;
+        const QPolygonF triangle(
+            {QPointF(m * 1.6, m), QPointF(size - m * 0.9, size / 2.0), QPointF(m * 1.6, size - m)});
+        p.setPen(
+            QPen(QColor(0x2e, 0x7d, 0x32), std::max(1.0, size / 16.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(QColor(0x5a, 0xd1, 0x5f));
+        p.drawPolygon(triangle);
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
 
 // The platform's keys for a standard action, with the usual one added where
 // the platform has none (or lacks it).
@@ -272,7 +301,7 @@ void CMainFrame::buildToolBar() {
     action(ID_FILE_NEW)->setIcon(st->standardIcon(QStyle::SP_FileIcon));
     action(ID_FILE_OPEN)->setIcon(st->standardIcon(QStyle::SP_DialogOpenButton));
     action(ID_FILE_SAVE)->setIcon(st->standardIcon(QStyle::SP_DialogSaveButton));
-    action(ID_VEK_RUN)->setIcon(st->standardIcon(QStyle::SP_MediaPlay));
+    action(ID_VEK_RUN)->setIcon(runIcon());
     toolBar_->addAction(action(ID_FILE_NEW));
     toolBar_->addAction(action(ID_FILE_OPEN));
     // The menu's Save disappears while a report is active; the button stays,
@@ -385,16 +414,43 @@ void CMainFrame::fillWindowMenu() {
     }
     windowListActions_.clear();
     int n = 1;
-    for (QMdiSubWindow *w : mdi_->subWindowList()) {
-        QString t = w->windowTitle();
+    const auto add = [this, &n](const QString &title, bool checked, const std::function<void()> &activate) {
+        QString t = title;
         t.replace("&", "&&");
-        auto *a = new QAction(QString("&%1 %2").arg(n++).arg(t), windowMenu_);
+        auto *a = new QAction(n < 10 ? QString("&%1 %2").arg(n).arg(t) : QString("%1 %2").arg(n).arg(t), windowMenu_);
+        ++n;
         a->setCheckable(true);
-        a->setChecked(w == mdi_->activeSubWindow());
-        connect(a, &QAction::triggered, this, [this, w] { mdi_->setActiveSubWindow(w); });
+        a->setChecked(checked);
+        connect(a, &QAction::triggered, this, activate);
         windowMenu_->addAction(a);
         windowListActions_.append(a);
-    }
+    };
+    for (QMdiSubWindow *w : mdi_->subWindowList())
+        add(shownTitle(w), w == mdi_->activeSubWindow(), [this, w] { mdi_->setActiveSubWindow(w); });
+    // The graph windows are windows of their own, listed after the
+    // documents', report by report in the order they were plotted;
+    // choosing one brings it to the front.
+    QList<QPointer<GraphView>> graphs;
+    for (QMdiSubWindow *w : mdi_->subWindowList())
+        if (auto *f = qobject_cast<CChildFrame *>(w))
+            if (auto *report = qobject_cast<VEKOutputView *>(f->view()))
+                for (GraphView *g : report->graphs())
+                    if (g->isVisible()) graphs << g;
+    if (!graphs.isEmpty()) windowListActions_.append(windowMenu_->addSeparator());
+    for (const QPointer<GraphView> &g : graphs)
+        add(g->windowTitle(), false, [g] {
+            if (!g) return;
+            g->showNormal();
+            g->raise();
+            g->activateWindow();
+        });
+}
+
+QString CMainFrame::shownTitle(const QWidget *w) {
+    // "[*]" is the place of the modified mark: a star when modified.
+    QString t = w->windowTitle();
+    t.replace(QStringLiteral("[*]"), w->isWindowModified() ? QStringLiteral("*") : QString());
+    return t;
 }
 
 void CMainFrame::addChild(CChildFrame *frame) {

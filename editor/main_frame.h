@@ -80,6 +80,8 @@ class CMainFrame : public QMainWindow {
     // menu bar order, visible ones only.
     QStringList visibleMenuTitles() const;
     QToolBar *toolBar() const { return toolBar_; }
+    // The Window menu (its list of windows is filled as it opens).
+    QMenu *windowMenu() const { return windowMenu_; }
     // Text of the status bar's message pane now.
     QString statusText() const;
 
@@ -112,7 +114,10 @@ class CMainFrame : public QMainWindow {
     void buildToolBar();
     void buildStatusBar();
     void fillRecentFiles();
+    // The Window menu's list: the document windows, then the graph windows.
     void fillWindowMenu();
+    // A window's title as a list shows it: the modified mark as a star.
+    static QString shownTitle(const QWidget *w);
     void updateIndicators();
     CVEKViewView *activeFormView() const;
 

@@ -109,8 +109,10 @@ void PumpingRecordDialog::fillTable() {
     grid_->setRowCount(13);
     grid_->setFixedRowCount(1);
     grid_->setFixedColumnCount(1);
-    for (int c = 0; c < cols; ++c)
+    for (int c = 0; c < cols; ++c) {
         grid_->setItemText(0, c, QString::fromStdString(PumpingRecord::columnHeader(units, m.inputStartYear, c)));
+        grid_->setColumnNumeric(c, c > 0); // flows and days: numbers only, "3,5" read as 3.5
+    }
     for (int r = 1; r <= 12; ++r) {
         grid_->setItemText(r, 0, QString::fromLatin1(monthAbbreviation(m.yearMode, r - 1)));
         for (int c = 1; c < cols; ++c)

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace vek {
 
@@ -29,7 +30,7 @@ void QtPrompter::message(const std::string &text) {
 }
 
 bool QtPrompter::askYesNo(const std::string &text) {
-    return ask(parent_, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+    return ask(parent_, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 Answer QtPrompter::askYesNoCancel(const std::string &text) {
@@ -44,7 +45,7 @@ Answer QtPrompter::askYesNoCancel(const std::string &text) {
 }
 
 bool QtPrompter::askOkCancel(const std::string &text) {
-    return ask(parent_, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == QMessageBox::Ok;
+    return ask(parent_, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 std::optional<int> QtPrompter::chooseSynthesisMethod() {
@@ -81,6 +82,27 @@ std::optional<std::pair<int, int>> QtPrompter::chooseImportOptions() {
     ImportOptionsDialog dlg(ownerOf(parent_));
     if (dlg.exec() != QDialog::Accepted) return std::nullopt;
     return std::make_pair(dlg.yearType(), dlg.units());
+}
+
+int QtPrompter::choose(const std::string &text, const std::vector<std::string> &buttons, int defaultButton,
+                       int escapeButton) {
+    QMessageBox box(QMessageBox::Question, kTitle, QString::fromStdString(text), QMessageBox::NoButton,
+                    ownerOf(parent_));
+    std::vector<QPushButton *> made;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        // The escape button is the rejecting one; the rest accept in their
+        // own ways, in the order given.
+        const auto role = static_cast<int>(i) == escapeButton ? QMessageBox::RejectRole : QMessageBox::AcceptRole;
+        made.push_back(box.addButton(QString::fromStdString(buttons[i]), role));
+    }
+    if (defaultButton >= 0 && defaultButton < static_cast<int>(made.size()))
+        box.setDefaultButton(made[static_cast<size_t>(defaultButton)]);
+    if (escapeButton >= 0 && escapeButton < static_cast<int>(made.size()))
+        box.setEscapeButton(made[static_cast<size_t>(escapeButton)]);
+    box.exec();
+    for (size_t i = 0; i < made.size(); ++i)
+        if (box.clickedButton() == made[i]) return static_cast<int>(i);
+    return escapeButton;
 }
 
 int QtPrompter::chooseSoilMoisture() {

@@ -1,5 +1,8 @@
 // QtPrompter: the desktop's answer to the document core's messages and
-// questions: message boxes and the choice dialogs.
+// questions: message boxes and the choice dialogs. A Yes/No or OK/Cancel
+// question defaults to No or Cancel: the questions asked that way are the
+// ones that delete or replace data (shortening a period, replacing a file,
+// overwriting values), and Enter must keep the data.
 #pragma once
 
 #include "common/prompter.h"
@@ -28,6 +31,8 @@ class QtPrompter : public Prompter {
     std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &names) override;
     std::optional<std::pair<int, int>> chooseImportOptions() override;
     int chooseSoilMoisture() override;
+    int choose(const std::string &text, const std::vector<std::string> &buttons, int defaultButton,
+               int escapeButton) override;
 
   private:
     QPointer<QWidget> parent_;

@@ -2,7 +2,8 @@
 // questions, saves, starts the engine in the file's folder (the program's
 // working directory is never changed) and hands over the report's absolute
 // path, which this command opens; it then says in the status bar how long
-// the run took. Needs only the document and two hooks, so a test runs it
+// the engine took (the questions before it not counted), and whether the
+// results are those of the saved file rather than of the form. Needs only the document and two hooks, so a test runs it
 // without the application.
 #pragma once
 
@@ -25,9 +26,13 @@ class RunCommand {
     // opened; status() then tells the time and the report's path.
     bool run(CVEKViewDoc *doc);
     QString status() const { return status_; }
+    // The user ran the saved file: the results leave out the document's
+    // unsaved changes.
+    bool ranSavedFile() const { return ranSavedFile_; }
 
   private:
     QString status_;
+    bool ranSavedFile_ = false;
 };
 
 } // namespace vek

@@ -45,9 +45,9 @@ CVEKViewApp::~CVEKViewApp() {
         delete doc;
     }
     delete mainFrame_;
-    // Graph windows have no parent (they outlive their report's window), so
-    // the program ends them itself. Their menus are top-level widgets too:
-    // collect first, then delete.
+    // Graph windows have no parent (they are windows of their own beside
+    // their report's), so the program ends any left. Their menus are
+    // top-level widgets too: collect first, then delete.
     QList<QPointer<GraphView>> graphs;
     for (QWidget *w : QApplication::topLevelWidgets())
         if (auto *g = qobject_cast<GraphView *>(w)) graphs << g;
@@ -73,15 +73,12 @@ bool CVEKViewApp::startUp(const QStringList &args, bool show) {
     mainFrame_->setWindowIcon(AboutDialog::programIcon());
     folder_.restore();
 
-    // A file named on the command line opens, then forgets its path: saving
-    // it asks for a name, so the file given is never overwritten unasked.
+    // A file named on the command line (relative to the folder the program
+    // was started in) opens exactly as File Open opens it: with its own path,
+    // so its title, Save and Run are those of the file.
     for (const QString &a : args) {
         if (a.startsWith('-')) continue;
-        QObject *doc = openDocumentFile(a);
-        if (auto *m = qobject_cast<CVEKViewDoc *>(doc)) {
-            m->setPath(QString());
-            if (!m->isReadPartly()) m->setTitle(QFileInfo(a).completeBaseName());
-        }
+        openDocumentFile(a);
         break;
     }
 
@@ -107,9 +104,7 @@ void CVEKViewApp::endCellEdit(CVEKViewDoc *doc) {
 
 CVEKViewDoc *CVEKViewApp::createModelDocument() {
     auto *doc = new CVEKViewDoc(documentPrompter, this);
-    // A new model input document starts where the user last worked, or in
-    // the examples when there is no such place yet.
-    folder_.restore();
+    // The dialogs stay where the user last worked.
     registry_.add(doc, DocType::ModelInput);
     return doc;
 }
@@ -144,7 +139,7 @@ void CVEKViewApp::showModelDocument(CVEKViewDoc *doc) {
 
 CVEKViewDoc *CVEKViewApp::newModelDocument() {
     CVEKViewDoc *doc = createModelDocument();
-    doc->setTitle(QString("VEKVie%1").arg(++untitledCount_));
+    doc->setTitle(QString("Untitled %1").arg(++untitledCount_));
     doc->setModified(false);
     showModelDocument(doc);
     return doc;
@@ -250,6 +245,7 @@ bool CVEKViewApp::saveDocument(CVEKViewDoc *doc, bool askName) {
     if (!doc->save(path)) return false;
     doc->setModified(false);
     recent_.add(doc->path().isEmpty() ? path : doc->path());
+    folder_.follow(doc->path().isEmpty() ? path : doc->path());
     if (CChildFrame *f = registry_.frameOf(doc)) f->setWindowTitle(frameTitle(doc->title(), true));
     if (mainFrame_) {
         mainFrame_->updateFrame();
@@ -311,7 +307,13 @@ bool CVEKViewApp::runDocument(CVEKViewDoc *doc) {
     if (!doc) return false;
     endCellEdit(doc);
     RunCommand run;
-    run.openReport = [this](const QString &report) { return openDocumentFile(report) != nullptr; };
+    run.openReport = [this, &run](const QString &report) {
+        QObject *out = openDocumentFile(report);
+        // Results of the saved file, not of the form: the window says so.
+        if (CChildFrame *f = out && run.ranSavedFile() ? registry_.frameOf(out) : nullptr)
+            f->setWindowTitle(f->windowTitle() + QStringLiteral(" (saved file: unsaved changes not included)"));
+        return out != nullptr;
+    };
     run.askSavePath = [this](CVEKViewDoc *d) { return chooseSaveName(suggestedSaveName(d)); };
     const bool opened = run.run(doc);
     if (CChildFrame *f = registry_.frameOf(doc)) f->setWindowTitle(frameTitle(doc->title(), true));

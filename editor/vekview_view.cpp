@@ -9,6 +9,7 @@
 #include "editor/response_tables_dialog.h"
 #include "model/document_operations.h"
 #include "model/synthesis.h"
+#include "results/views/print_preview.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -196,7 +197,8 @@ void CVEKViewView::OnResponseTables() {
 
 int CVEKViewView::Impl::readYearEdit(QLineEdit *edit) {
     int value = leadingInteger(edit->text());
-    if (edit->text() != dfmt(value)) edit->setText(dfmt(value));
+    // An empty field stays empty: it names no year.
+    if (edit->text() != dfmt(value) && !edit->text().trimmed().isEmpty()) edit->setText(dfmt(value));
     return value;
 }
 
@@ -222,6 +224,7 @@ void CVEKViewView::Impl::OnKillfocusInputStart() {
     ModelDocument &d = doc()->document();
     ModelInput &m = d.model;
     if (value < 1 || value == m.inputStartYear) return;
+    const RunEnds before = runEnds();
     if (m.historicalYears() == 0) {
         // Synthesized years already held keep following the period.
         const int synthYears = static_cast<int>(synthesizedColumns(m));
@@ -251,6 +254,7 @@ void CVEKViewView::Impl::OnKillfocusInputStart() {
             }
         }
     }
+    followModelledYears(before);
     fullRefill();
     markModified();
 }
@@ -262,6 +266,7 @@ void CVEKViewView::Impl::OnKillfocusInputEnd() {
     auto step = doc()->step(QStringLiteral("Change Historical End Year"));
     ModelDocument &d = doc()->document();
     ModelInput &m = d.model;
+    const RunEnds before = runEnds();
     int typed = std::max(readYearEdit(endEdit), 0);
     if (m.historicalYears() == 0) {
         // No period yet: the typed year becomes its only year rather than
@@ -274,6 +279,7 @@ void CVEKViewView::Impl::OnKillfocusInputEnd() {
             m.synthStartYear = typed;
             m.synthEndYear = typed + synthYears - 1;
             d.addHistoricalYear(0, true);
+            followModelledYears(before);
             markModified();
         }
         fullRefill();
@@ -292,6 +298,7 @@ void CVEKViewView::Impl::OnKillfocusInputEnd() {
                 d.deleteHistoricalYear(m.historicalYears() - 1);
         }
     }
+    followModelledYears(before);
     fullRefill();
 }
 
@@ -309,11 +316,23 @@ void CVEKViewView::Impl::OnKillfocusSynthYears() {
             return;
         }
     }
+    // The new years are filled by the method the user chooses next; a
+    // cancelled choice takes the whole change back.
+    const ModelInput beforeModel = d.model;
+    const bool beforeStale = d.historicalDataChanged;
+    const RunEnds before = runEnds();
     bool changed = d.setSynthesizedYearCount(n);
+    followModelledYears(before);
     fullRefill();
     if (changed) markModified();
     if (changed && n >= 1) {
-        chooseSynthesisMethod(d);
+        if (!chooseSynthesisMethod(d)) {
+            d.model = beforeModel;
+            d.historicalDataChanged = beforeStale;
+            fullRefill();
+            q->showStatus(QStringLiteral("Years of Data left at %1: no synthesis method was applied.")
+                              .arg(beforeModel.synthesizedYears()));
+        }
         doc()->setModified(d.isModified());
     }
 }
@@ -341,6 +360,11 @@ void CVEKViewView::Impl::OnCloseupRunStart() {
     if (model().outputStartYear != year) {
         auto step = doc()->step(QStringLiteral("Change Run Start Year"));
         model().outputStartYear = year;
+        // The run never ends before it starts.
+        if (model().outputEndYear < year) {
+            model().outputEndYear = year;
+            runEndEdit->setText(dfmt(year));
+        }
         markModified();
     }
 }
@@ -492,19 +516,23 @@ void CVEKViewView::renderForm(QPrinter *printer) {
 
 void CVEKViewView::print() {
     QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape); // the form is wider than tall
     QPrintDialog dlg(&printer, this);
     if (dlg.exec() == QDialog::Accepted) renderForm(&printer);
 }
 
 void CVEKViewView::printDirect() {
     QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape); // the form is wider than tall
     renderForm(&printer);
 }
 
 void CVEKViewView::printPreview() {
     QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape); // the form is wider than tall
     QPrintPreviewDialog dlg(&printer, this);
     connect(&dlg, &QPrintPreviewDialog::paintRequested, this, &CVEKViewView::renderForm);
+    fitPreviewToScreen(dlg, this);
     dlg.exec();
 }
 

@@ -5,11 +5,14 @@
 #include "editor/response_edits.h"
 
 #include "model/synthesis.h"
+#include "model/model_validation.h"
 #include "model/year_types.h"
 
 #include <QStyle>
+#include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <numeric>
 #include <vector>
@@ -122,12 +125,89 @@ void CVEKViewView::onUpdate(int hint) {
         d_->fullRefill();
         break;
     }
+    d_->markProblems();
+}
+
+// ---- values the run would refuse, or that look wrong -----------------------
+
+namespace {
+
+// A month's value beyond this many acre-feet is no well's or site's: most
+// likely a slip of the units or of a decimal point.
+constexpr float kImplausibleValue = 1.0e6f;
+
+// Why a typed value looks wrong, or empty.
+QString looksWrong(const Location &loc, float v) {
+    if (std::fabs(v) >= kImplausibleValue)
+        return QStringLiteral("%1 is more than a million acre-feet in one month: check the units and the decimal "
+                              "point.")
+            .arg(gfmt(v));
+    if (loc.isWell() && v < 0.0f)
+        return QStringLiteral("%1 is negative: a well's values are the ground water it uses (a recharge site's "
+                              "are its net recharge).")
+            .arg(gfmt(v));
+    return QString();
+}
+
+void mark(CGridCtrl *grid, int row, int col, CellMark kind, const QString &note) {
+    const CellMark had = grid->itemMark(row, col);
+    if (had == CellMark::Refused && kind == CellMark::LooksWrong) return; // the refusal says more
+    const QString before = had == kind ? grid->itemNote(row, col) : QString();
+    grid->setItemMark(row, col, kind, before.isEmpty() ? note : before + "\n" + note);
+}
+
+} // namespace
+
+void CVEKViewView::Impl::markProblems() {
+    const ModelInput &m = model();
+    for (CGridCtrl *g : {wells, hist, synth})
+        g->clearMarks();
+    // What a run would refuse, and what it would read otherwise than shown:
+    // the validation of the check command, on the cells it names.
+    ValidationOptions options;
+    options.fileValues = doc()->document().fileValues();
+    options.synthesis = false; // stale synthesized years have their own note and question
+    const ModelValidation v = validateModel(m, options);
+    const int chosen = q->selectedLocation_;
+    for (const ModelProblem &p : v.problems) {
+        if (p.location < 0) continue;
+        const CellMark kind = p.refused() ? CellMark::Refused : CellMark::LooksWrong;
+        const QString text = QString::fromStdString(p.text);
+        const int row = p.location + 1;
+        if (p.field == "name")
+            mark(wells, row, 0, kind, text);
+        else if (p.field == "VEK")
+            mark(wells, row, 1, kind, text);
+        else if (p.field == "LocationType")
+            mark(wells, row, 2, kind, text);
+        if (p.location != chosen || !p.year || p.month < 0) continue;
+        if (p.field == "historicalData")
+            mark(hist, *p.year - m.inputStartYear + 1, p.month + 1, kind, text);
+        else if (p.field == "synthesizedData")
+            mark(synth, *p.year - m.synthStartYear + 1, p.month + 1, kind, text);
+    }
+    // Values the engine takes but that hardly mean what was meant.
+    if (const Location *loc = selected()) {
+        const auto scan = [&](CGridCtrl *g, const MonthColumns &cols) {
+            const int n = std::min(shortestColumn(cols), g->rowCount() - 1);
+            for (int k = 0; k < n; ++k)
+                for (int c = 0; c < 12; ++c) {
+                    const QString why = looksWrong(*loc, cols[static_cast<size_t>(c)][static_cast<size_t>(k)]);
+                    if (!why.isEmpty()) mark(g, k + 1, c + 1, CellMark::LooksWrong, why);
+                }
+        };
+        scan(hist, loc->historicalData);
+        scan(synth, loc->synthesizedData);
+    }
 }
 
 void CVEKViewView::Impl::fillYearFields() {
     const ModelInput &m = model();
-    startEdit->setText(dfmt(m.inputStartYear));
-    endEdit->setText(dfmt(m.inputEndYear));
+    // A model without historical years has no first or last year to show
+    // (its stored 0 and -1 are no years).
+    const bool years = m.historicalYears() > 0;
+    startEdit->setText(years ? dfmt(m.inputStartYear) : QString());
+    endEdit->setText(years ? dfmt(m.inputEndYear) : QString());
     synthEdit->setText(dfmt(m.synthesizedYears()));
     synthStart->setText(dfmt(m.synthStartYear));
 }
@@ -139,23 +219,61 @@ void CVEKViewView::Impl::fillRunRange() {
     for (int y = m.inputStartYear; y <= m.synthEndYear; ++y)
         years << dfmt(y);
     runStart->addItems(years);
-    // A model just opened keeps the run range its file stores, so opening
-    // never changes it; every other refill resets the range to the whole
-    // modelled period.
-    const bool asOpened = doc()->document().keepsStoredRunRange();
-    if (asOpened && m.runRangeShowable()) {
-        runStart->setCurrentIndex(m.outputStartYear - m.inputStartYear);
-        runEndEdit->setText(dfmt(m.outputEndYear));
+    if (runStart->count() == 0) {
+        // Nothing modelled yet: nothing to run, and no year to show.
+        runEndEdit->setText(QString());
         return;
     }
-    if (runStart->count() > 0) runStart->setCurrentIndex(0);
-    const bool changed = m.outputStartYear != m.inputStartYear || m.outputEndYear != m.synthEndYear;
-    m.outputStartYear = m.inputStartYear;
-    m.outputEndYear = m.synthEndYear;
-    runEndEdit->setText(dfmt(m.synthEndYear));
-    // A stored range the form cannot show was replaced: the document no
-    // longer matches its file, so Save and Run must know.
-    if (asOpened && changed) markModified();
+    // The stored run range stays as long as the form can show it; only a
+    // range that no longer fits the modelled years changes, and the user
+    // is told.
+    if (!m.runRangeShowable()) fitRunRange();
+    runStart->setCurrentIndex(m.outputStartYear - m.inputStartYear);
+    runEndEdit->setText(dfmt(m.outputEndYear));
+}
+
+void CVEKViewView::Impl::fitRunRange() {
+    ModelInput &m = model();
+    const int oldStart = m.outputStartYear, oldEnd = m.outputEndYear;
+    const int start = std::clamp(oldStart, m.inputStartYear, m.synthEndYear);
+    const int end = oldEnd >= start ? oldEnd : m.synthEndYear;
+    if (start == oldStart && end == oldEnd) return;
+    m.outputStartYear = start;
+    m.outputEndYear = end;
+    // A range never set (a new model's) is simply filled in; a stored one
+    // that changed makes the document differ from its file.
+    if (oldStart < 1) return;
+    markModified();
+    q->showStatus(QStringLiteral("The run range %1 to %2 no longer fits the modelled years %3 to %4; the run now "
+                                 "covers %5 to %6.")
+                      .arg(oldStart)
+                      .arg(oldEnd)
+                      .arg(m.inputStartYear)
+                      .arg(m.synthEndYear)
+                      .arg(start)
+                      .arg(end));
+}
+
+CVEKViewView::Impl::RunEnds CVEKViewView::Impl::runEnds() const {
+    const ModelInput &m = model();
+    return {m.inputStartYear, m.synthEndYear, m.outputStartYear, m.outputEndYear};
+}
+
+void CVEKViewView::Impl::followModelledYears(const RunEnds &before) {
+    ModelInput &m = model();
+    if (m.synthEndYear < m.inputStartYear) return;
+    if (before.first == m.inputStartYear && before.last == m.synthEndYear) return;
+    // A run that began at the first modelled year, or ended at the last,
+    // keeps doing so; a run the user placed elsewhere stays where it is.
+    const int start = before.runStart == before.first ? m.inputStartYear : m.outputStartYear;
+    const int end = before.runEnd == before.last ? m.synthEndYear : m.outputEndYear;
+    if (start == m.outputStartYear && end == m.outputEndYear) return;
+    m.outputStartYear = start;
+    m.outputEndYear = end;
+    markModified();
+    if (before.runStart > 0)
+        q->showStatus(
+            QStringLiteral("The run follows the modelled years: it now covers %1 to %2.").arg(start).arg(end));
 }
 
 void CVEKViewView::Impl::fillLocationRow(int r) {
@@ -194,7 +312,9 @@ void CVEKViewView::Impl::fillLocationList() {
 
 void CVEKViewView::Impl::fillCaptions() {
     const ModelInput &m = model();
-    std::string kind = "<Error>", name = "<Error>";
+    // Without a location the captions say there is none, as the form's
+    // template does.
+    std::string kind = "CU of Ground Water for Well: ", name = "<NONE>";
     if (const Location *loc = selected()) {
         kind = loc->isWell() ? "CU of Ground Water for Well " : "Net Recharge for Site ";
         name = loc->name;
@@ -332,6 +452,7 @@ void CVEKViewView::Impl::OnClickWellListctrl(int row, int col) {
     fillHistorical();
     fillSynthesized();
     wells->refresh();
+    scheduleMarks();
 }
 
 void CVEKViewView::Impl::onBeginEdit(CGridCtrl *grid, int row, int, const QString &oldText) {
@@ -359,6 +480,23 @@ void CVEKViewView::Impl::onEndEdit(CGridCtrl *grid, int row, int col) {
         fitListColumns();
     else
         fitTableColumns();
+    scheduleMarks(grid, row, col);
+}
+
+void CVEKViewView::Impl::scheduleMarks(CGridCtrl *edited, int row, int col) {
+    if (edited) lastEdit = {edited, row, col};
+    // Once after the edits of one action (a paste edits many cells).
+    if (marksPending) return;
+    marksPending = true;
+    QTimer::singleShot(0, q, [this] {
+        marksPending = false;
+        if (!q->doc_) return;
+        markProblems();
+        // The value just typed is marked: the status bar says why.
+        if (lastEdit.grid && lastEdit.grid->itemMark(lastEdit.row, lastEdit.col) != CellMark::None)
+            q->showStatus(lastEdit.grid->itemNote(lastEdit.row, lastEdit.col).section('\n', 0, 0));
+        lastEdit = {};
+    });
 }
 
 // The tables forward each changed cell to the document, which applies its

@@ -224,7 +224,13 @@ void CVEKViewView::Impl::build() {
     for (CGridCtrl *g : {wells, hist, synth}) {
         connect(g, &CGridCtrl::numberRefused, q, [this] {
             q->showStatus(QStringLiteral("Only a number can go in this cell: digits with an optional sign, "
-                                         "decimal point and exponent (for example -12.5 or 1e3)."));
+                                         "decimal point and exponent (for example -12.5 or 1e3), no larger than "
+                                         "3.4e38."));
+        });
+        connect(g, &CGridCtrl::pasteClipped, q, [this](int n) {
+            q->showStatus(n == 1
+                              ? QStringLiteral("1 pasted value fell outside the table and was not pasted.")
+                              : QStringLiteral("%1 pasted values fell outside the table and were not pasted.").arg(n));
         });
         connect(g, &CGridCtrl::pasteSkippedNonNumbers, q, [this](int n) {
             q->showStatus(n == 1 ? QStringLiteral("1 pasted cell was not a number and was left unchanged.")

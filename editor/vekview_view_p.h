@@ -23,16 +23,29 @@
 namespace vek {
 
 // A year edit: Enter commits the value as leaving the field does, instead of
-// reaching a default button.
+// reaching a default button. Once its value is committed, Undo and Redo
+// (Ctrl+Z, Ctrl+Y) are the document's, not the field's own text history:
+// they undo the change the field made, and the field shows the result.
 class YearEdit : public QLineEdit {
   public:
     using QLineEdit::QLineEdit;
     std::function<void()> onCommit;
 
   protected:
+    bool event(QEvent *event) override {
+        if (event->type() == QEvent::ShortcutOverride && !isModified()) {
+            auto *ke = static_cast<QKeyEvent *>(event);
+            if (ke->matches(QKeySequence::Undo) || ke->matches(QKeySequence::Redo) ||
+                (ke->modifiers() == Qt::ControlModifier && ke->key() == Qt::Key_Y)) {
+                event->ignore(); // the window's Edit > Undo / Redo take it
+                return false;
+            }
+        }
+        return QLineEdit::event(event);
+    }
     void keyPressEvent(QKeyEvent *event) override {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            if (onCommit) onCommit();
+            commit();
             event->accept();
             return;
         }
@@ -40,7 +53,13 @@ class YearEdit : public QLineEdit {
     }
     void focusOutEvent(QFocusEvent *event) override {
         QLineEdit::focusOutEvent(event);
+        commit();
+    }
+
+  private:
+    void commit() {
         if (onCommit) onCommit();
+        setModified(false);
     }
 };
 
@@ -112,7 +131,17 @@ struct CVEKViewView::Impl {
     void showSelectedRow();
 
     void fillYearFields();
+    // The run range as stored when the form can show it, else fitted to the
+    // modelled years (and the status bar says so).
     void fillRunRange();
+    void fitRunRange();
+    // The modelled years and the run range before a year edit: a run that
+    // began or ended with the modelled years follows them.
+    struct RunEnds {
+        int first, last, runStart, runEnd;
+    };
+    RunEnds runEnds() const;
+    void followModelledYears(const RunEnds &before);
     void fillLocationList();
     void fillLocationRow(int r);
     void fillLocationCells();
@@ -123,6 +152,18 @@ struct CVEKViewView::Impl {
     void fillHistorical();
     void fillSynthesized();
     void fullRefill();
+    // Marks the cells whose values a run would refuse or that look wrong
+    // (list, and the selected location's tables); scheduleMarks does it once
+    // after the current action, and says in the status bar why the cell
+    // edited last is marked.
+    void markProblems();
+    void scheduleMarks(CGridCtrl *edited = nullptr, int row = -1, int col = -1);
+    struct EditedCell {
+        QPointer<CGridCtrl> grid;
+        int row = -1, col = -1;
+    };
+    EditedCell lastEdit;
+    bool marksPending = false;
 
     void onBeginEdit(CGridCtrl *grid, int row, int col, const QString &oldText);
     void onEndEdit(CGridCtrl *grid, int row, int col);

@@ -189,6 +189,38 @@ QString CGridCtrl::itemText(int row, int col) const {
     return c ? c->text : QString();
 }
 
+bool CGridCtrl::setItemMark(int row, int col, CellMark mark, const QString &note) {
+    CGridCell *c = cell(row, col);
+    if (!c) return false;
+    if (c->mark == mark && c->note == (mark == CellMark::None ? QString() : note)) return true;
+    c->mark = mark;
+    c->note = mark == CellMark::None ? QString() : note;
+    viewport()->update(cellRect(row, col));
+    return true;
+}
+
+CellMark CGridCtrl::itemMark(int row, int col) const {
+    const CGridCell *c = cell(row, col);
+    return c ? c->mark : CellMark::None;
+}
+
+QString CGridCtrl::itemNote(int row, int col) const {
+    const CGridCell *c = cell(row, col);
+    return c ? c->note : QString();
+}
+
+void CGridCtrl::clearMarks() {
+    bool any = false;
+    for (auto &row : m_cells)
+        for (CGridCell &c : row)
+            if (c.mark != CellMark::None) {
+                c.mark = CellMark::None;
+                c.note.clear();
+                any = true;
+            }
+    if (any) viewport()->update();
+}
+
 bool CGridCtrl::setItemState(int row, int col, unsigned state) {
     CGridCell *c = cell(row, col);
     if (!c) return false;

@@ -72,6 +72,13 @@ class CGridCtrl : public QAbstractScrollArea {
     // kept by the grid whatever the owner passes.
     bool setItemState(int row, int col, unsigned state);
     unsigned itemState(int row, int col) const;
+    // A cell's mark and the note that says why (see CellMark); CellMark::None
+    // clears it. Marks go with their cells when rows are removed.
+    bool setItemMark(int row, int col, CellMark mark, const QString &note = {});
+    CellMark itemMark(int row, int col) const;
+    QString itemNote(int row, int col) const;
+    // Clears every mark.
+    void clearMarks();
     // Text alignment of a cell.
     bool setItemFormat(int row, int col, Qt::Alignment format);
     Qt::Alignment itemFormat(int row, int col) const;
@@ -150,7 +157,7 @@ class CGridCtrl : public QAbstractScrollArea {
     int highlightedRow() const { return m_highlightRow; }
     // Cells of a clickable column do something when clicked (the owner's
     // toggles): they show in the palette's link colour with a pointing hand,
-    // read-only or not.
+    // read-only or not, and Space on the focus cell clicks it.
     void setColumnClickable(int col, bool on);
     bool isColumnClickable(int col) const { return m_clickableCols.count(col) > 0; }
     // Cells of a numeric column take numbers only: a typed character that
@@ -162,8 +169,12 @@ class CGridCtrl : public QAbstractScrollArea {
     bool isColumnNumeric(int col) const { return m_numericCols.count(col) > 0; }
     // A whole decimal number in the locale-free form: optional sign, digits
     // with an optional point, optional exponent ("12", "-0.5", ".5",
-    // "1e-3"); blanks around it are allowed.
+    // "1e-3"); blanks around it are allowed, and a decimal comma stands for
+    // the point ("3,5" is 3.5 in every locale). A number beyond single
+    // precision ("1e39") is none: it could not be stored.
     static bool isNumberText(const QString &text);
+    // A numeric cell's text as stored: trimmed, a decimal comma made a point.
+    static QString numberWithPoint(const QString &text);
 
     // ---- Display ----------------------------------------------------------
     void setTitleTipsEnabled(bool on) { m_titleTips = on; }
@@ -221,6 +232,9 @@ class CGridCtrl : public QAbstractScrollArea {
     void numberRefused(int row, int col);
     // A paste left out `count` fields that were not numbers.
     void pasteSkippedNonNumbers(int count);
+    // A paste held more fields than fit right of or below its target; that
+    // many were left out.
+    void pasteClipped(int count);
 
   protected:
     bool event(QEvent *event) override;

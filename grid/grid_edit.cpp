@@ -9,21 +9,35 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 
+#include <cmath>
+#include <limits>
+
 namespace vek {
 
 using namespace grid_detail;
 
 namespace {
-// Numbers as the model files write them, in every locale.
+// Numbers as the model files write them, in every locale; a decimal comma
+// is taken as the decimal point it stands for.
 const QRegularExpression &numberPattern() {
-    static const QRegularExpression re(QStringLiteral("\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*"));
+    static const QRegularExpression re(QStringLiteral("\\s*[+-]?(\\d+[.,]?\\d*|[.,]\\d+)([eE][+-]?\\d+)?\\s*"));
     return re;
 }
 } // namespace
 
+QString CGridCtrl::numberWithPoint(const QString &text) {
+    QString t = text.trimmed();
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    return t;
+}
+
 bool CGridCtrl::isNumberText(const QString &text) {
     static const QRegularExpression whole(QRegularExpression::anchoredPattern(numberPattern().pattern()));
-    return whole.match(text).hasMatch();
+    if (!whole.match(text).hasMatch()) return false;
+    // A number the program keeps in single precision: 1e39 is none.
+    bool ok = false;
+    const double v = numberWithPoint(text).toDouble(&ok);
+    return ok && std::isfinite(v) && std::fabs(v) <= static_cast<double>(std::numeric_limits<float>::max());
 }
 
 bool grid_detail::mayBecomeNumber(const QString &text) {
@@ -91,7 +105,10 @@ void CGridCtrl::endEditing(EditEnd how) {
     // old text.
     const bool refused =
         isColumnNumeric(c.col) && text != m_editOldText && !text.trimmed().isEmpty() && !isNumberText(text);
-    if (refused) text = m_editOldText;
+    if (refused)
+        text = m_editOldText;
+    else if (isColumnNumeric(c.col) && text != m_editOldText)
+        text = numberWithPoint(text); // "3,5" is stored as the 3.5 it means
     const bool hadFocus = m_edit->hasFocus();
     CInPlaceEdit *edit = m_edit;
     m_edit = nullptr;
@@ -227,25 +244,41 @@ int CGridCtrl::pasteText(const QString &text) {
     QPointer<CGridCtrl> self(this);
     int changed = 0;
     int notNumbers = 0;
+    int outside = 0; // fields that fall outside the grid
     bool touchedSelection = false;
     int row = target.row;
+    const QRegularExpression separators(QStringLiteral("[\t,]"));
+    // Fields with text in them, from `from` on (an empty one loses nothing).
+    const auto filled = [](const QStringList &fields, qsizetype from) {
+        int n = 0;
+        for (qsizetype k = from; k < fields.size(); ++k)
+            n += fields[k].trimmed().isEmpty() ? 0 : 1;
+        return n;
+    };
     for (int i = 0; i < lines.size(); ++i) {
+        const QStringList fields = lines[i].split(separators);
         if (i > 0) {
             // Next shown row, or stop: the rest falls outside the grid.
             int n = row + 1;
             while (n < rowCount() && m_rowHeights[n] == 0)
                 ++n;
-            if (n >= rowCount()) break;
+            if (n >= rowCount()) {
+                for (qsizetype k = i; k < lines.size(); ++k)
+                    outside += filled(lines[k].split(separators), 0);
+                break;
+            }
             row = n;
         }
-        const QStringList fields = lines[i].split(QRegularExpression(QStringLiteral("[\t,]")));
         int col = target.col;
         for (int j = 0; j < fields.size(); ++j) {
             if (j > 0) {
                 int n = col + 1;
                 while (n < columnCount() && m_colWidths[n] == 0)
                     ++n;
-                if (n >= columnCount()) break;
+                if (n >= columnCount()) {
+                    outside += filled(fields, j);
+                    break;
+                }
                 col = n;
             }
             if (!isCellEditable(row, col)) continue;
@@ -264,6 +297,7 @@ int CGridCtrl::pasteText(const QString &text) {
     if (touchedSelection) setSelectionInternal(CCellRange(), true);
     viewport()->update();
     if (notNumbers > 0) emit pasteSkippedNonNumbers(notNumbers);
+    if (outside > 0 && self) emit pasteClipped(outside);
     return changed;
 }
 

@@ -5,6 +5,8 @@
 #include "grid/in_place_edit.h"
 #include "grid/title_tip.h"
 
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -84,6 +86,14 @@ void CGridCtrl::keyPressEvent(QKeyEvent *event) {
     case Qt::Key_F2:
         if (isValid(m_focus)) startEdit(m_focus.row, m_focus.col, QString(), false);
         return;
+    case Qt::Key_Space:
+        // A clickable cell (the owner's toggles) is pressed from the keyboard
+        // as a click would press it.
+        if (!mods && isValid(m_focus) && isColumnClickable(m_focus.col)) {
+            sendNotify(NM_CLICK, m_focus.row, m_focus.col);
+            return;
+        }
+        break;
     case Qt::Key_Delete:
         deleteFocusCell();
         return;
@@ -419,6 +429,17 @@ bool CGridCtrl::viewportEvent(QEvent *event) {
     }
     if (event->type() == QEvent::ContextMenu) {
         event->accept(); // see event(): the owner hears rightClicked instead
+        return true;
+    }
+    if (event->type() == QEvent::ToolTip) {
+        // A marked cell says why it is marked.
+        auto *help = static_cast<QHelpEvent *>(event);
+        const CCellID c = cellAt(help->pos());
+        const QString note = isValid(c) ? itemNote(c.row, c.col) : QString();
+        if (note.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), note, viewport(), cellRect(c.row, c.col));
         return true;
     }
     return QAbstractScrollArea::viewportEvent(event);

@@ -7,7 +7,10 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <QPolygon>
 #include <QScrollBar>
+
+#include <algorithm>
 
 namespace vek {
 
@@ -57,6 +60,18 @@ void CGridCtrl::drawCell(QPainter &p, int row, int col, const QRect &r) const {
                 fg = pal.color(QPalette::Disabled, QPalette::Text);
             else
                 fg = pal.color(QPalette::Text);
+        }
+        if (c.mark != CellMark::None && !selected) {
+            // A marked value: its background tinted towards red (refused) or
+            // amber (looks wrong), and a corner flag in the full colour.
+            const QColor flag = c.mark == CellMark::Refused ? QColor(0xd3, 0x2f, 0x2f) : QColor(0xf5, 0xa6, 0x23);
+            p.fillRect(r, blend(pal.color(QPalette::Base), flag, 0.3));
+            const int n = std::max(4, r.height() / 3);
+            p.setPen(Qt::NoPen);
+            p.setBrush(flag);
+            p.drawPolygon(QPolygon({QPoint(r.right() - n, r.top()), QPoint(r.right(), r.top()),
+                                    QPoint(r.right(), r.top() + n)}));
+            p.setBrush(Qt::NoBrush);
         }
         // Grid lines a quarter of the way from the cell background to the text:
         // faint in a light palette and in a dark one alike.

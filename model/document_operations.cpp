@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace vek {
@@ -48,6 +49,46 @@ bool canSynthesize(ModelDocument &doc) {
 
 } // namespace
 
+namespace {
+
+// The model keeps only the first and the last year of an average, and the
+// caption, the file and the engine's report name it "Y1 to Y2". Years that
+// are not adjacent would be averaged under a label that names others (and
+// a later Recalculate would average all of them): the user is told and
+// offered the whole range. Returns the years to average, or nothing.
+std::optional<std::vector<int>> adjacentYears(ModelDocument &doc, std::vector<int> years) {
+    std::sort(years.begin(), years.end());
+    years.erase(std::unique(years.begin(), years.end()), years.end());
+    const long long span = static_cast<long long>(years.back()) - years.front() + 1;
+    if (span == static_cast<long long>(years.size())) return years;
+    // Years outside the period are the operation's to refuse.
+    const ModelInput &m = doc.model;
+    if (years.front() < m.inputStartYear || years.back() > m.inputEndYear) return years;
+    std::string listed;
+    for (size_t i = 0; i < years.size(); ++i) {
+        if (i == 8 && years.size() > 9) {
+            listed += ", ...";
+            break;
+        }
+        listed += (i ? ", " : "") + std::to_string(years[i]);
+    }
+    const std::string range = std::to_string(years.front()) + " to " + std::to_string(years.back());
+    const std::string question =
+        "The years chosen (" + listed +
+        ") are not adjacent.  The model keeps only the first and the last year of "
+        "an average: the synthesized table's caption, the model file and the engine's report would all say \"" +
+        range + "\", which reads as " + std::to_string(span) + " years, and a later Recalculate would average all " +
+        std::to_string(span) + " years.  Average all " + std::to_string(span) + " years from " + range + " instead?";
+    const int answer = doc.prompter()->choose(question, {"Average " + range, "Cancel"}, 1, 1);
+    if (answer != 0) return std::nullopt;
+    std::vector<int> all;
+    for (long long y = years.front(); y <= years.back(); ++y)
+        all.push_back(static_cast<int>(y));
+    return all;
+}
+
+} // namespace
+
 bool synthesizeAverage(ModelDocument &doc) {
     if (!canSynthesize(doc)) return false;
     ModelInput &md = doc.model;
@@ -56,7 +97,9 @@ bool synthesizeAverage(ModelDocument &doc) {
     std::vector<int> years;
     for (int position : *chosen)
         years.push_back(yearAt(md, position));
-    return finish(doc, synthesizeAverage(md, years));
+    const auto averaged = adjacentYears(doc, years);
+    if (!averaged) return false;
+    return finish(doc, synthesizeAverage(md, *averaged));
 }
 
 bool synthesizeGivenYear(ModelDocument &doc) {
@@ -79,25 +122,26 @@ bool synthesizeCycle(ModelDocument &doc) {
                                                                               std::numeric_limits<int>::max()))));
 }
 
-void chooseSynthesisMethod(ModelDocument &doc) {
+bool chooseSynthesisMethod(ModelDocument &doc) {
     Prompter *p = doc.prompter();
-    if (!p) return;
+    if (!p) return false;
     auto method = p->chooseSynthesisMethod();
-    if (!method) return;
+    if (!method) return false;
 
+    bool filled = false;
     switch (*method) {
     case 0:
-        synthesizeAverage(doc);
+        filled = synthesizeAverage(doc);
         break;
     case 1:
-        synthesizeGivenYear(doc);
+        filled = synthesizeGivenYear(doc);
         break;
     case 2:
-        synthesizeCycle(doc);
+        filled = synthesizeCycle(doc);
         break;
     default:
         doc.message("Unknown synthesis method " + std::to_string(*method) + "; nothing was synthesized.");
-        return;
+        return false;
     }
 
     // The user has been through the choice: whatever the method did (also
@@ -106,14 +150,70 @@ void chooseSynthesisMethod(ModelDocument &doc) {
     doc.setModified();
     doc.updateAllViews(kHintSynthesized);
     doc.historicalDataChanged = false;
+    return filled;
 }
 
-void changeYearType(ModelDocument &doc, int newMode) {
+namespace {
+
+std::string plural(int n, const std::string &what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
+
+// "NOV and DEC", "OCT, NOV and DEC": month columns of the current year type.
+std::string monthNames(int yearMode, const std::vector<int> &cols) {
+    std::string out;
+    for (size_t i = 0; i < cols.size(); ++i) {
+        if (i > 0) out += i + 1 == cols.size() ? " and " : ", ";
+        out += monthAbbreviation(yearMode, cols[i]);
+    }
+    return out;
+}
+
+// What a change of year type adds and drops, in counts and years, as the
+// question before it says it.
+std::string describeYearTypeChange(const ModelInput &m, int newMode, const YearTypeChangePreview &p) {
+    const std::string months = monthNames(m.yearMode, p.edgeColumns);
+    std::string text = "Changing the year type to " + yearTypeName(newMode) +
+                       " changes more than the order of the "
+                       "months:";
+    if (p.addedYear) {
+        text += "\n- it adds " + std::to_string(*p.addedYear) + " as a new " + (p.addedBeforeFirst ? "first" : "last") +
+                " historical year, to take the " + months + " values of " + std::to_string(*p.historicalEdgeYear) +
+                " (its other months stay empty)";
+        if (!p.addedBeforeFirst && m.synthesizedYears() > 0)
+            text += "; the synthesized years then run from " + std::to_string(m.synthStartYear + 1) + " to " +
+                    std::to_string(m.synthEndYear + 1);
+        text += ";";
+    }
+    if (p.droppedHistorical + p.droppedPumping > 0) {
+        text += "\n- it drops the " + months + " values of " + std::to_string(*p.historicalEdgeYear) +
+                " that are not zero: " + plural(p.droppedHistorical, "historical value") +
+                (p.droppedPumping > 0 ? " and " + plural(p.droppedPumping, "pumping record flow") : std::string()) +
+                ";";
+    }
+    if (p.droppedSynthesized > 0 && p.synthesizedEdgeYear)
+        text += "\n- it drops " + plural(p.droppedSynthesized, "synthesized value") + " that " +
+                (p.droppedSynthesized == 1 ? "is" : "are") + " not zero: the " + months + " of the " +
+                (p.shift > 0 ? "first" : "last") + " synthesized year, " + std::to_string(*p.synthesizedEdgeYear) + ";";
+    if (p.dropped() > 0)
+        text += "\n" + plural(p.locationsDropping, "location") + " lose" + (p.locationsDropping == 1 ? "s" : "") +
+                " values; changing back does not restore them.";
+    text += "\nThe run range and the years the synthesis record names stay as they are.  Change the year type?";
+    return text;
+}
+
+} // namespace
+
+bool changeYearType(ModelDocument &doc, int newMode) {
+    const YearTypeChangePreview preview = previewYearTypeChange(doc.model, newMode);
+    if (preview.changesMoreThanTheMonthOrder() && doc.prompter()) {
+        const std::string question = describeYearTypeChange(doc.model, newMode, preview);
+        if (doc.prompter()->choose(question, {"Change the Year Type", "Cancel"}, 1, 1) != 0) return false;
+    }
     const YearTypeChange r = changeYearType(doc.model, newMode);
     show(doc, r);
-    if (!r.changed) return;
+    if (!r.changed) return false;
     doc.setModified();
     doc.updateAllViews(r.yearAdded ? kHintEverything : kHintYearType);
+    return true;
 }
 
 void changeUnits(ModelDocument &doc, int newUnit) {

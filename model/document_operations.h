@@ -27,7 +27,9 @@ inline constexpr int kHintUnits = 5;
 // "Synthesize Using Given Year", "Synthesize Using Historical Cycle") and
 // fills the synthesized years. True when they were filled; false when a
 // check failed or an answer was unusable (the message shown), or the dialog
-// was cancelled or nothing was selected. The document is marked modified
+// was cancelled or nothing was selected. An average of years that are not
+// adjacent (which the model would record as the range from the first to the
+// last) asks first and offers that whole range; Cancel is the default. The document is marked modified
 // when values were written.
 bool synthesizeAverage(ModelDocument &doc);
 bool synthesizeGivenYear(ModelDocument &doc);
@@ -37,15 +39,17 @@ bool synthesizeCycle(ModelDocument &doc);
 // data:") and runs it. Unless the choice itself is cancelled, the document
 // is then marked modified, the views are refreshed with hint 3 and the
 // stale-data flag is cleared, whatever the method did (also when its own
-// dialog was cancelled).
-void chooseSynthesisMethod(ModelDocument &doc);
+// dialog was cancelled). True when the method filled the synthesized years.
+bool chooseSynthesisMethod(ModelDocument &doc);
 
 // ---- Year types and units -------------------------------------------------------
 
 // The Properties dialog's buttons. A change marks the document modified and
 // refreshes the views with hint 4 (year type; 0 when a year was added) or 5
-// (units); a refusal shows its message and changes nothing.
-void changeYearType(ModelDocument &doc, int newMode);
+// (units); a refusal shows its message and changes nothing. A change of year
+// type that adds a year or drops values other than zero says so first, in
+// counts and years, with Cancel as the default; true when it was made.
+bool changeYearType(ModelDocument &doc, int newMode);
 void changeUnits(ModelDocument &doc, int newUnit);
 // The monthly-to-daily rule: marks the document modified, converts nothing.
 void setUseAvgDaysPerMonth(ModelDocument &doc, bool avg);

@@ -109,13 +109,20 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
         const std::string path = hooks.askSavePath ? hooks.askSavePath() : std::string();
         if (path.empty() || !doc.save(path)) return RunResult::Refused;
     } else if (doc.isModified()) {
-        std::string name = !doc.path().empty() ? doc.path() : !doc.title().empty() ? doc.title() : "Untitled";
-        Answer a = doc.prompter() ? doc.prompter()->askYesNoCancel("Save changes to " + name + "?") : Answer::No;
-        if (a == Answer::Cancel) return RunResult::Refused;
-        if (a == Answer::Yes) {
-            std::string path = doc.path();
-            if (path.empty() && hooks.askSavePath) path = hooks.askSavePath();
-            if (path.empty() || !doc.save(path)) return RunResult::Refused;
+        // The engine reads the file: changes not saved would silently be
+        // left out of results that look like those of the form.
+        const std::string question = doc.path() +
+                                     " has changes that are not saved.  The engine runs the model file: save the "
+                                     "changes first, or run the file as it was last saved (the results then leave "
+                                     "the changes out).";
+        const int answer =
+            doc.prompter() ? doc.prompter()->choose(question, {kSaveAndRun, kRunSavedFile, kCancelRun}, 0, 2) : 2;
+        if (answer == 0) {
+            if (!doc.save(doc.path())) return RunResult::Refused;
+        } else if (answer == 1) {
+            if (hooks.savedFileChosen) hooks.savedFileChosen();
+        } else {
+            return RunResult::Refused;
         }
     }
 
@@ -125,6 +132,7 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
         if (onDisk.read.changed && !runnable(doc, onDisk.validation)) return RunResult::Refused;
     }
 
+    if (hooks.engineStarting) hooks.engineStarting();
     const std::string dir = hooks.programDirectory.empty() ? doc.programDirectory : hooks.programDirectory;
     const EngineRunResult run = runEngineFile(doc.path(), dir, hooks.programName);
     RunResult result = RunResult::Failed;

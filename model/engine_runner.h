@@ -19,6 +19,13 @@ inline constexpr const char *kIrrigationYearOnlyMessage =
     "The model can only run in Irrigation Year format.  Choose a new year format by selecting "
     "\"VEK->Properties (Units & Year Type)\" from the menu.";
 
+// The choice offered before a run of a document with unsaved changes: the
+// engine runs the file, so the changes are either saved first or left out
+// of the results.
+inline constexpr const char *kSaveAndRun = "Save and Run";
+inline constexpr const char *kRunSavedFile = "Run the Saved File";
+inline constexpr const char *kCancelRun = "Cancel";
+
 // The first line of the message that lists what the engine would refuse of
 // a model, one problem a line.
 inline constexpr const char *kModelCannotRunMessage = "The engine would refuse this model:\n";
@@ -73,6 +80,11 @@ struct EngineRunHooks {
     std::string programDirectory;
     // The engine's file name in that folder.
     std::string programName = "vek";
+    // Called when every question has been answered and the engine starts.
+    std::function<void()> engineStarting;
+    // Called when the user chose to run the saved file: the results leave
+    // out the document's unsaved changes.
+    std::function<void()> savedFileChosen;
 };
 
 enum class RunResult {

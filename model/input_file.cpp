@@ -36,8 +36,9 @@ std::string trimmed(std::string_view s) { return std::string(trim(s)); }
 // Reals as printf "%g" writes them: six significant digits.
 std::string formatReal(float v) { return formatG(static_cast<double>(v)); }
 
-// Scans `n` reals of one line into row k of the month columns.
-int scanRow(const std::string &line, MonthColumns &cols, int k) {
+// Scans the 12 reals of one line into row k of the month columns. Returns
+// how many were read; `stop` is where the scan stopped.
+int scanRow(const std::string &line, MonthColumns &cols, int k, std::size_t &stop) {
     Scanner sc(line);
     int read = 0;
     for (int m = 0; m < 12; ++m) {
@@ -46,6 +47,7 @@ int scanRow(const std::string &line, MonthColumns &cols, int k) {
         cols[m][k] = v;
         ++read;
     }
+    stop = sc.pos();
     return read;
 }
 
@@ -123,23 +125,39 @@ std::string notSaved(const std::string &path, const std::string &why) {
            ".  Check that the folder exists and that you may write there, or choose another name with Save As.";
 }
 
+// The text of a row that could not be read as a month's number: the word
+// (between blanks) where the scan stopped, whole, so that "5x3.4" is named
+// as it stands and not as the "5" the scan took from it. Its month is the
+// word's place in the row; -1 when the row simply ends there.
+struct BadField {
+    std::string text;
+    int month = -1;
+};
+
+BadField badField(const std::string &line, std::size_t stop) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    std::size_t at = std::min(stop, line.size());
+    // Inside a word the scan read part of: back to the word's start.
+    while (at > 0 && at < line.size() && !blank(line[at]) && !blank(line[at - 1]))
+        --at;
+    while (at < line.size() && blank(line[at]))
+        ++at;
+    if (at >= line.size()) return {};
+    std::size_t end = at;
+    while (end < line.size() && !blank(line[end]))
+        ++end;
+    BadField f;
+    f.text = line.substr(at, end - at);
+    f.month = 0;
+    for (std::size_t i = 0; i < at; ++i)
+        if (!blank(line[i]) && (i == 0 || blank(line[i - 1]))) ++f.month;
+    return f;
+}
+
 // Which month of a row could not be read, and what stood there.
-std::string badMonth(const std::string &line, int read) {
-    std::vector<std::string> fields;
-    std::string field;
-    for (char c : line + " ") {
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            if (!field.empty()) fields.push_back(field);
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    const std::string month = "month " + std::to_string(read + 1);
-    if (read < static_cast<int>(fields.size()))
-        return "the value \"" + fields[static_cast<size_t>(read)] + "\" of " + month +
-               " is not a number a model can use.";
-    return month + " and the months after it are missing.";
+std::string badMonth(const BadField &f, int read) {
+    if (f.month < 0) return "month " + std::to_string(read + 1) + " and the months after it are missing.";
+    return "the text \"" + f.text + "\" of month " + std::to_string(f.month + 1) + " is not a number a model can use.";
 }
 
 int clampToInt(long long v) {
@@ -426,16 +444,21 @@ bool InputReading::readLocations(int wells) {
                     std::string_view v(line_);
                     for (size_t mo = 0; mo < 12; ++mo)
                         cols[mo][k] = 8 * mo < v.size() ? leadingNumber(v.substr(8 * mo, 8)) : 0.0f;
-                } else if (int read = scanRow(line_, cols, static_cast<int>(k)); read != 12) {
+                    continue;
+                }
+                std::size_t stop = 0;
+                if (const int read = scanRow(line_, cols, static_cast<int>(k), stop); read != 12) {
+                    const BadField bad = badField(line_, stop);
                     fail(explained(
                              "Wrong number of values read for third data card.  Expected 12 flow values.  Line is: " +
                                  line_,
                              "Location " + std::to_string(i + 1) + " (" + loc.name + "), " + period + " year " +
-                                 std::to_string(firstYear + k) + ": " + badMonth(line_, read) +
+                                 std::to_string(firstYear + k) + ", line " + std::to_string(in_.lastLineNumber()) +
+                                 ": " + badMonth(bad, read) +
                                  "  Each line holds 12 monthly numbers.  Correct it in a text editor and open the "
                                  "file again."),
                          OperationError::Kind::Unreadable, i, year, period);
-                    error_->month = read;
+                    error_->month = bad.month >= 0 ? bad.month : read;
                     return false;
                 }
             }

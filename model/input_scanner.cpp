@@ -26,8 +26,14 @@ bool LineReader::next(std::string &line) {
     std::size_t e = text_.find('\n', pos_);
     e = (e == std::string::npos) ? text_.size() : e + 1;
     line.assign(text_, pos_, e - pos_);
+    lastStart_ = pos_;
     pos_ = e;
     return true;
+}
+
+std::size_t LineReader::lineNumberAt(std::size_t at) const {
+    const auto end = text_.begin() + static_cast<long>(std::min(at, text_.size()));
+    return 1 + static_cast<std::size_t>(std::count(text_.begin(), end, '\n'));
 }
 
 std::size_t LineReader::linesLeft() const {

@@ -46,6 +46,10 @@ class LineReader {
     bool next(std::string &line);
     // Lines left from the current position (a last line without line end counts).
     std::size_t linesLeft() const;
+    // Number (from 1) of the line that holds byte `at` of the file.
+    std::size_t lineNumberAt(std::size_t at) const;
+    // Number of the line next() read last.
+    std::size_t lastLineNumber() const { return lineNumberAt(lastStart_); }
     std::string_view text() const { return text_; }
     std::size_t pos() const { return pos_; }
     void setPos(std::size_t p) { pos_ = p; }
@@ -53,6 +57,7 @@ class LineReader {
   private:
     std::string text_;
     std::size_t pos_ = 0;
+    std::size_t lastStart_ = 0;
 };
 
 } // namespace vek::input

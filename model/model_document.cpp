@@ -252,7 +252,6 @@ bool ModelDocument::open(const std::string &path) {
             setPath(abs);
             setTitle(fileName);
             setModified(false);
-            asOpened_ = true;
             fileValuesCount_ = true;
             // Said once, when the file is opened; what the engine would
             // refuse is said when the model is run.

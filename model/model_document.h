@@ -34,16 +34,7 @@ class ModelDocument {
     std::string programDirectory = vek::programDirectory();
 
     bool isModified() const { return modified_; }
-    // Any change also ends the "as opened" state (see keepsStoredRunRange).
-    void setModified(bool m = true) {
-        modified_ = m;
-        if (m) asOpened_ = false;
-    }
-
-    // True from a complete read of a model input file until the first
-    // change: the form then shows the run range the file stores (when it
-    // can) instead of resetting it, so opening a model never changes it.
-    bool keepsStoredRunRange() const { return asOpened_; }
+    void setModified(bool m = true) { modified_ = m; }
 
     // A model input file whose read failed: the document keeps what was
     // read but has no file of its own (saving asks for a name), and this
@@ -135,7 +126,6 @@ class ModelDocument {
   private:
     Prompter *prompter_ = nullptr;
     bool modified_ = false;
-    bool asOpened_ = false;
     std::string partlyReadFrom_;
     ModelFileValues fileValues_;
     bool fileValuesCount_ = false;

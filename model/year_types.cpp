@@ -2,6 +2,7 @@
 #include "model/year_types.h"
 
 #include "model/model_input.h"
+#include "model/synthesis.h"
 
 #include <algorithm>
 #include <array>
@@ -152,6 +153,80 @@ OperationError conversionError(OperationError::Kind kind, std::string message, s
 
 } // namespace
 
+namespace {
+
+// Columns of the edge year that leave a period when every series moves s
+// months: the first s, or the last -s.
+std::vector<int> edgeColumns(int s) {
+    std::vector<int> cols;
+    for (int m = s > 0 ? 0 : 12 + s; m <= (s > 0 ? s - 1 : 11); ++m)
+        cols.push_back(m);
+    return cols;
+}
+
+// A positive historical value in the months that would leave the period:
+// they are kept in one added year.
+bool needsAddedYear(const ModelInput &md, int s) {
+    const int n = md.historicalYears();
+    if (n < 1 || s == 0) return false;
+    const int row = s > 0 ? 0 : n - 1;
+    for (const auto &loc : md.locations) {
+        if (row >= shortestColumn(loc.historicalData)) continue;
+        for (int m : edgeColumns(s))
+            if (loc.historicalData[static_cast<size_t>(m)][static_cast<size_t>(row)] > 0.0f) return true;
+    }
+    return false;
+}
+
+int nonzeroAt(const MonthColumns &c, int row, const std::vector<int> &cols) {
+    if (row < 0 || row >= shortestColumn(c)) return 0;
+    int n = 0;
+    for (int m : cols)
+        n += c[static_cast<size_t>(m)][static_cast<size_t>(row)] != 0.0f ? 1 : 0;
+    return n;
+}
+
+} // namespace
+
+YearTypeChangePreview previewYearTypeChange(const ModelInput &md, int newMode) {
+    YearTypeChangePreview p;
+    if (md.yearMode == newMode || !isValidYearMode(newMode) || !isValidYearMode(md.yearMode)) return p;
+    const int s = monthsBeforeJanuary(md.yearMode) - monthsBeforeJanuary(newMode);
+    p.shift = s;
+    if (s == 0) return p;
+    p.edgeColumns = edgeColumns(s);
+    const int n = md.historicalYears();
+    const bool added = needsAddedYear(md, s);
+    if (n > 0) {
+        p.historicalEdgeYear = s > 0 ? md.inputStartYear : md.inputEndYear;
+        if (added) {
+            p.addedYear = s > 0 ? md.inputStartYear - 1 : md.inputEndYear + 1;
+            p.addedBeforeFirst = s > 0;
+        }
+    }
+    for (const auto &loc : md.locations) {
+        int lost = 0;
+        if (n > 0 && !added) {
+            const int row = s > 0 ? 0 : n - 1;
+            const int h = nonzeroAt(loc.historicalData, row, p.edgeColumns);
+            const int f = nonzeroAt(loc.pumpingFlow, row, p.edgeColumns);
+            p.droppedHistorical += h;
+            p.droppedPumping += f;
+            lost += h + f;
+        }
+        const int k = shortestColumn(loc.synthesizedData);
+        if (k > 0) {
+            const int row = s > 0 ? 0 : k - 1;
+            const int d = nonzeroAt(loc.synthesizedData, row, p.edgeColumns);
+            p.droppedSynthesized += d;
+            lost += d;
+        }
+        if (lost > 0) ++p.locationsDropping;
+    }
+    if (md.synthesizedYears() > 0) p.synthesizedEdgeYear = s > 0 ? md.synthStartYear : md.synthEndYear;
+    return p;
+}
+
 YearTypeChange changeYearType(ModelInput &md, int newMode) {
     YearTypeChange r;
     if (md.yearMode == newMode) return r;
@@ -173,18 +248,9 @@ YearTypeChange changeYearType(ModelInput &md, int newMode) {
     // start; s < 0: the last -s months of the last year leave it at its end.
     const int s = monthsBeforeJanuary(md.yearMode) - monthsBeforeJanuary(newMode);
     const int n = md.historicalYears();
-    bool added = false;
-    if (n > 0 && s != 0) {
-        const int row = s > 0 ? 0 : n - 1;
-        const int firstCol = s > 0 ? 0 : 12 + s;
-        const int lastCol = s > 0 ? s - 1 : 11;
-        for (const auto &loc : md.locations) {
-            if (row >= shortestColumn(loc.historicalData)) continue;
-            for (int m = firstCol; m <= lastCol && !added; ++m)
-                added = loc.historicalData[static_cast<size_t>(m)][static_cast<size_t>(row)] > 0.0f;
-            if (added) break;
-        }
-        if (added && !(s > 0 ? addHistoricalYear(md, 0, false) : addHistoricalYear(md, n - 1, true))) {
+    const bool added = needsAddedYear(md, s);
+    if (added) {
+        if (!(s > 0 ? addHistoricalYear(md, 0, false) : addHistoricalYear(md, n - 1, true))) {
             // Shifting without the added year would drop those months.
             r.changed = false;
             r.error = conversionError(OperationError::Kind::PeriodFull,
@@ -192,6 +258,14 @@ YearTypeChange changeYearType(ModelInput &md, int newMode) {
                                       s > 0 ? "inputStartYear" : "inputEndYear");
             r.error->year = s > 0 ? md.inputStartYear : md.inputEndYear;
             return r;
+        }
+        // The synthesis record counts historical years from the first one:
+        // a year added before it would otherwise move the record onto other
+        // years (the cycle's second number is a length and stays).
+        if (s > 0) {
+            if (md.synthesizeFormat >= SynthesizedAverage && md.synthesizeFormat <= SynthesizedCycle)
+                ++md.projYearStart;
+            if (md.synthesizeFormat == SynthesizedAverage) ++md.projYearEnd;
         }
     }
 

@@ -9,7 +9,9 @@
 #include "common/operation_error.h"
 #include "facts/vek_facts.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vek {
 
@@ -47,12 +49,47 @@ struct YearTypeChange : OperationResult {
 
 // Converts every table of the model to year type newMode (0..2). Months that
 // would fall out of the historical period are rescued into one added year
-// when any of them holds a positive value (yearAdded). A model already in
+// when any of them holds a positive value (yearAdded); a year added before
+// the first keeps the synthesis record on the same historical years (its
+// offsets count from the first year). A model already in
 // that year type is left as it is (not `changed`). Refused, with nothing
 // changed: a newMode that is no year type (UnknownYearType), and a rescue
 // the historical period cannot take (PeriodFull). A stored year type that
 // is unknown is only relabelled: its month order is unknown too.
 YearTypeChange changeYearType(ModelInput &model, int newMode);
+// What changeYearType would do to a model, so that a person can be told
+// before it is done: the year it adds, the values other than zero it drops
+// (months that leave their period and have no year to go to) and the years
+// they come from. A change that adds no year and drops nothing changes no
+// value's calendar month.
+struct YearTypeChangePreview {
+    // Months every series moves (see shiftMonths); 0 for no change.
+    int shift = 0;
+    // The month columns (current year type) that leave the historical
+    // period's edge year, or the synthesized period's: the first `shift`
+    // columns, or the last -`shift`.
+    std::vector<int> edgeColumns;
+    // The historical year those months leave, and the year added to take
+    // them when one of them holds a positive value.
+    std::optional<int> historicalEdgeYear;
+    std::optional<int> addedYear;
+    bool addedBeforeFirst = false;
+    // Values other than zero that are dropped: historical values and
+    // pumping-record flows of the edge year (none when a year is added),
+    // and synthesized values of the synthesized period's edge year.
+    int droppedHistorical = 0;
+    int droppedPumping = 0;
+    int droppedSynthesized = 0;
+    std::optional<int> synthesizedEdgeYear;
+    // Locations that lose any of these values.
+    int locationsDropping = 0;
+
+    int dropped() const { return droppedHistorical + droppedPumping + droppedSynthesized; }
+    // Worth telling: a year is added or a value is lost.
+    bool changesMoreThanTheMonthOrder() const { return addedYear.has_value() || dropped() > 0; }
+};
+YearTypeChangePreview previewYearTypeChange(const ModelInput &model, int newMode);
+
 // Moves every historical series (values, pumping flow, days on) and every
 // synthesized series s months earlier in its sequence of months (s < 0:
 // later); the months left without a value become 0.0, the efficiencies

@@ -210,6 +210,21 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
     std::vector<Slot> slots;
     std::vector<std::string> labels;
     const int yearType = choices.yearType >= 0 ? choices.yearType : res.yearType;
+    // The first month of a row is labelled with its own calendar year (a
+    // row holds the months that end in its year: November of Irrigation
+    // year 1990 is "11/89"), by two digits unless the plotted years span a
+    // century, where two digits would name two years.
+    const bool lateMonthsFirst = calendarMonth(yearType, 0) > calendarMonth(yearType, 11);
+    const auto labelYear = [&](int p) { return res.firstPrintYear + p - (lateMonthsFirst ? 1 : 0); };
+    int firstLabelled = 0, lastLabelled = 0;
+    bool anyLabelled = false;
+    for (int p : rows)
+        if (p != years) {
+            firstLabelled = anyLabelled ? std::min(firstLabelled, labelYear(p)) : labelYear(p);
+            lastLabelled = anyLabelled ? std::max(lastLabelled, labelYear(p)) : labelYear(p);
+            anyLabelled = true;
+        }
+    const bool fourDigits = anyLabelled && static_cast<long long>(lastLabelled) - firstLabelled >= 100;
     for (int p : rows) {
         const bool average = p == years;
         if (choices.scale == ViewChoices::Yearly) {
@@ -221,8 +236,11 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
             const int month = calendarMonth(yearType, m) + 1;
             std::string label = std::to_string(month);
             if (m == 0) {
-                char yy[8];
-                std::snprintf(yy, sizeof yy, "%02d", ((res.firstPrintYear + p) % 100 + 100) % 100);
+                char yy[16];
+                if (fourDigits)
+                    std::snprintf(yy, sizeof yy, "%d", labelYear(p));
+                else
+                    std::snprintf(yy, sizeof yy, "%02d", (labelYear(p) % 100 + 100) % 100);
                 label += average ? std::string("/Avg") : std::string("/") + yy;
             }
             slots.push_back({p, m});
@@ -241,12 +259,17 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
                                           labels.begin() + static_cast<std::ptrdiff_t>(end));
     }
 
+    int averageFirst = -1;
+    for (size_t k = 0; k < slots.size() && averageFirst < 0; ++k)
+        if (slots[k].row == years) averageFirst = static_cast<int>(k);
+
     Range range;
     if (choices.showDiversion) {
         if (!divLocs.empty()) {
             GraphData g;
             fillGraph(g, res, divLocs, slots, false, range);
             finishGraph(g, "Diversion/Recharge Data", "div_rech", res.units, labels);
+            g.averageFirst = averageFirst;
             plot.diversion = std::move(g);
         }
     }
@@ -254,6 +277,7 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
         GraphData g;
         fillGraph(g, res, locs, slots, true, range);
         finishGraph(g, "Stream Depletion/Accretion Data", "stream_dep", res.units, labels);
+        g.averageFirst = averageFirst;
         plot.stream = std::move(g);
     }
 

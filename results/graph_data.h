@@ -42,6 +42,9 @@ struct GraphData {
     int gridValue = 3;       // grid number handed to the chart: 3 up to 60 points, else 1
     bool showLegends = true; // legends are left out for a single series (it is in the title)
     bool markPoints = false; // single-series line graphs mark every point
+    // The first point of the average row ("Avg"), -1 when the average is
+    // not plotted. Its points are no year: the drawing sets them apart.
+    int averageFirst = -1;
     int background = 15;
     int legendPosition = 6;
     GraphPlacement placement;

@@ -13,19 +13,25 @@
 #include "editor/output_doc.h"
 #include "editor/vekview_app.h"
 #include "editor/vekview_doc.h"
+#include "editor/vekview_view.h"
 #include "results/views/graph_view.h"
 #include "results/views/vek_output_view.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QPainter>
+#include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStyleFactory>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -39,6 +45,9 @@ class YesPrompter : public SilentPrompter {
     void message(const std::string &text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
     bool askYesNo(const std::string &) override { return true; }
     Answer askYesNoCancel(const std::string &) override { return Answer::Yes; }
+    int choose(const std::string &, const std::vector<std::string> &, int defaultButton, int) override {
+        return defaultButton;
+    }
 };
 
 // A dark palette as desktop themes give it, links included.
@@ -83,6 +92,20 @@ void settle() {
         QApplication::processEvents();
 }
 
+// Lets the window manager place and draw what was just shown.
+void waitMs(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The whole screen as the window manager shows it (frames included).
+bool saveScreen(const QString &file) {
+    waitMs(600);
+    QScreen *screen = QGuiApplication::primaryScreen();
+    return screen && savePicture(screen->grabWindow(0), file);
+}
+
 // The main window at `size` with the example model open and its third
 // location selected.
 CVEKViewDoc *showForm(CVEKViewApp &shell, QSize size, const QString &model) {
@@ -115,7 +138,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "no example model in %s\n", qPrintable(examples));
         return 1;
     }
-    if (variant == "form-dark" || variant == "graphs-dark") {
+    if (variant == "form-dark" || variant == "graphs-dark" || variant == "desktop-dark") {
         app.setStyle(QStyleFactory::create("Fusion"));
         app.setPalette(darkPalette());
     }
@@ -174,6 +197,53 @@ int main(int argc, char **argv) {
             ok = graphs.size() >= 2 && savePicture(picture, out + "/" + variant + ".png");
             for (GraphView *g : graphs)
                 delete g;
+        } else if (variant.startsWith("desktop-")) {
+            // On a real display with a window manager (tools/desktop_screenshots.sh):
+            // the screen as the user sees it.
+            frame->showMaximized();
+            CVEKViewDoc *doc = showForm(shell, frame->size(), model);
+            if (!doc) return 1;
+            if (variant == "desktop-dark") {
+                doc->updateAllViews(0);
+                ok = saveScreen(out + "/" + variant + ".png");
+            } else if (variant == "desktop-form-print-preview") {
+                if (auto *form = qobject_cast<CVEKViewView *>(shell.frameOf(doc)->view())) {
+                    QTimer::singleShot(0, [&] {
+                        ok = saveScreen(out + "/" + variant + ".png");
+                        if (QWidget *w = QApplication::activeModalWidget()) static_cast<QDialog *>(w)->reject();
+                    });
+                    form->printPreview();
+                }
+            } else {
+                doc->document().programDirectory = (bin + "/").toStdString();
+                if (!shell.runDocument(doc) || shell.outputDocuments().empty()) return 1;
+                auto *view = qobject_cast<VEKOutputView *>(shell.frameOf(shell.outputDocuments()[0])->view());
+                if (!view) return 1;
+                view->locationList()->item(0)->setSelected(true);
+                view->locationList()->item(1)->setSelected(true);
+                for (int i = 0; i < 3 && i < view->yearList()->count(); ++i)
+                    view->yearList()->item(i)->setSelected(true);
+                if (variant == "desktop-graphs-cascaded") {
+                    // Both tables, then the stream table twice more: the
+                    // later windows cascade off the earlier ones.
+                    view->plotButton()->click();
+                    waitMs(400);
+                    view->showDiversionCheck()->setChecked(false);
+                    view->plotButton()->click();
+                    waitMs(400);
+                    view->plotButton()->click();
+                    ok = saveScreen(out + "/" + variant + ".png");
+                    for (GraphView *g : view->graphs())
+                        std::printf("graph at %d,%d %dx%d\n", g->frameGeometry().x(), g->frameGeometry().y(),
+                                    g->frameGeometry().width(), g->frameGeometry().height());
+                } else if (variant == "desktop-print-preview") {
+                    QTimer::singleShot(0, [&] {
+                        ok = saveScreen(out + "/" + variant + ".png");
+                        if (QWidget *w = QApplication::activeModalWidget()) static_cast<QDialog *>(w)->reject();
+                    });
+                    view->OnPrintPreview();
+                }
+            }
         } else {
             std::fprintf(stderr, "unknown variant %s\n", qPrintable(variant));
             return 2;

@@ -3,6 +3,7 @@
 #include "results/views/graph_view.h"
 
 #include "common/safe_save.h"
+#include "results/views/print_preview.h"
 
 #include <QActionGroup>
 #include <QBuffer>
@@ -26,6 +27,7 @@
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
+#include <set>
 
 namespace vek {
 
@@ -143,9 +145,19 @@ void GraphView::createWindow() {
     }
     buildMenus();
     buildChart();
-    move(0, 0);
-    resize(800, 600);
+    // Placed before it is shown, so the window manager maps it there.
+    resize(placedSize_);
+    move(placedAt_);
     show();
+}
+
+void GraphView::place(const QPoint &frameTopLeft, const QSize &size) {
+    placedAt_ = frameTopLeft;
+    placedSize_ = size;
+    if (created_) {
+        resize(size);
+        move(frameTopLeft);
+    }
 }
 
 void GraphView::buildChart() {
@@ -198,6 +210,15 @@ void GraphView::buildChart() {
     chart->setTitleFont(tf);
     chart->setTitle(b.title);
 
+    // The average row is no year: its points stand after a gap, drawn apart
+    // from the years' line. The gap is as wide as the average itself (a
+    // year's twelve months), and never under a fortieth of the axis, so it
+    // shows on a long monthly axis too.
+    const int avgFirst = g.averageFirst >= 0 && g.averageFirst < numPoints ? g.averageFirst : -1;
+    const int gap = avgFirst > 0 ? std::max({1, numPoints - avgFirst, numPoints / 40}) : 0;
+    const auto xOf = [avgFirst, gap](int k) { return avgFirst >= 0 && k >= avgFirst ? k + gap : k; };
+    const int xSlots = numPoints + gap;
+
     auto *axisX = new QCategoryAxis();
     axisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     // The axis draws the ticks and grid lines; its own labels would be cut
@@ -208,16 +229,16 @@ void GraphView::buildChart() {
         b.labels.append(QString::fromStdString(g.labels[static_cast<size_t>(k)]));
     if (gridPerPoint) {
         for (int k = 0; k < numPoints; ++k)
-            axisX->append(" " + QString(k, QChar(0x200B)), k);
+            axisX->append(" " + QString(k, QChar(0x200B)), xOf(k));
     } else {
         // Long series: a tick every xTicks points, no vertical grid lines.
         const int every = std::max(g.xTicks, 1);
         int n = 0;
         for (int k = 0; k < numPoints; k += every)
-            axisX->append(" " + QString(n++, QChar(0x200B)), k);
-        if (n == 0) axisX->append(" ", std::max(numPoints, 1) - 0.5);
+            axisX->append(" " + QString(n++, QChar(0x200B)), xOf(k));
+        if (n == 0) axisX->append(" ", std::max(xSlots, 1) - 0.5);
     }
-    axisX->setRange(-0.5, std::max(numPoints, 1) - 0.5);
+    axisX->setRange(-0.5, std::max(xSlots, 1) - 0.5);
     axisX->setGridLineVisible(gridPerPoint);
     axisX->setTitleText(QString::fromStdString(g.bottomTitle));
 
@@ -246,22 +267,28 @@ void GraphView::buildChart() {
     chart->addAxis(axisY, Qt::AlignLeft);
 
     // A series is drawn as one line per run of points that hold a value, so
-    // a gap breaks the line instead of bridging it. The first run of every
-    // series is added first, in series order, so chart series s stands for
-    // series s (legend entry, colour kept in the settings file); the further
-    // runs follow, drawn alike and without legend entries of their own.
+    // a gap breaks the line instead of bridging it, and the average starts
+    // a run of its own. The first run of every series is added first, in
+    // series order, so chart series s stands for series s (legend entry,
+    // colour kept in the settings file); the further runs follow, drawn
+    // alike and without legend entries of their own.
     std::vector<std::vector<QLineSeries *>> runs(static_cast<size_t>(numSeries));
+    std::set<QLineSeries *> averageRuns;
     for (int s = 0; s < numSeries; ++s) {
         const GraphSeries &gs = g.series[static_cast<size_t>(s)];
         auto &mine = runs[static_cast<size_t>(s)];
         bool open = false;
         for (int k = 0; k < numPoints && k < static_cast<int>(gs.values.size()); ++k) {
+            if (k == avgFirst) open = false;
             if (k < static_cast<int>(gs.present.size()) && !gs.present[static_cast<size_t>(k)]) {
                 open = false;
                 continue;
             }
-            if (!open || mine.empty()) mine.push_back(new QLineSeries());
-            mine.back()->append(k, gs.values[static_cast<size_t>(k)]);
+            if (!open || mine.empty()) {
+                mine.push_back(new QLineSeries());
+                if (avgFirst >= 0 && k >= avgFirst) averageRuns.insert(mine.back());
+            }
+            mine.back()->append(xOf(k), gs.values[static_cast<size_t>(k)]);
             open = true;
         }
         if (mine.empty()) mine.push_back(new QLineSeries());
@@ -271,8 +298,9 @@ void GraphView::buildChart() {
         chart->addSeries(run);
         run->attachAxis(axisX);
         run->attachAxis(axisY);
-        // A lone point draws no line: show it as a dot.
-        run->setPointsVisible(style_.markers || run->count() == 1 || g.markPoints);
+        // A lone point draws no line: show it as a dot. The average is
+        // always marked.
+        run->setPointsVisible(style_.markers || run->count() == 1 || g.markPoints || averageRuns.count(run) > 0);
     };
     for (int s = 0; s < numSeries; ++s) {
         QLineSeries *series = runs[static_cast<size_t>(s)].front();
@@ -319,7 +347,7 @@ void GraphView::buildChart() {
         items << item;
     }
     const int every = b.labelEvery;
-    auto placeLabels = [items, every, n = numPoints](const QRectF &plot) {
+    auto placeLabels = [items, every, n = numPoints, xSlots, xOf, avgFirst](const QRectF &plot) {
         int widest = 1;
         for (auto *it : items)
             widest = std::max(widest, int(it->boundingRect().width()));
@@ -333,10 +361,15 @@ void GraphView::buildChart() {
         if (step > every)
             for (auto *it : items)
                 if (it->text().contains('/')) yearAnchors = true;
+        const auto xAt = [&](int k) { return plot.left() + (xOf(k) + 0.5) / std::max(xSlots, 1) * plot.width(); };
+        // The average's label is always shown: it says what stands apart. A
+        // year's label that would touch it gives way.
+        double avgLeft = 1e9;
+        if (avgFirst >= 0) avgLeft = xAt(avgFirst) - items[avgFirst]->boundingRect().width() / 2 - 10;
         double lastRight = -1e9;
         for (int k = 0; k < n; ++k) {
             QGraphicsSimpleTextItem *it = items[k];
-            const double x = plot.left() + (k + 0.5) / n * plot.width();
+            const double x = xAt(k);
             const double w = it->boundingRect().width();
             it->setPos(x - w / 2, plot.bottom() + 6);
             bool show = k % step == 0;
@@ -344,6 +377,12 @@ void GraphView::buildChart() {
                 show = it->text().contains('/') && x - w / 2 >= lastRight + 10;
                 if (show) lastRight = x + w / 2;
             }
+            if (avgFirst >= 0 && k < avgFirst && x + w / 2 > avgLeft) show = false;
+            if (k == avgFirst)
+                show = true;
+            else if (avgFirst >= 0 && k > avgFirst && !yearAnchors)
+                show = show && x - w / 2 >= lastRight + 10;
+            if (k == avgFirst) lastRight = x + w / 2;
             it->setVisible(show);
         }
     };
@@ -460,6 +499,7 @@ void GraphView::printPreview() {
     printer.setDocName(windowTitle());
     QPrintPreviewDialog dlg(&printer, this);
     connect(&dlg, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *p) { render(p); });
+    fitPreviewToScreen(dlg, this);
     dlg.exec();
 }
 

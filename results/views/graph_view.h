@@ -50,8 +50,13 @@ class GraphView : public QMainWindow {
 
     const GraphData &data() const { return data_; }
 
+    // Where the window goes when it is created: its frame's top-left
+    // corner (title bar included) and the size inside the frame. Without
+    // it the window opens at 0,0 with 800 x 600.
+    void place(const QPoint &frameTopLeft, const QSize &size);
+    QPoint placedAt() const { return placedAt_; }
     // Loads the look file when there is one, builds the chart, places the
-    // window at 0,0 with 800 x 600 and shows it. Call once.
+    // window and shows it. Call once.
     void createWindow();
     // Rebuilds the chart from the data and the look (after a look change;
     // a size change only lays the same chart out again).
@@ -92,6 +97,8 @@ class GraphView : public QMainWindow {
     GraphBuildState built_;
     bool created_ = false;
     bool styleLoaded_ = false;
+    QPoint placedAt_{0, 0};
+    QSize placedSize_{800, 600};
 };
 
 } // namespace vek

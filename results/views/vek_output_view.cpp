@@ -2,6 +2,7 @@
 #include "results/views/vek_output_view.h"
 
 #include "common/safe_save.h"
+#include "results/views/print_preview.h"
 
 #include "results/graph_data.h"
 #include "results/output_results.h"
@@ -11,6 +12,7 @@
 #include "results/views/report_printer.h"
 #include "results/xlsx_export.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -27,6 +29,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -76,6 +79,11 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     showStreamBox_->setChecked(true);
 
     report_ = new QPlainTextEdit(this);
+    // The box shows the report; it takes no typing (an edited number would
+    // reach Save To File and Print as if the engine had computed it), but
+    // its text can be selected and copied.
+    report_->setReadOnly(true);
+    report_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     report_->setLineWrapMode(QPlainTextEdit::NoWrap);
     report_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     report_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -153,7 +161,11 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     onUpdate();
 }
 
-VEKOutputView::~VEKOutputView() = default;
+VEKOutputView::~VEKOutputView() {
+    // The graphs show this report's numbers: they go with it.
+    for (const auto &g : graphs_)
+        if (g) g->close();
+}
 
 QWidget *VEKOutputView::control(int id) const { return findChild<QWidget *>(QString("ctl%1").arg(id)); }
 
@@ -219,11 +231,25 @@ void VEKOutputView::OnYearType(int t) {
     const int before = results_->printedYears();
     results_->changeYearType(t);
     if (results_->printedYears() != before) {
+        // The lists are refilled for the added year; what the user had
+        // chosen stays chosen (years by their number).
+        std::vector<int> locations;
+        QStringList years;
+        for (int i = 0; i < locations_->count(); ++i)
+            if (locations_->item(i)->isSelected()) locations.push_back(i);
+        for (int i = 0; i < years_->count(); ++i)
+            if (years_->item(i)->isSelected()) years << years_->item(i)->text();
         emit documentChanged();
         onUpdate(); // this view refills even when nobody relays the signal
-    } else {
-        buildReport("\r\n");
+        {
+            const QSignalBlocker b1(locations_), b2(years_);
+            for (int i : locations)
+                if (i < locations_->count()) locations_->item(i)->setSelected(true);
+            for (int i = 0; i < years_->count(); ++i)
+                if (years.contains(years_->item(i)->text())) years_->item(i)->setSelected(true);
+        }
     }
+    buildReport("\r\n");
 }
 
 bool VEKOutputView::writeText(const QString &path, const QString &text) {
@@ -284,6 +310,7 @@ void VEKOutputView::OnPrintPreview() {
     printer.setPageOrientation(QPageLayout::Landscape);
     QPrintPreviewDialog dlg(&printer, this);
     connect(&dlg, &QPrintPreviewDialog::paintRequested, this, [this, text](QPrinter *p) { printReport(text, p); });
+    fitPreviewToScreen(dlg, this);
     dlg.exec();
 }
 
@@ -327,8 +354,32 @@ void VEKOutputView::OnViewInWordpad() {
     buildReport("\n");
     const QString path = reportFileName();
     if (!writeText(path, QString::fromStdString(reportText))) return;
-    const bool ok = openInEditor ? openInEditor(path) : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    if (ok) return;
+    if (openInEditor) {
+        if (!openInEditor(path)) offerToSaveInstead(path);
+        return;
+    }
+    if (viewerProgram.isEmpty()) {
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) offerToSaveInstead(path);
+        return;
+    }
+    // The desktop's opener starts whatever program opens text files and
+    // fails when there is none; its answer comes when it ends (a viewer it
+    // runs in its place keeps it running, and then all is well).
+    auto *opener = new QProcess(this);
+    const QPointer<VEKOutputView> self(this);
+    connect(opener, &QProcess::finished, this, [self, opener, path](int code, QProcess::ExitStatus how) {
+        opener->deleteLater();
+        if (self && (how != QProcess::NormalExit || code != 0)) self->offerToSaveInstead(path);
+    });
+    connect(opener, &QProcess::errorOccurred, this, [self, opener, path](QProcess::ProcessError e) {
+        if (e != QProcess::FailedToStart) return;
+        opener->deleteLater();
+        if (self) self->offerToSaveInstead(path);
+    });
+    opener->start(viewerProgram, {path});
+}
+
+void VEKOutputView::offerToSaveInstead(const QString &path) {
     // Nothing on this desktop opens text files: keep the report anyway.
     const QString question =
         QString("No program could be started to open %1.\n\nSave the report to a file instead?").arg(path);
@@ -340,54 +391,68 @@ void VEKOutputView::OnViewInWordpad() {
     if (!target.isEmpty()) writeText(target, QString::fromStdString(reportText));
 }
 
+QMargins VEKOutputView::graphFrameMargins() const {
+    const QWidget *w = window();
+    const QRect inner = w->geometry(), outer = w->frameGeometry();
+    const QMargins m(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                     outer.bottom() - inner.bottom());
+    if (m.top() <= 0) return QMargins(4, 28, 4, 4);
+    // A maximized window may have lost the borders a graph window gets.
+    return QMargins(std::max(m.left(), 2), m.top() + 2, std::max(m.right(), 2), std::max(m.bottom(), 4));
+}
+
 void VEKOutputView::OnPlot() {
     const ViewChoices c = readControls();
     if (!results_ || c.locations.empty() || c.years.empty()) return;
-    int sw = 1280, sh = 1024;
-    if (QScreen *scr = QGuiApplication::primaryScreen()) {
-        sw = scr->availableGeometry().width();
-        sh = scr->availableGeometry().height();
-    }
-    const PlotData plot = preparePlot(*results_, c, sw, sh);
+    QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect area = scr ? scr->availableGeometry() : QRect(0, 0, 1280, 1024);
+    const PlotData plot = preparePlot(*results_, c, area.width(), area.height());
     const bool both = plot.diversion && plot.stream;
-    GraphView *first = nullptr;
+    const QMargins frame = graphFrameMargins();
+    // Frames of graph windows still open: a new plot cascades off them, one
+    // title bar down and right, so it never lies exactly over one of them;
+    // every window stays on the screen.
+    const int step = std::max(frame.top(), 20);
+    std::vector<QPoint> taken;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *g = qobject_cast<GraphView *>(w); g && g->isVisible()) taken.push_back(g->placedAt());
+    const auto isTaken = [&taken](const QPoint &p) {
+        for (const QPoint &t : taken)
+            if ((t - p).manhattanLength() < 4) return true;
+        return false;
+    };
+    int shift = 0;
+    const QPoint origin = area.topLeft();
+    while (isTaken(origin + QPoint(shift, shift)) && shift + step < area.height() / 3)
+        shift += step;
+    // Frames (title bar included) of the new windows: one above the other
+    // over the screen's width, or one of 800 x 600 inside the frame.
+    std::vector<QRect> frames;
+    if (both) {
+        const int half = area.height() / 2;
+        frames.push_back(QRect(area.left(), area.top(), area.width(), half));
+        frames.push_back(QRect(area.left(), area.top() + half, area.width(), area.height() - half));
+    } else {
+        frames.push_back(
+            QRect(area.topLeft(), QSize(800 + frame.left() + frame.right(), 600 + frame.top() + frame.bottom()))
+                .intersected(area));
+    }
     // The graphs' look files live beside the report: the program has no
     // working directory of its own to keep them in.
     const QString folder = documentTitle_.isEmpty() ? QString() : QFileInfo(documentTitle_).absolutePath() + "/";
+    size_t n = 0;
     for (const auto *g : {&plot.diversion, &plot.stream}) {
         if (!*g) continue;
         GraphData data = **g;
         if (!data.graphName.empty()) data.graphName = folder.toStdString() + data.graphName;
         GraphView *w = GraphView::fromData(data);
+        QRect r = frames[std::min(n++, frames.size() - 1)];
+        r.translate(shift, shift);
+        r = r.intersected(area);
+        const QSize inside(std::max(200, r.width() - frame.left() - frame.right()),
+                           std::max(150, r.height() - frame.top() - frame.bottom()));
+        w->place(r.topLeft(), inside);
         w->createWindow();
-        if (both) {
-            const GraphPlacement &p = (*g)->placement;
-            QRect r(p.x, p.y, p.width, p.height);
-            // The lower graph starts below the upper one's frame, so the
-            // upper graph's axis title stays visible.
-            if (first) {
-                const int top = std::max(r.top(), first->frameGeometry().bottom() + 1);
-                r.setHeight(std::max(150, r.height() - (top - r.top())));
-                r.moveTop(top);
-            }
-            w->move(r.topLeft());
-            w->resize(r.size());
-        } else {
-            // Graphs plotted one after another cascade: a new window never
-            // lies exactly over one still open.
-            const int step = std::max(24, w->QWidget::style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
-            QPoint at = w->pos();
-            for (bool moved = true; moved;) {
-                moved = false;
-                for (GraphView *o : graphs())
-                    if (o->isVisible() && o->pos() == at) {
-                        at += QPoint(step, step);
-                        moved = true;
-                    }
-            }
-            w->move(at);
-        }
-        if (!first) first = w;
         graphs_.emplace_back(w);
     }
     emit graphsCreated();

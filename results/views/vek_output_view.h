@@ -1,12 +1,13 @@
 // VEKOutputView: the form of an engine output document. The user picks
 // locations and years, the scale, the year type and the two tables; the view
-// builds the tab-delimited text report, shows it in an editable box, and
+// builds the tab-delimited text report, shows it in a read-only box, and
 // prints, previews, saves, opens it in the desktop's text editor, exports the
 // selection to an Excel workbook or plots it.
 #pragma once
 
 #include "results/view_choices.h"
 
+#include <QMargins>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -108,6 +109,11 @@ class VEKOutputView : public QWidget {
 
     // Graph windows made by Plot that are still open.
     std::vector<GraphView *> graphs() const;
+    // The frame the window manager draws around a window (title bar and
+    // borders), read off this view's own window when it has one; a common
+    // size otherwise. Plot keeps the graph windows, frames included, on
+    // the screen.
+    QMargins graphFrameMargins() const;
 
     // The path View in Wordpad writes.
     QString reportFileName() const { return documentTitle_ + ".txt"; }
@@ -123,8 +129,15 @@ class VEKOutputView : public QWidget {
     // Prints text after the print dialog; false (with error set, or empty
     // when the user cancelled) when nothing was printed.
     std::function<bool(const QString &text, QString *error)> printText;
-    // Opens a file with the desktop's default application.
+    // Opens a file with the desktop's default application; when unset, the
+    // program below does (empty: the desktop services, which cannot tell
+    // whether a program opened the file).
     std::function<bool(const QString &path)> openInEditor;
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    QString viewerProgram;
+#else
+    QString viewerProgram = QStringLiteral("xdg-open");
+#endif
     std::function<void(const QString &)> showMessage;
     // A yes/no question; true for yes.
     std::function<bool(const QString &)> ask;
@@ -141,6 +154,8 @@ class VEKOutputView : public QWidget {
 
   private:
     void message(const QString &text);
+    // No program opened the report: offers to save it elsewhere.
+    void offerToSaveInstead(const QString &path);
     bool writeText(const QString &path, const QString &text);
     // True (after saying so) when path is the report the view was read from.
     bool isTheReport(const QString &path);

@@ -12,6 +12,7 @@
 #include "model/input_file.h"
 #include "results/views/graph_view.h"
 #include "results/views/vek_output_view.h"
+#include "shell_test_support.h"
 #include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
@@ -46,80 +47,8 @@
 
 using namespace vek;
 using vek::test::clickOn;
-
-namespace {
-
-QApplication *app() { return test::qtTestApp("app_shell_test", true); }
-
-void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
-}
-
-class ShellTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        app();
-        name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        dir = QString::fromStdString(test::freshDir(name));
-        settingsDir = dir + "/settings";
-        QDir().mkpath(settingsDir);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir);
-        QSettings().clear();
-        shell = std::make_unique<CVEKViewApp>();
-        shell->documentPrompter = &prompter;
-        shell->showMessage = [this](const QString &m) { prompter.message(m.toStdString()); };
-        shell->askYesNoCancel = [this](const QString &q) { return prompter.askYesNoCancel(q.toStdString()); };
-        shell->chooseOpenFile = [this](const QString &title, const QString &) {
-            openTitles << title;
-            return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
-        };
-        shell->chooseSaveFile = [this](const QString &, const QString &, const QString &) {
-            return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
-        };
-    }
-    void TearDown() override {
-        // Graph windows own menus that are top-level widgets too: collect
-        // first, then delete.
-        QList<QPointer<GraphView>> graphs;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *g = qobject_cast<GraphView *>(w)) graphs << g;
-        for (const auto &g : graphs)
-            delete g.data();
-        if (shell && shell->mainFrame()) shell->closeAllDocuments();
-        shell.reset();
-        flushDeletes();
-        // The program never changes its working directory.
-        EXPECT_EQ(QDir::currentPath(), startCwd);
-    }
-    // Copies a fixture into the test's folder under a new name.
-    QString fixture(const QString &from, const QString &to) {
-        const QString target = dir + "/" + to;
-        QFile::remove(target);
-        // "examples/..." names a bundled example, anything else a fixture.
-        const QString source = from.startsWith("examples/")
-                                   ? QString::fromStdString(test::dataDir()) + "/../../" + from
-                                   : QString::fromStdString(test::dataPath(from.toStdString()));
-        EXPECT_TRUE(QFile::copy(source, target)) << source.toStdString();
-        QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        return target;
-    }
-    VEKOutputView *outputView(QObject *doc) {
-        CChildFrame *f = shell->frameOf(doc);
-        return f ? qobject_cast<VEKOutputView *>(f->view()) : nullptr;
-    }
-    QStringList menus() { return shell->mainFrame()->visibleMenuTitles(); }
-
-    std::string name;
-    QString dir, settingsDir;
-    // The working directory the tests were started in; nothing may change it.
-    const QString startCwd = QDir::currentPath();
-    test::ScriptedPrompter prompter;
-    std::unique_ptr<CVEKViewApp> shell;
-    QStringList openAnswers, saveAnswers, openTitles;
-};
-
-} // namespace
+using vek::test::flushDeletes;
+using vek::test::ShellTest;
 
 TEST_F(ShellTest, MenusFollowTheActiveDocumentType) {
     ASSERT_TRUE(shell->startUp({}, false));
@@ -233,43 +162,32 @@ TEST_F(ShellTest, DialogFolderComesFromSettingsOrExamples) {
     EXPECT_EQ(CVEKViewApp::defaultExamplesDirectory(), examples);
     EXPECT_EQ(shell->dialogFolder(), examples);
 
-    // The dialogs follow an opened file; a closed model input document
-    // leaves its folder for the next start.
+    // The dialogs follow an opened file, and the settings keep its folder
+    // for the next start at once.
     const QString model = fixture("shell/model.vek", "model.vek");
     QObject *doc = shell->openDocumentFile(model);
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(shell->dialogFolder(), dir);
+    EXPECT_EQ(QSettings().value("VEKView/VEKView CWD").toString(), dir);
     ASSERT_TRUE(shell->closeDocument(doc)); // just opened: nothing to save
     EXPECT_TRUE(prompter.questions.empty());
     EXPECT_EQ(QSettings().value("VEKView/VEKView CWD").toString(), dir);
-    // A new document starts at the folder kept.
-    shell->openDocumentFile(fixture("views/two_locations.out", "elsewhere.out"));
+    // A report opened elsewhere moves them; a new document leaves them
+    // where the user last worked (not back in the examples).
+    QDir().mkpath(dir + "/reports");
+    shell->openDocumentFile(fixture("views/two_locations.out", "reports/elsewhere.out"));
+    EXPECT_EQ(shell->dialogFolder(), dir + "/reports");
     shell->newModelDocument();
-    EXPECT_EQ(shell->dialogFolder(), dir);
+    EXPECT_EQ(shell->dialogFolder(), dir + "/reports");
+    EXPECT_EQ(QSettings().value("VEKView/VEKView CWD").toString(), dir + "/reports");
     EXPECT_EQ(QDir::currentPath(), startCwd);
 
     shell->closeAllDocuments();
     shell.reset();
     CVEKViewApp again;
     ASSERT_TRUE(again.startUp({}, false));
-    EXPECT_EQ(again.dialogFolder(), dir);
+    EXPECT_EQ(again.dialogFolder(), dir + "/reports");
     EXPECT_EQ(QDir::currentPath(), startCwd);
-}
-
-TEST_F(ShellTest, CommandLineFileForgetsItsPath) {
-    const QString model = fixture("shell/model.vek", "model.vek");
-    ASSERT_TRUE(shell->startUp({model}, false));
-    ASSERT_EQ(shell->modelDocuments().size(), 1u);
-    CVEKViewDoc *doc = shell->modelDocuments()[0];
-    EXPECT_TRUE(doc->path().isEmpty());
-    EXPECT_EQ(doc->title(), "model");
-    // Saving asks for a name, so the file given is never overwritten unasked.
-    const QString copy = dir + "/copy.vek";
-    saveAnswers << copy;
-    const std::string before = test::readFile(model.toStdString());
-    ASSERT_TRUE(shell->onFileSave());
-    EXPECT_TRUE(QFile::exists(copy));
-    EXPECT_EQ(test::readFile(model.toStdString()), before);
 }
 
 TEST_F(ShellTest, RecentFilesKeepFourNewestFirst) {
@@ -298,7 +216,7 @@ TEST_F(ShellTest, SavePromptsDecideWhatCloses) {
     EXPECT_FALSE(shell->closeAllDocuments());
     EXPECT_EQ(shell->modelDocuments().size(), 1u);
     ASSERT_FALSE(prompter.questions.empty());
-    EXPECT_EQ(prompter.questions.back(), "Save changes to VEKVie1?");
+    EXPECT_EQ(prompter.questions.back(), "Save changes to Untitled 1?");
 
     // Yes on a never-saved document asks for a name; cancelling that keeps it.
     prompter.yesNoCancel.push_back(Answer::Yes);
@@ -377,12 +295,14 @@ TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
     clickOn(view->yearlyButton());
     EXPECT_TRUE(view->reportBox()->toPlainText().contains("YEAR\tTOTAL\tCUMULATIVE TOTAL"));
 
-    // Irrigation -> Calendar adds a year before the first.
+    // Irrigation -> Calendar adds a year before the first; the selection
+    // stays.
     const int yearCount = years->count();
     clickOn(view->calendarButton());
     EXPECT_EQ(years->count(), yearCount + 1);
-    EXPECT_TRUE(view->reportBox()->toPlainText().isEmpty());
-    locs->item(0)->setSelected(true);
+    EXPECT_FALSE(view->reportBox()->toPlainText().isEmpty());
+    EXPECT_EQ(years->selectedItems().size(), 3);
+    years->clearSelection();
     years->item(1)->setSelected(true);
     clickOn(view->monthlyButton());
     EXPECT_TRUE(view->reportBox()->toPlainText().contains("YEAR\tJAN\tFEB"));
@@ -542,7 +462,8 @@ QByteArray damagedExample(const QString &from) {
 
 // Opening a model does not change it: the stored run range stays when the
 // form can show it, and the document needs no save. A range the form cannot
-// show is reset and the document then counts as changed.
+// show is fitted to the modelled years and the document then counts as
+// changed.
 TEST_F(ShellTest, OpeningAModelKeepsItsRunRange) {
     ASSERT_TRUE(shell->startUp({}, false));
     struct Case {
@@ -551,8 +472,8 @@ TEST_F(ShellTest, OpeningAModelKeepsItsRunRange) {
         bool modified;
     } cases[] = {{"1980 2024", 1980, 2024, false}, // the example: ten years past the synthesized
                  {"1990 2000", 1990, 2000, false},
-                 {"1970 2024", 1980, 2014, true},  // start before the listed years
-                 {"1990 1985", 1980, 2014, true}}; // end before start
+                 {"1970 2024", 1980, 2024, true},  // start before the listed years
+                 {"1990 1985", 1990, 2014, true}}; // end before start
     int n = 0;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.stored);
@@ -578,13 +499,11 @@ TEST_F(ShellTest, OpeningAModelKeepsItsRunRange) {
         EXPECT_EQ(start->currentText(), QString::number(c.start));
         EXPECT_EQ(start->itemText(start->count() - 1), "2014");
         EXPECT_EQ(end->text(), QString::number(c.end));
-        // Any later full refill of a changed document resets the range.
-        if (!c.modified) {
-            doc->setModified(true);
-            doc->updateAllViews(1);
-            EXPECT_EQ(doc->model().outputStartYear, 1980);
-            EXPECT_EQ(doc->model().outputEndYear, 2014);
-        }
+        // Later full refills keep it.
+        doc->setModified(true);
+        doc->updateAllViews(1);
+        EXPECT_EQ(doc->model().outputStartYear, c.start);
+        EXPECT_EQ(doc->model().outputEndYear, c.end);
         doc->setModified(false);
         EXPECT_TRUE(shell->closeDocument(doc));
     }
@@ -662,6 +581,7 @@ TEST_F(ShellTest, GarbageImportLeavesTheOpenModelAsItWas) {
     prompter.messages.clear();
     for (int choice : {1, 0}) { // "No Soil Moisture", then dismissed
         openAnswers << garbage;
+        prompter.choices.push_back("Replace the Model");
         prompter.soilMoisture.push_back(choice);
         doc->setModified(false);
         f->action(CMainFrame::ID_IMPORT_WENDRA)->trigger();
@@ -676,6 +596,7 @@ TEST_F(ShellTest, GarbageImportLeavesTheOpenModelAsItWas) {
 
     // A good well file does replace the model, and the document is changed.
     openAnswers << fixture("shell/run1.owl", "run1.owl");
+    prompter.choices.push_back("Replace the Model");
     prompter.soilMoisture.push_back(1);
     f->action(CMainFrame::ID_IMPORT_WENDRA)->trigger();
     EXPECT_TRUE(doc->isModified());

@@ -161,6 +161,8 @@ TEST_F(FormTest, YearsOfDataNoRestoresAndGrowingFromZeroAsksForMethod) {
     EXPECT_EQ(m().synthesizedYears(), 0);
     EXPECT_EQ(prompter.methodQuestions, 0) << "no method for no years";
 
+    prompter.methods = {1};
+    prompter.givenYears = {0};
     typeYear(view->synthYearsEdit(), "1");
     EXPECT_EQ(m().synthesizedYears(), 1);
     EXPECT_EQ(prompter.methodQuestions, 1);
@@ -173,6 +175,8 @@ TEST_F(FormTest, EnterCommitsEveryYearEditWithoutClosing) {
     EXPECT_EQ(m().inputStartYear, 1989);
     typeYear(view->inputEndEdit(), "1993");
     EXPECT_EQ(m().inputEndYear, 1993);
+    prompter.methods = {1};
+    prompter.givenYears = {0};
     typeYear(view->synthYearsEdit(), "4");
     EXPECT_EQ(m().synthesizedYears(), 4);
     typeYear(view->runEndEdit(), "1996");
@@ -182,7 +186,7 @@ TEST_F(FormTest, EnterCommitsEveryYearEditWithoutClosing) {
     EXPECT_TRUE(view->isVisible());
 }
 
-TEST_F(FormTest, FullRefillResetsRunRange) {
+TEST_F(FormTest, FullRefillKeepsRunRange) {
     open();
     auto *start = view->runStartList();
     ASSERT_EQ(start->count(), 6);
@@ -195,10 +199,10 @@ TEST_F(FormTest, FullRefillResetsRunRange) {
     EXPECT_EQ(m().outputEndYear, 1994);
 
     view->onUpdate(1);
-    EXPECT_EQ(start->currentIndex(), 0);
-    EXPECT_EQ(m().outputStartYear, 1990);
-    EXPECT_EQ(m().outputEndYear, 1995);
-    EXPECT_EQ(view->runEndEdit()->text(), "1995");
+    EXPECT_EQ(start->currentIndex(), 2);
+    EXPECT_EQ(m().outputStartYear, 1992);
+    EXPECT_EQ(m().outputEndYear, 1994);
+    EXPECT_EQ(view->runEndEdit()->text(), "1994");
 }
 
 TEST_F(FormTest, LocationListClicksToggleAndRestore) {
@@ -438,7 +442,8 @@ TEST_F(FormTest, PropertiesConvertAndRefreshTheForm) {
     EXPECT_TRUE(props->unitsButton(vek::MonthlyAcreFeet)->isChecked());
     EXPECT_TRUE(props->daysRuleButton(false)->isChecked());
 
-    props->yearTypeButton(vek::CalendarYear)->click(); // Calendar
+    prompter.choices = {"Change the Year Type", "Change the Year Type"}; // a year added, values dropped
+    props->yearTypeButton(vek::CalendarYear)->click();                   // Calendar
     EXPECT_EQ(m().yearMode, 0);
     EXPECT_EQ(view->historicalGrid()->itemText(0, 1), "JAN");
     props->yearTypeButton(vek::IrrigationYear)->click();
@@ -477,14 +482,14 @@ TEST_F(FormTest, RecalculateFillsSynthesizedYearsAndClearsStaleFlag) {
     open();
     doc->document().historicalDataChanged = true;
     prompter.methods = {0};
-    prompter.averageYears = {std::vector<int>{0, 2}};
+    prompter.averageYears = {std::vector<int>{1, 2}};
     QTest::mouseClick(view->recalculateButton(), Qt::LeftButton);
     EXPECT_EQ(prompter.methodQuestions, 1);
-    EXPECT_FLOAT_EQ(m().locations[0].synthesizedData[4][1], 104.0f) << "(4 + 204) / 2";
-    EXPECT_EQ(view->synthesizedGrid()->itemText(2, 5), "104");
+    EXPECT_FLOAT_EQ(m().locations[0].synthesizedData[4][1], 154.0f) << "(104 + 204) / 2";
+    EXPECT_EQ(view->synthesizedGrid()->itemText(2, 5), "154");
     EXPECT_FALSE(doc->document().historicalDataChanged);
     EXPECT_TRUE(view->synthesizedCaption()->property("caption").toString().endsWith(
-        " (synthesized using average of historical data from 1990 to 1992)"));
+        " (synthesized using average of historical data from 1991 to 1992)"));
 }
 
 TEST_F(FormTest, QtPrompterDrivesTheRealCycleDialog) {

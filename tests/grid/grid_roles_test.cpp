@@ -47,10 +47,15 @@ struct RolesWindow : vek::test::WithApp {
 } // namespace
 
 TEST(GridRoles, NumberTextIsWholeLocaleFreeDecimals) {
-    for (const char *yes : {"0", "12", "-3", "+4.", ".5", "1.25e3", "1E-3", " 7 ", "-0.000001"})
+    // A decimal comma stands for the point; a number beyond single precision
+    // is none.
+    for (const char *yes :
+         {"0", "12", "-3", "+4.", ".5", "1.25e3", "1E-3", " 7 ", "-0.000001", "1,5", ",5", "3.4e38", "1e-50"})
         EXPECT_TRUE(CGridCtrl::isNumberText(QString::fromLatin1(yes))) << yes;
-    for (const char *no : {"", " ", "-", ".", "1e", "1,5", "12abc", "abc", "nan", "inf", "1.2.3", "0x10", "--1", "1 2"})
+    for (const char *no : {"", " ", "-", ".", "1e", "12abc", "abc", "nan", "inf", "1.2.3", "1,2,3", "1.2,3", "0x10",
+                           "--1", "1 2", "1e39", "-3.5e38", "1e400"})
         EXPECT_FALSE(CGridCtrl::isNumberText(QString::fromLatin1(no))) << no;
+    EXPECT_EQ(CGridCtrl::numberWithPoint(QStringLiteral(" 3,5 ")), "3.5");
 }
 
 TEST(GridRoles, LetterTypedIntoANumericCellIsRefusedAndReported) {

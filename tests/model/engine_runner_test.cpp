@@ -223,17 +223,45 @@ TEST(EngineRunner, SavePrompt) {
                                      "The run has no years: it ends in -1, before it starts in 0.");
     }
     {
-        // Cancel stops the run; the file on disk stays as it was.
+        // Unsaved changes: Cancel (also a dismissed question) stops the run;
+        // the file on disk stays as it was.
         ScriptedPrompter p;
         ModelDocument d(&p);
         std::string dir = saveDoc(d, "runner_save_cancel");
         d.setModified();
         d.model.locations[0].name = "changed";
-        p.yesNoCancel.push_back(Answer::Cancel);
-        EXPECT_EQ(run(d, engine).result, RunResult::Refused);
-        EXPECT_EQ(p.questions, std::vector<std::string>{"Save changes to " + d.path() + "?"});
+        for (const char *answer : {vek::kCancelRun, ""}) {
+            p.choices.push_back(answer);
+            EXPECT_EQ(run(d, engine).result, RunResult::Refused);
+        }
+        ASSERT_EQ(p.choiceButtons.size(), 2u);
+        EXPECT_EQ(p.choiceButtons[0],
+                  (std::vector<std::string>{vek::kSaveAndRun, vek::kRunSavedFile, vek::kCancelRun}));
+        EXPECT_EQ(p.defaultChoices[0], vek::kSaveAndRun);
+        EXPECT_EQ(p.questions[0].rfind(d.path() + " has changes that are not saved.", 0), 0u) << p.questions[0];
         EXPECT_FALSE(fs::exists(dir + "/ran.txt"));
         EXPECT_EQ(vek::test::readFile(dir + "/model.vek").find("changed"), std::string::npos);
+
+        // The saved file runs as it is, and the caller hears that it did.
+        p.choices.push_back(vek::kRunSavedFile);
+        bool savedFileChosen = false, started = false;
+        EngineRunHooks h;
+        h.programDirectory = engine;
+        h.savedFileChosen = [&] { savedFileChosen = true; };
+        h.engineStarting = [&] { started = true; };
+        EXPECT_EQ(runEngine(d, h), RunResult::Succeeded);
+        EXPECT_TRUE(savedFileChosen);
+        EXPECT_TRUE(started);
+        EXPECT_TRUE(d.isModified());
+        EXPECT_EQ(vek::test::readFile(dir + "/model.vek").find("changed"), std::string::npos);
+
+        // Save and Run saves first.
+        p.choices.push_back(vek::kSaveAndRun);
+        savedFileChosen = false;
+        EXPECT_EQ(runEngine(d, h), RunResult::Succeeded);
+        EXPECT_FALSE(savedFileChosen);
+        EXPECT_FALSE(d.isModified());
+        EXPECT_NE(vek::test::readFile(dir + "/model.vek").find("changed"), std::string::npos);
     }
     {
         // Yes on a never-saved document asks for a name, saves and runs there.
@@ -266,7 +294,7 @@ TEST(EngineRunner, SavePrompt) {
         std::string dir = saveDoc(d, "runner_save_fails");
         d.setModified();
         d.setPath(dir + "/gone/model.vek");
-        p.yesNoCancel.push_back(Answer::Yes);
+        p.choices.push_back(vek::kSaveAndRun);
         EXPECT_EQ(run(d, engine).result, RunResult::Refused);
         EXPECT_EQ(p.messages.back().substr(0, p.messages.back().find('\n')),
                   "SaveInput: Unable to open VEK input file " + dir + "/gone/model.vek");

@@ -557,9 +557,9 @@ TEST(InputFile, OwlPathIsSavedAsVekBesideIt) {
 }
 
 // A file read completely is the document as it stands on disk: not modified,
-// and its run range is the one to show until the first change. Its
-// synthesized years are not the average its first card records, which the
-// opening says once and remembers as stale.
+// with the run range it stores. Its synthesized years are not the average
+// its first card records, which the opening says once and remembers as
+// stale.
 TEST(InputFile, OpenReadsVekInAnyCaseUnmodified) {
     std::string path = scratch("input_file_open") + "/Model.VEK";
     vek::test::writeFile(path, whole());
@@ -579,11 +579,6 @@ TEST(InputFile, OpenReadsVekInAnyCaseUnmodified) {
     EXPECT_EQ(fs::path(d.path()), fs::absolute(path));
     EXPECT_EQ(d.title(), "Model.VEK");
     EXPECT_EQ(d.model.outputEndYear, 2003);
-    EXPECT_TRUE(d.keepsStoredRunRange());
-    d.setModified(false);
-    EXPECT_TRUE(d.keepsStoredRunRange());
-    d.setModified();
-    EXPECT_FALSE(d.keepsStoredRunRange());
 }
 
 // A file whose read fails: the document keeps what was read but is not the
@@ -604,7 +599,6 @@ TEST(InputFile, PartlyReadFileIsNeverReplacedUnasked) {
     EXPECT_TRUE(d.path().empty());
     EXPECT_EQ(d.title(), "Model.vek (read partly)");
     EXPECT_EQ(fs::path(d.partlyReadFrom()), fs::absolute(path));
-    EXPECT_FALSE(d.keepsStoredRunRange());
 
     // Onto the damaged file, by another spelling of its path: asked, No.
     EXPECT_FALSE(d.save(dir + "/./sub/../Model.vek"));

@@ -218,11 +218,11 @@ TEST(ReaderLimits, NonFiniteValuesAreRefused) {
         } else {
             ASSERT_EQ(l.prompter.messages.size(), 1u) << r.value;
             // The quoted line, then which location, year and value, in plain words.
-            EXPECT_EQ(l.prompter.messages[0], third + line + "Location 1 (Well), historical year 1990: the value \"" +
-                                                  r.value +
-                                                  "\" of month 1 is not a number a model can use.  Each line "
-                                                  "holds 12 monthly numbers.  Correct it in a text editor and "
-                                                  "open the file again.");
+            EXPECT_EQ(l.prompter.messages[0],
+                      third + line + "Location 1 (Well), historical year 1990, line 5: the text \"" + r.value +
+                          "\" of month 1 is not a number a model can use.  Each line "
+                          "holds 12 monthly numbers.  Correct it in a text editor and "
+                          "open the file again.");
         }
     }
     // The same in a pumping row.

@@ -259,7 +259,10 @@ TEST(SynthesisDialogs, PositionsBecomeYearsAndTheDocumentIsMarked) {
     f.prompter.cycles.push_back(std::pair{1, 2});
     f.prompter.givenYears.push_back(5);
 
+    // Years that are not adjacent: the whole range, once the user agrees.
+    f.prompter.choices.push_back("Average 1982 to 1987");
     ASSERT_TRUE(synthesizeAverage(f.doc));
+    EXPECT_EQ(f.prompter.choiceButtons.size(), 1u);
     EXPECT_EQ(f.model().projYearStart, 2);
     EXPECT_EQ(f.model().projYearEnd, 7);
     EXPECT_TRUE(f.doc.isModified());

@@ -184,7 +184,7 @@ def test_read_errors_carry_the_reader_message_and_the_partial_model(workdir):
     first, plain = str(e.value).split("\n", 1)
     assert first == ("Wrong number of values read for third data card.  Expected 12 flow values.  "
                      "Line is: 1 2 3 x 5 6 7 8 9 10 11 12")
-    assert 'the value "x" of month 4' in plain
+    assert 'line 5: the text "x" of month 4' in plain
     assert isinstance(e.value, vek.Error)
 
 

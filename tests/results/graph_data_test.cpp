@@ -94,31 +94,49 @@ TEST(GraphData, TicksAndGridFollowThePointCount) {
     }
 }
 
-TEST(GraphData, MonthLabelsCarryTheYearOnTheFirstMonth) {
+// The first month of a row carries its own calendar year: November of
+// Irrigation year 1990 is "11/89", October of USGS year 1990 "10/89".
+TEST(GraphData, MonthLabelsCarryTheirOwnCalendarYearOnTheFirstMonth) {
     OutputResults r = makeResults(3);
     ViewChoices c = select({0}, 1, 3); // 1990, 1991 and the average row
     PlotData plot = vek::preparePlot(r, c);
     const auto &labels = plot.stream->labels;
     ASSERT_EQ(labels.size(), 36u);
-    EXPECT_EQ(labels[0], "11/90");
+    EXPECT_EQ(labels[0], "11/89");
     EXPECT_EQ(labels[1], "12");
     EXPECT_EQ(labels[2], "1");
     EXPECT_EQ(labels[11], "10");
-    EXPECT_EQ(labels[12], "11/91");
+    EXPECT_EQ(labels[12], "11/90");
     EXPECT_EQ(labels[24], "11/Avg");
 
     c.yearType = 0;
     EXPECT_EQ(vek::preparePlot(r, c).stream->labels[0], "1/90");
     c.yearType = 2;
-    EXPECT_EQ(vek::preparePlot(r, c).stream->labels[0], "10/90");
+    EXPECT_EQ(vek::preparePlot(r, c).stream->labels[0], "10/89");
     r.firstPrintYear = 2000;
     r.lastPrintYear = 2002;
     c.yearType = 1;
-    EXPECT_EQ(vek::preparePlot(r, c).stream->labels[0], "11/01");
+    EXPECT_EQ(vek::preparePlot(r, c).stream->labels[0], "11/00");
 
     c.scale = ViewChoices::Yearly;
     auto yearly = vek::preparePlot(r, c).stream->labels;
     EXPECT_EQ(yearly, (std::vector<std::string>{"2001", "2002", "Avg"}));
+}
+
+// Over a century two digits would name two years: the labels then carry
+// all four.
+TEST(GraphData, FourDigitYearsWhereTwoWouldBeAmbiguous) {
+    OutputResults r = makeResults(120); // 1989 to 2108
+    ViewChoices c;
+    c.locations = {0};
+    c.years = {1, 101, 120}; // Irrigation years 1990, 2090 and the average
+    const auto labels = vek::preparePlot(r, c).stream->labels;
+    ASSERT_EQ(labels.size(), 36u);
+    EXPECT_EQ(labels[0], "11/1989");
+    EXPECT_EQ(labels[12], "11/2089");
+    EXPECT_EQ(labels[24], "11/Avg");
+    c.years = {1, 100}; // Novembers of 1989 and 2088: each two-digit label names one year
+    EXPECT_EQ(vek::preparePlot(r, c).stream->labels[12], "11/88");
 }
 
 TEST(GraphData, MonthsWithoutDataAreLeftOut) {
@@ -173,7 +191,7 @@ TEST(GraphData, EachSeriesKeepsItsOwnValuesAndGaps) {
     ASSERT_TRUE(plot.diversion && plot.stream);
     for (const vek::GraphData *g : {&*plot.diversion, &*plot.stream}) {
         ASSERT_EQ(g->numPoints(), 24);
-        EXPECT_EQ(g->labels[12], "11/90");
+        EXPECT_EQ(g->labels[12], "11/89");
         for (const auto &series : g->series)
             for (int k = 17; k < 20; ++k)
                 EXPECT_FALSE(series.present[static_cast<size_t>(k)]);
@@ -292,7 +310,7 @@ TEST(GraphData, MonthlyPointsDoNotFollowTheFirstLocation) {
     const vek::PlotData plot = vek::preparePlot(r, c);
     ASSERT_TRUE(plot.diversion && plot.stream);
     EXPECT_EQ(plot.diversion->labels,
-              (std::vector<std::string>{"11/00", "12", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
+              (std::vector<std::string>{"11/99", "12", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
     ASSERT_EQ(plot.diversion->numSeries(), 1);
     EXPECT_EQ(plot.diversion->series[0].values, (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
     EXPECT_EQ(plot.stream->series[0].values[11], 6.0);

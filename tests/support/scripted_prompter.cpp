@@ -54,4 +54,17 @@ std::optional<std::pair<int, int>> ScriptedPrompter::chooseImportOptions() { ret
 
 int ScriptedPrompter::chooseSoilMoisture() { return take(soilMoisture, 0); }
 
+int ScriptedPrompter::choose(const std::string &text, const std::vector<std::string> &buttons, int defaultButton,
+                             int escapeButton) {
+    questions.push_back(text);
+    choiceButtons.push_back(buttons);
+    defaultChoices.push_back(defaultButton >= 0 && defaultButton < static_cast<int>(buttons.size())
+                                 ? buttons[static_cast<size_t>(defaultButton)]
+                                 : std::string());
+    const std::string answer = take(choices, std::string());
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (buttons[i] == answer) return static_cast<int>(i);
+    return escapeButton;
+}
+
 } // namespace vek::test

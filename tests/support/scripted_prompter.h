@@ -27,10 +27,16 @@ class ScriptedPrompter : public Prompter {
     std::deque<std::optional<std::vector<int>>> deletions;
     std::deque<std::optional<std::pair<int, int>>> importOptions;
     std::deque<int> soilMoisture;
+    // Answers of choose(), by the text of the button to press; a text that
+    // names no button of the question, or an empty queue, dismisses it.
+    std::deque<std::string> choices;
 
     // Arguments the choice dialogs were opened with.
     std::vector<std::pair<int, int>> yearListRanges;
     std::vector<std::vector<std::string>> deleteLists;
+    // The buttons of every choose() question, and which was the default.
+    std::vector<std::vector<std::string>> choiceButtons;
+    std::vector<std::string> defaultChoices;
 
     void message(const std::string &text) override;
     bool askYesNo(const std::string &text) override;
@@ -43,6 +49,8 @@ class ScriptedPrompter : public Prompter {
     std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &names) override;
     std::optional<std::pair<int, int>> chooseImportOptions() override;
     int chooseSoilMoisture() override;
+    int choose(const std::string &text, const std::vector<std::string> &buttons, int defaultButton,
+               int escapeButton) override;
 };
 
 } // namespace vek::test

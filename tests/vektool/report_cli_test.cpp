@@ -69,7 +69,7 @@ TEST(VektoolReport, GraphDataAsJson) {
     ASSERT_EQ(r.status, 0) << r.err;
     for (const char *part :
          {"\"title\": \"Diversion/Recharge Data -- Well 7  (30 days)\"", "\"numPoints\": 24",
-          "\"labels\": [\"11/89\", \"12\", \"1\"", "\"xTicks\": 1", "\"grid\": 3",
+          "\"labels\": [\"11/88\", \"12\", \"1\"", "\"xTicks\": 1", "\"grid\": 3",
           "\"placement\": {\"x\": 0, \"y\": 400, \"width\": 1000, \"height\": 420}", "\"values\": [-100.5, -101.5"})
         EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
     // What a script's JSON parser makes of it.

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QGraphicsSimpleTextItem>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -20,10 +21,13 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
+#include <QtCharts/QChart>
+#include <QtCharts/QLineSeries>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 using namespace vek;
 using vek::test::clickOn;
@@ -132,20 +136,27 @@ TEST_F(OutputViewTest, ReportBoxFollowsEveryChoice) {
     EXPECT_NE(view->reportText.find("Location: Well 7"), std::string::npos);
 }
 
-TEST_F(OutputViewTest, IrrigationToCalendarAddsAYearAndEmptiesTheBox) {
+// A year type switch that adds a year keeps what the user had chosen: the
+// same locations and the same years (by their number), and the report.
+TEST_F(OutputViewTest, IrrigationToCalendarAddsAYearAndKeepsTheSelection) {
     select(view->locationList(), {0});
-    select(view->yearList(), {0});
+    select(view->yearList(), {0, 3}); // 1989 and the average
     ASSERT_FALSE(box().isEmpty());
     clickOn(view->calendarButton());
     EXPECT_EQ(results.yearType, 0);
     ASSERT_EQ(view->yearList()->count(), 5);
     EXPECT_EQ(view->yearList()->item(0)->text(), "1988");
-    EXPECT_TRUE(box().isEmpty());
-    EXPECT_TRUE(view->yearList()->selectedItems().isEmpty());
-    EXPECT_TRUE(view->locationList()->selectedItems().isEmpty());
+    QStringList years;
+    for (QListWidgetItem *i : view->yearList()->selectedItems())
+        years << i->text();
+    years.sort();
+    EXPECT_EQ(years, QStringList({"1989", "Average"}));
+    ASSERT_EQ(view->locationList()->selectedItems().size(), 1);
+    EXPECT_EQ(view->locationList()->row(view->locationList()->selectedItems()[0]), 0);
+    EXPECT_TRUE(box().contains("\n1989\t")) << box().toStdString();
+    EXPECT_TRUE(box().contains("\nAvg\t"));
 
     // Back to Irrigation: no year is added, the report is rebuilt in place.
-    select(view->locationList(), {0});
     select(view->yearList(), {0});
     clickOn(view->irrigationButton());
     EXPECT_EQ(results.yearType, 1);
@@ -154,10 +165,21 @@ TEST_F(OutputViewTest, IrrigationToCalendarAddsAYearAndEmptiesTheBox) {
     EXPECT_TRUE(box().contains("1988\t-"));
 }
 
-TEST_F(OutputViewTest, SaveToFileWritesTheBoxAsShownIncludingEdits) {
+// The box is read-only: what the user types there never reaches a saved or
+// printed report, so every output of the view gives the report's numbers.
+TEST_F(OutputViewTest, ReportBoxTakesNoTypingAndSaveWritesTheReport) {
     select(view->locationList(), {1});
     select(view->yearList(), {1});
-    view->reportBox()->appendPlainText("typed by the user");
+    const QString shownBefore = box();
+    QPlainTextEdit *edit = view->reportBox();
+    QTest::mouseDClick(edit->viewport(), Qt::LeftButton, {}, QPoint(40, 60));
+    QTest::keyClicks(edit->viewport(), "-1605.77");
+    QTest::keyClick(edit->viewport(), Qt::Key_Backspace);
+    EXPECT_EQ(box(), shownBefore);
+    // Still selectable and copyable.
+    EXPECT_TRUE(edit->textInteractionFlags() & Qt::TextSelectableByMouse);
+    EXPECT_TRUE(edit->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+
     const QString target = dir + "/saved.txt";
     QString askedTitle;
     view->chooseSaveFile = [&](const QString &title, const QString &) {
@@ -166,9 +188,8 @@ TEST_F(OutputViewTest, SaveToFileWritesTheBoxAsShownIncludingEdits) {
     };
     clickOn(view->saveToFileButton());
     EXPECT_EQ(askedTitle, "Choose an output file.");
-    const std::string saved = test::readFile(target.toStdString());
     // Lines end as this platform ends them.
-    EXPECT_EQ(saved, lineFeeds(view->reportText) + "\ntyped by the user");
+    EXPECT_EQ(test::readFile(target.toStdString()), lineFeeds(view->reportText));
 
     // Cancel writes nothing.
     QFile::remove(target);
@@ -223,6 +244,8 @@ TEST_F(OutputViewTest, ViewInWordpadWritesLineFeedReportBesideTheReport) {
 }
 
 TEST_F(OutputViewTest, PlotMakesOneWindowPerTableWithTheRightPlacement) {
+    const QMargins m = view->graphFrameMargins();
+    const QSize kFrame(m.left() + m.right(), m.top() + m.bottom());
     struct Row {
         const char *what;
         std::vector<int> locations;
@@ -248,21 +271,115 @@ TEST_F(OutputViewTest, PlotMakesOneWindowPerTableWithTheRightPlacement) {
         clickOn(view->plotButton());
         const auto graphs = view->graphs();
         ASSERT_EQ(static_cast<int>(graphs.size()), r.graphs) << r.what;
+        // Every window, frame and title bar included, lies on the screen.
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        for (GraphView *g : graphs)
+            EXPECT_TRUE(area.contains(QRect(g->placedAt(), g->size() + kFrame))) << r.what;
         if (r.graphs == 1) {
-            EXPECT_EQ(graphs[0]->size(), QSize(800, 600)) << r.what;
+            EXPECT_EQ(graphs[0]->size(), QSize(800, 600).boundedTo(area.size() - kFrame)) << r.what;
             EXPECT_EQ(graphs[0]->built().numPoints, 36) << r.what;
         }
         if (r.graphs == 2) {
             // Their look files live beside the report.
             EXPECT_EQ(graphs[0]->settingsFileName(), dir + "/div_rech.gsp");
             EXPECT_EQ(graphs[1]->settingsFileName(), dir + "/stream_dep.gsp");
-            EXPECT_EQ(graphs[0]->pos().y(), 0);
-            EXPECT_GT(graphs[1]->pos().y(), 0);
-            EXPECT_EQ(graphs[0]->width(), QGuiApplication::primaryScreen()->availableGeometry().width());
+            // One above the other over the screen's width.
+            EXPECT_EQ(graphs[0]->placedAt(), area.topLeft());
+            EXPECT_GE(graphs[1]->placedAt().y(), graphs[0]->placedAt().y() + graphs[0]->height() + kFrame.height());
+            EXPECT_EQ(graphs[0]->width() + kFrame.width(), area.width());
             // One y range covers both graphs.
             EXPECT_EQ(graphs[0]->built().yMin, graphs[1]->built().yMin);
             EXPECT_EQ(graphs[0]->built().yMax, graphs[1]->built().yMax);
         }
+    }
+}
+
+// The average is no year: with "Average" selected (Ctrl+A selects it too)
+// the graph data keep their "Avg" point, but the drawing never joins it to
+// the years' line. It stands apart, after a gap, as a marked point (yearly)
+// or as a line of its own (the twelve average months), under its label.
+TEST_F(OutputViewTest, PlotDrawsTheAverageApartFromTheYears) {
+    const int years = view->yearList()->count() - 1; // 3 years, then "Average"
+    for (bool monthly : {false, true}) {
+        for (GraphView *g : view->graphs())
+            delete g;
+        select(view->locationList(), {0});
+        view->yearList()->setFocus();
+        QTest::keyClick(view->yearList(), Qt::Key_A, Qt::ControlModifier);
+        ASSERT_EQ(view->yearList()->selectedItems().size(), years + 1);
+        view->showDiversionCheck()->setChecked(false);
+        (monthly ? view->monthlyButton() : view->yearlyButton())->setChecked(true);
+        clickOn(view->plotButton());
+        ASSERT_EQ(view->graphs().size(), 1u);
+        GraphView *g = view->graphs()[0];
+        const int yearPoints = monthly ? 12 * years : years;
+        const int avgPoints = monthly ? 12 : 1;
+        ASSERT_EQ(g->data().numPoints(), yearPoints + avgPoints);
+        EXPECT_EQ(g->data().labels[static_cast<size_t>(yearPoints)], monthly ? "11/Avg" : "Avg");
+
+        // Runs of the line: the years' run ends at the last year; the
+        // average's points lie apart, in a run of their own.
+        double lastYearX = -1, firstAvgX = 1e9;
+        int yearRuns = 0, avgRuns = 0;
+        for (QAbstractSeries *a : g->chart()->series()) {
+            auto *line = qobject_cast<QLineSeries *>(a);
+            ASSERT_NE(line, nullptr);
+            const QList<QPointF> pts = line->points();
+            if (pts.isEmpty()) continue;
+            if (static_cast<int>(pts.size()) == avgPoints && pts.front().x() > yearPoints - 0.5) {
+                ++avgRuns;
+                firstAvgX = std::min(firstAvgX, pts.front().x());
+                EXPECT_TRUE(line->pointsVisible()) << "the average is marked";
+                for (const QPointF &p : pts)
+                    EXPECT_GT(p.x(), yearPoints - 0.5);
+            } else {
+                ++yearRuns;
+                for (const QPointF &p : pts) {
+                    EXPECT_LT(p.x(), yearPoints - 0.5) << "a year's line reaches the average";
+                    lastYearX = std::max(lastYearX, p.x());
+                }
+            }
+        }
+        EXPECT_EQ(yearRuns, 1);
+        EXPECT_EQ(avgRuns, 1);
+        EXPECT_GE(firstAvgX - lastYearX, 2.0) << "a gap separates the average from the last year";
+        EXPECT_TRUE(g->built().labels.contains(monthly ? "11/Avg" : "Avg"));
+        // The gap is as wide as the average (a year of months shows on a
+        // long monthly axis), and the label is drawn.
+        EXPECT_GT(firstAvgX - lastYearX, avgPoints);
+        g->show();
+        g->resize(900, 400);
+        QCoreApplication::processEvents();
+        bool avgLabelShown = false;
+        for (QGraphicsItem *item : g->chart()->childItems())
+            if (auto *t = dynamic_cast<QGraphicsSimpleTextItem *>(item))
+                if (t->text() == (monthly ? "11/Avg" : "Avg")) avgLabelShown = t->isVisible();
+        EXPECT_TRUE(avgLabelShown);
+    }
+}
+
+// Plots one after another cascade: no new window lies exactly over one
+// still open, and all stay on the screen.
+TEST_F(OutputViewTest, PlotsCascadeAndStayOnTheScreen) {
+    const QMargins m = view->graphFrameMargins();
+    const QSize kFrame(m.left() + m.right(), m.top() + m.bottom());
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    select(view->locationList(), {0});
+    select(view->yearList(), {0, 1});
+    for (bool both : {false, true}) {
+        for (GraphView *g : view->graphs())
+            delete g;
+        view->showDiversionCheck()->setChecked(both);
+        for (int i = 0; i < 3; ++i)
+            clickOn(view->plotButton());
+        const auto graphs = view->graphs();
+        ASSERT_EQ(graphs.size(), both ? 6u : 3u);
+        std::set<std::pair<int, int>> corners;
+        for (GraphView *g : graphs) {
+            EXPECT_TRUE(area.contains(QRect(g->placedAt(), g->size() + kFrame)));
+            corners.insert({g->placedAt().x(), g->placedAt().y()});
+        }
+        EXPECT_EQ(corners.size(), graphs.size()) << "two windows at one place";
     }
 }
 
@@ -325,6 +442,31 @@ TEST_F(OutputViewTest, ViewInWordpadOffersToSaveWhenNothingOpensTheFile) {
     c.locations = {0};
     c.years = {0};
     EXPECT_EQ(test::readFile(target.toStdString()), buildTextReport(results, c, "\n"));
+}
+
+// The desktop's opener started but found no program for text files: the
+// user hears of it when it ends, and may save the report instead.
+TEST_F(OutputViewTest, ViewInWordpadTellsWhenTheOpenerFails) {
+    select(view->locationList(), {0});
+    select(view->yearList(), {0});
+    QStringList asked;
+    view->ask = [&](const QString &q) {
+        asked << q;
+        return false;
+    };
+    view->viewerProgram = QStringLiteral("false"); // starts, opens nothing, fails
+    clickOn(view->wordpadButton());
+    QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 1, 10000);
+    EXPECT_TRUE(asked[0].startsWith("No program could be started to open")) << asked[0].toStdString();
+    // An opener that cannot even start is told alike.
+    view->viewerProgram = dir + "/no-such-opener";
+    clickOn(view->wordpadButton());
+    QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 2, 10000);
+    // One that succeeds asks nothing.
+    view->viewerProgram = QStringLiteral("true");
+    clickOn(view->wordpadButton());
+    QTest::qWait(300);
+    EXPECT_EQ(asked.size(), 2);
 }
 
 TEST_F(OutputViewTest, ExportToExcelWritesTheSelection) {

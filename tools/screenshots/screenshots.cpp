@@ -41,11 +41,14 @@ using namespace vek;
 
 namespace {
 
-// Answers Yes to the save question before a run; everything else as the
-// silent prompter does.
+// Saves before a run (the default of the run's question); everything else
+// as the silent prompter does.
 class YesPrompter : public SilentPrompter {
   public:
     Answer askYesNoCancel(const std::string &) override { return Answer::Yes; }
+    int choose(const std::string &, const std::vector<std::string> &, int defaultButton, int) override {
+        return defaultButton;
+    }
 };
 
 struct Options {

@@ -1,0 +1,27 @@
+// Print preview placement (see print_preview.h).
+#include "results/views/print_preview.h"
+
+#include <QGuiApplication>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QScreen>
+#include <QWidget>
+
+namespace vek {
+
+void fitPreviewToScreen(QPrintPreviewDialog &dialog, const QWidget *over) {
+    QScreen *screen = over ? over->screen() : nullptr;
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        // Four fifths of the screen: big enough to read a page, with room
+        // left for the window's frame.
+        QRect r(0, 0, area.width() * 4 / 5, area.height() * 4 / 5);
+        r.moveCenter(area.center());
+        dialog.resize(r.size());
+        dialog.move(r.topLeft());
+    }
+    if (auto *preview = dialog.findChild<QPrintPreviewWidget *>()) preview->fitInView();
+}
+
+} // namespace vek
