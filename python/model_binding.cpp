@@ -322,7 +322,11 @@ whole table to change it, for example
             [synthesized, name](const LocationRef &r, const py::object &value) {
                 const auto years = static_cast<std::size_t>(yearsOf(r.model->doc.model, synthesized));
                 r.get();
-                auto t = checkedTable(value, years, (std::string("the ") + name + " table").c_str()).unchecked<2>();
+                // The checked array is kept: it may be a converted copy, the
+                // only owner of the values read below.
+                const py::array_t<float> checked =
+                    checkedTable(value, years, (std::string("the ") + name + " table").c_str());
+                auto t = checked.unchecked<2>();
                 ModelDocument &doc = r.model->doc;
                 for (int y = 0; y < static_cast<int>(t.shape(0)); ++y)
                     for (int mo = 0; mo < 12; ++mo)
