@@ -58,15 +58,6 @@ QString responseMethodCell(const ModelInput &model, const Location &location) {
     return QStringLiteral("Infinite aquifer");
 }
 
-std::vector<int> locationsUsingTable(const ModelInput &model, const std::string &name) {
-    std::vector<int> users;
-    for (std::size_t i = 0; i < model.locations.size(); ++i) {
-        const ResponseSettings &r = model.locations[i].response;
-        if (r.method == ResponseMethod::ResponseTable && r.table == name) users.push_back(static_cast<int>(i));
-    }
-    return users;
-}
-
 std::string cleanTableName(const QString &typed) {
     QString s = typed;
     for (QChar &c : s)
@@ -85,11 +76,7 @@ std::string freeTableName(const ModelInput &model, const std::string &base) {
 bool setLocationResponse(CVEKViewDoc &doc, int location, const ResponseSettings &settings, float factor) {
     ModelInput &m = doc.model();
     if (location < 0 || location >= static_cast<int>(m.locations.size())) return false;
-    ResponseSettings r;
-    r.method = settings.method;
-    if (r.method == ResponseMethod::AlluvialAquifer) r.aOverW = settings.aOverW;
-    if (r.method == ResponseMethod::StreambedResistance) r.lambda = settings.lambda;
-    if (r.method == ResponseMethod::ResponseTable) r.table = settings.table;
+    const ResponseSettings r = ownParameters(settings);
     Location &loc = m.locations[static_cast<std::size_t>(location)];
     if (loc.response == r && loc.VEK == factor) return false;
     auto step = doc.step(QStringLiteral("Change Response Method"));
@@ -127,8 +114,7 @@ bool deleteResponseTable(CVEKViewDoc &doc, const std::string &name) {
     ModelInput &m = doc.model();
     if (!findResponseTable(m, name)) return false;
     auto step = doc.step(QStringLiteral("Delete Response Table"));
-    for (int i : locationsUsingTable(m, name))
-        m.locations[static_cast<std::size_t>(i)].response = ResponseSettings{};
+    resetTableUsers(m, name);
     removeResponseTable(m, name);
     changed(doc);
     return true;

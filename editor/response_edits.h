@@ -25,8 +25,6 @@ QString responseMethodName(ResponseMethod method);
 // such table).
 QString responseMethodCell(const ModelInput &model, const Location &location);
 
-// Locations (0-based, in order) that respond by the named table.
-std::vector<int> locationsUsingTable(const ModelInput &model, const std::string &name);
 // A typed table name as the file can hold it: trimmed, control characters
 // (line ends, tabs) turned into blanks.
 std::string cleanTableName(const QString &typed);

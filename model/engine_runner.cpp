@@ -25,11 +25,16 @@ bool reportsError(const std::string &text) {
 // Says what the engine would refuse; false when there is such a thing.
 bool runnable(ModelDocument &doc, const ModelValidation &v) {
     if (!v.refused()) return true;
-    doc.message(kModelCannotRunMessage + v.text(ModelProblem::Severity::Refused, kMostProblemsShown));
+    doc.message(runRefusalMessage(v));
     return false;
 }
 
 } // namespace
+
+std::string runRefusalMessage(const ModelValidation &v) {
+    if (!v.refused()) return {};
+    return kModelCannotRunMessage + v.text(ModelProblem::Severity::Refused, kMostProblemsShown);
+}
 
 EngineRunResult runEngineFile(const std::string &inputPath, const std::string &programDirectory,
                               const std::string &programName) {

@@ -12,6 +12,7 @@
 namespace vek {
 
 class ModelDocument;
+class ModelValidation;
 
 // Shown when a model that is not in Irrigation Year format is to be run.
 inline constexpr const char *kIrrigationYearOnlyMessage =
@@ -28,6 +29,10 @@ inline constexpr const char *kCancelRun = "Cancel";
 // The first line of the message that lists what the engine would refuse of
 // a model, one problem a line.
 inline constexpr const char *kModelCannotRunMessage = "The engine would refuse this model:\n";
+
+// That message for a validation's refusals (at most kMostProblemsShown of
+// them, then how many more); empty when it refuses nothing.
+std::string runRefusalMessage(const ModelValidation &validation);
 
 // Asked before a run of a document that has never been saved.
 inline constexpr const char *kSaveBeforeRunQuestion =

@@ -22,6 +22,28 @@ ModelProblem tableProblem(const std::string &table, const char *field, std::stri
 
 } // namespace
 
+std::string responseSettingsProblem(const ModelInput &m, const ResponseSettings &r, std::string *field) {
+    std::string p, f;
+    switch (r.method) {
+    case ResponseMethod::AlluvialAquifer:
+        p = engine::alluvialProblem(static_cast<double>(r.aOverW));
+        f = "a/W";
+        break;
+    case ResponseMethod::StreambedResistance:
+        p = engine::streambedProblem(static_cast<double>(r.lambda));
+        f = "lambda";
+        break;
+    case ResponseMethod::ResponseTable:
+        if (!findResponseTable(m, r.table)) p = "there is no table \"" + r.table + "\"";
+        f = "table";
+        break;
+    case ResponseMethod::InfiniteAquifer:
+        break;
+    }
+    if (field) *field = f;
+    return p;
+}
+
 std::vector<ModelProblem> checkResponseMethods(const ModelInput &m) {
     std::vector<ModelProblem> problems;
     for (std::size_t t = 0; t < m.responseTables.size(); ++t) {
@@ -38,23 +60,8 @@ std::vector<ModelProblem> checkResponseMethods(const ModelInput &m) {
     for (std::size_t i = 0; i < m.locations.size(); ++i) {
         const ResponseSettings &r = m.locations[i].response;
         const int loc = static_cast<int>(i);
-        std::string p, field;
-        switch (r.method) {
-        case ResponseMethod::AlluvialAquifer:
-            p = engine::alluvialProblem(static_cast<double>(r.aOverW));
-            field = "a/W";
-            break;
-        case ResponseMethod::StreambedResistance:
-            p = engine::streambedProblem(static_cast<double>(r.lambda));
-            field = "lambda";
-            break;
-        case ResponseMethod::ResponseTable:
-            if (!findResponseTable(m, r.table)) p = "there is no table \"" + r.table + "\"";
-            field = "table";
-            break;
-        case ResponseMethod::InfiniteAquifer:
-            break;
-        }
+        std::string field;
+        const std::string p = responseSettingsProblem(m, r, &field);
         if (!p.empty()) {
             ModelProblem problem;
             problem.location = loc;

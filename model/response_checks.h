@@ -37,4 +37,11 @@ struct ModelProblem {
 
 std::vector<ModelProblem> checkResponseMethods(const ModelInput &model);
 
+// What the checks find wrong with one location's response settings in the
+// model (a parameter, or a table it does not have), in the words they report
+// after the location's label; empty when nothing is. `field` receives the
+// field ("a/W", "lambda", "table").
+std::string responseSettingsProblem(const ModelInput &model, const ResponseSettings &settings,
+                                    std::string *field = nullptr);
+
 } // namespace vek

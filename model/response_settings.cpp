@@ -40,6 +40,31 @@ bool removeResponseTable(ModelInput &model, const std::string &name) {
     return true;
 }
 
+std::vector<int> locationsUsingTable(const ModelInput &model, const std::string &name) {
+    std::vector<int> users;
+    for (std::size_t i = 0; i < model.locations.size(); ++i) {
+        const ResponseSettings &r = model.locations[i].response;
+        if (r.method == ResponseMethod::ResponseTable && r.table == name) users.push_back(static_cast<int>(i));
+    }
+    return users;
+}
+
+int resetTableUsers(ModelInput &model, const std::string &name) {
+    const std::vector<int> users = locationsUsingTable(model, name);
+    for (int i : users)
+        model.locations[static_cast<std::size_t>(i)].response = ResponseSettings{};
+    return static_cast<int>(users.size());
+}
+
+ResponseSettings ownParameters(const ResponseSettings &settings) {
+    ResponseSettings r;
+    r.method = settings.method;
+    if (r.method == ResponseMethod::AlluvialAquifer) r.aOverW = settings.aOverW;
+    if (r.method == ResponseMethod::StreambedResistance) r.lambda = settings.lambda;
+    if (r.method == ResponseMethod::ResponseTable) r.table = settings.table;
+    return r;
+}
+
 engine::StepResponse stepResponse(const ModelInput &model, const Location &location) {
     const ResponseSettings &r = location.response;
     const double sdf = static_cast<double>(location.VEK);

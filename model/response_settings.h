@@ -52,6 +52,15 @@ bool renameResponseTable(ModelInput &model, const std::string &from, const std::
 // Removes the table; locations that used it keep its name (the checks then
 // report them). False when there is no such table.
 bool removeResponseTable(ModelInput &model, const std::string &name);
+// Locations (0-based, in order) that respond by the named table.
+std::vector<int> locationsUsingTable(const ModelInput &model, const std::string &name);
+// The locations that respond by the named table go back to the infinite
+// aquifer, keeping their factor; returns how many did.
+int resetTableUsers(ModelInput &model, const std::string &name);
+
+// The settings with only the parameters their method uses, the others
+// cleared: what reading the model's saved file gives back.
+ResponseSettings ownParameters(const ResponseSettings &settings);
 
 // The location's response to a unit step in double precision, its factor as
 // sdf; the infinite aquifer when its table does not exist.

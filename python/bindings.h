@@ -15,6 +15,7 @@
 #include "common/prompter.h"
 #include "engine/run_tables.h"
 #include "model/model_document.h"
+#include "model/model_validation.h"
 #include "results/output_results.h"
 
 namespace vek::python {
@@ -55,6 +56,15 @@ struct Model {
     ModelDocument doc;
 };
 
+// One location of a model, by position; keeps its model alive.
+struct LocationRef {
+    std::shared_ptr<Model> model;
+    int index = 0;
+
+    // The location, or IndexError when the model no longer has it.
+    Location &get() const;
+};
+
 // The results of a run (kept with the engine's own tables, so that the
 // report can be written) or of a report read back.
 struct Results {
@@ -70,6 +80,7 @@ struct Results {
 struct ErrorTypes {
     py::handle error, readError, writeError, runError;
     py::handle operationError, synthesisError, conversionError, importFileError;
+    py::handle responseError;
 };
 const ErrorTypes &errorTypes();
 void registerErrors(py::module_ &m);
@@ -122,7 +133,17 @@ template <typename List> void bindSequence(py::module_ &m, const char *name, con
         });
 }
 
+using ModelClass = py::class_<Model, std::shared_ptr<Model>>;
+using LocationClass = py::class_<LocationRef>;
+
 void bindModel(py::module_ &m);
+// Response methods of the locations, the model's response tables, and the
+// module functions on responses (vek.response, the factor calculator).
+void bindResponses(py::module_ &m, ModelClass &model, LocationClass &location);
+// The validation of a model as vektool check makes it of the model's file.
+ModelValidation validationOf(const Model &model);
+// Model.validate and the problems it returns.
+void bindValidation(py::module_ &m, ModelClass &model);
 void bindResults(py::module_ &m);
 void bindRun(py::module_ &m);
 void bindOperations(py::module_ &m);

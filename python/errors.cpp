@@ -78,6 +78,18 @@ void registerErrors(py::module_ &m) {
                                      "A file could not be imported (a vek.OperationError of the family \"file\"); "
                                      "`partial` holds what was read.",
                                      types.operationError);
+    // Also a ValueError: what it refuses is a value given.
+    py::tuple responseBases = py::make_tuple(types.operationError, py::handle(PyExc_ValueError));
+    types.responseError =
+        newError(m, "ResponseError",
+                 "A response method, its parameters or a response table was refused (a vek.OperationError of the "
+                 "family \"response\", and a ValueError); the model is unchanged.\n\n"
+                 "str(e) is the refusal in the words the model's checks use. `kind` is \"BadParameter\", "
+                 "\"NoSuchTable\", \"TableInUse\", \"BadTable\", \"TableNameTaken\" or \"BadAquifer\"; "
+                 "`field` the parameter (\"a/W\", \"lambda\", \"table\", \"shares\", \"name\", ...); "
+                 "`location` the location concerned, or None; `locations` for \"TableInUse\" the locations that "
+                 "use the table.",
+                 responseBases);
 }
 
 void raiseError(py::handle type, const std::string &message,

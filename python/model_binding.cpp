@@ -17,19 +17,13 @@
 
 namespace vek::python {
 
+Location &LocationRef::get() const {
+    if (index < 0 || index >= static_cast<int>(model->doc.model.locations.size()))
+        throw py::index_error("the model has no location " + std::to_string(index));
+    return model->doc.model.locations[static_cast<std::size_t>(index)];
+}
+
 namespace {
-
-// One location of a model, by position; keeps its model alive.
-struct LocationRef {
-    std::shared_ptr<Model> model;
-    int index = 0;
-
-    Location &get() const {
-        if (index < 0 || index >= static_cast<int>(model->doc.model.locations.size()))
-            throw py::index_error("the model has no location " + std::to_string(index));
-        return model->doc.model.locations[static_cast<std::size_t>(index)];
-    }
-};
 
 // The locations of a model as a read-only sequence.
 struct LocationList {
@@ -61,6 +55,55 @@ float checkedReal(double v, const char *what) {
     const auto f = static_cast<float>(v);
     if (!std::isfinite(f)) throw py::value_error(std::string(what) + " must be a finite number");
     return f;
+}
+
+void setName(const LocationRef &r, const std::string &name) {
+    if (name.find_first_of("\r\n") != std::string::npos)
+        throw py::value_error("a location name is one line of the file: no line ends");
+    r.get();
+    r.model->doc.setLocationName(r.index, std::string(trim(name)));
+}
+
+void setType(const LocationRef &r, int type) {
+    if (type != IrrigationWell && type != RechargeSite)
+        throw py::value_error("a location type is -1 (irrigation well) or 1 (recharge site)");
+    Location &l = r.get();
+    if (l.LocationType == type) return;
+    l.LocationType = type;
+    r.model->doc.setModified();
+}
+
+// A position given from Python, negative ones counting from the end; `end`
+// is the first position past the valid ones.
+int positionArgument(const py::object &value, int size, int end) {
+    int i = value.cast<int>();
+    if (i < 0) i += size;
+    if (i < 0 || i >= end) throw py::index_error("the model has no position " + std::to_string(value.cast<int>()));
+    return i;
+}
+
+LocationRef addLocation(const std::shared_ptr<Model> &mo, const std::string &name, int type, double factor,
+                        const py::object &position) {
+    ModelDocument &doc = mo->doc;
+    const int size = static_cast<int>(doc.model.locations.size());
+    const int at = position.is_none() ? size : positionArgument(position, size, size + 1);
+    if (type != IrrigationWell && type != RechargeSite)
+        throw py::value_error("a location type is -1 (irrigation well) or 1 (recharge site)");
+    const float f = checkedReal(factor, "a depletion factor");
+    if (name.find_first_of("\r\n") != std::string::npos)
+        throw py::value_error("a location name is one line of the file: no line ends");
+    // The document inserts before an index, except that its last index (of
+    // more than one) appends, as the form's row menu does: that position is
+    // reached by appending and moving the new location back one.
+    const bool insertsThere = at == 0 || at < size - 1;
+    doc.insertLocations(insertsThere ? at : size, 1);
+    if (!insertsThere && at < size)
+        std::rotate(doc.model.locations.begin() + at, doc.model.locations.end() - 1, doc.model.locations.end());
+    LocationRef r{mo, at};
+    setName(r, name);
+    setType(r, type);
+    doc.setLocationFactor(at, f);
+    return r;
 }
 
 // Month columns set from a checked table, as they are stored.
@@ -271,25 +314,11 @@ whole table to change it, for example
     loc.def_property_readonly(
         "position", [](const LocationRef &r) { return r.index; }, "Position in the model's list (0-based).");
     loc.def_property(
-        "name", [](const LocationRef &r) { return r.get().name; },
-        [](const LocationRef &r, const std::string &name) {
-            if (name.find_first_of("\r\n") != std::string::npos)
-                throw py::value_error("a location name is one line of the file: no line ends");
-            r.get();
-            r.model->doc.setLocationName(r.index, std::string(trim(name)));
-        },
+        "name", [](const LocationRef &r) { return r.get().name; }, &setName,
         "Display and report name (stored without leading and trailing blanks; the report prints 60 "
         "characters).");
     loc.def_property(
-        "type", [](const LocationRef &r) { return r.get().LocationType; },
-        [](const LocationRef &r, int type) {
-            if (type != IrrigationWell && type != RechargeSite)
-                throw py::value_error("a location type is -1 (irrigation well) or 1 (recharge site)");
-            Location &l = r.get();
-            if (l.LocationType == type) return;
-            l.LocationType = type;
-            r.model->doc.setModified();
-        },
+        "type", [](const LocationRef &r) { return r.get().LocationType; }, &setType,
         "-1 irrigation well (values are consumptive use of ground water), 1 recharge site (net recharge).");
     loc.def_property_readonly(
         "is_well", [](const LocationRef &r) { return r.get().isWell(); }, "True for an irrigation well.");
@@ -322,7 +351,11 @@ whole table to change it, for example
             [synthesized, name](const LocationRef &r, const py::object &value) {
                 const auto years = static_cast<std::size_t>(yearsOf(r.model->doc.model, synthesized));
                 r.get();
-                auto t = checkedTable(value, years, (std::string("the ") + name + " table").c_str()).unchecked<2>();
+                // The checked array is kept: it may be a converted copy, the
+                // only owner of the values read below.
+                const py::array_t<float> checked =
+                    checkedTable(value, years, (std::string("the ") + name + " table").c_str());
+                auto t = checked.unchecked<2>();
                 ModelDocument &doc = r.model->doc;
                 for (int y = 0; y < static_cast<int>(t.shape(0)); ++y)
                     for (int mo = 0; mo < 12; ++mo)
@@ -399,6 +432,26 @@ whole table to change it, for example
                "': " + (l.isWell() ? "Irrig. well" : "Recharge site") + ", factor " + formatG(l.VEK) + " days" +
                (l.UseInOutput ? "" : ", not in output") + ">";
     });
+
+    model.def("add_location", &addLocation, py::arg("name") = "", py::kw_only(),
+              py::arg("type") = static_cast<int>(IrrigationWell), py::arg("factor") = 0.0,
+              py::arg("position") = py::none(),
+              R"doc(Adds a location with zero tables (the document's own insertion, as VEKView's
+row menu makes it) and returns it: appended, or inserted before `position`.
+The locations after it move one position on; Location objects taken earlier
+keep their positions, so they then name other locations. With synthesized
+years the model then counts as changed since they were made.)doc");
+    model.def(
+        "remove_location",
+        [](Model &mo, const py::object &position) {
+            const int size = static_cast<int>(mo.doc.model.locations.size());
+            mo.doc.deleteLocations(positionArgument(position, size, size), 1);
+        },
+        py::arg("position"),
+        "Removes the location at `position` (negative counts from the end); those after it move one position "
+        "back.");
+    bindResponses(m, model, loc);
+    bindValidation(m, model);
 
     m.def("read_model", &readModel, py::arg("path"),
           R"doc(Reads a model input file (.vek) and returns it as a vek.Model.

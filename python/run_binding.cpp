@@ -8,7 +8,9 @@
 #include "common/numbers.h"
 #include "engine/engine_run.h"
 #include "facts/vek_facts.h"
+#include "model/engine_runner.h"
 #include "model/input_file.h"
+#include "model/model_validation.h"
 
 namespace vek::python {
 
@@ -91,6 +93,20 @@ void fillResults(Results &out, const engine::RunTables &run) {
     }
 }
 
+// The year type the engine runs, then what the validation refuses: refused
+// before the engine starts, with the messages the desktop's Run shows.
+void refuseUnrunnable(const ModelInput &model, const ModelValidation &validation) {
+    if (model.yearMode != IrrigationYear)
+        // The engine reads every table as NOV..OCT: another year type would
+        // give months that are not the ones the model holds.
+        raiseError(errorTypes().runError,
+                   "The model can only run in Irrigation Year format (its year type is " +
+                       std::to_string(model.yearMode) + ").",
+                   {{"status", py::none()}});
+    if (validation.refused())
+        raiseError(errorTypes().runError, runRefusalMessage(validation), {{"status", py::none()}});
+}
+
 // The engine's failure line without its leading blank and line end.
 std::string consoleLine(const std::string &text) {
     std::string_view t = trim(text);
@@ -112,6 +128,11 @@ std::shared_ptr<Results> run(const py::object &modelOrPath, const py::object &th
     std::string source;
     if (py::isinstance<Model>(modelOrPath)) {
         const Model &model = modelOrPath.cast<const Model &>();
+        // The deck is handed over in memory: no file name to judge, and the
+        // synthesized years are the warning below.
+        ValidationOptions memory;
+        memory.synthesis = false;
+        refuseUnrunnable(model.doc.model, validateModel(model.doc.model, memory));
         source = model.doc.path().empty() ? "<model in memory>" : model.doc.path();
         if (model.doc.historicalDataChanged && model.doc.model.synthesizeFormat < 4 &&
             PyErr_WarnEx(PyExc_UserWarning,
@@ -126,6 +147,9 @@ std::shared_ptr<Results> run(const py::object &modelOrPath, const py::object &th
         deck.text = std::move(sink.text);
     } else {
         source = pathArgument(modelOrPath);
+        // A file that does not open is left to the engine, which says so.
+        const ModelFileCheck check = checkModelFile(source);
+        if (check.read.changed) refuseUnrunnable(check.model, check.validation);
         deck.path = source;
     }
 
@@ -168,9 +192,10 @@ report is written or read. Locations are computed on `threads` threads (None:
 one per core); the results do not depend on the number. Other Python threads
 run meanwhile.
 
-Only Irrigation Year models run. vek.RunError carries the engine's console
-line when it stops (more than 400 years, an unreadable number, a negative
-depletion factor, ...). A model whose historical values changed since its
+Only Irrigation Year models run. A model that Model.validate finds refused
+(for a path: that vektool check refuses) is not run: vek.RunError says why,
+with the message VEKView's Run shows, and its status is None. vek.RunError
+carries the engine's console line when the engine stops (a run-time error). A model whose historical values changed since its
 synthesized years were made gives a UserWarning.)doc");
 }
 

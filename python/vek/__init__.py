@@ -24,6 +24,17 @@ Model operations (every choice a parameter; nothing is asked)
     import_tab_delimited(path, *, year_type, units) -> Model
     import_old_format(path) -> Model
 
+Responses
+    Location.method, a_over_w, lambda_prime, table; Location.set_method(...)
+    Model.response_tables, response_table(name), add_response_table(...),
+    import_response_tables(path), rename_response_table(...), remove_response_table(...)
+    response(method, sdf, days, ...) -> numpy array    the step response, as vektool response
+    depletion_factor(a, S, T), aquifer_for_factor(sdf, ...)   the factor calculator
+
+Structure and validation
+    Model.add_location(...), Model.remove_location(i)
+    Model.validate() -> [Problem]    what vektool check finds; vek.run refuses the refused
+
 Classes
     Model, Location                  a model input document and its locations
     Results, LocationResult          the tables of a run or a report
@@ -35,7 +46,8 @@ Errors
     RunError                         the engine stopped (status)
     OperationError                   a model operation refused or failed (kind, family,
                                      file, location, year, month, field); subclasses
-                                     SynthesisError, ConversionError, ImportFileError
+                                     SynthesisError, ConversionError, ImportFileError,
+                                     ResponseError (also a ValueError)
 
 Tables are numpy arrays with one row per year and twelve months; wells carry
 negative values. Results.frame needs pandas; without it, it returns arrays.
@@ -56,19 +68,25 @@ from ._vek import (
     LocationResultList,
     Model,
     OperationError,
+    Problem,
     ReadError,
+    ResponseError,
+    ResponseTable,
     Results,
     RunError,
     SynthesisError,
     WriteError,
     __version__,
+    aquifer_for_factor,
     change_units,
     change_year_type,
+    depletion_factor,
     import_old_format,
     import_tab_delimited,
     import_well_output,
     read_model,
     read_report,
+    response,
     run,
     synthesize_average,
     synthesize_cycle,
@@ -90,12 +108,17 @@ __all__ = [
     "import_well_output",
     "import_tab_delimited",
     "import_old_format",
+    "response",
+    "depletion_factor",
+    "aquifer_for_factor",
     "Model",
     "Location",
     "LocationList",
     "Results",
     "LocationResult",
     "LocationResultList",
+    "ResponseTable",
+    "Problem",
     "Error",
     "ReadError",
     "WriteError",
@@ -104,6 +127,7 @@ __all__ = [
     "SynthesisError",
     "ConversionError",
     "ImportFileError",
+    "ResponseError",
     "IRRIGATION_WELL",
     "RECHARGE_SITE",
     "CALENDAR_YEAR",

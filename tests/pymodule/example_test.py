@@ -31,3 +31,29 @@ def test_factor_study_example(workdir):
     # A larger factor spreads the same depletion over later years: less of it
     # reaches the stream within the run.
     assert means == sorted(means)
+
+
+def documented_block(heading):
+    """The first python block after a heading of docs/python.md, as it stands there."""
+    with open(os.path.join(SOURCE, "docs", "python.md")) as f:
+        text = f.read()
+    after = text[text.index(heading + "\n"):]
+    start = after.index("```python\n") + len("```python\n")
+    return after[start:after.index("```", start)]
+
+
+def test_alluvial_example_runs_as_documented(workdir):
+    script = os.path.join(workdir, "alluvial.py")
+    with open(script, "w") as f:
+        f.write(documented_block("### Example: an alluvial aquifer against the infinite one"))
+    r = subprocess.run([sys.executable, script], capture_output=True, env=os.environ,
+                       cwd=os.path.join(SOURCE, "examples"))
+    assert r.returncode == 0, r.stderr.decode()
+    lines = r.stdout.decode().splitlines()
+    infinite, alluvial = (float(line.rsplit(":", 1)[1]) for line in lines[:2])
+    # Net impact of wells is negative; the bounded aquifer takes more from the
+    # stream within the run.
+    assert alluvial < infinite < 0
+    baseline = vek.run(EXAMPLE).locations[-1].stream_totals.astype(float).sum()
+    assert abs(infinite - baseline) < 0.1
+    assert lines[2].startswith("the boundary adds ")

@@ -93,6 +93,13 @@ def test_tables_are_copies_that_refuse_item_assignment():
     assert model.locations[0].historical[0, 0] == 0.0
     model.locations[0].historical = copy_
     assert model.locations[0].historical[0, 0] == 5.0
+    # Tables of other types and layouts are converted, every value kept.
+    years = model.historical_years
+    for value in (np.full((years, 12), 2.5), np.full((12, years), 1.5, dtype=np.float32).T, [[3] * 12] * years):
+        model.locations[0].historical = value
+        model.locations[0].synthesized = np.asarray(value)[:model.synthesized_years]
+        assert np.array_equal(model.locations[0].historical, np.asarray(value, dtype=np.float32))
+        assert np.array_equal(model.locations[0].synthesized, np.asarray(value, dtype=np.float32)[:model.synthesized_years])
 
 
 @pytest.mark.parametrize("value, error, words", [

@@ -162,31 +162,34 @@ def engine_failure(model_path, folder):
     return status, text[0].strip()
 
 
-def test_engine_failures_raise_run_error_with_vek_message(workdir, monkeypatch):
+def test_refusals_and_engine_failures_raise_run_error(workdir, monkeypatch):
     monkeypatch.chdir(workdir)
-    # More than 400 years.
+    # What the validation refuses does not reach the engine: more than 400
+    # years, a negative depletion factor of a used location. The message is
+    # the one VEKView's Run shows.
     status, line = engine_failure(os.path.join(ENGINE_DATA, "years401.vek"), workdir)
+    assert status == 255 and line == "ERROR: input contains more than          400 years of data."
     with pytest.raises(vek.RunError) as e:
         vek.run(os.path.join(ENGINE_DATA, "years401.vek"))
-    assert str(e.value) == line == "ERROR: input contains more than          400 years of data."
-    assert e.value.status == -1 and status == 255
+    assert str(e.value) == ("The engine would refuse this model:\n"
+                            "The run (1600 to 2000) has 401 years; the engine runs at most 400.")
+    assert e.value.status is None
 
-    # A negative depletion factor of a used location, from the model in memory.
     model = vek.read_model(EXAMPLE)
     model.locations[1].factor = -5.0
     path = os.path.join(workdir, "negative.vek")
     model.write(path)
     status, line = engine_failure(path, workdir)
-    with pytest.raises(vek.RunError) as e:
-        vek.run("negative.vek")
-    assert str(e.value) == line and "negative depletion factor" in line
-    assert e.value.status == 2 == status
-    with pytest.raises(vek.RunError, match="negative depletion factor.*in memory"):
-        vek.run(model)
+    assert status == 2 and "negative depletion factor" in line
+    for subject in ("negative.vek", model):
+        with pytest.raises(vek.RunError, match="^The engine would refuse this model:\nLocation 2 .*negative") as e:
+            vek.run(subject)
+        assert e.value.status is None
 
-    # A missing file.
-    with pytest.raises(vek.RunError, match="run-time error: cannot open input file"):
+    # A missing file: the engine's own line.
+    with pytest.raises(vek.RunError, match="run-time error: cannot open input file") as e:
         vek.run(os.path.join(workdir, "missing.vek"))
+    assert e.value.status == 2
 
 
 def test_only_irrigation_year_models_run(workdir):
