@@ -4,6 +4,7 @@
 #pragma once
 
 #include "editor/vekview_doc.h"
+#include "editor/vekview_view.h"
 #include "grid/grid_ctrl.h"
 #include "grid/in_place_edit.h"
 #include "support/model_builder.h"
@@ -11,8 +12,14 @@
 #include "support/scripted_prompter.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QStringList>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
 
 namespace vek::test {
 
@@ -56,5 +63,43 @@ inline void fillSmallModel(ModelDocument &doc) {
     doc.model.synthesizeFormat = 2;
     doc.model.projYearStart = 1;
 }
+
+// The form's tests: a document of its own (the small model unless the test
+// fills it otherwise), its form shown, and the form's status messages kept.
+class FormFixture : public ::testing::Test {
+  public: // tables of actions drive the fixtures
+    void SetUp() override {
+        testApp();
+        openForm();
+    }
+    void openForm(const std::function<void(ModelDocument &)> &fill = fillSmallModel, int width = 900) {
+        view.reset();
+        doc = std::make_unique<CVEKViewDoc>(&prompter);
+        if (fill) fill(doc->document());
+        view = std::make_unique<CVEKViewView>(doc.get());
+        view->resize(width, 700);
+        view->show();
+        QApplication::setActiveWindow(view.get());
+        statuses.clear();
+        QObject::connect(view.get(), &CVEKViewView::statusMessage, [this](const QString &t) { statuses << t; });
+        doc->resetHistory();
+    }
+    ModelInput &m() { return doc->model(); }
+    // Types text into a year field and presses Enter.
+    static void typeYear(QLineEdit *e, const QString &text) {
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+        QTest::keyClick(e, Qt::Key_Return);
+    }
+    static void click(CGridCtrl *g, int row, int col) {
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellRect(row, col).center());
+    }
+
+    CountingPrompter prompter;
+    std::unique_ptr<CVEKViewDoc> doc;
+    std::unique_ptr<CVEKViewView> view;
+    QStringList statuses;
+};
 
 } // namespace vek::test

@@ -38,18 +38,12 @@ using vek::test::typeCell;
 
 namespace {
 
-class ResponseDialogTest : public ::testing::Test {
+class ResponseDialogTest : public vek::test::FormFixture {
   protected:
     void SetUp() override {
         vek::test::testApp();
-        doc = std::make_unique<CVEKViewDoc>(&prompter);
-        vek::test::fillSmallModel(doc->document());
-        view = std::make_unique<CVEKViewView>(doc.get());
-        view->resize(1000, 700);
-        view->show();
-        doc->resetHistory();
+        openForm(vek::test::fillSmallModel, 1000);
     }
-    ModelInput &m() { return doc->model(); }
     const QUndoStack *stack() { return doc->undoStack(); }
     // A table dialog whose questions and messages go to the test.
     std::unique_ptr<ResponseTablesDialog> tablesDialog() {
@@ -67,9 +61,6 @@ class ResponseDialogTest : public ::testing::Test {
         return QString::fromStdString(dir + "/" + name);
     }
 
-    vek::test::CountingPrompter prompter;
-    std::unique_ptr<CVEKViewDoc> doc;
-    std::unique_ptr<CVEKViewView> view;
     QStringList questions, messages;
     QList<bool> answers;
 };

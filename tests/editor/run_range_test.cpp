@@ -26,30 +26,16 @@ using vek::test::typeCell;
 
 namespace {
 
-class RunRangeTest : public ::testing::Test {
+class RunRangeTest : public test::FormFixture {
   public: // the action table's lambdas drive the fixture
     void SetUp() override {
         vek::test::testApp();
-        view.reset();
-        doc = std::make_unique<CVEKViewDoc>(&prompter);
-        vek::test::fillSmallModel(doc->document()); // 1990-1992, synthesized 1993-1995
-        view = std::make_unique<CVEKViewView>(doc.get());
-        view->resize(900, 700);
-        view->show();
-        statuses.clear();
-        QObject::connect(view.get(), &CVEKViewView::statusMessage, [this](const QString &t) { statuses << t; });
+        openForm(); // 1990-1992, synthesized 1993-1995
         // A run from the second year to five years past the synthesized ones.
         chooseRunStart(1991);
         typeYear(view->runEndEdit(), "2000");
         doc->resetHistory();
         doc->setModified(false);
-    }
-    ModelInput &m() { return doc->model(); }
-    void typeYear(QLineEdit *e, const QString &text) {
-        e->setFocus();
-        e->selectAll();
-        QTest::keyClicks(e, text);
-        QTest::keyClick(e, Qt::Key_Return);
     }
     void chooseRunStart(int year) {
         QComboBox *list = view->runStartList();
@@ -70,11 +56,6 @@ class RunRangeTest : public ::testing::Test {
         doc->propertiesDialog()->yearTypeButton(mode)->click();
         doc->propertiesDialog()->hide();
     }
-
-    test::CountingPrompter prompter;
-    std::unique_ptr<CVEKViewDoc> doc;
-    std::unique_ptr<CVEKViewView> view;
-    QStringList statuses;
 };
 
 } // namespace

@@ -19,35 +19,21 @@ using namespace vek;
 
 namespace {
 
-class SynthesisChoice : public ::testing::Test {
+class SynthesisChoice : public test::FormFixture {
   protected:
     void SetUp() override {
         vek::test::testApp();
-        doc = std::make_unique<CVEKViewDoc>(&prompter);
         // 1990-1994 historical, 1995-1997 synthesized; the first well's
         // historical values are 100 * year offset + month.
-        test::ModelBuilder(1990, 5, 3)
-            .locations(2)
-            .historical([](int i, int k, int mo) { return i == 0 ? static_cast<float>(100 * k + mo) : 0.0f; })
-            .into(doc->document());
-        m().outputStartYear = 1990;
-        m().outputEndYear = 1997;
-        view = std::make_unique<CVEKViewView>(doc.get());
-        view->resize(900, 700);
-        view->show();
-        doc->resetHistory();
+        openForm([](ModelDocument &d) {
+            test::ModelBuilder(1990, 5, 3)
+                .locations(2)
+                .historical([](int i, int k, int mo) { return i == 0 ? static_cast<float>(100 * k + mo) : 0.0f; })
+                .into(d);
+            d.model.outputStartYear = 1990;
+            d.model.outputEndYear = 1997;
+        });
     }
-    ModelInput &m() { return doc->model(); }
-    void typeYear(QLineEdit *e, const QString &text) {
-        e->setFocus();
-        e->selectAll();
-        QTest::keyClicks(e, text);
-        QTest::keyClick(e, Qt::Key_Return);
-    }
-
-    test::CountingPrompter prompter;
-    std::unique_ptr<CVEKViewDoc> doc;
-    std::unique_ptr<CVEKViewView> view;
 };
 
 } // namespace

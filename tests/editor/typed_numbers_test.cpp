@@ -23,25 +23,7 @@ void typeKeys(CGridCtrl *g, int row, int col, const QString &text) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
 }
 
-class TypedNumbers : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        vek::test::testApp();
-        doc = std::make_unique<CVEKViewDoc>(&prompter);
-        vek::test::fillSmallModel(doc->document());
-        view = std::make_unique<CVEKViewView>(doc.get());
-        view->resize(900, 700);
-        view->show();
-        QApplication::setActiveWindow(view.get());
-        QObject::connect(view.get(), &CVEKViewView::statusMessage, [this](const QString &t) { statuses << t; });
-    }
-    ModelInput &m() { return doc->model(); }
-
-    test::CountingPrompter prompter;
-    std::unique_ptr<CVEKViewDoc> doc;
-    std::unique_ptr<CVEKViewView> view;
-    QStringList statuses;
-};
+using TypedNumbers = test::FormFixture;
 
 } // namespace
 

@@ -38,32 +38,7 @@ using vek::test::typeCell;
 
 namespace {
 
-class UndoTest : public ::testing::Test {
-  public: // the change table's lambdas drive the fixture
-    void SetUp() override {
-        vek::test::testApp();
-        view.reset();
-        doc = std::make_unique<CVEKViewDoc>(&prompter);
-        vek::test::fillSmallModel(doc->document());
-        view = std::make_unique<CVEKViewView>(doc.get());
-        view->resize(900, 700);
-        view->show();
-        doc->resetHistory();
-    }
-    ModelInput &m() { return doc->model(); }
-    void typeYear(QLineEdit *e, const QString &text) {
-        e->selectAll();
-        QTest::keyClicks(e, text);
-        QTest::keyClick(e, Qt::Key_Return);
-    }
-    void click(CGridCtrl *g, int row, int col) {
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellRect(row, col).center());
-    }
-
-    CountingPrompter prompter;
-    std::unique_ptr<CVEKViewDoc> doc;
-    std::unique_ptr<CVEKViewView> view;
-};
+using UndoTest = vek::test::FormFixture;
 
 struct Change {
     const char *undoText;

@@ -32,33 +32,16 @@ using vek::test::typeCell;
 
 namespace {
 
-class FormTest : public ::testing::Test {
+class FormTest : public vek::test::FormFixture {
   protected:
-    void SetUp() override {
-        vek::test::testApp();
-        doc = std::make_unique<CVEKViewDoc>(&prompter);
-    }
+    void SetUp() override { vek::test::testApp(); }
     // A form over the small model (or over an empty document).
     void open(bool withModel = true) {
-        if (withModel) vek::test::fillSmallModel(doc->document());
-        view = std::make_unique<CVEKViewView>(doc.get());
-        view->resize(900, 700);
-        view->show();
+        if (withModel)
+            openForm();
+        else
+            openForm(nullptr);
     }
-    ModelInput &m() { return doc->model(); }
-    // Types text into a year edit and presses Enter.
-    void typeYear(QLineEdit *e, const QString &text) {
-        e->selectAll();
-        QTest::keyClicks(e, text);
-        QTest::keyClick(e, Qt::Key_Return);
-    }
-    void click(CGridCtrl *g, int row, int col) {
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellRect(row, col).center());
-    }
-
-    CountingPrompter prompter;
-    std::unique_ptr<CVEKViewDoc> doc;
-    std::unique_ptr<CVEKViewView> view;
 };
 
 } // namespace

@@ -129,23 +129,7 @@ TEST(WindowConventions, MethodDialogShowsItsWholeCaption) {
     EXPECT_GT(dlg.minimumWidth(), QFontMetrics(bold).horizontalAdvance(dlg.windowTitle()) + 100);
 }
 
-class FormKeys : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        test::testApp();
-        doc = std::make_unique<CVEKViewDoc>(&prompter);
-        test::fillSmallModel(doc->document());
-        view = std::make_unique<CVEKViewView>(doc.get());
-        view->resize(900, 700);
-        view->show();
-        QApplication::setActiveWindow(view.get());
-        QObject::connect(view.get(), &CVEKViewView::statusMessage, [this](const QString &t) { statuses << t; });
-    }
-    test::CountingPrompter prompter;
-    std::unique_ptr<CVEKViewDoc> doc;
-    std::unique_ptr<CVEKViewView> view;
-    QStringList statuses;
-};
+using FormKeys = test::FormFixture;
 
 TEST_F(FormKeys, SpaceTogglesTypeOutputAndPumpingRecord) {
     CGridCtrl *list = view->locationGrid();

@@ -20,7 +20,7 @@ using vek::test::typeCell;
 
 namespace {
 
-class CommaLocaleForm : public ::testing::Test {
+class CommaLocaleForm : public vek::test::FormFixture {
   protected:
     void SetUp() override {
         vek::test::testApp();
@@ -29,17 +29,9 @@ class CommaLocaleForm : public ::testing::Test {
         char buf[16];
         std::snprintf(buf, sizeof buf, "%g", 2.5);
         ASSERT_STREQ(buf, "2,5");
-        doc = std::make_unique<CVEKViewDoc>(&prompter);
-        vek::test::fillSmallModel(doc->document());
-        view = std::make_unique<CVEKViewView>(doc.get());
-        view->resize(900, 700);
-        view->show();
+        openForm();
     }
     void TearDown() override { std::setlocale(LC_ALL, "C"); }
-
-    vek::test::CountingPrompter prompter;
-    std::unique_ptr<CVEKViewDoc> doc;
-    std::unique_ptr<CVEKViewView> view;
 };
 
 } // namespace
