@@ -89,6 +89,13 @@ CMainFrame::CMainFrame(CVEKViewApp *app) : app_(app) {
     updateFrame();
 }
 
+// The windows closed while the frame is taken down activate one another;
+// the frame no longer follows them.
+CMainFrame::~CMainFrame() {
+    disconnect(mdi_, nullptr, this, nullptr);
+    disconnect(app_, nullptr, this, nullptr);
+}
+
 QAction *CMainFrame::addCommand(QMenu *menu, int id, const QString &text, const QString &prompt,
                                 const QKeySequence &key) {
     // Menu texts carry their accelerator after a tab; Qt shows the shortcut

@@ -66,6 +66,7 @@ class CMainFrame : public QMainWindow {
     };
 
     explicit CMainFrame(CVEKViewApp *app);
+    ~CMainFrame() override;
 
     QMdiArea *mdiArea() const { return mdi_; }
     // Adds a document window, maximized like every child window.
