@@ -1,0 +1,95 @@
+// The form on a large model: milliseconds to open a 150-location, 400-year
+// model into the form, to type a value (with the marks of what a run would
+// refuse brought up to date), to undo it and to show another location.
+// Medians of 15 repetitions; run on the offscreen platform by default.
+#include "bench/model_generator.h"
+#include "common/prompter.h"
+#include "editor/vekview_doc.h"
+#include "editor/vekview_view.h"
+#include "grid/grid_ctrl.h"
+#include "grid/in_place_edit.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// Says what the program would show, and answers every question as dismissed.
+class Dismissing : public vek::Prompter {
+  public:
+    void message(const std::string &text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+    bool askYesNo(const std::string &) override { return false; }
+    vek::Answer askYesNoCancel(const std::string &) override { return vek::Answer::Cancel; }
+    bool askOkCancel(const std::string &) override { return false; }
+    std::optional<int> chooseSynthesisMethod() override { return std::nullopt; }
+    std::optional<std::vector<int>> selectYearsToAverage(int, int) override { return std::nullopt; }
+    std::optional<int> chooseGivenYear(int, int) override { return std::nullopt; }
+    std::optional<std::pair<int, int>> chooseCycle(int, int) override { return std::nullopt; }
+    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &) override {
+        return std::nullopt;
+    }
+    std::optional<std::pair<int, int>> chooseImportOptions() override { return std::nullopt; }
+    int chooseSoilMoisture() override { return 0; }
+};
+
+double millis(const std::function<void()> &f) {
+    const auto t0 = std::chrono::steady_clock::now();
+    f();
+    QCoreApplication::processEvents();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    vek::bench::ModelShape shape;
+    shape.locations = 150;
+    const std::string path = QDir(dir.path()).filePath("large.vek").toStdString();
+    std::ofstream(path, std::ios::binary) << vek::bench::generateModel(shape);
+
+    Dismissing prompter;
+    vek::CVEKViewDoc doc(&prompter);
+    std::unique_ptr<vek::CVEKViewView> view;
+    const double open = millis([&] {
+        if (!doc.open(QString::fromStdString(path))) std::exit(1);
+        view = std::make_unique<vek::CVEKViewView>(&doc);
+        view->resize(1400, 900);
+        view->show();
+    });
+    vek::CGridCtrl *hist = view->historicalGrid();
+    vek::CGridCtrl *list = view->locationGrid();
+    std::vector<double> type, undo, select;
+    for (int i = 0; i < 15; ++i) {
+        type.push_back(millis([&] {
+            hist->editCell(1 + i, 5);
+            hist->inPlaceEdit()->setText(QString::number(10 + i));
+            hist->endEditing(vek::CGridCtrl::EditEnd::Commit);
+        }));
+        undo.push_back(millis([&] { doc.undo(); }));
+        select.push_back(millis([&] {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->cellRect(2 + i % 2 * 5, 0).center());
+        }));
+    }
+    std::printf("form, %d locations x %d years: open %.0f ms; type a value %.1f ms; undo %.1f ms; "
+                "another location %.1f ms (medians of 15)\n",
+                shape.locations, shape.historicalYears + shape.synthesizedYears, open, median(type), median(undo),
+                median(select));
+    return 0;
+}
