@@ -68,7 +68,7 @@ std::vector<ModelProblem> checkResponseMethods(const ModelInput &m) {
             problem.table = r.method == ResponseMethod::ResponseTable ? r.table : "";
             problem.field = field;
             problem.text = locationLabel(m, i) + ": " + p;
-            problem.option = "--method " + std::to_string(i + 1) + ":SPEC";
+            problem.option = "--method " + std::to_string(i + 1) + ":METHOD";
             problems.push_back(std::move(problem));
         }
     }

@@ -23,7 +23,7 @@ const char *const kResponseOptionsUsage =
     "                          same names\n"
     "  --table-after NAME=hold|one  after table NAME's last month: hold its\n"
     "                          cumulative share (default) or take the whole step\n"
-    "  --method LOCATIONS:SPEC give locations a method; SPEC is one of\n"
+    "  --method LOCATIONS:METHOD give locations a method; METHOD is one of\n"
     "      infinite\n"
     "      alluvial,a/W=R                      bounded alluvial aquifer, 0 <= R < 1\n"
     "      alluvial,a=A,W=W,S=S,T=T[,unit=ft|m] the same from the aquifer: sets the\n"
@@ -46,14 +46,14 @@ std::optional<double> number(const std::string &text) {
     return v;
 }
 
-// Applies one SPEC to one location; an error text when it cannot.
-std::string applySpec(vek::Location &loc, const std::string &spec) {
+// Applies one METHOD to one location; an error text when it cannot.
+std::string applyMethod(vek::Location &loc, const std::string &text) {
     std::vector<std::pair<std::string, std::string>> fields;
     std::string method;
     std::size_t start = 0;
     while (true) {
-        const std::size_t comma = spec.find(',', start);
-        const std::string item = spec.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::size_t comma = text.find(',', start);
+        const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         if (method.empty() && start == 0) {
             method = item;
         } else {
@@ -163,7 +163,7 @@ bool parseResponseOption(const Args &args, std::size_t &i, ResponseOptions &o, s
     const char separator = name == "--method" ? ':' : '=';
     const std::size_t at = value.find(separator);
     if (at == std::string::npos || at == 0 || at + 1 == value.size()) {
-        err = name == "--method" ? "--method takes LOCATIONS:SPEC, not '" + value + "'"
+        err = name == "--method" ? "--method takes LOCATIONS:METHOD, not '" + value + "'"
                                  : "--table-after takes NAME=hold|one, not '" + value + "'";
         return true;
     }
@@ -192,13 +192,13 @@ bool applyResponseOptions(vek::ModelDocument &doc, const ResponseOptions &o) {
             if (t.name == table) t.afterTableOne = after == "one", found = true;
         if (!found) return fail("--table-after: the model has no table \"" + table + "\"");
     }
-    for (const auto &[list, spec] : o.methods) {
+    for (const auto &[list, method] : o.methods) {
         std::vector<std::size_t> locations;
         if (std::string err = locationList(list, m, locations); !err.empty())
-            return fail("--method " + list + ":" + spec + ": " + err);
+            return fail("--method " + list + ":" + method + ": " + err);
         for (std::size_t i : locations)
-            if (std::string err = applySpec(m.locations[i], spec); !err.empty())
-                return fail("--method " + list + ":" + spec + ": location " + std::to_string(i + 1) + ": " + err);
+            if (std::string err = applyMethod(m.locations[i], method); !err.empty())
+                return fail("--method " + list + ":" + method + ": location " + std::to_string(i + 1) + ": " + err);
     }
     doc.setModified();
     const auto problems = vek::checkResponseMethods(m);

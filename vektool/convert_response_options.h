@@ -18,7 +18,7 @@ namespace vektool {
 struct ResponseOptions {
     std::vector<std::string> tableFiles;                      // --response-table FILE
     std::vector<std::pair<std::string, std::string>> afters;  // --table-after NAME=hold|one
-    std::vector<std::pair<std::string, std::string>> methods; // --method LOCATIONS:SPEC, in order
+    std::vector<std::pair<std::string, std::string>> methods; // --method LOCATIONS:METHOD, in order
 };
 
 extern const char *const kResponseOptionsUsage;

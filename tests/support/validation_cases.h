@@ -62,7 +62,7 @@ inline const std::vector<ValidationCase> &validationCases() {
         {"late_start.vek", "2000 2003 2", "2003 2003 2", true, -1, "outputStartYear", "--run-start 2000"},
         {"negative_factor.vek", "10 -1 1 #", "-10 -1 1 #", true, 0, "VEK", "--factor 1:DAYS or --use 1:no"},
         {"model_file_name_one_longer_than_the_engine.vek", "", "", true, -1, "file name", ""},
-        {"methods.vek", "", "", true, 0, "a/W", "--method 1:SPEC"},
+        {"methods.vek", "", "", true, 0, "a/W", "--method 1:METHOD"},
         // What the engine runs, but reads otherwise than the editor shows.
         {"type2.vek", "2.5 1 1 #", "2.5 2 1 #", false, 1, "LocationType", ""},
         {"type0.vek", "2.5 1 1 #", "2.5 0 1 #", false, 1, "LocationType", ""},

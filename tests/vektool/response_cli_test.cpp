@@ -185,7 +185,7 @@ TEST(VektoolConvert, ResponseMethodOptions) {
         {{"--method", "2:table,name=none"}, 1, "there is no table \"none\""},
         {{"--method", "2:river"}, 1, "unknown method 'river'"},
         {{"--method", "2:hunt,lambda=1,a/W=0.2"}, 1, "'a/W' does not apply to hunt"},
-        {{"--method", "2"}, 2, "--method takes LOCATIONS:SPEC"},
+        {{"--method", "2"}, 2, "--method takes LOCATIONS:METHOD"},
         {{"--table-after", "x=never"}, 2, "--table-after takes NAME=hold|one"},
         {{"--response-table", "missing.csv"}, 1, "missing.csv: cannot read"},
     };
