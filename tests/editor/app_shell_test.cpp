@@ -242,13 +242,9 @@ TEST_F(ShellTest, AboutBoxNamesTheVersion) {
 // A whole session: open an example, run the real engine twice, work with the
 // report, plot, and close with the right prompts.
 TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
-    const std::string vek = test::binDir() + "/vek";
-    ASSERT_TRUE(QFileInfo(QString::fromStdString(vek)).isExecutable()) << "vek is not built: " << vek;
-    ASSERT_TRUE(shell->startUp({}, false));
-    const QString model = fixture("examples/river_valley.vek", "model.vek");
-    auto *doc = qobject_cast<CVEKViewDoc *>(shell->openDocumentFile(model));
+    QString model;
+    CVEKViewDoc *doc = openExampleToRun(model);
     ASSERT_NE(doc, nullptr);
-    doc->document().programDirectory = test::binDir() + "/";
     EXPECT_EQ(shell->mainFrame()->currentMenu(), CMainFrame::IDR_VEKVIETYPE);
 
     // A document just opened is its file: the run needs no save, and runs

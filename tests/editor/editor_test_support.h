@@ -3,6 +3,7 @@
 // the synthesis method questions, and a small model to edit.
 #pragma once
 
+#include "editor/pumping_record_dialog.h"
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
 #include "grid/grid_ctrl.h"
@@ -13,8 +14,10 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStringList>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +34,17 @@ inline void typeCell(CGridCtrl *g, int row, int col, const QString &text) {
     ASSERT_NE(g->inPlaceEdit(), nullptr);
     g->inPlaceEdit()->setText(text);
     g->endEditing(CGridCtrl::EditEnd::Commit);
+}
+
+// Opens the form's Pumping Record dialog and presses its OK button.
+inline void acceptPumpingRecord(CVEKViewView *view, ScriptedPrompter &prompter) {
+    prompter.okCancel = {true};
+    QTimer::singleShot(0, [] {
+        auto *dlg = qobject_cast<PumpingRecordDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        dlg->okButton()->click();
+    });
+    view->OnPumpingRecord();
 }
 
 class CountingPrompter : public ScriptedPrompter {

@@ -268,13 +268,7 @@ TEST(FormSelection, SelectedRowShowsAndSurvivesPumpingRecordOk) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->cellRect(5, 0).center());
     ASSERT_EQ(view->selectedLocation(), 4);
     EXPECT_EQ(list->highlightedRow(), 5);
-    shell.prompter.okCancel = {true};
-    QTimer::singleShot(0, [] {
-        auto *dlg = qobject_cast<PumpingRecordDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dlg, nullptr);
-        dlg->okButton()->click();
-    });
-    view->OnPumpingRecord();
+    test::acceptPumpingRecord(view, shell.prompter);
     EXPECT_EQ(view->selectedLocation(), 4) << "stays on the location, not back to the first";
     EXPECT_EQ(list->highlightedRow(), 5);
     EXPECT_TRUE(view->historicalCaption()->property("caption").toString().endsWith("Location number 5"));

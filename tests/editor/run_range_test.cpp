@@ -72,16 +72,7 @@ TEST_F(RunRangeTest, EveryRefillKeepsTheRunRange) {
              t.doc->undo();
          }},
         {"New location", [](RunRangeTest &t) { t.view->OnNew(); }},
-        {"Pumping Record OK",
-         [](RunRangeTest &t) {
-             t.prompter.okCancel = {true};
-             QTimer::singleShot(0, [] {
-                 auto *dlg = qobject_cast<PumpingRecordDialog *>(QApplication::activeModalWidget());
-                 ASSERT_NE(dlg, nullptr);
-                 dlg->okButton()->click();
-             });
-             t.view->OnPumpingRecord();
-         }},
+        {"Pumping Record OK", [](RunRangeTest &t) { test::acceptPumpingRecord(t.view.get(), t.prompter); }},
         // December of the first year holds water: a year is added before it.
         {"year type that adds a year, and back",
          [](RunRangeTest &t) {

@@ -33,13 +33,9 @@ CVEKViewView *formOf(CVEKViewApp &shell, QObject *doc) {
 } // namespace
 
 TEST_F(ShellTest, RunWithUnsavedChangesAsksWhatToRun) {
-    const std::string vek = test::binDir() + "/vek";
-    ASSERT_TRUE(QFileInfo(QString::fromStdString(vek)).isExecutable()) << "vek is not built: " << vek;
-    ASSERT_TRUE(shell->startUp({}, false));
-    const QString model = fixture("examples/river_valley.vek", "model.vek");
-    auto *doc = qobject_cast<CVEKViewDoc *>(shell->openDocumentFile(model));
+    QString model;
+    CVEKViewDoc *doc = openExampleToRun(model);
     ASSERT_NE(doc, nullptr);
-    doc->document().programDirectory = test::binDir() + "/";
     CVEKViewView *form = formOf(*shell, doc);
     ASSERT_NE(form, nullptr);
     test::typeCell(form->historicalGrid(), 1, 1, "999");

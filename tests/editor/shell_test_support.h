@@ -5,6 +5,7 @@
 
 #include "editor/child_frame.h"
 #include "editor/vekview_app.h"
+#include "editor/vekview_doc.h"
 #include "results/views/graph_view.h"
 #include "results/views/vek_output_view.h"
 #include "support/qt_test_app.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSettings>
 
@@ -77,6 +79,19 @@ class ShellTest : public ::testing::Test {
         EXPECT_TRUE(QFile::copy(source, target)) << source.toStdString();
         QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
         return target;
+    }
+    // Starts the shell and opens the example, copied as model.vek into the
+    // test's folder, to be run by the vek built beside the tests; null when
+    // that fails (and the test has failed).
+    CVEKViewDoc *openExampleToRun(QString &model) {
+        const std::string vek = binDir() + "/vek";
+        EXPECT_TRUE(QFileInfo(QString::fromStdString(vek)).isExecutable()) << "vek is not built: " << vek;
+        EXPECT_TRUE(shell->startUp({}, false));
+        model = fixture("examples/river_valley.vek", "model.vek");
+        auto *doc = qobject_cast<CVEKViewDoc *>(shell->openDocumentFile(model));
+        EXPECT_NE(doc, nullptr);
+        if (doc) doc->document().programDirectory = binDir() + "/";
+        return doc;
     }
     VEKOutputView *outputView(QObject *doc) {
         CChildFrame *f = shell->frameOf(doc);

@@ -112,16 +112,7 @@ TEST_F(UndoTest, EveryKindOfChangeIsOneStepThatUndoesAndRedoesExactly) {
              t.doc->propertiesDialog()->unitsButton(vek::AverageDailyAcreFeet)->click(); // Average Daily Ac-Ft
              t.doc->propertiesDialog()->hide();
          }},
-        {"Pumping Record",
-         [](UndoTest &t) {
-             t.prompter.okCancel = {true};
-             QTimer::singleShot(0, [] {
-                 auto *dlg = qobject_cast<PumpingRecordDialog *>(QApplication::activeModalWidget());
-                 ASSERT_NE(dlg, nullptr);
-                 dlg->okButton()->click();
-             });
-             t.view->OnPumpingRecord();
-         },
+        {"Pumping Record", [](UndoTest &t) { vek::test::acceptPumpingRecord(t.view.get(), t.prompter); },
          [](UndoTest &t) {
              for (int mo = 0; mo < 12; ++mo)
                  t.m().locations[0].pumpingFlow[mo] = {10.0f, 20.0f, 30.0f};
