@@ -166,6 +166,18 @@ int clampToInt(long long v) {
 
 } // namespace
 
+std::string modelInputText(const ModelInput &model) {
+    struct TextSink : LineSink {
+        std::string text;
+        bool writeLine(std::string_view line) override {
+            text.append(line).push_back('\n');
+            return true;
+        }
+    } sink;
+    writeModelInput(model, sink);
+    return std::move(sink.text);
+}
+
 bool writeModelInput(const ModelInput &m, LineSink &sink) {
     const int nSim = std::max(0, clampToInt(static_cast<long long>(m.synthEndYear) - m.synthStartYear + 1));
     auto d = [](long long v) { return std::to_string(v) + " "; };

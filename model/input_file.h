@@ -29,6 +29,8 @@ class LineSink {
 // Writes every line of the model input file for `model` to `sink`, in file
 // order. False as soon as one line fails.
 bool writeModelInput(const ModelInput &model, LineSink &sink);
+// The text of the model input file for `model`, as the file would hold it.
+std::string modelInputText(const ModelInput &model);
 
 struct SaveInputOptions {
     // Testing hook: called before each line (1-based) goes to the file;

@@ -18,17 +18,6 @@ namespace {
 
 constexpr long kMaxThreads = 256;
 
-// The model input file's lines, kept in memory as the file would hold them.
-class TextSink : public LineSink {
-  public:
-    std::string text;
-    bool writeLine(std::string_view line) override {
-        text.append(line);
-        text += '\n';
-        return true;
-    }
-};
-
 // One table of the results from the engine's 1-based monthly volumes, with
 // the totals and averages the report prints.
 void fillTable(LocationResult &loc, const engine::Real *monthly, long long runYears, bool stream) {
@@ -141,10 +130,8 @@ std::shared_ptr<Results> run(const py::object &modelOrPath, const py::object &th
                          1) != 0)
             throw py::error_already_set();
         // The deck is the model file as Model.write would write it.
-        TextSink sink;
-        writeModelInput(model.doc.model, sink);
         deck.path = source + " (in memory)";
-        deck.text = std::move(sink.text);
+        deck.text = modelInputText(model.doc.model);
     } else {
         source = pathArgument(modelOrPath);
         // A file that does not open is left to the engine, which says so.

@@ -267,23 +267,6 @@ TEST(ImportWendraCommand, AsksForTheBasisAndShowsWhatTheImportReports) {
     EXPECT_EQ(p.messages.back(), "Unable to open " + fixture("missing.owl") + " for reading.");
 }
 
-namespace {
-
-// The model as the writer would write it, for whole-model comparisons.
-std::string modelText(const vek::ModelInput &m) {
-    struct Sink : vek::LineSink {
-        std::string text;
-        bool writeLine(std::string_view line) override {
-            text.append(line).push_back('\n');
-            return true;
-        }
-    } sink;
-    EXPECT_TRUE(vek::writeModelInput(m, sink));
-    return sink.text;
-}
-
-} // namespace
-
 // Import From Wendra into an open model: a dismissed choice, a file that
 // cannot be read, one of garbage and one without wells leave the document
 // exactly as it was; a good file replaces the model and marks it modified.
@@ -300,7 +283,7 @@ TEST(ImportWendraFile, IntoAnOpenDocumentOnlyASuccessReplacesTheModel) {
     doc.historicalDataChanged = true;
     doc.setPath("/models/old.vek");
     doc.setTitle("old.vek");
-    const std::string before = modelText(doc.model);
+    const std::string before = vek::modelInputText(doc.model);
     int refreshes = 0, hint = -1;
     doc.setViewListener([&](int h) {
         ++refreshes;
@@ -322,7 +305,7 @@ TEST(ImportWendraFile, IntoAnOpenDocumentOnlyASuccessReplacesTheModel) {
         p.soilMoisture.push_back(c.soilMoisture);
         EXPECT_FALSE(vek::importWendraFileIntoOpenDocument(doc, c.path));
         EXPECT_EQ(p.messages.size(), c.messages);
-        EXPECT_EQ(modelText(doc.model), before);
+        EXPECT_EQ(vek::modelInputText(doc.model), before);
         EXPECT_FALSE(doc.isModified());
         EXPECT_TRUE(doc.historicalDataChanged);
         EXPECT_EQ(refreshes, 0);

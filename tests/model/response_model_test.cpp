@@ -26,23 +26,6 @@ using vek::ResponseMethod;
 
 namespace {
 
-// Every line the writer writes, joined with LF.
-class StringSink : public vek::LineSink {
-  public:
-    std::string text;
-    bool writeLine(std::string_view line) override {
-        text.append(line);
-        text += '\n';
-        return true;
-    }
-};
-
-std::string written(const vek::ModelInput &m) {
-    StringSink sink;
-    EXPECT_TRUE(vek::writeModelInput(m, sink));
-    return sink.text;
-}
-
 // Reads `text` as a model input file; the messages shown go to `shown`.
 bool readText(const std::string &name, const std::string &text, ModelDocument &doc, std::string *shown = nullptr) {
     const std::string dir = t::freshDir(name);
@@ -77,13 +60,13 @@ vek::ModelInput fourMethods() {
 // second save writes the same bytes.
 TEST(ResponseFile, RoundTrip) {
     const vek::ModelInput m = fourMethods();
-    const std::string text = written(m);
+    const std::string text = vek::modelInputText(m);
     t::ScriptedPrompter prompter;
     ModelDocument doc(&prompter);
     std::string shown;
     ASSERT_TRUE(readText("model_response_round_trip", text, doc, &shown)) << shown;
     EXPECT_EQ(doc.model, m);
-    EXPECT_EQ(written(doc.model), text);
+    EXPECT_EQ(vek::modelInputText(doc.model), text);
     EXPECT_NE(text.find("\nResponse methods 1\ntable name=\"Agency \\\"2019\\\" \\\\ run\" months=30 after=hold\n"),
               std::string::npos)
         << text;
@@ -96,11 +79,11 @@ TEST(ResponseFile, RoundTrip) {
 // location record, so a reader that stops before it reads the same model.
 TEST(ResponseFile, SectionFollowsTheFileOfOld) {
     vek::ModelInput m = fourMethods();
-    const std::string text = written(m);
+    const std::string text = vek::modelInputText(m);
     for (auto &loc : m.locations)
         loc.response = {};
     m.responseTables.clear();
-    const std::string plain = written(m);
+    const std::string plain = vek::modelInputText(m);
     EXPECT_FALSE(vek::needsResponseSection(m));
     EXPECT_EQ(plain.find("Response methods"), std::string::npos);
     ASSERT_GT(text.size(), plain.size());
@@ -113,7 +96,7 @@ TEST(ResponseFile, SectionFollowsTheFileOfOld) {
 TEST(ResponseFile, NameLikeTheSectionStart) {
     t::ModelBuilder b(2000, 1);
     b.locations(1).location(0, [](vek::Location &l) { l.name = "Response methods 1"; });
-    const std::string text = written(b.model());
+    const std::string text = vek::modelInputText(b.model());
     EXPECT_EQ(text.find("\nend"), std::string::npos);
     t::ScriptedPrompter prompter;
     ModelDocument doc(&prompter);
@@ -141,7 +124,7 @@ TEST(ResponseFile, DocumentedExampleReads) {
     ASSERT_EQ(d.model.responseTables.size(), 1u);
     EXPECT_TRUE(vek::checkResponseMethods(d.model).empty());
     // And it is written back exactly as documented, and the engine runs it.
-    EXPECT_EQ(written(d.model), example);
+    EXPECT_EQ(vek::modelInputText(d.model), example);
     const std::string dir = t::freshDir("model_response_documented_run");
     t::writeFile(dir + "/model.vek", example);
     std::ostringstream console, errors;
@@ -153,7 +136,7 @@ TEST(ResponseFile, DocumentedExampleReads) {
 // A damaged section fails the read with its line; the locations keep
 // everything read before it.
 TEST(ResponseFile, DamagedSectionsFailTheRead) {
-    const std::string base = written(fourMethods());
+    const std::string base = vek::modelInputText(fourMethods());
     const std::string start = "Response methods 1\n";
     const std::size_t at = base.find(start);
     const auto firstLine = std::count(base.begin(), base.begin() + static_cast<long>(at), '\n') + 1;
