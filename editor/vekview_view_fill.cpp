@@ -132,23 +132,6 @@ void CVEKViewView::onUpdate(int hint) {
 
 namespace {
 
-// A month's value beyond this many acre-feet is no well's or site's: most
-// likely a slip of the units or of a decimal point.
-constexpr float kImplausibleValue = 1.0e6f;
-
-// Why a typed value looks wrong, or empty.
-QString looksWrong(const Location &loc, float v) {
-    if (std::fabs(v) >= kImplausibleValue)
-        return QStringLiteral("%1 is more than a million acre-feet in one month: check the units and the decimal "
-                              "point.")
-            .arg(gfmt(v));
-    if (loc.isWell() && v < 0.0f)
-        return QStringLiteral("%1 is negative: a well's values are the ground water it uses (a recharge site's "
-                              "are its net recharge).")
-            .arg(gfmt(v));
-    return QString();
-}
-
 void mark(CGridCtrl *grid, int row, int col, CellMark kind, const QString &note) {
     const CellMark had = grid->itemMark(row, col);
     if (had == CellMark::Refused && kind == CellMark::LooksWrong) return; // the refusal says more
@@ -192,8 +175,9 @@ void CVEKViewView::Impl::markProblems() {
             const int n = std::min(shortestColumn(cols), g->rowCount() - 1);
             for (int k = 0; k < n; ++k)
                 for (int c = 0; c < 12; ++c) {
-                    const QString why = looksWrong(*loc, cols[static_cast<size_t>(c)][static_cast<size_t>(k)]);
-                    if (!why.isEmpty()) mark(g, k + 1, c + 1, CellMark::LooksWrong, why);
+                    const std::string why =
+                        doubtfulValue(*loc, cols[static_cast<size_t>(c)][static_cast<size_t>(k)], m.unitMode);
+                    if (!why.empty()) mark(g, k + 1, c + 1, CellMark::LooksWrong, QString::fromStdString(why));
                 }
         };
         scan(hist, loc->historicalData);

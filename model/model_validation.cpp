@@ -5,6 +5,7 @@
 #include "common/utf8_path.h"
 #include "facts/vek_facts.h"
 #include "model/synthesis.h"
+#include "model/year_types.h"
 
 #include <algorithm>
 #include <cmath>
@@ -455,6 +456,21 @@ std::string ModelValidation::text(ModelProblem::Severity severity, std::size_t m
     }
     if (more) out += "\n... and " + std::to_string(more) + " more (vektool check lists them all).";
     return out;
+}
+
+std::string doubtfulValue(const Location &location, float value, int unitMode) {
+    // A month's volume beyond this many acre-feet is no well's or site's.
+    constexpr double kMostAcreFeetAMonth = 1.0e6;
+    const double v = static_cast<double>(value);
+    // Average daily acre-feet: at most 31 days make the month's volume.
+    const double monthly = unitMode == AverageDailyAcreFeet ? v * 31.0 : v;
+    if (!std::isfinite(v)) return {}; // refused on its own
+    if (std::fabs(monthly) > kMostAcreFeetAMonth)
+        return formatG(v) + " is more than a million acre-feet in one month: check the units and the decimal point.";
+    if (location.isWell() && value < 0.0f)
+        return formatG(v) + " is negative: a well's values are the ground water it uses (a recharge site's are its "
+                            "net recharge).";
+    return {};
 }
 
 ModelValidation validateModel(const ModelInput &model, const ValidationOptions &options) {

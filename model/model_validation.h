@@ -60,6 +60,13 @@ class ModelValidation {
 
 ModelValidation validateModel(const ModelInput &model, const ValidationOptions &options = {});
 
+// Why a month's value of `location`, in the model's units `unitMode`, hardly
+// means what was meant: a well's negative use, or more than a million
+// acre-feet in one month (a slip of the units or of the decimal point).
+// Empty when it looks right. The engine takes such values: a form marks
+// them, apart from the problems above.
+std::string doubtfulValue(const Location &location, float value, int unitMode);
+
 // Why the engine cannot be given the model input file `path`: the file's name
 // or its report's name is longer than the engine reads. Empty when it can.
 std::string engineFileNameProblem(const std::string &path);
