@@ -56,7 +56,7 @@ ProgramRun runProgram(const std::string &dir, const std::string &program, const 
         return CreateFileW(wide(dir + "/" + name).c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ,
                            &inherit, write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     };
-    HANDLE in = open("stdin.txt", false), out = open("stdout.txt", true), err = open("stderr.txt", true);
+    ProgramRun r;
     // The environment entries for this child only.
     std::vector<std::pair<std::wstring, std::wstring>> saved;
     for (const auto &e : env) {
@@ -68,29 +68,40 @@ ProgramRun runProgram(const std::string &dir, const std::string &program, const 
         saved.emplace_back(name, n ? std::wstring(old, n) : std::wstring());
         SetEnvironmentVariableW(name.c_str(), wide(e.substr(eq + 1)).c_str());
     }
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = in;
-    si.hStdOutput = out;
-    si.hStdError = err;
+    // wine64 under a parallel test load now and then fails to start a
+    // process; a few tries keep that from reading as the program's fault,
+    // and a start that keeps failing says why.
     PROCESS_INFORMATION pi{};
-    const BOOL ok =
-        CreateProcessW(wide(exe).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, wide(dir).c_str(), &si, &pi);
+    BOOL ok = FALSE;
+    DWORD startError = 0;
+    for (int attempt = 0; attempt < 5 && !ok; ++attempt) {
+        if (attempt > 0) Sleep(200 * attempt);
+        HANDLE in = open("stdin.txt", false), out = open("stdout.txt", true), err = open("stderr.txt", true);
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = in;
+        si.hStdOutput = out;
+        si.hStdError = err;
+        ok = in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
+             CreateProcessW(wide(exe).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, wide(dir).c_str(), &si,
+                            &pi);
+        if (!ok) startError = GetLastError();
+        for (HANDLE h : {in, out, err})
+            if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
     for (const auto &[name, value] : saved)
         SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str());
-    CloseHandle(in);
-    CloseHandle(out);
-    CloseHandle(err);
-    ProgramRun r;
-    if (ok) {
-        DWORD code = 0;
-        WaitForSingleObject(pi.hProcess, INFINITE);
-        // As a POSIX parent sees it: the low eight bits (exit(-1) is 255).
-        if (GetExitCodeProcess(pi.hProcess, &code)) r.status = static_cast<int>(code & 0xFF);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
+    if (!ok) {
+        r.err = "could not start " + exe + ": Windows error " + std::to_string(startError);
+        return r;
     }
+    DWORD code = 0;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    // As a POSIX parent sees it: the low eight bits (exit(-1) is 255).
+    if (GetExitCodeProcess(pi.hProcess, &code)) r.status = static_cast<int>(code & 0xFF);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
     r.out = readFile(dir + "/stdout.txt");
     r.err = readFile(dir + "/stderr.txt");
     return r;
