@@ -117,6 +117,24 @@ CVEKViewDoc *showForm(CVEKViewApp &shell, QSize size, const QString &model) {
     return doc;
 }
 
+// Runs the form's model with the vek beside this tool and returns the report
+// view with the first two locations and the first three years selected;
+// nullptr when the run gave no report.
+VEKOutputView *runAndSelect(CVEKViewApp &shell, CVEKViewDoc *doc, const QString &bin) {
+    doc->document().programDirectory = (bin + "/").toStdString();
+    if (!shell.runDocument(doc) || shell.outputDocuments().empty()) {
+        std::fprintf(stderr, "the run gave no report (is vek in %s?)\n", qPrintable(bin));
+        return nullptr;
+    }
+    auto *view = qobject_cast<VEKOutputView *>(shell.frameOf(shell.outputDocuments()[0])->view());
+    if (!view) return nullptr;
+    view->locationList()->item(0)->setSelected(true);
+    view->locationList()->item(1)->setSelected(true);
+    for (int i = 0; i < 3 && i < view->yearList()->count(); ++i)
+        view->yearList()->item(i)->setSelected(true);
+    return view;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -163,17 +181,8 @@ int main(int argc, char **argv) {
         } else if (variant == "graphs-cascaded" || variant == "graphs-dark") {
             CVEKViewDoc *doc = showForm(shell, QSize(1280, 860), model);
             if (!doc) return 1;
-            doc->document().programDirectory = (bin + "/").toStdString();
-            if (!shell.runDocument(doc) || shell.outputDocuments().empty()) {
-                std::fprintf(stderr, "the run gave no report (is vek in %s?)\n", qPrintable(bin));
-                return 1;
-            }
-            auto *view = qobject_cast<VEKOutputView *>(shell.frameOf(shell.outputDocuments()[0])->view());
+            VEKOutputView *view = runAndSelect(shell, doc, bin);
             if (!view) return 1;
-            view->locationList()->item(0)->setSelected(true);
-            view->locationList()->item(1)->setSelected(true);
-            for (int i = 0; i < 3 && i < view->yearList()->count(); ++i)
-                view->yearList()->item(i)->setSelected(true);
             view->plotButton()->click();
             settle();
             const auto graphs = view->graphs();
@@ -215,14 +224,8 @@ int main(int argc, char **argv) {
                     form->printPreview();
                 }
             } else {
-                doc->document().programDirectory = (bin + "/").toStdString();
-                if (!shell.runDocument(doc) || shell.outputDocuments().empty()) return 1;
-                auto *view = qobject_cast<VEKOutputView *>(shell.frameOf(shell.outputDocuments()[0])->view());
+                VEKOutputView *view = runAndSelect(shell, doc, bin);
                 if (!view) return 1;
-                view->locationList()->item(0)->setSelected(true);
-                view->locationList()->item(1)->setSelected(true);
-                for (int i = 0; i < 3 && i < view->yearList()->count(); ++i)
-                    view->yearList()->item(i)->setSelected(true);
                 if (variant == "desktop-graphs-cascaded") {
                     // Both tables, then the stream table twice more: the
                     // later windows cascade off the earlier ones.
