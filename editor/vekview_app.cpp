@@ -9,8 +9,8 @@
 #include "editor/run_command.h"
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
-#include "results/views/graph_view.h"
-#include "results/views/vek_output_view.h"
+#include "viewer/graph_view.h"
+#include "viewer/vek_output_view.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -9,7 +9,7 @@
 #include "editor/response_tables_dialog.h"
 #include "model/document_operations.h"
 #include "model/synthesis.h"
-#include "results/views/print_preview.h"
+#include "viewer/print_preview.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -62,7 +62,7 @@ for t in "${targets[@]}"; do
     input_file)     seed "$t" tests/data/model/*.vek tests/data/engine/*.vek tests/data/imports/*.txt examples/*.vek ;;
     well_file)      seed "$t" tests/data/imports/*.owl tests/data/shell/*.owl ;;
     tab_delimited)  seed "$t" tests/data/imports/*.txt ;;
-    output_results) seed "$t" tests/data/results/*.out tests/data/engine/*.out tests/data/views/*.out ;;
+    output_results) seed "$t" tests/data/results/*.out tests/data/engine/*.out tests/data/viewer/*.out ;;
     *) echo "run.sh: unknown target $t" >&2; exit 2 ;;
   esac
 done

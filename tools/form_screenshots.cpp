@@ -14,8 +14,8 @@
 #include "editor/vekview_app.h"
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
-#include "results/views/graph_view.h"
-#include "results/views/vek_output_view.h"
+#include "viewer/graph_view.h"
+#include "viewer/vek_output_view.h"
 
 #include <QAbstractButton>
 #include <QApplication>

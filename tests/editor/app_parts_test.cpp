@@ -111,8 +111,8 @@ TEST_F(AppPartsTest, RegistryComparesPathsWhole) {
     QObject::connect(&r, &DocumentRegistry::changed, [&] { ++changes; });
     CVEKOutputViewDoc report, other;
     test::ScriptedPrompter p;
-    report.open(copy("views/two_locations.out", "model.out"), p);
-    other.open(copy("views/two_locations.out", "other_model.out"), p);
+    report.open(copy("viewer/two_locations.out", "model.out"), p);
+    other.open(copy("viewer/two_locations.out", "other_model.out"), p);
     CVEKViewDoc model(&p);
     model.setPath(dir + "/model.vek");
     r.add(&other, DocumentRegistry::DocType::EngineOutput);
@@ -187,7 +187,7 @@ TEST_F(AppPartsTest, AReportOpenedAgainReplacesItsWindowAndAMissingFileLeavesThe
     RecentFiles recent;
     DialogFolder folder;
     DocumentOpener opener(host, recent, folder);
-    const QString report = copy("views/two_locations.out", "model.out");
+    const QString report = copy("viewer/two_locations.out", "model.out");
     QObject *first = opener.open(report);
     QObject *second = opener.open(dir + "/./model.out");
     ASSERT_NE(second, nullptr);

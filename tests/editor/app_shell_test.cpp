@@ -10,12 +10,12 @@
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
 #include "model/input_file.h"
-#include "results/views/graph_view.h"
-#include "results/views/vek_output_view.h"
 #include "shell_test_support.h"
 #include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
+#include "viewer/graph_view.h"
+#include "viewer/vek_output_view.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -72,7 +72,7 @@ TEST_F(ShellTest, MenusFollowTheActiveDocumentType) {
     ASSERT_NE(f->activeChild(), nullptr);
     EXPECT_TRUE(f->activeChild()->isMaximized());
 
-    shell->openDocumentFile(fixture("views/two_locations.out", "model.out"));
+    shell->openDocumentFile(fixture("viewer/two_locations.out", "model.out"));
     EXPECT_EQ(f->currentMenu(), CMainFrame::IDR_VEKOUTTYPE);
     EXPECT_EQ(menus(), QStringList({"&File", "&View", "&Window", "&Help"}));
     EXPECT_FALSE(f->action(CMainFrame::ID_FILE_SAVE)->isVisible());
@@ -101,8 +101,8 @@ TEST_F(ShellTest, MenusFollowTheActiveDocumentType) {
 // same way keeps its window.
 TEST_F(ShellTest, ReopeningAReportReplacesOnlyItsOwnWindow) {
     ASSERT_TRUE(shell->startUp({}, false));
-    const QString model = fixture("views/two_locations.out", "model.out");
-    const QString other = fixture("views/two_locations.out", "other_model.out");
+    const QString model = fixture("viewer/two_locations.out", "model.out");
+    const QString other = fixture("viewer/two_locations.out", "other_model.out");
     QObject *otherDoc = shell->openDocumentFile(other);
     QObject *first = shell->openDocumentFile(model);
     ASSERT_NE(first, nullptr);
@@ -175,7 +175,7 @@ TEST_F(ShellTest, DialogFolderComesFromSettingsOrExamples) {
     // A report opened elsewhere moves them; a new document leaves them
     // where the user last worked (not back in the examples).
     QDir().mkpath(dir + "/reports");
-    shell->openDocumentFile(fixture("views/two_locations.out", "reports/elsewhere.out"));
+    shell->openDocumentFile(fixture("viewer/two_locations.out", "reports/elsewhere.out"));
     EXPECT_EQ(shell->dialogFolder(), dir + "/reports");
     shell->newModelDocument();
     EXPECT_EQ(shell->dialogFolder(), dir + "/reports");
@@ -194,7 +194,7 @@ TEST_F(ShellTest, RecentFilesKeepFourNewestFirst) {
     ASSERT_TRUE(shell->startUp({}, false));
     QStringList paths;
     for (int i = 0; i < 5; ++i)
-        paths << fixture("views/two_locations.out", QString("r%1.out").arg(i));
+        paths << fixture("viewer/two_locations.out", QString("r%1.out").arg(i));
     for (const QString &p : paths)
         shell->openDocumentFile(p);
     shell->openDocumentFile(paths[2]);
@@ -209,7 +209,7 @@ TEST_F(ShellTest, SavePromptsDecideWhatCloses) {
     ASSERT_TRUE(shell->startUp({}, false));
     CVEKViewDoc *doc = shell->newModelDocument();
     doc->setModified(true);
-    shell->openDocumentFile(fixture("views/two_locations.out", "a.out"));
+    shell->openDocumentFile(fixture("viewer/two_locations.out", "a.out"));
 
     // Cancel: Exit stops, everything stays.
     prompter.yesNoCancel.push_back(Answer::Cancel);
@@ -339,7 +339,7 @@ TEST_F(ShellTest, EndToEndSessionWithTheRealEngine) {
 TEST_F(ShellTest, DroppedFilesOpenAsByFileOpen) {
     ASSERT_TRUE(shell->startUp({}, false));
     auto *mime = new QMimeData;
-    mime->setUrls({QUrl::fromLocalFile(fixture("views/two_locations.out", "dropped.out")),
+    mime->setUrls({QUrl::fromLocalFile(fixture("viewer/two_locations.out", "dropped.out")),
                    QUrl::fromLocalFile(fixture("shell/model.vek", "dropped.vek"))});
     EXPECT_EQ(shell->mainFrame()->openDropped(mime), 2);
     ASSERT_EQ(shell->outputDocuments().size(), 1u);

@@ -12,11 +12,11 @@
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
 #include "grid/grid_ctrl.h"
-#include "results/views/graph_view.h"
-#include "results/views/vek_output_view.h"
 #include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
+#include "viewer/graph_view.h"
+#include "viewer/vek_output_view.h"
 
 #include <QAction>
 #include <QComboBox>

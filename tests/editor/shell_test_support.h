@@ -6,11 +6,11 @@
 #include "editor/child_frame.h"
 #include "editor/vekview_app.h"
 #include "editor/vekview_doc.h"
-#include "results/views/graph_view.h"
-#include "results/views/vek_output_view.h"
 #include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
+#include "viewer/graph_view.h"
+#include "viewer/vek_output_view.h"
 
 #include <QApplication>
 #include <QDir>

@@ -71,7 +71,7 @@ TEST_F(ShellTest, WindowMenuListsShownTitlesAndTheGraphs) {
     auto *doc = qobject_cast<CVEKViewDoc *>(shell->openDocumentFile(fixture("shell/model.vek", "model.vek")));
     ASSERT_NE(doc, nullptr);
     doc->setModified(true);
-    QObject *out = shell->openDocumentFile(fixture("views/two_locations.out", "two.out"));
+    QObject *out = shell->openDocumentFile(fixture("viewer/two_locations.out", "two.out"));
     ASSERT_NE(out, nullptr);
     EXPECT_EQ(windowList(f), QStringList({"&1 model.vek*", "&2 two.out"}));
     doc->setModified(false);
@@ -166,7 +166,7 @@ TEST_F(ShellTest, PrintPreviewOpensLargeWithTheWholePage) {
     ASSERT_TRUE(shell->startUp({}, false));
     CMainFrame *f = shell->mainFrame();
     f->show();
-    QObject *out = shell->openDocumentFile(fixture("views/two_locations.out", "two.out"));
+    QObject *out = shell->openDocumentFile(fixture("viewer/two_locations.out", "two.out"));
     shell->openDocumentFile(fixture("shell/model.vek", "model.vek"));
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     for (QObject *doc : {static_cast<QObject *>(shell->modelDocuments()[0]), out}) {

@@ -129,7 +129,7 @@ TEST(GraphJson, GoldenGraphsOfTheExampleReport) {
 
 TEST(GraphJson, EveryReportFixtureInEverySelectionReadsBack) {
     int graphs = 0;
-    for (const char *folder : {"results", "views"}) {
+    for (const char *folder : {"results", "viewer"}) {
         for (const auto &entry : std::filesystem::directory_iterator(vek::test::dataPath(folder))) {
             if (entry.path().extension() != ".out") continue;
             vek::test::ScriptedPrompter p;

@@ -1,11 +1,11 @@
 // Graph windows: what reaches the chart (points, labels, legends, titles, y
 // range, grid numbers), the ".gsp" look file and the exported images.
 #include "results/graph_data.h"
-#include "results/views/graph_view.h"
 #include "support/fifo_reader.h"
 #include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
+#include "viewer/graph_view.h"
 
 #include <QApplication>
 #include <QDir>
@@ -103,7 +103,7 @@ TEST_F(GraphViewTest, DrawsGridLabelSpacingAndTitleAsGiven) {
 TEST_F(GraphViewTest, SingleSeriesFromPlotPutsItsLegendInTheTitle) {
     OutputResults results;
     test::ScriptedPrompter prompter;
-    ASSERT_TRUE(results.Load(test::dataPath("views/two_locations.out"), prompter));
+    ASSERT_TRUE(results.Load(test::dataPath("viewer/two_locations.out"), prompter));
     ViewChoices c;
     c.locations = {0};
     c.years = {0, 1, 2};

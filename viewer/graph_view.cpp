@@ -1,9 +1,9 @@
 // GraphView: draws prepared graph data on Qt Charts; saves, prints and
 // previews the drawing.
-#include "results/views/graph_view.h"
+#include "viewer/graph_view.h"
 
 #include "common/safe_save.h"
-#include "results/views/print_preview.h"
+#include "viewer/print_preview.h"
 
 #include <QActionGroup>
 #include <QBuffer>

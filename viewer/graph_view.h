@@ -5,7 +5,7 @@
 #pragma once
 
 #include "results/graph_data.h"
-#include "results/views/graph_style.h"
+#include "viewer/graph_style.h"
 
 #include <QMainWindow>
 #include <QString>

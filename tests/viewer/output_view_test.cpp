@@ -2,12 +2,12 @@
 // year type switches, the exports and Plot.
 #include "results/output_results.h"
 #include "results/text_report.h"
-#include "results/views/graph_view.h"
-#include "results/views/vek_output_view.h"
 #include "support/fifo_reader.h"
 #include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
+#include "viewer/graph_view.h"
+#include "viewer/vek_output_view.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -46,7 +46,7 @@ class OutputViewTest : public ::testing::Test {
   protected:
     void SetUp() override {
         app();
-        ASSERT_TRUE(results.Load(test::dataPath("views/two_locations.out"), prompter)) << prompter.messages.size();
+        ASSERT_TRUE(results.Load(test::dataPath("viewer/two_locations.out"), prompter)) << prompter.messages.size();
         view = std::make_unique<VEKOutputView>(&results, nullptr, &prompter);
         view->resize(1000, 650);
         view->show();

@@ -1,5 +1,5 @@
 // GraphStyleSettings: reading and writing a graph's ".gsp" look file.
-#include "results/views/graph_style.h"
+#include "viewer/graph_style.h"
 
 #include "common/safe_save.h"
 

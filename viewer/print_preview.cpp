@@ -1,5 +1,5 @@
 // Print preview placement (see print_preview.h).
-#include "results/views/print_preview.h"
+#include "viewer/print_preview.h"
 
 #include <QGuiApplication>
 #include <QPrintPreviewDialog>

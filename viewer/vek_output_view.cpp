@@ -1,16 +1,16 @@
 // VEKOutputView: output form, text report exports and Plot.
-#include "results/views/vek_output_view.h"
+#include "viewer/vek_output_view.h"
 
 #include "common/safe_save.h"
-#include "results/views/print_preview.h"
+#include "viewer/print_preview.h"
 
 #include "results/graph_data.h"
 #include "results/output_results.h"
 #include "results/text_decoding.h"
 #include "results/text_report.h"
-#include "results/views/graph_view.h"
-#include "results/views/report_printer.h"
 #include "results/xlsx_export.h"
+#include "viewer/graph_view.h"
+#include "viewer/report_printer.h"
 
 #include <QApplication>
 #include <QButtonGroup>

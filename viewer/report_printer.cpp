@@ -1,5 +1,5 @@
 // ReportPrinter: pages of a text report for a printer or a PDF file.
-#include "results/views/report_printer.h"
+#include "viewer/report_printer.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
