@@ -53,6 +53,8 @@ const char *kindName(OperationError::Kind kind) {
         return "UnevenWells";
     case K::NoWells:
         return "NoWells";
+    case K::UnreadText:
+        return "UnreadText";
     }
     return "Unknown";
 }

@@ -35,6 +35,7 @@ struct OperationError {
         TooManyYears,  // the file spans more years than can be imported
         UnevenWells,   // a sub-area's lines do not fit its well count
         NoWells,       // an import that found nothing to import
+        UnreadText,    // text a reader passed over unread (a warning)
     };
 
     Kind kind = Kind::Unreadable;

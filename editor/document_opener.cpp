@@ -35,6 +35,7 @@ void DocumentOpener::adoptModelPath(CVEKViewDoc *doc, const QString &openedPath)
     const QString vek = QDir(fi.absolutePath()).filePath(fi.completeBaseName() + ".vek");
     doc->setPath(vek);
     doc->setTitle(vek);
+    doc->setImportedName(hasSuffix(openedPath, "vek") ? QString() : vek);
     folder_.follow(openedPath);
 }
 

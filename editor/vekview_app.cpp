@@ -236,6 +236,17 @@ bool CVEKViewApp::saveDocument(CVEKViewDoc *doc, bool askName) {
     if (!doc) return false;
     endCellEdit(doc);
     QString path = doc->path();
+    if (!askName && !path.isEmpty() && path == doc->importedName() && QFileInfo::exists(path)) {
+        // The name came with an import, and a file of that name is there
+        // already: it is replaced only when the user says so.
+        const std::string question = path.toStdString() +
+                                     " already exists.  This model was imported from another file; replace the "
+                                     "existing file with it, or save it under another name?";
+        Prompter *p = doc->prompter();
+        const int answer = p ? p->choose(question, {"Replace It", "Save As...", "Cancel"}, 1, 2) : 2;
+        if (answer == 2) return false;
+        askName = answer == 1;
+    }
     if (askName || path.isEmpty()) {
         path = chooseSaveName(path.isEmpty() ? suggestedSaveName(doc) : path);
         if (path.isEmpty()) return false;

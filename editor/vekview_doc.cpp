@@ -153,7 +153,10 @@ bool CVEKViewDoc::save(const QString &path) {
     emit endEditRequested();
     const QString oldTitle = title();
     bool ok = doc_.save(path.toStdString());
-    if (ok) undo_->setClean();
+    if (ok) {
+        undo_->setClean();
+        importedName_.clear();
+    }
     if (title() != oldTitle) emit titleChanged(title());
     noteModified();
     return ok;

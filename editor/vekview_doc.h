@@ -55,6 +55,11 @@ class CVEKViewDoc : public QObject {
     // (see ModelDocument::open), then refreshes the views with hint 0.
     bool open(const QString &path);
     bool save(const QString &path);
+    // The file name an import gave the document (the ".vek" beside the file
+    // imported), until the document is saved: not a name the user chose, so
+    // a plain Save asks before it replaces a file of that name.
+    QString importedName() const { return importedName_; }
+    void setImportedName(const QString &path) { importedName_ = path; }
     // A model input file whose read failed (see ModelDocument::partlyReadFrom).
     bool isReadPartly() const { return doc_.isReadPartly(); }
     QString partlyReadFrom() const { return QString::fromStdString(doc_.partlyReadFrom()); }
@@ -144,6 +149,7 @@ class CVEKViewDoc : public QObject {
     QPointer<PropertiesDialog> properties_;
     QPointer<QWidget> dialogParent_;
     bool lastModified_ = false;
+    QString importedName_;
 
     QUndoStack *undo_ = nullptr;
     int stepDepth_ = 0;

@@ -1,6 +1,8 @@
 // Forward-only reader of the model input file.
 #include "engine/deck_reader.h"
 
+#include "facts/message_text.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -18,13 +20,7 @@ constexpr std::size_t kBufferSize = 1 << 16;
 bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\v' || c == '\f'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string quoted(std::string_view s) {
-    std::string q = "\"";
-    for (char c : s.substr(0, 40))
-        q.push_back(static_cast<unsigned char>(c) < 32 ? '?' : c);
-    if (s.size() > 40) q += "...";
-    return q + "\"";
-}
+std::string quoted(std::string_view s) { return "\"" + messageText(s) + "\""; }
 
 // Ordinary decimal notation: optional sign, digits with an optional point
 // (at least one digit), optional exponent with E or D.
@@ -59,13 +55,22 @@ DeckReader::DeckReader(const std::string &path) : DeckReader(DeckSource{path, st
 DeckReader::DeckReader(DeckSource source) : path_(std::move(source.path)) {
     if (!source.text) {
         buffer_.resize(kBufferSize);
+        base_ = buffer_.data();
         file_ = std::fopen(path_.c_str(), "rb");
         if (!file_) throw DeckError("cannot open input file \"" + path_ + "\": " + std::strerror(errno));
         return;
     }
     // The whole deck is one block that is never refilled.
     buffer_ = std::move(*source.text);
+    base_ = buffer_.data();
     end_ = buffer_.size();
+    eof_ = true;
+    inMemory_ = true;
+}
+
+DeckReader::DeckReader(std::string_view text, std::string path) : path_(std::move(path)) {
+    base_ = text.data();
+    end_ = text.size();
     eof_ = true;
     inMemory_ = true;
 }
@@ -77,13 +82,17 @@ void DeckReader::close() {
     file_ = nullptr;
 }
 
-bool DeckReader::nextLine(std::string_view &line) {
+// The next record, line end removed. kTooLong for a record over
+// kMaxLineBytes: a file without line ends (/dev/zero) must not fill the
+// memory.
+DeckReader::Next DeckReader::takeLine(std::string_view &line) {
     carry_.clear();
     while (true) {
-        const char *start = buffer_.data() + begin_;
+        const char *start = base_ + begin_;
         const void *nl = begin_ < end_ ? std::memchr(start, '\n', end_ - begin_) : nullptr;
         if (nl) {
             const auto len = static_cast<std::size_t>(static_cast<const char *>(nl) - start);
+            if (carry_.size() + len > kMaxLineBytes + 1) return tooLong(); // a CR may end it
             if (carry_.empty()) {
                 line = std::string_view(start, len);
             } else {
@@ -95,8 +104,9 @@ bool DeckReader::nextLine(std::string_view &line) {
         }
         carry_.append(start, end_ - begin_);
         begin_ = end_ = 0;
+        if (carry_.size() > kMaxLineBytes + 1) return tooLong();
         if (eof_ || !file_) {
-            if (carry_.empty()) return false;
+            if (carry_.empty()) return Next::End;
             line = carry_; // last record without a line end
             break;
         }
@@ -110,8 +120,29 @@ bool DeckReader::nextLine(std::string_view &line) {
     // A carriage return before the line feed is part of the line end.
     while (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
+    if (line.size() > kMaxLineBytes) return tooLong();
     ++record_;
-    return true;
+    last_ = line;
+    return Next::Line;
+}
+
+bool DeckReader::nextLine(std::string_view &line, const DeckItem &item) {
+    switch (takeLine(line)) {
+    case Next::Line:
+        return true;
+    case Next::End:
+        return false;
+    case Next::TooLong:
+        break;
+    }
+    fail(std::string("a line longer than ") + kMaxLineText, item);
+}
+
+bool DeckReader::tryLine(std::string_view &line) { return takeLine(line) == Next::Line; }
+
+bool DeckReader::skipRecord() {
+    std::string_view line;
+    return tryLine(line);
 }
 
 void DeckReader::fail(const std::string &problem, const DeckItem &item) const {
@@ -124,7 +155,7 @@ void DeckReader::fail(const std::string &problem, const DeckItem &item) const {
 }
 
 void DeckReader::needLine(std::string_view &line, const DeckItem &item) {
-    if (!nextLine(line)) {
+    if (!nextLine(line, item)) {
         // Name the record that should have been there.
         record_ += 1;
         fail("end of file", item);
@@ -140,22 +171,35 @@ void DeckReader::skipRecords(long long count, const DeckItem &item) {
     }
 }
 
+namespace {
+// The first token of `rest`, which then starts after it; false when `rest`
+// holds only separators.
+bool splitToken(std::string_view &rest, std::string_view &token) {
+    std::size_t i = 0;
+    while (i < rest.size() && isSeparator(rest[i]))
+        ++i;
+    if (i >= rest.size()) return false;
+    std::size_t j = i;
+    while (j < rest.size() && !isSeparator(rest[j]))
+        ++j;
+    token = rest.substr(i, j - i);
+    rest.remove_prefix(j);
+    return true;
+}
+} // namespace
+
 std::string_view DeckReader::nextToken(const DeckItem &item) {
-    while (true) {
-        std::size_t i = 0;
-        while (i < current_.size() && isSeparator(current_[i]))
-            ++i;
-        if (i < current_.size()) {
-            std::size_t j = i;
-            while (j < current_.size() && !isSeparator(current_[j]))
-                ++j;
-            std::string_view token = current_.substr(i, j - i);
-            current_.remove_prefix(j);
-            return token;
-        }
-        // The record ran out: the statement continues on the next one.
+    std::string_view token;
+    // When the record runs out, the statement continues on the next one.
+    while (!splitToken(current_, token))
         needLine(current_, item);
-    }
+    return token;
+}
+
+bool DeckReader::tryToken(std::string_view &token) {
+    while (!splitToken(current_, token))
+        if (!tryLine(current_)) return false;
+    return true;
 }
 
 int DeckReader::parseInt(std::string_view t, const DeckItem &item) const {
@@ -227,11 +271,51 @@ void DeckReader::readInts(int *values, int count, const DeckItem &item) {
     current_ = {};
 }
 
-void DeckReader::readReals(Real *values, int count, const DeckItem &item) {
+bool DeckReader::readReals(Real *values, int count, const DeckItem &item) {
     needLine(current_, item);
     for (int n = 0; n < count; ++n)
         values[n] = parseReal(nextToken(item), item);
+    std::string_view more;
+    const bool extra = splitToken(current_, more) && isDecimal(more, false);
     current_ = {};
+    return extra;
+}
+
+bool DeckReader::skipValues(int count) {
+    if (!tryLine(current_)) return false;
+    std::string_view token;
+    for (int n = 0; n < count; ++n)
+        if (!tryToken(token) || !isDecimal(token, false)) return false;
+    current_ = {};
+    return true;
+}
+
+bool DeckReader::readIntPair(int &a, int &b) {
+    std::string_view line, first, second;
+    if (!tryLine(line) || !splitToken(line, first) || !splitToken(line, second)) return false;
+    for (auto [token, out] : {std::pair{first, &a}, std::pair{second, &b}}) {
+        if (!isDecimal(token, true)) return false;
+        if (token.front() == '+') token.remove_prefix(1);
+        const auto r = std::from_chars(token.data(), token.data() + token.size(), *out);
+        if (r.ec != std::errc() || r.ptr != token.data() + token.size()) return false;
+    }
+    return true;
+}
+
+std::optional<std::vector<std::string>> DeckReader::remainingRecords() {
+    std::vector<std::string> records;
+    std::string_view line;
+    while (true) {
+        switch (takeLine(line)) {
+        case Next::Line:
+            records.emplace_back(line);
+            continue;
+        case Next::End:
+            return records;
+        case Next::TooLong:
+            return std::nullopt;
+        }
+    }
 }
 
 void DeckReader::readRealIntInt(Real &real, int &a, int &b, const DeckItem &item) {

@@ -12,6 +12,7 @@
 
 #include "engine/day_calendar.h"
 #include "engine/deck_reader.h"
+#include "engine/file_tail.h"
 #include "engine/fixed_fields.h"
 #include "engine/location_pipeline.h"
 #include "engine/report_writer.h"
@@ -21,6 +22,7 @@
 #include "engine/response_table.h"
 #include "engine/run_parameters.h"
 #include "engine/superposition.h"
+#include "facts/message_text.h"
 
 namespace vek::engine {
 
@@ -54,7 +56,7 @@ class EngineRun {
     EngineRun(const std::string &inputPath, const std::string &outputPath, const EngineOptions &options,
               std::ostream &console)
         : options_(options), console_(console), deck_(inputPath) {
-        report_.emplace(notTheInput(inputPath, outputPath));
+        report_.emplace(notTheInput(inputPath, outputPath), options.openReport);
     }
     // Keeps the tables in `tables` instead of writing a report.
     EngineRun(DeckSource input, RunTables &tables, const EngineOptions &options, std::ostream &console)
@@ -64,7 +66,9 @@ class EngineRun {
 
   private:
     void readParameters();
+    void refuseMeaninglessParameters() const;
     void readResponseMethods();
+    void noteLongRows(long long location, long long rows, long long firstRow, long long record);
     LocationResponse responseOf(long long location, Real factor);
     void readLocations(LocationPipeline &pipeline);
     void readRates(LocationJob &job, long long location);
@@ -96,7 +100,13 @@ class EngineRun {
     std::size_t nextMethod_ = 0;
     std::vector<StepResponse> tables_;
     std::vector<ReportedResponse> reported_; // used locations among them, for the report's list
+    long long unreadTextLine_ = 0;           // text after the pumping records that is no section
+    long long longRowLocations_ = 0;         // locations with a year row of more than 12 values
 };
+
+// Console notes of year rows with more than 12 values, one per location up
+// to this many; the rest are counted in one last note.
+constexpr long long kMostLongRowNotes = 20;
 
 void EngineRun::readParameters() {
     deck_.skipRecords(1, {"version line"});
@@ -105,8 +115,25 @@ void EngineRun::readParameters() {
     p_ = RunParameters{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11], v[12]};
 }
 
+// Counts that no file can mean: the run would otherwise go on with a
+// location silently gone or no year rows at all.
+void EngineRun::refuseMeaninglessParameters() const {
+    const std::string where = " in input file \"" + deck_.path() + "\", record 2";
+    if (p_.nwells < 0)
+        throw RunError("nwells is " + std::to_string(p_.nwells) + where +
+                       "; the number of locations cannot be negative");
+    if (p_.inputStartYear > p_.inputEndYear)
+        throw RunError("inputStartYear " + std::to_string(p_.inputStartYear) + " is after inputEndYear " +
+                       std::to_string(p_.inputEndYear) + where +
+                       "; the first historical year cannot come after the last");
+    if (p_.noOfSimulationYears < 0)
+        throw RunError("noOfSimulationYears is " + std::to_string(p_.noOfSimulationYears) + where +
+                       "; the number of synthesized years cannot be negative");
+}
+
 int EngineRun::run() {
     readParameters();
+    refuseMeaninglessParameters();
     c_ = deriveCounts(p_);
     if (c_.runYears > kMaxRunYears) {
         std::string s = " ERROR: input contains more than ";
@@ -163,38 +190,52 @@ int EngineRun::run() {
     text.clear();
     if (report_) {
         report::appendSummaries(text, *summaries_, p_, c_);
-        report::appendResponseMethods(text, reported_, section_.tables);
+        report::appendResponseMethods(text, reported_, section_.tables, unreadTextLine_);
     }
     write(text);
+    if (longRowLocations_ > kMostLongRowNotes)
+        console_ << " NOTE: " << longRowLocations_ - kMostLongRowNotes
+                 << " more locations hold year rows of more than 12 values." << '\n';
     deck_.close();
     if (report_) report_->close();
     if (kept_) {
         kept_->summaries = std::move(*summaries_);
         kept_->responses = reported_;
         kept_->responseTables = section_.tables;
+        kept_->unreadTextLine = unreadTextLine_;
     }
     console_ << " Stop - Program terminated." << '\n';
     return kExitNormal;
 }
 
-// The response-method section, found by a scan of its own before any
-// location is read; every entry is checked now, so that a run never stops
-// half-way for a parameter it cannot use.
+// The response-method section, found by a walk of its own to the end of
+// the pumping records before any location is read; every entry is checked
+// now, so that a run never stops half-way for a parameter it cannot use.
 void EngineRun::readResponseMethods() {
     try {
         const auto text = deck_.textInMemory();
-        section_ = text ? findResponseSection(*text) : readResponseSection(deck_.path());
+        std::unique_ptr<DeckReader> walker =
+            text ? std::make_unique<DeckReader>(*text, deck_.path()) : std::make_unique<DeckReader>(deck_.path());
+        const FileTail tail = findFileTail(*walker, p_, c_);
+        section_ = tail.section;
+        unreadTextLine_ = tail.otherText;
     } catch (const ResponseSectionError &e) {
         throw RunError(std::string(e.what()) + " in input file \"" + deck_.path() + "\", record " +
                        std::to_string(e.line()) + " (response methods)");
     }
+    if (unreadTextLine_ > 0)
+        console_ << " WARNING: the input file goes on after its pumping records at record " << unreadTextLine_
+                 << " with text that is no response-method section; it is not read, and every location uses the "
+                    "infinite aquifer."
+                 << '\n';
     if (!section_.present) return;
     auto refuse = [&](long long line, const std::string &problem) {
         throw RunError(problem + " in input file \"" + deck_.path() + "\", record " + std::to_string(line) +
                        " (response methods)");
     };
     for (const auto &t : section_.tables) {
-        if (std::string p = tableProblem(t.shares); !p.empty()) refuse(t.line, "table \"" + t.name + "\": " + p);
+        if (std::string p = tableProblem(t.shares); !p.empty())
+            refuse(t.line, "table \"" + messageText(t.name) + "\": " + p);
         tables_.push_back(StepResponse::responseTable(t.shares, t.afterOne));
     }
     methods_ = section_.locations;
@@ -206,7 +247,7 @@ void EngineRun::readResponseMethods() {
         if (m.method == ResponseMethod::AlluvialAquifer) p = alluvialProblem(static_cast<double>(m.aOverW));
         if (m.method == ResponseMethod::StreambedResistance) p = streambedProblem(static_cast<double>(m.lambda));
         if (m.method == ResponseMethod::ResponseTable && !section_.table(m.table))
-            p = "there is no table \"" + m.table + "\"";
+            p = "there is no table \"" + messageText(m.table) + "\"";
         if (!p.empty()) refuse(m.line, "location " + std::to_string(m.location) + ": " + p);
     }
     std::sort(methods_.begin(), methods_.end(),
@@ -272,9 +313,13 @@ void EngineRun::readRates(LocationJob &job, long long location) {
     std::fill(q, q + months_ + 1, 0.0f);
     deck_.skipRecords(c_.rowsBefore, {"year row", location, 1});
     const bool convert = p_.unitMode != 0 && (p_.useAvgDaysPerMonth == 0 || p_.useAvgDaysPerMonth == 1);
+    long long longRows = 0, firstLongRow = 0, firstLongRecord = 0;
     for (long long r = 0; r < c_.rowsRead; ++r) {
         Real *row = q + 1 + 12 * r;
-        deck_.readReals(row, 12, {"year row", location, c_.rowsBefore + r + 1});
+        if (deck_.readReals(row, 12, {"year row", location, c_.rowsBefore + r + 1}) && longRows++ == 0) {
+            firstLongRow = c_.rowsBefore + r;
+            firstLongRecord = deck_.recordNumber();
+        }
         if (!convert) continue;
         for (int j = 0; j < 12; ++j) {
             const int m = static_cast<int>(12 * r) + j + 1;
@@ -283,7 +328,20 @@ void EngineRun::readRates(LocationJob &job, long long location) {
             row[j] = row[j] / days;
         }
     }
+    if (longRows > 0) noteLongRows(location, longRows, firstLongRow, firstLongRecord);
     deck_.skipRecords(c_.rowsAfter, {"year row", location, c_.rowsBefore + c_.rowsRead + 1});
+}
+
+// A row of more than 12 values is read by the rules (its first 12), but a
+// decimal comma ("1,5" reads as two values) shifts every later month, so the
+// console says where. No name in the note: a caller judges the console by
+// "rror", which a name may hold.
+void EngineRun::noteLongRows(long long location, long long rows, long long firstRow, long long record) {
+    if (++longRowLocations_ > kMostLongRowNotes) return;
+    console_ << " NOTE: location " << location << ", year " << p_.inputStartYear + firstRow << " (record " << record
+             << " of the input file) holds more than 12 values; only the first 12 are read";
+    if (rows > 1) console_ << " (" << rows << " such rows in this location)";
+    console_ << ". Values are separated by blanks or commas: a decimal comma splits a number in two." << '\n';
 }
 
 void EngineRun::compute(LocationJob &job, unsigned worker) {

@@ -3,6 +3,8 @@
 // and written before memory is reused), summaries, console lines.
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -18,6 +20,9 @@ struct EngineOptions {
     // Threads computing locations; 0 means one per core. Results are added to
     // the summaries and written in input order whatever the count.
     unsigned threads = 0;
+    // How the report file is opened; the default when empty (see
+    // ReportOpener).
+    std::function<std::FILE *(const std::string &path)> openReport;
 };
 
 // Exit statuses of a run.

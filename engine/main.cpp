@@ -11,11 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/report_opening.h"
 #include "engine/vek_command.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <csignal>
 #endif
 
 int main(int argc, char **argv) {
@@ -25,8 +28,14 @@ int main(int argc, char **argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
+#ifndef _WIN32
+    // A reader that goes away (a FIFO, a pipe) makes the write fail with
+    // EPIPE, which is reported, instead of ending the program without a word.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     std::ios::sync_with_stdio(false);
     vek::engine::EngineOptions options;
+    options.openReport = vek::engine::openLockedReport;
     if (const char *s = std::getenv("VEK_SUPERPOSITION"); s && std::string(s) == "reference") options.reference = true;
     if (const char *t = std::getenv("VEK_THREADS"); t && std::atoi(t) > 0)
         options.threads = static_cast<unsigned>(std::atoi(t));

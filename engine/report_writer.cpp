@@ -10,7 +10,11 @@
 
 namespace vek::engine {
 
-ReportFile::ReportFile(const std::string &path) : path_(path) {
+ReportFile::ReportFile(const std::string &path, const ReportOpener &open) : path_(path) {
+    if (open) {
+        file_ = open(path);
+        return;
+    }
     file_ = std::fopen(path.c_str(), "wb");
     if (!file_) throw ReportError("cannot create output file \"" + path + "\": " + std::strerror(errno));
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -20,10 +21,17 @@ class ReportError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Opens the report for writing from its start, or throws ReportError. The
+// default creates or empties the file; the vek program's own also refuses a
+// report another run is writing and never waits on a FIFO nobody reads
+// (engine/report_opening.h).
+using ReportOpener = std::function<std::FILE *(const std::string &path)>;
+
 class ReportFile {
   public:
-    // Creates or empties the file; throws ReportError when it cannot.
-    explicit ReportFile(const std::string &path);
+    // Opens the file with `open` (the default when empty); throws
+    // ReportError when it cannot.
+    explicit ReportFile(const std::string &path, const ReportOpener &open = {});
     ~ReportFile();
     ReportFile(const ReportFile &) = delete;
     ReportFile &operator=(const ReportFile &) = delete;

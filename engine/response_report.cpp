@@ -61,11 +61,17 @@ std::string withoutReportKeywords(std::string_view text) {
 }
 
 void appendResponseMethods(std::string &out, const std::vector<ReportedResponse> &responses,
-                           const std::vector<SectionTable> &tables) {
-    if (responses.empty()) return;
+                           const std::vector<SectionTable> &tables, long long unreadTextLine) {
+    if (responses.empty() && unreadTextLine <= 0) return;
     line(out, " ");
     line(out, "RESPONSE METHODS OTHER THAN THE INFINITE AQUIFER");
     line(out, " ");
+    if (responses.empty()) {
+        line(out, "  NONE: EVERY LOCATION USED THE INFINITE AQUIFER. THE TEXT FROM LINE " + std::to_string(unreadTextLine) +
+                      " OF THE INPUT FILE ON FOLLOWS THE PUMPING RECORDS AND IS NO RESPONSE-METHOD SECTION; IT WAS "
+                      "NOT READ.");
+        return;
+    }
     line(out, "  NO.  NAME                                                          METHOD AND PARAMETERS");
     for (const auto &r : responses) {
         std::string s;

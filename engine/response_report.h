@@ -1,8 +1,10 @@
 // The report's closing list of the locations that respond by another method
 // than the infinite aquifer, with their parameters, so that a report says how
 // it was made. It follows everything a report reader reads, and is written
-// only when such a location took part in the run: a report of infinite-aquifer
-// locations alone is unchanged.
+// only when such a location took part in the run, or when text after the
+// pumping records was left unread (the list then says that every location
+// used the infinite aquifer): a report of infinite-aquifer locations alone is
+// unchanged.
 #pragma once
 
 #include <string>
@@ -22,8 +24,10 @@ struct ReportedResponse {
 
 namespace report {
 
+// `unreadTextLine`: line of the model file's text after the pumping records
+// that was no response-method section, 0 when there was none.
 void appendResponseMethods(std::string &out, const std::vector<ReportedResponse> &responses,
-                           const std::vector<SectionTable> &tables);
+                           const std::vector<SectionTable> &tables, long long unreadTextLine = 0);
 
 // Text as the list prints it: a report reader takes any line holding
 // "LOCATION:" for the start of a location and "SUMMARY OF ALL LOCATIONS" for

@@ -1,12 +1,10 @@
 // Parsing, finding and writing the response-method section.
 #include "engine/response_section.h"
 
-#include <cerrno>
+#include "facts/message_text.h"
+
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <memory>
 
 namespace vek::engine {
 
@@ -83,12 +81,18 @@ class Statement {
     long long number_;
 };
 
+// A field as a message names it: its key and its value, or the bare value.
+std::string fieldText(const Field &f) {
+    const std::string value = "\"" + messageText(f.value) + "\"";
+    return f.key.empty() ? value : messageText(f.key) + " " + value;
+}
+
 Real realValue(const Statement &st, const Field &f) {
     const std::string &v = f.value;
     float x = 0.0f;
     const auto r = std::from_chars(v.data(), v.data() + v.size(), x);
     if (f.quoted || v.empty() || r.ec != std::errc() || r.ptr != v.data() + v.size() || !std::isfinite(x))
-        st.fail((f.key.empty() ? std::string("\"") + v + "\"" : f.key + " \"" + v + "\"") + " is not a number");
+        st.fail(fieldText(f) + " is not a number");
     return x;
 }
 
@@ -97,8 +101,7 @@ long long wholeValue(const Statement &st, const Field &f, long long lo, long lon
     long long x = 0;
     const auto r = std::from_chars(v.data(), v.data() + v.size(), x);
     if (f.quoted || v.empty() || r.ec != std::errc() || r.ptr != v.data() + v.size() || x < lo || x > hi)
-        st.fail((f.key.empty() ? std::string("\"") + v + "\"" : f.key + " \"" + v + "\"") +
-                " is not a whole number from " + std::to_string(lo) + " to " + std::to_string(hi));
+        st.fail(fieldText(f) + " is not a whole number from " + std::to_string(lo) + " to " + std::to_string(hi));
     return x;
 }
 
@@ -110,14 +113,14 @@ std::vector<const Field *> keyedFields(const Statement &st, std::size_t from,
     const auto &fields = st.fields();
     for (std::size_t i = from; i < fields.size(); ++i) {
         const Field &f = fields[i];
-        if (f.key.empty()) st.fail("\"" + f.value + "\" is not a key=value field");
+        if (f.key.empty()) st.fail("\"" + messageText(f.value) + "\" is not a key=value field");
         std::size_t k = 0;
         for (auto a : allowed) {
             if (f.key == a) break;
             ++k;
         }
-        if (k == allowed.size()) st.fail("unknown field " + f.key);
-        if (out[k]) st.fail("field " + f.key + " is given twice");
+        if (k == allowed.size()) st.fail("unknown field " + messageText(f.key));
+        if (out[k]) st.fail("field " + messageText(f.key) + " is given twice");
         out[k] = &f;
     }
     return out;
@@ -180,25 +183,25 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
             t.line = st.number();
             t.name = required(st, k[0], "name").value;
             if (t.name.empty()) st.fail("a table needs a name");
-            if (section.table(t.name)) st.fail("table \"" + t.name + "\" is given twice");
+            if (section.table(t.name)) st.fail("table \"" + messageText(t.name) + "\" is given twice");
             const long long months = wholeValue(st, required(st, k[1], "months"), 0, kMostMonths);
             if (k[2]) {
                 if (k[2]->value == "one")
                     t.afterOne = true;
                 else if (k[2]->value != "hold")
-                    st.fail("after is \"" + k[2]->value + "\"; it must be hold or one");
+                    st.fail("after is \"" + messageText(k[2]->value) + "\"; it must be hold or one");
             }
             // The shares follow, any number of them a line.
             t.shares.reserve(static_cast<std::size_t>(months));
             while (static_cast<long long>(t.shares.size()) < months) {
                 if (++i >= lines.size())
-                    st.fail("table \"" + t.name + "\" ends after " + std::to_string(t.shares.size()) + " of its " +
+                    st.fail("table \"" + messageText(t.name) + "\" ends after " + std::to_string(t.shares.size()) + " of its " +
                             std::to_string(months) + " shares");
                 const Statement values(lines[i], firstLine + static_cast<long long>(i));
                 for (const Field &v : values.fields()) {
-                    if (!v.key.empty()) values.fail("a share must be a plain number, not " + v.key + "=" + v.value);
+                    if (!v.key.empty()) values.fail("a share must be a plain number, not " + messageText(v.key + "=" + v.value));
                     if (static_cast<long long>(t.shares.size()) == months)
-                        values.fail("table \"" + t.name + "\" has more than its " + std::to_string(months) + " shares");
+                        values.fail("table \"" + messageText(t.name) + "\" has more than its " + std::to_string(months) + " shares");
                     t.shares.push_back(realValue(values, v));
                 }
             }
@@ -213,7 +216,7 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
                 if (other.location == loc.location)
                     st.fail("location " + std::to_string(loc.location) + " is given twice");
             if (!f[2].key.empty() || !methodFromKeyword(f[2].value, loc.method))
-                st.fail("unknown method \"" + f[2].value + "\" (infinite, alluvial, hunt or table)");
+                st.fail("unknown method \"" + messageText(f[2].value) + "\" (infinite, alluvial, hunt or table)");
             switch (loc.method) {
             case ResponseMethod::InfiniteAquifer:
                 keyedFields(st, 3, {});
@@ -230,7 +233,7 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
             }
             section.locations.push_back(std::move(loc));
         } else {
-            st.fail("unknown statement \"" + word + "\" (table, location or end)");
+            st.fail("unknown statement \"" + messageText(word) + "\" (table, location or end)");
         }
     }
     if (!ended)
@@ -242,133 +245,59 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-
-bool seekTo(std::FILE *f, long long offset) {
-#ifdef _WIN32
-    return _fseeki64(f, offset, SEEK_SET) == 0;
-#else
-    return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
-}
-
-// A section's first line. Cheap test first: almost every line starts with a
-// digit or a letter other than R.
-bool startsSection(std::string_view line) {
-    std::size_t i = 0;
-    while (i < line.size() && isBlank(line[i]))
-        ++i;
-    return i < line.size() && line[i] == 'R' && isResponseSectionStart(line);
-}
-
-// True when the line starts with a number (after blanks): a year row, a
-// location record or a pumping record's flags.
-bool startsWithNumber(std::string_view line) {
-    std::size_t i = 0;
-    while (i < line.size() && isBlank(line[i]))
-        ++i;
-    if (i < line.size() && (line[i] == '-' || line[i] == '+' || line[i] == '.')) ++i;
-    return i < line.size() && line[i] >= '0' && line[i] <= '9';
-}
-
-// The section parsed from `text`, which starts with its first line, line
-// `firstLine` of the file. A section's first line is followed by a statement,
-// never by a number; a line that reads like it and is followed by one is the
-// name of a location (in its group or its pumping record) of a file written
-// before sections existed, and such a file has no section.
-ResponseSection sectionFrom(std::string_view text, long long firstLine) {
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t nl = text.find('\n');
-        lines.push_back(text.substr(0, nl));
-        if (nl == std::string_view::npos) break;
-        text.remove_prefix(nl + 1);
-    }
-    if (lines.size() > 1 && startsWithNumber(lines[1])) return ResponseSection{};
-    return parseResponseSection(lines, firstLine);
+std::string lowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char &c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
 }
 
 } // namespace
 
-ResponseSection findResponseSection(std::string_view text) {
-    long long lineNumber = 0, startLine = 0;
-    std::size_t startOffset = std::string_view::npos;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const std::size_t nl = text.find('\n', pos);
-        ++lineNumber;
-        if (startsSection(text.substr(pos, nl == std::string_view::npos ? nl : nl - pos))) {
-            startLine = lineNumber;
-            startOffset = pos;
-        }
-        if (nl == std::string_view::npos) break;
-        pos = nl + 1;
-    }
-    if (startOffset == std::string_view::npos) return ResponseSection{};
-    return sectionFrom(text.substr(startOffset), startLine);
+bool looksLikeSectionTitle(std::string_view line) {
+    const std::string t = lowerAscii(trimmed(line));
+    static constexpr std::string_view kTitle = "response methods";
+    if (t.rfind("response", 0) == 0) return true;
+    return t.size() >= 4 && kTitle.substr(0, t.size()) == t;
 }
 
-ResponseSection readResponseSection(const std::string &path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) throw std::runtime_error("cannot open input file \"" + path + "\": " + std::strerror(errno));
-    // First pass: where the last first line of a section starts.
-    std::vector<char> buffer(1 << 16);
-    std::string carry;
-    long long lineNumber = 0, offset = 0, lineStart = 0;
-    long long startLine = 0, startOffset = -1;
-    auto consider = [&](std::string_view line) {
-        ++lineNumber;
-        if (startsSection(line)) {
-            startLine = lineNumber;
-            startOffset = lineStart;
+FileTail readFileTail(const std::vector<std::string_view> &lines, long long firstLine) {
+    FileTail tail;
+    std::size_t first = 0;
+    while (first < lines.size() && trimmed(lines[first]).empty())
+        ++first;
+    if (first == lines.size()) return tail;
+    const long long firstNumber = firstLine + static_cast<long long>(first);
+    if (isResponseSectionStart(lines[first])) {
+        // One section, and nothing after its end line: a second title there
+        // is named as what it is.
+        bool ended = false;
+        for (std::size_t i = first + 1; i < lines.size(); ++i) {
+            const std::string_view t = trimmed(lines[i]);
+            if (ended && looksLikeSectionTitle(t))
+                throw ResponseSectionError("a second response-methods section; a file holds one, at its end",
+                                           firstLine + static_cast<long long>(i));
+            if (!ended && t.substr(0, 3) == "end" && trimmed(t.substr(3)).empty()) ended = true;
         }
-    };
-    while (true) {
-        const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file.get());
-        if (n == 0) {
-            if (std::ferror(file.get()))
-                throw std::runtime_error("cannot read input file \"" + path + "\": " + std::strerror(errno));
-            break;
-        }
-        std::string_view chunk(buffer.data(), n);
-        while (true) {
-            const std::size_t nl = chunk.find('\n');
-            if (nl == std::string_view::npos) {
-                carry.append(chunk);
-                offset += static_cast<long long>(chunk.size());
-                break;
-            }
-            if (carry.empty()) {
-                consider(chunk.substr(0, nl));
-            } else {
-                carry.append(chunk.substr(0, nl));
-                consider(carry);
-                carry.clear();
-            }
-            offset += static_cast<long long>(nl) + 1;
-            lineStart = offset;
-            chunk.remove_prefix(nl + 1);
-        }
+        tail.section = parseResponseSection(std::vector<std::string_view>(lines.begin() + static_cast<long>(first),
+                                                                          lines.end()),
+                                            firstNumber);
+        return tail;
     }
-    if (!carry.empty()) consider(carry);
-    ResponseSection none;
-    if (startOffset < 0) return none;
-
-    // Second pass: the section's lines.
-    if (!seekTo(file.get(), startOffset))
-        throw std::runtime_error("cannot read input file \"" + path + "\": " + std::strerror(errno));
-    std::string text;
-    while (true) {
-        const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file.get());
-        text.append(buffer.data(), n);
-        if (n == 0) {
-            if (std::ferror(file.get()))
-                throw std::runtime_error("cannot read input file \"" + path + "\": " + std::strerror(errno));
-            break;
-        }
-    }
-    return sectionFrom(text, startLine);
+    if (looksLikeSectionTitle(lines[first]))
+        throw ResponseSectionError("the response methods' first line \"" + messageText(trimmed(lines[first])) +
+                                       "\" is damaged; it must read \"" + std::string(kResponseSectionTitle) + " " +
+                                       std::to_string(kResponseSectionLayout) + "\"",
+                                   firstNumber);
+    // Text an older program or a person left after the pumping records: not
+    // read, but said. Response methods after it would go unnoticed.
+    for (std::size_t i = first + 1; i < lines.size(); ++i)
+        if (looksLikeSectionTitle(lines[i]))
+            throw ResponseSectionError("response methods after other text (line " + std::to_string(firstNumber) +
+                                           "); they must follow the pumping records",
+                                       firstLine + static_cast<long long>(i));
+    tail.otherText = firstNumber;
+    return tail;
 }
 
 std::string quoteSectionText(std::string_view text) {

@@ -15,10 +15,12 @@
 // Locations are numbered from 1 in file order, like the pumping records they
 // are matched by position. A statement is a keyword and key=value fields;
 // text values are in double quotes (\" and \\ inside); a field starting with
-// # ends the line. The section must end the file: nothing but blank lines may
-// follow its end line. The engine finds it by a forward scan for its first
-// line; the last such line counts, unless a number follows it (then it is a
-// location's name in a file without a section).
+// # ends the line. The section follows the pumping records and ends the file:
+// nothing but blank lines may follow its end line. A reader finds it where the
+// pumping records end (the engine by walking the file as it reads it), so a
+// location named like the section's first line stays a name; a damaged first
+// line or a second section is refused, and other text there (which older
+// files may hold) is not read but said.
 #pragma once
 
 #include <stdexcept>
@@ -81,12 +83,22 @@ bool isResponseSectionStart(std::string_view line, int *layout = nullptr);
 // (alluvialProblem and the like). Throws ResponseSectionError.
 ResponseSection parseResponseSection(const std::vector<std::string_view> &lines, long long firstLine);
 
-// Reads the file forward for the section (its last first line) and parses it.
-// A file without one gives present == false. Throws ResponseSectionError for
-// a damaged section, std::runtime_error when the file cannot be read.
-ResponseSection readResponseSection(const std::string &path);
-// The same for a model file held in memory.
-ResponseSection findResponseSection(std::string_view text);
+// What follows the pumping records: the section, other text, or nothing.
+struct FileTail {
+    ResponseSection section; // present when the tail is the section
+    long long otherText = 0; // line of the first text that is no section, 0 when none
+};
+
+// Judges the lines after the pumping records (line ends removed), the first
+// of them line `firstLine` of the file: blank lines only, the section (parsed
+// as parseResponseSection does), or other text. Throws ResponseSectionError
+// for a damaged first line, a second section, or a section after other text.
+FileTail readFileTail(const std::vector<std::string_view> &lines, long long firstLine);
+
+// True for a line that is meant as the section's first line, damaged or
+// not: it starts with "Response" in any case, or is a start of "Response
+// methods" of four letters or more.
+bool looksLikeSectionTitle(std::string_view line);
 
 // Writing the section: text in double quotes with \" and \\ escaped (line
 // ends become blanks), and reals in their shortest form that reads back as

@@ -38,6 +38,10 @@ struct RunTables {
     // method than the infinite aquifer, and the tables they share.
     std::vector<ReportedResponse> responses;
     std::vector<SectionTable> responseTables;
+    // Line of the first text after the pumping records that is no
+    // response-method section (not read; the list then says that every
+    // location used the infinite aquifer); 0 when there is none.
+    long long unreadTextLine = 0;
 };
 
 // Writes the report of `tables` piece by piece to `write`, in the order and

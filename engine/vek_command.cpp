@@ -2,6 +2,7 @@
 #include "engine/vek_command.h"
 
 #include "engine/real.h"
+#include "facts/message_text.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,7 +10,7 @@
 namespace vek::engine {
 
 std::string fileNameFrom(const std::string &text) {
-    std::string name = text.substr(0, kEngineFileNameLength);
+    std::string name = text;
     const auto cr = name.find('\r');
     if (cr != std::string::npos) name.erase(cr);
     const auto last = name.find_last_not_of(' ');
@@ -17,39 +18,79 @@ std::string fileNameFrom(const std::string &text) {
     return name;
 }
 
+std::string fileNameProblem(const std::string &name) {
+    if (name.empty()) return "is empty";
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            return "\"" + messageText(name) + "\" holds a control character, which no file name can";
+    return {};
+}
+
 namespace {
-bool askName(const char *prompt, std::istream &in, std::ostream &out, std::string &name) {
+
+enum class Answer { Read, End, TooLong };
+
+// One line of the console, of at most kMaxLineBytes: a console that never
+// ends its line (/dev/zero) must not fill the memory.
+Answer readConsoleLine(std::istream &in, std::string &line) {
+    line.clear();
+    std::streambuf *buf = in.rdbuf();
+    if (!buf || !in) return Answer::End;
+    while (true) {
+        const auto c = buf->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in.setstate(std::ios::eofbit);
+            return line.empty() ? Answer::End : Answer::Read;
+        }
+        if (c == '\n') return Answer::Read;
+        if (line.size() == kMaxLineBytes) return Answer::TooLong;
+        line.push_back(static_cast<char>(c));
+    }
+}
+
+// Asks for one name; an empty string after writing the failure line.
+bool askName(const char *prompt, const char *what, std::istream &in, std::ostream &out, std::ostream &err,
+             std::string &name) {
     out << ' ' << prompt << '\n' << '\n';
     out.flush();
     std::string line;
-    if (!std::getline(in, line)) return false;
+    switch (readConsoleLine(in, line)) {
+    case Answer::End:
+        err << " run-time error: end of console input while reading the " << what << " name" << '\n';
+        return false;
+    case Answer::TooLong:
+        err << " run-time error: the " << what << " name typed is longer than " << kMaxLineText << '\n';
+        return false;
+    case Answer::Read:
+        break;
+    }
     name = fileNameFrom(line);
     return true;
 }
+
 } // namespace
 
 int runVekCommand(const std::vector<std::string> &args, std::istream &in, std::ostream &out, std::ostream &err,
                   const EngineOptions &options) {
     std::string input, output;
     if (args.empty()) {
-        if (!askName("ENTER THE INPUT DATA FILE NAME (45 CHARACTERS):  ", in, out, input)) {
-            err << " run-time error: end of console input while reading the input data file name" << '\n';
+        if (!askName("ENTER THE INPUT DATA FILE NAME (45 CHARACTERS):  ", "input data file", in, out, err, input) ||
+            !askName("ENTER THE OUTPUT FILE NAME (45 CHARACTERS):  ", "output file", in, out, err, output))
             return kExitRuntimeError;
-        }
-        if (!askName("ENTER THE OUTPUT FILE NAME (45 CHARACTERS):  ", in, out, output)) {
-            err << " run-time error: end of console input while reading the output file name" << '\n';
-            return kExitRuntimeError;
-        }
     } else if (args.size() == 1) {
         err << " run-time error: output file name missing (usage: vek input-file output-file)" << '\n';
         return kExitRuntimeError;
     } else {
-        input = fileNameFrom(args[0]);
-        output = fileNameFrom(args[1]);
+        // Names are used whole: cutting one would read or write another file.
+        input = args[0];
+        output = args[1];
     }
-    if (input.empty() || output.empty()) {
-        err << " run-time error: " << (input.empty() ? "input" : "output") << " file name is empty" << '\n';
-        return kExitRuntimeError;
+    // Both names are judged before either file is opened.
+    for (const auto &[name, what] : {std::pair{&input, "input"}, std::pair{&output, "output"}}) {
+        if (std::string problem = fileNameProblem(*name); !problem.empty()) {
+            err << " run-time error: " << what << " file name " << problem << '\n';
+            return kExitRuntimeError;
+        }
     }
     const int status = runEngine(input, output, options, out, err);
     // The console lines are part of what a run gives: when they cannot be

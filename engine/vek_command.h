@@ -11,9 +11,13 @@
 
 namespace vek::engine {
 
-// A file name as the engine keeps it: the first 45 characters, without a
-// carriage return or trailing blanks.
+// A file name typed at the console: the whole line, without its carriage
+// return and trailing blanks.
 std::string fileNameFrom(const std::string &text);
+
+// Why `name` cannot be used as a file name (empty, or holding a control
+// character such as a NUL that would cut it short); empty when it can.
+std::string fileNameProblem(const std::string &name);
 
 // args are the command-line arguments after the program name.
 int runVekCommand(const std::vector<std::string> &args, std::istream &in, std::ostream &out, std::ostream &err,

@@ -72,8 +72,6 @@ inline constexpr float kDailyPerMonthly = 0.032876354f;
 
 // ---- What the engine keeps of names -------------------------------------------
 
-// Each file name on the engine's command line: its first 45 characters.
-inline constexpr int kEngineFileNameLength = 45;
 // A location's name record: its first 90 characters.
 inline constexpr int kEngineLocationNameLength = 90;
 // The report prints a location's name in a field of 60 characters.

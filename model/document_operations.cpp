@@ -255,13 +255,11 @@ bool importWendraFileIntoOpenDocument(ModelDocument &doc, const std::string &pat
     const auto basis = askSoilMoisture(doc);
     if (!basis) return false;
     ModelInput scratch;
-    const OperationResult r = importWendraFile(scratch, path, *basis);
+    OperationResult r = importWendraFile(scratch, path, *basis);
+    if (r.error && r.error->kind == OperationError::Kind::NoWells)
+        r.error->message = path + " holds no well data; the model is left as it was.";
     show(doc, r);
     if (!r.ok()) return false;
-    if (scratch.locations.empty()) {
-        doc.message(path + " holds no well data; the model is left as it was.");
-        return false;
-    }
     doc.replaceModel(std::move(scratch));
     doc.updateAllViews(kHintEverything);
     return true;

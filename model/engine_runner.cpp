@@ -51,14 +51,6 @@ EngineRunResult runEngineFile(const std::string &inputPath, const std::string &p
     const std::string fileName = utf8FromPath(input.filename());
     const std::string reportName = utf8FromPath(input.stem()) + ".out";
 
-    // The engine keeps only the first 45 characters of each name: a longer
-    // one would make it read another file, or write its report under a cut
-    // name while an older report of the full name is opened as the result.
-    if (std::string tooLong = engineFileNameProblem(utf8FromPath(input)); !folder.empty() && !tooLong.empty()) {
-        r.status = EngineRunResult::Status::NameTooLong;
-        r.message = tooLong + "  Save the model under a shorter name and run it again.";
-        return r;
-    }
     if (folder.empty() || !fs::is_directory(pathFromUtf8(folder), ec)) {
         r.status = EngineRunResult::Status::NoFolder;
         r.message = "Unable to change to directory " + folder;
@@ -137,9 +129,6 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
     const EngineRunResult run = runEngineFile(doc.path(), dir, hooks.programName);
     RunResult result = RunResult::Failed;
     switch (run.status) {
-    case EngineRunResult::Status::NameTooLong:
-        result = RunResult::Refused;
-        break;
     case EngineRunResult::Status::NoFolder:
         result = RunResult::NoFolder;
         break;

@@ -40,7 +40,6 @@ inline constexpr const char *kSaveBeforeRunQuestion =
 
 struct EngineRunResult {
     enum class Status {
-        NameTooLong, // a file name longer than the engine reads; not started
         NoFolder,    // the input file's folder does not exist; not started
         Failed,      // the engine's text was empty or reported an error, or it did not exit with 0
         Succeeded,
@@ -90,7 +89,7 @@ struct EngineRunHooks {
 enum class RunResult {
     Refused,   // year type, what the engine would refuse (see
                // model/model_validation.h), stale synthesis, save cancelled
-               // or failed, a file name too long for the engine
+               // or failed
     NoFolder,  // the input file's folder could not be entered
     Failed,    // the engine's text was empty or reported an error
     Succeeded, // the report was handed to openReport

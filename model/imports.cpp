@@ -3,6 +3,7 @@
 #include "model/imports.h"
 #include "common/utf8_path.h"
 
+#include "facts/message_text.h"
 #include "model/import_scan.h"
 #include "model/input_file.h"
 #include "model/model_input.h"
@@ -124,6 +125,10 @@ OperationResult importWendraFile(ModelInput &model, const std::string &path, Soi
                 if (auto w = addSubAreaWells(model, area, years, path)) r.warnings.push_back(std::move(*w));
         }
     }
+    // A file without a well (garbage, an empty file, another kind of file)
+    // is no model: saved, it would replace a model file with an empty one.
+    if (r.ok() && model.locations.empty())
+        r.error = fileError(OperationError::Kind::NoWells, path + " holds no well data.", path);
     // The outside model always writes Calendar months in monthly acre-feet.
     model.yearMode = CalendarYear;
     model.unitMode = MonthlyAcreFeet;
@@ -143,10 +148,23 @@ class TabDelimitedReader {
         model.locations.clear();
         skipByteOrderMark();
         int start = 0, end = 0;
-        if (!nextInt(start) || !nextInt(end)) {
+        const bool yearsRead = nextInt(start) && nextInt(end);
+        if (overlong_) return overlongLine();
+        if (!yearsRead) {
             OperationError e =
                 fileError(OperationError::Kind::Unreadable,
                           "Unable to read the first and last year at the start of " + path_ + ".", path_);
+            e.field = "years";
+            return e;
+        }
+        if (start > end) {
+            // No file could hold such a period: refused here, not when the
+            // model is read back.
+            OperationError e = fileError(OperationError::Kind::Unreadable,
+                                         "The first year " + std::to_string(start) + " of " + path_ +
+                                             " comes after its last year " + std::to_string(end) +
+                                             "; nothing was imported.",
+                                         path_);
             e.field = "years";
             return e;
         }
@@ -194,16 +212,47 @@ class TabDelimitedReader {
         return c != std::char_traits<char>::eof();
     }
 
-    // The next white-space separated word; empty at end of data.
+    // The next white-space separated word; empty at end of data. A word no
+    // line could hold ends the reading (a file without white space, such as
+    // /dev/zero, is not read to its end).
     std::string nextWord() {
         std::string w;
-        if (!skipBlanks()) return w;
+        if (overlong_ || !skipBlanks()) return w;
         int c;
         while ((c = in_.peek()) != std::char_traits<char>::eof() && !isBlank(static_cast<char>(c))) {
+            if (w.size() == kMaxLineBytes) {
+                overlong_ = true;
+                return {};
+            }
             w += static_cast<char>(c);
             in_.get();
         }
         return w;
+    }
+
+    // The rest of the current line, its line end dropped; at most
+    // kMaxLineBytes (and one carriage return).
+    std::string restOfLine() {
+        std::string line;
+        int c;
+        while ((c = in_.get()) != std::char_traits<char>::eof() && c != '\n') {
+            if (line.size() > kMaxLineBytes) break;
+            line += static_cast<char>(c);
+        }
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() > kMaxLineBytes) {
+            overlong_ = true;
+            return {};
+        }
+        return line;
+    }
+
+    OperationError overlongLine() const {
+        OperationError e = fileError(OperationError::Kind::Unreadable,
+                                     "A line of " + path_ + " is longer than " + kMaxLineText +
+                                         "; the file is read no further.",
+                                     path_);
+        return e;
     }
 
     // A word that is a whole integer.
@@ -221,15 +270,16 @@ class TabDelimitedReader {
 
     // name<TAB>factor<TAB>type: type empty or starting with 0 is a well.
     std::optional<OperationError> readHeader(Location &loc) {
-        std::string header;
-        std::getline(in_, header);
+        std::string header = restOfLine();
+        if (overlong_) return overlongLine();
         std::size_t tab = header.find('\t');
         loc.name = trimmed(std::string_view(header).substr(0, tab));
         const char *p = tab == std::string::npos ? "" : header.c_str() + tab + 1;
         float factor = 0.0f;
         if (tab == std::string::npos || !scan::scanReal(p, factor)) {
             OperationError e = fileError(OperationError::Kind::Unreadable,
-                                         "Unable to read the depletion factor in the header line " + trimmed(header) +
+                                         "Unable to read the depletion factor in the header line " +
+                                             messageText(trimmed(header)) +
                                              " of " + path_ + ". Expected: name, tab, factor, tab, type.",
                                          path_);
             e.field = "factor";
@@ -249,10 +299,13 @@ class TabDelimitedReader {
 
     std::optional<OperationError> readYear(Location &loc, int k, int expectedYear) {
         int year = 0;
-        if (!nextInt(year)) {
+        const bool yearRead = nextInt(year);
+        if (overlong_) return overlongLine();
+        if (!yearRead) {
             OperationError e =
                 fileError(OperationError::Kind::Unreadable,
-                          "Unable to read the year of row " + std::to_string(k + 1) + " for well " + loc.name + " in " +
+                          "Unable to read the year of row " + std::to_string(k + 1) + " for well " +
+                              messageText(loc.name) + " in " +
                               path_ + "; should be year " + std::to_string(expectedYear) + ".",
                           path_);
             e.year = expectedYear;
@@ -261,7 +314,7 @@ class TabDelimitedReader {
         }
         if (year != expectedYear) {
             OperationError e = fileError(OperationError::Kind::WrongYear,
-                                         "Read pump year " + std::to_string(year) + " for well " + loc.name +
+                                         "Read pump year " + std::to_string(year) + " for well " + messageText(loc.name) +
                                              "; should be year " + std::to_string(expectedYear),
                                          path_);
             e.year = year;
@@ -269,10 +322,13 @@ class TabDelimitedReader {
             return e;
         }
         for (int m = 0; m < 12; ++m) {
-            if (!nextReal(loc.historicalData[m][static_cast<std::size_t>(k)])) {
+            const bool read = nextReal(loc.historicalData[m][static_cast<std::size_t>(k)]);
+            if (overlong_) return overlongLine();
+            if (!read) {
                 OperationError e = fileError(OperationError::Kind::Unreadable,
                                              "Unable to read value " + std::to_string(m + 1) + " of year " +
-                                                 std::to_string(year) + " for well " + loc.name + " in " + path_ +
+                                                 std::to_string(year) + " for well " + messageText(loc.name) +
+                                                 " in " + path_ +
                                                  ": 12 numbers are expected after the year.",
                                              path_);
                 e.year = year;
@@ -287,6 +343,7 @@ class TabDelimitedReader {
     ModelInput &model_;
     std::istream &in_;
     std::string path_;
+    bool overlong_ = false;
 };
 
 } // namespace

@@ -27,9 +27,10 @@ enum class SoilMoisture : int { Without = 1, With = 2 };
 // every location, reads the file (the sections of the chosen soil-moisture
 // basis), fills the periods and one irrigation well per well of every
 // sub-area, and whatever the reader reported sets the year type to Calendar
-// and the units to monthly acre-feet. A file that cannot be read is the
-// error (the model then has no locations); a file ending inside a data block
-// and a sub-area whose lines do not fit its well count are warnings.
+// and the units to monthly acre-feet. A file that cannot be read, or that
+// holds no well at all, is the error (the model then has no locations); a
+// file ending inside a data block and a sub-area whose lines do not fit its
+// well count are warnings.
 // `changed` is always set.
 OperationResult importWendraFile(ModelInput &model, const std::string &path, SoilMoisture basis);
 

@@ -9,6 +9,7 @@
 #include "model/model_document.h"
 
 #include "common/numbers.h"
+#include "facts/message_text.h"
 #include "model/input_scanner.h"
 #include "model/response_file.h"
 
@@ -103,6 +104,10 @@ const char *const kFirstCardOld =
     "Wrong number of values read for first data card.  Expected realInputStart, realInputEnd, outputStart, wells, "
     "format.  Line is: ";
 
+// A line of the file as a message quotes it: its first characters, control
+// characters written out, on a line of its own.
+std::string quotedLine(const std::string &line) { return messageLine(line) + "\n"; }
+
 // A message that quotes the file's internals, with a second line that says
 // in plain words what is wrong and what to do. The quoted line keeps its own
 // line end.
@@ -157,7 +162,7 @@ BadField badField(const std::string &line, std::size_t stop) {
 // Which month of a row could not be read, and what stood there.
 std::string badMonth(const BadField &f, int read) {
     if (f.month < 0) return "month " + std::to_string(read + 1) + " and the months after it are missing.";
-    return "the text \"" + f.text + "\" of month " + std::to_string(f.month + 1) + " is not a number a model can use.";
+    return "the text \"" + messageText(f.text) + "\" of month " + std::to_string(f.month + 1) + " is not a number a model can use.";
 }
 
 int clampToInt(long long v) {
@@ -273,8 +278,12 @@ class InputReading {
 
     OperationResult run() {
         OperationResult r;
-        if (!in_.load(path_)) {
+        const LineReader::Load loaded = in_.load(path_);
+        if (loaded == LineReader::Load::Unreadable) {
             fail("ReadInput: Unable to open VEK input file " + path_, OperationError::Kind::CannotOpen);
+        } else if (loaded == LineReader::Load::LineTooLong) {
+            fail("ReadInput: Line " + std::to_string(in_.overlongLine()) + " of " + path_ + " is longer than " +
+                 kMaxLineText + "; no line of a model input file is that long, and the file is not read.");
         } else {
             r.changed = true;
             int wells = 0;
@@ -284,6 +293,7 @@ class InputReading {
             if (values_) values_->complete = complete;
         }
         r.error = std::move(error_);
+        r.warnings = std::move(warnings_);
         return r;
     }
 
@@ -327,6 +337,7 @@ class InputReading {
     LineReader in_;
     std::string line_;
     std::optional<OperationError> error_;
+    std::vector<OperationError> warnings_;
 };
 
 bool InputReading::readFirstCard(int &wells) {
@@ -353,7 +364,7 @@ bool InputReading::readFirstCard(int &wells) {
                  ++stored && sc.readInt(skip) && sc.readInt(m_.outputStartYear) && ++stored && sc.readInt(wells) &&
                  ++stored && sc.readInt(format) && ++stored;
             if (!ok || stored != 5)
-                return fail(explained(kFirstCardOld + line_, damagedFirstLine(path_)), OperationError::Kind::Unreadable,
+                return fail(explained(kFirstCardOld + quotedLine(line_), damagedFirstLine(path_)), OperationError::Kind::Unreadable,
                             -1, {}, "first data card");
         } else {
             const bool thirteen = static_cast<double>(version) >= 1.12;
@@ -363,11 +374,29 @@ bool InputReading::readFirstCard(int &wells) {
                  sc.readInt(a8) && sc.readInt(m_.projYearStart) && sc.readInt(m_.projYearEnd) && sc.readInt(a11) &&
                  sc.readInt(a12) && (!thirteen || sc.readInt(a13));
             if (!ok)
-                return fail(explained((thirteen ? kFirstCard13 : kFirstCard12) + line_, damagedFirstLine(path_)),
+                return fail(explained((thirteen ? kFirstCard13 : kFirstCard12) + quotedLine(line_), damagedFirstLine(path_)),
                             OperationError::Kind::Unreadable, -1, {}, "first data card");
             nSim = a3, wells = a6, format = a7, projectionType = a8, yearMode = a11, unitMode = a12, useAvg = a13;
         }
     }
+    // Counts no file can mean: read on, they would lose locations or rows
+    // without a word (and the engine refuses them).
+    const auto meaningless = [&](const char *field, const std::string &problem) {
+        return fail(explained("ReadInput: The first data card gives " + problem + ".  Line is: " + quotedLine(line_),
+                              "Correct the first line of numbers in " + path_ +
+                                  " in a text editor and open the file again."),
+                    OperationError::Kind::Unreadable, -1, {}, field);
+    };
+    if (wells < 0)
+        return meaningless("nwells",
+                           "nwells " + std::to_string(wells) + ": the number of locations cannot be negative");
+    if (m_.inputStartYear > m_.inputEndYear)
+        return meaningless("inputStartYear", "inputStartYear " + std::to_string(m_.inputStartYear) +
+                                                 " after inputEndYear " + std::to_string(m_.inputEndYear) +
+                                                 ": the first historical year cannot come after the last");
+    if (nSim < 0)
+        return meaningless("noOfSimulationYears", "noOfSimulationYears " + std::to_string(nSim) +
+                                                      ": the number of synthesized years cannot be negative");
     m_.outputFormat = format;
     m_.synthesizeFormat = projectionType;
     m_.yearMode = yearMode;
@@ -388,7 +417,7 @@ bool InputReading::readFirstCard(int &wells) {
         if (cells > double(1 << 24) && double(in_.linesLeft()) < double(wells) * rowsPerWell)
             return fail("ReadInput: The first data card asks for more wells and years than the file holds.  "
                         "Line is: " +
-                            line_,
+                            quotedLine(line_),
                         OperationError::Kind::UnexpectedEnd, -1, {}, "first data card");
     }
     resetLocations(m_, wells);
@@ -423,7 +452,7 @@ bool InputReading::readLocations(int wells) {
             if (!(sc.readReal(vek) && sc.readInt(type) && sc.readInt(use)))
                 return fail(explained("Wrong number of values read for second data card.  Expected vek, pumpType, "
                                       "includeInOutput.  Line is: " +
-                                          line_,
+                                          quotedLine(line_),
                                       "Location " + std::to_string(i + 1) + " in " + path_ +
                                           ": its first line must hold its depletion factor, its type (-1 for a "
                                           "well, 1 for a recharge site) and 1 or 0 for taking part in the "
@@ -463,8 +492,9 @@ bool InputReading::readLocations(int wells) {
                     const BadField bad = badField(line_, stop);
                     fail(explained(
                              "Wrong number of values read for third data card.  Expected 12 flow values.  Line is: " +
-                                 line_,
-                             "Location " + std::to_string(i + 1) + " (" + loc.name + "), " + period + " year " +
+                                 quotedLine(line_),
+                             "Location " + std::to_string(i + 1) + " (" + messageText(loc.name) + "), " + period +
+                                 " year " +
                                  std::to_string(firstYear + k) + ", line " + std::to_string(in_.lastLineNumber()) +
                                  ": " + badMonth(bad, read) +
                                  "  Each line holds 12 monthly numbers.  Correct it in a text editor and open the "
@@ -518,7 +548,7 @@ bool InputReading::readPumpingRecords(int wells) {
             if (read != 12) {
                 fail("Wrong number of values read for pumping record application efficiencies.  Expected 12 "
                      "flow values.  Line is: " +
-                         line_,
+                         quotedLine(line_),
                      OperationError::Kind::Unreadable, i, {}, "efficiency");
                 error_->month = read;
                 return false;
@@ -563,20 +593,11 @@ bool InputReading::readPumpingRecords(int wells) {
 }
 
 bool InputReading::readResponseMethods() {
-    // Its last first line counts, as for the engine.
-    std::size_t start = std::string_view::npos;
-    while (true) {
-        const std::size_t at = in_.pos();
-        if (!in_.next(line_)) break;
-        if (engine::isResponseSectionStart(line_)) start = at;
-    }
-    if (start == std::string_view::npos) return true;
+    const std::size_t start = in_.pos();
     const std::string_view text = in_.text();
-    const auto firstLine =
-        static_cast<long long>(std::count(text.begin(), text.begin() + static_cast<long>(start), '\n')) + 1;
+    const auto firstLine = static_cast<long long>(in_.lineNumberAt(start));
     std::vector<std::string_view> lines;
-    std::string_view rest = text.substr(start);
-    while (!rest.empty()) {
+    for (std::string_view rest = text.substr(std::min(start, text.size())); !rest.empty();) {
         const std::size_t nl = rest.find('\n');
         lines.push_back(rest.substr(0, nl));
         if (nl == std::string_view::npos) break;
@@ -585,7 +606,24 @@ bool InputReading::readResponseMethods() {
     std::string problem;
     long long line = firstLine;
     try {
-        problem = applyResponseSection(engine::parseResponseSection(lines, firstLine), m_);
+        const engine::FileTail tail = engine::readFileTail(lines, firstLine);
+        if (tail.otherText > 0) {
+            // Text an older program or a person left at the end: the model
+            // is read without it, and every location keeps the infinite
+            // aquifer.
+            OperationError w;
+            w.kind = OperationError::Kind::UnreadText;
+            w.file = path_;
+            w.message = "ReadInput: " + path_ + " goes on after its pumping records at line " +
+                        std::to_string(tail.otherText) + " (\"" +
+                        messageLine(lines[static_cast<std::size_t>(tail.otherText - firstLine)]) +
+                        "\") with text that is no response-method section; it is not read, and every location uses "
+                        "the infinite aquifer.";
+            warnings_.push_back(std::move(w));
+        }
+        if (!tail.section.present) return true;
+        line = tail.section.line;
+        problem = applyResponseSection(tail.section, m_);
     } catch (const engine::ResponseSectionError &e) {
         problem = e.what();
         line = e.line();
@@ -606,6 +644,8 @@ bool ReadInput(ModelDocument &doc, const std::string &path, bool oldFormat) {
     const OperationResult r = readModelInput(doc.model, path, oldFormat);
     if (r.changed) doc.setModified();
     if (r.error) doc.message(r.error->message);
+    for (const OperationError &w : r.warnings)
+        doc.message(w.message);
     return r.ok();
 }
 } // namespace vek

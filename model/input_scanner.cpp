@@ -1,24 +1,24 @@
 // The model input file's scanner (see input_scanner.h).
 #include "model/input_scanner.h"
-#include "common/utf8_path.h"
+#include "common/text_file.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace vek::input {
 
-bool LineReader::load(const std::string &path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(pathFromUtf8(path), ec)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) return false;
-    text_ = ss.str();
-    return true;
+LineReader::Load LineReader::load(const std::string &path) {
+    TextFile f = loadTextFile(path);
+    text_ = std::move(f.text);
+    overlongLine_ = f.overlongLine;
+    switch (f.status) {
+    case TextFile::Status::Loaded:
+        return Load::Loaded;
+    case TextFile::Status::LineTooLong:
+        return Load::LineTooLong;
+    case TextFile::Status::Unreadable:
+        break;
+    }
+    return Load::Unreadable;
 }
 
 bool LineReader::next(std::string &line) {

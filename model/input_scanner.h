@@ -37,12 +37,17 @@ class Scanner {
 };
 
 // The whole file in memory, read line by line; a line keeps its line end,
-// since messages quote it as read. Lines are read whole however long they
-// are, so an overlong name cannot shift the records after it.
+// since messages quote it as read. Lines are read whole up to kMaxLineBytes,
+// so an overlong name cannot shift the records after it; a file with a
+// longer line (one without line ends, such as /dev/zero) is not loaded.
 class LineReader {
   public:
-    // False when the path is a folder or cannot be read.
-    bool load(const std::string &path);
+    enum class Load { Loaded, Unreadable, LineTooLong };
+    // Unreadable when the path is a folder or cannot be read; LineTooLong
+    // (see overlongLine()) when a line is longer than kMaxLineBytes, its line
+    // end apart.
+    Load load(const std::string &path);
+    std::size_t overlongLine() const { return overlongLine_; }
     bool next(std::string &line);
     // Lines left from the current position (a last line without line end counts).
     std::size_t linesLeft() const;
@@ -58,6 +63,7 @@ class LineReader {
     std::string text_;
     std::size_t pos_ = 0;
     std::size_t lastStart_ = 0;
+    std::size_t overlongLine_ = 0;
 };
 
 } // namespace vek::input

@@ -231,7 +231,6 @@ bool ModelDocument::setSynthesizedValue(int location, int year, int month, float
 
 ModelValidation ModelDocument::validate() const {
     ValidationOptions o;
-    o.path = path_;
     o.fileValues = fileValues();
     return validateModel(model, o);
 }
@@ -249,6 +248,8 @@ bool ModelDocument::open(const std::string &path) {
         if (read.changed) setModified();
         if (read.error) message(read.error->message);
         if (read.ok()) {
+            for (const OperationError &w : read.warnings)
+                message(w.message);
             setPath(abs);
             setTitle(fileName);
             setModified(false);

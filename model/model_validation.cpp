@@ -2,14 +2,12 @@
 #include "model/model_validation.h"
 
 #include "common/numbers.h"
-#include "common/utf8_path.h"
 #include "facts/vek_facts.h"
 #include "model/synthesis.h"
 #include "model/year_types.h"
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <functional>
 
 namespace vek {
@@ -50,9 +48,6 @@ class Checker {
         checkLocations();
         for (ModelProblem &p : checkResponseMethods(m_))
             out_.push_back(std::move(p));
-        if (!o_.path.empty()) {
-            if (std::string p = engineFileNameProblem(o_.path); !p.empty()) add(Severity::Refused, -1, "file name", p);
-        }
         checkFileValues();
         if (o_.synthesis) checkSynthesis();
         checkNames();
@@ -477,22 +472,11 @@ ModelValidation validateModel(const ModelInput &model, const ValidationOptions &
     return Checker(model, options).run();
 }
 
-std::string engineFileNameProblem(const std::string &path) {
-    const std::filesystem::path p = pathFromUtf8(path);
-    const std::string fileName = utf8FromPath(p.filename());
-    const std::string reportName = utf8FromPath(p.stem()) + ".out";
-    const auto tooLong = [](const std::string &name) { return name.size() > std::size_t{kEngineFileNameLength}; };
-    if (!tooLong(fileName) && !tooLong(reportName)) return {};
-    return "The file name " + (tooLong(fileName) ? fileName : reportName) + " is longer than the " +
-           std::to_string(kEngineFileNameLength) + " characters the engine reads.";
-}
-
 ModelFileCheck checkModelFile(const std::string &path) {
     ModelFileCheck c;
     c.read = readModelInput(c.model, path, false, &c.fileValues);
     if (!c.read.changed) return c; // not opened: nothing to judge
     ValidationOptions o;
-    o.path = path;
     o.fileValues = &c.fileValues;
     o.synthesis = c.read.ok();
     c.validation = validateModel(c.model, o);

@@ -5,8 +5,8 @@
 // - refused: what the engine would refuse or run wrongly (a year type other
 //   than Irrigation Year, a run without years or of more than 400, a run that
 //   starts outside the years of data, a negative depletion factor of a used
-//   location, a value the engine cannot read, a file name longer than it
-//   reads, the response methods' parameters and tables);
+//   location, a value the engine cannot read, the response methods'
+//   parameters and tables);
 // - warning: what the engine runs, but reads otherwise than the editor shows
 //   it (a location type other than -1 and 1, a monthly-to-daily rule other
 //   than 0 and 1, synthesized years that are not what their recorded method
@@ -27,9 +27,6 @@
 namespace vek {
 
 struct ValidationOptions {
-    // The model input file the engine is to read: the length of its name and
-    // of its report's name is checked. Empty: not checked.
-    std::string path;
     // The numbers of the file the model was read from, for the warnings that
     // need them (location types, the monthly-to-daily rule, name records).
     const ModelFileValues *fileValues = nullptr;
@@ -66,10 +63,6 @@ ModelValidation validateModel(const ModelInput &model, const ValidationOptions &
 // Empty when it looks right. The engine takes such values: a form marks
 // them, apart from the problems above.
 std::string doubtfulValue(const Location &location, float value, int unitMode);
-
-// Why the engine cannot be given the model input file `path`: the file's name
-// or its report's name is longer than the engine reads. Empty when it can.
-std::string engineFileNameProblem(const std::string &path);
 
 // A model input file read and judged as the engine would run it.
 struct ModelFileCheck {

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "common/numbers.h"
+#include "common/text_file.h"
 #include "common/utf8_path.h"
+#include "facts/message_text.h"
 
 namespace vek {
 
@@ -126,7 +126,8 @@ ResponseTableImport parseResponseTables(std::string_view text, const std::string
             if (monthColumn && c == firstColumn) {
                 float month = 0.0f;
                 if (!wholeNumber(rows[r][0], month) || month != static_cast<float>(r - firstRow + 1)) {
-                    result.error = at(line, 1) + "the month is \"" + rows[r][0] + "\"; months must run 1, 2, 3 ...";
+                    result.error =
+                        at(line, 1) + "the month is \"" + messageText(rows[r][0]) + "\"; months must run 1, 2, 3 ...";
                     return result;
                 }
             }
@@ -135,22 +136,23 @@ ResponseTableImport parseResponseTables(std::string_view text, const std::string
                 continue;
             }
             if (ended) {
-                result.error = at(line, c + 1) + "a share follows an empty cell of column \"" + table.name + "\"";
+                result.error =
+                    at(line, c + 1) + "a share follows an empty cell of column \"" + messageText(table.name) + "\"";
                 return result;
             }
             if (!wholeNumber(cell, value)) {
-                result.error = at(line, c + 1) + "\"" + cell + "\" is not a number";
+                result.error = at(line, c + 1) + "\"" + messageText(cell) + "\" is not a number";
                 return result;
             }
             table.shares.push_back(value);
         }
         if (table.shares.empty()) {
-            result.error = "column " + std::to_string(c + 1) + " (\"" + table.name + "\") holds no shares";
+            result.error = "column " + std::to_string(c + 1) + " (\"" + messageText(table.name) + "\") holds no shares";
             return result;
         }
         for (const auto &other : result.tables)
             if (other.name == table.name) {
-                result.error = "two columns are named \"" + table.name + "\"";
+                result.error = "two columns are named \"" + messageText(table.name) + "\"";
                 return result;
             }
         result.tables.push_back(std::move(table));
@@ -159,16 +161,15 @@ ResponseTableImport parseResponseTables(std::string_view text, const std::string
 }
 
 ResponseTableImport importResponseTables(const std::string &path) {
-    const std::filesystem::path p = pathFromUtf8(path);
-    std::ifstream in(p, std::ios::binary);
-    if (!in || std::filesystem::is_directory(p)) {
+    const TextFile f = loadTextFile(path);
+    if (f.status != TextFile::Status::Loaded) {
         ResponseTableImport r;
-        r.error = "cannot read " + path;
+        r.error = f.status == TextFile::Status::LineTooLong
+                      ? "line " + std::to_string(f.overlongLine) + " of " + path + " is longer than " + kMaxLineText
+                      : "cannot read " + path;
         return r;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parseResponseTables(text.str(), utf8FromPath(p.stem()));
+    return parseResponseTables(f.text, utf8FromPath(pathFromUtf8(path).stem()));
 }
 
 } // namespace vek

@@ -2,6 +2,7 @@
 #include "model/well_file_reader.h"
 #include "common/utf8_path.h"
 
+#include "facts/message_text.h"
 #include "model/import_scan.h"
 
 #include <cctype>
@@ -36,12 +37,28 @@ std::string trimmed(std::string_view s) { return std::string(trim(s)); }
 
 bool contains(const std::string &s, const char *what) { return s.find(what) != std::string::npos; }
 
+// A line longer than kMaxLineBytes: a file without line ends (/dev/zero)
+// is not read into memory to its end.
+struct OverlongLine {};
+
 // One line as read, its line end kept (messages quote lines as read). False
-// at end of file.
+// at end of file; throws OverlongLine.
 bool nextLine(std::istream &in, std::string &line) {
-    if (!std::getline(in, line)) return false;
-    if (!in.eof()) line += '\n';
-    return true;
+    line.clear();
+    std::streambuf *buf = in.rdbuf();
+    if (!buf || !in) return false;
+    while (true) {
+        const auto c = buf->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in.setstate(std::ios::eofbit);
+            if (line.empty()) in.setstate(std::ios::failbit);
+            return !line.empty();
+        }
+        line.push_back(static_cast<char>(c));
+        if (c == '\n') return true;
+        // One more byte for the carriage return of a CR LF line end.
+        if (line.size() > kMaxLineBytes + 1) throw OverlongLine{};
+    }
 }
 
 } // namespace
@@ -104,6 +121,15 @@ bool WellFileReader::read(std::istream &in, bool noSoilMoisture) {
     firstYear_ = lastYear_ = -1;
     haveFirstYear_ = false;
 
+    try {
+        return readLines(in, noSoilMoisture);
+    } catch (const OverlongLine &) {
+        return fail(OperationError::Kind::Unreadable, std::string("A line of the well output file is longer than ") +
+                                                          kMaxLineText + "; the file is read no further.");
+    }
+}
+
+bool WellFileReader::readLines(std::istream &in, bool noSoilMoisture) {
     std::string raw;
     if (!nextLine(in, raw)) return true;
     // A byte-order mark from a Windows editor is not part of the first line.
@@ -145,7 +171,8 @@ WellFileReader::SubAreaEnd WellFileReader::readSubArea(std::istream &in, const s
     subAreas_.push_back(area);
     SubArea &current = subAreas_.back();
     if (!countRead) {
-        warn(OperationError::Kind::Unreadable, "Unable to read the number of wells at the start of line " + line +
+        warn(OperationError::Kind::Unreadable, "Unable to read the number of wells at the start of line " +
+                                                   messageLine(line) +
                                                    "; the wells of this sub-area are not imported.");
         warnings_.back().field = "well count";
     }
@@ -171,8 +198,8 @@ WellFileReader::SubAreaEnd WellFileReader::readSubArea(std::istream &in, const s
         if (data.empty() || contains(data, kBlockEnd)) return SubAreaEnd::Separator;
         WellYearLine w;
         if (!scanWellYearLine(data, w)) {
-            fail(OperationError::Kind::Unreadable, "Scan error reading line " + data + " for well data");
-            error_->field = data;
+            fail(OperationError::Kind::Unreadable, "Scan error reading line " + messageLine(data) + " for well data");
+            error_->field = messageLine(data);
             // The year, when the line starts with one.
             const char *q = data.c_str();
             if (int year = 0; scan::scanInt(q, year)) error_->year = year;

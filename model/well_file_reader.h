@@ -33,8 +33,9 @@ class WellFileReader {
   public:
     // Reads the file. noSoilMoisture set takes the sections computed without
     // soil moisture and skips the others. Returns false when the file cannot
-    // be read (error() says why); a file ending inside a data block still
-    // counts as read (with a warning).
+    // be read (error() says why), or holds a line longer than kMaxLineBytes;
+    // a file ending inside a data block still counts as read (with a
+    // warning).
     bool read(const std::string &path, bool noSoilMoisture);
     // The same from an open stream.
     bool read(std::istream &in, bool noSoilMoisture);
@@ -53,6 +54,7 @@ class WellFileReader {
 
   private:
     enum class SubAreaEnd { Separator, EndOfFile, Failed };
+    bool readLines(std::istream &in, bool noSoilMoisture);
     SubAreaEnd readSubArea(std::istream &in, const std::string &line);
     OperationError problem(OperationError::Kind kind, std::string message) const;
     bool fail(OperationError::Kind kind, std::string message);

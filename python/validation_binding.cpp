@@ -14,7 +14,6 @@ py::object orNone(const std::string &s) { return s.empty() ? py::object(py::none
 
 ModelValidation validationOf(const Model &model) {
     ValidationOptions o;
-    o.path = model.doc.path();
     o.fileValues = model.doc.fileValues();
     o.synthesis = !model.doc.isReadPartly();
     return validateModel(model.doc.model, o);

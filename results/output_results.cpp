@@ -4,6 +4,7 @@
 #include "common/utf8_path.h"
 
 #include "common/numbers.h"
+#include "facts/message_text.h"
 #include "facts/vek_facts.h"
 #include "results/text_decoding.h"
 
@@ -30,14 +31,19 @@ class LineReader {
     explicit LineReader(std::string_view text) : view_(text) {}
     explicit LineReader(std::istream &in) : in_(&in) {}
 
-    // line stays valid until the next call.
+    // line stays valid until the next call. False at the end of the text,
+    // and from a line longer than kMaxLineBytes on (see overlong()).
     bool next(std::string_view &line) {
+        if (overlong_) return false;
         fill();
         if (pos_ >= view_.size()) {
             lineNumber_ = lines_ + 1;
             return false;
         }
-        if (atLineStart_) ++lines_;
+        if (atLineStart_) {
+            ++lines_;
+            lineLength_ = 0;
+        }
         lineNumber_ = lines_;
         atLineStart_ = false;
         size_t start = pos_, count = 0;
@@ -47,20 +53,24 @@ class LineReader {
                 line = view_.substr(start, pos_ - start);
                 ++pos_;
                 atLineStart_ = true;
-                return true;
+                return piece(line);
             }
             if (c == '\r' && pos_ + 1 < view_.size() && view_[pos_ + 1] == '\n') {
                 line = view_.substr(start, pos_ - start);
                 pos_ += 2;
                 atLineStart_ = true;
-                return true;
+                return piece(line);
             }
             ++pos_;
             ++count;
         }
         line = view_.substr(start, pos_ - start);
-        return true;
+        return piece(line);
     }
+
+    // True once a line longer than kMaxLineBytes was met: the reading
+    // stops there.
+    bool overlong() const { return overlong_; }
 
     // The line the last read took its text from (a piece of a long line
     // counts as that line), or after the end of the text the line that
@@ -86,6 +96,17 @@ class LineReader {
     int lines_ = 0;           // lines begun so far
     bool atLineStart_ = true; // the next read begins a line
     int lineNumber_ = 0;
+    std::size_t lineLength_ = 0; // of the line being read, in its pieces so far
+    bool overlong_ = false;
+
+    // Counts a piece into its line: a report without line ends (/dev/zero)
+    // must not be read for ever in pieces.
+    bool piece(std::string_view text) {
+        lineLength_ += text.size();
+        if (lineLength_ <= kMaxLineBytes) return true;
+        overlong_ = true;
+        return false;
+    }
 
     void fill() {
         if (!in_ || view_.size() - pos_ >= kLongestRead) return;
@@ -231,9 +252,14 @@ class ReportReader {
     const std::string &path_;
     Prompter &prompter_;
 
+    // Whatever failed, a line past the limit is what stopped the reading.
     bool fail(const std::string &message) {
         res_.failedLine = in_.lineNumber();
-        prompter_.message(message);
+        prompter_.message(in_.overlong() ? "Line " + std::to_string(in_.lineNumber()) + " of " + path_ +
+                                               " is longer than " + kMaxLineText +
+                                               "; no line of an engine report is that long, and the file is read "
+                                               "no further."
+                                         : message);
         return false;
     }
 
@@ -367,7 +393,7 @@ class ReportReader {
         r.name = decodeReportText(trim(trimmed.substr(9, 80)), trimmed.size() >= kFullLine);
         std::string_view l;
         if (!in_.next(l)) return fail("Unexepected EOF looking for VEK.");
-        if (!contains(l, "VEK FACTOR:")) return fail("Error looking for VEK (line is " + std::string(l) + ")");
+        if (!contains(l, "VEK FACTOR:")) return fail("Error looking for VEK (line is " + messageText(l) + ")");
         const std::string_view rest = l.size() > 11 ? l.substr(11, 80) : std::string_view();
         std::size_t pos = 0;
         double factor = 0.0;
@@ -433,7 +459,7 @@ class ReportReader {
                 if (!readSummaries()) return false;
             }
         }
-        return true;
+        return !in_.overlong() || fail({});
     }
 };
 

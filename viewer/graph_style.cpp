@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include "facts/message_text.h"
+
 namespace vek {
 
 namespace {
@@ -50,16 +52,22 @@ bool GraphStyleSettings::load(const QString &path, QString *error, QStringList *
         if (error) *error = QString("Unable to open %1 for reading.").arg(path);
         return false;
     }
-    // Larger files are not graph settings; refuse rather than read them whole.
-    if (f.size() > 1 << 20) {
+    // Larger files are not graph settings; refuse rather than read them
+    // whole. A device tells no size (/dev/zero), so at most the limit is read.
+    const QByteArray bytes = f.read(static_cast<qint64>(kMaxLineBytes) + 1);
+    if (bytes.size() > static_cast<qsizetype>(kMaxLineBytes)) {
         if (error) *error = QString("%1 is too large to be a graph settings file.").arg(path);
         return false;
     }
     GraphStyleSettings s;
-    QTextStream in(&f);
+    QTextStream in(bytes);
     int lineNo = 0;
     auto warn = [&](const QString &w) {
-        if (warnings) warnings->append(QString("%1 line %2: %3").arg(QFileInfo(path).fileName()).arg(lineNo).arg(w));
+        if (warnings)
+            warnings->append(QString("%1 line %2: %3")
+                                 .arg(QFileInfo(path).fileName())
+                                 .arg(lineNo)
+                                 .arg(QString::fromStdString(messageText(w.toStdString()))));
     };
     while (!in.atEnd()) {
         const QString line = in.readLine().trimmed();

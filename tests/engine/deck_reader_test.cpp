@@ -121,6 +121,53 @@ TEST(DeckReader, FailuresNameFileRecordAndItem) {
     }
 }
 
+// A record longer than 1 MiB stops the reader instead of filling the memory
+// (a file without line ends, /dev/zero); one of exactly 1 MiB, its line end
+// apart, is read. A message quotes at most 80 characters of a word, with
+// control characters written out.
+TEST(DeckReader, LinesAreCappedAndQuotesBounded) {
+    const std::size_t mib = std::size_t{1} << 20;
+    for (const char *end : {"\n7\n", "\r\n7\n", ""}) {
+        DeckReader fits(deckFile("mib", std::string(mib, 'N') + end));
+        EXPECT_EQ(fits.readText(90, {"name"}), std::string(90, 'N'));
+    }
+    std::string inMemory = "1\n" + std::string(mib + 1, 'N') + "\n7\n";
+    for (bool memory : {false, true}) {
+        const std::string path = deckFile("over_mib", inMemory);
+        DeckReader over = memory ? DeckReader(DeckSource{path, inMemory}) : DeckReader(path);
+        int one = 0;
+        over.readInts(&one, 1, {"ints"});
+        try {
+            over.readText(90, {"name", 3});
+            FAIL() << "a line of more than 1 MiB was read";
+        } catch (const DeckError &e) {
+            EXPECT_NE(std::string(e.what()).find("a line longer than 1 MiB (1048576 bytes) in input file \"" + path +
+                                                 "\", record 2 (name of location 3)"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
+#ifndef _WIN32
+    try {
+        DeckReader zero("/dev/zero");
+        zero.skipRecords(1, {"version line"});
+        FAIL() << "/dev/zero read as a line";
+    } catch (const DeckError &e) {
+        EXPECT_NE(std::string(e.what()).find("a line longer than 1 MiB"), std::string::npos) << e.what();
+    }
+#endif
+    DeckReader escapes(deckFile("escapes", "\x1b[2J" + std::string(100, 'x') + " 1\n"));
+    try {
+        float v;
+        escapes.readReals(&v, 1, {"row"});
+        FAIL() << "a word read as a number";
+    } catch (const DeckError &e) {
+        EXPECT_NE(std::string(e.what()).find("unreadable number \"\\x1b[2J" + std::string(76, 'x') + "...\""),
+                  std::string::npos)
+            << e.what();
+    }
+}
+
 TEST(DeckReader, MissingFileIsReported) {
     try {
         DeckReader deck(t::freshDir("engine_deck_missing") + "/none.vek");

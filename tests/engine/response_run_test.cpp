@@ -23,6 +23,14 @@ namespace {
 using namespace vek::engine;
 namespace t = vek::test;
 
+// The historical years of a parameter line: one pumping row each.
+std::size_t historicalYears(const std::string &parameters) {
+    std::istringstream in(parameters);
+    int first = 0, last = 0;
+    in >> first >> last;
+    return static_cast<std::size_t>(last - first + 1);
+}
+
 // A deck of `names.size()` wells with the same rows, the pumping records the
 // editor writes after them, and `section` at the end.
 std::string deck(const std::string &parameters, const std::vector<std::string> &names,
@@ -33,8 +41,11 @@ std::string deck(const std::string &parameters, const std::vector<std::string> &
         for (const auto &r : rows)
             d += r + "\n";
     }
-    for (const auto &n : names)
+    for (const auto &n : names) {
         d += n + "\n0 1 # UsePumpingRecord Units\n1 1 1 1 1 1 1 1 1 1 1 1\n";
+        for (std::size_t k = 0; k < historicalYears(parameters); ++k)
+            d += "0 0 0 0 0 0 0 0 0 0 0 0\n";
+    }
     return d + section;
 }
 
@@ -206,32 +217,42 @@ TEST(ResponseRun, TableOfTheInfiniteAquiferReproducesIt) {
 }
 
 // Each damaged or unusable section stops the run before any location with a
-// run-time error naming the file's record (the section starts on record 35).
+// run-time error naming the file's record (the section starts on record 43).
 TEST(ResponseRun, DamagedSectionsAreRefused) {
     const struct {
         const char *section;
         const char *message;
         int record;
     } rows[] = {
-        {"Response methods 1\nlocation 2 alluvial a/W=0.5\n", "have no end line", 36},
-        {"Response methods 2\nend\n", "layout 2", 35},
-        {"Response methods 1\nlocation 2 alluvial a/W=1\nend\n", "location 2: a/W is 1; it must be", 36},
-        {"Response methods 1\nlocation 2 alluvial\nend\n", "field a/W is missing", 36},
-        {"Response methods 1\nlocation 2 alluvial a/W=half\nend\n", "a/W \"half\" is not a number", 36},
-        {"Response methods 1\nlocation 3 hunt lambda=0\nend\n", "lambda' is 0", 36},
-        {"Response methods 1\nlocation 3 hunt lambda=nan\nend\n", "is not a number", 36},
-        {"Response methods 1\nlocation 5 hunt lambda=1\nend\n", "location 5 does not exist (the file has 4)", 36},
-        {"Response methods 1\nlocation 4 table name=\"x\"\nend\n", "there is no table \"x\"", 36},
-        {"Response methods 1\nlocation 2 glacier\nend\n", "unknown method \"glacier\"", 36},
+        {"Response methods 1\nlocation 2 alluvial a/W=0.5\n", "have no end line", 44},
+        {"Response methods 2\nend\n", "layout 2", 43},
+        {"Response methods 1\nlocation 2 alluvial a/W=1\nend\n", "location 2: a/W is 1; it must be", 44},
+        {"Response methods 1\nlocation 2 alluvial\nend\n", "field a/W is missing", 44},
+        {"Response methods 1\nlocation 2 alluvial a/W=half\nend\n", "a/W \"half\" is not a number", 44},
+        {"Response methods 1\nlocation 3 hunt lambda=0\nend\n", "lambda' is 0", 44},
+        {"Response methods 1\nlocation 3 hunt lambda=nan\nend\n", "is not a number", 44},
+        {"Response methods 1\nlocation 5 hunt lambda=1\nend\n", "location 5 does not exist (the file has 4)", 44},
+        {"Response methods 1\nlocation 4 table name=\"x\"\nend\n", "there is no table \"x\"", 44},
+        {"Response methods 1\nlocation 2 glacier\nend\n", "unknown method \"glacier\"", 44},
         {"Response methods 1\nlocation 2 hunt lambda=1\nlocation 2 hunt lambda=2\nend\n", "location 2 is given twice",
-         37},
-        {"Response methods 1\ntable name=\"t\" months=3\n0.5 0.5\nend\n", "\"end\" is not a number", 38},
-        {"Response methods 1\ntable name=\"t\" months=3\n0.5 0.5\n", "ends after 2 of its 3 shares", 36},
-        {"Response methods 1\ntable name=\"t\" months=2\n0.7 0.6\nend\n", "add up to", 36},
-        {"Response methods 1\ntable name=\"t\" months=2 after=never\n0.5 0.5\nend\n", "after is \"never\"", 36},
-        {"Response methods 1\nend\n0 0 0\n", "text after the end line", 37},
-        {"Response methods 1\nlocation 2 hunt lambda=1 a/W=3\nend\n", "unknown field a/W", 36},
-        {"Response methods 1\ntable name=\"t months=1\n1\nend\n", "no closing quote", 36},
+         45},
+        {"Response methods 1\ntable name=\"t\" months=3\n0.5 0.5\nend\n", "\"end\" is not a number", 46},
+        {"Response methods 1\ntable name=\"t\" months=3\n0.5 0.5\n", "ends after 2 of its 3 shares", 44},
+        {"Response methods 1\ntable name=\"t\" months=2\n0.7 0.6\nend\n", "add up to", 44},
+        {"Response methods 1\ntable name=\"t\" months=2 after=never\n0.5 0.5\nend\n", "after is \"never\"", 44},
+        {"Response methods 1\nend\n0 0 0\n", "text after the end line", 45},
+        {"Response methods 1\nlocation 2 hunt lambda=1 a/W=3\nend\n", "unknown field a/W", 44},
+        {"Response methods 1\ntable name=\"t months=1\n1\nend\n", "no closing quote", 44},
+        // Damaged where it starts: each of these once ran every location on
+        // the infinite aquifer with status 0.
+        {"Response meth\nlocation 2 alluvial a/W=0.5\nend\n", "first line \"Response meth\" is damaged", 43},
+        {"Response methods\nend\n", "first line \"Response methods\" is damaged", 43},
+        {"response methods 1\nend\n", "is damaged; it must read \"Response methods 1\"", 43},
+        {"Response methods 1\n2 0.5\nend\n", "unknown statement \"2\" (table, location or end)", 44},
+        {"Response methods 1\nend\n\nResponse methods 1\nlocation 2 hunt lambda=1\nend\n",
+         "a second response-methods section", 46},
+        {"Survey notes\nResponse methods 1\nlocation 2 hunt lambda=1\nend\n",
+         "response methods after other text (line 43)", 44},
     };
     for (const auto &row : rows) {
         const std::string text =
@@ -245,6 +266,37 @@ TEST(ResponseRun, DamagedSectionsAreRefused) {
             << r.errors;
         EXPECT_EQ(r.report.find("LOCATION:"), std::string::npos) << row.section;
     }
+}
+
+// Text after the pumping records that is no section (an older program's or a
+// person's notes) is not read: the run goes on, the console says where it
+// starts, and the report's list says that every location used the infinite
+// aquifer. Pumping records that break before a section leave it nowhere to
+// stand: refused rather than ignored.
+TEST(ResponseRun, OtherTextAfterThePumpingRecordsIsSaid) {
+    const std::string params = "2000 2001 1 2000 2003 2 0 1 0 1 1 1 0";
+    const auto base = [&](const std::string &tail) {
+        return deck(params, {"North well", "South well"}, kSeasonRows, "150", tail);
+    };
+    const EngineOutcome plain = run("engine_other_text_plain", base(""));
+    const EngineOutcome noted = run("engine_other_text", base("\nSurvey notes of 1998\nwell 3 replaced\n"));
+    ASSERT_EQ(noted.status, kExitNormal) << noted.errors;
+    EXPECT_NE(noted.console.find(" WARNING: the input file goes on after its pumping records at record 24 "),
+              std::string::npos)
+        << noted.console;
+    EXPECT_EQ(noted.report.substr(0, plain.report.size()), plain.report);
+    EXPECT_EQ(noted.report.substr(plain.report.size()),
+              " \r\nRESPONSE METHODS OTHER THAN THE INFINITE AQUIFER\r\n \r\n  NONE: EVERY LOCATION USED THE INFINITE "
+              "AQUIFER. THE TEXT FROM LINE 24 OF THE INPUT FILE ON FOLLOWS THE PUMPING RECORDS AND IS NO "
+              "RESPONSE-METHOD SECTION; IT WAS NOT READ.\r\n");
+
+    std::string broken = base("Response methods 1\nlocation 2 hunt lambda=1\nend\n");
+    broken.erase(broken.rfind("0 0 0 0 0 0 0 0 0 0 0 0\n"), 24); // the last pumping row
+    const EngineOutcome refused = run("engine_other_text_broken", broken);
+    EXPECT_EQ(refused.status, kExitRuntimeError);
+    EXPECT_NE(refused.errors.find("follow pumping records that end early or are damaged (they start on line 13)"),
+              std::string::npos)
+        << refused.errors;
 }
 
 // A location named like the section's first line, in a file written before

@@ -54,7 +54,7 @@ TEST(Robustness, ParametersOutsideTheCallersRules) {
         {"start_before_input", deck("2000 2001 0 1998 2001 1 0 4 0 0 1 0 0", 1, 2), 2, "end of file"},
         {"start_after_data", deck("2000 2001 0 2003 2005 2 0 4 0 0 1 0 0", 2, 2), 2, "unreadable"},
         {"start_after_data_last", deck("2000 2001 0 2003 2005 1 0 4 0 0 1 0 0", 1, 2), 2, "end of file"},
-        {"negative_wells", deck("2000 2001 0 2000 2001 -3 0 4 0 0 1 0 0", 0, 0), 0, " Stop"},
+        {"negative_wells", deck("2000 2001 0 2000 2001 -3 0 4 0 0 1 0 0", 0, 0), 2, "nwells is -3"},
         {"many_wells_few_records", deck("2000 2001 0 2000 2001 2000000000 0 4 0 0 1 0 0", 2, 2), 2, "end of file"},
         {"end_before_start", deck("2000 2001 0 2001 2000 1 0 4 0 0 1 0 0", 1, 2), 2, "the run has no years"},
         {"huge_years",

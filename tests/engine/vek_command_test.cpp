@@ -53,15 +53,45 @@ TEST(VekCommand, ConsoleDialogueWithoutArguments) {
     EXPECT_EQ(t::readFile(dir + "/asked.out"), t::readFile(t::dataPath("engine/layout.out")));
 }
 
-TEST(VekCommand, NamesKeepTheirFirst45Characters) {
+// Names are used whole: a report name of 52 characters once went to the file
+// named by its first 45, overwriting it.
+TEST(VekCommand, NamesAreUsedWhole) {
     const std::string dir = t::freshDir("engine_cmd_long_names");
-    const std::string in45 = std::string(41, 'i') + ".vek"; // 45 characters
-    const std::string out45 = std::string(41, 'o') + ".out";
-    copyDeck(dir, "layout.vek", in45);
-    const Outcome o = runVek(dir, in45 + "extra " + out45 + "extra");
+    const std::string in = std::string(48, 'i') + ".vek", out = std::string(48, 'o') + ".out";
+    copyDeck(dir, "layout.vek", in);
+    t::writeFile(dir + "/" + out.substr(0, 45), "unrelated\n");
+    const Outcome o = runVek(dir, in + " " + out);
     EXPECT_EQ(o.status, 0) << o.err;
-    EXPECT_TRUE(fs::exists(dir + "/" + out45));
-    EXPECT_FALSE(fs::exists(dir + "/" + out45 + "extra"));
+    EXPECT_EQ(t::readFile(dir + "/" + out), t::readFile(t::dataPath("engine/layout.out")));
+    EXPECT_EQ(t::readFile(dir + "/" + out.substr(0, 45)), "unrelated\n");
+    // The same from the console dialogue.
+    const Outcome asked = runVek(dir, "", in + "\nasked" + out + "\n");
+    EXPECT_EQ(asked.status, 0) << asked.err;
+    EXPECT_TRUE(fs::exists(dir + "/asked" + out));
+}
+
+// A name that cannot be a file name is refused before either file is opened:
+// a NUL typed at the console would otherwise cut it short.
+TEST(VekCommand, UnusableNamesAreRefusedBeforeAnythingIsOpened) {
+    const std::string dir = t::freshDir("engine_cmd_bad_names");
+    copyDeck(dir, "layout.vek", "model.vek");
+    t::writeFile(dir + "/a", "unrelated\n");
+    using namespace std::string_literals;
+    const struct {
+        std::string input;
+        const char *message;
+    } rows[] = {
+        {"model.vek\na\tb\n", "output file name \"a\\tb\" holds a control character"},
+        {"model.vek\na\0b\n"s, "output file name \"a\\x00b\" holds a control character"},
+        {"model.vek\n   \n", "output file name is empty"},
+    };
+    for (const auto &r : rows) {
+        const Outcome o = runVek(dir, "", r.input);
+        EXPECT_EQ(o.status, 2) << r.message;
+        EXPECT_NE(o.err.find(" run-time error: " + std::string(r.message)), std::string::npos) << o.err;
+        EXPECT_EQ(t::readFile(dir + "/a"), "unrelated\n");
+        EXPECT_FALSE(fs::exists(dir + "/a\tb"));
+    }
 }
 
 TEST(VekCommand, FailuresGiveRunTimeErrorLines) {
@@ -139,6 +169,14 @@ TEST(VekCommand, MeaninglessParametersAreRefused) {
         {"negative_factor", "100000 -1 1", "-5 -1 1",
          "negative depletion factor in input file \"model.vek\", record 12 (location 4)"},
         {"end_before_start", "1999 1999 0 1999 1999 4", "1999 1999 0 1999 1998 4", "the run has no years"},
+        // Each of these once ran to an all-zero report or lost a location,
+        // with status 0.
+        {"negative_nwells", "1999 1999 0 1999 1999 4", "1999 1999 0 1999 1999 -4",
+         "nwells is -4 in input file \"model.vek\", record 2; the number of locations cannot be negative"},
+        {"first_year_after_last", "1999 1999 0 1999 1999 4", "2000 1999 1 2000 2000 4",
+         "inputStartYear 2000 is after inputEndYear 1999 in input file \"model.vek\", record 2"},
+        {"negative_synthesized", "1999 1999 0 1999 1999 4", "1999 1999 -1 1999 1999 4",
+         "noOfSimulationYears is -1 in input file \"model.vek\", record 2"},
     };
     for (const auto &r : rows) {
         const std::string dir = t::freshDir(std::string("engine_cmd_refused_") + r.name);
@@ -149,6 +187,33 @@ TEST(VekCommand, MeaninglessParametersAreRefused) {
         EXPECT_EQ(o.status, 2) << r.name;
         EXPECT_NE(o.err.find(r.message), std::string::npos) << r.name << ": " << o.err;
     }
+}
+
+// A year row of more than 12 values is read by the rules (its first 12), and
+// the console says which location and year held it: "41,15" is two values,
+// and every later month of the row moves.
+TEST(VekCommand, RowsOfMoreThanTwelveValuesAreNoted) {
+    const std::string full = t::readFile(t::dataPath("engine/layout.vek"));
+    const std::string row = "41.15 41.15 41.15";
+    std::string comma = full, split = full;
+    comma.replace(comma.find(row), 5, "41,15");
+    split.replace(split.find(row), 5, "41 15");
+    const std::string dir = t::freshDir("engine_cmd_long_rows");
+    t::writeFile(dir + "/comma.vek", comma);
+    t::writeFile(dir + "/split.vek", split);
+    const Outcome a = runVek(dir, "comma.vek comma.out");
+    const Outcome b = runVek(dir, "split.vek split.out");
+    ASSERT_EQ(a.status, 0) << a.err;
+    EXPECT_EQ(a.out, " NOTE: location 1, year 1999 (record 5 of the input file) holds more than 12 values; only the "
+                     "first 12 are read. Values are separated by blanks or commas: a decimal comma splits a number "
+                     "in two.\n Stop - Program terminated.\n");
+    EXPECT_EQ(b.out, a.out);
+    EXPECT_EQ(t::readFile(dir + "/comma.out"), t::readFile(dir + "/split.out"));
+    // Text after the twelfth value is no value.
+    std::string comment = full;
+    comment.replace(comment.find(row), row.size(), row + " 41.15 41.15 41.15 41.15 41.15 41.15 41.15 41.15 41.15 # x");
+    t::writeFile(dir + "/comment.vek", comment);
+    EXPECT_EQ(runVek(dir, "comment.vek comment.out").out, " Stop - Program terminated.\n");
 }
 
 // Creating the report must not empty the model it was about to read.
@@ -195,9 +260,7 @@ class FullConsole : public std::streambuf {
 TEST(VekCommand, UnwritableConsoleFailsTheRun) {
     const std::string dir = t::freshDir("vek_fc");
     copyDeck(dir, "layout.vek", "m.vek");
-    // The engine keeps 45 characters of a name: the files by a short way.
-    const std::string model = fs::relative(dir + "/m.vek").string(), report = fs::relative(dir + "/m.out").string();
-    ASSERT_LE(report.size(), 45u) << report;
+    const std::string model = dir + "/m.vek", report = dir + "/m.out";
     FullConsole full;
     std::ostream out(&full);
     std::istringstream in;

@@ -433,7 +433,6 @@ TEST(EngineRunner, SavedFileRunsInTheEngineDirectly) {
     d.model.synthesizeFormat = 1; // with synthesized years from the average
     d.setSynthesizedYearCount(2);
     ASSERT_TRUE(d.save(dir + "/model.vek"));
-    // The engine keeps 45 characters of a name: run it in the folder.
     ProcessPipe pp({vek::test::binDir() + "/vek", "model.vek", "model.out", "/dde"}, dir);
     std::string all, l;
     while (pp.readLine(l))
@@ -672,53 +671,32 @@ TEST_P(SavedDocumentRuns, HeadingAndTablesFollowTheDocument) {
 
 INSTANTIATE_TEST_SUITE_P(Documents, SavedDocumentRuns, ::testing::Range<size_t>(0, 8));
 
-// The engine keeps 45 characters of each name. A run whose input or report
-// name is longer is refused before the engine starts, so it can neither read
-// another file nor leave an older report of the full name to be opened.
-TEST(EngineNames, LongerThanTheEngineReadsAreRefused) {
+// Names are used whole, however long: a run of a model whose name is longer
+// than the 45 characters the engine once kept writes and opens the report of
+// its whole name, and never touches the file named by a cut one.
+TEST(EngineNames, LongNamesRunWhole) {
     ASSERT_TRUE(haveVek()) << "vek is not built in " << vek::test::binDir();
-    struct Row {
-        std::string fileName;
-        bool runs;
-        std::string tooLong; // the name the message quotes
-    } rows[] = {
-        {std::string(41, 'a') + ".vek", true, ""},                             // 45 and 45: the longest that run
-        {std::string(42, 'b') + ".vek", false, std::string(42, 'b') + ".vek"}, // input 46
-        {std::string(43, 'c'), false, std::string(43, 'c') + ".out"},          // input 43, report 47
-        {std::string(42, 'd') + ".v", false, std::string(42, 'd') + ".out"},   // input 44, report 46
-    };
-    for (const auto &r : rows) {
-        SCOPED_TRACE(r.fileName);
+    for (const std::string &fileName : {std::string(41, 'a') + ".vek", std::string(42, 'b') + ".vek",
+                                        std::string(43, 'c'), std::string(120, 'd') + ".v"}) {
+        SCOPED_TRACE(fileName);
         ScriptedPrompter p;
         ModelDocument d(&p);
         makeDocument(d, 2000, 1, 1);
         const std::string dir = vek::test::freshDir("review_names");
-        const fs::path base = fs::path(r.fileName).stem();
-        // An older report of the full name that a cut name would leave in place.
-        vek::test::writeFile(dir + "/" + base.string() + ".out", "old report\n");
-        ASSERT_TRUE(d.save(dir + "/" + r.fileName));
-        const fs::path before = fs::current_path();
+        const std::string base = fs::path(fileName).stem().string();
+        const std::string cut = (base + ".out").substr(0, 45);
+        vek::test::writeFile(dir + "/" + cut, "unrelated\n");
+        ASSERT_TRUE(d.save(dir + "/" + fileName));
         std::vector<std::string> opened;
         vek::EngineRunHooks h;
         h.programDirectory = vek::test::binDir() + "/";
         h.openReport = [&](const std::string &name) { opened.push_back(name); };
-        const vek::RunResult result = vek::runEngine(d, h);
-        EXPECT_EQ(fs::current_path(), before);
-        EXPECT_EQ(d.title(), d.path());
-        const std::string report = vek::test::readFile(dir + "/" + base.string() + ".out");
-        if (r.runs) {
-            EXPECT_EQ(result, vek::RunResult::Succeeded);
-            EXPECT_TRUE(p.messages.empty()) << p.messages[0];
-            EXPECT_EQ(opened, std::vector<std::string>{(fs::path(dir) / (base.string() + ".out")).string()});
-            EXPECT_NE(report.find("STREAM DEPLETION"), std::string::npos);
-        } else {
-            EXPECT_EQ(result, vek::RunResult::Refused);
-            EXPECT_EQ(p.messages, std::vector<std::string>{"The file name " + r.tooLong +
-                                                           " is longer than the 45 characters the engine reads.  "
-                                                           "Save the model under a shorter name and run it again."});
-            EXPECT_TRUE(opened.empty());
-            EXPECT_EQ(report, "old report\n");
-            EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2); // model, old report
+        EXPECT_EQ(vek::runEngine(d, h), vek::RunResult::Succeeded);
+        EXPECT_TRUE(p.messages.empty()) << p.messages[0];
+        EXPECT_EQ(opened, std::vector<std::string>{(fs::path(dir) / (base + ".out")).string()});
+        EXPECT_NE(vek::test::readFile(dir + "/" + base + ".out").find("STREAM DEPLETION"), std::string::npos);
+        if (cut != base + ".out") {
+            EXPECT_EQ(vek::test::readFile(dir + "/" + cut), "unrelated\n");
         }
     }
 }

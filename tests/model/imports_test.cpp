@@ -141,10 +141,14 @@ TEST(ImportWendraFile, FileEndingInsideDataBlockIsImportedWithAWarning) {
     EXPECT_EQ(m.inputEndYear, 1991);
 }
 
-TEST(ImportWendraFile, EmptyFileGivesNoLocationsAndYearsMinusOne) {
+// A file without a well is refused: once it gave an empty model that
+// vektool convert wrote over an existing model file with status 0.
+TEST(ImportWendraFile, EmptyFileIsRefusedAndGivesNoLocationsAndYearsMinusOne) {
     ModelInput m = oldModel();
     const OperationResult r = vek::importWendraFile(m, fixture("empty.owl"), SoilMoisture::Without);
-    EXPECT_TRUE(r.ok());
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error->kind, vek::OperationError::Kind::NoWells);
+    EXPECT_EQ(r.error->message, fixture("empty.owl") + " holds no well data.");
     EXPECT_TRUE(r.warnings.empty());
     EXPECT_TRUE(m.locations.empty());
     EXPECT_EQ(m.inputStartYear, -1);
@@ -218,7 +222,7 @@ TEST(ImportWendraFile, RefusedFilesSayWhereTheyStopped) {
     const std::string area = "1 Well(s) in SubArea Dry Gulch\n\n\n\n\n";
     const Row rows[] = {
         {"unreadable data line", area + "1990 301 4 1 2 3 4 5 6 7 8 9 10 11 12 0\n1991 301 4 1 2 x\n\n",
-         Kind::Unreadable, 1991, "Dry Gulch", "Scan error reading line 1991 301 4 1 2 x\n for well data"},
+         Kind::Unreadable, 1991, "Dry Gulch", "Scan error reading line 1991 301 4 1 2 x for well data"},
         {"absurd year span",
          area + "1 5 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n2000000000 5 1 1 2 3 4 5 6 7 8 9 10 11 12 0\n\n",
          Kind::TooManyYears, 2000000000, "",

@@ -214,7 +214,8 @@ TEST(InputFile, EveryReaderMessage) {
     } rows[] = {
         {"", "Unexpected EOF reading VEK input file line 1 P"},
         {upTo(1), "Unexpected EOF reading VEK input file line 1 P"},
-        {with(1, "2000 2001 1 2000 2003 2 0 1 0 1 1 1\r\n"), first13 + "2000 2001 1 2000 2003 2 0 1 0 1 1 1\r\n"},
+        // The line quoted without its line end, on a line of its own.
+        {with(1, "2000 2001 1 2000 2003 2 0 1 0 1 1 1\r\n"), first13 + "2000 2001 1 2000 2003 2 0 1 0 1 1 1\n"},
         {"Version 0\n", first12 + "Version 0\n"},
         {"Version -3\n1 2 3 4 5 6 7 8 9 10 11 12\n", first12 + "Version -3\n"},
         {upTo(2), "Unexpected EOF reading VEK input file for record 2 of well #0 in file P"},

@@ -250,6 +250,61 @@ TEST(ReaderLimits, MegabyteNameStaysOneRecord) {
     EXPECT_EQ(back.doc.model.locations[0].name, name);
 }
 
+// A line of more than 1 MiB stops the reader with a message naming it; a
+// megabyte name (above) is the longest that reads. A file without line ends
+// is refused at its first megabyte instead of being read to its end.
+TEST(ReaderLimits, LinesLongerThanAMebibyteAreRefused) {
+    const std::string dir = t::freshDir("reader_limits_line_cap");
+    for (const char *end : {"\n", "\r\n"}) {
+        std::string text = modelText(1, 1, std::string((1 << 20) + 1, 'N'));
+        text.replace(text.find("\n", text.find("NNN")), 1, end);
+        Loaded l;
+        load(l, dir, text);
+        EXPECT_FALSE(l.ok);
+        ASSERT_EQ(l.prompter.messages.size(), 1u);
+        EXPECT_EQ(l.prompter.messages[0], "ReadInput: Line 4 of " + dir + "/in.vek is longer than 1 MiB (1048576 "
+                                          "bytes); no line of a model input file is that long, and the file is not "
+                                          "read.");
+    }
+    ScriptedPrompter p;
+    ModelDocument doc(&p);
+    EXPECT_FALSE(vek::ReadInput(doc, "/dev/zero"));
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0].rfind("ReadInput: Line 1 of /dev/zero is longer than 1 MiB", 0), 0u) << p.messages[0];
+}
+
+// Counts no file can mean are refused with the field they stand in, before a
+// location is made: once they gave a model without locations or rows that
+// every program took, and the engine ran on to an all-zero report.
+TEST(ReaderLimits, MeaninglessCountsAreRefused) {
+    const std::string dir = t::freshDir("reader_limits_meaningless");
+    struct Row {
+        const char *from, *to, *field, *message;
+    } rows[] = {
+        {"1990 1990 0 1990 1990 1 ", "1990 1990 0 1990 1990 -2 ", "nwells",
+         "nwells -2: the number of locations cannot be negative"},
+        {"1990 1990 0 1990 1990 1 ", "1991 1990 1 1991 1991 1 ", "inputStartYear",
+         "inputStartYear 1991 after inputEndYear 1990: the first historical year cannot come after the last"},
+        {"1990 1990 0 1990 1990 1 ", "1990 1990 -1 1990 1990 1 ", "noOfSimulationYears",
+         "noOfSimulationYears -1: the number of synthesized years cannot be negative"},
+    };
+    for (const Row &r : rows) {
+        std::string text = modelText(1, 1);
+        text.replace(text.find(r.from), std::string(r.from).size(), r.to);
+        t::writeFile(dir + "/in.vek", text);
+        vek::ModelInput m;
+        const vek::OperationResult res = vek::readModelInput(m, dir + "/in.vek");
+        ASSERT_FALSE(res.ok()) << r.field;
+        EXPECT_EQ(res.error->field, r.field);
+        EXPECT_EQ(res.error->message.rfind("ReadInput: The first data card gives " + std::string(r.message) +
+                                               ".  Line is: " + r.to,
+                                           0),
+                  0u)
+            << res.error->message;
+        EXPECT_TRUE(m.locations.empty()) << r.field;
+    }
+}
+
 // One hundred thousand locations read, save and read back exactly.
 TEST(ReaderLimits, HundredThousandLocations) {
     const std::string dir = t::freshDir("reader_limits_many");
@@ -276,10 +331,10 @@ TEST(ReaderLimits, AbsurdLocationCountsAreRefused) {
         const char *text;
         bool oldFormat;
     } rows[] = {
-        {"Version 1.12\n1 2000000000 0 1 2 2000000000 0 4 0 0 1 1 0\n1 -1 1\nx\n", true},
+        {"Version 1.12\n1 0 2000000000 1 2 2000000000 0 4 0 0 1 1 0\n1 -1 1\nx\n", true},
         {"Version 1.12\n0 0 0 0 0 2000000000 0 4 0 0 1 1 0\n1 -1 1\nx\n", false},
         {"Version 1.12\n1990 1990 0 1990 1990 2000000000 0 4 0 0 1 1 0\n1 -1 1\nx\n", false},
-        {"1999 1999 0 19991999 0 199919 99 4 0 0 1 0 2\n", true}, // 200 000 wells from one line
+        {"1999 0 1999 19991999 0 199919 99 4 0 0 1 0 2\n", true}, // 200 000 wells from one line
     };
     for (const Row &r : rows) {
         t::writeFile(dir + "/in.vek", r.text);

@@ -149,6 +149,12 @@ TEST(ResponseFile, DamagedSectionsFailTheRead) {
         {start + "location 2 river\nend\n", "unknown method \"river\"", 1},
         {start + "location 2 hunt lambda=1\n", "have no end line", 1},
         {start + "end\ntrailing\n", "text after the end line", 2},
+        // Damaged where it starts: once read without a word, every location
+        // then on the infinite aquifer.
+        {"Response meth\nlocation 2 hunt lambda=1\nend\n", "first line \"Response meth\" is damaged", 0},
+        {start + "3 hunt lambda=1\nend\n", "unknown statement \"3\"", 1},
+        {start + "end\nResponse methods 1\nlocation 2 hunt lambda=1\nend\n", "a second response-methods section", 2},
+        {"notes\n" + start + "location 2 hunt lambda=1\nend\n", "response methods after other text", 1},
     };
     for (const auto &r : rows) {
         t::ScriptedPrompter prompter;
@@ -162,6 +168,30 @@ TEST(ResponseFile, DamagedSectionsFailTheRead) {
         EXPECT_EQ(doc.model.locations.size(), 5u);
         EXPECT_EQ(doc.model.locations[4].pumpingFlow, fourMethods().locations[4].pumpingFlow);
     }
+}
+
+// Other text after the pumping records (an older program's or a person's
+// notes) is not read; the read goes on and says where it starts.
+TEST(ResponseFile, OtherTextAfterThePumpingRecordsIsAWarning) {
+    t::ModelBuilder b(2000, 1);
+    b.locations(2);
+    const std::string text = vek::modelInputText(b.model());
+    const auto lines = std::count(text.begin(), text.end(), '\n');
+    const std::string dir = t::freshDir("model_response_other_text");
+    t::writeFile(dir + "/in.vek", text + "\nNotes \x1b[31mof 1998\n");
+    vek::ModelInput m;
+    const vek::OperationResult r = vek::readModelInput(m, dir + "/in.vek");
+    ASSERT_TRUE(r.ok()) << r.error->message;
+    EXPECT_EQ(m, b.model());
+    ASSERT_EQ(r.warnings.size(), 1u);
+    EXPECT_EQ(r.warnings[0].kind, vek::OperationError::Kind::UnreadText);
+    EXPECT_EQ(r.warnings[0].message, "ReadInput: " + dir + "/in.vek goes on after its pumping records at line " +
+                                         std::to_string(lines + 2) +
+                                         " (\"Notes \\x1b[31mof 1998\") with text that is no response-method "
+                                         "section; it is not read, and every location uses the infinite aquifer.");
+    // Blank lines alone say nothing.
+    t::writeFile(dir + "/in.vek", text + "\n  \r\n\n");
+    EXPECT_TRUE(vek::readModelInput(m, dir + "/in.vek").warnings.empty());
 }
 
 TEST(ResponseChecks, EveryProblemWithItsPlace) {

@@ -122,17 +122,43 @@ TEST(Limits, MegabyteName) {
     ASSERT_EQ(res.locations.size(), 5u);
     EXPECT_EQ(res.locations[0].name, std::string(60, 'N'));
 
-    // A report line of a megabyte is read in pieces: the reader says what it
-    // found instead of a name, and stops.
+    // A report line of half a megabyte is read in pieces: the reader says
+    // what it found instead of a name (its first 80 characters), and stops.
     const std::string report = t::readFile(dir + "/model.out");
     const std::size_t at = report.find("LOCATION:");
-    std::string damaged = report.substr(0, at) + "LOCATION: " + std::string(1 << 20, 'M') + "\n" + report.substr(at);
+    std::string damaged = report.substr(0, at) + "LOCATION: " + std::string(1 << 19, 'M') + "\n" + report.substr(at);
     t::writeFile(dir + "/damaged.out", damaged);
     OutputResults bad;
     EXPECT_FALSE(bad.Load(dir + "/damaged.out", p));
     ASSERT_EQ(p.messages.size(), 1u);
-    EXPECT_EQ(p.messages[0].rfind("Error looking for VEK (line is MMM", 0), 0u);
-    EXPECT_LT(p.messages[0].size(), 600u);
+    EXPECT_EQ(p.messages[0], "Error looking for VEK (line is " + std::string(80, 'M') + "...)");
+}
+
+// A line longer than 1 MiB stops the reader with a message naming it: a
+// report without line ends (/dev/zero) is not read for ever in pieces. One
+// of exactly 1 MiB (its line end apart) is read.
+TEST(Limits, LinesLongerThanAMebibyte) {
+    const std::string dir = t::freshDir("limits_line_cap");
+    writeDeck(dir + "/model.vek", 2, 0, "Well");
+    ASSERT_EQ(runEngine(dir).status, 0);
+    const std::string report = t::readFile(dir + "/model.out");
+    const std::size_t at = report.find("LOCATION:");
+    for (const std::size_t length : {std::size_t{1} << 20, (std::size_t{1} << 20) + 1}) {
+        t::writeFile(dir + "/blank.out", report.substr(0, at) + std::string(length, ' ') + "\r\n" + report.substr(at));
+        ScriptedPrompter p;
+        OutputResults res;
+        EXPECT_EQ(res.Load(dir + "/blank.out", p), length == (std::size_t{1} << 20)) << length;
+        if (length == (std::size_t{1} << 20)) continue;
+        ASSERT_EQ(p.messages.size(), 1u);
+        EXPECT_EQ(p.messages[0], "Line 18 of " + dir +
+                                     "/blank.out is longer than 1 MiB (1048576 bytes); no line of an engine report is "
+                                     "that long, and the file is read no further.");
+    }
+    ScriptedPrompter p;
+    OutputResults zero;
+    EXPECT_FALSE(zero.Load("/dev/zero", p));
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0].rfind("Line 1 of /dev/zero is longer than 1 MiB", 0), 0u) << p.messages[0];
 }
 
 // Numbers a float cannot hold, and words that are no numbers, in the fields

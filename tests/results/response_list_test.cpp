@@ -16,6 +16,10 @@ namespace t = vek::test;
 
 namespace {
 
+const char *const kNoFlows = "0 0 0 0 0 0 0 0 0 0 0 0\n";
+
+// A model of wells named `names` with its pumping records and a response
+// section that names the reader's words.
 std::string deck(int outputFormat, const std::vector<std::string> &names) {
     std::string d = "Version 1.12\n2000 2002 0 2000 2003 " + std::to_string(names.size()) + " " +
                     std::to_string(outputFormat) + " 4 0 0 1 1 0\n";
@@ -23,6 +27,10 @@ std::string deck(int outputFormat, const std::vector<std::string> &names) {
         d += "300 -1 1\n" + n +
              "\n0 0 0 0 0 50 100 150 170 130 60 0\n0 0 0 0 0 40 90 120 140 100 40 0\n"
              "0 0 0 0 0 45 95 135 155 115 50 0\n";
+    for (const auto &n : names)
+        for (const auto *line : {"\n0 1 # UsePumpingRecord Units\n", "1 1 1 1 1 1 1 1 1 1 1 1\n", kNoFlows, kNoFlows,
+                                 kNoFlows})
+            d += (line[0] == '\n' ? n : std::string()) + line;
     d += "Response methods 1\ntable name=\"t LOCATION: x\" months=2\n0.5 0.25\n";
     for (std::size_t i = 1; i < names.size(); ++i)
         d += "location " + std::to_string(i + 1) + (i % 2 ? " hunt lambda=1.5\n" : " table name=\"t LOCATION: x\"\n");

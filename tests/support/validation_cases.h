@@ -61,7 +61,6 @@ inline const std::vector<ValidationCase> &validationCases() {
         {"early_start.vek", "2000 2003 2", "1999 2003 2", true, -1, "outputStartYear", "--run-start 2000"},
         {"late_start.vek", "2000 2003 2", "2003 2003 2", true, -1, "outputStartYear", "--run-start 2000"},
         {"negative_factor.vek", "10 -1 1 #", "-10 -1 1 #", true, 0, "VEK", "--factor 1:DAYS or --use 1:no"},
-        {"model_file_name_one_longer_than_the_engine.vek", "", "", true, -1, "file name", ""},
         {"methods.vek", "", "", true, 0, "a/W", "--method 1:METHOD"},
         // What the engine runs, but reads otherwise than the editor shows.
         {"type2.vek", "2.5 1 1 #", "2.5 2 1 #", false, 1, "LocationType", ""},
@@ -75,10 +74,11 @@ inline const std::vector<ValidationCase> &validationCases() {
         // inside it.
         {"cut_name.vek", "Site B\n21", "Recharge pond of the Alamosa irrigation district, north end\xC3\xA9\n21", false,
          1, "name", ""},
-        // Clean at the limits: 400 years, a 45-character name, and a
-        // negative factor of a location the engine skips.
+        // Clean at the limits: 400 years, a name longer than the 45
+        // characters the engine once kept, and a negative factor of a
+        // location the engine skips.
         {"years400.vek", "2000 2003 2", "2000 2399 2", false, -1, "", ""},
-        {"model_file_name_as_long_as_the_engine_rea.vek", "", "", false, -1, "", ""},
+        {"model_file_name_one_longer_than_the_engine_once_read.vek", "", "", false, -1, "", ""},
         {"unused.vek", "10 -1 1 #", "-10 -1 0 #", false, -1, "", ""},
     };
     return cases;
