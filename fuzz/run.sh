@@ -7,7 +7,9 @@
 # findings land in build-fuzz/findings/<target>/. A finding, once fixed, is
 # copied to tests/data/fuzz-regressions/<target>/ so that CTest replays it.
 # Logs: build-fuzz/logs/<target>.log (the last line has the execution count).
-# VEK_FUZZ_JOBS sets how many run at once (default 2).
+# VEK_FUZZ_JOBS sets how many run at once (default 2). VEK_FUZZ_FRESH=1 starts
+# from the committed corpus alone (CI does): the corpora of earlier runs are
+# dropped first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -56,6 +58,9 @@ seed() {
   return 0
 }
 shopt -s nullglob
+if [ "${VEK_FUZZ_FRESH:-0}" = 1 ]; then
+  for t in "${targets[@]}"; do rm -rf "$out/corpus/$t" "$out/findings/$t"; done
+fi
 for t in "${targets[@]}"; do
   case "$t" in
     engine_deck)    seed "$t" tests/data/engine/*.vek tests/data/model/*.vek tests/data/results/*.vek examples/*.vek ;;
