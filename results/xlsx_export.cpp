@@ -2,6 +2,7 @@
 // libxlsxwriter.
 #include "results/xlsx_export.h"
 
+#include "common/ascii_case.h"
 #include "common/safe_save.h"
 #include "results/export_layout.h"
 
@@ -10,7 +11,6 @@
 #endif
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <filesystem>
 #include <locale.h>
@@ -24,12 +24,8 @@ namespace {
 
 constexpr size_t kMaxSheetName = 31;
 
-std::string foldCase(const std::string &s) {
-    std::string out = s;
-    for (char &c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
+// Excel compares sheet names without case.
+std::string foldCase(const std::string &s) { return asciiLowered(s); }
 
 // The longest prefix of s that fits in max characters, never cutting a
 // character in two.
