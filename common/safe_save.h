@@ -103,9 +103,10 @@ void removeTemporaryFilesOnEndingSignals();
 
 // A private file for a library that writes only to a file name of its own
 // choosing (the workbook writer): made empty in the system's temporary
-// folder, removed when dropped (and by an ending signal, as a save's
-// temporary file is, in a program that asked for that). Its bytes then reach
-// the target through a SafeSave.
+// folder (TMPDIR, as std::filesystem::temp_directory_path finds it), removed
+// when dropped (and by an ending signal, as a save's temporary file is, in a
+// program that asked for that). Its bytes then reach the target through a
+// SafeSave.
 class ScratchFile {
   public:
     ScratchFile() = default;
