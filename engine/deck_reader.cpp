@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <system_error>
 #include <utility>
 
 namespace vek::engine {
@@ -57,7 +58,8 @@ DeckReader::DeckReader(DeckSource source) : path_(std::move(source.path)) {
         buffer_.resize(kBufferSize);
         base_ = buffer_.data();
         file_ = std::fopen(path_.c_str(), "rb");
-        if (!file_) throw DeckError("cannot open input file \"" + path_ + "\": " + std::strerror(errno));
+        if (!file_)
+            throw DeckError("cannot open input file \"" + path_ + "\": " + std::generic_category().message(errno));
         return;
     }
     // The whole deck is one block that is never refilled.
@@ -113,7 +115,7 @@ DeckReader::Next DeckReader::takeLine(std::string_view &line) {
         end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
         if (end_ == 0) {
             if (std::ferror(file_))
-                throw DeckError("cannot read input file \"" + path_ + "\": " + std::strerror(errno));
+                throw DeckError("cannot read input file \"" + path_ + "\": " + std::generic_category().message(errno));
             eof_ = true;
         }
     }

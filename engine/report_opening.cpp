@@ -4,7 +4,7 @@
 #include "engine/report_writer.h"
 
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -71,7 +71,7 @@ std::FILE *openLockedReport(const std::string &path) {
     std::FILE *f = _fdopen(fd, "wb");
     if (!f) {
         _close(fd);
-        refuse(path, std::strerror(errno));
+        refuse(path, std::generic_category().message(errno));
     }
     return f;
 }
@@ -81,10 +81,10 @@ std::FILE *openLockedReport(const std::string &path) {
 std::FILE *openLockedReport(const std::string &path) {
     // Without O_TRUNC: the file is emptied once the lock is held.
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) refuse(path, errno == ENXIO ? "no program is reading from it" : std::strerror(errno));
+    if (fd < 0) refuse(path, errno == ENXIO ? "no program is reading from it" : std::generic_category().message(errno));
     const auto fail = [&](int err) {
         ::close(fd);
-        refuse(path, std::strerror(err));
+        refuse(path, std::generic_category().message(err));
     };
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) fail(errno);
@@ -95,7 +95,7 @@ std::FILE *openLockedReport(const std::string &path) {
             const int err = errno;
             ::close(fd);
             if (err == EWOULDBLOCK) busy(path);
-            refuse(path, std::strerror(err));
+            refuse(path, std::generic_category().message(err));
         }
         if (::ftruncate(fd, 0) != 0) fail(errno);
     }
