@@ -267,8 +267,8 @@ TEST(ReaderLimits, LinesLongerThanAMebibyteAreRefused) {
                                           "read.");
     }
     ScriptedPrompter p;
-    ModelDocument doc(&p);
-    EXPECT_FALSE(vek::ReadInput(doc, "/dev/zero"));
+    ModelDocument doc;
+    EXPECT_FALSE(vek::ReadInput(doc, p, "/dev/zero"));
     ASSERT_EQ(p.messages.size(), 1u);
     EXPECT_EQ(p.messages[0].rfind("ReadInput: Line 1 of /dev/zero is longer than 1 MiB", 0), 0u) << p.messages[0];
 }
