@@ -110,7 +110,7 @@ class DeckReader {
 
     std::string path_;
     std::FILE *file_ = nullptr;
-    std::string buffer_; // the next block of the file, or the whole deck in memory
+    std::string buffer_;         // the next block of the file, or the whole deck in memory
     const char *base_ = nullptr; // start of the block (buffer_, or text read in place)
     std::size_t begin_ = 0, end_ = 0;
     bool eof_ = false;

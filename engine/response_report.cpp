@@ -67,7 +67,8 @@ void appendResponseMethods(std::string &out, const std::vector<ReportedResponse>
     line(out, "RESPONSE METHODS OTHER THAN THE INFINITE AQUIFER");
     line(out, " ");
     if (responses.empty()) {
-        line(out, "  NONE: EVERY LOCATION USED THE INFINITE AQUIFER. THE TEXT FROM LINE " + std::to_string(unreadTextLine) +
+        line(out, "  NONE: EVERY LOCATION USED THE INFINITE AQUIFER. THE TEXT FROM LINE " +
+                      std::to_string(unreadTextLine) +
                       " OF THE INPUT FILE ON FOLLOWS THE PUMPING RECORDS AND IS NO RESPONSE-METHOD SECTION; IT WAS "
                       "NOT READ.");
         return;

@@ -195,13 +195,15 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
             t.shares.reserve(static_cast<std::size_t>(months));
             while (static_cast<long long>(t.shares.size()) < months) {
                 if (++i >= lines.size())
-                    st.fail("table \"" + messageText(t.name) + "\" ends after " + std::to_string(t.shares.size()) + " of its " +
-                            std::to_string(months) + " shares");
+                    st.fail("table \"" + messageText(t.name) + "\" ends after " + std::to_string(t.shares.size()) +
+                            " of its " + std::to_string(months) + " shares");
                 const Statement values(lines[i], firstLine + static_cast<long long>(i));
                 for (const Field &v : values.fields()) {
-                    if (!v.key.empty()) values.fail("a share must be a plain number, not " + messageText(v.key + "=" + v.value));
+                    if (!v.key.empty())
+                        values.fail("a share must be a plain number, not " + messageText(v.key + "=" + v.value));
                     if (static_cast<long long>(t.shares.size()) == months)
-                        values.fail("table \"" + messageText(t.name) + "\" has more than its " + std::to_string(months) + " shares");
+                        values.fail("table \"" + messageText(t.name) + "\" has more than its " +
+                                    std::to_string(months) + " shares");
                     t.shares.push_back(realValue(values, v));
                 }
             }
@@ -279,9 +281,8 @@ FileTail readFileTail(const std::vector<std::string_view> &lines, long long firs
                                            firstLine + static_cast<long long>(i));
             if (!ended && t.substr(0, 3) == "end" && trimmed(t.substr(3)).empty()) ended = true;
         }
-        tail.section = parseResponseSection(std::vector<std::string_view>(lines.begin() + static_cast<long>(first),
-                                                                          lines.end()),
-                                            firstNumber);
+        tail.section = parseResponseSection(
+            std::vector<std::string_view>(lines.begin() + static_cast<long>(first), lines.end()), firstNumber);
         return tail;
     }
     if (looksLikeSectionTitle(lines[first]))

@@ -41,8 +41,8 @@ inline constexpr const char *kSaveBeforeRunQuestion =
 
 struct EngineRunResult {
     enum class Status {
-        NoFolder,    // the input file's folder does not exist; not started
-        Failed,      // the engine's text was empty or reported an error, or it did not exit with 0
+        NoFolder, // the input file's folder does not exist; not started
+        Failed,   // the engine's text was empty or reported an error, or it did not exit with 0
         Succeeded,
     };
     Status status = Status::Failed;

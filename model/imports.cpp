@@ -160,11 +160,11 @@ class TabDelimitedReader {
         if (start > end) {
             // No file could hold such a period: refused here, not when the
             // model is read back.
-            OperationError e = fileError(OperationError::Kind::Unreadable,
-                                         "The first year " + std::to_string(start) + " of " + path_ +
-                                             " comes after its last year " + std::to_string(end) +
-                                             "; nothing was imported.",
-                                         path_);
+            OperationError e =
+                fileError(OperationError::Kind::Unreadable,
+                          "The first year " + std::to_string(start) + " of " + path_ + " comes after its last year " +
+                              std::to_string(end) + "; nothing was imported.",
+                          path_);
             e.field = "years";
             return e;
         }
@@ -248,10 +248,9 @@ class TabDelimitedReader {
     }
 
     OperationError overlongLine() const {
-        OperationError e = fileError(OperationError::Kind::Unreadable,
-                                     "A line of " + path_ + " is longer than " + kMaxLineText +
-                                         "; the file is read no further.",
-                                     path_);
+        OperationError e = fileError(
+            OperationError::Kind::Unreadable,
+            "A line of " + path_ + " is longer than " + kMaxLineText + "; the file is read no further.", path_);
         return e;
     }
 
@@ -277,11 +276,11 @@ class TabDelimitedReader {
         const char *p = tab == std::string::npos ? "" : header.c_str() + tab + 1;
         float factor = 0.0f;
         if (tab == std::string::npos || !scan::scanReal(p, factor)) {
-            OperationError e = fileError(OperationError::Kind::Unreadable,
-                                         "Unable to read the depletion factor in the header line " +
-                                             messageText(trimmed(header)) +
-                                             " of " + path_ + ". Expected: name, tab, factor, tab, type.",
-                                         path_);
+            OperationError e =
+                fileError(OperationError::Kind::Unreadable,
+                          "Unable to read the depletion factor in the header line " + messageText(trimmed(header)) +
+                              " of " + path_ + ". Expected: name, tab, factor, tab, type.",
+                          path_);
             e.field = "factor";
             return e;
         }
@@ -302,20 +301,19 @@ class TabDelimitedReader {
         const bool yearRead = nextInt(year);
         if (overlong_) return overlongLine();
         if (!yearRead) {
-            OperationError e =
-                fileError(OperationError::Kind::Unreadable,
-                          "Unable to read the year of row " + std::to_string(k + 1) + " for well " +
-                              messageText(loc.name) + " in " +
-                              path_ + "; should be year " + std::to_string(expectedYear) + ".",
-                          path_);
+            OperationError e = fileError(OperationError::Kind::Unreadable,
+                                         "Unable to read the year of row " + std::to_string(k + 1) + " for well " +
+                                             messageText(loc.name) + " in " + path_ + "; should be year " +
+                                             std::to_string(expectedYear) + ".",
+                                         path_);
             e.year = expectedYear;
             e.field = "year";
             return e;
         }
         if (year != expectedYear) {
             OperationError e = fileError(OperationError::Kind::WrongYear,
-                                         "Read pump year " + std::to_string(year) + " for well " + messageText(loc.name) +
-                                             "; should be year " + std::to_string(expectedYear),
+                                         "Read pump year " + std::to_string(year) + " for well " +
+                                             messageText(loc.name) + "; should be year " + std::to_string(expectedYear),
                                          path_);
             e.year = year;
             e.field = "year";
@@ -327,9 +325,8 @@ class TabDelimitedReader {
             if (!read) {
                 OperationError e = fileError(OperationError::Kind::Unreadable,
                                              "Unable to read value " + std::to_string(m + 1) + " of year " +
-                                                 std::to_string(year) + " for well " + messageText(loc.name) +
-                                                 " in " + path_ +
-                                                 ": 12 numbers are expected after the year.",
+                                                 std::to_string(year) + " for well " + messageText(loc.name) + " in " +
+                                                 path_ + ": 12 numbers are expected after the year.",
                                              path_);
                 e.year = year;
                 e.month = m;

@@ -162,7 +162,8 @@ BadField badField(const std::string &line, std::size_t stop) {
 // Which month of a row could not be read, and what stood there.
 std::string badMonth(const BadField &f, int read) {
     if (f.month < 0) return "month " + std::to_string(read + 1) + " and the months after it are missing.";
-    return "the text \"" + messageText(f.text) + "\" of month " + std::to_string(f.month + 1) + " is not a number a model can use.";
+    return "the text \"" + messageText(f.text) + "\" of month " + std::to_string(f.month + 1) +
+           " is not a number a model can use.";
 }
 
 int clampToInt(long long v) {
@@ -364,8 +365,8 @@ bool InputReading::readFirstCard(int &wells) {
                  ++stored && sc.readInt(skip) && sc.readInt(m_.outputStartYear) && ++stored && sc.readInt(wells) &&
                  ++stored && sc.readInt(format) && ++stored;
             if (!ok || stored != 5)
-                return fail(explained(kFirstCardOld + quotedLine(line_), damagedFirstLine(path_)), OperationError::Kind::Unreadable,
-                            -1, {}, "first data card");
+                return fail(explained(kFirstCardOld + quotedLine(line_), damagedFirstLine(path_)),
+                            OperationError::Kind::Unreadable, -1, {}, "first data card");
         } else {
             const bool thirteen = static_cast<double>(version) >= 1.12;
             int a3, a6, a7, a8, a11, a12, a13 = 0;
@@ -374,18 +375,19 @@ bool InputReading::readFirstCard(int &wells) {
                  sc.readInt(a8) && sc.readInt(m_.projYearStart) && sc.readInt(m_.projYearEnd) && sc.readInt(a11) &&
                  sc.readInt(a12) && (!thirteen || sc.readInt(a13));
             if (!ok)
-                return fail(explained((thirteen ? kFirstCard13 : kFirstCard12) + quotedLine(line_), damagedFirstLine(path_)),
-                            OperationError::Kind::Unreadable, -1, {}, "first data card");
+                return fail(
+                    explained((thirteen ? kFirstCard13 : kFirstCard12) + quotedLine(line_), damagedFirstLine(path_)),
+                    OperationError::Kind::Unreadable, -1, {}, "first data card");
             nSim = a3, wells = a6, format = a7, projectionType = a8, yearMode = a11, unitMode = a12, useAvg = a13;
         }
     }
     // Counts no file can mean: read on, they would lose locations or rows
     // without a word (and the engine refuses them).
     const auto meaningless = [&](const char *field, const std::string &problem) {
-        return fail(explained("ReadInput: The first data card gives " + problem + ".  Line is: " + quotedLine(line_),
-                              "Correct the first line of numbers in " + path_ +
-                                  " in a text editor and open the file again."),
-                    OperationError::Kind::Unreadable, -1, {}, field);
+        return fail(
+            explained("ReadInput: The first data card gives " + problem + ".  Line is: " + quotedLine(line_),
+                      "Correct the first line of numbers in " + path_ + " in a text editor and open the file again."),
+            OperationError::Kind::Unreadable, -1, {}, field);
     };
     if (wells < 0)
         return meaningless("nwells",
@@ -494,9 +496,8 @@ bool InputReading::readLocations(int wells) {
                              "Wrong number of values read for third data card.  Expected 12 flow values.  Line is: " +
                                  quotedLine(line_),
                              "Location " + std::to_string(i + 1) + " (" + messageText(loc.name) + "), " + period +
-                                 " year " +
-                                 std::to_string(firstYear + k) + ", line " + std::to_string(in_.lastLineNumber()) +
-                                 ": " + badMonth(bad, read) +
+                                 " year " + std::to_string(firstYear + k) + ", line " +
+                                 std::to_string(in_.lastLineNumber()) + ": " + badMonth(bad, read) +
                                  "  Each line holds 12 monthly numbers.  Correct it in a text editor and open the "
                                  "file again."),
                          OperationError::Kind::Unreadable, i, year, period);

@@ -262,9 +262,10 @@ TEST(ReaderLimits, LinesLongerThanAMebibyteAreRefused) {
         load(l, dir, text);
         EXPECT_FALSE(l.ok);
         ASSERT_EQ(l.prompter.messages.size(), 1u);
-        EXPECT_EQ(l.prompter.messages[0], "ReadInput: Line 4 of " + dir + "/in.vek is longer than 1 MiB (1048576 "
-                                          "bytes); no line of a model input file is that long, and the file is not "
-                                          "read.");
+        EXPECT_EQ(l.prompter.messages[0], "ReadInput: Line 4 of " + dir +
+                                              "/in.vek is longer than 1 MiB (1048576 "
+                                              "bytes); no line of a model input file is that long, and the file is not "
+                                              "read.");
     }
     ScriptedPrompter p;
     ModelDocument doc;
@@ -296,9 +297,8 @@ TEST(ReaderLimits, MeaninglessCountsAreRefused) {
         const vek::OperationResult res = vek::readModelInput(m, dir + "/in.vek");
         ASSERT_FALSE(res.ok()) << r.field;
         EXPECT_EQ(res.error->field, r.field);
-        EXPECT_EQ(res.error->message.rfind("ReadInput: The first data card gives " + std::string(r.message) +
-                                               ".  Line is: " + r.to,
-                                           0),
+        EXPECT_EQ(res.error->message.rfind(
+                      "ReadInput: The first data card gives " + std::string(r.message) + ".  Line is: " + r.to, 0),
                   0u)
             << res.error->message;
         EXPECT_TRUE(m.locations.empty()) << r.field;

@@ -28,8 +28,8 @@ std::string deck(int outputFormat, const std::vector<std::string> &names) {
              "\n0 0 0 0 0 50 100 150 170 130 60 0\n0 0 0 0 0 40 90 120 140 100 40 0\n"
              "0 0 0 0 0 45 95 135 155 115 50 0\n";
     for (const auto &n : names)
-        for (const auto *line : {"\n0 1 # UsePumpingRecord Units\n", "1 1 1 1 1 1 1 1 1 1 1 1\n", kNoFlows, kNoFlows,
-                                 kNoFlows})
+        for (const auto *line :
+             {"\n0 1 # UsePumpingRecord Units\n", "1 1 1 1 1 1 1 1 1 1 1 1\n", kNoFlows, kNoFlows, kNoFlows})
             d += (line[0] == '\n' ? n : std::string()) + line;
     d += "Response methods 1\ntable name=\"t LOCATION: x\" months=2\n0.5 0.25\n";
     for (std::size_t i = 1; i < names.size(); ++i)

@@ -113,10 +113,16 @@ TEST(VektoolValidation, ReaderRefusalsAreTheSameEverywhere) {
         {"nwells.vek", with("2000 2003 2 ", "2000 2003 -2 "), "nwells -2: the number of locations cannot be negative"},
         {"years.vek", with("2000 2001 1 2000", "2002 2001 1 2002"), "inputStartYear 2002 after inputEndYear 2001"},
         {"synth.vek", with("2000 2001 1 2000", "2000 2001 -1 2000"), "noOfSimulationYears -1"},
-        {"title.vek", base + "Response meth\nlocation 1 hunt lambda=2\nend\n", "first line \"Response meth\" is damaged"},
-        {"second.vek", base + "Response methods 1\nend\nResponse methods 1\nend\n", "a second response-methods section"},
-        {"long.vek", with("Well A\n1", std::string((1 << 20) + 1, 'W') + "\n1"), "Line 4 of long.vek is longer than 1 MiB"},
-        {"garbage.owl", "\x7f" "ELF\x02\x01\x01 binary\n", "garbage.owl holds no well data."},
+        {"title.vek", base + "Response meth\nlocation 1 hunt lambda=2\nend\n",
+         "first line \"Response meth\" is damaged"},
+        {"second.vek", base + "Response methods 1\nend\nResponse methods 1\nend\n",
+         "a second response-methods section"},
+        {"long.vek", with("Well A\n1", std::string((1 << 20) + 1, 'W') + "\n1"),
+         "Line 4 of long.vek is longer than 1 MiB"},
+        {"garbage.owl",
+         "\x7f"
+         "ELF\x02\x01\x01 binary\n",
+         "garbage.owl holds no well data."},
         {"passwd.owl", "root:x:0:0:root:/root:/bin/bash\ndaemon:x:1:1::/usr/sbin:/usr/sbin/nologin\n",
          "passwd.owl holds no well data."},
         {"empty.owl", "", "empty.owl holds no well data."},
@@ -161,7 +167,8 @@ TEST(VektoolValidation, OtherTextAfterThePumpingRecordsIsAWarning) {
     const t::ProgramRun run = vektool(dir, {"run", "notes.vek"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
-    EXPECT_NE(t::readFile(dir + "/notes.out").find("  NONE: EVERY LOCATION USED THE INFINITE AQUIFER. THE TEXT FROM "
-                                                   "LINE 23 OF THE INPUT FILE ON"),
+    EXPECT_NE(t::readFile(dir + "/notes.out")
+                  .find("  NONE: EVERY LOCATION USED THE INFINITE AQUIFER. THE TEXT FROM "
+                        "LINE 23 OF THE INPUT FILE ON"),
               std::string::npos);
 }
