@@ -386,6 +386,65 @@ TEST_F(ShellTest, OldFormatAndTabDelimitedImports) {
         d->setModified(false);
 }
 
+// An imported model never replaces a file without a question. After File >
+// Import From Wendra the document is named after the file imported: where a
+// .vek of that name is there already, Save asks first (Save As... the
+// default), and only Replace It writes over it. After the tab-delimited
+// import the document has no name, and Save opens Save As.
+TEST_F(ShellTest, SavingAnImportAsksBeforeItReplacesAFile) {
+    ASSERT_TRUE(shell->startUp({}, false));
+    const QString owl = fixture("shell/run1.owl", "run1.owl");
+    const std::string existing = (dir + "/run1.vek").toStdString();
+    test::writeFile(existing, "a model of its own\n");
+    openAnswers << owl;
+    prompter.soilMoisture.push_back(1);
+    shell->onImportWendra();
+    ASSERT_EQ(shell->modelDocuments().size(), 1u);
+    CVEKViewDoc *doc = shell->modelDocuments()[0];
+    ASSERT_EQ(doc->path(), dir + "/run1.vek");
+
+    // Dismissed (Cancel), then Save As... cancelled: nothing written.
+    EXPECT_FALSE(shell->onFileSave());
+    ASSERT_EQ(prompter.questions.size(), 1u);
+    EXPECT_EQ(prompter.questions[0], existing + " already exists.  This model was imported from another file; replace "
+                                                "the existing file with it, or save it under another name?");
+    EXPECT_EQ(prompter.choiceButtons[0], (std::vector<std::string>{"Replace It", "Save As...", "Cancel"}));
+    EXPECT_EQ(prompter.defaultChoices[0], "Save As...");
+    prompter.choices.push_back("Save As...");
+    EXPECT_FALSE(shell->onFileSave());
+    EXPECT_EQ(test::readFile(existing), "a model of its own\n");
+
+    // Save As... to another name, then Replace It: each writes what it says.
+    prompter.choices.push_back("Save As...");
+    saveAnswers << dir + "/other.vek";
+    ASSERT_TRUE(shell->onFileSave());
+    EXPECT_EQ(test::readFile(existing), "a model of its own\n");
+    EXPECT_EQ(doc->path(), dir + "/other.vek");
+    doc->setModified(true);
+    ASSERT_TRUE(shell->onFileSave()); // a name the user chose: no question
+    EXPECT_EQ(prompter.questions.size(), 3u);
+
+    openAnswers << owl;
+    prompter.soilMoisture.push_back(1);
+    shell->onImportWendra();
+    ASSERT_EQ(shell->modelDocuments().size(), 2u);
+    prompter.choices.push_back("Replace It");
+    ASSERT_TRUE(shell->onFileSave());
+    EXPECT_EQ(test::readFile(existing), test::readFile((dir + "/other.vek").toStdString()));
+
+    // The tab-delimited import: Save asks for a name.
+    prompter.importOptions.push_back(std::make_pair(0, 1));
+    openAnswers << fixture("shell/wells.txt", "wells.txt");
+    shell->onImportTabDelimited();
+    ASSERT_EQ(shell->modelDocuments().size(), 3u);
+    const int asked = saveAnswers.size();
+    saveAnswers << QString();
+    EXPECT_FALSE(shell->onFileSave());
+    EXPECT_EQ(saveAnswers.size(), asked);
+    for (CVEKViewDoc *d : shell->modelDocuments())
+        d->setModified(false);
+}
+
 // A deep folder is remembered whole, so the next start returns to it rather
 // than to a path cut short.
 TEST_F(ShellTest, LongWorkingDirectoryIsRememberedWhole) {
