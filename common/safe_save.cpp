@@ -17,7 +17,9 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <ctime>
 #include <pthread.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -36,16 +38,30 @@ constexpr const char *kNoReader = "no program is reading from it";
 constexpr const char *kExists = "it already exists";
 std::string folderMissing(const std::string &dir) { return "the folder " + dir + " does not exist"; }
 
+// Links a save follows before it calls the chain a loop (the system's own
+// limit on Linux).
+constexpr int kMostLinks = 40;
+
 // Through a symbolic link the file it names is replaced, not the link:
-// renaming over the link would leave the real file unsaved.
-std::string realTarget(const std::string &requested) {
+// renaming over the link would leave the real file unsaved. Every link of a
+// chain is followed, so a dangling one is written through (the file it names
+// is made, as cp does); a loop is `loop`, and nothing is saved.
+std::string realTarget(const std::string &requested, std::error_code &loop) {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    const std::filesystem::path p = pathFromUtf8(requested);
-    if (std::filesystem::is_symlink(p, ec)) {
-        std::filesystem::path real = std::filesystem::weakly_canonical(p, ec);
-        if (!ec) return utf8FromPath(real);
+    fs::path p = pathFromUtf8(requested);
+    if (!fs::is_symlink(fs::symlink_status(p, ec))) return requested;
+    for (int links = 0; fs::is_symlink(fs::symlink_status(p, ec)); ++links) {
+        fs::path next = fs::read_symlink(p, ec);
+        if (ec) return requested;
+        if (links == kMostLinks) {
+            loop = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+            return requested;
+        }
+        p = next.is_absolute() ? next : p.parent_path() / next;
     }
-    return requested;
+    fs::path real = fs::weakly_canonical(p, ec);
+    return utf8FromPath(ec ? p : real);
 }
 
 // Folder and file name of the target, for the temporary name beside it.
@@ -55,8 +71,14 @@ void splitTarget(const std::string &target, std::string &dir, std::string &name)
     name = utf8FromPath(t.filename());
 }
 
+// What ends every temporary file's name, so that one a killed save left
+// behind is known for what it is.
+constexpr std::string_view kAsideEnd = ".vek-partial";
+constexpr std::size_t kAsideRandom = 16;
+
 // A hidden name beside the target that no other save picks: random, and
-// created exclusively (a name taken is tried again).
+// created exclusively (a name taken is tried again):
+// ".<name>.<16 hexadecimal digits>.vek-partial".
 std::string asideName(const std::string &dir, const std::string &name) {
     std::random_device random;
     static constexpr char kHex[] = "0123456789abcdef";
@@ -64,7 +86,7 @@ std::string asideName(const std::string &dir, const std::string &name) {
     for (int i = 0; i < 2; ++i)
         for (unsigned v = random(), k = 0; k < 8; ++k, v >>= 4)
             suffix += kHex[v & 15u];
-    return dir + "/." + name + "." + suffix;
+    return dir + "/." + name + "." + suffix + std::string(kAsideEnd);
 }
 
 } // namespace
@@ -77,7 +99,8 @@ void SafeSave::restart(const std::string &requested, Replace replace) {
     error_.clear();
     requested_ = requested;
     replace_ = replace;
-    target_ = realTarget(requested);
+    targetError_.clear();
+    target_ = realTarget(requested, targetError_);
 }
 
 bool SafeSave::fail(const std::string &reason) {
@@ -170,6 +193,7 @@ bool SafeSave::failSystem(unsigned long code) { return fail(systemText(static_ca
 
 bool SafeSave::open(const std::string &requested, Replace replace) {
     restart(requested, replace);
+    if (targetError_) return fail(targetError_.message());
     const std::wstring target = wide(target_);
     const DWORD attrs = GetFileAttributesW(target.c_str());
     if (attrs != INVALID_FILE_ATTRIBUTES) {
@@ -397,10 +421,49 @@ class QuietWrite : BlockedSignals {
     bool wasPending_[2] = {false, false};
 };
 
-// A new file made exclusively with the usual permissions (the umask's);
-// -1 with errno set when it cannot be.
-int createNew(const std::string &path) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+// A new file made exclusively with the usual permissions (the umask's) and
+// locked for as long as it stays open, the mark of a save under way; -1 with
+// errno set when it cannot be made.
+int createNew(const std::string &path, mode_t mode = 0666) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+    if (fd >= 0) ::flock(fd, LOCK_EX | LOCK_NB);
+    return fd;
+}
+
+// A temporary file younger than this is never taken for a stale one: it may
+// be one that another save has made but not yet locked.
+constexpr time_t kStaleAfterSeconds = 10;
+
+// True when `file` is a temporary file's name of a save of `name`.
+bool isAsideOf(std::string_view file, const std::string &name) {
+    const std::string start = "." + name + ".";
+    if (file.size() != start.size() + kAsideRandom + kAsideEnd.size() || file.substr(0, start.size()) != start ||
+        file.substr(file.size() - kAsideEnd.size()) != kAsideEnd)
+        return false;
+    for (char c : file.substr(start.size(), kAsideRandom))
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    return true;
+}
+
+// Removes the temporary files in `dir` that saves of `name` killed outright
+// (SIGKILL, a power cut) left behind: those no save holds locked. A save
+// under way keeps its own.
+void removeStaleAside(const std::string &dir, const std::string &name) {
+    std::error_code ec;
+    std::filesystem::directory_iterator it(pathFromUtf8(dir), ec), end;
+    const time_t now = ::time(nullptr);
+    for (; !ec && it != end; it.increment(ec)) {
+        const std::string file = utf8FromPath(it->path().filename());
+        if (!isAsideOf(file, name)) continue;
+        const std::string path = dir + "/" + file;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= kStaleAfterSeconds &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
 }
 
 } // namespace
@@ -409,6 +472,7 @@ bool SafeSave::failSystem(unsigned long code) { return fail(std::generic_categor
 
 bool SafeSave::open(const std::string &requested, Replace replace) {
     restart(requested, replace);
+    if (targetError_) return fail(targetError_.message());
     struct stat old {};
     const bool exists = ::stat(target_.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode)) return fail(kIsFolder);
@@ -444,6 +508,7 @@ bool SafeSave::open(const std::string &requested, Replace replace) {
         }
     }
     if (fd_ < 0) return failSystem(EEXIST);
+    removeStaleAside(dir, name);
     // Keep the old file's permissions.
     if (exists && fchmod(fd_, old.st_mode & 07777) != 0) {
         // Not fatal: the file is ours and readable; only its mode differs.
@@ -521,11 +586,12 @@ bool ScratchFile::create(const std::string &stem, std::string *error) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string tmp = asideName(dir, stem);
         BlockedSignals quiet({SIGINT, SIGTERM, SIGHUP, SIGQUIT});
-        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
+        const int fd = createNew(tmp, 0600);
         if (fd >= 0) {
-            ::close(fd);
+            lock_ = fd; // held open: the lock says the file is in use
             path_ = tmp;
             slot_ = listPending(tmp);
+            removeStaleAside(dir, stem);
             return true;
         }
         reason = errno;
@@ -538,6 +604,7 @@ bool ScratchFile::create(const std::string &stem, std::string *error) {
 
 ScratchFile::~ScratchFile() {
     if (!path_.empty()) ::unlink(path_.c_str());
+    if (lock_ >= 0) ::close(lock_);
     unlistPending(slot_);
 }
 

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace vek {
 
@@ -33,7 +34,8 @@ class SafeSave {
     SafeSave &operator=(const SafeSave &) = delete;
 
     // Prepares the save of `target`. Through a symbolic link the file it
-    // names is replaced, not the link. A regular target marked read-only is
+    // names is replaced, not the link; a dangling link is written through
+    // (the file it names is made) and a loop of links is refused. A regular target marked read-only is
     // refused (the user protected it; a rename must not bypass that), and so
     // is a folder. A target that exists and is not a regular file (a FIFO, a
     // device) is written directly and never replaced; a FIFO that no program
@@ -74,6 +76,7 @@ class SafeSave {
     bool putInPlace();
 
     std::string requested_, target_, tmp_;
+    std::error_code targetError_; // a loop of links in the way to the target
     std::string buffer_;
     std::string error_;
     Replace replace_ = Replace::Allowed;
@@ -98,7 +101,10 @@ bool saveFile(const std::string &path, std::string_view bytes, std::string *erro
 // end the program as the default would have. A signal the program handles
 // itself is left alone. Without this call an ending signal leaves a save's
 // temporary file behind (a hidden name beside its target; the target itself
-// is never harmed). Does nothing on Windows.
+// is never harmed). Does nothing on Windows. A temporary file's name ends in
+// ".vek-partial"; one that a save killed outright left behind (no signal
+// handler runs on SIGKILL) is removed by the next save of the same target
+// (POSIX), while a save under way keeps its own.
 void removeTemporaryFilesOnEndingSignals();
 
 // A private file for a library that writes only to a file name of its own
@@ -124,6 +130,7 @@ class ScratchFile {
   private:
     std::string path_;
     int slot_ = -1;
+    int lock_ = -1; // kept open while the file is in use (POSIX)
 };
 
 // True when a and b are the same existing file (the same device and inode,

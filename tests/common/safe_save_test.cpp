@@ -2,6 +2,7 @@
 // never replaced, and no temporary file outlives a failed or killed save.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -256,6 +257,64 @@ template <class F> int inChild(F body) {
     int st = 0;
     waitpid(pid, &st, 0);
     return st;
+}
+
+// A dangling link is written through, as cp does: the file it names is made
+// and every link of the chain stays. A loop of links is refused with the
+// system's reason, and the links are left as they were.
+TEST(SafeSaveFile, DanglingLinksAreWrittenThroughAndLoopsRefused) {
+    const std::string dir = t::freshDir("safe_save_file_dangling");
+    fs::create_directory(dir + "/sub");
+    fs::create_symlink("hop.txt", dir + "/dangling.txt");
+    fs::create_symlink("sub/made.txt", dir + "/hop.txt");
+    std::string error;
+    ASSERT_TRUE(vek::saveFile(dir + "/dangling.txt", "new", &error)) << error;
+    EXPECT_TRUE(fs::is_symlink(dir + "/dangling.txt"));
+    EXPECT_TRUE(fs::is_symlink(dir + "/hop.txt"));
+    EXPECT_EQ(t::readFile(dir + "/sub/made.txt"), "new");
+    EXPECT_EQ(entriesIn(dir), 3u);
+    EXPECT_EQ(entriesIn(dir + "/sub"), 1u);
+
+    fs::create_symlink("self.txt", dir + "/self.txt");
+    fs::create_symlink("b.txt", dir + "/a.txt");
+    fs::create_symlink("a.txt", dir + "/b.txt");
+    for (const char *name : {"/self.txt", "/a.txt"}) {
+        EXPECT_FALSE(vek::saveFile(dir + name, "new", &error));
+        EXPECT_EQ(error, "Unable to write " + dir + name + ": Too many levels of symbolic links.");
+        EXPECT_TRUE(fs::is_symlink(dir + name));
+    }
+    EXPECT_EQ(entriesIn(dir), 6u);
+}
+
+// A save killed outright (SIGKILL: no handler runs) leaves its temporary
+// file, named for what it is; the next save of the same target removes it,
+// but neither the temporary file of a save under way nor another target's.
+TEST(SafeSaveFile, TheNextSaveRemovesWhatAKilledSaveLeft) {
+    const std::string dir = t::freshDir("safe_save_file_stale");
+    vek::SafeSave underWay;
+    ASSERT_TRUE(underWay.open(dir + "/m.vek")) << underWay.error();
+    const std::string kept = fs::path(underWay.temporaryName()).filename().string();
+    EXPECT_EQ(kept.rfind(".m.vek.", 0), 0u) << kept;
+    EXPECT_EQ(kept.substr(kept.size() - 12), ".vek-partial") << kept;
+    const int st = inChild([&] {
+        vek::SafeSave killed;
+        if (killed.open(dir + "/m.vek") && killed.write(std::string(200000, 'x'))) ::kill(getpid(), SIGKILL);
+    });
+    ASSERT_TRUE(WIFSIGNALED(st) && WTERMSIG(st) == SIGKILL) << st;
+    t::writeFile(dir + "/.other.vek.0123456789abcdef.vek-partial", "another target's");
+    ASSERT_EQ(entriesIn(dir), 3u);
+    // All of them older than a file just made, which is never taken for a
+    // stale one.
+    for (const auto &e : fs::directory_iterator(dir))
+        fs::last_write_time(e.path(), fs::file_time_type::clock::now() - std::chrono::minutes(1));
+
+    std::string error;
+    ASSERT_TRUE(vek::saveFile(dir + "/m.vek", "new", &error)) << error;
+    EXPECT_EQ(entriesIn(dir), 3u); // m.vek, the save under way's, the other target's
+    EXPECT_TRUE(fs::exists(dir + "/" + kept));
+    EXPECT_TRUE(fs::exists(dir + "/.other.vek.0123456789abcdef.vek-partial"));
+    EXPECT_TRUE(underWay.write("mine") && underWay.commit()) << underWay.error();
+    EXPECT_EQ(t::readFile(dir + "/m.vek"), "mine");
 }
 
 // Past the file size limit the system would end the program with SIGXFSZ:
