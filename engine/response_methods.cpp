@@ -211,6 +211,9 @@ std::string streambedProblem(double lambda) {
 
 std::string tableProblem(const std::vector<float> &shares) {
     if (shares.empty()) return "the table has no monthly shares";
+    if (static_cast<long long>(shares.size()) > kMostTableMonths)
+        return "the table has " + std::to_string(shares.size()) + " monthly shares; a table holds at most " +
+               std::to_string(kMostTableMonths);
     double sum = 0.0;
     for (std::size_t i = 0; i < shares.size(); ++i) {
         const double s = shares[i];

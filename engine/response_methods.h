@@ -80,9 +80,13 @@ class StepResponse {
 // refuses such a location; the model core's checks report the same text.
 std::string alluvialProblem(double aOverW);
 std::string streambedProblem(double lambda);
-// Shares: each finite and within [0, 1], at least one, and a cumulative share
-// of at most 1 (the stream cannot lose more than was pumped; 1e-6 of rounding
-// is allowed).
+// The most monthly shares a table may hold (what the readers take).
+inline constexpr long long kMostTableMonths = 100000;
+
+// Shares: at least one and at most kMostTableMonths, each finite and within
+// [0, 1], and a cumulative share of at most 1 (the stream cannot lose more
+// than was pumped; 1e-6 of rounding is allowed). Every place a table is set
+// asks this, so no program or binding writes a table the readers refuse.
 std::string tableProblem(const std::vector<float> &shares);
 
 } // namespace vek::engine

@@ -131,7 +131,6 @@ const Field &required(const Statement &st, const Field *f, std::string_view key)
     return *f;
 }
 
-constexpr long long kMostMonths = 100000;
 
 } // namespace
 
@@ -184,7 +183,7 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
             t.name = required(st, k[0], "name").value;
             if (t.name.empty()) st.fail("a table needs a name");
             if (section.table(t.name)) st.fail("table \"" + messageText(t.name) + "\" is given twice");
-            const long long months = wholeValue(st, required(st, k[1], "months"), 0, kMostMonths);
+            const long long months = wholeValue(st, required(st, k[1], "months"), 0, kMostTableMonths);
             if (k[2]) {
                 if (k[2]->value == "one")
                     t.afterOne = true;

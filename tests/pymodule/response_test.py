@@ -150,7 +150,12 @@ def test_response_tables(workdir):
     model.add_response_table("short", [0.5, 0.5], after="one")  # replaces
     assert model.response_tables == [URF_NAME, "short"]
     assert list(model.response_table("short").shares) == [0.5, 0.5]
-    for bad in ([0.6, 0.6], [1.5], [], [float("nan")]):
+    # As many shares as a file may hold, and not one more: a longer table
+    # was once written, and the programs refused the file.
+    model.add_response_table("long", [0.0] * 100000)
+    assert len(model.response_table("long").shares) == 100000
+    model.remove_response_table("long")
+    for bad in ([0.6, 0.6], [1.5], [], [float("nan")], [0.0] * 100001):
         with pytest.raises(vek.ResponseError) as e:
             model.add_response_table("bad", bad)
         assert e.value.kind == "BadTable"
