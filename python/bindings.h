@@ -80,7 +80,14 @@ void registerErrors(py::module_ &m);
 int yearTypeArgument(const py::handle &value);
 
 // A path given as str, bytes or os.PathLike, as the cores take it (UTF-8).
+// A NUL character, which would cut the name short, is refused (ValueError).
 std::string pathArgument(const py::handle &path);
+
+// Text the cores hand over as a Python str, never a UnicodeDecodeError: a
+// path as os.fsdecode gives it (bytes that are not UTF-8 as surrogates, so
+// that it names the same file), a message with such bytes shown as \xNN.
+py::str pathString(const std::string &path);
+py::str messageString(const std::string &text);
 
 // Arrays handed out are copies; they refuse item assignment, so that a
 // change made to one is never mistaken for a change of what it came from.

@@ -92,9 +92,20 @@ void registerErrors(py::module_ &m) {
                  responseBases);
 }
 
+namespace {
+py::str decoded(const std::string &text, const char *errors) {
+    PyObject *s = PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), errors);
+    if (!s) throw py::error_already_set();
+    return py::reinterpret_steal<py::str>(s);
+}
+} // namespace
+
+py::str pathString(const std::string &path) { return decoded(path, "surrogateescape"); }
+py::str messageString(const std::string &text) { return decoded(text, "backslashreplace"); }
+
 void raiseError(py::handle type, const std::string &message,
                 const std::vector<std::pair<const char *, py::object>> &attributes) {
-    py::object e = py::reinterpret_borrow<py::object>(type)(message);
+    py::object e = py::reinterpret_borrow<py::object>(type)(messageString(message));
     for (const auto &[name, value] : attributes)
         e.attr(name) = value;
     PyErr_SetObject(type.ptr(), e.ptr());
@@ -120,7 +131,10 @@ std::string pathArgument(const py::handle &path) {
     // Names that are not UTF-8 come back with surrogates; they are passed on
     // byte for byte.
     py::object bytes = text.attr("encode")("utf-8", "surrogateescape");
-    return bytes.cast<std::string>();
+    std::string name = bytes.cast<std::string>();
+    if (name.find('\0') != std::string::npos)
+        throw py::value_error("a path cannot hold a NUL character: " + messageString(name).cast<std::string>());
+    return name;
 }
 
 void makeReadOnly(py::array &a) { a.attr("setflags")(py::arg("write") = false); }

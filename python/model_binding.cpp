@@ -15,6 +15,7 @@
 #include "model/document_operations.h"
 #include "model/input_file.h"
 #include "model/year_types.h"
+#include "results/text_decoding.h"
 
 namespace vek::python {
 
@@ -142,12 +143,12 @@ std::shared_ptr<Model> readModel(const py::object &pathArg) {
     }
     if (!ok)
         raiseError(errorTypes().readError, prompter.text(),
-                   {{"file", py::str(path)}, {"line", py::none()}, {"partial", py::cast(model)}});
+                   {{"file", pathString(path)}, {"line", py::none()}, {"partial", py::cast(model)}});
     model->doc.setModified(false);
     return model;
 }
 
-std::string writeModel(Model &model, const py::object &pathArg) {
+py::str writeModel(Model &model, const py::object &pathArg) {
     const std::string path = pathArgument(pathArg);
     CollectingPrompter prompter;
     const bool ok = model.doc.save(path, prompter);
@@ -155,12 +156,12 @@ std::string writeModel(Model &model, const py::object &pathArg) {
         std::string text = prompter.text();
         if (text.empty() && !prompter.questions.empty())
             text = prompter.questions.front() + " (not replaced: write it under another name)";
-        raiseError(errorTypes().writeError, text, {{"file", py::str(path)}});
+        raiseError(errorTypes().writeError, text, {{"file", pathString(path)}});
     }
     // The one message of a successful save: a ".owl" name was changed.
     for (const std::string &m : prompter.messages)
         if (PyErr_WarnEx(PyExc_UserWarning, m.c_str(), 1) != 0) throw py::error_already_set();
-    return saveInputPath(path);
+    return pathString(saveInputPath(path));
 }
 
 std::string modelRepr(const Model &m) {
@@ -252,7 +253,7 @@ user-defined).)doc");
         "Monthly-to-daily rule (useAvgDaysPerMonth): True counts 30.417 days in every month, False the "
         "actual days of the month. Converts no table; the engine applies it.");
     model.def_property_readonly(
-        "path", [](const Model &mo) { return mo.doc.path().empty() ? py::object(py::none()) : py::str(mo.doc.path()); },
+        "path", [](const Model &mo) { return mo.doc.path().empty() ? py::object(py::none()) : pathString(mo.doc.path()); },
         "The file the model was read from or last written to; None for a model that has none (one read only "
         "partly).");
     model.def_property_readonly(
@@ -307,9 +308,13 @@ whole table to change it, for example
     loc.def_property_readonly(
         "position", [](const LocationRef &r) { return r.index; }, "Position in the model's list (0-based).");
     loc.def_property(
-        "name", [](const LocationRef &r) { return r.get().name; }, &setName,
+        "name", [](const LocationRef &r) { return decodeReportText(r.get().name); }, &setName,
         "Display and report name (stored without leading and trailing blanks; the report prints 60 "
-        "characters).");
+        "characters). Read as the programs show it: UTF-8, or else each byte as its Windows-1252 "
+        "character; name_bytes gives it as the file holds it. Set from a str (written as UTF-8) or bytes.");
+    loc.def_property_readonly(
+        "name_bytes", [](const LocationRef &r) { return py::bytes(r.get().name); },
+        "The name as the file holds it, as bytes.");
     loc.def_property(
         "type", [](const LocationRef &r) { return r.get().LocationType; }, &setType,
         "-1 irrigation well (values are consumptive use of ground water), 1 recharge site (net recharge).");

@@ -15,7 +15,7 @@ namespace vek::python {
 namespace {
 
 py::object orNone(int v, int none) { return v == none ? py::object(py::none()) : py::object(py::int_(v)); }
-py::object orNone(const std::string &s) { return s.empty() ? py::object(py::none()) : py::object(py::str(s)); }
+py::object orNone(const std::string &s) { return s.empty() ? py::object(py::none()) : py::object(pathString(s)); }
 
 [[noreturn]] void raiseOperation(const OperationError &e, py::object partial = py::none()) {
     const ErrorTypes &t = errorTypes();

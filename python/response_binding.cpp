@@ -168,8 +168,9 @@ py::array_t<double> responseCurve(const std::string &word, const std::optional<d
     py::array_t<double> out(std::vector<py::ssize_t>(t.shape(), t.shape() + t.ndim()));
     const double *in = t.data();
     double *o = out.mutable_data();
+    // A day that is no number has no share either.
     for (py::ssize_t i = 0; i < t.size(); ++i)
-        o[i] = (*response)(in[i]);
+        o[i] = std::isnan(in[i]) ? in[i] : (*response)(in[i]);
     return out;
 }
 
@@ -295,7 +296,7 @@ refuse (each within 0 to 1, their sum at most 1) raise vek.ResponseError.)doc");
                 raiseError(errorTypes().importFileError, file + ": " + imported.error,
                            {{"kind", py::str("Unreadable")},
                             {"family", py::str("file")},
-                            {"file", py::str(file)},
+                            {"file", pathString(file)},
                             {"location", py::none()},
                             {"location_name", py::none()},
                             {"year", py::none()},

@@ -319,7 +319,7 @@ void writeReport(const Results &r, const py::object &pathArg) {
             save.abandon();
         }
     }
-    if (!ok) raiseError(errorTypes().writeError, error, {{"file", py::str(path)}});
+    if (!ok) raiseError(errorTypes().writeError, error, {{"file", pathString(path)}});
 }
 
 std::shared_ptr<Results> readReport(const py::object &pathArg) {
@@ -337,7 +337,7 @@ std::shared_ptr<Results> readReport(const py::object &pathArg) {
     if (!ok) {
         const int line = r->results.failedLine;
         raiseError(errorTypes().readError, prompter.text(),
-                   {{"file", py::str(path)},
+                   {{"file", pathString(path)},
                     {"line", line > 0 ? py::object(py::int_(line)) : py::object(py::none())},
                     {"partial", py::cast(r)}});
     }

@@ -11,6 +11,7 @@
 #include "model/engine_runner.h"
 #include "model/input_file.h"
 #include "model/model_validation.h"
+#include "results/text_decoding.h"
 
 namespace vek::python {
 
@@ -58,7 +59,8 @@ void fillResults(Results &out, const engine::RunTables &run) {
     for (const engine::RunTables::Location &l : run.locations) {
         LocationResult loc;
         // The name as the report prints it: its first 60 characters.
-        loc.name = std::string(trim(std::string_view(l.name).substr(0, 60)));
+        // Decoded as the report's readers decode it.
+        loc.name = decodeReportText(trim(std::string_view(l.name).substr(0, 60)), l.name.size() >= 60);
         loc.depletionFactor = l.factor;
         loc.rows.assign(rows, YearRow());
         fillTable(loc, l.diversion.data(), run.counts.runYears, false);
@@ -105,6 +107,9 @@ std::string consoleLine(const std::string &text) {
 std::shared_ptr<Results> run(const py::object &modelOrPath, const py::object &threads) {
     engine::EngineOptions options;
     if (!threads.is_none()) {
+        if (!py::isinstance<py::int_>(threads) || py::isinstance<py::bool_>(threads))
+            throw py::type_error("threads is a whole number or None, not " +
+                                 py::str(py::type::of(threads).attr("__name__")).cast<std::string>());
         const long n = threads.cast<long>();
         // Each thread holds a location's tables: a count far beyond any
         // machine's cores would only exhaust memory.

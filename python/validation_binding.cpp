@@ -8,7 +8,7 @@ namespace vek::python {
 
 namespace {
 
-py::object orNone(const std::string &s) { return s.empty() ? py::object(py::none()) : py::object(py::str(s)); }
+py::object orNone(const std::string &s) { return s.empty() ? py::object(py::none()) : py::object(pathString(s)); }
 
 } // namespace
 

@@ -237,3 +237,38 @@ def test_owl_names_are_saved_as_vek_with_a_warning(workdir):
         assert model.write(os.path.join(workdir, "run1.owl")) == expected
     assert read_bytes(expected) == read_bytes(EXAMPLE)
     assert not os.path.exists(os.path.join(workdir, "run1.owl"))
+
+
+def test_bad_input_raises_what_a_user_can_act_on(workdir):
+    # Garbage is a ReadError with the reader's words, its bytes escaped.
+    garbage = os.path.join(workdir, "garbage.vek")
+    with open(garbage, "wb") as f:
+        f.write(b"\xff\xfe\x1b[31m\x9b garbage\n" * 3)
+    with pytest.raises(vek.ReadError) as e:
+        vek.read_model(garbage)
+    assert "\\x1b[31m" in str(e.value) and "\x1b" not in str(e.value)
+
+    # A name in Windows-1252 reads, runs and writes back byte for byte.
+    latin = os.path.join(workdir, "latin.vek")
+    text = read_bytes(EXAMPLE)
+    name = vek.read_model(EXAMPLE).locations[0].name_bytes
+    with open(latin, "wb") as f:
+        f.write(text.replace(b"\n" + name + b"\n", b"\nCaf\xe9 " + name + b"\n"))
+    model = vek.read_model(latin)
+    assert model.locations[0].name == "Caf\u00e9 " + name.decode()
+    assert model.locations[0].name_bytes == b"Caf\xe9 " + name
+    assert vek.run(model).locations[0].name.startswith("Caf\u00e9 ")
+    assert read_bytes(model.write(os.path.join(workdir, "again.vek"))) == read_bytes(latin)
+
+    # A path that is not UTF-8 is written and given back as os.fsdecode
+    # gives it; a NUL character is refused, nothing written.
+    odd = os.path.join(os.fsencode(workdir), b"m\xe9.vek")
+    assert model.write(odd) == os.fsdecode(odd)
+    assert read_bytes(odd) == read_bytes(latin)
+    with pytest.raises(ValueError, match="NUL"):
+        model.write(os.path.join(workdir, "a\0b.vek"))
+    assert sorted(os.listdir(workdir)) == sorted(["garbage.vek", "latin.vek", "again.vek", os.fsdecode(b"m\xe9.vek")])
+
+    with pytest.raises(TypeError, match="threads is a whole number or None, not str"):
+        vek.run(model, threads="2")
+    assert np.isnan(vek.response("infinite", 100.0, [float("nan"), 10.0])).tolist() == [True, False]
