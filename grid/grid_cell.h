@@ -2,6 +2,8 @@
 // plus the small value types (cell id, cell range) the grid is addressed with.
 #pragma once
 
+#include "grid/cell_roles.h"
+
 #include <QString>
 #include <Qt>
 
@@ -63,10 +65,6 @@ struct CCellRange {
 // selected and fixed bits follow from the grid and are not stored here) and
 // its alignment. An empty format takes the grid's default for ordinary or
 // fixed cells, so a cell keeps the right look when the fixed counts change.
-// A mark on a cell whose value the owner finds wrong: one the program would
-// refuse, or one that only looks wrong. The cell shows it in colour, and
-// its note as the cell's tool tip.
-enum class CellMark { None, LooksWrong, Refused };
 
 class CGridCell {
   public:

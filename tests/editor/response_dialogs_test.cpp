@@ -74,10 +74,10 @@ double drawnAt(const QLineSeries *s, double t) {
 }
 
 TEST_F(ResponseDialogTest, MethodColumnOpensTheDialogWhoseOkIsOneStep) {
-    CGridCtrl *list = view->locationGrid();
-    EXPECT_EQ(list->itemText(0, 5), "Response Method");
-    EXPECT_EQ(list->itemText(2, 5), "Infinite aquifer");
-    EXPECT_FALSE(list->isCellEditable(2, 5));
+    SpreadsheetView *list = view->locationTable();
+    EXPECT_EQ(test::columnHeader(list, 5), "Response Method");
+    EXPECT_EQ(test::cellText(list, 1, 5), "Infinite aquifer");
+    EXPECT_FALSE(list->model()->index(1, 5).flags() & Qt::ItemIsEditable);
     QTimer::singleShot(0, [] {
         auto *dlg = qobject_cast<ResponseMethodDialog *>(QApplication::activeModalWidget());
         ASSERT_NE(dlg, nullptr);
@@ -102,14 +102,14 @@ TEST_F(ResponseDialogTest, MethodColumnOpensTheDialogWhoseOkIsOneStep) {
         EXPECT_TRUE(reference->isVisible());
         dlg->okButton()->click();
     });
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->cellRect(2, 5).center());
+    test::clickCell(list, 1, 5);
 
     const Location &south = m().locations[1];
     EXPECT_EQ(south.response.method, ResponseMethod::AlluvialAquifer);
     EXPECT_EQ(south.response.aOverW, 0.5f);
     EXPECT_EQ(south.VEK, 1000.0f);
-    EXPECT_EQ(list->itemText(2, 5), "Alluvial, a/W 0.5");
-    EXPECT_EQ(list->itemText(2, 1), "1000");
+    EXPECT_EQ(test::cellText(list, 1, 5), "Alluvial, a/W 0.5");
+    EXPECT_EQ(test::cellText(list, 1, 1), "1000");
     EXPECT_EQ(view->selectedLocation(), 1) << "the location clicked stays selected";
     ASSERT_EQ(stack()->count(), 1);
     EXPECT_EQ(stack()->undoText(), "Change Response Method");
@@ -117,7 +117,7 @@ TEST_F(ResponseDialogTest, MethodColumnOpensTheDialogWhoseOkIsOneStep) {
     doc->undo();
     EXPECT_TRUE(m().locations[1].response.isInfiniteAquifer());
     EXPECT_EQ(m().locations[1].VEK, 0.0f);
-    EXPECT_EQ(list->itemText(2, 5), "Infinite aquifer");
+    EXPECT_EQ(test::cellText(list, 1, 5), "Infinite aquifer");
     EXPECT_FALSE(doc->isModified());
 
     // Cancel, or OK without a change, records nothing.
@@ -318,7 +318,7 @@ TEST_F(ResponseDialogTest, RenamingAndDeletingKeepTheLocationsSound) {
     item->setText("  Agency\t2021 ");
     EXPECT_EQ(m().locations[1].response.table, "Agency 2021");
     EXPECT_EQ(dlg->tableList()->currentItem()->text(), "Agency 2021");
-    EXPECT_EQ(view->locationGrid()->itemText(2, 5), "Table: Agency 2021");
+    EXPECT_EQ(test::cellText(view->locationTable(), 1, 5), "Table: Agency 2021");
     for (const char *bad : {"Other", "   "}) {
         dlg->tableList()->currentItem()->setText(QString::fromLatin1(bad));
         EXPECT_EQ(dlg->tableList()->currentItem()->text(), "Agency 2021");
@@ -339,7 +339,7 @@ TEST_F(ResponseDialogTest, RenamingAndDeletingKeepTheLocationsSound) {
     dlg->deleteButton()->click();
     EXPECT_EQ(m().responseTables.size(), 1u);
     EXPECT_TRUE(m().locations[1].response.isInfiniteAquifer());
-    EXPECT_EQ(view->locationGrid()->itemText(2, 5), "Infinite aquifer");
+    EXPECT_EQ(test::cellText(view->locationTable(), 1, 5), "Infinite aquifer");
     EXPECT_EQ(stack()->undoText(), "Delete Response Table");
     doc->undo();
     EXPECT_EQ(m().responseTables.size(), 2u);
