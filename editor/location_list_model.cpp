@@ -108,7 +108,7 @@ Qt::ItemFlags LocationListModel::flags(const QModelIndex &index) const {
 bool LocationListModel::setData(const QModelIndex &index, const QVariant &value, int role) {
     if (role != Qt::EditRole || !index.isValid() || !doc_) return false;
     if (index.row() >= static_cast<int>(doc_->model().locations.size())) {
-        doc_->document().message("OnEndlabeleditWellListctrl: Internal error.");
+        doc_->prompter()->message("OnEndlabeleditWellListctrl: Internal error.");
         return false;
     }
     if (index.column() != Name && index.column() != Factor) return false;

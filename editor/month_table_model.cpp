@@ -101,7 +101,7 @@ bool MonthTableModel::setData(const QModelIndex &index, const QVariant &value, i
     if (role != Qt::EditRole || !index.isValid() || !editable_ || !doc_) return false;
     if (!shown()) {
         // A table without a location has no rows; a stale index names none.
-        if (kind_ == Historical) doc_->document().message("OnEndlabeleditPumpingListctrl: Internal error.");
+        if (kind_ == Historical) doc_->prompter()->message("OnEndlabeleditPumpingListctrl: Internal error.");
         return false;
     }
     if (index.row() >= rows_ || !cell(index.row(), index.column())) return false;

@@ -125,36 +125,36 @@ void CVEKViewView::Impl::showSelectedRow() {
 
 // ---- refills ----------------------------------------------------------------
 
-void CVEKViewView::onUpdate(int hint) {
+void CVEKViewView::onUpdate(ViewHint hint) {
     if (!doc_) return;
     switch (hint) {
-    case 0:
+    case ViewHint::Everything:
         d_->fillMonthHeaders();
         d_->fullRefill();
         break;
-    case 2:
+    case ViewHint::EverythingButMonthHeaders:
+        d_->fullRefill();
+        break;
+    case ViewHint::HistoricalTable:
         d_->fillHistorical();
         break;
-    case 3:
+    case ViewHint::SynthesizedTable:
         d_->fillSynthesized();
         d_->fillCaptions();
         break;
-    case 4:
+    case ViewHint::TablesAndMonthHeaders:
         d_->fillHistorical();
         d_->fillSynthesized();
         d_->fillMonthHeaders();
         d_->fillCaptions();
         break;
-    case 5:
+    case ViewHint::Tables:
         d_->fillHistorical();
         d_->fillSynthesized();
         d_->fillCaptions();
         break;
-    case CVEKViewDoc::kHintLocationList:
+    case ViewHint::LocationCells:
         d_->fillLocationCells();
-        break;
-    default:
-        d_->fullRefill();
         break;
     }
     d_->fitListColumns();
@@ -180,16 +180,16 @@ void CVEKViewView::Impl::markProblems() {
         if (p.location < 0) continue;
         const CellMark kind = p.refused() ? CellMark::Refused : CellMark::LooksWrong;
         const QString text = QString::fromStdString(p.text);
-        if (p.field == "name")
+        if (p.field == ModelProblem::Field::Name)
             addMark(list[{p.location, LocationListModel::Name}], kind, text);
-        else if (p.field == "VEK")
+        else if (p.field == ModelProblem::Field::VEK)
             addMark(list[{p.location, LocationListModel::Factor}], kind, text);
-        else if (p.field == "LocationType")
+        else if (p.field == ModelProblem::Field::LocationType)
             addMark(list[{p.location, LocationListModel::Type}], kind, text);
         if (p.location != chosen || !p.year || p.month < 0) continue;
-        if (p.field == "historicalData")
+        if (p.field == ModelProblem::Field::HistoricalData)
             addMark(historical[{*p.year - m.inputStartYear, p.month}], kind, text);
-        else if (p.field == "synthesizedData")
+        else if (p.field == ModelProblem::Field::SynthesizedData)
             addMark(synthesized[{*p.year - m.synthStartYear, p.month}], kind, text);
     }
     wellsModel->setMarks(std::move(list));

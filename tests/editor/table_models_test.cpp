@@ -59,10 +59,10 @@ TEST_F(TableModels, KeepTheirContractThroughEditsRefillsAndUndo) {
     for (int i = 0; i < 5; ++i)
         doc->undo();
     typeYear(view->inputEndEdit(), "1994");
-    doc->updateAllViews(4);
+    doc->updateAllViews(ViewHint::TablesAndMonthHeaders);
     // The whole document replaced by a smaller one.
     doc->document().model = ModelInput{};
-    doc->updateAllViews(0);
+    doc->updateAllViews(ViewHint::Everything);
     EXPECT_EQ(view->locationModel()->rowCount(), 0);
     EXPECT_EQ(view->historicalModel()->rowCount(), 0);
 }
