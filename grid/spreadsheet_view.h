@@ -11,12 +11,11 @@
 // model's setData.
 #pragma once
 
+#include <QLineEdit>
 #include <QPointer>
 #include <QTableView>
 
 #include <functional>
-
-class QLineEdit;
 
 namespace vek {
 

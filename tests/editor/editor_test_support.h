@@ -6,8 +6,6 @@
 #include "editor/pumping_record_dialog.h"
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
-#include "grid/grid_ctrl.h"
-#include "grid/in_place_edit.h"
 #include "grid/spreadsheet_view.h"
 #include "support/model_builder.h"
 #include "support/qt_test_app.h"
@@ -53,14 +51,6 @@ inline void clickCell(QTableView *t, int row, int col) {
     const QModelIndex cell = t->model()->index(row, col);
     t->scrollTo(cell);
     QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualRect(cell).center());
-}
-
-// Edits a grid cell as the user would: in-place edit, new text, commit.
-inline void typeCell(CGridCtrl *g, int row, int col, const QString &text) {
-    ASSERT_TRUE(g->editCell(row, col));
-    ASSERT_NE(g->inPlaceEdit(), nullptr);
-    g->inPlaceEdit()->setText(text);
-    g->endEditing(CGridCtrl::EditEnd::Commit);
 }
 
 // Opens the form's Pumping Record dialog and presses its OK button.

@@ -278,7 +278,7 @@ TEST_F(ResponseDialogTest, ImportedTablesComeInAsOneStepAndReplaceOnlyWhenAllowe
     EXPECT_EQ(stack()->undoText(), "Import Response Tables");
     EXPECT_EQ(dlg->tableList()->count(), 2);
     EXPECT_EQ(dlg->currentTable(), "Basin A");
-    EXPECT_EQ(dlg->sharesGrid()->itemText(3, 2), "0.6") << "cumulative share";
+    EXPECT_EQ(test::cellText(dlg->sharesTable(), 2, 1), "0.6") << "cumulative share";
     EXPECT_TRUE(questions.isEmpty());
 
     // The same file again: No keeps the model's table and brings the new one
@@ -355,17 +355,17 @@ TEST_F(ResponseDialogTest, SharesAreTypedPastedAndResizedAsSteps) {
     EXPECT_EQ(m().responseTables[1].name, "New table (2)");
     dlg->selectTable("New table");
 
-    CGridCtrl *g = dlg->sharesGrid();
-    typeCell(g, 2, 1, "0.25");
+    SpreadsheetView *g = dlg->sharesTable();
+    test::typeCell(g, 1, 0, "0.25");
     EXPECT_EQ(m().responseTables[0].shares[1], 0.25f);
-    EXPECT_EQ(g->itemText(12, 2), "0.25");
+    EXPECT_EQ(test::cellText(g, 11, 1), "0.25");
     EXPECT_EQ(stack()->undoText(), "Edit Response Table");
-    EXPECT_FALSE(g->isCellEditable(2, 2)) << "the cumulative share is computed";
+    EXPECT_FALSE(g->model()->index(1, 1).flags() & Qt::ItemIsEditable) << "the cumulative share is computed";
 
     // Pasting past the last month adds the months the lines need.
     const int steps = stack()->count();
     g->setFocus();
-    g->setFocusCell(11, 1);
+    g->setCurrentIndex(g->model()->index(10, 0));
     QGuiApplication::clipboard()->setText("0.1\n0.2\n0.3\n0.4\n");
     QTest::keyClick(g, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(stack()->count(), steps + 1);

@@ -10,8 +10,6 @@
 #include "editor/vekview_app.h"
 #include "editor/vekview_view.h"
 #include "editor_test_support.h"
-#include "grid/grid_ctrl.h"
-#include "grid/in_place_edit.h"
 #include "grid/spreadsheet_view.h"
 #include "model/year_types.h"
 #include "support/test_files.h"
@@ -167,10 +165,7 @@ TEST_F(UndoTest, StepsThatChangeNothingAreNotRecordedNorMarkModified) {
     QTimer::singleShot(0, [] {
         auto *dlg = qobject_cast<PumpingRecordDialog *>(QApplication::activeModalWidget());
         ASSERT_NE(dlg, nullptr);
-        CGridCtrl *g = dlg->findChild<CGridCtrl *>();
-        ASSERT_TRUE(g->editCell(1, 1));
-        g->inPlaceEdit()->setText("99");
-        g->endEditing(CGridCtrl::EditEnd::Commit);
+        typeCell(dlg->table(), 0, 0, "0.5");
         dlg->reject();
     });
     view->OnPumpingRecord();

@@ -4,8 +4,7 @@
 #include "editor/choice_dialogs.h"
 #include "editor/vekview_view.h"
 #include "editor_test_support.h"
-#include "grid/grid_ctrl.h"
-#include "grid/in_place_edit.h"
+#include "grid/spreadsheet_view.h"
 
 #include <QTest>
 
