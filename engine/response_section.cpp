@@ -131,7 +131,6 @@ const Field &required(const Statement &st, const Field *f, std::string_view key)
     return *f;
 }
 
-
 } // namespace
 
 const SectionTable *ResponseSection::table(const std::string &name) const {

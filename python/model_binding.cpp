@@ -253,7 +253,8 @@ user-defined).)doc");
         "Monthly-to-daily rule (useAvgDaysPerMonth): True counts 30.417 days in every month, False the "
         "actual days of the month. Converts no table; the engine applies it.");
     model.def_property_readonly(
-        "path", [](const Model &mo) { return mo.doc.path().empty() ? py::object(py::none()) : pathString(mo.doc.path()); },
+        "path",
+        [](const Model &mo) { return mo.doc.path().empty() ? py::object(py::none()) : pathString(mo.doc.path()); },
         "The file the model was read from or last written to; None for a model that has none (one read only "
         "partly).");
     model.def_property_readonly(
