@@ -2,7 +2,7 @@
 // its years, the locations to delete, the options of a tab-delimited import
 // and the basis of an imported consumptive use. Each only collects a choice;
 // its caller does the work. Also the dialog-unit helper the editor's windows
-// use to place controls the way their templates measure them.
+// use to place controls at the sizes their layouts give in dialog units.
 #pragma once
 
 #include <QComboBox>
@@ -35,7 +35,8 @@ class DialogUnits {
 };
 
 // A drop-down list that reports when its list closes (whether or not the
-// choice changed), as the templates' "drop-down closes" notifications need.
+// choice changed): the cycle dialog refills its end years when the start
+// year's list closes, not on every change of the choice.
 class CloseUpComboBox : public QComboBox {
     Q_OBJECT
   public:

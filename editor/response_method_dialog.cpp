@@ -6,6 +6,7 @@
 #include "editor/response_edits.h"
 #include "editor/response_tables_dialog.h"
 #include "editor/vekview_doc.h"
+#include "model/response_checks.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -185,25 +186,19 @@ QString ResponseMethodDialog::problem() const {
         return QStringLiteral("The factor sdf is %1 days; the model file cannot hold so large a number.")
             .arg(shownNumber(*sdf));
     const ResponseSettings r = settings();
-    std::string p;
-    switch (r.method) {
-    case ResponseMethod::AlluvialAquifer:
-        if (!typedNumber(ratio_->text())) return QStringLiteral("Type a/W as a number from 0 to below 1.");
-        p = engine::alluvialProblem(static_cast<double>(r.aOverW));
-        break;
-    case ResponseMethod::StreambedResistance:
-        if (!typedNumber(lambda_->text())) return QStringLiteral("Type \u03bb\u2032 as a number above 0.");
-        p = engine::streambedProblem(static_cast<double>(r.lambda));
-        break;
-    case ResponseMethod::ResponseTable:
-        if (r.table.empty())
-            return QStringLiteral("The model has no response table yet: add or import one with Tables...");
-        if (const UnitResponseTable *t = findResponseTable(doc_->model(), r.table)) p = engine::tableProblem(t->shares);
-        if (!p.empty()) p = "Response table \"" + r.table + "\": " + p;
-        break;
-    case ResponseMethod::InfiniteAquifer:
-        break;
-    }
+    if (r.method == ResponseMethod::AlluvialAquifer && !typedNumber(ratio_->text()))
+        return QStringLiteral("Type a/W as a number from 0 to below 1.");
+    if (r.method == ResponseMethod::StreambedResistance && !typedNumber(lambda_->text()))
+        return QStringLiteral("Type \u03bb\u2032 as a number above 0.");
+    if (r.method == ResponseMethod::ResponseTable && r.table.empty())
+        return QStringLiteral("The model has no response table yet: add or import one with Tables...");
+    // What the model's checks say of these settings; of a table, also what
+    // they say of its shares.
+    std::string p = responseSettingsProblem(doc_->model(), r);
+    if (p.empty() && r.method == ResponseMethod::ResponseTable)
+        if (const UnitResponseTable *t = findResponseTable(doc_->model(), r.table))
+            if (const std::string shares = engine::tableProblem(t->shares); !shares.empty())
+                p = "Response table \"" + r.table + "\": " + shares;
     // The engine's words, which start with the parameter's own symbol.
     return p.empty() ? QString() : QString::fromStdString(p) + QLatin1Char('.');
 }
@@ -212,7 +207,7 @@ double ResponseMethodDialog::automaticDays() const {
     double days = 10.0 * std::max(factor().value_or(0.0), 0.0);
     if (method_->currentIndex() == static_cast<int>(ResponseMethod::ResponseTable)) {
         const UnitResponseTable *t = findResponseTable(doc_->model(), table_->currentText().toStdString());
-        days = (static_cast<double>(t ? t->shares.size() : 0) + 12.0) * engine::kAverageMonthDays;
+        days = (static_cast<double>(t ? t->shares.size() : 0) + 12.0) * engine::kCycleMeanMonthDays;
     }
     return std::min(roundUp(std::max(days, 365.0)), kLongestDays);
 }

@@ -279,7 +279,7 @@ void EngineRun::readRates(LocationJob &job, long long location) {
         for (int j = 0; j < 12; ++j) {
             const int m = static_cast<int>(12 * r) + j + 1;
             const Real days =
-                p_.useAvgDaysPerMonth == 1 ? kAverageDaysPerMonth : static_cast<Real>(calendar_->daysInMonth(m));
+                p_.useAvgDaysPerMonth == 1 ? kMonthlyToDailyRuleDays : static_cast<Real>(calendar_->daysInMonth(m));
             row[j] = row[j] / days;
         }
     }
@@ -305,7 +305,7 @@ void EngineRun::compute(LocationJob &job, unsigned worker) {
     for (int i = 1; i <= m; ++i) {
         Real days = kFallbackDaysPerMonth;
         if (p_.useAvgDaysPerMonth == 1)
-            days = kAverageDaysPerMonth;
+            days = kMonthlyToDailyRuleDays;
         else if (p_.useAvgDaysPerMonth == 0)
             days = static_cast<Real>(calendar_->daysInMonth(i));
         job.diversion[static_cast<std::size_t>(i)] = job.q[static_cast<std::size_t>(i)] * days * sigma;

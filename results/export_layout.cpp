@@ -8,10 +8,7 @@
 #include "results/text_report.h"
 
 #include "facts/vek_facts.h"
-
-#ifndef VEK_ENGINE_VERSION
-#define VEK_ENGINE_VERSION "unknown"
-#endif
+#include "vek_version.h"
 
 namespace vek {
 
@@ -87,6 +84,6 @@ std::string utf8Text(const std::string &s) {
     return out;
 }
 
-const char *releaseVersion() { return VEK_ENGINE_VERSION; }
+const char *releaseVersion() { return VEK_VERSION; }
 
 } // namespace vek

@@ -556,30 +556,29 @@ bool OutputResults::changeYearType(int t) {
         int shift;
     };
     const int shift = yearTypeShift(yearType, t);
-    const Rule moved = shift > 0 ? Rule{true, 0, shift, shift} : Rule{false, 12 + shift, -shift, shift};
-    const Rule *rule = &moved;
+    const Rule rule = shift > 0 ? Rule{true, 0, shift, shift} : Rule{false, 12 + shift, -shift, shift};
 
     const int yearsBefore = printedYears();
     bool needYear = false;
     for (const LocationResult &loc : locations) {
         if (loc.rows.size() < 2) continue;
-        const YearRow &row = rule->atStart ? loc.rows.front() : loc.rows[loc.rows.size() - 2];
-        for (int m = rule->first; m < rule->first + rule->count; ++m)
+        const YearRow &row = rule.atStart ? loc.rows.front() : loc.rows[loc.rows.size() - 2];
+        for (int m = rule.first; m < rule.first + rule.count; ++m)
             if (hasData(row.diversion[m])) needYear = true;
     }
     if (needYear) {
-        if (rule->atStart)
+        if (rule.atStart)
             --firstPrintYear;
         else
             ++lastPrintYear;
         for (LocationResult &loc : locations) {
             if (loc.rows.empty()) continue;
-            auto at = rule->atStart ? loc.rows.begin() : loc.rows.end() - 1;
+            auto at = rule.atStart ? loc.rows.begin() : loc.rows.end() - 1;
             loc.rows.insert(at, YearRow());
         }
     }
 
-    const int s = rule->shift;
+    const int s = rule.shift;
     for (LocationResult &loc : locations) {
         if (loc.rows.size() < 2) continue;
         const int years = static_cast<int>(loc.rows.size()) - 1;

@@ -17,10 +17,6 @@ namespace vek {
 std::string buildTextReport(const OutputResults &results, const ViewChoices &choices, const std::string &sep,
                             Prompter *prompter = nullptr);
 
-// The file Print and View in Wordpad write the report to: the output
-// document's title (the report's full path) with ".txt" added.
-inline std::string reportTextFileName(const std::string &documentTitle) { return documentTitle + ".txt"; }
-
 // The title line of a location's tables: its name, type and factor, or the
 // name alone for a summary.
 std::string locationTitle(const LocationResult &loc);

@@ -169,7 +169,7 @@ double tableAgainstInfinite(float sdf) {
     double last = 0.0;
     const int months = 480;
     for (int n = 1; n <= months; ++n) {
-        const int t = static_cast<int>(std::lround(kAverageMonthDays * n)) - 15;
+        const int t = static_cast<int>(std::lround(kCycleMeanMonthDays * n)) - 15;
         const double cumulative = depletionFraction(sdf, t);
         char buf[32];
         const auto end = std::to_chars(buf, buf + sizeof buf, static_cast<float>(cumulative - last));
