@@ -37,6 +37,16 @@ mutations=(
   "synthesis-last-year@model/synthesis.cpp@if (year >= md.inputStartYear && year <= md.inputEndYear) return std::nullopt;@if (year >= md.inputStartYear && year < md.inputEndYear) return std::nullopt;@model_synthesis_test@^model_synthesis_test[.]"
   "year-type-rescue@model/year_types.cpp@[static_cast<size_t>(row)] > 0.0f;@[static_cast<size_t>(row)] >= 0.0f;@model_year_types_test@^model_year_types_test[.]"
   "import-soil-moisture@model/imports.cpp@reader.read(path, basis == SoilMoisture::Without);@reader.read(path, basis == SoilMoisture::With);@model_imports_test@^model_imports_test[.]"
+  "kernel-key-parameter@engine/location_response.cpp@std::bit_cast<std::uint32_t>(parameter) == std::bit_cast<std::uint32_t>(other.parameter);@true;@engine_computation_test engine_response_run_test@^engine_(computation|response_run)_test[.]"
+  "kernel-key-table@engine/location_response.cpp@return table == other.table;@return true;@engine_computation_test engine_response_run_test@^engine_(computation|response_run)_test[.]"
+  "validation-last-month@model/model_validation.cpp@for (int c = 0; c < 12; ++c)@for (int c = 0; c < 11; ++c)@model_model_validation_test@^model_model_validation_test[.]"
+  "validation-value-year@model/model_validation.cpp@p.year = firstYear + k;@p.year = firstYear;@model_model_validation_test@^model_model_validation_test[.]"
+  "validation-name-width@model/model_validation.cpp@if (kept.size() <= static_cast<std::size_t>(kReportLocationNameWidth)) continue;@if (kept.size() < static_cast<std::size_t>(kReportLocationNameWidth)) continue;@model_model_validation_test@^model_model_validation_test[.]"
+  "doubtful-daily-month@model/model_validation.cpp@v * 31.0@v * 30.0@model_model_validation_test@^model_model_validation_test[.]"
+  "stale-tolerance@model/model_validation.cpp@2e-5 *@2e-4 *@model_model_validation_test@^model_model_validation_test[.]"
+  "unused-location-type@model/model_validation.cpp@loc.UseInOutput == 0 || loc.isWell()@loc.isWell()@model_model_validation_test@^model_model_validation_test[.]"
+  "safe-save-fsync@common/safe_save.cpp@if (ok && ::fsync(fd_) != 0)@if (ok && false)@common_safe_save_sync_test@^common_safe_save_sync_test[.]"
+  "csv-lone-cr@results/csv_export.cpp@find_first_of(\",\\\"\\r\\n\")@find_first_of(\",\\\"\\n\")@results_export_test@^results_export_test[.]"
 )
 
 selected=("$@")

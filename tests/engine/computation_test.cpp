@@ -149,4 +149,39 @@ TEST(Superposition, KernelCacheSharesAndRecycles) {
     EXPECT_EQ(cache.get(20.0f)->factor(), 20.0f);
 }
 
+// Two responses that share a factor but not a/W, lambda' or the table are
+// two entries of the cache: the second gets its own kernels, not the first's.
+TEST(Superposition, KernelCacheKeysOnTheWholeResponse) {
+    const DayCalendar cal(2000);
+    const KernelLayout layout(cal, 120);
+    const std::vector<StepResponse> tables{StepResponse::responseTable({0.3f, 0.2f, 0.1f}, true),
+                                           StepResponse::responseTable({0.1f, 0.1f, 0.1f, 0.1f}, false)};
+    const struct {
+        const char *what;
+        LocationResponse first, second;
+    } rows[] = {
+        {"a/W", {ResponseMethod::AlluvialAquifer, 150.0f, 0.3f, -1}, {ResponseMethod::AlluvialAquifer, 150.0f, 0.7f, -1}},
+        {"lambda'",
+         {ResponseMethod::StreambedResistance, 150.0f, 0.5f, -1},
+         {ResponseMethod::StreambedResistance, 150.0f, 5.0f, -1}},
+        {"table", {ResponseMethod::ResponseTable, 150.0f, 0.0f, 0}, {ResponseMethod::ResponseTable, 150.0f, 0.0f, 1}},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.what);
+        KernelCache cache(layout, 4);
+        const auto first = cache.get(r.first, tables);
+        const auto second = cache.get(r.second, tables);
+        ASSERT_NE(first.get(), second.get());
+        EXPECT_EQ(cache.get(r.first, tables).get(), first.get());
+        const ResponseKernels fresh(layout, r.second, tables);
+        bool differs = false;
+        for (int k = 1; k <= 48; ++k)
+            for (int j = 0; j + k <= 120; ++j) {
+                ASSERT_EQ(second->forStepMonth(k)[j], fresh.forStepMonth(k)[j]) << "k " << k << " j " << j;
+                differs = differs || first->forStepMonth(k)[j] != fresh.forStepMonth(k)[j];
+            }
+        EXPECT_TRUE(differs);
+    }
+}
+
 } // namespace

@@ -103,6 +103,9 @@ TEST(CsvExport, QuotesOnlyWhatNeedsIt) {
     EXPECT_EQ(csvField("a,b"), "\"a,b\"");
     EXPECT_EQ(csvField("say \"hi\""), "\"say \"\"hi\"\"\"");
     EXPECT_EQ(csvField("two\r\nlines"), "\"two\r\nlines\"");
+    // A lone line end of either kind ends a record in most readers.
+    EXPECT_EQ(csvField("lone\rreturn"), "\"lone\rreturn\"");
+    EXPECT_EQ(csvField("lone\nfeed"), "\"lone\nfeed\"");
 }
 
 // A location named in a one-byte code page still gives valid UTF-8 CSV.

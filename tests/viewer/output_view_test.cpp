@@ -383,10 +383,20 @@ TEST_F(OutputViewTest, PlotsCascadeAndStayOnTheScreen) {
     }
 }
 
-TEST_F(OutputViewTest, PlotWithoutSelectionDoesNothing) {
-    select(view->locationList(), {0});
-    clickOn(view->plotButton());
-    EXPECT_TRUE(view->graphs().empty());
+// Plot draws a location's graphs only when some year is chosen too.
+TEST_F(OutputViewTest, PlotNeedsALocationAndAYear) {
+    const struct {
+        std::initializer_list<int> locations, years;
+        std::size_t graphs;
+    } rows[] = {{{0}, {}, 0}, {{}, {0}, 0}, {{0}, {0}, 2}};
+    for (const auto &r : rows) {
+        for (GraphView *g : view->graphs())
+            delete g;
+        select(view->locationList(), r.locations);
+        select(view->yearList(), r.years);
+        clickOn(view->plotButton());
+        EXPECT_EQ(view->graphs().size(), r.graphs) << r.locations.size() << " locations, " << r.years.size() << " years";
+    }
 }
 
 TEST_F(OutputViewTest, DoneAndHelpAskTheirOwners) {
