@@ -167,8 +167,6 @@ class ImportOptionsDialog : public ChoiceDialog {
     explicit ImportOptionsDialog(QWidget *parent = nullptr);
     int yearType() const { return yearType_; }
     int units() const { return units_; }
-    QComboBox *yearTypeList() const { return yearTypeList_; }
-    QComboBox *unitsList() const { return unitsList_; }
     void accept() override;
 
   private:
@@ -186,7 +184,6 @@ class SoilMoistureDialog : public ChoiceDialog {
     explicit SoilMoistureDialog(QWidget *parent = nullptr);
     int choice() const { return choice_; }
     void reject() override;
-    QPushButton *noSoilMoistureButton() const { return without_; }
     QPushButton *withSoilMoistureButton() const { return with_; }
 
   private:

@@ -62,39 +62,12 @@ QWidget *withNote(QWidget *field, const QString &note, QWidget *more = nullptr, 
 
 } // namespace
 
-ResponseMethodDialog::ResponseMethodDialog(CVEKViewDoc *doc, int location, QWidget *parent)
-    : ChoiceDialog(QStringLiteral("Response Method"), QStringLiteral("response_methods"), parent), doc_(doc),
-      location_(location) {
-    setSizeGripEnabled(true);
-    const ModelInput &m = doc_->model();
-    const Location &loc = m.locations.at(static_cast<std::size_t>(location));
-
-    method_ = new QComboBox;
-    method_->setObjectName(QStringLiteral("method"));
-    for (ResponseMethod r : {ResponseMethod::InfiniteAquifer, ResponseMethod::AlluvialAquifer,
-                             ResponseMethod::StreambedResistance, ResponseMethod::ResponseTable})
-        method_->addItem(responseMethodName(r));
-    sdf_ = numberEdit("factor");
-    ratio_ = numberEdit("aOverW");
-    lambda_ = numberEdit("lambdaPrime");
-    table_ = new QComboBox;
-    table_->setObjectName(QStringLiteral("table"));
-    table_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    tables_ = new QPushButton(QStringLiteral("Tables..."));
-    tables_->setObjectName(QStringLiteral("tables"));
-    tables_->setAutoDefault(false);
-    days_ = numberEdit("daysShown");
-    days_->setPlaceholderText(QStringLiteral("automatic"));
-    problem_ = new QLabel;
-    problem_->setObjectName(QStringLiteral("problem"));
-    problem_->setWordWrap(true);
-    problem_->setStyleSheet(QStringLiteral("color: #c00000;"));
-    calculator_ = new FactorCalculator;
-    chart_ = new ResponseCurveChart;
-
+// The location's title, the method's fields and the factor calculator on
+// the left, the response curve on the right, OK and Cancel under them.
+void ResponseMethodDialog::layOut(const Location &loc) {
     auto *title =
         new QLabel(QStringLiteral("Location %1: %2 (%3)")
-                       .arg(location + 1)
+                       .arg(location_ + 1)
                        .arg(QString::fromStdString(loc.name),
                             loc.isWell() ? QStringLiteral("irrigation well") : QStringLiteral("recharge site")));
     title->setObjectName(QStringLiteral("locationTitle"));
@@ -142,15 +115,9 @@ ResponseMethodDialog::ResponseMethodDialog(CVEKViewDoc *doc, int location, QWidg
     auto *lay = new QVBoxLayout(this);
     lay->addLayout(columns, 1);
     lay->addWidget(buttons);
+}
 
-    // The location's method as it is.
-    const ResponseSettings &r = loc.response;
-    method_->setCurrentIndex(static_cast<int>(r.method));
-    sdf_->setText(shownNumber(static_cast<double>(loc.VEK)));
-    if (r.method == ResponseMethod::AlluvialAquifer) ratio_->setText(shownNumber(static_cast<double>(r.aOverW)));
-    if (r.method == ResponseMethod::StreambedResistance) lambda_->setText(shownNumber(static_cast<double>(r.lambda)));
-    fillTables(r.table);
-
+void ResponseMethodDialog::connectControls() {
     calculator_->currentFactor = [this] { return factor(); };
     connect(calculator_, &FactorCalculator::factorComputed, this,
             [this](double sdf) { sdf_->setText(shownNumber(sdf)); });
@@ -162,6 +129,49 @@ ResponseMethodDialog::ResponseMethodDialog(CVEKViewDoc *doc, int location, QWidg
     for (QLineEdit *e : {sdf_, ratio_, lambda_, days_})
         connect(e, &QLineEdit::textChanged, this, [this] { update(); });
     connect(tables_, &QPushButton::clicked, this, &ResponseMethodDialog::showTables);
+}
+
+ResponseMethodDialog::ResponseMethodDialog(CVEKViewDoc *doc, int location, QWidget *parent)
+    : ChoiceDialog(QStringLiteral("Response Method"), QStringLiteral("response_methods"), parent), doc_(doc),
+      location_(location) {
+    setSizeGripEnabled(true);
+    const ModelInput &m = doc_->model();
+    const Location &loc = m.locations.at(static_cast<std::size_t>(location));
+
+    method_ = new QComboBox;
+    method_->setObjectName(QStringLiteral("method"));
+    for (ResponseMethod r : {ResponseMethod::InfiniteAquifer, ResponseMethod::AlluvialAquifer,
+                             ResponseMethod::StreambedResistance, ResponseMethod::ResponseTable})
+        method_->addItem(responseMethodName(r));
+    sdf_ = numberEdit("factor");
+    ratio_ = numberEdit("aOverW");
+    lambda_ = numberEdit("lambdaPrime");
+    table_ = new QComboBox;
+    table_->setObjectName(QStringLiteral("table"));
+    table_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    tables_ = new QPushButton(QStringLiteral("Tables..."));
+    tables_->setObjectName(QStringLiteral("tables"));
+    tables_->setAutoDefault(false);
+    days_ = numberEdit("daysShown");
+    days_->setPlaceholderText(QStringLiteral("automatic"));
+    problem_ = new QLabel;
+    problem_->setObjectName(QStringLiteral("problem"));
+    problem_->setWordWrap(true);
+    problem_->setStyleSheet(QStringLiteral("color: #c00000;"));
+    calculator_ = new FactorCalculator;
+    chart_ = new ResponseCurveChart;
+
+    layOut(loc);
+
+    // The location's method as it is.
+    const ResponseSettings &r = loc.response;
+    method_->setCurrentIndex(static_cast<int>(r.method));
+    sdf_->setText(shownNumber(static_cast<double>(loc.VEK)));
+    if (r.method == ResponseMethod::AlluvialAquifer) ratio_->setText(shownNumber(static_cast<double>(r.aOverW)));
+    if (r.method == ResponseMethod::StreambedResistance) lambda_->setText(shownNumber(static_cast<double>(r.lambda)));
+    fillTables(r.table);
+
+    connectControls();
     update();
 }
 

@@ -129,6 +129,52 @@ FrameKind frameKind(const std::string &kind) {
     throw py::value_error("kind is \"monthly\", \"yearly\", \"cumulative\" or \"average\"");
 }
 
+// The results in the year type asked for: a year type other than the
+// results' own is shown on a copy (made in `changed`), as the view would
+// show it, leaving these results as they are.
+const OutputResults &inYearType(const Results &source, const py::object &yearType, OutputResults &changed) {
+    if (yearType.is_none()) return source.results;
+    const int t = yearTypeArgument(yearType);
+    if (t == source.results.yearType) return source.results;
+    changed = source.results;
+    changed.changeYearType(t);
+    return changed;
+}
+
+// The month column's names of a frame: the months, a total or both.
+std::vector<std::string> frameMonths(FrameKind kind, const OutputResults &r) {
+    std::vector<std::string> months;
+    if (kind == FrameKind::Monthly || kind == FrameKind::Average) months = monthNames(r);
+    if (kind == FrameKind::Yearly || kind == FrameKind::Average) months.emplace_back("TOTAL");
+    if (kind == FrameKind::Cumulative) months.emplace_back("CUMULATIVE TOTAL");
+    return months;
+}
+
+// Calls emit(year index, month column, value) for each value of one table
+// of a location that a frame of `kind` holds, in the frame's order; the
+// average row's year index is `years`.
+template <class Emit>
+void forEachValue(FrameKind kind, const LocationResult &loc, std::size_t years, bool stream, Emit &emit) {
+    if (kind == FrameKind::Average) {
+        const YearRow &avg = loc.rows.back();
+        for (std::size_t m = 0; m < 12; ++m)
+            emit(years, m, stream ? avg.stream[m] : avg.diversion[m]);
+        emit(years, 12, stream ? avg.streamTotal : avg.diversionTotal);
+        return;
+    }
+    for (std::size_t y = 0; y < years && y < loc.rows.size(); ++y) {
+        const YearRow &row = loc.rows[y];
+        if (kind == FrameKind::Monthly) {
+            for (std::size_t m = 0; m < 12; ++m)
+                emit(y, m, stream ? row.stream[m] : row.diversion[m]);
+        } else if (kind == FrameKind::Yearly) {
+            emit(y, 0, stream ? row.streamTotal : row.diversionTotal);
+        } else {
+            emit(y, 0, stream ? row.streamCumulative : row.diversionCumulative);
+        }
+    }
+}
+
 // The columns of a tidy frame; vek._frames makes the DataFrame (or the
 // arrays) of them.
 py::dict frameColumns(const Results &source, const std::string &kindName, const py::object &yearType,
@@ -136,24 +182,10 @@ py::dict frameColumns(const Results &source, const std::string &kindName, const 
     const FrameKind kind = frameKind(kindName);
     const std::vector<int> positions = positionsArgument(source, locations);
     const std::vector<int> which = tablesArgument(tables);
-    // A year type other than the results' own is shown on a copy, as the
-    // view would show it, leaving these results as they are.
     OutputResults changed;
-    const OutputResults *r = &source.results;
-    if (!yearType.is_none()) {
-        const int t = yearTypeArgument(yearType);
-        if (t != r->yearType) {
-            changed = source.results;
-            changed.changeYearType(t);
-            r = &changed;
-        }
-    }
+    const OutputResults *r = &inYearType(source, yearType, changed);
     const std::size_t years = r->printedYears() > 0 ? static_cast<std::size_t>(r->printedYears()) : 0;
-
-    std::vector<std::string> months;
-    if (kind == FrameKind::Monthly || kind == FrameKind::Average) months = monthNames(*r);
-    if (kind == FrameKind::Yearly || kind == FrameKind::Average) months.emplace_back("TOTAL");
-    if (kind == FrameKind::Cumulative) months.emplace_back("CUMULATIVE TOTAL");
+    const std::vector<std::string> months = frameMonths(kind, *r);
     const std::size_t perTable = kind == FrameKind::Average ? months.size() : years * months.size();
 
     std::size_t rows = 0;
@@ -196,24 +228,7 @@ py::dict frameColumns(const Results &source, const std::string &kindName, const 
                     V(i) = valueOf(v);
                     ++i;
                 };
-                if (kind == FrameKind::Average) {
-                    const YearRow &avg = loc.rows.back();
-                    for (std::size_t m = 0; m < 12; ++m)
-                        emit(years, m, t == 0 ? avg.diversion[m] : avg.stream[m]);
-                    emit(years, 12, t == 0 ? avg.diversionTotal : avg.streamTotal);
-                    continue;
-                }
-                for (std::size_t y = 0; y < years && y < loc.rows.size(); ++y) {
-                    const YearRow &row = loc.rows[y];
-                    if (kind == FrameKind::Monthly) {
-                        for (std::size_t m = 0; m < 12; ++m)
-                            emit(y, m, t == 0 ? row.diversion[m] : row.stream[m]);
-                    } else if (kind == FrameKind::Yearly) {
-                        emit(y, 0, t == 0 ? row.diversionTotal : row.streamTotal);
-                    } else {
-                        emit(y, 0, t == 0 ? row.diversionCumulative : row.streamCumulative);
-                    }
-                }
+                forEachValue(kind, loc, years, t == 1, emit);
             }
         }
     }
@@ -357,19 +372,10 @@ std::string resultsRepr(const Results &r) {
            " years>";
 }
 
-} // namespace
+using ResultsClass = py::class_<Results, std::shared_ptr<Results>>;
 
-void bindResults(py::module_ &m) {
-    py::class_<Results, std::shared_ptr<Results>> results(
-        m, "Results", R"doc(The results of one run (vek.run) or of one report read back
-(vek.read_report): every location's two tables, then the summaries
-"Recharge Summary", "CU of Ground Water Summary" and "Net Impact on Stream",
-one row per printed year and the average row.
-
-Values are acre-feet per month, wells negative. Results of a run hold the
-engine's single-precision values; a report holds them rounded to one
-decimal. A run keeps the entries its report would show (output_format 0:
-every used location and the summaries; 1: the summaries; 2: none).)doc");
+// The run's years, headings and entries.
+void bindResultsSettings(ResultsClass &results) {
     results.def_property_readonly(
         "year_type", [](const Results &r) { return r.results.yearType; },
         "Month order of the tables: 0 Calendar (JAN-DEC), 1 Irrigation (NOV-OCT, the engine's), 2 USGS "
@@ -427,28 +433,10 @@ averages are recomputed to the report's precision. Accepts 0, 1, 2 or
     results.def_property_readonly(
         "locations", [](const std::shared_ptr<Results> &r) { return LocationResultList{r}; },
         "The entries in report order: the locations, then the three summaries (vek.LocationResult).");
-    results.def("_columns", &frameColumns, py::arg("kind"), py::arg("year_type"), py::arg("locations"),
-                py::arg("tables"), "Columns of Results.frame (codes and categories for the text columns).");
-    results.def("text_report", &textReport, py::arg("locations") = py::none(), py::arg("years") = py::none(),
-                py::arg("yearly") = false, py::arg("diversion") = true, py::arg("stream") = true,
-                R"doc(The output view's tab-delimited text report, lines ending in "\n".
+}
 
-locations: positions to show (default all); years: printed years and "avg"
-(default all, then the average); yearly: the yearly scale (TOTAL and
-CUMULATIVE TOTAL) instead of months; diversion, stream: which tables.)doc");
-    results.def("write_report", &writeReport, py::arg("path"),
-                R"doc(Writes the report vek writes for this run, byte for byte, to `path`
-(through the safe save: an earlier file is replaced only by a complete one).
-Only the results of vek.run have one; vek.WriteError when it cannot be
-written.)doc");
-    results.def("__repr__", &resultsRepr);
-
-    bindSequence<LocationResultList>(m, "LocationResultList", "The entries of a results object, in report order.");
-
-    py::class_<LocationResultRef> loc(m, "LocationResult",
-                                      R"doc(One entry of a results object: a location's block of the report, or one
-of the three summaries. Tables are read-only float32 arrays, one row per
-printed year in the results' year type; NaN where there is no data.)doc");
+// What an entry is and its tables.
+void bindLocationResultTables(py::class_<LocationResultRef> &loc) {
     loc.def_property_readonly(
         "position", [](const LocationResultRef &r) { return r.index; },
         "Position among the results' entries (0-based).");
@@ -506,6 +494,44 @@ printed year in the results' year type; NaN where there is no data.)doc");
     loc.def_property_readonly(
         "stream_average", [](const LocationResultRef &r) { return averageRow(r.get(), true); },
         "The report's average row of the stream table: 12 months, then the total; shape (13,).");
+}
+
+} // namespace
+
+void bindResults(py::module_ &m) {
+    ResultsClass results(m, "Results", R"doc(The results of one run (vek.run) or of one report read back
+(vek.read_report): every location's two tables, then the summaries
+"Recharge Summary", "CU of Ground Water Summary" and "Net Impact on Stream",
+one row per printed year and the average row.
+
+Values are acre-feet per month, wells negative. Results of a run hold the
+engine's single-precision values; a report holds them rounded to one
+decimal. A run keeps the entries its report would show (output_format 0:
+every used location and the summaries; 1: the summaries; 2: none).)doc");
+    bindResultsSettings(results);
+    results.def("_columns", &frameColumns, py::arg("kind"), py::arg("year_type"), py::arg("locations"),
+                py::arg("tables"), "Columns of Results.frame (codes and categories for the text columns).");
+    results.def("text_report", &textReport, py::arg("locations") = py::none(), py::arg("years") = py::none(),
+                py::arg("yearly") = false, py::arg("diversion") = true, py::arg("stream") = true,
+                R"doc(The output view's tab-delimited text report, lines ending in "\n".
+
+locations: positions to show (default all); years: printed years and "avg"
+(default all, then the average); yearly: the yearly scale (TOTAL and
+CUMULATIVE TOTAL) instead of months; diversion, stream: which tables.)doc");
+    results.def("write_report", &writeReport, py::arg("path"),
+                R"doc(Writes the report vek writes for this run, byte for byte, to `path`
+(through the safe save: an earlier file is replaced only by a complete one).
+Only the results of vek.run have one; vek.WriteError when it cannot be
+written.)doc");
+    results.def("__repr__", &resultsRepr);
+
+    bindSequence<LocationResultList>(m, "LocationResultList", "The entries of a results object, in report order.");
+
+    py::class_<LocationResultRef> loc(m, "LocationResult",
+                                      R"doc(One entry of a results object: a location's block of the report, or one
+of the three summaries. Tables are read-only float32 arrays, one row per
+printed year in the results' year type; NaN where there is no data.)doc");
+    bindLocationResultTables(loc);
     loc.def("__repr__", [](const LocationResultRef &r) {
         const LocationResult &l = r.get();
         return "<vek.LocationResult " + std::to_string(r.index) + " '" + l.name +

@@ -545,6 +545,105 @@ std::vector<std::string> OutputResults::locationListEntries() const {
     return out;
 }
 
+namespace {
+
+// Moves a location's values s months towards the start of its rows (s < 0:
+// towards the end); the months left behind hold no data.
+void shiftMonths(LocationResult &loc, int s) {
+    const int years = static_cast<int>(loc.rows.size()) - 1;
+    const int months = 12 * years;
+    auto div = [&](int i) -> float & { return loc.rows[i / 12].diversion[i % 12]; };
+    auto str = [&](int i) -> float & { return loc.rows[i / 12].stream[i % 12]; };
+    auto divTenths = [&](int i) -> std::int32_t & { return loc.rows[i / 12].diversionTenths[i % 12]; };
+    auto strTenths = [&](int i) -> std::int32_t & { return loc.rows[i / 12].streamTenths[i % 12]; };
+    auto move = [&](int to, int from) {
+        div(to) = div(from);
+        str(to) = str(from);
+        divTenths(to) = divTenths(from);
+        strTenths(to) = strTenths(from);
+    };
+    auto empty = [&](int d) {
+        div(d) = str(d) = kNoData;
+        divTenths(d) = strTenths(d) = kNoTenths;
+    };
+    if (s > 0) {
+        for (int d = 0; d + s < months; ++d)
+            move(d, d + s);
+        for (int d = std::max(0, months - s); d < months; ++d)
+            empty(d);
+    } else {
+        for (int d = months - 1; d + s >= 0; --d)
+            move(d, d + s);
+        for (int d = 0; d < std::min(-s, months); ++d)
+            empty(d);
+    }
+}
+
+void retotal(LocationResult &loc) {
+    const int years = static_cast<int>(loc.rows.size()) - 1;
+    // Year totals and running totals over the months that hold data.
+    for (int y = 0; y < years; ++y) {
+        YearRow &row = loc.rows[y];
+        for (int table = 0; table < 2; ++table) {
+            const float *v = table == 0 ? row.diversion : row.stream;
+            float &total = table == 0 ? row.diversionTotal : row.streamTotal;
+            float &cumulative = table == 0 ? row.diversionCumulative : row.streamCumulative;
+            float sum = 0.0f;
+            bool any = false;
+            for (int m = 0; m < 12; ++m)
+                if (hasData(v[m])) {
+                    sum += v[m];
+                    any = true;
+                }
+            total = any ? sum : kNoData;
+            std::int32_t *tenths = table == 0 ? row.diversionTenths : row.streamTenths;
+            tenths[12] = sumOfTenths(v, tenths);
+            float previous =
+                y == 0 ? 0.0f : (table == 0 ? loc.rows[y - 1].diversionCumulative : loc.rows[y - 1].streamCumulative);
+            cumulative = cumulate(previous, total, y == 0);
+        }
+    }
+}
+
+void reaverage(LocationResult &loc) {
+    const int years = static_cast<int>(loc.rows.size()) - 1;
+    // Averages of the year rows, to the report's precision; positions no
+    // year holds data for stay without data.
+    YearRow &avg = loc.rows.back();
+    for (int table = 0; table < 2; ++table) {
+        for (int m = 0; m <= 12; ++m) {
+            float sum = 0.0f;
+            int n = 0;
+            long long tenthsSum = 0;
+            bool tenthsKnown = true;
+            for (int y = 0; y < years; ++y) {
+                const YearRow &row = loc.rows[y];
+                float v = m == 12 ? (table == 0 ? row.diversionTotal : row.streamTotal)
+                                  : (table == 0 ? row.diversion[m] : row.stream[m]);
+                if (hasData(v)) {
+                    sum += v;
+                    ++n;
+                    const std::int32_t t = (table == 0 ? row.diversionTenths : row.streamTenths)[m];
+                    tenthsKnown = tenthsKnown && t != kNoTenths;
+                    tenthsSum += t;
+                }
+            }
+            float value = n > 0 ? roundToTenths(sum / static_cast<float>(n)) : kNoData;
+            if (m == 12)
+                (table == 0 ? avg.diversionTotal : avg.streamTotal) = value;
+            else
+                (table == 0 ? avg.diversion : avg.stream)[m] = value;
+            // The mean of the printed values, rounded to tenths as the
+            // floats are.
+            (table == 0 ? avg.diversionTenths : avg.streamTenths)[m] =
+                n > 0 && tenthsKnown ? static_cast<std::int32_t>(std::llround(static_cast<double>(tenthsSum) / n))
+                                     : kNoTenths;
+        }
+    }
+}
+
+} // namespace
+
 bool OutputResults::changeYearType(int t) {
     if (!isValidYearMode(t) || !isValidYearMode(yearType) || t == yearType) return false;
     // The values move s months towards the start of the printed months (s <
@@ -578,94 +677,11 @@ bool OutputResults::changeYearType(int t) {
         }
     }
 
-    const int s = rule.shift;
     for (LocationResult &loc : locations) {
         if (loc.rows.size() < 2) continue;
-        const int years = static_cast<int>(loc.rows.size()) - 1;
-        const int months = 12 * years;
-        auto div = [&](int i) -> float & { return loc.rows[i / 12].diversion[i % 12]; };
-        auto str = [&](int i) -> float & { return loc.rows[i / 12].stream[i % 12]; };
-        auto divTenths = [&](int i) -> std::int32_t & { return loc.rows[i / 12].diversionTenths[i % 12]; };
-        auto strTenths = [&](int i) -> std::int32_t & { return loc.rows[i / 12].streamTenths[i % 12]; };
-        auto move = [&](int to, int from) {
-            div(to) = div(from);
-            str(to) = str(from);
-            divTenths(to) = divTenths(from);
-            strTenths(to) = strTenths(from);
-        };
-        auto empty = [&](int d) {
-            div(d) = str(d) = kNoData;
-            divTenths(d) = strTenths(d) = kNoTenths;
-        };
-        if (s > 0) {
-            for (int d = 0; d + s < months; ++d)
-                move(d, d + s);
-            for (int d = std::max(0, months - s); d < months; ++d)
-                empty(d);
-        } else {
-            for (int d = months - 1; d + s >= 0; --d)
-                move(d, d + s);
-            for (int d = 0; d < std::min(-s, months); ++d)
-                empty(d);
-        }
-
-        // Year totals and running totals over the months that hold data.
-        for (int y = 0; y < years; ++y) {
-            YearRow &row = loc.rows[y];
-            for (int table = 0; table < 2; ++table) {
-                const float *v = table == 0 ? row.diversion : row.stream;
-                float &total = table == 0 ? row.diversionTotal : row.streamTotal;
-                float &cumulative = table == 0 ? row.diversionCumulative : row.streamCumulative;
-                float sum = 0.0f;
-                bool any = false;
-                for (int m = 0; m < 12; ++m)
-                    if (hasData(v[m])) {
-                        sum += v[m];
-                        any = true;
-                    }
-                total = any ? sum : kNoData;
-                std::int32_t *tenths = table == 0 ? row.diversionTenths : row.streamTenths;
-                tenths[12] = sumOfTenths(v, tenths);
-                float previous =
-                    y == 0 ? 0.0f
-                           : (table == 0 ? loc.rows[y - 1].diversionCumulative : loc.rows[y - 1].streamCumulative);
-                cumulative = cumulate(previous, total, y == 0);
-            }
-        }
-
-        // Averages of the year rows, to the report's precision; positions no
-        // year holds data for stay without data.
-        YearRow &avg = loc.rows.back();
-        for (int table = 0; table < 2; ++table) {
-            for (int m = 0; m <= 12; ++m) {
-                float sum = 0.0f;
-                int n = 0;
-                long long tenthsSum = 0;
-                bool tenthsKnown = true;
-                for (int y = 0; y < years; ++y) {
-                    const YearRow &row = loc.rows[y];
-                    float v = m == 12 ? (table == 0 ? row.diversionTotal : row.streamTotal)
-                                      : (table == 0 ? row.diversion[m] : row.stream[m]);
-                    if (hasData(v)) {
-                        sum += v;
-                        ++n;
-                        const std::int32_t t = (table == 0 ? row.diversionTenths : row.streamTenths)[m];
-                        tenthsKnown = tenthsKnown && t != kNoTenths;
-                        tenthsSum += t;
-                    }
-                }
-                float value = n > 0 ? roundToTenths(sum / static_cast<float>(n)) : kNoData;
-                if (m == 12)
-                    (table == 0 ? avg.diversionTotal : avg.streamTotal) = value;
-                else
-                    (table == 0 ? avg.diversion : avg.stream)[m] = value;
-                // The mean of the printed values, rounded to tenths as the
-                // floats are.
-                (table == 0 ? avg.diversionTenths : avg.streamTenths)[m] =
-                    n > 0 && tenthsKnown ? static_cast<std::int32_t>(std::llround(static_cast<double>(tenthsSum) / n))
-                                         : kNoTenths;
-            }
-        }
+        shiftMonths(loc, rule.shift);
+        retotal(loc);
+        reaverage(loc);
     }
     yearType = t;
     return printedYears() != yearsBefore;

@@ -182,11 +182,18 @@ Writer bytesWriter(const std::string &bytes) {
     };
 }
 
-int runReport(const vektool::Args &args) {
-    std::string path, locations = "all", years = "all", screen, xlsxPath, csvPath, outputPath;
+// What the command line asks for.
+struct ReportRequest {
+    std::string path, locations = "all", years = "all", xlsxPath, csvPath, outputPath, screen;
     int yearType = -1;
     bool graphData = false, crlf = false;
+    int screenWidth = 1280, screenHeight = 1024;
     vek::ViewChoices choices;
+};
+
+// Reads the options into `r`; the message of the first one refused, or
+// empty when all are taken.
+std::string readArguments(const vektool::Args &args, ReportRequest &r) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
         auto value = [&](std::string &into) {
@@ -195,120 +202,116 @@ int runReport(const vektool::Args &args) {
             return true;
         };
         if (a == "--locations") {
-            if (!value(locations)) return usageError("--locations needs a value");
+            if (!value(r.locations)) return "--locations needs a value";
         } else if (a == "--years") {
-            if (!value(years)) return usageError("--years needs a value");
+            if (!value(r.years)) return "--years needs a value";
         } else if (a == "--yearly") {
-            choices.scale = vek::ViewChoices::Yearly;
+            r.choices.scale = vek::ViewChoices::Yearly;
         } else if (a == "--year-type") {
             std::string v;
-            if (!value(v)) return usageError("--year-type needs a value");
+            if (!value(v)) return "--year-type needs a value";
             auto t = toInt(v);
-            if (!t || *t < 0 || *t > 2) return usageError("--year-type must be 0, 1 or 2");
-            yearType = *t;
+            if (!t || *t < 0 || *t > 2) return "--year-type must be 0, 1 or 2";
+            r.yearType = *t;
         } else if (a == "--no-diversion") {
-            choices.showDiversion = false;
+            r.choices.showDiversion = false;
         } else if (a == "--no-stream") {
-            choices.showStream = false;
+            r.choices.showStream = false;
         } else if (a == "--graph-data") {
-            graphData = true;
+            r.graphData = true;
         } else if (a == "--crlf") {
-            crlf = true;
+            r.crlf = true;
         } else if (a == "--xlsx") {
-            if (!value(xlsxPath) || xlsxPath.empty()) return usageError("--xlsx needs a file name");
+            if (!value(r.xlsxPath) || r.xlsxPath.empty()) return "--xlsx needs a file name";
         } else if (a == "--csv") {
-            if (!value(csvPath) || csvPath.empty()) return usageError("--csv needs a file name");
+            if (!value(r.csvPath) || r.csvPath.empty()) return "--csv needs a file name";
         } else if (a == "--output" || a == "-o") {
-            if (!value(outputPath) || outputPath.empty()) return usageError(a + " needs a file name");
+            if (!value(r.outputPath) || r.outputPath.empty()) return a + " needs a file name";
         } else if (a == "--screen") {
-            if (!value(screen)) return usageError("--screen needs a value");
+            if (!value(r.screen)) return "--screen needs a value";
         } else if (!a.empty() && a[0] == '-') {
-            return usageError("unknown option " + a);
-        } else if (path.empty()) {
-            path = a;
+            return "unknown option " + a;
+        } else if (r.path.empty()) {
+            r.path = a;
         } else {
-            return usageError("only one report can be read");
+            return "only one report can be read";
         }
     }
-    if (path.empty()) return usageError("no report named (see vektool report --help)");
-    if (graphData && (!xlsxPath.empty() || !csvPath.empty()))
-        return usageError("--graph-data cannot be combined with --xlsx or --csv");
-    if (!outputPath.empty() && (!xlsxPath.empty() || !csvPath.empty()))
-        return usageError("--output names the file of the text report or the graph data; --xlsx and --csv name "
-                          "their own");
+    return {};
+}
+
+// What is wrong with the options taken together, or empty when nothing is
+// and the screen size is read.
+std::string requestProblem(ReportRequest &r) {
+    if (r.path.empty()) return "no report named (see vektool report --help)";
+    if (r.graphData && (!r.xlsxPath.empty() || !r.csvPath.empty()))
+        return "--graph-data cannot be combined with --xlsx or --csv";
+    if (!r.outputPath.empty() && (!r.xlsxPath.empty() || !r.csvPath.empty()))
+        return "--output names the file of the text report or the graph data; --xlsx and --csv name their own";
     // An output onto the report itself would destroy what is being read.
-    for (const std::string *out : {&xlsxPath, &csvPath, &outputPath})
-        if (!out->empty() && *out != "-" && vek::sameFile(path, *out))
-            return usageError(*out + " is the report being read; give the output another name");
-    if (!xlsxPath.empty() && !csvPath.empty() && (xlsxPath == csvPath || vek::sameFile(xlsxPath, csvPath)))
-        return usageError("--xlsx and --csv name the same file");
-    int screenWidth = 1280, screenHeight = 1024;
-    if (!screen.empty()) {
-        size_t x = screen.find('x');
-        auto w = x == std::string::npos ? std::nullopt : toInt(screen.substr(0, x));
-        auto h = x == std::string::npos ? std::nullopt : toInt(screen.substr(x + 1));
-        if (!w || !h || *w <= 0 || *h <= 0) return usageError("--screen must look like 1280x1024");
-        screenWidth = *w;
-        screenHeight = *h;
+    for (const std::string *out : {&r.xlsxPath, &r.csvPath, &r.outputPath})
+        if (!out->empty() && *out != "-" && vek::sameFile(r.path, *out))
+            return *out + " is the report being read; give the output another name";
+    if (!r.xlsxPath.empty() && !r.csvPath.empty() && (r.xlsxPath == r.csvPath || vek::sameFile(r.xlsxPath, r.csvPath)))
+        return "--xlsx and --csv name the same file";
+    if (!r.screen.empty()) {
+        size_t x = r.screen.find('x');
+        auto w = x == std::string::npos ? std::nullopt : toInt(r.screen.substr(0, x));
+        auto h = x == std::string::npos ? std::nullopt : toInt(r.screen.substr(x + 1));
+        if (!w || !h || *w <= 0 || *h <= 0) return "--screen must look like 1280x1024";
+        r.screenWidth = *w;
+        r.screenHeight = *h;
     }
+    return {};
+}
 
-    vektool::MessagePrinter prompter;
-    prompter.hold = true; // what was read is printed before the reader's message
-    vek::OutputResults results;
-    bool complete = results.Load(path, prompter);
-    // A report without titled tables: its untitled summaries.
-    if (complete && results.locations.empty()) complete = results.LoadUntitledSummaries(path, prompter);
-    if (!results.headingRead) {
-        // Nothing read that could be shown: the message alone.
-        prompter.printHeld();
-        return 1;
-    }
-    if (yearType >= 0) results.changeYearType(yearType);
-    choices.yearType = results.yearType;
-
+// Puts the locations and years asked for into the choices; what is not in
+// the report, or empty when all are.
+std::string selectTables(const vek::OutputResults &results, const ReportRequest &r, vek::ViewChoices &choices) {
     const int count = static_cast<int>(results.locations.size());
-    auto selectionError = [&](const std::string &what) {
-        prompter.printHeld();
-        return usageError(what);
-    };
-    if (locations == "all") {
+    if (r.locations == "all") {
         for (int i = 0; i < count; ++i)
             choices.locations.push_back(i);
     } else {
-        for (const std::string &s : splitCommas(locations)) {
+        for (const std::string &s : splitCommas(r.locations)) {
             auto v = toInt(s);
             if (!v || *v < 0 || *v >= count)
-                return selectionError("no location '" + s + "' (the report has " + std::to_string(count) + ")");
+                return "no location '" + s + "' (the report has " + std::to_string(count) + ")";
             choices.locations.push_back(*v);
         }
     }
     const int printed = results.printedYears();
-    if (years == "all") {
+    if (r.years == "all") {
         for (int p = 0; p <= printed; ++p)
             choices.years.push_back(p);
-    } else {
-        for (const std::string &s : splitCommas(years)) {
-            if (s == "avg" || s == "Avg" || s == "Average") {
-                choices.years.push_back(printed);
-                continue;
-            }
-            auto v = toInt(s);
-            if (!v || *v < results.firstPrintYear || *v > results.lastPrintYear)
-                return selectionError("no year '" + s + "' (the report prints " +
-                                      std::to_string(results.firstPrintYear) + " to " +
-                                      std::to_string(results.lastPrintYear) + ")");
-            choices.years.push_back(*v - results.firstPrintYear);
-        }
+        return {};
     }
+    for (const std::string &s : splitCommas(r.years)) {
+        if (s == "avg" || s == "Avg" || s == "Average") {
+            choices.years.push_back(printed);
+            continue;
+        }
+        auto v = toInt(s);
+        if (!v || *v < results.firstPrintYear || *v > results.lastPrintYear)
+            return "no year '" + s + "' (the report prints " + std::to_string(results.firstPrintYear) + " to " +
+                   std::to_string(results.lastPrintYear) + ")";
+        choices.years.push_back(*v - results.firstPrintYear);
+    }
+    return {};
+}
 
+// Writes what was asked for: the workbook and CSV, or the text report or
+// graph data. False when a file could not be written.
+bool writeOutputs(const ReportRequest &r, const vek::OutputResults &results, const vek::ViewChoices &choices,
+                  bool complete, vektool::MessagePrinter &prompter) {
     bool written = true;
-    if (!xlsxPath.empty() || !csvPath.empty()) {
-        const std::string csv = csvPath.empty() ? std::string() : vek::buildCsv(results, choices);
-        if (csvPath == "-") vektool::writeStandardOutput(csv);
+    if (!r.xlsxPath.empty() || !r.csvPath.empty()) {
+        const std::string csv = r.csvPath.empty() ? std::string() : vek::buildCsv(results, choices);
+        if (r.csvPath == "-") vektool::writeStandardOutput(csv);
         prompter.printHeld();
-        if (!xlsxPath.empty()) {
-            const vek::WorkbookInfo info = vek::workbookInfoFor(path);
-            written = writeOutput(xlsxPath, complete, path,
+        if (!r.xlsxPath.empty()) {
+            const vek::WorkbookInfo info = vek::workbookInfoFor(r.path);
+            written = writeOutput(r.xlsxPath, complete, r.path,
                                   [&](const std::string &target, vek::SafeSave::Replace replace, std::string *error) {
                                       vek::WorkbookOptions options;
                                       options.replace = replace;
@@ -316,22 +319,51 @@ int runReport(const vektool::Args &args) {
                                       return vek::writeWorkbook(target, results, choices, info, error, options);
                                   });
         }
-        if (!csvPath.empty() && csvPath != "-")
-            written = writeOutput(csvPath, complete, path, bytesWriter(csv)) && written;
-    } else {
-        const std::string out = graphData
-                                    ? vek::plotToJson(vek::preparePlot(results, choices, screenWidth, screenHeight))
-                                    : vek::buildTextReport(results, choices, crlf ? "\r\n" : "\n", &prompter);
-        if (outputPath.empty() || outputPath == "-") vektool::writeStandardOutput(out);
-        prompter.printHeld();
-        if (!outputPath.empty() && outputPath != "-")
-            written = writeOutput(outputPath, complete, path, bytesWriter(out));
+        if (!r.csvPath.empty() && r.csvPath != "-")
+            written = writeOutput(r.csvPath, complete, r.path, bytesWriter(csv)) && written;
+        return written;
     }
+    const std::string out = r.graphData
+                                ? vek::plotToJson(vek::preparePlot(results, choices, r.screenWidth, r.screenHeight))
+                                : vek::buildTextReport(results, choices, r.crlf ? "\r\n" : "\n", &prompter);
+    if (r.outputPath.empty() || r.outputPath == "-") vektool::writeStandardOutput(out);
+    prompter.printHeld();
+    if (!r.outputPath.empty() && r.outputPath != "-")
+        written = writeOutput(r.outputPath, complete, r.path, bytesWriter(out));
+    return written;
+}
+
+int runReport(const vektool::Args &args) {
+    ReportRequest r;
+    if (std::string problem = readArguments(args, r); !problem.empty()) return usageError(problem);
+    if (std::string problem = requestProblem(r); !problem.empty()) return usageError(problem);
+
+    vektool::MessagePrinter prompter;
+    prompter.hold = true; // what was read is printed before the reader's message
+    vek::OutputResults results;
+    bool complete = results.Load(r.path, prompter);
+    // A report without titled tables: its untitled summaries.
+    if (complete && results.locations.empty()) complete = results.LoadUntitledSummaries(r.path, prompter);
+    if (!results.headingRead) {
+        // Nothing read that could be shown: the message alone.
+        prompter.printHeld();
+        return 1;
+    }
+    if (r.yearType >= 0) results.changeYearType(r.yearType);
+    vek::ViewChoices choices = r.choices;
+    choices.yearType = results.yearType;
+    if (std::string problem = selectTables(results, r, choices); !problem.empty()) {
+        prompter.printHeld();
+        return usageError(problem);
+    }
+
+    const bool written = writeOutputs(r, results, choices, complete, prompter);
     // Say so when the output holds no table: a selection of nothing, or a
     // report without any.
+    const int count = static_cast<int>(results.locations.size());
     if (written && (complete || count > 0) && vek::exportLayout(results, choices).blocks.empty())
         std::fprintf(stderr, "vektool report: %s; only the heading facts were written.\n",
-                     count == 0 ? (path + " holds no tables").c_str() : "the selection holds no table");
+                     count == 0 ? (r.path + " holds no tables").c_str() : "the selection holds no table");
     return complete && written ? 0 : 1;
 }
 

@@ -39,10 +39,9 @@
 
 namespace vek {
 
-VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *prompter)
-    : QWidget(parent), results_(results), prompter_(prompter) {
-    setObjectName("VEKOutputView");
-
+// The choices on the left: scale, year type, the locations and years, the
+// tables shown, in a column.
+QLayout *VEKOutputView::buildChoices() {
     auto *scaleBox = new QGroupBox("Scale", this);
     yearly_ = new QRadioButton("Yearly", scaleBox);
     monthly_ = new QRadioButton("Monthly", scaleBox);
@@ -78,6 +77,26 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     showStreamBox_ = new QCheckBox("Show Depletion/Accretion Data", this);
     showStreamBox_->setChecked(true);
 
+    auto *left = new QVBoxLayout;
+    auto *groups = new QHBoxLayout;
+    groups->addWidget(scaleBox);
+    groups->addWidget(yearBox);
+    left->addLayout(groups);
+    left->addSpacing(4);
+    left->addWidget(locLabel);
+    left->addWidget(locations_);
+    left->addWidget(yearsLabel);
+    left->addWidget(years_);
+    left->addSpacing(4);
+    left->addWidget(showDiversionBox_);
+    left->addWidget(showStreamBox_);
+    left->addStretch(1);
+
+    return left;
+}
+
+// The report box and, under it, the buttons.
+QLayout *VEKOutputView::buildReportColumn() {
     report_ = new QPlainTextEdit(this);
     // The box shows the report; it takes no typing (an edited number would
     // reach Save To File and Print as if the engine had computed it), but
@@ -103,25 +122,39 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     // The buttons keep their place on the left and follow the bottom edge.
     buttonRow->addStretch(1);
 
-    auto *left = new QVBoxLayout;
-    auto *groups = new QHBoxLayout;
-    groups->addWidget(scaleBox);
-    groups->addWidget(yearBox);
-    left->addLayout(groups);
-    left->addSpacing(4);
-    left->addWidget(locLabel);
-    left->addWidget(locations_);
-    left->addWidget(yearsLabel);
-    left->addWidget(years_);
-    left->addSpacing(4);
-    left->addWidget(showDiversionBox_);
-    left->addWidget(showStreamBox_);
-    left->addStretch(1);
-
     auto *right = new QVBoxLayout;
     right->addWidget(report_, 1);
     right->addLayout(buttonRow);
 
+    return right;
+}
+
+void VEKOutputView::connectControls() {
+    auto rebuild = [this] { buildReport("\r\n"); };
+    connect(locations_, &QListWidget::itemSelectionChanged, this, rebuild);
+    connect(years_, &QListWidget::itemSelectionChanged, this, rebuild);
+    connect(yearly_, &QRadioButton::clicked, this, rebuild);
+    connect(monthly_, &QRadioButton::clicked, this, rebuild);
+    connect(showDiversionBox_, &QCheckBox::clicked, this, rebuild);
+    connect(showStreamBox_, &QCheckBox::clicked, this, rebuild);
+    connect(calendar_, &QRadioButton::clicked, this, [this] { OnYearType(0); });
+    connect(irrigation_, &QRadioButton::clicked, this, [this] { OnYearType(1); });
+    connect(usgs_, &QRadioButton::clicked, this, [this] { OnYearType(2); });
+    connect(buttons_[0], &QPushButton::clicked, this, &VEKOutputView::OnPrint);
+    connect(buttons_[1], &QPushButton::clicked, this, &VEKOutputView::OnSaveToFile);
+    connect(buttons_[2], &QPushButton::clicked, this, &VEKOutputView::OnPlot);
+    connect(buttons_[3], &QPushButton::clicked, this, &VEKOutputView::OnViewInWordpad);
+    connect(buttons_[4], &QPushButton::clicked, this, &VEKOutputView::OnDone);
+    connect(buttons_[5], &QPushButton::clicked, this, &VEKOutputView::OnHelp);
+}
+
+VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *prompter)
+    : QWidget(parent), results_(results), prompter_(prompter) {
+    setObjectName("VEKOutputView");
+
+    QLayout *left = buildChoices();
+    QLayout *right = buildReportColumn();
+    // The choices keep a fixed width; the report takes the rest.
     auto *leftHolder = new QWidget(this);
     leftHolder->setLayout(left);
     leftHolder->setFixedWidth(std::max(260, leftHolder->sizeHint().width()));
@@ -141,23 +174,7 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
                            Named{showDiversionBox_, IDC_SHOW_DIVERSION}, Named{showStreamBox_, IDC_SHOW_STREAM}})
         n.w->setObjectName(QString("ctl%1").arg(n.id));
 
-    auto rebuild = [this] { buildReport("\r\n"); };
-    connect(locations_, &QListWidget::itemSelectionChanged, this, rebuild);
-    connect(years_, &QListWidget::itemSelectionChanged, this, rebuild);
-    connect(yearly_, &QRadioButton::clicked, this, rebuild);
-    connect(monthly_, &QRadioButton::clicked, this, rebuild);
-    connect(showDiversionBox_, &QCheckBox::clicked, this, rebuild);
-    connect(showStreamBox_, &QCheckBox::clicked, this, rebuild);
-    connect(calendar_, &QRadioButton::clicked, this, [this] { OnYearType(0); });
-    connect(irrigation_, &QRadioButton::clicked, this, [this] { OnYearType(1); });
-    connect(usgs_, &QRadioButton::clicked, this, [this] { OnYearType(2); });
-    connect(buttons_[0], &QPushButton::clicked, this, &VEKOutputView::OnPrint);
-    connect(buttons_[1], &QPushButton::clicked, this, &VEKOutputView::OnSaveToFile);
-    connect(buttons_[2], &QPushButton::clicked, this, &VEKOutputView::OnPlot);
-    connect(buttons_[3], &QPushButton::clicked, this, &VEKOutputView::OnViewInWordpad);
-    connect(buttons_[4], &QPushButton::clicked, this, &VEKOutputView::OnDone);
-    connect(buttons_[5], &QPushButton::clicked, this, &VEKOutputView::OnHelp);
-
+    connectControls();
     onUpdate();
 }
 
@@ -455,7 +472,6 @@ void VEKOutputView::OnPlot() {
         w->createWindow();
         graphs_.emplace_back(w);
     }
-    emit graphsCreated();
 }
 
 std::vector<GraphView *> VEKOutputView::graphs() const {

@@ -19,6 +19,7 @@
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QListWidget;
 class QPlainTextEdit;
 class QPrinter;
@@ -60,7 +61,6 @@ class VEKOutputView : public QWidget {
 
     // The document's title: Print and View in Wordpad write title + ".txt".
     void setDocumentTitle(const QString &title) { documentTitle_ = title; }
-    QString documentTitle() const { return documentTitle_; }
 
     // Refills both lists from the results and empties the report.
     void onUpdate();
@@ -74,7 +74,6 @@ class VEKOutputView : public QWidget {
     QRadioButton *monthlyButton() const { return monthly_; }
     QRadioButton *calendarButton() const { return calendar_; }
     QRadioButton *irrigationButton() const { return irrigation_; }
-    QRadioButton *usgsButton() const { return usgs_; }
     QCheckBox *showDiversionCheck() const { return showDiversionBox_; }
     QCheckBox *showStreamCheck() const { return showStreamBox_; }
     QPushButton *printButton() const { return buttons_[0]; }
@@ -148,11 +147,13 @@ class VEKOutputView : public QWidget {
     void documentChanged();
     void closeRequested();
     void helpRequested(int context);
-    void graphsCreated();
     // A confirmation for the main window's status bar (a saved export).
     void statusMessage(const QString &text);
 
   private:
+    QLayout *buildChoices();
+    QLayout *buildReportColumn();
+    void connectControls();
     void message(const QString &text);
     // No program opened the report: offers to save it elsewhere.
     void offerToSaveInstead(const QString &path);
