@@ -101,6 +101,25 @@ ResponseTablesDialog::ResponseTablesDialog(CVEKViewDoc *doc, QWidget *parent)
     problem_->setStyleSheet(QStringLiteral("color: #c00000;"));
     chart_ = new ResponseCurveChart;
 
+    layOut();
+
+    connect(add_, &QPushButton::clicked, this, &ResponseTablesDialog::OnAdd);
+    connect(rename_, &QPushButton::clicked, this, &ResponseTablesDialog::OnRename);
+    connect(delete_, &QPushButton::clicked, this, &ResponseTablesDialog::OnDelete);
+    connect(import_, &QPushButton::clicked, this, &ResponseTablesDialog::OnImport);
+    connect(list_, &QListWidget::currentRowChanged, this, [this] {
+        if (!filling_) showTable();
+    });
+    connect(list_, &QListWidget::itemChanged, this, &ResponseTablesDialog::onItemChanged);
+    connect(shares_, &ResponseSharesModel::edited, this, &ResponseTablesDialog::onShareEdited);
+    connect(months_, &QSpinBox::valueChanged, this, &ResponseTablesDialog::onMonthsChanged);
+    connect(after_, &QComboBox::currentIndexChanged, this, &ResponseTablesDialog::onAfterChanged);
+    fillList({});
+}
+
+// The list of tables and its buttons, the chosen table's months, shares
+// and users on the left; its curve on the right; Close under them.
+void ResponseTablesDialog::layOut() {
     auto *buttons = new QVBoxLayout;
     for (QPushButton *b : {add_, rename_, delete_, import_})
         buttons->addWidget(b);
@@ -128,19 +147,6 @@ ResponseTablesDialog::ResponseTablesDialog(CVEKViewDoc *doc, QWidget *parent)
     auto *lay = new QVBoxLayout(this);
     lay->addLayout(columns, 1);
     lay->addWidget(close);
-
-    connect(add_, &QPushButton::clicked, this, &ResponseTablesDialog::OnAdd);
-    connect(rename_, &QPushButton::clicked, this, &ResponseTablesDialog::OnRename);
-    connect(delete_, &QPushButton::clicked, this, &ResponseTablesDialog::OnDelete);
-    connect(import_, &QPushButton::clicked, this, &ResponseTablesDialog::OnImport);
-    connect(list_, &QListWidget::currentRowChanged, this, [this] {
-        if (!filling_) showTable();
-    });
-    connect(list_, &QListWidget::itemChanged, this, &ResponseTablesDialog::onItemChanged);
-    connect(shares_, &ResponseSharesModel::edited, this, &ResponseTablesDialog::onShareEdited);
-    connect(months_, &QSpinBox::valueChanged, this, &ResponseTablesDialog::onMonthsChanged);
-    connect(after_, &QComboBox::currentIndexChanged, this, &ResponseTablesDialog::onAfterChanged);
-    fillList({});
 }
 
 void ResponseTablesDialog::describeControls(QPushButton *close) {

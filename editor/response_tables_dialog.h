@@ -80,6 +80,7 @@ class ResponseTablesDialog : public ChoiceDialog {
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
+    void layOut();
     void describeControls(QPushButton *close);
     const UnitResponseTable *table() const;
     void fillList(const std::string &select);
