@@ -176,8 +176,7 @@ std::string modelRepr(const Model &m) {
 }
 
 // A run parameter the engine reads that changes no table's shape.
-template <int ModelInput::*Field>
-void bindParameter(ModelClass &c, const char *name, const char *doc) {
+template <int ModelInput::*Field> void bindParameter(ModelClass &c, const char *name, const char *doc) {
     c.def_property(
         name, [](const Model &m) { return m.doc.model.*Field; },
         [](Model &m, int v) {
@@ -188,8 +187,7 @@ void bindParameter(ModelClass &c, const char *name, const char *doc) {
         doc);
 }
 
-template <int ModelInput::*Field>
-void bindYear(ModelClass &c, const char *name, const char *doc) {
+template <int ModelInput::*Field> void bindYear(ModelClass &c, const char *name, const char *doc) {
     c.def_property_readonly(
         name, [](const Model &m) { return m.doc.model.*Field; }, doc);
 }

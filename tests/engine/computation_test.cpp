@@ -160,7 +160,9 @@ TEST(Superposition, KernelCacheKeysOnTheWholeResponse) {
         const char *what;
         LocationResponse first, second;
     } rows[] = {
-        {"a/W", {ResponseMethod::AlluvialAquifer, 150.0f, 0.3f, -1}, {ResponseMethod::AlluvialAquifer, 150.0f, 0.7f, -1}},
+        {"a/W",
+         {ResponseMethod::AlluvialAquifer, 150.0f, 0.3f, -1},
+         {ResponseMethod::AlluvialAquifer, 150.0f, 0.7f, -1}},
         {"lambda'",
          {ResponseMethod::StreambedResistance, 150.0f, 0.5f, -1},
          {ResponseMethod::StreambedResistance, 150.0f, 5.0f, -1}},

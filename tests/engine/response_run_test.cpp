@@ -136,8 +136,8 @@ TEST(ResponseRun, ConstantRateFollowsEachMethod) {
 TEST(ResponseRun, LocationsSharingAFactorKeepTheirOwnResponse) {
     const char *tables = "table name=\"fast\" months=3 after=one\n0.3 0.2 0.1\n"
                          "table name=\"slow\" months=4 after=hold\n0.1 0.1 0.1 0.1\n";
-    const std::vector<std::string> methods = {"alluvial a/W=0.3",  "alluvial a/W=0.7",      "hunt lambda=0.5",
-                                              "hunt lambda=5",     "table name=\"fast\"", "table name=\"slow\""};
+    const std::vector<std::string> methods = {"alluvial a/W=0.3", "alluvial a/W=0.7",    "hunt lambda=0.5",
+                                              "hunt lambda=5",    "table name=\"fast\"", "table name=\"slow\""};
     const std::string parameters = "2000 2002 0 2000 2002 ";
     std::string section = std::string("Response methods 1\n") + tables;
     std::vector<std::string> names;

@@ -157,8 +157,8 @@ TEST(ModelValidation, UnreadableValueNamesItsYearAndMonth) {
         SCOPED_TRACE(std::to_string(r.offset) + " " + std::to_string(r.month));
         ModelInput m = tenYears();
         vek::Location &loc = m.locations[2];
-        (r.synthesized ? loc.synthesizedData : loc.historicalData)[static_cast<size_t>(r.month)]
-                                                                  [static_cast<size_t>(r.offset)] = INFINITY;
+        (r.synthesized ? loc.synthesizedData
+                       : loc.historicalData)[static_cast<size_t>(r.month)][static_cast<size_t>(r.offset)] = INFINITY;
         const auto problems = validateModel(m).refusals();
         ASSERT_EQ(problems.size(), 1u);
         EXPECT_EQ(problems[0].location, 2);
@@ -178,8 +178,8 @@ TEST(ModelValidation, DoubtfulValuesByTheMonthsVolume) {
         float value;
         int units;
         bool doubtful;
-    } rows[] = {{1.0e6f, vek::MonthlyAcreFeet, false},   {1000001.0f, vek::MonthlyAcreFeet, true},
-                {-1000001.0f, vek::MonthlyAcreFeet, true}, {32000.0f, vek::AverageDailyAcreFeet, false},
+    } rows[] = {{1.0e6f, vek::MonthlyAcreFeet, false},       {1000001.0f, vek::MonthlyAcreFeet, true},
+                {-1000001.0f, vek::MonthlyAcreFeet, true},   {32000.0f, vek::AverageDailyAcreFeet, false},
                 {32300.0f, vek::AverageDailyAcreFeet, true}, {-32300.0f, vek::AverageDailyAcreFeet, true}};
     for (const auto &r : rows) {
         SCOPED_TRACE(std::to_string(r.value) + " in units " + std::to_string(r.units));

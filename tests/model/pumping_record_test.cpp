@@ -58,7 +58,7 @@ TEST(PumpingRecordLayout, HeadersNameWhatTheirCellsHold) {
             }
             for (int row = 1; row <= 12; ++row) {
                 const auto m = static_cast<size_t>(row - 1);
-                const float expected = efficiency         ? loc.efficiency[m]
+                const float expected = efficiency          ? loc.efficiency[m]
                                        : what == "Days On" ? loc.daysOn[m][static_cast<size_t>(k)]
                                                            : loc.pumpingFlow[m][static_cast<size_t>(k)];
                 EXPECT_EQ(PumpingRecord::cellValue(loc, row, c), expected) << h << " row " << row;

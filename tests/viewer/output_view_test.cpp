@@ -395,7 +395,8 @@ TEST_F(OutputViewTest, PlotNeedsALocationAndAYear) {
         select(view->locationList(), r.locations);
         select(view->yearList(), r.years);
         clickOn(view->plotButton());
-        EXPECT_EQ(view->graphs().size(), r.graphs) << r.locations.size() << " locations, " << r.years.size() << " years";
+        EXPECT_EQ(view->graphs().size(), r.graphs)
+            << r.locations.size() << " locations, " << r.years.size() << " years";
     }
 }
 
