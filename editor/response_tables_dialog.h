@@ -80,7 +80,9 @@ class ResponseTablesDialog : public ChoiceDialog {
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
-    void layOut();
+    void makeSharesTable();
+    void layoutControls();
+    void connectControls();
     void describeControls(QPushButton *close);
     const UnitResponseTable *table() const;
     void fillList(const std::string &select);

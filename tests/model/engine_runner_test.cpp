@@ -218,8 +218,9 @@ TEST(EngineRunner, SavePromptOnANeverSavedDocument) {
     EXPECT_EQ(run(empty, p, engine).result, RunResult::Refused);
     EXPECT_EQ(p.questions.size(), 2u);
     ASSERT_EQ(p.messages.size(), 1u);
-    EXPECT_EQ(p.messages[0],
-              std::string(vek::kModelCannotRunMessage) + "The run has no years: it ends in -1, before it starts in 0.");
+    EXPECT_EQ(p.messages[0], std::string(vek::kModelCannotRunMessage) +
+                                 "The model has no years yet: set its Historical Start Year and End Year, "
+                                 "then the run's years.");
 }
 
 TEST(EngineRunner, SavePromptOnUnsavedChanges) {
