@@ -72,7 +72,7 @@ inline const std::vector<ValidationCase> &validationCases() {
         {"long_name.vek", "Site B\n21", "Site B in the lower valley, below the county road bridge, east\n21", false, 1,
          "name", ""},
         // One byte more than the report's 60.
-        {"name61.vek", "Site B\n21", "Recharge pond of the Alamosa irrigation district, north end.\n21", false, 1,
+        {"name61.vek", "Site B\n21", "Recharge ponds of the Alamosa irrigation district, north end.\n21", false, 1,
          "name", ""},
         // 59 letters and an e with an acute accent: the report's 60 bytes end
         // inside it.
@@ -84,7 +84,7 @@ inline const std::vector<ValidationCase> &validationCases() {
         {"years400.vek", "2000 2003 2", "2000 2399 2", false, -1, "", ""},
         {"model_file_name_as_long_as_the_engine_rea.vek", "", "", false, -1, "", ""},
         {"unused.vek", "10 -1 1 #", "-10 -1 0 #", false, -1, "", ""},
-        {"name60.vek", "Site B\n21", "Recharge pond of the Alamosa irrigation district, north end\n21", false, -1, "",
+        {"name60.vek", "Site B\n21", "Recharge ponds of the Alamosa irrigation district, north end\n21", false, -1, "",
          ""},
         {"unused_type2.vek", "2.5 1 1 #", "2.5 2 0 #", false, -1, "", ""},
     };
