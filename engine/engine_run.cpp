@@ -250,6 +250,7 @@ void EngineRun::readLocations(LocationPipeline &pipeline) {
         LocationJob &job = pipeline.acquire();
         job.factor = factor;
         job.response = responseOf(n, factor);
+        job.number = n;
         if (!job.response.isInfiniteAquifer()) reported_.push_back({n, name, job.response});
         job.locationType = type;
         job.name = name;
@@ -324,7 +325,8 @@ void EngineRun::finish(LocationJob &job) {
         const auto end = static_cast<std::ptrdiff_t>(months_) + 1;
         kept_->locations.push_back({job.name, job.factor, job.locationType,
                                     std::vector<Real>(job.diversion.begin(), job.diversion.begin() + end),
-                                    std::vector<Real>(job.effect.begin(), job.effect.begin() + end)});
+                                    std::vector<Real>(job.effect.begin(), job.effect.begin() + end), job.number,
+                                    job.response});
     }
 }
 

@@ -26,6 +26,7 @@ struct LocationJob {
           effect(kMaxMonths + 1, 0.0f) {}
     Real factor = 0.0f;
     LocationResponse response; // how the stream responds to a step
+    long long number = 0;      // 1-based position in the model file
     int locationType = -1;
     std::string name;                          // the name record, 90 characters
     std::string block;                         // location block lines, written before the tables
