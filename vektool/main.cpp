@@ -1,6 +1,7 @@
 // vektool: model input files, engine runs and reports from scripts and batch
 // jobs, through the same document core as the desktop program.
 #include "vektool/command.h"
+#include "vektool/usage_errors.h"
 
 #include "vek_version.h"
 
@@ -94,8 +95,12 @@ static int runCommandLine(int argc, char **argv) {
             return c.run(args);
         }
     }
-    std::fprintf(stderr, "vektool: unknown command '%s'\n", name.c_str());
-    printHelp();
+    std::vector<std::string> names;
+    for (const auto &c : vektool::commands())
+        names.emplace_back(c.name);
+    const std::string nearest = vektool::nearestWord(name, names);
+    std::fprintf(stderr, "vektool: unknown command '%s'%s (vektool --help)\n", name.c_str(),
+                 nearest.empty() ? "" : ("; did you mean " + nearest + "?").c_str());
     return 2;
 }
 
