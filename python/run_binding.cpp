@@ -11,76 +11,13 @@
 #include "model/engine_runner.h"
 #include "model/input_file.h"
 #include "model/model_validation.h"
+#include "results/run_results.h"
 
 namespace vek::python {
 
 namespace {
 
 constexpr long kMaxThreads = 256;
-
-// One table of the results from the engine's 1-based monthly volumes, with
-// the totals and averages the report prints.
-void fillTable(LocationResult &loc, const engine::Real *monthly, long long runYears, bool stream) {
-    const engine::report::TableSums sums = engine::report::tableSums(monthly, runYears);
-    for (long long y = 0; y < runYears; ++y) {
-        YearRow &row = loc.rows[static_cast<std::size_t>(y)];
-        float *months = stream ? row.stream : row.diversion;
-        for (int m = 0; m < 12; ++m)
-            months[m] = monthly[1 + 12 * y + m];
-        (stream ? row.streamTotal : row.diversionTotal) = sums.rowTotals[static_cast<std::size_t>(y)];
-    }
-    YearRow &avg = loc.rows.back();
-    for (int m = 0; m < 12; ++m)
-        (stream ? avg.stream : avg.diversion)[m] = sums.monthAverage[m];
-    (stream ? avg.streamTotal : avg.diversionTotal) = sums.totalAverage;
-    accumulateTotals(loc, stream);
-}
-
-// The results a report of this run reads back as, without the report: the
-// heading facts, the entries the report holds, their tables at full
-// precision.
-void fillResults(Results &out, const engine::RunTables &run) {
-    using engine::ReportLayout;
-    const engine::RunParameters &p = run.parameters;
-    OutputResults &r = out.results;
-    r.yearType = IrrigationYear;
-    r.firstPrintYear = p.outputStartYear;
-    r.lastPrintYear = p.outputEndYear;
-    r.setSynthesizedYears(p.inputEndYear, engine::headingSynthesizedYears(p));
-    r.synthesisText = std::string(trim(engine::report::synthesisLine(p)));
-    r.conversionText = std::string(trim(engine::report::conversionLine(p)));
-    const ReportLayout layout = engine::layoutFor(p.outputFormat);
-    if (layout == ReportLayout::Untitled) return; // the report holds no titled table
-    r.units = std::string(trim(engine::report::unitsLine()));
-    r.monthHeader = std::string(trim(engine::report::tableHeader()));
-
-    const auto rows = static_cast<std::size_t>(run.counts.runYears + 1);
-    for (const engine::RunTables::Location &l : run.locations) {
-        LocationResult loc;
-        // The name as the report prints it: its first 60 characters.
-        loc.name = std::string(trim(std::string_view(l.name).substr(0, 60)));
-        loc.depletionFactor = l.factor;
-        loc.rows.assign(rows, YearRow());
-        fillTable(loc, l.diversion.data(), run.counts.runYears, false);
-        fillTable(loc, l.effect.data(), run.counts.runYears, true);
-        r.locations.push_back(std::move(loc));
-        out.types.emplace_back(l.locationType == 1 ? "Recharge site" : "Irrig. well");
-    }
-    // The summaries, from the engine's summary columns: recharge sites, wells, all locations.
-    const int columns[3] = {1, 3, 4};
-    for (int e = 0; e < 3; ++e) {
-        const SummaryEntry &s = kSummaryEntries[e];
-        const int column = columns[e];
-        LocationResult loc;
-        loc.name = s.name;
-        loc.kind = s.kind;
-        loc.rows.assign(rows, YearRow());
-        if (loc.hasDiversion()) fillTable(loc, run.summaries.diversion(column), run.counts.runYears, false);
-        fillTable(loc, run.summaries.effect(column), run.counts.runYears, true);
-        r.locations.push_back(std::move(loc));
-        out.types.emplace_back("summary");
-    }
-}
 
 // The year type the engine runs, then what the validation refuses: refused
 // before the engine starts, with the messages the desktop's Run shows.
@@ -149,7 +86,7 @@ std::shared_ptr<Results> run(const py::object &modelOrPath, const py::object &th
         py::gil_scoped_release release;
         status = engine::runEngine(std::move(deck), *tables, options, console, errors);
         if (status == engine::kExitNormal && tables->parameters.yearMode == IrrigationYear)
-            fillResults(*results, *tables);
+            fillRunResults(results->results, *tables, &results->types);
     }
     if (status != engine::kExitNormal) {
         const std::string line = consoleLine(errors.str().empty() ? console.str() : errors.str());
