@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -62,6 +63,8 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     yl->addWidget(irrigation_);
     yl->addWidget(usgs_);
 
+    QLayout *unitsRow = makeUnitsRow();
+
     auto *locLabel = new QLabel("Output For Well/Recharge Sites:", this);
     locations_ = new QListWidget(this);
     locations_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -108,6 +111,7 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     groups->addWidget(scaleBox);
     groups->addWidget(yearBox);
     left->addLayout(groups);
+    left->addLayout(unitsRow);
     left->addSpacing(4);
     left->addWidget(locLabel);
     left->addWidget(locations_);
@@ -148,6 +152,7 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     connect(monthly_, &QRadioButton::clicked, this, rebuild);
     connect(showDiversionBox_, &QCheckBox::clicked, this, rebuild);
     connect(showStreamBox_, &QCheckBox::clicked, this, rebuild);
+    connect(units_, &QComboBox::currentIndexChanged, this, rebuild);
     connect(calendar_, &QRadioButton::clicked, this, [this] { OnYearType(0); });
     connect(irrigation_, &QRadioButton::clicked, this, [this] { OnYearType(1); });
     connect(usgs_, &QRadioButton::clicked, this, [this] { OnYearType(2); });
@@ -159,6 +164,25 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     connect(buttons_[5], &QPushButton::clicked, this, &VEKOutputView::OnHelp);
 
     onUpdate();
+}
+
+QLayout *VEKOutputView::makeUnitsRow() {
+    // The engine reports acre-feet; the other units are converted from them.
+    auto *label = new QLabel("Units:", this);
+    units_ = new QComboBox(this);
+    for (const ResultUnitFacts &f : kResultUnits)
+        units_->addItem(QString("%1 (%2)").arg(QString::fromLatin1(f.name), QString::fromLatin1(f.option)));
+    units_->setCurrentIndex(0);
+    units_->setObjectName("units");
+    units_->setAccessibleName("Units");
+    units_->setToolTip("The unit of the report, the graphs and the workbook. The engine computes acre-feet; the "
+                       "volumes are converted by exact factors (1 acre-foot = 1233.48183754752 m3) and the rates "
+                       "are each month's mean over its seconds.");
+    label->setBuddy(units_);
+    auto *row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(units_, 1);
+    return row;
 }
 
 VEKOutputView::~VEKOutputView() {
@@ -196,6 +220,9 @@ ViewChoices VEKOutputView::readControls() {
     yearType = calendar_->isChecked() ? 0 : usgs_->isChecked() ? 2 : 1;
     showDiversion = showDiversionBox_->isChecked();
     showStream = showStreamBox_->isChecked();
+    const int unit = units_->currentIndex();
+    units =
+        unit >= 0 && unit < static_cast<int>(std::size(kResultUnits)) ? kResultUnits[unit].unit : ResultUnit::AcreFeet;
     ViewChoices c;
     for (int i = 0; i < locations_->count(); ++i)
         if (locations_->item(i)->isSelected()) c.locations.push_back(i);
@@ -205,6 +232,7 @@ ViewChoices VEKOutputView::readControls() {
     c.yearType = yearType;
     c.showDiversion = showDiversion;
     c.showStream = showStream;
+    c.units = units;
     return c;
 }
 
