@@ -1,15 +1,14 @@
 // The body of one kernel variant, included once by each variant's source
-// after it defines VEK_KERNEL_LANES (floats per vector register),
-// VEK_KERNEL_REGISTERS (1: the superposition keeps its sums in vector
-// registers, for instruction sets with enough of them) and
-// VEK_KERNEL_RESIDUES (effect phases computed together). Everything here is
-// local to that source: each variant's source is compiled for its own
-// instruction set, and no function compiled for one may be shared with code
-// compiled for another, so nothing from the standard library or other
-// headers is called.
+// after it defines VEK_KERNEL_LANES (floats per vector register) and
+// VEK_KERNEL_TILE (vector registers of effect months summed at once).
+// Everything here is local to that source: each variant's source is compiled
+// for its own instruction set, and no function compiled for one may be shared
+// with code compiled for another, so no function of the standard library or
+// of other headers is called (their types and constants are used).
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "engine/exp_float.h"
 #include "engine/kernel_variants.h"
@@ -24,11 +23,8 @@ using vek::engine::KernelStep;
 using vek::engine::Real;
 
 constexpr int kLanes = VEK_KERNEL_LANES;
-constexpr int kResidues = VEK_KERNEL_RESIDUES;
+constexpr int kTileBlocks = VEK_KERNEL_TILE;
 constexpr int kPhases = 48;
-// Cycles of the longest run (400 years).
-constexpr int kMaxCycles = (12 * vek::engine::kMaxRunYears + kPhases - 1) / kPhases;
-constexpr int kMaxBlocks = (kMaxCycles + kLanes - 1) / kLanes;
 
 typedef float Vec __attribute__((vector_size(4 * kLanes)));
 
@@ -36,6 +32,9 @@ inline Vec loadVec(const Real *p) {
     Vec v;
     __builtin_memcpy(&v, p, sizeof v);
     return v;
+}
+inline Vec loadAligned(const Real *p) {
+    return *reinterpret_cast<const Vec *>(__builtin_assume_aligned(p, 4 * kLanes));
 }
 
 // expFloat() for x in [-104, 89] without its range checks, so that a loop of
@@ -78,117 +77,112 @@ void fractions(Real factor, const Real *lags, Real *out, int count) {
     }
 }
 
-#if VEK_KERNEL_REGISTERS
-// kResidues effect phases at once, the run's cycles of each in NB vector
-// registers. The registers' lanes end with the last cycle: lane L of block v
-// holds cycle A = v * kLanes + L - origin. Every step adds its term to the
-// blocks from the one holding its own cycle on (lanes before it get the
-// zeros in front of the row, and adding a zero product changes no sum, none
-// being -0), in ascending step order. Steps come in segments by that first
-// block, so that each segment's loop has fixed bounds.
-template <int NB> struct Accumulators {
-    Vec acc[kResidues][NB];
-};
-
-template <int NB, int FIRST>
-__attribute__((always_inline)) inline void segment(Accumulators<NB> &a, const KernelStep *steps, int begin, int end,
-                                                   const Real *rows, const std::int32_t *starts, int origin) {
-    for (int x = begin; x < end; ++x) {
-        const KernelStep st = steps[x];
-        const Real *row[kResidues];
-        for (int r = 0; r < kResidues; ++r)
-            row[r] = rows + starts[kPhases * r + st.phase] - st.cycle - origin;
-#pragma GCC unroll 32
-        for (int v = FIRST; v < NB; ++v)
-#pragma GCC unroll 4
-            for (int r = 0; r < kResidues; ++r)
-                a.acc[r][v] = a.acc[r][v] + st.size * loadVec(row[r] + v * kLanes);
+// A square of kLanes x kLanes floats, one vector per row, transposed in
+// registers: the blocks off the diagonal are swapped, halves first, then
+// quarters, down to single lanes.
+template <int H, int... J> inline Vec swapLow(Vec a, Vec b, std::integer_sequence<int, J...>) {
+    return __builtin_shufflevector(a, b, ((J & H) ? kLanes + J - H : J)...);
+}
+template <int H, int... J> inline Vec swapHigh(Vec a, Vec b, std::integer_sequence<int, J...>) {
+    return __builtin_shufflevector(a, b, ((J & H) ? kLanes + J : J + H)...);
+}
+template <int H> inline void transpose(Vec (&m)[kLanes]) {
+    constexpr auto lanes = std::make_integer_sequence<int, kLanes>{};
+    for (int i = 0; i < kLanes; ++i) {
+        if (i & H) continue;
+        const Vec a = m[i], b = m[i + H];
+        m[i] = swapLow<H>(a, b, lanes);
+        m[i + H] = swapHigh<H>(a, b, lanes);
     }
+    if constexpr (H > 1) transpose<H / 2>(m);
 }
 
-template <int NB, int FIRST>
-__attribute__((always_inline)) inline void segments(Accumulators<NB> &a, const KernelStep *steps, const int *ends,
-                                                    const Real *rows, const std::int32_t *starts, int origin) {
-    segment<NB, FIRST>(a, steps, FIRST == 0 ? 0 : ends[FIRST - 1], ends[FIRST], rows, starts, origin);
-    if constexpr (FIRST + 1 < NB) segments<NB, FIRST + 1>(a, steps, ends, rows, starts, origin);
-}
-
-template <int NB>
-void residueGroup(const KernelStep *steps, const int *ends, const Real *rows, const std::int32_t *starts, int origin,
-                  Real *out) {
-    Accumulators<NB> a;
-    for (int r = 0; r < kResidues; ++r)
-        for (int v = 0; v < NB; ++v)
-            a.acc[r][v] = Vec{};
-    segments<NB, 0>(a, steps, ends, rows, starts, origin);
-    for (int r = 0; r < kResidues; ++r)
-        for (int v = 0; v < NB; ++v)
-            __builtin_memcpy(out + (r * NB + v) * kLanes, &a.acc[r][v], sizeof(Vec));
-}
-
-template <int NB>
-void residueGroupOf(int blocks, const KernelStep *steps, const int *ends, const Real *rows,
-                    const std::int32_t *starts, int origin, Real *out) {
-    if constexpr (NB > 1) {
-        if (blocks < NB) {
-            residueGroupOf<NB - 1>(blocks, steps, ends, rows, starts, origin, out);
-            return;
-        }
-    }
-    residueGroup<NB>(steps, ends, rows, starts, origin, out);
-}
-
-void superpose(const KernelStep *steps, int count, const Real *rows, const std::int32_t *rowStart, int months,
-               Real *e) {
-    const int cycles = (months + kPhases - 1) / kPhases;
-    const int blocks = (cycles + kLanes - 1) / kLanes;
-    const int origin = blocks * kLanes - cycles;
-    const int phases = months < kPhases ? months : kPhases;
-    // Where the steps whose first block is v end (steps ascend).
-    int ends[kMaxBlocks];
-    for (int v = 0, x = 0; v < blocks; ++v) {
-        while (x < count && (steps[x].cycle + origin) / kLanes <= v)
-            ++x;
-        ends[v] = x;
-    }
-    alignas(64) Real out[kResidues * kMaxBlocks * kLanes];
-    for (int alpha = 0; alpha < phases; alpha += kResidues) {
-        residueGroupOf<kMaxBlocks>(blocks, steps, ends, rows, rowStart + kPhases * alpha, origin, out);
-        for (int r = 0; r < kResidues && alpha + r < phases; ++r) {
-            const Real *acc = out + r * blocks * kLanes + origin;
-            for (int c = 0; c < cycles; ++c) {
-                const int i = kPhases * c + alpha + r + 1;
-                if (i > months) break;
-                e[i] = acc[c];
+// The phase kernels from the rows: kernel p holds, at j = 48 c + alpha - p
+// months after a step of phase p, the entry of cycle c of the row of
+// (alpha, p); the entries before 0 come out 0 (such pairs have no lag: their
+// rows' leading zeros). Squares of kLanes phases by kLanes cycles are read
+// from the rows and written to the kernel transposed.
+void phaseKernels(const Real *rows, const std::int32_t *rowStartByPhase, int cycles, Real *kernels,
+                  const std::int32_t *kernelStart) {
+    for (int p = 0; p < kPhases; ++p) {
+        Real *kernel = kernels + kernelStart[p] - p;
+        const std::int32_t *starts = rowStartByPhase + kPhases * p;
+        for (int a0 = 0; a0 < kPhases; a0 += kLanes) {
+            for (int c0 = 0; c0 < cycles; c0 += kLanes) {
+                Vec m[kLanes];
+                for (int i = 0; i < kLanes; ++i)
+                    m[i] = loadVec(rows + starts[a0 + i] + c0);
+                transpose<kLanes / 2>(m);
+                for (int j = 0; j < kLanes && c0 + j < cycles; ++j)
+                    __builtin_memcpy(kernel + kPhases * (c0 + j) + a0, &m[j], sizeof(Vec));
             }
         }
     }
 }
-#else
-// One effect phase at a time, its cycles in memory; each step adds its terms
-// to the cycles from its own on.
-void superpose(const KernelStep *steps, int count, const Real *rows, const std::int32_t *rowStart, int months,
-               Real *e) {
-    const int cycles = (months + kPhases - 1) / kPhases;
-    const int phases = months < kPhases ? months : kPhases;
-    Real acc[kMaxCycles];
-    for (int alpha = 0; alpha < phases; ++alpha) {
-        for (int c = 0; c < cycles; ++c)
-            acc[c] = 0.0f;
-        for (int x = 0; x < count; ++x) {
-            const KernelStep st = steps[x];
-            const Real *row = rows + rowStart[kPhases * alpha + st.phase] - st.cycle;
-            const Real size = st.size;
-            for (int c = st.cycle; c < cycles; ++c)
-                acc[c] = acc[c] + size * row[c];
-        }
-        for (int c = 0; c < cycles; ++c) {
-            const int i = kPhases * c + alpha + 1;
-            if (i > months) break;
-            e[i] = acc[c];
-        }
+
+// The effect months in tiles of NT vector registers. For each tile, every
+// step up to its end adds its terms in ascending step order: a step before
+// the tile to every register, a step within it to the registers from the one
+// holding its own month on (the lanes before it get the zeros in front of
+// the kernel, and adding a zero product changes no sum, none being -0). A
+// kernel's entries for the lanes of a register are aligned: 48 months are a
+// whole number of registers, and kernel p starts p entries past a boundary.
+template <int NT>
+__attribute__((always_inline)) inline void fullSteps(Vec (&acc)[NT], const KernelStep *steps, int begin, int end,
+                                                     const Real *kernels, int m0) {
+    for (int x = begin; x < end; ++x) {
+        const KernelStep st = steps[x];
+        const int at = st.base + m0;
+#pragma GCC unroll 32
+        for (int v = 0; v < NT; ++v)
+            acc[v] = acc[v] + st.size * loadAligned(kernels + (at + v * kLanes));
     }
 }
-#endif
+
+template <int NT, int FIRST>
+__attribute__((always_inline)) inline void tileSteps(Vec (&acc)[NT], const KernelStep *steps, int begin, int end,
+                                                     const Real *kernels, int m0) {
+    for (int x = begin; x < end; ++x) {
+        const KernelStep st = steps[x];
+        const int at = st.base + m0;
+#pragma GCC unroll 32
+        for (int v = FIRST; v < NT; ++v)
+            acc[v] = acc[v] + st.size * loadAligned(kernels + (at + v * kLanes));
+    }
+}
+
+template <int NT, int FIRST>
+__attribute__((always_inline)) inline void tileSegments(Vec (&acc)[NT], const KernelStep *steps, const int *ends,
+                                                        const Real *kernels, int m0) {
+    tileSteps<NT, FIRST>(acc, steps, ends[FIRST], ends[FIRST + 1], kernels, m0);
+    if constexpr (FIRST + 1 < NT) tileSegments<NT, FIRST + 1>(acc, steps, ends, kernels, m0);
+}
+
+void superpose(const KernelStep *steps, int count, const Real *kernels, int months, Real *e) {
+    constexpr int kTile = kTileBlocks * kLanes;
+    int first = 0; // steps before the tile
+    for (int m0 = 0; m0 < months; m0 += kTile) {
+        // ends[v]: the end of the steps within the tile whose first register is below v.
+        int ends[kTileBlocks + 1];
+        ends[0] = first;
+        for (int v = 0, x = first; v < kTileBlocks; ++v) {
+            while (x < count && steps[x].month < m0 + (v + 1) * kLanes)
+                ++x;
+            ends[v + 1] = x;
+        }
+        Vec acc[kTileBlocks];
+        for (int v = 0; v < kTileBlocks; ++v)
+            acc[v] = Vec{};
+        fullSteps<kTileBlocks>(acc, steps, 0, first, kernels, m0);
+        tileSegments<kTileBlocks, 0>(acc, steps, ends, kernels, m0);
+        alignas(64) Real out[kTile];
+        for (int v = 0; v < kTileBlocks; ++v)
+            __builtin_memcpy(out + v * kLanes, &acc[v], sizeof(Vec));
+        const int n = months - m0 < kTile ? months - m0 : kTile;
+        for (int j = 0; j < n; ++j)
+            e[m0 + 1 + j] = out[j];
+        first = ends[kTileBlocks];
+    }
+}
 
 } // namespace

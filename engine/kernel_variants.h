@@ -26,11 +26,13 @@ std::vector<KernelVariant> availableKernelVariants();
 // The fastest of them.
 KernelVariant bestKernelVariant();
 
-// A change of a location's diversion rate in run month k = 48 * cycle +
-// phase + 1 (a month's place in the calendar's four-year cycle is its phase).
+// A change of a location's diversion rate in run month k, as the
+// superposition takes it: the month counted from 0, where the kernel of the
+// month's phase in the four-year cycle lies (kernels + base + m is the
+// kernel's entry for effect month m + 1, m counted from 0 too) and the size.
 struct KernelStep {
-    std::int16_t cycle;
-    std::int16_t phase;
+    std::int32_t month; // k - 1
+    std::int32_t base;
     Real size; // q(k) - q(k-1), not zero, finite
 };
 
@@ -40,14 +42,12 @@ struct KernelEntry {
     // lags[x] days (whole days >= 1, held as floats), as depletionFraction()
     // gives it.
     void (*fractions)(Real factor, const Real *lags, Real *out, int count);
+    // Lays the response rows out as the 48 phase kernels (see KernelLayout).
+    void (*phaseKernels)(const Real *rows, const std::int32_t *rowStartByPhase, int cycles, Real *kernels,
+                         const std::int32_t *kernelStart);
     // Fills e[1..months] with the superposed effect of `steps` (ascending
-    // months). `rows` are the response rows of ResponseKernels and
-    // `rowStart[48 * alpha + beta]` where the row of effect phase alpha and
-    // step phase beta has its entry for a lag of 0 cycles; each row has at
-    // least 16 zeros before its first entry and room for whole vectors of
-    // ceil(cycles / 16) * 16 entries after it.
-    void (*superpose)(const KernelStep *steps, int count, const Real *rows, const std::int32_t *rowStart, int months,
-                      Real *e);
+    // months) on the phase kernels `kernels` (64-byte aligned).
+    void (*superpose)(const KernelStep *steps, int count, const Real *kernels, int months, Real *e);
 };
 
 namespace kernel_variants {

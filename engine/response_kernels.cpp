@@ -102,14 +102,42 @@ KernelLayout::KernelLayout(const DayCalendar &calendar, int months, KernelVarian
     for (int offset : rowOffsets_)
         for (int n = 0; n < cycles_; ++n)
             rowLags_.push_back(static_cast<Real>(offset + kCycleDays * n));
+    rowStartByPhase_.resize(rowStart_.size());
+    for (int alpha = 0; alpha < kPhases; ++alpha)
+        for (int beta = 0; beta < kPhases; ++beta)
+            rowStartByPhase_[static_cast<std::size_t>(kPhases * beta + alpha)] =
+                rowStart_[static_cast<std::size_t>(kPhases * alpha + beta)];
+
+    // Phase kernels, one region each: leading zeros for the lanes before a
+    // step (and the pairs of earlier phases in the step's own cycle), the
+    // run's 48 * cycles months, and zeros for the lanes of a last tile that
+    // reach past the run.
+    constexpr std::size_t kLead = 64, kTail = 512 + kBlock;
+    const std::size_t region = kLead + static_cast<std::size_t>(kPhases * cycles_) + kTail;
+    kernelStart_.resize(kPhases);
+    for (int p = 0; p < kPhases; ++p)
+        kernelStart_[static_cast<std::size_t>(p)] =
+            static_cast<std::int32_t>(static_cast<std::size_t>(p) * region + kLead) + p;
+    kernelSize_ = kPhases * region;
 }
 
 void ResponseKernels::prepare(const KernelLayout &layout) {
     const std::size_t size = static_cast<std::size_t>(layout.rowCount()) * layout.rowStride();
     // Only the entries of the run's cycles are ever written: the zeros
     // before and after them stay from here.
-    if (layout_ != &layout || rows_.size() != size) rows_.assign(size, 0.0f);
+    if (layout_ != &layout || rows_.size() != size) {
+        rows_.assign(size, 0.0f);
+        constexpr std::size_t kAlign = 64 / sizeof(Real);
+        kernels_.assign(layout.kernelSize() + kAlign, 0.0f);
+        const auto address = reinterpret_cast<std::uintptr_t>(kernels_.data());
+        origin_ = (kAlign - address / sizeof(Real) % kAlign) % kAlign;
+    }
     layout_ = &layout;
+}
+
+void ResponseKernels::layOut() {
+    layout_->entry().phaseKernels(rows_.data(), layout_->rowStartByPhase(), layout_->cycles(),
+                                  kernels_.data() + origin_, layout_->kernelStart());
 }
 
 void ResponseKernels::build(const KernelLayout &layout, Real factor) {
@@ -117,10 +145,10 @@ void ResponseKernels::build(const KernelLayout &layout, Real factor) {
     response_ = LocationResponse::infiniteAquifer(factor);
     const int cycles = layout.cycles();
     for (int r = 0; r < layout.rowCount(); ++r)
-        layout.entry().fractions(factor, layout.rowLags().data() + static_cast<std::size_t>(r) * cycles,
-                                 rows_.data() + static_cast<std::size_t>(r) * layout.rowStride() +
-                                     KernelLayout::kRowPad,
-                                 cycles);
+        layout.entry().fractions(
+            factor, layout.rowLags().data() + static_cast<std::size_t>(r) * cycles,
+            rows_.data() + static_cast<std::size_t>(r) * layout.rowStride() + KernelLayout::kRowPad, cycles);
+    layOut();
 }
 
 void ResponseKernels::build(const KernelLayout &layout, const LocationResponse &response,
@@ -141,12 +169,12 @@ void ResponseKernels::build(const KernelLayout &layout, const LocationResponse &
             row[n] = lag < 1 ? 0.0f : static_cast<Real>(step(lag));
         }
     }
+    layOut();
 }
 
 Real ResponseKernels::at(int k, int i) const {
-    constexpr int p = KernelLayout::kPhases;
-    const std::int32_t start = layout_->rowStart()[p * ((i - 1) % p) + (k - 1) % p];
-    return rows_[static_cast<std::size_t>(start + (i - 1) / p - (k - 1) / p)];
+    const std::int32_t start = layout_->kernelStart()[(k - 1) % KernelLayout::kPhases];
+    return kernels()[start + i - k];
 }
 
 namespace {
@@ -155,7 +183,7 @@ namespace {
 // infinite step is not a zero term).
 void superposeExact(const std::vector<KernelStep> &steps, const ResponseKernels &kernels, int months, Real *e) {
     for (const KernelStep &st : steps) {
-        const int k = KernelLayout::kPhases * st.cycle + st.phase + 1;
+        const int k = st.month + 1;
         for (int i = k; i <= months; ++i)
             e[i] = e[i] + st.size * kernels.at(k, i);
     }
@@ -172,15 +200,13 @@ void superposeKernels(const Real *q, Real *e, int months, const ResponseKernels 
         const Real step = q[k] - q[k - 1];
         if (step == 0.0f) continue; // adds +0 to every e(i): no change
         finite = finite && std::isfinite(step);
-        steps.push_back(KernelStep{static_cast<std::int16_t>((k - 1) / KernelLayout::kPhases),
-                                   static_cast<std::int16_t>((k - 1) % KernelLayout::kPhases), step});
+        steps.push_back(KernelStep{k - 1, layout.kernelStart()[(k - 1) % KernelLayout::kPhases] - (k - 1), step});
     }
     if (!finite) {
         superposeExact(steps, kernels, months, e);
         return;
     }
-    layout.entry().superpose(steps.data(), static_cast<int>(steps.size()), kernels.rows(), layout.rowStart(), months,
-                             e);
+    layout.entry().superpose(steps.data(), static_cast<int>(steps.size()), kernels.kernels(), months, e);
 }
 
 std::shared_ptr<const ResponseKernels> KernelCache::get(Real factor) {

@@ -3,10 +3,12 @@
 // between step month k and effect month i depends only on their phases in
 // that cycle (beta and alpha) and on the whole cycles between them:
 // lag = 1461 * n + offset(beta, alpha). A row holds the fractions of one
-// offset for n = 0, 1, 2, ...; every effect month of one phase then receives
-// each step's terms from one contiguous row, so the superposition runs
-// across the cycles of a phase in vector registers while each e(i) still
-// receives its terms in ascending k, exactly the floats of the pair loop.
+// offset for n = 0, 1, 2, ... (about 200 rows of 100 entries for a 400-year
+// run, one fraction per distinct lag); the rows are then laid out as 48 phase
+// kernels, kernel p holding the fractions for a step of phase p at every
+// month lag, which the superposition multiplies into consecutive effect
+// months in vector registers while each e(i) still receives its terms in
+// ascending k, exactly the floats of the pair loop.
 #pragma once
 
 #include <cstdint>
@@ -46,8 +48,16 @@ class KernelLayout {
     // Those lags as floats, row after row, cycles() of each.
     const std::vector<Real> &rowLags() const { return rowLags_; }
     // [48 * alpha + beta]: index into a kernel's rows of the entry of effect
-    // phase alpha, step phase beta, 0 cycles apart.
+    // phase alpha, step phase beta, 0 cycles apart; and the same by
+    // [48 * beta + alpha].
     const std::int32_t *rowStart() const { return rowStart_.data(); }
+    const std::int32_t *rowStartByPhase() const { return rowStartByPhase_.data(); }
+
+    // Phase kernels: kernel p's entry for j months after the step is at
+    // kernelStart()[p] + j (j from -15 on, zeros before 0 and after the run),
+    // and kernelStart()[p] is p entries past a 64-byte boundary.
+    const std::int32_t *kernelStart() const { return kernelStart_.data(); }
+    std::size_t kernelSize() const { return kernelSize_; }
 
   private:
     int months_;
@@ -59,6 +69,9 @@ class KernelLayout {
     std::vector<int> rowOffsets_;
     std::vector<Real> rowLags_;
     std::vector<std::int32_t> rowStart_;
+    std::vector<std::int32_t> rowStartByPhase_;
+    std::vector<std::int32_t> kernelStart_;
+    std::size_t kernelSize_ = 0;
 };
 
 class ResponseKernels {
@@ -76,17 +89,21 @@ class ResponseKernels {
     Real factor() const { return response_.factor; }
     const LocationResponse &response() const { return response_; }
     const KernelLayout &layout() const { return *layout_; }
-    const Real *rows() const { return rows_.data(); }
+    // The phase kernels, 64-byte aligned.
+    const Real *kernels() const { return kernels_.data() + origin_; }
     // The fraction the superposition takes for step month k and effect month
     // i (1 <= k <= i <= months).
     Real at(int k, int i) const;
 
   private:
     void prepare(const KernelLayout &layout);
+    void layOut();
 
     const KernelLayout *layout_ = nullptr;
     LocationResponse response_;
     std::vector<Real> rows_;
+    std::vector<Real> kernels_;
+    std::size_t origin_ = 0;
 };
 
 // e(i) += (q(k) - q(k-1)) * fraction(k, i), k ascending, each e(i) receiving

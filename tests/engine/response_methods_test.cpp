@@ -173,9 +173,9 @@ TEST(ResponseMethods, AlluvialSeriesMeet) {
     }
 }
 
-// The engine's single-precision kernels, laid out for a 400-year run, hold each method's double-precision value at their day lag within
-// 1e-6 (the infinite aquifer by its own rational approximation; the others as
-// floats of the double values).
+// The engine's single-precision kernels, laid out for a 400-year run, hold each method's double-precision value at
+// their day lag within 1e-6 (the infinite aquifer by its own rational approximation; the others as floats of the double
+// values).
 TEST(ResponseMethods, EngineKernelsAgreeWithDoublePrecision) {
     const DayCalendar cal(1901);
     const int months = 4800;
