@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <system_error>
 
 namespace vek::engine {
 
@@ -311,7 +312,8 @@ ResponseSection findResponseSection(std::string_view text) {
 
 ResponseSection readResponseSection(const std::string &path) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) throw std::runtime_error("cannot open input file \"" + path + "\": " + std::strerror(errno));
+    if (!file)
+        throw std::runtime_error("cannot open input file \"" + path + "\": " + std::generic_category().message(errno));
     // First pass: where the last first line of a section starts.
     std::vector<char> buffer(1 << 16);
     std::string carry;
@@ -328,7 +330,8 @@ ResponseSection readResponseSection(const std::string &path) {
         const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file.get());
         if (n == 0) {
             if (std::ferror(file.get()))
-                throw std::runtime_error("cannot read input file \"" + path + "\": " + std::strerror(errno));
+                throw std::runtime_error("cannot read input file \"" + path +
+                                         "\": " + std::generic_category().message(errno));
             break;
         }
         std::string_view chunk(buffer.data(), n);
@@ -357,14 +360,15 @@ ResponseSection readResponseSection(const std::string &path) {
 
     // Second pass: the section's lines.
     if (!seekTo(file.get(), startOffset))
-        throw std::runtime_error("cannot read input file \"" + path + "\": " + std::strerror(errno));
+        throw std::runtime_error("cannot read input file \"" + path + "\": " + std::generic_category().message(errno));
     std::string text;
     while (true) {
         const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file.get());
         text.append(buffer.data(), n);
         if (n == 0) {
             if (std::ferror(file.get()))
-                throw std::runtime_error("cannot read input file \"" + path + "\": " + std::strerror(errno));
+                throw std::runtime_error("cannot read input file \"" + path +
+                                         "\": " + std::generic_category().message(errno));
             break;
         }
     }

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <string_view>
+#include <system_error>
 
 namespace vek::engine {
 
@@ -94,8 +94,8 @@ int runVekCommand(const std::vector<std::string> &args, std::istream &in, std::o
     out.flush();
     if (!out) {
         const int why = errno;
-        err << " run-time error: cannot write standard output" << (why ? ": " : "") << (why ? std::strerror(why) : "")
-            << '\n';
+        err << " run-time error: cannot write standard output" << (why ? ": " : "")
+            << (why ? std::generic_category().message(why) : "") << '\n';
         err.flush();
         return status == kExitNormal ? kExitRuntimeError : status;
     }

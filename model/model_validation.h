@@ -23,7 +23,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace vek {
@@ -51,9 +50,10 @@ class ModelValidation {
     std::vector<ModelProblem> warnings() const;
 
     // The problems of one location (from 0; -1 for the model's own settings
-    // and tables), of one field when `field` is not empty: what a form marks
-    // on the cell of that location and field.
-    std::vector<const ModelProblem *> problemsOf(int location, std::string_view field = {}) const;
+    // and tables), and those of one of its fields: what a form marks on the
+    // cell of that location and field.
+    std::vector<const ModelProblem *> problemsOf(int location) const;
+    std::vector<const ModelProblem *> problemsOf(int location, ModelProblem::Field field) const;
 
     // The texts of the problems of one severity, one a line; beyond `most`
     // of them a last line says how many more there are.
@@ -73,7 +73,6 @@ std::string doubtfulValue(const Location &location, float value, int unitMode);
 // or its report's name is longer than the engine reads. Empty when it can.
 std::string engineFileNameProblem(const std::string &path);
 
-// A model input file read and judged as the engine would run it.
 // The problems of a model file's run parameters alone, as the engine reads
 // them (the year type, the run's years and where it starts against the
 // years of data): what validateModel would find of them in the model read
@@ -82,6 +81,7 @@ std::string engineFileNameProblem(const std::string &path);
 // other refusal is one the engine makes itself while it reads.
 ModelValidation validateRunParameters(const engine::RunParameters &parameters);
 
+// A model input file read and judged as the engine would run it.
 struct ModelFileCheck {
     ModelInput model;
     ModelFileValues fileValues;

@@ -4,6 +4,7 @@
 // stages (read, transform, write) that call the model operations with those
 // options and print what they report. A stage that fails stops the command
 // before anything is written.
+#include "common/ascii_case.h"
 #include "model/imports.h"
 #include "model/input_file.h"
 #include "model/model_document.h"
@@ -14,7 +15,6 @@
 #include "vektool/convert_response_options.h"
 #include "vektool/messages.h"
 
-#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -155,9 +155,7 @@ const Option kOptions[] = {
 // The kind of IN: --from, or by extension as the document's open decides.
 InputKind inputKind(const ConvertOptions &o) {
     if (o.from) return *o.from;
-    std::string ext = o.in.size() >= 4 ? o.in.substr(o.in.size() - 4) : std::string();
-    for (char &c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string ext = vek::asciiLowered(o.in.size() >= 4 ? o.in.substr(o.in.size() - 4) : std::string());
     return ext == ".vek" ? InputKind::Vek : InputKind::WellOutput;
 }
 
@@ -274,7 +272,9 @@ bool transformStage(vek::ModelDocument &doc, const ConvertOptions &o) {
     return vektool::applyResponseOptions(doc, o.response);
 }
 
-bool writeStage(vek::ModelDocument &doc, const ConvertOptions &o) { return vek::SaveInput(doc, o.out); }
+bool writeStage(vek::ModelDocument &doc, const ConvertOptions &o) {
+    return vek::SaveInput(doc, vektool::messages(), o.out);
+}
 
 int runConvert(const vektool::Args &args) {
     ConvertOptions o;
@@ -284,7 +284,7 @@ int runConvert(const vektool::Args &args) {
     }
     // The document gives the writer its messages and holds the structural
     // change of the synthesized years.
-    vek::ModelDocument doc(&vektool::messages());
+    vek::ModelDocument doc;
     if (!readStage(doc.model, o)) return 1;
     if (!transformStage(doc, o)) return 1;
     if (!writeStage(doc, o)) return 1;
