@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <exception>
 #include <mutex>
 #include <sstream>
@@ -112,19 +114,24 @@ struct Scratch {
     std::vector<Real> e, q;
 };
 
-} // namespace
+std::vector<Scratch> scratchFor(unsigned threads, std::size_t size) {
+    std::vector<Scratch> scratch(threads);
+    for (Scratch &s : scratch) {
+        s.e.assign(size, 0.0f);
+        s.q.assign(size, 0.0f);
+    }
+    return scratch;
+}
 
-void runPrepared(const PreparedModel &model, const RunVariation &v, RunTables &tables, const EngineOptions &options) {
+Real multiplierOf(const RunVariation &v, std::size_t i) { return v.pumping.empty() ? 1.0f : v.pumping[i]; }
+
+// Starts `tables` for a run of `model` changed by `v`: the run's facts, and
+// the list of the locations on another method than the infinite aquifer.
+// Returns every location's response.
+std::vector<LocationResponse> startTables(const PreparedModel &model, const RunVariation &v, RunTables &tables) {
     if (std::string problem = variationProblem(model, v); !problem.empty()) throw std::invalid_argument(problem);
-    const RunParameters &p = model.parameters;
-    const int months = static_cast<int>(model.counts.runMonths);
-    const auto size = static_cast<std::size_t>(months) + 1;
-    // The straightforward computation runs on one thread, its console lines in order.
-    const unsigned threads = options.reference ? 1u : computingThreads(options.threads);
-    const LocationComputation computation(p, months, model.tables, options, threads);
-
     tables = RunTables{};
-    tables.parameters = p;
+    tables.parameters = model.parameters;
     tables.counts = model.counts;
     tables.responseTables = model.responseTables;
     const std::size_t n = model.locations.size();
@@ -134,8 +141,57 @@ void runPrepared(const PreparedModel &model, const RunVariation &v, RunTables &t
         responses[i] = variedResponse(l, v, i);
         if (!responses[i].isInfiniteAquifer()) tables.responses.push_back({l.position, l.name, responses[i]});
     }
+    return responses;
+}
+
+// One location's volumes into `out` (its series sized for the run).
+void computeLocation(const LocationComputation &computation, const DeckLocation &l, const LocationResponse &response,
+                     Real multiplier, Scratch &s, unsigned worker, RunTables::Location &out) {
+    const Real *q = l.rates.data();
+    if (multiplier != 1.0f) {
+        for (std::size_t m = 1; m < l.rates.size(); ++m)
+            s.q[m] = l.rates[m] * multiplier;
+        q = s.q.data();
+    }
+    std::ostringstream ignored; // the pair loop's lag messages; the calendar never gives one
+    computation.compute(response, l.locationType, q, s.e.data(), out.diversion.data(), out.effect.data(), worker,
+                        ignored);
+}
+
+// Adds the volumes of locations start .. start + count - 1 (volumesOf(k) for
+// the k-th of them) to the summaries: each month's sums take the locations
+// in file order; the months are shared out between the threads.
+template <typename VolumesOf>
+void addSummaries(RunTables &tables, const PreparedModel &model, std::size_t start, std::size_t count, unsigned threads,
+                  VolumesOf volumesOf) {
+    const int months = static_cast<int>(model.counts.runMonths);
+    const int parts = static_cast<int>(threads);
+    parallelFor(static_cast<std::size_t>(parts), threads, [&](std::size_t part, unsigned) {
+        const int first = 1 + static_cast<int>(part) * months / parts;
+        const int last = static_cast<int>(part + 1) * months / parts;
+        for (std::size_t k = 0; k < count; ++k) {
+            const RunTables::Location &out = volumesOf(k);
+            tables.summaries.add(model.locations[start + k].locationType, out.diversion.data(), out.effect.data(),
+                                 first, last);
+        }
+    });
+}
+
+// The straightforward computation runs on one thread, its console lines in order.
+unsigned threadsFor(const EngineOptions &options) { return options.reference ? 1u : computingThreads(options.threads); }
+
+} // namespace
+
+void runPrepared(const PreparedModel &model, const RunVariation &v, RunTables &tables, const EngineOptions &options) {
+    const std::vector<LocationResponse> responses = startTables(model, v, tables);
+    const RunParameters &p = model.parameters;
+    const int months = static_cast<int>(model.counts.runMonths);
+    const auto size = static_cast<std::size_t>(months) + 1;
+    const unsigned threads = threadsFor(options);
+    const LocationComputation computation(p, months, model.tables, options, threads);
     // The locations' volumes are kept when the report lists them; otherwise
     // a chunk of them at a time, added to the summaries and then reused.
+    const std::size_t n = model.locations.size();
     const bool keep = layoutFor(p.outputFormat) == ReportLayout::ByLocation;
     const std::size_t chunk = keep ? std::max<std::size_t>(n, 1) : 32 * static_cast<std::size_t>(threads);
     std::vector<RunTables::Location> buffers(keep ? n : std::min(n, chunk));
@@ -148,42 +204,70 @@ void runPrepared(const PreparedModel &model, const RunVariation &v, RunTables &t
         buffers[i].factor = responses[i].factor;
         buffers[i].locationType = l.locationType;
     }
-    std::vector<Scratch> scratch(threads);
-    for (Scratch &s : scratch) {
-        s.e.assign(size, 0.0f);
-        s.q.assign(size, 0.0f);
-    }
-    std::ostringstream ignored; // the pair loop's lag messages; the calendar never gives one
+    std::vector<Scratch> scratch = scratchFor(threads, size);
     for (std::size_t start = 0; start < n; start += chunk) {
         const std::size_t count = std::min(chunk, n - start);
+        auto volumesOf = [&](std::size_t k) -> RunTables::Location & { return buffers[keep ? start + k : k]; };
         parallelFor(count, threads, [&](std::size_t k, unsigned worker) {
             const std::size_t i = start + k;
-            const DeckLocation &l = model.locations[i];
-            Scratch &s = scratch[worker];
-            const Real *q = l.rates.data();
-            if (!v.pumping.empty() && v.pumping[i] != 1.0f) {
-                for (std::size_t m = 1; m < size; ++m)
-                    s.q[m] = l.rates[m] * v.pumping[i];
-                q = s.q.data();
-            }
-            RunTables::Location &out = buffers[keep ? i : k];
-            computation.compute(responses[i], l.locationType, q, s.e.data(), out.diversion.data(), out.effect.data(),
-                                worker, ignored);
+            computeLocation(computation, model.locations[i], responses[i], multiplierOf(v, i), scratch[worker], worker,
+                            volumesOf(k));
         });
-        // Each month's sums take the locations in file order; the months are
-        // shared out between the threads.
-        const int parts = static_cast<int>(threads);
-        parallelFor(static_cast<std::size_t>(parts), threads, [&](std::size_t part, unsigned) {
-            const int first = 1 + static_cast<int>(part) * months / parts;
-            const int last = static_cast<int>(part + 1) * months / parts;
-            for (std::size_t k = 0; k < count; ++k) {
-                const RunTables::Location &out = buffers[keep ? start + k : k];
-                tables.summaries.add(model.locations[start + k].locationType, out.diversion.data(), out.effect.data(),
-                                     first, last);
-            }
-        });
+        addSummaries(tables, model, start, count, threads, volumesOf);
     }
     if (keep) tables.locations = std::move(buffers);
+}
+
+struct PreparedRunner::Computation {
+    Computation(const PreparedModel &model, const EngineOptions &options, unsigned threads)
+        : computation(model.parameters, static_cast<int>(model.counts.runMonths), model.tables, options, threads),
+          scratch(scratchFor(threads, static_cast<std::size_t>(model.counts.runMonths) + 1)) {}
+    LocationComputation computation;
+    std::vector<Scratch> scratch;
+};
+
+PreparedRunner::PreparedRunner(const PreparedModel &model, const EngineOptions &options)
+    : model_(model), threads_(threadsFor(options)),
+      computation_(std::make_unique<Computation>(model, options, threads_)) {}
+
+PreparedRunner::~PreparedRunner() = default;
+
+void PreparedRunner::run(const RunVariation &v, RunTables &tables) {
+    const std::vector<LocationResponse> responses = startTables(model_, v, tables);
+    const std::size_t n = model_.locations.size();
+    const auto size = static_cast<std::size_t>(model_.counts.runMonths) + 1;
+    if (!ran_) {
+        volumes_.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const DeckLocation &l = model_.locations[i];
+            volumes_[i] = {l.name, 0.0f, l.locationType, std::vector<Real>(size, 0.0f), std::vector<Real>(size, 0.0f)};
+        }
+    }
+    std::vector<std::size_t> changed;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Real multiplier = multiplierOf(v, i);
+        if (!ran_ || !responses[i].sameResponse(responses_[i]) ||
+            std::bit_cast<std::uint32_t>(multiplier) != std::bit_cast<std::uint32_t>(multipliers_[i]))
+            changed.push_back(i);
+        volumes_[i].factor = responses[i].factor; // the report shows it even where the response ignores it
+    }
+    // Until the changed locations are all computed the kept volumes are not
+    // those of any one run: a failure makes the next run compute them all.
+    ran_ = false;
+    parallelFor(changed.size(), threads_, [&](std::size_t k, unsigned worker) {
+        const std::size_t i = changed[k];
+        computeLocation(computation_->computation, model_.locations[i], responses[i], multiplierOf(v, i),
+                        computation_->scratch[worker], worker, volumes_[i]);
+    });
+    responses_ = responses;
+    multipliers_.resize(n);
+    for (std::size_t i = 0; i < n; ++i)
+        multipliers_[i] = multiplierOf(v, i);
+    ran_ = true;
+    recomputed_ = changed.size();
+    addSummaries(tables, model_, 0, n, threads_,
+                 [&](std::size_t k) -> const RunTables::Location & { return volumes_[k]; });
+    if (layoutFor(model_.parameters.outputFormat) == ReportLayout::ByLocation) tables.locations = volumes_;
 }
 
 } // namespace vek::engine

@@ -10,6 +10,8 @@
 // nothing of the process is touched.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -56,5 +58,38 @@ std::string variationProblem(const PreparedModel &model, const RunVariation &var
 // variationProblem's text for an unusable variation.
 void runPrepared(const PreparedModel &model, const RunVariation &variation, RunTables &tables,
                  const EngineOptions &options);
+
+// Runs of one prepared model one after another, as sampled runs make them:
+// each run recomputes only the locations whose response (method, factor,
+// parameter) or rate multiplier differs from the run before (the first run
+// computes all of them) and keeps the volumes of the others; the summaries
+// are added anew in file order. Every run gives what runPrepared gives for
+// its variation, bit for bit. It keeps every used location's two monthly
+// series, 8 bytes a location and month (about 190 MB for 5000 locations
+// over 400 years), and the model must outlive it. One run at a time: a
+// runner is not shared between threads (give each thread its own).
+class PreparedRunner {
+  public:
+    PreparedRunner(const PreparedModel &model, const EngineOptions &options);
+    ~PreparedRunner();
+    PreparedRunner(const PreparedRunner &) = delete;
+    PreparedRunner &operator=(const PreparedRunner &) = delete;
+
+    // As runPrepared, into `tables`.
+    void run(const RunVariation &variation, RunTables &tables);
+    // The locations the last run computed.
+    std::size_t recomputed() const { return recomputed_; }
+
+  private:
+    struct Computation;
+    const PreparedModel &model_;
+    unsigned threads_;
+    std::unique_ptr<Computation> computation_;
+    std::vector<LocationResponse> responses_; // of the last run
+    std::vector<Real> multipliers_;           // of the last run
+    std::vector<RunTables::Location> volumes_;
+    std::size_t recomputed_ = 0;
+    bool ran_ = false;
+};
 
 } // namespace vek::engine

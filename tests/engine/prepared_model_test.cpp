@@ -200,4 +200,53 @@ TEST(PreparedModel, RefusedAsTheProgramRefuses) {
     EXPECT_NE(errors2.str().find(" run-time error: unreadable number \"x"), std::string::npos) << errors2.str();
 }
 
+// Sampled runs one after another: each recomputes only the locations whose
+// response or rates it changes against the run before, and gives what a
+// fresh run of its variation gives, in either report layout.
+TEST(PreparedModel, RunnerRecomputesOnlyWhatChanged) {
+    const PreparedModel model = prepared(smallDeck(250, "0.4", "2.5", 1.0, 1.0));
+    PreparedRunner runner(model, EngineOptions{});
+    struct Row {
+        RunVariation variation;
+        std::size_t recomputed;
+    } rows[] = {
+        {{}, 3},                                                  // the first run computes all
+        {{}, 0},                                                  // the same again
+        {{{300.0f, 1200.0f, 800.0f}, {}, {}}, 1},                 // location 1's factor
+        {{{300.0f, 1200.0f, 800.0f}, {}, {1.0f, 1.0f, 2.0f}}, 1}, // location 3's rates
+        {{{}, {}, {1.0f, 1.0f, 2.0f}}, 1},                        // location 1's factor back
+        {{{}, {0.7f, 5.0f, 2.5f}, {1.0f, 1.0f, 2.0f}}, 1},        // location 1's a/W; 2 has no parameter
+        {{}, 2},                                                  // a/W and rates back
+    };
+    for (std::size_t r = 0; r < std::size(rows); ++r) {
+        RunTables tables;
+        runner.run(rows[r].variation, tables);
+        EXPECT_EQ(runner.recomputed(), rows[r].recomputed) << "run " << r;
+        EXPECT_EQ(reportOf(tables), runReport(model, rows[r].variation)) << "run " << r;
+    }
+    // A refused variation changes nothing the next run relies on.
+    RunTables tables;
+    EXPECT_THROW(runner.run({{1.0f}, {}, {}}, tables), std::invalid_argument);
+    runner.run({}, tables);
+    EXPECT_EQ(runner.recomputed(), 0u);
+    EXPECT_EQ(reportOf(tables), runReport(model));
+
+    vek::bench::ModelShape totals;
+    totals.locations = 6;
+    totals.historicalYears = 20;
+    totals.synthesizedYears = 3;
+    totals.outputFormat = 1;
+    const PreparedModel summaryOnly = prepared(vek::bench::generateModel(totals));
+    PreparedRunner summaries(summaryOnly, EngineOptions{});
+    RunVariation one;
+    for (const DeckLocation &l : summaryOnly.locations)
+        one.factor.push_back(l.response.factor);
+    one.factor[4] *= 3.0f;
+    for (const RunVariation &v : {RunVariation{}, one}) {
+        summaries.run(v, tables);
+        EXPECT_EQ(reportOf(tables), runReport(summaryOnly, v));
+    }
+    EXPECT_EQ(summaries.recomputed(), 1u);
+}
+
 } // namespace
