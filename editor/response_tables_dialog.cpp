@@ -66,6 +66,30 @@ ResponseTablesDialog::ResponseTablesDialog(CVEKViewDoc *doc, QWidget *parent)
     rename_ = button("&Rename", "rename");
     delete_ = button("&Delete", "delete");
     import_ = button("&Import...", "import");
+    makeSharesTable();
+    months_ = new QSpinBox;
+    months_->setObjectName(QStringLiteral("months"));
+    months_->setRange(1, kMostMonths);
+    months_->setKeyboardTracking(false); // a typed 48 is not first a 4
+    after_ = new QComboBox;
+    after_->setObjectName(QStringLiteral("after"));
+    after_->addItems({QStringLiteral("the last cumulative share is held"),
+                      QStringLiteral("the stream takes the rest of the step (cumulative 1)")});
+    users_ = new QLabel;
+    users_->setObjectName(QStringLiteral("users"));
+    users_->setWordWrap(true);
+    problem_ = new QLabel;
+    problem_->setObjectName(QStringLiteral("problem"));
+    problem_->setWordWrap(true);
+    problem_->setStyleSheet(QStringLiteral("color: #c00000;"));
+    chart_ = new ResponseCurveChart;
+
+    layoutControls();
+    connectControls();
+    fillList({});
+}
+
+void ResponseTablesDialog::makeSharesTable() {
     shares_ = new ResponseSharesModel(doc_, this);
     table_ = new SpreadsheetView;
     table_->setObjectName(QStringLiteral("shares"));
@@ -84,23 +108,9 @@ ResponseTablesDialog::ResponseTablesDialog(CVEKViewDoc *doc, QWidget *parent)
         apply();
     });
     table_->installEventFilter(this);
-    months_ = new QSpinBox;
-    months_->setObjectName(QStringLiteral("months"));
-    months_->setRange(1, kMostMonths);
-    months_->setKeyboardTracking(false); // a typed 48 is not first a 4
-    after_ = new QComboBox;
-    after_->setObjectName(QStringLiteral("after"));
-    after_->addItems({QStringLiteral("the last cumulative share is held"),
-                      QStringLiteral("the stream takes the rest of the step (cumulative 1)")});
-    users_ = new QLabel;
-    users_->setObjectName(QStringLiteral("users"));
-    users_->setWordWrap(true);
-    problem_ = new QLabel;
-    problem_->setObjectName(QStringLiteral("problem"));
-    problem_->setWordWrap(true);
-    problem_->setStyleSheet(QStringLiteral("color: #c00000;"));
-    chart_ = new ResponseCurveChart;
+}
 
+void ResponseTablesDialog::layoutControls() {
     auto *buttons = new QVBoxLayout;
     for (QPushButton *b : {add_, rename_, delete_, import_})
         buttons->addWidget(b);
@@ -118,7 +128,6 @@ ResponseTablesDialog::ResponseTablesDialog(CVEKViewDoc *doc, QWidget *parent)
     left->addLayout(form);
     left->addWidget(table_, 2);
     left->addWidget(problem_);
-
     auto *columns = new QHBoxLayout;
     columns->addLayout(left);
     columns->addWidget(chart_, 1);
@@ -128,7 +137,9 @@ ResponseTablesDialog::ResponseTablesDialog(CVEKViewDoc *doc, QWidget *parent)
     auto *lay = new QVBoxLayout(this);
     lay->addLayout(columns, 1);
     lay->addWidget(close);
+}
 
+void ResponseTablesDialog::connectControls() {
     connect(add_, &QPushButton::clicked, this, &ResponseTablesDialog::OnAdd);
     connect(rename_, &QPushButton::clicked, this, &ResponseTablesDialog::OnRename);
     connect(delete_, &QPushButton::clicked, this, &ResponseTablesDialog::OnDelete);
@@ -140,7 +151,6 @@ ResponseTablesDialog::ResponseTablesDialog(CVEKViewDoc *doc, QWidget *parent)
     connect(shares_, &ResponseSharesModel::edited, this, &ResponseTablesDialog::onShareEdited);
     connect(months_, &QSpinBox::valueChanged, this, &ResponseTablesDialog::onMonthsChanged);
     connect(after_, &QComboBox::currentIndexChanged, this, &ResponseTablesDialog::onAfterChanged);
-    fillList({});
 }
 
 void ResponseTablesDialog::describeControls(QPushButton *close) {

@@ -80,6 +80,9 @@ class ResponseTablesDialog : public ChoiceDialog {
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
+    void makeSharesTable();
+    void layoutControls();
+    void connectControls();
     void describeControls(QPushButton *close);
     const UnitResponseTable *table() const;
     void fillList(const std::string &select);
