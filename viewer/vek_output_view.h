@@ -18,6 +18,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QPlainTextEdit;
@@ -153,6 +154,10 @@ class VEKOutputView : public QWidget {
     void statusMessage(const QString &text);
 
   private:
+    void makeReportBox();
+    void layoutControls(QGroupBox *scaleBox, QGroupBox *yearBox, QLabel *locLabel, QLabel *yearsLabel,
+                        QHBoxLayout *buttonRow);
+    void connectControls();
     void message(const QString &text);
     // No program opened the report: offers to save it elsewhere.
     void offerToSaveInstead(const QString &path);
