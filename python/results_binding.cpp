@@ -29,7 +29,7 @@ struct LocationResultRef {
     const LocationResult &get() const {
         if (index < 0 || index >= static_cast<int>(results->results.locations.size()))
             throw py::index_error("the results have no entry " + std::to_string(index));
-        return results->results.locations[static_cast<std::size_t>(index)];
+        return entryOf(*results, static_cast<std::size_t>(index));
     }
 };
 
@@ -288,11 +288,13 @@ py::dict frameColumns(const Results &source, const std::string &kindName, const 
     // A year type other than the results' own is shown on a copy, as the
     // view would show it, leaving these results as they are.
     OutputResults changed;
+    for (int p : positions)
+        entryOf(source, static_cast<std::size_t>(p));
     const OutputResults *r = &source.results;
     if (!yearType.is_none()) {
         const int t = yearTypeArgument(yearType);
         if (t != r->yearType) {
-            changed = source.results;
+            changed = completed(source);
             changed.changeYearType(t);
             r = &changed;
         }
@@ -410,7 +412,7 @@ std::string textReport(const Results &r, const py::object &locations, const py::
     choices.showDiversion = diversion;
     choices.showStream = stream;
     CollectingPrompter prompter;
-    return buildTextReport(r.results, choices, "\n", &prompter);
+    return buildTextReport(completed(r), choices, "\n", &prompter);
 }
 
 void writeReport(const Results &r, const py::object &pathArg) {
@@ -491,7 +493,7 @@ every used location and the summaries; 1: the summaries; 2: none).)doc");
         [](Results &r, const py::object &t) {
             const int type = yearTypeArgument(t);
             py::gil_scoped_release release;
-            return r.results.changeYearType(type);
+            return completed(r).changeYearType(type);
         },
         py::arg("year_type"), R"doc(Moves every table into another year type, as the output view's Calendar,
 Irrigation and USGS buttons do: months that would leave the first or last

@@ -103,7 +103,7 @@ std::string reportName(const std::string &name) {
 
 } // namespace
 
-void fillRunResults(OutputResults &r, const engine::RunTables &run, std::vector<std::string> *types) {
+void fillRunEntries(OutputResults &r, const engine::RunTables &run, std::vector<std::string> *types) {
     using engine::ReportLayout;
     const engine::RunParameters &p = run.parameters;
     r.yearType = IrrigationYear;
@@ -120,32 +120,45 @@ void fillRunResults(OutputResults &r, const engine::RunTables &run, std::vector<
     r.units = std::string(trim(engine::report::unitsLine()));
     r.monthHeader = std::string(trim(engine::report::tableHeader()));
 
-    const auto rows = static_cast<std::size_t>(run.counts.runYears + 1);
     for (const engine::RunTables::Location &l : run.locations) {
         LocationResult loc;
         loc.name = reportName(l.name);
         loc.depletionFactor = l.factor;
         loc.siteType = l.locationType == 1 ? "RECHARGE" : "PUMPING";
         loc.response = responseInfo(l.response, run.responseTables);
-        loc.rows.assign(rows, YearRow());
-        fillTable(loc, l.diversion.data(), run.counts.runYears, false);
-        fillTable(loc, l.effect.data(), run.counts.runYears, true);
         r.locations.push_back(std::move(loc));
         if (types) types->emplace_back(l.locationType == 1 ? "Recharge site" : "Irrig. well");
     }
-    // The summaries, from the engine's summary columns: recharge sites, wells, all locations.
-    const int columns[3] = {1, 3, 4};
+    // The summaries: recharge sites, wells, all locations.
     for (int e = 0; e < 3; ++e) {
         const SummaryEntry &s = kSummaryEntries[e];
         LocationResult loc;
         loc.name = s.name;
         loc.kind = s.kind;
-        loc.rows.assign(rows, YearRow());
-        if (loc.hasDiversion()) fillTable(loc, run.summaries.diversion(columns[e]), run.counts.runYears, false);
-        fillTable(loc, run.summaries.effect(columns[e]), run.counts.runYears, true);
         r.locations.push_back(std::move(loc));
         if (types) types->emplace_back("summary");
     }
+}
+
+void fillRunEntryTables(OutputResults &r, const engine::RunTables &run, std::size_t i) {
+    LocationResult &loc = r.locations.at(i);
+    loc.rows.assign(static_cast<std::size_t>(run.counts.runYears + 1), YearRow());
+    if (i < run.locations.size()) {
+        fillTable(loc, run.locations[i].diversion.data(), run.counts.runYears, false);
+        fillTable(loc, run.locations[i].effect.data(), run.counts.runYears, true);
+        return;
+    }
+    // The summaries, from the engine's summary columns.
+    static const int kColumns[3] = {1, 3, 4};
+    const int column = kColumns[i - run.locations.size()];
+    if (loc.hasDiversion()) fillTable(loc, run.summaries.diversion(column), run.counts.runYears, false);
+    fillTable(loc, run.summaries.effect(column), run.counts.runYears, true);
+}
+
+void fillRunResults(OutputResults &r, const engine::RunTables &run, std::vector<std::string> *types) {
+    fillRunEntries(r, run, types);
+    for (std::size_t i = 0; i < r.locations.size(); ++i)
+        fillRunEntryTables(r, run, i);
 }
 
 } // namespace vek

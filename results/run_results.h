@@ -18,4 +18,11 @@ namespace vek {
 // entry "Irrig. well", "Recharge site" or "summary".
 void fillRunResults(OutputResults &out, const engine::RunTables &run, std::vector<std::string> *types = nullptr);
 
+// The same in two steps, for callers that make an entry's tables only when
+// they are asked for: fillRunEntries gives the heading facts and every entry
+// (name, kind, response) with no rows; fillRunEntryTables then makes the
+// rows of entry `i` of those.
+void fillRunEntries(OutputResults &out, const engine::RunTables &run, std::vector<std::string> *types = nullptr);
+void fillRunEntryTables(OutputResults &out, const engine::RunTables &run, std::size_t i);
+
 } // namespace vek

@@ -82,18 +82,7 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     showStreamBox_ = new QCheckBox("Show Depletion/Accretion Data", this);
     showStreamBox_->setChecked(true);
 
-    report_ = new QPlainTextEdit(this);
-    // The box shows the report; it takes no typing (an edited number would
-    // reach Save To File and Print as if the engine had computed it), but
-    // its text can be selected and copied.
-    report_->setReadOnly(true);
-    report_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    report_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    report_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    report_->setFont(mono);
-    report_->setTabStopDistance(QFontMetricsF(mono).horizontalAdvance(QLatin1Char('0')) * 11);
+    makeReportBox();
 
     const char *names[6] = {"Print", "Save To File", "Plot", "View in Wordpad", "Done", "Help"};
     const int ids[6] = {IDC_PRINT, IDC_SAVE, IDC_PLOT, IDC_WORDPAD, IDC_DONE, IDC_HELP};
@@ -107,6 +96,25 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     // The buttons keep their place on the left and follow the bottom edge.
     buttonRow->addStretch(1);
 
+    layoutControls(scaleBox, yearBox, locLabel, yearsLabel, buttonRow);
+
+    struct Named {
+        QWidget *w;
+        int id;
+    };
+    for (const Named &n : {Named{yearly_, IDC_YEARLY}, Named{monthly_, IDC_MONTHLY}, Named{calendar_, IDC_CALENDAR},
+                           Named{irrigation_, IDC_IRRIGATION}, Named{usgs_, IDC_USGS}, Named{locations_, IDC_LOCATIONS},
+                           Named{years_, IDC_YEARS}, Named{report_, IDC_REPORT},
+                           Named{showDiversionBox_, IDC_SHOW_DIVERSION}, Named{showStreamBox_, IDC_SHOW_STREAM}})
+        n.w->setObjectName(QString("ctl%1").arg(n.id));
+
+    connectControls();
+
+    onUpdate();
+}
+
+void VEKOutputView::layoutControls(QGroupBox *scaleBox, QGroupBox *yearBox, QLabel *locLabel, QLabel *yearsLabel,
+                                   QHBoxLayout *buttonRow) {
     auto *left = new QVBoxLayout;
     auto *groups = new QHBoxLayout;
     groups->addWidget(scaleBox);
@@ -145,17 +153,24 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
+}
 
-    struct Named {
-        QWidget *w;
-        int id;
-    };
-    for (const Named &n : {Named{yearly_, IDC_YEARLY}, Named{monthly_, IDC_MONTHLY}, Named{calendar_, IDC_CALENDAR},
-                           Named{irrigation_, IDC_IRRIGATION}, Named{usgs_, IDC_USGS}, Named{locations_, IDC_LOCATIONS},
-                           Named{years_, IDC_YEARS}, Named{report_, IDC_REPORT},
-                           Named{showDiversionBox_, IDC_SHOW_DIVERSION}, Named{showStreamBox_, IDC_SHOW_STREAM}})
-        n.w->setObjectName(QString("ctl%1").arg(n.id));
+void VEKOutputView::makeReportBox() {
+    report_ = new QPlainTextEdit(this);
+    // The box shows the report; it takes no typing (an edited number would
+    // reach Save To File and Print as if the engine had computed it), but
+    // its text can be selected and copied.
+    report_->setReadOnly(true);
+    report_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    report_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    report_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    report_->setFont(mono);
+    report_->setTabStopDistance(QFontMetricsF(mono).horizontalAdvance(QLatin1Char('0')) * 11);
+}
 
+void VEKOutputView::connectControls() {
     auto rebuild = [this] { buildReport("\r\n"); };
     connect(locations_, &QListWidget::itemSelectionChanged, this, rebuild);
     connect(years_, &QListWidget::itemSelectionChanged, this, rebuild);
@@ -173,8 +188,6 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     connect(buttons_[3], &QPushButton::clicked, this, &VEKOutputView::OnViewInWordpad);
     connect(buttons_[4], &QPushButton::clicked, this, &VEKOutputView::OnDone);
     connect(buttons_[5], &QPushButton::clicked, this, &VEKOutputView::OnHelp);
-
-    onUpdate();
 }
 
 QLayout *VEKOutputView::makeUnitsRow() {

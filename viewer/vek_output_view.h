@@ -19,6 +19,7 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLayout;
 class QListWidget;
@@ -162,6 +163,10 @@ class VEKOutputView : public QWidget {
   private:
     // The "Units:" label and its choice.
     QLayout *makeUnitsRow();
+    void makeReportBox();
+    void layoutControls(QGroupBox *scaleBox, QGroupBox *yearBox, QLabel *locLabel, QLabel *yearsLabel,
+                        QHBoxLayout *buttonRow);
+    void connectControls();
     void message(const QString &text);
     // No program opened the report: offers to save it elsewhere.
     void offerToSaveInstead(const QString &path);

@@ -454,10 +454,11 @@ TEST_F(OutputViewTest, LayoutHoldsWhenTiledToAQuarterOfTheArea) {
         }
         for (size_t i = 0; i < controls.size(); ++i)
             for (size_t j = i + 1; j < controls.size(); ++j)
-                if (!controls[i]->isAncestorOf(controls[j]) && !controls[j]->isAncestorOf(controls[i]))
+                if (!controls[i]->isAncestorOf(controls[j]) && !controls[j]->isAncestorOf(controls[i])) {
                     EXPECT_FALSE(at[i].intersects(at[j]))
                         << controls[i]->property("text").toString().toStdString() << " over "
                         << controls[j]->property("text").toString().toStdString();
+                }
     }
     view->setParent(nullptr); // the fixture owns it
 }
