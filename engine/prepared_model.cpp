@@ -203,6 +203,8 @@ void runPrepared(const PreparedModel &model, const RunVariation &v, RunTables &t
         buffers[i].name = l.name;
         buffers[i].factor = responses[i].factor;
         buffers[i].locationType = l.locationType;
+        buffers[i].number = l.position;
+        buffers[i].response = responses[i];
     }
     std::vector<Scratch> scratch = scratchFor(threads, size);
     for (std::size_t start = 0; start < n; start += chunk) {
@@ -240,7 +242,12 @@ void PreparedRunner::run(const RunVariation &v, RunTables &tables) {
         volumes_.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
             const DeckLocation &l = model_.locations[i];
-            volumes_[i] = {l.name, 0.0f, l.locationType, std::vector<Real>(size, 0.0f), std::vector<Real>(size, 0.0f)};
+            RunTables::Location &out = volumes_[i];
+            out.name = l.name;
+            out.locationType = l.locationType;
+            out.number = l.position;
+            out.diversion.assign(size, 0.0f);
+            out.effect.assign(size, 0.0f);
         }
     }
     std::vector<std::size_t> changed;
@@ -250,6 +257,7 @@ void PreparedRunner::run(const RunVariation &v, RunTables &tables) {
             std::bit_cast<std::uint32_t>(multiplier) != std::bit_cast<std::uint32_t>(multipliers_[i]))
             changed.push_back(i);
         volumes_[i].factor = responses[i].factor; // the report shows it even where the response ignores it
+        volumes_[i].response = responses[i];
     }
     // Until the changed locations are all computed the kept volumes are not
     // those of any one run: a failure makes the next run compute them all.

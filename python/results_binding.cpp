@@ -288,7 +288,7 @@ py::dict frameColumns(const Results &source, const std::string &kindName, const 
     // A year type other than the results' own is shown on a copy, as the
     // view would show it, leaving these results as they are.
     OutputResults changed;
-    for (int p : positions)
+    for (int p : q.positions)
         entryOf(source, static_cast<std::size_t>(p));
     const OutputResults *r = &source.results;
     if (!yearType.is_none()) {

@@ -64,8 +64,6 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     yl->addWidget(irrigation_);
     yl->addWidget(usgs_);
 
-    QLayout *unitsRow = makeUnitsRow();
-
     auto *locLabel = new QLabel("Output For Well/Recharge Sites:", this);
     locations_ = new QListWidget(this);
     locations_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -120,7 +118,7 @@ void VEKOutputView::layoutControls(QGroupBox *scaleBox, QGroupBox *yearBox, QLab
     groups->addWidget(scaleBox);
     groups->addWidget(yearBox);
     left->addLayout(groups);
-    left->addLayout(unitsRow);
+    left->addLayout(makeUnitsRow());
     left->addSpacing(4);
     left->addWidget(locLabel);
     left->addWidget(locations_);
