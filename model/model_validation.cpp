@@ -11,6 +11,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <limits>
 
 namespace vek {
 
@@ -509,6 +510,25 @@ std::string engineFileNameProblem(const std::string &path) {
     if (!tooLong(fileName) && !tooLong(reportName)) return {};
     return "The file name " + (tooLong(fileName) ? fileName : reportName) + " is longer than the " +
            std::to_string(kEngineFileNameLength) + " characters the engine reads.";
+}
+
+ModelValidation validateRunParameters(const engine::RunParameters &p) {
+    // The model the reader makes of the parameter record, without locations.
+    ModelInput m;
+    m.inputStartYear = p.inputStartYear;
+    m.inputEndYear = p.inputEndYear;
+    auto clamp = [](long long v) {
+        return static_cast<int>(
+            std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    };
+    m.synthStartYear = clamp(static_cast<long long>(p.inputEndYear) + 1);
+    m.synthEndYear = clamp(static_cast<long long>(p.inputEndYear) + p.noOfSimulationYears);
+    m.outputStartYear = p.outputStartYear;
+    m.outputEndYear = p.outputEndYear;
+    m.yearMode = p.yearMode;
+    ValidationOptions o;
+    o.synthesis = false;
+    return validateModel(m, o);
 }
 
 ModelFileCheck checkModelFile(const std::string &path) {

@@ -31,27 +31,39 @@ struct Range {
 };
 
 void fillGraph(GraphData &g, const OutputResults &res, const std::vector<int> &locs, const std::vector<Slot> &slots,
-               bool stream, Range &range) {
+               bool stream, ResultUnit unit, Range &range) {
     for (int i : locs) {
         const LocationResult &loc = res.locations[static_cast<size_t>(i)];
         GraphSeries s;
         s.legend = loc.name;
+        s.position = i;
+        s.summary = loc.isSummary();
+        s.response = loc.response;
         if (!loc.isSummary()) s.legend += "  (" + formatG(loc.depletionFactor) + " days)";
         s.values.assign(slots.size(), 0.0);
         s.present.assign(slots.size(), false);
         for (size_t k = 0; k < slots.size(); ++k) {
             if (slots[k].row >= static_cast<int>(loc.rows.size())) continue;
             const YearRow &row = loc.rows[static_cast<size_t>(slots[k].row)];
-            float v = slots[k].month < 0 ? (stream ? row.streamTotal : row.diversionTotal)
-                                         : (stream ? row.stream : row.diversion)[slots[k].month];
+            const int month = slots[k].month < 0 ? 12 : slots[k].month;
+            const float v = month == 12 ? (stream ? row.streamTotal : row.diversionTotal)
+                                        : (stream ? row.stream : row.diversion)[month];
             if (!hasData(v)) continue;
-            s.values[k] = v;
+            // The engine's floats in acre-feet; another unit from the
+            // report's values.
+            const double value = unit == ResultUnit::AcreFeet
+                                     ? static_cast<double>(v)
+                                     : valueIn(res, loc, slots[k].row, stream, month, unit, false).value_or(0.0);
+            s.values[k] = value;
             s.present[k] = true;
-            range.add(v);
+            range.add(value);
         }
         g.series.push_back(std::move(s));
     }
 }
+
+// How a series' numbers were made, for the JSON.
+std::string methodJson(const GraphSeries &s);
 
 void finishGraph(GraphData &g, const std::string &tableTitle, const std::string &graphName, const std::string &units,
                  const std::vector<std::string> &labels) {
@@ -138,6 +150,7 @@ void graphJson(std::string &o, const GraphData &g) {
     o += "    \"caption\": " + jsonString(g.caption) + ",\n";
     o += "    \"bottomTitle\": " + jsonString(g.bottomTitle) + ",\n";
     o += "    \"leftTitle\": " + jsonString(g.leftTitle) + ",\n";
+    o += "    \"units\": " + jsonString(g.units) + ",\n";
     o += "    \"graphName\": " + jsonString(g.graphName) + ",\n";
     o += "    \"settingsFile\": " + jsonString(g.settingsFile) + ",\n";
     o += "    \"graphType\": " + std::to_string(g.graphType) + ",\n";
@@ -162,7 +175,8 @@ void graphJson(std::string &o, const GraphData &g) {
     for (size_t j = 0; j < g.series.size(); ++j) {
         const GraphSeries &s = g.series[j];
         o += j ? ",\n      " : "\n      ";
-        o += "{\"legend\": " + jsonString(s.legend) + ", \"values\": [";
+        o += "{\"legend\": " + jsonString(s.legend) + ", \"position\": " + std::to_string(s.position) +
+             ", \"method\": " + methodJson(s) + ", \"values\": [";
         for (size_t k = 0; k < s.values.size(); ++k)
             o += (k ? ", " : "") + (s.present[k] ? jsonNumber(s.values[k]) : std::string("null"));
         o += "]}";
@@ -261,6 +275,25 @@ void shareRange(PlotData &plot, const Range &range) {
     }
 }
 
+std::string methodJson(const GraphSeries &s) {
+    if (s.summary) return "null";
+    const ResponseInfo &r = s.response;
+    std::string o = std::string("{\"name\": \"") + r.methodWord() + "\"";
+    auto num = [&](const char *key, const std::optional<double> &v) {
+        if (v) o += std::string(", \"") + key + "\": " + jsonNumber(*v);
+    };
+    num("sdf", r.sdf);
+    num("a_w", r.aOverW);
+    num("lambda", r.lambda);
+    if (r.method == ResponseInfo::Method::Table) {
+        o += ", \"table\": " + jsonString(r.table) + ", \"after\": " + jsonString(r.after);
+        if (r.tableMonths) o += ", \"months\": " + std::to_string(*r.tableMonths);
+        num("held_at", r.heldAt);
+    }
+    if (!r.description.empty()) o += ", \"description\": " + jsonString(r.description);
+    return o + "}";
+}
+
 } // namespace
 
 PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int screenWidth, int screenHeight) {
@@ -307,15 +340,17 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
     Range range;
     if (choices.showDiversion && !divLocs.empty()) {
         GraphData g;
-        fillGraph(g, res, divLocs, points.slots, false, range);
-        finishGraph(g, "Diversion/Recharge Data", "div_rech", res.units, points.labels);
+        fillGraph(g, res, divLocs, points.slots, false, choices.units, range);
+        finishGraph(g, "Diversion/Recharge Data", "div_rech", unitsLine(res, choices.units), points.labels);
+        g.units = unitFacts(choices.units).option;
         g.averageFirst = averageFirst;
         plot.diversion = std::move(g);
     }
     if (choices.showStream) {
         GraphData g;
-        fillGraph(g, res, locs, points.slots, true, range);
-        finishGraph(g, "Stream Depletion/Accretion Data", "stream_dep", res.units, points.labels);
+        fillGraph(g, res, locs, points.slots, true, choices.units, range);
+        finishGraph(g, "Stream Depletion/Accretion Data", "stream_dep", unitsLine(res, choices.units), points.labels);
+        g.units = unitFacts(choices.units).option;
         g.averageFirst = averageFirst;
         plot.stream = std::move(g);
     }

@@ -17,7 +17,9 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLayout;
 class QListWidget;
@@ -61,6 +63,7 @@ class VEKOutputView : public QWidget {
 
     // The document's title: Print and View in Wordpad write title + ".txt".
     void setDocumentTitle(const QString &title) { documentTitle_ = title; }
+    QString documentTitle() const { return documentTitle_; }
 
     // Refills both lists from the results and empties the report.
     void onUpdate();
@@ -74,8 +77,13 @@ class VEKOutputView : public QWidget {
     QRadioButton *monthlyButton() const { return monthly_; }
     QRadioButton *calendarButton() const { return calendar_; }
     QRadioButton *irrigationButton() const { return irrigation_; }
+    QRadioButton *usgsButton() const { return usgs_; }
     QCheckBox *showDiversionCheck() const { return showDiversionBox_; }
     QCheckBox *showStreamCheck() const { return showStreamBox_; }
+    // The unit of the report, the graphs and the workbook: acre-feet (the
+    // engine's) and the units results/result_units.h converts to, in its
+    // order.
+    QComboBox *unitsBox() const { return units_; }
     QPushButton *printButton() const { return buttons_[0]; }
     QPushButton *saveToFileButton() const { return buttons_[1]; }
     QPushButton *plotButton() const { return buttons_[2]; }
@@ -88,6 +96,7 @@ class VEKOutputView : public QWidget {
     int yearType = 1;
     bool showDiversion = true;
     bool showStream = true;
+    ResultUnit units = ResultUnit::AcreFeet;
     std::string reportText;
 
     // Reads the controls into the members and the choices.
@@ -147,12 +156,16 @@ class VEKOutputView : public QWidget {
     void documentChanged();
     void closeRequested();
     void helpRequested(int context);
+    void graphsCreated();
     // A confirmation for the main window's status bar (a saved export).
     void statusMessage(const QString &text);
 
   private:
-    QLayout *buildChoices();
-    QLayout *buildReportColumn();
+    // The "Units:" label and its choice.
+    QLayout *makeUnitsRow();
+    void makeReportBox();
+    void layoutControls(QGroupBox *scaleBox, QGroupBox *yearBox, QLabel *locLabel, QLabel *yearsLabel,
+                        QHBoxLayout *buttonRow);
     void connectControls();
     void message(const QString &text);
     // No program opened the report: offers to save it elsewhere.
@@ -177,6 +190,7 @@ class VEKOutputView : public QWidget {
     QListWidget *years_ = nullptr;
     QCheckBox *showDiversionBox_ = nullptr;
     QCheckBox *showStreamBox_ = nullptr;
+    QComboBox *units_ = nullptr;
     QPlainTextEdit *report_ = nullptr;
     QPushButton *buttons_[6] = {};
     std::vector<QPointer<GraphView>> graphs_;

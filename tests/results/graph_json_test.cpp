@@ -242,7 +242,9 @@ TEST(GraphJson, JsonIsValidForAnyNameAndValue) {
     c.years = {0, 1};
     c.scale = ViewChoices::Yearly;
     c.showStream = false;
-    const std::string json = vek::plotToJson(vek::preparePlot(r, c));
+    std::string json = vek::plotToJson(vek::preparePlot(r, c));
+    for (std::size_t at; (at = json.find("\"infinite\"")) != std::string::npos;)
+        json.erase(at, 10); // the method's name
     EXPECT_EQ(json.find("inf"), std::string::npos) << json;
     EXPECT_NE(json.find("\"values\": [null, 5]"), std::string::npos) << json;
 }
