@@ -471,10 +471,18 @@ std::string resultsRepr(const Results &r) {
            " years>";
 }
 
-using ResultsClass = py::class_<Results, std::shared_ptr<Results>>;
+// vek.Results.
+void bindResultsClass(py::module_ &m) {
+    py::class_<Results, std::shared_ptr<Results>> results(
+        m, "Results", R"doc(The results of one run (vek.run) or of one report read back
+(vek.read_report): every location's two tables, then the summaries
+"Recharge Summary", "CU of Ground Water Summary" and "Net Impact on Stream",
+one row per printed year and the average row.
 
-// The run's years, headings and entries.
-void bindResultsSettings(ResultsClass &results) {
+Values are acre-feet per month, wells negative. Results of a run hold the
+engine's single-precision values; a report holds them rounded to one
+decimal. A run keeps the entries its report would show (output_format 0:
+every used location and the summaries; 1: the summaries; 2: none).)doc");
     results.def_property_readonly(
         "year_type", [](const Results &r) { return r.results.yearType; },
         "Month order of the tables: 0 Calendar (JAN-DEC), 1 Irrigation (NOV-OCT, the engine's), 2 USGS "
@@ -539,8 +547,25 @@ averages are recomputed to the report's precision. Accepts 0, 1, 2 or
                 py::arg("yearly") = false, py::arg("diversion") = true, py::arg("stream") = true,
                 R"doc(The output view's tab-delimited text report, lines ending in "\n".
 
-// What an entry is and its tables.
-void bindLocationResultTables(py::class_<LocationResultRef> &loc) {
+locations: positions to show (default all); years: printed years and "avg"
+(default all, then the average); yearly: the yearly scale (TOTAL and
+CUMULATIVE TOTAL) instead of months; diversion, stream: which tables.)doc");
+    results.def("write_report", &writeReport, py::arg("path"),
+                R"doc(Writes the report vek writes for this run, byte for byte, to `path`
+(through the safe save: an earlier file is replaced only by a complete one).
+Only the results of vek.run have one; vek.WriteError when it cannot be
+written.)doc");
+    results.def("__repr__", &resultsRepr);
+}
+
+// vek.LocationResultList and vek.LocationResult.
+void bindLocationResultClass(py::module_ &m) {
+    bindSequence<LocationResultList>(m, "LocationResultList", "The entries of a results object, in report order.");
+
+    py::class_<LocationResultRef> loc(m, "LocationResult",
+                                      R"doc(One entry of a results object: a location's block of the report, or one
+of the three summaries. Tables are read-only float32 arrays, one row per
+printed year in the results' year type; NaN where there is no data.)doc");
     loc.def_property_readonly(
         "position", [](const LocationResultRef &r) { return r.index; },
         "Position among the results' entries (0-based).");
@@ -599,50 +624,18 @@ void bindLocationResultTables(py::class_<LocationResultRef> &loc) {
     loc.def_property_readonly(
         "stream_average", [](const LocationResultRef &r) { return averageRow(r.get(), true); },
         "The report's average row of the stream table: 12 months, then the total; shape (13,).");
-}
-
-} // namespace
-
-void bindResults(py::module_ &m) {
-    ResultsClass results(m, "Results", R"doc(The results of one run (vek.run) or of one report read back
-(vek.read_report): every location's two tables, then the summaries
-"Recharge Summary", "CU of Ground Water Summary" and "Net Impact on Stream",
-one row per printed year and the average row.
-
-Values are acre-feet per month, wells negative. Results of a run hold the
-engine's single-precision values; a report holds them rounded to one
-decimal. A run keeps the entries its report would show (output_format 0:
-every used location and the summaries; 1: the summaries; 2: none).)doc");
-    bindResultsSettings(results);
-    results.def("_columns", &frameColumns, py::arg("kind"), py::arg("year_type"), py::arg("locations"),
-                py::arg("tables"), "Columns of Results.frame (codes and categories for the text columns).");
-    results.def("text_report", &textReport, py::arg("locations") = py::none(), py::arg("years") = py::none(),
-                py::arg("yearly") = false, py::arg("diversion") = true, py::arg("stream") = true,
-                R"doc(The output view's tab-delimited text report, lines ending in "\n".
-
-locations: positions to show (default all); years: printed years and "avg"
-(default all, then the average); yearly: the yearly scale (TOTAL and
-CUMULATIVE TOTAL) instead of months; diversion, stream: which tables.)doc");
-    results.def("write_report", &writeReport, py::arg("path"),
-                R"doc(Writes the report vek writes for this run, byte for byte, to `path`
-(through the safe save: an earlier file is replaced only by a complete one).
-Only the results of vek.run have one; vek.WriteError when it cannot be
-written.)doc");
-    results.def("__repr__", &resultsRepr);
-
-    bindSequence<LocationResultList>(m, "LocationResultList", "The entries of a results object, in report order.");
-
-    py::class_<LocationResultRef> loc(m, "LocationResult",
-                                      R"doc(One entry of a results object: a location's block of the report, or one
-of the three summaries. Tables are read-only float32 arrays, one row per
-printed year in the results' year type; NaN where there is no data.)doc");
-    bindLocationResultTables(loc);
     loc.def("__repr__", [](const LocationResultRef &r) {
         const LocationResult &l = r.get();
         return "<vek.LocationResult " + std::to_string(r.index) + " '" + l.name +
                "': " + r.results->types[static_cast<std::size_t>(r.index)] + ">";
     });
+}
 
+} // namespace
+
+void bindResults(py::module_ &m) {
+    bindResultsClass(m);
+    bindLocationResultClass(m);
     m.def("read_report", &readReport, py::arg("path"), R"doc(Reads an engine report (.out) and returns its vek.Results.
 
 A report that cannot be read completely raises vek.ReadError with the

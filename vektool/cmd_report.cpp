@@ -329,24 +329,7 @@ int runReport(const vektool::Args &args) {
         prompter.printHeld();
         return usageError(err);
     }
-    for (const std::string &s : splitCommas(r.years)) {
-        if (s == "avg" || s == "Avg" || s == "Average") {
-            choices.years.push_back(printed);
-            continue;
-        }
-        auto v = toInt(s);
-        if (!v || *v < results.firstPrintYear || *v > results.lastPrintYear)
-            return "no year '" + s + "' (the report prints " + std::to_string(results.firstPrintYear) + " to " +
-                   std::to_string(results.lastPrintYear) + ")";
-        choices.years.push_back(*v - results.firstPrintYear);
-    }
-    return {};
-}
 
-// Writes what was asked for: the workbook and CSV, or the text report or
-// graph data. False when a file could not be written.
-bool writeOutputs(const ReportRequest &r, const vek::OutputResults &results, const vek::ViewChoices &choices,
-                  bool complete, vektool::MessagePrinter &prompter) {
     bool written = true;
     if (!o.xlsxPath.empty() || !o.csvPath.empty()) {
         written = writeExports(results, o, complete, prompter);

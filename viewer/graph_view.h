@@ -66,6 +66,7 @@ class GraphView : public QMainWindow {
     GraphStyleSettings &style() { return style_; }
     const GraphBuildState &built() const { return built_; }
     QChart *chart() const { return chart_; }
+    QChartView *chartView() const { return chartView_; }
 
     // Writes the look to "<graphName>.gsp" in the working directory.
     bool saveSettings(QString *error = nullptr);
