@@ -61,6 +61,8 @@ class ResponseMethodDialog : public ChoiceDialog {
     void accept() override;
 
   private:
+    void layOut(const Location &loc);
+    void connectControls();
     void fillTables(const std::string &select);
     void update();
 

@@ -152,6 +152,40 @@ bool isResponseSectionStart(std::string_view line, int *layout) {
     return true;
 }
 
+namespace {
+
+// A location statement: the location's number, its method and the
+// method's one parameter.
+SectionLocation locationStatement(const Statement &st, const ResponseSection &section) {
+    const auto &f = st.fields();
+    if (f.size() < 3) st.fail("a location line needs its number and its method");
+    SectionLocation loc;
+    loc.line = st.number();
+    if (!f[1].key.empty()) st.fail("the location number must follow \"location\"");
+    loc.location = wholeValue(st, f[1], 1, 2147483647LL);
+    for (const auto &other : section.locations)
+        if (other.location == loc.location) st.fail("location " + std::to_string(loc.location) + " is given twice");
+    if (!f[2].key.empty() || !methodFromKeyword(f[2].value, loc.method))
+        st.fail("unknown method \"" + messageText(f[2].value) + "\" (infinite, alluvial, hunt or table)");
+    switch (loc.method) {
+    case ResponseMethod::InfiniteAquifer:
+        keyedFields(st, 3, {});
+        break;
+    case ResponseMethod::AlluvialAquifer:
+        loc.aOverW = realValue(st, required(st, keyedFields(st, 3, {"a/W"})[0], "a/W"));
+        break;
+    case ResponseMethod::StreambedResistance:
+        loc.lambda = realValue(st, required(st, keyedFields(st, 3, {"lambda"})[0], "lambda"));
+        break;
+    case ResponseMethod::ResponseTable:
+        loc.table = required(st, keyedFields(st, 3, {"name"})[0], "name").value;
+        break;
+    }
+    return loc;
+}
+
+} // namespace
+
 ResponseSection parseResponseSection(const std::vector<std::string_view> &lines, long long firstLine) {
     ResponseSection section;
     section.present = true;
@@ -207,31 +241,7 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
             }
             section.tables.push_back(std::move(t));
         } else if (word == "location") {
-            if (f.size() < 3) st.fail("a location line needs its number and its method");
-            SectionLocation loc;
-            loc.line = st.number();
-            if (!f[1].key.empty()) st.fail("the location number must follow \"location\"");
-            loc.location = wholeValue(st, f[1], 1, 2147483647LL);
-            for (const auto &other : section.locations)
-                if (other.location == loc.location)
-                    st.fail("location " + std::to_string(loc.location) + " is given twice");
-            if (!f[2].key.empty() || !methodFromKeyword(f[2].value, loc.method))
-                st.fail("unknown method \"" + messageText(f[2].value) + "\" (infinite, alluvial, hunt or table)");
-            switch (loc.method) {
-            case ResponseMethod::InfiniteAquifer:
-                keyedFields(st, 3, {});
-                break;
-            case ResponseMethod::AlluvialAquifer:
-                loc.aOverW = realValue(st, required(st, keyedFields(st, 3, {"a/W"})[0], "a/W"));
-                break;
-            case ResponseMethod::StreambedResistance:
-                loc.lambda = realValue(st, required(st, keyedFields(st, 3, {"lambda"})[0], "lambda"));
-                break;
-            case ResponseMethod::ResponseTable:
-                loc.table = required(st, keyedFields(st, 3, {"name"})[0], "name").value;
-                break;
-            }
-            section.locations.push_back(std::move(loc));
+            section.locations.push_back(locationStatement(st, section));
         } else {
             st.fail("unknown statement \"" + messageText(word) + "\" (table, location or end)");
         }

@@ -18,6 +18,13 @@ std::string fileNameFrom(const std::string &text);
 // Why `name` cannot be used as a file name (empty, or holding a control
 // character such as a NUL that would cut it short); empty when it can.
 std::string fileNameProblem(const std::string &name);
+// The run's settings from the values of vek's environment variables (null
+// when one is not set): VEK_SUPERPOSITION=reference, VEK_THREADS=n and
+// VEK_KERNELS=baseline|avx2|avx512. A thread count above the machine's
+// hardware threads is capped, and a kernel variant this processor cannot run
+// is replaced by the fastest it can, each with a note on `notes`.
+EngineOptions optionsFromEnvironment(const char *superposition, const char *threads, const char *kernels,
+                                     std::ostream &notes);
 
 // args are the command-line arguments after the program name.
 int runVekCommand(const std::vector<std::string> &args, std::istream &in, std::ostream &out, std::ostream &err,
