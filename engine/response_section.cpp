@@ -139,10 +139,13 @@ const SectionTable *ResponseSection::table(const std::string &name) const {
     return nullptr;
 }
 
-bool isResponseSectionStart(std::string_view line, int *layout) {
+namespace {
+
+// "TITLE LAYOUT" with a whole number for the layout.
+bool isSectionStart(std::string_view line, std::string_view title, int *layout) {
     line = trimmed(line);
-    if (line.substr(0, kResponseSectionTitle.size()) != kResponseSectionTitle) return false;
-    line.remove_prefix(kResponseSectionTitle.size());
+    if (line.substr(0, title.size()) != title) return false;
+    line.remove_prefix(title.size());
     if (line.empty() || !isBlank(line.front())) return false;
     line = trimmed(line);
     int n = 0;
@@ -150,6 +153,18 @@ bool isResponseSectionStart(std::string_view line, int *layout) {
     if (line.empty() || r.ec != std::errc() || r.ptr != line.data() + line.size()) return false;
     if (layout) *layout = n;
     return true;
+}
+
+bool isOtherSectionStart(std::string_view line) {
+    for (std::string_view title : kOtherSectionTitles)
+        if (isSectionStart(line, title, nullptr)) return true;
+    return false;
+}
+
+} // namespace
+
+bool isResponseSectionStart(std::string_view line, int *layout) {
+    return isSectionStart(line, kResponseSectionTitle, layout);
 }
 
 namespace {
@@ -274,8 +289,17 @@ bool looksLikeSectionTitle(std::string_view line) {
 FileTail readFileTail(const std::vector<std::string_view> &lines, long long firstLine) {
     FileTail tail;
     std::size_t first = 0;
-    while (first < lines.size() && trimmed(lines[first]).empty())
-        ++first;
+    // Blank lines and the other sections (each to its end line) come first.
+    for (;;) {
+        while (first < lines.size() && trimmed(lines[first]).empty())
+            ++first;
+        if (first == lines.size() || !isOtherSectionStart(lines[first])) break;
+        while (++first < lines.size()) {
+            const std::string_view t = trimmed(lines[first]);
+            if (t.substr(0, 3) == "end" && trimmed(t.substr(3)).empty()) break;
+        }
+        if (first < lines.size()) ++first;
+    }
     if (first == lines.size()) return tail;
     const long long firstNumber = firstLine + static_cast<long long>(first);
     if (isResponseSectionStart(lines[first])) {

@@ -35,6 +35,10 @@
 namespace vek::engine {
 
 inline constexpr std::string_view kResponseSectionTitle = "Response methods";
+// The first words of the other sections a model file may hold between its
+// pumping records and the response methods (each "TITLE LAYOUT" on its first
+// line, to an end line); the walk to the response methods passes over them.
+inline constexpr std::string_view kOtherSectionTitles[] = {"Uncertainty ranges", "Stream reaches"};
 inline constexpr int kResponseSectionLayout = 1;
 
 struct SectionTable {
