@@ -9,9 +9,9 @@
 #include "model/model_document.h"
 
 #include "common/numbers.h"
+#include "engine/ranges_section.h"
 #include "model/input_scanner.h"
 #include "model/response_file.h"
-#include "engine/ranges_section.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -607,7 +607,7 @@ bool InputReading::readResponseMethods() {
 
 bool InputReading::readRanges() {
     try {
-    const engine::RangesSection section = engine::findRangesSection(in_.text());
+        const engine::RangesSection section = engine::findRangesSection(in_.text());
         for (engine::ParameterRange e : section.ranges.entries) {
             if (e.location == 0) {
                 m_.ranges.push_back(e);

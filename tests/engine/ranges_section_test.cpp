@@ -29,7 +29,8 @@ TEST(RangesSection, EveryKindReadsBackAsWritten) {
         {UncertainQuantity::MethodParameter, 1, {Distribution::Fixed, 0.1 + 0.2, 0, 0, 0}, false},
     }};
     const std::string text = joined(rangesSectionLines(ranges));
-    EXPECT_EQ(text.substr(0, 83), "Uncertainty ranges 1\nrange factor all lognormal median=800 sd=0.5 low=50 high=5000\n");
+    EXPECT_EQ(text.substr(0, 83),
+              "Uncertainty ranges 1\nrange factor all lognormal median=800 sd=0.5 low=50 high=5000\n");
     const RangesSection back = findRangesSection("2000 2001\nWell\n1 2\n" + text + "Response methods 1\nend\n");
     EXPECT_TRUE(back.present);
     EXPECT_EQ(back.line, 4);

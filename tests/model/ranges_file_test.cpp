@@ -103,8 +103,9 @@ TEST(RangesFile, DamagedSectionsFailTheReadWithTheirLine) {
         std::string shown;
         EXPECT_FALSE(readText("model_ranges_damaged", plain.substr(0, at) + r.section + plain.substr(at), doc, shown));
         EXPECT_NE(shown.find(r.message), std::string::npos) << shown;
-        EXPECT_NE(shown.find("ReadInput: Error in the uncertainty ranges at line " + std::to_string(firstLine + r.line)),
-                  std::string::npos)
+        EXPECT_NE(
+            shown.find("ReadInput: Error in the uncertainty ranges at line " + std::to_string(firstLine + r.line)),
+            std::string::npos)
             << shown;
     }
 }
