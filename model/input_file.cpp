@@ -9,6 +9,7 @@
 #include "model/model_document.h"
 
 #include "common/numbers.h"
+#include "engine/ranges_section.h"
 #include "facts/message_text.h"
 #include "model/input_scanner.h"
 #include "model/response_file.h"
@@ -230,6 +231,10 @@ bool writeModelInput(const ModelInput &m, LineSink &sink) {
             if (!sink.writeLine(row)) return false;
         }
     }
+    // The uncertainty ranges follow the pumping records; readers that do not
+    // know them look only for the response methods' first line.
+    for (const auto &line : engine::rangesSectionLines(m.allRanges()))
+        if (!sink.writeLine(line)) return false;
     // Other response methods than the infinite aquifer follow everything
     // else, where readers that know only that one never look.
     if (needsResponseSection(m))
@@ -290,7 +295,7 @@ class InputReading {
             int wells = 0;
             // The old character-column format has no pumping records.
             const bool complete = readFirstCard(wells) && readLocations(wells) &&
-                                  (oldFormat_ || (readPumpingRecords(wells) && readResponseMethods()));
+                                  (oldFormat_ || (readPumpingRecords(wells) && readResponseMethods() && readRanges()));
             if (values_) values_->complete = complete;
         }
         r.error = std::move(error_);
@@ -330,6 +335,7 @@ class InputReading {
     bool readPumpingRecords(int wells);
     // The response-method section, when one follows the pumping records.
     bool readResponseMethods();
+    bool readRanges();
 
     ModelInput &m_;
     const std::string path_;
@@ -636,6 +642,30 @@ bool InputReading::readResponseMethods() {
     if (problem.empty()) return true;
     return fail("ReadInput: Error in the response methods at line " + std::to_string(line) + inFile_ + ": " + problem +
                 ".");
+}
+
+bool InputReading::readRanges() {
+    try {
+        const engine::RangesSection section = engine::findRangesSection(in_.text());
+        for (engine::ParameterRange e : section.ranges.entries) {
+            if (e.location == 0) {
+                m_.ranges.push_back(e);
+                continue;
+            }
+            if (e.location > static_cast<long long>(m_.locations.size()))
+                throw engine::RangesSectionError("location " + std::to_string(e.location) +
+                                                     " does not exist (the file has " +
+                                                     std::to_string(m_.locations.size()) + ")",
+                                                 section.line);
+            const auto i = static_cast<std::size_t>(e.location - 1);
+            e.location = 0;
+            m_.locations[i].ranges.push_back(e);
+        }
+        return true;
+    } catch (const engine::RangesSectionError &e) {
+        return fail("ReadInput: Error in the uncertainty ranges at line " + std::to_string(e.line()) + inFile_ + ": " +
+                    e.what() + ".");
+    }
 }
 
 } // namespace

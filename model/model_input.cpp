@@ -59,4 +59,34 @@ void resetLocations(ModelInput &m, int count) {
     }
 }
 
+engine::Ranges ModelInput::allRanges() const {
+    engine::Ranges out{ranges};
+    for (std::size_t i = 0; i < locations.size(); ++i)
+        for (engine::ParameterRange e : locations[i].ranges) {
+            e.location = static_cast<long long>(i) + 1;
+            out.entries.push_back(e);
+        }
+    return out;
+}
+
+std::string ModelInput::setAllRanges(const engine::Ranges &all) {
+    for (const engine::ParameterRange &e : all.entries)
+        if (e.location < 0 || e.location > static_cast<long long>(locations.size()))
+            return "location " + std::to_string(e.location) + " does not exist (the model has " +
+                   std::to_string(locations.size()) + ")";
+    ranges.clear();
+    for (Location &l : locations)
+        l.ranges.clear();
+    for (engine::ParameterRange e : all.entries) {
+        if (e.location == 0) {
+            ranges.push_back(e);
+            continue;
+        }
+        const auto i = static_cast<std::size_t>(e.location - 1);
+        e.location = 0;
+        locations[i].ranges.push_back(e);
+    }
+    return {};
+}
+
 } // namespace vek

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/uncertainty.h"
 #include "model/response_settings.h"
 
 namespace vek {
@@ -37,6 +38,9 @@ struct Location {
     MonthColumns daysOn;               // one entry per historical year
     std::array<float, 12> efficiency{1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
     ResponseSettings response; // infinite aquifer unless the file's response methods say otherwise
+    // This location's own uncertainty ranges (their `location` 0: they move
+    // with the location); the file numbers them by the location's place.
+    std::vector<engine::ParameterRange> ranges;
 
     bool isWell() const { return LocationType == IrrigationWell; }
     // Number of historical / synthesized years held (length of column 0).
@@ -73,6 +77,16 @@ struct ModelInput {
     int unitMode = 1; // 0 average daily acre-feet, 1 monthly acre-feet
     std::vector<Location> locations;
     std::vector<UnitResponseTable> responseTables; // shared by name by the locations' responses
+    // Uncertainty ranges for every location (each location's own are in its
+    // Location::ranges); none in most models.
+    std::vector<engine::ParameterRange> ranges;
+
+    // Every range, each location's own numbered by its place from 1, as the
+    // model file writes them and the sampled runs take them.
+    engine::Ranges allRanges() const;
+    // Replaces every range by `ranges` (those of a location go to it); what
+    // is wrong (a location the model does not have), and then nothing changes.
+    std::string setAllRanges(const engine::Ranges &ranges);
 
     int historicalYears() const { return periodYears(inputStartYear, inputEndYear); }
     int synthesizedYears() const { return periodYears(synthStartYear, synthEndYear); }

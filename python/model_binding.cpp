@@ -472,6 +472,7 @@ years the model then counts as changed since they were made.)doc");
         "back.");
     bindResponses(m, model, loc);
     bindValidation(m, model);
+    bindUncertainty(m, model);
 
     m.def("read_model", &readModel, py::arg("path"),
           R"doc(Reads a model input file (.vek) and returns it as a vek.Model.

@@ -31,6 +31,11 @@ Responses
     response(method, sdf, days, ...) -> numpy array    the step response, as vektool response
     depletion_factor(a, S, T), aquifer_for_factor(sdf, ...)   the factor calculator
 
+Uncertainty
+    Ranges, Model.ranges             ranges of the factor (or a, S, T), a/W or lambda', pumping
+    uncertainty(model_or_path, ranges, n, *, seed, design, threads, keep_samples)
+        -> UncertaintyResults        sampled runs: .quantiles() (tidy DataFrame), .samples (numpy)
+
 Structure and validation
     Model.add_location(...), Model.remove_location(i)
     Model.validate() -> [Problem]    what vektool check finds; vek.run refuses the refused
@@ -72,9 +77,11 @@ from ._vek import (
     ReadError,
     ResponseError,
     ResponseTable,
+    Ranges,
     Results,
     RunError,
     SynthesisError,
+    UncertaintyResults,
     WriteError,
     __version__,
     aquifer_for_factor,
@@ -91,14 +98,18 @@ from ._vek import (
     synthesize_average,
     synthesize_cycle,
     synthesize_given_year,
+    uncertainty,
 )
+from ._frames import bands as _bands
 from ._frames import frame as _frame
 
 Results.frame = _frame
+UncertaintyResults.quantiles = _bands
 
 __all__ = [
     "read_model",
     "run",
+    "uncertainty",
     "read_report",
     "change_year_type",
     "change_units",
@@ -115,6 +126,8 @@ __all__ = [
     "Location",
     "LocationList",
     "Results",
+    "Ranges",
+    "UncertaintyResults",
     "LocationResult",
     "LocationResultList",
     "ResponseTable",
