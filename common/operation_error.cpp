@@ -53,6 +53,12 @@ const char *kindName(OperationError::Kind kind) {
         return "UnevenWells";
     case K::NoWells:
         return "NoWells";
+    case K::NoProjectedSystem:
+        return "NoProjectedSystem";
+    case K::MissingField:
+        return "MissingField";
+    case K::NoMapSupport:
+        return "NoMapSupport";
     }
     return "Unknown";
 }

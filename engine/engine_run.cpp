@@ -14,6 +14,8 @@
 #include "engine/deck_reader.h"
 #include "engine/fixed_fields.h"
 #include "engine/location_pipeline.h"
+#include "engine/model_sections.h"
+#include "engine/reach_report.h"
 #include "engine/report_writer.h"
 #include "engine/response_kernels.h"
 #include "engine/response_report.h"
@@ -65,7 +67,13 @@ class EngineRun {
   private:
     void readParameters();
     void readResponseMethods();
+    void readReaches(ReachSection section);
     LocationResponse responseOf(long long location, Real factor);
+    void sharesOf(LocationJob &job, long long location);
+    void superpose(const LocationJob &job, const LocationResponse &response, Real *e, unsigned worker);
+    Real daysOf(int month) const;
+    void volumes(const Real *e, Real sigma, Real *out) const;
+    void computeReachEffects(LocationJob &job, unsigned worker);
     void readLocations(LocationPipeline &pipeline);
     void readRates(LocationJob &job, long long location);
     void compute(LocationJob &job, unsigned worker);
@@ -96,6 +104,14 @@ class EngineRun {
     std::size_t nextMethod_ = 0;
     std::vector<StepResponse> tables_;
     std::vector<ReportedResponse> reported_; // used locations among them, for the report's list
+
+    // The stream reaches: every share, ordered by location, each location's
+    // rule named for the list, and the reaches' monthly sums.
+    std::vector<SectionShare> shares_;
+    std::size_t nextShare_ = 0;
+    std::vector<std::pair<long long, std::string>> ruleNames_; // location, its own rule; ordered
+    std::string modelRule_;
+    ReachResults reaches_;
 };
 
 void EngineRun::readParameters() {
@@ -164,6 +180,7 @@ int EngineRun::run() {
     if (report_) {
         report::appendSummaries(text, *summaries_, p_, c_);
         report::appendResponseMethods(text, reported_, section_.tables);
+        report::appendReaches(text, reaches_, p_, c_);
     }
     write(text);
     deck_.close();
@@ -172,6 +189,7 @@ int EngineRun::run() {
         kept_->summaries = std::move(*summaries_);
         kept_->responses = reported_;
         kept_->responseTables = section_.tables;
+        kept_->reaches = std::move(reaches_);
     }
     console_ << " Stop - Program terminated." << '\n';
     return kExitNormal;
@@ -181,13 +199,16 @@ int EngineRun::run() {
 // location is read; every entry is checked now, so that a run never stops
 // half-way for a parameter it cannot use.
 void EngineRun::readResponseMethods() {
+    ModelSections sections;
     try {
         const auto text = deck_.textInMemory();
-        section_ = text ? findResponseSection(*text) : readResponseSection(deck_.path());
-    } catch (const ResponseSectionError &e) {
+        sections = text ? findModelSections(*text) : readModelSections(deck_.path());
+    } catch (const SectionError &e) {
         throw RunError(std::string(e.what()) + " in input file \"" + deck_.path() + "\", record " +
-                       std::to_string(e.line()) + " (response methods)");
+                       std::to_string(e.line()) + " (" + e.part() + ")");
     }
+    readReaches(std::move(sections.reaches));
+    section_ = std::move(sections.response);
     if (!section_.present) return;
     auto refuse = [&](long long line, const std::string &problem) {
         throw RunError(problem + " in input file \"" + deck_.path() + "\", record " + std::to_string(line) +
@@ -230,6 +251,53 @@ LocationResponse EngineRun::responseOf(long long location, Real factor) {
     return r;
 }
 
+// The stream reaches: their shares are checked now, like the response
+// methods, so that a run never stops half-way for one it cannot use.
+void EngineRun::readReaches(ReachSection section) {
+    if (!section.present || section.reaches.empty()) return;
+    auto refuse = [&](long long line, const std::string &problem) {
+        throw RunError(problem + " in input file \"" + deck_.path() + "\", record " + std::to_string(line) +
+                       " (stream reaches)");
+    };
+    long long line = section.line;
+    if (std::string p = reachSharesProblem(section, &line); !p.empty()) refuse(line, p);
+    for (const auto &sh : section.shares)
+        if (sh.location > p_.nwells)
+            refuse(sh.line, "location " + std::to_string(sh.location) + " does not exist (the file has " +
+                                std::to_string(p_.nwells) + ")");
+    shares_ = std::move(section.shares);
+    std::stable_sort(shares_.begin(), shares_.end(),
+                     [](const SectionShare &a, const SectionShare &b) { return a.location < b.location; });
+    modelRule_ = apportionmentName(section.rule);
+    for (const auto &place : section.places)
+        if (place.ownRule) ruleNames_.emplace_back(place.location, apportionmentName(place.rule));
+    std::sort(ruleNames_.begin(), ruleNames_.end());
+    reaches_.depletion = section.depletion;
+    reaches_.metres = section.metres;
+    for (auto &r : section.reaches)
+        reaches_.reaches.push_back({std::move(r.name), std::vector<Real>(static_cast<std::size_t>(months_) + 1, 0.0f)});
+}
+
+// A used location's shares, met in file order like the response methods.
+void EngineRun::sharesOf(LocationJob &job, long long location) {
+    job.shares.clear();
+    if (!reaches_.present()) return;
+    while (nextShare_ < shares_.size() && shares_[nextShare_].location < location)
+        ++nextShare_;
+    std::string rule = modelRule_;
+    const auto own = std::lower_bound(ruleNames_.begin(), ruleNames_.end(), std::make_pair(location, std::string()));
+    if (own != ruleNames_.end() && own->first == location) rule = own->second;
+    for (; nextShare_ < shares_.size() && shares_[nextShare_].location == location; ++nextShare_) {
+        const SectionShare &sh = shares_[nextShare_];
+        job.shares.push_back({static_cast<std::size_t>(sh.reach - 1), static_cast<Real>(sh.fraction), sh.factor});
+        reaches_.shares.push_back(
+            {location, job.name, sh.reach, sh.fraction, sh.distance, sh.hasFactor, sh.factor, rule});
+    }
+    if (job.shares.empty())
+        throw RunError("location " + std::to_string(location) + " has no share of the stream reaches in input file \"" +
+                       deck_.path() + "\" (stream reaches); the program that saves the model apportions it");
+}
+
 void EngineRun::readLocations(LocationPipeline &pipeline) {
     const bool byLocation = report_ && layoutFor(p_.outputFormat) == ReportLayout::ByLocation;
     for (long long n = 1; n <= p_.nwells; ++n) {
@@ -253,6 +321,7 @@ void EngineRun::readLocations(LocationPipeline &pipeline) {
         if (!job.response.isInfiniteAquifer()) reported_.push_back({n, name, job.response});
         job.locationType = type;
         job.name = name;
+        sharesOf(job, n);
         job.block.clear();
         if (byLocation) report::appendLocationBlock(job.block, name, factor, type);
         pendingBlock_ = job.block;
@@ -286,38 +355,77 @@ void EngineRun::readRates(LocationJob &job, long long location) {
     deck_.skipRecords(c_.rowsAfter, {"year row", location, c_.rowsBefore + c_.rowsRead + 1});
 }
 
-void EngineRun::compute(LocationJob &job, unsigned worker) {
+void EngineRun::superpose(const LocationJob &job, const LocationResponse &response, Real *e, unsigned worker) {
     const int m = months_;
-    Real *e = job.e.data();
     std::fill(e, e + m + 1, 0.0f);
     if (options_.reference) {
         ResponseTable &table = scratch_[worker].table;
-        if (job.response.isInfiniteAquifer())
-            table.build(job.factor, (*calendar_)[m]);
+        if (response.isInfiniteAquifer())
+            table.build(response.factor, (*calendar_)[m]);
         else
-            table.build(stepResponseFor(job.response, tables_), (*calendar_)[m]);
+            table.build(stepResponseFor(response, tables_), (*calendar_)[m]);
         superposeReference(job.q.data(), e, m, *calendar_, table.data(), console_);
     } else {
-        superposeKernels(job.q.data(), e, m, *kernels_->get(job.response, tables_));
+        superposeKernels(job.q.data(), e, m, *kernels_->get(response, tables_));
     }
-    // Monthly volumes; wells carry the sign of their type.
+}
+
+Real EngineRun::daysOf(int month) const {
+    if (p_.useAvgDaysPerMonth == 1) return kAverageDaysPerMonth;
+    if (p_.useAvgDaysPerMonth == 0) return static_cast<Real>(calendar_->daysInMonth(month));
+    return kFallbackDaysPerMonth;
+}
+
+// Monthly volumes of effect rates; wells carry the sign of their type.
+void EngineRun::volumes(const Real *e, Real sigma, Real *out) const {
+    for (int i = 1; i <= months_; ++i)
+        out[i] = e[i] * daysOf(i) * sigma;
+}
+
+void EngineRun::compute(LocationJob &job, unsigned worker) {
+    const int m = months_;
+    Real *e = job.e.data();
+    superpose(job, job.response, e, worker);
     const Real sigma = static_cast<Real>(job.locationType);
-    for (int i = 1; i <= m; ++i) {
-        Real days = kFallbackDaysPerMonth;
-        if (p_.useAvgDaysPerMonth == 1)
-            days = kAverageDaysPerMonth;
-        else if (p_.useAvgDaysPerMonth == 0)
-            days = static_cast<Real>(calendar_->daysInMonth(i));
-        job.diversion[static_cast<std::size_t>(i)] = job.q[static_cast<std::size_t>(i)] * days * sigma;
-        job.effect[static_cast<std::size_t>(i)] = e[i] * days * sigma;
-    }
+    volumes(e, sigma, job.effect.data());
+    for (int i = 1; i <= m; ++i)
+        job.diversion[static_cast<std::size_t>(i)] = job.q[static_cast<std::size_t>(i)] * daysOf(i) * sigma;
+    computeReachEffects(job, worker);
     job.tables.clear();
     if (report_ && layoutFor(p_.outputFormat) == ReportLayout::ByLocation)
         report::appendLocationTables(job.tables, job.locationType, job.diversion.data(), job.effect.data(), p_, c_);
 }
 
+// With the depletion by reach distance, each reach's effect of the location
+// comes from a response of its own: the location's method with the reach's
+// factor.
+void EngineRun::computeReachEffects(LocationJob &job, unsigned worker) {
+    if (reaches_.depletion != ReachDepletion::ByDistance || job.shares.empty()) return;
+    const std::size_t stride = static_cast<std::size_t>(months_) + 1;
+    job.reachEffect.resize(job.shares.size() * stride);
+    const Real sigma = static_cast<Real>(job.locationType);
+    for (std::size_t k = 0; k < job.shares.size(); ++k) {
+        LocationResponse response = job.response;
+        response.factor = job.shares[k].factor;
+        superpose(job, response, job.e.data(), worker);
+        volumes(job.e.data(), sigma, job.reachEffect.data() + k * stride);
+    }
+}
+
 void EngineRun::finish(LocationJob &job) {
     summaries_->add(job.locationType, job.diversion.data(), job.effect.data(), months_);
+    // Each reach's share of the location, added in input order.
+    const std::size_t stride = static_cast<std::size_t>(months_) + 1;
+    for (std::size_t k = 0; k < job.shares.size(); ++k) {
+        const JobShare &share = job.shares[k];
+        const Real *effect =
+            reaches_.depletion == ReachDepletion::ByDistance ? job.reachEffect.data() + k * stride : job.effect.data();
+        Real *sum = reaches_.reaches[share.reach].effect.data();
+        for (int i = 1; i <= months_; ++i) {
+            const Real part = effect[i] * share.fraction;
+            sum[i] = sum[i] + part;
+        }
+    }
     write(job.block);
     write(job.tables);
     if (kept_ && layoutFor(p_.outputFormat) == ReportLayout::ByLocation) {

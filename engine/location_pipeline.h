@@ -20,6 +20,13 @@
 
 namespace vek::engine {
 
+// One location's share of one stream reach, as the run uses it.
+struct JobShare {
+    std::size_t reach = 0; // 0-based
+    Real fraction = 0.0f;
+    Real factor = 0.0f; // the depletion by reach distance: the reach's own factor
+};
+
 struct LocationJob {
     LocationJob()
         : q(kMaxMonths + 1, 0.0f), e(kMaxMonths + 1, 0.0f), diversion(kMaxMonths + 1, 0.0f),
@@ -31,6 +38,8 @@ struct LocationJob {
     std::string block;                         // location block lines, written before the tables
     std::string tables;                        // the location's two tables
     std::vector<Real> q, e, diversion, effect; // 1-based months
+    std::vector<JobShare> shares;              // none in a model without reaches
+    std::vector<Real> reachEffect;             // by reach distance: each share's volumes, kMaxMonths + 1 apiece
     bool done = false;
     std::exception_ptr error; // a failure while computing, raised on the writer's side
 };

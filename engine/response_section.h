@@ -17,17 +17,17 @@
 // text values are in double quotes (\" and \\ inside); a field starting with
 // # ends the line. The section must end the file: nothing but blank lines may
 // follow its end line. The engine finds it by a forward scan for its first
-// line; the last such line counts, unless a number follows it (then it is a
-// location's name in a file without a section).
+// line (model_sections.h); the last such line counts, unless a number follows
+// it (then it is a location's name in a file without a section).
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/real.h"
 #include "engine/response_methods.h"
+#include "engine/section_statement.h"
 
 namespace vek::engine {
 
@@ -60,15 +60,7 @@ struct ResponseSection {
     const SectionTable *table(const std::string &name) const;
 };
 
-// What is wrong (what()) and on which line of the file (line()).
-class ResponseSectionError : public std::runtime_error {
-  public:
-    ResponseSectionError(const std::string &what, long long line) : std::runtime_error(what), line_(line) {}
-    long long line() const { return line_; }
-
-  private:
-    long long line_;
-};
+using ResponseSectionError = SectionError;
 
 // True for the section's first line: "Response methods" and a layout number,
 // white space around them ignored. `layout` receives the number.
@@ -80,18 +72,5 @@ bool isResponseSectionStart(std::string_view line, int *layout = nullptr);
 // is given twice; what the values mean is judged by their users
 // (alluvialProblem and the like). Throws ResponseSectionError.
 ResponseSection parseResponseSection(const std::vector<std::string_view> &lines, long long firstLine);
-
-// Reads the file forward for the section (its last first line) and parses it.
-// A file without one gives present == false. Throws ResponseSectionError for
-// a damaged section, std::runtime_error when the file cannot be read.
-ResponseSection readResponseSection(const std::string &path);
-// The same for a model file held in memory.
-ResponseSection findResponseSection(std::string_view text);
-
-// Writing the section: text in double quotes with \" and \\ escaped (line
-// ends become blanks), and reals in their shortest form that reads back as
-// the same float.
-std::string quoteSectionText(std::string_view text);
-std::string sectionNumber(Real value);
 
 } // namespace vek::engine

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/reach_report.h"
 #include "engine/real.h"
 #include "engine/report_writer.h"
 #include "engine/response_report.h"
@@ -38,6 +39,9 @@ struct RunTables {
     // method than the infinite aquifer, and the tables they share.
     std::vector<ReportedResponse> responses;
     std::vector<SectionTable> responseTables;
+    // Each stream reach's net impact and the locations' shares of them;
+    // empty for a model without reaches.
+    ReachResults reaches;
 };
 
 // Writes the report of `tables` piece by piece to `write`, in the order and

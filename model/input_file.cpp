@@ -9,7 +9,9 @@
 #include "model/model_document.h"
 
 #include "common/numbers.h"
+#include "engine/model_sections.h"
 #include "model/input_scanner.h"
+#include "model/reach_file.h"
 #include "model/response_file.h"
 
 #include <algorithm>
@@ -224,8 +226,11 @@ bool writeModelInput(const ModelInput &m, LineSink &sink) {
             if (!sink.writeLine(row)) return false;
         }
     }
-    // Other response methods than the infinite aquifer follow everything
-    // else, where readers that know only that one never look.
+    // The stream reaches and the response methods follow everything else,
+    // where older readers never look; the response methods end the file.
+    if (needsReachSection(m))
+        for (const auto &line : reachSectionLines(m))
+            if (!sink.writeLine(line)) return false;
     if (needsResponseSection(m))
         for (const auto &line : responseSectionLines(m))
             if (!sink.writeLine(line)) return false;
@@ -280,7 +285,7 @@ class InputReading {
             int wells = 0;
             // The old character-column format has no pumping records.
             const bool complete = readFirstCard(wells) && readLocations(wells) &&
-                                  (oldFormat_ || (readPumpingRecords(wells) && readResponseMethods()));
+                                  (oldFormat_ || (readPumpingRecords(wells) && readSections()));
             if (values_) values_->complete = complete;
         }
         r.error = std::move(error_);
@@ -316,8 +321,9 @@ class InputReading {
     // Per location its pumping record: flag and units, efficiencies, and one
     // row of flows (and days on) per historical year.
     bool readPumpingRecords(int wells);
-    // The response-method section, when one follows the pumping records.
-    bool readResponseMethods();
+    // The stream reaches and the response methods, when they follow the
+    // pumping records.
+    bool readSections();
 
     ModelInput &m_;
     const std::string path_;
@@ -562,37 +568,32 @@ bool InputReading::readPumpingRecords(int wells) {
     return true;
 }
 
-bool InputReading::readResponseMethods() {
-    // Its last first line counts, as for the engine.
-    std::size_t start = std::string_view::npos;
-    while (true) {
-        const std::size_t at = in_.pos();
-        if (!in_.next(line_)) break;
-        if (engine::isResponseSectionStart(line_)) start = at;
-    }
-    if (start == std::string_view::npos) return true;
+bool InputReading::readSections() {
+    const std::size_t from = in_.pos();
     const std::string_view text = in_.text();
-    const auto firstLine =
-        static_cast<long long>(std::count(text.begin(), text.begin() + static_cast<long>(start), '\n')) + 1;
-    std::vector<std::string_view> lines;
-    std::string_view rest = text.substr(start);
-    while (!rest.empty()) {
-        const std::size_t nl = rest.find('\n');
-        lines.push_back(rest.substr(0, nl));
-        if (nl == std::string_view::npos) break;
-        rest.remove_prefix(nl + 1);
-    }
-    std::string problem;
-    long long line = firstLine;
+    const auto before = static_cast<long long>(std::count(text.begin(), text.begin() + static_cast<long>(from), '\n'));
+    std::string part, problem;
+    long long line = 0;
     try {
-        problem = applyResponseSection(engine::parseResponseSection(lines, firstLine), m_);
-    } catch (const engine::ResponseSectionError &e) {
+        const engine::ModelSections sections = engine::findModelSections(text.substr(from), true);
+        if (sections.reaches.present) {
+            part = "stream reaches";
+            line = sections.reaches.line;
+            problem = applyReachSection(sections.reaches, m_);
+        }
+        if (problem.empty() && sections.response.present) {
+            part = "response methods";
+            line = sections.response.line;
+            problem = applyResponseSection(sections.response, m_);
+        }
+    } catch (const engine::SectionError &e) {
+        part = e.part();
         problem = e.what();
         line = e.line();
     }
     if (problem.empty()) return true;
-    return fail("ReadInput: Error in the response methods at line " + std::to_string(line) + inFile_ + ": " + problem +
-                ".");
+    return fail("ReadInput: Error in the " + part + " at line " + std::to_string(line + before) + inFile_ + ": " +
+                problem + ".");
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/response_settings.h"
+#include "model/stream_reaches.h"
 
 namespace vek {
 
@@ -37,6 +38,7 @@ struct Location {
     MonthColumns daysOn;               // one entry per historical year
     std::array<float, 12> efficiency{1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
     ResponseSettings response; // infinite aquifer unless the file's response methods say otherwise
+    LocationMap onMap;         // position, aquifer properties and shares of the stream reaches
 
     bool isWell() const { return LocationType == IrrigationWell; }
     // Number of historical / synthesized years held (length of column 0).
@@ -73,6 +75,7 @@ struct ModelInput {
     int unitMode = 1; // 0 average daily acre-feet, 1 monthly acre-feet
     std::vector<Location> locations;
     std::vector<UnitResponseTable> responseTables; // shared by name by the locations' responses
+    ReachNetwork network;                          // the stream reaches; none: the model's one stream
 
     int historicalYears() const { return periodYears(inputStartYear, inputEndYear); }
     int synthesizedYears() const { return periodYears(synthStartYear, synthEndYear); }
