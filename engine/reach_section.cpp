@@ -323,7 +323,7 @@ std::string reachSharesProblem(const ReachSection &section, long long *line) {
     for (const auto &[location, sum] : sums)
         if (std::fabs(sum.first - 1.0) > 1e-6) {
             if (line) *line = sum.second;
-            return "location " + std::to_string(location) + "'s shares add up to " + sectionNumber(sum.first) +
+            return "location " + std::to_string(location) + "'s shares add up to " + messageNumber(sum.first) +
                    ", not 1";
         }
     return {};

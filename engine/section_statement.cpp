@@ -159,4 +159,10 @@ std::string sectionNumber(double value) {
     return std::string(buf, r.ptr);
 }
 
+std::string messageNumber(double value) {
+    char buf[48];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 7);
+    return std::string(buf, r.ptr);
+}
+
 } // namespace vek::engine

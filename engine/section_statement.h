@@ -84,5 +84,7 @@ bool startsWithNumber(std::string_view line);
 std::string quoteSectionText(std::string_view text);
 std::string sectionNumber(Real value);
 std::string sectionNumber(double value);
+// A number for a message: at most seven significant digits ("1.000002").
+std::string messageNumber(double value);
 
 } // namespace vek::engine

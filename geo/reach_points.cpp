@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <set>
+#include <map>
 #include <utility>
 
 namespace vek::geo {
@@ -14,6 +14,22 @@ namespace {
 constexpr long long kMostGridSide = 512;
 
 double dist(MapPoint a, MapPoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
+double dist2(MapPoint a, MapPoint b) { return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y); }
+
+struct Box {
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool meets(const Box &o) const { return x0 <= o.x1 && o.x0 <= x1 && y0 <= o.y1 && o.y0 <= y1; }
+    bool holds(MapPoint p) const { return p.x >= x0 && p.x <= x1 && p.y >= y0 && p.y <= y1; }
+};
+
+Box boxOf(const GeosContext &c, const GEOSGeometry *g) {
+    Box b;
+    GEOSGeom_getXMin_r(c.handle(), g, &b.x0);
+    GEOSGeom_getYMin_r(c.handle(), g, &b.y0);
+    GEOSGeom_getXMax_r(c.handle(), g, &b.x1);
+    GEOSGeom_getYMax_r(c.handle(), g, &b.y1);
+    return b;
+}
 
 // The coordinates of a polygon's outer ring.
 std::vector<MapPoint> ringOf(const GeosContext &c, const GEOSGeometry *polygon) {
@@ -39,34 +55,87 @@ MapPoint centroidOf(const GeosContext &c, const GEOSGeometry *g) {
     return p;
 }
 
-// The Voronoi cells of `sites`, clipped to `box`.
-std::vector<Geom> voronoiCells(const GeosContext &c, const std::vector<MapPoint> &sites, const GEOSGeometry *box) {
-    const Geom multi = makeMultiPoint(c, sites);
-    const Geom diagram = own(c, GEOSVoronoiDiagram_r(c.handle(), multi.get(), box, 0.0, 0), "a Voronoi diagram");
-    std::vector<Geom> cells;
-    const int n = GEOSGetNumGeometries_r(c.handle(), diagram.get());
-    for (int i = 0; i < n; ++i) {
-        const GEOSGeometry *cell = GEOSGetGeometryN_r(c.handle(), diagram.get(), i);
-        cells.push_back(own(c, GEOSIntersection_r(c.handle(), cell, box), "a clipped Voronoi cell"));
+// The polygons of a Voronoi diagram: GEOS gives its cells as polygons or as
+// collections of them.
+void polygonsOf(const GeosContext &c, const GEOSGeometry *g, std::vector<const GEOSGeometry *> &out) {
+    const int type = GEOSGeomTypeId_r(c.handle(), g);
+    if (type == GEOS_POLYGON) {
+        if (!GEOSisEmpty_r(c.handle(), g)) out.push_back(g);
+        return;
     }
-    return cells;
+    if (type == GEOS_GEOMETRYCOLLECTION || type == GEOS_MULTIPOLYGON)
+        for (int i = 0, n = GEOSGetNumGeometries_r(c.handle(), g); i < n; ++i)
+            polygonsOf(c, GEOSGetGeometryN_r(c.handle(), g, i), out);
+}
+
+// The Voronoi diagram of `sites`, covering at least `box`; its cells are
+// clipped to the box only where used.
+Geom voronoi(const GeosContext &c, const std::vector<MapPoint> &sites, const GEOSGeometry *box) {
+    const Geom multi = makeMultiPoint(c, sites);
+    return own(c, GEOSVoronoiDiagram_r(c.handle(), multi.get(), box, 0.0, 0), "a Voronoi diagram");
+}
+
+Geom clipped(const GeosContext &c, const GEOSGeometry *cell, const Box &box) {
+    return own(c, GEOSClipByRect_r(c.handle(), cell, box.x0, box.y0, box.x1, box.y1), "a clipped Voronoi cell");
+}
+
+double signedArea(const std::vector<MapPoint> &ring) {
+    double a = 0.0;
+    for (std::size_t i = 0; i + 1 < ring.size(); ++i)
+        a += ring[i].x * ring[i + 1].y - ring[i + 1].x * ring[i].y;
+    return a / 2.0;
+}
+
+// The area where two convex polygons (closed rings) overlap: `subject`
+// clipped by each edge of `clip` in turn (Sutherland and Hodgman). Voronoi
+// cells are convex, and this is far cheaper than a general overlay.
+double convexOverlap(std::vector<MapPoint> subject, const std::vector<MapPoint> &clip) {
+    const double orientation = signedArea(clip) < 0.0 ? -1.0 : 1.0;
+    std::vector<MapPoint> next;
+    for (std::size_t e = 0; e + 1 < clip.size() && subject.size() > 2; ++e) {
+        const MapPoint a = clip[e], b = clip[e + 1];
+        // Inside: on the left of a->b for a counter-clockwise ring.
+        auto side = [&](MapPoint p) { return orientation * ((b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x)); };
+        next.clear();
+        for (std::size_t i = 0; i + 1 < subject.size(); ++i) {
+            const MapPoint p = subject[i], q = subject[i + 1];
+            const double sp = side(p), sq = side(q);
+            if (sp >= 0.0) next.push_back(p);
+            if ((sp >= 0.0) != (sq >= 0.0)) {
+                const double t = sp / (sp - sq);
+                next.push_back({p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t});
+            }
+        }
+        if (!next.empty()) next.push_back(next.front());
+        subject.swap(next);
+    }
+    return subject.size() > 3 ? std::fabs(signedArea(subject)) : 0.0;
 }
 
 std::size_t nearestOf(const std::vector<MapPoint> &sites, MapPoint p) {
     std::size_t best = 0;
+    double bestD = dist2(sites[0], p);
     for (std::size_t i = 1; i < sites.size(); ++i)
-        if (dist(sites[i], p) < dist(sites[best], p)) best = i;
+        if (const double d = dist2(sites[i], p); d < bestD) {
+            best = i;
+            bestD = d;
+        }
     return best;
 }
 
 } // namespace
 
 ReachPoints::ReachPoints(const ReachNetwork &network, double spacing) : reachCount_(network.reaches.size()) {
-    std::set<std::pair<double, double>> seen;
+    std::map<std::pair<double, double>, std::size_t> seen;
     auto add = [&](MapPoint p, int reach) {
-        if (!seen.insert({p.x, p.y}).second) return;
+        const auto [it, added] = seen.try_emplace({p.x, p.y}, points_.size());
+        if (!added) {
+            std::vector<int> &r = reaches_[it->second];
+            if (std::find(r.begin(), r.end(), reach) == r.end()) r.push_back(reach);
+            return;
+        }
         points_.push_back(p);
-        reach_.push_back(reach);
+        reaches_.push_back({reach});
     };
     for (std::size_t r = 0; r < network.reaches.size(); ++r) {
         for (const MapLine &line : network.reaches[r].lines) {
@@ -117,7 +186,7 @@ std::vector<std::size_t> ReachPoints::within(MapPoint at, double radius) const {
     for (long long j = j0; j <= j1; ++j)
         for (long long i = i0; i <= i1; ++i)
             for (std::size_t k : cells_[static_cast<std::size_t>(j * nx_ + i)])
-                if (dist(points_[k], at) <= radius) out.push_back(k);
+                if (dist2(points_[k], at) <= radius * radius) out.push_back(k);
     return out;
 }
 
@@ -143,7 +212,8 @@ std::vector<double> thiessenAreas(const GeosContext &geos, const ReachPoints &po
     const double y0 = std::min(points.ymin, at.y), y1 = std::max(points.ymax, at.y);
     double grow = std::max(x1 - x0, y1 - y0);
     if (grow <= 0.0) grow = 1.0;
-    const Geom box = makeBox(geos, x0 - grow, y0 - grow, x1 + grow, y1 + grow);
+    const Box clip{x0 - grow, y0 - grow, x1 + grow, y1 + grow};
+    const Geom box = makeBox(geos, clip.x0, clip.y0, clip.x1, clip.y1);
 
     const double d1 = points.nearest(at);
     double radius = 3.0 * d1;
@@ -157,11 +227,12 @@ std::vector<double> thiessenAreas(const GeosContext &geos, const ReachPoints &po
             sites.push_back(points.points()[k]);
         sites.push_back(at);
         // The location's cell: the one whose nearest site is the location.
-        std::vector<Geom> cells = voronoiCells(geos, sites, box.get());
-        for (Geom &c : cells)
-            if (!GEOSisEmpty_r(geos.handle(), c.get()) &&
-                nearestOf(sites, centroidOf(geos, c.get())) == sites.size() - 1)
-                cell = std::move(c);
+        const Geom diagram = voronoi(geos, sites, box.get());
+        std::vector<const GEOSGeometry *> polygons;
+        polygonsOf(geos, diagram.get(), polygons);
+        for (const GEOSGeometry *c : polygons)
+            if (boxOf(geos, c).holds(at) && nearestOf(sites, centroidOf(geos, c)) == sites.size() - 1)
+                cell = clipped(geos, c, clip);
         if (!cell) geos.fail("GEOS gave the location no Voronoi cell");
         double farthest = 0.0;
         for (const MapPoint &v : ringOf(geos, cell.get()))
@@ -171,19 +242,28 @@ std::vector<double> thiessenAreas(const GeosContext &geos, const ReachPoints &po
         radius = need;
     }
     sites.pop_back();
+    // A point's area goes to its reach, or in equal parts to the reaches
+    // that meet there.
+    auto credit = [&](std::size_t point, double a) {
+        const std::vector<int> &owners = points.reachesOf(point);
+        for (int r : owners)
+            areas[static_cast<std::size_t>(r)] += a / static_cast<double>(owners.size());
+    };
     if (sites.size() == 1) {
-        areas[static_cast<std::size_t>(points.reachOf()[local[0]])] = area(geos, cell.get());
+        credit(local[0], area(geos, cell.get()));
         return areas;
     }
-    for (const Geom &old : voronoiCells(geos, sites, box.get())) {
-        if (GEOSisEmpty_r(geos.handle(), old.get())) continue;
-        const char meets = GEOSIntersects_r(geos.handle(), old.get(), cell.get());
-        if (meets != 1) continue;
-        const Geom part = own(geos, GEOSIntersection_r(geos.handle(), old.get(), cell.get()), "an overlap");
-        const double a = area(geos, part.get());
+    const Box cellBox = boxOf(geos, cell.get());
+    const std::vector<MapPoint> cellRing = ringOf(geos, cell.get());
+    const Geom diagram = voronoi(geos, sites, box.get());
+    std::vector<const GEOSGeometry *> polygons;
+    polygonsOf(geos, diagram.get(), polygons);
+    for (const GEOSGeometry *old : polygons) {
+        if (!boxOf(geos, old).meets(cellBox)) continue;
+        // The location's cell lies within the box: no clipping needed here.
+        const double a = convexOverlap(ringOf(geos, old), cellRing);
         if (a <= 0.0) continue;
-        const std::size_t owner = local[nearestOf(sites, centroidOf(geos, old.get()))];
-        areas[static_cast<std::size_t>(points.reachOf()[owner])] += a;
+        credit(local[nearestOf(sites, centroidOf(geos, old))], a);
     }
     return areas;
 }

@@ -1,8 +1,8 @@
 // The polygon method's points along the reaches and the Thiessen (Voronoi)
 // polygon of a location among them. The points are each line's vertices and,
 // on every segment longer than the spacing, points that divide it into equal
-// parts no longer than the spacing; a point met twice (a junction) belongs
-// to the first reach that has it.
+// parts no longer than the spacing; a point where reaches meet belongs to
+// each of them alike (its area is shared equally).
 //
 // A location's polygon is its cell in the Voronoi diagram of the reach points
 // and itself; the part of it that falls in the cell of reach point p (in the
@@ -27,7 +27,8 @@ class ReachPoints {
     ReachPoints(const ReachNetwork &network, double spacing);
 
     const std::vector<MapPoint> &points() const { return points_; }
-    const std::vector<int> &reachOf() const { return reach_; }
+    // The reaches a point belongs to (one, or those that meet there).
+    const std::vector<int> &reachesOf(std::size_t point) const { return reaches_[point]; }
     std::size_t reachCount() const { return reachCount_; }
 
     // Indices of the points within `radius` of `at`.
@@ -40,7 +41,7 @@ class ReachPoints {
   private:
     std::size_t cellOf(double x, double y, long long *cx, long long *cy) const;
     std::vector<MapPoint> points_;
-    std::vector<int> reach_;
+    std::vector<std::vector<int>> reaches_;
     std::size_t reachCount_ = 0;
     // Uniform grid over the extent: cell -> points.
     double cellSize_ = 1.0;

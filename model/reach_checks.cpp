@@ -40,7 +40,7 @@ std::string sharesProblem(const ModelInput &m, const Location &loc) {
                    "\" has no factor of its own, which the depletion by reach distance needs (its S and T, and its "
                    "position)";
     }
-    if (std::fabs(sum - 1.0) > 1e-6) return "its shares add up to " + engine::sectionNumber(sum) + ", not 1";
+    if (std::fabs(sum - 1.0) > 1e-6) return "its shares add up to " + engine::messageNumber(sum) + ", not 1";
     return {};
 }
 

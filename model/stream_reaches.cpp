@@ -85,7 +85,7 @@ std::string typedSharesProblem(const ModelInput &model, const Location &location
             return "the typed share of reach \"" + name + "\" is not from 0 to 1";
         sum += s.fraction;
     }
-    if (std::fabs(sum - 1.0) > 1e-6) return "its typed shares add up to " + engine::sectionNumber(sum) + ", not 1";
+    if (std::fabs(sum - 1.0) > 1e-6) return "its typed shares add up to " + engine::messageNumber(sum) + ", not 1";
     return {};
 }
 
