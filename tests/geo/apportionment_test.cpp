@@ -11,8 +11,10 @@
 
 #include "geo/apportioner.h"
 #include "geo/reach_resolution.h"
+#include "model/input_file.h"
 #include "model/stream_reaches.h"
 #include "support/model_builder.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -201,3 +203,31 @@ TEST(Resolution, SharesFactorsAndTroubles) {
 }
 
 } // namespace
+
+namespace {
+
+std::string documented(const std::string &heading, const std::string &marker) {
+    const std::string doc = vek::test::readFile(vek::test::dataDir() + "/../../docs/file-formats.md");
+    auto code = [&](std::size_t from) {
+        const auto begin = doc.find("```\n", from) + 4;
+        return doc.substr(begin, doc.find("```", begin) - begin);
+    };
+    return code(doc.find(heading)) + code(doc.find(marker));
+}
+
+} // namespace
+
+// The section of docs/file-formats.md after its minimal example: it reads,
+// resolves to the shares it shows and is written back as shown.
+TEST(Resolution, DocumentedExampleResolvesAsWritten) {
+    const std::string text = documented("### Minimal example", "<!-- stream reaches example -->");
+    const std::string dir = vek::test::freshDir("geo_documented_reaches");
+    vek::test::writeFile(dir + "/model.vek", text);
+    vek::ModelInput m;
+    const vek::OperationResult read = vek::readModelInput(m, dir + "/model.vek");
+    ASSERT_TRUE(read.ok()) << read.error->message;
+    const vek::ModelInput asRead = m;
+    ASSERT_TRUE(g::resolveReaches(m).troubles.empty());
+    EXPECT_EQ(m, asRead);
+    EXPECT_EQ(vek::modelInputText(m), text);
+}
