@@ -451,6 +451,7 @@ years the model then counts as changed since they were made.)doc");
         "Removes the location at `position` (negative counts from the end); those after it move one position "
         "back.");
     bindResponses(m, model, loc);
+    bindMap(m, model, loc);
     bindValidation(m, model);
 
     m.def("read_model", &readModel, py::arg("path"),

@@ -80,6 +80,16 @@ void fillResults(Results &out, const engine::RunTables &run) {
         r.locations.push_back(std::move(loc));
         out.types.emplace_back("summary");
     }
+    // Each reach's net impact, as the report prints it after the summaries.
+    for (const engine::ReachTotals &reach : run.reaches.reaches) {
+        LocationResult loc;
+        loc.name = std::string(trim(std::string_view(reach.name).substr(0, 60)));
+        loc.kind = LocationResult::Kind::Reach;
+        loc.rows.assign(rows, YearRow());
+        fillTable(loc, reach.effect.data(), run.counts.runYears, true);
+        r.locations.push_back(std::move(loc));
+        out.types.emplace_back("reach");
+    }
 }
 
 // The year type the engine runs, then what the validation refuses: refused

@@ -422,6 +422,20 @@ class ReportReader {
         return true;
     }
 
+    // A reach's net impact, after the summaries: its title holds its name
+    // (cut to 60 bytes), a stream table follows.
+    bool readReach(std::string_view title) {
+        constexpr std::string_view kPrefix = "NET IMPACT UPON REACH ";
+        LocationResult r;
+        const std::string_view name = title.substr(kPrefix.size());
+        r.name = decodeReportText(trim(name), name.size() >= kReportLocationNameWidth);
+        r.kind = LocationResult::Kind::Reach;
+        if (!findYearHeading()) return false;
+        if (!readTables(r, true)) return false;
+        res_.locations.push_back(std::move(r));
+        return true;
+    }
+
     bool readBlocks() {
         std::string_view l;
         while (in_.next(l)) {
@@ -431,6 +445,8 @@ class ReportReader {
                 if (!readLocation(t)) return false;
             } else if (contains(t, "SUMMARY OF ALL LOCATIONS")) {
                 if (!readSummaries()) return false;
+            } else if (l.substr(0, 22) == "NET IMPACT UPON REACH " && !res_.units.empty()) {
+                if (!readReach(l)) return false;
             }
         }
         return true;
@@ -472,6 +488,8 @@ void accumulateTotals(LocationResult &loc, bool stream) {
         (stream ? row.streamCumulative : row.diversionCumulative) = cumulate(previous, total, i == 0);
     }
 }
+
+std::string reachEntryName(const std::string &reach) { return "Net Impact on Reach " + reach; }
 
 void OutputResults::setSynthesizedYears(long long lastHistoricalYear, long long synthesizedYears) {
     // Year numbers far outside any calendar are held back so that no sum of
@@ -541,7 +559,7 @@ std::vector<std::string> OutputResults::yearListEntries() const {
 std::vector<std::string> OutputResults::locationListEntries() const {
     std::vector<std::string> out;
     for (const LocationResult &loc : locations)
-        out.push_back(loc.name);
+        out.push_back(loc.isReach() ? reachEntryName(loc.name) : loc.name);
     return out;
 }
 
