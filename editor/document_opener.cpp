@@ -107,7 +107,7 @@ void DocumentOpener::importWendra() {
         // (and records no step).
         auto step = active->step("Import From Wendra");
         const bool ok = active->importWendraFile(p);
-        active->updateAllViews(kHintEverything);
+        active->updateAllViews(ViewHint::Everything);
         if (ok) reportImport(active, p);
         return;
     }
@@ -153,9 +153,8 @@ void DocumentOpener::importOldFormat() {
     const QString p = host_.askOpenFile(kImportTitle, filter, folder_.path());
     if (p.isEmpty()) return; // the empty document stays open
     auto step = doc->step("Import Old VEK Format");
-    const bool ok = vek::importOldFormat(doc->document(), p.toStdString());
+    const bool ok = vek::importOldFormat(doc->document(), doc->ui(), p.toStdString());
     doc->setModified(true);
-    doc->updateAllViews(kHintImportedOldFormat);
     if (ok) reportImport(doc, p);
 }
 
@@ -168,8 +167,8 @@ void DocumentOpener::importTabDelimited() {
     const QString p = host_.askOpenFile("Open", filter, folder_.path());
     if (p.isEmpty()) return;
     auto step = doc->step("Import from Tab-delimited File");
-    const bool ok = vek::importTabDelimited(doc->document(), p.toStdString(), options->first, options->second);
-    doc->updateAllViews(kHintEverything);
+    const bool ok =
+        vek::importTabDelimited(doc->document(), doc->ui(), p.toStdString(), options->first, options->second);
     if (ok) reportImport(doc, p);
 }
 

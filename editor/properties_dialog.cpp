@@ -97,7 +97,7 @@ void PropertiesDialog::OnYearType(int mode) {
     if (!doc_) return;
     emit doc_->endEditRequested();
     auto step = doc_->step(QStringLiteral("Change Year Type"));
-    changeYearType(doc_->document(), mode);
+    changeYearType(doc_->document(), doc_->ui(), mode);
     doc_->setModified(doc_->isModified());
     syncFromDocument();
 }
@@ -106,7 +106,7 @@ void PropertiesDialog::OnUnits(int unit) {
     if (!doc_) return;
     emit doc_->endEditRequested();
     auto step = doc_->step(QStringLiteral("Change Units"));
-    changeUnits(doc_->document(), unit);
+    changeUnits(doc_->document(), doc_->ui(), unit);
     doc_->setModified(doc_->isModified());
     syncFromDocument();
 }

@@ -16,7 +16,7 @@ namespace {
 // The step's end: the document is modified, the method column refilled.
 void changed(CVEKViewDoc &doc) {
     doc.setModified(true);
-    doc.updateAllViews(CVEKViewDoc::kHintLocationList);
+    doc.updateAllViews(ViewHint::LocationCells);
 }
 
 UnitResponseTable *tableNamed(ModelInput &m, const std::string &name) {

@@ -5,6 +5,7 @@
 #include "model/engine_runner.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 
 namespace vek {
 
@@ -29,10 +30,16 @@ bool RunCommand::run(CVEKViewDoc *doc) {
     hooks.askSavePath = [this, doc]() -> std::string {
         return askSavePath ? askSavePath(doc).toStdString() : std::string();
     };
-    runEngine(doc->document(), hooks);
-    // The run may have saved the document and retitled it with its path.
+    const QString pathBefore = doc->path();
+    const bool modifiedBefore = doc->isModified();
+    runEngine(doc->document(), *doc->prompter(), hooks);
+    // The run may have saved the document: it is then titled with its file's
+    // name, and a document the engine ran is titled with its full path.
     doc->setModified(doc->document().isModified());
-    doc->setTitle(QString::fromStdString(doc->document().title()));
+    if (clock.isValid() && !doc->path().isEmpty())
+        doc->setTitle(doc->path());
+    else if (doc->path() != pathBefore || (modifiedBefore && !doc->isModified()))
+        doc->setTitle(QFileInfo(doc->path()).fileName());
     if (!opened) status_.clear();
     return opened;
 }

@@ -133,7 +133,7 @@ void CVEKViewApp::showModelDocument(CVEKViewDoc *doc) {
     };
     registry_.setFrame(doc, frame);
     mainFrame_->addChild(frame);
-    doc->updateAllViews(0);
+    doc->updateAllViews(ViewHint::Everything);
     emit documentsChanged();
 }
 

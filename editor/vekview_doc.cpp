@@ -1,6 +1,7 @@
 // The desktop's model input document (see vekview_doc.h).
 #include "editor/vekview_doc.h"
 
+#include "common/utf8_path.h"
 #include "editor/properties_dialog.h"
 #include "editor/qt_prompter.h"
 #include "model/document_operations.h"
@@ -77,11 +78,7 @@ std::size_t snapshotBytes(const QUndoStack *stack, int first = 0) {
 } // namespace
 
 CVEKViewDoc::CVEKViewDoc(Prompter *prompter, QObject *parent)
-    : QObject(parent), ownPrompter_(std::make_unique<QtPrompter>()), doc_(prompter ? prompter : ownPrompter_.get()) {
-    doc_.setViewListener([this](int hint) {
-        emit viewsUpdated(hint);
-        noteModified();
-    });
+    : QObject(parent), ownPrompter_(std::make_unique<QtPrompter>()), ui_(this, prompter ? *prompter : *ownPrompter_) {
     undo_ = new QUndoStack(this);
     undo_->setUndoLimit(kUndoSteps);
     auto follow = [this] {
@@ -94,7 +91,6 @@ CVEKViewDoc::CVEKViewDoc(Prompter *prompter, QObject *parent)
 }
 
 CVEKViewDoc::~CVEKViewDoc() {
-    doc_.setViewListener({});
     // The stack's commands point back here: they go first, without
     // reporting their removal to a document that is half destroyed.
     undo_->disconnect(this);
@@ -102,7 +98,7 @@ CVEKViewDoc::~CVEKViewDoc() {
     delete properties_.data();
 }
 
-void CVEKViewDoc::setPrompter(Prompter *prompter) { doc_.setPrompter(prompter ? prompter : ownPrompter_.get()); }
+void CVEKViewDoc::setPrompter(Prompter *prompter) { ui_.setPrompter(prompter ? *prompter : *ownPrompter_); }
 
 void CVEKViewDoc::setDialogParent(QWidget *parent) {
     dialogParent_ = parent;
@@ -133,17 +129,25 @@ void CVEKViewDoc::noteModified() {
 
 QString CVEKViewDoc::path() const { return QString::fromStdString(doc_.path()); }
 void CVEKViewDoc::setPath(const QString &path) { doc_.setPath(path.toStdString()); }
-QString CVEKViewDoc::title() const { return QString::fromStdString(doc_.title()); }
-
 void CVEKViewDoc::setTitle(const QString &title) {
-    if (title == this->title()) return;
-    doc_.setTitle(title.toStdString());
+    if (title == title_) return;
+    title_ = title;
     emit titleChanged(title);
 }
 
+namespace {
+
+QString fileNameOf(const std::string &path) {
+    return QString::fromStdString(utf8FromPath(pathFromUtf8(path).filename()));
+}
+
+} // namespace
+
 bool CVEKViewDoc::open(const QString &path) {
-    bool ok = doc_.open(path.toStdString());
-    updateAllViews(0);
+    bool ok = doc_.open(path.toStdString(), ui_.prompter());
+    const QString name = fileNameOf(path.toStdString());
+    setTitle(doc_.isReadPartly() ? name + " (read partly)" : name);
+    updateAllViews(ViewHint::Everything);
     resetHistory();
     noteModified();
     return ok;
@@ -151,17 +155,18 @@ bool CVEKViewDoc::open(const QString &path) {
 
 bool CVEKViewDoc::save(const QString &path) {
     emit endEditRequested();
-    const QString oldTitle = title();
-    bool ok = doc_.save(path.toStdString());
-    if (ok) undo_->setClean();
-    if (title() != oldTitle) emit titleChanged(title());
+    bool ok = doc_.save(path.toStdString(), ui_.prompter());
+    if (ok) {
+        undo_->setClean();
+        setTitle(fileNameOf(doc_.path()));
+    }
     noteModified();
     return ok;
 }
 
 bool CVEKViewDoc::importWendraFile(const QString &path) {
     emit endEditRequested();
-    bool ok = importWendraFileIntoOpenDocument(doc_, path.toStdString());
+    bool ok = importWendraFileIntoOpenDocument(doc_, ui_, path.toStdString());
     noteModified();
     return ok;
 }
@@ -209,7 +214,7 @@ void CVEKViewDoc::applySnapshot(const DocumentSnapshot &s) {
         m.locations.push_back(*loc);
     doc_.model = std::move(m);
     doc_.historicalDataChanged = s.historicalDataChanged;
-    updateAllViews(0);
+    updateAllViews(ViewHint::Everything);
     applying_ = false;
 }
 
@@ -286,7 +291,10 @@ void CVEKViewDoc::redo() {
     undo_->redo();
 }
 
-void CVEKViewDoc::updateAllViews(int hint) { doc_.updateAllViews(hint); }
+void CVEKViewDoc::updateAllViews(ViewHint hint) {
+    emit viewsUpdated(hint);
+    noteModified();
+}
 
 void CVEKViewDoc::showProperties(QWidget *parent) {
     if (!properties_) {

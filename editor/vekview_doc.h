@@ -1,10 +1,13 @@
 // CVEKViewDoc: the desktop's model input document. Wraps the document core
-// (vek::ModelDocument), turns its view updates into a Qt signal, lends its
-// prompter to the core's questions and owns the modeless Properties dialog.
+// (vek::ModelDocument) and adds what a person sees of it: the window title,
+// the dialogs that ask its questions, the views it refreshes (a Qt signal)
+// and the modeless Properties dialog.
 #pragma once
 
 #include "editor/properties_dialog.h"
+#include "model/document_ui.h"
 #include "model/model_document.h"
+#include "model/view_hint.h"
 
 #include <QObject>
 #include <QPointer>
@@ -35,7 +38,10 @@ class CVEKViewDoc : public QObject {
     ModelInput &model() { return doc_.model; }
     const ModelInput &model() const { return doc_.model; }
 
-    Prompter *prompter() const { return doc_.prompter(); }
+    Prompter *prompter() const { return &ui_.prompter(); }
+    // Whom the document's operations ask and which views they refresh: pass
+    // it to the operations of model/document_operations.h.
+    DocumentUi &ui() { return ui_; }
     // Replaces the prompter (nullptr goes back to the Qt dialogs).
     void setPrompter(Prompter *prompter);
     // Parent window of the message boxes and choice dialogs shown for this
@@ -48,11 +54,13 @@ class CVEKViewDoc : public QObject {
 
     QString path() const;
     void setPath(const QString &path);
-    QString title() const;
+    // The window title: the file's name once opened or saved, "<file name>
+    // (read partly)" after a read that failed, its full path after a run.
+    QString title() const { return title_; }
     void setTitle(const QString &title);
 
     // Reads a ".vek" file or imports any other file as a well output file
-    // (see ModelDocument::open), then refreshes the views with hint 0.
+    // (see ModelDocument::open), then refreshes the views (Everything).
     bool open(const QString &path);
     bool save(const QString &path);
     // A model input file whose read failed (see ModelDocument::partlyReadFrom).
@@ -65,10 +73,7 @@ class CVEKViewDoc : public QObject {
     bool importWendraFile(const QString &path);
 
     // Calls every view with the hint (see CVEKViewView::onUpdate).
-    void updateAllViews(int hint);
-    // The hint that refills the cells of the location list only (its rows,
-    // selection and the run range stay as they are).
-    static constexpr int kHintLocationList = 6;
+    void updateAllViews(ViewHint hint);
 
     // --- undo and redo ---------------------------------------------------
     // Every change of the document is one step of its undo stack: what the
@@ -122,8 +127,8 @@ class CVEKViewDoc : public QObject {
     void requestRun() { emit runRequested(); }
 
   signals:
-    // A view refill: hint 0..5.
-    void viewsUpdated(int hint);
+    // A view refill: what to refill.
+    void viewsUpdated(ViewHint hint);
     void modifiedChanged(bool modified);
     void titleChanged(const QString &title);
     // The form's Run: the application runs this document.
@@ -139,8 +144,20 @@ class CVEKViewDoc : public QObject {
     void trimHistory();
     friend class SnapshotCommand;
 
+    // The document's DocumentUi: its prompter, and its views.
+    class Ui : public DocumentUi {
+      public:
+        Ui(CVEKViewDoc *doc, Prompter &prompter) : DocumentUi(prompter), doc_(doc) {}
+        void updateAllViews(ViewHint hint) override { doc_->updateAllViews(hint); }
+
+      private:
+        CVEKViewDoc *doc_;
+    };
+
     std::unique_ptr<QtPrompter> ownPrompter_;
+    mutable Ui ui_;
     ModelDocument doc_;
+    QString title_;
     QPointer<PropertiesDialog> properties_;
     QPointer<QWidget> dialogParent_;
     bool lastModified_ = false;

@@ -52,7 +52,7 @@ CVEKViewView::CVEKViewView(CVEKViewDoc *doc, QWidget *parent, Prompter *prompter
     d_->build();
     connect(doc_, &CVEKViewDoc::viewsUpdated, this, &CVEKViewView::onUpdate);
     connect(doc_, &CVEKViewDoc::endEditRequested, this, &CVEKViewView::endCellEdit);
-    onUpdate(0);
+    onUpdate(ViewHint::Everything);
 }
 
 CVEKViewView::~CVEKViewView() {
@@ -118,7 +118,7 @@ void CVEKViewView::OnNew() {
     d_->locationsToAdd = 1;
     d_->toAdd->setText(QStringLiteral("1"));
     doc_->setModified(true);
-    onUpdate(1);
+    onUpdate(ViewHint::EverythingButMonthHeaders);
 }
 
 void CVEKViewView::OnDelete() {
@@ -139,7 +139,7 @@ void CVEKViewView::OnDelete() {
             doc.deleteLocations(i, 1);
         if (!positions.empty()) doc_->setModified(true);
     }
-    onUpdate(1);
+    onUpdate(ViewHint::EverythingButMonthHeaders);
 }
 
 void CVEKViewView::OnPumpingRecord() {
@@ -151,7 +151,7 @@ void CVEKViewView::OnPumpingRecord() {
     auto step = doc_->step(QStringLiteral("Pumping Record"));
     PumpingRecordDialog dlg(doc_, location, this);
     if (dlg.exec() != QDialog::Accepted || !doc_) return;
-    doc_->updateAllViews(0);
+    doc_->updateAllViews(ViewHint::Everything);
     // The refill selects the first location; the user was working on this one.
     if (location < static_cast<int>(doc_->model().locations.size())) {
         selectedLocation_ = location;
@@ -170,7 +170,7 @@ void CVEKViewView::showStatus(const QString &text) {
 void CVEKViewView::OnRecalculate() {
     endCellEdit();
     auto step = doc_->step(QStringLiteral("Recalculate Synthesized Years"));
-    chooseSynthesisMethod(doc_->document());
+    chooseSynthesisMethod(doc_->document(), doc_->ui());
     doc_->setModified(doc_->isModified());
 }
 
@@ -326,7 +326,7 @@ void CVEKViewView::Impl::OnKillfocusSynthYears() {
     fullRefill();
     if (changed) markModified();
     if (changed && n >= 1) {
-        if (!chooseSynthesisMethod(d)) {
+        if (!chooseSynthesisMethod(d, doc()->ui())) {
             d.model = beforeModel;
             d.historicalDataChanged = beforeStale;
             fullRefill();

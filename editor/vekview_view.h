@@ -5,6 +5,8 @@
 // hint that says what to refill.
 #pragma once
 
+#include "model/view_hint.h"
+
 #include <QPointer>
 #include <QRect>
 #include <QScrollArea>
@@ -62,10 +64,8 @@ class CVEKViewView : public QScrollArea {
     CVEKViewDoc *document() const { return doc_; }
     Prompter *prompter() const;
 
-    // Refill by hint: 0 month headers + everything, 1 everything,
-    // 2 historical table, 3 synthesized table and captions,
-    // 4 both tables, month headers and captions, 5 both tables and captions.
-    void onUpdate(int hint);
+    // Refills what the hint names (see ViewHint).
+    void onUpdate(ViewHint hint);
 
     int selectedLocation() const { return selectedLocation_; }
     // Control of the form by id (nullptr for an unknown id).

@@ -93,36 +93,36 @@ void CVEKViewView::Impl::showSelectedRow() {
 
 // ---- refills ----------------------------------------------------------------
 
-void CVEKViewView::onUpdate(int hint) {
+void CVEKViewView::onUpdate(ViewHint hint) {
     if (!doc_) return;
     switch (hint) {
-    case 0:
+    case ViewHint::Everything:
         d_->fillMonthHeaders();
         d_->fullRefill();
         break;
-    case 2:
+    case ViewHint::EverythingButMonthHeaders:
+        d_->fullRefill();
+        break;
+    case ViewHint::HistoricalTable:
         d_->fillHistorical();
         break;
-    case 3:
+    case ViewHint::SynthesizedTable:
         d_->fillSynthesized();
         d_->fillCaptions();
         break;
-    case 4:
+    case ViewHint::TablesAndMonthHeaders:
         d_->fillHistorical();
         d_->fillSynthesized();
         d_->fillMonthHeaders();
         d_->fillCaptions();
         break;
-    case 5:
+    case ViewHint::Tables:
         d_->fillHistorical();
         d_->fillSynthesized();
         d_->fillCaptions();
         break;
-    case CVEKViewDoc::kHintLocationList:
+    case ViewHint::LocationCells:
         d_->fillLocationCells();
-        break;
-    default:
-        d_->fullRefill();
         break;
     }
     d_->markProblems();
@@ -157,16 +157,16 @@ void CVEKViewView::Impl::markProblems() {
         const CellMark kind = p.refused() ? CellMark::Refused : CellMark::LooksWrong;
         const QString text = QString::fromStdString(p.text);
         const int row = p.location + 1;
-        if (p.field == "name")
+        if (p.field == ModelProblem::Field::Name)
             mark(wells, row, 0, kind, text);
-        else if (p.field == "VEK")
+        else if (p.field == ModelProblem::Field::VEK)
             mark(wells, row, 1, kind, text);
-        else if (p.field == "LocationType")
+        else if (p.field == ModelProblem::Field::LocationType)
             mark(wells, row, 2, kind, text);
         if (p.location != chosen || !p.year || p.month < 0) continue;
-        if (p.field == "historicalData")
+        if (p.field == ModelProblem::Field::HistoricalData)
             mark(hist, *p.year - m.inputStartYear + 1, p.month + 1, kind, text);
-        else if (p.field == "synthesizedData")
+        else if (p.field == ModelProblem::Field::SynthesizedData)
             mark(synth, *p.year - m.synthStartYear + 1, p.month + 1, kind, text);
     }
     // Values the engine takes but that hardly mean what was meant.

@@ -3,6 +3,7 @@
 #include "model/document_operations.h"
 
 #include "common/prompter.h"
+#include "model/document_ui.h"
 #include "model/imports.h"
 #include "model/model_document.h"
 #include "model/synthesis.h"
@@ -18,14 +19,14 @@ namespace vek {
 namespace {
 
 // Warnings first, as the operation met them, then the error that stopped it.
-void show(const ModelDocument &doc, const OperationResult &r) {
+void show(Prompter &prompter, const OperationResult &r) {
     for (const OperationError &w : r.warnings)
-        doc.message(w.message);
-    if (r.error) doc.message(r.error->message);
+        prompter.message(w.message);
+    if (r.error) prompter.message(r.error->message);
 }
 
-bool finish(ModelDocument &doc, const OperationResult &r) {
-    show(doc, r);
+bool finish(ModelDocument &doc, Prompter &prompter, const OperationResult &r) {
+    show(prompter, r);
     if (r.changed) doc.setModified();
     return r.ok();
 }
@@ -39,12 +40,12 @@ int yearAt(const ModelInput &md, long long position) {
 }
 
 // The checks every method makes before it asks for years.
-bool canSynthesize(ModelDocument &doc) {
+bool canSynthesize(const ModelDocument &doc, Prompter &prompter) {
     if (auto e = synthesisPrecondition(doc.model)) {
-        doc.message(e->message);
+        prompter.message(e->message);
         return false;
     }
-    return doc.prompter() != nullptr;
+    return true;
 }
 
 } // namespace
@@ -56,7 +57,7 @@ namespace {
 // are not adjacent would be averaged under a label that names others (and
 // a later Recalculate would average all of them): the user is told and
 // offered the whole range. Returns the years to average, or nothing.
-std::optional<std::vector<int>> adjacentYears(ModelDocument &doc, std::vector<int> years) {
+std::optional<std::vector<int>> adjacentYears(const ModelDocument &doc, Prompter &prompter, std::vector<int> years) {
     std::sort(years.begin(), years.end());
     years.erase(std::unique(years.begin(), years.end()), years.end());
     const long long span = static_cast<long long>(years.back()) - years.front() + 1;
@@ -79,7 +80,7 @@ std::optional<std::vector<int>> adjacentYears(ModelDocument &doc, std::vector<in
         "an average: the synthesized table's caption, the model file and the engine's report would all say \"" +
         range + "\", which reads as " + std::to_string(span) + " years, and a later Recalculate would average all " +
         std::to_string(span) + " years.  Average all " + std::to_string(span) + " years from " + range + " instead?";
-    const int answer = doc.prompter()->choose(question, {"Average " + range, "Cancel"}, 1, 1);
+    const int answer = prompter.choose(question, {"Average " + range, "Cancel"}, 1, 1);
     if (answer != 0) return std::nullopt;
     std::vector<int> all;
     for (long long y = years.front(); y <= years.back(); ++y)
@@ -89,58 +90,58 @@ std::optional<std::vector<int>> adjacentYears(ModelDocument &doc, std::vector<in
 
 } // namespace
 
-bool synthesizeAverage(ModelDocument &doc) {
-    if (!canSynthesize(doc)) return false;
+bool synthesizeAverage(ModelDocument &doc, Prompter &prompter) {
+    if (!canSynthesize(doc, prompter)) return false;
     ModelInput &md = doc.model;
-    auto chosen = doc.prompter()->selectYearsToAverage(md.inputStartYear, md.inputEndYear);
+    auto chosen = prompter.selectYearsToAverage(md.inputStartYear, md.inputEndYear);
     if (!chosen || chosen->empty()) return false;
     std::vector<int> years;
     for (int position : *chosen)
         years.push_back(yearAt(md, position));
-    const auto averaged = adjacentYears(doc, years);
+    const auto averaged = adjacentYears(doc, prompter, years);
     if (!averaged) return false;
-    return finish(doc, synthesizeAverage(md, *averaged));
+    return finish(doc, prompter, synthesizeAverage(md, *averaged));
 }
 
-bool synthesizeGivenYear(ModelDocument &doc) {
-    if (!canSynthesize(doc)) return false;
+bool synthesizeGivenYear(ModelDocument &doc, Prompter &prompter) {
+    if (!canSynthesize(doc, prompter)) return false;
     ModelInput &md = doc.model;
-    auto chosen = doc.prompter()->chooseGivenYear(md.inputStartYear, md.inputEndYear);
+    auto chosen = prompter.chooseGivenYear(md.inputStartYear, md.inputEndYear);
     if (!chosen) return false;
-    return finish(doc, synthesizeGivenYear(md, yearAt(md, *chosen)));
+    return finish(doc, prompter, synthesizeGivenYear(md, yearAt(md, *chosen)));
 }
 
-bool synthesizeCycle(ModelDocument &doc) {
-    if (!canSynthesize(doc)) return false;
+bool synthesizeCycle(ModelDocument &doc, Prompter &prompter) {
+    if (!canSynthesize(doc, prompter)) return false;
     ModelInput &md = doc.model;
-    auto chosen = doc.prompter()->chooseCycle(md.inputStartYear, md.inputEndYear);
+    auto chosen = prompter.chooseCycle(md.inputStartYear, md.inputEndYear);
     if (!chosen) return false;
     // The end position counts from the start year: the cycle has end + 1 years.
     const long long length = static_cast<long long>(chosen->second) + 1;
-    return finish(doc, synthesizeCycle(md, yearAt(md, chosen->first),
-                                       static_cast<int>(std::clamp<long long>(length, std::numeric_limits<int>::min(),
-                                                                              std::numeric_limits<int>::max()))));
+    return finish(doc, prompter,
+                  synthesizeCycle(md, yearAt(md, chosen->first),
+                                  static_cast<int>(std::clamp<long long>(length, std::numeric_limits<int>::min(),
+                                                                         std::numeric_limits<int>::max()))));
 }
 
-bool chooseSynthesisMethod(ModelDocument &doc) {
-    Prompter *p = doc.prompter();
-    if (!p) return false;
-    auto method = p->chooseSynthesisMethod();
+bool chooseSynthesisMethod(ModelDocument &doc, DocumentUi &ui) {
+    Prompter &p = ui.prompter();
+    auto method = p.chooseSynthesisMethod();
     if (!method) return false;
 
     bool filled = false;
     switch (*method) {
     case 0:
-        filled = synthesizeAverage(doc);
+        filled = synthesizeAverage(doc, p);
         break;
     case 1:
-        filled = synthesizeGivenYear(doc);
+        filled = synthesizeGivenYear(doc, p);
         break;
     case 2:
-        filled = synthesizeCycle(doc);
+        filled = synthesizeCycle(doc, p);
         break;
     default:
-        doc.message("Unknown synthesis method " + std::to_string(*method) + "; nothing was synthesized.");
+        p.message("Unknown synthesis method " + std::to_string(*method) + "; nothing was synthesized.");
         return false;
     }
 
@@ -148,8 +149,8 @@ bool chooseSynthesisMethod(ModelDocument &doc) {
     // when its own dialog was cancelled) the stale warning is considered
     // answered, the document counts as changed and the tables are refilled.
     doc.setModified();
-    doc.updateAllViews(kHintSynthesized);
     doc.historicalDataChanged = false;
+    ui.updateAllViews(ViewHint::SynthesizedTable);
     return filled;
 }
 
@@ -202,26 +203,26 @@ std::string describeYearTypeChange(const ModelInput &m, int newMode, const YearT
 
 } // namespace
 
-bool changeYearType(ModelDocument &doc, int newMode) {
+bool changeYearType(ModelDocument &doc, DocumentUi &ui, int newMode) {
     const YearTypeChangePreview preview = previewYearTypeChange(doc.model, newMode);
-    if (preview.changesMoreThanTheMonthOrder() && doc.prompter()) {
+    if (preview.changesMoreThanTheMonthOrder()) {
         const std::string question = describeYearTypeChange(doc.model, newMode, preview);
-        if (doc.prompter()->choose(question, {"Change the Year Type", "Cancel"}, 1, 1) != 0) return false;
+        if (ui.prompter().choose(question, {"Change the Year Type", "Cancel"}, 1, 1) != 0) return false;
     }
     const YearTypeChange r = changeYearType(doc.model, newMode);
-    show(doc, r);
+    show(ui.prompter(), r);
     if (!r.changed) return false;
     doc.setModified();
-    doc.updateAllViews(r.yearAdded ? kHintEverything : kHintYearType);
+    ui.updateAllViews(r.yearAdded ? ViewHint::Everything : ViewHint::TablesAndMonthHeaders);
     return true;
 }
 
-void changeUnits(ModelDocument &doc, int newUnit) {
+void changeUnits(ModelDocument &doc, DocumentUi &ui, int newUnit) {
     const OperationResult r = changeUnits(doc.model, newUnit);
-    show(doc, r);
+    show(ui.prompter(), r);
     if (!r.changed) return;
     doc.setModified();
-    doc.updateAllViews(kHintUnits);
+    ui.updateAllViews(ViewHint::Tables);
 }
 
 void setUseAvgDaysPerMonth(ModelDocument &doc, bool avg) {
@@ -232,8 +233,8 @@ void setUseAvgDaysPerMonth(ModelDocument &doc, bool avg) {
 namespace {
 
 // The soil-moisture basis the user chose; nullopt when the choice was dismissed.
-std::optional<SoilMoisture> askSoilMoisture(ModelDocument &doc) {
-    const int choice = doc.prompter() ? doc.prompter()->chooseSoilMoisture() : 0;
+std::optional<SoilMoisture> askSoilMoisture(Prompter &prompter) {
+    const int choice = prompter.chooseSoilMoisture();
     if (choice == static_cast<int>(SoilMoisture::Without)) return SoilMoisture::Without;
     if (choice == static_cast<int>(SoilMoisture::With)) return SoilMoisture::With;
     return std::nullopt;
@@ -241,52 +242,51 @@ std::optional<SoilMoisture> askSoilMoisture(ModelDocument &doc) {
 
 } // namespace
 
-bool importWendraFile(ModelDocument &doc, const std::string &path) {
+bool importWendraFile(ModelDocument &doc, Prompter &prompter, const std::string &path) {
     doc.model.locations.clear();
     doc.setModified(true);
-    const auto basis = askSoilMoisture(doc);
+    const auto basis = askSoilMoisture(prompter);
     if (!basis) return false;
     const OperationResult r = importWendraFile(doc.model, path, *basis);
-    show(doc, r);
+    show(prompter, r);
     return r.ok();
 }
 
-bool importWendraFileIntoOpenDocument(ModelDocument &doc, const std::string &path) {
-    const auto basis = askSoilMoisture(doc);
+bool importWendraFileIntoOpenDocument(ModelDocument &doc, DocumentUi &ui, const std::string &path) {
+    const auto basis = askSoilMoisture(ui.prompter());
     if (!basis) return false;
     ModelInput scratch;
     const OperationResult r = importWendraFile(scratch, path, *basis);
-    show(doc, r);
+    show(ui.prompter(), r);
     if (!r.ok()) return false;
     if (scratch.locations.empty()) {
-        doc.message(path + " holds no well data; the model is left as it was.");
+        ui.message(path + " holds no well data; the model is left as it was.");
         return false;
     }
     doc.replaceModel(std::move(scratch));
-    doc.updateAllViews(kHintEverything);
+    ui.updateAllViews(ViewHint::Everything);
     return true;
 }
 
-bool importTabDelimited(ModelDocument &doc, const std::string &path, int yearMode, int unitMode) {
+bool importTabDelimited(ModelDocument &doc, DocumentUi &ui, const std::string &path, int yearMode, int unitMode) {
     const OperationResult r = importTabDelimited(doc.model, path, yearMode, unitMode);
-    show(doc, r);
+    show(ui.prompter(), r);
     doc.setModified(true);
-    doc.updateAllViews(kHintEverything);
+    ui.updateAllViews(ViewHint::Everything);
     return r.ok();
 }
 
-bool importTabDelimitedAsking(ModelDocument &doc, const std::string &path) {
-    if (!doc.prompter()) return false;
-    auto options = doc.prompter()->chooseImportOptions();
+bool importTabDelimitedAsking(ModelDocument &doc, DocumentUi &ui, const std::string &path) {
+    auto options = ui.prompter().chooseImportOptions();
     if (!options) return false;
-    return importTabDelimited(doc, path, options->first, options->second);
+    return importTabDelimited(doc, ui, path, options->first, options->second);
 }
 
-bool importOldFormat(ModelDocument &doc, const std::string &path) {
+bool importOldFormat(ModelDocument &doc, DocumentUi &ui, const std::string &path) {
     const OperationResult r = importOldFormat(doc.model, path);
-    show(doc, r);
+    show(ui.prompter(), r);
     doc.setModified(true);
-    doc.updateAllViews(kHintImportedOldFormat);
+    ui.updateAllViews(ViewHint::EverythingButMonthHeaders);
     return r.ok();
 }
 

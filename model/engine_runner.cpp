@@ -14,18 +14,14 @@ namespace vek {
 
 namespace {
 
-bool ask(ModelDocument &doc, const std::string &question) {
-    return doc.prompter() ? doc.prompter()->askYesNo(question) : false;
-}
-
 bool reportsError(const std::string &text) {
     return text.find("rror") != std::string::npos || text.find("RROR") != std::string::npos;
 }
 
 // Says what the engine would refuse; false when there is such a thing.
-bool runnable(ModelDocument &doc, const ModelValidation &v) {
+bool runnable(Prompter &prompter, const ModelValidation &v) {
     if (!v.refused()) return true;
-    doc.message(runRefusalMessage(v));
+    prompter.message(runRefusalMessage(v));
     return false;
 }
 
@@ -85,29 +81,30 @@ EngineRunResult runEngineFile(const std::string &inputPath, const std::string &p
     return r;
 }
 
-RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
+RunResult runEngine(ModelDocument &doc, Prompter &prompter, const EngineRunHooks &hooks) {
     ModelInput &m = doc.model;
     if (m.yearMode != IrrigationYear) {
-        doc.message(kIrrigationYearOnlyMessage);
+        prompter.message(kIrrigationYearOnlyMessage);
         return RunResult::Refused;
     }
     // What the engine would refuse is refused before anything is asked; the
     // synthesized years are the question below.
     ValidationOptions memory;
     memory.synthesis = false;
-    if (!runnable(doc, validateModel(m, memory))) return RunResult::Refused;
+    if (!runnable(prompter, validateModel(m, memory))) return RunResult::Refused;
     if (doc.historicalDataChanged && m.synthesizeFormat < 4) {
-        if (!ask(doc, "Warning: the synthesized data may not match the given historical data using the selected "
-                      "synthesizing method (you can resynthesize the data by clicking the 'recalculate' button).  "
-                      "Run the model anyway?"))
+        if (!prompter.askYesNo(
+                "Warning: the synthesized data may not match the given historical data using the selected "
+                "synthesizing method (you can resynthesize the data by clicking the 'recalculate' button).  "
+                "Run the model anyway?"))
             return RunResult::Refused;
         doc.historicalDataChanged = false;
     }
     if (doc.path().empty()) {
         // A never-saved document has no folder to run in: it is saved first.
-        if (!ask(doc, kSaveBeforeRunQuestion)) return RunResult::Refused;
+        if (!prompter.askYesNo(kSaveBeforeRunQuestion)) return RunResult::Refused;
         const std::string path = hooks.askSavePath ? hooks.askSavePath() : std::string();
-        if (path.empty() || !doc.save(path)) return RunResult::Refused;
+        if (path.empty() || !doc.save(path, prompter)) return RunResult::Refused;
     } else if (doc.isModified()) {
         // The engine reads the file: changes not saved would silently be
         // left out of results that look like those of the form.
@@ -115,10 +112,9 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
                                      " has changes that are not saved.  The engine runs the model file: save the "
                                      "changes first, or run the file as it was last saved (the results then leave "
                                      "the changes out).";
-        const int answer =
-            doc.prompter() ? doc.prompter()->choose(question, {kSaveAndRun, kRunSavedFile, kCancelRun}, 0, 2) : 2;
+        const int answer = prompter.choose(question, {kSaveAndRun, kRunSavedFile, kCancelRun}, 0, 2);
         if (answer == 0) {
-            if (!doc.save(doc.path())) return RunResult::Refused;
+            if (!doc.save(doc.path(), prompter)) return RunResult::Refused;
         } else if (answer == 1) {
             if (hooks.savedFileChosen) hooks.savedFileChosen();
         } else {
@@ -129,7 +125,7 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
     // Not saved: the file runs as it is on disk, and is judged as it is.
     if (doc.isModified()) {
         const ModelFileCheck onDisk = checkModelFile(doc.path());
-        if (onDisk.read.changed && !runnable(doc, onDisk.validation)) return RunResult::Refused;
+        if (onDisk.read.changed && !runnable(prompter, onDisk.validation)) return RunResult::Refused;
     }
 
     if (hooks.engineStarting) hooks.engineStarting();
@@ -151,8 +147,7 @@ RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks) {
         result = RunResult::Succeeded;
         break;
     }
-    if (!run.succeeded()) doc.message(run.message);
-    if (!doc.path().empty()) doc.setTitle(doc.path());
+    if (!run.succeeded()) prompter.message(run.message);
     return result;
 }
 

@@ -13,6 +13,7 @@ namespace vek {
 
 class ModelDocument;
 class ModelValidation;
+class Prompter;
 
 // Shown when a model that is not in Irrigation Year format is to be run.
 inline constexpr const char *kIrrigationYearOnlyMessage =
@@ -97,7 +98,7 @@ enum class RunResult {
 };
 
 // Runs the engine on the document's saved file. Every message and question
-// goes through the document's prompter.
-RunResult runEngine(ModelDocument &doc, const EngineRunHooks &hooks);
+// goes through `prompter`.
+RunResult runEngine(ModelDocument &doc, Prompter &prompter, const EngineRunHooks &hooks);
 
 } // namespace vek

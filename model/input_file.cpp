@@ -245,19 +245,19 @@ std::string saveInputPath(const std::string &path) {
     return utf8FromPath(p.parent_path() / pathFromUtf8(utf8FromPath(p.stem()) + ".vek"));
 }
 
-bool SaveInput(ModelDocument &doc, const std::string &requested, const SaveInputOptions &options) {
+bool SaveInput(ModelDocument &doc, Prompter &prompter, const std::string &requested, const SaveInputOptions &options) {
     std::string path = saveInputPath(requested);
     if (path != requested)
-        doc.message("Warning: changing file input name to " + utf8FromPath(pathFromUtf8(path).filename()));
+        prompter.message("Warning: changing file input name to " + utf8FromPath(pathFromUtf8(path).filename()));
     SavingSink sink(options.beforeLine);
     if (!sink.open(path)) {
-        doc.message(explained("SaveInput: Unable to open VEK input file " + path, notSaved(path, sink.error())));
+        prompter.message(explained("SaveInput: Unable to open VEK input file " + path, notSaved(path, sink.error())));
         return false;
     }
     if (!writeModelInput(doc.model, sink) || !sink.commit()) {
         const std::string why = sink.error();
         sink.abandon();
-        doc.message(explained("SaveInput: Unable to write VEK input file " + path, notSaved(path, why)));
+        prompter.message(explained("SaveInput: Unable to write VEK input file " + path, notSaved(path, why)));
         return false;
     }
     return true;
@@ -603,10 +603,10 @@ OperationResult readModelInput(ModelInput &model, const std::string &path, bool 
     return InputReading(model, path, oldFormat, fileValues).run();
 }
 
-bool ReadInput(ModelDocument &doc, const std::string &path, bool oldFormat) {
+bool ReadInput(ModelDocument &doc, Prompter &prompter, const std::string &path, bool oldFormat) {
     const OperationResult r = readModelInput(doc.model, path, oldFormat);
     if (r.changed) doc.setModified();
-    if (r.error) doc.message(r.error->message);
+    if (r.error) prompter.message(r.error->message);
     return r.ok();
 }
 } // namespace vek

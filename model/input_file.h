@@ -3,7 +3,7 @@
 // a version or with the 12-integer parameter record, and (with its old-format
 // switch) the character-column format of the old program. readModelInput
 // reads into a model and says what stopped it; ReadInput is the document's
-// read, which shows that through the document's prompter.
+// read, which shows that through the prompter it is given.
 #pragma once
 
 #include "common/operation_error.h"
@@ -16,6 +16,7 @@
 namespace vek {
 
 class ModelDocument;
+class Prompter;
 struct ModelInput;
 
 // Where the writer puts its lines (without line ends). Returns false when the
@@ -43,8 +44,8 @@ struct SaveInputOptions {
 // and the user is told the new name. The file is written to a temporary file
 // beside it and renamed over `path` only when every line is written and
 // flushed, so a failed save leaves an earlier file untouched. Returns true
-// on success; on failure the message has been shown.
-bool SaveInput(ModelDocument &doc, const std::string &path, const SaveInputOptions &options = {});
+// on success; on failure the message has been shown through `prompter`.
+bool SaveInput(ModelDocument &doc, Prompter &prompter, const std::string &path, const SaveInputOptions &options = {});
 
 // The path SaveInput writes for `path`: a ".owl" path becomes its base name
 // with ".vek" in the same folder, any other path is kept.
@@ -73,7 +74,7 @@ OperationResult readModelInput(ModelInput &model, const std::string &path, bool 
                                ModelFileValues *fileValues = nullptr);
 
 // readModelInput into the document's model: a changed model marks the
-// document modified, and a failure's message is shown through its prompter.
-bool ReadInput(ModelDocument &doc, const std::string &path, bool oldFormat = false);
+// document modified, and a failure's message is shown through `prompter`.
+bool ReadInput(ModelDocument &doc, Prompter &prompter, const std::string &path, bool oldFormat = false);
 
 } // namespace vek

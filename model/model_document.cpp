@@ -39,10 +39,6 @@ std::string lowered(std::string s) {
 
 } // namespace
 
-void ModelDocument::message(const std::string &text) const {
-    if (prompter_) prompter_->message(text);
-}
-
 void ModelDocument::resetLocations(int count) {
     fileValuesCount_ = false;
     vek::resetLocations(model, count);
@@ -236,7 +232,7 @@ ModelValidation ModelDocument::validate() const {
     return validateModel(model, o);
 }
 
-bool ModelDocument::open(const std::string &path) {
+bool ModelDocument::open(const std::string &path, Prompter &prompter) {
     model = ModelInput{};
     historicalDataChanged = false;
     partlyReadFrom_.clear();
@@ -247,49 +243,47 @@ bool ModelDocument::open(const std::string &path) {
     if (ext == ".vek") {
         const OperationResult read = readModelInput(model, path, false, &fileValues_);
         if (read.changed) setModified();
-        if (read.error) message(read.error->message);
+        if (read.error) prompter.message(read.error->message);
         if (read.ok()) {
             setPath(abs);
-            setTitle(fileName);
             setModified(false);
             fileValuesCount_ = true;
             // Said once, when the file is opened; what the engine would
             // refuse is said when the model is run.
             const ModelValidation v = validate();
             for (const ModelProblem &p : v.problems)
-                if (p.field == "synthesizedData" || p.field == "synthesizeFormat") historicalDataChanged = true;
+                if (p.field == ModelProblem::Field::SynthesizedData || p.field == ModelProblem::Field::SynthesizeFormat)
+                    historicalDataChanged = true;
             if (v.hasWarnings())
-                message(fileName + kOpenWarningsMessage + v.text(ModelProblem::Severity::Warning, kMostProblemsShown));
+                prompter.message(fileName + kOpenWarningsMessage +
+                                 v.text(ModelProblem::Severity::Warning, kMostProblemsShown));
         } else {
             // What was read stays for the user to look at or save elsewhere,
             // but it is not the file: a plain Save must not replace the
             // file's undamaged rest with it.
             partlyReadFrom_ = abs;
             setPath(std::string());
-            setTitle(fileName + " (read partly)");
             setModified(true);
         }
         return true;
     }
-    bool ok = importWendraFile(*this, path);
+    bool ok = importWendraFile(*this, prompter, path);
     setPath(abs);
-    setTitle(fileName);
     setModified(true);
     return ok;
 }
 
-bool ModelDocument::save(const std::string &path) {
+bool ModelDocument::save(const std::string &path, Prompter &prompter) {
     if (isReadPartly() && sameFile(saveInputPath(path), partlyReadFrom_)) {
         const std::string question = partlyReadFrom_ +
                                      " was read only partly. Saving this document over it loses everything the file "
                                      "holds after the part that was read. Replace it?";
-        if (!prompter_ || !prompter_->askYesNo(question)) return false;
+        if (!prompter.askYesNo(question)) return false;
     }
-    if (!SaveInput(*this, path)) return false;
+    if (!SaveInput(*this, prompter, path)) return false;
     // Keep the name of the file actually written (a ".owl" path is saved
     // under its base name with ".vek"), so a later run finds it.
     setPath(absolutePath(saveInputPath(path)));
-    setTitle(utf8FromPath(pathFromUtf8(path_).filename()));
     setModified(false);
     partlyReadFrom_.clear();
     fileValuesCount_ = false; // the file now holds what the document holds

@@ -1,6 +1,7 @@
 // The model input document core: owns one ModelInput, the modified and
 // stale-synthesis flags and the document's path, and holds the structural
-// operations on locations and years. The desktop's CVEKViewDoc wraps it.
+// operations on locations and years. Whom it asks and the views it refills
+// are its user's (model/document_ui.h); the desktop's CVEKViewDoc wraps it.
 #pragma once
 
 #include "common/prompter.h"
@@ -9,7 +10,6 @@
 #include "model/program_directory.h"
 
 #include <cstddef>
-#include <functional>
 #include <string>
 
 namespace vek {
@@ -24,8 +24,6 @@ inline constexpr std::size_t kMostProblemsShown = 10;
 
 class ModelDocument {
   public:
-    explicit ModelDocument(Prompter *prompter = nullptr) : prompter_(prompter) {}
-
     ModelInput model;
     // The synthesized years may no longer follow from the historical data.
     bool historicalDataChanged = false;
@@ -45,21 +43,6 @@ class ModelDocument {
 
     const std::string &path() const { return path_; }
     void setPath(const std::string &p) { path_ = p; }
-    // Window title of the document (set to the full path after a run).
-    const std::string &title() const { return title_; }
-    void setTitle(const std::string &t) { title_ = t; }
-
-    Prompter *prompter() const { return prompter_; }
-    void setPrompter(Prompter *p) { prompter_ = p; }
-    // Shows a message through the prompter (nothing when there is none).
-    void message(const std::string &text) const;
-
-    // Views register here; updateAllViews(hint) calls every listener.
-    using ViewListener = std::function<void(int hint)>;
-    void setViewListener(ViewListener l) { viewListener_ = std::move(l); }
-    void updateAllViews(int hint) {
-        if (viewListener_) viewListener_(hint);
-    }
 
     // Structural operations.
     void resetLocations(int count);
@@ -95,18 +78,18 @@ class ModelDocument {
     // reader reported, the import's result otherwise. The document keeps the
     // path in absolute form, so a later change of working directory cannot
     // lose its file. A model input file read completely leaves the document
-    // unmodified; one whose read failed leaves what was read, no path, the
-    // title "<file name> (read partly)" and the document modified (see
-    // partlyReadFrom). An import leaves the document modified. A model input
-    // file read completely is judged as the engine would run it: what the
-    // engine reads otherwise than the document shows is said in one message,
-    // and synthesized years that are not what their recorded method makes
-    // count as stale (historicalDataChanged).
-    bool open(const std::string &path);
+    // unmodified; one whose read failed leaves what was read, no path and the
+    // document modified (see partlyReadFrom). An import leaves the document
+    // modified. A model input file read completely is judged as the engine
+    // would run it: what the engine reads otherwise than the document shows
+    // is said in one message, and synthesized years that are not what their
+    // recorded method makes count as stale (historicalDataChanged). Messages
+    // and the import's question go to `prompter`.
+    bool open(const std::string &path, Prompter &prompter);
     // Save through SaveInput; on success the document is no longer modified.
     // Saving onto the file a partly read document came from first asks
-    // whether to replace it (No: nothing written, false).
-    bool save(const std::string &path);
+    // `prompter` whether to replace it (No: nothing written, false).
+    bool save(const std::string &path, Prompter &prompter);
 
     // The model judged as the engine would run it (see
     // model/model_validation.h), with the numbers of the file it was opened
@@ -119,19 +102,16 @@ class ModelDocument {
 
     // Replaces the whole model by `replacement`, as an import into an open
     // document does once the import has succeeded on a copy: the document
-    // keeps its path and title, the synthesized years of the new model
+    // keeps its path, the synthesized years of the new model
     // count as up to date, and the document is marked modified.
     void replaceModel(ModelInput replacement);
 
   private:
-    Prompter *prompter_ = nullptr;
     bool modified_ = false;
     std::string partlyReadFrom_;
     ModelFileValues fileValues_;
     bool fileValuesCount_ = false;
     std::string path_;
-    std::string title_;
-    ViewListener viewListener_;
 };
 
 } // namespace vek

@@ -18,6 +18,7 @@ namespace vek {
 namespace {
 
 using Severity = ModelProblem::Severity;
+using Field = ModelProblem::Field;
 
 std::string locationLabel(const ModelInput &m, std::size_t i) {
     return "Location " + std::to_string(i + 1) + " (" + m.locations[i].name + ")";
@@ -54,7 +55,8 @@ class Checker {
         for (ModelProblem &p : checkStreamReaches(m_))
             out_.push_back(std::move(p));
         if (!o_.path.empty()) {
-            if (std::string p = engineFileNameProblem(o_.path); !p.empty()) add(Severity::Refused, -1, "file name", p);
+            if (std::string p = engineFileNameProblem(o_.path); !p.empty())
+                add(Severity::Refused, -1, Field::FileName, p);
         }
         checkFileValues();
         if (o_.synthesis) checkSynthesis();
@@ -71,11 +73,11 @@ class Checker {
     const ValidationOptions &o_;
     std::vector<ModelProblem> out_;
 
-    ModelProblem &add(Severity severity, int location, std::string field, std::string text, std::string option = {}) {
+    ModelProblem &add(Severity severity, int location, Field field, std::string text, std::string option = {}) {
         ModelProblem p;
         p.severity = severity;
         p.location = location;
-        p.field = std::move(field);
+        p.field = field;
         p.text = std::move(text);
         p.option = std::move(option);
         out_.push_back(std::move(p));
@@ -96,7 +98,7 @@ class Checker {
     void checkYearType() {
         if (m_.yearMode == IrrigationYear) return;
         const char *name = yearTypeName(m_.yearMode);
-        add(Severity::Refused, -1, "yearMode",
+        add(Severity::Refused, -1, Field::YearMode,
             (name ? std::string("The model's tables are in ") + name + " years"
                   : "The model's year type is " + std::to_string(m_.yearMode)) +
                 "; the engine runs only tables in Irrigation Year format (November to October).",
@@ -108,14 +110,14 @@ class Checker {
         const std::string run =
             "The run (" + std::to_string(m_.outputStartYear) + " to " + std::to_string(m_.outputEndYear) + ")";
         if (years < 1) {
-            add(Severity::Refused, -1, "outputEndYear",
+            add(Severity::Refused, -1, Field::OutputEndYear,
                 "The run has no years: it ends in " + std::to_string(m_.outputEndYear) + ", before it starts in " +
                     std::to_string(m_.outputStartYear) + ".",
                 dataYearsOption());
             return;
         }
         if (years > kEngineMaxRunYears)
-            add(Severity::Refused, -1, "outputEndYear",
+            add(Severity::Refused, -1, Field::OutputEndYear,
                 run + " has " + std::to_string(years) + " years; the engine runs at most " +
                     std::to_string(kEngineMaxRunYears) + ".",
                 "--run-end " + std::to_string(static_cast<long long>(m_.outputStartYear) + kEngineMaxRunYears - 1));
@@ -124,13 +126,13 @@ class Checker {
         // would take the first year's values for an earlier year, and one
         // that starts after the data would read the next location's rows.
         if (m_.outputStartYear < m_.inputStartYear)
-            add(Severity::Refused, -1, "outputStartYear",
+            add(Severity::Refused, -1, Field::OutputStartYear,
                 run + " starts before the first historical year " + std::to_string(m_.inputStartYear) +
                     "; the engine would take the values of " + std::to_string(m_.inputStartYear) + " for " +
                     std::to_string(m_.outputStartYear) + ".",
                 "--run-start " + std::to_string(m_.inputStartYear));
         else if (m_.outputStartYear > lastDataYear())
-            add(Severity::Refused, -1, "outputStartYear",
+            add(Severity::Refused, -1, Field::OutputStartYear,
                 run + " starts after the last year of data " + std::to_string(lastDataYear()) +
                     "; the engine would read past each location's years.",
                 "--run-start " + std::to_string(m_.inputStartYear));
@@ -144,22 +146,22 @@ class Checker {
             const int at = static_cast<int>(i);
             const std::string n = std::to_string(i + 1);
             if (!std::isfinite(loc.VEK))
-                add(Severity::Refused, at, "VEK",
+                add(Severity::Refused, at, Field::VEK,
                     locationLabel(m_, i) + ": its depletion factor is not a number the engine can read.",
                     "--factor " + n + ":DAYS");
             else if (loc.VEK < 0.0f)
-                add(Severity::Refused, at, "VEK",
+                add(Severity::Refused, at, Field::VEK,
                     locationLabel(m_, i) + ": its depletion factor " + formatG(static_cast<double>(loc.VEK)) +
                         " is negative; the engine refuses it.",
                     "--factor " + n + ":DAYS or --use " + n + ":no");
-            checkValues(i, loc.historicalData, m_.inputStartYear, "historicalData");
-            checkValues(i, loc.synthesizedData, m_.synthStartYear, "synthesizedData");
+            checkValues(i, loc.historicalData, m_.inputStartYear, Field::HistoricalData);
+            checkValues(i, loc.synthesizedData, m_.synthStartYear, Field::SynthesizedData);
         }
     }
 
     // A value the file cannot hold as a number (an infinity after a
     // conversion) stops the engine at its row.
-    void checkValues(std::size_t i, const MonthColumns &cols, int firstYear, const char *field) {
+    void checkValues(std::size_t i, const MonthColumns &cols, int firstYear, Field field) {
         const int years = shortestColumn(cols);
         for (int k = 0; k < years; ++k)
             for (int c = 0; c < 12; ++c)
@@ -180,7 +182,7 @@ class Checker {
         // A number counts while the model still holds what the reader made
         // of it: a document edited since says what it will write.
         if (f->useAvgDaysPerMonth != 0 && f->useAvgDaysPerMonth != 1 && !m_.useAvgDaysPerMonth)
-            add(Severity::Warning, -1, "useAvgDaysPerMonth",
+            add(Severity::Warning, -1, Field::UseAvgDaysPerMonth,
                 "The monthly-to-daily rule is " + std::to_string(f->useAvgDaysPerMonth) +
                     " in the file: the engine then converts no monthly value to a daily one and counts 30 days in "
                     "every month, while its report says \"ACTUAL DAYS IN THE MONTH\"; the desktop program reads it "
@@ -193,7 +195,7 @@ class Checker {
             if (type == IrrigationWell || type == RechargeSite || loc.UseInOutput == 0 || loc.isWell()) continue;
             const std::string effect = type == 0 ? "multiplies its volumes by 0 (it adds nothing to the stream)"
                                                  : "multiplies its volumes by " + std::to_string(type);
-            add(Severity::Warning, static_cast<int>(i), "LocationType",
+            add(Severity::Warning, static_cast<int>(i), Field::LocationType,
                 locationLabel(m_, i) + ": its type is " + std::to_string(type) + " in the file: the engine " + effect +
                     " and reports it as pumping, while the desktop program reads it as a recharge site and saves "
                     "it as 1.",
@@ -217,7 +219,7 @@ class Checker {
             // Inside a character: a UTF-8 name whose byte at the cut continues
             // the character before it.
             const bool inside = isUtf8(record) && (static_cast<unsigned char>(kept[cut]) & 0xC0) == 0x80;
-            add(Severity::Warning, static_cast<int>(i), "name",
+            add(Severity::Warning, static_cast<int>(i), Field::Name,
                 locationLabel(m_, i) + ": its name is " + std::to_string(record.size()) +
                     " bytes long; the engine's report shows only its first " +
                     std::to_string(kReportLocationNameWidth) +
@@ -284,7 +286,7 @@ class Checker {
             option = "--cycle " + std::to_string(first) + "," + std::to_string(last);
         }
         if (first < m_.inputStartYear || last > m_.inputEndYear || last < first) {
-            add(Severity::Warning, -1, "synthesizeFormat",
+            add(Severity::Warning, -1, Field::SynthesizeFormat,
                 "The synthesized years say they are " + made + ", which are not historical years (" +
                     std::to_string(m_.inputStartYear) + " to " + std::to_string(m_.inputEndYear) +
                     "); the engine's report names that method all the same.",
@@ -341,7 +343,7 @@ class Checker {
         // between them need not all have been chosen.
         if (method == SynthesizedAverage && averageOfSomeYears(a, b)) return;
         for (const Mismatch &w : mismatches) {
-            ModelProblem &p = add(Severity::Warning, static_cast<int>(w.location), "synthesizedData",
+            ModelProblem &p = add(Severity::Warning, static_cast<int>(w.location), Field::SynthesizedData,
                                   locationLabel(m_, w.location) + ": its synthesized years are not " + made +
                                       " as the model records (" + std::to_string(w.year) + " " +
                                       monthName(m_, w.column) + ": " + formatG(static_cast<double>(w.stored)) +
@@ -438,10 +440,17 @@ std::vector<ModelProblem> ModelValidation::warnings() const {
     return out;
 }
 
-std::vector<const ModelProblem *> ModelValidation::problemsOf(int location, std::string_view field) const {
+std::vector<const ModelProblem *> ModelValidation::problemsOf(int location) const {
     std::vector<const ModelProblem *> out;
     for (const ModelProblem &p : problems)
-        if (p.location == location && (field.empty() || p.field == field)) out.push_back(&p);
+        if (p.location == location) out.push_back(&p);
+    return out;
+}
+
+std::vector<const ModelProblem *> ModelValidation::problemsOf(int location, ModelProblem::Field field) const {
+    std::vector<const ModelProblem *> out;
+    for (const ModelProblem &p : problems)
+        if (p.location == location && p.field == field) out.push_back(&p);
     return out;
 }
 

@@ -21,7 +21,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace vek {
@@ -49,9 +48,10 @@ class ModelValidation {
     std::vector<ModelProblem> warnings() const;
 
     // The problems of one location (from 0; -1 for the model's own settings
-    // and tables), of one field when `field` is not empty: what a form marks
-    // on the cell of that location and field.
-    std::vector<const ModelProblem *> problemsOf(int location, std::string_view field = {}) const;
+    // and tables), and those of one of its fields: what a form marks on the
+    // cell of that location and field.
+    std::vector<const ModelProblem *> problemsOf(int location) const;
+    std::vector<const ModelProblem *> problemsOf(int location, ModelProblem::Field field) const;
 
     // The texts of the problems of one severity, one a line; beyond `most`
     // of them a last line says how many more there are.

@@ -38,19 +38,6 @@ class CollectingPrompter : public SilentPrompter {
     std::string text() const;
 };
 
-// Lends a document a prompter for the length of one call.
-class PrompterScope {
-  public:
-    PrompterScope(ModelDocument &doc, Prompter &p) : doc_(doc), previous_(doc.prompter()) { doc.setPrompter(&p); }
-    ~PrompterScope() { doc_.setPrompter(previous_); }
-    PrompterScope(const PrompterScope &) = delete;
-    PrompterScope &operator=(const PrompterScope &) = delete;
-
-  private:
-    ModelDocument &doc_;
-    Prompter *previous_;
-};
-
 // A model input document, as read_model gives it.
 struct Model {
     ModelDocument doc;

@@ -127,21 +127,18 @@ std::shared_ptr<Model> readModel(const py::object &pathArg) {
     auto model = std::make_shared<Model>();
     CollectingPrompter prompter;
     bool ok;
-    {
-        PrompterScope scope(model->doc, prompter);
-        std::string ext = std::filesystem::path(pathFromUtf8(path)).extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-        if (ext == ".vek") {
-            // As the desktop opens it: a partly read model keeps no file of
-            // its own, and writing it over the damaged file is refused.
-            model->doc.open(path);
-            ok = !model->doc.isReadPartly();
-        } else {
-            ok = ReadInput(model->doc, path);
-            std::error_code ec;
-            const std::filesystem::path absolute = std::filesystem::absolute(pathFromUtf8(path), ec);
-            if (ok) model->doc.setPath(ec ? path : utf8FromPath(absolute));
-        }
+    std::string ext = std::filesystem::path(pathFromUtf8(path)).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (ext == ".vek") {
+        // As the desktop opens it: a partly read model keeps no file of its
+        // own, and writing it over the damaged file is refused.
+        model->doc.open(path, prompter);
+        ok = !model->doc.isReadPartly();
+    } else {
+        ok = ReadInput(model->doc, prompter, path);
+        std::error_code ec;
+        const std::filesystem::path absolute = std::filesystem::absolute(pathFromUtf8(path), ec);
+        if (ok) model->doc.setPath(ec ? path : utf8FromPath(absolute));
     }
     if (!ok)
         raiseError(errorTypes().readError, prompter.text(),
@@ -153,11 +150,7 @@ std::shared_ptr<Model> readModel(const py::object &pathArg) {
 std::string writeModel(Model &model, const py::object &pathArg) {
     const std::string path = pathArgument(pathArg);
     CollectingPrompter prompter;
-    bool ok;
-    {
-        PrompterScope scope(model.doc, prompter);
-        ok = model.doc.save(path);
-    }
+    const bool ok = model.doc.save(path, prompter);
     if (!ok) {
         std::string text = prompter.text();
         if (text.empty() && !prompter.questions.empty())

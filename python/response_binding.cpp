@@ -116,10 +116,10 @@ void setResponse(const LocationRef &r, const std::string &word, std::optional<do
     if (lambda) s.lambda = static_cast<float>(*lambda);
     if (!table.is_none()) s.table = table.cast<std::string>();
     s = ownParameters(s);
-    std::string field;
+    ModelProblem::Field field = ModelProblem::Field::Table;
     if (std::string p = responseSettingsProblem(r.model->doc.model, s, &field); !p.empty())
         raiseResponse("location " + std::to_string(r.index + 1) + " (" + loc.name + "): " + p,
-                      field == "table" ? "NoSuchTable" : "BadParameter", field, r.index);
+                      field == ModelProblem::Field::Table ? "NoSuchTable" : "BadParameter", fieldName(field), r.index);
     std::optional<float> f;
     if (factor) {
         f = static_cast<float>(*factor);

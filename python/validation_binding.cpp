@@ -35,7 +35,7 @@ void bindValidation(py::module_ &m, ModelClass &model) {
         .def_property_readonly(
             "table", [](const ModelProblem &p) { return orNone(p.table); }, "The response table concerned, or None.")
         .def_property_readonly(
-            "field", [](const ModelProblem &p) { return orNone(p.field); },
+            "field", [](const ModelProblem &p) { return std::string(fieldName(p.field)); },
             "The field as the model file names it (\"yearMode\", \"outputEndYear\", \"VEK\", ...) or a response "
             "method's (\"a/W\", \"lambda\", \"table\", \"name\", \"shares\").")
         .def_property_readonly(

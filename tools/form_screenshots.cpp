@@ -213,7 +213,7 @@ int main(int argc, char **argv) {
             CVEKViewDoc *doc = showForm(shell, frame->size(), model);
             if (!doc) return 1;
             if (variant == "desktop-dark") {
-                doc->updateAllViews(0);
+                doc->updateAllViews(ViewHint::Everything);
                 ok = saveScreen(out + "/" + variant + ".png");
             } else if (variant == "desktop-form-print-preview") {
                 if (auto *form = qobject_cast<CVEKViewView *>(shell.frameOf(doc)->view())) {

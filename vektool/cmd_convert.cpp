@@ -280,7 +280,9 @@ bool transformStage(vek::ModelDocument &doc, const ConvertOptions &o) {
     return vektool::applyResponseOptions(doc, o.response) && vektool::applyMapOptions(md, o.map, "convert");
 }
 
-bool writeStage(vek::ModelDocument &doc, const ConvertOptions &o) { return vek::SaveInput(doc, o.out); }
+bool writeStage(vek::ModelDocument &doc, const ConvertOptions &o) {
+    return vek::SaveInput(doc, vektool::messages(), o.out);
+}
 
 int runConvert(const vektool::Args &args) {
     ConvertOptions o;
@@ -290,7 +292,7 @@ int runConvert(const vektool::Args &args) {
     }
     // The document gives the writer its messages and holds the structural
     // change of the synthesized years.
-    vek::ModelDocument doc(&vektool::messages());
+    vek::ModelDocument doc;
     if (!readStage(doc.model, o)) return 1;
     if (!transformStage(doc, o)) return 1;
     if (!writeStage(doc, o)) return 1;

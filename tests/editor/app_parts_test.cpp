@@ -222,6 +222,7 @@ TEST_F(AppPartsTest, RunOpensTheReportByItsAbsolutePath) {
     test::ScriptedPrompter p;
     CVEKViewDoc doc(&p);
     ASSERT_TRUE(doc.open(copy("shell/model.vek", "model.vek")));
+    EXPECT_EQ(doc.title(), "model.vek"); // its full path once it has run
     // Its synthesized years are not the copies of 1993 it records: said when
     // it opens, asked when it runs.
     ASSERT_EQ(p.messages.size(), 1u);

@@ -497,7 +497,7 @@ TEST_F(ShellTest, OpeningAModelKeepsItsRunRange) {
         EXPECT_EQ(end->text(), QString::number(c.end));
         // Later full refills keep it.
         doc->setModified(true);
-        doc->updateAllViews(1);
+        doc->updateAllViews(ViewHint::EverythingButMonthHeaders);
         EXPECT_EQ(doc->model().outputStartYear, c.start);
         EXPECT_EQ(doc->model().outputEndYear, c.end);
         doc->setModified(false);
@@ -583,7 +583,7 @@ TEST_F(ShellTest, GarbageImportLeavesTheOpenModelAsItWas) {
         f->action(CMainFrame::ID_IMPORT_WENDRA)->trigger();
         EXPECT_FALSE(doc->isModified());
         const QString copy = dir + QString("/after_import_%1.vek").arg(choice);
-        ASSERT_TRUE(SaveInput(doc->document(), copy.toStdString()));
+        ASSERT_TRUE(SaveInput(doc->document(), prompter, copy.toStdString()));
         EXPECT_EQ(onDisk(copy), onDisk(example));
     }
     EXPECT_EQ(prompter.messages.size(), 1u); // the file holds no wells

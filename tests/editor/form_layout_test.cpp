@@ -81,7 +81,7 @@ struct Shell {
         frame()->show();
         doc = app.newModelDocument();
         fillLargeModel(doc->document());
-        doc->updateAllViews(0);
+        doc->updateAllViews(ViewHint::Everything);
         QApplication::processEvents();
     }
     ~Shell() {
@@ -198,8 +198,8 @@ TEST(FormLayout, ColumnsFitTheirTextsAndBothTablesAlignForEveryYearType) {
     // tables before the month names, the order that once left them clipped.
     for (int mode : {1, 2, 0, 2}) {
         shell.prompter.choices = {"Change the Year Type"}; // when it adds a year
-        changeYearType(shell.doc->document(), mode);
-        shell.doc->updateAllViews(4);
+        changeYearType(shell.doc->document(), shell.doc->ui(), mode);
+        shell.doc->updateAllViews(ViewHint::TablesAndMonthHeaders);
         QApplication::processEvents();
         const std::string where = "year type " + std::to_string(mode);
         EXPECT_EQ(hist->itemText(0, 1), QString::fromLatin1(monthAbbreviation(mode, 0))) << where;

@@ -100,9 +100,10 @@ TEST_F(PromptDefaults, EnterOnReplacingADamagedFileWritesNothing) {
     const std::string dir = test::freshDir("EnterOnReplacingADamagedFileWritesNothing");
     const std::string path = dir + "/damaged.vek";
     {
+        SilentPrompter silent;
         ModelDocument source;
         vek::test::fillSmallModel(source);
-        ASSERT_TRUE(SaveInput(source, path));
+        ASSERT_TRUE(SaveInput(source, silent, path));
     }
     // A value of the last pumping record made unreadable: everything before
     // it reads, the rest of the file does not.
@@ -112,13 +113,12 @@ TEST_F(PromptDefaults, EnterOnReplacingADamagedFileWritesNothing) {
     test::writeFile(path, bytes);
 
     test::ScriptedPrompter quiet; // takes the reader's message
-    ModelDocument doc(&quiet);
-    ASSERT_TRUE(doc.open(path));
+    ModelDocument doc;
+    ASSERT_TRUE(doc.open(path, quiet));
     ASSERT_TRUE(doc.isReadPartly());
-    doc.setPrompter(&prompter);
     QString def;
     pressOnNextBox(Qt::Key_Return, &def);
-    EXPECT_FALSE(doc.save(path));
+    EXPECT_FALSE(doc.save(path, prompter));
     EXPECT_EQ(def, "&No");
     EXPECT_EQ(test::readFile(path), bytes);
 }

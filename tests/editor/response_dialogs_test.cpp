@@ -307,7 +307,7 @@ TEST_F(ResponseDialogTest, RenamingAndDeletingKeepTheLocationsSound) {
     putResponseTable(m(), {"Other", {0.1f}, false});
     m().locations[1].response = {ResponseMethod::ResponseTable, 0.0f, 0.0f, "Agency 2019"};
     doc->resetHistory();
-    view->onUpdate(1);
+    view->onUpdate(ViewHint::EverythingButMonthHeaders);
     auto dlg = tablesDialog();
     dlg->selectTable("Agency 2019");
     EXPECT_TRUE(dlg->usersLabel()->text().contains("South (2)"));

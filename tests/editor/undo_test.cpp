@@ -309,7 +309,7 @@ TEST_F(ShellUndoTest, ModifiedMarkFollowsTheStackAndTheSavedState) {
     {
         auto step = d->step("New Locations");
         d->document().insertLocations(0, 2);
-        d->updateAllViews(1);
+        d->updateAllViews(ViewHint::EverythingButMonthHeaders);
     }
     EXPECT_TRUE(frame->isWindowModified());
     EXPECT_TRUE(f->isWindowModified());
@@ -332,7 +332,7 @@ TEST_F(ShellUndoTest, ModifiedMarkFollowsTheStackAndTheSavedState) {
     {
         auto step = d->step("Delete Locations");
         d->document().deleteLocations(0, 1);
-        d->updateAllViews(1);
+        d->updateAllViews(ViewHint::EverythingButMonthHeaders);
     }
     EXPECT_TRUE(frame->isWindowModified());
     act(CMainFrame::ID_EDIT_UNDO)->trigger();

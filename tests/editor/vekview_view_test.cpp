@@ -181,7 +181,7 @@ TEST_F(FormTest, FullRefillKeepsRunRange) {
     typeYear(view->runEndEdit(), "1994");
     EXPECT_EQ(m().outputEndYear, 1994);
 
-    view->onUpdate(1);
+    view->onUpdate(ViewHint::EverythingButMonthHeaders);
     EXPECT_EQ(start->currentIndex(), 2);
     EXPECT_EQ(m().outputStartYear, 1992);
     EXPECT_EQ(m().outputEndYear, 1994);
@@ -192,7 +192,7 @@ TEST_F(FormTest, LocationListClicksToggleAndRestore) {
     open();
     CGridCtrl *list = view->locationGrid();
     m().locations[1].UsePumpingRecord = 1;
-    view->onUpdate(1);
+    view->onUpdate(ViewHint::EverythingButMonthHeaders);
     EXPECT_EQ(list->itemText(2, 4), "yes");
 
     click(list, 2, 2);
@@ -236,7 +236,7 @@ TEST_F(FormTest, CaptionsFollowSelectionUnitsAndMethod) {
 
     // A caption longer than its frame is cut with an ellipsis, whole in the tip.
     m().locations[1].name = std::string(200, 'W');
-    view->onUpdate(5);
+    view->onUpdate(ViewHint::Tables);
     EXPECT_LE(synth->fontMetrics().horizontalAdvance(synth->title()), synth->width());
     EXPECT_TRUE(synth->title().endsWith(QChar(0x2026)));
     EXPECT_EQ(synth->toolTip(), synth->property("caption").toString());
@@ -363,7 +363,7 @@ TEST_F(FormTest, DeleteRemovesChosenLocationsAndSelectsFirst) {
     doc->document().insertLocations(2, 2);
     m().locations[2].name = "Third";
     m().locations[3].name = "Fourth";
-    view->onUpdate(1);
+    view->onUpdate(ViewHint::EverythingButMonthHeaders);
     click(view->locationGrid(), 3, 0);
     prompter.deletions = {std::vector<int>{0, 3, 1}}; // order as a careless caller might give
     view->OnDelete();

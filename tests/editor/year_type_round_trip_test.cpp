@@ -204,7 +204,7 @@ TEST_F(YearTypeRoundTrip, ChangesThatAddAYearOrDropValuesAskFirstAndKeepTheRange
 // first synthesized year's November and December, counted and named.
 TEST_F(YearTypeRoundTrip, TheQuestionSaysWhatChangesInCountsAndYears) {
     ModelDocument example;
-    ASSERT_TRUE(ReadInput(example, test::dataDir() + "/../../examples/river_valley.vek", false));
+    ASSERT_TRUE(ReadInput(example, prompter, test::dataDir() + "/../../examples/river_valley.vek", false));
     openModel(example.model);
     change(CalendarYear);
     ASSERT_EQ(prompter.questions.size(), 1u);

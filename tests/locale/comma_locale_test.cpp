@@ -92,25 +92,25 @@ TEST(CommaLocale, CommonConversionsIgnoreTheLocale) {
 TEST(CommaLocale, ModelFileIsWrittenAndReadWithDecimalPoints) {
     const std::string path = scratchFile("model.vek");
     ScriptedPrompter prompter;
-    vek::ModelDocument saved(&prompter);
-    ASSERT_TRUE(vek::ReadInput(saved, vek::test::dataPath("model/two_locations.vek")));
+    vek::ModelDocument saved;
+    ASSERT_TRUE(vek::ReadInput(saved, prompter, vek::test::dataPath("model/two_locations.vek")));
     saved.model.locations[0].VEK = 2.5f;
     saved.model.locations[0].historicalData[0][0] = -0.125f;
     saved.model.locations[0].efficiency[3] = 0.75f;
     std::string inC;
     {
         const std::string cPath = scratchFile("c.vek");
-        ASSERT_TRUE(vek::SaveInput(saved, cPath));
+        ASSERT_TRUE(vek::SaveInput(saved, prompter, cPath));
         inC = vek::test::readFile(cPath);
     }
     underCommaLocale([&] {
-        ASSERT_TRUE(vek::SaveInput(saved, path));
+        ASSERT_TRUE(vek::SaveInput(saved, prompter, path));
         const std::string text = vek::test::readFile(path);
         EXPECT_EQ(text, inC);
         EXPECT_NE(text.find("2.5 "), std::string::npos);
         EXPECT_EQ(text.find("2,5"), std::string::npos);
-        vek::ModelDocument read(&prompter);
-        ASSERT_TRUE(vek::ReadInput(read, path));
+        vek::ModelDocument read;
+        ASSERT_TRUE(vek::ReadInput(read, prompter, path));
         EXPECT_EQ(read.model, saved.model);
     });
     EXPECT_TRUE(prompter.messages.empty());

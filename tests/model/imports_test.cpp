@@ -10,6 +10,7 @@
 #include "model/input_file.h"
 #include "model/model_document.h"
 #include "model/year_types.h"
+#include "support/recording_ui.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
@@ -248,9 +249,9 @@ TEST(ImportWendraFile, RefusedFilesSayWhereTheyStopped) {
 // shown word for word.
 TEST(ImportWendraCommand, AsksForTheBasisAndShowsWhatTheImportReports) {
     ScriptedPrompter p; // no answer queued: dismissed
-    ModelDocument doc(&p);
+    ModelDocument doc;
     doc.model = oldModel();
-    EXPECT_FALSE(vek::importWendraFile(doc, fixture("two_methods.owl")));
+    EXPECT_FALSE(vek::importWendraFile(doc, p, fixture("two_methods.owl")));
     EXPECT_TRUE(doc.model.locations.empty());
     EXPECT_TRUE(doc.isModified());
     // Nothing else was touched.
@@ -259,11 +260,11 @@ TEST(ImportWendraCommand, AsksForTheBasisAndShowsWhatTheImportReports) {
     EXPECT_EQ(doc.model.unitMode, 0);
 
     p.soilMoisture.push_back(2);
-    EXPECT_TRUE(vek::importWendraFile(doc, fixture("eof_in_data.owl")));
+    EXPECT_TRUE(vek::importWendraFile(doc, p, fixture("eof_in_data.owl")));
     EXPECT_EQ(doc.model.locations.size(), 3u);
     EXPECT_EQ(p.messages, std::vector<std::string>{"Unexpected EOF reading year data ."});
     p.soilMoisture.push_back(1);
-    EXPECT_FALSE(vek::importWendraFile(doc, fixture("missing.owl")));
+    EXPECT_FALSE(vek::importWendraFile(doc, p, fixture("missing.owl")));
     EXPECT_EQ(p.messages.back(), "Unable to open " + fixture("missing.owl") + " for reading.");
 }
 
@@ -276,19 +277,14 @@ TEST(ImportWendraFile, IntoAnOpenDocumentOnlyASuccessReplacesTheModel) {
     vek::test::writeFile(garbage, "\x7f"
                                   "ELF not a well output file\n\1\2 Well Pumping\n-----\n\xff\xfe\n");
     ScriptedPrompter p;
-    ModelDocument doc(&p);
+    ModelDocument doc;
     doc.model = oldModel();
     doc.model.locations[1].name = "Kept";
     doc.model.locations[1].VEK = 12.5f;
     doc.historicalDataChanged = true;
     doc.setPath("/models/old.vek");
-    doc.setTitle("old.vek");
     const std::string before = vek::modelInputText(doc.model);
-    int refreshes = 0, hint = -1;
-    doc.setViewListener([&](int h) {
-        ++refreshes;
-        hint = h;
-    });
+    vek::test::RecordingUi ui(p);
 
     struct Case {
         std::string path;
@@ -303,25 +299,24 @@ TEST(ImportWendraFile, IntoAnOpenDocumentOnlyASuccessReplacesTheModel) {
         SCOPED_TRACE(c.path);
         p.messages.clear();
         p.soilMoisture.push_back(c.soilMoisture);
-        EXPECT_FALSE(vek::importWendraFileIntoOpenDocument(doc, c.path));
+        EXPECT_FALSE(vek::importWendraFileIntoOpenDocument(doc, ui, c.path));
         EXPECT_EQ(p.messages.size(), c.messages);
         EXPECT_EQ(vek::modelInputText(doc.model), before);
         EXPECT_FALSE(doc.isModified());
         EXPECT_TRUE(doc.historicalDataChanged);
-        EXPECT_EQ(refreshes, 0);
+        EXPECT_TRUE(ui.hints.empty());
     }
     EXPECT_EQ(p.messages.back(), fixture("empty.owl") + " holds no well data; the model is left as it was.");
 
     p.soilMoisture.push_back(1);
-    EXPECT_TRUE(vek::importWendraFileIntoOpenDocument(doc, fixture("two_methods.owl")));
+    EXPECT_TRUE(vek::importWendraFileIntoOpenDocument(doc, ui, fixture("two_methods.owl")));
     EXPECT_EQ(doc.model.locations.size(), 5u);
     EXPECT_EQ(doc.model.inputStartYear, 1985);
     EXPECT_EQ(doc.model.yearMode, 0);
     EXPECT_TRUE(doc.isModified());
     EXPECT_FALSE(doc.historicalDataChanged); // no synthesized years to be stale
-    EXPECT_EQ(hint, 0);
+    EXPECT_EQ(ui.hints, std::vector<vek::ViewHint>{vek::ViewHint::Everything});
     EXPECT_EQ(doc.path(), "/models/old.vek");
-    EXPECT_EQ(doc.title(), "old.vek");
 }
 
 // ---- tab-delimited files --------------------------------------------------
@@ -432,27 +427,26 @@ TEST(ImportTabDelimited, YearTypeOrUnitsThatAreNoneAreRefusedFirst) {
 
 // The document's command: the options come from "Set Import Options", the
 // reader's message is shown, the document is marked modified (an import
-// closed without the save prompt would be lost) and refilled with hint 0.
+// closed without the save prompt would be lost) and refilled entirely.
 TEST(ImportTabDelimitedCommand, OptionsComeFromTheQuestion) {
     ScriptedPrompter p;
-    ModelDocument doc(&p);
+    vek::test::RecordingUi ui(p);
+    ModelDocument doc;
     doc.model = oldModel();
-    int hints = -1;
-    doc.setViewListener([&](int h) { hints = h; });
     // Cancelled: nothing changes.
-    EXPECT_FALSE(vek::importTabDelimitedAsking(doc, fixture("wells.txt")));
+    EXPECT_FALSE(vek::importTabDelimitedAsking(doc, ui, fixture("wells.txt")));
     EXPECT_EQ(doc.model.locations.size(), 4u);
     EXPECT_EQ(doc.model.yearMode, 2);
     EXPECT_FALSE(doc.isModified());
     p.importOptions.push_back(std::make_pair(0, 1));
-    EXPECT_TRUE(vek::importTabDelimitedAsking(doc, fixture("wells.txt")));
+    EXPECT_TRUE(vek::importTabDelimitedAsking(doc, ui, fixture("wells.txt")));
     EXPECT_EQ(doc.model.locations.size(), 6u);
     EXPECT_EQ(doc.model.yearMode, 0);
     EXPECT_EQ(doc.model.unitMode, 1);
     EXPECT_TRUE(doc.isModified());
-    EXPECT_EQ(hints, 0);
+    EXPECT_EQ(ui.hints, std::vector<vek::ViewHint>{vek::ViewHint::Everything});
     p.importOptions.push_back(std::make_pair(1, 1));
-    EXPECT_FALSE(vek::importTabDelimitedAsking(doc, fixture("year_mismatch.txt")));
+    EXPECT_FALSE(vek::importTabDelimitedAsking(doc, ui, fixture("year_mismatch.txt")));
     EXPECT_EQ(p.messages, std::vector<std::string>{"Read pump year 1987 for well Well B; should be year 1986"});
 }
 
@@ -550,23 +544,24 @@ TEST(ImportOldFormat, CharacterColumnRecords) {
 }
 
 // The document's command shows the reader's message, marks the document
-// modified and refreshes the views with hint 1, also after a failure.
+// modified and refreshes the views (all but the month headers), also after
+// a failure.
 TEST(ImportOldFormatCommand, ShowsTheReadersMessageAndRefreshes) {
     ScriptedPrompter p;
-    ModelDocument doc(&p);
-    int hints = -1;
-    doc.setViewListener([&](int h) { hints = h; });
-    ASSERT_TRUE(vek::importOldFormat(doc, fixture("old_format.txt")));
+    vek::test::RecordingUi ui(p);
+    ModelDocument doc;
+    const std::vector<vek::ViewHint> refilled{vek::ViewHint::EverythingButMonthHeaders};
+    ASSERT_TRUE(vek::importOldFormat(doc, ui, fixture("old_format.txt")));
     EXPECT_TRUE(p.messages.empty());
     EXPECT_TRUE(doc.isModified());
-    EXPECT_EQ(hints, 1);
+    EXPECT_EQ(ui.hints, refilled);
     EXPECT_EQ(doc.model.locations.size(), 3u);
 
     const std::string path = fixture("no such file.txt");
-    hints = -1;
-    EXPECT_FALSE(vek::importOldFormat(doc, path));
+    ui.hints.clear();
+    EXPECT_FALSE(vek::importOldFormat(doc, ui, path));
     EXPECT_EQ(p.messages, std::vector<std::string>{"ReadInput: Unable to open VEK input file " + path});
-    EXPECT_EQ(hints, 1);
+    EXPECT_EQ(ui.hints, refilled);
 }
 
 // ---- an imported document runs in the engine ------------------------------
@@ -597,13 +592,13 @@ TEST(ImportedDocument, SavedConvertedAndRunInEngine) {
     const std::string dir = vek::test::freshDir("imports_run");
 
     ScriptedPrompter p;
-    ModelDocument doc(&p);
+    ModelDocument doc;
     ASSERT_TRUE(vek::importWendraFile(doc.model, fixture("two_methods.owl"), SoilMoisture::Without).ok());
-    ASSERT_TRUE(vek::SaveInput(doc, dir + "/imported.vek"));
+    ASSERT_TRUE(vek::SaveInput(doc, p, dir + "/imported.vek"));
 
     // Read back what was saved, convert it to Irrigation Year and save again.
-    ModelDocument again(&p);
-    ASSERT_TRUE(vek::ReadInput(again, dir + "/imported.vek"));
+    ModelDocument again;
+    ASSERT_TRUE(vek::ReadInput(again, p, dir + "/imported.vek"));
     ASSERT_EQ(again.model.locations.size(), 5u);
     EXPECT_EQ(again.model.locations[2].name, "201 (North Fork)");
     // The file keeps six significant digits.
@@ -612,7 +607,7 @@ TEST(ImportedDocument, SavedConvertedAndRunInEngine) {
     EXPECT_EQ(again.model.locations[2].historicalData[3][1], std::stof(saved));
     ASSERT_TRUE(vek::changeYearType(again.model, vek::IrrigationYear).ok());
     ASSERT_EQ(again.model.yearMode, vek::IrrigationYear);
-    ASSERT_TRUE(vek::SaveInput(again, dir + "/irrig.vek"));
+    ASSERT_TRUE(vek::SaveInput(again, p, dir + "/irrig.vek"));
     EXPECT_TRUE(p.messages.empty()) << p.messages.front();
 
     RunResult r = runIn(dir, "'" + vek + "' irrig.vek irrig.out");

@@ -79,14 +79,14 @@ struct ReadResult {
     bool ok = false;
     std::vector<std::string> messages; // the path shown as P
     std::unique_ptr<ScriptedPrompter> prompter = std::make_unique<ScriptedPrompter>();
-    ModelDocument doc{prompter.get()};
+    ModelDocument doc;
 };
 
 ReadResult readText(const std::string &text) {
     std::string path = scratch("input_file_read") + "/in.vek";
     vek::test::writeFile(path, text);
     ReadResult r;
-    r.ok = ReadInput(r.doc, path);
+    r.ok = ReadInput(r.doc, *r.prompter, path);
     for (const auto &m : r.prompter->messages)
         r.messages.push_back(replaceAll(m, path, "P"));
     return r;
@@ -94,7 +94,8 @@ ReadResult readText(const std::string &text) {
 
 std::string saveText(ModelDocument &d) {
     std::string path = scratch("input_file_save") + "/out.vek";
-    EXPECT_TRUE(SaveInput(d, path));
+    ScriptedPrompter p;
+    EXPECT_TRUE(SaveInput(d, p, path));
     return vek::test::readFile(path);
 }
 
@@ -252,13 +253,12 @@ TEST(InputFile, EveryReaderMessage) {
         const bool internal = r.message.find("data card") != std::string::npos;
         EXPECT_EQ(res.messages[0].size() > r.message.size(), internal) << r.message;
     }
-    ModelDocument d(nullptr);
+    ModelDocument d;
     ScriptedPrompter p;
-    d.setPrompter(&p);
-    EXPECT_FALSE(ReadInput(d, "/nonexistent/dir/x.vek"));
+    EXPECT_FALSE(ReadInput(d, p, "/nonexistent/dir/x.vek"));
     EXPECT_EQ(p.messages, std::vector<std::string>{"ReadInput: Unable to open VEK input file /nonexistent/dir/x.vek"});
     std::string dir = vek::test::freshDir("input_file_dir");
-    EXPECT_FALSE(ReadInput(d, dir));
+    EXPECT_FALSE(ReadInput(d, p, dir));
     EXPECT_EQ(p.messages.back(), "ReadInput: Unable to open VEK input file " + dir);
 }
 
@@ -453,12 +453,12 @@ TEST(InputFile, OldFormat) {
         "     1.0     2.0     3.0     4.0     5.0     6.0     7.0     8.0     9.0    10.0    11.0    12.0\n"
         "     2.0     2.0     2.0     2.0     2.0     2.0     2.0     2.0     2.0     2.0     2.0     2.0\n";
     auto p = std::make_unique<ScriptedPrompter>();
-    ModelDocument d(p.get());
+    ModelDocument d;
     d.model.outputEndYear = 1999;
     d.model.projYearStart = 5;
     std::string path = vek::test::freshDir("input_file_old") + "/old.txt";
     vek::test::writeFile(path, text);
-    ASSERT_TRUE(ReadInput(d, path, true));
+    ASSERT_TRUE(ReadInput(d, *p, path, true));
     EXPECT_TRUE(p->messages.empty());
     const auto &m = d.model;
     EXPECT_EQ(m.inputStartYear, 1980);
@@ -483,7 +483,7 @@ TEST(InputFile, OldFormat) {
     EXPECT_EQ(m.locations[1].UseInOutput, 1);
 
     vek::test::writeFile(path, "9 1980 1981 9 1980\n");
-    EXPECT_FALSE(ReadInput(d, path, true));
+    EXPECT_FALSE(ReadInput(d, *p, path, true));
     EXPECT_EQ(p->messages.back(), "Wrong number of values read for first data card.  Expected realInputStart, "
                                   "realInputEnd, outputStart, wells, format.  Line is: 9 1980 1981 9 1980\n"
                                   "The first line of numbers in " +
@@ -511,11 +511,10 @@ TEST(InputFile, FailedSaveKeepsTheOldFile) {
     vek::test::writeFile(path, "previous contents\n");
     ReadResult r = readText(whole());
     ScriptedPrompter p;
-    r.doc.setPrompter(&p);
     for (int failAt : {1, 3, 20}) {
         vek::SaveInputOptions o;
         o.beforeLine = [failAt](int line) { return line < failAt; };
-        EXPECT_FALSE(SaveInput(r.doc, path, o));
+        EXPECT_FALSE(SaveInput(r.doc, p, path, o));
         EXPECT_EQ(vek::test::readFile(path), "previous contents\n");
         EXPECT_EQ(p.messages.back(), "SaveInput: Unable to write VEK input file " + path +
                                          "\nThe model was not saved to " + path +
@@ -524,10 +523,10 @@ TEST(InputFile, FailedSaveKeepsTheOldFile) {
     }
     // No temporary files left behind.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-    EXPECT_TRUE(SaveInput(r.doc, path));
+    EXPECT_TRUE(SaveInput(r.doc, p, path));
     EXPECT_EQ(vek::test::readFile(path), whole());
 
-    EXPECT_FALSE(SaveInput(r.doc, dir + "/missing/model.vek"));
+    EXPECT_FALSE(SaveInput(r.doc, p, dir + "/missing/model.vek"));
     EXPECT_EQ(p.messages.back().substr(0, p.messages.back().find('\n')),
               "SaveInput: Unable to open VEK input file " + dir + "/missing/model.vek");
 }
@@ -539,8 +538,8 @@ TEST(InputFile, OwlPathIsSavedAsVekBesideIt) {
     fs::create_directories(dir + "/data");
     const fs::path before = fs::current_path();
     ScriptedPrompter p;
-    ModelDocument d(&p);
-    EXPECT_TRUE(d.save(dir + "/data/wells.owl"));
+    ModelDocument d;
+    EXPECT_TRUE(d.save(dir + "/data/wells.owl", p));
     EXPECT_TRUE(fs::exists(dir + "/data/wells.vek"));
     EXPECT_FALSE(fs::exists(dir + "/data/wells.owl"));
     EXPECT_FALSE(fs::exists(before / "wells.vek"));
@@ -550,7 +549,7 @@ TEST(InputFile, OwlPathIsSavedAsVekBesideIt) {
     EXPECT_EQ(fs::path(d.path()), fs::path(dir) / "data" / "wells.vek");
     EXPECT_FALSE(d.isModified());
     // Another case is an ordinary name.
-    EXPECT_TRUE(SaveInput(d, dir + "/WELLS.OWL"));
+    EXPECT_TRUE(SaveInput(d, p, dir + "/WELLS.OWL"));
     EXPECT_TRUE(fs::exists(dir + "/WELLS.OWL"));
     EXPECT_EQ(p.messages.size(), 1u);
     EXPECT_EQ(vek::saveInputPath("wells.owl"), "wells.vek");
@@ -564,8 +563,8 @@ TEST(InputFile, OpenReadsVekInAnyCaseUnmodified) {
     std::string path = scratch("input_file_open") + "/Model.VEK";
     vek::test::writeFile(path, whole());
     ScriptedPrompter p;
-    ModelDocument d(&p);
-    EXPECT_TRUE(d.open(path));
+    ModelDocument d;
+    EXPECT_TRUE(d.open(path, p));
     ASSERT_EQ(p.messages.size(), 1u);
     EXPECT_EQ(p.messages[0].rfind(std::string("Model.VEK") + vek::kOpenWarningsMessage +
                                       "Location 1 (Well A): its "
@@ -577,31 +576,29 @@ TEST(InputFile, OpenReadsVekInAnyCaseUnmodified) {
     EXPECT_FALSE(d.isModified());
     EXPECT_FALSE(d.isReadPartly());
     EXPECT_EQ(fs::path(d.path()), fs::absolute(path));
-    EXPECT_EQ(d.title(), "Model.VEK");
     EXPECT_EQ(d.model.outputEndYear, 2003);
 }
 
 // A file whose read fails: the document keeps what was read but is not the
-// file. It has no path (Save asks for a name), says so in its title, and a
-// save onto the damaged file asks first; No writes nothing.
+// file. It has no path (Save asks for a name), and a save onto the damaged
+// file asks first; No writes nothing.
 TEST(InputFile, PartlyReadFileIsNeverReplacedUnasked) {
     const std::string dir = scratch("input_file_partly");
     const std::string path = dir + "/Model.vek";
     const std::string damaged = upTo(5); // cut short inside the first location
     vek::test::writeFile(path, damaged);
     ScriptedPrompter p;
-    ModelDocument d(&p);
-    EXPECT_TRUE(d.open(path));
+    ModelDocument d;
+    EXPECT_TRUE(d.open(path, p));
     EXPECT_EQ(p.messages.size(), 1u);
     EXPECT_EQ(d.model.locations.size(), 2u); // what was read stays
     EXPECT_TRUE(d.isModified());
     EXPECT_TRUE(d.isReadPartly());
     EXPECT_TRUE(d.path().empty());
-    EXPECT_EQ(d.title(), "Model.vek (read partly)");
     EXPECT_EQ(fs::path(d.partlyReadFrom()), fs::absolute(path));
 
     // Onto the damaged file, by another spelling of its path: asked, No.
-    EXPECT_FALSE(d.save(dir + "/./sub/../Model.vek"));
+    EXPECT_FALSE(d.save(dir + "/./sub/../Model.vek", p));
     ASSERT_EQ(p.questions.size(), 1u);
     EXPECT_NE(p.questions[0].find(fs::absolute(path).string() + " was read only partly."), std::string::npos)
         << p.questions[0];
@@ -609,17 +606,17 @@ TEST(InputFile, PartlyReadFileIsNeverReplacedUnasked) {
     EXPECT_TRUE(d.isModified());
 
     // Another file: no question, and the document now has a file of its own.
-    EXPECT_TRUE(d.save(dir + "/rescued.vek"));
+    EXPECT_TRUE(d.save(dir + "/rescued.vek", p));
     EXPECT_EQ(p.questions.size(), 1u);
     EXPECT_FALSE(d.isReadPartly());
-    EXPECT_EQ(d.title(), "rescued.vek");
+    EXPECT_EQ(fs::path(d.path()), fs::absolute(dir + "/rescued.vek"));
     EXPECT_EQ(vek::test::readFile(path), damaged);
 
     // Yes replaces the damaged file.
-    ModelDocument again(&p);
-    again.open(path);
+    ModelDocument again;
+    again.open(path, p);
     p.yesNo.push_back(true);
-    EXPECT_TRUE(again.save(path));
+    EXPECT_TRUE(again.save(path, p));
     EXPECT_EQ(p.questions.size(), 2u);
     EXPECT_NE(vek::test::readFile(path), damaged);
     EXPECT_FALSE(again.isReadPartly());
@@ -648,8 +645,8 @@ TEST(InputFile, OpenImportsOtherExtensions) {
     std::string path = scratch("input_file_open_owl") + "/run.owl";
     vek::test::writeFile(path, "not read: the import's choice is dismissed first\n");
     ScriptedPrompter p; // the soil-moisture choice is dismissed
-    ModelDocument d(&p);
-    EXPECT_FALSE(d.open(path));
+    ModelDocument d;
+    EXPECT_FALSE(d.open(path, p));
     EXPECT_TRUE(d.isModified());
     EXPECT_EQ(fs::path(d.path()), fs::absolute(path));
 }
@@ -660,13 +657,13 @@ TEST(InputFile, OpenImportsOtherExtensions) {
 TEST(InputFile, ReadOnlyFileIsNotReplaced) {
     const std::string dir = vek::test::freshDir("review_read_only");
     ScriptedPrompter p;
-    ModelDocument d(&p);
+    ModelDocument d;
     vek::test::ModelBuilder(2000, 2).locations(1).distinctHistorical().runOverHistorical().into(d);
     d.setModified();
     const std::string path = dir + "/model.vek";
     vek::test::writeFile(path, "protected\n");
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    EXPECT_FALSE(d.save(path));
+    EXPECT_FALSE(d.save(path, p));
     ASSERT_EQ(p.messages.size(), 1u);
     EXPECT_EQ(p.messages[0].substr(0, p.messages[0].find('\n')), "SaveInput: Unable to open VEK input file " + path);
     EXPECT_EQ(vek::test::readFile(path), "protected\n");
@@ -676,7 +673,7 @@ TEST(InputFile, ReadOnlyFileIsNotReplaced) {
     // Writable again, the same save goes through.
     fs::permissions(path, fs::perms::owner_write, std::filesystem::perm_options::add);
     p.messages.clear();
-    EXPECT_TRUE(d.save(path));
+    EXPECT_TRUE(d.save(path, p));
     EXPECT_TRUE(p.messages.empty());
     EXPECT_EQ(vek::test::readFile(path).rfind("Version 1.12\n", 0), 0u);
 }
@@ -706,12 +703,12 @@ TEST(InputFile, SavedModelsReadBackEqual) {
     int n = 0;
     for (const auto &b : models) {
         ScriptedPrompter p;
-        ModelDocument saved(&p);
+        ModelDocument saved;
         b.into(saved);
         const std::string path = dir + "/model" + std::to_string(n++) + ".vek";
-        ASSERT_TRUE(SaveInput(saved, path));
-        ModelDocument read(&p);
-        ASSERT_TRUE(ReadInput(read, path));
+        ASSERT_TRUE(SaveInput(saved, p, path));
+        ModelDocument read;
+        ASSERT_TRUE(ReadInput(read, p, path));
         EXPECT_EQ(read.model, saved.model) << path;
         EXPECT_TRUE(p.messages.empty());
     }

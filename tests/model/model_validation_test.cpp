@@ -36,8 +36,11 @@ TEST(ModelValidation, EachFileHasItsOneProblemWhereItIs) {
             continue;
         }
         ASSERT_EQ(v.problems.size(), 1u) << v.problems[0].text << "\n" << v.problems.back().text;
-        const auto here = v.problemsOf(c.location, c.field);
+        std::vector<const ModelProblem *> here;
+        for (const ModelProblem *p : v.problemsOf(c.location))
+            if (c.field == std::string(vek::fieldName(p->field))) here.push_back(p);
         ASSERT_EQ(here.size(), 1u);
+        EXPECT_EQ(v.problemsOf(c.location, here[0]->field).size(), 1u);
         EXPECT_EQ(here[0]->refused(), c.refused);
         if (c.refused && *c.option) {
             EXPECT_EQ(here[0]->option, c.option);
@@ -55,7 +58,7 @@ TEST(ModelValidation, StaleValuesAreFoundAtTheirCell) {
                                     [](const t::ValidationCase &c) { return std::string(c.file) == "stale.vek"; });
     t::writeFile(dir + "/stale.vek", t::validationCaseText(*stale));
     const vek::ModelFileCheck check = vek::checkModelFile(dir + "/stale.vek");
-    const auto p = check.validation.problemsOf(0, "synthesizedData");
+    const auto p = check.validation.problemsOf(0, ModelProblem::Field::SynthesizedData);
     ASSERT_EQ(p.size(), 1u);
     EXPECT_EQ(p[0]->year, 2002);
     EXPECT_EQ(p[0]->month, 0);
@@ -81,7 +84,8 @@ ModelInput tenYears() {
 std::vector<ModelProblem> staleProblems(const ModelInput &m) {
     std::vector<ModelProblem> out;
     for (const ModelProblem &p : validateModel(m).problems)
-        if (p.field == "synthesizedData" || p.field == "synthesizeFormat") out.push_back(p);
+        if (p.field == ModelProblem::Field::SynthesizedData || p.field == ModelProblem::Field::SynthesizeFormat)
+            out.push_back(p);
     return out;
 }
 
@@ -123,7 +127,7 @@ TEST(ModelValidation, SynthesizedYearsAgainstTheirMethod) {
     m.projYearStart = 12;
     const auto stale = staleProblems(m);
     ASSERT_EQ(stale.size(), 1u);
-    EXPECT_EQ(stale[0].field, "synthesizeFormat");
+    EXPECT_EQ(stale[0].field, ModelProblem::Field::SynthesizeFormat);
     // User-defined values are never compared.
     m.synthesizeFormat = vek::SynthesizedUserDefined;
     EXPECT_TRUE(staleProblems(m).empty());
@@ -174,8 +178,8 @@ TEST(ModelValidation, OpeningAFileSaysItsWarnings) {
     }
     t::writeFile(dir + "/type2.vek", t::validationCaseText(type2));
     t::ScriptedPrompter p;
-    vek::ModelDocument doc(&p);
-    ASSERT_TRUE(doc.open(dir + "/type2.vek"));
+    vek::ModelDocument doc;
+    ASSERT_TRUE(doc.open(dir + "/type2.vek", p));
     ASSERT_EQ(p.messages.size(), 1u);
     EXPECT_EQ(p.messages[0], std::string("type2.vek") + vek::kOpenWarningsMessage +
                                  "Location 2 (Site B): its type is 2 in the file: the engine multiplies its volumes "
@@ -183,22 +187,22 @@ TEST(ModelValidation, OpeningAFileSaysItsWarnings) {
                                  "site and saves it as 1.");
     EXPECT_FALSE(doc.historicalDataChanged);
     EXPECT_FALSE(doc.isModified());
-    EXPECT_EQ(doc.validate().problemsOf(1, "LocationType").size(), 1u);
+    EXPECT_EQ(doc.validate().problemsOf(1, ModelProblem::Field::LocationType).size(), 1u);
     // Made a well in the form: the file's number no longer describes it.
     doc.model.locations[1].LocationType = vek::IrrigationWell;
     EXPECT_TRUE(doc.validate().problems.empty());
     doc.model.locations[1].LocationType = vek::RechargeSite;
-    ASSERT_TRUE(doc.save(dir + "/saved.vek"));
+    ASSERT_TRUE(doc.save(dir + "/saved.vek", p));
     EXPECT_EQ(doc.fileValues(), nullptr);
     EXPECT_TRUE(doc.validate().problems.empty());
 
     t::writeFile(dir + "/stale.vek", t::validationCaseText(stale));
-    ASSERT_TRUE(doc.open(dir + "/stale.vek"));
+    ASSERT_TRUE(doc.open(dir + "/stale.vek", p));
     EXPECT_EQ(p.messages.size(), 2u);
     EXPECT_TRUE(doc.historicalDataChanged);
     // A clean file says nothing.
     t::writeFile(dir + "/clean.vek", t::kRunnableModel);
-    ASSERT_TRUE(doc.open(dir + "/clean.vek"));
+    ASSERT_TRUE(doc.open(dir + "/clean.vek", p));
     EXPECT_EQ(p.messages.size(), 2u);
     EXPECT_FALSE(doc.historicalDataChanged);
 }

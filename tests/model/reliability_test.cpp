@@ -62,13 +62,13 @@ std::size_t entriesIn(const std::string &dir) {
 
 struct Loaded {
     ScriptedPrompter prompter;
-    ModelDocument doc{&prompter};
+    ModelDocument doc;
     bool ok = false;
 };
 
 void load(Loaded &l, const std::string &dir, const std::string &text) {
     t::writeFile(dir + "/in.vek", text);
-    l.ok = vek::ReadInput(l.doc, dir + "/in.vek");
+    l.ok = vek::ReadInput(l.doc, l.prompter, dir + "/in.vek");
 }
 
 // A write that fails at any line, first to last, leaves the earlier file as
@@ -89,7 +89,7 @@ TEST(SafeSave, FailureAtEveryLineKeepsThePreviousFile) {
         vek::SaveInputOptions o;
         o.beforeLine = [failAt](int line) { return line != failAt; };
         l.prompter.messages.clear();
-        EXPECT_FALSE(vek::SaveInput(l.doc, path, o)) << "line " << failAt;
+        EXPECT_FALSE(vek::SaveInput(l.doc, l.prompter, path, o)) << "line " << failAt;
         EXPECT_EQ(t::readFile(path), previous) << "line " << failAt;
         ASSERT_EQ(l.prompter.messages.size(), 1u);
         EXPECT_EQ(l.prompter.messages[0].substr(0, l.prompter.messages[0].find('\n')),
@@ -117,7 +117,7 @@ TEST(SafeSave, FullFileSystemKeepsThePreviousFile) {
     small.rlim_cur = 16 * 1024; // the model's file is several times larger
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     l.doc.setModified(true);
-    const bool saved_ok = l.doc.save(path);
+    const bool saved_ok = l.doc.save(path, l.prompter);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -130,7 +130,7 @@ TEST(SafeSave, FullFileSystemKeepsThePreviousFile) {
     EXPECT_TRUE(l.doc.isModified());
     EXPECT_EQ(entriesIn(dir), 2u);
     // With room again the same document saves and reads back whole.
-    ASSERT_TRUE(l.doc.save(path));
+    ASSERT_TRUE(l.doc.save(path, l.prompter));
     Loaded back;
     load(back, dir, t::readFile(path));
     EXPECT_TRUE(back.ok);
@@ -146,7 +146,7 @@ TEST(SafeSave, UnwritablePlaces) {
 
     // A folder of that name: refused, and said so.
     fs::create_directories(dir + "/folder.vek/inside");
-    EXPECT_FALSE(vek::SaveInput(l.doc, dir + "/folder.vek"));
+    EXPECT_FALSE(vek::SaveInput(l.doc, l.prompter, dir + "/folder.vek"));
     EXPECT_EQ(l.prompter.messages.back(), "SaveInput: Unable to open VEK input file " + dir +
                                               "/folder.vek\nUnable to write " + dir +
                                               "/folder.vek: it is a folder.  The model was not saved; choose "
@@ -156,7 +156,7 @@ TEST(SafeSave, UnwritablePlaces) {
     // A missing folder, and a file standing where a folder should be.
     t::writeFile(dir + "/plain", "x");
     for (const std::string &p : {dir + "/missing/model.vek", dir + "/plain/model.vek"}) {
-        EXPECT_FALSE(vek::SaveInput(l.doc, p));
+        EXPECT_FALSE(vek::SaveInput(l.doc, l.prompter, p));
         EXPECT_EQ(l.prompter.messages.back().substr(0, l.prompter.messages.back().find('\n')),
                   "SaveInput: Unable to open VEK input file " + p);
     }
@@ -168,7 +168,7 @@ TEST(SafeSave, UnwritablePlaces) {
         fs::create_directories(dir + "/locked");
         t::writeFile(dir + "/locked/model.vek", "old\n");
         fs::permissions(dir + "/locked", fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_FALSE(vek::SaveInput(l.doc, dir + "/locked/model.vek"));
+        EXPECT_FALSE(vek::SaveInput(l.doc, l.prompter, dir + "/locked/model.vek"));
         fs::permissions(dir + "/locked", fs::perms::owner_all);
         EXPECT_EQ(t::readFile(dir + "/locked/model.vek"), "old\n");
     }
@@ -187,9 +187,9 @@ TEST(SafeSave, LinkAndPermissionsKept) {
     fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::create_symlink("shared/model.vek", dir + "/link.vek");
 
-    ASSERT_TRUE(vek::SaveInput(l.doc, dir + "/link.vek"));
+    ASSERT_TRUE(vek::SaveInput(l.doc, l.prompter, dir + "/link.vek"));
     EXPECT_TRUE(fs::is_symlink(dir + "/link.vek"));
-    ASSERT_TRUE(vek::SaveInput(l.doc, dir + "/plain.vek"));
+    ASSERT_TRUE(vek::SaveInput(l.doc, l.prompter, dir + "/plain.vek"));
     EXPECT_EQ(t::readFile(real), t::readFile(dir + "/plain.vek"));
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -243,7 +243,7 @@ TEST(ReaderLimits, MegabyteNameStaysOneRecord) {
     ASSERT_EQ(l.doc.model.locations.size(), 2u);
     EXPECT_EQ(l.doc.model.locations[1].name, name);
     EXPECT_EQ(l.doc.model.locations[1].historicalData[11][1], 12.0f);
-    ASSERT_TRUE(vek::SaveInput(l.doc, dir + "/saved.vek"));
+    ASSERT_TRUE(vek::SaveInput(l.doc, l.prompter, dir + "/saved.vek"));
     Loaded back;
     load(back, dir, t::readFile(dir + "/saved.vek"));
     ASSERT_TRUE(back.ok);
@@ -258,12 +258,12 @@ TEST(ReaderLimits, HundredThousandLocations) {
     ASSERT_TRUE(l.ok);
     ASSERT_EQ(l.doc.model.locations.size(), 100000u);
     EXPECT_EQ(l.doc.model.locations.back().historicalData[5][0], 6.0f);
-    ASSERT_TRUE(vek::SaveInput(l.doc, dir + "/saved.vek"));
+    ASSERT_TRUE(vek::SaveInput(l.doc, l.prompter, dir + "/saved.vek"));
     Loaded back;
     load(back, dir, t::readFile(dir + "/saved.vek"));
     ASSERT_TRUE(back.ok);
     EXPECT_EQ(back.doc.model.locations.size(), 100000u);
-    ASSERT_TRUE(vek::SaveInput(back.doc, dir + "/again.vek"));
+    ASSERT_TRUE(vek::SaveInput(back.doc, back.prompter, dir + "/again.vek"));
     EXPECT_EQ(t::readFile(dir + "/again.vek"), t::readFile(dir + "/saved.vek"));
 }
 
@@ -284,8 +284,8 @@ TEST(ReaderLimits, AbsurdLocationCountsAreRefused) {
     for (const Row &r : rows) {
         t::writeFile(dir + "/in.vek", r.text);
         ScriptedPrompter p;
-        ModelDocument doc(&p);
-        EXPECT_FALSE(vek::ReadInput(doc, dir + "/in.vek", r.oldFormat)) << r.text;
+        ModelDocument doc;
+        EXPECT_FALSE(vek::ReadInput(doc, p, dir + "/in.vek", r.oldFormat)) << r.text;
         ASSERT_EQ(p.messages.size(), 1u) << r.text;
         EXPECT_EQ(p.messages[0].rfind("ReadInput: The first data card asks for more wells and years than the file "
                                       "holds.  Line is: ",

@@ -30,10 +30,10 @@ namespace {
 bool readText(const std::string &name, const std::string &text, ModelDocument &doc, std::string *shown = nullptr) {
     const std::string dir = t::freshDir(name);
     t::writeFile(dir + "/model.vek", text);
-    auto *prompter = static_cast<t::ScriptedPrompter *>(doc.prompter());
-    const bool ok = vek::ReadInput(doc, dir + "/model.vek");
-    if (shown && prompter)
-        for (const auto &m : prompter->messages)
+    t::ScriptedPrompter prompter;
+    const bool ok = vek::ReadInput(doc, prompter, dir + "/model.vek");
+    if (shown)
+        for (const auto &m : prompter.messages)
             *shown += m + "\n";
     return ok;
 }
@@ -62,7 +62,7 @@ TEST(ResponseFile, RoundTrip) {
     const vek::ModelInput m = fourMethods();
     const std::string text = vek::modelInputText(m);
     t::ScriptedPrompter prompter;
-    ModelDocument doc(&prompter);
+    ModelDocument doc;
     std::string shown;
     ASSERT_TRUE(readText("model_response_round_trip", text, doc, &shown)) << shown;
     EXPECT_EQ(doc.model, m);
@@ -99,7 +99,7 @@ TEST(ResponseFile, NameLikeTheSectionStart) {
     const std::string text = vek::modelInputText(b.model());
     EXPECT_EQ(text.find("\nend"), std::string::npos);
     t::ScriptedPrompter prompter;
-    ModelDocument doc(&prompter);
+    ModelDocument doc;
     ASSERT_TRUE(readText("model_response_name", text, doc));
     EXPECT_EQ(doc.model, b.model());
 }
@@ -113,7 +113,7 @@ TEST(ResponseFile, DocumentedExampleReads) {
     const auto begin = from + marker.size();
     const std::string example = doc.substr(begin, doc.find("```", begin) - begin);
     t::ScriptedPrompter prompter;
-    ModelDocument d(&prompter);
+    ModelDocument d;
     std::string shown;
     ASSERT_TRUE(readText("model_response_documented", example, d, &shown)) << shown;
     ASSERT_EQ(d.model.locations.size(), 4u);
@@ -152,7 +152,7 @@ TEST(ResponseFile, DamagedSectionsFailTheRead) {
     };
     for (const auto &r : rows) {
         t::ScriptedPrompter prompter;
-        ModelDocument doc(&prompter);
+        ModelDocument doc;
         std::string shown;
         EXPECT_FALSE(readText("model_response_damaged", base.substr(0, at) + r.section, doc, &shown)) << r.section;
         EXPECT_NE(shown.find(r.message), std::string::npos) << shown;
@@ -178,12 +178,12 @@ TEST(ResponseChecks, EveryProblemWithItsPlace) {
     ASSERT_EQ(problems.size(), 6u);
     EXPECT_EQ(problems[0].text,
               "response table \"short\": the shares of months 1 to 2 add up to 1.3, more than the whole step (1)");
-    EXPECT_EQ(problems[0].field, "shares");
+    EXPECT_EQ(problems[0].field, vek::ModelProblem::Field::Shares);
     EXPECT_EQ(problems[1].text, "response table \"short\" is defined twice");
     EXPECT_EQ(problems[3].location, 1);
-    EXPECT_EQ(problems[3].field, "a/W");
+    EXPECT_EQ(problems[3].field, vek::ModelProblem::Field::AOverW);
     EXPECT_EQ(problems[3].text.substr(0, 33), "location 2 (Location 2): a/W is 1");
-    EXPECT_EQ(problems[4].field, "lambda");
+    EXPECT_EQ(problems[4].field, vek::ModelProblem::Field::Lambda);
     EXPECT_EQ(problems[5].text, "location 4 (Location 4): there is no table \"missing\"");
     EXPECT_EQ(problems[5].table, "missing");
 }

@@ -22,7 +22,7 @@ using Kind = OperationError::Kind;
 struct SynthFixture : DocFixture {
     ScriptedPrompter prompter;
     SynthFixture(int n = 8, int k = 7, int locations = 2) : DocFixture(1980, n, k, locations) {
-        doc.setPrompter(&prompter);
+        ui.setPrompter(prompter);
         for (int i = 0; i < locations; ++i)
             for (int m = 0; m < 12; ++m)
                 for (int y = 0; y < n; ++y)
@@ -261,16 +261,16 @@ TEST(SynthesisDialogs, PositionsBecomeYearsAndTheDocumentIsMarked) {
 
     // Years that are not adjacent: the whole range, once the user agrees.
     f.prompter.choices.push_back("Average 1982 to 1987");
-    ASSERT_TRUE(synthesizeAverage(f.doc));
+    ASSERT_TRUE(synthesizeAverage(f.doc, f.prompter));
     EXPECT_EQ(f.prompter.choiceButtons.size(), 1u);
     EXPECT_EQ(f.model().projYearStart, 2);
     EXPECT_EQ(f.model().projYearEnd, 7);
     EXPECT_TRUE(f.doc.isModified());
     // The end position counts from the start year: 1981 to 1983.
-    ASSERT_TRUE(synthesizeCycle(f.doc));
+    ASSERT_TRUE(synthesizeCycle(f.doc, f.prompter));
     EXPECT_EQ(f.sourceOf(0, 0, 3), 1);
     EXPECT_EQ(f.model().projYearEnd, 2);
-    ASSERT_TRUE(synthesizeGivenYear(f.doc));
+    ASSERT_TRUE(synthesizeGivenYear(f.doc, f.prompter));
     EXPECT_EQ(f.model().projYearStart, 5);
     // Each dialog listed the historical years.
     EXPECT_EQ(f.prompter.yearListRanges, (std::vector<std::pair<int, int>>(3, {1980, 1987})));
@@ -297,7 +297,7 @@ TEST(SynthesisDialogs, RefusalsShowTheirMessageAndChangeNothing) {
         SynthFixture f(8, row.synthesized);
         f.prompter.averageYears.push_back(row.average);
         const ModelInput before = f.model();
-        EXPECT_FALSE(synthesizeAverage(f.doc));
+        EXPECT_FALSE(synthesizeAverage(f.doc, f.prompter));
         EXPECT_EQ(f.model(), before);
         EXPECT_FALSE(f.doc.isModified());
         EXPECT_EQ(f.prompter.yearListRanges.size(), row.dialogShown ? 1u : 0u);
@@ -309,7 +309,7 @@ TEST(SynthesisDialogs, RefusalsShowTheirMessageAndChangeNothing) {
 TEST(SynthesisDialogs, CycleEndingBeforeItsStartIsRefused) {
     SynthFixture f;
     f.prompter.cycles.push_back(std::pair{5, -1});
-    EXPECT_FALSE(synthesizeCycle(f.doc));
+    EXPECT_FALSE(synthesizeCycle(f.doc, f.prompter));
     EXPECT_EQ(f.prompter.messages,
               std::vector<std::string>{"The cycle must end at or after its first year; nothing was synthesized."});
 }
@@ -320,7 +320,7 @@ TEST(ChooseMethod, CancelChangesNothing) {
     SynthFixture f;
     f.doc.historicalDataChanged = true;
     f.prompter.methods.push_back(std::nullopt);
-    chooseSynthesisMethod(f.doc);
+    chooseSynthesisMethod(f.doc, f.ui);
     EXPECT_FALSE(f.doc.isModified());
     EXPECT_TRUE(f.hints.empty());
     EXPECT_TRUE(f.doc.historicalDataChanged);
@@ -336,11 +336,11 @@ TEST(ChooseMethod, EachIndexRunsItsMethodAndClearsTheStaleFlag) {
         f.prompter.averageYears.push_back(std::vector<int>{4});
         f.prompter.givenYears.push_back(4);
         f.prompter.cycles.push_back(std::pair{4, 0});
-        chooseSynthesisMethod(f.doc);
+        chooseSynthesisMethod(f.doc, f.ui);
         EXPECT_EQ(f.model().synthesizeFormat, method + 1);
         EXPECT_EQ(f.sourceOf(1, 7, 6), 4);
         EXPECT_TRUE(f.doc.isModified());
-        EXPECT_EQ(f.hints, std::vector<int>{3});
+        EXPECT_EQ(f.hints, std::vector<ViewHint>{ViewHint::SynthesizedTable});
         EXPECT_FALSE(f.doc.historicalDataChanged);
     }
 }
@@ -350,8 +350,8 @@ TEST(ChooseMethod, CancelledMethodStillEndsTheChoice) {
     f.doc.historicalDataChanged = true;
     f.prompter.methods.push_back(1);
     f.prompter.givenYears.push_back(std::nullopt);
-    chooseSynthesisMethod(f.doc);
-    EXPECT_EQ(f.hints, std::vector<int>{3});
+    chooseSynthesisMethod(f.doc, f.ui);
+    EXPECT_EQ(f.hints, std::vector<ViewHint>{ViewHint::SynthesizedTable});
     EXPECT_TRUE(f.doc.isModified());
     EXPECT_EQ(f.model().synthesizeFormat, 0);
     // Ending the choice answers the stale warning, whatever the method did.
@@ -362,27 +362,27 @@ TEST(ChooseMethod, WithoutSynthesizedYearsNothingIsStale) {
     SynthFixture f(8, 0);
     f.doc.historicalDataChanged = true;
     f.prompter.methods.push_back(2);
-    chooseSynthesisMethod(f.doc);
+    chooseSynthesisMethod(f.doc, f.ui);
     EXPECT_EQ(f.prompter.messages,
               std::vector<std::string>{"Can't project flows until synthesized flow years are provided."});
     EXPECT_FALSE(f.doc.historicalDataChanged);
-    EXPECT_EQ(f.hints, std::vector<int>{3});
+    EXPECT_EQ(f.hints, std::vector<ViewHint>{ViewHint::SynthesizedTable});
 }
 
 TEST(ChooseMethod, UnknownIndexIsRefused) {
     SynthFixture f;
     f.doc.historicalDataChanged = true;
     f.prompter.methods.push_back(3);
-    chooseSynthesisMethod(f.doc);
+    chooseSynthesisMethod(f.doc, f.ui);
     EXPECT_EQ(f.prompter.messages, std::vector<std::string>{"Unknown synthesis method 3; nothing was synthesized."});
     EXPECT_FALSE(f.doc.isModified());
     EXPECT_TRUE(f.hints.empty());
     EXPECT_TRUE(f.doc.historicalDataChanged);
 }
 
-TEST(ChooseMethod, WithoutPrompterNothingHappens) {
+TEST(ChooseMethod, APrompterThatCannotAskChangesNothing) {
     DocFixture f(1980, 3, 2, 1);
-    chooseSynthesisMethod(f.doc);
+    chooseSynthesisMethod(f.doc, f.ui);
     EXPECT_FALSE(f.doc.isModified());
     EXPECT_TRUE(f.hints.empty());
 }

@@ -1,24 +1,27 @@
 // Small documents for the year-type, units and synthesis tests: a period of
 // historical and synthesized years and locations whose columns have the
-// right lengths, plus a view listener that records refresh hints.
+// right lengths, plus a DocumentUi that records the refresh hints.
 #pragma once
 
 #include "model/model_document.h"
 #include "support/model_builder.h"
+#include "support/recording_ui.h"
 
 #include <vector>
 
 namespace vek::test {
 
 struct DocFixture {
+    SilentPrompter quiet;
     ModelDocument doc;
-    std::vector<int> hints;
+    RecordingUi ui;
+    std::vector<ViewHint> &hints = ui.hints;
 
     // n historical years from firstYear, k synthesized years after them and
     // `locations` locations whose values are all 0.0 (days on 1.0).
-    DocFixture(int firstYear, int n, int k, int locations, Prompter *prompter = nullptr) : doc(prompter) {
+    DocFixture(int firstYear, int n, int k, int locations, Prompter *prompter = nullptr)
+        : ui(prompter ? *prompter : quiet) {
         ModelBuilder(firstYear, n, k).locations(locations).into(doc);
-        doc.setViewListener([this](int hint) { hints.push_back(hint); });
     }
 
     ModelInput &model() { return doc.model; }

@@ -384,24 +384,28 @@ TEST(Units, SameOrUnknownUnitChangesNothing) {
 // ---- The document's conversions --------------------------------------------
 
 TEST(DocumentConversions, ChangesMarkTheDocumentAndRefreshWithTheirHint) {
-    DocFixture f(2000, 2, 1, 1);
+    ScriptedPrompter p;
+    DocFixture f(2000, 2, 1, 1, &p);
     f.model().yearMode = CalendarYear;
     f.hist(0, 11, 1) = 6.0f; // December of the last year: kept in an added year
-    changeYearType(f.doc, IrrigationYear);
-    changeYearType(f.doc, UsgsYear);
-    changeUnits(f.doc, AverageDailyAcreFeet);
+    p.choices.push_back("Change the Year Type");
+    changeYearType(f.doc, f.ui, IrrigationYear);
+    changeYearType(f.doc, f.ui, UsgsYear);
+    changeUnits(f.doc, f.ui, AverageDailyAcreFeet);
     EXPECT_TRUE(f.doc.isModified());
-    // 0: the form refills everything after the added year; 4 year type; 5 units.
-    EXPECT_EQ(f.hints, (std::vector<int>{0, 4, 5}));
+    // The form refills everything after the added year, then the tables and
+    // month headers for the year type, then the tables for the units.
+    EXPECT_EQ(f.hints,
+              (std::vector<ViewHint>{ViewHint::Everything, ViewHint::TablesAndMonthHeaders, ViewHint::Tables}));
 }
 
 TEST(DocumentConversions, RefusalsAreShownAndChangeNothing) {
     ScriptedPrompter p;
     DocFixture f(2000, 1, 0, 1, &p);
-    changeYearType(f.doc, IrrigationYear); // already: nothing, no message
-    changeYearType(f.doc, 3);
-    changeUnits(f.doc, MonthlyAcreFeet);
-    changeUnits(f.doc, 2);
+    changeYearType(f.doc, f.ui, IrrigationYear); // already: nothing, no message
+    changeYearType(f.doc, f.ui, 3);
+    changeUnits(f.doc, f.ui, MonthlyAcreFeet);
+    changeUnits(f.doc, f.ui, 2);
     EXPECT_FALSE(f.doc.isModified());
     EXPECT_TRUE(f.hints.empty());
     EXPECT_EQ(p.messages, (std::vector<std::string>{"Unknown year type 3: the tables were not converted.",

@@ -56,8 +56,9 @@ TEST_P(ConvertImports, ReadsWritesOrRefuses) {
         EXPECT_FALSE(std::filesystem::exists(out));
         return;
     }
+    vek::SilentPrompter quiet;
     vek::ModelDocument doc;
-    ASSERT_TRUE(vek::ReadInput(doc, out));
+    ASSERT_TRUE(vek::ReadInput(doc, quiet, out));
     row.check(doc.model);
 }
 

@@ -67,9 +67,10 @@ class ConvertTransform : public ::testing::Test {
     }
 
     void save(const ModelInput &md) {
+        vek::SilentPrompter quiet;
         ModelDocument doc;
         doc.model = md;
-        ASSERT_TRUE(SaveInput(doc, in));
+        ASSERT_TRUE(SaveInput(doc, quiet, in));
     }
 
     ToolRun convert(const std::string &options) {
