@@ -133,7 +133,8 @@ int main(int argc, char **argv) {
                 webOne, 1000.0 * webOne / kWells, shares);
 
     const std::string reaches = (dir / "reaches.vek").string();
-    if (!vek::SaveInput(doc, reaches)) return 1;
+    vek::SilentPrompter quiet;
+    if (!vek::SaveInput(doc, quiet, reaches)) return 1;
     const double runPlain = runVek(vek, plain, (dir / "plain.out").string());
     const double runReaches = runVek(vek, reaches, (dir / "reaches.out").string());
     std::printf("  vek run: %.3f s without reaches, %.3f s with the 200 reach tables (web squared shares)\n",

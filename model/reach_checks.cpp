@@ -11,7 +11,7 @@ std::string label(const ModelInput &m, std::size_t i) {
     return "location " + std::to_string(i + 1) + " (" + m.locations[i].name + ")";
 }
 
-ModelProblem problem(int location, const char *field, std::string text, std::string option) {
+ModelProblem problem(int location, ModelProblem::Field field, std::string text, std::string option) {
     ModelProblem p;
     p.location = location;
     p.field = field;
@@ -54,18 +54,18 @@ std::vector<ModelProblem> checkStreamReaches(const ModelInput &m) {
         const LocationMap &map = loc.onMap;
         const int at = static_cast<int>(i);
         if (map.storativity && !(*map.storativity > 0.0 && *map.storativity <= 1.0))
-            out.push_back(problem(at, "S", label(m, i) + ": S must be above 0 and at most 1", ""));
+            out.push_back(problem(at, ModelProblem::Field::Storativity, label(m, i) + ": S must be above 0 and at most 1", ""));
         if (map.transmissivity && !(*map.transmissivity > 0.0 && std::isfinite(*map.transmissivity)))
-            out.push_back(problem(at, "T", label(m, i) + ": T must be above 0", ""));
+            out.push_back(problem(at, ModelProblem::Field::Transmissivity, label(m, i) + ": T must be above 0", ""));
         if (!reaches || loc.UseInOutput == 0) continue;
         if (ruleOf(m, loc).method == Apportionment::Shares)
             if (std::string p = typedSharesProblem(m, loc); !p.empty()) {
-                out.push_back(problem(at, "typed shares", label(m, i) + ": " + p,
+                out.push_back(problem(at, ModelProblem::Field::TypedShares, label(m, i) + ": " + p,
                                       "--reach-shares " + std::to_string(i + 1) + ":REACH=F,..."));
                 continue;
             }
         if (std::string p = sharesProblem(m, loc); !p.empty())
-            out.push_back(problem(at, "reach shares", label(m, i) + ": " + p, kApportionOption));
+            out.push_back(problem(at, ModelProblem::Field::ReachShares, label(m, i) + ": " + p, kApportionOption));
     }
     return out;
 }

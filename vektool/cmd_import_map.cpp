@@ -76,7 +76,7 @@ int runImportMap(const vektool::Args &args) {
         std::fprintf(stderr, "vektool import-map: %s\n\n%s", err.c_str(), kUsage);
         return 2;
     }
-    vek::ModelDocument doc(&vektool::messages());
+    vek::ModelDocument doc;
     if (!vektool::report(vek::readModelInput(doc.model, model))) return 1;
     vek::geo::MapImportCounts counts;
     if (!vektool::report(vek::geo::importMap(doc.model, o, &counts))) return 1;
@@ -84,7 +84,7 @@ int runImportMap(const vektool::Args &args) {
                  std::to_string(counts.wellsAdded) + " of them new locations), " + std::to_string(counts.reachesAdded) +
                  " reaches added, " + std::to_string(counts.reachesMoved) + " reaches given new lines");
     if (!vektool::applyMapOptions(doc.model, map, "import-map")) return 1;
-    return vek::SaveInput(doc, out.empty() ? model : out) ? 0 : 1;
+    return vek::SaveInput(doc, vektool::messages(), out.empty() ? model : out) ? 0 : 1;
 }
 
 } // namespace

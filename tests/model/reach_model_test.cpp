@@ -25,10 +25,10 @@ namespace {
 bool readText(const std::string &name, const std::string &text, vek::ModelDocument &doc, std::string *shown) {
     const std::string dir = t::freshDir(name);
     t::writeFile(dir + "/model.vek", text);
-    const bool ok = vek::ReadInput(doc, dir + "/model.vek");
-    if (auto *p = static_cast<t::ScriptedPrompter *>(doc.prompter()))
-        for (const auto &m : p->messages)
-            *shown += m + "\n";
+    t::ScriptedPrompter prompter;
+    const bool ok = vek::ReadInput(doc, prompter, dir + "/model.vek");
+    for (const auto &m : prompter.messages)
+        *shown += m + "\n";
     return ok;
 }
 
@@ -71,8 +71,7 @@ vek::ModelInput mapped() {
 TEST(ReachFile, RoundTrip) {
     const vek::ModelInput m = mapped();
     const std::string text = vek::modelInputText(m);
-    t::ScriptedPrompter prompter;
-    vek::ModelDocument doc(&prompter);
+    vek::ModelDocument doc;
     std::string shown;
     ASSERT_TRUE(readText("model_reach_round_trip", text, doc, &shown)) << shown << text;
     EXPECT_EQ(doc.model, m);
@@ -139,8 +138,7 @@ TEST(ReachFile, DamagedSectionsFailTheRead) {
         const auto at = text.find(row.from);
         text.replace(at, row.from.size(), row.to);
         const auto line = lineOf(text, row.atStart ? text.find("Stream reaches 1") : at);
-        t::ScriptedPrompter prompter;
-        vek::ModelDocument doc(&prompter);
+        vek::ModelDocument doc;
         std::string shown;
         EXPECT_FALSE(readText("model_reach_damaged", text, doc, &shown)) << row.to;
         EXPECT_NE(shown.find("ReadInput: Error in the stream reaches at line " + std::to_string(line) + " in file "),
@@ -179,7 +177,7 @@ TEST(ReachChecks, RefuseWhatTheEngineWould) {
     const auto problems = [](const vek::ModelInput &m) {
         std::string all;
         for (const auto &p : vek::checkStreamReaches(m))
-            all += p.text + " [" + p.field + "]\n";
+            all += p.text + " [" + vek::fieldName(p.field) + "]\n";
         return all;
     };
     vek::ModelInput m = mapped();
