@@ -92,15 +92,17 @@ int main(int argc, char **argv) {
     std::string keep;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--years" && i + 1 < argc) years = std::atoi(argv[++i]);
-        else if (a == "--keep" && i + 1 < argc) keep = argv[++i];
+        if (a == "--years" && i + 1 < argc)
+            years = std::atoi(argv[++i]);
+        else if (a == "--keep" && i + 1 < argc)
+            keep = argv[++i];
         else {
             std::fprintf(stderr, "usage: apportion_bench [--years N] [--keep DIR]\n");
             return 2;
         }
     }
-    const fs::path dir = keep.empty() ? fs::temp_directory_path() / ("apportion_bench." + std::to_string(getpid()))
-                                      : fs::path(keep);
+    const fs::path dir =
+        keep.empty() ? fs::temp_directory_path() / ("apportion_bench." + std::to_string(getpid())) : fs::path(keep);
     fs::create_directories(dir);
     const std::string vek = (fs::path(argv[0]).parent_path() / "vek").string();
 
@@ -137,8 +139,8 @@ int main(int argc, char **argv) {
     if (!vek::SaveInput(doc, quiet, reaches)) return 1;
     const double runPlain = runVek(vek, plain, (dir / "plain.out").string());
     const double runReaches = runVek(vek, reaches, (dir / "reaches.out").string());
-    std::printf("  vek run: %.3f s without reaches, %.3f s with the 200 reach tables (web squared shares)\n",
-                runPlain, runReaches);
+    std::printf("  vek run: %.3f s without reaches, %.3f s with the 200 reach tables (web squared shares)\n", runPlain,
+                runReaches);
     std::printf("  apportionment's share of a run with reaches: web squared %.1f %%, polygons %.1f %% (every core)\n",
                 100.0 * webAll / (webAll + runReaches), 100.0 * polygonAll / (polygonAll + runReaches));
     if (keep.empty()) fs::remove_all(dir);

@@ -54,7 +54,8 @@ std::vector<ModelProblem> checkStreamReaches(const ModelInput &m) {
         const LocationMap &map = loc.onMap;
         const int at = static_cast<int>(i);
         if (map.storativity && !(*map.storativity > 0.0 && *map.storativity <= 1.0))
-            out.push_back(problem(at, ModelProblem::Field::Storativity, label(m, i) + ": S must be above 0 and at most 1", ""));
+            out.push_back(
+                problem(at, ModelProblem::Field::Storativity, label(m, i) + ": S must be above 0 and at most 1", ""));
         if (map.transmissivity && !(*map.transmissivity > 0.0 && std::isfinite(*map.transmissivity)))
             out.push_back(problem(at, ModelProblem::Field::Transmissivity, label(m, i) + ": T must be above 0", ""));
         if (!reaches || loc.UseInOutput == 0) continue;

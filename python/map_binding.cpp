@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "geo/apportioner.h"
 #include "geo/map_import.h"
 #include "geo/reach_resolution.h"
 #include "model/stream_reaches.h"
@@ -32,11 +33,12 @@ ApportionRule ruleArgument(const std::string &method, int power, double maxDista
                            double spacing) {
     ApportionRule r;
     if (!engine::apportionmentFromKeyword(method, r.method))
-        throw py::value_error("an apportionment is \"nearest\", \"inverse\", \"web\", \"polygon\" or \"shares\", not \"" +
-                              method + "\"");
+        throw py::value_error(
+            "an apportionment is \"nearest\", \"inverse\", \"web\", \"polygon\" or \"shares\", not \"" + method + "\"");
     if (power != 1 && power != 2) throw py::value_error("power is 1 or 2");
     if (!(maxDistance >= 0.0)) throw py::value_error("max_distance must be 0 (no limit) or more");
-    if (!(minFraction >= 0.0 && minFraction < 1.0)) throw py::value_error("min_fraction must be at least 0 and below 1");
+    if (!(minFraction >= 0.0 && minFraction < 1.0))
+        throw py::value_error("min_fraction must be at least 0 and below 1");
     if (!(spacing >= 0.0)) throw py::value_error("spacing must be 0 (chosen from the network) or more");
     r.power = power;
     r.maxDistance = maxDistance;
@@ -138,10 +140,11 @@ py::object fractionsFrame(const Model &mo, const py::dict &troubles) {
         d["columns"] = columns;
         d["values"] = values;
         d["problems"] = troubles;
-        return std::move(d);
+        return d;
     }
-    py::object frame = pandas.attr("DataFrame")(values, py::arg("index") = pandas.attr("Index")(index, py::arg("name") = "location"),
-                                                py::arg("columns") = pandas.attr("Index")(columns, py::arg("name") = "reach"));
+    py::object frame =
+        pandas.attr("DataFrame")(values, py::arg("index") = pandas.attr("Index")(index, py::arg("name") = "location"),
+                                 py::arg("columns") = pandas.attr("Index")(columns, py::arg("name") = "reach"));
     frame.attr("attrs")["problems"] = troubles;
     return frame;
 }
@@ -159,7 +162,8 @@ void bindLocationMap(LocationClass &location) {
                 loc.onMap.position.reset();
             } else {
                 const auto xy = value.cast<std::pair<double, double>>();
-                if (!std::isfinite(xy.first) || !std::isfinite(xy.second)) throw py::value_error("x and y must be finite");
+                if (!std::isfinite(xy.first) || !std::isfinite(xy.second))
+                    throw py::value_error("x and y must be finite");
                 loc.onMap.position = MapPoint{xy.first, xy.second};
             }
             r.model->doc.setModified();
@@ -297,8 +301,7 @@ computed with its own distance, factor d^2 S / T.)doc");
         "map_system", [](const Model &mo) { return mo.doc.model.network.crs; },
         "The projected coordinate system of the map (\"EPSG:32613\"); empty when not known.");
     model.def_property_readonly(
-        "map_unit",
-        [](const Model &mo) { return mo.doc.model.network.unit == LengthUnit::Metres ? "m" : "ft"; },
+        "map_unit", [](const Model &mo) { return mo.doc.model.network.unit == LengthUnit::Metres ? "m" : "ft"; },
         "The unit of the map's coordinates and distances, \"ft\" or \"m\" (T is in its square a day).");
 }
 

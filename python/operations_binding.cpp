@@ -82,7 +82,6 @@ void raiseOperation(const OperationError &e, py::object partial) {
                 {"partial", std::move(partial)}});
 }
 
-
 void bindOperations(py::module_ &m) {
     m.def("change_year_type", &changeYearTypeOf, py::arg("model"), py::arg("year_type"),
           R"doc(Converts every table of the model to another year type: 0 or "calendar"

@@ -168,11 +168,11 @@ def test_web_is_the_limit_of_the_sampled_integral(power):
                 wells.append(p)
         got = model_with(reaches, wells).apportion("web", power=power)
         for i, p in enumerate(wells):
-            coarse = fractions_of(web_weights(reaches, p, power, 20.0))
-            fine = fractions_of(web_weights(reaches, p, power, 10.0))
+            coarse = fractions_of(web_weights(reaches, p, power, 10.0))
+            fine = fractions_of(web_weights(reaches, p, power, 5.0))
             exact = got.iloc[i].to_numpy()
             e1, e2 = np.abs(coarse - exact).max(), np.abs(fine - exact).max()
-            assert e2 < 2e-4
+            assert e2 < 5e-5
             assert 3.0 < e1 / e2 < 5.0, (e1, e2)
             np.testing.assert_allclose((4 * fine - coarse) / 3, exact, rtol=0, atol=1e-8)
 
