@@ -146,6 +146,22 @@ Apportioner::~Apportioner() = default;
 
 std::vector<double> Apportioner::distances(MapPoint at) const { return impl_->distances(at); }
 
+std::vector<std::optional<MapPoint>> Apportioner::nearestPoints(MapPoint at) const {
+    const GeosContext &c = impl_->geos;
+    std::vector<std::optional<MapPoint>> out(impl_->lines.size());
+    const Geom point = makePoint(c, at);
+    for (std::size_t r = 0; r < out.size(); ++r) {
+        if (!impl_->lines[r]) continue;
+        GEOSCoordSequence *pair = GEOSNearestPoints_r(c.handle(), impl_->lines[r].get(), point.get());
+        if (!pair) c.fail("GEOS could not find a nearest point");
+        MapPoint p;
+        GEOSCoordSeq_getXY_r(c.handle(), pair, 0, &p.x, &p.y);
+        GEOSCoordSeq_destroy_r(c.handle(), pair);
+        out[r] = p;
+    }
+    return out;
+}
+
 std::vector<double> Apportioner::weights(MapPoint at, const ApportionRule &rule) const {
     return impl_->weights(at, rule, impl_->distances(at));
 }

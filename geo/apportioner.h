@@ -8,6 +8,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,10 @@ class Apportioner {
     // Shortest distance from `at` to each reach; below 0 for a reach
     // without geometry.
     std::vector<double> distances(MapPoint at) const;
+
+    // The point of each reach nearest to `at` (none for a reach without
+    // geometry): where the map draws a location's lines to its reaches.
+    std::vector<std::optional<MapPoint>> nearestPoints(MapPoint at) const;
 
     // The shares of a location at `at` by a geometric rule (not typed
     // shares), each with its distance.

@@ -20,6 +20,7 @@ struct Apportioner::Impl {};
 Apportioner::Apportioner(const ReachNetwork &) { throw std::runtime_error(kNoMapSupport); }
 Apportioner::~Apportioner() = default;
 std::vector<double> Apportioner::distances(MapPoint) const { return {}; }
+std::vector<std::optional<MapPoint>> Apportioner::nearestPoints(MapPoint) const { return {}; }
 Apportioned Apportioner::apportion(MapPoint, const ApportionRule &) const { return {{}, kNoMapSupport}; }
 std::vector<double> Apportioner::weights(MapPoint, const ApportionRule &) const { return {}; }
 double Apportioner::polygonSpacing(const ApportionRule &) const { return 0.0; }

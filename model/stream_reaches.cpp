@@ -71,6 +71,17 @@ bool needsReachSection(const ModelInput &model) {
     return false;
 }
 
+MapInputs mapInputsOf(const ModelInput &model) {
+    MapInputs in;
+    in.network = model.network;
+    in.places.reserve(model.locations.size());
+    for (const Location &loc : model.locations) {
+        const LocationMap &m = loc.onMap;
+        in.places.push_back({m.position, m.storativity, m.transmissivity, m.factorFromMap, m.rule, m.typed});
+    }
+    return in;
+}
+
 std::string typedSharesProblem(const ModelInput &model, const Location &location) {
     const auto &typed = location.onMap.typed;
     if (typed.empty()) return "it has no typed shares";

@@ -91,6 +91,24 @@ bool removeReach(ModelInput &model, int index);
 // was.
 bool needsReachSection(const ModelInput &model);
 
+// What the resolved shares follow from: the network and each location's
+// place, properties and rule. When it changes, the shares must be resolved
+// again (the desktop does so at the end of the edit that changed it).
+struct MapInputs {
+    struct Place {
+        std::optional<MapPoint> position;
+        std::optional<double> storativity, transmissivity;
+        bool factorFromMap = false;
+        std::optional<ApportionRule> rule;
+        std::vector<ReachShare> typed;
+        bool operator==(const Place &) const = default;
+    };
+    ReachNetwork network;
+    std::vector<Place> places; // one per location, in order
+    bool operator==(const MapInputs &) const = default;
+};
+MapInputs mapInputsOf(const ModelInput &model);
+
 // What is wrong with a location's typed shares (each reach at most once and
 // existing, fractions from 0 to 1 adding up to 1 within 1e-6), or empty.
 std::string typedSharesProblem(const ModelInput &model, const Location &location);
