@@ -2,8 +2,10 @@
 #include "editor/vekview_doc.h"
 
 #include "common/utf8_path.h"
+#include "editor/map_window.h"
 #include "editor/properties_dialog.h"
 #include "editor/qt_prompter.h"
+#include "geo/reach_resolution.h"
 #include "model/document_operations.h"
 
 #include <QUndoStack>
@@ -224,10 +226,24 @@ void CVEKViewDoc::beginStep(const QString &text) {
     stepText_ = text;
     stepModifiedBefore_ = doc_.isModified();
     stepBefore_ = snapshotNow();
+    stepMap_ = std::make_unique<MapInputs>(mapInputsOf(doc_.model));
+}
+
+void CVEKViewDoc::resolveReachShares() {
+    reachTroubles_.clear();
+    const geo::Resolution r = geo::resolveReaches(doc_.model);
+    if (!r.ok()) {
+        reachTroubles_.emplace_back(-1, r.failure);
+        return;
+    }
+    for (const auto &t : r.troubles)
+        reachTroubles_.emplace_back(t.location, t.text);
 }
 
 void CVEKViewDoc::endStep() {
     if (stepDepth_ == 0 || --stepDepth_ > 0 || applying_ || !stepBefore_) return;
+    if (stepMap_ && mapInputsOf(doc_.model) != *stepMap_ && needsReachSection(doc_.model)) resolveReachShares();
+    stepMap_.reset();
     std::shared_ptr<const DocumentSnapshot> before = std::move(stepBefore_);
     std::shared_ptr<const DocumentSnapshot> after = snapshotNow();
     if (after == before) {
@@ -304,6 +320,20 @@ void CVEKViewDoc::showProperties(QWidget *parent) {
     properties_->show();
     properties_->raise();
     properties_->activateWindow();
+}
+
+MapWindow *CVEKViewDoc::mapWindow() const { return map_; }
+
+MapWindow *CVEKViewDoc::showMap(QWidget *parent) {
+    if (!map_) {
+        QWidget *owner = parent ? parent->window() : dialogParent_ ? dialogParent_->window() : nullptr;
+        map_ = new MapWindow(this, owner);
+        map_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    map_->show();
+    map_->raise();
+    map_->activateWindow();
+    return map_;
 }
 
 } // namespace vek

@@ -22,6 +22,7 @@ class QWidget;
 
 namespace vek {
 
+class MapWindow;
 class QtPrompter;
 struct DocumentSnapshot;
 
@@ -117,10 +118,23 @@ class CVEKViewDoc : public QObject {
     // Bytes of document data the history's steps hold.
     std::size_t historyBytes() const;
 
+    // Stream reaches: a step that changes what the shares follow from (the
+    // reaches, a location's place, properties or rule, the locations
+    // themselves) resolves every location's shares again before it ends, so
+    // the shares always match the map. The troubles of the last resolution,
+    // by location (0-based).
+    const std::vector<std::pair<int, std::string>> &reachTroubles() const { return reachTroubles_; }
+    // Resolves now, outside any step's own detection (within the caller's step).
+    void resolveReachShares();
+
     // Properties (Units & Year Type): created on first use, shown at its last
     // position, its radios set from the document each time it is shown.
     void showProperties(QWidget *parent = nullptr);
     PropertiesDialog *propertiesDialog() const { return properties_; }
+
+    // The Map window: created on first use, one per document, closed with it.
+    MapWindow *showMap(QWidget *parent = nullptr);
+    MapWindow *mapWindow() const;
 
     // Run, as the form asks for it: the application runs the document
     // (runRequested), as it does for the menu's Run.
@@ -159,8 +173,10 @@ class CVEKViewDoc : public QObject {
     ModelDocument doc_;
     QString title_;
     QPointer<PropertiesDialog> properties_;
+    QPointer<MapWindow> map_;
     QPointer<QWidget> dialogParent_;
     bool lastModified_ = false;
+    std::vector<std::pair<int, std::string>> reachTroubles_;
 
     QUndoStack *undo_ = nullptr;
     int stepDepth_ = 0;
@@ -170,6 +186,7 @@ class CVEKViewDoc : public QObject {
     bool stepModifiedBefore_ = false;
     std::shared_ptr<const DocumentSnapshot> stepBefore_;
     std::shared_ptr<const DocumentSnapshot> current_; // last snapshot taken
+    std::unique_ptr<MapInputs> stepMap_; // what the shares of the reaches followed from when the step began
 };
 
 } // namespace vek
