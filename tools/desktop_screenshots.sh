@@ -23,7 +23,7 @@ DISPLAY=$display openbox >/dev/null 2>&1 &
 wm=$!
 trap 'kill $wm $xvfb 2>/dev/null || true' EXIT
 sleep 1
-for v in desktop-graphs-cascaded desktop-print-preview desktop-form-print-preview desktop-dark; do
+for v in desktop-graphs-cascaded desktop-print-preview desktop-form-print-preview desktop-dark desktop-map desktop-reaches; do
   DISPLAY=$display QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1 \
     "$build/bin/form_screenshots" "$out" "$v" "$src/examples" "$build/bin"
 done

@@ -6,10 +6,14 @@
 //   form_screenshots <out-dir> <variant> <examples-dir> <bin-dir>
 //
 // Variants: form-1024x700, form-1920x1080, form-dark, form-200pct (run with
-// QT_SCALE_FACTOR=2), graphs-cascaded and graphs-dark (need vek in <bin-dir>).
+// QT_SCALE_FACTOR=2), graphs-cascaded and graphs-dark (need vek in <bin-dir>),
+// and on a real display desktop-map and desktop-reaches (the example with
+// stream reaches: the map beside the form, the reach tables plotted).
 #include "common/prompter.h"
 #include "editor/child_frame.h"
 #include "editor/main_frame.h"
+#include "editor/map_view.h"
+#include "editor/map_window.h"
 #include "editor/output_doc.h"
 #include "editor/vekview_app.h"
 #include "editor/vekview_doc.h"
@@ -20,6 +24,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -135,6 +140,29 @@ VEKOutputView *runAndSelect(CVEKViewApp &shell, CVEKViewDoc *doc, const QString 
     return view;
 }
 
+// The form on the left half of the screen, the Map window on the right with
+// the first well selected and the points coloured by their share of the
+// second reach.
+bool showMapBesideForm(CVEKViewApp &shell, CVEKViewDoc *doc) {
+    auto *form = qobject_cast<CVEKViewView *>(shell.frameOf(doc)->view());
+    if (!form) return false;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    shell.mainFrame()->showNormal();
+    shell.mainFrame()->setGeometry(screen.x(), screen.y() + 30, screen.width() / 2, screen.height() - 60);
+    form->OnMap();
+    MapWindow *map = doc->mapWindow();
+    if (!map) return false;
+    map->setGeometry(screen.x() + screen.width() / 2 + 8, screen.y() + 30, screen.width() / 2 - 16,
+                     screen.height() - 60);
+    waitMs(300);
+    map->view()->fitAll();
+    map->reachList()->setCurrentIndex(1);
+    map->colourList()->setCurrentIndex(2);
+    map->selectLocation(0);
+    form->selectLocation(0);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -152,7 +180,8 @@ int main(int argc, char **argv) {
     QTemporaryDir work;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, work.path() + "/settings");
     const QString model = work.path() + "/river_valley.vek";
-    if (!QFile::copy(examples + "/river_valley.vek", model)) {
+    const bool reaches = variant == "desktop-map" || variant == "desktop-reaches";
+    if (!QFile::copy(examples + (reaches ? "/river_valley_reaches.vek" : "/river_valley.vek"), model)) {
         std::fprintf(stderr, "no example model in %s\n", qPrintable(examples));
         return 1;
     }
@@ -214,6 +243,19 @@ int main(int argc, char **argv) {
             if (!doc) return 1;
             if (variant == "desktop-dark") {
                 doc->updateAllViews(ViewHint::Everything);
+                ok = saveScreen(out + "/" + variant + ".png");
+            } else if (variant == "desktop-map") {
+                ok = showMapBesideForm(shell, doc) && saveScreen(out + "/" + variant + ".png");
+            } else if (variant == "desktop-reaches") {
+                VEKOutputView *view = runAndSelect(shell, doc, bin);
+                if (!view) return 1;
+                // The three reaches' net impacts, after the summaries.
+                view->locationList()->clearSelection();
+                const int n = view->locationList()->count();
+                for (int i = n - 3; i < n; ++i)
+                    view->locationList()->item(i)->setSelected(true);
+                view->showDiversionCheck()->setChecked(false);
+                view->plotButton()->click();
                 ok = saveScreen(out + "/" + variant + ".png");
             } else if (variant == "desktop-form-print-preview") {
                 if (auto *form = qobject_cast<CVEKViewView *>(shell.frameOf(doc)->view())) {
