@@ -278,24 +278,29 @@ ScratchFile::~ScratchFile() {
     if (!path_.empty()) DeleteFileW(wide(path_).c_str());
 }
 
+void removeTemporaryFilesOnEndingSignals() {}
+
 #else
 
 namespace {
 
 // What a signal does to a save in progress. While a save's temporary file
 // (or a scratch file) exists, its name stands in one of the slots below, the
-// only state the saves share. The ending signals (SIGINT, SIGTERM, SIGHUP,
-// SIGQUIT), where the program left them at their default, get a handler that
-// removes every listed file and then ends the program by the same signal, as
-// the default would have; it is installed by the first save and stays, and
-// with no save open it only ends the program. The target itself is never
-// touched by a signal: before the rename it is the old file, after it the
-// new one; a direct write to a FIFO or a device stops where it stood. SIGPIPE
-// (a FIFO's reader gone) and SIGXFSZ (the file size limit) are held back in
-// the writing thread during a write, so the write fails with EPIPE or EFBIG
-// and the save ends like any failed one. The slots need no lock, so two
-// threads save at once; past kSlots open saves a temporary file is simply
-// not listed, and a signal then leaves it behind.
+// only state the saves share. A program that calls
+// removeTemporaryFilesOnEndingSignals from its main gets, for each ending
+// signal (SIGINT, SIGTERM, SIGHUP, SIGQUIT) it left at its default, a
+// handler that removes every listed file and then ends the program by the
+// same signal, as the default would have; with no save open it only ends
+// the program. The saves themselves never install it: a library must not
+// change how its host handles signals. The target itself is never touched
+// by a signal: before the rename it is the old file, after it the new one; a
+// direct write to a FIFO or a device stops where it stood. SIGPIPE (a FIFO's
+// reader gone) and SIGXFSZ (the file size limit) are held back in the
+// writing thread during a write (that thread's mask only, put back after),
+// so the write fails with EPIPE or EFBIG and the save ends like any failed
+// one. The slots need no lock, so two threads save at once; past kSlots open
+// saves a temporary file is simply not listed, and a signal then leaves it
+// behind.
 constexpr int kSlots = 16;
 constexpr int kFree = 0, kBusy = 1, kListed = 2;
 
@@ -316,7 +321,9 @@ void removePendingAndRaise(int sig) {
     ::raise(sig);
 }
 
-void installEndingHandlers() {
+} // namespace
+
+void removeTemporaryFilesOnEndingSignals() {
     for (int sig : kEndingSignals) {
         struct sigaction old {};
         if (sigaction(sig, nullptr, &old) != 0 || (old.sa_flags & SA_SIGINFO) || old.sa_handler != SIG_DFL) continue;
@@ -326,6 +333,8 @@ void installEndingHandlers() {
         sigaction(sig, &now, nullptr);
     }
 }
+
+namespace {
 
 int listPending(const std::string &name) {
     if (name.size() >= sizeof gPending[0].name) return -1;
@@ -420,7 +429,6 @@ bool SafeSave::open(const std::string &requested, Replace replace) {
     if (exists && ((old.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0)) return fail(kReadOnly);
     std::string dir, name;
     splitTarget(target_, dir, name);
-    installEndingHandlers();
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         const std::string tmp = asideName(dir, name);
         // No ending signal between making the file and listing it.
@@ -509,7 +517,6 @@ bool ScratchFile::create(const std::string &stem, std::string *error) {
         if (error) *error = "Unable to find the temporary folder: " + ec.message() + ".";
         return false;
     }
-    installEndingHandlers();
     int reason = EEXIST;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string tmp = asideName(dir, stem);

@@ -8,7 +8,10 @@
 // Names are UTF-8. The POSIX implementation writes with open(O_EXCL), fsync
 // and rename; the Windows one with CreateFileW, FlushFileBuffers and
 // MoveFileExW(REPLACE_EXISTING | WRITE_THROUGH). Two threads may save at
-// once, each with its own SafeSave.
+// once, each with its own SafeSave. Nothing here changes the process's
+// signal handling; a program that wants the temporary files of the saves
+// under way removed when a signal ends it says so once, from its main
+// (removeTemporaryFilesOnEndingSignals).
 #pragma once
 
 #include <cstddef>
@@ -89,10 +92,21 @@ class SafeSave {
 bool saveFile(const std::string &path, std::string_view bytes, std::string *error = nullptr,
               SafeSave::Replace replace = SafeSave::Replace::Allowed);
 
+// For a program's main, never for a library: the ending signals (SIGINT,
+// SIGTERM, SIGHUP, SIGQUIT) that are still at their default first remove the
+// temporary files of the saves under way (and the scratch files below), then
+// end the program as the default would have. A signal the program handles
+// itself is left alone. Without this call an ending signal leaves a save's
+// temporary file behind (a hidden name beside its target; the target itself
+// is never harmed). Does nothing on Windows.
+void removeTemporaryFilesOnEndingSignals();
+
 // A private file for a library that writes only to a file name of its own
 // choosing (the workbook writer): made empty in the system's temporary
-// folder, removed when dropped (and by an ending signal, as a save's
-// temporary file is). Its bytes then reach the target through a SafeSave.
+// folder (TMPDIR, as std::filesystem::temp_directory_path finds it), removed
+// when dropped (and by an ending signal, as a save's temporary file is, in a
+// program that asked for that). Its bytes then reach the target through a
+// SafeSave.
 class ScratchFile {
   public:
     ScratchFile() = default;

@@ -1,5 +1,6 @@
 // VEKView: the desktop editor of model input documents and viewer of engine
 // reports.
+#include "common/safe_save.h"
 #include "editor/about_dialog.h"
 #include "editor/help_window.h"
 #include "editor/smoke_run.h"
@@ -33,6 +34,9 @@ int main(int argc, char *argv[]) {
     // conversions; keeping LC_NUMERIC at "C" as well means a conversion
     // added later cannot read or write a decimal comma either.
     std::setlocale(LC_NUMERIC, "C");
+    // Ended by a signal, the program leaves no half-written file beside a
+    // target.
+    vek::removeTemporaryFilesOnEndingSignals();
     // Settings live under "VEKView" (the working directory and recent files).
     QCoreApplication::setOrganizationName("VEKView");
     QCoreApplication::setApplicationName("VEKView");

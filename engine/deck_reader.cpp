@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <system_error>
 #include <utility>
 
 namespace vek::engine {
@@ -60,7 +61,8 @@ DeckReader::DeckReader(DeckSource source) : path_(std::move(source.path)) {
     if (!source.text) {
         buffer_.resize(kBufferSize);
         file_ = std::fopen(path_.c_str(), "rb");
-        if (!file_) throw DeckError("cannot open input file \"" + path_ + "\": " + std::strerror(errno));
+        if (!file_)
+            throw DeckError("cannot open input file \"" + path_ + "\": " + std::generic_category().message(errno));
         return;
     }
     // The whole deck is one block that is never refilled.
@@ -103,7 +105,7 @@ bool DeckReader::nextLine(std::string_view &line) {
         end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
         if (end_ == 0) {
             if (std::ferror(file_))
-                throw DeckError("cannot read input file \"" + path_ + "\": " + std::strerror(errno));
+                throw DeckError("cannot read input file \"" + path_ + "\": " + std::generic_category().message(errno));
             eof_ = true;
         }
     }

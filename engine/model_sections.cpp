@@ -3,9 +3,9 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <system_error>
 
 namespace vek::engine {
 
@@ -101,9 +101,10 @@ ModelSections findModelSections(std::string_view text, bool afterNames) {
 
 ModelSections readModelSections(const std::string &path) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) throw std::runtime_error("cannot open input file \"" + path + "\": " + std::strerror(errno));
+    if (!file)
+        throw std::runtime_error("cannot open input file \"" + path + "\": " + std::generic_category().message(errno));
     auto cannotRead = [&] {
-        return std::runtime_error("cannot read input file \"" + path + "\": " + std::strerror(errno));
+        return std::runtime_error("cannot read input file \"" + path + "\": " + std::generic_category().message(errno));
     };
     // First pass: where the sections start.
     StartFinder found;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 #include "engine/fixed_fields.h"
 
@@ -12,7 +13,8 @@ namespace vek::engine {
 
 ReportFile::ReportFile(const std::string &path) : path_(path) {
     file_ = std::fopen(path.c_str(), "wb");
-    if (!file_) throw ReportError("cannot create output file \"" + path + "\": " + std::strerror(errno));
+    if (!file_)
+        throw ReportError("cannot create output file \"" + path + "\": " + std::generic_category().message(errno));
 }
 
 ReportFile::~ReportFile() {
@@ -23,7 +25,7 @@ void ReportFile::write(std::string_view text) {
     if (!file_) throw ReportError("output file \"" + path_ + "\" is closed");
     if (text.empty()) return;
     if (std::fwrite(text.data(), 1, text.size(), file_) != text.size())
-        throw ReportError("cannot write output file \"" + path_ + "\": " + std::strerror(errno));
+        throw ReportError("cannot write output file \"" + path_ + "\": " + std::generic_category().message(errno));
 }
 
 void ReportFile::close() {
@@ -33,7 +35,8 @@ void ReportFile::close() {
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     if (!flushed || !closed)
-        throw ReportError("cannot write output file \"" + path_ + "\": " + std::strerror(flushed ? errno : err));
+        throw ReportError("cannot write output file \"" + path_ +
+                          "\": " + std::generic_category().message(flushed ? errno : err));
 }
 
 SummaryTables::SummaryTables()

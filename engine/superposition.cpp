@@ -2,6 +2,8 @@
 // one table look-up and one multiply-add per pair.
 #include "engine/superposition.h"
 
+#include <string>
+
 namespace vek::engine {
 
 void superposeReference(const Real *q, Real *e, int months, const DayCalendar &calendar, const Real *fraction,
@@ -12,7 +14,7 @@ void superposeReference(const Real *q, Real *e, int months, const DayCalendar &c
         for (int i = k; i <= months; ++i) {
             const int lag = calendar[i] - start - 15;
             if (lag < 1) {
-                console << " IDELT OUT OF RANGE: " << lag << "\n";
+                console << " IDELT OUT OF RANGE: " + std::to_string(lag) + "\n";
                 continue;
             }
             e[i] = e[i] + step * fraction[lag];

@@ -4,7 +4,7 @@
 #include "engine/real.h"
 
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 
 namespace vek::engine {
 
@@ -58,8 +58,8 @@ int runVekCommand(const std::vector<std::string> &args, std::istream &in, std::o
     out.flush();
     if (!out) {
         const int why = errno;
-        err << " run-time error: cannot write standard output" << (why ? ": " : "") << (why ? std::strerror(why) : "")
-            << '\n';
+        err << " run-time error: cannot write standard output" << (why ? ": " : "")
+            << (why ? std::generic_category().message(why) : "") << '\n';
         err.flush();
         return status == kExitNormal ? kExitRuntimeError : status;
     }

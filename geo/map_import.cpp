@@ -1,12 +1,13 @@
 // Reading wells and reaches with GDAL/OGR.
 #include "geo/map_import.h"
 
+#include "common/ascii_case.h"
+
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -44,10 +45,7 @@ std::string trimmed(std::string s) {
 
 bool endsWithCsv(const std::string &path) {
     if (path.size() < 4) return false;
-    std::string ext = path.substr(path.size() - 4);
-    for (char &c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".csv";
+    return asciiLowered(path.substr(path.size() - 4)) == ".csv";
 }
 
 OperationError error(OperationError::Kind kind, std::string message, const std::string &file, std::string field = {}) {

@@ -1,6 +1,7 @@
 // The document core's structural operations on locations and years, and its
 // open and save.
 #include "model/model_document.h"
+#include "common/ascii_case.h"
 #include "common/utf8_path.h"
 
 #include "model/document_operations.h"
@@ -8,7 +9,6 @@
 #include "model/synthesis.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <filesystem>
 
@@ -29,12 +29,6 @@ void eraseEntry(MonthColumns &cols, int at) {
 void sizeColumns(MonthColumns &cols, int n, float value) {
     for (auto &c : cols)
         c.assign(static_cast<size_t>(std::max(n, 0)), value);
-}
-
-std::string lowered(std::string s) {
-    for (auto &ch : s)
-        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return s;
 }
 
 } // namespace
@@ -237,7 +231,7 @@ bool ModelDocument::open(const std::string &path, Prompter &prompter) {
     historicalDataChanged = false;
     partlyReadFrom_.clear();
     fileValuesCount_ = false;
-    std::string ext = lowered(std::filesystem::path(path).extension().string());
+    std::string ext = asciiLowered(std::filesystem::path(path).extension().string());
     const std::string abs = absolutePath(path);
     const std::string fileName = utf8FromPath(pathFromUtf8(path).filename());
     if (ext == ".vek") {

@@ -2,11 +2,11 @@
 #include "model/response_table_import.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "common/ascii_case.h"
 #include "common/numbers.h"
 #include "common/utf8_path.h"
 
@@ -47,12 +47,6 @@ std::vector<std::string> splitFields(std::string_view line, char separator) {
 bool wholeNumber(const std::string &field, float &value) {
     std::size_t pos = 0;
     return !field.empty() && scanReal(field, pos, value) && trim(std::string_view(field).substr(pos)).empty();
-}
-
-std::string lower(std::string s) {
-    for (char &c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 std::string at(std::size_t line, std::size_t column) {
@@ -100,7 +94,7 @@ ResponseTableImport parseResponseTables(std::string_view text, const std::string
     // Is the first column the months?
     bool monthColumn = false;
     if (header) {
-        const std::string h = lower(rows.front()[0]);
+        const std::string h = asciiLowered(rows.front()[0]);
         monthColumn = h == "month" || h == "months";
     } else if (columns > 1) {
         monthColumn = true;

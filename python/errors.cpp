@@ -1,10 +1,10 @@
 // The module's exceptions and shared helpers.
 #include "python/bindings.h"
 
+#include "common/ascii_case.h"
 #include <Python.h>
 
 #include <algorithm>
-#include <cctype>
 
 #include "facts/vek_facts.h"
 
@@ -103,8 +103,7 @@ void raiseError(py::handle type, const std::string &message,
 
 int yearTypeArgument(const py::handle &value) {
     if (py::isinstance<py::str>(value)) {
-        std::string s = value.cast<std::string>();
-        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+        const std::string s = asciiLowered(value.cast<std::string>());
         if (s == "calendar") return CalendarYear;
         if (s == "irrigation") return IrrigationYear;
         if (s == "usgs") return UsgsYear;

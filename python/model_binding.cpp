@@ -3,6 +3,7 @@
 // edit operations and written back through the safe save.
 #include "python/bindings.h"
 
+#include "common/ascii_case.h"
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -127,8 +128,7 @@ std::shared_ptr<Model> readModel(const py::object &pathArg) {
     auto model = std::make_shared<Model>();
     CollectingPrompter prompter;
     bool ok;
-    std::string ext = std::filesystem::path(pathFromUtf8(path)).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::string ext = asciiLowered(std::filesystem::path(pathFromUtf8(path)).extension().string());
     if (ext == ".vek") {
         // As the desktop opens it: a partly read model keeps no file of its
         // own, and writing it over the damaged file is refused.

@@ -1,9 +1,9 @@
 // Writing the selected tables of a report as CSV.
 #include "results/csv_export.h"
 
+#include "common/ascii_case.h"
 #include "results/export_layout.h"
 
-#include <cctype>
 #include <charconv>
 
 namespace vek {
@@ -17,12 +17,6 @@ std::string number(std::optional<double> value) {
     char buf[400];
     const auto r = std::to_chars(buf, buf + sizeof buf, *value, std::chars_format::fixed);
     return std::string(buf, r.ptr);
-}
-
-std::string lower(std::string s) {
-    for (char &c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 } // namespace
@@ -41,7 +35,7 @@ std::string buildCsv(const OutputResults &results, const ViewChoices &choices) {
     const ExportLayout layout = exportLayout(results, choices);
     std::string out = "position,kind,location,location_type,factor,type,year";
     for (const std::string &m : layout.months)
-        out += "," + csvField(lower(m));
+        out += "," + csvField(asciiLowered(m));
     out += ",total\r\n";
     for (const ExportBlock &b : layout.blocks) {
         const LocationResult &loc = *b.location;

@@ -2,6 +2,7 @@
 // libxlsxwriter.
 #include "results/xlsx_export.h"
 
+#include "common/ascii_case.h"
 #include "common/safe_save.h"
 #include "results/export_layout.h"
 
@@ -10,23 +11,12 @@
 #endif
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <locale.h>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <system_error>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace vek {
 
@@ -34,12 +24,8 @@ namespace {
 
 constexpr size_t kMaxSheetName = 31;
 
-std::string foldCase(const std::string &s) {
-    std::string out = s;
-    for (char &c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
+// Excel compares sheet names without case.
+std::string foldCase(const std::string &s) { return asciiLowered(s); }
 
 // The longest prefix of s that fits in max characters, never cutting a
 // character in two.
@@ -105,49 +91,6 @@ class CNumericLocale {
   private:
     locale_t c_ = nullptr;
     locale_t previous_ = nullptr;
-};
-
-// libxlsxwriter prints its own failures on standard error ("[ERROR] ...").
-// They are ours to report, once and in our words, so standard error goes to
-// the null device while the library works. One workbook at a time does this,
-// so that two threads never swap the program's standard error.
-class QuietStandardError {
-  public:
-    QuietStandardError() : lock_(mutex()) {
-        std::fflush(stderr);
-#ifdef _WIN32
-        saved_ = _dup(2);
-        const int null = _open("NUL", _O_WRONLY);
-        if (saved_ >= 0 && null >= 0) _dup2(null, 2);
-        if (null >= 0) _close(null);
-#else
-        saved_ = ::dup(2);
-        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (saved_ >= 0 && null >= 0) ::dup2(null, 2);
-        if (null >= 0) ::close(null);
-#endif
-    }
-    ~QuietStandardError() {
-        std::fflush(stderr);
-        if (saved_ < 0) return;
-#ifdef _WIN32
-        _dup2(saved_, 2);
-        _close(saved_);
-#else
-        ::dup2(saved_, 2);
-        ::close(saved_);
-#endif
-    }
-    QuietStandardError(const QuietStandardError &) = delete;
-    QuietStandardError &operator=(const QuietStandardError &) = delete;
-
-  private:
-    static std::mutex &mutex() {
-        static std::mutex m;
-        return m;
-    }
-    std::lock_guard<std::mutex> lock_;
-    int saved_ = -1;
 };
 
 // Our one message for a failure the library reported: it writes the
@@ -346,8 +289,11 @@ bool writeWorkbook(const std::string &path, const OutputResults &results, const 
     if (!scratch.create("vek-workbook.xlsx", &why)) return fail("Unable to write " + path + ": " + why);
 
     {
+        // libxlsxwriter also prints its failures on standard error (a line
+        // of its own, in the rare case of one); the program's message is
+        // made from the error code it returns. Standard error belongs to the
+        // whole process and stays where it is.
         const CNumericLocale cNumbers;
-        const QuietStandardError quiet;
         lxw_workbook_options opts = {};
         opts.constant_memory = options.constantMemory ? LXW_TRUE : LXW_FALSE;
         lxw_workbook *raw = workbook_new_opt(scratch.path().c_str(), &opts);

@@ -4,6 +4,7 @@
 // stages (read, transform, write) that call the model operations with those
 // options and print what they report. A stage that fails stops the command
 // before anything is written.
+#include "common/ascii_case.h"
 #include "model/imports.h"
 #include "model/input_file.h"
 #include "model/model_document.h"
@@ -15,7 +16,6 @@
 #include "vektool/convert_response_options.h"
 #include "vektool/messages.h"
 
-#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -157,9 +157,7 @@ const Option kOptions[] = {
 // The kind of IN: --from, or by extension as the document's open decides.
 InputKind inputKind(const ConvertOptions &o) {
     if (o.from) return *o.from;
-    std::string ext = o.in.size() >= 4 ? o.in.substr(o.in.size() - 4) : std::string();
-    for (char &c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string ext = vek::asciiLowered(o.in.size() >= 4 ? o.in.substr(o.in.size() - 4) : std::string());
     return ext == ".vek" ? InputKind::Vek : InputKind::WellOutput;
 }
 

@@ -19,7 +19,55 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace {
+
+// The workbook library prints its own failures on standard error
+// ("[ERROR] ..."); vektool says each failure once, in its words, for the
+// scripts that read its standard error. vektool runs one thread and prints
+// nothing while a workbook is written, so it can point its standard error at
+// the null device for that time (the library itself never does: in another
+// program other threads would lose their messages).
+class LibraryMessagesDropped {
+  public:
+    LibraryMessagesDropped() {
+        std::fflush(stderr);
+#ifdef _WIN32
+        saved_ = _dup(2);
+        const int null = _open("NUL", _O_WRONLY);
+        if (saved_ >= 0 && null >= 0) _dup2(null, 2);
+        if (null >= 0) _close(null);
+#else
+        saved_ = ::dup(2);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0) ::dup2(null, 2);
+        if (null >= 0) ::close(null);
+#endif
+    }
+    ~LibraryMessagesDropped() {
+        std::fflush(stderr);
+        if (saved_ < 0) return;
+#ifdef _WIN32
+        _dup2(saved_, 2);
+        _close(saved_);
+#else
+        ::dup2(saved_, 2);
+        ::close(saved_);
+#endif
+    }
+    LibraryMessagesDropped(const LibraryMessagesDropped &) = delete;
+    LibraryMessagesDropped &operator=(const LibraryMessagesDropped &) = delete;
+
+  private:
+    int saved_ = -1;
+};
 
 const char *kUsage = "usage: vektool report REPORT.out [options]\n\n"
                      "Prints the text report of the selected locations and years (tab-separated,\n"
@@ -264,6 +312,7 @@ int runReport(const vektool::Args &args) {
                                   [&](const std::string &target, vek::SafeSave::Replace replace, std::string *error) {
                                       vek::WorkbookOptions options;
                                       options.replace = replace;
+                                      const LibraryMessagesDropped quiet;
                                       return vek::writeWorkbook(target, results, choices, info, error, options);
                                   });
         }

@@ -1,5 +1,6 @@
 // vektool: model input files, engine runs and reports from scripts and batch
 // jobs, through the same document core as the desktop program.
+#include "common/safe_save.h"
 #include "vektool/command.h"
 
 #include "vek_version.h"
@@ -105,6 +106,8 @@ int main(int argc, char **argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
+    // Ended by a signal, vektool leaves no half-written file beside a target.
+    vek::removeTemporaryFilesOnEndingSignals();
     const int status = runCommandLine(argc, argv);
     if (!closeStandardOutput() && status == 0) return 1;
     return status;

@@ -285,15 +285,42 @@ TEST(SafeSaveFile, FileSizeLimitFailsAndCleansUp) {
     EXPECT_EQ(entriesIn(dir), 1u);
 }
 
-// A program ended by a signal in the middle of a save leaves no temporary
-// file; the signal still ends it.
+// Saving changes nothing of how the process handles signals: a library's
+// host (a Python interpreter) keeps its own. Checked in a child whose ending
+// signals are at their default, where a handler would once have been put.
+TEST(SafeSaveFile, SavesLeaveTheProcessSignalHandlingAlone) {
+    const std::string dir = t::freshDir("safe_save_file_no_handlers");
+    const int st = inChild([&] {
+        for (int sig = 1; sig < NSIG; ++sig)
+            if (sig != SIGKILL && sig != SIGSTOP) signal(sig, SIG_DFL);
+        std::vector<struct sigaction> before(NSIG), after(NSIG);
+        for (int sig = 1; sig < NSIG; ++sig)
+            sigaction(sig, nullptr, &before[static_cast<std::size_t>(sig)]);
+        std::string error;
+        vek::ScratchFile scratch;
+        if (!vek::saveFile(dir + "/a.txt", "new", &error) || !scratch.create("book", &error)) _exit(3);
+        for (int sig = 1; sig < NSIG; ++sig) {
+            sigaction(sig, nullptr, &after[static_cast<std::size_t>(sig)]);
+            if (after[static_cast<std::size_t>(sig)].sa_handler != before[static_cast<std::size_t>(sig)].sa_handler)
+                _exit(10 + sig);
+        }
+        _exit(0);
+    });
+    ASSERT_TRUE(WIFEXITED(st));
+    EXPECT_EQ(WEXITSTATUS(st), 0) << "the handler of signal " << WEXITSTATUS(st) - 10 << " changed";
+}
+
+// A program that asked for it (from its main) and is ended by a signal in
+// the middle of a save leaves no temporary file; the signal still ends it.
+// Without asking, the signal ends it all the same.
 TEST(SafeSaveFile, EndingSignalRemovesTheTemporaryFile) {
     const std::string dir = t::freshDir("safe_save_file_sigterm");
     const std::string path = dir + "/a.txt";
     t::writeFile(path, "old");
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
         const int st = inChild([&] {
             signal(sig, SIG_DFL);
+            vek::removeTemporaryFilesOnEndingSignals();
             vek::SafeSave s;
             if (!s.open(path)) _exit(3);
             s.write(std::string(200000, 'x'));
@@ -305,19 +332,34 @@ TEST(SafeSaveFile, EndingSignalRemovesTheTemporaryFile) {
         EXPECT_EQ(t::readFile(path), "old");
         EXPECT_EQ(entriesIn(dir), 1u) << sig;
     }
+    const int st = inChild([&] {
+        signal(SIGTERM, SIG_DFL);
+        vek::SafeSave s;
+        if (!s.open(path)) _exit(3);
+        raise(SIGTERM);
+        _exit(4);
+    });
+    ASSERT_TRUE(WIFSIGNALED(st));
+    EXPECT_EQ(WTERMSIG(st), SIGTERM);
+    EXPECT_EQ(t::readFile(path), "old");
 }
 
-// A handler the program installed itself is left alone.
+// A handler the program installed itself is left alone, also by the call
+// that asks for the clean-up.
 TEST(SafeSaveFile, ProgramHandlersAreKept) {
-    static volatile sig_atomic_t seen = 0;
-    auto old = signal(SIGTERM, [](int) { seen = 1; });
     const std::string dir = t::freshDir("safe_save_file_handler");
-    vek::SafeSave s;
-    ASSERT_TRUE(s.open(dir + "/a.txt"));
-    raise(SIGTERM);
-    EXPECT_EQ(seen, 1);
-    EXPECT_TRUE(s.commit());
-    signal(SIGTERM, old);
+    const int st = inChild([&] {
+        static volatile sig_atomic_t seen = 0;
+        signal(SIGTERM, [](int) { seen = 1; });
+        vek::removeTemporaryFilesOnEndingSignals();
+        vek::SafeSave s;
+        if (!s.open(dir + "/a.txt")) _exit(3);
+        raise(SIGTERM);
+        _exit(seen == 1 && s.commit() ? 0 : 4);
+    });
+    ASSERT_TRUE(WIFEXITED(st));
+    EXPECT_EQ(WEXITSTATUS(st), 0);
+    EXPECT_EQ(t::readFile(dir + "/a.txt"), "");
 }
 
 #endif

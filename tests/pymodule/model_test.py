@@ -4,6 +4,8 @@ document's rules, and the reader's and writer's messages as exceptions."""
 
 import copy
 import os
+import subprocess
+import sys
 
 import numpy as np
 import pytest
@@ -22,6 +24,25 @@ def test_models_read_and_written_back_are_byte_identical(shape, workdir):
         assert read_bytes(written) == read_bytes(source), source
         assert vek.read_model(written) == model
         assert not model.modified
+
+
+def test_writing_leaves_the_interpreters_signal_handling_alone(workdir):
+    # The module is a library: saving a file must not put handlers of its
+    # own in the host's place. A fresh interpreter, so that no earlier save
+    # of this one has run.
+    script = f"""
+import vek
+
+def caught():
+    with open("/proc/self/status") as f:
+        return next(line.split()[1] for line in f if line.startswith("SigCgt:"))
+
+before = caught()
+vek.read_model({EXAMPLE!r}).write({os.path.join(workdir, "signals.vek")!r})
+print(before, caught())
+"""
+    out = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, check=True).stdout.split()
+    assert out[0] == out[1], "signals caught before and after: " + " ".join(out)
 
 
 def test_older_files_are_written_in_the_current_form(workdir):

@@ -4,6 +4,7 @@ operation's typed error with the message the programs show."""
 
 import os
 import subprocess
+import sys
 
 import numpy as np
 import pytest
@@ -43,6 +44,19 @@ def test_operations_give_vektools_model(options, operation, workdir):
     operation(model)
     assert model.modified
     assert written(model, workdir) == expected
+
+
+def test_names_take_no_letter_case_from_the_locale():
+    # In a Turkish locale the C library keeps "I" upper case (its lower
+    # case is the dotless i): a fresh interpreter in that locale.
+    script = f"""
+import locale, vek
+locale.setlocale(locale.LC_ALL, "tr_TR.UTF-8")
+model = vek.read_model({EXAMPLE!r})
+print(vek.change_year_type(model, "IRRIGATION"), vek.change_year_type(model, "CALENDAR"))
+"""
+    r = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True)
+    assert (r.returncode, r.stdout.split()) == (0, ["False", "True"]), r.stderr
 
 
 def test_year_type_change_rescues_months_into_an_added_year():

@@ -9,12 +9,19 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 using namespace vek;
 
@@ -140,6 +147,54 @@ TEST(XlsxExport, WritesAsideAndReportsFailure) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
     EXPECT_EQ(workbookInfoFor(dir + "/model one.out").model, "model one");
 }
+
+#ifndef _WIN32
+// Writing a workbook leaves the process's standard error where it is: every
+// line another thread writes there meanwhile arrives.
+TEST(XlsxExport, OtherThreadsKeepTheirStandardError) {
+    const std::string dir = test::freshDir("xlsx_export_stderr");
+    OutputResults r;
+    r.firstPrintYear = 1600;
+    r.lastPrintYear = 1999;
+    LocationResult loc;
+    loc.rows.resize(401);
+    ViewChoices c;
+    for (int i = 0; i < 20; ++i) {
+        loc.name = "Well " + std::to_string(i);
+        r.locations.push_back(loc);
+        c.locations.push_back(i);
+    }
+    for (int y = 0; y < 401; ++y)
+        c.years.push_back(y);
+
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    const int file = ::open((dir + "/stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(saved, 0);
+    ASSERT_GE(file, 0);
+    ::dup2(file, 2);
+    std::atomic<bool> done{false};
+    long sent = 0;
+    std::thread talker([&] {
+        while (!done.load()) {
+            if (::write(2, "x\n", 2) == 2) ++sent;
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+    });
+    bool ok = true;
+    std::string error;
+    for (int i = 0; i < 3 && ok; ++i)
+        ok = writeWorkbook(dir + "/book.xlsx", r, c, workbookInfoFor("big.out"), &error);
+    done = true;
+    talker.join();
+    ::dup2(saved, 2);
+    ::close(saved);
+    ::close(file);
+    ASSERT_TRUE(ok) << error;
+    const std::string text = test::readFile(dir + "/stderr.txt");
+    EXPECT_EQ(static_cast<long>(std::count(text.begin(), text.end(), '\n')), sent);
+}
+#endif
 
 namespace {
 
