@@ -210,6 +210,7 @@ ReachesDialog::ReachesDialog(CVEKViewDoc *doc, QWidget *parent) : QDialog(parent
             setFactorFromMap(*doc_, row, !doc_->model().locations[static_cast<std::size_t>(row)].onMap.factorFromMap);
     });
     connect(doc, &CVEKViewDoc::viewsUpdated, this, [this] { refill(); });
+    if (doc_) doc_->refreshReachTroubles(); // a model just opened has not been resolved here yet
     refill();
 }
 

@@ -216,6 +216,7 @@ void CVEKViewDoc::applySnapshot(const DocumentSnapshot &s) {
         m.locations.push_back(*loc);
     doc_.model = std::move(m);
     doc_.historicalDataChanged = s.historicalDataChanged;
+    refreshReachTroubles(); // the troubles belong to the shares just brought back
     updateAllViews(ViewHint::Everything);
     applying_ = false;
 }
@@ -229,9 +230,8 @@ void CVEKViewDoc::beginStep(const QString &text) {
     stepMap_ = std::make_unique<MapInputs>(mapInputsOf(doc_.model));
 }
 
-void CVEKViewDoc::resolveReachShares() {
+void CVEKViewDoc::noteReachTroubles(const geo::Resolution &r) {
     reachTroubles_.clear();
-    const geo::Resolution r = geo::resolveReaches(doc_.model);
     if (!r.ok()) {
         reachTroubles_.emplace_back(-1, r.failure);
         return;
@@ -240,9 +240,21 @@ void CVEKViewDoc::resolveReachShares() {
         reachTroubles_.emplace_back(t.location, t.text);
 }
 
+void CVEKViewDoc::resolveReachShares() { noteReachTroubles(geo::resolveReaches(doc_.model)); }
+
+void CVEKViewDoc::refreshReachTroubles() {
+    reachTroubles_.clear();
+    if (!needsReachSection(doc_.model)) return;
+    ModelInput copy = doc_.model; // the shares stay as they are: only the troubles are wanted
+    noteReachTroubles(geo::resolveReaches(copy));
+}
+
 void CVEKViewDoc::endStep() {
     if (stepDepth_ == 0 || --stepDepth_ > 0 || applying_ || !stepBefore_) return;
-    if (stepMap_ && mapInputsOf(doc_.model) != *stepMap_ && needsReachSection(doc_.model)) resolveReachShares();
+    // The step's own view updates came before the shares were resolved: the
+    // views see the resolved shares (and factors from the map) once more.
+    const bool resolved = stepMap_ && mapInputsOf(doc_.model) != *stepMap_ && needsReachSection(doc_.model);
+    if (resolved) resolveReachShares();
     stepMap_.reset();
     std::shared_ptr<const DocumentSnapshot> before = std::move(stepBefore_);
     std::shared_ptr<const DocumentSnapshot> after = snapshotNow();
@@ -254,6 +266,7 @@ void CVEKViewDoc::endStep() {
         doc_.setModified(!undo_->isClean());
     }
     noteModified();
+    if (resolved) emit viewsUpdated(ViewHint::LocationCells);
 }
 
 std::size_t CVEKViewDoc::historyBytes() const { return snapshotBytes(undo_); }

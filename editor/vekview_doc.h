@@ -25,6 +25,9 @@ namespace vek {
 class MapWindow;
 class QtPrompter;
 struct DocumentSnapshot;
+namespace geo {
+struct Resolution;
+}
 
 class CVEKViewDoc : public QObject {
     Q_OBJECT
@@ -126,6 +129,9 @@ class CVEKViewDoc : public QObject {
     const std::vector<std::pair<int, std::string>> &reachTroubles() const { return reachTroubles_; }
     // Resolves now, outside any step's own detection (within the caller's step).
     void resolveReachShares();
+    // The troubles of the shares as they stand, the shares left untouched
+    // (after undo, or for a model just opened).
+    void refreshReachTroubles();
 
     // Properties (Units & Year Type): created on first use, shown at its last
     // position, its radios set from the document each time it is shown.
@@ -177,6 +183,7 @@ class CVEKViewDoc : public QObject {
     QPointer<QWidget> dialogParent_;
     bool lastModified_ = false;
     std::vector<std::pair<int, std::string>> reachTroubles_;
+    void noteReachTroubles(const geo::Resolution &r);
 
     QUndoStack *undo_ = nullptr;
     int stepDepth_ = 0;

@@ -19,8 +19,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QUndoStack>
+
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -135,9 +138,12 @@ TEST_F(MapTest, ReachesDialogChangesAreStepsThatResolve) {
     EXPECT_EQ(shares(0)[0].factor, static_cast<float>(100.0 * 100.0 * 0.2 / 2000));
     // The second well has no S and T: the dialog says why it has no shares.
     EXPECT_TRUE(shares(1).empty());
-    EXPECT_TRUE(dlg.locationTable()->item(1, 2)->text().contains("no S and T")) << dlg.locationTable()->item(1, 2)->text().toStdString();
+    EXPECT_TRUE(dlg.locationTable()->item(1, 2)->text().contains("no S and T"))
+        << dlg.locationTable()->item(1, 2)->text().toStdString();
     doc->undo();
     EXPECT_EQ(shares(1).size(), 2u);
+    EXPECT_TRUE(dlg.locationTable()->item(1, 2)->text().startsWith("Creek 0.25")) // not the undone trouble
+        << dlg.locationTable()->item(1, 2)->text().toStdString();
 }
 
 TEST_F(MapTest, MethodDialogTakesTheFactorFromTheMap) {
