@@ -4,13 +4,14 @@
 // Medians of 15 repetitions; run on the offscreen platform by default.
 #include "bench/model_generator.h"
 #include "common/prompter.h"
+#include "editor/location_list_model.h"
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
-#include "grid/grid_ctrl.h"
-#include "grid/in_place_edit.h"
+#include "grid/spreadsheet_view.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,18 +56,21 @@ int main(int argc, char **argv) {
         view->resize(1400, 900);
         view->show();
     });
-    vek::CGridCtrl *hist = view->historicalGrid();
-    vek::CGridCtrl *list = view->locationGrid();
+    vek::SpreadsheetView *hist = view->historicalTable();
+    vek::SpreadsheetView *list = view->locationTable();
     std::vector<double> type, undo, select;
     for (int i = 0; i < 15; ++i) {
         type.push_back(millis([&] {
-            hist->editCell(1 + i, 5);
-            hist->inPlaceEdit()->setText(QString::number(10 + i));
-            hist->endEditing(vek::CGridCtrl::EditEnd::Commit);
+            const QModelIndex cell = hist->model()->index(i, 4);
+            hist->setCurrentIndex(cell);
+            hist->edit(cell);
+            hist->cellEditor()->setText(QString::number(10 + i));
+            hist->endEdit(true);
         }));
         undo.push_back(millis([&] { doc.undo(); }));
         select.push_back(millis([&] {
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->cellRect(2 + i % 2 * 5, 0).center());
+            const QModelIndex row = list->model()->index(1 + i % 2 * 5, vek::LocationListModel::Name);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row).center());
         }));
     }
     std::printf("form, %d locations x %d years: open %.0f ms; type a value %.1f ms; undo %.1f ms; "

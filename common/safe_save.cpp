@@ -278,7 +278,7 @@ ScratchFile::~ScratchFile() {
     if (!path_.empty()) DeleteFileW(wide(path_).c_str());
 }
 
-void removeTemporaryFilesOnEndingSignals() {}
+void removeListedTemporaryFiles() {}
 
 #else
 
@@ -286,13 +286,11 @@ namespace {
 
 // What a signal does to a save in progress. While a save's temporary file
 // (or a scratch file) exists, its name stands in one of the slots below, the
-// only state the saves share. A program that calls
-// removeTemporaryFilesOnEndingSignals from its main gets, for each ending
-// signal (SIGINT, SIGTERM, SIGHUP, SIGQUIT) it left at its default, a
-// handler that removes every listed file and then ends the program by the
-// same signal, as the default would have; with no save open it only ends
-// the program. The saves themselves never install it: a library must not
-// change how its host handles signals. The target itself is never touched
+// only state the saves share. A program's signal handler removes every
+// listed file with removeListedTemporaryFiles (programs/ending_signals.cpp
+// installs such handlers for VEKView and vektool); the saves themselves
+// never install one: a library must not change how its host handles
+// signals. The target itself is never touched
 // by a signal: before the rename it is the old file, after it the new one; a
 // direct write to a FIFO or a device stops where it stood. SIGPIPE (a FIFO's
 // reader gone) and SIGXFSZ (the file size limit) are held back in the
@@ -312,26 +310,11 @@ static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may only 
 
 PendingSlot gPending[kSlots];
 
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
-void removePendingAndRaise(int sig) {
-    for (PendingSlot &slot : gPending)
-        if (slot.state.load() == kListed) ::unlink(slot.name);
-    ::signal(sig, SIG_DFL);
-    ::raise(sig);
-}
-
 } // namespace
 
-void removeTemporaryFilesOnEndingSignals() {
-    for (int sig : kEndingSignals) {
-        struct sigaction old {};
-        if (sigaction(sig, nullptr, &old) != 0 || (old.sa_flags & SA_SIGINFO) || old.sa_handler != SIG_DFL) continue;
-        struct sigaction now {};
-        now.sa_handler = removePendingAndRaise;
-        sigemptyset(&now.sa_mask);
-        sigaction(sig, &now, nullptr);
-    }
+void removeListedTemporaryFiles() {
+    for (PendingSlot &slot : gPending)
+        if (slot.state.load() == kListed) ::unlink(slot.name);
 }
 
 namespace {

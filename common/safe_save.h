@@ -10,8 +10,8 @@
 // MoveFileExW(REPLACE_EXISTING | WRITE_THROUGH). Two threads may save at
 // once, each with its own SafeSave. Nothing here changes the process's
 // signal handling; a program that wants the temporary files of the saves
-// under way removed when a signal ends it says so once, from its main
-// (removeTemporaryFilesOnEndingSignals).
+// under way removed when a signal ends it installs, from its main, handlers
+// that call removeListedTemporaryFiles (programs/ending_signals.h).
 #pragma once
 
 #include <cstddef>
@@ -92,14 +92,12 @@ class SafeSave {
 bool saveFile(const std::string &path, std::string_view bytes, std::string *error = nullptr,
               SafeSave::Replace replace = SafeSave::Replace::Allowed);
 
-// For a program's main, never for a library: the ending signals (SIGINT,
-// SIGTERM, SIGHUP, SIGQUIT) that are still at their default first remove the
-// temporary files of the saves under way (and the scratch files below), then
-// end the program as the default would have. A signal the program handles
-// itself is left alone. Without this call an ending signal leaves a save's
-// temporary file behind (a hidden name beside its target; the target itself
-// is never harmed). Does nothing on Windows.
-void removeTemporaryFilesOnEndingSignals();
+// For a program's signal handler (async-signal-safe): removes the temporary
+// files of the saves under way (and the scratch files below). The saves stay
+// open; the handler is expected to end the program. Without it an ending
+// signal leaves a save's temporary file behind (a hidden name beside its
+// target; the target itself is never harmed). Does nothing on Windows.
+void removeListedTemporaryFiles();
 
 // A private file for a library that writes only to a file name of its own
 // choosing (the workbook writer): made empty in the system's temporary

@@ -1,10 +1,10 @@
 // VEKView: the desktop editor of model input documents and viewer of engine
 // reports.
-#include "common/safe_save.h"
 #include "editor/about_dialog.h"
 #include "editor/help_window.h"
 #include "editor/smoke_run.h"
 #include "editor/vekview_app.h"
+#include "programs/ending_signals.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -3,13 +3,14 @@
 
 #include "editor/choice_dialogs.h"
 #include "editor/help_window.h"
+#include "editor/pumping_record_model.h"
 #include "editor/vekview_doc.h"
-#include "grid/grid_ctrl.h"
+#include "grid/spreadsheet_view.h"
 #include "model/pumping_record.h"
-#include "model/year_types.h"
 
 #include <QButtonGroup>
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -19,12 +20,6 @@
 #include <algorithm>
 
 namespace vek {
-
-namespace {
-
-QString gfmt(double v) { return QString::asprintf("%g", v); }
-
-} // namespace
 
 PumpingRecordDialog::PumpingRecordDialog(CVEKViewDoc *doc, int locationIndex, QWidget *parent)
     : QDialog(parent), doc_(doc), index_(locationIndex) {
@@ -49,8 +44,21 @@ PumpingRecordDialog::PumpingRecordDialog(CVEKViewDoc *doc, int locationIndex, QW
     group->addButton(cfs_);
     group->addButton(acFt_);
 
-    grid_ = new CGridCtrl(du.rect(7, 22, 292, 118), this, 1043);
-    grid_->setObjectName(QStringLiteral("ctl1043"));
+    model_ = new PumpingRecordModel(doc_, index_, this);
+    table_ = new SpreadsheetView(this);
+    table_->setModel(model_);
+    table_->setCornerText(QStringLiteral("Month"));
+    table_->setGeometry(du.rect(7, 22, 292, 118));
+    table_->setObjectName(QStringLiteral("ctl1043"));
+    table_->setContextMenuPolicy(Qt::CustomContextMenu);
+    table_->setAccessibleName(QStringLiteral("Pumping record"));
+    table_->setAccessibleDescription(
+        QStringLiteral("A row per month: the application efficiency, then for each historical year the discharge "
+                       "(rate and days on, or volume). Typing replaces a value; Enter, Tab and the arrow keys move "
+                       "between cells."));
+    label->setBuddy(cfs_);
+    cfs_->setAccessibleDescription(QStringLiteral("The discharges are rates in cubic feet per second, with days on."));
+    acFt_->setAccessibleDescription(QStringLiteral("The discharges are monthly volumes in acre-feet."));
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     help_ = new QPushButton(QStringLiteral("Help"), this);
@@ -58,13 +66,17 @@ PumpingRecordDialog::PumpingRecordDialog(CVEKViewDoc *doc, int locationIndex, QW
     ok_->setGeometry(du.rect(139, 148, 50, 14));
     cancel_->setGeometry(du.rect(194, 148, 50, 14));
     help_->setGeometry(du.rect(249, 148, 50, 14));
+    ok_->setAccessibleDescription(
+        QStringLiteral("Replaces the well's historical values by the consumptive use its pumping record gives."));
+    cancel_->setAccessibleDescription(QStringLiteral("Puts the pumping record back as it was when the dialog opened."));
+    help_->setAccessibleDescription(QStringLiteral("Opens the help on the pumping record."));
     ok_->setDefault(true);
     ok_->setAutoDefault(false);
     cancel_->setAutoDefault(false);
     help_->setAutoDefault(false);
 
     initialSize_ = du.size(306, 170);
-    gridRect_ = grid_->geometry();
+    gridRect_ = table_->geometry();
     okRect_ = ok_->geometry();
     cancelRect_ = cancel_->geometry();
     helpRect_ = help_->geometry();
@@ -76,16 +88,16 @@ PumpingRecordDialog::PumpingRecordDialog(CVEKViewDoc *doc, int locationIndex, QW
     connect(help_, &QPushButton::clicked, this, &PumpingRecordDialog::OnHelp);
     connect(cfs_, &QRadioButton::clicked, this, &PumpingRecordDialog::OnCfs);
     connect(acFt_, &QRadioButton::clicked, this, &PumpingRecordDialog::OnAcFt);
-    connect(grid_, &CGridCtrl::beginLabelEdit, this, &PumpingRecordDialog::onBeginEdit);
-    connect(grid_, &CGridCtrl::endLabelEdit, this, &PumpingRecordDialog::onEndEdit);
-    connect(grid_, &CGridCtrl::rightClicked, this, [this](int, int) {
-        QContextMenuEvent e(QContextMenuEvent::Mouse, mapFromGlobal(QCursor::pos()), QCursor::pos());
+    connect(table_, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        const QPoint global = table_->viewport()->mapToGlobal(pos);
+        QContextMenuEvent e(QContextMenuEvent::Mouse, mapFromGlobal(global), global);
         contextMenuEvent(&e);
     });
 
     fillTable();
     // Open tall enough to show the twelve months without scrolling.
-    int need = grid_->virtualHeight() + 2 * grid_->frameWidth() + grid_->horizontalScrollBar()->sizeHint().height();
+    const int need = table_->horizontalHeader()->sizeHint().height() + 12 * table_->defaultRowHeight() +
+                     2 * table_->frameWidth() + table_->horizontalScrollBar()->sizeHint().height();
     if (need > gridRect_.height()) resize(width(), height() + std::min(need - gridRect_.height(), du.y(120)));
 }
 
@@ -97,52 +109,23 @@ Location &PumpingRecordDialog::location() { return doc_->model().locations[stati
 
 void PumpingRecordDialog::fillTable() {
     if (!location_ok()) return;
-    Location &loc = location();
-    const ModelInput &m = doc_->model();
+    const Location &loc = location();
     cfs_->setChecked(loc.Units == PumpingRecord::Cfs);
     acFt_->setChecked(loc.Units != PumpingRecord::Cfs);
-    int units = loc.Units == PumpingRecord::Cfs ? PumpingRecord::Cfs : PumpingRecord::AcreFeet;
-    int years = PumpingRecord::recordYears(loc);
-    int cols = PumpingRecord::columnCount(units, years);
-    grid_->deleteAllItems();
-    grid_->setColumnCount(cols);
-    grid_->setRowCount(13);
-    grid_->setFixedRowCount(1);
-    grid_->setFixedColumnCount(1);
-    for (int c = 0; c < cols; ++c) {
-        grid_->setItemText(0, c, QString::fromStdString(PumpingRecord::columnHeader(units, m.inputStartYear, c)));
-        grid_->setColumnNumeric(c, c > 0); // flows and days: numbers only, "3,5" read as 3.5
-    }
-    for (int r = 1; r <= 12; ++r) {
-        grid_->setItemText(r, 0, QString::fromLatin1(monthAbbreviation(m.yearMode, r - 1)));
-        for (int c = 1; c < cols; ++c)
-            grid_->setItemText(r, c, gfmt(PumpingRecord::cellValue(loc, r, c)));
-    }
-    grid_->autoSizeColumns();
-    grid_->refresh();
-}
-
-void PumpingRecordDialog::onBeginEdit(int, int, const QString &oldText) { editText_ = oldText; }
-
-void PumpingRecordDialog::onEndEdit(int row, int col) {
-    QString text = grid_->itemText(row, col);
-    if (text == editText_ || !location_ok()) return;
-    float stored = PumpingRecord::storeCell(location(), row, col, leadingNumber(text));
-    grid_->setItemText(row, col, gfmt(stored));
-    // A changed record is part of the document: it must not vanish unsaved.
-    doc_->setModified(true);
+    model_->reload();
+    table_->resizeColumnsToContents();
 }
 
 void PumpingRecordDialog::OnCfs() {
     if (!location_ok()) return;
-    grid_->endEditing();
+    table_->endEdit(true);
     if (PumpingRecord::volumesToRates(location())) doc_->setModified(true);
     fillTable();
 }
 
 void PumpingRecordDialog::OnAcFt() {
     if (!location_ok()) return;
-    grid_->endEditing();
+    table_->endEdit(true);
     if (PumpingRecord::ratesToVolumes(location())) doc_->setModified(true);
     fillTable();
 }
@@ -150,7 +133,7 @@ void PumpingRecordDialog::OnAcFt() {
 void PumpingRecordDialog::OnHelp() { HelpWindow::showTopic(HelpWindow::topicForContext(123)); }
 
 void PumpingRecordDialog::accept() {
-    grid_->endEditing();
+    table_->endEdit(true);
     if (location_ok() && doc_->prompter() &&
         doc_->prompter()->askOkCancel("This will update the consumptive use of groundwater for the well.  Continue?")) {
         PumpingRecord::computeConsumptiveUse(doc_->model(), location());
@@ -160,7 +143,7 @@ void PumpingRecordDialog::accept() {
 }
 
 void PumpingRecordDialog::reject() {
-    if (grid_->isEditing()) grid_->endEditing(CGridCtrl::EditEnd::Cancel);
+    table_->endEdit(false);
     if (location_ok()) location() = backup_;
     doc_->setModified(backupModified_);
     QDialog::reject();
@@ -175,18 +158,18 @@ void PumpingRecordDialog::layoutControls() {
     if (initialSize_.isEmpty()) return;
     int dx = width() - initialSize_.width();
     int dy = height() - initialSize_.height();
-    grid_->setGeometry(gridRect_.adjusted(0, 0, dx, dy));
+    table_->setGeometry(gridRect_.adjusted(0, 0, dx, dy));
     ok_->setGeometry(okRect_.translated(0, dy));
     cancel_->setGeometry(cancelRect_.translated(0, dy));
     help_->setGeometry(helpRect_.translated(0, dy));
 }
 
 void PumpingRecordDialog::contextMenuEvent(QContextMenuEvent *event) {
-    if (!grid_->geometry().contains(event->pos())) return;
+    if (!table_->geometry().contains(event->pos())) return;
     QMenu menu(this);
     menu.setTitle(QStringLiteral("Hist Table Context"));
-    menu.addAction(QStringLiteral("&Copy"), grid_, &CGridCtrl::copy);
-    menu.addAction(QStringLiteral("&Paste"), grid_, &CGridCtrl::paste);
+    menu.addAction(QStringLiteral("&Copy"), table_, &SpreadsheetView::copy);
+    menu.addAction(QStringLiteral("&Paste"), table_, &SpreadsheetView::paste);
     menu.exec(event->globalPos());
 }
 

@@ -16,8 +16,9 @@ class QRadioButton;
 
 namespace vek {
 
-class CGridCtrl;
 class CVEKViewDoc;
+class PumpingRecordModel;
+class SpreadsheetView;
 
 class PumpingRecordDialog : public QDialog {
     Q_OBJECT
@@ -25,14 +26,15 @@ class PumpingRecordDialog : public QDialog {
     // The caller opens it only for an existing location.
     PumpingRecordDialog(CVEKViewDoc *doc, int location, QWidget *parent = nullptr);
 
-    CGridCtrl *table() const { return grid_; }
+    SpreadsheetView *table() const { return table_; }
+    PumpingRecordModel *tableModel() const { return model_; }
     QRadioButton *cfsRadio() const { return cfs_; }
     QRadioButton *acFtRadio() const { return acFt_; }
     QPushButton *okButton() const { return ok_; }
     QPushButton *cancelButton() const { return cancel_; }
     QPushButton *helpButton() const { return help_; }
 
-    // Rebuilds the record table from the location.
+    // Shows the location's record again (after its units changed).
     void fillTable();
     void OnCfs();
     void OnAcFt();
@@ -47,16 +49,14 @@ class PumpingRecordDialog : public QDialog {
   private:
     bool location_ok() const;
     Location &location();
-    void onBeginEdit(int row, int col, const QString &oldText);
-    void onEndEdit(int row, int col);
     void layoutControls();
 
     CVEKViewDoc *doc_;
     int index_;
     Location backup_;
     bool backupModified_;
-    QString editText_;
-    CGridCtrl *grid_;
+    PumpingRecordModel *model_;
+    SpreadsheetView *table_;
     QRadioButton *cfs_;
     QRadioButton *acFt_;
     QPushButton *ok_;

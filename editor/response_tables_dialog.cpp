@@ -4,8 +4,9 @@
 #include "editor/factor_calculator.h"
 #include "editor/response_curve_chart.h"
 #include "editor/response_edits.h"
+#include "editor/response_shares_model.h"
 #include "editor/vekview_doc.h"
-#include "grid/grid_ctrl.h"
+#include "grid/spreadsheet_view.h"
 #include "model/response_table_import.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -58,22 +60,13 @@ ResponseTablesDialog::ResponseTablesDialog(CVEKViewDoc *doc, QWidget *parent)
     list_ = new QListWidget;
     list_->setObjectName(QStringLiteral("tables"));
     list_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    list_->setAccessibleName(QStringLiteral("Response tables"));
+    list_->setAccessibleDescription(QStringLiteral("The model's unit response tables; F2 renames the current one."));
     add_ = button("&Add", "add");
     rename_ = button("&Rename", "rename");
     delete_ = button("&Delete", "delete");
     import_ = button("&Import...", "import");
-    grid_ = new CGridCtrl;
-    grid_->setObjectName(QStringLiteral("shares"));
-    grid_->setColumnCount(3);
-    grid_->setRowCount(1);
-    grid_->setFixedRowCount(1);
-    grid_->setFixedColumnCount(1);
-    grid_->setItemText(0, 0, QStringLiteral("Month"));
-    grid_->setItemText(0, 1, QStringLiteral("Share"));
-    grid_->setItemText(0, 2, QStringLiteral("Cumulative"));
-    grid_->setColumnNumeric(1, true);
-    grid_->setMinimumWidth(grid_->fontMetrics().horizontalAdvance(QStringLiteral("Month  0.000000  Cumulative")) + 40);
-    grid_->installEventFilter(this);
+    makeSharesTable();
     months_ = new QSpinBox;
     months_->setObjectName(QStringLiteral("months"));
     months_->setRange(1, kMostMonths);
@@ -91,6 +84,33 @@ ResponseTablesDialog::ResponseTablesDialog(CVEKViewDoc *doc, QWidget *parent)
     problem_->setStyleSheet(QStringLiteral("color: #c00000;"));
     chart_ = new ResponseCurveChart;
 
+    layoutControls();
+    connectControls();
+    fillList({});
+}
+
+void ResponseTablesDialog::makeSharesTable() {
+    shares_ = new ResponseSharesModel(doc_, this);
+    table_ = new SpreadsheetView;
+    table_->setObjectName(QStringLiteral("shares"));
+    table_->setModel(shares_);
+    table_->setCornerText(QStringLiteral("Month"));
+    table_->setMinimumWidth(table_->fontMetrics().horizontalAdvance(QStringLiteral("Month  0.000000  Cumulative")) +
+                            40);
+    table_->setAccessibleName(QStringLiteral("Monthly shares"));
+    table_->setAccessibleDescription(QStringLiteral(
+        "A row per month: the share of a step change that reaches the stream in that month, and the cumulative "
+        "share up to it. Typing replaces a share; a block pasted past the last month adds the months it needs."));
+    // A paste or a cut is one step.
+    table_->setBatch([this](const QString &what, const std::function<void()> &apply) {
+        if (!doc_) return;
+        auto step = doc_->step(QStringLiteral("%1 Response Table").arg(what));
+        apply();
+    });
+    table_->installEventFilter(this);
+}
+
+void ResponseTablesDialog::layoutControls() {
     auto *buttons = new QVBoxLayout;
     for (QPushButton *b : {add_, rename_, delete_, import_})
         buttons->addWidget(b);
@@ -106,18 +126,20 @@ ResponseTablesDialog::ResponseTablesDialog(CVEKViewDoc *doc, QWidget *parent)
     form->addRow(QStringLiteral("Months:"), months_);
     form->addRow(QStringLiteral("After the last month:"), after_);
     left->addLayout(form);
-    left->addWidget(grid_, 2);
+    left->addWidget(table_, 2);
     left->addWidget(problem_);
-
     auto *columns = new QHBoxLayout;
     columns->addLayout(left);
     columns->addWidget(chart_, 1);
     auto *close = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(close, &QDialogButtonBox::rejected, this, &ResponseTablesDialog::accept);
+    describeControls(close->button(QDialogButtonBox::Close));
     auto *lay = new QVBoxLayout(this);
     lay->addLayout(columns, 1);
     lay->addWidget(close);
+}
 
+void ResponseTablesDialog::connectControls() {
     connect(add_, &QPushButton::clicked, this, &ResponseTablesDialog::OnAdd);
     connect(rename_, &QPushButton::clicked, this, &ResponseTablesDialog::OnRename);
     connect(delete_, &QPushButton::clicked, this, &ResponseTablesDialog::OnDelete);
@@ -126,10 +148,30 @@ ResponseTablesDialog::ResponseTablesDialog(CVEKViewDoc *doc, QWidget *parent)
         if (!filling_) showTable();
     });
     connect(list_, &QListWidget::itemChanged, this, &ResponseTablesDialog::onItemChanged);
-    connect(grid_, &CGridCtrl::endLabelEdit, this, &ResponseTablesDialog::onShareEdited);
+    connect(shares_, &ResponseSharesModel::edited, this, &ResponseTablesDialog::onShareEdited);
     connect(months_, &QSpinBox::valueChanged, this, &ResponseTablesDialog::onMonthsChanged);
     connect(after_, &QComboBox::currentIndexChanged, this, &ResponseTablesDialog::onAfterChanged);
-    fillList({});
+}
+
+void ResponseTablesDialog::describeControls(QPushButton *close) {
+    // Names and descriptions for assistive technology.
+    const struct {
+        QWidget *w;
+        const char *name, *description;
+    } all[] = {
+        {add_, "Add", "Adds a table of 12 months of share 0."},
+        {rename_, "Rename", "Renames the current table in the list."},
+        {delete_, "Delete", "Deletes the current table; locations using it go back to the infinite aquifer."},
+        {import_, "Import", "Imports tables from a tab-delimited or comma-separated file."},
+        {months_, "Months", "How many months the current table has."},
+        {after_, "After the last month", "What the stream receives after the table's last month."},
+        {chart_, "Response of the table", "The share of a step change that has reached the stream, day by day."},
+        {close, "Close", "Closes the dialog; every change is already in the model."},
+    };
+    for (const auto &d : all) {
+        d.w->setAccessibleName(QString::fromLatin1(d.name));
+        d.w->setAccessibleDescription(QString::fromLatin1(d.description));
+    }
 }
 
 const UnitResponseTable *ResponseTablesDialog::table() const {
@@ -161,17 +203,11 @@ void ResponseTablesDialog::showTable() {
     shown_ = item ? item->data(Qt::UserRole).toString().toStdString() : std::string();
     const UnitResponseTable *t = table();
     filling_ = true;
-    for (QWidget *w : std::initializer_list<QWidget *>{rename_, delete_, months_, after_, grid_})
+    for (QWidget *w : std::initializer_list<QWidget *>{rename_, delete_, months_, after_, table_})
         w->setEnabled(t != nullptr);
-    grid_->deleteNonFixedRows();
+    shares_->showTable(t ? shown_ : std::string());
     if (t) {
         const int n = static_cast<int>(t->shares.size());
-        grid_->setRowCount(1 + n);
-        for (int r = 1; r <= n; ++r) {
-            grid_->setItemText(r, 0, QString::number(r));
-            grid_->setItemText(r, 1, shownNumber(static_cast<double>(t->shares[static_cast<std::size_t>(r - 1)])));
-            grid_->setItemState(r, 2, grid_->itemState(r, 2) | GVIS_READONLY);
-        }
         months_->setValue(std::max(n, 1));
         after_->setCurrentIndex(t->afterTableOne ? 1 : 0);
         const std::vector<int> users = locationsUsingTable(doc_->model(), t->name);
@@ -188,16 +224,13 @@ void ResponseTablesDialog::showTable() {
 }
 
 void ResponseTablesDialog::fitColumns() {
-    grid_->autoSizeColumns();
-    // Shares and cumulative shares take the spare width.
-    int w = grid_->maximumViewportSize().width();
-    if (grid_->virtualHeight() > grid_->maximumViewportSize().height())
-        w -= grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid_);
-    const int spare = w - grid_->virtualWidth();
-    if (spare > 1)
-        for (int c = 1; c <= 2; ++c)
-            grid_->setColumnWidth(c, grid_->columnWidth(c) + spare / 2);
-    grid_->refresh();
+    // Shares and cumulative shares share the width, at least what they need.
+    int w = table_->maximumViewportSize().width();
+    const int need = table_->horizontalHeader()->sizeHint().height() + shares_->rowCount() * table_->defaultRowHeight();
+    if (need > table_->maximumViewportSize().height())
+        w -= table_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table_);
+    for (int c = 0; c < 2; ++c)
+        table_->setColumnWidth(c, std::max(table_->contentWidth(c), w / 2));
 }
 
 void ResponseTablesDialog::fillCumulative() {
@@ -207,12 +240,6 @@ void ResponseTablesDialog::fillCumulative() {
         chart_->clearCurves(QStringLiteral("No table"));
         return;
     }
-    double sum = 0.0;
-    for (std::size_t i = 0; i < t->shares.size(); ++i) {
-        sum += static_cast<double>(t->shares[i]);
-        grid_->setItemText(static_cast<int>(i) + 1, 2, shownNumber(sum));
-    }
-    grid_->refresh();
     const std::string p = engine::tableProblem(t->shares);
     problem_->setText(p.empty() ? QString() : problemSentence(p));
     problem_->setVisible(!p.empty());
@@ -330,16 +357,10 @@ void ResponseTablesDialog::importFile(const QString &path) {
     fillList(read.tables.empty() ? std::string() : read.tables.front().name);
 }
 
-void ResponseTablesDialog::onShareEdited(int row, int col) {
-    const UnitResponseTable *t = table();
-    if (filling_ || !t || col != 1) return;
-    std::vector<float> shares = t->shares;
-    if (row < 1 || row > static_cast<int>(shares.size())) return;
-    const float v = static_cast<float>(typedNumber(grid_->itemText(row, col)).value_or(0.0));
-    shares[static_cast<std::size_t>(row - 1)] = v;
-    setResponseTableShares(*doc_, shown_, shares);
-    grid_->setItemText(row, col, shownNumber(static_cast<double>(v)));
+void ResponseTablesDialog::onShareEdited() {
+    if (filling_ || !table()) return;
     fillCumulative();
+    fitColumns();
 }
 
 void ResponseTablesDialog::onMonthsChanged(int months) {
@@ -362,9 +383,9 @@ void ResponseTablesDialog::pasteShares(const QString &text) {
     if (!t || text.isEmpty()) return;
     QStringList lines = text.split(QLatin1Char('\n'));
     if (lines.size() > 1 && lines.back().trimmed().isEmpty()) lines.removeLast();
-    const CCellID focus = grid_->focusCell();
-    const int first = focus.row >= 1 ? focus.row : 1;
-    const int needed = std::min(first - 1 + static_cast<int>(lines.size()), kMostMonths);
+    const QModelIndex focus = table_->currentIndex();
+    const int first = focus.isValid() ? focus.row() : 0;
+    const int needed = std::min(first + static_cast<int>(lines.size()), kMostMonths);
     auto step = doc_->step(QStringLiteral("Paste into Response Table"));
     if (needed > static_cast<int>(t->shares.size())) {
         std::vector<float> shares = t->shares;
@@ -372,20 +393,20 @@ void ResponseTablesDialog::pasteShares(const QString &text) {
         setResponseTableShares(*doc_, shown_, shares);
         showTable();
     }
-    grid_->setFocusCell(first, 1);
-    grid_->pasteText(text);
+    table_->setCurrentIndex(shares_->index(first, ResponseSharesModel::Share));
+    table_->pasteText(text);
     fillCumulative();
+    fitColumns();
 }
 
 bool ResponseTablesDialog::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == grid_ && event->type() == QEvent::Resize) fitColumns();
-    // The grid's paste keys: one step, and room for every pasted line.
-    if (watched == grid_ && event->type() == QEvent::KeyPress) {
+    if (watched == table_ && event->type() == QEvent::Resize) fitColumns();
+    // The table's paste keys: one step, and room for every pasted line.
+    if (watched == table_ && event->type() == QEvent::KeyPress) {
         auto *ke = static_cast<QKeyEvent *>(event);
         const Qt::KeyboardModifiers mods = ke->modifiers() & ~Qt::KeypadModifier;
-        if ((mods == Qt::ControlModifier && ke->key() == Qt::Key_V) ||
-            (mods == Qt::ShiftModifier && ke->key() == Qt::Key_Insert)) {
-            if (grid_->isEditing()) grid_->endEditing(CGridCtrl::EditEnd::Commit);
+        if (ke->matches(QKeySequence::Paste) || (mods == Qt::ShiftModifier && ke->key() == Qt::Key_Insert)) {
+            table_->endEdit(true);
             pasteShares(QApplication::clipboard()->text());
             return true;
         }

@@ -27,9 +27,10 @@ class QSpinBox;
 
 namespace vek {
 
-class CGridCtrl;
 class CVEKViewDoc;
 class ResponseCurveChart;
+class ResponseSharesModel;
+class SpreadsheetView;
 struct UnitResponseTable;
 
 class ResponseTablesDialog : public ChoiceDialog {
@@ -45,8 +46,9 @@ class ResponseTablesDialog : public ChoiceDialog {
     QPushButton *renameButton() const { return rename_; }
     QPushButton *deleteButton() const { return delete_; }
     QPushButton *importButton() const { return import_; }
-    // Month | Share | Cumulative, one row per month of the current table.
-    CGridCtrl *sharesGrid() const { return grid_; }
+    // Share | Cumulative, one row per month of the current table.
+    SpreadsheetView *sharesTable() const { return table_; }
+    ResponseSharesModel *sharesModel() const { return shares_; }
     QSpinBox *monthsSpin() const { return months_; }
     // 0: the last cumulative share is held; 1: the stream takes the rest.
     QComboBox *afterList() const { return after_; }
@@ -78,13 +80,17 @@ class ResponseTablesDialog : public ChoiceDialog {
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
+    void makeSharesTable();
+    void layoutControls();
+    void connectControls();
+    void describeControls(QPushButton *close);
     const UnitResponseTable *table() const;
     void fillList(const std::string &select);
     void showTable();
     void fillCumulative();
     void fitColumns();
     void onItemChanged(QListWidgetItem *item);
-    void onShareEdited(int row, int col);
+    void onShareEdited();
     void onMonthsChanged(int months);
     void onAfterChanged(int index);
     bool ask(const QString &question);
@@ -98,7 +104,8 @@ class ResponseTablesDialog : public ChoiceDialog {
     QPushButton *rename_;
     QPushButton *delete_;
     QPushButton *import_;
-    CGridCtrl *grid_;
+    ResponseSharesModel *shares_;
+    SpreadsheetView *table_;
     QSpinBox *months_;
     QComboBox *after_;
     QLabel *users_;

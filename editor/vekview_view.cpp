@@ -61,7 +61,8 @@ CVEKViewView::~CVEKViewView() {
     // Hiding the children on the way out must not reach the handlers.
     for (YearEdit *e : {d_->startEdit, d_->endEdit, d_->synthEdit, d_->runEndEdit})
         e->onCommit = nullptr;
-    for (QObject *o : std::initializer_list<QObject *>{d_->runStart, d_->outputType, d_->wells, d_->hist, d_->synth})
+    for (QObject *o : std::initializer_list<QObject *>{d_->runStart, d_->outputType, d_->wells, d_->hist, d_->synth,
+                                                       d_->wells->selectionModel()})
         o->blockSignals(true);
     if (doc_) doc_->disconnect(this);
     QWidget *page = takeWidget();
@@ -80,9 +81,12 @@ QLineEdit *CVEKViewView::inputEndEdit() const { return d_->endEdit; }
 QLineEdit *CVEKViewView::synthYearsEdit() const { return d_->synthEdit; }
 QLineEdit *CVEKViewView::runEndEdit() const { return d_->runEndEdit; }
 QLineEdit *CVEKViewView::toAddEdit() const { return d_->toAdd; }
-CGridCtrl *CVEKViewView::locationGrid() const { return d_->wells; }
-CGridCtrl *CVEKViewView::historicalGrid() const { return d_->hist; }
-CGridCtrl *CVEKViewView::synthesizedGrid() const { return d_->synth; }
+SpreadsheetView *CVEKViewView::locationTable() const { return d_->wells; }
+SpreadsheetView *CVEKViewView::historicalTable() const { return d_->hist; }
+SpreadsheetView *CVEKViewView::synthesizedTable() const { return d_->synth; }
+LocationListModel *CVEKViewView::locationModel() const { return d_->wellsModel; }
+MonthTableModel *CVEKViewView::historicalModel() const { return d_->histModel; }
+MonthTableModel *CVEKViewView::synthesizedModel() const { return d_->synthModel; }
 QGroupBox *CVEKViewView::historicalCaption() const { return d_->histBox; }
 QGroupBox *CVEKViewView::synthesizedCaption() const { return d_->synthBox; }
 QLabel *CVEKViewView::historicalUnits() const { return d_->histUnits; }
@@ -155,13 +159,7 @@ void CVEKViewView::OnPumpingRecord() {
     if (dlg.exec() != QDialog::Accepted || !doc_) return;
     doc_->updateAllViews(ViewHint::Everything);
     // The refill selects the first location; the user was working on this one.
-    if (location < static_cast<int>(doc_->model().locations.size())) {
-        selectedLocation_ = location;
-        d_->wells->setFocusCell(location + 1, 0);
-        d_->fillCaptions();
-        d_->fillHistorical();
-        d_->fillSynthesized();
-    }
+    if (location < static_cast<int>(doc_->model().locations.size())) d_->selectLocation(location);
 }
 
 void CVEKViewView::showStatus(const QString &text) {
@@ -205,11 +203,8 @@ void CVEKViewView::OnReaches() {
 void CVEKViewView::selectLocation(int location) {
     if (!doc_ || location < 0 || location >= static_cast<int>(doc_->model().locations.size())) return;
     endCellEdit();
-    selectedLocation_ = location;
-    d_->wells->setFocusCell(location + 1, 0);
-    d_->fillCaptions();
-    d_->fillHistorical();
-    d_->fillSynthesized();
+    d_->selectLocation(location);
+    d_->showSelectedRow();
 }
 
 void CVEKViewView::OnMap() {
@@ -409,37 +404,7 @@ void CVEKViewView::Impl::OnCloseupOutputType() {
 
 // ---- Edit menu, context menus -----------------------------------------------
 
-CGridCtrl *CVEKViewView::Impl::activeGrid() const {
-    QWidget *f = QApplication::focusWidget();
-    for (CGridCtrl *g : {wells, hist, synth})
-        if (f && (f == g || g->isAncestorOf(f))) return g;
-    return lastGrid ? lastGrid.data() : hist;
-}
-
 bool CVEKViewView::eventFilter(QObject *watched, QEvent *event) {
-    // The grids' own paste and cut keys, taken here so each is one undo step.
-    if (event->type() == QEvent::KeyPress) {
-        auto *g = qobject_cast<CGridCtrl *>(watched);
-        auto *ke = static_cast<QKeyEvent *>(event);
-        const Qt::KeyboardModifiers mods = ke->modifiers() & ~Qt::KeypadModifier;
-        if (g && (g == d_->wells || g == d_->hist || g == d_->synth)) {
-            if ((mods == Qt::ControlModifier && ke->key() == Qt::Key_V) ||
-                (mods == Qt::ShiftModifier && ke->key() == Qt::Key_Insert)) {
-                d_->pasteInto(g);
-                return true;
-            }
-            if (mods == Qt::ControlModifier && ke->key() == Qt::Key_X) {
-                d_->cutFrom(g);
-                return true;
-            }
-        }
-    }
-    if (event->type() == QEvent::FocusIn) {
-        if (auto *g = qobject_cast<CGridCtrl *>(watched)) {
-            d_->lastGrid = g;
-            emit focusedGridChanged();
-        }
-    }
     if (event->type() == QEvent::Resize && doc_) {
         if (watched == d_->hist || watched == d_->synth)
             d_->fitTableColumns();
@@ -451,17 +416,17 @@ bool CVEKViewView::eventFilter(QObject *watched, QEvent *event) {
     return QScrollArea::eventFilter(watched, event);
 }
 
-void CVEKViewView::Impl::showContextMenu(CGridCtrl *grid, const QPoint &globalPos) {
+void CVEKViewView::Impl::showContextMenu(SpreadsheetView *table, const QPoint &globalPos) {
     QMenu menu(q);
-    if (grid == hist) {
+    if (table == hist) {
         menu.setTitle(QStringLiteral("Hist Table Context"));
         menu.addAction(QStringLiteral("&Copy"), q, &CVEKViewView::copyFromHistoricalTable);
         menu.addAction(QStringLiteral("&Paste"), q, &CVEKViewView::pasteIntoHistoricalTable);
-    } else if (grid == synth) {
+    } else if (table == synth) {
         menu.setTitle(QStringLiteral("Synth Table Context"));
         menu.addAction(QStringLiteral("&Copy"), q, &CVEKViewView::copyFromSynthesizedTable);
         menu.addAction(QStringLiteral("&Paste"), q, &CVEKViewView::pasteIntoSynthesizedTable);
-    } else if (grid == wells) {
+    } else if (table == wells) {
         menu.setTitle(QStringLiteral("Well Table Context"));
         menu.addAction(QStringLiteral("&Copy"), q, &CVEKViewView::copyFromLocationList);
         menu.addAction(QStringLiteral("&Paste"), q, &CVEKViewView::pasteIntoLocationList);
@@ -472,54 +437,31 @@ void CVEKViewView::Impl::showContextMenu(CGridCtrl *grid, const QPoint &globalPo
 }
 
 void CVEKViewView::contextMenuEvent(QContextMenuEvent *event) {
-    for (CGridCtrl *g : {d_->hist, d_->synth, d_->wells}) {
-        QRect screen(g->mapToGlobal(QPoint(0, 0)), g->size());
+    for (SpreadsheetView *t : {d_->hist, d_->synth, d_->wells}) {
+        QRect screen(t->mapToGlobal(QPoint(0, 0)), t->size());
         if (screen.contains(event->globalPos())) {
-            d_->showContextMenu(g, event->globalPos());
+            d_->showContextMenu(t, event->globalPos());
             return;
         }
     }
 }
 
-// A paste or a cut changes many cells; it is one undo step.
-void CVEKViewView::Impl::pasteInto(CGridCtrl *grid) {
-    if (!grid->isEnabled() || !q->doc_) return;
-    grid->endEditing(CGridCtrl::EditEnd::Commit);
-    auto step = doc()->step(QStringLiteral("Paste into %1").arg(tableName(grid)));
-    grid->paste();
+QString CVEKViewView::Impl::tableName(SpreadsheetView *table) const {
+    return table == hist    ? QStringLiteral("Historical Table")
+           : table == synth ? QStringLiteral("Synthesized Table")
+                            : QStringLiteral("Location List");
 }
 
-void CVEKViewView::Impl::cutFrom(CGridCtrl *grid) {
-    if (!grid->isEnabled() || !q->doc_) return;
-    grid->endEditing(CGridCtrl::EditEnd::Commit);
-    auto step = doc()->step(QStringLiteral("Cut from %1").arg(tableName(grid)));
-    grid->cut();
-}
-
-QString CVEKViewView::Impl::tableName(CGridCtrl *grid) const {
-    return grid == hist    ? QStringLiteral("Historical Table")
-           : grid == synth ? QStringLiteral("Synthesized Table")
-                           : QStringLiteral("Location List");
-}
-
-void CVEKViewView::editCopy() { d_->activeGrid()->copy(); }
-void CVEKViewView::editPaste() { d_->pasteInto(d_->activeGrid()); }
-void CVEKViewView::editCut() { d_->cutFrom(d_->activeGrid()); }
-void CVEKViewView::editClear() {
-    CGridCtrl *g = d_->activeGrid();
-    if (g->isEnabled()) g->deleteFocusCell();
-}
-void CVEKViewView::editSelectAll() { d_->activeGrid()->selectAll(); }
 void CVEKViewView::copyFromHistoricalTable() { d_->hist->copy(); }
 void CVEKViewView::copyFromSynthesizedTable() { d_->synth->copy(); }
-void CVEKViewView::pasteIntoHistoricalTable() { d_->pasteInto(d_->hist); }
-void CVEKViewView::pasteIntoSynthesizedTable() { d_->pasteInto(d_->synth); }
+void CVEKViewView::pasteIntoHistoricalTable() { d_->hist->paste(); }
+void CVEKViewView::pasteIntoSynthesizedTable() { d_->synth->paste(); }
 void CVEKViewView::copyFromLocationList() { d_->wells->copy(); }
-void CVEKViewView::pasteIntoLocationList() { d_->pasteInto(d_->wells); }
+void CVEKViewView::pasteIntoLocationList() { d_->wells->paste(); }
 
 void CVEKViewView::endCellEdit() {
-    for (CGridCtrl *g : {d_->wells, d_->hist, d_->synth})
-        if (g->isEditing()) g->endEditing(CGridCtrl::EditEnd::Commit);
+    for (SpreadsheetView *t : {d_->wells, d_->hist, d_->synth})
+        t->endEdit(true);
     // A year edit with the focus has not been left yet: apply its text now.
     QWidget *f = QApplication::focusWidget();
     for (YearEdit *e : {d_->startEdit, d_->endEdit, d_->synthEdit, d_->runEndEdit})
@@ -531,14 +473,18 @@ void CVEKViewView::endCellEdit() {
 void CVEKViewView::renderForm(QPrinter *printer) {
     QPainter painter;
     if (!painter.begin(printer)) return;
+    renderPage(painter, QRectF(QPointF(0, 0), printer->pageLayout().paintRectPixels(printer->resolution()).size()));
+    painter.end();
+}
+
+void CVEKViewView::renderPage(QPainter &painter, const QRectF &area) {
     QWidget *page = d_->page;
-    QRectF area = printer->pageLayout().paintRectPixels(printer->resolution());
-    double sx = area.width() / page->width();
-    double sy = area.height() / page->height();
-    double s = std::min(sx, sy);
+    const double s = std::min(area.width() / page->width(), area.height() / page->height());
+    painter.save();
+    painter.translate(area.topLeft());
     painter.scale(s, s);
     page->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
-    painter.end();
+    painter.restore();
 }
 
 void CVEKViewView::print() {

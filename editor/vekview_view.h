@@ -20,13 +20,16 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPainter;
 class QPrinter;
 class QPushButton;
 
 namespace vek {
 
-class CGridCtrl;
 class CVEKViewDoc;
+class LocationListModel;
+class MonthTableModel;
+class SpreadsheetView;
 class Prompter;
 class YearEdit;
 
@@ -77,9 +80,12 @@ class CVEKViewView : public QScrollArea {
     QLineEdit *synthYearsEdit() const;
     QLineEdit *runEndEdit() const;
     QLineEdit *toAddEdit() const;
-    CGridCtrl *locationGrid() const;
-    CGridCtrl *historicalGrid() const;
-    CGridCtrl *synthesizedGrid() const;
+    SpreadsheetView *locationTable() const;
+    SpreadsheetView *historicalTable() const;
+    SpreadsheetView *synthesizedTable() const;
+    LocationListModel *locationModel() const;
+    MonthTableModel *historicalModel() const;
+    MonthTableModel *synthesizedModel() const;
     QGroupBox *historicalCaption() const;
     QGroupBox *synthesizedCaption() const;
     QLabel *historicalUnits() const;
@@ -92,13 +98,7 @@ class CVEKViewView : public QScrollArea {
     QPushButton *pumpingRecordButton() const;
     QPushButton *recalculateButton() const;
 
-    // Edit menu: act on the grid that has the focus (or last had it).
-    void editCopy();
-    void editPaste();
-    void editCut();
-    void editClear();
-    void editSelectAll();
-    // Edit menu items that name their table.
+    // Edit menu and context menu items that name their table.
     void copyFromHistoricalTable();
     void copyFromSynthesizedTable();
     void pasteIntoHistoricalTable();
@@ -106,7 +106,7 @@ class CVEKViewView : public QScrollArea {
     void copyFromLocationList();
     void pasteIntoLocationList();
 
-    // Ends an in-place cell edit or a year edit under way, so that its value
+    // Ends a cell edit or a year edit under way, so that its value
     // reaches the document (call before Save, Run, Properties changes).
     void endCellEdit();
 
@@ -115,6 +115,8 @@ class CVEKViewView : public QScrollArea {
     void printDirect();  // default printer, no dialog
     void printPreview(); // preview dialog
     void renderForm(QPrinter *printer);
+    // Draws the form as shown, scaled to fit `area` of the painter's device.
+    void renderPage(QPainter &painter, const QRectF &area);
 
     // Buttons and commands (also reachable by clicking).
     void OnNew();
@@ -137,8 +139,6 @@ class CVEKViewView : public QScrollArea {
     void showStatus(const QString &text);
 
   signals:
-    // A grid got the focus: the shell may update its Edit menu.
-    void focusedGridChanged();
     // A short note for the user, such as a refused value.
     void statusMessage(const QString &text);
 

@@ -8,6 +8,7 @@
 #include "model/synthesis.h"
 #include "model/year_types.h"
 
+#include <QHeaderView>
 #include <QStyle>
 #include <QTimer>
 
@@ -23,14 +24,14 @@ using namespace form_detail;
 
 namespace {
 
-std::string yesNo(int flag) { return flag ? "yes" : "no"; }
-
-// Width the grid's cells can fill without a horizontal scroll bar: the
+// Width the table's cells can fill without a horizontal scroll bar: the
 // viewport, less a vertical scroll bar when the rows need one.
-int fillableWidth(const CGridCtrl *g) {
-    const QSize area = g->maximumViewportSize();
+int fillableWidth(const SpreadsheetView *t) {
+    const QSize area = t->maximumViewportSize();
     int w = area.width();
-    if (g->virtualHeight() > area.height()) w -= g->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, g);
+    const int rows = t->model() ? t->model()->rowCount() : 0;
+    const int need = t->horizontalHeader()->height() + rows * t->defaultRowHeight();
+    if (need > area.height()) w -= t->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, t);
     return w;
 }
 
@@ -38,57 +39,88 @@ int fillableWidth(const CGridCtrl *g) {
 
 // ---- column widths and the selected row -----------------------------------
 
+void CVEKViewView::Impl::measureColumn(SpreadsheetView *table, int column) {
+    if (table == wells) {
+        if (column >= 0 && column < LocationListModel::ColumnCount)
+            listNeeds[static_cast<size_t>(column)] = wells->contentWidth(column);
+    } else if (column >= 0 && column < 12) {
+        (table == hist ? histNeeds : synthNeeds)[static_cast<size_t>(column)] = table->contentWidth(column);
+    }
+}
+
 void CVEKViewView::Impl::fitTableColumns() {
     if (!hist || !synth) return;
-    hist->autoSizeColumns();
-    synth->autoSizeColumns();
-    const int n = std::min(hist->columnCount(), synth->columnCount());
-    if (n < 2) return;
-    std::vector<int> widths(static_cast<size_t>(n));
-    for (int c = 0; c < n; ++c)
-        widths[static_cast<size_t>(c)] = std::max(hist->columnWidth(c), synth->columnWidth(c));
-    // The month columns share the spare width of the narrower table, so both
-    // tables fill their frames and keep equal columns.
+    constexpr int n = 12;
+    if (tablesUnmeasured) {
+        for (int c = 0; c < n; ++c) {
+            measureColumn(hist, c);
+            measureColumn(synth, c);
+        }
+        tablesUnmeasured = false;
+    }
+    std::array<int, n> widths{};
+    for (size_t c = 0; c < n; ++c)
+        widths[c] = std::max(histNeeds[c], synthNeeds[c]);
+    // Both tables keep equal columns: their row headers too.
+    const int yearWidth =
+        std::max(hist->verticalHeader()->sizeHint().width(), synth->verticalHeader()->sizeHint().width());
+    for (SpreadsheetView *t : {hist, synth})
+        if (t->verticalHeader()->width() != yearWidth) t->verticalHeader()->setFixedWidth(yearWidth);
+    // The months share the spare width of the narrower table, so both
+    // tables fill their frames.
     const int spare =
         std::min(fillableWidth(hist), fillableWidth(synth)) - std::accumulate(widths.begin(), widths.end(), 0);
-    if (spare > 0) {
-        const int months = n - 1;
-        for (int c = 1; c < n; ++c)
-            widths[static_cast<size_t>(c)] += spare / months + (c - 1 < spare % months ? 1 : 0);
-    }
-    for (CGridCtrl *g : {hist, synth}) {
+    if (spare > 0)
         for (int c = 0; c < n; ++c)
-            g->setColumnWidth(c, widths[static_cast<size_t>(c)]);
-        g->refresh();
-    }
+            widths[static_cast<size_t>(c)] += spare / n + (c < spare % n ? 1 : 0);
+    for (SpreadsheetView *t : {hist, synth})
+        for (int c = 0; c < n; ++c)
+            if (t->columnWidth(c) != widths[static_cast<size_t>(c)])
+                t->setColumnWidth(c, widths[static_cast<size_t>(c)]);
 }
 
 void CVEKViewView::Impl::fitListColumns() {
     if (!wells) return;
-    wells->autoSizeColumns();
-    int total = 0;
-    for (int c = 0; c < wells->columnCount(); ++c)
-        total += wells->columnWidth(c);
-    // A long table name gives up width first (its cell's title tip shows it
+    constexpr int columns = LocationListModel::ColumnCount;
+    if (listUnmeasured) {
+        for (int c = 0; c < columns; ++c)
+            measureColumn(wells, c);
+        listUnmeasured = false;
+    }
+    std::array<int, columns> widths = listNeeds;
+    int total = std::accumulate(widths.begin(), widths.end(), 0);
+    // A long table name gives up width first (its cell's tool tip shows it
     // whole), down to a width that still says which table.
-    const int methodWidth = wells->columnWidth(kMethodColumn);
+    const size_t method = LocationListModel::Method;
+    const int methodWidth = widths[method];
     const int narrowest = std::min(methodWidth, wells->fontMetrics().averageCharWidth() * 24);
     const int cut = std::min(total - fillableWidth(wells), methodWidth - narrowest);
     if (cut > 0) {
-        wells->setColumnWidth(kMethodColumn, methodWidth - cut);
+        widths[method] -= cut;
         total -= cut;
     }
     // Names take the spare width.
     const int spare = fillableWidth(wells) - total;
-    if (spare > 0 && wells->columnCount() > 0) wells->setColumnWidth(0, wells->columnWidth(0) + spare);
-    wells->refresh();
+    if (spare > 0) widths[0] += spare;
+    for (int c = 0; c < columns; ++c)
+        if (wells->columnWidth(c) != widths[static_cast<size_t>(c)])
+            wells->setColumnWidth(c, widths[static_cast<size_t>(c)]);
 }
 
 void CVEKViewView::Impl::showSelectedRow() {
     if (!wells) return;
-    const int row = selected() ? q->selectedLocation_ + 1 : -1;
-    wells->setHighlightedRow(row);
-    if (row > 0) wells->ensureVisible(row, std::max(0, wells->focusCell().col));
+    const int row = selected() ? q->selectedLocation_ : -1;
+    wellsModel->setHighlightedRow(row);
+    if (row < 0) return;
+    // The list's current row follows the selected location.
+    const QModelIndex current = wells->currentIndex();
+    if (!current.isValid() || current.row() != row) {
+        followingSelection = true;
+        wells->selectionModel()->setCurrentIndex(wellsModel->index(row, current.isValid() ? current.column() : 0),
+                                                 QItemSelectionModel::ClearAndSelect);
+        followingSelection = false;
+    }
+    wells->scrollTo(wellsModel->index(row, std::max(0, wells->currentIndex().column())));
 }
 
 // ---- refills ----------------------------------------------------------------
@@ -125,64 +157,44 @@ void CVEKViewView::onUpdate(ViewHint hint) {
         d_->fillLocationCells();
         break;
     }
+    d_->fitListColumns();
+    d_->fitTableColumns();
     d_->markProblems();
 }
 
 // ---- values the run would refuse, or that look wrong -----------------------
 
-namespace {
-
-void mark(CGridCtrl *grid, int row, int col, CellMark kind, const QString &note) {
-    const CellMark had = grid->itemMark(row, col);
-    if (had == CellMark::Refused && kind == CellMark::LooksWrong) return; // the refusal says more
-    const QString before = had == kind ? grid->itemNote(row, col) : QString();
-    grid->setItemMark(row, col, kind, before.isEmpty() ? note : before + "\n" + note);
-}
-
-} // namespace
-
 void CVEKViewView::Impl::markProblems() {
     const ModelInput &m = model();
-    for (CGridCtrl *g : {wells, hist, synth})
-        g->clearMarks();
     // What a run would refuse, and what it would read otherwise than shown:
-    // the validation of the check command, on the cells it names.
+    // the validation of the check command, on the cells it names. Values
+    // the engine takes but that hardly mean what was meant are marked by
+    // the tables' models themselves, as they show them.
     ValidationOptions options;
     options.fileValues = doc()->document().fileValues();
     options.synthesis = false; // stale synthesized years have their own note and question
     const ModelValidation v = validateModel(m, options);
     const int chosen = q->selectedLocation_;
+    CellMarks list, historical, synthesized;
     for (const ModelProblem &p : v.problems) {
         if (p.location < 0) continue;
         const CellMark kind = p.refused() ? CellMark::Refused : CellMark::LooksWrong;
         const QString text = QString::fromStdString(p.text);
-        const int row = p.location + 1;
         if (p.field == ModelProblem::Field::Name)
-            mark(wells, row, 0, kind, text);
+            addMark(list[{p.location, LocationListModel::Name}], kind, text);
         else if (p.field == ModelProblem::Field::VEK)
-            mark(wells, row, 1, kind, text);
+            addMark(list[{p.location, LocationListModel::Factor}], kind, text);
         else if (p.field == ModelProblem::Field::LocationType)
-            mark(wells, row, 2, kind, text);
+            addMark(list[{p.location, LocationListModel::Type}], kind, text);
         if (p.location != chosen || !p.year || p.month < 0) continue;
         if (p.field == ModelProblem::Field::HistoricalData)
-            mark(hist, *p.year - m.inputStartYear + 1, p.month + 1, kind, text);
+            addMark(historical[{*p.year - m.inputStartYear, p.month}], kind, text);
         else if (p.field == ModelProblem::Field::SynthesizedData)
-            mark(synth, *p.year - m.synthStartYear + 1, p.month + 1, kind, text);
+            addMark(synthesized[{*p.year - m.synthStartYear, p.month}], kind, text);
     }
-    // Values the engine takes but that hardly mean what was meant.
-    if (const Location *loc = selected()) {
-        const auto scan = [&](CGridCtrl *g, const MonthColumns &cols) {
-            const int n = std::min(shortestColumn(cols), g->rowCount() - 1);
-            for (int k = 0; k < n; ++k)
-                for (int c = 0; c < 12; ++c) {
-                    const std::string why =
-                        doubtfulValue(*loc, cols[static_cast<size_t>(c)][static_cast<size_t>(k)], m.unitMode);
-                    if (!why.empty()) mark(g, k + 1, c + 1, CellMark::LooksWrong, QString::fromStdString(why));
-                }
-        };
-        scan(hist, loc->historicalData);
-        scan(synth, loc->synthesizedData);
-    }
+    wellsModel->setMarks(std::move(list));
+    histModel->setMarks(std::move(historical));
+    synthModel->setMarks(std::move(synthesized));
 }
 
 void CVEKViewView::Impl::fillYearFields() {
@@ -260,37 +272,18 @@ void CVEKViewView::Impl::followModelledYears(const RunEnds &before) {
             QStringLiteral("The run follows the modelled years: it now covers %1 to %2.").arg(start).arg(end));
 }
 
-void CVEKViewView::Impl::fillLocationRow(int r) {
-    const Location &loc = model().locations[static_cast<size_t>(r - 1)];
-    wells->setItemText(r, 0, QString::fromStdString(loc.name));
-    wells->setItemText(r, 1, gfmt(loc.VEK));
-    wells->setItemText(r, 2, loc.isWell() ? QStringLiteral("Irrig. well") : QStringLiteral("Recharge site"));
-    wells->setItemText(r, 3, QString::fromStdString(yesNo(loc.UseInOutput)));
-    wells->setItemText(r, 4, loc.isWell() ? QString::fromStdString(yesNo(loc.UsePumpingRecord)) : QStringLiteral("NA"));
-    wells->setItemText(r, kMethodColumn, responseMethodCell(model(), loc));
-    for (int c = 2; c <= kMethodColumn; ++c)
-        wells->setItemState(r, c, wells->itemState(r, c) | GVIS_READONLY);
-}
-
 void CVEKViewView::Impl::fillLocationCells() {
-    const int n = static_cast<int>(model().locations.size());
-    if (wells->rowCount() != 1 + n) {
-        fullRefill();
-        return;
-    }
-    for (int r = 1; r <= n; ++r)
-        fillLocationRow(r);
+    wellsModel->refreshCells();
+    listUnmeasured = true;
     fitListColumns();
 }
 
 void CVEKViewView::Impl::fillLocationList() {
     const int n = static_cast<int>(model().locations.size());
-    wells->deleteNonFixedRows();
-    wells->setRowCount(1 + n);
-    for (int c = 0; c < kListColumns; ++c)
-        wells->setItemText(0, c, QString::fromLatin1(kListHeaders[c]));
-    for (int r = 1; r <= n; ++r)
-        fillLocationRow(r);
+    followingSelection = true;
+    wellsModel->reload();
+    followingSelection = false;
+    listUnmeasured = true;
     q->selectedLocation_ = n > 0 ? 0 : -1;
 }
 
@@ -325,60 +318,31 @@ void CVEKViewView::Impl::elideCaption(QGroupBox *box) {
 }
 
 void CVEKViewView::Impl::fillMonthHeaders() {
-    for (CGridCtrl *g : {hist, synth}) {
-        g->setItemText(0, 0, QStringLiteral("Year"));
-        for (int c = 1; c <= 12; ++c)
-            g->setItemText(0, c, QString::fromLatin1(monthAbbreviation(model().yearMode, c - 1)));
-        g->refresh();
-    }
+    for (MonthTableModel *t : {histModel, synthModel})
+        emit t->headerDataChanged(Qt::Horizontal, 0, 11);
     // New month names may be wider than the old ones.
-    fitTableColumns();
+    tablesUnmeasured = true;
 }
-
-namespace {
-
-void fillTable(CGridCtrl *grid, const MonthColumns &data, int firstYear) {
-    int n = static_cast<int>(data[0].size());
-    for (const auto &col : data)
-        n = std::min(n, static_cast<int>(col.size()));
-    grid->deleteNonFixedRows();
-    grid->setRowCount(1 + n);
-    for (int r = 1; r <= n; ++r) {
-        grid->setItemText(r, 0, dfmt(firstYear + r - 1));
-        for (int c = 1; c <= 12; ++c)
-            grid->setItemText(r, c, gfmt(data[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)]));
-    }
-    grid->refresh();
-}
-
-} // namespace
 
 void CVEKViewView::Impl::fillHistorical() {
     const Location *loc = selected();
+    tablesUnmeasured = true;
     if (!loc) {
-        hist->deleteNonFixedRows();
-        hist->refresh();
+        histModel->showLocation(-1);
         pumpButton->setEnabled(false);
         return;
     }
     pumpButton->setEnabled(loc->isWell());
     // A well whose values come from its pumping record is edited there.
-    bool fromRecord = loc->isWell() && loc->UsePumpingRecord;
+    const bool fromRecord = loc->isWell() && loc->UsePumpingRecord;
     hist->setEnabled(!fromRecord);
-    hist->setEditable(!fromRecord);
-    fillTable(hist, loc->historicalData, model().inputStartYear);
-    fitTableColumns();
+    histModel->showLocation(q->selectedLocation_, !fromRecord);
+    tablesUnmeasured = true;
 }
 
 void CVEKViewView::Impl::fillSynthesized() {
-    const Location *loc = selected();
-    if (!loc) {
-        synth->deleteNonFixedRows();
-        synth->refresh();
-        return;
-    }
-    fillTable(synth, loc->synthesizedData, model().synthStartYear);
-    fitTableColumns();
+    synthModel->showLocation(selected() ? q->selectedLocation_ : -1);
+    tablesUnmeasured = true;
 }
 
 void CVEKViewView::Impl::fullRefill() {
@@ -390,84 +354,78 @@ void CVEKViewView::Impl::fullRefill() {
     fillHistorical();
     fillSynthesized();
     fitListColumns();
+    fitTableColumns();
 }
 
 // ---- the location list and the tables ---------------------------------------
 
+void CVEKViewView::Impl::selectLocation(int location) {
+    if (location < 0 || location >= static_cast<int>(model().locations.size())) return;
+    q->selectedLocation_ = location;
+    fillCaptions();
+    fillHistorical();
+    fillSynthesized();
+    fitTableColumns();
+    scheduleMarks();
+}
+
 void CVEKViewView::Impl::OnClickWellListctrl(int row, int col) {
     if (!q->doc_) return;
-    if (row <= 0) return;
+    if (row < 0) return;
     const int n = static_cast<int>(model().locations.size());
-    if (row - 1 >= n) {
+    if (row >= n) {
         message("OnClickWellListctrl: Internal error.");
         return;
     }
-    q->selectedLocation_ = row - 1;
-    if (col == kMethodColumn) {
-        fillCaptions();
-        fillHistorical();
-        fillSynthesized();
+    if (row != q->selectedLocation_) selectLocation(row);
+    if (col == LocationListModel::Method) {
         q->OnResponseMethod();
         return;
     }
     static const char *const kToggles[] = {"Change Location Type", "Change Output?", "Change Has Pumping Record"};
-    auto step = doc()->step(QString::fromLatin1(col >= 2 && col <= 4 ? kToggles[col - 2] : "Select Location"));
-    Location &loc = model().locations[static_cast<size_t>(row - 1)];
+    if (col < LocationListModel::Type || col > LocationListModel::PumpingRecord) return;
+    auto step = doc()->step(QString::fromLatin1(kToggles[col - LocationListModel::Type]));
+    Location &loc = model().locations[static_cast<size_t>(row)];
     switch (col) {
-    case 2:
+    case LocationListModel::Type:
         loc.LocationType = loc.isWell() ? RechargeSite : IrrigationWell;
-        fillLocationRow(row);
-        markModified();
         break;
-    case 3:
+    case LocationListModel::Output:
         loc.UseInOutput = loc.UseInOutput ? 0 : 1;
-        fillLocationRow(row);
-        markModified();
-        break;
-    case 4:
-        if (loc.isWell()) loc.UsePumpingRecord = loc.UsePumpingRecord ? 0 : 1;
-        fillLocationRow(row);
-        markModified();
         break;
     default:
+        // A recharge site has no pumping record: its cell keeps "NA".
+        if (loc.isWell()) loc.UsePumpingRecord = loc.UsePumpingRecord ? 0 : 1;
         break;
     }
+    markModified();
+    wellsModel->refreshCells();
+    for (int c = LocationListModel::Type; c <= LocationListModel::PumpingRecord; ++c)
+        measureColumn(wells, c);
+    fitListColumns();
     fillCaptions();
     fillHistorical();
     fillSynthesized();
-    wells->refresh();
+    fitTableColumns();
     scheduleMarks();
 }
 
-void CVEKViewView::Impl::onBeginEdit(CGridCtrl *grid, int row, int, const QString &oldText) {
-    editingGrid = grid;
-    editOriginalText = oldText;
-    if (grid == wells && row >= 1) {
-        q->selectedLocation_ = row - 1;
-        showSelectedRow();
-    }
-}
-
-void CVEKViewView::Impl::onEndEdit(CGridCtrl *grid, int row, int col) {
-    editingGrid = nullptr;
+void CVEKViewView::Impl::onTableEdited(SpreadsheetView *table, int row, int col) {
     if (!q->doc_) return;
-    auto step = doc()->step(QStringLiteral("Edit in %1").arg(tableName(grid)));
-    if (grid == wells)
+    // The new text may be wider or narrower than before.
+    measureColumn(table, col);
+    if (table == wells) {
         OnEndlabeleditWellListctrl(row, col);
-    else if (grid == hist)
-        OnEndlabeleditPumpingListctrl(row, col);
-    else if (grid == synth)
-        OnEndlabeleditSynthListctrl(row, col);
-    // The new text may be wider or narrower than before; both tables keep
-    // equal columns.
-    if (grid == wells)
         fitListColumns();
-    else
+    } else {
+        // A synthesized value typed makes the synthesized years user-defined.
+        if (table == synth) fillCaptions();
         fitTableColumns();
-    scheduleMarks(grid, row, col);
+    }
+    scheduleMarks(table, row, col);
 }
 
-void CVEKViewView::Impl::scheduleMarks(CGridCtrl *edited, int row, int col) {
+void CVEKViewView::Impl::scheduleMarks(SpreadsheetView *edited, int row, int col) {
     if (edited) lastEdit = {edited, row, col};
     // Once after the edits of one action (a paste edits many cells).
     if (marksPending) return;
@@ -477,63 +435,23 @@ void CVEKViewView::Impl::scheduleMarks(CGridCtrl *edited, int row, int col) {
         if (!q->doc_) return;
         markProblems();
         // The value just typed is marked: the status bar says why.
-        if (lastEdit.grid && lastEdit.grid->itemMark(lastEdit.row, lastEdit.col) != CellMark::None)
-            q->showStatus(lastEdit.grid->itemNote(lastEdit.row, lastEdit.col).section('\n', 0, 0));
+        if (lastEdit.table) {
+            const QModelIndex i = lastEdit.table->model()->index(lastEdit.row, lastEdit.col);
+            if (i.isValid() && i.data(MarkRole).toInt() != static_cast<int>(CellMark::None))
+                q->showStatus(i.data(Qt::ToolTipRole).toString().section('\n', 0, 0));
+        }
         lastEdit = {};
     });
 }
 
-// The tables forward each changed cell to the document, which applies its
-// rules (stale synthesized years, user-defined synthesis); the cell then
-// shows the value the document holds.
-void CVEKViewView::Impl::OnEndlabeleditWellListctrl(int row, int col) {
-    const int n = static_cast<int>(model().locations.size());
-    if (row < 1 || row - 1 >= n) {
-        message("OnEndlabeleditWellListctrl: Internal error.");
+// A name or factor reached the document: the captions name the location,
+// and its tables follow it.
+void CVEKViewView::Impl::OnEndlabeleditWellListctrl(int row, int) {
+    if (row != q->selectedLocation_) {
+        selectLocation(row);
         return;
-    }
-    QString text = wells->itemText(row, col);
-    if (text != editOriginalText) {
-        ModelDocument &d = doc()->document();
-        if (col == 0) {
-            d.setLocationName(row - 1, text.trimmed().toStdString());
-        } else if (col == 1) {
-            d.setLocationFactor(row - 1, leadingNumber(text));
-            wells->setItemText(row, col, gfmt(model().locations[static_cast<size_t>(row - 1)].VEK));
-        }
     }
     fillCaptions();
-    fillHistorical();
-    fillSynthesized();
-}
-
-void CVEKViewView::Impl::OnEndlabeleditPumpingListctrl(int row, int col) {
-    Location *loc = selected();
-    if (!loc) {
-        message("OnEndlabeleditPumpingListctrl: Internal error.");
-        return;
-    }
-    QString text = hist->itemText(row, col);
-    const int k = row - 1, m = col - 1;
-    if (text != editOriginalText && m >= 0 && m < 12 && k >= 0 &&
-        k < static_cast<int>(loc->historicalData[static_cast<size_t>(m)].size())) {
-        doc()->document().setHistoricalValue(q->selectedLocation_, k, m, leadingNumber(text));
-        hist->setItemText(row, col, gfmt(loc->historicalData[static_cast<size_t>(m)][static_cast<size_t>(k)]));
-    }
-    hist->autoSizeColumns();
-}
-
-void CVEKViewView::Impl::OnEndlabeleditSynthListctrl(int row, int col) {
-    Location *loc = selected();
-    if (!loc) return;
-    QString text = synth->itemText(row, col);
-    if (text == editOriginalText) return;
-    const int k = row - 1, m = col - 1;
-    if (m >= 0 && m < 12 && k >= 0 && k < static_cast<int>(loc->synthesizedData[static_cast<size_t>(m)].size())) {
-        if (doc()->document().setSynthesizedValue(q->selectedLocation_, k, m, leadingNumber(text))) fillCaptions();
-        synth->setItemText(row, col, gfmt(loc->synthesizedData[static_cast<size_t>(m)][static_cast<size_t>(k)]));
-    }
-    synth->autoSizeColumns();
 }
 
 } // namespace vek

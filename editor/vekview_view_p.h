@@ -5,9 +5,11 @@
 #pragma once
 
 #include "editor/choice_dialogs.h"
+#include "editor/location_list_model.h"
+#include "editor/month_table_model.h"
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
-#include "grid/grid_ctrl.h"
+#include "grid/spreadsheet_view.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -16,6 +18,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <string>
@@ -68,12 +71,6 @@ namespace form_detail {
 inline QString gfmt(float v) { return QString::asprintf("%g", static_cast<double>(v)); }
 inline QString dfmt(int v) { return QString::asprintf("%d", v); }
 
-inline constexpr const char *kListHeaders[6] = {
-    "Wells/Recharge Sites", "VEK", "Location Type", "Output?", "Has Pumping Record", "Response Method"};
-inline constexpr int kListColumns = 6;
-// A click on a location's method opens its response method dialog.
-inline constexpr int kMethodColumn = 5;
-
 } // namespace form_detail
 
 struct CVEKViewView::Impl {
@@ -85,9 +82,12 @@ struct CVEKViewView::Impl {
     YearEdit *synthEdit = nullptr;
     YearEdit *runEndEdit = nullptr;
     QLineEdit *toAdd = nullptr;
-    CGridCtrl *wells = nullptr;
-    CGridCtrl *hist = nullptr;
-    CGridCtrl *synth = nullptr;
+    SpreadsheetView *wells = nullptr;
+    SpreadsheetView *hist = nullptr;
+    SpreadsheetView *synth = nullptr;
+    LocationListModel *wellsModel = nullptr;
+    MonthTableModel *histModel = nullptr;
+    MonthTableModel *synthModel = nullptr;
     QGroupBox *histBox = nullptr;
     QGroupBox *synthBox = nullptr;
     QLabel *histUnits = nullptr;
@@ -101,11 +101,11 @@ struct CVEKViewView::Impl {
     // controls need it.
     QSize baseSize;
 
-    CGridCtrl *editingGrid = nullptr;
-    QString editOriginalText;
     int locationsToAdd = 1;
     bool inYearEdit = false;
-    QPointer<CGridCtrl> lastGrid;
+    // The location list's current row is being set by a refill, not by the
+    // user.
+    bool followingSelection = false;
 
     explicit Impl(CVEKViewView *view) : q(view) {}
 
@@ -122,11 +122,35 @@ struct CVEKViewView::Impl {
         return i >= 0 && i < static_cast<int>(locs.size()) ? &locs[static_cast<size_t>(i)] : nullptr;
     }
 
+    // The controls and their layout (vekview_view_layout.cpp).
     void build();
+    QWidget *name(QWidget *w, int id);
+    QLabel *label(const char *text, int id = -1);
+    YearEdit *yearEdit(int id);
+    QPushButton *button(const char *text, int id);
+    SpreadsheetView *table(int id, QAbstractItemModel *model);
+    QGroupBox *group(const char *text, int id);
+    QLayout *buildYearRow();
+    QLayout *buildLocationRow();
+    QGroupBox *buildTableGroup(const char *caption, int groupId, int unitsId, int tableId);
+    QLayout *buildSynthesizedRow();
+    QLayout *buildRunRange();
+    void takeControls();
+    void setTabOrder();
+    void describeControls();
+    void connectTables();
+    void connectControls();
     // Columns fit their headers and values and share out the spare width;
-    // the historical and synthesized tables keep equal columns.
+    // the historical and synthesized tables keep equal columns. What the
+    // columns' contents need is measured again only when the tables were
+    // refilled (the flags) or a cell changed (measureColumn); a resize only
+    // shares out the width anew.
     void fitTableColumns();
     void fitListColumns();
+    void measureColumn(SpreadsheetView *table, int column);
+    std::array<int, 12> histNeeds{}, synthNeeds{};
+    std::array<int, LocationListModel::ColumnCount> listNeeds{};
+    bool tablesUnmeasured = true, listUnmeasured = true;
     // The selected location's row shows highlighted in the list.
     void showSelectedRow();
 
@@ -143,8 +167,9 @@ struct CVEKViewView::Impl {
     RunEnds runEnds() const;
     void followModelledYears(const RunEnds &before);
     void fillLocationList();
-    void fillLocationRow(int r);
     void fillLocationCells();
+    // Shows the location's tables (the list's current row follows).
+    void selectLocation(int location);
     void fillCaptions();
     void fillMonthHeaders();
     void setCaption(QGroupBox *box, const QString &caption);
@@ -157,20 +182,18 @@ struct CVEKViewView::Impl {
     // after the current action, and says in the status bar why the cell
     // edited last is marked.
     void markProblems();
-    void scheduleMarks(CGridCtrl *edited = nullptr, int row = -1, int col = -1);
+    void scheduleMarks(SpreadsheetView *edited = nullptr, int row = -1, int col = -1);
     struct EditedCell {
-        QPointer<CGridCtrl> grid;
+        QPointer<SpreadsheetView> table;
         int row = -1, col = -1;
     };
     EditedCell lastEdit;
     bool marksPending = false;
 
-    void onBeginEdit(CGridCtrl *grid, int row, int col, const QString &oldText);
-    void onEndEdit(CGridCtrl *grid, int row, int col);
     void OnClickWellListctrl(int row, int col);
+    // After a value reached the document through a table.
     void OnEndlabeleditWellListctrl(int row, int col);
-    void OnEndlabeleditPumpingListctrl(int row, int col);
-    void OnEndlabeleditSynthListctrl(int row, int col);
+    void onTableEdited(SpreadsheetView *table, int row, int col);
 
     int readYearEdit(QLineEdit *edit);
     void OnKillfocusInputStart();
@@ -180,11 +203,8 @@ struct CVEKViewView::Impl {
     void OnCloseupRunStart();
     void OnCloseupOutputType();
 
-    void showContextMenu(CGridCtrl *grid, const QPoint &globalPos);
-    void pasteInto(CGridCtrl *grid);
-    void cutFrom(CGridCtrl *grid);
-    QString tableName(CGridCtrl *grid) const;
-    CGridCtrl *activeGrid() const;
+    void showContextMenu(SpreadsheetView *table, const QPoint &globalPos);
+    QString tableName(SpreadsheetView *table) const;
 };
 
 } // namespace vek

@@ -109,6 +109,13 @@ class Checker {
         const long long years = runYears();
         const std::string run =
             "The run (" + std::to_string(m_.outputStartYear) + " to " + std::to_string(m_.outputEndYear) + ")";
+        if (years < 1 && m_.historicalYears() == 0) {
+            // A new model: its run range follows its years, so the years are
+            // what to set first.
+            add(Severity::Refused, -1, Field::OutputEndYear,
+                "The model has no years yet: set its Historical Start Year and End Year, then the run's years.");
+            return;
+        }
         if (years < 1) {
             add(Severity::Refused, -1, Field::OutputEndYear,
                 "The run has no years: it ends in " + std::to_string(m_.outputEndYear) + ", before it starts in " +

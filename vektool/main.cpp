@@ -1,6 +1,6 @@
 // vektool: model input files, engine runs and reports from scripts and batch
 // jobs, through the same document core as the desktop program.
-#include "common/safe_save.h"
+#include "programs/ending_signals.h"
 #include "vektool/command.h"
 
 #include "vek_version.h"

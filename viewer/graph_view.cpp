@@ -102,6 +102,10 @@ void GraphView::buildMenus() {
     });
     file->addSeparator();
     QAction *closeAct = file->addAction("&Close");
+    // The platform's Close keys, and Ctrl+W where they lack it, as in the main window.
+    QList<QKeySequence> closeKeys = QKeySequence::keyBindings(QKeySequence::Close);
+    if (!closeKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_W))) closeKeys.append(QKeySequence(Qt::CTRL | Qt::Key_W));
+    closeAct->setShortcuts(closeKeys);
     connect(closeAct, &QAction::triggered, this, &QWidget::close);
 
     QMenu *look = menuBar()->addMenu("&Look");

@@ -33,6 +33,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -127,9 +128,19 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     leftHolder->setFixedWidth(std::max(260, leftHolder->sizeHint().width()));
     left->setContentsMargins(0, 0, 0, 0);
 
-    auto *main = new QHBoxLayout(this);
+    // A window tiled smaller than the controls need scrolls rather than
+    // drawing them over one another.
+    auto *content = new QWidget;
+    auto *main = new QHBoxLayout(content);
     main->addWidget(leftHolder);
     main->addLayout(right, 1);
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidget(content);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
 
     struct Named {
         QWidget *w;

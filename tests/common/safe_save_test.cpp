@@ -310,58 +310,6 @@ TEST(SafeSaveFile, SavesLeaveTheProcessSignalHandlingAlone) {
     EXPECT_EQ(WEXITSTATUS(st), 0) << "the handler of signal " << WEXITSTATUS(st) - 10 << " changed";
 }
 
-// A program that asked for it (from its main) and is ended by a signal in
-// the middle of a save leaves no temporary file; the signal still ends it.
-// Without asking, the signal ends it all the same.
-TEST(SafeSaveFile, EndingSignalRemovesTheTemporaryFile) {
-    const std::string dir = t::freshDir("safe_save_file_sigterm");
-    const std::string path = dir + "/a.txt";
-    t::writeFile(path, "old");
-    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
-        const int st = inChild([&] {
-            signal(sig, SIG_DFL);
-            vek::removeTemporaryFilesOnEndingSignals();
-            vek::SafeSave s;
-            if (!s.open(path)) _exit(3);
-            s.write(std::string(200000, 'x'));
-            raise(sig);
-            _exit(4);
-        });
-        ASSERT_TRUE(WIFSIGNALED(st)) << sig;
-        EXPECT_EQ(WTERMSIG(st), sig);
-        EXPECT_EQ(t::readFile(path), "old");
-        EXPECT_EQ(entriesIn(dir), 1u) << sig;
-    }
-    const int st = inChild([&] {
-        signal(SIGTERM, SIG_DFL);
-        vek::SafeSave s;
-        if (!s.open(path)) _exit(3);
-        raise(SIGTERM);
-        _exit(4);
-    });
-    ASSERT_TRUE(WIFSIGNALED(st));
-    EXPECT_EQ(WTERMSIG(st), SIGTERM);
-    EXPECT_EQ(t::readFile(path), "old");
-}
-
-// A handler the program installed itself is left alone, also by the call
-// that asks for the clean-up.
-TEST(SafeSaveFile, ProgramHandlersAreKept) {
-    const std::string dir = t::freshDir("safe_save_file_handler");
-    const int st = inChild([&] {
-        static volatile sig_atomic_t seen = 0;
-        signal(SIGTERM, [](int) { seen = 1; });
-        vek::removeTemporaryFilesOnEndingSignals();
-        vek::SafeSave s;
-        if (!s.open(dir + "/a.txt")) _exit(3);
-        raise(SIGTERM);
-        _exit(seen == 1 && s.commit() ? 0 : 4);
-    });
-    ASSERT_TRUE(WIFEXITED(st));
-    EXPECT_EQ(WEXITSTATUS(st), 0);
-    EXPECT_EQ(t::readFile(dir + "/a.txt"), "");
-}
-
 #endif
 
 } // namespace

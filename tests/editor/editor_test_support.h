@@ -6,8 +6,7 @@
 #include "editor/pumping_record_dialog.h"
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
-#include "grid/grid_ctrl.h"
-#include "grid/in_place_edit.h"
+#include "grid/spreadsheet_view.h"
 #include "support/model_builder.h"
 #include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
@@ -28,12 +27,30 @@ namespace vek::test {
 
 inline QApplication *testApp() { return qtTestApp("editor_test"); }
 
-// Edits a grid cell as the user would: in-place edit, new text, commit.
-inline void typeCell(CGridCtrl *g, int row, int col, const QString &text) {
-    ASSERT_TRUE(g->editCell(row, col));
-    ASSERT_NE(g->inPlaceEdit(), nullptr);
-    g->inPlaceEdit()->setText(text);
-    g->endEditing(CGridCtrl::EditEnd::Commit);
+// The text a table shows in a cell, and in its headers.
+inline QString cellText(const QTableView *t, int row, int col) { return t->model()->index(row, col).data().toString(); }
+inline QString columnHeader(const QTableView *t, int col) {
+    return t->model()->headerData(col, Qt::Horizontal).toString();
+}
+inline QString rowHeader(const QTableView *t, int row) { return t->model()->headerData(row, Qt::Vertical).toString(); }
+
+// Edits a table cell as the user would: its edit box, new text, and the
+// edit stored as leaving the cell stores it.
+inline void typeCell(SpreadsheetView *t, int row, int col, const QString &text) {
+    const QModelIndex cell = t->model()->index(row, col);
+    ASSERT_TRUE(cell.isValid()) << row << "," << col;
+    t->setCurrentIndex(cell);
+    t->edit(cell);
+    ASSERT_NE(t->cellEditor(), nullptr);
+    t->cellEditor()->setText(text);
+    t->endEdit(true);
+}
+
+// Clicks a cell of a table.
+inline void clickCell(QTableView *t, int row, int col) {
+    const QModelIndex cell = t->model()->index(row, col);
+    t->scrollTo(cell);
+    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualRect(cell).center());
 }
 
 // Opens the form's Pumping Record dialog and presses its OK button.
@@ -106,9 +123,7 @@ class FormFixture : public ::testing::Test {
         QTest::keyClicks(e, text);
         QTest::keyClick(e, Qt::Key_Return);
     }
-    static void click(CGridCtrl *g, int row, int col) {
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellRect(row, col).center());
-    }
+    static void click(QTableView *t, int row, int col) { clickCell(t, row, col); }
 
     CountingPrompter prompter;
     std::unique_ptr<CVEKViewDoc> doc;

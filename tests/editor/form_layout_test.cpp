@@ -5,19 +5,21 @@
 // sees of the selection and of refused values.
 #include "editor/child_frame.h"
 #include "editor/choice_dialogs.h"
+#include "editor/location_list_model.h"
 #include "editor/main_frame.h"
 #include "editor/pumping_record_dialog.h"
 #include "editor/vekview_app.h"
 #include "editor/vekview_view.h"
 #include "editor_test_support.h"
-#include "grid/grid_ctrl.h"
-#include "grid/in_place_edit.h"
+#include "grid/cell_roles.h"
+#include "grid/spreadsheet_view.h"
 #include "model/document_operations.h"
 #include "model/year_types.h"
 #include "support/test_files.h"
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -102,10 +104,10 @@ std::vector<QWidget *> controls(QWidget *page) {
         if (!w->isVisible()) continue;
         bool inner = false;
         for (QWidget *p = w->parentWidget(); p && p != page; p = p->parentWidget())
-            inner = inner || qobject_cast<CGridCtrl *>(p) || qobject_cast<QComboBox *>(p);
+            inner = inner || qobject_cast<QTableView *>(p) || qobject_cast<QComboBox *>(p);
         if (inner) continue;
         if (qobject_cast<QLabel *>(w) || qobject_cast<QLineEdit *>(w) || qobject_cast<QPushButton *>(w) ||
-            qobject_cast<QComboBox *>(w) || qobject_cast<CGridCtrl *>(w) || qobject_cast<QGroupBox *>(w))
+            qobject_cast<QComboBox *>(w) || qobject_cast<QTableView *>(w) || qobject_cast<QGroupBox *>(w))
             out.push_back(w);
     }
     return out;
@@ -146,22 +148,27 @@ void expectNothingOverlapsOrIsCut(QWidget *page, const std::string &where) {
     }
 }
 
-// Rows of data the list shows whole without scrolling.
-int wholeRowsShown(const CGridCtrl *g) {
-    const int below = g->viewport()->height() - g->rowHeight(0);
-    return g->rowCount() > 1 ? below / g->rowHeight(1) : 0;
+// Rows of data the table shows whole without scrolling.
+int wholeRowsShown(const QTableView *t) {
+    return t->model()->rowCount() > 0 ? t->viewport()->height() / t->rowHeight(0) : 0;
 }
 
-// Every text of the grid fits its column as the grid draws it (a margin of
-// three pixels each side and the grid line).
-void expectTextsFit(const CGridCtrl *g, const std::string &where) {
-    const QFontMetrics fm = g->fontMetrics();
-    for (int c = 0; c < g->columnCount(); ++c) {
-        int widest = 0;
-        for (int r = 0; r < g->rowCount(); ++r)
-            widest = std::max(widest, fm.horizontalAdvance(g->itemText(r, c)));
-        EXPECT_GE(g->columnWidth(c), widest + 7)
-            << where << " column " << c << " \"" << g->itemText(0, c).toStdString() << "\"";
+// Every text of the table, its headers included, fits its column as the
+// table's delegate and header would draw it.
+void expectTextsFit(const QTableView *t, const std::string &where) {
+    const QAbstractItemModel *m = t->model();
+    QStyleOptionViewItem option;
+    option.initFrom(t);
+    option.font = t->font();
+    for (int c = 0; c < m->columnCount(); ++c) {
+        const std::string column =
+            " column " + std::to_string(c) + " \"" + m->headerData(c, Qt::Horizontal).toString().toStdString() + "\"";
+        EXPECT_GE(t->columnWidth(c), t->horizontalHeader()->sectionSizeHint(c)) << where << column;
+        for (int r = 0; r < m->rowCount(); ++r) {
+            const int need = t->itemDelegateForIndex(m->index(r, c))->sizeHint(option, m->index(r, c)).width();
+            EXPECT_GE(t->columnWidth(c), need) << where << column << " row " << r;
+            if (t->columnWidth(c) < need) return;
+        }
     }
 }
 
@@ -177,8 +184,8 @@ TEST(FormLayout, NothingOverlapsOrIsCutAtCommonScreenSizes) {
         expectNothingOverlapsOrIsCut(page, where);
         // The form fills the window it has and needs no horizontal scrolling.
         EXPECT_LE(page->width(), view->viewport()->width()) << where;
-        auto *list = view->locationGrid();
-        auto *hist = view->historicalGrid();
+        auto *list = view->locationTable();
+        auto *hist = view->historicalTable();
         EXPECT_GE(wholeRowsShown(list), size.height() >= 1080 ? 10 : 4) << where;
         EXPECT_GE(wholeRowsShown(hist), size.height() >= 1080 ? 8 : 2) << where;
         // The list and the tables take the width the window gives.
@@ -190,9 +197,9 @@ TEST(FormLayout, NothingOverlapsOrIsCutAtCommonScreenSizes) {
 TEST(FormLayout, ColumnsFitTheirTextsAndBothTablesAlignForEveryYearType) {
     Shell shell(QSize(1280, 900));
     CVEKViewView *view = shell.view();
-    auto *list = view->locationGrid();
-    auto *hist = view->historicalGrid();
-    auto *synth = view->synthesizedGrid();
+    auto *list = view->locationTable();
+    auto *hist = view->historicalTable();
+    auto *synth = view->synthesizedTable();
     expectTextsFit(list, "location list");
     // Calendar -> Irrigation -> USGS -> Calendar: each change refills the
     // tables before the month names, the order that once left them clipped.
@@ -202,26 +209,24 @@ TEST(FormLayout, ColumnsFitTheirTextsAndBothTablesAlignForEveryYearType) {
         shell.doc->updateAllViews(ViewHint::TablesAndMonthHeaders);
         QApplication::processEvents();
         const std::string where = "year type " + std::to_string(mode);
-        EXPECT_EQ(hist->itemText(0, 1), QString::fromLatin1(monthAbbreviation(mode, 0))) << where;
+        EXPECT_EQ(test::columnHeader(hist, 0), QString::fromLatin1(monthAbbreviation(mode, 0))) << where;
         expectTextsFit(hist, where + " historical");
         expectTextsFit(synth, where + " synthesized");
+        EXPECT_EQ(hist->verticalHeader()->width(), synth->verticalHeader()->width()) << where;
         int right = 0;
-        for (int c = 0; c < 13; ++c) {
+        for (int c = 0; c < 12; ++c) {
             EXPECT_EQ(hist->columnWidth(c), synth->columnWidth(c)) << where << " column " << c;
             right += hist->columnWidth(c);
         }
         // Months share the spare width: the table is filled, not scrolled.
         EXPECT_LE(right, hist->viewport()->width()) << where;
-        EXPECT_GT(right, hist->viewport()->width() - 13) << where;
+        EXPECT_GT(right, hist->viewport()->width() - 12) << where;
     }
 
     // A longer value typed into one table widens that column in both.
-    auto *edit = static_cast<CGridCtrl *>(synth);
-    ASSERT_TRUE(edit->editCell(1, 5));
-    edit->inPlaceEdit()->setText("123456789012345");
-    edit->endEditing(CGridCtrl::EditEnd::Commit);
+    test::typeCell(synth, 0, 4, "123456789012345");
     expectTextsFit(synth, "after a long value");
-    EXPECT_EQ(hist->columnWidth(5), synth->columnWidth(5));
+    EXPECT_EQ(hist->columnWidth(4), synth->columnWidth(4));
 }
 
 TEST(FormLayout, TileKeepsEveryFormInsideTheArea) {
@@ -257,36 +262,39 @@ TEST(FormLayout, MinimumIsTheTemplateSize) {
 TEST(FormSelection, SelectedRowShowsAndSurvivesPumpingRecordOk) {
     Shell shell(QSize(1280, 900));
     CVEKViewView *view = shell.view();
-    auto *list = view->locationGrid();
-    EXPECT_EQ(list->highlightedRow(), 1) << "the first location after a refill";
-    for (int c = 2; c <= 4; ++c)
-        EXPECT_TRUE(list->isColumnClickable(c)) << c;
-    EXPECT_FALSE(list->isColumnClickable(0));
+    auto *list = view->locationTable();
+    LocationListModel *rows = view->locationModel();
+    EXPECT_EQ(rows->highlightedRow(), 0) << "the first location after a refill";
+    for (int c = 2; c <= 5; ++c)
+        EXPECT_TRUE(rows->index(0, c).data(ClickableRole).toBool()) << c;
+    EXPECT_FALSE(rows->index(0, 0).data(ClickableRole).toBool());
 
     // Location 5 (a well): click its name, open its pumping record, OK.
-    list->ensureVisible(5, 0);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->cellRect(5, 0).center());
+    test::clickCell(list, 4, 0);
     ASSERT_EQ(view->selectedLocation(), 4);
-    EXPECT_EQ(list->highlightedRow(), 5);
+    EXPECT_EQ(rows->highlightedRow(), 4);
+    EXPECT_TRUE(rows->index(4, 3).data(HighlightRole).toBool());
+    EXPECT_FALSE(rows->index(0, 3).data(HighlightRole).toBool());
     test::acceptPumpingRecord(view, shell.prompter);
     EXPECT_EQ(view->selectedLocation(), 4) << "stays on the location, not back to the first";
-    EXPECT_EQ(list->highlightedRow(), 5);
+    EXPECT_EQ(rows->highlightedRow(), 4);
+    EXPECT_EQ(list->currentIndex().row(), 4);
     EXPECT_TRUE(view->historicalCaption()->property("caption").toString().endsWith("Location number 5"));
 
     // New still selects the first location.
     view->OnNew();
     EXPECT_EQ(view->selectedLocation(), 0);
-    EXPECT_EQ(list->highlightedRow(), 1);
+    EXPECT_EQ(rows->highlightedRow(), 0);
 }
 
 TEST(FormInput, RefusedValuesAreReportedInTheStatusBar) {
     Shell shell(QSize(1280, 900));
     CVEKViewView *view = shell.view();
     QSignalSpy notes(view, &CVEKViewView::statusMessage);
-    auto *hist = view->historicalGrid();
+    auto *hist = view->historicalTable();
     const float before = shell.doc->model().locations[0].historicalData[2][0];
     hist->setFocus();
-    hist->setFocusCell(1, 3);
+    hist->setCurrentIndex(hist->model()->index(0, 2));
     QTest::keyClick(hist, Qt::Key_Q);
     EXPECT_FALSE(hist->isEditing());
     ASSERT_EQ(notes.count(), 1);
@@ -295,7 +303,7 @@ TEST(FormInput, RefusedValuesAreReportedInTheStatusBar) {
     EXPECT_FLOAT_EQ(shell.doc->model().locations[0].historicalData[2][0], before);
     EXPECT_FALSE(shell.doc->isModified());
 
-    hist->setFocusCell(1, 1);
+    hist->setCurrentIndex(hist->model()->index(0, 0));
     hist->pasteText("1\tone\t3\n5\ttwo");
     ASSERT_EQ(notes.count(), 2);
     EXPECT_EQ(notes.at(1).at(0).toString(), "2 pasted cells were not numbers and were left unchanged.");

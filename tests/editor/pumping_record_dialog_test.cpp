@@ -1,9 +1,9 @@
 // The "Well Pumping Record" dialog on a real document: table layout, clamped
 // edits, the CFS / Ac-Ft radios, OK with and without confirmation, Cancel.
 #include "editor/pumping_record_dialog.h"
+#include "editor/pumping_record_model.h"
 #include "editor_test_support.h"
-#include "grid/grid_ctrl.h"
-#include "grid/in_place_edit.h"
+#include "grid/spreadsheet_view.h"
 
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,6 +14,9 @@
 #include <memory>
 
 using namespace vek;
+using vek::test::cellText;
+using vek::test::columnHeader;
+using vek::test::rowHeader;
 
 namespace {
 
@@ -34,7 +37,10 @@ class PumpingDialogTest : public ::testing::Test {
         dlg = std::make_unique<PumpingRecordDialog>(doc.get(), 0);
     }
     Location &well() { return doc->model().locations[0]; }
-    void typeCell(int row, int col, const QString &text) { vek::test::typeCell(dlg->table(), row, col, text); }
+    // Row and column as the record counts them: months from 1, the
+    // efficiencies in column 1.
+    void typeCell(int row, int col, const QString &text) { vek::test::typeCell(dlg->table(), row - 1, col - 1, text); }
+    QString shown(int row, int col) const { return cellText(dlg->table(), row - 1, col - 1); }
 
     vek::test::ScriptedPrompter prompter;
     std::unique_ptr<CVEKViewDoc> doc;
@@ -44,32 +50,33 @@ class PumpingDialogTest : public ::testing::Test {
 } // namespace
 
 TEST_F(PumpingDialogTest, TableFollowsUnitsAndYearType) {
-    CGridCtrl *g = dlg->table();
+    SpreadsheetView *g = dlg->table();
     EXPECT_TRUE(dlg->cfsRadio()->isChecked());
-    EXPECT_EQ(g->columnCount(), 8);
-    EXPECT_EQ(g->rowCount(), 13);
-    EXPECT_EQ(g->itemText(0, 1), "App. Eff. (0.0-1.0)");
-    EXPECT_EQ(g->itemText(0, 4), "1991 Flow Rate");
-    EXPECT_EQ(g->itemText(0, 5), "1991 Days On");
-    EXPECT_EQ(g->itemText(1, 0), "NOV");
-    EXPECT_EQ(g->itemText(2, 2), "1.5");
+    EXPECT_EQ(g->model()->columnCount(), 7);
+    EXPECT_EQ(g->model()->rowCount(), 12);
+    EXPECT_EQ(g->cornerText(), "Month");
+    EXPECT_EQ(columnHeader(g, 0), "App. Eff. (0.0-1.0)");
+    EXPECT_EQ(columnHeader(g, 3), "1991 Flow Rate");
+    EXPECT_EQ(columnHeader(g, 4), "1991 Days On");
+    EXPECT_EQ(rowHeader(g, 0), "NOV");
+    EXPECT_EQ(cellText(g, 1, 1), "1.5");
     dlg->acFtRadio()->click();
-    EXPECT_EQ(g->columnCount(), 5);
-    EXPECT_EQ(g->itemText(0, 3), "1991 Flow Volume");
+    EXPECT_EQ(g->model()->columnCount(), 4);
+    EXPECT_EQ(columnHeader(g, 2), "1991 Flow Volume");
 
     CVEKViewDoc emptyDoc(&prompter);
     emptyDoc.document().insertLocations(0, 1);
     PumpingRecordDialog noYears(&emptyDoc, 0);
-    EXPECT_EQ(noYears.table()->columnCount(), 2) << "months and efficiencies only";
+    EXPECT_EQ(noYears.table()->model()->columnCount(), 1) << "efficiencies only, beside the months";
 }
 
 TEST_F(PumpingDialogTest, EditsAreClampedAndStored) {
     typeCell(1, 1, "1.7");
     EXPECT_FLOAT_EQ(well().efficiency[0], 1.0f);
-    EXPECT_EQ(dlg->table()->itemText(1, 1), "1");
+    EXPECT_EQ(shown(1, 1), "1");
     typeCell(2, 4, "-3");
     EXPECT_FLOAT_EQ(well().pumpingFlow[1][1], 0.0f);
-    EXPECT_EQ(dlg->table()->itemText(2, 4), "0");
+    EXPECT_EQ(shown(2, 4), "0");
     typeCell(2, 5, "21");
     EXPECT_FLOAT_EQ(well().daysOn[1][1], 21.0f);
     EXPECT_TRUE(doc->isModified()) << "a changed record must not be lost unsaved";
@@ -80,7 +87,7 @@ TEST_F(PumpingDialogTest, CfsToAcFtAndBackThroughTheRadios) {
     dlg->acFtRadio()->click();
     EXPECT_EQ(well().Units, 1);
     EXPECT_FLOAT_EQ(well().pumpingFlow[2][0], 2.5f * 10.0f * 1.9835f);
-    EXPECT_EQ(dlg->table()->itemText(3, 2), QString::asprintf("%g", double(2.5f * 10.0f * 1.9835f)));
+    EXPECT_EQ(shown(3, 2), QString::asprintf("%g", double(2.5f * 10.0f * 1.9835f)));
     dlg->acFtRadio()->click(); // already volumes: nothing converts again
     EXPECT_FLOAT_EQ(well().pumpingFlow[2][0], 2.5f * 10.0f * 1.9835f);
 

@@ -74,10 +74,10 @@ double drawnAt(const QLineSeries *s, double t) {
 }
 
 TEST_F(ResponseDialogTest, MethodColumnOpensTheDialogWhoseOkIsOneStep) {
-    CGridCtrl *list = view->locationGrid();
-    EXPECT_EQ(list->itemText(0, 5), "Response Method");
-    EXPECT_EQ(list->itemText(2, 5), "Infinite aquifer");
-    EXPECT_FALSE(list->isCellEditable(2, 5));
+    SpreadsheetView *list = view->locationTable();
+    EXPECT_EQ(test::columnHeader(list, 5), "Response Method");
+    EXPECT_EQ(test::cellText(list, 1, 5), "Infinite aquifer");
+    EXPECT_FALSE(list->model()->index(1, 5).flags() & Qt::ItemIsEditable);
     QTimer::singleShot(0, [] {
         auto *dlg = qobject_cast<ResponseMethodDialog *>(QApplication::activeModalWidget());
         ASSERT_NE(dlg, nullptr);
@@ -102,14 +102,14 @@ TEST_F(ResponseDialogTest, MethodColumnOpensTheDialogWhoseOkIsOneStep) {
         EXPECT_TRUE(reference->isVisible());
         dlg->okButton()->click();
     });
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->cellRect(2, 5).center());
+    test::clickCell(list, 1, 5);
 
     const Location &south = m().locations[1];
     EXPECT_EQ(south.response.method, ResponseMethod::AlluvialAquifer);
     EXPECT_EQ(south.response.aOverW, 0.5f);
     EXPECT_EQ(south.VEK, 1000.0f);
-    EXPECT_EQ(list->itemText(2, 5), "Alluvial, a/W 0.5");
-    EXPECT_EQ(list->itemText(2, 1), "1000");
+    EXPECT_EQ(test::cellText(list, 1, 5), "Alluvial, a/W 0.5");
+    EXPECT_EQ(test::cellText(list, 1, 1), "1000");
     EXPECT_EQ(view->selectedLocation(), 1) << "the location clicked stays selected";
     ASSERT_EQ(stack()->count(), 1);
     EXPECT_EQ(stack()->undoText(), "Change Response Method");
@@ -117,7 +117,7 @@ TEST_F(ResponseDialogTest, MethodColumnOpensTheDialogWhoseOkIsOneStep) {
     doc->undo();
     EXPECT_TRUE(m().locations[1].response.isInfiniteAquifer());
     EXPECT_EQ(m().locations[1].VEK, 0.0f);
-    EXPECT_EQ(list->itemText(2, 5), "Infinite aquifer");
+    EXPECT_EQ(test::cellText(list, 1, 5), "Infinite aquifer");
     EXPECT_FALSE(doc->isModified());
 
     // Cancel, or OK without a change, records nothing.
@@ -278,7 +278,7 @@ TEST_F(ResponseDialogTest, ImportedTablesComeInAsOneStepAndReplaceOnlyWhenAllowe
     EXPECT_EQ(stack()->undoText(), "Import Response Tables");
     EXPECT_EQ(dlg->tableList()->count(), 2);
     EXPECT_EQ(dlg->currentTable(), "Basin A");
-    EXPECT_EQ(dlg->sharesGrid()->itemText(3, 2), "0.6") << "cumulative share";
+    EXPECT_EQ(test::cellText(dlg->sharesTable(), 2, 1), "0.6") << "cumulative share";
     EXPECT_TRUE(questions.isEmpty());
 
     // The same file again: No keeps the model's table and brings the new one
@@ -318,7 +318,7 @@ TEST_F(ResponseDialogTest, RenamingAndDeletingKeepTheLocationsSound) {
     item->setText("  Agency\t2021 ");
     EXPECT_EQ(m().locations[1].response.table, "Agency 2021");
     EXPECT_EQ(dlg->tableList()->currentItem()->text(), "Agency 2021");
-    EXPECT_EQ(view->locationGrid()->itemText(2, 5), "Table: Agency 2021");
+    EXPECT_EQ(test::cellText(view->locationTable(), 1, 5), "Table: Agency 2021");
     for (const char *bad : {"Other", "   "}) {
         dlg->tableList()->currentItem()->setText(QString::fromLatin1(bad));
         EXPECT_EQ(dlg->tableList()->currentItem()->text(), "Agency 2021");
@@ -339,7 +339,7 @@ TEST_F(ResponseDialogTest, RenamingAndDeletingKeepTheLocationsSound) {
     dlg->deleteButton()->click();
     EXPECT_EQ(m().responseTables.size(), 1u);
     EXPECT_TRUE(m().locations[1].response.isInfiniteAquifer());
-    EXPECT_EQ(view->locationGrid()->itemText(2, 5), "Infinite aquifer");
+    EXPECT_EQ(test::cellText(view->locationTable(), 1, 5), "Infinite aquifer");
     EXPECT_EQ(stack()->undoText(), "Delete Response Table");
     doc->undo();
     EXPECT_EQ(m().responseTables.size(), 2u);
@@ -355,17 +355,17 @@ TEST_F(ResponseDialogTest, SharesAreTypedPastedAndResizedAsSteps) {
     EXPECT_EQ(m().responseTables[1].name, "New table (2)");
     dlg->selectTable("New table");
 
-    CGridCtrl *g = dlg->sharesGrid();
-    typeCell(g, 2, 1, "0.25");
+    SpreadsheetView *g = dlg->sharesTable();
+    test::typeCell(g, 1, 0, "0.25");
     EXPECT_EQ(m().responseTables[0].shares[1], 0.25f);
-    EXPECT_EQ(g->itemText(12, 2), "0.25");
+    EXPECT_EQ(test::cellText(g, 11, 1), "0.25");
     EXPECT_EQ(stack()->undoText(), "Edit Response Table");
-    EXPECT_FALSE(g->isCellEditable(2, 2)) << "the cumulative share is computed";
+    EXPECT_FALSE(g->model()->index(1, 1).flags() & Qt::ItemIsEditable) << "the cumulative share is computed";
 
     // Pasting past the last month adds the months the lines need.
     const int steps = stack()->count();
     g->setFocus();
-    g->setFocusCell(11, 1);
+    g->setCurrentIndex(g->model()->index(10, 0));
     QGuiApplication::clipboard()->setText("0.1\n0.2\n0.3\n0.4\n");
     QTest::keyClick(g, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(stack()->count(), steps + 1);

@@ -11,7 +11,7 @@
 #include "editor/vekview_app.h"
 #include "editor/vekview_doc.h"
 #include "editor/vekview_view.h"
-#include "grid/grid_ctrl.h"
+#include "editor_test_support.h"
 #include "support/qt_test_app.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
@@ -46,7 +46,7 @@ const char *const kNames[] = {"North ditch well 1 (near river)", "Mesa well fiel
 // Clicks a location's method cell; `inDialog` works the dialog that opens
 // (it must close it).
 void workMethodDialog(CVEKViewView *form, int location, std::function<void(ResponseMethodDialog *)> inDialog) {
-    CGridCtrl *list = form->locationGrid();
+    SpreadsheetView *list = form->locationTable();
     bool seen = false;
     QTimer::singleShot(0, [&seen, inDialog] {
         auto *dlg = qobject_cast<ResponseMethodDialog *>(QApplication::activeModalWidget());
@@ -54,7 +54,7 @@ void workMethodDialog(CVEKViewView *form, int location, std::function<void(Respo
         seen = true;
         inDialog(dlg);
     });
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->cellRect(location + 1, 5).center());
+    t::clickCell(list, location, 5);
     EXPECT_TRUE(seen);
 }
 
@@ -85,7 +85,7 @@ TEST(ResponseRun, FourMethodsMadeInTheDialogsRunAndShow) {
     auto *form = qobject_cast<CVEKViewView *>(shell->frameOf(doc)->view());
     ASSERT_NE(form, nullptr);
     for (int r = 1; r <= 4; ++r)
-        EXPECT_EQ(form->locationGrid()->itemText(r, 5), "Infinite aquifer");
+        EXPECT_EQ(t::cellText(form->locationTable(), r - 1, 5), "Infinite aquifer");
 
     // The recharge pond: a unit response table, imported from the agency's
     // file through the Tables... button, completing the step after its last
@@ -119,9 +119,9 @@ TEST(ResponseRun, FourMethodsMadeInTheDialogsRunAndShow) {
         dlg->lambdaEdit()->setText("2");
         dlg->okButton()->click();
     });
-    EXPECT_EQ(form->locationGrid()->itemText(2, 5), "Alluvial, a/W 0.6");
-    EXPECT_EQ(form->locationGrid()->itemText(3, 5), "Streambed, \u03bb\u2032 2");
-    EXPECT_EQ(form->locationGrid()->itemText(4, 5), "Table: Cottonwood pond (basin model 2019)");
+    EXPECT_EQ(t::cellText(form->locationTable(), 1, 5), "Alluvial, a/W 0.6");
+    EXPECT_EQ(t::cellText(form->locationTable(), 2, 5), "Streambed, \u03bb\u2032 2");
+    EXPECT_EQ(t::cellText(form->locationTable(), 3, 5), "Table: Cottonwood pond (basin model 2019)");
     EXPECT_EQ(doc->undoStack()->count(), 5) << "import, table edit and three methods";
 
     // Save writes the example as it comes with the program.

@@ -68,7 +68,7 @@ TEST_F(RunRangeTest, EveryRefillKeepsTheRunRange) {
     const std::vector<Action> actions = {
         {"a cell edit, undone",
          [](RunRangeTest &t) {
-             typeCell(t.view->historicalGrid(), 1, 1, "5");
+             typeCell(t.view->historicalTable(), 0, 0, "5");
              t.doc->undo();
          }},
         {"New location", [](RunRangeTest &t) { t.view->OnNew(); }},

@@ -38,7 +38,7 @@ TEST_F(ShellTest, RunWithUnsavedChangesAsksWhatToRun) {
     ASSERT_NE(doc, nullptr);
     CVEKViewView *form = formOf(*shell, doc);
     ASSERT_NE(form, nullptr);
-    test::typeCell(form->historicalGrid(), 1, 1, "999");
+    test::typeCell(form->historicalTable(), 0, 0, "999");
     ASSERT_TRUE(doc->isModified());
     const QByteArray saved = onDisk(model);
 

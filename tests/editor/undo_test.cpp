@@ -10,8 +10,7 @@
 #include "editor/vekview_app.h"
 #include "editor/vekview_view.h"
 #include "editor_test_support.h"
-#include "grid/grid_ctrl.h"
-#include "grid/in_place_edit.h"
+#include "grid/spreadsheet_view.h"
 #include "model/year_types.h"
 #include "support/test_files.h"
 
@@ -33,6 +32,7 @@
 #include <memory>
 
 using namespace vek;
+using vek::test::cellText;
 using vek::test::CountingPrompter;
 using vek::test::typeCell;
 
@@ -50,26 +50,33 @@ struct Change {
 
 TEST_F(UndoTest, EveryKindOfChangeIsOneStepThatUndoesAndRedoesExactly) {
     const Change changes[] = {
-        {"Edit in Historical Table", [](UndoTest &t) { typeCell(t.view->historicalGrid(), 2, 3, "7"); }},
-        {"Edit in Synthesized Table", [](UndoTest &t) { typeCell(t.view->synthesizedGrid(), 1, 1, "5.5"); }},
-        {"Edit in Location List", [](UndoTest &t) { typeCell(t.view->locationGrid(), 2, 0, "East"); }},
+        {"Edit in Historical Table", [](UndoTest &t) { typeCell(t.view->historicalTable(), 1, 2, "7"); }},
+        {"Edit in Synthesized Table", [](UndoTest &t) { typeCell(t.view->synthesizedTable(), 0, 0, "5.5"); }},
+        {"Edit in Location List", [](UndoTest &t) { typeCell(t.view->locationTable(), 1, 0, "East"); }},
         {"Paste into Historical Table",
          [](UndoTest &t) {
-             CGridCtrl *h = t.view->historicalGrid();
-             h->setFocusCell(1, 1);
+             SpreadsheetView *h = t.view->historicalTable();
+             h->setCurrentIndex(h->model()->index(0, 0));
              QGuiApplication::clipboard()->setText("1\t2\t3\n4\t5\t6");
              t.view->pasteIntoHistoricalTable();
          }},
         {"Paste into Synthesized Table",
          [](UndoTest &t) {
-             // The grid's own Ctrl+V key is one step too.
-             CGridCtrl *s = t.view->synthesizedGrid();
+             // The table's own Ctrl+V key is one step too.
+             SpreadsheetView *s = t.view->synthesizedTable();
              s->setFocus();
-             s->setFocusCell(2, 2);
+             s->setCurrentIndex(s->model()->index(1, 1));
              QGuiApplication::clipboard()->setText("9,8\n7,6");
              QTest::keyClick(s, Qt::Key_V, Qt::ControlModifier);
          }},
-        {"Change Location Type", [](UndoTest &t) { t.click(t.view->locationGrid(), 2, 2); }},
+        {"Cut from Historical Table",
+         [](UndoTest &t) {
+             SpreadsheetView *h = t.view->historicalTable();
+             h->selectionModel()->select(QItemSelection(h->model()->index(1, 2), h->model()->index(2, 3)),
+                                         QItemSelectionModel::ClearAndSelect);
+             h->cut();
+         }},
+        {"Change Location Type", [](UndoTest &t) { t.click(t.view->locationTable(), 1, 2); }},
         {"New Location", [](UndoTest &t) { t.view->OnNew(); }},
         {"Delete Locations",
          [](UndoTest &t) {
@@ -147,9 +154,9 @@ TEST_F(UndoTest, EveryKindOfChangeIsOneStepThatUndoesAndRedoesExactly) {
 }
 
 TEST_F(UndoTest, StepsThatChangeNothingAreNotRecordedNorMarkModified) {
-    CGridCtrl *h = view->historicalGrid();
-    typeCell(h, 2, 3, "102"); // the value the cell holds, typed again
-    typeCell(view->synthesizedGrid(), 1, 1, "1000.00001");
+    SpreadsheetView *h = view->historicalTable();
+    typeCell(h, 1, 2, "102"); // the value the cell holds, typed again
+    typeCell(view->synthesizedTable(), 0, 0, "1000.00001");
     prompter.yesNo = {false}; // shortening refused
     typeYear(view->inputStartEdit(), "1991");
     prompter.deletions = {std::nullopt};
@@ -158,10 +165,7 @@ TEST_F(UndoTest, StepsThatChangeNothingAreNotRecordedNorMarkModified) {
     QTimer::singleShot(0, [] {
         auto *dlg = qobject_cast<PumpingRecordDialog *>(QApplication::activeModalWidget());
         ASSERT_NE(dlg, nullptr);
-        CGridCtrl *g = dlg->findChild<CGridCtrl *>();
-        ASSERT_TRUE(g->editCell(1, 1));
-        g->inPlaceEdit()->setText("99");
-        g->endEditing(CGridCtrl::EditEnd::Commit);
+        typeCell(dlg->table(), 0, 0, "0.5");
         dlg->reject();
     });
     view->OnPumpingRecord();
@@ -171,13 +175,13 @@ TEST_F(UndoTest, StepsThatChangeNothingAreNotRecordedNorMarkModified) {
 }
 
 TEST_F(UndoTest, StepsStackAndUndoInOrder) {
-    CGridCtrl *h = view->historicalGrid();
+    SpreadsheetView *h = view->historicalTable();
     const ModelInput s0 = m();
-    typeCell(h, 1, 1, "11");
+    typeCell(h, 0, 0, "11");
     const ModelInput s1 = m();
     view->OnNew();
     const ModelInput s2 = m();
-    typeCell(h, 1, 2, "12");
+    typeCell(h, 0, 1, "12");
     EXPECT_EQ(doc->undoStack()->count(), 3);
     doc->undo();
     EXPECT_TRUE(m() == s2);
@@ -192,20 +196,22 @@ TEST_F(UndoTest, StepsStackAndUndoInOrder) {
     EXPECT_TRUE(m() == s2);
     // A new step after undo drops the steps that could have been redone.
     doc->undo();
-    typeCell(h, 1, 3, "13");
+    typeCell(h, 0, 2, "13");
     EXPECT_FALSE(doc->undoStack()->canRedo());
     EXPECT_EQ(doc->undoStack()->count(), 2);
 }
 
 TEST_F(UndoTest, ACellEditUnderWayEndsBeforeUndo) {
-    CGridCtrl *h = view->historicalGrid();
+    SpreadsheetView *h = view->historicalTable();
     const ModelInput s0 = m();
-    ASSERT_TRUE(h->editCell(1, 1));
-    h->inPlaceEdit()->setText("77");
+    h->setCurrentIndex(h->model()->index(0, 0));
+    h->edit(h->currentIndex());
+    ASSERT_NE(h->cellEditor(), nullptr);
+    h->cellEditor()->setText("77");
     doc->undo(); // commits the edit as a step, then undoes it
     EXPECT_FALSE(h->isEditing());
     EXPECT_TRUE(m() == s0);
-    EXPECT_EQ(h->itemText(1, 1), "0");
+    EXPECT_EQ(cellText(h, 0, 0), "0");
 }
 
 TEST_F(UndoTest, HistoryStaysWithinItsByteBudget) {

@@ -2,20 +2,24 @@
 // clicks and edits, table edits and pastes, New / Delete, refills and the
 // resize rule, each checked against the document.
 #include "editor/choice_dialogs.h"
+#include "editor/location_list_model.h"
+#include "editor/month_table_model.h"
 #include "editor/pumping_record_dialog.h"
 #include "editor/qt_prompter.h"
 #include "editor/vekview_view.h"
 #include "editor_test_support.h"
-#include "grid/grid_ctrl.h"
-#include "grid/in_place_edit.h"
+#include "grid/spreadsheet_view.h"
 #include "model/year_types.h"
 #include "support/test_files.h"
+#include "support/text_recorder.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,7 +31,10 @@
 #include <memory>
 
 using namespace vek;
+using vek::test::cellText;
+using vek::test::columnHeader;
 using vek::test::CountingPrompter;
+using vek::test::rowHeader;
 using vek::test::typeCell;
 
 namespace {
@@ -190,30 +197,31 @@ TEST_F(FormTest, FullRefillKeepsRunRange) {
 
 TEST_F(FormTest, LocationListClicksToggleAndRestore) {
     open();
-    CGridCtrl *list = view->locationGrid();
+    SpreadsheetView *list = view->locationTable();
     m().locations[1].UsePumpingRecord = 1;
     view->onUpdate(ViewHint::EverythingButMonthHeaders);
-    EXPECT_EQ(list->itemText(2, 4), "yes");
+    EXPECT_EQ(cellText(list, 1, 4), "yes");
 
-    click(list, 2, 2);
+    click(list, 1, 2);
     EXPECT_EQ(view->selectedLocation(), 1);
     EXPECT_EQ(m().locations[1].LocationType, 1);
-    EXPECT_EQ(list->itemText(2, 2), "Recharge site");
-    EXPECT_EQ(list->itemText(2, 4), "NA");
-    click(list, 2, 4); // a recharge site keeps "NA"
-    EXPECT_EQ(list->itemText(2, 4), "NA");
+    EXPECT_EQ(cellText(list, 1, 2), "Recharge site");
+    EXPECT_EQ(cellText(list, 1, 4), "NA");
+    click(list, 1, 4); // a recharge site keeps "NA"
+    EXPECT_EQ(cellText(list, 1, 4), "NA");
     EXPECT_EQ(m().locations[1].UsePumpingRecord, 1);
-    click(list, 2, 2);
+    click(list, 1, 2);
     EXPECT_EQ(m().locations[1].LocationType, -1);
-    EXPECT_EQ(list->itemText(2, 2), "Irrig. well");
-    EXPECT_EQ(list->itemText(2, 4), "yes");
+    EXPECT_EQ(cellText(list, 1, 2), "Irrig. well");
+    EXPECT_EQ(cellText(list, 1, 4), "yes");
 
-    click(list, 1, 3);
+    click(list, 0, 3);
     EXPECT_EQ(m().locations[0].UseInOutput, 0);
-    EXPECT_EQ(list->itemText(1, 3), "no");
-    click(list, 1, 4);
+    EXPECT_EQ(cellText(list, 0, 3), "no");
+    click(list, 0, 4);
     EXPECT_EQ(m().locations[0].UsePumpingRecord, 1);
-    EXPECT_FALSE(view->historicalGrid()->isEnabled()) << "values come from the pumping record";
+    EXPECT_FALSE(view->historicalTable()->isEnabled()) << "values come from the pumping record";
+    EXPECT_FALSE(view->historicalModel()->flags(view->historicalModel()->index(0, 0)) & Qt::ItemIsEditable);
     EXPECT_TRUE(doc->isModified());
 }
 
@@ -226,12 +234,13 @@ TEST_F(FormTest, CaptionsFollowSelectionUnitsAndMethod) {
     EXPECT_EQ(synth->property("caption").toString(),
               "Synthesized CU of Ground Water for Well North (synthesized using historical data year 1991)");
     EXPECT_EQ(units->text(), "Monthly AC-FT    <Irrigation Year>");
-    CGridCtrl *h = view->historicalGrid();
-    EXPECT_EQ(h->itemText(0, 1), "NOV");
-    EXPECT_EQ(h->itemText(0, 12), "OCT");
-    EXPECT_EQ(h->itemText(3, 0), "1992");
-    EXPECT_EQ(view->synthesizedGrid()->itemText(1, 0), "1993");
-    click(view->locationGrid(), 2, 2);
+    SpreadsheetView *h = view->historicalTable();
+    EXPECT_EQ(columnHeader(h, 0), "NOV");
+    EXPECT_EQ(columnHeader(h, 11), "OCT");
+    EXPECT_EQ(rowHeader(h, 2), "1992");
+    EXPECT_EQ(h->cornerText(), "Year");
+    EXPECT_EQ(rowHeader(view->synthesizedTable(), 0), "1993");
+    click(view->locationTable(), 1, 2);
     EXPECT_EQ(hist->property("caption").toString(), "Historical Net Recharge for Site South");
 
     // A caption longer than its frame is cut with an ellipsis, whole in the tip.
@@ -244,28 +253,31 @@ TEST_F(FormTest, CaptionsFollowSelectionUnitsAndMethod) {
 
 TEST_F(FormTest, LocationNameAndFactorEdits) {
     open();
-    CGridCtrl *list = view->locationGrid();
-    typeCell(list, 2, 0, "  Well 7  ");
+    SpreadsheetView *list = view->locationTable();
+    typeCell(list, 1, 0, "  Well 7  ");
     EXPECT_EQ(m().locations[1].name, "Well 7");
     EXPECT_EQ(view->selectedLocation(), 1);
-    typeCell(list, 2, 1, "123.50");
+    EXPECT_EQ(view->historicalCaption()->property("caption").toString(),
+              "Historical CU of Ground Water for Well Well 7");
+    typeCell(list, 1, 1, "123.50");
     EXPECT_FLOAT_EQ(m().locations[1].VEK, 123.5f);
-    EXPECT_EQ(list->itemText(2, 1), "123.5");
+    EXPECT_EQ(cellText(list, 1, 1), "123.5");
     // Text that is no number is refused, never stored as 0.
     for (const char *typed : {"nan", "123.50days", "-"}) {
-        typeCell(list, 1, 1, typed);
+        typeCell(list, 0, 1, typed);
         EXPECT_FLOAT_EQ(m().locations[0].VEK, 250.0f) << typed;
-        EXPECT_EQ(list->itemText(1, 1), "250") << typed;
+        EXPECT_EQ(cellText(list, 0, 1), "250") << typed;
     }
 }
 
 TEST_F(FormTest, HistoricalEditStoresAndFlagsStaleSynthesis) {
     open();
-    CGridCtrl *h = view->historicalGrid();
-    typeCell(h, 1, 3, "42.25");
+    SpreadsheetView *h = view->historicalTable();
+    typeCell(h, 0, 2, "42.25");
     EXPECT_FLOAT_EQ(m().locations[0].historicalData[2][0], 42.25f);
+    EXPECT_EQ(cellText(h, 0, 2), "42.25");
     EXPECT_FALSE(doc->document().historicalDataChanged) << "year 0 is not the given year 1";
-    typeCell(h, 2, 3, "7");
+    typeCell(h, 1, 2, "7");
     EXPECT_TRUE(doc->document().historicalDataChanged);
 
     // A cycle draws on projYearStart .. projYearStart + projYearEnd.
@@ -273,13 +285,13 @@ TEST_F(FormTest, HistoricalEditStoresAndFlagsStaleSynthesis) {
     m().synthesizeFormat = 3;
     m().projYearStart = 1;
     m().projYearEnd = 1;
-    typeCell(h, 3, 3, "8");
+    typeCell(h, 2, 2, "8");
     EXPECT_TRUE(doc->document().historicalDataChanged);
 }
 
 TEST_F(FormTest, SynthesizedEditWithinToleranceKeepsValueAndMethod) {
     open();
-    CGridCtrl *s = view->synthesizedGrid();
+    SpreadsheetView *s = view->synthesizedTable();
     struct Row {
         const char *typed;
         float stored;
@@ -291,10 +303,10 @@ TEST_F(FormTest, SynthesizedEditWithinToleranceKeepsValueAndMethod) {
         {"1000.5", 1000.5f, 4, "1000.5", true},
     };
     for (const auto &r : rows) {
-        typeCell(s, 1, 1, r.typed);
+        typeCell(s, 0, 0, r.typed);
         EXPECT_FLOAT_EQ(m().locations[0].synthesizedData[0][0], r.stored) << r.typed;
         EXPECT_EQ(m().synthesizeFormat, r.method) << r.typed;
-        EXPECT_EQ(s->itemText(1, 1), r.shown) << r.typed;
+        EXPECT_EQ(cellText(s, 0, 0), r.shown) << r.typed;
         EXPECT_EQ(doc->isModified(), r.modified) << r.typed;
     }
     EXPECT_TRUE(
@@ -303,8 +315,8 @@ TEST_F(FormTest, SynthesizedEditWithinToleranceKeepsValueAndMethod) {
 
 TEST_F(FormTest, PastedBlockActsAsTypedCellsSkippingReadOnly) {
     open();
-    CGridCtrl *h = view->historicalGrid();
-    h->setFocusCell(2, 11);
+    SpreadsheetView *h = view->historicalTable();
+    h->setCurrentIndex(h->model()->index(1, 10));
     EXPECT_EQ(h->pasteText("5, 6\t7\n8,9"), 4) << "the third column falls outside and is dropped";
     EXPECT_FLOAT_EQ(m().locations[0].historicalData[10][1], 5.0f);
     EXPECT_FLOAT_EQ(m().locations[0].historicalData[11][1], 6.0f);
@@ -313,14 +325,14 @@ TEST_F(FormTest, PastedBlockActsAsTypedCellsSkippingReadOnly) {
     EXPECT_FLOAT_EQ(m().locations[0].historicalData[9][1], 109.0f) << "left of the target untouched";
     EXPECT_TRUE(doc->document().historicalDataChanged);
 
-    CGridCtrl *list = view->locationGrid();
-    list->setFocusCell(1, 0);
+    SpreadsheetView *list = view->locationTable();
+    list->setCurrentIndex(list->model()->index(0, 0));
     list->pasteText("Alpha\t12\tRecharge site\tno\tyes\nBeta\t13");
     EXPECT_EQ(m().locations[0].name, "Alpha");
     EXPECT_FLOAT_EQ(m().locations[0].VEK, 12.0f);
     EXPECT_EQ(m().locations[0].LocationType, -1) << "read-only columns skipped";
     EXPECT_EQ(m().locations[0].UseInOutput, 1);
-    EXPECT_EQ(list->itemText(1, 2), "Irrig. well");
+    EXPECT_EQ(cellText(list, 0, 2), "Irrig. well");
     EXPECT_EQ(m().locations[1].name, "Beta");
     EXPECT_FLOAT_EQ(m().locations[1].VEK, 13.0f);
 }
@@ -345,7 +357,7 @@ TEST_F(FormTest, NewValidatesCountAndSelectsFirst) {
         EXPECT_EQ(prompter.messages[0], r.message);
         EXPECT_EQ(m().locations.size(), 2u);
     }
-    click(view->locationGrid(), 2, 0);
+    click(view->locationTable(), 1, 0);
     EXPECT_EQ(view->selectedLocation(), 1);
     toAdd->setText("3");
     QTest::mouseClick(view->newButton(), Qt::LeftButton);
@@ -354,8 +366,8 @@ TEST_F(FormTest, NewValidatesCountAndSelectsFirst) {
     EXPECT_EQ(m().locations[4].historicalCount(), 3);
     EXPECT_EQ(toAdd->text(), "1");
     EXPECT_EQ(view->selectedLocation(), 0);
-    EXPECT_EQ(view->locationGrid()->itemText(5, 0), "<none>");
-    EXPECT_EQ(view->locationGrid()->itemText(5, 4), "no");
+    EXPECT_EQ(cellText(view->locationTable(), 4, 0), "<none>");
+    EXPECT_EQ(cellText(view->locationTable(), 4, 4), "no");
 }
 
 TEST_F(FormTest, DeleteRemovesChosenLocationsAndSelectsFirst) {
@@ -364,7 +376,7 @@ TEST_F(FormTest, DeleteRemovesChosenLocationsAndSelectsFirst) {
     m().locations[2].name = "Third";
     m().locations[3].name = "Fourth";
     view->onUpdate(ViewHint::EverythingButMonthHeaders);
-    click(view->locationGrid(), 3, 0);
+    click(view->locationTable(), 2, 0);
     prompter.deletions = {std::vector<int>{0, 3, 1}}; // order as a careless caller might give
     view->OnDelete();
     ASSERT_EQ(prompter.deleteLists.size(), 1u);
@@ -385,7 +397,7 @@ TEST_F(FormTest, ResizeGrowsListAndTablesWithoutDrift) {
     QApplication::processEvents();
     ASSERT_EQ(page->size(), base);
     auto geom = [&](QWidget *w) { return QRect(w->mapTo(page, QPoint(0, 0)), w->size()); };
-    CGridCtrl *hist = view->historicalGrid(), *synth = view->synthesizedGrid(), *list = view->locationGrid();
+    QWidget *hist = view->historicalTable(), *synth = view->synthesizedTable(), *list = view->locationTable();
     QLineEdit *runEnd = view->runEndEdit();
     const QRect hist0 = geom(hist), synth0 = geom(synth), run0 = geom(runEnd), list0 = geom(list);
 
@@ -428,10 +440,10 @@ TEST_F(FormTest, PropertiesConvertAndRefreshTheForm) {
     prompter.choices = {"Change the Year Type", "Change the Year Type"}; // a year added, values dropped
     props->yearTypeButton(vek::CalendarYear)->click();                   // Calendar
     EXPECT_EQ(m().yearMode, 0);
-    EXPECT_EQ(view->historicalGrid()->itemText(0, 1), "JAN");
+    EXPECT_EQ(columnHeader(view->historicalTable(), 0), "JAN");
     props->yearTypeButton(vek::IrrigationYear)->click();
     EXPECT_EQ(m().yearMode, 1);
-    EXPECT_EQ(view->historicalGrid()->itemText(0, 1), "NOV");
+    EXPECT_EQ(columnHeader(view->historicalTable(), 0), "NOV");
 
     const float feb = m().locations[0].historicalData[3][2];
     const float days = (m().inputStartYear + 2) % 4 == 0 ? 29.0f : 28.0f;
@@ -453,9 +465,11 @@ TEST_F(FormTest, PropertiesConvertAndRefreshTheForm) {
 
 TEST_F(FormTest, CellEditUnderWayEndsBeforeAConversion) {
     open();
-    CGridCtrl *s = view->synthesizedGrid();
-    ASSERT_TRUE(s->editCell(1, 2));
-    s->inPlaceEdit()->setText("77");
+    SpreadsheetView *s = view->synthesizedTable();
+    s->setCurrentIndex(s->model()->index(0, 1));
+    s->edit(s->currentIndex());
+    ASSERT_NE(s->cellEditor(), nullptr);
+    s->cellEditor()->setText("77");
     view->endCellEdit();
     EXPECT_FALSE(s->isEditing());
     EXPECT_FLOAT_EQ(m().locations[0].synthesizedData[1][0], 77.0f);
@@ -469,7 +483,7 @@ TEST_F(FormTest, RecalculateFillsSynthesizedYearsAndClearsStaleFlag) {
     QTest::mouseClick(view->recalculateButton(), Qt::LeftButton);
     EXPECT_EQ(prompter.methodQuestions, 1);
     EXPECT_FLOAT_EQ(m().locations[0].synthesizedData[4][1], 154.0f) << "(104 + 204) / 2";
-    EXPECT_EQ(view->synthesizedGrid()->itemText(2, 5), "154");
+    EXPECT_EQ(cellText(view->synthesizedTable(), 1, 4), "154");
     EXPECT_FALSE(doc->document().historicalDataChanged);
     EXPECT_TRUE(view->synthesizedCaption()->property("caption").toString().endsWith(
         " (synthesized using average of historical data from 1991 to 1992)"));
@@ -502,7 +516,22 @@ TEST_F(FormTest, FormPrintsToAFile) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
     view->renderForm(&printer);
-    EXPECT_GT(QFileInfo(pdf).size(), 1000);
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(5) == "%PDF-");
+
+    // What the page holds: the form as it is shown, the selected location's
+    // values included.
+    test::typeCell(view->historicalTable(), 1, 3, "4321.5");
+    QCoreApplication::processEvents();
+    vek::test::TextRecorder page(QSize(1100, 850));
+    QPainter painter(&page);
+    view->renderPage(painter, QRectF(0, 0, 1100, 850));
+    painter.end();
+    for (const char *shown : {"Historical Start Year:", "1990", "1992", "North", "South", "Wells/Recharge Sites", "NOV",
+                              "OCT", "4321.5", "1011", "by well/recharge site"})
+        EXPECT_TRUE(page.texts.contains(QString::fromUtf8(shown))) << shown << " not printed";
+    EXPECT_TRUE(page.texts.contains("Historical CU of Ground Water for Well North"));
 }
 
 TEST_F(FormTest, PumpingRecordButtonComputesAndRefreshesTheForm) {
@@ -518,10 +547,10 @@ TEST_F(FormTest, PumpingRecordButtonComputesAndRefreshesTheForm) {
     });
     QTest::mouseClick(view->pumpingRecordButton(), Qt::LeftButton);
     EXPECT_FLOAT_EQ(m().locations[0].historicalData[7][2], 30.0f);
-    EXPECT_EQ(view->historicalGrid()->itemText(3, 8), "30");
-    EXPECT_EQ(view->locationGrid()->itemText(1, 4), "yes");
-    EXPECT_FALSE(view->historicalGrid()->isEnabled());
+    EXPECT_EQ(cellText(view->historicalTable(), 2, 7), "30");
+    EXPECT_EQ(cellText(view->locationTable(), 0, 4), "yes");
+    EXPECT_FALSE(view->historicalTable()->isEnabled());
 
-    click(view->locationGrid(), 2, 2); // a recharge site has no pumping record
+    click(view->locationTable(), 1, 2); // a recharge site has no pumping record
     EXPECT_FALSE(view->pumpingRecordButton()->isEnabled());
 }

@@ -132,30 +132,30 @@ TEST(WindowConventions, MethodDialogShowsItsWholeCaption) {
 using FormKeys = test::FormFixture;
 
 TEST_F(FormKeys, SpaceTogglesTypeOutputAndPumpingRecord) {
-    CGridCtrl *list = view->locationGrid();
+    SpreadsheetView *list = view->locationTable();
     list->setFocus();
     const Location before = doc->model().locations[1];
     for (int col : {2, 3, 4}) {
-        list->setFocusCell(2, col);
+        list->setCurrentIndex(list->model()->index(1, col));
         QTest::keyClick(list, Qt::Key_Space);
     }
     const Location &after = doc->model().locations[1];
     EXPECT_EQ(after.LocationType, RechargeSite);
     EXPECT_EQ(after.UseInOutput, 0);
     EXPECT_EQ(after.UsePumpingRecord, before.UsePumpingRecord) << "a recharge site has no pumping record";
-    EXPECT_EQ(list->itemText(2, 2), "Recharge site");
-    EXPECT_EQ(list->itemText(2, 3), "no");
+    EXPECT_EQ(test::cellText(list, 1, 2), "Recharge site");
+    EXPECT_EQ(test::cellText(list, 1, 3), "no");
     EXPECT_EQ(doc->undoStack()->count(), 2);
 }
 
 TEST_F(FormKeys, APasteThatDoesNotFitSaysHowMuchWasLeftOut) {
-    CGridCtrl *h = view->historicalGrid();
+    SpreadsheetView *h = view->historicalTable();
     h->setFocus();
-    h->setFocusCell(3, 11); // the last year, OCT is column 12
+    h->setCurrentIndex(h->model()->index(2, 10)); // the last year, OCT is the last column
     QGuiApplication::clipboard()->setText("1\t2\t3\n4\t5\t6\n");
     view->pasteIntoHistoricalTable();
-    EXPECT_EQ(h->itemText(3, 11), "1");
-    EXPECT_EQ(h->itemText(3, 12), "2");
+    EXPECT_EQ(test::cellText(h, 2, 10), "1");
+    EXPECT_EQ(test::cellText(h, 2, 11), "2");
     ASSERT_FALSE(statuses.isEmpty());
     EXPECT_EQ(statuses.last(), "4 pasted values fell outside the table and were not pasted.");
 }

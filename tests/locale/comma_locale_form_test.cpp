@@ -4,8 +4,7 @@
 #include "editor/choice_dialogs.h"
 #include "editor/vekview_view.h"
 #include "editor_test_support.h"
-#include "grid/grid_ctrl.h"
-#include "grid/in_place_edit.h"
+#include "grid/spreadsheet_view.h"
 
 #include <QTest>
 
@@ -41,29 +40,29 @@ TEST_F(CommaLocaleForm, TypedDecimalsReadWithAPoint) {
     EXPECT_EQ(leadingNumber(QStringLiteral("-0.75e1x")), -7.5f);
     EXPECT_EQ(leadingInteger(QStringLiteral(" 1990.5")), 1990);
 
-    CGridCtrl *list = view->locationGrid();
-    typeCell(list, 2, 1, "2.5");
+    SpreadsheetView *list = view->locationTable();
+    typeCell(list, 1, 1, "2.5");
     EXPECT_EQ(doc->model().locations[1].VEK, 2.5f);
-    EXPECT_EQ(list->itemText(2, 1), "2.5");
+    EXPECT_EQ(test::cellText(list, 1, 1), "2.5");
 
-    CGridCtrl *h = view->historicalGrid();
-    typeCell(h, 1, 3, "42.25");
+    SpreadsheetView *h = view->historicalTable();
+    typeCell(h, 0, 2, "42.25");
     // The table shows the location the list edit selected.
     const auto shown = static_cast<size_t>(view->selectedLocation());
     EXPECT_EQ(doc->model().locations[shown].historicalData[2][0], 42.25f);
-    EXPECT_EQ(h->itemText(1, 3), "42.25");
+    EXPECT_EQ(test::cellText(h, 0, 2), "42.25");
 }
 
 // Key by key, as the user types it in this locale: the comma is the decimal
 // point.
 TEST_F(CommaLocaleForm, TypedDecimalCommaIsThePoint) {
-    CGridCtrl *h = view->historicalGrid();
+    SpreadsheetView *h = view->historicalTable();
     QApplication::setActiveWindow(view.get());
     h->setFocus();
-    h->setFocusCell(2, 4);
+    h->setCurrentIndex(h->model()->index(1, 3));
     for (char ch : std::string("3,5"))
         QTest::keyClick(QApplication::focusWidget(), ch);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_EQ(doc->model().locations[0].historicalData[3][1], 3.5f);
-    EXPECT_EQ(h->itemText(2, 4), "3.5");
+    EXPECT_EQ(test::cellText(h, 1, 3), "3.5");
 }

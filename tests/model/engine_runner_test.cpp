@@ -220,7 +220,8 @@ TEST(EngineRunner, SavePrompt) {
         EXPECT_EQ(p.questions.size(), 2u);
         ASSERT_EQ(p.messages.size(), 1u);
         EXPECT_EQ(p.messages[0], std::string(vek::kModelCannotRunMessage) +
-                                     "The run has no years: it ends in -1, before it starts in 0.");
+                                     "The model has no years yet: set its Historical Start Year and End Year, "
+                                     "then the run's years.");
     }
     {
         // Unsaved changes: Cancel (also a dismissed question) stops the run;

@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QRegularExpression>
+#include <QTest>
 #include <QXmlStreamReader>
 #include <QtCharts/QAbstractAxis>
 #include <QtCharts/QChart>
@@ -311,6 +313,26 @@ TEST_F(GraphViewTest, ResizeKeepsTheChart) {
     w->style().markers = true;
     w->buildChart();
     EXPECT_EQ(w->built().builds, builds + 1);
+}
+
+// A focused graph window closes with the platform's Close keys and Ctrl+W,
+// shown beside Graph > Close.
+TEST_F(GraphViewTest, CloseKeysCloseTheFocusedGraph) {
+    GraphData g = makeGraph(1, 12, [](int, int k) { return double(k); });
+    QPointer<GraphView> w(GraphView::fromData(g));
+    w->createWindow();
+    QAction *close = nullptr;
+    for (QAction *a : w->findChildren<QAction *>())
+        if (a->text() == "&Close") close = a;
+    ASSERT_NE(close, nullptr);
+    EXPECT_TRUE(close->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_W)));
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w, Qt::Key_W, Qt::ControlModifier);
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w.isNull()) << "Ctrl+W left the graph window open";
+    delete w.data();
 }
 
 // Degenerate selections still draw a window: no points, one point (shown as

@@ -14,7 +14,10 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QGraphicsSimpleTextItem>
+#include <QLabel>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -414,6 +417,46 @@ TEST_F(OutputViewTest, ResizeGrowsTheBoxAndMovesTheButtonsDown) {
     EXPECT_EQ(box1.height(), box0.height() + 80);
     EXPECT_EQ(view->printButton()->pos(), print0 + QPoint(0, 80));
     EXPECT_EQ(view->helpButton()->pos(), help0 + QPoint(0, 80));
+}
+
+// Window > Tile sets a child window's geometry as it is, below the view's
+// minimum too: at a quarter of a 1024 x 720 area (one of four stacked tiles,
+// or a 2 x 2 grid) every control keeps at least the size it needs and none
+// is drawn over another; what does not fit scrolls.
+TEST_F(OutputViewTest, LayoutHoldsWhenTiledToAQuarterOfTheArea) {
+    QMdiArea area;
+    area.resize(1024, 720);
+    area.show();
+    QMdiSubWindow *sub = area.addSubWindow(view.get());
+    sub->show();
+    for (const QSize size : {QSize(1024, 180), QSize(512, 360)}) {
+        SCOPED_TRACE(size.height());
+        sub->setGeometry(QRect(QPoint(0, 0), size));
+        QApplication::processEvents();
+        ASSERT_LE(view->height(), size.height());
+        std::vector<QWidget *> controls;
+        for (QWidget *w : view->findChildren<QWidget *>())
+            if (qobject_cast<QAbstractButton *>(w) || qobject_cast<QLabel *>(w) || qobject_cast<QListWidget *>(w) ||
+                w == view->reportBox())
+                controls.push_back(w);
+        ASSERT_GE(controls.size(), 17u);
+        std::vector<QRect> at;
+        for (QWidget *w : controls) {
+            const std::string name = w->property("text").toString().toStdString();
+            EXPECT_TRUE(w->isVisibleTo(view.get())) << name;
+            const QSize need = w->minimumSizeHint().expandedTo(w->minimumSize());
+            EXPECT_GE(w->width(), need.width()) << name;
+            EXPECT_GE(w->height(), need.height()) << name;
+            at.push_back(QRect(w->mapTo(view.get(), QPoint(0, 0)), w->size()));
+        }
+        for (size_t i = 0; i < controls.size(); ++i)
+            for (size_t j = i + 1; j < controls.size(); ++j)
+                if (!controls[i]->isAncestorOf(controls[j]) && !controls[j]->isAncestorOf(controls[i]))
+                    EXPECT_FALSE(at[i].intersects(at[j]))
+                        << controls[i]->property("text").toString().toStdString() << " over "
+                        << controls[j]->property("text").toString().toStdString();
+    }
+    view->setParent(nullptr); // the fixture owns it
 }
 
 // When no program opens text files, the user is told and may save the report
