@@ -137,6 +137,78 @@ std::string writeModel(const fs::path &dir, const std::string &name, const vek::
     return path;
 }
 
+// The default computation against the reference on models (a) and (b),
+// and peak memory at 100 and 1000 locations. False when reports differ.
+bool speedAndMemory(const std::string &vek, const fs::path &dir, const vek::bench::ModelShape &a,
+                    const vek::bench::ModelShape &b, int repeat) {
+    bool ok = true;
+    std::printf("vek engine benchmark: 400 run years, cores %u, best of %d\n", std::thread::hardware_concurrency(),
+                repeat);
+    std::printf("%-30s %5s %12s %12s %9s %9s %9s %s\n", "model", "locs", "reference s", "fast s", "ref ms/l",
+                "fast ms/l", "speed-up", "reports");
+    struct Case {
+        const char *title;
+        const char *name;
+        vek::bench::ModelShape shape;
+        double target; // speed-up the default computation must reach
+    } cases[] = {{"(a) own factor each", "a100", a, 5.0}, {"(b) 10 shared factors", "b100", b, 10.0}};
+    std::string verdicts;
+    for (const auto &c : cases) {
+        const std::string input = writeModel(dir, c.name, c.shape);
+        const std::string refOut = (dir / (std::string(c.name) + ".reference.out")).string();
+        const std::string fastOut = (dir / (std::string(c.name) + ".fast.out")).string();
+        const Timing r = best(vek, input, refOut, true, repeat);
+        const Timing f = best(vek, input, fastOut, false, repeat);
+        const bool same = r.status == 0 && f.status == 0 && slurp(refOut) == slurp(fastOut);
+        ok = ok && same;
+        const double n = c.shape.locations;
+        std::printf("%-30s %5d %12.3f %12.3f %9.3f %9.3f %8.1fx %s\n", c.title, c.shape.locations, r.wall, f.wall,
+                    1000.0 * r.wall / n, 1000.0 * f.wall / n, r.wall / f.wall, same ? "identical" : "DIFFER");
+        std::printf("%-30s %5s %12.3f %12.3f %9s %9s %8.1fx (cpu seconds)\n", "", "", r.cpu, f.cpu, "", "",
+                    r.cpu / f.cpu);
+        char verdict[160];
+        std::snprintf(verdict, sizeof verdict, "%s: speed-up %.1fx against a target of %.0fx: %s\n", c.title,
+                      r.wall / f.wall, c.target, r.wall / f.wall >= c.target ? "met" : "NOT MET");
+        verdicts += verdict;
+    }
+
+    // Peak memory must not grow with the number of locations.
+    vek::bench::ModelShape big = b;
+    big.locations = 1000;
+    const std::string small = (dir / "b100.vek").string();
+    const std::string large = writeModel(dir, "b1000", big);
+    const Timing m100 = runVek(vek, small, (dir / "m100.out").string(), false);
+    const Timing m1000 = runVek(vek, large, (dir / "m1000.out").string(), false);
+    std::printf("peak memory (default engine): 100 locations %.1f MB, 1000 locations %.1f MB (%+.1f%%); "
+                "1000 locations in %.3f s (%.3f ms per location)\n",
+                static_cast<double>(m100.peakKb) / 1024.0, static_cast<double>(m1000.peakKb) / 1024.0,
+                100.0 * static_cast<double>(m1000.peakKb - m100.peakKb) / static_cast<double>(m100.peakKb), m1000.wall,
+                m1000.wall);
+    std::printf("%s", verdicts.c_str());
+    return ok;
+}
+
+bool otherMethods(const std::string &vek, const fs::path &dir, const vek::bench::ModelShape &a, int repeat) {
+    // Other response methods: the same 1000 locations over 400 years, every
+    // one with its own factor, on the infinite aquifer and alternately on the
+    // alluvial aquifer and streambed resistance. Their kernels come from the
+    // double-precision responses; the superposition is the same.
+    vek::bench::ModelShape infinite = a;
+    infinite.locations = 1000;
+    vek::bench::ModelShape methods = infinite;
+    methods.otherMethods = true;
+    const std::string infiniteModel = writeModel(dir, "infinite1000", infinite);
+    const std::string methodsModel = writeModel(dir, "methods1000", methods);
+    const Timing ti = best(vek, infiniteModel, (dir / "infinite1000.out").string(), false, repeat);
+    const Timing tm = best(vek, methodsModel, (dir / "methods1000.out").string(), false, repeat);
+    std::printf("1000 locations x 400 years, each its own factor: infinite aquifer %.3f s (cpu %.3f s), "
+                "alluvial aquifer and streambed resistance %.3f s (cpu %.3f s): %.2fx (cpu %.2fx) against a "
+                "limit of 2x: %s\n",
+                ti.wall, ti.cpu, tm.wall, tm.cpu, tm.wall / ti.wall, tm.cpu / ti.cpu,
+                tm.wall <= 2.0 * ti.wall ? "met" : "NOT MET");
+    return ti.status == 0 && tm.status == 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -187,70 +259,8 @@ int main(int argc, char **argv) {
     b.seed = 2;
 
     bool ok = true;
-    if (!methodsOnly) {
-        std::printf("vek engine benchmark: 400 run years, cores %u, best of %d\n", std::thread::hardware_concurrency(),
-                    repeat);
-        std::printf("%-30s %5s %12s %12s %9s %9s %9s %s\n", "model", "locs", "reference s", "fast s", "ref ms/l",
-                    "fast ms/l", "speed-up", "reports");
-        struct Case {
-            const char *title;
-            const char *name;
-            vek::bench::ModelShape shape;
-            double target; // speed-up the default computation must reach
-        } cases[] = {{"(a) own factor each", "a100", a, 5.0}, {"(b) 10 shared factors", "b100", b, 10.0}};
-        std::string verdicts;
-        for (const auto &c : cases) {
-            const std::string input = writeModel(dir, c.name, c.shape);
-            const std::string refOut = (dir / (std::string(c.name) + ".reference.out")).string();
-            const std::string fastOut = (dir / (std::string(c.name) + ".fast.out")).string();
-            const Timing r = best(vek, input, refOut, true, repeat);
-            const Timing f = best(vek, input, fastOut, false, repeat);
-            const bool same = r.status == 0 && f.status == 0 && slurp(refOut) == slurp(fastOut);
-            ok = ok && same;
-            const double n = c.shape.locations;
-            std::printf("%-30s %5d %12.3f %12.3f %9.3f %9.3f %8.1fx %s\n", c.title, c.shape.locations, r.wall, f.wall,
-                        1000.0 * r.wall / n, 1000.0 * f.wall / n, r.wall / f.wall, same ? "identical" : "DIFFER");
-            std::printf("%-30s %5s %12.3f %12.3f %9s %9s %8.1fx (cpu seconds)\n", "", "", r.cpu, f.cpu, "", "",
-                        r.cpu / f.cpu);
-            char verdict[160];
-            std::snprintf(verdict, sizeof verdict, "%s: speed-up %.1fx against a target of %.0fx: %s\n", c.title,
-                          r.wall / f.wall, c.target, r.wall / f.wall >= c.target ? "met" : "NOT MET");
-            verdicts += verdict;
-        }
-
-        // Peak memory must not grow with the number of locations.
-        vek::bench::ModelShape big = b;
-        big.locations = 1000;
-        const std::string small = (dir / "b100.vek").string();
-        const std::string large = writeModel(dir, "b1000", big);
-        const Timing m100 = runVek(vek, small, (dir / "m100.out").string(), false);
-        const Timing m1000 = runVek(vek, large, (dir / "m1000.out").string(), false);
-        std::printf("peak memory (default engine): 100 locations %.1f MB, 1000 locations %.1f MB (%+.1f%%); "
-                    "1000 locations in %.3f s (%.3f ms per location)\n",
-                    static_cast<double>(m100.peakKb) / 1024.0, static_cast<double>(m1000.peakKb) / 1024.0,
-                    100.0 * static_cast<double>(m1000.peakKb - m100.peakKb) / static_cast<double>(m100.peakKb),
-                    m1000.wall, m1000.wall);
-        std::printf("%s", verdicts.c_str());
-    }
-
-    // Other response methods: the same 1000 locations over 400 years, every
-    // one with its own factor, on the infinite aquifer and alternately on the
-    // alluvial aquifer and streambed resistance. Their kernels come from the
-    // double-precision responses; the superposition is the same.
-    vek::bench::ModelShape infinite = a;
-    infinite.locations = 1000;
-    vek::bench::ModelShape methods = infinite;
-    methods.otherMethods = true;
-    const std::string infiniteModel = writeModel(dir, "infinite1000", infinite);
-    const std::string methodsModel = writeModel(dir, "methods1000", methods);
-    const Timing ti = best(vek, infiniteModel, (dir / "infinite1000.out").string(), false, repeat);
-    const Timing tm = best(vek, methodsModel, (dir / "methods1000.out").string(), false, repeat);
-    ok = ok && ti.status == 0 && tm.status == 0;
-    std::printf("1000 locations x 400 years, each its own factor: infinite aquifer %.3f s (cpu %.3f s), "
-                "alluvial aquifer and streambed resistance %.3f s (cpu %.3f s): %.2fx (cpu %.2fx) against a "
-                "limit of 2x: %s\n",
-                ti.wall, ti.cpu, tm.wall, tm.cpu, tm.wall / ti.wall, tm.cpu / ti.cpu,
-                tm.wall <= 2.0 * ti.wall ? "met" : "NOT MET");
+    if (!methodsOnly) ok = speedAndMemory(vek, dir, a, b, repeat);
+    ok = otherMethods(vek, dir, a, repeat) && ok;
     if (keep.empty()) fs::remove_all(dir);
     if (!ok) std::printf("REPORTS DIFFER\n");
     return ok ? 0 : 1;

@@ -6,17 +6,26 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vek)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "VEK developers")
-set(CPACK_PACKAGE_CONTACT "VEK developers <vek@localhost>")
+set(CPACK_PACKAGE_CONTACT "${VEK_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VEK_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VEK_PACKAGE_HOMEPAGE}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Stream depletion and accretion by the depletion-factor method")
-set(CPACK_PACKAGE_DESCRIPTION
-    "vek computes how pumping from irrigation wells depletes a stream, and how water put into recharge sites \
-returns to it, month by month. VEKView is the desktop editor of its model input files and viewer of its \
-reports and graphs, and vektool does the same work from scripts.")
+# Lines of the extended description under 80 characters, as Debian's
+# tools show them.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+       "vek computes how pumping from irrigation wells depletes a stream, and how"
+       "water put into recharge sites returns to it, month by month over up to 400"
+       "years, by the depletion-factor method."
+       "VEKView is the desktop editor of its model input files and the viewer of"
+       "its reports and graphs; vektool does the same work from scripts, and the"
+       "Python module vek runs models and reads reports in process.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# A Debian revision of its own: the package's changelog is changelog.Debian.gz.
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${VEK_DEBIAN_REVISION})
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

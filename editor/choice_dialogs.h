@@ -2,7 +2,7 @@
 // its years, the locations to delete, the options of a tab-delimited import
 // and the basis of an imported consumptive use. Each only collects a choice;
 // its caller does the work. Also the dialog-unit helper the editor's windows
-// use to place controls the way their templates measure them.
+// use to place controls at the sizes their layouts give in dialog units.
 #pragma once
 
 #include <QComboBox>
@@ -35,7 +35,8 @@ class DialogUnits {
 };
 
 // A drop-down list that reports when its list closes (whether or not the
-// choice changed), as the templates' "drop-down closes" notifications need.
+// choice changed): the cycle dialog refills its end years when the start
+// year's list closes, not on every change of the choice.
 class CloseUpComboBox : public QComboBox {
     Q_OBJECT
   public:
@@ -166,8 +167,6 @@ class ImportOptionsDialog : public ChoiceDialog {
     explicit ImportOptionsDialog(QWidget *parent = nullptr);
     int yearType() const { return yearType_; }
     int units() const { return units_; }
-    QComboBox *yearTypeList() const { return yearTypeList_; }
-    QComboBox *unitsList() const { return unitsList_; }
     void accept() override;
 
   private:
@@ -185,7 +184,6 @@ class SoilMoistureDialog : public ChoiceDialog {
     explicit SoilMoistureDialog(QWidget *parent = nullptr);
     int choice() const { return choice_; }
     void reject() override;
-    QPushButton *noSoilMoistureButton() const { return without_; }
     QPushButton *withSoilMoistureButton() const { return with_; }
 
   private:

@@ -115,9 +115,8 @@ QAction *CMainFrame::action(int id) const {
     return it == actions_.end() ? nullptr : it->second;
 }
 
-void CMainFrame::buildMenus() {
-    QMenuBar *mb = menuBar();
-
+// File: documents, imports, printing, the recent files and Exit.
+void CMainFrame::buildFileMenu(QMenuBar *mb) {
     fileMenu_ = mb->addMenu("&File");
     connect(addCommand(fileMenu_, ID_FILE_NEW, "&New\tCtrl+N", "Create a new document", QKeySequence::New),
             &QAction::triggered, app_, &CVEKViewApp::onFileNew);
@@ -177,7 +176,10 @@ void CMainFrame::buildMenus() {
     exitAct->setMenuRole(QAction::QuitRole);
     exitAct->setShortcuts(standardKeys(QKeySequence::Quit, {QKeySequence(Qt::CTRL | Qt::Key_Q)}));
     connect(exitAct, &QAction::triggered, app_, &CVEKViewApp::onAppExit);
+}
 
+// VEK: the run, the properties and the response methods of the form.
+void CMainFrame::buildVekMenu(QMenuBar *mb) {
     // "VE&K": V belongs to View, E to Edit.
     vekMenu_ = mb->addMenu("VE&K");
     connect(addCommand(vekMenu_, ID_VEK_RUN, "&Run", "Execute the VEK Model"), &QAction::triggered, this, [this] {
@@ -213,7 +215,10 @@ void CMainFrame::buildMenus() {
             this, [this] {
                 if (CVEKViewView *v = activeFormView()) v->OnMap();
             });
+}
 
+// Edit: undo and redo of the active form's document, its tables' clipboard.
+void CMainFrame::buildEditMenu(QMenuBar *mb) {
     editMenu_ = mb->addMenu("&Edit");
     auto onForm = [this](void (CVEKViewView::*fn)()) {
         return [this, fn] {
@@ -254,7 +259,10 @@ void CMainFrame::buildMenus() {
     connect(addCommand(editMenu_, ID_EDIT_PASTE_SYNTH, "Paste into Synthesized Table (CTRL-V)",
                        "Paste the clipboard into the synthesized table"),
             &QAction::triggered, this, onForm(&CVEKViewView::pasteIntoSynthesizedTable));
+}
 
+// View and Window: the bars, and the arrangement of the windows.
+void CMainFrame::buildViewAndWindowMenus(QMenuBar *mb) {
     viewMenu_ = mb->addMenu("&View");
     QAction *tb = addCommand(viewMenu_, ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar");
     tb->setCheckable(true);
@@ -281,7 +289,10 @@ void CMainFrame::buildMenus() {
             });
     windowMenu_->addSeparator();
     connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::fillWindowMenu);
+}
 
+// Help, with F1 for the whole window and Shift+F1 for the active one.
+void CMainFrame::buildHelpMenu(QMenuBar *mb) {
     helpMenu_ = mb->addMenu("&Help");
     connect(addCommand(helpMenu_, ID_HELP_FINDER, "&Help Topics", "List Help topics"), &QAction::triggered, app_,
             [this] { app_->onHelp(0); });
@@ -304,7 +315,15 @@ void CMainFrame::buildMenus() {
         app_->onHelp(f && app_->typeOf(f->document()) == CVEKViewApp::DocType::EngineOutput ? 400 : 0);
     });
     addAction(ctxHelp);
+}
 
+void CMainFrame::buildMenus() {
+    QMenuBar *mb = menuBar();
+    buildFileMenu(mb);
+    buildVekMenu(mb);
+    buildEditMenu(mb);
+    buildViewAndWindowMenus(mb);
+    buildHelpMenu(mb);
     fillRecentFiles();
 }
 

@@ -14,6 +14,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMimeData;
 class QMenu;
+class QMenuBar;
 class QToolBar;
 class QUndoGroup;
 
@@ -82,7 +83,6 @@ class CMainFrame : public QMainWindow {
     // Top-level menus by their title as shown ("&File", "&VEK", ...), in
     // menu bar order, visible ones only.
     QStringList visibleMenuTitles() const;
-    QToolBar *toolBar() const { return toolBar_; }
     // The Window menu (its list of windows is filled as it opens).
     QMenu *windowMenu() const { return windowMenu_; }
     // Text of the status bar's message pane now.
@@ -114,6 +114,11 @@ class CMainFrame : public QMainWindow {
   private:
     QAction *addCommand(QMenu *menu, int id, const QString &text, const QString &prompt, const QKeySequence &key = {});
     void buildMenus();
+    void buildFileMenu(QMenuBar *mb);
+    void buildVekMenu(QMenuBar *mb);
+    void buildEditMenu(QMenuBar *mb);
+    void buildViewAndWindowMenus(QMenuBar *mb);
+    void buildHelpMenu(QMenuBar *mb);
     void buildToolBar();
     void buildStatusBar();
     void fillRecentFiles();

@@ -12,10 +12,10 @@ CVEKOutputViewDoc::CVEKOutputViewDoc(QObject *parent) : QObject(parent) {}
 bool CVEKOutputViewDoc::open(const QString &path, Prompter &prompter) {
     const QFileInfo fi(path);
     path_ = fi.absoluteFilePath();
-    loadedCleanly_ = results_.Load(path_.toStdString(), prompter);
+    const bool loaded = results_.Load(path_.toStdString(), prompter);
     setTitle(path_);
     emit viewsUpdated();
-    return loadedCleanly_;
+    return loaded;
 }
 
 void CVEKOutputViewDoc::setTitle(const QString &t) {

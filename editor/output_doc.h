@@ -24,7 +24,6 @@ class CVEKOutputViewDoc : public QObject {
     // was read (the message has been shown through prompter). Returns the
     // reader's result.
     bool open(const QString &path, Prompter &prompter);
-    bool loadedCleanly() const { return loadedCleanly_; }
 
     QString path() const { return path_; }
     QString title() const { return title_; }
@@ -42,7 +41,6 @@ class CVEKOutputViewDoc : public QObject {
     OutputResults results_;
     QString path_;
     QString title_;
-    bool loadedCleanly_ = false;
 };
 
 } // namespace vek

@@ -31,7 +31,6 @@ class ResponseCurveChart : public QChartView {
 
     QLineSeries *curveSeries() const { return curve_; }
     QLineSeries *referenceSeries() const { return reference_; }
-    QValueAxis *daysAxis() const { return days_; }
 
   protected:
     void changeEvent(QEvent *event) override;

@@ -9,6 +9,7 @@
 #include "editor/vekview_doc.h"
 #include "geo/apportioner.h"
 #include "geo/reach_resolution.h"
+#include "model/response_checks.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -65,39 +66,35 @@ QWidget *withNote(QWidget *field, const QString &note, QWidget *more = nullptr, 
 
 } // namespace
 
-ResponseMethodDialog::ResponseMethodDialog(CVEKViewDoc *doc, int location, QWidget *parent)
-    : ChoiceDialog(QStringLiteral("Response Method"), QStringLiteral("response_methods"), parent), doc_(doc),
-      location_(location) {
-    setSizeGripEnabled(true);
-    const ModelInput &m = doc_->model();
-    const Location &loc = m.locations.at(static_cast<std::size_t>(location));
+// The factor from the map, for a location placed on it: a check box and
+// where the numbers come from.
+void ResponseMethodDialog::addMapRow(QFormLayout *form, const Location &loc) {
+    if (!loc.onMap.position && !loc.onMap.factorFromMap) return;
+    fromMap_ = new QCheckBox(QStringLiteral("Factor from the map"));
+    fromMap_->setObjectName(QStringLiteral("factorFromMap"));
+    fromMap_->setChecked(loc.onMap.factorFromMap);
+    mapNote_ = new QLabel;
+    mapNote_->setObjectName(QStringLiteral("mapNote"));
+    mapNote_->setWordWrap(true);
+    form->addRow(fromMap_, mapNote_);
+    QString how;
+    const std::optional<double> f = mapFactor(doc_->model(), loc, &how);
+    mapNote_->setText(f ? how + QStringLiteral(" gives %1 days.").arg(shownNumber(*f)) : how);
+    fromMap_->setEnabled(f.has_value() || loc.onMap.factorFromMap);
+    connect(fromMap_, &QCheckBox::toggled, this, [this, f](bool on) {
+        sdf_->setReadOnly(on);
+        if (on && f) sdf_->setText(shownNumber(static_cast<float>(*f)));
+        update();
+    });
+    sdf_->setReadOnly(loc.onMap.factorFromMap);
+}
 
-    method_ = new QComboBox;
-    method_->setObjectName(QStringLiteral("method"));
-    for (ResponseMethod r : {ResponseMethod::InfiniteAquifer, ResponseMethod::AlluvialAquifer,
-                             ResponseMethod::StreambedResistance, ResponseMethod::ResponseTable})
-        method_->addItem(responseMethodName(r));
-    sdf_ = numberEdit("factor");
-    ratio_ = numberEdit("aOverW");
-    lambda_ = numberEdit("lambdaPrime");
-    table_ = new QComboBox;
-    table_->setObjectName(QStringLiteral("table"));
-    table_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    tables_ = new QPushButton(QStringLiteral("Tables..."));
-    tables_->setObjectName(QStringLiteral("tables"));
-    tables_->setAutoDefault(false);
-    days_ = numberEdit("daysShown");
-    days_->setPlaceholderText(QStringLiteral("automatic"));
-    problem_ = new QLabel;
-    problem_->setObjectName(QStringLiteral("problem"));
-    problem_->setWordWrap(true);
-    problem_->setStyleSheet(QStringLiteral("color: #c00000;"));
-    calculator_ = new FactorCalculator;
-    chart_ = new ResponseCurveChart;
-
+// The location's title, the method's fields and the factor calculator on
+// the left, the response curve on the right, OK and Cancel under them.
+void ResponseMethodDialog::layOut(const Location &loc) {
     auto *title =
         new QLabel(QStringLiteral("Location %1: %2 (%3)")
-                       .arg(location + 1)
+                       .arg(location_ + 1)
                        .arg(QString::fromStdString(loc.name),
                             loc.isWell() ? QStringLiteral("irrigation well") : QStringLiteral("recharge site")));
     title->setObjectName(QStringLiteral("locationTitle"));
@@ -115,25 +112,7 @@ ResponseMethodDialog::ResponseMethodDialog(CVEKViewDoc *doc, int location, QWidg
     form->addRow(QStringLiteral("\u03bb\u2032 = \u03bba/T:"), lambdaRow_);
     tableRow_ = withNote(table_, QString(), tables_);
     form->addRow(QStringLiteral("Response table:"), tableRow_);
-    if (loc.onMap.position || loc.onMap.factorFromMap) {
-        fromMap_ = new QCheckBox(QStringLiteral("Factor from the map"));
-        fromMap_->setObjectName(QStringLiteral("factorFromMap"));
-        fromMap_->setChecked(loc.onMap.factorFromMap);
-        mapNote_ = new QLabel;
-        mapNote_->setObjectName(QStringLiteral("mapNote"));
-        mapNote_->setWordWrap(true);
-        form->addRow(fromMap_, mapNote_);
-        QString how;
-        const std::optional<double> f = mapFactor(m, loc, &how);
-        mapNote_->setText(f ? how + QStringLiteral(" gives %1 days.").arg(shownNumber(*f)) : how);
-        fromMap_->setEnabled(f.has_value() || loc.onMap.factorFromMap);
-        connect(fromMap_, &QCheckBox::toggled, this, [this, f](bool on) {
-            sdf_->setReadOnly(on);
-            if (on && f) sdf_->setText(shownNumber(static_cast<float>(*f)));
-            update();
-        });
-        sdf_->setReadOnly(loc.onMap.factorFromMap);
-    }
+    addMapRow(form, loc);
 
     auto *left = new QVBoxLayout;
     left->addWidget(title);
@@ -164,15 +143,9 @@ ResponseMethodDialog::ResponseMethodDialog(CVEKViewDoc *doc, int location, QWidg
     auto *lay = new QVBoxLayout(this);
     lay->addLayout(columns, 1);
     lay->addWidget(buttons);
+}
 
-    // The location's method as it is.
-    const ResponseSettings &r = loc.response;
-    method_->setCurrentIndex(static_cast<int>(r.method));
-    sdf_->setText(shownNumber(static_cast<double>(loc.VEK)));
-    if (r.method == ResponseMethod::AlluvialAquifer) ratio_->setText(shownNumber(static_cast<double>(r.aOverW)));
-    if (r.method == ResponseMethod::StreambedResistance) lambda_->setText(shownNumber(static_cast<double>(r.lambda)));
-    fillTables(r.table);
-
+void ResponseMethodDialog::connectControls() {
     calculator_->currentFactor = [this] { return factor(); };
     connect(calculator_, &FactorCalculator::factorComputed, this,
             [this](double sdf) { sdf_->setText(shownNumber(sdf)); });
@@ -184,6 +157,49 @@ ResponseMethodDialog::ResponseMethodDialog(CVEKViewDoc *doc, int location, QWidg
     for (QLineEdit *e : {sdf_, ratio_, lambda_, days_})
         connect(e, &QLineEdit::textChanged, this, [this] { update(); });
     connect(tables_, &QPushButton::clicked, this, &ResponseMethodDialog::showTables);
+}
+
+ResponseMethodDialog::ResponseMethodDialog(CVEKViewDoc *doc, int location, QWidget *parent)
+    : ChoiceDialog(QStringLiteral("Response Method"), QStringLiteral("response_methods"), parent), doc_(doc),
+      location_(location) {
+    setSizeGripEnabled(true);
+    const ModelInput &m = doc_->model();
+    const Location &loc = m.locations.at(static_cast<std::size_t>(location));
+
+    method_ = new QComboBox;
+    method_->setObjectName(QStringLiteral("method"));
+    for (ResponseMethod r : {ResponseMethod::InfiniteAquifer, ResponseMethod::AlluvialAquifer,
+                             ResponseMethod::StreambedResistance, ResponseMethod::ResponseTable})
+        method_->addItem(responseMethodName(r));
+    sdf_ = numberEdit("factor");
+    ratio_ = numberEdit("aOverW");
+    lambda_ = numberEdit("lambdaPrime");
+    table_ = new QComboBox;
+    table_->setObjectName(QStringLiteral("table"));
+    table_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    tables_ = new QPushButton(QStringLiteral("Tables..."));
+    tables_->setObjectName(QStringLiteral("tables"));
+    tables_->setAutoDefault(false);
+    days_ = numberEdit("daysShown");
+    days_->setPlaceholderText(QStringLiteral("automatic"));
+    problem_ = new QLabel;
+    problem_->setObjectName(QStringLiteral("problem"));
+    problem_->setWordWrap(true);
+    problem_->setStyleSheet(QStringLiteral("color: #c00000;"));
+    calculator_ = new FactorCalculator;
+    chart_ = new ResponseCurveChart;
+
+    layOut(loc);
+
+    // The location's method as it is.
+    const ResponseSettings &r = loc.response;
+    method_->setCurrentIndex(static_cast<int>(r.method));
+    sdf_->setText(shownNumber(static_cast<double>(loc.VEK)));
+    if (r.method == ResponseMethod::AlluvialAquifer) ratio_->setText(shownNumber(static_cast<double>(r.aOverW)));
+    if (r.method == ResponseMethod::StreambedResistance) lambda_->setText(shownNumber(static_cast<double>(r.lambda)));
+    fillTables(r.table);
+
+    connectControls();
     update();
 }
 
@@ -208,25 +224,19 @@ QString ResponseMethodDialog::problem() const {
         return QStringLiteral("The factor sdf is %1 days; the model file cannot hold so large a number.")
             .arg(shownNumber(*sdf));
     const ResponseSettings r = settings();
-    std::string p;
-    switch (r.method) {
-    case ResponseMethod::AlluvialAquifer:
-        if (!typedNumber(ratio_->text())) return QStringLiteral("Type a/W as a number from 0 to below 1.");
-        p = engine::alluvialProblem(static_cast<double>(r.aOverW));
-        break;
-    case ResponseMethod::StreambedResistance:
-        if (!typedNumber(lambda_->text())) return QStringLiteral("Type \u03bb\u2032 as a number above 0.");
-        p = engine::streambedProblem(static_cast<double>(r.lambda));
-        break;
-    case ResponseMethod::ResponseTable:
-        if (r.table.empty())
-            return QStringLiteral("The model has no response table yet: add or import one with Tables...");
-        if (const UnitResponseTable *t = findResponseTable(doc_->model(), r.table)) p = engine::tableProblem(t->shares);
-        if (!p.empty()) p = "Response table \"" + r.table + "\": " + p;
-        break;
-    case ResponseMethod::InfiniteAquifer:
-        break;
-    }
+    if (r.method == ResponseMethod::AlluvialAquifer && !typedNumber(ratio_->text()))
+        return QStringLiteral("Type a/W as a number from 0 to below 1.");
+    if (r.method == ResponseMethod::StreambedResistance && !typedNumber(lambda_->text()))
+        return QStringLiteral("Type \u03bb\u2032 as a number above 0.");
+    if (r.method == ResponseMethod::ResponseTable && r.table.empty())
+        return QStringLiteral("The model has no response table yet: add or import one with Tables...");
+    // What the model's checks say of these settings; of a table, also what
+    // they say of its shares.
+    std::string p = responseSettingsProblem(doc_->model(), r);
+    if (p.empty() && r.method == ResponseMethod::ResponseTable)
+        if (const UnitResponseTable *t = findResponseTable(doc_->model(), r.table))
+            if (const std::string shares = engine::tableProblem(t->shares); !shares.empty())
+                p = "Response table \"" + r.table + "\": " + shares;
     // The engine's words, which start with the parameter's own symbol.
     return p.empty() ? QString() : QString::fromStdString(p) + QLatin1Char('.');
 }
@@ -235,7 +245,7 @@ double ResponseMethodDialog::automaticDays() const {
     double days = 10.0 * std::max(factor().value_or(0.0), 0.0);
     if (method_->currentIndex() == static_cast<int>(ResponseMethod::ResponseTable)) {
         const UnitResponseTable *t = findResponseTable(doc_->model(), table_->currentText().toStdString());
-        days = (static_cast<double>(t ? t->shares.size() : 0) + 12.0) * engine::kAverageMonthDays;
+        days = (static_cast<double>(t ? t->shares.size() : 0) + 12.0) * engine::kCycleMeanMonthDays;
     }
     return std::min(roundUp(std::max(days, 365.0)), kLongestDays);
 }

@@ -20,6 +20,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -71,6 +72,9 @@ class ResponseMethodDialog : public ChoiceDialog {
     void accept() override;
 
   private:
+    void layOut(const Location &loc);
+    void addMapRow(QFormLayout *form, const Location &loc);
+    void connectControls();
     void fillTables(const std::string &select);
     void update();
 

@@ -243,7 +243,7 @@ void ResponseTablesDialog::fillCumulative() {
     const std::string p = engine::tableProblem(t->shares);
     problem_->setText(p.empty() ? QString() : problemSentence(p));
     problem_->setVisible(!p.empty());
-    const double days = (static_cast<double>(t->shares.size()) + 12.0) * engine::kAverageMonthDays;
+    const double days = (static_cast<double>(t->shares.size()) + 12.0) * engine::kCycleMeanMonthDays;
     chart_->plot(engine::StepResponse::responseTable(t->shares, t->afterTableOne),
                  QStringLiteral("Unit response table \"%1\"").arg(QString::fromStdString(t->name)), nullptr, {}, days);
 }

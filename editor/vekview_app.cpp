@@ -125,7 +125,6 @@ void CVEKViewApp::showModelDocument(CVEKViewDoc *doc) {
         if (mainFrame_) mainFrame_->updateFrame();
     });
     mainFrame_->undoGroup()->addStack(doc->undoStack());
-    connect(doc, &CVEKViewDoc::runRequested, this, [this, doc] { runDocument(doc); });
     frame->canClose = [this, doc] {
         if (!saveModified(doc)) return false;
         removeEntry(doc);

@@ -94,7 +94,6 @@ class CVEKViewApp : public QObject, private DocumentHost {
     RecentFiles &recent() { return recent_; }
     QStringList recentFiles() const { return recent_.list(); }
     void addToRecentFiles(const QString &path) { recent_.add(path); }
-    void removeFromRecentFiles(const QString &path) { recent_.remove(path); }
     // The folder the file dialogs start in ("VEKView CWD").
     QString dialogFolder() const { return folder_.path(); }
     static QString defaultExamplesDirectory() { return DialogFolder::defaultExamplesDirectory(); }

@@ -142,17 +142,11 @@ class CVEKViewDoc : public QObject {
     MapWindow *showMap(QWidget *parent = nullptr);
     MapWindow *mapWindow() const;
 
-    // Run, as the form asks for it: the application runs the document
-    // (runRequested), as it does for the menu's Run.
-    void requestRun() { emit runRequested(); }
-
   signals:
     // A view refill: what to refill.
     void viewsUpdated(ViewHint hint);
     void modifiedChanged(bool modified);
     void titleChanged(const QString &title);
-    // The form's Run: the application runs this document.
-    void runRequested();
     // Views end any cell edit under way, so it reaches the document before a
     // conversion, save or run.
     void endEditRequested();

@@ -174,11 +174,6 @@ void CVEKViewView::OnRecalculate() {
     doc_->setModified(doc_->isModified());
 }
 
-void CVEKViewView::OnRun() {
-    endCellEdit();
-    doc_->requestRun();
-}
-
 void CVEKViewView::OnResponseMethod() {
     endCellEdit();
     if (!doc_ || !d_->selected()) return;
@@ -492,12 +487,6 @@ void CVEKViewView::print() {
     printer.setPageOrientation(QPageLayout::Landscape); // the form is wider than tall
     QPrintDialog dlg(&printer, this);
     if (dlg.exec() == QDialog::Accepted) renderForm(&printer);
-}
-
-void CVEKViewView::printDirect() {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(QPageLayout::Landscape); // the form is wider than tall
-    renderForm(&printer);
 }
 
 void CVEKViewView::printPreview() {

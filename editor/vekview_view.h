@@ -112,7 +112,6 @@ class CVEKViewView : public QScrollArea {
 
     // Framework printing of the form.
     void print();        // print dialog, then print
-    void printDirect();  // default printer, no dialog
     void printPreview(); // preview dialog
     void renderForm(QPrinter *printer);
     // Draws the form as shown, scaled to fit `area` of the painter's device.
@@ -123,7 +122,6 @@ class CVEKViewView : public QScrollArea {
     void OnDelete();
     void OnPumpingRecord();
     void OnRecalculate();
-    void OnRun();
     // The response method dialog of the selected location, and the
     // response tables dialog of the model.
     void OnResponseMethod();

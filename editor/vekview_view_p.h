@@ -97,8 +97,8 @@ struct CVEKViewView::Impl {
     CloseUpComboBox *outputType = nullptr;
     QPushButton *pumpButton = nullptr;
 
-    // The smallest size of the page: the template's, or more when the
-    // controls need it.
+    // The smallest size of the page: the form's classic size (465 by 322
+    // dialog units), or more when the controls need it.
     QSize baseSize;
 
     int locationsToAdd = 1;

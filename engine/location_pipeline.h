@@ -15,31 +15,18 @@
 #include <thread>
 #include <vector>
 
-#include "engine/location_response.h"
+#include "engine/model_deck.h"
 #include "engine/real.h"
 
 namespace vek::engine {
 
-// One location's share of one stream reach, as the run uses it.
-struct JobShare {
-    std::size_t reach = 0; // 0-based
-    Real fraction = 0.0f;
-    Real factor = 0.0f; // the depletion by reach distance: the reach's own factor
-};
-
 struct LocationJob {
-    LocationJob()
-        : q(kMaxMonths + 1, 0.0f), e(kMaxMonths + 1, 0.0f), diversion(kMaxMonths + 1, 0.0f),
-          effect(kMaxMonths + 1, 0.0f) {}
-    Real factor = 0.0f;
-    LocationResponse response; // how the stream responds to a step
-    int locationType = -1;
-    std::string name;                          // the name record, 90 characters
-    std::string block;                         // location block lines, written before the tables
-    std::string tables;                        // the location's two tables
-    std::vector<Real> q, e, diversion, effect; // 1-based months
-    std::vector<JobShare> shares;              // none in a model without reaches
-    std::vector<Real> reachEffect;             // by reach distance: each share's volumes, kMaxMonths + 1 apiece
+    LocationJob() : e(kMaxMonths + 1, 0.0f), diversion(kMaxMonths + 1, 0.0f), effect(kMaxMonths + 1, 0.0f) {}
+    DeckLocation location;                  // as read: name, type, response, daily rates
+    std::string block;                      // location block lines, written before the tables
+    std::string tables;                     // the location's two tables
+    std::vector<Real> e, diversion, effect; // 1-based months
+    std::vector<Real> reachEffect;          // by reach distance: each share's volumes, months + 1 apiece
     bool done = false;
     std::exception_ptr error; // a failure while computing, raised on the writer's side
 };

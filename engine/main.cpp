@@ -1,8 +1,10 @@
 // vek: the stream-depletion engine. vek [input-file [output-file]]; without
 // arguments it asks for both names on the console.
 //
-// VEK_SUPERPOSITION=reference selects the straightforward computation and
-// VEK_THREADS the number of computing threads (both for benchmarks and tests).
+// VEK_SUPERPOSITION=reference selects the straightforward computation,
+// VEK_THREADS the number of computing threads and VEK_KERNELS the instruction
+// set of the kernels (for benchmarks and tests; every choice gives the same
+// report).
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -26,10 +28,8 @@ int main(int argc, char **argv) {
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
     std::ios::sync_with_stdio(false);
-    vek::engine::EngineOptions options;
-    if (const char *s = std::getenv("VEK_SUPERPOSITION"); s && std::string(s) == "reference") options.reference = true;
-    if (const char *t = std::getenv("VEK_THREADS"); t && std::atoi(t) > 0)
-        options.threads = static_cast<unsigned>(std::atoi(t));
+    const vek::engine::EngineOptions options = vek::engine::optionsFromEnvironment(
+        std::getenv("VEK_SUPERPOSITION"), std::getenv("VEK_THREADS"), std::getenv("VEK_KERNELS"), std::cerr);
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     int status = vek::engine::runVekCommand(args, std::cin, std::cout, std::cerr, options);
     // The last step of writing the console is closing it (as coreutils'

@@ -8,7 +8,23 @@
 #include "engine/report_writer.h"
 #include "engine/response_report.h"
 
-namespace vek::engine::report {
+namespace vek::engine {
+
+void addReachShares(ReachResults &reaches, const std::vector<LocationShare> &shares, const Real *effect,
+                    const Real *byDistance, int months) {
+    const std::size_t stride = static_cast<std::size_t>(months) + 1;
+    for (std::size_t k = 0; k < shares.size(); ++k) {
+        const LocationShare &share = shares[k];
+        const Real *from = reaches.depletion == ReachDepletion::ByDistance ? byDistance + k * stride : effect;
+        Real *sum = reaches.reaches[share.reach].effect.data();
+        for (int i = 1; i <= months; ++i) {
+            const Real part = from[i] * share.fraction;
+            sum[i] = sum[i] + part;
+        }
+    }
+}
+
+namespace report {
 
 namespace {
 
@@ -90,4 +106,6 @@ void appendReaches(std::string &out, const ReachResults &reaches, const RunParam
     }
 }
 
-} // namespace vek::engine::report
+} // namespace report
+
+} // namespace vek::engine

@@ -6,6 +6,7 @@
 // reaches: a report without them is unchanged.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,13 @@ struct ReportedShare {
     std::string method; // apportionmentName of the location's rule
 };
 
+// One location's share of one stream reach, as a run uses it.
+struct LocationShare {
+    std::size_t reach = 0; // 0-based
+    Real fraction = 0.0f;
+    Real factor = 0.0f; // the depletion by reach distance: the reach's own factor
+};
+
 struct ReachResults {
     ReachDepletion depletion = ReachDepletion::Apportioned;
     bool metres = false;
@@ -38,6 +46,13 @@ struct ReachResults {
     std::vector<ReportedShare> shares; // used locations in input order, their reaches in order
     bool present() const { return !reaches.empty(); }
 };
+
+// Adds one location's part to each reach's net impact, month by month: its
+// stream effect (monthly volumes, 1-based) times each share's fraction, or,
+// with the depletion by reach distance, each share's own volumes
+// (`byDistance`: months + 1 apiece, in the order of `shares`) times it.
+void addReachShares(ReachResults &reaches, const std::vector<LocationShare> &shares, const Real *effect,
+                    const Real *byDistance, int months);
 
 namespace report {
 

@@ -43,13 +43,13 @@ SummaryTables::SummaryTables()
     : diversion_(4 * static_cast<std::size_t>(kMaxMonths + 1), 0.0f),
       effect_(4 * static_cast<std::size_t>(kMaxMonths + 1), 0.0f) {}
 
-void SummaryTables::add(int locationType, const Real *div, const Real *eff, int months) {
+void SummaryTables::add(int locationType, const Real *div, const Real *eff, int first, int last) {
     const int column = locationType == 1 ? 1 : 3;
     Real *d = diversion(column);
     Real *e = effect(column);
     Real *dAll = diversion(4);
     Real *eAll = effect(4);
-    for (int m = 1; m <= months; ++m) {
+    for (int m = first; m <= last; ++m) {
         d[m] = d[m] + div[m];
         dAll[m] = dAll[m] + div[m];
         e[m] = e[m] + eff[m];

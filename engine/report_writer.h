@@ -48,7 +48,11 @@ struct SummaryTables {
         return effect_.data() + static_cast<std::size_t>(column - 1) * (kMaxMonths + 1);
     }
     // Adds one location's volumes (1-based months) into its column and column 4.
-    void add(int locationType, const Real *diversion, const Real *effect, int months);
+    void add(int locationType, const Real *diversion, const Real *effect, int months) {
+        add(locationType, diversion, effect, 1, months);
+    }
+    // The same for months first..last only.
+    void add(int locationType, const Real *diversion, const Real *effect, int first, int last);
 
   private:
     std::vector<Real> diversion_;

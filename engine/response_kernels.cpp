@@ -1,81 +1,154 @@
-// Kernel layout, kernels, the kernel superposition and the kernel cache.
+// Kernel variants, kernel layout, response rows, the superposition by rows
+// and the kernel cache.
 #include "engine/response_kernels.h"
 
 #include <algorithm>
 #include <cmath>
-
-#include "engine/exp_float.h"
-
-#include "engine/response_table.h"
+#include <stdexcept>
 
 namespace vek::engine {
 
-KernelLayout::KernelLayout(const DayCalendar &calendar, int months)
-    : months_(std::max(months, 0)), phases_(std::min(DayCalendar::kCycleMonths, std::max(months, 1))) {
-    // Lags of the first step month of each phase; later months of the same
-    // phase see the same lags (the calendar repeats every 48 months).
-    const std::size_t n = static_cast<std::size_t>(phases_) * static_cast<std::size_t>(months_);
-    // Entries past the end of the run (j > months - k) are never used; they
-    // point at lag 0, whose fraction is held as 0.
-    lagIndex_.assign(n, 0);
-    const int lastDay = calendar[months_];
-    std::vector<std::int32_t> slot(static_cast<std::size_t>(lastDay) + 1, -1);
-    slot[0] = 0;
-    for (int p = 0; p < phases_; ++p) {
-        const int k = p + 1;
-        for (int j = 0; k + j <= months_; ++j) {
-            int lag = calendar[k + j] - calendar[k - 1] - 15;
-            if (lag < 1) {
-                shortLag_ = true;
-                lag = 0; // contributes nothing: its fraction is held as 0
-            }
-            lagIndex_[static_cast<std::size_t>(p * months_ + j)] = lag;
-            slot[static_cast<std::size_t>(lag)] = 0;
-        }
+const char *kernelVariantName(KernelVariant variant) {
+    switch (variant) {
+    case KernelVariant::Baseline:
+        return "baseline";
+    case KernelVariant::Avx2:
+        return "avx2";
+    case KernelVariant::Avx512:
+        return "avx512";
     }
-    for (std::size_t t = 0; t < slot.size(); ++t) {
-        if (slot[t] < 0) continue;
-        slot[t] = static_cast<std::int32_t>(lags_.size());
-        lags_.push_back(static_cast<int>(t));
-    }
-    for (auto &x : lagIndex_)
-        x = slot[static_cast<std::size_t>(x)];
+    return "baseline";
 }
 
-// The response table's formula for many lags at once, in passes the compiler
-// can vectorise: division, square root and the polynomial are exactly rounded
-// operations whether done one by one or in vector registers, and the
-// exponential is the scalar expFloat(), so every entry is the float
-// depletionFraction() gives.
-static void fillFractions(Real factor, const int *lags, Real *fraction, std::vector<Real> &scratch, std::size_t n) {
-    scratch.resize(2 * n);
-    Real *u = scratch.data();
-    Real *g = scratch.data() + n;
-    for (std::size_t x = 0; x < n; ++x)
-        u[x] = 0.5f * std::sqrt(factor / static_cast<Real>(lags[x]));
-    for (std::size_t x = 0; x < n; ++x)
-        g[x] = u[x] > 3.0f ? 0.0f : expFloat(-u[x] * u[x]);
-    for (std::size_t x = 0; x < n; ++x) {
-        const Real s = 1.0f / (1.0f + 0.3275911f * u[x]);
-        Real poly = -1.453152027f + s * 1.061405429f;
-        poly = 1.421413741f + s * poly;
-        poly = -0.284496736f + s * poly;
-        poly = 0.254829592f + s * poly;
-        const Real erf = 1.0f - poly * g[x] * s;
-        fraction[x] = u[x] > 3.0f ? 0.0f : 1.0f - erf;
+bool kernelVariantFromName(std::string_view name, KernelVariant &variant) {
+    for (KernelVariant v : {KernelVariant::Baseline, KernelVariant::Avx2, KernelVariant::Avx512}) {
+        if (name == kernelVariantName(v)) {
+            variant = v;
+            return true;
+        }
     }
-    // A lag below one day (never with this calendar) contributes nothing.
-    for (std::size_t x = 0; x < n && lags[x] < 1; ++x)
-        fraction[x] = 0.0f;
+    return false;
+}
+
+std::vector<KernelVariant> availableKernelVariants() {
+    std::vector<KernelVariant> variants{KernelVariant::Baseline};
+#if defined(VEK_X86_KERNELS)
+    __builtin_cpu_init();
+    // The checks include the operating system saving the wider registers.
+    if (__builtin_cpu_supports("avx2")) variants.push_back(KernelVariant::Avx2);
+    if (__builtin_cpu_supports("avx512f")) variants.push_back(KernelVariant::Avx512);
+#endif
+    return variants;
+}
+
+KernelVariant bestKernelVariant() {
+    static const KernelVariant best = availableKernelVariants().back();
+    return best;
+}
+
+KernelEntry kernelEntry(KernelVariant variant) {
+    const std::vector<KernelVariant> available = availableKernelVariants();
+    if (std::find(available.begin(), available.end(), variant) == available.end())
+        throw std::invalid_argument(std::string("this processor cannot run the ") + kernelVariantName(variant) +
+                                    " kernels");
+    switch (variant) {
+#if defined(VEK_X86_KERNELS)
+    case KernelVariant::Avx2:
+        return kernel_variants::avx2();
+    case KernelVariant::Avx512:
+        return kernel_variants::avx512();
+#endif
+    default:
+        return kernel_variants::baseline();
+    }
+}
+
+KernelLayout::KernelLayout(const DayCalendar &calendar, int months, KernelVariant variant)
+    : months_(std::max(months, 0)), cycles_(std::max(1, (months_ + kPhases - 1) / kPhases)), variant_(variant),
+      entry_(kernelEntry(variant)) {
+    // Each pair's smallest lag comes within a cycle of its step month.
+    for (int k = 1; k <= std::min(kPhases, months_); ++k)
+        for (int i = k; i <= std::min(months_, k + kPhases); ++i)
+            if (calendar[i] - calendar[k - 1] - 15 < 1) shortLag_ = true;
+
+    constexpr int kBlock = 16;
+    stride_ = static_cast<std::size_t>(kRowPad + (cycles_ + kBlock - 1) / kBlock * kBlock);
+    // Effect month i = 48 A + alpha + 1 and step month k = 48 B + beta + 1:
+    // calendar[i] - calendar[k - 1] = 1461 (A - B) + calendar[alpha + 1] -
+    // calendar[beta]. The offset is brought into [0, 1461) by whole cycles,
+    // which shifts where the pair's entries start in its row; the shift is
+    // at most one entry, which the row's leading zeros cover.
+    std::vector<int> slot(kCycleDays, -1);
+    rowStart_.assign(static_cast<std::size_t>(kPhases * kPhases), 0);
+    for (int alpha = 0; alpha < kPhases; ++alpha) {
+        for (int beta = 0; beta < kPhases; ++beta) {
+            int offset = calendar[alpha + 1] - calendar[beta] - 15;
+            int shift = 0;
+            while (offset < 0) {
+                offset += kCycleDays;
+                ++shift;
+            }
+            if (shift > 1 || offset >= kCycleDays) throw std::logic_error("calendar without a four-year cycle");
+            int &row = slot[static_cast<std::size_t>(offset)];
+            if (row < 0) {
+                row = static_cast<int>(rowOffsets_.size());
+                rowOffsets_.push_back(offset);
+            }
+            rowStart_[static_cast<std::size_t>(kPhases * alpha + beta)] =
+                static_cast<std::int32_t>(static_cast<std::size_t>(row) * stride_ + kRowPad) - shift;
+        }
+    }
+    rowLags_.reserve(rowOffsets_.size() * static_cast<std::size_t>(cycles_));
+    for (int offset : rowOffsets_)
+        for (int n = 0; n < cycles_; ++n)
+            rowLags_.push_back(static_cast<Real>(offset + kCycleDays * n));
+    rowStartByPhase_.resize(rowStart_.size());
+    for (int alpha = 0; alpha < kPhases; ++alpha)
+        for (int beta = 0; beta < kPhases; ++beta)
+            rowStartByPhase_[static_cast<std::size_t>(kPhases * beta + alpha)] =
+                rowStart_[static_cast<std::size_t>(kPhases * alpha + beta)];
+
+    // Phase kernels, one region each: leading zeros for the lanes before a
+    // step (and the pairs of earlier phases in the step's own cycle), the
+    // run's 48 * cycles months, and zeros for the lanes of a last tile that
+    // reach past the run.
+    constexpr std::size_t kLead = 64, kTail = 512 + kBlock;
+    const std::size_t region = kLead + static_cast<std::size_t>(kPhases * cycles_) + kTail;
+    kernelStart_.resize(kPhases);
+    for (int p = 0; p < kPhases; ++p)
+        kernelStart_[static_cast<std::size_t>(p)] =
+            static_cast<std::int32_t>(static_cast<std::size_t>(p) * region + kLead) + p;
+    kernelSize_ = kPhases * region;
+}
+
+void ResponseKernels::prepare(const KernelLayout &layout) {
+    const std::size_t size = static_cast<std::size_t>(layout.rowCount()) * layout.rowStride();
+    // Only the entries of the run's cycles are ever written: the zeros
+    // before and after them stay from here.
+    if (layout_ != &layout || rows_.size() != size) {
+        rows_.assign(size, 0.0f);
+        constexpr std::size_t kAlign = 64 / sizeof(Real);
+        kernels_.assign(layout.kernelSize() + kAlign, 0.0f);
+        const auto address = reinterpret_cast<std::uintptr_t>(kernels_.data());
+        origin_ = (kAlign - address / sizeof(Real) % kAlign) % kAlign;
+    }
+    layout_ = &layout;
+}
+
+void ResponseKernels::layOut() {
+    layout_->entry().phaseKernels(rows_.data(), layout_->rowStartByPhase(), layout_->cycles(),
+                                  kernels_.data() + origin_, layout_->kernelStart());
 }
 
 void ResponseKernels::build(const KernelLayout &layout, Real factor) {
+    prepare(layout);
     response_ = LocationResponse::infiniteAquifer(factor);
-    // Only the lags the run uses, each computed exactly as the full table does.
-    const auto &lags = layout.lags();
-    fraction_.resize(lags.size());
-    fillFractions(factor, lags.data(), fraction_.data(), scratch_, lags.size());
-    layOut(layout);
+    const int cycles = layout.cycles();
+    for (int r = 0; r < layout.rowCount(); ++r)
+        layout.entry().fractions(
+            factor, layout.rowLags().data() + static_cast<std::size_t>(r) * cycles,
+            rows_.data() + static_cast<std::size_t>(r) * layout.rowStride() + KernelLayout::kRowPad, cycles);
+    layOut();
 }
 
 void ResponseKernels::build(const KernelLayout &layout, const LocationResponse &response,
@@ -84,107 +157,56 @@ void ResponseKernels::build(const KernelLayout &layout, const LocationResponse &
         build(layout, response.factor);
         return;
     }
+    prepare(layout);
     response_ = response;
     const StepResponse step = stepResponseFor(response, tables);
     // The values ResponseTable::build gives for these days.
-    const auto &lags = layout.lags();
-    fraction_.resize(lags.size());
-    for (std::size_t x = 0; x < lags.size(); ++x)
-        fraction_[x] = lags[x] < 1 ? 0.0f : static_cast<Real>(step(lags[x]));
-    layOut(layout);
-}
-
-void ResponseKernels::layOut(const KernelLayout &layout) {
-    months_ = layout.months();
-    phases_ = layout.phases();
-    const auto &index = layout.lagIndex();
-    values_.resize(index.size());
-    for (std::size_t x = 0; x < index.size(); ++x)
-        values_[x] = fraction_[static_cast<std::size_t>(index[x])];
-    firstNonZero_.assign(static_cast<std::size_t>(phases_), 0);
-    for (int p = 0; p < phases_; ++p) {
-        const Real *kernel = values_.data() + static_cast<std::size_t>(p) * static_cast<std::size_t>(months_);
-        int j = 0;
-        while (j < months_ && kernel[j] == 0.0f)
-            ++j;
-        firstNonZero_[static_cast<std::size_t>(p)] = j;
+    const int cycles = layout.cycles();
+    for (int r = 0; r < layout.rowCount(); ++r) {
+        Real *row = rows_.data() + static_cast<std::size_t>(r) * layout.rowStride() + KernelLayout::kRowPad;
+        for (int n = 0; n < cycles; ++n) {
+            const int lag = layout.rowOffset(r) + KernelLayout::kCycleDays * n;
+            row[n] = lag < 1 ? 0.0f : static_cast<Real>(step(lag));
+        }
     }
+    layOut();
 }
 
-// Element-wise loops are built for several instruction sets and picked at
-// load time; not under the thread sanitizer, whose start-up would come after
-// the choosing. Windows has no load-time choosing (no ifunc).
-#if defined(__SANITIZE_THREAD__) || defined(_WIN32)
-#define VEK_CLONES
-#else
-#define VEK_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
-#endif
+Real ResponseKernels::at(int k, int i) const {
+    const std::int32_t start = layout_->kernelStart()[(k - 1) % KernelLayout::kPhases];
+    return kernels()[start + i - k];
+}
 
 namespace {
-// Element by element: no sum crosses elements, so vector code gives the same
-// floats as scalar code.
-VEK_CLONES void addScaled(Real *__restrict e, const Real *__restrict kernel, Real step, int n) {
-    for (int j = 0; j < n; ++j)
-        e[j] = e[j] + step * kernel[j];
-}
-
-// Four steps at once, each element still receiving them in order: one load
-// and one store of e instead of four.
-VEK_CLONES void addScaled4(Real *__restrict e, const Real *__restrict k1, const Real *__restrict k2,
-                           const Real *__restrict k3, const Real *__restrict k4, Real s1, Real s2, Real s3, Real s4,
-                           int n) {
-    for (int j = 0; j < n; ++j) {
-        Real v = e[j] + s1 * k1[j];
-        v = v + s2 * k2[j];
-        v = v + s3 * k3[j];
-        e[j] = v + s4 * k4[j];
+// The pair loop over the rows, for a location with a step that is not
+// finite: only the pairs of the run take part (a zero fraction times an
+// infinite step is not a zero term).
+void superposeExact(const std::vector<KernelStep> &steps, const ResponseKernels &kernels, int months, Real *e) {
+    for (const KernelStep &st : steps) {
+        const int k = st.month + 1;
+        for (int i = k; i <= months; ++i)
+            e[i] = e[i] + st.size * kernels.at(k, i);
     }
 }
-
-struct Step {
-    int month; // k
-    int start; // first effect month that gets a non-zero term
-    Real size; // q(k) - q(k-1)
-};
 } // namespace
 
 void superposeKernels(const Real *q, Real *e, int months, const ResponseKernels &kernels) {
-    Step pending[4];
-    int count = 0;
-    auto flush = [&] {
-        if (count == 0) return;
-        int common = 0;
-        for (int s = 0; s < count; ++s)
-            common = std::max(common, pending[s].start);
-        // Before the common start, each step alone, in step order; their
-        // ranges end where the fused pass begins, so every element still
-        // gets its terms in ascending k.
-        for (int s = 0; s < count; ++s) {
-            const Step &st = pending[s];
-            const int end = count == 4 ? common : months + 1;
-            if (end > st.start)
-                addScaled(e + st.start, kernels.forStepMonth(st.month) + (st.start - st.month), st.size,
-                          end - st.start);
-        }
-        if (count == 4 && common <= months) {
-            const Real *k[4];
-            for (int s = 0; s < 4; ++s)
-                k[s] = kernels.forStepMonth(pending[s].month) + (common - pending[s].month);
-            addScaled4(e + common, k[0], k[1], k[2], k[3], pending[0].size, pending[1].size, pending[2].size,
-                       pending[3].size, months + 1 - common);
-        }
-        count = 0;
-    };
+    const KernelLayout &layout = kernels.layout();
+    if (months > layout.months()) throw std::logic_error("kernels laid out for a shorter run");
+    std::vector<KernelStep> steps;
+    steps.reserve(static_cast<std::size_t>(months));
+    bool finite = true;
     for (int k = 1; k <= months; ++k) {
         const Real step = q[k] - q[k - 1];
         if (step == 0.0f) continue; // adds +0 to every e(i): no change
-        // Leading zeros of the kernel add +0 or -0, which change no e(i)
-        // (none is -0); only a step that overflowed would turn them into NaN.
-        const int skip = std::isfinite(step) ? std::min(kernels.firstNonZero(k), months - k + 1) : 0;
-        pending[count++] = Step{k, k + skip, step};
-        if (count == 4) flush();
+        finite = finite && std::isfinite(step);
+        steps.push_back(KernelStep{k - 1, layout.kernelStart()[(k - 1) % KernelLayout::kPhases] - (k - 1), step});
     }
-    flush();
+    if (!finite) {
+        superposeExact(steps, kernels, months, e);
+        return;
+    }
+    layout.entry().superpose(steps.data(), static_cast<int>(steps.size()), kernels.kernels(), months, e);
 }
 
 std::shared_ptr<const ResponseKernels> KernelCache::get(Real factor) {

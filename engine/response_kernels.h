@@ -1,8 +1,14 @@
-// Response kernels: the stream's response to a step in run month k, laid out
-// by the lag in months i - k. The lag in days depends only on i - k and on
-// where k falls in the four-year (48-month) cycle of the day calendar, so 48
-// kernels per depletion factor turn the superposition into contiguous
-// multiply-adds that give exactly the floats of the pair loop.
+// Response kernels: the stream's response to a step, laid out for the
+// superposition. The calendar repeats every 48 months (1461 days), so the lag
+// between step month k and effect month i depends only on their phases in
+// that cycle (beta and alpha) and on the whole cycles between them:
+// lag = 1461 * n + offset(beta, alpha). A row holds the fractions of one
+// offset for n = 0, 1, 2, ... (about 200 rows of 100 entries for a 400-year
+// run, one fraction per distinct lag); the rows are then laid out as 48 phase
+// kernels, kernel p holding the fractions for a step of phase p at every
+// month lag, which the superposition multiplies into consecutive effect
+// months in vector registers while each e(i) still receives its terms in
+// ascending k, exactly the floats of the pair loop.
 #pragma once
 
 #include <cstdint>
@@ -12,31 +18,60 @@
 #include <vector>
 
 #include "engine/day_calendar.h"
+#include "engine/kernel_variants.h"
 #include "engine/location_response.h"
 #include "engine/real.h"
 
 namespace vek::engine {
 
-// The day lags a run needs, shared by every factor of the run.
+// The rows a run needs, shared by every factor of the run.
 class KernelLayout {
   public:
-    KernelLayout(const DayCalendar &calendar, int months);
+    static constexpr int kPhases = DayCalendar::kCycleMonths;
+    static constexpr int kCycleDays = 1461;
+    // Zeros before each row's first entry, and the block rows are padded to.
+    static constexpr int kRowPad = 16;
+
+    KernelLayout(const DayCalendar &calendar, int months, KernelVariant variant = bestKernelVariant());
     int months() const { return months_; }
-    int phases() const { return phases_; }
-    // Distinct lags (days) used anywhere, ascending; 0 first, standing for
-    // "no term".
-    const std::vector<int> &lags() const { return lags_; }
-    // For phase p and month offset j: index into lags() (p * months + j).
-    const std::vector<std::int32_t> &lagIndex() const { return lagIndex_; }
+    // Four-year cycles the run's months fall in.
+    int cycles() const { return cycles_; }
+    KernelVariant variant() const { return variant_; }
+    const KernelEntry &entry() const { return entry_; }
     // True when some pair would have a lag below one day (never with this calendar).
     bool hasShortLag() const { return shortLag_; }
 
+    int rowCount() const { return static_cast<int>(rowOffsets_.size()); }
+    std::size_t rowStride() const { return stride_; }
+    // The day lag of entry n of row r is rowOffset(r) + 1461 n.
+    int rowOffset(int r) const { return rowOffsets_[static_cast<std::size_t>(r)]; }
+    // Those lags as floats, row after row, cycles() of each.
+    const std::vector<Real> &rowLags() const { return rowLags_; }
+    // [48 * alpha + beta]: index into a kernel's rows of the entry of effect
+    // phase alpha, step phase beta, 0 cycles apart; and the same by
+    // [48 * beta + alpha].
+    const std::int32_t *rowStart() const { return rowStart_.data(); }
+    const std::int32_t *rowStartByPhase() const { return rowStartByPhase_.data(); }
+
+    // Phase kernels: kernel p's entry for j months after the step is at
+    // kernelStart()[p] + j (j from -15 on, zeros before 0 and after the run),
+    // and kernelStart()[p] is p entries past a 64-byte boundary.
+    const std::int32_t *kernelStart() const { return kernelStart_.data(); }
+    std::size_t kernelSize() const { return kernelSize_; }
+
   private:
     int months_;
-    int phases_;
-    std::vector<int> lags_;
-    std::vector<std::int32_t> lagIndex_;
+    int cycles_;
+    KernelVariant variant_;
+    KernelEntry entry_;
     bool shortLag_ = false;
+    std::size_t stride_ = 0;
+    std::vector<int> rowOffsets_;
+    std::vector<Real> rowLags_;
+    std::vector<std::int32_t> rowStart_;
+    std::vector<std::int32_t> rowStartByPhase_;
+    std::vector<std::int32_t> kernelStart_;
+    std::size_t kernelSize_ = 0;
 };
 
 class ResponseKernels {
@@ -46,41 +81,38 @@ class ResponseKernels {
                     const std::vector<StepResponse> &tables) {
         build(layout, response, tables);
     }
-    // Refills the kernels for another factor, reusing the storage.
+    // Refills the rows for another factor, reusing the storage.
     void build(const KernelLayout &layout, Real factor);
     // Refills them for another response; the infinite aquifer as above, any
     // other method from its double-precision step response stored as floats.
     void build(const KernelLayout &layout, const LocationResponse &response, const std::vector<StepResponse> &tables);
     Real factor() const { return response_.factor; }
     const LocationResponse &response() const { return response_; }
-    // Kernel of step month k (1-based): entry j is the fraction for effect month k + j.
-    const Real *forStepMonth(int k) const { return values_.data() + offset(k); }
-    // Entries before this one are 0 (a large factor keeps the stream unaware
-    // of a step for months).
-    int firstNonZero(int k) const { return firstNonZero_[static_cast<std::size_t>((k - 1) % phases_)]; }
+    const KernelLayout &layout() const { return *layout_; }
+    // The phase kernels, 64-byte aligned.
+    const Real *kernels() const { return kernels_.data() + origin_; }
+    // The fraction the superposition takes for step month k and effect month
+    // i (1 <= k <= i <= months).
+    Real at(int k, int i) const;
 
   private:
-    std::size_t offset(int k) const {
-        return static_cast<std::size_t>((k - 1) % phases_) * static_cast<std::size_t>(months_);
-    }
-    // Kernels by month lag from the fractions of the distinct day lags.
-    void layOut(const KernelLayout &layout);
+    void prepare(const KernelLayout &layout);
+    void layOut();
 
+    const KernelLayout *layout_ = nullptr;
     LocationResponse response_;
-    int months_ = 0;
-    int phases_ = 1;
-    std::vector<Real> fraction_; // by distinct lag
-    std::vector<Real> scratch_;
-    std::vector<Real> values_;
-    std::vector<int> firstNonZero_;
+    std::vector<Real> rows_;
+    std::vector<Real> kernels_;
+    std::size_t origin_ = 0;
 };
 
-// e(i) += (q(k) - q(k-1)) * kernel_k(i - k), k ascending, each e(i) receiving
-// its terms in ascending k as the pair loop does. A step of zero adds nothing
-// and is skipped. Arrays are 1-based like superposeReference.
+// e(i) += (q(k) - q(k-1)) * fraction(k, i), k ascending, each e(i) receiving
+// its terms in ascending k as the pair loop does; e holds zeros on entry. A
+// step of zero adds nothing and is skipped. Arrays are 1-based like
+// superposeReference. Computed by the kernels' layout's variant.
 void superposeKernels(const Real *q, Real *e, int months, const ResponseKernels &kernels);
 
-// Kernels of recently used factors, shared between locations and threads.
+// Kernels of recently used responses, shared between locations and threads.
 // Bounded, so memory does not grow with the number of locations.
 class KernelCache {
   public:

@@ -24,6 +24,15 @@ constexpr double kLateTau = 0.15;
 constexpr double kLastErfcArgument = 6.5;
 constexpr double kLastExponent = 45.0;
 
+// The odd k whose late-series term can still count: k^2 pi^2 tau / 4 at most
+// kLastExponent for some tau the series is used at (tau > kLateTau).
+constexpr int lateTermsThatCount() {
+    int terms = 0;
+    for (int k = 1; static_cast<double>(k) * k * 0.25 * kPi * kPi * kLateTau <= kLastExponent; k += 2)
+        ++terms;
+    return terms;
+}
+
 // A parameter as it was written: a float (as the model file holds them) in
 // its shortest form, any other double in its own.
 std::string number(double v) {
@@ -70,7 +79,7 @@ bool methodFromKeyword(const std::string &word, ResponseMethod &method) {
 
 int tableMonth(double t) {
     if (!(t > 0.0)) return 0;
-    const double n = std::floor((t + 15.0) / kAverageMonthDays + 0.5);
+    const double n = std::floor((t + 15.0) / kCycleMeanMonthDays + 0.5);
     return n > 1.0e9 ? 1000000000 : static_cast<int>(n);
 }
 
@@ -172,6 +181,7 @@ double StepResponse::alluvial(double t) const {
     double term = e1;
     double step = e8;
     double sum = 0.0;
+    static_assert(kLateTerms == lateTermsThatCount(), "the late series holds every term that can count");
     for (int m = 0; m < kLateTerms; ++m) {
         const double k = 2.0 * m + 1.0;
         if (k * k * alpha > kLastExponent) break;

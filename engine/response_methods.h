@@ -33,7 +33,7 @@ bool methodFromKeyword(const std::string &word, ResponseMethod &method);
 // Days of the average month of the engine's four-year calendar (1461 / 48):
 // a response table's month n is sampled t days after a step when
 // t + 15 rounds to n such months.
-inline constexpr double kAverageMonthDays = 30.4375;
+inline constexpr double kCycleMeanMonthDays = 30.4375;
 
 // Month of a response table sampled t days after a step: the nearest whole
 // number to (t + 15) / 30.4375. The engine samples the n-th month after a
@@ -69,8 +69,11 @@ class StepResponse {
     double sdf_ = 0.0;
     double parameter_ = 0.0; // a/W or lambda'
     // Alluvial aquifer at late times: 1 - sum of c_k exp(-k^2 pi^2 tau / 4)
-    // over odd k, with c_k = 4 sin(k pi a/W / 2) / (k pi).
-    static constexpr int kLateTerms = 40;
+    // over odd k, with c_k = 4 sin(k pi a/W / 2) / (k pi). The series is
+    // used from tau = 0.15 on, where a term's exponent passes 45 (it adds
+    // less than 1e-19) beyond k = 11: six odd k, 1 to 11, ever count
+    // (checked where the series is summed).
+    static constexpr int kLateTerms = 6;
     std::array<double, kLateTerms> lateCoefficient_{};
     std::vector<double> cumulative_; // table: cumulative share through month n (index n - 1)
     bool afterOne_ = false;

@@ -28,8 +28,9 @@ std::string sixDigits(double v) {
     return std::string(buf, r.ptr);
 }
 
-std::string description(const ReportedResponse &r, const std::vector<SectionTable> &tables) {
-    const LocationResponse &x = r.response;
+} // namespace
+
+std::string responseDescription(const LocationResponse &x, const std::vector<SectionTable> &tables) {
     switch (x.method) {
     case ResponseMethod::AlluvialAquifer:
         return "ALLUVIAL AQUIFER (GLOVER), SDF " + sectionNumber(x.factor) + " DAYS, A/W " + sectionNumber(x.parameter);
@@ -50,8 +51,6 @@ std::string description(const ReportedResponse &r, const std::vector<SectionTabl
     }
     return "INFINITE AQUIFER, SDF " + sectionNumber(x.factor) + " DAYS";
 }
-
-} // namespace
 
 std::string withoutReportKeywords(std::string_view text) {
     std::string s(text);
@@ -75,7 +74,7 @@ void appendResponseMethods(std::string &out, const std::vector<ReportedResponse>
         appendText(name, r.name, 60);
         s += withoutReportKeywords(name);
         s += "  ";
-        s += description(r, tables);
+        s += responseDescription(r.response, tables);
         line(out, s);
     }
 }

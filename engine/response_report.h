@@ -25,6 +25,10 @@ namespace report {
 void appendResponseMethods(std::string &out, const std::vector<ReportedResponse> &responses,
                            const std::vector<SectionTable> &tables);
 
+// A method and its parameters as the list prints them ("ALLUVIAL AQUIFER
+// (GLOVER), SDF 2500 DAYS, A/W 0.6").
+std::string responseDescription(const LocationResponse &response, const std::vector<SectionTable> &tables);
+
 // Text as the list prints it: a report reader takes any line holding
 // "LOCATION:" for the start of a location and "SUMMARY OF ALL LOCATIONS" for
 // the summaries, so a name or table name holding either is printed with a

@@ -30,6 +30,40 @@ bool isResponseSectionStart(std::string_view line, int *layout) {
     return true;
 }
 
+namespace {
+
+// A location statement: the location's number, its method and the
+// method's one parameter.
+SectionLocation locationStatement(const SectionStatement &st, const ResponseSection &section) {
+    const auto &f = st.fields();
+    if (f.size() < 3) st.fail("a location line needs its number and its method");
+    SectionLocation loc;
+    loc.line = st.number();
+    if (!f[1].key.empty()) st.fail("the location number must follow \"location\"");
+    loc.location = st.whole(f[1], 1, 2147483647LL);
+    for (const auto &other : section.locations)
+        if (other.location == loc.location) st.fail("location " + std::to_string(loc.location) + " is given twice");
+    if (!f[2].key.empty() || !methodFromKeyword(f[2].value, loc.method))
+        st.fail("unknown method \"" + f[2].value + "\" (infinite, alluvial, hunt or table)");
+    switch (loc.method) {
+    case ResponseMethod::InfiniteAquifer:
+        st.keyed(3, {});
+        break;
+    case ResponseMethod::AlluvialAquifer:
+        loc.aOverW = st.real(st.required(st.keyed(3, {"a/W"})[0], "a/W"));
+        break;
+    case ResponseMethod::StreambedResistance:
+        loc.lambda = st.real(st.required(st.keyed(3, {"lambda"})[0], "lambda"));
+        break;
+    case ResponseMethod::ResponseTable:
+        loc.table = st.required(st.keyed(3, {"name"})[0], "name").value;
+        break;
+    }
+    return loc;
+}
+
+} // namespace
+
 ResponseSection parseResponseSection(const std::vector<std::string_view> &lines, long long firstLine) {
     ResponseSection section;
     section.present = true;
@@ -83,31 +117,7 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
             }
             section.tables.push_back(std::move(t));
         } else if (word == "location") {
-            if (f.size() < 3) st.fail("a location line needs its number and its method");
-            SectionLocation loc;
-            loc.line = st.number();
-            if (!f[1].key.empty()) st.fail("the location number must follow \"location\"");
-            loc.location = st.whole(f[1], 1, 2147483647LL);
-            for (const auto &other : section.locations)
-                if (other.location == loc.location)
-                    st.fail("location " + std::to_string(loc.location) + " is given twice");
-            if (!f[2].key.empty() || !methodFromKeyword(f[2].value, loc.method))
-                st.fail("unknown method \"" + f[2].value + "\" (infinite, alluvial, hunt or table)");
-            switch (loc.method) {
-            case ResponseMethod::InfiniteAquifer:
-                st.keyed(3, {});
-                break;
-            case ResponseMethod::AlluvialAquifer:
-                loc.aOverW = st.real(st.required(st.keyed(3, {"a/W"})[0], "a/W"));
-                break;
-            case ResponseMethod::StreambedResistance:
-                loc.lambda = st.real(st.required(st.keyed(3, {"lambda"})[0], "lambda"));
-                break;
-            case ResponseMethod::ResponseTable:
-                loc.table = st.required(st.keyed(3, {"name"})[0], "name").value;
-                break;
-            }
-            section.locations.push_back(std::move(loc));
+            section.locations.push_back(locationStatement(st, section));
         } else {
             st.fail("unknown statement \"" + word + "\" (table, location or end)");
         }

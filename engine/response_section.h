@@ -1,8 +1,9 @@
 // The response-method section of the model input file: the one place that
 // says which locations respond by another method than the infinite aquifer,
 // and the unit response tables they share. It follows everything else in the
-// file, so a reader that stops after the pumping records (or, like the engine
-// of old, after the location groups) never sees it:
+// file, so a reader that stops after the pumping records (or, like an engine
+// that knows only the infinite aquifer, after the location groups) never
+// sees it:
 //
 //   Response methods 1
 //   table name="Agency run 2019" months=3 after=hold

@@ -27,6 +27,8 @@ struct RunTables {
         // 1..runMonths hold the run's months (wells negative).
         std::vector<Real> diversion;
         std::vector<Real> effect;
+        long long number = 0;      // 1-based position in the model file
+        LocationResponse response; // how the stream responds to it
     };
 
     RunParameters parameters;

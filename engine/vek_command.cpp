@@ -3,7 +3,10 @@
 
 #include "engine/real.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <string_view>
 #include <system_error>
 
 namespace vek::engine {
@@ -15,6 +18,39 @@ std::string fileNameFrom(const std::string &text) {
     const auto last = name.find_last_not_of(' ');
     name.erase(last == std::string::npos ? 0 : last + 1);
     return name;
+}
+
+EngineOptions optionsFromEnvironment(const char *superposition, const char *threads, const char *kernels,
+                                     std::ostream &notes) {
+    EngineOptions options;
+    if (superposition && std::string_view(superposition) == "reference") options.reference = true;
+    if (threads) {
+        // A count that is not a positive number is ignored.
+        unsigned long long n = 0;
+        const std::string_view t(threads);
+        const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), n);
+        if (ec == std::errc::result_out_of_range || (ec == std::errc() && end == t.data() + t.size() && n > 0)) {
+            const unsigned capped = computingThreads(static_cast<unsigned>(std::min<unsigned long long>(n, ~0u)));
+            if (ec != std::errc() || n > capped)
+                notes << " note: VEK_THREADS=" << t << " is more than this machine's " << capped
+                      << " hardware threads; computing on " << capped << '\n';
+            options.threads = capped;
+        }
+    }
+    if (kernels) {
+        KernelVariant wanted{};
+        const std::vector<KernelVariant> available = availableKernelVariants();
+        if (!kernelVariantFromName(kernels, wanted)) {
+            notes << " note: VEK_KERNELS=" << kernels << " is not one of baseline, avx2, avx512; using "
+                  << kernelVariantName(options.kernels) << '\n';
+        } else if (std::find(available.begin(), available.end(), wanted) == available.end()) {
+            notes << " note: this processor cannot run the " << kernels << " kernels (VEK_KERNELS); using "
+                  << kernelVariantName(options.kernels) << '\n';
+        } else {
+            options.kernels = wanted;
+        }
+    }
+    return options;
 }
 
 namespace {

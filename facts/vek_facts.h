@@ -67,7 +67,7 @@ constexpr int daysOfCalendarMonth(int cm, long long year) {
 // With the average-days rule every month counts 30.417 days; monthly
 // acre-feet times the second constant (one over the first, as a single-
 // precision constant of its own) are average daily acre-feet.
-inline constexpr float kAverageDaysPerMonth = 30.417f;
+inline constexpr float kMonthlyToDailyRuleDays = 30.417f;
 inline constexpr float kDailyPerMonthly = 0.032876354f;
 
 // ---- What the engine keeps of names -------------------------------------------

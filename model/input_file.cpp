@@ -318,6 +318,7 @@ class InputReading {
     // Per location its header records and its historical (and, in the
     // current format, synthesized) rows.
     bool readLocations(int wells);
+    bool readRows(int i, MonthColumns &cols, long long count, int firstYear, const char *period);
     // Per location its pumping record: flag and units, efficiencies, and one
     // row of flows (and days on) per historical year.
     bool readPumpingRecords(int wells);
@@ -401,6 +402,41 @@ bool InputReading::readFirstCard(int &wells) {
     return true;
 }
 
+// The rows of one period of location i, `count` years from firstYear.
+bool InputReading::readRows(int i, MonthColumns &cols, long long count, int firstYear, const char *period) {
+    const std::string well = std::to_string(i);
+    const Location &loc = m_.locations[static_cast<size_t>(i)];
+    for (long long k = 0; k < count; ++k) {
+        const int year = static_cast<int>(
+            std::clamp<long long>(firstYear + k, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+        if (!in_.next(line_))
+            return endOfFile("Unexpected EOF reading pumping data input for well #" + well + ", year #" +
+                                 std::to_string(k) + inFile_,
+                             i, year, period);
+        if (oldFormat_) {
+            std::string_view v(line_);
+            for (size_t mo = 0; mo < 12; ++mo)
+                cols[mo][k] = 8 * mo < v.size() ? leadingNumber(v.substr(8 * mo, 8)) : 0.0f;
+            continue;
+        }
+        std::size_t stop = 0;
+        if (const int read = scanRow(line_, cols, static_cast<int>(k), stop); read != 12) {
+            const BadField bad = badField(line_, stop);
+            fail(explained("Wrong number of values read for third data card.  Expected 12 flow values.  Line is: " +
+                               line_,
+                           "Location " + std::to_string(i + 1) + " (" + loc.name + "), " + period + " year " +
+                               std::to_string(firstYear + k) + ", line " + std::to_string(in_.lastLineNumber()) + ": " +
+                               badMonth(bad, read) +
+                               "  Each line holds 12 monthly numbers.  Correct it in a text editor and open the "
+                               "file again."),
+                 OperationError::Kind::Unreadable, i, year, period);
+            error_->month = bad.month >= 0 ? bad.month : read;
+            return false;
+        }
+    }
+    return true;
+}
+
 bool InputReading::readLocations(int wells) {
     const long long hist = m_.historicalYears();
     const long long synth = m_.synthesizedYears();
@@ -450,40 +486,8 @@ bool InputReading::readLocations(int wells) {
                 values_->nameRecords.push_back(std::move(record));
             }
         }
-        auto readRows = [&](MonthColumns &cols, long long count, int firstYear, const char *period) {
-            for (long long k = 0; k < count; ++k) {
-                const int year = static_cast<int>(std::clamp<long long>(firstYear + k, std::numeric_limits<int>::min(),
-                                                                        std::numeric_limits<int>::max()));
-                if (!in_.next(line_))
-                    return endOfFile("Unexpected EOF reading pumping data input for well #" + well + ", year #" +
-                                         std::to_string(k) + inFile_,
-                                     i, year, period);
-                if (oldFormat_) {
-                    std::string_view v(line_);
-                    for (size_t mo = 0; mo < 12; ++mo)
-                        cols[mo][k] = 8 * mo < v.size() ? leadingNumber(v.substr(8 * mo, 8)) : 0.0f;
-                    continue;
-                }
-                std::size_t stop = 0;
-                if (const int read = scanRow(line_, cols, static_cast<int>(k), stop); read != 12) {
-                    const BadField bad = badField(line_, stop);
-                    fail(explained(
-                             "Wrong number of values read for third data card.  Expected 12 flow values.  Line is: " +
-                                 line_,
-                             "Location " + std::to_string(i + 1) + " (" + loc.name + "), " + period + " year " +
-                                 std::to_string(firstYear + k) + ", line " + std::to_string(in_.lastLineNumber()) +
-                                 ": " + badMonth(bad, read) +
-                                 "  Each line holds 12 monthly numbers.  Correct it in a text editor and open the "
-                                 "file again."),
-                         OperationError::Kind::Unreadable, i, year, period);
-                    error_->month = bad.month >= 0 ? bad.month : read;
-                    return false;
-                }
-            }
-            return true;
-        };
-        if (!readRows(loc.historicalData, hist, m_.inputStartYear, "historical")) return false;
-        if (!oldFormat_ && !readRows(loc.synthesizedData, synth, m_.synthStartYear, "synthesized")) return false;
+        if (!readRows(i, loc.historicalData, hist, m_.inputStartYear, "historical")) return false;
+        if (!oldFormat_ && !readRows(i, loc.synthesizedData, synth, m_.synthStartYear, "synthesized")) return false;
     }
     return true;
 }

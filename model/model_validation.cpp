@@ -12,6 +12,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <limits>
 
 namespace vek {
 
@@ -273,6 +274,44 @@ class Checker {
         return s;
     }
 
+    struct Mismatch {
+        std::size_t location;
+        int year, column;
+        float stored, made;
+    };
+
+    // Adds the first value of location i whose synthesized years differ from
+    // what `synthesize` makes of its historical years (offsets a to b) to
+    // `mismatches`. False when the synthesis refuses the location's tables.
+    bool findMismatch(std::size_t i, const std::function<OperationResult(ModelInput &)> &synthesize, int method, int a,
+                      int b, std::vector<Mismatch> &mismatches) const {
+        const Location &loc = m_.locations[i];
+        ModelInput one;
+        one.inputStartYear = m_.inputStartYear;
+        one.inputEndYear = m_.inputEndYear;
+        one.synthStartYear = m_.synthStartYear;
+        one.synthEndYear = m_.synthEndYear;
+        one.locations.resize(1);
+        one.locations[0].historicalData = loc.historicalData;
+        one.locations[0].synthesizedData = loc.synthesizedData;
+        if (!synthesize(one).ok()) return false;
+        const MonthColumns &want = one.locations[0].synthesizedData;
+        const int years = shortestColumn(loc.synthesizedData);
+        for (int k = 0; k < years; ++k)
+            for (int c = 0; c < 12; ++c) {
+                const int j = method == SynthesizedCycle ? a + k % (b - a + 1) : a;
+                const float s = loc.synthesizedData[static_cast<std::size_t>(c)][static_cast<std::size_t>(k)];
+                const float w = want[static_cast<std::size_t>(c)][static_cast<std::size_t>(k)];
+                if (!close(
+                        s, w,
+                        scaleOf(loc, c, method == SynthesizedAverage ? a : j, method == SynthesizedAverage ? b : j))) {
+                    mismatches.push_back({i, m_.synthStartYear + k, c, s, w});
+                    return true;
+                }
+            }
+        return true;
+    }
+
     void checkSynthesis() {
         const int method = m_.synthesizeFormat;
         if (method < SynthesizedAverage || method > SynthesizedCycle) return;
@@ -312,39 +351,9 @@ class Checker {
                 years.push_back(static_cast<int>(y));
             return synthesizeAverage(one, years);
         };
-        struct Mismatch {
-            std::size_t location;
-            int year, column;
-            float stored, made;
-        };
         std::vector<Mismatch> mismatches;
-        for (std::size_t i = 0; i < m_.locations.size(); ++i) {
-            const Location &loc = m_.locations[i];
-            ModelInput one;
-            one.inputStartYear = m_.inputStartYear;
-            one.inputEndYear = m_.inputEndYear;
-            one.synthStartYear = m_.synthStartYear;
-            one.synthEndYear = m_.synthEndYear;
-            one.locations.resize(1);
-            one.locations[0].historicalData = loc.historicalData;
-            one.locations[0].synthesizedData = loc.synthesizedData;
-            if (!synthesize(one).ok()) return; // the record was checked above
-            const MonthColumns &want = one.locations[0].synthesizedData;
-            const int years = shortestColumn(loc.synthesizedData);
-            bool found = false;
-            for (int k = 0; k < years && !found; ++k)
-                for (int c = 0; c < 12 && !found; ++c) {
-                    const int j = method == SynthesizedCycle ? a + k % (b - a + 1) : a;
-                    const float s = loc.synthesizedData[static_cast<std::size_t>(c)][static_cast<std::size_t>(k)];
-                    const float w = want[static_cast<std::size_t>(c)][static_cast<std::size_t>(k)];
-                    if (!close(s, w,
-                               scaleOf(loc, c, method == SynthesizedAverage ? a : j,
-                                       method == SynthesizedAverage ? b : j))) {
-                        mismatches.push_back({i, m_.synthStartYear + k, c, s, w});
-                        found = true;
-                    }
-                }
-        }
+        for (std::size_t i = 0; i < m_.locations.size(); ++i)
+            if (!findMismatch(i, synthesize, method, a, b, mismatches)) return; // the record was checked above
         if (mismatches.empty()) return;
         // An average records only its earliest and latest year: the years
         // between them need not all have been chosen.
@@ -504,6 +513,25 @@ std::string engineFileNameProblem(const std::string &path) {
     if (!tooLong(fileName) && !tooLong(reportName)) return {};
     return "The file name " + (tooLong(fileName) ? fileName : reportName) + " is longer than the " +
            std::to_string(kEngineFileNameLength) + " characters the engine reads.";
+}
+
+ModelValidation validateRunParameters(const engine::RunParameters &p) {
+    // The model the reader makes of the parameter record, without locations.
+    ModelInput m;
+    m.inputStartYear = p.inputStartYear;
+    m.inputEndYear = p.inputEndYear;
+    auto clamp = [](long long v) {
+        return static_cast<int>(
+            std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    };
+    m.synthStartYear = clamp(static_cast<long long>(p.inputEndYear) + 1);
+    m.synthEndYear = clamp(static_cast<long long>(p.inputEndYear) + p.noOfSimulationYears);
+    m.outputStartYear = p.outputStartYear;
+    m.outputEndYear = p.outputEndYear;
+    m.yearMode = p.yearMode;
+    ValidationOptions o;
+    o.synthesis = false;
+    return validateModel(m, o);
 }
 
 ModelFileCheck checkModelFile(const std::string &path) {

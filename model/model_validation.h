@@ -18,6 +18,8 @@
 #include "model/model_input.h"
 #include "model/response_checks.h"
 
+#include "engine/run_parameters.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -70,6 +72,14 @@ std::string doubtfulValue(const Location &location, float value, int unitMode);
 // Why the engine cannot be given the model input file `path`: the file's name
 // or its report's name is longer than the engine reads. Empty when it can.
 std::string engineFileNameProblem(const std::string &path);
+
+// The problems of a model file's run parameters alone, as the engine reads
+// them (the year type, the run's years and where it starts against the
+// years of data): what validateModel would find of them in the model read
+// from that file. A file the engine reads without failure and whose run
+// parameters give no refusal here gives none in validateModel either: every
+// other refusal is one the engine makes itself while it reads.
+ModelValidation validateRunParameters(const engine::RunParameters &parameters);
 
 // A model input file read and judged as the engine would run it.
 struct ModelFileCheck {

@@ -53,12 +53,10 @@ std::string at(std::size_t line, std::size_t column) {
     return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": ";
 }
 
-} // namespace
-
-ResponseTableImport parseResponseTables(std::string_view text, const std::string &defaultName) {
-    ResponseTableImport result;
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3); // byte-order mark
-    // The lines that count, with their numbers.
+// The lines that count (neither blank nor a # comment), with their
+// numbers, after any byte-order mark.
+std::vector<std::pair<std::size_t, std::string_view>> linesThatCount(std::string_view text) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     std::vector<std::pair<std::size_t, std::string_view>> lines;
     std::size_t number = 0;
     while (!text.empty()) {
@@ -71,15 +69,41 @@ ResponseTableImport parseResponseTables(std::string_view text, const std::string
         if (t.empty() || t.front() == '#') continue;
         lines.emplace_back(number, line);
     }
+    return lines;
+}
+
+// The separator of the fields: the first line's tab, comma or semicolon.
+char fieldSeparator(std::string_view first) {
+    return first.find('\t') != std::string_view::npos  ? '\t'
+           : first.find(',') != std::string_view::npos ? ','
+           : first.find(';') != std::string_view::npos ? ';'
+                                                       : '\t';
+}
+
+// Whether the first column holds the months: headed "month", or without a
+// header numbered 1, 2, 3 ... beside other columns.
+bool monthsFirst(const std::vector<std::vector<std::string>> &rows, bool header, std::size_t columns) {
+    if (header) {
+        const std::string h = asciiLowered(rows.front()[0]);
+        return h == "month" || h == "months";
+    }
+    if (columns <= 1) return false;
+    float value = 0.0f;
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        if (!wholeNumber(rows[r][0], value) || value != static_cast<float>(r + 1)) return false;
+    return true;
+}
+
+} // namespace
+
+ResponseTableImport parseResponseTables(std::string_view text, const std::string &defaultName) {
+    ResponseTableImport result;
+    const std::vector<std::pair<std::size_t, std::string_view>> lines = linesThatCount(text);
     if (lines.empty()) {
         result.error = "the file holds no shares";
         return result;
     }
-    const std::string_view first = lines.front().second;
-    const char separator = first.find('\t') != std::string_view::npos  ? '\t'
-                           : first.find(',') != std::string_view::npos ? ','
-                           : first.find(';') != std::string_view::npos ? ';'
-                                                                       : '\t';
+    const char separator = fieldSeparator(lines.front().second);
     std::vector<std::vector<std::string>> rows;
     for (const auto &l : lines)
         rows.push_back(splitFields(l.second, separator));
@@ -91,16 +115,7 @@ ResponseTableImport parseResponseTables(std::string_view text, const std::string
     std::size_t columns = 0;
     for (const auto &r : rows)
         columns = std::max(columns, r.size());
-    // Is the first column the months?
-    bool monthColumn = false;
-    if (header) {
-        const std::string h = asciiLowered(rows.front()[0]);
-        monthColumn = h == "month" || h == "months";
-    } else if (columns > 1) {
-        monthColumn = true;
-        for (std::size_t r = 0; r < rows.size() && monthColumn; ++r)
-            monthColumn = wholeNumber(rows[r][0], value) && value == static_cast<float>(r + 1);
-    }
+    const bool monthColumn = monthsFirst(rows, header, columns);
     const std::size_t firstColumn = monthColumn ? 1 : 0;
     if (columns <= firstColumn) {
         result.error = "the file holds no column of shares";

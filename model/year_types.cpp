@@ -52,7 +52,7 @@ void convertSeries(MonthColumns &c, int yearMode, int firstYear, bool avg, bool 
 bool isValidUnitMode(int unitMode) { return unitMode == AverageDailyAcreFeet || unitMode == MonthlyAcreFeet; }
 
 float daysInMonth(int yearMode, int column, int rowYear, bool avg) {
-    if (avg) return kAverageDaysPerMonth;
+    if (avg) return kMonthlyToDailyRuleDays;
     // February of the row year: every row keeps its February in that year.
     return static_cast<float>(daysOfCalendarMonth(calendarMonth(yearMode, column), rowYear));
 }
@@ -63,7 +63,7 @@ float toDaily(float monthly, int yearMode, int column, int rowYear, bool avg) {
 }
 
 float toMonthly(float daily, int yearMode, int column, int rowYear, bool avg) {
-    if (avg) return daily * kAverageDaysPerMonth;
+    if (avg) return daily * kMonthlyToDailyRuleDays;
     return daily * daysInMonth(yearMode, column, rowYear, false);
 }
 

@@ -55,13 +55,23 @@ struct LocationRef {
 // The results of a run (kept with the engine's own tables, so that the
 // report can be written) or of a report read back.
 struct Results {
-    OutputResults results;
+    // The entries' tables of the results of a run are made from `run` when
+    // they are first asked for (entryOf, completed): a run of thousands of
+    // locations returns at once, and only the tables a script reads take
+    // their memory.
+    mutable OutputResults results;
+    mutable std::vector<char> pending; // per entry: its tables are not made yet
     // Per entry of results.locations: "Irrig. well", "Recharge site" or
     // "summary".
     std::vector<std::string> types;
     std::shared_ptr<const engine::RunTables> run;
     std::string source; // the report read, or the model run
 };
+
+// Entry i of the results, its tables made when they were not yet.
+const LocationResult &entryOf(const Results &r, std::size_t i);
+// The results with every entry's tables made.
+OutputResults &completed(const Results &r);
 
 // The module's exception types (created by registerErrors).
 struct ErrorTypes {

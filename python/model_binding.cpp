@@ -176,8 +176,7 @@ std::string modelRepr(const Model &m) {
 }
 
 // A run parameter the engine reads that changes no table's shape.
-template <int ModelInput::*Field>
-void bindParameter(py::class_<Model, std::shared_ptr<Model>> &c, const char *name, const char *doc) {
+template <int ModelInput::*Field> void bindParameter(ModelClass &c, const char *name, const char *doc) {
     c.def_property(
         name, [](const Model &m) { return m.doc.model.*Field; },
         [](Model &m, int v) {
@@ -188,27 +187,13 @@ void bindParameter(py::class_<Model, std::shared_ptr<Model>> &c, const char *nam
         doc);
 }
 
-template <int ModelInput::*Field>
-void bindYear(py::class_<Model, std::shared_ptr<Model>> &c, const char *name, const char *doc) {
+template <int ModelInput::*Field> void bindYear(ModelClass &c, const char *name, const char *doc) {
     c.def_property_readonly(
         name, [](const Model &m) { return m.doc.model.*Field; }, doc);
 }
 
-} // namespace
-
-void bindModel(py::module_ &m) {
-    py::class_<Model, std::shared_ptr<Model>> model(
-        m, "Model", R"doc(A model input document: the historical and synthesized periods, the run
-settings and the ordered locations (irrigation wells and recharge sites),
-as VEKView edits it and the .vek file holds it.
-
-Get one with vek.read_model(path); write it with Model.write(path). Run
-parameters are attributes; the periods, the year type and the units shape
-every table and are read-only here. Each change goes through the same
-document operations the desktop program uses (a changed historical value
-can make the synthesized years stale, a changed synthesized value makes them
-user-defined).)doc");
-
+// The periods, the run parameters and the state of the document.
+void bindModelSettings(ModelClass &model) {
     bindYear<&ModelInput::inputStartYear>(model, "input_start_year", "First historical year (inputStartYear).");
     bindYear<&ModelInput::inputEndYear>(model, "input_end_year", "Last historical year (inputEndYear).");
     bindYear<&ModelInput::synthStartYear>(model, "synth_start_year",
@@ -264,6 +249,10 @@ user-defined).)doc");
     model.def_property_readonly(
         "locations", [](const std::shared_ptr<Model> &mo) { return LocationList{mo}; },
         "The locations in file order: a sequence of vek.Location.");
+}
+
+// Writing, copying, comparing and showing a model.
+void bindModelMethods(ModelClass &model) {
     model.def("write", &writeModel, py::arg("path"),
               R"doc(Writes the model input file to `path` and returns the path written.
 
@@ -293,17 +282,10 @@ not written over the file it came from.)doc");
         "Models are equal when every setting and every value of every location is.");
     model.attr("__hash__") = py::none();
     model.def("__repr__", &modelRepr);
+}
 
-    bindSequence<LocationList>(m, "LocationList", "The locations of a model, in file order.");
-
-    py::class_<LocationRef> loc(m, "Location",
-                                R"doc(One location of a model: an irrigation well (type -1) or a recharge site
-(type 1), its depletion factor and its monthly tables.
-
-Tables are numpy arrays of float32, one row per year and 12 months in the
-model's year type. The arrays handed out are read-only copies; assign a
-whole table to change it, for example
-    loc.historical = loc.historical * 1.1)doc");
+// What a location is: its place, name, type, factor and part in the run.
+void bindLocationSettings(LocationClass &loc) {
     loc.def_property_readonly(
         "position", [](const LocationRef &r) { return r.index; }, "Position in the model's list (0-based).");
     loc.def_property(
@@ -332,6 +314,9 @@ whole table to change it, for example
             r.model->doc.setModified();
         },
         "True when the location takes part in the run and its report (UseInOutput).");
+}
+
+void bindPeriodTables(LocationClass &loc) {
     // The two tables a run reads; each cell goes through the document's edit.
     auto periodTable = [&loc](const char *name, bool synthesized, const char *doc) {
         loc.def_property(
@@ -364,6 +349,10 @@ whole table to change it, for example
                 "Synthesized values, shape (synthesized_years, 12). As in the form, a value is changed only when "
                 "it differs from the stored one by more than 0.0001, and a change makes the synthesized years "
                 "user-defined.");
+}
+
+// The pumping record the historical values of a well can be computed from.
+void bindPumpingRecord(LocationClass &loc) {
     loc.def_property(
         "use_pumping_record", [](const LocationRef &r) { return r.get().UsePumpingRecord != 0; },
         [](const LocationRef &r, bool use) {
@@ -419,6 +408,38 @@ whole table to change it, for example
             r.model->doc.setModified();
         },
         "Application efficiency of the pumping record per month of the year type (0.0 to 1.0), shape (12,).");
+}
+
+} // namespace
+
+void bindModel(py::module_ &m) {
+    ModelClass model(m, "Model", R"doc(A model input document: the historical and synthesized periods, the run
+settings and the ordered locations (irrigation wells and recharge sites),
+as VEKView edits it and the .vek file holds it.
+
+Get one with vek.read_model(path); write it with Model.write(path). Run
+parameters are attributes; the periods, the year type and the units shape
+every table and are read-only here. Each change goes through the same
+document operations the desktop program uses (a changed historical value
+can make the synthesized years stale, a changed synthesized value makes them
+user-defined).)doc");
+
+    bindModelSettings(model);
+    bindModelMethods(model);
+
+    bindSequence<LocationList>(m, "LocationList", "The locations of a model, in file order.");
+
+    LocationClass loc(m, "Location",
+                      R"doc(One location of a model: an irrigation well (type -1) or a recharge site
+(type 1), its depletion factor and its monthly tables.
+
+Tables are numpy arrays of float32, one row per year and 12 months in the
+model's year type. The arrays handed out are read-only copies; assign a
+whole table to change it, for example
+    loc.historical = loc.historical * 1.1)doc");
+    bindLocationSettings(loc);
+    bindPeriodTables(loc);
+    bindPumpingRecord(loc);
     loc.def("__repr__", [](const LocationRef &r) {
         const Location &l = r.get();
         return "<vek.Location " + std::to_string(r.index) + " '" + l.name +

@@ -82,7 +82,10 @@ void raiseOperation(const OperationError &e, py::object partial) {
                 {"partial", std::move(partial)}});
 }
 
-void bindOperations(py::module_ &m) {
+namespace {
+
+// Conversions and syntheses of a model.
+void bindConversions(py::module_ &m) {
     m.def("change_year_type", &changeYearTypeOf, py::arg("model"), py::arg("year_type"),
           R"doc(Converts every table of the model to another year type: 0 or "calendar"
 (JAN-DEC), 1 or "irrigation" (NOV-OCT), 2 or "usgs" (OCT-SEP), keeping the
@@ -123,6 +126,10 @@ period, no year); nothing changes then.)doc");
         py::arg("model"), py::arg("first_year"), py::arg("length"),
         R"doc(Fills the synthesized years with the `length` historical years from
 `first_year` on, repeated. vek.SynthesisError when refused.)doc");
+}
+
+// Models made from the files of other programs.
+void bindImports(py::module_ &m) {
     m.def(
         "import_well_output",
         [](const py::object &path, const std::string &soilMoisture) {
@@ -162,6 +169,13 @@ month of a value that is not a number; its `partial` holds what was read.)doc");
         py::arg("path"),
         "Imports a model input file of the old character-column format as a new vek.Model. "
         "vek.ImportFileError when it cannot be read completely (`partial` holds what was read).");
+}
+
+} // namespace
+
+void bindOperations(py::module_ &m) {
+    bindConversions(m);
+    bindImports(m);
 }
 
 } // namespace vek::python

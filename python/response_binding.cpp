@@ -197,9 +197,54 @@ double aquiferFor(double sdf, const std::optional<double> &a, const std::optiona
     return transmissivityForFactor(sdf, p);
 }
 
-} // namespace
+// Puts every table of a file into the model, or none when one is refused.
+py::list importTables(Model &mo, const py::object &path) {
+    const std::string file = pathArgument(path);
+    const ResponseTableImport imported = importResponseTables(file);
+    if (!imported.error.empty())
+        raiseError(errorTypes().importFileError, file + ": " + imported.error,
+                   {{"kind", py::str("Unreadable")},
+                    {"family", py::str("file")},
+                    {"file", py::str(file)},
+                    {"location", py::none()},
+                    {"location_name", py::none()},
+                    {"year", py::none()},
+                    {"month", py::none()},
+                    {"field", py::none()},
+                    {"partial", py::none()}});
+    // All or nothing: every table is judged before any is put.
+    for (const UnitResponseTable &t : imported.tables)
+        checkTable(t);
+    py::list names;
+    for (const UnitResponseTable &t : imported.tables) {
+        names.append(t.name);
+        putResponseTable(mo.doc.model, t);
+    }
+    if (!imported.tables.empty()) mo.doc.setModified();
+    return names;
+}
 
-void bindResponses(py::module_ &m, ModelClass &model, LocationClass &location) {
+// Removes a table the locations no longer use, or whose users go back to
+// the infinite aquifer.
+py::list removeTable(Model &mo, const std::string &name, bool resetUsers) {
+    tableOf(mo, name);
+    const std::vector<int> users = locationsUsingTable(mo.doc.model, name);
+    if (!users.empty() && !resetUsers) {
+        std::string list;
+        for (int i : users)
+            list += (list.empty() ? "" : ", ") + std::to_string(i + 1);
+        raiseResponse("response table \"" + name + "\" is used by location" + (users.size() > 1 ? "s " : " ") + list +
+                          "; give reset_users=True to set them to the infinite aquifer",
+                      "TableInUse", "table", users.front(), positions(users));
+    }
+    resetTableUsers(mo.doc.model, name);
+    removeResponseTable(mo.doc.model, name);
+    mo.doc.setModified();
+    return positions(users);
+}
+
+// vek.ResponseTable: a copy of one table of a model.
+void bindResponseTableClass(py::module_ &m) {
     py::class_<UnitResponseTable>(m, "ResponseTable",
                                   "A unit response table of a model: monthly shares of one month's pumping that the "
                                   "stream feels in that month and each month after it (a copy).")
@@ -216,7 +261,10 @@ void bindResponses(py::module_ &m, ModelClass &model, LocationClass &location) {
             return "<vek.ResponseTable '" + t.name + "': " + std::to_string(t.shares.size()) + " months, after " +
                    afterWord(t.afterTableOne) + ">";
         });
+}
 
+// A location's response method and its parameter.
+void bindLocationResponse(LocationClass &location) {
     location.def_property_readonly(
         "method", [](const LocationRef &r) { return std::string(engine::methodKeyword(r.get().response.method)); },
         "Response method: \"infinite\" (infinite aquifer), \"alluvial\" (aquifer bounded behind the well, "
@@ -259,7 +307,10 @@ A parameter the model's checks refuse (a/W outside 0 <= a/W < 1, lambda'
 not above 0, a table the model does not have) raises vek.ResponseError and
 changes nothing; a parameter missing or not taken by the method raises
 TypeError.)doc");
+}
 
+// The model's unit response tables.
+void bindModelTables(ModelClass &model) {
     model.def_property_readonly(
         "response_tables",
         [](const Model &mo) {
@@ -286,35 +337,8 @@ TypeError.)doc");
         R"doc(Adds a unit response table, or replaces the table of that name (the
 locations that use it then respond by the new shares). Shares the checks
 refuse (each within 0 to 1, their sum at most 1) raise vek.ResponseError.)doc");
-    model.def(
-        "import_response_tables",
-        [](Model &mo, const py::object &path) {
-            const std::string file = pathArgument(path);
-            const ResponseTableImport imported = importResponseTables(file);
-            if (!imported.error.empty())
-                raiseError(errorTypes().importFileError, file + ": " + imported.error,
-                           {{"kind", py::str("Unreadable")},
-                            {"family", py::str("file")},
-                            {"file", py::str(file)},
-                            {"location", py::none()},
-                            {"location_name", py::none()},
-                            {"year", py::none()},
-                            {"month", py::none()},
-                            {"field", py::none()},
-                            {"partial", py::none()}});
-            // All or nothing: every table is judged before any is put.
-            for (const UnitResponseTable &t : imported.tables)
-                checkTable(t);
-            py::list names;
-            for (const UnitResponseTable &t : imported.tables) {
-                names.append(t.name);
-                putResponseTable(mo.doc.model, t);
-            }
-            if (!imported.tables.empty()) mo.doc.setModified();
-            return names;
-        },
-        py::arg("path"),
-        R"doc(Imports the unit response tables of a CSV or tab-separated file (one column
+    model.def("import_response_tables", &importTables, py::arg("path"),
+              R"doc(Imports the unit response tables of a CSV or tab-separated file (one column
 of monthly shares per table, named by its header, as vektool convert
 --response-table reads it), replacing tables of the same names, and
 returns their names. An unreadable file raises vek.ImportFileError; a
@@ -333,30 +357,15 @@ put.)doc");
         py::arg("old"), py::arg("new"),
         "Renames a response table and every location's reference to it; vek.ResponseError when there is no "
         "table `old` or `new` names another table.");
-    model.def(
-        "remove_response_table",
-        [](Model &mo, const std::string &name, bool resetUsers) {
-            tableOf(mo, name);
-            const std::vector<int> users = locationsUsingTable(mo.doc.model, name);
-            if (!users.empty() && !resetUsers) {
-                std::string list;
-                for (int i : users)
-                    list += (list.empty() ? "" : ", ") + std::to_string(i + 1);
-                raiseResponse("response table \"" + name + "\" is used by location" + (users.size() > 1 ? "s " : " ") +
-                                  list + "; give reset_users=True to set them to the infinite aquifer",
-                              "TableInUse", "table", users.front(), positions(users));
-            }
-            resetTableUsers(mo.doc.model, name);
-            removeResponseTable(mo.doc.model, name);
-            mo.doc.setModified();
-            return positions(users);
-        },
-        py::arg("name"), py::kw_only(), py::arg("reset_users") = false,
-        R"doc(Removes a response table and returns the positions of the locations that
+    model.def("remove_response_table", &removeTable, py::arg("name"), py::kw_only(), py::arg("reset_users") = false,
+              R"doc(Removes a response table and returns the positions of the locations that
 used it. A table in use is not removed (vek.ResponseError, kind
 "TableInUse", `locations` the users) unless reset_users is True: they then
 go back to the infinite aquifer, keeping their factors.)doc");
+}
 
+// The responses and aquifer properties by themselves, without a model.
+void bindResponseFunctions(py::module_ &m) {
     m.def("response", &responseCurve, py::arg("method"), py::arg("sdf").none(true), py::arg("days"), py::kw_only(),
           py::arg("a_over_w") = py::none(), py::arg("lambda_prime") = py::none(), py::arg("shares") = py::none(),
           py::arg("after") = "hold",
@@ -388,6 +397,15 @@ no factor (a < 0, S outside (0, 1], T <= 0) raise vek.ResponseError.)doc");
           R"doc(The one aquifer property of a, S and T left out (None) that gives the
 factor `sdf` with the two given, in the same units as depletion_factor:
     vek.aquifer_for_factor(2000.0, S=0.2, T=10000.0)   # a, in feet)doc");
+}
+
+} // namespace
+
+void bindResponses(py::module_ &m, ModelClass &model, LocationClass &location) {
+    bindResponseTableClass(m);
+    bindLocationResponse(location);
+    bindModelTables(model);
+    bindResponseFunctions(m);
 }
 
 } // namespace vek::python

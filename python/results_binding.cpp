@@ -12,6 +12,7 @@
 #include "common/safe_save.h"
 #include "facts/vek_facts.h"
 #include "results/export_layout.h"
+#include "results/result_units.h"
 #include "results/text_report.h"
 
 namespace vek::python {
@@ -28,7 +29,7 @@ struct LocationResultRef {
     const LocationResult &get() const {
         if (index < 0 || index >= static_cast<int>(results->results.locations.size()))
             throw py::index_error("the results have no entry " + std::to_string(index));
-        return results->results.locations[static_cast<std::size_t>(index)];
+        return entryOf(*results, static_cast<std::size_t>(index));
     }
 };
 
@@ -131,104 +132,193 @@ FrameKind frameKind(const std::string &kind) {
     throw py::value_error("kind is \"monthly\", \"yearly\", \"cumulative\" or \"average\"");
 }
 
+// The unit a frame's values are given in: "af", "m3", "ML", "dam3", "cfs",
+// "m3/s".
+ResultUnit unitArgument(const py::object &value) {
+    if (value.is_none()) return ResultUnit::AcreFeet;
+    const std::string word = value.cast<std::string>();
+    const std::optional<ResultUnit> u = unitFromOption(word);
+    if (!u) throw py::value_error("units is one of " + unitOptionList() + ", not \"" + word + "\"");
+    return *u;
+}
+
+// One column of a frame under construction: numbers, or codes into
+// categories.
+template <typename T> struct Column {
+    py::array_t<T> array;
+    T *data;
+    explicit Column(py::ssize_t n) : array(n), data(array.mutable_data()) {}
+};
+
+// How each entry's numbers were made: its response method and parameters.
+struct MethodColumns {
+    Column<std::int32_t> method, table, after;
+    Column<double> sdf, aOverW, lambda;
+    Categories methods, tables, afters;
+    explicit MethodColumns(py::ssize_t n) : method(n), table(n), after(n), sdf(n), aOverW(n), lambda(n) {}
+    void set(py::ssize_t i, const LocationResult &loc) {
+        const ResponseInfo none{};
+        const ResponseInfo &r = loc.isSummary() ? none : loc.response;
+        method.data[i] = loc.isSummary() ? methods.code("") : methods.code(r.methodWord());
+        table.data[i] = tables.code(r.table);
+        after.data[i] = afters.code(r.after);
+        sdf.data[i] = loc.isSummary() ? kNaN : r.sdf.value_or(kNaN);
+        aOverW.data[i] = r.aOverW.value_or(kNaN);
+        lambda.data[i] = r.lambda.value_or(kNaN);
+    }
+    void into(py::dict &out) {
+        out["method"] = py::make_tuple(method.array, py::cast(methods.names));
+        out["sdf"] = sdf.array;
+        out["a_w"] = aOverW.array;
+        out["lambda"] = lambda.array;
+        out["response_table"] = py::make_tuple(table.array, py::cast(tables.names));
+        out["table_after"] = py::make_tuple(after.array, py::cast(afters.names));
+    }
+};
+
+struct FrameRequest {
+    FrameKind kind;
+    std::vector<int> positions, tables;
+    ResultUnit unit;
+    bool long_;
+};
+
+// The columns of a frame, filled one row at a time.
+struct FrameBuilder {
+    const OutputResults &r;
+    const FrameRequest &q;
+    std::size_t years;
+    Column<std::int64_t> position, year;
+    Column<std::int32_t> nameCode, typeCode, calendarYear, calendarMonth1, days;
+    Column<std::int8_t> tableCode, monthCode;
+    Column<double> factor, value;
+    MethodColumns method;
+    Categories names, types;
+    py::ssize_t i = 0;
+
+    FrameBuilder(const OutputResults &results, const FrameRequest &request, std::size_t yearCount, py::ssize_t n)
+        : r(results), q(request), years(yearCount), position(n), year(n), nameCode(n), typeCode(n), calendarYear(n),
+          calendarMonth1(n), days(n), tableCode(n), monthCode(n), factor(n), value(n), method(n) {}
+
+    // The value of month m (12: the total, 13: the running total) of a row,
+    // in the unit asked for.
+    double valueAt(const LocationResult &loc, std::size_t row, bool stream, std::size_t m) const {
+        const YearRow &y = loc.rows[row];
+        const float v = m == 13   ? (stream ? y.streamCumulative : y.diversionCumulative)
+                        : m == 12 ? (stream ? y.streamTotal : y.diversionTotal)
+                                  : (stream ? y.stream : y.diversion)[m];
+        const double af = valueOf(v);
+        if (q.unit == ResultUnit::AcreFeet || std::isnan(af)) return af;
+        if (m == 13) return unitFacts(q.unit).rate ? kNaN : convertAcreFeet(af, q.unit, 0.0);
+        return convertCell(r, loc, static_cast<int>(row), stream, static_cast<int>(m), af, q.unit);
+    }
+
+    void emit(int p, const LocationResult &loc, int nc, int tc, int t, std::size_t row, std::size_t m,
+              std::size_t label) {
+        position.data[i] = p;
+        nameCode.data[i] = nc;
+        typeCode.data[i] = tc;
+        factor.data[i] = loc.isSummary() ? kNaN : loc.depletionFactor;
+        tableCode.data[i] = static_cast<std::int8_t>(t);
+        year.data[i] = r.firstPrintYear + static_cast<std::int64_t>(row);
+        monthCode.data[i] = static_cast<std::int8_t>(label);
+        int cy = 0, cm = 1;
+        const bool aMonth = m < 12 && row < years;
+        if (aMonth) calendarMonthOf(r, static_cast<int>(row), static_cast<int>(m), cy, cm);
+        calendarYear.data[i] = cy;
+        calendarMonth1.data[i] = cm;
+        days.data[i] = aMonth ? static_cast<std::int32_t>(monthDays(r, static_cast<int>(row), static_cast<int>(m))) : 0;
+        value.data[i] = valueAt(loc, row, t == 1, m);
+        method.set(i, loc);
+        ++i;
+    }
+
+    void entry(int p, const std::vector<std::string> &entryTypes) {
+        const LocationResult &loc = r.locations[static_cast<std::size_t>(p)];
+        const int nc = names.code(loc.name);
+        const int tc = types.code(entryTypes[static_cast<std::size_t>(p)]);
+        for (int t : q.tables) {
+            if (t == 0 && !loc.hasDiversion()) continue;
+            if (q.kind == FrameKind::Average) {
+                for (std::size_t m = 0; m <= 12; ++m)
+                    emit(p, loc, nc, tc, t, years, m, m);
+                continue;
+            }
+            for (std::size_t y = 0; y < years && y < loc.rows.size(); ++y) {
+                if (q.kind == FrameKind::Monthly)
+                    for (std::size_t m = 0; m < 12; ++m)
+                        emit(p, loc, nc, tc, t, y, m, m);
+                else
+                    emit(p, loc, nc, tc, t, y, q.kind == FrameKind::Yearly ? 12 : 13, 0);
+            }
+        }
+    }
+
+    py::dict columns(const std::vector<std::string> &months) {
+        py::dict out;
+        out["position"] = position.array;
+        out["name"] = py::make_tuple(nameCode.array, py::cast(names.names));
+        out["type"] = py::make_tuple(typeCode.array, py::cast(types.names));
+        out["factor"] = factor.array;
+        out["table"] = py::make_tuple(tableCode.array, py::cast(std::vector<std::string>{"diversion", "stream"}));
+        if (q.kind != FrameKind::Average) out["year"] = year.array;
+        if (q.long_) {
+            out["calendar_year"] = calendarYear.array;
+            out["calendar_month"] = calendarMonth1.array;
+            out["days"] = days.array;
+        } else {
+            out["month"] = py::make_tuple(monthCode.array, py::cast(months));
+        }
+        out["value"] = value.array;
+        out["units"] = unitFacts(q.unit).option;
+        out["year_type"] = yearTypeWord(r.yearType);
+        method.into(out);
+        return out;
+    }
+};
+
 // The columns of a tidy frame; vek._frames makes the DataFrame (or the
 // arrays) of them.
 py::dict frameColumns(const Results &source, const std::string &kindName, const py::object &yearType,
-                      const py::object &locations, const py::object &tables) {
-    const FrameKind kind = frameKind(kindName);
-    const std::vector<int> positions = positionsArgument(source, locations);
-    const std::vector<int> which = tablesArgument(tables);
+                      const py::object &locations, const py::object &tables, const py::object &units,
+                      const std::string &layout) {
+    if (layout != "months" && layout != "long") throw py::value_error("layout is \"months\" or \"long\"");
+    const FrameRequest q{frameKind(kindName), positionsArgument(source, locations), tablesArgument(tables),
+                         unitArgument(units), layout == "long"};
+    if (q.long_ && q.kind != FrameKind::Monthly)
+        throw py::value_error("layout \"long\" has a row per month: it goes with kind \"monthly\"");
     // A year type other than the results' own is shown on a copy, as the
     // view would show it, leaving these results as they are.
     OutputResults changed;
+    for (int p : q.positions)
+        entryOf(source, static_cast<std::size_t>(p));
     const OutputResults *r = &source.results;
     if (!yearType.is_none()) {
         const int t = yearTypeArgument(yearType);
         if (t != r->yearType) {
-            changed = source.results;
+            changed = completed(source);
             changed.changeYearType(t);
             r = &changed;
         }
     }
     const std::size_t years = r->printedYears() > 0 ? static_cast<std::size_t>(r->printedYears()) : 0;
-
     std::vector<std::string> months;
-    if (kind == FrameKind::Monthly || kind == FrameKind::Average) months = monthNames(*r);
-    if (kind == FrameKind::Yearly || kind == FrameKind::Average) months.emplace_back("TOTAL");
-    if (kind == FrameKind::Cumulative) months.emplace_back("CUMULATIVE TOTAL");
-    const std::size_t perTable = kind == FrameKind::Average ? months.size() : years * months.size();
-
+    if (q.kind == FrameKind::Monthly || q.kind == FrameKind::Average) months = monthNames(*r);
+    if (q.kind == FrameKind::Yearly || q.kind == FrameKind::Average) months.emplace_back("TOTAL");
+    if (q.kind == FrameKind::Cumulative) months.emplace_back("CUMULATIVE TOTAL");
+    const std::size_t perTable = q.kind == FrameKind::Average ? months.size() : years * months.size();
     std::size_t rows = 0;
-    for (int p : positions)
-        for (int t : which)
+    for (int p : q.positions)
+        for (int t : q.tables)
             if (t == 1 || r->locations[static_cast<std::size_t>(p)].hasDiversion()) rows += perTable;
 
-    const auto n = static_cast<py::ssize_t>(rows);
-    py::array_t<std::int64_t> position(n), year(n);
-    py::array_t<std::int32_t> nameCode(n), typeCode(n);
-    py::array_t<std::int8_t> tableCode(n), monthCode(n);
-    py::array_t<double> factor(n), value(n);
-    auto P = position.mutable_unchecked<1>();
-    auto Y = year.mutable_unchecked<1>();
-    auto N = nameCode.mutable_unchecked<1>();
-    auto T = typeCode.mutable_unchecked<1>();
-    auto B = tableCode.mutable_unchecked<1>();
-    auto M = monthCode.mutable_unchecked<1>();
-    auto F = factor.mutable_unchecked<1>();
-    auto V = value.mutable_unchecked<1>();
-    Categories names, types;
-    py::ssize_t i = 0;
+    FrameBuilder b(*r, q, years, static_cast<py::ssize_t>(rows));
     {
         py::gil_scoped_release release;
-        for (int p : positions) {
-            const LocationResult &loc = r->locations[static_cast<std::size_t>(p)];
-            const int nc = names.code(loc.name);
-            const int tc = types.code(source.types[static_cast<std::size_t>(p)]);
-            const double f = loc.isSummary() ? kNaN : loc.depletionFactor;
-            for (int t : which) {
-                if (t == 0 && !loc.hasDiversion()) continue;
-                auto emit = [&](std::size_t y, std::size_t m, float v) {
-                    P(i) = p;
-                    N(i) = nc;
-                    T(i) = tc;
-                    F(i) = f;
-                    B(i) = static_cast<std::int8_t>(t);
-                    Y(i) = r->firstPrintYear + static_cast<std::int64_t>(y);
-                    M(i) = static_cast<std::int8_t>(m);
-                    V(i) = valueOf(v);
-                    ++i;
-                };
-                if (kind == FrameKind::Average) {
-                    const YearRow &avg = loc.rows.back();
-                    for (std::size_t m = 0; m < 12; ++m)
-                        emit(years, m, t == 0 ? avg.diversion[m] : avg.stream[m]);
-                    emit(years, 12, t == 0 ? avg.diversionTotal : avg.streamTotal);
-                    continue;
-                }
-                for (std::size_t y = 0; y < years && y < loc.rows.size(); ++y) {
-                    const YearRow &row = loc.rows[y];
-                    if (kind == FrameKind::Monthly) {
-                        for (std::size_t m = 0; m < 12; ++m)
-                            emit(y, m, t == 0 ? row.diversion[m] : row.stream[m]);
-                    } else if (kind == FrameKind::Yearly) {
-                        emit(y, 0, t == 0 ? row.diversionTotal : row.streamTotal);
-                    } else {
-                        emit(y, 0, t == 0 ? row.diversionCumulative : row.streamCumulative);
-                    }
-                }
-            }
-        }
+        for (int p : q.positions)
+            b.entry(p, source.types);
     }
-    py::dict out;
-    out["position"] = position;
-    out["name"] = py::make_tuple(nameCode, py::cast(names.names));
-    out["type"] = py::make_tuple(typeCode, py::cast(types.names));
-    out["factor"] = factor;
-    out["table"] = py::make_tuple(tableCode, py::cast(std::vector<std::string>{"diversion", "stream"}));
-    if (kind != FrameKind::Average) out["year"] = year;
-    out["month"] = py::make_tuple(monthCode, py::cast(months));
-    out["value"] = value;
-    return out;
+    return b.columns(months);
 }
 
 // A table of a location as (years, 12) float32, no data as NaN.
@@ -274,6 +364,30 @@ py::object averageRow(const LocationResult &loc, bool stream) {
     return out;
 }
 
+// How a location's stream effect was computed, as a dict; None for a
+// summary.
+py::object responseOf(const LocationResultRef &r) {
+    const LocationResult &l = r.get();
+    if (l.isSummary()) return py::none();
+    const ResponseInfo &x = l.response;
+    auto opt = [](const std::optional<double> &v) { return v ? py::object(py::float_(*v)) : py::object(py::none()); };
+    auto text = [](const std::string &v) { return v.empty() ? py::object(py::none()) : py::object(py::str(v)); };
+    py::dict d;
+    d["method"] = x.methodWord();
+    d["sdf"] = opt(x.sdf);
+    d["a_w"] = opt(x.aOverW);
+    d["lambda"] = opt(x.lambda);
+    d["table"] = text(x.table);
+    d["after"] = text(x.after);
+    d["description"] = x.description;
+    return d;
+}
+
+const char *const kResponseDoc =
+    "How the location's stream effect was computed, as the report's list of response methods says (a location "
+    "it leaves out used the infinite aquifer): a dict of method (\"infinite\", \"alluvial\", \"hunt\", \"table\" "
+    "or \"unknown\"), sdf, a_w, lambda, table, after and description (the list's words); None for a summary.";
+
 std::string textReport(const Results &r, const py::object &locations, const py::object &years, bool yearly,
                        bool diversion, bool stream) {
     ViewChoices choices;
@@ -300,7 +414,7 @@ std::string textReport(const Results &r, const py::object &locations, const py::
     choices.showDiversion = diversion;
     choices.showStream = stream;
     CollectingPrompter prompter;
-    return buildTextReport(r.results, choices, "\n", &prompter);
+    return buildTextReport(completed(r), choices, "\n", &prompter);
 }
 
 void writeReport(const Results &r, const py::object &pathArg) {
@@ -359,9 +473,8 @@ std::string resultsRepr(const Results &r) {
            " years>";
 }
 
-} // namespace
-
-void bindResults(py::module_ &m) {
+// vek.Results.
+void bindResultsClass(py::module_ &m) {
     py::class_<Results, std::shared_ptr<Results>> results(
         m, "Results", R"doc(The results of one run (vek.run) or of one report read back
 (vek.read_report): every location's two tables, then the summaries
@@ -381,7 +494,7 @@ every used location and the summaries; 1: the summaries; 2: none).)doc");
         [](Results &r, const py::object &t) {
             const int type = yearTypeArgument(t);
             py::gil_scoped_release release;
-            return r.results.changeYearType(type);
+            return completed(r).changeYearType(type);
         },
         py::arg("year_type"), R"doc(Moves every table into another year type, as the output view's Calendar,
 Irrigation and USGS buttons do: months that would leave the first or last
@@ -430,7 +543,8 @@ averages are recomputed to the report's precision. Accepts 0, 1, 2 or
         "locations", [](const std::shared_ptr<Results> &r) { return LocationResultList{r}; },
         "The entries in report order: the locations, then the three summaries (vek.LocationResult).");
     results.def("_columns", &frameColumns, py::arg("kind"), py::arg("year_type"), py::arg("locations"),
-                py::arg("tables"), "Columns of Results.frame (codes and categories for the text columns).");
+                py::arg("tables"), py::arg("units"), py::arg("layout"),
+                "Columns of Results.frame (codes and categories for the text columns).");
     results.def("text_report", &textReport, py::arg("locations") = py::none(), py::arg("years") = py::none(),
                 py::arg("yearly") = false, py::arg("diversion") = true, py::arg("stream") = true,
                 R"doc(The output view's tab-delimited text report, lines ending in "\n".
@@ -444,7 +558,10 @@ CUMULATIVE TOTAL) instead of months; diversion, stream: which tables.)doc");
 Only the results of vek.run have one; vek.WriteError when it cannot be
 written.)doc");
     results.def("__repr__", &resultsRepr);
+}
 
+// vek.LocationResultList and vek.LocationResult.
+void bindLocationResultClass(py::module_ &m) {
     bindSequence<LocationResultList>(m, "LocationResultList", "The entries of a results object, in report order.");
 
     py::class_<LocationResultRef> loc(m, "LocationResult",
@@ -475,6 +592,7 @@ printed year in the results' year type; NaN where there is no data.)doc");
             return py::float_(valueOf(static_cast<float>(l.depletionFactor)));
         },
         "Depletion factor in days; None for a summary.");
+    loc.def_property_readonly("response", &responseOf, kResponseDoc);
     loc.def_property_readonly(
         "diversion", [](const LocationResultRef &r) { return monthTable(r.get(), false); },
         "Consumptive use of ground water (wells, negative) or net recharge (sites), shape (years, 12). "
@@ -515,7 +633,13 @@ printed year in the results' year type; NaN where there is no data.)doc");
         return "<vek.LocationResult " + std::to_string(r.index) + " '" + l.name +
                "': " + r.results->types[static_cast<std::size_t>(r.index)] + ">";
     });
+}
 
+} // namespace
+
+void bindResults(py::module_ &m) {
+    bindResultsClass(m);
+    bindLocationResultClass(m);
     m.def("read_report", &readReport, py::arg("path"), R"doc(Reads an engine report (.out) and returns its vek.Results.
 
 A report that cannot be read completely raises vek.ReadError with the

@@ -2,17 +2,17 @@
 // quote or a line end are quoted, quotes doubled, CR LF between records, '.'
 // as the decimal mark in every locale), for pandas, R and spreadsheets.
 //
-// One record per location, table and selected year:
-//   position,kind,location,location_type,factor,type,year,<12 months>,total
-// position is the location's 0-based position in the report (as vektool
-// report --locations counts), so two locations of one name stay apart; kind
-// is "location" or "summary"; location_type is "well" or "recharge site"
-// (empty for a summary); factor is the depletion factor in days (empty for a
-// summary); type is "diversion" (consumptive use of ground water or net
-// recharge) or "stream" (stream depletion or accretion); year is the year or
-// "Avg"; the months follow the results' year type. A value without data is
-// an empty field; the yearly scale leaves the month fields empty. Values
-// are the report's own, to the tenth, at every magnitude; names are UTF-8.
+// Wide layout, one record per location, table and selected year:
+//   position,kind,location,site_type,factor,quantity,year,<12 months>,total,
+//   cumulative,row,units,year_type,method,sdf,a_w,lambda,response_table,table_after
+// Long layout, one record per location, table and month of the selected
+// years (the average row is no month and is left out):
+//   position,kind,location,site_type,factor,quantity,year,month,days,value,
+//   units,year_type,method,sdf,a_w,lambda,response_table,table_after
+// docs/file-formats.md says what each column holds. The first columns are
+// where they were before units and methods were written (the two "type"
+// columns got names that cannot be mixed up), so a reader that takes them by
+// position still finds them.
 #pragma once
 
 #include "results/output_results.h"
@@ -22,7 +22,9 @@
 
 namespace vek {
 
-std::string buildCsv(const OutputResults &results, const ViewChoices &choices);
+enum class CsvLayout { Wide, Long };
+
+std::string buildCsv(const OutputResults &results, const ViewChoices &choices, CsvLayout layout = CsvLayout::Wide);
 
 // One field as RFC 4180 writes it.
 std::string csvField(const std::string &text);

@@ -8,16 +8,14 @@
 #include "results/text_report.h"
 
 #include "facts/vek_facts.h"
-
-#ifndef VEK_ENGINE_VERSION
-#define VEK_ENGINE_VERSION "unknown"
-#endif
+#include "vek_version.h"
 
 namespace vek {
 
 ExportLayout exportLayout(const OutputResults &results, const ViewChoices &choices) {
     ExportLayout out;
     out.monthly = choices.scale == ViewChoices::Monthly;
+    out.units = choices.units;
 
     StringArray tokens;
     tokens.tokenize(results.monthHeader);
@@ -71,6 +69,34 @@ std::string yearTypeHeading(int yearType) {
     }
 }
 
+const char *yearTypeWord(int yearType) {
+    switch (yearType) {
+    case 0:
+        return "calendar";
+    case 2:
+        return "usgs";
+    default:
+        return "irrigation";
+    }
+}
+
+long long unprintedInLayout(const OutputResults &results, const ExportLayout &layout) {
+    if (results.unprintedValues == 0) return 0;
+    long long n = 0;
+    for (const ExportBlock &b : layout.blocks)
+        for (int table = 0; table < 2; ++table) {
+            const bool stream = table == 1;
+            if (!(stream ? b.stream : b.diversion)) continue;
+            for (int p : layout.rows) {
+                if (p >= static_cast<int>(b.location->rows.size())) continue;
+                const YearRow &row = b.location->rows[static_cast<size_t>(p)];
+                for (int m = layout.monthly ? 0 : 12; m <= 12; ++m)
+                    n += unprinted(row, stream, m) ? 1 : 0;
+            }
+        }
+    return n;
+}
+
 std::string plainUnits(const std::string &units) {
     std::string u = units;
     if (u.size() >= 2 && u.front() == '(' && u.back() == ')') u = u.substr(1, u.size() - 2);
@@ -87,6 +113,6 @@ std::string utf8Text(const std::string &s) {
     return out;
 }
 
-const char *releaseVersion() { return VEK_ENGINE_VERSION; }
+const char *releaseVersion() { return VEK_VERSION; }
 
 } // namespace vek

@@ -26,6 +26,7 @@ struct ExportLayout {
     std::vector<int> rows; // selected row positions in list order; printedYears() is the average row
     bool monthly = true;
     std::vector<std::string> months; // twelve column headings in the results' month order
+    ResultUnit units = ResultUnit::AcreFeet;
 };
 
 // The blocks and rows the text report would show for these choices.
@@ -41,6 +42,13 @@ std::string rowLabel(const OutputResults &results, int row);
 
 // "Calendar year (JAN-DEC)", "Irrigation year (NOV-OCT)", "USGS year (OCT-SEP)".
 std::string yearTypeHeading(int yearType);
+// "calendar", "irrigation", "usgs": the exports' year_type column.
+const char *yearTypeWord(int yearType);
+
+// Values of the layout's cells (the months when monthly, the totals, the
+// running totals) that the report printed as asterisks and the results
+// therefore do not hold.
+long long unprintedInLayout(const OutputResults &results, const ExportLayout &layout);
 
 // The units line without its parentheses: "( acre feet )" gives "acre feet".
 std::string plainUnits(const std::string &units);

@@ -31,27 +31,39 @@ struct Range {
 };
 
 void fillGraph(GraphData &g, const OutputResults &res, const std::vector<int> &locs, const std::vector<Slot> &slots,
-               bool stream, Range &range) {
+               bool stream, ResultUnit unit, Range &range) {
     for (int i : locs) {
         const LocationResult &loc = res.locations[static_cast<size_t>(i)];
         GraphSeries s;
         s.legend = loc.isReach() ? reachEntryName(loc.name) : loc.name;
+        s.position = i;
+        s.summary = loc.isSummary();
+        s.response = loc.response;
         if (!loc.isSummary()) s.legend += "  (" + formatG(loc.depletionFactor) + " days)";
         s.values.assign(slots.size(), 0.0);
         s.present.assign(slots.size(), false);
         for (size_t k = 0; k < slots.size(); ++k) {
             if (slots[k].row >= static_cast<int>(loc.rows.size())) continue;
             const YearRow &row = loc.rows[static_cast<size_t>(slots[k].row)];
-            float v = slots[k].month < 0 ? (stream ? row.streamTotal : row.diversionTotal)
-                                         : (stream ? row.stream : row.diversion)[slots[k].month];
+            const int month = slots[k].month < 0 ? 12 : slots[k].month;
+            const float v = month == 12 ? (stream ? row.streamTotal : row.diversionTotal)
+                                        : (stream ? row.stream : row.diversion)[month];
             if (!hasData(v)) continue;
-            s.values[k] = v;
+            // The engine's floats in acre-feet; another unit from the
+            // report's values.
+            const double value = unit == ResultUnit::AcreFeet
+                                     ? static_cast<double>(v)
+                                     : valueIn(res, loc, slots[k].row, stream, month, unit, false).value_or(0.0);
+            s.values[k] = value;
             s.present[k] = true;
-            range.add(v);
+            range.add(value);
         }
         g.series.push_back(std::move(s));
     }
 }
+
+// How a series' numbers were made, for the JSON.
+std::string methodJson(const GraphSeries &s);
 
 void finishGraph(GraphData &g, const std::string &tableTitle, const std::string &graphName, const std::string &units,
                  const std::vector<std::string> &labels) {
@@ -138,6 +150,7 @@ void graphJson(std::string &o, const GraphData &g) {
     o += "    \"caption\": " + jsonString(g.caption) + ",\n";
     o += "    \"bottomTitle\": " + jsonString(g.bottomTitle) + ",\n";
     o += "    \"leftTitle\": " + jsonString(g.leftTitle) + ",\n";
+    o += "    \"units\": " + jsonString(g.units) + ",\n";
     o += "    \"graphName\": " + jsonString(g.graphName) + ",\n";
     o += "    \"settingsFile\": " + jsonString(g.settingsFile) + ",\n";
     o += "    \"graphType\": " + std::to_string(g.graphType) + ",\n";
@@ -162,7 +175,8 @@ void graphJson(std::string &o, const GraphData &g) {
     for (size_t j = 0; j < g.series.size(); ++j) {
         const GraphSeries &s = g.series[j];
         o += j ? ",\n      " : "\n      ";
-        o += "{\"legend\": " + jsonString(s.legend) + ", \"values\": [";
+        o += "{\"legend\": " + jsonString(s.legend) + ", \"position\": " + std::to_string(s.position) +
+             ", \"method\": " + methodJson(s) + ", \"values\": [";
         for (size_t k = 0; k < s.values.size(); ++k)
             o += (k ? ", " : "") + (s.present[k] ? jsonNumber(s.values[k]) : std::string("null"));
         o += "]}";
@@ -170,45 +184,16 @@ void graphJson(std::string &o, const GraphData &g) {
     o += g.series.empty() ? "]\n  }" : "\n    ]\n  }";
 }
 
-} // namespace
-
-PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int screenWidth, int screenHeight) {
-    PlotData plot;
-    const int count = static_cast<int>(res.locations.size());
-    std::vector<int> locs;
-    for (int i : sortedUnique(choices.locations))
-        if (i >= 0 && i < count) locs.push_back(i);
-    const int years = res.printedYears();
-    std::vector<int> rows;
-    for (int p : sortedUnique(choices.years))
-        if (p >= 0 && p <= years) rows.push_back(p);
-    if (locs.empty() || rows.empty()) return plot;
-
-    // The points: one per selected year, or one per month of the selected
-    // years. Every series is read at the same points and keeps its own
-    // values and gaps; a month is left out only before the first and after
-    // the last month that any plotted series holds data for (the months a
-    // year type change leaves empty at either end).
-    std::vector<int> divLocs;
-    if (choices.showDiversion)
-        for (int i : locs)
-            if (res.locations[static_cast<size_t>(i)].hasDiversion()) divLocs.push_back(i);
-    const auto anyData = [&](int row, int m) {
-        const auto holds = [&](int i, bool stream) {
-            const LocationResult &loc = res.locations[static_cast<size_t>(i)];
-            if (row >= static_cast<int>(loc.rows.size())) return false;
-            const YearRow &r = loc.rows[static_cast<size_t>(row)];
-            return hasData((stream ? r.stream : r.diversion)[m]);
-        };
-        for (int i : divLocs)
-            if (holds(i, false)) return true;
-        if (choices.showStream)
-            for (int i : locs)
-                if (holds(i, true)) return true;
-        return false;
-    };
+// The points of a plot and their x labels: one per selected year, or one per
+// month of the selected years.
+struct PlotPoints {
     std::vector<Slot> slots;
     std::vector<std::string> labels;
+};
+
+PlotPoints plotPoints(const OutputResults &res, const ViewChoices &choices, const std::vector<int> &rows) {
+    const int years = res.printedYears();
+    PlotPoints points;
     const int yearType = choices.yearType >= 0 ? choices.yearType : res.yearType;
     // The first month of a row is labelled with its own calendar year (a
     // row holds the months that end in its year: November of Irrigation
@@ -228,8 +213,8 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
     for (int p : rows) {
         const bool average = p == years;
         if (choices.scale == ViewChoices::Yearly) {
-            slots.push_back({p, -1});
-            labels.push_back(average ? "Avg" : std::to_string(res.firstPrintYear + p));
+            points.slots.push_back({p, -1});
+            points.labels.push_back(average ? "Avg" : std::to_string(res.firstPrintYear + p));
             continue;
         }
         for (int m = 0; m < 12; ++m) {
@@ -243,45 +228,29 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
                     std::snprintf(yy, sizeof yy, "%02d", (labelYear(p) % 100 + 100) % 100);
                 label += average ? std::string("/Avg") : std::string("/") + yy;
             }
-            slots.push_back({p, m});
-            labels.push_back(label);
+            points.slots.push_back({p, m});
+            points.labels.push_back(label);
         }
     }
-    if (choices.scale != ViewChoices::Yearly) {
-        size_t first = 0, end = slots.size();
-        while (first < end && !anyData(slots[first].row, slots[first].month))
-            ++first;
-        while (end > first && !anyData(slots[end - 1].row, slots[end - 1].month))
-            --end;
-        slots = std::vector<Slot>(slots.begin() + static_cast<std::ptrdiff_t>(first),
-                                  slots.begin() + static_cast<std::ptrdiff_t>(end));
-        labels = std::vector<std::string>(labels.begin() + static_cast<std::ptrdiff_t>(first),
-                                          labels.begin() + static_cast<std::ptrdiff_t>(end));
-    }
+    return points;
+}
 
-    int averageFirst = -1;
-    for (size_t k = 0; k < slots.size() && averageFirst < 0; ++k)
-        if (slots[k].row == years) averageFirst = static_cast<int>(k);
+// Leaves out the months before the first and after the last one `anyData`
+// says holds data.
+template <class AnyData> void trimEmptyMonths(PlotPoints &points, const AnyData &anyData) {
+    std::vector<Slot> &slots = points.slots;
+    size_t first = 0, end = slots.size();
+    while (first < end && !anyData(slots[first].row, slots[first].month))
+        ++first;
+    while (end > first && !anyData(slots[end - 1].row, slots[end - 1].month))
+        --end;
+    const auto from = static_cast<std::ptrdiff_t>(first), to = static_cast<std::ptrdiff_t>(end);
+    slots = std::vector<Slot>(slots.begin() + from, slots.begin() + to);
+    points.labels = std::vector<std::string>(points.labels.begin() + from, points.labels.begin() + to);
+}
 
-    Range range;
-    if (choices.showDiversion) {
-        if (!divLocs.empty()) {
-            GraphData g;
-            fillGraph(g, res, divLocs, slots, false, range);
-            finishGraph(g, "Diversion/Recharge Data", "div_rech", res.units, labels);
-            g.averageFirst = averageFirst;
-            plot.diversion = std::move(g);
-        }
-    }
-    if (choices.showStream) {
-        GraphData g;
-        fillGraph(g, res, locs, slots, true, range);
-        finishGraph(g, "Stream Depletion/Accretion Data", "stream_dep", res.units, labels);
-        g.averageFirst = averageFirst;
-        plot.stream = std::move(g);
-    }
-
-    // One y range for both graphs, covering every value plotted.
+// One y range for both graphs, covering every value plotted.
+void shareRange(PlotData &plot, const Range &range) {
     const bool haveMax = range.max > -9.0e30, haveMin = range.min < 9.0e30;
     if (plot.diversion) {
         plot.diversion->yMax = haveMax ? range.max : 0.0;
@@ -304,6 +273,88 @@ PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int s
         // (from the value down to 0): run it from 0 up instead.
         if (g.yMin > g.yMax) std::swap(g.yMin, g.yMax);
     }
+}
+
+std::string methodJson(const GraphSeries &s) {
+    if (s.summary) return "null";
+    const ResponseInfo &r = s.response;
+    std::string o = std::string("{\"name\": \"") + r.methodWord() + "\"";
+    auto num = [&](const char *key, const std::optional<double> &v) {
+        if (v) o += std::string(", \"") + key + "\": " + jsonNumber(*v);
+    };
+    num("sdf", r.sdf);
+    num("a_w", r.aOverW);
+    num("lambda", r.lambda);
+    if (r.method == ResponseInfo::Method::Table) {
+        o += ", \"table\": " + jsonString(r.table) + ", \"after\": " + jsonString(r.after);
+        if (r.tableMonths) o += ", \"months\": " + std::to_string(*r.tableMonths);
+        num("held_at", r.heldAt);
+    }
+    if (!r.description.empty()) o += ", \"description\": " + jsonString(r.description);
+    return o + "}";
+}
+
+} // namespace
+
+PlotData preparePlot(const OutputResults &res, const ViewChoices &choices, int screenWidth, int screenHeight) {
+    PlotData plot;
+    const int count = static_cast<int>(res.locations.size());
+    std::vector<int> locs;
+    for (int i : sortedUnique(choices.locations))
+        if (i >= 0 && i < count) locs.push_back(i);
+    const int years = res.printedYears();
+    std::vector<int> rows;
+    for (int p : sortedUnique(choices.years))
+        if (p >= 0 && p <= years) rows.push_back(p);
+    if (locs.empty() || rows.empty()) return plot;
+
+    // Every series is read at the same points and keeps its own values and
+    // gaps; a month is left out only before the first and after the last
+    // month that any plotted series holds data for (the months a year type
+    // change leaves empty at either end).
+    std::vector<int> divLocs;
+    if (choices.showDiversion)
+        for (int i : locs)
+            if (res.locations[static_cast<size_t>(i)].hasDiversion()) divLocs.push_back(i);
+    const auto anyData = [&](int row, int m) {
+        const auto holds = [&](int i, bool stream) {
+            const LocationResult &loc = res.locations[static_cast<size_t>(i)];
+            if (row >= static_cast<int>(loc.rows.size())) return false;
+            const YearRow &r = loc.rows[static_cast<size_t>(row)];
+            return hasData((stream ? r.stream : r.diversion)[m]);
+        };
+        for (int i : divLocs)
+            if (holds(i, false)) return true;
+        if (choices.showStream)
+            for (int i : locs)
+                if (holds(i, true)) return true;
+        return false;
+    };
+    PlotPoints points = plotPoints(res, choices, rows);
+    if (choices.scale != ViewChoices::Yearly) trimEmptyMonths(points, anyData);
+
+    int averageFirst = -1;
+    for (size_t k = 0; k < points.slots.size() && averageFirst < 0; ++k)
+        if (points.slots[k].row == years) averageFirst = static_cast<int>(k);
+
+    Range range;
+    if (choices.showDiversion && !divLocs.empty()) {
+        GraphData g;
+        fillGraph(g, res, divLocs, points.slots, false, choices.units, range);
+        finishGraph(g, "Diversion/Recharge Data", "div_rech", unitsLine(res, choices.units), points.labels);
+        g.units = unitFacts(choices.units).option;
+        g.averageFirst = averageFirst;
+        plot.diversion = std::move(g);
+    }
+    if (choices.showStream) {
+        GraphData g;
+        fillGraph(g, res, locs, points.slots, true, choices.units, range);
+        finishGraph(g, "Stream Depletion/Accretion Data", "stream_dep", unitsLine(res, choices.units), points.labels);
+        g.units = unitFacts(choices.units).option;
+        g.averageFirst = averageFirst;
+        plot.stream = std::move(g);
+    }
+    shareRange(plot, range);
     if (plot.diversion && plot.stream) {
         const int half = screenHeight / 2;
         plot.diversion->placement = {0, 0, screenWidth, half + 10};

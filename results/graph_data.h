@@ -14,6 +14,9 @@ namespace vek {
 
 struct GraphSeries {
     std::string legend;
+    int position = 0;           // the entry's position in the results
+    bool summary = false;       // one of the three summaries (no method)
+    ResponseInfo response;      // how a location's stream effect was computed
     std::vector<double> values; // one per point; 0 where the series has no value
     std::vector<bool> present;  // false where the location has no data for the point
 };
@@ -27,7 +30,8 @@ struct GraphData {
     std::string title;        // tableTitle, plus " -- " and the legend when there is one series
     std::string caption;      // window caption
     std::string bottomTitle;  // "Year"
-    std::string leftTitle;    // the report's units
+    std::string leftTitle;    // the units line: the report's, or the unit chosen
+    std::string units = "af"; // the unit's option word (results/result_units.h)
     std::string graphName;    // "div_rech" or "stream_dep"
     std::string settingsFile; // graphName + ".gsp"
     int graphType = 3;

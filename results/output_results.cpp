@@ -170,7 +170,7 @@ bool parseFixedRow(std::string_view line, float out[13], std::int32_t tenths[13]
         std::string_view t = trim(field);
         if (allAsterisks(t)) {
             out[f] = kNoData;
-            tenths[f] = kNoTenths;
+            tenths[f] = kUnprintedTenths;
             continue;
         }
         float v;
@@ -197,11 +197,37 @@ int parseRow(std::string_view line, float out[13], std::int32_t tenths[13]) {
     return n;
 }
 
-// Running total that passes over totals without data.
-float cumulate(float previous, float total, bool first) {
-    float base = first ? 0.0f : previous;
-    if (!hasData(total)) return base;
-    return base + total;
+// A total printed as asterisks makes every running total from it on
+// unknown: the views show "-" instead of a sum that silently lacks it.
+constexpr std::int64_t kUnprintedCumulative = kNoCumulativeTenths + 1;
+
+// The running total of one table of `row` after `previous` (null for the
+// first row). It passes over totals without data; before the first total
+// with data there is none. The tenths are known while every total taken in
+// was printed.
+void cumulateRow(const YearRow *previous, YearRow &row, bool stream) {
+    const float total = stream ? row.streamTotal : row.diversionTotal;
+    const std::int32_t tenths = (stream ? row.streamTenths : row.diversionTenths)[12];
+    const float before = previous ? (stream ? previous->streamCumulative : previous->diversionCumulative) : kNoData;
+    const std::int64_t beforeTenths =
+        previous ? (stream ? previous->streamCumulativeTenths : previous->diversionCumulativeTenths)
+                 : kNoCumulativeTenths;
+    float &cumulative = stream ? row.streamCumulative : row.diversionCumulative;
+    std::int64_t &cumulativeTenths = stream ? row.streamCumulativeTenths : row.diversionCumulativeTenths;
+    if (beforeTenths == kUnprintedCumulative || tenths == kUnprintedTenths) {
+        cumulative = kNoData;
+        cumulativeTenths = kUnprintedCumulative;
+    } else if (!hasData(total)) {
+        cumulative = before;
+        cumulativeTenths = beforeTenths;
+    } else if (!hasData(before)) {
+        cumulative = total;
+        cumulativeTenths = tenths == kNoTenths ? kNoCumulativeTenths : tenths;
+    } else {
+        cumulative = before + total;
+        cumulativeTenths =
+            tenths == kNoTenths || beforeTenths == kNoCumulativeTenths ? kNoCumulativeTenths : beforeTenths + tenths;
+    }
 }
 
 int clampYear(long long y) { return static_cast<int>(std::clamp(y, -100000000LL, 100000000LL)); }
@@ -305,6 +331,8 @@ class ReportReader {
                         " for monthly conversion method (expected MONTHLY TO DAILY CONVERSIONS USED...)");
         res_.conversionText = std::string(trim(l));
         res_.locations.clear();
+        res_.reportedMethods.clear();
+        res_.unprintedValues = 0;
         res_.headingRead = true;
         return true;
     }
@@ -344,6 +372,7 @@ class ReportReader {
             for (int m = 0; m < 12; ++m)
                 months[m] = v[m];
             std::copy(tenths, tenths + 13, stream ? row.streamTenths : row.diversionTenths);
+            res_.unprintedValues += std::count(tenths, tenths + 13, kUnprintedTenths);
             (stream ? row.streamTotal : row.diversionTotal) = v[12];
         }
         accumulateTotals(r, stream);
@@ -419,16 +448,20 @@ class ReportReader {
         // report's other forms, which hold the same values.
         if (res_.units.empty()) res_.units = "( acre feet )";
         if (res_.monthHeader.empty()) res_.monthHeader = "YEAR NOV DEC JAN FEB MAR APR MAY JUN JUL AUG SEP OCT TOTAL";
+        std::string_view l, end;
+        while (in_.next(l))
+            if (trim(l) == "RESPONSE METHODS OTHER THAN THE INFINITE AQUIFER") readResponseMethods(end);
         return true;
     }
 
-    // A reach's net impact, after the summaries: its title holds its name
-    // (cut to 60 bytes), a stream table follows.
+    // A reach's net impact, after the response methods: its title holds its
+    // name (cut to 60 bytes), a stream table follows.
     bool readReach(std::string_view title) {
         constexpr std::string_view kPrefix = "NET IMPACT UPON REACH ";
         LocationResult r;
         const std::string_view name = title.substr(kPrefix.size());
-        r.name = decodeReportText(trim(name), name.size() >= kReportLocationNameWidth);
+        // The report spaces out the reader's keywords in a name; they are restored.
+        r.name = decodeReportText(withReportKeywords(std::string(trim(name))), name.size() >= kReportLocationNameWidth);
         r.kind = LocationResult::Kind::Reach;
         if (!findYearHeading()) return false;
         if (!readTables(r, true)) return false;
@@ -436,19 +469,43 @@ class ReportReader {
         return true;
     }
 
-    bool readBlocks() {
+    // The closing list of response methods: a heading line, then one line
+    // per location up to the first line that is not one. True when a line
+    // ended it (`end`, valid until the next read), false at the report's end.
+    bool readResponseMethods(std::string_view &end) {
         std::string_view l;
         while (in_.next(l)) {
-            std::string_view t = trim(l);
+            const std::string_view t = trim(l);
             if (t.empty()) continue;
-            if (contains(t, "LOCATION:")) {
-                if (!readLocation(t)) return false;
-            } else if (contains(t, "SUMMARY OF ALL LOCATIONS")) {
-                if (!readSummaries()) return false;
-            } else if (l.substr(0, 22) == "NET IMPACT UPON REACH " && !res_.units.empty()) {
-                if (!readReach(l)) return false;
+            if (t.substr(0, 3) == "NO.") continue;
+            ReportedMethod m;
+            if (!parseReportedMethodLine(l, m)) {
+                end = l;
+                return true;
             }
+            res_.reportedMethods.push_back(std::move(m));
         }
+        return false;
+    }
+
+    bool readBlock(std::string_view l) {
+        // A reach's title first: its name may hold any text.
+        if (l.substr(0, 22) == "NET IMPACT UPON REACH " && !res_.units.empty()) return readReach(l);
+        std::string_view t = trim(l);
+        if (contains(t, "LOCATION:")) return readLocation(t);
+        if (contains(t, "SUMMARY OF ALL LOCATIONS")) return readSummaries();
+        if (t == "RESPONSE METHODS OTHER THAN THE INFINITE AQUIFER") {
+            // The reaches' tables may follow the list at once.
+            std::string_view end;
+            return !readResponseMethods(end) || readBlock(end);
+        }
+        return true;
+    }
+
+    bool readBlocks() {
+        std::string_view l;
+        while (in_.next(l))
+            if (!readBlock(l)) return false;
         return true;
     }
 };
@@ -480,13 +537,8 @@ std::int32_t sumOfTenths(const float values[12], const std::int32_t tenths[13]) 
 } // namespace
 
 void accumulateTotals(LocationResult &loc, bool stream) {
-    for (size_t i = 0; i < loc.rows.size(); ++i) {
-        YearRow &row = loc.rows[i];
-        const float total = stream ? row.streamTotal : row.diversionTotal;
-        const float previous =
-            i == 0 ? 0.0f : (stream ? loc.rows[i - 1].streamCumulative : loc.rows[i - 1].diversionCumulative);
-        (stream ? row.streamCumulative : row.diversionCumulative) = cumulate(previous, total, i == 0);
-    }
+    for (size_t i = 0; i < loc.rows.size(); ++i)
+        cumulateRow(i == 0 ? nullptr : &loc.rows[i - 1], loc.rows[i], stream);
 }
 
 std::string reachEntryName(const std::string &reach) { return "Net Impact on Reach " + reach; }
@@ -498,19 +550,37 @@ void OutputResults::setSynthesizedYears(long long lastHistoricalYear, long long 
     lastSynthYear = clampYear(synthesizedYears >= 1 ? lastHistoricalYear + synthesizedYears : lastHistoricalYear);
 }
 
-std::optional<double> exportValue(const YearRow &row, bool stream, int month) {
-    const float v =
-        month == 12 ? (stream ? row.streamTotal : row.diversionTotal) : (stream ? row.stream : row.diversion)[month];
-    if (!hasData(v)) return std::nullopt;
-    const std::int32_t tenths = (stream ? row.streamTenths : row.diversionTenths)[month];
-    if (tenths != kNoTenths) return static_cast<double>(tenths) / 10.0;
-    // The float's shortest decimal form, read as a double: "0.1", never
-    // 0.100000001490116.
+namespace {
+// The float's shortest decimal form, read as a double: "0.1", never
+// 0.100000001490116.
+double shortestDouble(float v) {
     char buf[32];
     const auto written = std::to_chars(buf, buf + sizeof buf, v);
     double out = 0.0;
     std::from_chars(buf, written.ptr, out);
     return out;
+}
+} // namespace
+
+std::optional<double> exportValue(const YearRow &row, bool stream, int month) {
+    const float v =
+        month == 12 ? (stream ? row.streamTotal : row.diversionTotal) : (stream ? row.stream : row.diversion)[month];
+    if (!hasData(v)) return std::nullopt;
+    const std::int32_t tenths = (stream ? row.streamTenths : row.diversionTenths)[month];
+    if (tenths != kNoTenths && tenths != kUnprintedTenths) return static_cast<double>(tenths) / 10.0;
+    return shortestDouble(v);
+}
+
+std::optional<double> exportCumulative(const YearRow &row, bool stream) {
+    const float v = stream ? row.streamCumulative : row.diversionCumulative;
+    if (!hasData(v)) return std::nullopt;
+    const std::int64_t tenths = stream ? row.streamCumulativeTenths : row.diversionCumulativeTenths;
+    if (tenths != kNoCumulativeTenths && tenths != kUnprintedCumulative) return static_cast<double>(tenths) / 10.0;
+    return shortestDouble(v);
+}
+
+bool unprinted(const YearRow &row, bool stream, int month) {
+    return (stream ? row.streamTenths : row.diversionTenths)[month] == kUnprintedTenths;
 }
 
 namespace {
@@ -518,6 +588,7 @@ namespace {
 template <typename Read>
 bool readReportFile(OutputResults &results, const std::string &path, Prompter &prompter, Read read) {
     results.failedLine = 0;
+    results.resetYearTypeOrigin();
     std::ifstream file(vek::pathFromUtf8(path), std::ios::binary);
     // A folder opens like a file here but reads as empty: say it cannot be
     // opened instead of blaming its contents.
@@ -528,7 +599,9 @@ bool readReportFile(OutputResults &results, const std::string &path, Prompter &p
     }
     LineReader in(file);
     ReportReader reader(results, in, path, prompter);
-    return read(reader);
+    const bool ok = read(reader);
+    results.assignResponses();
+    return ok;
 }
 
 } // namespace
@@ -543,9 +616,27 @@ bool OutputResults::LoadUntitledSummaries(const std::string &path, Prompter &pro
 
 bool OutputResults::LoadText(const std::string &text, const std::string &path, Prompter &prompter) {
     failedLine = 0;
+    resetYearTypeOrigin();
     LineReader in(text);
     ReportReader reader(*this, in, path, prompter);
-    return reader.run();
+    const bool ok = reader.run();
+    assignResponses();
+    return ok;
+}
+
+void OutputResults::assignResponses() {
+    std::vector<std::string> names;
+    std::vector<double> factors;
+    std::vector<LocationResult *> real;
+    for (LocationResult &loc : locations)
+        if (!loc.isSummary()) {
+            names.push_back(loc.name);
+            factors.push_back(loc.depletionFactor);
+            real.push_back(&loc);
+        }
+    const std::vector<ResponseInfo> responses = matchReportedMethods(names, factors, reportedMethods);
+    for (std::size_t i = 0; i < real.size(); ++i)
+        real[i]->response = responses[i];
 }
 
 std::vector<std::string> OutputResults::yearListEntries() const {
@@ -563,131 +654,154 @@ std::vector<std::string> OutputResults::locationListEntries() const {
     return out;
 }
 
+namespace {
+
+// Year totals and running totals of the year rows over the months that hold
+// data; a month printed as asterisks leaves its year's total unknown.
+void recomputeYearRows(LocationResult &loc, int years) {
+    for (int y = 0; y < years; ++y) {
+        YearRow &row = loc.rows[static_cast<size_t>(y)];
+        for (int table = 0; table < 2; ++table) {
+            const bool stream = table == 1;
+            const float *v = stream ? row.stream : row.diversion;
+            std::int32_t *tenths = stream ? row.streamTenths : row.diversionTenths;
+            float sum = 0.0f;
+            bool any = false, lost = false;
+            for (int m = 0; m < 12; ++m) {
+                lost = lost || tenths[m] == kUnprintedTenths;
+                if (hasData(v[m])) {
+                    sum += v[m];
+                    any = true;
+                }
+            }
+            (stream ? row.streamTotal : row.diversionTotal) = any && !lost ? sum : kNoData;
+            tenths[12] = lost ? kUnprintedTenths : sumOfTenths(v, tenths);
+            cumulateRow(y == 0 ? nullptr : &loc.rows[static_cast<size_t>(y - 1)], row, stream);
+        }
+    }
+}
+
+// Averages of the year rows, to the report's precision; positions no year
+// holds data for stay without data, and so do those where a year's value was
+// printed as asterisks.
+void recomputeAverages(LocationResult &loc, int years) {
+    YearRow &avg = loc.rows.back();
+    for (int table = 0; table < 2; ++table) {
+        const bool stream = table == 1;
+        for (int m = 0; m <= 12; ++m) {
+            float sum = 0.0f;
+            int n = 0;
+            long long tenthsSum = 0;
+            bool tenthsKnown = true, lost = false;
+            for (int y = 0; y < years; ++y) {
+                const YearRow &row = loc.rows[static_cast<size_t>(y)];
+                const std::int32_t t = (stream ? row.streamTenths : row.diversionTenths)[m];
+                lost = lost || t == kUnprintedTenths;
+                const float v = m == 12 ? (stream ? row.streamTotal : row.diversionTotal)
+                                        : (stream ? row.stream : row.diversion)[m];
+                if (hasData(v)) {
+                    sum += v;
+                    ++n;
+                    tenthsKnown = tenthsKnown && t != kNoTenths;
+                    tenthsSum += t;
+                }
+            }
+            const float value = n > 0 && !lost ? roundToTenths(sum / static_cast<float>(n)) : kNoData;
+            if (m == 12)
+                (stream ? avg.streamTotal : avg.diversionTotal) = value;
+            else
+                (stream ? avg.stream : avg.diversion)[m] = value;
+            // The mean of the printed values, rounded to tenths as the floats
+            // are.
+            (stream ? avg.streamTenths : avg.diversionTenths)[m] =
+                lost                   ? kUnprintedTenths
+                : n > 0 && tenthsKnown ? static_cast<std::int32_t>(std::llround(static_cast<double>(tenthsSum) / n))
+                                       : kNoTenths;
+        }
+    }
+}
+
+// Moves every month of a location's year rows s months towards the start
+// (s < 0: towards the end); the months left behind hold no data.
+void shiftMonths(LocationResult &loc, int s) {
+    const int years = static_cast<int>(loc.rows.size()) - 1;
+    const int months = 12 * years;
+    auto at = [&](int i) -> YearRow & { return loc.rows[static_cast<size_t>(i / 12)]; };
+    auto move = [&](int to, int from) {
+        YearRow &t = at(to), &f = at(from);
+        t.diversion[to % 12] = f.diversion[from % 12];
+        t.stream[to % 12] = f.stream[from % 12];
+        t.diversionTenths[to % 12] = f.diversionTenths[from % 12];
+        t.streamTenths[to % 12] = f.streamTenths[from % 12];
+    };
+    auto empty = [&](int d) {
+        YearRow &r = at(d);
+        r.diversion[d % 12] = r.stream[d % 12] = kNoData;
+        r.diversionTenths[d % 12] = r.streamTenths[d % 12] = kNoTenths;
+    };
+    if (s > 0) {
+        for (int d = 0; d + s < months; ++d)
+            move(d, d + s);
+        for (int d = std::max(0, months - s); d < months; ++d)
+            empty(d);
+    } else {
+        for (int d = months - 1; d + s >= 0; --d)
+            move(d, d + s);
+        for (int d = 0; d < std::min(-s, months); ++d)
+            empty(d);
+    }
+}
+
+} // namespace
+
 bool OutputResults::changeYearType(int t) {
     if (!isValidYearMode(t) || !isValidYearMode(yearType) || t == yearType) return false;
+    const int yearsBefore = printedYears();
+    // Every change starts from the values as the report gave them.
+    if (!asRead_)
+        asRead_ = std::make_shared<const AsRead>(AsRead{yearType, firstPrintYear, lastPrintYear, locations});
+    else {
+        yearType = asRead_->yearType;
+        firstPrintYear = asRead_->firstPrintYear;
+        lastPrintYear = asRead_->lastPrintYear;
+        locations = asRead_->locations;
+    }
+    if (t != yearType) moveMonths(t);
+    return printedYears() != yearsBefore;
+}
+
+void OutputResults::moveMonths(int t) {
     // The values move s months towards the start of the printed months (s <
     // 0: towards the end). The months that leave the first (last) year need
     // a blank year before (after) it when any of them holds data.
-    struct Rule {
-        bool atStart;     // blank year at the start (else at the end)
-        int first, count; // month positions checked
-        int shift;
-    };
-    const int shift = yearTypeShift(yearType, t);
-    const Rule moved = shift > 0 ? Rule{true, 0, shift, shift} : Rule{false, 12 + shift, -shift, shift};
-    const Rule *rule = &moved;
-
-    const int yearsBefore = printedYears();
+    const int s = yearTypeShift(yearType, t);
+    const bool atStart = s > 0;
+    const int first = atStart ? 0 : 12 + s, count = atStart ? s : -s;
     bool needYear = false;
     for (const LocationResult &loc : locations) {
         if (loc.rows.size() < 2) continue;
-        const YearRow &row = rule->atStart ? loc.rows.front() : loc.rows[loc.rows.size() - 2];
-        for (int m = rule->first; m < rule->first + rule->count; ++m)
-            if (hasData(row.diversion[m])) needYear = true;
+        const YearRow &row = atStart ? loc.rows.front() : loc.rows[loc.rows.size() - 2];
+        for (int m = first; m < first + count; ++m)
+            if (hasData(row.diversion[m]) || row.diversionTenths[m] == kUnprintedTenths) needYear = true;
     }
     if (needYear) {
-        if (rule->atStart)
+        if (atStart)
             --firstPrintYear;
         else
             ++lastPrintYear;
         for (LocationResult &loc : locations) {
             if (loc.rows.empty()) continue;
-            auto at = rule->atStart ? loc.rows.begin() : loc.rows.end() - 1;
-            loc.rows.insert(at, YearRow());
+            loc.rows.insert(atStart ? loc.rows.begin() : loc.rows.end() - 1, YearRow());
         }
     }
-
-    const int s = rule->shift;
     for (LocationResult &loc : locations) {
         if (loc.rows.size() < 2) continue;
         const int years = static_cast<int>(loc.rows.size()) - 1;
-        const int months = 12 * years;
-        auto div = [&](int i) -> float & { return loc.rows[i / 12].diversion[i % 12]; };
-        auto str = [&](int i) -> float & { return loc.rows[i / 12].stream[i % 12]; };
-        auto divTenths = [&](int i) -> std::int32_t & { return loc.rows[i / 12].diversionTenths[i % 12]; };
-        auto strTenths = [&](int i) -> std::int32_t & { return loc.rows[i / 12].streamTenths[i % 12]; };
-        auto move = [&](int to, int from) {
-            div(to) = div(from);
-            str(to) = str(from);
-            divTenths(to) = divTenths(from);
-            strTenths(to) = strTenths(from);
-        };
-        auto empty = [&](int d) {
-            div(d) = str(d) = kNoData;
-            divTenths(d) = strTenths(d) = kNoTenths;
-        };
-        if (s > 0) {
-            for (int d = 0; d + s < months; ++d)
-                move(d, d + s);
-            for (int d = std::max(0, months - s); d < months; ++d)
-                empty(d);
-        } else {
-            for (int d = months - 1; d + s >= 0; --d)
-                move(d, d + s);
-            for (int d = 0; d < std::min(-s, months); ++d)
-                empty(d);
-        }
-
-        // Year totals and running totals over the months that hold data.
-        for (int y = 0; y < years; ++y) {
-            YearRow &row = loc.rows[y];
-            for (int table = 0; table < 2; ++table) {
-                const float *v = table == 0 ? row.diversion : row.stream;
-                float &total = table == 0 ? row.diversionTotal : row.streamTotal;
-                float &cumulative = table == 0 ? row.diversionCumulative : row.streamCumulative;
-                float sum = 0.0f;
-                bool any = false;
-                for (int m = 0; m < 12; ++m)
-                    if (hasData(v[m])) {
-                        sum += v[m];
-                        any = true;
-                    }
-                total = any ? sum : kNoData;
-                std::int32_t *tenths = table == 0 ? row.diversionTenths : row.streamTenths;
-                tenths[12] = sumOfTenths(v, tenths);
-                float previous =
-                    y == 0 ? 0.0f
-                           : (table == 0 ? loc.rows[y - 1].diversionCumulative : loc.rows[y - 1].streamCumulative);
-                cumulative = cumulate(previous, total, y == 0);
-            }
-        }
-
-        // Averages of the year rows, to the report's precision; positions no
-        // year holds data for stay without data.
-        YearRow &avg = loc.rows.back();
-        for (int table = 0; table < 2; ++table) {
-            for (int m = 0; m <= 12; ++m) {
-                float sum = 0.0f;
-                int n = 0;
-                long long tenthsSum = 0;
-                bool tenthsKnown = true;
-                for (int y = 0; y < years; ++y) {
-                    const YearRow &row = loc.rows[y];
-                    float v = m == 12 ? (table == 0 ? row.diversionTotal : row.streamTotal)
-                                      : (table == 0 ? row.diversion[m] : row.stream[m]);
-                    if (hasData(v)) {
-                        sum += v;
-                        ++n;
-                        const std::int32_t t = (table == 0 ? row.diversionTenths : row.streamTenths)[m];
-                        tenthsKnown = tenthsKnown && t != kNoTenths;
-                        tenthsSum += t;
-                    }
-                }
-                float value = n > 0 ? roundToTenths(sum / static_cast<float>(n)) : kNoData;
-                if (m == 12)
-                    (table == 0 ? avg.diversionTotal : avg.streamTotal) = value;
-                else
-                    (table == 0 ? avg.diversion : avg.stream)[m] = value;
-                // The mean of the printed values, rounded to tenths as the
-                // floats are.
-                (table == 0 ? avg.diversionTenths : avg.streamTenths)[m] =
-                    n > 0 && tenthsKnown ? static_cast<std::int32_t>(std::llround(static_cast<double>(tenthsSum) / n))
-                                         : kNoTenths;
-            }
-        }
+        shiftMonths(loc, s);
+        recomputeYearRows(loc, years);
+        recomputeAverages(loc, years);
     }
     yearType = t;
-    return printedYears() != yearsBefore;
 }
 
 } // namespace vek

@@ -5,9 +5,11 @@
 #pragma once
 
 #include "common/prompter.h"
+#include "results/response_info.h"
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +24,12 @@ inline bool hasData(float v) { return v > kNoData; }
 // A value as the report printed it, in tenths of an acre-foot; kNoTenths
 // when the report did not print it so.
 inline constexpr std::int32_t kNoTenths = std::numeric_limits<std::int32_t>::min();
+// The report printed asterisks here: a value too wide for its field. It is
+// no data, and a total, average or running total that would take it in is
+// no data as well (never a sum that silently leaves it out).
+inline constexpr std::int32_t kUnprintedTenths = kNoTenths + 1;
+// A running total in tenths that is not known.
+inline constexpr std::int64_t kNoCumulativeTenths = std::numeric_limits<std::int64_t>::min();
 
 // One printed year (or the average row) of one location.
 struct YearRow {
@@ -38,6 +46,9 @@ struct YearRow {
     // compute with the floats.
     std::int32_t diversionTenths[13];
     std::int32_t streamTenths[13];
+    // The running totals of the printed year totals, in tenths.
+    std::int64_t diversionCumulativeTenths = kNoCumulativeTenths;
+    std::int64_t streamCumulativeTenths = kNoCumulativeTenths;
 
     YearRow() {
         for (int m = 0; m < 12; ++m)
@@ -52,6 +63,13 @@ struct YearRow {
 // report did not print (made by a year type change, or set by a program)
 // in the shortest form its float takes. nullopt for no data.
 std::optional<double> exportValue(const YearRow &row, bool stream, int month);
+// The running total of a row as the exports write it: the sum of the
+// printed year totals, exactly; nullopt when no total before it held data,
+// or one of them was printed as asterisks.
+std::optional<double> exportCumulative(const YearRow &row, bool stream);
+// The report printed value `month` (0..11, 12 the total) of a row as
+// asterisks.
+bool unprinted(const YearRow &row, bool stream, int month);
 
 struct LocationResult {
     // Which entry of the report this is. The reader sets it; consumers use it
@@ -69,6 +87,9 @@ struct LocationResult {
     Kind kind = Kind::Location;
     // Only the stream table was in the report (its untitled summaries).
     bool streamOnly = false;
+    // How the stream effect was computed (real locations; see
+    // results/response_info.h).
+    ResponseInfo response;
 
     // The summaries, the reaches' net impacts among them: entries that sum
     // over locations.
@@ -94,7 +115,8 @@ std::string reachEntryName(const std::string &reach);
 
 // Sets the running totals of one table of `loc` (the stream table, or the
 // diversion table) from its year totals, rows in order, the average row
-// included; a total without data adds nothing.
+// included; a total without data adds nothing, a row before any total with
+// data has none, and from a total printed as asterisks on none is known.
 void accumulateTotals(LocationResult &loc, bool stream);
 
 class OutputResults {
@@ -118,6 +140,12 @@ class OutputResults {
     int failedLine = 0;
     // The heading was read whole (its facts above are the report's).
     bool headingRead = false;
+    // The report's closing list of the locations that used another response
+    // method than the infinite aquifer, in its order.
+    std::vector<ReportedMethod> reportedMethods;
+    // Fields of the report's tables printed as asterisks (values too wide for
+    // them), which the results hold as no data.
+    long long unprintedValues = 0;
 
     // Reads the report at path. True when the end of the file was reached in
     // an orderly way; false after a failure, which is shown through prompter
@@ -147,10 +175,31 @@ class OutputResults {
 
     // Moves every location's months into year type t (0..2), adding a blank
     // year where months would otherwise fall off, and recomputes totals,
-    // cumulatives and averages. Returns true when the number of printed
+    // cumulatives and averages. Every change starts from the values as they
+    // were before the first one (the report's own), never from the last
+    // change's sums: back in the report's year type the values are the
+    // report's again, exactly. Returns true when the number of printed
     // years changed (the views must then refill their lists). A t outside
     // 0..2, or equal to the current type, changes nothing.
     bool changeYearType(int t);
+
+    // Gives every real location the response the report's list states for it
+    // (after a read; the reader calls it).
+    void assignResponses();
+
+    // Forgets the values kept for year type changes (a new read).
+    void resetYearTypeOrigin() { asRead_.reset(); }
+
+  private:
+    struct AsRead {
+        int yearType, firstPrintYear, lastPrintYear;
+        std::vector<LocationResult> locations;
+    };
+    // The values before the first year type change.
+    std::shared_ptr<const AsRead> asRead_;
+
+    // Moves the months of the current values from yearType into t.
+    void moveMonths(int t);
 };
 
 } // namespace vek

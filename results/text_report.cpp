@@ -7,6 +7,8 @@
 
 #include "facts/vek_facts.h"
 
+#include <charconv>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -29,7 +31,40 @@ std::string locationTitle(const LocationResult &loc) {
            "  VEK = " + formatG(loc.depletionFactor) + " days";
 }
 
-std::string formatReportValue(float v) { return hasData(v) ? formatG(static_cast<double>(v)) : "-"; }
+std::string formatReportValue(std::optional<double> v, int decimals) {
+    if (!v) return "-";
+    if (std::fabs(*v) < 1.0e6 || !std::isfinite(*v)) return formatG(*v);
+    char buf[400];
+    const auto r = std::to_chars(buf, buf + sizeof buf, *v, std::chars_format::fixed, decimals);
+    std::string s(buf, r.ptr);
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0')
+            s.pop_back();
+        if (s.back() == '.') s.pop_back();
+    }
+    return s;
+}
+
+std::string formatReportValue(float v) {
+    return hasData(v) ? formatReportValue(std::optional<double>(static_cast<double>(v))) : "-";
+}
+
+std::string reportCell(const OutputResults &results, const LocationResult &loc, int row, bool stream, int month,
+                       ResultUnit unit) {
+    const YearRow &r = loc.rows[static_cast<size_t>(row)];
+    const float v = month == 13   ? (stream ? r.streamCumulative : r.diversionCumulative)
+                    : month == 12 ? (stream ? r.streamTotal : r.diversionTotal)
+                                  : (stream ? r.stream : r.diversion)[month];
+    if (unit == ResultUnit::AcreFeet) {
+        // The report's own values as "%g" shows their floats; from a
+        // million on the exact printed value (or sum of printed totals).
+        if (!hasData(v) || std::fabs(v) < 1.0e6f) return formatReportValue(v);
+        return formatReportValue(month == 13 ? exportCumulative(r, stream) : exportValue(r, stream, month));
+    }
+    const int decimals = unitFacts(unit).decimals;
+    if (month == 13) return formatReportValue(cumulativeIn(results, loc, row, stream, unit, false), decimals);
+    return formatReportValue(valueIn(results, loc, row, stream, month, unit, false), decimals);
+}
 
 std::string buildTextReport(const OutputResults &results, const ViewChoices &choices, const std::string &sep,
                             Prompter *prompter) {
@@ -66,6 +101,7 @@ std::string buildTextReport(const OutputResults &results, const ViewChoices &cho
         heading += "\tTOTAL\tCUMULATIVE TOTAL";
     }
     const std::string rule(91, '-');
+    const std::string units = unitsLine(results, choices.units);
     const int averagePos = results.printedYears();
     const int count = static_cast<int>(results.locations.size());
 
@@ -78,20 +114,18 @@ std::string buildTextReport(const OutputResults &results, const ViewChoices &cho
             const bool stream = table == 1;
             if (stream ? !choices.showStream : (!choices.showDiversion || !loc.hasDiversion())) continue;
             out += title + sep;
-            out += (stream ? "Stream Depletion or Accretion Data  " : "CU or Recharge Data  ") + results.units + sep;
+            out += (stream ? "Stream Depletion or Accretion Data  " : "CU or Recharge Data  ") + units + sep;
             out += heading + sep;
             out += rule + sep;
             for (int p : years) {
                 if (p < 0 || p >= static_cast<int>(loc.rows.size())) continue;
-                const YearRow &row = loc.rows[static_cast<size_t>(p)];
                 const bool average = p == averagePos;
                 out += (average ? std::string("Avg") : std::to_string(results.firstPrintYear + p)) + "\t";
-                const float *months = stream ? row.stream : row.diversion;
                 if (choices.scale == ViewChoices::Monthly)
                     for (int m = 0; m < 12; ++m)
-                        out += formatReportValue(months[m]) + "\t";
-                out += formatReportValue(stream ? row.streamTotal : row.diversionTotal) + "\t";
-                out += average ? "-" : formatReportValue(stream ? row.streamCumulative : row.diversionCumulative);
+                        out += reportCell(results, loc, p, stream, m, choices.units) + "\t";
+                out += reportCell(results, loc, p, stream, 12, choices.units) + "\t";
+                out += average ? "-" : reportCell(results, loc, p, stream, 13, choices.units);
                 out += sep;
             }
             out += sep;

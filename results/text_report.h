@@ -7,6 +7,7 @@
 #include "results/output_results.h"
 #include "results/view_choices.h"
 
+#include <optional>
 #include <string>
 
 namespace vek {
@@ -17,10 +18,6 @@ namespace vek {
 std::string buildTextReport(const OutputResults &results, const ViewChoices &choices, const std::string &sep,
                             Prompter *prompter = nullptr);
 
-// The file Print and View in Wordpad write the report to: the output
-// document's title (the report's full path) with ".txt" added.
-inline std::string reportTextFileName(const std::string &documentTitle) { return documentTitle + ".txt"; }
-
 // The title line of a location's tables: its name, type and factor, or the
 // name alone for a summary.
 std::string locationTitle(const LocationResult &loc);
@@ -29,7 +26,16 @@ std::string locationTitle(const LocationResult &loc);
 // above zero is a recharge site (wells carry negative values).
 const char *locationTypeName(const LocationResult &loc);
 
-// A value as the reports show it: "%g", or "-" for no data.
+// A value as the reports show it: "%g", or "-" for no data. From a million
+// on, where "%g" would write an exponent and lose digits, the value is
+// written whole with `decimals` decimals (trailing zeros dropped):
+// -1042240.3, never -1.04224e+06.
+std::string formatReportValue(std::optional<double> v, int decimals = 1);
 std::string formatReportValue(float v);
+
+// The text report's value of a cell: month 0..11, 12 the total, 13 the
+// running total, of row `row` of one table, in the chosen unit.
+std::string reportCell(const OutputResults &results, const LocationResult &loc, int row, bool stream, int month,
+                       ResultUnit unit);
 
 } // namespace vek

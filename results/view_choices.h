@@ -3,6 +3,8 @@
 // an OutputResults and one of these.
 #pragma once
 
+#include "results/result_units.h"
+
 #include <vector>
 
 namespace vek {
@@ -24,6 +26,9 @@ struct ViewChoices {
     int yearType = -1;
     bool showDiversion = true;
     bool showStream = true;
+    // The unit of every value shown or exported (the engine's acre-feet by
+    // default).
+    ResultUnit units = ResultUnit::AcreFeet;
 };
 
 } // namespace vek

@@ -131,10 +131,32 @@ struct Formats {
     lxw_format *title, *group, *heading, *year, *label;
 };
 
-void writeRunSheet(lxw_workbook *wb, lxw_worksheet *ws, const Formats &f, const OutputResults &results,
+// The report's list of response methods, as it prints it: number, name,
+// method and parameters; the locations it leaves out used the infinite
+// aquifer.
+lxw_row_t writeMethodList(lxw_worksheet *ws, const Formats &f, const OutputResults &results, lxw_row_t r) {
+    worksheet_write_string(ws, r++, 0, "Response methods", f.label);
+    if (results.reportedMethods.empty()) {
+        worksheet_write_string(ws, r++, 1, "Every location used the infinite aquifer.", nullptr);
+        return r;
+    }
+    worksheet_write_string(ws, r, 0, "NO.", f.heading);
+    worksheet_write_string(ws, r, 1, "NAME", f.heading);
+    worksheet_write_string(ws, r++, 2, "METHOD AND PARAMETERS", f.heading);
+    for (const ReportedMethod &m : results.reportedMethods) {
+        worksheet_write_number(ws, r, 0, m.number, f.year);
+        worksheet_write_string(ws, r, 1, utf8Text(m.name).c_str(), nullptr);
+        worksheet_write_string(ws, r++, 2, utf8Text(m.response.description).c_str(), nullptr);
+    }
+    worksheet_write_string(ws, r++, 1, "Every other location used the infinite aquifer.", nullptr);
+    return r;
+}
+
+void writeRunSheet(lxw_worksheet *ws, const Formats &f, const OutputResults &results, const ExportLayout &layout,
                    const WorkbookInfo &info, const std::vector<std::string> &sheets) {
     worksheet_set_column(ws, 0, 0, 28, nullptr);
     worksheet_set_column(ws, 1, 1, 60, nullptr);
+    worksheet_set_column(ws, 2, 2, 70, nullptr);
     worksheet_write_string(ws, 0, 0, "VEK stream depletion results", f.title);
     lxw_row_t r = 2;
     auto text = [&](const char *key, const std::string &value) {
@@ -157,26 +179,38 @@ void writeRunSheet(lxw_workbook *wb, lxw_worksheet *ws, const Formats &f, const 
     if (synth > 0) text("Synthesized data", results.synthesisText);
     text("Monthly to daily conversion", results.conversionText);
     text("Year type", yearTypeHeading(results.yearType));
-    text("Units", plainUnits(results.units));
+    text("Units", unitsDescription(results, layout.units));
     if (!info.reportVersion.empty())
         text("Version of the program that wrote the report", info.reportVersion);
     else
         text((info.program + " version").c_str(), info.programVersion);
     ++r;
+    r = writeMethodList(ws, f, results, r);
+    ++r;
     worksheet_write_string(ws, r++, 0, "Sheets", f.label);
     for (const std::string &name : sheets)
         worksheet_write_string(ws, r++, 0, name.c_str(), nullptr);
-    (void)wb;
+}
+
+// Row 1 of a location's sheet: the text report's title line, the method
+// when it is not the infinite aquifer, the year type and the units.
+std::string sheetTitle(const OutputResults &results, const ExportLayout &layout, const ExportBlock &b) {
+    std::string title = b.title;
+    const LocationResult &loc = *b.location;
+    if (!loc.isSummary() && loc.response.method != ResponseInfo::Method::Infinite)
+        title += "  |  " +
+                 (loc.response.description.empty() ? std::string(loc.response.methodWord()) : loc.response.description);
+    title += "  |  " + yearTypeHeading(results.yearType);
+    const std::string units = plainUnits(unitsLine(results, layout.units));
+    if (!units.empty()) title += "  |  " + units;
+    return title;
 }
 
 void writeLocationSheet(lxw_worksheet *ws, const Formats &f, const OutputResults &results, const ExportLayout &layout,
                         const ExportBlock &b) {
     const LocationResult &loc = *b.location;
-    const int width = layout.monthly ? 13 : 1; // columns per table
-    std::string title = b.title + "  |  " + yearTypeHeading(results.yearType);
-    const std::string units = plainUnits(results.units);
-    if (!units.empty()) title += "  |  " + units;
-    worksheet_write_string(ws, 0, 0, utf8Text(title).c_str(), f.title);
+    const int width = layout.monthly ? 14 : 2; // columns per table: months, TOTAL, CUMULATIVE TOTAL
+    worksheet_write_string(ws, 0, 0, utf8Text(sheetTitle(results, layout, b)).c_str(), f.title);
 
     int tables = 0;
     for (int table = 0; table < 2; ++table) {
@@ -184,10 +218,7 @@ void writeLocationSheet(lxw_worksheet *ws, const Formats &f, const OutputResults
         if (!(stream ? b.stream : b.diversion)) continue;
         const lxw_col_t first = static_cast<lxw_col_t>(1 + tables * width);
         const char *name = stream ? "Stream Depletion or Accretion Data" : "CU or Recharge Data";
-        if (width > 1)
-            worksheet_merge_range(ws, 1, first, 1, static_cast<lxw_col_t>(first + width - 1), name, f.group);
-        else
-            worksheet_write_string(ws, 1, first, name, f.group);
+        worksheet_merge_range(ws, 1, first, 1, static_cast<lxw_col_t>(first + width - 1), name, f.group);
         ++tables;
     }
     worksheet_write_string(ws, 2, 0, "YEAR", f.heading);
@@ -197,14 +228,15 @@ void writeLocationSheet(lxw_worksheet *ws, const Formats &f, const OutputResults
             for (int m = 0; m < 12; ++m)
                 worksheet_write_string(ws, 2, static_cast<lxw_col_t>(first + m), utf8Text(layout.months[m]).c_str(),
                                        f.heading);
-        worksheet_write_string(ws, 2, static_cast<lxw_col_t>(first + width - 1), "TOTAL", f.heading);
+        worksheet_write_string(ws, 2, static_cast<lxw_col_t>(first + width - 2), "TOTAL", f.heading);
+        worksheet_write_string(ws, 2, static_cast<lxw_col_t>(first + width - 1), "CUMULATIVE TOTAL", f.heading);
     }
 
     lxw_row_t r = 3;
     for (int p : layout.rows) {
         if (p >= static_cast<int>(loc.rows.size())) continue;
-        const YearRow &row = loc.rows[static_cast<size_t>(p)];
-        if (p == results.printedYears())
+        const bool average = p == results.printedYears();
+        if (average)
             worksheet_write_string(ws, r, 0, "Avg", f.year);
         else
             worksheet_write_number(ws, r, 0, results.firstPrintYear + p, f.year);
@@ -213,13 +245,16 @@ void writeLocationSheet(lxw_worksheet *ws, const Formats &f, const OutputResults
             const bool stream = table == 1;
             if (!(stream ? b.stream : b.diversion)) continue;
             const lxw_col_t first = static_cast<lxw_col_t>(1 + t * width);
-            auto put = [&](lxw_col_t col, int month) {
-                if (auto value = exportValue(row, stream, month)) worksheet_write_number(ws, r, col, *value, nullptr);
+            auto put = [&](lxw_col_t col, std::optional<double> value) {
+                if (value) worksheet_write_number(ws, r, col, *value, nullptr);
             };
             if (layout.monthly)
                 for (int m = 0; m < 12; ++m)
-                    put(static_cast<lxw_col_t>(first + m), m);
-            put(static_cast<lxw_col_t>(first + width - 1), 12);
+                    put(static_cast<lxw_col_t>(first + m), valueIn(results, loc, p, stream, m, layout.units, true));
+            put(static_cast<lxw_col_t>(first + width - 2), valueIn(results, loc, p, stream, 12, layout.units, true));
+            if (!average)
+                put(static_cast<lxw_col_t>(first + width - 1),
+                    cumulativeIn(results, loc, p, stream, layout.units, true));
             ++t;
         }
         ++r;
@@ -322,7 +357,7 @@ bool writeWorkbook(const std::string &path, const OutputResults &results, const 
 
         lxw_worksheet *run = workbook_add_worksheet(raw, runSheet.c_str());
         if (!run) return fail("Unable to add the sheet " + runSheet + " to " + path + ".");
-        writeRunSheet(raw, run, f, results, info, names);
+        writeRunSheet(run, f, results, layout, info, names);
         for (size_t i = 0; i < layout.blocks.size(); ++i) {
             lxw_worksheet *ws = workbook_add_worksheet(raw, names[i].c_str());
             if (!ws) return fail("Unable to add the sheet " + names[i] + " to " + path + ".");

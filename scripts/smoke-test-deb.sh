@@ -3,13 +3,18 @@
 # root and, from there, runs vek on the packaged example, `vektool check` on
 # it, the Python module vek on it (its report must be vek's), and VEKView
 # offscreen, which opens it and quits. Also checks that the package holds
-# what it should and that its Depends name the Qt libraries and numpy.
-#   scripts/smoke-test-deb.sh build/package/vek_1.2.8_amd64.deb
+# what it should, that its Depends name the Qt libraries and numpy, and that
+# Debian's checkers accept it: lintian on the package, desktop-file-validate
+# on the launcher and appstreamcli on the AppStream metadata.
+#   scripts/smoke-test-deb.sh build/package/vek_1.2.8-1_amd64.deb
 set -euo pipefail
 deb="$(realpath "${1:?usage: $0 PACKAGE.deb}")"
 root="$(mktemp -d)"
 trap 'rm -rf "$root"' EXIT
 fail() { echo "smoke-test-deb: $*" >&2; exit 1; }
+for tool in lintian:lintian desktop-file-validate:desktop-file-utils appstreamcli:appstream; do
+  command -v "${tool%%:*}" >/dev/null || fail "${tool%%:*} is missing: install the Debian package ${tool#*:}"
+done
 
 echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 depends="$(dpkg-deb -f "$deb" Depends)"
@@ -23,8 +28,8 @@ dpkg-deb -x "$deb" "$root"
 usr="$root/usr"
 for f in bin/vek bin/vektool bin/VEKView share/vek/examples/river_valley.vek \
          share/applications/vekview.desktop share/mime/packages/vekview.xml \
-         share/icons/hicolor/256x256/apps/vekview.png share/man/man1/vek.1 share/man/man1/vektool.1 \
-         share/man/man1/VEKView.1; do
+         share/icons/hicolor/256x256/apps/vekview.png share/man/man1/vek.1.gz share/man/man1/vektool.1.gz \
+         share/man/man1/VEKView.1.gz share/doc/vek/copyright share/doc/vek/changelog.Debian.gz; do
   [ -e "$usr/$f" ] || fail "the package lacks /usr/$f"
 done
 site="$usr/lib/python3/dist-packages"
@@ -32,6 +37,22 @@ for f in vek/__init__.py vek/__init__.pyi vek/py.typed vek/_frames.py; do
   [ -e "$site/$f" ] || fail "the package lacks /usr/lib/python3/dist-packages/$f"
 done
 ls "$site"/vek/_vek.*.so >/dev/null 2>&1 || fail "the package lacks the extension module of vek"
+metainfo="$(ls "$usr"/share/metainfo/*.metainfo.xml 2>/dev/null | head -n 1)"
+[ -n "$metainfo" ] || fail "the package lacks the AppStream metadata in /usr/share/metainfo"
+
+# Debian's checkers. desktop-file-validate prints hints too: any line is a
+# finding. appstreamcli --no-net: the screenshots' addresses are not fetched
+# (the build has no network); everything else is checked, pedantic notes too.
+findings="$(desktop-file-validate "$usr/share/applications/vekview.desktop" 2>&1)" ||
+  fail "desktop-file-validate refused the launcher: $findings"
+[ -z "$findings" ] || fail "desktop-file-validate: $findings"
+echo "desktop-file-validate: vekview.desktop valid"
+appstreamcli validate --no-net --pedantic --explain "$metainfo" || fail "appstreamcli refused $(basename "$metainfo")"
+# lintian: no error and no warning; what it may still say is listed, each with
+# its reason, in packaging/debian/lintian-overrides (shipped in the package).
+lintian_out="$(lintian --fail-on error,warning --display-level '>=warning' "$deb")" ||
+  fail "lintian: $lintian_out"
+echo "lintian: ${lintian_out:-no error, no warning}"
 
 # The engine on the example, in a scratch folder (bare names, as VEKView runs it).
 work="$root/work"

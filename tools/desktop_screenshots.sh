@@ -13,7 +13,7 @@ out=${2:-$src/docs/screenshots}
 for tool in Xvfb openbox; do
   command -v "$tool" >/dev/null 2>&1 || { echo "$tool is needed: apt-get install xvfb openbox"; exit 2; }
 done
-cmake --build "$build" --target form_screenshots vek
+cmake --build "$build" --target vek_screenshots vek
 mkdir -p "$out"
 display=:${VEK_SCREENSHOT_DISPLAY:-47}
 Xvfb "$display" -screen 0 1600x1000x24 >/dev/null 2>&1 &
@@ -23,9 +23,9 @@ DISPLAY=$display openbox >/dev/null 2>&1 &
 wm=$!
 trap 'kill $wm $xvfb 2>/dev/null || true' EXIT
 sleep 1
-for v in desktop-graphs-cascaded desktop-print-preview desktop-form-print-preview desktop-dark desktop-map desktop-reaches; do
+for v in desktop-graphs-cascaded desktop-print-preview desktop-form-print-preview desktop-dark; do
   DISPLAY=$display QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1 \
-    "$build/bin/form_screenshots" "$out" "$v" "$src/examples" "$build/bin"
+    "$build/bin/vek_screenshots" --out "$out" --variant "$v" --example "$src/examples/river_valley.vek"
 done
 if command -v pngquant >/dev/null 2>&1; then
   for f in "$out"/desktop-*.png; do

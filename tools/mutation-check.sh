@@ -27,7 +27,7 @@ mutations=(
   "hunt-argument@engine/response_methods.cpp@const double b = u + parameter_ / (4.0 * u);@const double b = u + parameter_ / (2.0 * u);@engine_response_methods_test engine_response_run_test model_response_model_test vektool@^(engine_response_(methods|run)_test[.]|python_response_methods)"
   "hunt-sign@engine/response_methods.cpp@e * (erfcxDouble(u) - erfcxDouble(b));@e * (erfcxDouble(u) + erfcxDouble(b));@engine_response_methods_test engine_response_run_test model_response_model_test vektool@^(engine_response_(methods|run)_test[.]|python_response_methods)"
   "hunt-small-u-sign@engine/response_methods.cpp@? erfcDouble(u) - e * erfcxDouble(b)@? erfcDouble(u) + e * erfcxDouble(b)@engine_response_methods_test engine_response_run_test model_response_model_test vektool@^(engine_response_(methods|run)_test[.]|python_response_methods)"
-  "table-month-rounding@engine/response_methods.cpp@std::floor((t + 15.0) / kAverageMonthDays + 0.5);@std::floor((t + 15.0) / kAverageMonthDays);@engine_response_methods_test engine_response_run_test model_response_model_test vektool@^(engine_response_(methods|run)_test[.]|python_response_methods)"
+  "table-month-rounding@engine/response_methods.cpp@std::floor((t + 15.0) / kCycleMeanMonthDays + 0.5);@std::floor((t + 15.0) / kCycleMeanMonthDays);@engine_response_methods_test engine_response_run_test model_response_model_test vektool@^(engine_response_(methods|run)_test[.]|python_response_methods)"
   "table-cumulative@engine/response_methods.cpp@sum += static_cast<double>(s);@sum = static_cast<double>(s);@engine_response_methods_test engine_response_run_test model_response_model_test vektool@^(engine_response_(methods|run)_test[.]|python_response_methods)"
   "erfc-coefficient@engine/special_functions.cpp@8.81952221241769090e02,@8.81952221241769090e02 * 1.0001,@engine_response_methods_test engine_response_run_test model_response_model_test vektool@^(engine_response_(methods|run)_test[.]|python_response_methods)"
   "exp-coefficient@engine/special_functions.cpp@p = p * r + 1.0 / 6.0;@p = p * r + 1.0 / 6.001;@engine_response_methods_test engine_response_run_test model_response_model_test vektool@^(engine_response_(methods|run)_test[.]|python_response_methods)"
@@ -37,6 +37,16 @@ mutations=(
   "synthesis-last-year@model/synthesis.cpp@if (year >= md.inputStartYear && year <= md.inputEndYear) return std::nullopt;@if (year >= md.inputStartYear && year < md.inputEndYear) return std::nullopt;@model_synthesis_test@^model_synthesis_test[.]"
   "year-type-rescue@model/year_types.cpp@[static_cast<size_t>(row)] > 0.0f;@[static_cast<size_t>(row)] >= 0.0f;@model_year_types_test@^model_year_types_test[.]"
   "import-soil-moisture@model/imports.cpp@reader.read(path, basis == SoilMoisture::Without);@reader.read(path, basis == SoilMoisture::With);@model_imports_test@^model_imports_test[.]"
+  "kernel-key-parameter@engine/location_response.cpp@std::bit_cast<std::uint32_t>(parameter) == std::bit_cast<std::uint32_t>(other.parameter);@true;@engine_computation_test engine_response_run_test@^engine_(computation|response_run)_test[.]"
+  "kernel-key-table@engine/location_response.cpp@return table == other.table;@return true;@engine_computation_test engine_response_run_test@^engine_(computation|response_run)_test[.]"
+  "validation-last-month@model/model_validation.cpp@for (int c = 0; c < 12; ++c)@for (int c = 0; c < 11; ++c)@model_model_validation_test@^model_model_validation_test[.]"
+  "validation-value-year@model/model_validation.cpp@p.year = firstYear + k;@p.year = firstYear;@model_model_validation_test@^model_model_validation_test[.]"
+  "validation-name-width@model/model_validation.cpp@if (kept.size() <= static_cast<std::size_t>(kReportLocationNameWidth)) continue;@if (kept.size() < static_cast<std::size_t>(kReportLocationNameWidth)) continue;@model_model_validation_test@^model_model_validation_test[.]"
+  "doubtful-daily-month@model/model_validation.cpp@v * 31.0@v * 30.0@model_model_validation_test@^model_model_validation_test[.]"
+  "stale-tolerance@model/model_validation.cpp@2e-5 *@2e-4 *@model_model_validation_test@^model_model_validation_test[.]"
+  "unused-location-type@model/model_validation.cpp@loc.UseInOutput == 0 || loc.isWell()@loc.isWell()@model_model_validation_test@^model_model_validation_test[.]"
+  "safe-save-fsync@common/safe_save.cpp@if (ok && ::fsync(fd_) != 0)@if (ok && false)@common_safe_save_sync_test@^common_safe_save_sync_test[.]"
+  "csv-lone-cr@results/csv_export.cpp@find_first_of(\",\\\"\\r\\n\")@find_first_of(\",\\\"\\n\")@results_export_test@^results_export_test[.]"
 )
 
 selected=("$@")

@@ -4,6 +4,7 @@
 #include "model/model_validation.h"
 #include "vektool/command.h"
 #include "vektool/messages.h"
+#include "vektool/usage_errors.h"
 
 #include <cstdio>
 
@@ -26,10 +27,10 @@ const char *kUsage = "usage: vektool check FILE.vek\n\n"
                      "1 it does not read or would be refused, 2 bad arguments.\n";
 
 int runCheck(const vektool::Args &args) {
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
-        std::fprintf(stderr, "%s", kUsage);
-        return 2;
-    }
+    if (args.size() == 1 && args[0].size() > 1 && args[0][0] == '-')
+        return vektool::usageError("check", "unknown option " + args[0], kUsage);
+    if (args.size() != 1 || args[0].empty()) return vektool::usageError("check", "name one model file", kUsage);
+    if (!vektool::canOpen("check", args[0])) return 1;
     const vek::ModelFileCheck c = vek::checkModelFile(args[0]);
     bool ok = vektool::report(c.read);
     if (ok) ok = vektool::reportProblems(args[0], c.validation);

@@ -15,6 +15,7 @@
 #include "vektool/convert_map_options.h"
 #include "vektool/convert_response_options.h"
 #include "vektool/messages.h"
+#include "vektool/usage_errors.h"
 
 #include <charconv>
 #include <cstdio>
@@ -284,10 +285,9 @@ bool writeStage(vek::ModelDocument &doc, const ConvertOptions &o) {
 
 int runConvert(const vektool::Args &args) {
     ConvertOptions o;
-    if (std::string err = parseArgs(args, o); !err.empty()) {
-        std::fprintf(stderr, "vektool convert: %s\n\n%s", err.c_str(), kUsage);
-        return 2;
-    }
+    if (std::string err = parseArgs(args, o); !err.empty())
+        return vektool::usageError("convert", err,
+                                   std::string(kUsage) + vektool::kFormOptionsUsage + vektool::kResponseOptionsUsage);
     // The document gives the writer its messages and holds the structural
     // change of the synthesized years.
     vek::ModelDocument doc;

@@ -6,10 +6,12 @@
 #include "results/export_layout.h"
 #include "results/graph_data.h"
 #include "results/output_results.h"
+#include "results/selection.h"
 #include "results/text_report.h"
 #include "results/xlsx_export.h"
 #include "vektool/command.h"
 #include "vektool/messages.h"
+#include "vektool/usage_errors.h"
 
 #include <charconv>
 #include <cstdio>
@@ -83,23 +85,35 @@ const char *kUsage = "usage: vektool report REPORT.out [options]\n\n"
                      "  --yearly                  year totals only (default monthly)\n"
                      "  --year-type 0|1|2         show months in Calendar (0), Irrigation (1, the\n"
                      "                            report's own) or USGS (2) years\n"
+                     "  --units UNIT              af (acre-feet, the report's own; default), m3, ML,\n"
+                     "                            dam3, or mean rates cfs, m3/s\n"
                      "  --no-diversion            leave out the CU of ground water/net recharge tables\n"
                      "  --no-stream               leave out the depletion/accretion tables\n"
                      "  --graph-data              print the graph data as JSON instead\n"
                      "  --screen WIDTHxHEIGHT     screen size for the graph placement (1280x1024)\n"
                      "  --crlf                    end report lines with CR LF\n"
-                     "  --xlsx FILE.xlsx          write an Excel workbook: a run sheet, then one sheet\n"
-                     "                            per selected location and summary\n"
-                     "  --csv FILE                write CSV (- for standard output): one record per\n"
-                     "                            location, table and year: location,type,year,\n"
-                     "                            twelve months,total\n"
+                     "  --xlsx FILE.xlsx          write an Excel workbook: a run sheet (heading facts,\n"
+                     "                            units, response methods), then one sheet per\n"
+                     "                            selected location and summary\n"
+                     "  --csv FILE                write CSV (- for standard output), one record per\n"
+                     "                            location, table and year: position,kind,location,\n"
+                     "                            site_type,factor,quantity,year, twelve months,total,\n"
+                     "                            cumulative,row,units,year_type,method,sdf,a_w,lambda,\n"
+                     "                            response_table,table_after\n"
+                     "  --layout wide|long        the CSV's layout; long: one record per location,\n"
+                     "                            table and month: position,kind,location,site_type,\n"
+                     "                            factor,quantity,year,month (ISO, 1980-11),days,value,\n"
+                     "                            units,year_type,method,sdf,a_w,lambda,\n"
+                     "                            response_table,table_after\n"
                      "  --output FILE, -o FILE    write the text report or the graph data to FILE\n"
                      "                            instead of standard output\n\n"
-                     "A report written without location tables (output format 2) gives its two\n"
-                     "summaries. No output may be the report itself. When the report cannot be read\n"
-                     "completely, what was read is still printed or written, but never over an\n"
-                     "existing file: it goes to a new file beside it (NAME.partial.EXT), and the\n"
-                     "message says where.\n\n"
+                     "docs/file-formats.md describes every column. A report written without\n"
+                     "location tables (output format 2) gives its two summaries. No output may be\n"
+                     "the report itself. When the report cannot be read completely, what was read\n"
+                     "is still printed or written, but never over an existing file: it goes to a\n"
+                     "new file beside it (NAME.partial.EXT), and the message says where. Values the\n"
+                     "report printed as asterisks are counted on standard error (vektool run\n"
+                     "MODEL.vek --csv FILE exports them from the engine).\n\n"
                      "Exit status: 0 read and printed, 1 the report could not be read completely\n"
                      "or a file could not be written, 2 bad options.\n";
 
@@ -110,22 +124,7 @@ std::optional<int> toInt(const std::string &s) {
     return v;
 }
 
-std::vector<std::string> splitCommas(const std::string &s) {
-    std::vector<std::string> out;
-    size_t b = 0;
-    while (true) {
-        size_t e = s.find(',', b);
-        out.push_back(s.substr(b, e == std::string::npos ? std::string::npos : e - b));
-        if (e == std::string::npos) break;
-        b = e + 1;
-    }
-    return out;
-}
-
-int usageError(const std::string &what) {
-    std::fprintf(stderr, "vektool report: %s\n", what.c_str());
-    return 2;
-}
+int usageError(const std::string &what) { return vektool::usageError("report", what, kUsage); }
 
 namespace fs = std::filesystem;
 
@@ -182,156 +181,174 @@ Writer bytesWriter(const std::string &bytes) {
     };
 }
 
-int runReport(const vektool::Args &args) {
+struct ReportOptions {
     std::string path, locations = "all", years = "all", screen, xlsxPath, csvPath, outputPath;
     int yearType = -1;
     bool graphData = false, crlf = false;
-    vek::ViewChoices choices;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
-        auto value = [&](std::string &into) {
-            if (i + 1 >= args.size()) return false;
-            into = args[++i];
-            return true;
-        };
-        if (a == "--locations") {
-            if (!value(locations)) return usageError("--locations needs a value");
-        } else if (a == "--years") {
-            if (!value(years)) return usageError("--years needs a value");
-        } else if (a == "--yearly") {
-            choices.scale = vek::ViewChoices::Yearly;
-        } else if (a == "--year-type") {
-            std::string v;
-            if (!value(v)) return usageError("--year-type needs a value");
-            auto t = toInt(v);
-            if (!t || *t < 0 || *t > 2) return usageError("--year-type must be 0, 1 or 2");
-            yearType = *t;
-        } else if (a == "--no-diversion") {
-            choices.showDiversion = false;
-        } else if (a == "--no-stream") {
-            choices.showStream = false;
-        } else if (a == "--graph-data") {
-            graphData = true;
-        } else if (a == "--crlf") {
-            crlf = true;
-        } else if (a == "--xlsx") {
-            if (!value(xlsxPath) || xlsxPath.empty()) return usageError("--xlsx needs a file name");
-        } else if (a == "--csv") {
-            if (!value(csvPath) || csvPath.empty()) return usageError("--csv needs a file name");
-        } else if (a == "--output" || a == "-o") {
-            if (!value(outputPath) || outputPath.empty()) return usageError(a + " needs a file name");
-        } else if (a == "--screen") {
-            if (!value(screen)) return usageError("--screen needs a value");
-        } else if (!a.empty() && a[0] == '-') {
-            return usageError("unknown option " + a);
-        } else if (path.empty()) {
-            path = a;
-        } else {
-            return usageError("only one report can be read");
-        }
-    }
-    if (path.empty()) return usageError("no report named (see vektool report --help)");
-    if (graphData && (!xlsxPath.empty() || !csvPath.empty()))
-        return usageError("--graph-data cannot be combined with --xlsx or --csv");
-    if (!outputPath.empty() && (!xlsxPath.empty() || !csvPath.empty()))
-        return usageError("--output names the file of the text report or the graph data; --xlsx and --csv name "
-                          "their own");
-    // An output onto the report itself would destroy what is being read.
-    for (const std::string *out : {&xlsxPath, &csvPath, &outputPath})
-        if (!out->empty() && *out != "-" && vek::sameFile(path, *out))
-            return usageError(*out + " is the report being read; give the output another name");
-    if (!xlsxPath.empty() && !csvPath.empty() && (xlsxPath == csvPath || vek::sameFile(xlsxPath, csvPath)))
-        return usageError("--xlsx and --csv name the same file");
+    vek::CsvLayout layout = vek::CsvLayout::Wide;
+    bool layoutGiven = false;
     int screenWidth = 1280, screenHeight = 1024;
-    if (!screen.empty()) {
-        size_t x = screen.find('x');
-        auto w = x == std::string::npos ? std::nullopt : toInt(screen.substr(0, x));
-        auto h = x == std::string::npos ? std::nullopt : toInt(screen.substr(x + 1));
-        if (!w || !h || *w <= 0 || *h <= 0) return usageError("--screen must look like 1280x1024");
-        screenWidth = *w;
-        screenHeight = *h;
+    vek::ViewChoices choices;
+};
+
+// The option at args[i] (and its value); an empty string, or what is wrong.
+std::string parseOption(const vektool::Args &args, size_t &i, ReportOptions &o) {
+    const std::string &a = args[i];
+    auto value = [&](std::string &into) {
+        if (i + 1 >= args.size()) return false;
+        into = args[++i];
+        return true;
+    };
+    std::string v;
+    if (a == "--locations") return value(o.locations) ? "" : "--locations needs a value";
+    if (a == "--years") return value(o.years) ? "" : "--years needs a value";
+    if (a == "--yearly") return o.choices.scale = vek::ViewChoices::Yearly, "";
+    if (a == "--no-diversion") return o.choices.showDiversion = false, "";
+    if (a == "--no-stream") return o.choices.showStream = false, "";
+    if (a == "--graph-data") return o.graphData = true, "";
+    if (a == "--crlf") return o.crlf = true, "";
+    if (a == "--screen") return value(o.screen) ? "" : "--screen needs a value";
+    if (a == "--xlsx") return value(o.xlsxPath) && !o.xlsxPath.empty() ? "" : "--xlsx needs a file name";
+    if (a == "--csv") return value(o.csvPath) && !o.csvPath.empty() ? "" : "--csv needs a file name";
+    if (a == "--output" || a == "-o")
+        return value(o.outputPath) && !o.outputPath.empty() ? "" : a + " needs a file name";
+    if (a == "--year-type") {
+        if (!value(v)) return "--year-type needs a value";
+        const auto t = toInt(v);
+        if (!t || *t < 0 || *t > 2) return "--year-type must be 0, 1 or 2";
+        o.yearType = *t;
+        return "";
     }
+    if (a == "--units") {
+        if (!value(v)) return "--units needs a value";
+        const auto u = vek::unitFromOption(v);
+        if (!u) return "--units takes " + vek::unitOptionList() + ", not '" + v + "'";
+        o.choices.units = *u;
+        return "";
+    }
+    if (a == "--layout") {
+        if (!value(v) || (v != "wide" && v != "long")) return "--layout takes wide or long";
+        o.layout = v == "long" ? vek::CsvLayout::Long : vek::CsvLayout::Wide;
+        o.layoutGiven = true;
+        return "";
+    }
+    if (!a.empty() && a[0] == '-' && a != "-") return "unknown option " + a;
+    if (!o.path.empty()) return "only one report can be read";
+    o.path = a;
+    return "";
+}
+
+// The options and how they go together; an empty string, or what is wrong.
+std::string parseOptions(const vektool::Args &args, ReportOptions &o) {
+    for (size_t i = 0; i < args.size(); ++i)
+        if (std::string err = parseOption(args, i, o); !err.empty()) return err;
+    if (o.path.empty()) return "no report named";
+    const bool exports = !o.xlsxPath.empty() || !o.csvPath.empty();
+    if (o.graphData && exports) return "--graph-data cannot be combined with --xlsx or --csv";
+    if (!o.outputPath.empty() && exports)
+        return "--output names the file of the text report or the graph data; --xlsx and --csv name their own";
+    if (o.layoutGiven && o.csvPath.empty()) return "--layout is the layout of the CSV (--csv)";
+    if (o.layout == vek::CsvLayout::Long && o.choices.scale == vek::ViewChoices::Yearly)
+        return "--layout long has a record per month; --yearly has no months";
+    // An output onto the report itself would destroy what is being read.
+    for (const std::string *out : {&o.xlsxPath, &o.csvPath, &o.outputPath})
+        if (!out->empty() && *out != "-" && vek::sameFile(o.path, *out))
+            return *out + " is the report being read; give the output another name";
+    if (!o.xlsxPath.empty() && !o.csvPath.empty() && (o.xlsxPath == o.csvPath || vek::sameFile(o.xlsxPath, o.csvPath)))
+        return "--xlsx and --csv name the same file";
+    if (!o.screen.empty()) {
+        const size_t x = o.screen.find('x');
+        const auto w = x == std::string::npos ? std::nullopt : toInt(o.screen.substr(0, x));
+        const auto h = x == std::string::npos ? std::nullopt : toInt(o.screen.substr(x + 1));
+        if (!w || !h || *w <= 0 || *h <= 0) return "--screen must look like 1280x1024";
+        o.screenWidth = *w;
+        o.screenHeight = *h;
+    }
+    return "";
+}
+
+// The selected locations and years into the choices; an empty string, or
+// what names nothing in the report.
+std::string select(const vek::OutputResults &results, ReportOptions &o) {
+    if (std::string err = vek::selectLocations(results, o.locations, o.choices.locations); !err.empty()) return err;
+    return vek::selectYears(results, o.years, o.choices.years);
+}
+
+// The workbook and the CSV; false when one could not be written.
+bool writeExports(const vek::OutputResults &results, const ReportOptions &o, bool complete,
+                  vektool::MessagePrinter &prompter) {
+    bool written = true;
+    const std::string csv = o.csvPath.empty() ? std::string() : vek::buildCsv(results, o.choices, o.layout);
+    if (o.csvPath == "-") vektool::writeStandardOutput(csv);
+    prompter.printHeld();
+    if (!o.xlsxPath.empty()) {
+        const vek::WorkbookInfo info = vek::workbookInfoFor(o.path);
+        written = writeOutput(o.xlsxPath, complete, o.path,
+                              [&](const std::string &target, vek::SafeSave::Replace replace, std::string *error) {
+                                  vek::WorkbookOptions options;
+                                  options.replace = replace;
+                                  const LibraryMessagesDropped quiet;
+                                  return vek::writeWorkbook(target, results, o.choices, info, error, options);
+                              });
+    }
+    if (!o.csvPath.empty() && o.csvPath != "-")
+        written = writeOutput(o.csvPath, complete, o.path, bytesWriter(csv)) && written;
+    return written;
+}
+
+// Values of the output that the report printed as asterisks: said, with
+// where to get them.
+void sayUnprinted(const vek::OutputResults &results, const vek::ViewChoices &choices, const std::string &path) {
+    const long long n = vek::unprintedInLayout(results, vek::exportLayout(results, choices));
+    if (n == 0) return;
+    std::fprintf(stderr,
+                 "vektool report: %lld value%s of %s did not fit the report's 9-column fields (printed as "
+                 "asterisks) and %s left out (\"-\", or an empty cell); vektool run MODEL.vek --csv FILE (or "
+                 "--xlsx FILE) exports every value straight from the engine.\n",
+                 n, n == 1 ? "" : "s", path.c_str(), n == 1 ? "is" : "are");
+}
+
+int runReport(const vektool::Args &args) {
+    ReportOptions o;
+    if (std::string err = parseOptions(args, o); !err.empty()) return usageError(err);
 
     vektool::MessagePrinter prompter;
     prompter.hold = true; // what was read is printed before the reader's message
     vek::OutputResults results;
-    bool complete = results.Load(path, prompter);
+    bool complete = results.Load(o.path, prompter);
     // A report without titled tables: its untitled summaries.
-    if (complete && results.locations.empty()) complete = results.LoadUntitledSummaries(path, prompter);
+    if (complete && results.locations.empty()) complete = results.LoadUntitledSummaries(o.path, prompter);
     if (!results.headingRead) {
         // Nothing read that could be shown: the message alone.
         prompter.printHeld();
         return 1;
     }
-    if (yearType >= 0) results.changeYearType(yearType);
-    choices.yearType = results.yearType;
-
-    const int count = static_cast<int>(results.locations.size());
-    auto selectionError = [&](const std::string &what) {
+    if (o.yearType >= 0) results.changeYearType(o.yearType);
+    o.choices.yearType = results.yearType;
+    if (std::string err = select(results, o); !err.empty()) {
         prompter.printHeld();
-        return usageError(what);
-    };
-    if (locations == "all") {
-        for (int i = 0; i < count; ++i)
-            choices.locations.push_back(i);
-    } else {
-        for (const std::string &s : splitCommas(locations)) {
-            auto v = toInt(s);
-            if (!v || *v < 0 || *v >= count)
-                return selectionError("no location '" + s + "' (the report has " + std::to_string(count) + ")");
-            choices.locations.push_back(*v);
-        }
-    }
-    const int printed = results.printedYears();
-    if (years == "all") {
-        for (int p = 0; p <= printed; ++p)
-            choices.years.push_back(p);
-    } else {
-        for (const std::string &s : splitCommas(years)) {
-            if (s == "avg" || s == "Avg" || s == "Average") {
-                choices.years.push_back(printed);
-                continue;
-            }
-            auto v = toInt(s);
-            if (!v || *v < results.firstPrintYear || *v > results.lastPrintYear)
-                return selectionError("no year '" + s + "' (the report prints " +
-                                      std::to_string(results.firstPrintYear) + " to " +
-                                      std::to_string(results.lastPrintYear) + ")");
-            choices.years.push_back(*v - results.firstPrintYear);
-        }
+        return usageError(err);
     }
 
     bool written = true;
-    if (!xlsxPath.empty() || !csvPath.empty()) {
-        const std::string csv = csvPath.empty() ? std::string() : vek::buildCsv(results, choices);
-        if (csvPath == "-") vektool::writeStandardOutput(csv);
-        prompter.printHeld();
-        if (!xlsxPath.empty()) {
-            const vek::WorkbookInfo info = vek::workbookInfoFor(path);
-            written = writeOutput(xlsxPath, complete, path,
-                                  [&](const std::string &target, vek::SafeSave::Replace replace, std::string *error) {
-                                      vek::WorkbookOptions options;
-                                      options.replace = replace;
-                                      const LibraryMessagesDropped quiet;
-                                      return vek::writeWorkbook(target, results, choices, info, error, options);
-                                  });
-        }
-        if (!csvPath.empty() && csvPath != "-")
-            written = writeOutput(csvPath, complete, path, bytesWriter(csv)) && written;
+    if (!o.xlsxPath.empty() || !o.csvPath.empty()) {
+        written = writeExports(results, o, complete, prompter);
     } else {
-        const std::string out = graphData
-                                    ? vek::plotToJson(vek::preparePlot(results, choices, screenWidth, screenHeight))
-                                    : vek::buildTextReport(results, choices, crlf ? "\r\n" : "\n", &prompter);
-        if (outputPath.empty() || outputPath == "-") vektool::writeStandardOutput(out);
+        const std::string out =
+            o.graphData ? vek::plotToJson(vek::preparePlot(results, o.choices, o.screenWidth, o.screenHeight))
+                        : vek::buildTextReport(results, o.choices, o.crlf ? "\r\n" : "\n", &prompter);
+        if (o.outputPath.empty() || o.outputPath == "-") vektool::writeStandardOutput(out);
         prompter.printHeld();
-        if (!outputPath.empty() && outputPath != "-")
-            written = writeOutput(outputPath, complete, path, bytesWriter(out));
+        if (!o.outputPath.empty() && o.outputPath != "-")
+            written = writeOutput(o.outputPath, complete, o.path, bytesWriter(out));
     }
+    if (written) sayUnprinted(results, o.choices, o.path);
     // Say so when the output holds no table: a selection of nothing, or a
     // report without any.
-    if (written && (complete || count > 0) && vek::exportLayout(results, choices).blocks.empty())
+    const int count = static_cast<int>(results.locations.size());
+    if (written && (complete || count > 0) && vek::exportLayout(results, o.choices).blocks.empty())
         std::fprintf(stderr, "vektool report: %s; only the heading facts were written.\n",
-                     count == 0 ? (path + " holds no tables").c_str() : "the selection holds no table");
+                     count == 0 ? (o.path + " holds no tables").c_str() : "the selection holds no table");
     return complete && written ? 0 : 1;
 }
 

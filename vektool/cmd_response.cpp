@@ -4,6 +4,7 @@
 #include "engine/response_methods.h"
 #include "model/response_table_import.h"
 #include "vektool/command.h"
+#include "vektool/usage_errors.h"
 
 #include <charconv>
 #include <cmath>
@@ -36,10 +37,7 @@ const char *kUsage = "usage: vektool response --method infinite|alluvial|hunt|ta
                      "Exit status: 0 printed, 1 the table could not be read or output not written,\n"
                      "2 bad options.\n";
 
-int usageError(const std::string &what) {
-    std::fprintf(stderr, "vektool response: %s\n\n%s", what.c_str(), kUsage);
-    return 2;
-}
+int usageError(const std::string &what) { return vektool::usageError("response", what, kUsage); }
 
 // A finite double, locale-free.
 std::optional<double> number(const std::string &text) {

@@ -46,24 +46,31 @@ std::optional<double> number(const std::string &text) {
     return v;
 }
 
-// Applies one METHOD to one location; an error text when it cannot.
-std::string applyMethod(vek::Location &loc, const std::string &text) {
-    std::vector<std::pair<std::string, std::string>> fields;
-    std::string method;
+// METHOD,key=value,...: the method's keyword and its fields; an error text
+// when an item is not key=value.
+std::string splitMethod(const std::string &text, std::string &method,
+                        std::vector<std::pair<std::string, std::string>> &fields) {
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = text.find(',', start);
         const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        if (method.empty() && start == 0) {
+        if (start == 0) {
             method = item;
         } else {
             const std::size_t eq = item.find('=');
             if (eq == std::string::npos || eq == 0) return "'" + item + "' is not key=value";
             fields.emplace_back(item.substr(0, eq), item.substr(eq + 1));
         }
-        if (comma == std::string::npos) break;
+        if (comma == std::string::npos) return {};
         start = comma + 1;
     }
+}
+
+// Applies one METHOD to one location; an error text when it cannot.
+std::string applyMethod(vek::Location &loc, const std::string &text) {
+    std::vector<std::pair<std::string, std::string>> fields;
+    std::string method;
+    if (std::string problem = splitMethod(text, method, fields); !problem.empty()) return problem;
     vek::engine::ResponseMethod m{};
     if (!vek::engine::methodFromKeyword(method, m))
         return "unknown method '" + method + "' (infinite, alluvial, hunt or table)";

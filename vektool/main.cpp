@@ -2,6 +2,7 @@
 // jobs, through the same document core as the desktop program.
 #include "programs/ending_signals.h"
 #include "vektool/command.h"
+#include "vektool/usage_errors.h"
 
 #include "vek_version.h"
 
@@ -95,8 +96,12 @@ static int runCommandLine(int argc, char **argv) {
             return c.run(args);
         }
     }
-    std::fprintf(stderr, "vektool: unknown command '%s'\n", name.c_str());
-    printHelp();
+    std::vector<std::string> names;
+    for (const auto &c : vektool::commands())
+        names.emplace_back(c.name);
+    const std::string nearest = vektool::nearestWord(name, names);
+    std::fprintf(stderr, "vektool: unknown command '%s'%s (vektool --help)\n", name.c_str(),
+                 nearest.empty() ? "" : ("; did you mean " + nearest + "?").c_str());
     return 2;
 }
 

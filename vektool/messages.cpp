@@ -1,7 +1,13 @@
 // vektool's messages (see messages.h).
 #include "vektool/messages.h"
 
+#include "common/utf8_path.h"
+
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
 
 namespace vektool {
 
@@ -12,6 +18,25 @@ void refuse(const std::string &question, const char *answer) {
 }
 
 } // namespace
+
+bool canOpen(const std::string &command, const std::string &path) {
+    const std::filesystem::path p = vek::pathFromUtf8(path);
+    std::error_code ec;
+    const auto st = std::filesystem::status(p, ec);
+    std::string why;
+    if (!std::filesystem::exists(st))
+        why = std::generic_category().message(ec ? ec.value() : ENOENT);
+    else if (std::filesystem::is_directory(st))
+        why = "it is a folder";
+    else {
+        errno = 0;
+        std::ifstream in(p, std::ios::binary);
+        if (in) return true;
+        why = std::generic_category().message(errno ? errno : EACCES);
+    }
+    std::fprintf(stderr, "vektool %s: cannot open %s: %s\n", command.c_str(), path.c_str(), why.c_str());
+    return false;
+}
 
 void MessagePrinter::message(const std::string &text) {
     shown.push_back(text);

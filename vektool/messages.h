@@ -18,6 +18,11 @@ namespace vektool {
 // Prints one message.
 void say(const std::string &text);
 
+// Says "vektool COMMAND: cannot open PATH: REASON" (the system's reason, or
+// that it is a folder) and returns false when the file cannot be opened for
+// reading; true when it can.
+bool canOpen(const std::string &command, const std::string &path);
+
 // Prints an operation's warnings and its error; true when it succeeded.
 bool report(const vek::OperationResult &result);
 

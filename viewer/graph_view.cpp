@@ -28,6 +28,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 namespace vek {
 
@@ -164,18 +165,29 @@ void GraphView::place(const QPoint &frameTopLeft, const QSize &size) {
     }
 }
 
-void GraphView::buildChart() {
-    if (!chartView_) return;
-    const GraphData &g = data_;
-    const int numPoints = g.numPoints(), numSeries = g.numSeries();
-    GraphBuildState b;
-    b.builds = built_.builds + 1;
-    b.numPoints = numPoints;
-    b.numSeries = numSeries;
-    b.settingsFileLoaded = styleLoaded_;
+namespace {
 
-    // A limit that is not given comes from the data, 0 at the bottom for
-    // all-positive data.
+// Where the points stand on the x axis. The average row is no year: its
+// points stand after a gap, drawn apart from the years' line. The gap is as
+// wide as the average itself (a year's twelve months), and never under a
+// fortieth of the axis, so it shows on a long monthly axis too.
+struct XSlots {
+    int points = 0;
+    int avgFirst = -1; // the first point of the average, -1 without one
+    int gap = 0;
+
+    explicit XSlots(const GraphData &g) : points(g.numPoints()) {
+        avgFirst = g.averageFirst >= 0 && g.averageFirst < points ? g.averageFirst : -1;
+        gap = avgFirst > 0 ? std::max({1, points - avgFirst, points / 40}) : 0;
+    }
+    int x(int k) const { return avgFirst >= 0 && k >= avgFirst ? k + gap : k; }
+    int count() const { return points + gap; }
+    bool inAverage(int k) const { return avgFirst >= 0 && k >= avgFirst; }
+};
+
+// The y range: a limit that is not given comes from the data, 0 at the
+// bottom for all-positive data.
+std::pair<double, double> yRange(const GraphData &g) {
     double lo = 10000.0, hi = -10000.0;
     for (const GraphSeries &s : g.series)
         for (size_t k = 0; k < s.values.size(); ++k) {
@@ -184,115 +196,96 @@ void GraphView::buildChart() {
             hi = std::max(hi, s.values[k]);
         }
     if (lo > 0 && hi > lo) lo = 0;
-    double y0 = g.yMin <= kNotGiven ? lo : g.yMin;
-    double y1 = g.yMax <= kNotGiven ? hi : g.yMax;
+    double y0 = g.yMin <= GraphView::kNotGiven ? lo : g.yMin;
+    double y1 = g.yMax <= GraphView::kNotGiven ? hi : g.yMax;
     if (y1 < y0) std::swap(y0, y1);
-    b.yMin = y0;
-    b.yMax = y1;
-    b.gridValue = g.gridValue;
-    b.labelEvery = std::max(g.labelEvery, 1);
-    b.title = QString::fromStdString(g.title);
+    return {y0, y1};
+}
 
-    auto *chart = new QChart();
-    // Without a colour of the user's own the graph follows the desktop's
-    // palette, dark ones included; texts and lines contrast with whichever
-    // background it gets.
-    const QColor background = style_.background.isValid() ? style_.background : palette().color(QPalette::Base);
-    const QColor ink = !style_.background.isValid()     ? palette().color(QPalette::Text)
+struct ChartColors {
+    QColor background, ink, faint;
+};
+
+// Without a colour of the user's own the graph follows the desktop's
+// palette, dark ones included; texts and lines contrast with whichever
+// background it gets.
+ChartColors chartColors(const GraphStyleSettings &style, const QPalette &palette) {
+    const QColor background = style.background.isValid() ? style.background : palette.color(QPalette::Base);
+    const QColor ink = !style.background.isValid()      ? palette.color(QPalette::Text)
                        : background.lightnessF() < 0.5f ? QColor(Qt::white)
                                                         : QColor(Qt::black);
     const QColor faint = QColor::fromRgbF(static_cast<float>(0.75 * background.redF() + 0.25 * ink.redF()),
                                           static_cast<float>(0.75 * background.greenF() + 0.25 * ink.greenF()),
                                           static_cast<float>(0.75 * background.blueF() + 0.25 * ink.blueF()));
-    chart->setBackgroundBrush(background);
-    chart->setTitleBrush(ink);
-    chart->legend()->setLabelColor(ink);
-    chart->setMargins(QMargins(8, 8, 8, 8));
-    QFont tf = chart->titleFont();
-    tf.setPointSizeF(tf.pointSizeF() * 1.3);
-    tf.setBold(true);
-    chart->setTitleFont(tf);
-    chart->setTitle(b.title);
+    return {background, ink, faint};
+}
 
-    // The average row is no year: its points stand after a gap, drawn apart
-    // from the years' line. The gap is as wide as the average itself (a
-    // year's twelve months), and never under a fortieth of the axis, so it
-    // shows on a long monthly axis too.
-    const int avgFirst = g.averageFirst >= 0 && g.averageFirst < numPoints ? g.averageFirst : -1;
-    const int gap = avgFirst > 0 ? std::max({1, numPoints - avgFirst, numPoints / 40}) : 0;
-    const auto xOf = [avgFirst, gap](int k) { return avgFirst >= 0 && k >= avgFirst ? k + gap : k; };
-    const int xSlots = numPoints + gap;
-
-    auto *axisX = new QCategoryAxis();
-    axisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    // The axis draws the ticks and grid lines; its own labels would be cut
-    // to one point's width, so it keeps blank ones (which reserve the room)
-    // and the texts are laid over it once the plot area is known.
-    const bool gridPerPoint = b.gridValue & 2;
-    for (int k = 0; k < numPoints; ++k)
-        b.labels.append(QString::fromStdString(g.labels[static_cast<size_t>(k)]));
+// The x axis draws the ticks and grid lines; its own labels would be cut to
+// one point's width, so it keeps blank ones (which reserve the room) and
+// the texts are laid over it once the plot area is known.
+QCategoryAxis *xAxis(const GraphData &g, const XSlots &spots, bool gridPerPoint) {
+    auto *axis = new QCategoryAxis();
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     if (gridPerPoint) {
-        for (int k = 0; k < numPoints; ++k)
-            axisX->append(" " + QString(k, QChar(0x200B)), xOf(k));
+        for (int k = 0; k < spots.points; ++k)
+            axis->append(" " + QString(k, QChar(0x200B)), spots.x(k));
     } else {
         // Long series: a tick every xTicks points, no vertical grid lines.
         const int every = std::max(g.xTicks, 1);
         int n = 0;
-        for (int k = 0; k < numPoints; k += every)
-            axisX->append(" " + QString(n++, QChar(0x200B)), xOf(k));
-        if (n == 0) axisX->append(" ", std::max(xSlots, 1) - 0.5);
+        for (int k = 0; k < spots.points; k += every)
+            axis->append(" " + QString(n++, QChar(0x200B)), spots.x(k));
+        if (n == 0) axis->append(" ", std::max(spots.count(), 1) - 0.5);
     }
-    axisX->setRange(-0.5, std::max(xSlots, 1) - 0.5);
-    axisX->setGridLineVisible(gridPerPoint);
-    axisX->setTitleText(QString::fromStdString(g.bottomTitle));
+    axis->setRange(-0.5, std::max(spots.count(), 1) - 0.5);
+    axis->setGridLineVisible(gridPerPoint);
+    axis->setTitleText(QString::fromStdString(g.bottomTitle));
+    return axis;
+}
 
-    auto *axisY = new QValueAxis();
+QValueAxis *yAxis(const GraphData &g, const GraphBuildState &b) {
+    auto *axis = new QValueAxis();
     double r0 = b.yMin, r1 = b.yMax;
     if (r1 - r0 <= 0) { // nothing to span: show a small band around the value
         r0 -= 1.0;
         r1 += 1.0;
     }
-    axisY->setRange(r0, r1);
-    axisY->setTickCount(9);
+    axis->setRange(r0, r1);
+    axis->setTickCount(9);
     // Round tick values; the range only widens, so every value stays in view
     // and two graphs given one range still share one.
-    axisY->applyNiceNumbers();
-    axisY->setLabelFormat("%g");
-    axisY->setGridLineVisible(b.gridValue & 1);
-    axisY->setTitleText(QString::fromStdString(g.leftTitle));
+    axis->applyNiceNumbers();
+    axis->setLabelFormat("%g");
+    axis->setGridLineVisible(b.gridValue & 1);
+    axis->setTitleText(QString::fromStdString(g.leftTitle));
+    return axis;
+}
 
-    for (QAbstractAxis *axis : {static_cast<QAbstractAxis *>(axisX), static_cast<QAbstractAxis *>(axisY)}) {
-        axis->setLabelsBrush(ink);
-        axis->setTitleBrush(ink);
-        axis->setLinePenColor(ink);
-        axis->setGridLineColor(faint);
-    }
-    chart->addAxis(axisX, Qt::AlignBottom);
-    chart->addAxis(axisY, Qt::AlignLeft);
-
-    // A series is drawn as one line per run of points that hold a value, so
-    // a gap breaks the line instead of bridging it, and the average starts
-    // a run of its own. The first run of every series is added first, in
-    // series order, so chart series s stands for series s (legend entry,
-    // colour kept in the settings file); the further runs follow, drawn
-    // alike and without legend entries of their own.
+// A series is drawn as one line per run of points that hold a value, so a
+// gap breaks the line instead of bridging it, and the average starts a run
+// of its own. The first run of every series is added first, in series
+// order, so chart series s stands for series s (legend entry, colour kept
+// in the settings file); the further runs follow, drawn alike and without
+// legend entries of their own.
+void addSeries(QChart *chart, const GraphData &g, const GraphStyleSettings &style, const XSlots &spots) {
+    const int numSeries = g.numSeries();
     std::vector<std::vector<QLineSeries *>> runs(static_cast<size_t>(numSeries));
     std::set<QLineSeries *> averageRuns;
     for (int s = 0; s < numSeries; ++s) {
         const GraphSeries &gs = g.series[static_cast<size_t>(s)];
         auto &mine = runs[static_cast<size_t>(s)];
         bool open = false;
-        for (int k = 0; k < numPoints && k < static_cast<int>(gs.values.size()); ++k) {
-            if (k == avgFirst) open = false;
+        for (int k = 0; k < spots.points && k < static_cast<int>(gs.values.size()); ++k) {
+            if (k == spots.avgFirst) open = false;
             if (k < static_cast<int>(gs.present.size()) && !gs.present[static_cast<size_t>(k)]) {
                 open = false;
                 continue;
             }
             if (!open || mine.empty()) {
                 mine.push_back(new QLineSeries());
-                if (avgFirst >= 0 && k >= avgFirst) averageRuns.insert(mine.back());
+                if (spots.inAverage(k)) averageRuns.insert(mine.back());
             }
-            mine.back()->append(xOf(k), gs.values[static_cast<size_t>(k)]);
+            mine.back()->append(spots.x(k), gs.values[static_cast<size_t>(k)]);
             open = true;
         }
         if (mine.empty()) mine.push_back(new QLineSeries());
@@ -300,20 +293,20 @@ void GraphView::buildChart() {
     const auto addRun = [&](QLineSeries *run, int s) {
         run->setName(QString::fromStdString(g.series[static_cast<size_t>(s)].legend));
         chart->addSeries(run);
-        run->attachAxis(axisX);
-        run->attachAxis(axisY);
+        for (QAbstractAxis *axis : chart->axes())
+            run->attachAxis(axis);
         // A lone point draws no line: show it as a dot. The average is
         // always marked.
-        run->setPointsVisible(style_.markers || run->count() == 1 || g.markPoints || averageRuns.count(run) > 0);
+        run->setPointsVisible(style.markers || run->count() == 1 || g.markPoints || averageRuns.count(run) > 0);
     };
     for (int s = 0; s < numSeries; ++s) {
         QLineSeries *series = runs[static_cast<size_t>(s)].front();
         addRun(series, s);
         QPen pen = series->pen();
-        pen.setWidth(style_.lineWidth);
-        if (s < static_cast<int>(style_.series.size())) {
-            if (style_.series[s].color.isValid()) pen.setColor(style_.series[s].color);
-            pen.setStyle(style_.series[s].style);
+        pen.setWidth(style.lineWidth);
+        if (s < static_cast<int>(style.series.size())) {
+            if (style.series[s].color.isValid()) pen.setColor(style.series[s].color);
+            pen.setStyle(style.series[s].style);
         }
         series->setPen(pen);
     }
@@ -326,21 +319,110 @@ void GraphView::buildChart() {
                 marker->setVisible(false);
         }
     }
+}
+
+void placeLegend(QLegend *legend, bool shown, const QString &position) {
+    legend->setVisible(shown);
+    if (position == "top")
+        legend->setAlignment(Qt::AlignTop);
+    else if (position == "left")
+        legend->setAlignment(Qt::AlignLeft);
+    else if (position == "right")
+        legend->setAlignment(Qt::AlignRight);
+    else
+        legend->setAlignment(Qt::AlignBottom);
+}
+
+// Places the x labels under their points in a plot area of that size:
+// every label-spacing-th one, more sparsely when they would crowd.
+void placeXLabels(const QList<QGraphicsSimpleTextItem *> &items, int every, const XSlots &spots, const QRectF &plot) {
+    const int n = spots.points, avgFirst = spots.avgFirst;
+    int widest = 1;
+    for (auto *it : items)
+        widest = std::max(widest, int(it->boundingRect().width()));
+    int step = std::max(every, 1);
+    while (step < n && ((n + step - 1) / step) * (widest + 10) > plot.width())
+        ++step;
+    // When labels must be dropped, the ones naming a year ("11/89") are
+    // kept first, spaced so they do not touch.
+    bool yearAnchors = false;
+    if (step > every)
+        for (auto *it : items)
+            if (it->text().contains('/')) yearAnchors = true;
+    const auto xAt = [&](int k) {
+        return plot.left() + (spots.x(k) + 0.5) / std::max(spots.count(), 1) * plot.width();
+    };
+    // The average's label is always shown: it says what stands apart. A
+    // year's label that would touch it gives way.
+    double avgLeft = 1e9;
+    if (avgFirst >= 0) avgLeft = xAt(avgFirst) - items[avgFirst]->boundingRect().width() / 2 - 10;
+    double lastRight = -1e9;
+    for (int k = 0; k < n; ++k) {
+        QGraphicsSimpleTextItem *it = items[k];
+        const double x = xAt(k);
+        const double w = it->boundingRect().width();
+        it->setPos(x - w / 2, plot.bottom() + 6);
+        bool show = k % step == 0;
+        if (yearAnchors) {
+            show = it->text().contains('/') && x - w / 2 >= lastRight + 10;
+            if (show) lastRight = x + w / 2;
+        }
+        if (avgFirst >= 0 && k < avgFirst && x + w / 2 > avgLeft) show = false;
+        if (k == avgFirst)
+            show = true;
+        else if (avgFirst >= 0 && k > avgFirst && !yearAnchors)
+            show = show && x - w / 2 >= lastRight + 10;
+        if (k == avgFirst) lastRight = x + w / 2;
+        it->setVisible(show);
+    }
+}
+
+} // namespace
+
+void GraphView::buildChart() {
+    if (!chartView_) return;
+    const GraphData &g = data_;
+    const int numPoints = g.numPoints();
+    GraphBuildState b;
+    b.builds = built_.builds + 1;
+    b.numPoints = numPoints;
+    b.numSeries = g.numSeries();
+    b.settingsFileLoaded = styleLoaded_;
+    std::tie(b.yMin, b.yMax) = yRange(g);
+    b.gridValue = g.gridValue;
+    b.labelEvery = std::max(g.labelEvery, 1);
+    b.title = QString::fromStdString(g.title);
+    for (int k = 0; k < numPoints; ++k)
+        b.labels.append(QString::fromStdString(g.labels[static_cast<size_t>(k)]));
+
+    auto *chart = new QChart();
+    const ChartColors colors = chartColors(style_, palette());
+    chart->setBackgroundBrush(colors.background);
+    chart->setTitleBrush(colors.ink);
+    chart->legend()->setLabelColor(colors.ink);
+    chart->setMargins(QMargins(8, 8, 8, 8));
+    QFont tf = chart->titleFont();
+    tf.setPointSizeF(tf.pointSizeF() * 1.3);
+    tf.setBold(true);
+    chart->setTitleFont(tf);
+    chart->setTitle(b.title);
+
+    const XSlots spots(g);
+    QCategoryAxis *axisX = xAxis(g, spots, b.gridValue & 2);
+    for (QAbstractAxis *axis : {static_cast<QAbstractAxis *>(axisX), static_cast<QAbstractAxis *>(yAxis(g, b))}) {
+        axis->setLabelsBrush(colors.ink);
+        axis->setTitleBrush(colors.ink);
+        axis->setLinePenColor(colors.ink);
+        axis->setGridLineColor(colors.faint);
+        chart->addAxis(axis, axis == axisX ? Qt::AlignBottom : Qt::AlignLeft);
+    }
+    addSeries(chart, g, style_, spots);
 
     b.legendShown = g.showLegends && style_.legendPosition != "none";
     if (g.showLegends)
         for (const GraphSeries &s : g.series)
             b.legends.append(QString::fromStdString(s.legend));
-    QLegend *lg = chart->legend();
-    lg->setVisible(b.legendShown);
-    if (style_.legendPosition == "top")
-        lg->setAlignment(Qt::AlignTop);
-    else if (style_.legendPosition == "left")
-        lg->setAlignment(Qt::AlignLeft);
-    else if (style_.legendPosition == "right")
-        lg->setAlignment(Qt::AlignRight);
-    else
-        lg->setAlignment(Qt::AlignBottom);
+    placeLegend(chart->legend(), b.legendShown, style_.legendPosition);
 
     // X labels as text items of the chart, placed under their points.
     QList<QGraphicsSimpleTextItem *> items;
@@ -350,47 +432,8 @@ void GraphView::buildChart() {
         item->setBrush(axisX->labelsBrush());
         items << item;
     }
-    const int every = b.labelEvery;
-    auto placeLabels = [items, every, n = numPoints, xSlots, xOf, avgFirst](const QRectF &plot) {
-        int widest = 1;
-        for (auto *it : items)
-            widest = std::max(widest, int(it->boundingRect().width()));
-        // Every label-spacing-th label, more sparsely when they would crowd.
-        int step = std::max(every, 1);
-        while (step < n && ((n + step - 1) / step) * (widest + 10) > plot.width())
-            ++step;
-        // When labels must be dropped, the ones naming a year ("11/89")
-        // are kept first, spaced so they do not touch.
-        bool yearAnchors = false;
-        if (step > every)
-            for (auto *it : items)
-                if (it->text().contains('/')) yearAnchors = true;
-        const auto xAt = [&](int k) { return plot.left() + (xOf(k) + 0.5) / std::max(xSlots, 1) * plot.width(); };
-        // The average's label is always shown: it says what stands apart. A
-        // year's label that would touch it gives way.
-        double avgLeft = 1e9;
-        if (avgFirst >= 0) avgLeft = xAt(avgFirst) - items[avgFirst]->boundingRect().width() / 2 - 10;
-        double lastRight = -1e9;
-        for (int k = 0; k < n; ++k) {
-            QGraphicsSimpleTextItem *it = items[k];
-            const double x = xAt(k);
-            const double w = it->boundingRect().width();
-            it->setPos(x - w / 2, plot.bottom() + 6);
-            bool show = k % step == 0;
-            if (yearAnchors) {
-                show = it->text().contains('/') && x - w / 2 >= lastRight + 10;
-                if (show) lastRight = x + w / 2;
-            }
-            if (avgFirst >= 0 && k < avgFirst && x + w / 2 > avgLeft) show = false;
-            if (k == avgFirst)
-                show = true;
-            else if (avgFirst >= 0 && k > avgFirst && !yearAnchors)
-                show = show && x - w / 2 >= lastRight + 10;
-            if (k == avgFirst) lastRight = x + w / 2;
-            it->setVisible(show);
-        }
-    };
-    connect(chart, &QChart::plotAreaChanged, chart, placeLabels);
+    connect(chart, &QChart::plotAreaChanged, chart,
+            [items, every = b.labelEvery, spots](const QRectF &plot) { placeXLabels(items, every, spots, plot); });
 
     QChart *old = chart_;
     // The view gives up its previous chart without deleting it: the one

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -79,18 +80,7 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     showStreamBox_ = new QCheckBox("Show Depletion/Accretion Data", this);
     showStreamBox_->setChecked(true);
 
-    report_ = new QPlainTextEdit(this);
-    // The box shows the report; it takes no typing (an edited number would
-    // reach Save To File and Print as if the engine had computed it), but
-    // its text can be selected and copied.
-    report_->setReadOnly(true);
-    report_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    report_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    report_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    report_->setFont(mono);
-    report_->setTabStopDistance(QFontMetricsF(mono).horizontalAdvance(QLatin1Char('0')) * 11);
+    makeReportBox();
 
     const char *names[6] = {"Print", "Save To File", "Plot", "View in Wordpad", "Done", "Help"};
     const int ids[6] = {IDC_PRINT, IDC_SAVE, IDC_PLOT, IDC_WORDPAD, IDC_DONE, IDC_HELP};
@@ -104,11 +94,31 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     // The buttons keep their place on the left and follow the bottom edge.
     buttonRow->addStretch(1);
 
+    layoutControls(scaleBox, yearBox, locLabel, yearsLabel, buttonRow);
+
+    struct Named {
+        QWidget *w;
+        int id;
+    };
+    for (const Named &n : {Named{yearly_, IDC_YEARLY}, Named{monthly_, IDC_MONTHLY}, Named{calendar_, IDC_CALENDAR},
+                           Named{irrigation_, IDC_IRRIGATION}, Named{usgs_, IDC_USGS}, Named{locations_, IDC_LOCATIONS},
+                           Named{years_, IDC_YEARS}, Named{report_, IDC_REPORT},
+                           Named{showDiversionBox_, IDC_SHOW_DIVERSION}, Named{showStreamBox_, IDC_SHOW_STREAM}})
+        n.w->setObjectName(QString("ctl%1").arg(n.id));
+
+    connectControls();
+
+    onUpdate();
+}
+
+void VEKOutputView::layoutControls(QGroupBox *scaleBox, QGroupBox *yearBox, QLabel *locLabel, QLabel *yearsLabel,
+                                   QHBoxLayout *buttonRow) {
     auto *left = new QVBoxLayout;
     auto *groups = new QHBoxLayout;
     groups->addWidget(scaleBox);
     groups->addWidget(yearBox);
     left->addLayout(groups);
+    left->addLayout(makeUnitsRow());
     left->addSpacing(4);
     left->addWidget(locLabel);
     left->addWidget(locations_);
@@ -141,17 +151,24 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
+}
 
-    struct Named {
-        QWidget *w;
-        int id;
-    };
-    for (const Named &n : {Named{yearly_, IDC_YEARLY}, Named{monthly_, IDC_MONTHLY}, Named{calendar_, IDC_CALENDAR},
-                           Named{irrigation_, IDC_IRRIGATION}, Named{usgs_, IDC_USGS}, Named{locations_, IDC_LOCATIONS},
-                           Named{years_, IDC_YEARS}, Named{report_, IDC_REPORT},
-                           Named{showDiversionBox_, IDC_SHOW_DIVERSION}, Named{showStreamBox_, IDC_SHOW_STREAM}})
-        n.w->setObjectName(QString("ctl%1").arg(n.id));
+void VEKOutputView::makeReportBox() {
+    report_ = new QPlainTextEdit(this);
+    // The box shows the report; it takes no typing (an edited number would
+    // reach Save To File and Print as if the engine had computed it), but
+    // its text can be selected and copied.
+    report_->setReadOnly(true);
+    report_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    report_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    report_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    report_->setFont(mono);
+    report_->setTabStopDistance(QFontMetricsF(mono).horizontalAdvance(QLatin1Char('0')) * 11);
+}
 
+void VEKOutputView::connectControls() {
     auto rebuild = [this] { buildReport("\r\n"); };
     connect(locations_, &QListWidget::itemSelectionChanged, this, rebuild);
     connect(years_, &QListWidget::itemSelectionChanged, this, rebuild);
@@ -159,6 +176,7 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     connect(monthly_, &QRadioButton::clicked, this, rebuild);
     connect(showDiversionBox_, &QCheckBox::clicked, this, rebuild);
     connect(showStreamBox_, &QCheckBox::clicked, this, rebuild);
+    connect(units_, &QComboBox::currentIndexChanged, this, rebuild);
     connect(calendar_, &QRadioButton::clicked, this, [this] { OnYearType(0); });
     connect(irrigation_, &QRadioButton::clicked, this, [this] { OnYearType(1); });
     connect(usgs_, &QRadioButton::clicked, this, [this] { OnYearType(2); });
@@ -168,8 +186,25 @@ VEKOutputView::VEKOutputView(OutputResults *results, QWidget *parent, Prompter *
     connect(buttons_[3], &QPushButton::clicked, this, &VEKOutputView::OnViewInWordpad);
     connect(buttons_[4], &QPushButton::clicked, this, &VEKOutputView::OnDone);
     connect(buttons_[5], &QPushButton::clicked, this, &VEKOutputView::OnHelp);
+}
 
-    onUpdate();
+QLayout *VEKOutputView::makeUnitsRow() {
+    // The engine reports acre-feet; the other units are converted from them.
+    auto *label = new QLabel("Units:", this);
+    units_ = new QComboBox(this);
+    for (const ResultUnitFacts &f : kResultUnits)
+        units_->addItem(QString("%1 (%2)").arg(QString::fromLatin1(f.name), QString::fromLatin1(f.option)));
+    units_->setCurrentIndex(0);
+    units_->setObjectName("units");
+    units_->setAccessibleName("Units");
+    units_->setToolTip("The unit of the report, the graphs and the workbook. The engine computes acre-feet; the "
+                       "volumes are converted by exact factors (1 acre-foot = 1233.48183754752 m3) and the rates "
+                       "are each month's mean over its seconds.");
+    label->setBuddy(units_);
+    auto *row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(units_, 1);
+    return row;
 }
 
 VEKOutputView::~VEKOutputView() {
@@ -207,6 +242,9 @@ ViewChoices VEKOutputView::readControls() {
     yearType = calendar_->isChecked() ? 0 : usgs_->isChecked() ? 2 : 1;
     showDiversion = showDiversionBox_->isChecked();
     showStream = showStreamBox_->isChecked();
+    const int unit = units_->currentIndex();
+    units =
+        unit >= 0 && unit < static_cast<int>(std::size(kResultUnits)) ? kResultUnits[unit].unit : ResultUnit::AcreFeet;
     ViewChoices c;
     for (int i = 0; i < locations_->count(); ++i)
         if (locations_->item(i)->isSelected()) c.locations.push_back(i);
@@ -216,6 +254,7 @@ ViewChoices VEKOutputView::readControls() {
     c.yearType = yearType;
     c.showDiversion = showDiversion;
     c.showStream = showStream;
+    c.units = units;
     return c;
 }
 

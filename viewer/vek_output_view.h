@@ -17,8 +17,11 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
+class QLayout;
 class QListWidget;
 class QPlainTextEdit;
 class QPrinter;
@@ -77,6 +80,10 @@ class VEKOutputView : public QWidget {
     QRadioButton *usgsButton() const { return usgs_; }
     QCheckBox *showDiversionCheck() const { return showDiversionBox_; }
     QCheckBox *showStreamCheck() const { return showStreamBox_; }
+    // The unit of the report, the graphs and the workbook: acre-feet (the
+    // engine's) and the units results/result_units.h converts to, in its
+    // order.
+    QComboBox *unitsBox() const { return units_; }
     QPushButton *printButton() const { return buttons_[0]; }
     QPushButton *saveToFileButton() const { return buttons_[1]; }
     QPushButton *plotButton() const { return buttons_[2]; }
@@ -89,6 +96,7 @@ class VEKOutputView : public QWidget {
     int yearType = 1;
     bool showDiversion = true;
     bool showStream = true;
+    ResultUnit units = ResultUnit::AcreFeet;
     std::string reportText;
 
     // Reads the controls into the members and the choices.
@@ -153,6 +161,12 @@ class VEKOutputView : public QWidget {
     void statusMessage(const QString &text);
 
   private:
+    // The "Units:" label and its choice.
+    QLayout *makeUnitsRow();
+    void makeReportBox();
+    void layoutControls(QGroupBox *scaleBox, QGroupBox *yearBox, QLabel *locLabel, QLabel *yearsLabel,
+                        QHBoxLayout *buttonRow);
+    void connectControls();
     void message(const QString &text);
     // No program opened the report: offers to save it elsewhere.
     void offerToSaveInstead(const QString &path);
@@ -176,6 +190,7 @@ class VEKOutputView : public QWidget {
     QListWidget *years_ = nullptr;
     QCheckBox *showDiversionBox_ = nullptr;
     QCheckBox *showStreamBox_ = nullptr;
+    QComboBox *units_ = nullptr;
     QPlainTextEdit *report_ = nullptr;
     QPushButton *buttons_[6] = {};
     std::vector<QPointer<GraphView>> graphs_;

@@ -246,6 +246,8 @@ class LocationResult:
     @property
     def factor(self) -> float | None: ...
     @property
+    def response(self) -> dict[str, Any] | None: ...
+    @property
     def diversion(self) -> _Table: ...
     @property
     def stream(self) -> _Table: ...
@@ -306,6 +308,8 @@ class Results:
         year_type: _YearType | None = None,
         locations: Sequence[int] | None = None,
         tables: Literal["diversion", "stream"] | Sequence[str] | None = None,
+        units: Literal["af", "m3", "ML", "dam3", "cfs", "m3/s"] | None = None,
+        layout: Literal["long"] | None = None,
     ) -> Any: ...
     def text_report(
         self,

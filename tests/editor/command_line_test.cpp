@@ -6,13 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
 
 namespace {
 
@@ -99,4 +103,83 @@ TEST_F(CommandLine, SmokeTestFailsOnAMissingOrBrokenFile) {
     EXPECT_EQ(cut.status, 1);
     EXPECT_TRUE(cut.err.contains("Unexpected EOF")) << cut.err.toStdString();
     EXPECT_TRUE(cut.err.contains("did not open cleanly")) << cut.err.toStdString();
+}
+
+namespace {
+
+QString twoLocations() { return QString::fromStdString(vek::test::dataPath("results/two_locations.out")); }
+
+// The colours the series lines are drawn in: the strokes of the SVG's
+// two-pixel groups (the axes and grid are one pixel wide).
+std::set<std::string> seriesColours(const std::string &svg) {
+    std::set<std::string> out;
+    for (std::size_t at = 0; (at = svg.find("<g ", at)) != std::string::npos; ++at) {
+        const std::string tag = svg.substr(at, svg.find('>', at) - at);
+        const std::size_t stroke = tag.find("stroke=\"#");
+        if (stroke != std::string::npos && tag.find("stroke-width=\"2\"") != std::string::npos &&
+            svg.compare(svg.find('>', at) + 1, 10, "\n<polyline") == 0)
+            out.insert(tag.substr(stroke + 8, 7));
+    }
+    return out;
+}
+
+// Pixels of a colour (not white, grey or black) inside the image's middle.
+int colouredPixels(const QImage &image) {
+    int n = 0;
+    for (int y = image.height() / 10; y < image.height() * 8 / 10; ++y)
+        for (int x = image.width() / 10; x < image.width() * 9 / 10; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 60) ++n;
+        }
+    return n;
+}
+
+} // namespace
+
+// VEKView --plot draws the graphs of a selection into an image file with no
+// display at all, in each format it names, and says nothing on the way.
+TEST_F(CommandLine, PlotWritesEveryFormatWithoutADisplay) {
+    const std::string dir = vek::test::freshDir("command_line_plot");
+    const auto plot = [&](const QString &file, QStringList more) {
+        return vekview(QStringList{"--plot", twoLocations(), "-o", QString::fromStdString(dir) + "/" + file} + more,
+                       false);
+    };
+    Outcome png = plot("stream.png", {"--locations", "0,1,4", "--no-diversion", "--size", "900x500"});
+    ASSERT_EQ(png.status, 0) << png.err.toStdString();
+    EXPECT_EQ(png.err, "");
+    const QImage image(QString::fromStdString(dir + "/stream.png"));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(900, 500));
+    EXPECT_GT(colouredPixels(image), 1000);
+    Outcome empty = plot("empty.png", {"--locations", "0", "--years", "avg", "--no-diversion", "--size", "900x500"});
+    ASSERT_EQ(empty.status, 0) << empty.err.toStdString();
+    EXPECT_LT(colouredPixels(QImage(QString::fromStdString(dir + "/empty.png"))), colouredPixels(image) / 2);
+
+    // One series path (and colour) per location drawn: three in the stream
+    // graph, one when one location is chosen; both graphs one above the other.
+    ASSERT_EQ(plot("three.svg", {"--locations", "0,1,4", "--no-diversion"}).status, 0);
+    const std::string three = vek::test::readFile(dir + "/three.svg");
+    EXPECT_EQ(seriesColours(three).size(), 3u) << three.substr(0, 2000);
+    ASSERT_EQ(plot("one.svg", {"--locations", "1", "--yearly", "--units", "m3"}).status, 0);
+    const std::string one = vek::test::readFile(dir + "/one.svg");
+    EXPECT_EQ(seriesColours(one).size(), 1u);
+    EXPECT_NE(one.find("cubic metres"), std::string::npos);
+    EXPECT_NE(one.find("Diversion/Recharge Data"), std::string::npos);
+    EXPECT_NE(one.find("Stream Depletion/Accretion Data"), std::string::npos);
+
+    ASSERT_EQ(plot("both.pdf", {"--year-type", "0"}).status, 0);
+    const std::string pdf = vek::test::readFile(dir + "/both.pdf");
+    EXPECT_EQ(pdf.rfind("%PDF-1.", 0), 0u);
+    EXPECT_NE(pdf.find("%%EOF", pdf.size() - 16), std::string::npos);
+    EXPECT_NE(pdf.find("/Type /Page\n"), std::string::npos);
+    EXPECT_EQ(pdf.find("/Type /Page\n"), pdf.rfind("/Type /Page\n")); // one page
+
+    // What cannot be drawn or named says so in one line, and writes nothing.
+    Outcome gif = plot("x.gif", {});
+    EXPECT_EQ(gif.status, 1);
+    EXPECT_TRUE(gif.err.contains("png, svg, pdf")) << gif.err.toStdString();
+    Outcome year = plot("x.png", {"--years", "1850"});
+    EXPECT_EQ(year.status, 2);
+    EXPECT_TRUE(year.err.contains("no year '1850'")) << year.err.toStdString();
+    EXPECT_FALSE(std::filesystem::exists(dir + "/x.png"));
 }

@@ -123,7 +123,7 @@ std::string nameOf(const QWidget *w) {
 // lies inside its parent, and each has at least the room its text needs.
 void expectNothingOverlapsOrIsCut(QWidget *page, const std::string &where) {
     const auto all = controls(page);
-    ASSERT_EQ(all.size(), 30u) << "every control of the template, " << where;
+    ASSERT_EQ(all.size(), 30u) << "every control of the form, " << where;
     auto rectOf = [page](QWidget *w) { return QRect(w->mapTo(page, QPoint(0, 0)), w->size()); };
     for (size_t i = 0; i < all.size(); ++i) {
         QWidget *a = all[i];
@@ -251,7 +251,7 @@ TEST(FormLayout, TileKeepsEveryFormInsideTheArea) {
             EXPECT_FALSE(windows[i]->geometry().intersects(windows[j]->geometry())) << i << " " << j;
 }
 
-TEST(FormLayout, MinimumIsTheTemplateSize) {
+TEST(FormLayout, MinimumIsTheClassicSize) {
     Shell shell(QSize(1920, 1080));
     QWidget *page = shell.view()->widget();
     DialogUnits du(page);

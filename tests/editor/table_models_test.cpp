@@ -4,12 +4,22 @@
 // it is asked for: there is no copy to fall out of step.
 #include "editor/location_list_model.h"
 #include "editor/month_table_model.h"
+#include "editor/pumping_record_dialog.h"
+#include "editor/pumping_record_model.h"
+#include "editor/response_shares_model.h"
+#include "editor/response_tables_dialog.h"
 #include "editor/vekview_view.h"
 #include "editor_test_support.h"
 #include "grid/cell_roles.h"
 
 #include <QAbstractItemModelTester>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QStringList>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -96,4 +106,38 @@ TEST_F(TableModels, MarksOfTheValidationAndOfDoubtfulValuesShowTogether) {
     EXPECT_EQ(h->index(0, 0).data(MarkRole).toInt(), static_cast<int>(CellMark::Refused));
     EXPECT_EQ(h->index(0, 0).data(Qt::ToolTipRole).toString(), "refused") << "the refusal says more";
     EXPECT_EQ(h->index(1, 1).data(MarkRole).toInt(), static_cast<int>(CellMark::None));
+}
+
+// The dialogs' models too: the pumping record through a unit switch, the
+// response shares through new tables, fewer months and a paste past the last
+// month (which adds rows).
+TEST_F(TableModels, DialogModelsKeepTheirContractThroughTheirChanges) {
+    {
+        PumpingRecordDialog record(doc.get(), 0);
+        QAbstractItemModelTester tester(record.tableModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
+        test::typeCell(record.table(), 2, 1, "12.5");
+        record.cfsRadio()->click();
+        record.acFtRadio()->click();
+        EXPECT_EQ(record.tableModel()->rowCount(), 12);
+        EXPECT_EQ(cellText(record.table(), 2, 1), "12.5");
+        record.reject();
+    }
+    ResponseTablesDialog tables(doc.get());
+    QAbstractItemModelTester tester(tables.sharesModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    EXPECT_EQ(tables.sharesModel()->rowCount(), 0) << "no table yet";
+    tables.addButton()->click();
+    tables.addButton()->click();
+    tables.selectTable("New table");
+    EXPECT_EQ(tables.sharesModel()->rowCount(), 12);
+    tables.monthsSpin()->setValue(3);
+    EXPECT_EQ(tables.sharesModel()->rowCount(), 3);
+    SpreadsheetView *shares = tables.sharesTable();
+    shares->setFocus();
+    shares->setCurrentIndex(tables.sharesModel()->index(2, ResponseSharesModel::Share));
+    QGuiApplication::clipboard()->setText("0.1\n0.2\n0.3");
+    QTest::keyClick(shares, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(tables.sharesModel()->rowCount(), 5);
+    EXPECT_EQ(cellText(shares, 4, ResponseSharesModel::Cumulative), "0.6");
+    tables.selectTable("New table (2)");
+    EXPECT_EQ(tables.sharesModel()->rowCount(), 12);
 }

@@ -24,6 +24,7 @@
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -119,14 +120,28 @@ TEST(WindowConventions, EscapeClosesTheHelp) {
     EXPECT_TRUE(alive.isNull() || !alive->isVisible());
 }
 
-// The method question's caption is drawn by the window manager, in its own
-// (often bold) font: the dialog is wide enough for it.
-TEST(WindowConventions, MethodDialogShowsItsWholeCaption) {
+// A choice dialog's caption is drawn by the window manager, in its own
+// (often bold) font, beside the title bar's buttons: each dialog, as it
+// opens, is wide enough for the whole caption and three buttons.
+TEST(WindowConventions, ChoiceDialogsShowTheirWholeCaption) {
     test::testApp();
-    SynthesisMethodDialog dlg;
-    QFont bold = dlg.font();
-    bold.setBold(true);
-    EXPECT_GT(dlg.minimumWidth(), QFontMetrics(bold).horizontalAdvance(dlg.windowTitle()) + 100);
+    std::vector<std::unique_ptr<QDialog>> dialogs;
+    dialogs.push_back(std::make_unique<SynthesisMethodDialog>());
+    dialogs.push_back(std::make_unique<AverageYearsDialog>(1980, 2004));
+    dialogs.push_back(std::make_unique<GivenYearDialog>(1980, 2004));
+    dialogs.push_back(std::make_unique<CycleDialog>(1980, 2004));
+    dialogs.push_back(std::make_unique<ImportOptionsDialog>());
+    dialogs.push_back(std::make_unique<SoilMoistureDialog>());
+    for (const auto &dlg : dialogs) {
+        dlg->show();
+        QApplication::processEvents();
+        QFont bold = dlg->font();
+        bold.setBold(true);
+        const int buttons = 3 * dlg->style()->pixelMetric(QStyle::PM_TitleBarButtonSize);
+        EXPECT_GE(dlg->width(), QFontMetrics(bold).horizontalAdvance(dlg->windowTitle()) + buttons)
+            << dlg->windowTitle().toStdString();
+        dlg->hide();
+    }
 }
 
 using FormKeys = test::FormFixture;

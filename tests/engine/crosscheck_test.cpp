@@ -5,7 +5,9 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "engine/kernel_variants.h"
 #include "support/test_files.h"
 #include "vek_process.h"
 
@@ -55,11 +57,14 @@ TEST(Crosscheck, OutputNamingTheInputFileLeavesItIntact) {
 // between used ones, and the untitled layout over 17 years with rows skipped
 // after the run; and steady rates of 200000 acre-feet a day whose printed
 // effects show each fraction almost to the last bit, over 35 years of leap
-// phases with steps up and down. Both computations and several threads must
-// write them.
+// phases with steps up and down. Both computations, several threads and every
+// kernel variant this processor runs must write them.
 TEST(Crosscheck, IndependentReports) {
     for (const char *deck : {"zero_factor_odd_rule", "late_output_tail", "format2_long", "fine_fractions"}) {
-        for (const char *env : {"", "VEK_SUPERPOSITION=reference", "VEK_THREADS=3"}) {
+        std::vector<std::string> envs{"", "VEK_SUPERPOSITION=reference", "VEK_THREADS=3"};
+        for (vek::engine::KernelVariant v : vek::engine::availableKernelVariants())
+            envs.push_back(std::string("VEK_KERNELS=") + vek::engine::kernelVariantName(v));
+        for (const std::string &env : envs) {
             const std::string dir = t::freshDir(std::string("engine_crosscheck_") + deck);
             t::writeFile(dir + "/model.vek",
                          t::readFile(t::dataPath(std::string("engine/crosscheck/") + deck + ".vek")));

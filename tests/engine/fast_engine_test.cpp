@@ -1,6 +1,6 @@
-// The default computation (kernels, several threads) against the
-// straightforward one on a spread of generated models: the reports must be
-// the same bytes.
+// The default computation (kernels, several threads, every kernel variant
+// this processor runs) against the straightforward one on a spread of
+// generated models: the reports must be the same bytes.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -14,10 +14,12 @@ namespace {
 namespace t = vek::test;
 using vek::bench::ModelShape;
 
-std::string run(const std::string &input, const std::string &output, bool reference, unsigned threads) {
+std::string run(const std::string &input, const std::string &output, bool reference, unsigned threads,
+                vek::engine::KernelVariant kernels = vek::engine::bestKernelVariant()) {
     vek::engine::EngineOptions options;
     options.reference = reference;
     options.threads = threads;
+    options.kernels = kernels;
     std::ostringstream console, errors;
     const int status = vek::engine::runEngine(input, output, options, console, errors);
     EXPECT_EQ(status, 0) << errors.str();
@@ -55,10 +57,12 @@ TEST_P(FastEngine, ReportsIdenticalToStraightforwardComputation) {
     t::writeFile(input, vek::bench::generateModel(s));
     const std::string reference = run(input, dir + "/reference.out", true, 1);
     ASSERT_GT(reference.size(), 1000u);
-    for (unsigned threads : {1u, 3u}) {
-        const std::string fast = run(input, dir + "/fast.out", false, threads);
-        EXPECT_TRUE(fast == reference) << "threads " << threads << ": diff -u " << dir << "/reference.out " << dir
-                                       << "/fast.out";
+    for (vek::engine::KernelVariant kernels : vek::engine::availableKernelVariants()) {
+        for (unsigned threads : {1u, 3u}) {
+            const std::string fast = run(input, dir + "/fast.out", false, threads, kernels);
+            EXPECT_TRUE(fast == reference) << vek::engine::kernelVariantName(kernels) << " threads " << threads
+                                           << ": diff -u " << dir << "/reference.out " << dir << "/fast.out";
+        }
     }
 }
 
@@ -74,7 +78,10 @@ TEST(FastEngine, FourHundredYearsIdentical) {
     const std::string dir = t::freshDir("engine_fast_400");
     const std::string input = dir + "/model.vek";
     t::writeFile(input, vek::bench::generateModel(s));
-    EXPECT_TRUE(run(input, dir + "/fast.out", false, 2) == run(input, dir + "/reference.out", true, 1));
+    const std::string reference = run(input, dir + "/reference.out", true, 1);
+    for (vek::engine::KernelVariant kernels : vek::engine::availableKernelVariants())
+        EXPECT_TRUE(run(input, dir + "/fast.out", false, 2, kernels) == reference)
+            << vek::engine::kernelVariantName(kernels);
 }
 
 } // namespace

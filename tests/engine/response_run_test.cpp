@@ -130,9 +130,43 @@ TEST(ResponseRun, ConstantRateFollowsEachMethod) {
     }
 }
 
+// Locations that share a factor but not a/W, lambda' or the table each get
+// the stream table they get alone. One thread, so that every location meets
+// the kernels the one before it left in the cache.
+TEST(ResponseRun, LocationsSharingAFactorKeepTheirOwnResponse) {
+    const char *tables = "table name=\"fast\" months=3 after=one\n0.3 0.2 0.1\n"
+                         "table name=\"slow\" months=4 after=hold\n0.1 0.1 0.1 0.1\n";
+    const std::vector<std::string> methods = {"alluvial a/W=0.3", "alluvial a/W=0.7",    "hunt lambda=0.5",
+                                              "hunt lambda=5",    "table name=\"fast\"", "table name=\"slow\""};
+    const std::string parameters = "2000 2002 0 2000 2002 ";
+    std::string section = std::string("Response methods 1\n") + tables;
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < methods.size(); ++i) {
+        section += "location " + std::to_string(i + 1) + " " + methods[i] + "\n";
+        names.push_back("Well " + std::to_string(i + 1));
+    }
+    const EngineOutcome all = run("engine_response_shared_factor",
+                                  deck(parameters + std::to_string(methods.size()) + " 0 4 0 0 1 1 0", names,
+                                       kSeasonRows, "150", section + "end\n"),
+                                  false, 1);
+    ASSERT_EQ(all.status, kExitNormal) << all.errors;
+    const auto together = t::reportTables(all.report);
+    ASSERT_GE(together.size(), 2 * methods.size());
+    for (std::size_t i = 0; i < methods.size(); ++i) {
+        SCOPED_TRACE(methods[i]);
+        const EngineOutcome one =
+            run("engine_response_shared_factor_alone",
+                deck(parameters + "1 0 4 0 0 1 1 0", {names[i]}, kSeasonRows, "150",
+                     std::string("Response methods 1\n") + tables + "location 1 " + methods[i] + "\nend\n"),
+                false, 1);
+        ASSERT_EQ(one.status, kExitNormal) << one.errors;
+        EXPECT_EQ(together[2 * i + 1], t::reportTables(one.report)[1]);
+    }
+}
+
 // A section with nothing but tables, or naming a location as the infinite
 // aquifer, leaves the report exactly as the file without it writes it.
-TEST(ResponseRun, InfiniteAquiferLocationsWriteTheReportOfOld) {
+TEST(ResponseRun, InfiniteAquiferLocationsWriteTheReportOfAModelWithoutMethods) {
     const auto base = [](const std::string &section) {
         return deck("2000 2001 1 2000 2003 2 0 1 0 1 1 1 0", {"North well", "South well"}, kSeasonRows, "150", section);
     };
@@ -169,7 +203,7 @@ double tableAgainstInfinite(float sdf) {
     double last = 0.0;
     const int months = 480;
     for (int n = 1; n <= months; ++n) {
-        const int t = static_cast<int>(std::lround(kAverageMonthDays * n)) - 15;
+        const int t = static_cast<int>(std::lround(kCycleMeanMonthDays * n)) - 15;
         const double cumulative = depletionFraction(sdf, t);
         char buf[32];
         const auto end = std::to_chars(buf, buf + sizeof buf, static_cast<float>(cumulative - last));

@@ -215,3 +215,58 @@ TEST(VekCommand, UnwritableConsoleFailsTheRun) {
     EXPECT_EQ(t::readFile(dir + "/err.txt"), err.str());
 #endif
 }
+
+namespace {
+
+// The environment's settings: a thread count beyond the machine is capped and
+// noted (a count of 100000 once started that many threads and their tables),
+// a kernel variant the processor lacks or a misspelt one is noted and
+// replaced, anything else that is not a positive count is ignored.
+TEST(VekCommand, EnvironmentSettingsAreCappedWithANote) {
+    const unsigned hardware = vek::engine::computingThreads(0);
+    const auto best = vek::engine::bestKernelVariant();
+    struct Row {
+        const char *threads;
+        const char *kernels;
+        unsigned expectThreads;
+        vek::engine::KernelVariant expectKernels;
+        const char *note; // part of the note, or "" for none
+    } rows[] = {
+        {"100000", nullptr, hardware, best, "VEK_THREADS=100000 is more than this machine's"},
+        {"99999999999999999999", nullptr, hardware, best, "VEK_THREADS=99999999999999999999 is more than"},
+        {"1", nullptr, 1, best, ""},
+        {nullptr, nullptr, 0, best, ""},
+        {"0", nullptr, 0, best, ""},
+        {"-4", nullptr, 0, best, ""},
+        {"2x", nullptr, 0, best, ""},
+        {nullptr, "baseline", 0, vek::engine::KernelVariant::Baseline, ""},
+        {nullptr, "avx9", 0, best, "VEK_KERNELS=avx9 is not one of baseline, avx2, avx512"},
+    };
+    for (const auto &r : rows) {
+        std::ostringstream notes;
+        const auto o = vek::engine::optionsFromEnvironment(nullptr, r.threads, r.kernels, notes);
+        const std::string what = std::string(r.threads ? r.threads : "-") + " " + (r.kernels ? r.kernels : "-");
+        EXPECT_EQ(o.threads, r.expectThreads) << what;
+        EXPECT_EQ(o.kernels, r.expectKernels) << what;
+        if (*r.note == 0) {
+            EXPECT_EQ(notes.str(), "") << what;
+        } else {
+            EXPECT_NE(notes.str().find(r.note), std::string::npos) << what << ": " << notes.str();
+            EXPECT_EQ(notes.str().find("rror"), std::string::npos) << "a note must not read as a failure";
+        }
+    }
+    EXPECT_EQ(vek::engine::computingThreads(hardware + 1), hardware);
+    EXPECT_EQ(vek::engine::computingThreads(1), 1u);
+}
+
+// The program itself: the run ends at once with the same report.
+TEST(VekCommand, ThreadCountBeyondTheMachineRunsOnItsThreads) {
+    const std::string dir = t::freshDir("engine_cmd_threads");
+    copyDeck(dir, "layout.vek", "model.vek");
+    const Outcome o = runVek(dir, "model.vek model.out", "", "VEK_THREADS=100000");
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.err.find(" note: VEK_THREADS=100000 is more than this machine's "), std::string::npos) << o.err;
+    EXPECT_EQ(t::readFile(dir + "/model.out"), t::readFile(t::dataPath("engine/layout.out")));
+}
+
+} // namespace

@@ -67,5 +67,5 @@ TEST(Calendar, DaysOfTheMonths) {
     EXPECT_EQ(daysOfCalendarMonth(1, 1900), 29) << "no century rule";
     EXPECT_EQ(daysOfCalendarMonth(13, 2001), 28) << "months wrap";
     // The average month and its reciprocal agree to single precision.
-    EXPECT_FLOAT_EQ(kAverageDaysPerMonth * kDailyPerMonthly, 1.0f);
+    EXPECT_FLOAT_EQ(kMonthlyToDailyRuleDays * kDailyPerMonthly, 1.0f);
 }

@@ -193,113 +193,116 @@ TEST(EngineRunner, StaleSynthesisQuestion) {
     }
 }
 
-TEST(EngineRunner, SavePrompt) {
-    std::string engine = fakeEngine("runner_save_engine", "echo ok\n");
-    {
-        // Never saved, No: asked to save first, nothing started, no
-        // message about a folder.
-        ScriptedPrompter p;
-        ModelDocument d;
-        fill(d);
-        p.yesNo.push_back(false);
-        EXPECT_EQ(run(d, p, engine).result, RunResult::Refused);
-        EXPECT_EQ(p.questions, std::vector<std::string>{vek::kSaveBeforeRunQuestion});
-        EXPECT_TRUE(p.messages.empty());
-        // Also when nothing has changed yet.
-        ModelDocument unchanged;
-        fill(unchanged);
-        unchanged.setModified(false);
-        p.yesNo.push_back(false);
-        EXPECT_EQ(run(unchanged, p, engine).result, RunResult::Refused);
-        EXPECT_EQ(p.questions.size(), 2u);
-        EXPECT_TRUE(p.messages.empty());
-        // A document the engine would refuse (a new one has no run years)
-        // is refused before anything is asked.
-        ModelDocument empty;
-        EXPECT_EQ(run(empty, p, engine).result, RunResult::Refused);
-        EXPECT_EQ(p.questions.size(), 2u);
-        ASSERT_EQ(p.messages.size(), 1u);
-        EXPECT_EQ(p.messages[0], std::string(vek::kModelCannotRunMessage) +
-                                     "The model has no years yet: set its Historical Start Year and End Year, "
-                                     "then the run's years.");
-    }
-    {
-        // Unsaved changes: Cancel (also a dismissed question) stops the run;
-        // the file on disk stays as it was.
-        ScriptedPrompter p;
-        ModelDocument d;
-        std::string dir = saveDoc(d, p, "runner_save_cancel");
-        d.setModified();
-        d.model.locations[0].name = "changed";
-        for (const char *answer : {vek::kCancelRun, ""}) {
-            p.choices.push_back(answer);
-            EXPECT_EQ(run(d, p, engine).result, RunResult::Refused);
-        }
-        ASSERT_EQ(p.choiceButtons.size(), 2u);
-        EXPECT_EQ(p.choiceButtons[0],
-                  (std::vector<std::string>{vek::kSaveAndRun, vek::kRunSavedFile, vek::kCancelRun}));
-        EXPECT_EQ(p.defaultChoices[0], vek::kSaveAndRun);
-        EXPECT_EQ(p.questions[0].rfind(d.path() + " has changes that are not saved.", 0), 0u) << p.questions[0];
-        EXPECT_FALSE(fs::exists(dir + "/ran.txt"));
-        EXPECT_EQ(vek::test::readFile(dir + "/model.vek").find("changed"), std::string::npos);
+TEST(EngineRunner, SavePromptOnANeverSavedDocument) {
+    const std::string engine = fakeEngine("runner_save_never_engine", "echo ok\n");
+    // Never saved, No: asked to save first, nothing started, no
+    // message about a folder.
+    ScriptedPrompter p;
+    ModelDocument d;
+    fill(d);
+    p.yesNo.push_back(false);
+    EXPECT_EQ(run(d, p, engine).result, RunResult::Refused);
+    EXPECT_EQ(p.questions, std::vector<std::string>{vek::kSaveBeforeRunQuestion});
+    EXPECT_TRUE(p.messages.empty());
+    // Also when nothing has changed yet.
+    ModelDocument unchanged;
+    fill(unchanged);
+    unchanged.setModified(false);
+    p.yesNo.push_back(false);
+    EXPECT_EQ(run(unchanged, p, engine).result, RunResult::Refused);
+    EXPECT_EQ(p.questions.size(), 2u);
+    EXPECT_TRUE(p.messages.empty());
+    // A document the engine would refuse (a new one has no run years)
+    // is refused before anything is asked.
+    ModelDocument empty;
+    EXPECT_EQ(run(empty, p, engine).result, RunResult::Refused);
+    EXPECT_EQ(p.questions.size(), 2u);
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0], std::string(vek::kModelCannotRunMessage) +
+                                 "The model has no years yet: set its Historical Start Year and End Year, "
+                                 "then the run's years.");
+}
 
-        // The saved file runs as it is, and the caller hears that it did.
-        p.choices.push_back(vek::kRunSavedFile);
-        bool savedFileChosen = false, started = false;
-        EngineRunHooks h;
-        h.programDirectory = engine;
-        h.savedFileChosen = [&] { savedFileChosen = true; };
-        h.engineStarting = [&] { started = true; };
-        EXPECT_EQ(runEngine(d, p, h), RunResult::Succeeded);
-        EXPECT_TRUE(savedFileChosen);
-        EXPECT_TRUE(started);
-        EXPECT_TRUE(d.isModified());
-        EXPECT_EQ(vek::test::readFile(dir + "/model.vek").find("changed"), std::string::npos);
-
-        // Save and Run saves first.
-        p.choices.push_back(vek::kSaveAndRun);
-        savedFileChosen = false;
-        EXPECT_EQ(runEngine(d, p, h), RunResult::Succeeded);
-        EXPECT_FALSE(savedFileChosen);
-        EXPECT_FALSE(d.isModified());
-        EXPECT_NE(vek::test::readFile(dir + "/model.vek").find("changed"), std::string::npos);
-    }
-    {
-        // Yes on a never-saved document asks for a name, saves and runs there.
-        ScriptedPrompter p;
-        ModelDocument d;
-        fill(d);
-        std::string dir = vek::test::freshDir("runner_save_yes");
-        p.yesNo.push_back(true);
-        EngineRunHooks h;
-        h.programDirectory = engine;
-        h.askSavePath = [&] { return dir + "/named.vek"; };
-        std::string opened;
-        h.openReport = [&](const std::string &n) { opened = n; };
-        EXPECT_EQ(runEngine(d, p, h), RunResult::Succeeded);
-        EXPECT_EQ(fs::path(opened), fs::path(dir) / "named.out");
-        EXPECT_EQ(vek::test::readFile(dir + "/ran.txt"), "named.vek named.out /dde\n");
-        EXPECT_FALSE(d.isModified());
-        // Yes with no name given (dialog cancelled) stops.
-        d.setModified();
-        p.yesNo.push_back(true);
-        ModelDocument fresh;
-        fill(fresh);
-        h.askSavePath = [] { return std::string(); };
-        EXPECT_EQ(runEngine(fresh, p, h), RunResult::Refused);
-    }
-    {
-        // A save that fails stops the run.
-        ScriptedPrompter p;
-        ModelDocument d;
-        std::string dir = saveDoc(d, p, "runner_save_fails");
-        d.setModified();
-        d.setPath(dir + "/gone/model.vek");
-        p.choices.push_back(vek::kSaveAndRun);
+TEST(EngineRunner, SavePromptOnUnsavedChanges) {
+    const std::string engine = fakeEngine("runner_save_changes_engine", "echo ok\n");
+    // Unsaved changes: Cancel (also a dismissed question) stops the run;
+    // the file on disk stays as it was.
+    ScriptedPrompter p;
+    ModelDocument d;
+    std::string dir = saveDoc(d, p, "runner_save_cancel");
+    d.setModified();
+    d.model.locations[0].name = "changed";
+    for (const char *answer : {vek::kCancelRun, ""}) {
+        p.choices.push_back(answer);
         EXPECT_EQ(run(d, p, engine).result, RunResult::Refused);
-        EXPECT_EQ(p.messages.back().substr(0, p.messages.back().find('\n')),
-                  "SaveInput: Unable to open VEK input file " + dir + "/gone/model.vek");
     }
+    ASSERT_EQ(p.choiceButtons.size(), 2u);
+    EXPECT_EQ(p.choiceButtons[0], (std::vector<std::string>{vek::kSaveAndRun, vek::kRunSavedFile, vek::kCancelRun}));
+    EXPECT_EQ(p.defaultChoices[0], vek::kSaveAndRun);
+    EXPECT_EQ(p.questions[0].rfind(d.path() + " has changes that are not saved.", 0), 0u) << p.questions[0];
+    EXPECT_FALSE(fs::exists(dir + "/ran.txt"));
+    EXPECT_EQ(vek::test::readFile(dir + "/model.vek").find("changed"), std::string::npos);
+
+    // The saved file runs as it is, and the caller hears that it did.
+    p.choices.push_back(vek::kRunSavedFile);
+    bool savedFileChosen = false, started = false;
+    EngineRunHooks h;
+    h.programDirectory = engine;
+    h.savedFileChosen = [&] { savedFileChosen = true; };
+    h.engineStarting = [&] { started = true; };
+    EXPECT_EQ(runEngine(d, p, h), RunResult::Succeeded);
+    EXPECT_TRUE(savedFileChosen);
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(d.isModified());
+    EXPECT_EQ(vek::test::readFile(dir + "/model.vek").find("changed"), std::string::npos);
+
+    // Save and Run saves first.
+    p.choices.push_back(vek::kSaveAndRun);
+    savedFileChosen = false;
+    EXPECT_EQ(runEngine(d, p, h), RunResult::Succeeded);
+    EXPECT_FALSE(savedFileChosen);
+    EXPECT_FALSE(d.isModified());
+    EXPECT_NE(vek::test::readFile(dir + "/model.vek").find("changed"), std::string::npos);
+}
+
+TEST(EngineRunner, SaveAsksForANameAndRunsThere) {
+    const std::string engine = fakeEngine("runner_save_name_engine", "echo ok\n");
+    // Yes on a never-saved document asks for a name, saves and runs there.
+    ScriptedPrompter p;
+    ModelDocument d;
+    fill(d);
+    std::string dir = vek::test::freshDir("runner_save_yes");
+    p.yesNo.push_back(true);
+    EngineRunHooks h;
+    h.programDirectory = engine;
+    h.askSavePath = [&] { return dir + "/named.vek"; };
+    std::string opened;
+    h.openReport = [&](const std::string &n) { opened = n; };
+    EXPECT_EQ(runEngine(d, p, h), RunResult::Succeeded);
+    EXPECT_EQ(fs::path(opened), fs::path(dir) / "named.out");
+    EXPECT_EQ(vek::test::readFile(dir + "/ran.txt"), "named.vek named.out /dde\n");
+    EXPECT_FALSE(d.isModified());
+    // Yes with no name given (dialog cancelled) stops.
+    d.setModified();
+    p.yesNo.push_back(true);
+    ModelDocument fresh;
+    fill(fresh);
+    h.askSavePath = [] { return std::string(); };
+    EXPECT_EQ(runEngine(fresh, p, h), RunResult::Refused);
+}
+
+TEST(EngineRunner, AFailedSaveStopsTheRun) {
+    const std::string engine = fakeEngine("runner_save_fails_engine", "echo ok\n");
+    // A save that fails stops the run.
+    ScriptedPrompter p;
+    ModelDocument d;
+    std::string dir = saveDoc(d, p, "runner_save_fails");
+    d.setModified();
+    d.setPath(dir + "/gone/model.vek");
+    p.choices.push_back(vek::kSaveAndRun);
+    EXPECT_EQ(run(d, p, engine).result, RunResult::Refused);
+    EXPECT_EQ(p.messages.back().substr(0, p.messages.back().find('\n')),
+              "SaveInput: Unable to open VEK input file " + dir + "/gone/model.vek");
 }
 
 TEST(EngineRunner, OutputDecidesSuccess) {

@@ -35,7 +35,7 @@ TEST(ModelValidation, EachFileHasItsOneProblemWhereItIs) {
             EXPECT_TRUE(v.problems.empty()) << v.problems[0].text;
             continue;
         }
-        ASSERT_EQ(v.problems.size(), 1u) << v.problems[0].text << "\n" << v.problems.back().text;
+        ASSERT_EQ(v.problems.size(), 1u) << (v.problems.empty() ? std::string("no problem") : v.problems[0].text);
         std::vector<const ModelProblem *> here;
         for (const ModelProblem *p : v.problemsOf(c.location))
             if (c.field == std::string(vek::fieldName(p->field))) here.push_back(p);
@@ -131,6 +131,63 @@ TEST(ModelValidation, SynthesizedYearsAgainstTheirMethod) {
     // User-defined values are never compared.
     m.synthesizeFormat = vek::SynthesizedUserDefined;
     EXPECT_TRUE(staleProblems(m).empty());
+}
+
+// A synthesized year is stale once its source moved by a ten-thousandth; a
+// hundred-thousandth is the file's rounding, not a change.
+TEST(ModelValidation, StaleFromATenThousandthOn) {
+    for (const double change : {1e-5, 1e-4}) {
+        SCOPED_TRACE(change);
+        ModelInput m = tenYears();
+        ASSERT_TRUE(vek::synthesizeGivenYear(m, 1995).ok());
+        float &source = m.locations[1].historicalData[7][5];
+        source = static_cast<float>(static_cast<double>(source) * (1.0 + change));
+        EXPECT_EQ(staleProblems(m).size(), change > 5e-5 ? 1u : 0u);
+    }
+}
+
+// A value the engine cannot read is found in any month of any year, first
+// and last, and the problem names that year and month.
+TEST(ModelValidation, UnreadableValueNamesItsYearAndMonth) {
+    const struct {
+        bool synthesized;
+        int offset, month;
+    } rows[] = {{false, 0, 0}, {false, 9, 11}, {true, 1, 11}, {true, 0, 5}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(std::to_string(r.offset) + " " + std::to_string(r.month));
+        ModelInput m = tenYears();
+        vek::Location &loc = m.locations[2];
+        (r.synthesized ? loc.synthesizedData
+                       : loc.historicalData)[static_cast<size_t>(r.month)][static_cast<size_t>(r.offset)] = INFINITY;
+        const auto problems = validateModel(m).refusals();
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_EQ(problems[0].location, 2);
+        EXPECT_EQ(problems[0].field,
+                  r.synthesized ? ModelProblem::Field::SynthesizedData : ModelProblem::Field::HistoricalData);
+        EXPECT_EQ(problems[0].year, (r.synthesized ? m.synthStartYear : m.inputStartYear) + r.offset);
+        EXPECT_EQ(problems[0].month, r.month);
+    }
+}
+
+// A month's volume over a million acre-feet looks wrong, a million does not;
+// a daily value counts for a month of 31 days.
+TEST(ModelValidation, DoubtfulValuesByTheMonthsVolume) {
+    vek::Location well, site;
+    site.LocationType = vek::RechargeSite;
+    const struct {
+        float value;
+        int units;
+        bool doubtful;
+    } rows[] = {{1.0e6f, vek::MonthlyAcreFeet, false},       {1000001.0f, vek::MonthlyAcreFeet, true},
+                {-1000001.0f, vek::MonthlyAcreFeet, true},   {32000.0f, vek::AverageDailyAcreFeet, false},
+                {32300.0f, vek::AverageDailyAcreFeet, true}, {-32300.0f, vek::AverageDailyAcreFeet, true}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(std::to_string(r.value) + " in units " + std::to_string(r.units));
+        EXPECT_EQ(!vek::doubtfulValue(site, r.value, r.units).empty(), r.doubtful);
+    }
+    // A well's negative value looks wrong, a site's does not.
+    EXPECT_FALSE(vek::doubtfulValue(well, -1.0f, vek::MonthlyAcreFeet).empty());
+    EXPECT_TRUE(vek::doubtfulValue(site, -1.0f, vek::MonthlyAcreFeet).empty());
 }
 
 // The record of an average keeps only its first and last year: an average

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 using vek::Location;
 using vek::ModelInput;
 using vek::PumpingRecord;
@@ -24,16 +27,46 @@ Location makeWell(int years, int units) {
 
 } // namespace
 
-TEST(PumpingRecordLayout, ColumnsAndHeadersFollowUnits) {
-    EXPECT_EQ(PumpingRecord::columnCount(PumpingRecord::AcreFeet, 0), 2);
-    EXPECT_EQ(PumpingRecord::columnCount(PumpingRecord::Cfs, 0), 2);
-    EXPECT_EQ(PumpingRecord::columnCount(PumpingRecord::AcreFeet, 3), 5);
-    EXPECT_EQ(PumpingRecord::columnCount(PumpingRecord::Cfs, 3), 8);
-    EXPECT_EQ(PumpingRecord::columnHeader(1, 1990, 0), "Month");
-    EXPECT_EQ(PumpingRecord::columnHeader(1, 1990, 1), "App. Eff. (0.0-1.0)");
-    EXPECT_EQ(PumpingRecord::columnHeader(1, 1990, 3), "1991 Flow Volume");
-    EXPECT_EQ(PumpingRecord::columnHeader(0, 1990, 2), "1990 Flow Rate");
-    EXPECT_EQ(PumpingRecord::columnHeader(0, 1990, 5), "1991 Days On");
+// Every column's header says what its cells hold: the efficiency, or the
+// rate, days on or volume of the year it names; each year of the record has
+// its columns, none twice.
+TEST(PumpingRecordLayout, HeadersNameWhatTheirCellsHold) {
+    for (const int units : {PumpingRecord::Cfs, PumpingRecord::AcreFeet}) {
+        SCOPED_TRACE(units == PumpingRecord::Cfs ? "CFS" : "Ac-Ft");
+        Location loc = makeWell(3, units);
+        for (int m = 0; m < 12; ++m) {
+            loc.efficiency[m] = 0.01f * static_cast<float>(m);
+            for (int k = 0; k < 3; ++k) {
+                loc.pumpingFlow[m][static_cast<size_t>(k)] = static_cast<float>(100 * k + m);
+                loc.daysOn[m][static_cast<size_t>(k)] = static_cast<float>(1000 + 100 * k + m);
+            }
+        }
+        const int columns = PumpingRecord::columnCount(units, 3);
+        EXPECT_EQ(PumpingRecord::columnHeader(units, 1990, 0), "Month");
+        std::set<std::string> headers;
+        for (int c = 1; c < columns; ++c) {
+            const std::string h = PumpingRecord::columnHeader(units, 1990, c);
+            EXPECT_TRUE(headers.insert(h).second) << "twice: " << h;
+            const bool efficiency = h == "App. Eff. (0.0-1.0)";
+            const int k = efficiency ? -1 : std::stoi(h.substr(0, 4)) - 1990;
+            const std::string what = efficiency ? "" : h.substr(5);
+            if (!efficiency) {
+                ASSERT_TRUE(k >= 0 && k < 3) << h;
+                EXPECT_TRUE(units == PumpingRecord::Cfs ? what == "Flow Rate" || what == "Days On"
+                                                        : what == "Flow Volume")
+                    << h;
+            }
+            for (int row = 1; row <= 12; ++row) {
+                const auto m = static_cast<size_t>(row - 1);
+                const float expected = efficiency          ? loc.efficiency[m]
+                                       : what == "Days On" ? loc.daysOn[m][static_cast<size_t>(k)]
+                                                           : loc.pumpingFlow[m][static_cast<size_t>(k)];
+                EXPECT_EQ(PumpingRecord::cellValue(loc, row, c), expected) << h << " row " << row;
+            }
+        }
+        EXPECT_EQ(headers.size(), units == PumpingRecord::Cfs ? 7u : 4u);
+    }
+    EXPECT_EQ(PumpingRecord::columnCount(PumpingRecord::Cfs, 0), 2) << "months and efficiencies only";
 }
 
 TEST(PumpingRecordCells, StoredValuesAreClampedAndLandInTheirColumn) {

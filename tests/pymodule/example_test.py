@@ -57,3 +57,14 @@ def test_alluvial_example_runs_as_documented(workdir):
     baseline = vek.run(EXAMPLE).locations[-1].stream_totals.astype(float).sum()
     assert abs(infinite - baseline) < 0.1
     assert lines[2].startswith("the boundary adds ")
+
+
+def test_response_method_example_runs_on_the_model_it_names(workdir):
+    script = os.path.join(workdir, "methods.py")
+    with open(script, "w") as f:
+        f.write("import vek\n" + documented_block("## Response methods and response tables") +
+                "print(model.locations[3].method, model.locations[3].table)\n")
+    r = subprocess.run([sys.executable, script], capture_output=True, env=os.environ,
+                       cwd=os.path.join(SOURCE, "examples"))
+    assert r.returncode == 0, r.stderr.decode()
+    assert r.stdout.decode().strip() == "table Cottonwood pond (basin model 2019)"

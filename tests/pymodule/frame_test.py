@@ -12,7 +12,9 @@ import pytest
 import vek
 from conftest import EXAMPLE
 
-COLUMNS = ["position", "name", "type", "factor", "table", "year", "month", "value"]
+COLUMNS = ["position", "name", "type", "factor", "table", "year", "month", "value", "units", "year_type", "method",
+           "sdf", "a_w", "lambda", "response_table", "table_after"]
+M3_PER_AF = 43560 * 0.3048 ** 3
 
 
 @pytest.fixture(scope="module")
@@ -95,3 +97,30 @@ def test_without_pandas_frames_are_arrays():
         "assert d['table'][-1] == 'stream' and np.isnan(d['factor'][-1])\n" % (EXAMPLE, COLUMNS))
     r = subprocess.run([sys.executable, "-c", script], capture_output=True, env=os.environ)
     assert r.returncode == 0, r.stderr.decode()
+
+
+def test_units_and_methods():
+    methods = vek.run(os.path.join(os.path.dirname(EXAMPLE), "aquifer_methods.vek"))
+    af = methods.frame(locations=[0, 1, 2, 3, 5])
+    described = af.drop_duplicates("position").set_index("position")
+    assert list(described.method) == ["infinite", "alluvial", "hunt", "table", ""]
+    assert described.a_w[1] == 0.6
+    assert described["lambda"][2] == 2 and described.response_table[3] == "Cottonwood pond (basin model 2019)"
+    assert described.table_after[3] == "one" and np.isnan(described.sdf[5])
+    assert methods.locations[1].response["method"] == "alluvial" and methods.locations[5].response is None
+    assert set(af.units) == {"af"} and set(af.year_type) == {"irrigation"}
+    m3 = methods.frame(locations=[0, 1, 2, 3, 5], units="m3")
+    np.testing.assert_allclose(m3.value, af.value * M3_PER_AF, rtol=1e-15)
+    # A rate is the month's volume over its seconds: February 1984 has 29 days.
+    cfs = methods.frame(locations=[0], tables="diversion", units="cfs", layout="long")
+    longaf = methods.frame(locations=[0], tables="diversion", layout="long")
+    assert cfs.month.dtype.kind == "M" and list(cfs.columns[:9]) == COLUMNS[:6] + ["month", "days", "value"]
+    assert (cfs.month.dt.day == 1).all() and cfs.month.is_monotonic_increasing
+    assert cfs.month.iloc[0] == pd.Timestamp("1979-11-01") and cfs.year.iloc[0] == 1980
+    feb84 = cfs[cfs.month == "1984-02-01"]
+    assert feb84.days.item() == 29
+    np.testing.assert_allclose(cfs.value, longaf.value * 43560 / (cfs.days * 86400), rtol=1e-15)
+    assert methods.frame("cumulative", locations=[0], units="cfs").value.isna().all()
+    for bad in ({"units": "acre-feet"}, {"layout": "wide"}, {"layout": "long", "kind": "yearly"}):
+        with pytest.raises(ValueError):
+            methods.frame(**bad)

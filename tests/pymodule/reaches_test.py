@@ -236,9 +236,12 @@ def test_example_valley_from_a_map(workdir):
     np.testing.assert_allclose(total, net.stream, rtol=1e-5, atol=1e-3)
 
     by_reach = results.frame(by="reach")
-    assert list(by_reach.columns) == ["position", "reach", "year", "month", "value"]
+    assert list(by_reach.columns) == ["position", "reach", "year", "month", "value", "units", "year_type"]
     assert set(by_reach["reach"]) == {s[0] for s in STREAMS}
     assert len(by_reach) == 3 * len(results.years) * 12
+    in_m3 = results.frame(by="reach", units="m3")
+    np.testing.assert_allclose(in_m3["value"], by_reach["value"] * 1233.48183754752, rtol=1e-12)
+    assert results.frame(by="reach", locations=[0]).empty
 
     # vektool run on the written file: the printed reaches add up to the
     # printed net impact within the rounding of each printed tenth.

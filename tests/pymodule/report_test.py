@@ -124,6 +124,9 @@ def test_year_type_change_as_the_view_makes_it():
     np.testing.assert_array_equal(after[1:, :10], before[:, 2:])
     np.testing.assert_array_equal(after[:-1, 10:], before[:, :2])
     assert np.isnan(after[0, :10]).all()
-    assert r.change_year_type("irrigation") is False and r.first_print_year == 1988
+    # Back in the report's own year type the values are the report's again,
+    # without the year Calendar added.
+    assert r.change_year_type("irrigation") is True and r.first_print_year == 1989
+    np.testing.assert_array_equal(r.locations[0].diversion, before)
     with pytest.raises(ValueError):
         r.change_year_type(3)

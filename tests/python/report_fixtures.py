@@ -14,6 +14,12 @@ def run_vektool(vektool, *args):
     return r.stdout.decode("utf-8", "replace")
 
 
+def as_shown(value):
+    """A value as the text report shows it: six significant digits ("%g"),
+    but from a million on whole, with its tenth."""
+    return float("%g" % value) if abs(value) < 1e6 else round(value, 1)
+
+
 def parse_text_report(text):
     """The tables of a text report, in order: a list of blocks, each a dict
     with the title line and for each table shown ("diversion", "stream") the

@@ -5,6 +5,7 @@ report's six digits), empty cells for no data, names in UTF-8."""
 
 import argparse
 import os
+import shutil
 import subprocess
 import sys
 import unittest
@@ -15,7 +16,7 @@ except ImportError:
     print("FAIL: Python's openpyxl is missing (Debian package python3-openpyxl; scripts/setup.sh installs it)")
     sys.exit(1)
 
-from report_fixtures import parse_engine_report, parse_text_report, run_vektool, write_report_variant
+from report_fixtures import parse_engine_report, parse_text_report, run_vektool, as_shown, write_report_variant
 
 ARGS = None
 
@@ -37,7 +38,7 @@ class WorkbookTest(unittest.TestCase):
     def check_against_report(self, wb, blocks, monthly=True):
         """Every location sheet holds the text report's values, digit for digit."""
         self.assertEqual(len(wb.sheetnames), len(blocks) + 1)
-        width = 13 if monthly else 1
+        width = 14 if monthly else 2
         for ws, block in zip(wb.worksheets[1:], blocks):
             self.assertTrue(ws["A1"].value.startswith(block["title"]), (ws["A1"].value, block["title"]))
             self.assertEqual(ws.freeze_panes, "B4")
@@ -49,14 +50,14 @@ class WorkbookTest(unittest.TestCase):
                 self.assertEqual(str(year), label)
                 for t, table in enumerate(tables):
                     fields = block[table][label]
-                    shown = fields[:12] + [fields[12]] if monthly else [fields[0]]
+                    shown = fields[:14] if monthly else fields[:2]
                     for c, text in enumerate(shown):
                         cell = ws.cell(row=4 + r, column=2 + t * width + c)
                         if text == "-":
                             self.assertIsNone(cell.value, (ws.title, label, table, c))
                         else:
                             self.assertEqual(cell.data_type, "n", (ws.title, label, table, c))
-                            self.assertEqual(float("%g" % cell.value), float(text), (ws.title, label, table, c))
+                            self.assertEqual(as_shown(cell.value), float(text), (ws.title, label, table, c))
             self.assertIsNone(ws.cell(row=4 + len(labels), column=1).value)
 
     def test_whole_report(self):
@@ -67,16 +68,18 @@ class WorkbookTest(unittest.TestCase):
         ws = wb["Well 7"]
         self.assertIn("Irrigation year (NOV-OCT)", ws["A1"].value)
         self.assertIn("acre feet", ws["A1"].value)
-        self.assertEqual([ws.cell(row=3, column=c).value for c in (2, 13, 14, 15, 27)],
-                         ["NOV", "OCT", "TOTAL", "NOV", "TOTAL"])
+        self.assertEqual([ws.cell(row=3, column=c).value for c in (2, 13, 14, 15, 16, 28, 29)],
+                         ["NOV", "OCT", "TOTAL", "CUMULATIVE TOTAL", "NOV", "TOTAL", "CUMULATIVE TOTAL"])
         self.assertEqual(ws["B2"].value, "CU or Recharge Data")
-        self.assertEqual(ws["O2"].value, "Stream Depletion or Accretion Data")
+        self.assertEqual(ws["P2"].value, "Stream Depletion or Accretion Data")
+        # The running totals of the year totals; none on the average row.
+        self.assertEqual([ws.cell(row=r, column=15).value for r in (4, 5, 6, 7)], [-1272, -2664, -4176, None])
         self.assertEqual(ws.cell(row=7, column=1).value, "Avg")
         self.assertGreater(ws.column_dimensions["B"].width, 8)
         # Net impact has no diversion table: its stream table starts in column B.
         net = wb["Net Impact on Stream"]
         self.assertEqual(net["B2"].value, "Stream Depletion or Accretion Data")
-        self.assertIsNone(net.cell(row=4, column=15).value)
+        self.assertIsNone(net.cell(row=4, column=16).value)
 
     def test_run_sheet(self):
         wb, _ = workbook("run", two_locations())
@@ -90,6 +93,43 @@ class WorkbookTest(unittest.TestCase):
         version = subprocess.run([ARGS.vektool, "--version"], capture_output=True, text=True).stdout.split()[1]
         self.assertEqual(run["vektool version"], version)
         self.assertEqual(run["Year type"], "Irrigation year (NOV-OCT)")
+        self.assertEqual(run["Units"], "acre feet")
+        rows = [[c.value for c in row] for row in wb["Run"].iter_rows()]
+        at = [r[0] for r in rows].index("Response methods")
+        self.assertEqual(rows[at + 1][1], "Every location used the infinite aquifer.")
+
+    def test_methods_and_units(self):
+        folder = os.path.join(ARGS.out, "methods")
+        os.makedirs(folder, exist_ok=True)
+        shutil.copy(os.path.join(ARGS.data, "..", "..", "examples", "aquifer_methods.vek"), folder)
+        vek = os.path.join(os.path.dirname(ARGS.vektool), "vek")
+        subprocess.run([vek, "aquifer_methods.vek", "aquifer_methods.out"], cwd=folder, check=True,
+                       capture_output=True)
+        report = os.path.join(folder, "aquifer_methods.out")
+        af, _ = workbook("methods_af", report, "--years", "1980")
+        m3, _ = workbook("methods_m3", report, "--years", "1980", "--units", "m3")
+        rows = [[c.value for c in row] for row in af["Run"].iter_rows()]
+        at = [r[0] for r in rows].index("Response methods")
+        self.assertEqual(rows[at + 1][:3], ["NO.", "NAME", "METHOD AND PARAMETERS"])
+        listed = rows[at + 2:at + 5]
+        self.assertEqual([r[0] for r in listed], [2, 3, 4])
+        self.assertEqual(listed[0][2], "ALLUVIAL AQUIFER (GLOVER), SDF 2500 DAYS, A/W 0.6")
+        self.assertTrue(listed[2][2].startswith('UNIT RESPONSE TABLE "Cottonwood pond (basin model 2019)"'))
+        self.assertEqual(rows[at + 5][1], "Every other location used the infinite aquifer.")
+        self.assertIn("ALLUVIAL AQUIFER (GLOVER), SDF 2500 DAYS, A/W 0.6", af.worksheets[2]["A1"].value)
+        self.assertNotIn("AQUIFER", af.worksheets[1]["A1"].value)
+        # Cubic metres: the exact factor, rounded to whole cubic metres, and said so.
+        run = {row[0].value: row[1].value for row in m3["Run"].iter_rows(min_row=2) if row[0].value}
+        self.assertTrue(run["Units"].startswith("cubic metres (m3): the report's acre-feet x 1233.48183754752"),
+                        run["Units"])
+        self.assertIn("cubic metres", m3.worksheets[1]["A1"].value)
+        for ws_af, ws_m3 in zip(af.worksheets[1:], m3.worksheets[1:]):
+            for row_af, row_m3 in zip(ws_af.iter_rows(min_row=4, min_col=2), ws_m3.iter_rows(min_row=4, min_col=2)):
+                for a, m in zip(row_af, row_m3):
+                    if a.value is None:
+                        self.assertIsNone(m.value)
+                    else:
+                        self.assertEqual(m.value, round(a.value * 43560 * 0.3048 ** 3), (ws_m3.title, a.coordinate))
 
     def test_calendar_years_leave_missing_months_empty(self):
         # The switch to calendar years adds a year before the first one whose
@@ -110,7 +150,7 @@ class WorkbookTest(unittest.TestCase):
         self.assertEqual(wb.sheetnames, ["Run", "Pond A"])
         self.check_against_report(wb, blocks, monthly=False)
         ws = wb["Pond A"]
-        self.assertEqual([c.value for c in ws[3]], ["YEAR", "TOTAL"])
+        self.assertEqual([c.value for c in ws[3]], ["YEAR", "TOTAL", "CUMULATIVE TOTAL"])
         self.assertEqual(ws["A5"].value, "Avg")
 
     def test_values_are_the_engine_reports_at_every_magnitude(self):
@@ -131,7 +171,7 @@ class WorkbookTest(unittest.TestCase):
             for t, table in enumerate(t for t in ("diversion", "stream") if t in tables):
                 for r, (label, fields) in enumerate(tables[table].items()):
                     self.assertEqual(str(ws.cell(row=4 + r, column=1).value), label.strip())
-                    got = [ws.cell(row=4 + r, column=2 + t * 13 + c).value for c in range(13)]
+                    got = [ws.cell(row=4 + r, column=2 + t * 14 + c).value for c in range(13)]
                     self.assertEqual(got, [float(f) for f in fields], (ws.title, table, label))
 
     def test_names_that_are_not_utf8_become_utf8(self):

@@ -103,6 +103,9 @@ TEST(CsvExport, QuotesOnlyWhatNeedsIt) {
     EXPECT_EQ(csvField("a,b"), "\"a,b\"");
     EXPECT_EQ(csvField("say \"hi\""), "\"say \"\"hi\"\"\"");
     EXPECT_EQ(csvField("two\r\nlines"), "\"two\r\nlines\"");
+    // A lone line end of either kind ends a record in most readers.
+    EXPECT_EQ(csvField("lone\rreturn"), "\"lone\rreturn\"");
+    EXPECT_EQ(csvField("lone\nfeed"), "\"lone\nfeed\"");
 }
 
 // A location named in a one-byte code page still gives valid UTF-8 CSV.
@@ -120,7 +123,7 @@ TEST(CsvExport, NamesBecomeUtf8) {
     c.showStream = false;
     const std::string csv = buildCsv(r, c);
     EXPECT_TRUE(validUtf8(csv));
-    EXPECT_NE(csv.find("\r\n0,location,\"Caf\xC3\xA9, north\",recharge site,0,diversion,2000,1.5,,,,,,,,,,,,\r\n"),
+    EXPECT_NE(csv.find("\r\n0,location,\"Caf\xC3\xA9, north\",recharge site,0,diversion,2000,1.5,,,,,,,,,,,,,,year,"),
               std::string::npos)
         << csv;
 }
@@ -252,10 +255,13 @@ TEST(Exports, TheAverageRowReachesThem) {
         const std::size_t end = csv.find("\r\n", at + 2);
         ASSERT_NE(end, std::string::npos);
         const std::string record = csv.substr(at + 2, end - at - 2);
-        std::string want = ",Avg";
+        // The year column holds 0 and the row column says "average"; the
+        // running total stays empty.
+        std::string want = ",0";
         for (const std::string &f : fields)
             want += "," + f;
-        EXPECT_EQ(record.substr(record.size() - want.size()), want) << record;
+        want += ",,average,";
+        EXPECT_NE(record.find(want), std::string::npos) << record;
         at = end;
     }
     EXPECT_EQ(at + 2, csv.size());

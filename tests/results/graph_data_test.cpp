@@ -68,32 +68,6 @@ ViewChoices select(std::vector<int> locations, int firstYear, int yearCount, int
 
 } // namespace
 
-TEST(GraphData, TicksAndGridFollowThePointCount) {
-    struct Row {
-        int years, scale, points, xTicks, gridByPointCount, grid, labelEvery;
-    };
-    const Row rows[] = {
-        {10, ViewChoices::Monthly, 120, 5, 1, 1, 3}, {5, ViewChoices::Monthly, 60, 3, 1, 3, 2},
-        {11, ViewChoices::Monthly, 132, 5, 0, 1, 3}, {29, ViewChoices::Yearly, 29, 1, 1, 3, 1},
-        {61, ViewChoices::Yearly, 61, 3, 1, 1, 2},   {121, ViewChoices::Yearly, 121, 5, 0, 1, 3},
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.points);
-        OutputResults r = makeResults(row.years + 1);
-        PlotData plot = vek::preparePlot(r, select({0, 1}, 0, row.years, row.scale));
-        ASSERT_TRUE(plot.diversion && plot.stream);
-        for (const vek::GraphData *g : {&*plot.diversion, &*plot.stream}) {
-            EXPECT_EQ(g->numPoints(), row.points);
-            EXPECT_EQ(g->xTicks, row.xTicks);
-            EXPECT_EQ(g->gridByPointCount, row.gridByPointCount);
-            EXPECT_EQ(g->gridValue, row.grid);
-            EXPECT_EQ(g->labelEvery, row.labelEvery);
-            for (const auto &s : g->series)
-                EXPECT_EQ(static_cast<int>(s.values.size()), row.points);
-        }
-    }
-}
-
 // The first month of a row carries its own calendar year: November of
 // Irrigation year 1990 is "11/89", October of USGS year 1990 "10/89".
 TEST(GraphData, MonthLabelsCarryTheirOwnCalendarYearOnTheFirstMonth) {

@@ -1,10 +1,12 @@
 // Each stream reach's net impact read back as an entry of its own after the
-// summaries: its name (one holding the reader's keywords included), its
+// summaries: its name (one holding the reader's keywords included, which the
+// report spaces out and the reader restores), its
 // stream table as printed, named in the views' lists; a report cut inside a
 // reach table is a failure at its line; a report without reaches reads as
 // before.
 #include "engine/engine_run.h"
 #include "results/output_results.h"
+#include "results/run_results.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
@@ -52,7 +54,7 @@ TEST(ReachTables, ReadAfterTheSummaries) {
         const vek::LocationResult &creek = r.locations.back();
         EXPECT_EQ(big.kind, vek::LocationResult::Kind::Reach);
         EXPECT_EQ(big.name, "Big River");
-        EXPECT_EQ(creek.name, "Creek LOCATION : SUMMARY OF ALL  LOCATIONS");
+        EXPECT_EQ(creek.name, "Creek LOCATION: SUMMARY OF ALL LOCATIONS");
         EXPECT_FALSE(big.hasDiversion());
         EXPECT_TRUE(big.isSummary());
         // Their values are the printed ones: together the net impact, to
@@ -62,7 +64,7 @@ TEST(ReachTables, ReadAfterTheSummaries) {
         for (std::size_t y = 0; y < net.rows.size(); ++y)
             for (int m = 0; m < 12; ++m)
                 EXPECT_NEAR(big.rows[y].stream[m] + creek.rows[y].stream[m], net.rows[y].stream[m], 0.1 + 1e-4);
-        EXPECT_EQ(r.locationListEntries().back(), "Net Impact on Reach Creek LOCATION : SUMMARY OF ALL  LOCATIONS");
+        EXPECT_EQ(r.locationListEntries().back(), "Net Impact on Reach Creek LOCATION: SUMMARY OF ALL LOCATIONS");
         // Everything before them reads as the report without reaches.
         for (std::size_t i = 0; i < plain.locations.size(); ++i) {
             EXPECT_EQ(r.locations[i].name, plain.locations[i].name);
@@ -82,4 +84,34 @@ TEST(ReachTables, CutShortIsAFailureAtItsLine) {
     EXPECT_GT(r.failedLine, 0);
     // What was read before it stays: the summaries, no half reach.
     EXPECT_EQ(r.locations.back().kind, vek::LocationResult::Kind::NetImpact);
+}
+
+// The reaches follow the list of response methods at once when the model has
+// both; a run in memory gives the same entries with the same printed tenths.
+TEST(ReachTables, AfterTheResponseMethodsAndFromARunInMemory) {
+    const std::string model = deck(1, std::string(kReaches) + "Response methods 1\nlocation 2 alluvial a/W=0.5\nend\n");
+    t::ScriptedPrompter prompter;
+    vek::OutputResults printed, inMemory;
+    ASSERT_TRUE(printed.LoadText(report(model), "model.out", prompter));
+    ASSERT_EQ(printed.reportedMethods.size(), 1u);
+    ASSERT_GE(printed.locations.size(), 2u);
+    EXPECT_EQ(printed.locations[printed.locations.size() - 2].name, "Big River");
+    EXPECT_EQ(printed.locations.back().kind, vek::LocationResult::Kind::Reach);
+
+    vek::engine::RunTables tables;
+    std::ostringstream console, errors;
+    ASSERT_EQ(vek::engine::runEngine({"model.vek", model}, tables, {}, console, errors), 0) << errors.str();
+    std::vector<std::string> types;
+    vek::fillRunResults(inMemory, tables, &types);
+    ASSERT_EQ(inMemory.locations.size(), printed.locations.size());
+    EXPECT_EQ(types.back(), "reach");
+    for (std::size_t i = printed.locations.size() - 2; i < printed.locations.size(); ++i) {
+        const vek::LocationResult &a = printed.locations[i], &b = inMemory.locations[i];
+        EXPECT_EQ(b.kind, vek::LocationResult::Kind::Reach);
+        EXPECT_EQ(b.name, a.name);
+        ASSERT_EQ(b.rows.size(), a.rows.size());
+        for (std::size_t y = 0; y < a.rows.size(); ++y)
+            for (int m = 0; m < 13; ++m)
+                EXPECT_EQ(b.rows[y].streamTenths[m], a.rows[y].streamTenths[m]) << i << " " << y << " " << m;
+    }
 }

@@ -4,6 +4,7 @@
 // it accepts.
 #include "results/csv_export.h"
 #include "results/output_results.h"
+#include "results/text_report.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
@@ -95,7 +96,7 @@ TEST(ReportValues, YearTypeChangeKeepsThem) {
     EXPECT_EQ(exportValue(rows.back(), false, 10), 1001775.0);
     // Back to Irrigation years: the values are where they were.
     r.changeYearType(1);
-    EXPECT_EQ(exportValue(r.locations[0].rows[1], false, 0), 3005556.1);
+    EXPECT_EQ(exportValue(r.locations[0].rows[0], false, 0), 3005556.1);
 }
 
 TEST(ReportValues, SiteTypesAndNames) {
@@ -139,4 +140,49 @@ TEST(ReportValues, LongestPrintRange) {
             EXPECT_NE(p.messages[0].find("a report prints at most 10000 years"), std::string::npos);
         }
     }
+}
+
+// A value printed as asterisks is no data, and so is every total, average
+// and running total that would take it in: never a sum that silently
+// leaves it out. The results count them.
+TEST(ReportValues, AsterisksAreCountedAndNeverSummedOver) {
+    OutputResults r = load(withFirstMonths({"*********"}));
+    EXPECT_EQ(r.unprintedValues, 1);
+    const auto &rows = r.locations[0].rows;
+    EXPECT_TRUE(vek::unprinted(rows[0], false, 0));
+    EXPECT_FALSE(vek::hasData(rows[0].diversion[0]));
+    EXPECT_EQ(exportValue(rows[0], false, 12), -1272.0); // the report's own total stands
+    ASSERT_TRUE(r.changeYearType(2));                    // USGS: the month moves into 1989's second column
+    const auto &usgs = r.locations[0].rows;
+    EXPECT_TRUE(vek::unprinted(usgs[0], false, 1));
+    EXPECT_FALSE(vek::hasData(usgs[0].diversionTotal));
+    EXPECT_FALSE(vek::hasData(usgs[0].diversionCumulative));
+    EXPECT_FALSE(vek::hasData(usgs[2].diversionCumulative)); // unknown from there on
+    EXPECT_FALSE(vek::hasData(usgs.back().diversion[1]));    // and its column's average
+    EXPECT_TRUE(vek::hasData(usgs.back().diversion[2]));
+    EXPECT_TRUE(vek::hasData(usgs[0].streamCumulative)); // the other table is whole
+
+    // A total printed as asterisks: the running totals from it on are unknown.
+    const OutputResults wide = load(vek::test::readFile(vek::test::dataPath("results/wide_values.out")));
+    EXPECT_GT(wide.unprintedValues, 0);
+    EXPECT_FALSE(vek::hasData(wide.locations[0].rows[0].diversionCumulative));
+    EXPECT_FALSE(vek::exportCumulative(wide.locations[0].rows[2], false).has_value());
+}
+
+// Running totals are the sums of the printed year totals, exactly, where a
+// float would have lost the tenths; the text report shows them so.
+TEST(ReportValues, RunningTotalsToTheTenth) {
+    const OutputResults r = load(replaced(twoLocations(), "   -111.5  -1272.0", "   -111.51042240.3"));
+    const auto &rows = r.locations[0].rows;
+    EXPECT_EQ(vek::exportCumulative(rows[0], false), 1042240.3);
+    EXPECT_EQ(vek::exportCumulative(rows[2], false), 1042240.3 - 1392.0 - 1512.0);
+    vek::ViewChoices c;
+    c.locations = {0};
+    c.years = {0, 2};
+    c.scale = vek::ViewChoices::Yearly;
+    c.showStream = false;
+    const std::string text = vek::buildTextReport(r, c, "\n");
+    EXPECT_NE(text.find("\n1989\t1042240.3\t1042240.3\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n1991\t-1512\t1039336.3\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("e+06"), std::string::npos) << text;
 }

@@ -71,15 +71,22 @@ inline const std::vector<ValidationCase> &validationCases() {
          "synthesizedData", ""},
         {"long_name.vek", "Site B\n21", "Site B in the lower valley, below the county road bridge, east\n21", false, 1,
          "name", ""},
+        // One byte more than the report's 60.
+        {"name61.vek", "Site B\n21", "Recharge ponds of the Alamosa irrigation district, north end.\n21", false, 1,
+         "name", ""},
         // 59 letters and an e with an acute accent: the report's 60 bytes end
         // inside it.
         {"cut_name.vek", "Site B\n21", "Recharge pond of the Alamosa irrigation district, north end\xC3\xA9\n21", false,
          1, "name", ""},
-        // Clean at the limits: 400 years, a 45-character name, and a
-        // negative factor of a location the engine skips.
+        // Clean at the limits: 400 years, a 45-character file name, a
+        // negative factor or a type of a location the engine skips, a name
+        // of the report's 60 bytes.
         {"years400.vek", "2000 2003 2", "2000 2399 2", false, -1, "", ""},
         {"model_file_name_as_long_as_the_engine_rea.vek", "", "", false, -1, "", ""},
         {"unused.vek", "10 -1 1 #", "-10 -1 0 #", false, -1, "", ""},
+        {"name60.vek", "Site B\n21", "Recharge ponds of the Alamosa irrigation district, north end\n21", false, -1, "",
+         ""},
+        {"unused_type2.vek", "2.5 1 1 #", "2.5 2 0 #", false, -1, "", ""},
     };
     return cases;
 }

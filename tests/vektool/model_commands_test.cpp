@@ -75,7 +75,7 @@ TEST(VektoolCheck, CleanBrokenAndMissingFiles) {
 
     Result missing = vektool(dir, {"check", dir + "/none.vek"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "ReadInput: Unable to open VEK input file " + dir + "/none.vek\n");
+    EXPECT_EQ(missing.err, "vektool check: cannot open " + dir + "/none.vek: No such file or directory\n");
     EXPECT_EQ(vektool(dir, {"check"}).status, 2);
 }
 
@@ -133,4 +133,78 @@ TEST(VektoolRun, RunsTheEngineBesideIt) {
         << cal.err;
     EXPECT_NE(cal.err.find("calendar.vek' --year-type 1\n"), std::string::npos) << cal.err;
     EXPECT_FALSE(fs::exists(dir + "/calendar.out"));
+
+    // A model that is not there: the system's reason, not the reader's.
+    Result none = vektool(dir, {"run", "nothere.vek"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err, "vektool run: cannot open nothere.vek: No such file or directory\n");
+}
+
+// Values too wide for the report's nine columns are printed as asterisks:
+// an export of the report says how many it lacks and where to get them, and
+// vektool run --csv exports them from the engine, with the same report.
+TEST(VektoolRun, ExportsWhatTheReportCannotHold) {
+    ASSERT_TRUE(haveTools()) << "vektool and vek are not built in " << binDir();
+    const std::string dir = freshDir("vektool_run_exports");
+    writeFile(dir + "/big.vek", "Version 1.12\n2000 2000 0 2000 2000 1 0 4 0 0 1 1 0\n30 -1 1\nBig well\n"
+                                "2000000 10 0 0 0 0 0 0 0 0 0 0\n");
+    const Result run = vektool(dir, {"run", dir + "/big.vek"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string report = readFile(dir + "/big.out");
+    ASSERT_NE(report.find("2000*********"), std::string::npos) << report;
+    const Result fromReport = vektool(dir, {"report", dir + "/big.out", "--csv", "-", "--locations", "0"});
+    EXPECT_EQ(fromReport.status, 0) << fromReport.err;
+    EXPECT_NE(fromReport.out.find(",diversion,2000,,-10,0,"), std::string::npos) << fromReport.out;
+    EXPECT_NE(fromReport.err.find("vektool report: 6 values of " + dir +
+                                  "/big.out did not fit the report's "
+                                  "9-column fields (printed as asterisks) and are left out"),
+              std::string::npos)
+        << fromReport.err;
+    EXPECT_NE(fromReport.err.find("vektool run MODEL.vek --csv FILE"), std::string::npos);
+
+    fs::remove(dir + "/big.out");
+    const Result exported =
+        vektool(dir, {"run", dir + "/big.vek", "--csv", dir + "/big.csv", "--xlsx", dir + "/big.xlsx"});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(exported.out, dir + "/big.out\n");
+    EXPECT_EQ(readFile(dir + "/big.out"), report); // the report vek writes, byte for byte
+    const std::string csv = readFile(dir + "/big.csv");
+    // The engine's float of the month, -1999999.875, to the tenth as the
+    // report rounds.
+    EXPECT_NE(csv.find("\r\n0,location,Big well,well,30,diversion,2000,-1999999.9,-10,0,0,0,0,0,0,0,0,0,0,-2000009.9,"
+                       "-2000009.9,year,af,irrigation,infinite,30,"),
+              std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find(",stream,2000,-634621.1,"), std::string::npos);
+    EXPECT_GT(fs::file_size(dir + "/big.xlsx"), 1000u);
+    const Result bad = vektool(dir, {"run", dir + "/big.vek", "--layout", "long"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err, "vektool run: --layout is the layout of the CSV (--csv)\n");
+}
+
+// A misspelled option or command is one line with the nearest one, never a
+// screen of usage.
+TEST(Vektool, MisspellingsGetOneLineAndASuggestion) {
+    const std::string dir = freshDir("vektool_misspelled");
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"report", "x.out", "--yearyl"},
+         "vektool report: unknown option --yearyl; did you mean --yearly? (vektool report --help)\n"},
+        {{"report", "x.out", "--unit", "m3"},
+         "vektool report: unknown option --unit; did you mean --units? (vektool report --help)\n"},
+        {{"run", "x.vek", "--cvs", "x.csv"},
+         "vektool run: unknown option --cvs; did you mean --csv? (vektool run --help)\n"},
+        {{"convert", "a.vek", "b.vek", "--year-tpye", "1"},
+         "vektool convert: unknown option --year-tpye; did you mean --year-type? (vektool convert --help)\n"},
+        {{"report", "x.out", "--zzzzzzzz"}, "vektool report: unknown option --zzzzzzzz (vektool report --help)\n"},
+        {{"reprot", "x.out"}, "vektool: unknown command 'reprot'; did you mean report? (vektool --help)\n"},
+    };
+    for (const Case &c : cases) {
+        const Result r = vektool(dir, c.args);
+        EXPECT_EQ(r.status, 2) << c.err;
+        EXPECT_EQ(r.err, c.err);
+    }
 }

@@ -53,7 +53,7 @@ const std::vector<Writer> &writers() {
     static const std::vector<Writer> w = {
         {"convert", {"convert", t::dataPath("model/two_locations.vek")}, "Version 1.12"},
         {"xlsx", {"report", report(), "--xlsx"}, "PK"},
-        {"csv", {"report", report(), "--csv"}, "position,kind,location,location_type,factor,type,year"},
+        {"csv", {"report", report(), "--csv"}, "position,kind,location,site_type,factor,quantity,year"},
         {"text", {"report", report(), "--output"}, "The last year of historical data is 1990"},
         {"graph", {"report", report(), "--graph-data", "--output"}, "{"},
     };
@@ -218,10 +218,11 @@ TEST(VektoolOutputs, UntitledReportsExportTheirSummaries) {
 
     const ToolRun csv = vektool(dir, {"report", untitled, "--csv", "-", "--years", "avg"});
     EXPECT_EQ(csv.status, 0) << csv.err;
-    EXPECT_NE(csv.out.find("\r\n0,summary,Recharge Summary,,,stream,Avg,0,0,0,0,0,0,4.9,5.2,5.5,5.8,6.1,6.4,33.9\r\n"),
-              std::string::npos)
+    EXPECT_NE(
+        csv.out.find("\r\n0,summary,Recharge Summary,,,stream,0,0,0,0,0,0,0,4.9,5.2,5.5,5.8,6.1,6.4,33.9,,average,"),
+        std::string::npos)
         << csv.out;
-    EXPECT_NE(csv.out.find("\r\n1,summary,CU of Ground Water Summary,,,stream,Avg,-25,"), std::string::npos);
+    EXPECT_NE(csv.out.find("\r\n1,summary,CU of Ground Water Summary,,,stream,0,-25,"), std::string::npos);
 
     const ToolRun xlsx = vektool(dir, {"report", untitled, "--xlsx", dir + "/u.xlsx"});
     EXPECT_EQ(xlsx.status, 0) << xlsx.err;

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QXmlStreamReader>
 #include <QtCharts/QAbstractAxis>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QLegend>
 #include <QtCharts/QLegendMarker>
@@ -97,6 +98,54 @@ TEST_F(GraphViewTest, DrawsGridLabelSpacingAndTitleAsGiven) {
             const bool vertical = axis->orientation() == Qt::Vertical;
             EXPECT_EQ(axis->isGridLineVisible(), bool(r.grid & (vertical ? 1 : 2))) << r.points;
         }
+    }
+}
+
+// What the graphs of a selection show on their x axis as the number of
+// points grows: up to 60 points a tick and a vertical grid line at every
+// point; beyond that a tick every few points, about 20 to 30 of them, and no
+// vertical grid lines; horizontal grid lines always.
+TEST_F(GraphViewTest, AxisTicksAndGridLinesByThePointCount) {
+    const struct {
+        int points, ticks;
+        bool verticalGrid;
+    } rows[] = {{1, 1, true}, {29, 29, true}, {60, 60, true}, {61, 21, false}, {120, 24, false}, {121, 25, false}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.points);
+        // One location over r.points years, plotted by year totals.
+        OutputResults results;
+        results.firstPrintYear = 1900;
+        results.lastPrintYear = 1900 + r.points - 1;
+        LocationResult loc;
+        loc.name = "Well";
+        loc.rows.resize(static_cast<size_t>(r.points) + 1);
+        for (size_t y = 0; y < loc.rows.size(); ++y) {
+            loc.rows[y].diversionTotal = static_cast<float>(y);
+            loc.rows[y].streamTotal = -static_cast<float>(y);
+        }
+        results.locations.push_back(loc);
+        ViewChoices c;
+        c.locations = {0};
+        for (int y = 0; y < r.points; ++y)
+            c.years.push_back(y);
+        c.scale = ViewChoices::Yearly;
+        const PlotData plot = preparePlot(results, c);
+        ASSERT_TRUE(plot.stream);
+        std::unique_ptr<GraphView> w(GraphView::fromData(*plot.stream));
+        w->createWindow();
+        int axes = 0;
+        for (QAbstractAxis *axis : w->chart()->axes()) {
+            if (axis->orientation() == Qt::Vertical) {
+                EXPECT_TRUE(axis->isGridLineVisible());
+                continue;
+            }
+            ++axes;
+            const auto *x = qobject_cast<QCategoryAxis *>(axis);
+            ASSERT_NE(x, nullptr);
+            EXPECT_EQ(x->count(), r.ticks);
+            EXPECT_EQ(x->isGridLineVisible(), r.verticalGrid);
+        }
+        EXPECT_EQ(axes, 1);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QGraphicsSimpleTextItem>
 #include <QLabel>
@@ -159,13 +160,15 @@ TEST_F(OutputViewTest, IrrigationToCalendarAddsAYearAndKeepsTheSelection) {
     EXPECT_TRUE(box().contains("\n1989\t")) << box().toStdString();
     EXPECT_TRUE(box().contains("\nAvg\t"));
 
-    // Back to Irrigation: no year is added, the report is rebuilt in place.
-    select(view->yearList(), {0});
+    // Back to Irrigation: the report's own years and values again, the
+    // selection kept by year.
+    select(view->yearList(), {0, 1});
     clickOn(view->irrigationButton());
     EXPECT_EQ(results.yearType, 1);
-    EXPECT_EQ(view->yearList()->count(), 5);
+    EXPECT_EQ(view->yearList()->count(), 4);
     EXPECT_EQ(view->yearList()->selectedItems().size(), 1);
-    EXPECT_TRUE(box().contains("1988\t-"));
+    EXPECT_FALSE(box().contains("1988\t"));
+    EXPECT_TRUE(box().contains("\n1989\t-100.5\t"));
 }
 
 // The box is read-only: what the user types there never reaches a saved or
@@ -386,10 +389,21 @@ TEST_F(OutputViewTest, PlotsCascadeAndStayOnTheScreen) {
     }
 }
 
-TEST_F(OutputViewTest, PlotWithoutSelectionDoesNothing) {
-    select(view->locationList(), {0});
-    clickOn(view->plotButton());
-    EXPECT_TRUE(view->graphs().empty());
+// Plot draws a location's graphs only when some year is chosen too.
+TEST_F(OutputViewTest, PlotNeedsALocationAndAYear) {
+    const struct {
+        std::initializer_list<int> locations, years;
+        std::size_t graphs;
+    } rows[] = {{{0}, {}, 0}, {{}, {0}, 0}, {{0}, {0}, 2}};
+    for (const auto &r : rows) {
+        for (GraphView *g : view->graphs())
+            delete g;
+        select(view->locationList(), r.locations);
+        select(view->yearList(), r.years);
+        clickOn(view->plotButton());
+        EXPECT_EQ(view->graphs().size(), r.graphs)
+            << r.locations.size() << " locations, " << r.years.size() << " years";
+    }
 }
 
 TEST_F(OutputViewTest, DoneAndHelpAskTheirOwners) {
@@ -451,10 +465,11 @@ TEST_F(OutputViewTest, LayoutHoldsWhenTiledToAQuarterOfTheArea) {
         }
         for (size_t i = 0; i < controls.size(); ++i)
             for (size_t j = i + 1; j < controls.size(); ++j)
-                if (!controls[i]->isAncestorOf(controls[j]) && !controls[j]->isAncestorOf(controls[i]))
+                if (!controls[i]->isAncestorOf(controls[j]) && !controls[j]->isAncestorOf(controls[i])) {
                     EXPECT_FALSE(at[i].intersects(at[j]))
                         << controls[i]->property("text").toString().toStdString() << " over "
                         << controls[j]->property("text").toString().toStdString();
+                }
     }
     view->setParent(nullptr); // the fixture owns it
 }
@@ -661,4 +676,29 @@ TEST_F(OutputViewTest, SaveAndExportWriteFifosAndLinksAndNeverTheReport) {
         EXPECT_EQ(test::readFile(d + "/two_locations.out"), "the report");
         shown.clear();
     }
+}
+
+// The unit chosen reaches the report (every heading names it), the graphs'
+// axis and their values; back in acre-feet the report is the report's.
+TEST_F(OutputViewTest, UnitsReachTheReportAndTheGraphs) {
+    select(view->locationList(), {0});
+    select(view->yearList(), {0});
+    const QString acreFeet = box();
+    ASSERT_TRUE(acreFeet.contains("CU or Recharge Data  ( acre feet )"));
+    ASSERT_EQ(view->unitsBox()->count(), 6);
+    view->unitsBox()->setCurrentIndex(1); // cubic metres
+    EXPECT_TRUE(box().contains("CU or Recharge Data  ( cubic metres )")) << box().toStdString();
+    EXPECT_TRUE(box().contains("Stream Depletion or Accretion Data  ( cubic metres )"));
+    EXPECT_TRUE(box().contains("\n1989\t-123965\t")) << box().toStdString(); // -100.5 acre-feet
+    view->unitsBox()->setCurrentIndex(4); // cubic feet per second: November 1988 has 30 days
+    EXPECT_TRUE(box().contains(QString("\n1989\t%1\t").arg(-100.5 * 43560 / (30 * 86400.0), 0, 'g', 6)))
+        << box().toStdString();
+    view->showDiversionCheck()->setChecked(false);
+    clickOn(view->plotButton());
+    ASSERT_EQ(view->graphs().size(), 1u);
+    EXPECT_EQ(view->graphs()[0]->data().leftTitle, "( cubic feet per second )");
+    EXPECT_NEAR(view->graphs()[0]->data().series[0].values[0], -20.0 * 43560 / (30 * 86400.0), 1e-9);
+    view->showDiversionCheck()->setChecked(true);
+    view->unitsBox()->setCurrentIndex(0);
+    EXPECT_EQ(box(), acreFeet);
 }

@@ -1,11 +1,20 @@
-// Renders the program's windows into PNG files: the input form (with the
-// bundled example, at its minimum size and at the size asked for), every
-// dialog, the main window with the model and with a report, and both graphs.
+// Pictures of the program's windows, for a look at layout, palette and
+// scaling. Not a test: it writes PNG files and says what it wrote.
 //
 //   vek_screenshots --out DIR [--size WxH] [--dark] [--example FILE]
+//       the input form (with the bundled example, at its minimum size and at
+//       the size asked for), every dialog, the main window with the model and
+//       with a report, and both graphs (tools/screenshots.sh runs it);
+//   vek_screenshots --out DIR --variant NAME [--example FILE]
+//       one picture kept in docs/screenshots: form-1024x700, form-1920x1080,
+//       form-dark, form-200pct (with QT_SCALE_FACTOR=2), graphs-cascaded,
+//       graphs-dark, and on a display with a window manager desktop-dark,
+//       desktop-graphs-cascaded, desktop-print-preview and
+//       desktop-form-print-preview (tools/form_screenshots.sh and
+//       tools/desktop_screenshots.sh run it once per variant).
 //
-// The scale factor comes from Qt itself (QT_SCALE_FACTOR=2 for 200%); see
-// tools/screenshots.sh, which also picks the offscreen platform.
+// Runs and graphs need vek beside this tool. The scale factor comes from Qt
+// itself (QT_SCALE_FACTOR=2 for 200%).
 #include "editor/about_dialog.h"
 #include "editor/child_frame.h"
 #include "editor/choice_dialogs.h"
@@ -24,27 +33,35 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QPainter>
 #include <QPalette>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStyleFactory>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
-#include <memory>
+#include <functional>
 
 using namespace vek;
 
 namespace {
 
-// Saves before a run (the default of the run's question); everything else
-// as the silent prompter does.
+// Answers every question with yes, the default or OK, and says each message
+// on standard error.
 class YesPrompter : public SilentPrompter {
   public:
+    void message(const std::string &text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+    bool askYesNo(const std::string &) override { return true; }
     Answer askYesNoCancel(const std::string &) override { return Answer::Yes; }
     int choose(const std::string &, const std::vector<std::string> &, int defaultButton, int) override {
         return defaultButton;
@@ -56,68 +73,116 @@ struct Options {
     QSize size{1280, 860};
     bool dark = false;
     QString example;
+    QString variant;
 };
 
-QString outDir;
-int written = 0;
-
-void save(QWidget *w, const QString &name) {
-    w->show();
-    QApplication::processEvents();
-    const QString path = outDir + "/" + name + ".png";
-    if (w->grab().save(path)) {
-        ++written;
-        std::printf("%s\n", qPrintable(path));
-    } else {
-        std::fprintf(stderr, "vek_screenshots: cannot write %s\n", qPrintable(path));
-    }
-}
-
-void click(QWidget *w) {
-    if (auto *b = qobject_cast<QAbstractButton *>(w)) b->click();
-}
-
+// A dark palette as desktop themes give it, links included.
 QPalette darkPalette() {
     QPalette p;
-    const QColor window(45, 45, 48), base(30, 30, 30), text(220, 220, 220), highlight(38, 79, 120);
+    const QColor window(0x2b, 0x2b, 0x2e), base(0x1e, 0x1e, 0x20), text(0xe6, 0xe6, 0xe6);
     p.setColor(QPalette::Window, window);
     p.setColor(QPalette::WindowText, text);
     p.setColor(QPalette::Base, base);
     p.setColor(QPalette::AlternateBase, window);
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, window);
-    p.setColor(QPalette::ButtonText, text);
     p.setColor(QPalette::ToolTipBase, base);
     p.setColor(QPalette::ToolTipText, text);
-    p.setColor(QPalette::Highlight, highlight);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, QColor(0x35, 0x35, 0x38));
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, Qt::red);
+    p.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x4e));
+    p.setColor(QPalette::Midlight, QColor(0x3e, 0x3e, 0x42));
+    p.setColor(QPalette::Mid, QColor(0x5a, 0x5a, 0x60));
+    p.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x1a));
+    p.setColor(QPalette::Shadow, Qt::black);
+    p.setColor(QPalette::Highlight, QColor(0x2f, 0x6f, 0xb8));
     p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 120));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 120, 120));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 120, 120));
+    p.setColor(QPalette::Link, QColor(0x7c, 0xb8, 0xff));
+    p.setColor(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x90));
+    for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
     return p;
 }
 
-bool parse(const QStringList &args, Options &o) {
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--out" && hasValue) {
-            o.out = args[++i];
-        } else if (a == "--size" && hasValue) {
-            const QStringList wh = args[++i].split('x');
-            bool okW = false, okH = false;
-            if (wh.size() == 2) o.size = QSize(wh[0].toInt(&okW), wh[1].toInt(&okH));
-            if (!okW || !okH || o.size.width() < 100 || o.size.height() < 100) return false;
-        } else if (a == "--dark") {
-            o.dark = true;
-        } else if (a == "--example" && hasValue) {
-            o.example = args[++i];
-        } else {
-            return false;
-        }
+// ---- writing pictures ---------------------------------------------------------
+
+QString outDir;
+int written = 0;
+
+bool savePicture(const QPixmap &pm, const QString &name) {
+    const QString file = outDir + "/" + name + ".png";
+    if (!pm.save(file)) {
+        std::fprintf(stderr, "vek_screenshots: cannot write %s\n", qPrintable(file));
+        return false;
     }
-    return !o.out.isEmpty();
+    ++written;
+    std::printf("%s (%dx%d)\n", qPrintable(file), pm.width(), pm.height());
+    return true;
 }
+
+void settle() {
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+// Shows the window and writes what it draws.
+bool save(QWidget *w, const QString &name) {
+    w->show();
+    settle();
+    return savePicture(w->grab(), name);
+}
+
+// Lets the window manager place and draw what was just shown.
+void waitMs(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The whole screen as the window manager shows it (frames included).
+bool saveScreen(const QString &name) {
+    waitMs(600);
+    QScreen *screen = QGuiApplication::primaryScreen();
+    return screen && savePicture(screen->grabWindow(0), name);
+}
+
+// ---- the program's parts --------------------------------------------------------
+
+// The main window at `size` with the model open.
+CVEKViewDoc *showForm(CVEKViewApp &shell, QSize size, const QString &model) {
+    CMainFrame *frame = shell.mainFrame();
+    frame->resize(size);
+    frame->show();
+    auto *doc = qobject_cast<CVEKViewDoc *>(shell.openDocumentFile(model));
+    settle();
+    return doc;
+}
+
+// Runs the form's model with the vek beside this tool and returns the report
+// view with the first two locations and the first three years selected;
+// nullptr when the run gave no report.
+VEKOutputView *runAndSelect(CVEKViewApp &shell, CVEKViewDoc *doc) {
+    const QString bin = QCoreApplication::applicationDirPath();
+    doc->document().programDirectory = (bin + "/").toStdString();
+    if (!shell.runDocument(doc) || shell.outputDocuments().empty()) {
+        std::fprintf(stderr, "vek_screenshots: the run gave no report (is vek in %s?)\n", qPrintable(bin));
+        return nullptr;
+    }
+    auto *view = qobject_cast<VEKOutputView *>(shell.frameOf(shell.outputDocuments()[0])->view());
+    if (!view) return nullptr;
+    for (int i = 0; i < 2 && i < view->locationList()->count(); ++i)
+        view->locationList()->item(i)->setSelected(true);
+    for (int i = 0; i < 3 && i < view->yearList()->count(); ++i)
+        view->yearList()->item(i)->setSelected(true);
+    return view;
+}
+
+void deleteGraphs(VEKOutputView *view) {
+    for (GraphView *g : view->graphs())
+        delete g;
+}
+
+// ---- every window and dialog ------------------------------------------------------
 
 void renderForms(CVEKViewDoc &doc, const QSize &size) {
     CVEKViewView view(&doc);
@@ -150,46 +215,171 @@ void renderForms(CVEKViewDoc &doc, const QSize &size) {
     save(&tables, "response_tables");
 }
 
-void renderMainWindow(const QString &model, const QSize &size) {
-    YesPrompter prompter;
-    CVEKViewApp shell;
-    shell.documentPrompter = &prompter;
-    shell.showMessage = [](const QString &m) { std::fprintf(stderr, "message: %s\n", qPrintable(m)); };
-    shell.askYesNoCancel = [](const QString &) { return Answer::No; };
-    if (!shell.startUp({}, false)) return;
+void renderMainWindow(CVEKViewApp &shell, const QString &model, const QSize &size) {
     CMainFrame *frame = shell.mainFrame();
-    frame->resize(size);
-    frame->show();
-    auto *doc = qobject_cast<CVEKViewDoc *>(shell.openDocumentFile(model));
+    CVEKViewDoc *doc = showForm(shell, size, model);
     if (!doc) return;
     save(frame, "main_window_model");
-
-    const QString bin = QCoreApplication::applicationDirPath();
-    if (QFileInfo(bin + "/vek").isExecutable()) {
-        doc->document().programDirectory = bin.toStdString() + "/";
-        if (shell.runDocument(doc) && !shell.outputDocuments().empty()) {
-            if (auto *view = qobject_cast<VEKOutputView *>(shell.frameOf(shell.outputDocuments()[0])->view())) {
-                for (int i = 0; i < 2 && i < view->locationList()->count(); ++i)
-                    view->locationList()->item(i)->setSelected(true);
-                for (int i = 0; i < 3 && i < view->yearList()->count(); ++i)
-                    view->yearList()->item(i)->setSelected(true);
-                save(frame, "main_window_report");
-                click(view->plotButton());
-                const auto graphs = view->graphs();
-                const char *names[] = {"graph_diversion", "graph_stream"};
-                for (size_t g = 0; g < graphs.size() && g < 2; ++g) {
-                    graphs[g]->resize(size.width() * 6 / 7, size.height() * 3 / 5);
-                    save(graphs[g], names[g]);
-                }
-                for (GraphView *g : view->graphs())
-                    delete g;
+    if (QFileInfo(QCoreApplication::applicationDirPath() + "/vek").isExecutable()) {
+        if (VEKOutputView *view = runAndSelect(shell, doc)) {
+            save(frame, "main_window_report");
+            view->plotButton()->click();
+            const auto graphs = view->graphs();
+            const char *names[] = {"graph_diversion", "graph_stream"};
+            for (size_t g = 0; g < graphs.size() && g < 2; ++g) {
+                graphs[g]->resize(size.width() * 6 / 7, size.height() * 3 / 5);
+                save(graphs[g], names[g]);
             }
+            deleteGraphs(view);
         }
     }
     AboutDialog about(frame);
     save(&about, "about_box");
-    doc->setModified(false);
+}
+
+// ---- the pictures of the user guide -------------------------------------------------
+
+// The main window and each graph window where the program put it, in the
+// order they opened, as one picture.
+bool graphsPicture(CMainFrame *frame, VEKOutputView *view, const QString &name) {
+    view->plotButton()->click();
+    settle();
+    const auto graphs = view->graphs();
+    QRect screen = frame->frameGeometry();
+    for (GraphView *g : graphs)
+        screen |= g->frameGeometry();
+    QPixmap picture(screen.size());
+    picture.fill(Qt::darkGray);
+    QPainter p(&picture);
+    p.drawPixmap(frame->geometry().topLeft() - screen.topLeft(), frame->grab());
+    for (GraphView *g : graphs) {
+        const QPoint at = g->geometry().topLeft() - screen.topLeft();
+        p.drawPixmap(at, g->grab());
+        p.setPen(QPen(Qt::black, 1));
+        p.drawRect(QRect(at, g->size()).adjusted(0, 0, -1, -1));
+    }
+    p.end();
+    const bool ok = graphs.size() >= 2 && savePicture(picture, name);
+    deleteGraphs(view);
+    return ok;
+}
+
+// The screen while a modal dialog that `open` starts is up, then the dialog
+// closed.
+bool modalScreen(const QString &name, const std::function<void()> &open) {
+    bool ok = false;
+    QTimer::singleShot(0, [&] {
+        ok = saveScreen(name);
+        if (QWidget *w = QApplication::activeModalWidget()) static_cast<QDialog *>(w)->reject();
+    });
+    open();
+    return ok;
+}
+
+// On a real display with a window manager (tools/desktop_screenshots.sh):
+// the screen as the user sees it.
+bool desktopVariant(CVEKViewApp &shell, const QString &model, const QString &variant) {
+    CMainFrame *frame = shell.mainFrame();
+    frame->showMaximized();
+    CVEKViewDoc *doc = showForm(shell, frame->size(), model);
+    if (!doc) return false;
+    if (variant == "desktop-dark") {
+        doc->updateAllViews(ViewHint::Everything);
+        return saveScreen(variant);
+    }
+    if (variant == "desktop-form-print-preview") {
+        auto *form = qobject_cast<CVEKViewView *>(shell.frameOf(doc)->view());
+        return form && modalScreen(variant, [form] { form->printPreview(); });
+    }
+    VEKOutputView *view = runAndSelect(shell, doc);
+    if (!view) return false;
+    if (variant == "desktop-print-preview") return modalScreen(variant, [view] { view->OnPrintPreview(); });
+    // desktop-graphs-cascaded: both tables, then the stream table twice more;
+    // the later windows cascade off the earlier ones.
+    view->plotButton()->click();
+    waitMs(400);
+    view->showDiversionCheck()->setChecked(false);
+    view->plotButton()->click();
+    waitMs(400);
+    view->plotButton()->click();
+    const bool ok = saveScreen(variant);
+    for (GraphView *g : view->graphs())
+        std::printf("graph at %d,%d %dx%d\n", g->frameGeometry().x(), g->frameGeometry().y(),
+                    g->frameGeometry().width(), g->frameGeometry().height());
+    return ok;
+}
+
+bool renderVariant(CVEKViewApp &shell, const QString &model, const QString &variant) {
+    CMainFrame *frame = shell.mainFrame();
+    if (variant == "form-1024x700" || variant == "form-dark" || variant == "form-200pct")
+        return showForm(shell, QSize(1024, 700), model) && savePicture(frame->grab(), variant);
+    if (variant == "form-1920x1080")
+        return showForm(shell, QSize(1920, 1080), model) && savePicture(frame->grab(), variant);
+    if (variant == "graphs-cascaded" || variant == "graphs-dark") {
+        CVEKViewDoc *doc = showForm(shell, QSize(1280, 860), model);
+        VEKOutputView *view = doc ? runAndSelect(shell, doc) : nullptr;
+        return view && graphsPicture(frame, view, variant);
+    }
+    if (variant == "desktop-dark" || variant == "desktop-graphs-cascaded" || variant == "desktop-print-preview" ||
+        variant == "desktop-form-print-preview")
+        return desktopVariant(shell, model, variant);
+    std::fprintf(stderr, "vek_screenshots: unknown variant %s\n", qPrintable(variant));
+    return false;
+}
+
+// ---- the program ---------------------------------------------------------------------
+
+bool parse(const QStringList &args, Options &o) {
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--out" && hasValue) {
+            o.out = args[++i];
+        } else if (a == "--size" && hasValue) {
+            const QStringList wh = args[++i].split('x');
+            bool okW = false, okH = false;
+            if (wh.size() == 2) o.size = QSize(wh[0].toInt(&okW), wh[1].toInt(&okH));
+            if (!okW || !okH || o.size.width() < 100 || o.size.height() < 100) return false;
+        } else if (a == "--dark") {
+            o.dark = true;
+        } else if (a == "--example" && hasValue) {
+            o.example = args[++i];
+        } else if (a == "--variant" && hasValue) {
+            o.variant = args[++i];
+            o.dark = o.variant.endsWith("-dark");
+        } else {
+            return false;
+        }
+    }
+    return !o.out.isEmpty();
+}
+
+// Every window, or the one variant asked for, of a model copied to `model`.
+bool render(const Options &o, const QString &model) {
+    if (o.variant.isEmpty()) {
+        SilentPrompter quiet;
+        CVEKViewDoc doc(&quiet);
+        if (!doc.open(model)) {
+            std::fprintf(stderr, "vek_screenshots: cannot open %s\n", qPrintable(model));
+            return false;
+        }
+        renderForms(doc, o.size);
+    }
+    YesPrompter prompter;
+    CVEKViewApp shell;
+    shell.documentPrompter = &prompter;
+    shell.showMessage = [&](const QString &m) { prompter.message(m.toStdString()); };
+    shell.askYesNoCancel = [](const QString &) { return Answer::No; };
+    if (!shell.startUp({}, false)) return false;
+    bool ok = true;
+    if (o.variant.isEmpty())
+        renderMainWindow(shell, model, o.size);
+    else
+        ok = renderVariant(shell, model, o.variant);
+    for (CVEKViewDoc *d : shell.modelDocuments())
+        d->setModified(false);
     shell.closeAllDocuments();
+    return ok;
 }
 
 } // namespace
@@ -205,7 +395,8 @@ int main(int argc, char *argv[]) {
 
     Options o;
     if (!parse(QCoreApplication::arguments(), o)) {
-        std::fprintf(stderr, "usage: vek_screenshots --out DIR [--size WxH] [--dark] [--example FILE]\n");
+        std::fprintf(stderr, "usage: vek_screenshots --out DIR [--size WxH] [--dark] [--example FILE]\n"
+                             "       vek_screenshots --out DIR --variant NAME [--example FILE]\n");
         return 2;
     }
     if (o.dark) {
@@ -214,24 +405,16 @@ int main(int argc, char *argv[]) {
     }
     outDir = QDir(o.out).absolutePath();
     QDir().mkpath(outDir);
-    if (o.example.isEmpty()) o.example = QCoreApplication::applicationDirPath() + "/../examples/river_valley.vek";
+    QString example = o.example;
+    if (example.isEmpty()) example = QCoreApplication::applicationDirPath() + "/../examples/river_valley.vek";
     // Work on a copy: a run writes beside the model.
-    const QString model = scratch.path() + "/" + QFileInfo(o.example).fileName();
-    if (!QFile::copy(o.example, model)) {
-        std::fprintf(stderr, "vek_screenshots: cannot read %s\n", qPrintable(o.example));
+    const QString model = scratch.path() + "/" + QFileInfo(example).fileName();
+    if (!QFile::copy(example, model)) {
+        std::fprintf(stderr, "vek_screenshots: cannot read %s\n", qPrintable(example));
         return 1;
     }
-    {
-        SilentPrompter prompter;
-        CVEKViewDoc doc(&prompter);
-        if (!doc.open(model)) {
-            std::fprintf(stderr, "vek_screenshots: cannot open %s\n", qPrintable(model));
-            return 1;
-        }
-        renderForms(doc, o.size);
-    }
-    renderMainWindow(model, o.size);
+    const bool ok = render(o, model);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     std::printf("%d pictures in %s\n", written, qPrintable(outDir));
-    return written > 0 ? 0 : 1;
+    return ok && written > 0 ? 0 : 1;
 }
