@@ -84,6 +84,9 @@ class PreparedRunner {
     void run(const RunVariation &variation, RunTables &tables);
     // The locations the last run computed.
     std::size_t recomputed() const { return recomputed_; }
+    // Every used location's volumes of the last run, in file order, whatever
+    // the report's layout.
+    const std::vector<RunTables::Location> &volumes() const { return volumes_; }
 
   private:
     struct Computation;

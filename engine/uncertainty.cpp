@@ -1,0 +1,370 @@
+// Sampled runs, their quantiles and the one-at-a-time sensitivity.
+#include "engine/uncertainty.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <thread>
+#include <utility>
+
+#include "engine/report_writer.h"
+
+namespace vek::engine {
+
+namespace {
+
+constexpr std::array<const char *, kUncertainQuantities> kQuantityNames{"factor", "a",         "S",
+                                                                        "T",      "parameter", "pumping"};
+constexpr std::array<const char *, 6> kDistributionNames{"fixed",      "uniform", "loguniform",
+                                                         "triangular", "normal",  "lognormal"};
+constexpr std::array<const char *, 3> kSummaryNames{"RECHARGE SITES", "WELLS", "ALL LOCATIONS"};
+constexpr std::array<int, 3> kSummaryColumns{1, 3, 4};
+
+int index(UncertainQuantity q) { return static_cast<int>(q); }
+bool isAquifer(int q) {
+    return q >= index(UncertainQuantity::Distance) && q <= index(UncertainQuantity::Transmissivity);
+}
+
+using Entries = std::array<const ParameterRange *, kUncertainQuantities>;
+
+// Each location's range of each quantity: its own, else the one for all.
+std::vector<Entries> entriesOf(const PreparedModel &model, const Ranges &ranges) {
+    std::vector<Entries> at(model.locations.size(), Entries{});
+    for (int pass = 0; pass < 2; ++pass) { // those for all first, then each location's own over them
+        for (const ParameterRange &e : ranges.entries) {
+            if ((e.location != 0) != (pass == 1)) continue;
+            for (std::size_t i = 0; i < model.locations.size(); ++i)
+                if (e.location == 0 || e.location == model.locations[i].position) at[i][index(e.quantity)] = &e;
+        }
+    }
+    return at;
+}
+
+std::string entryText(const ParameterRange &e) {
+    return std::string("the range of ") + quantityName(e.quantity) +
+           (e.location == 0 ? std::string(" for all locations") : " for location " + std::to_string(e.location));
+}
+
+std::string locationProblem(const DeckLocation &l, const Entries &at) {
+    const int aquifer = (at[1] ? 1 : 0) + (at[2] ? 1 : 0) + (at[3] ? 1 : 0);
+    const std::string where = "location " + std::to_string(l.position) + ": ";
+    if (aquifer != 0 && aquifer != 3) return where + "a, S and T need ranges all three, or none";
+    if (aquifer == 3 && at[0] && at[0]->location == l.position)
+        return where + "a range of the factor and of a, S and T at once";
+    return {};
+}
+
+std::uint64_t locationKey(const ParameterRange &e, const DeckLocation &l) {
+    return e.shared ? 0u : static_cast<std::uint64_t>(l.position);
+}
+
+// A location's varied values from `valueOf(i, q, entry)`: a value, or none
+// for the model's own. The factor comes from a, S and T when they have ranges.
+template <typename ValueOf>
+RunVariation variationOf(const PreparedModel &model, const std::vector<Entries> &at, ValueOf valueOf) {
+    RunVariation v;
+    const std::size_t n = model.locations.size();
+    bool any[kUncertainQuantities] = {};
+    for (const Entries &e : at)
+        for (int q = 0; q < kUncertainQuantities; ++q)
+            any[q] = any[q] || e[q];
+    if (any[0] || any[1]) v.factor.resize(n);
+    if (any[4]) v.parameter.resize(n);
+    if (any[5]) v.pumping.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const LocationResponse &r = model.locations[i].response;
+        auto value = [&](int q, double own) {
+            const std::optional<double> x = at[i][q] ? valueOf(i, q, *at[i][q]) : std::nullopt;
+            return x ? *x : own;
+        };
+        if (!v.factor.empty()) {
+            if (at[i][1]) {
+                const double a = value(1, 0.0), s = value(2, 0.0), t = value(3, 1.0);
+                v.factor[i] = static_cast<Real>(a * a * s / t);
+            } else {
+                v.factor[i] = static_cast<Real>(value(0, r.factor));
+            }
+        }
+        if (!v.parameter.empty()) v.parameter[i] = static_cast<Real>(value(4, r.parameter));
+        if (!v.pumping.empty()) v.pumping[i] = static_cast<Real>(value(5, 1.0));
+    }
+    return v;
+}
+
+// Where one run's results go: sample k of n.
+struct Slot {
+    std::size_t k = 0, n = 1;
+};
+
+void record(const Real *effect, long long months, long long years, bool keepMonths, Slot at, std::vector<float> &m,
+            std::vector<float> &y, std::vector<float> &avg) {
+    if (keepMonths)
+        for (long long j = 0; j < months; ++j)
+            m[static_cast<std::size_t>(j) * at.n + at.k] = effect[j + 1];
+    const report::TableSums sums = report::tableSums(effect, years);
+    for (std::size_t j = 0; j < sums.rowTotals.size(); ++j)
+        y[j * at.n + at.k] = sums.rowTotals[j];
+    for (std::size_t j = 0; j < 12; ++j)
+        avg[j * at.n + at.k] = sums.monthAverage[j];
+    avg[12 * at.n + at.k] = sums.totalAverage;
+}
+
+const Real *seriesEffect(const PreparedRunner &runner, const RunTables &tables, std::size_t s) {
+    const std::size_t n = runner.volumes().size();
+    return s < n ? runner.volumes()[s].effect.data() : tables.summaries.effect(kSummaryColumns[s - n]);
+}
+
+std::string trimmed(const std::string &name) {
+    const std::size_t end = name.find_last_not_of(' ');
+    return end == std::string::npos ? std::string() : name.substr(0, end + 1);
+}
+
+// The results' series, sized for `samples`, and the run without ranges.
+UncertaintyResults startResults(const PreparedModel &model, const UncertaintyOptions &options) {
+    UncertaintyResults out;
+    out.samples = options.samples;
+    out.months = model.counts.runMonths;
+    out.years = model.counts.runYears;
+    out.firstYear = model.parameters.outputStartYear;
+    const std::size_t n = model.locations.size();
+    out.series.resize(n + kSummaryNames.size());
+    PreparedRunner runner(model, options.engine);
+    RunTables tables;
+    runner.run({}, tables);
+    const auto months = static_cast<std::size_t>(out.months), years = static_cast<std::size_t>(out.years);
+    for (std::size_t s = 0; s < out.series.size(); ++s) {
+        SampledSeries &series = out.series[s];
+        const bool keepMonths = s >= n || options.locationMonths;
+        series.name = s < n ? trimmed(model.locations[s].name) : kSummaryNames[s - n];
+        series.location = s < n ? model.locations[s].position : 0;
+        series.months.assign(keepMonths ? months * options.samples : 0, 0.0f);
+        series.years.assign(years * options.samples, 0.0f);
+        series.average.assign(13 * options.samples, 0.0f);
+        series.baseMonths.assign(months, 0.0f);
+        series.baseYears.assign(years, 0.0f);
+        series.baseAverage.assign(13, 0.0f);
+        record(seriesEffect(runner, tables, s), out.months, out.years, true, Slot{}, series.baseMonths,
+               series.baseYears, series.baseAverage);
+    }
+    return out;
+}
+
+// The first `done` samples of each period, when a run stopped early.
+void keepFirst(std::vector<float> &values, std::size_t asked, std::size_t done) {
+    if (values.empty() || asked == done) return;
+    const std::size_t periods = values.size() / asked;
+    for (std::size_t p = 0; p < periods; ++p)
+        std::copy_n(values.begin() + static_cast<std::ptrdiff_t>(p * asked), done,
+                    values.begin() + static_cast<std::ptrdiff_t>(p * done));
+    values.resize(periods * done);
+}
+
+// Every location's draws of each quantity, in sample order (none for a fixed range).
+using Draws = std::vector<std::array<const std::vector<double> *, kUncertainQuantities>>;
+Draws drawsOf(const PreparedModel &model, const std::vector<Entries> &at, const UncertaintyOptions &options,
+              std::map<std::pair<std::uint64_t, int>, std::vector<double>> &columns) {
+    Draws draws(at.size());
+    for (std::size_t i = 0; i < at.size(); ++i) {
+        for (int q = 0; q < kUncertainQuantities; ++q) {
+            const ParameterRange *e = at[i][q];
+            if (!e || e->range.distribution == Distribution::Fixed) continue;
+            const std::pair<std::uint64_t, int> key{locationKey(*e, model.locations[i]), q};
+            auto it = columns.find(key);
+            if (it == columns.end())
+                it = columns
+                         .emplace(key, designDraws(options.design, options.seed, options.samples, key.first,
+                                                   static_cast<std::uint64_t>(q + 1)))
+                         .first;
+            draws[i][q] = &it->second;
+        }
+    }
+    return draws;
+}
+
+} // namespace
+
+const char *quantityName(UncertainQuantity q) { return kQuantityNames[static_cast<std::size_t>(index(q))]; }
+
+bool quantityFromName(const std::string &name, UncertainQuantity &q) {
+    for (std::size_t k = 0; k < kQuantityNames.size(); ++k)
+        if (name == kQuantityNames[k]) {
+            q = static_cast<UncertainQuantity>(k);
+            return true;
+        }
+    return false;
+}
+
+const char *distributionName(Distribution d) { return kDistributionNames[static_cast<std::size_t>(d)]; }
+
+bool distributionFromName(const std::string &name, Distribution &d) {
+    for (std::size_t k = 0; k < kDistributionNames.size(); ++k)
+        if (name == kDistributionNames[k]) {
+            d = static_cast<Distribution>(k);
+            return true;
+        }
+    return false;
+}
+
+std::string rangesProblem(const PreparedModel &model, const Ranges &ranges) {
+    for (std::size_t k = 0; k < ranges.entries.size(); ++k) {
+        const ParameterRange &e = ranges.entries[k];
+        if (std::string p = rangeProblem(e.range); !p.empty()) return entryText(e) + ": " + p;
+        if (isAquifer(index(e.quantity)) || e.quantity == UncertainQuantity::Factor ||
+            e.quantity == UncertainQuantity::MethodParameter)
+            if (rangeQuantile(e.range, 1e-300) < 0.0) return entryText(e) + ": the values must be 0 or more";
+        const bool used =
+            e.location == 0 || std::any_of(model.locations.begin(), model.locations.end(),
+                                           [&](const DeckLocation &l) { return l.position == e.location; });
+        if (!used) return entryText(e) + ": the run uses no such location";
+        for (std::size_t j = 0; j < k; ++j)
+            if (ranges.entries[j].quantity == e.quantity && ranges.entries[j].location == e.location)
+                return entryText(e) + ": given twice";
+    }
+    const std::vector<Entries> at = entriesOf(model, ranges);
+    for (std::size_t i = 0; i < at.size(); ++i)
+        if (std::string p = locationProblem(model.locations[i], at[i]); !p.empty()) return p;
+    return {};
+}
+
+std::vector<double> quantilesOf(const float *values, std::size_t n, const std::vector<double> &probabilities) {
+    std::vector<double> sorted(values, values + n);
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<double> out;
+    for (double p : probabilities) {
+        if (n == 0) {
+            out.push_back(NAN);
+            continue;
+        }
+        const double h = static_cast<double>(n - 1) * std::clamp(p, 0.0, 1.0);
+        const auto lo = static_cast<std::size_t>(h);
+        const double below = sorted[lo];
+        out.push_back(lo + 1 < n ? below + (h - static_cast<double>(lo)) * (sorted[lo + 1] - below) : below);
+    }
+    return out;
+}
+
+UncertaintyResults runUncertainty(const PreparedModel &model, const Ranges &ranges, const UncertaintyOptions &options) {
+    if (std::string problem = rangesProblem(model, ranges); !problem.empty()) throw std::invalid_argument(problem);
+    UncertaintyResults out = startResults(model, options);
+    const std::vector<Entries> at = entriesOf(model, ranges);
+    std::map<std::pair<std::uint64_t, int>, std::vector<double>> columns;
+    const Draws draws = drawsOf(model, at, options, columns);
+    const std::size_t n = model.locations.size(), samples = options.samples;
+    const unsigned threads = std::min<unsigned>(computingThreads(options.engine.threads),
+                                                static_cast<unsigned>(std::max<std::size_t>(samples, 1)));
+    EngineOptions single = options.engine;
+    single.threads = 1;
+    std::atomic<std::size_t> next{0}, done{0};
+    std::atomic<bool> stop{false};
+    std::exception_ptr failure;
+    std::mutex reporting;
+    auto work = [&] {
+        try {
+            PreparedRunner runner(model, single);
+            RunTables tables;
+            for (std::size_t k = next++; k < samples && !stop; k = next++) {
+                runner.run(variationOf(model, at,
+                                       [&](std::size_t i, int q, const ParameterRange &e) -> std::optional<double> {
+                                           return draws[i][q] ? rangeQuantile(e.range, (*draws[i][q])[k])
+                                                              : e.range.value;
+                                       }),
+                           tables);
+                for (std::size_t s = 0; s < out.series.size(); ++s) {
+                    SampledSeries &series = out.series[s];
+                    record(seriesEffect(runner, tables, s), out.months, out.years, !series.months.empty(),
+                           Slot{k, samples}, series.months, series.years, series.average);
+                }
+                std::lock_guard<std::mutex> lock(reporting);
+                ++done;
+                if (options.progress && !options.progress(done)) stop = true;
+            }
+        } catch (...) {
+            std::lock_guard<std::mutex> lock(reporting);
+            if (!failure) failure = std::current_exception();
+            stop = true;
+        }
+    };
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < threads; ++t)
+        pool.emplace_back(work);
+    work();
+    for (auto &t : pool)
+        t.join();
+    if (failure) std::rethrow_exception(failure);
+    out.samples = done;
+    for (SampledSeries &s : out.series)
+        for (auto *values : {&s.months, &s.years, &s.average})
+            keepFirst(*values, samples, out.samples);
+    (void)n;
+    return out;
+}
+
+namespace {
+
+double averageAnnual(const PreparedRunner &runner, const RunTables &tables, std::size_t series, long long years) {
+    return report::tableSums(seriesEffect(runner, tables, series), years).totalAverage;
+}
+
+// The bars of the tornado: each range not fixed, once if it is shared or a
+// location's own, else once for each location it applies to.
+std::vector<std::pair<const ParameterRange *, long long>> barsOf(const PreparedModel &model,
+                                                                 const std::vector<Entries> &at, const Ranges &ranges) {
+    std::vector<std::pair<const ParameterRange *, long long>> bars;
+    for (const ParameterRange &e : ranges.entries) {
+        if (e.range.distribution == Distribution::Fixed) continue;
+        if (e.shared || e.location != 0) {
+            bars.emplace_back(&e, e.shared ? 0 : e.location);
+            continue;
+        }
+        for (std::size_t i = 0; i < at.size(); ++i)
+            if (at[i][index(e.quantity)] == &e) bars.emplace_back(&e, model.locations[i].position);
+    }
+    return bars;
+}
+
+} // namespace
+
+Tornado sensitivity(const PreparedModel &model, const Ranges &ranges, std::size_t series,
+                    const EngineOptions &options) {
+    if (std::string problem = rangesProblem(model, ranges); !problem.empty()) throw std::invalid_argument(problem);
+    if (series >= model.locations.size() + kSummaryNames.size()) throw std::invalid_argument("no such result");
+    const std::vector<Entries> at = entriesOf(model, ranges);
+    PreparedRunner runner(model, options);
+    RunTables tables;
+    const long long years = model.counts.runYears;
+    // The run with `chosen` (for location `where`, 0 for all) at probability u.
+    auto runWith = [&](const ParameterRange *chosen, long long where, double u) {
+        runner.run(variationOf(model, at,
+                               [&](std::size_t i, int q, const ParameterRange &e) -> std::optional<double> {
+                                   if (&e == chosen && (where == 0 || model.locations[i].position == where))
+                                       return rangeQuantile(e.range, u);
+                                   if (isAquifer(q)) return rangeQuantile(e.range, 0.5);
+                                   return std::nullopt;
+                               }),
+                   tables);
+        return averageAnnual(runner, tables, series, years);
+    };
+    Tornado out;
+    out.base = runWith(nullptr, 0, 0.5);
+    for (const auto &[entry, where] : barsOf(model, at, ranges)) {
+        TornadoBar bar;
+        bar.quantity = entry->quantity;
+        bar.location = where;
+        bar.low = rangeQuantile(entry->range, 0.05);
+        bar.high = rangeQuantile(entry->range, 0.95);
+        bar.atLow = runWith(entry, where, 0.05);
+        bar.atHigh = runWith(entry, where, 0.95);
+        out.bars.push_back(bar);
+    }
+    std::stable_sort(out.bars.begin(), out.bars.end(),
+                     [](const TornadoBar &a, const TornadoBar &b) { return a.swing() > b.swing(); });
+    return out;
+}
+
+} // namespace vek::engine
