@@ -2,8 +2,9 @@
 // model's streams with their lines on the map, where the locations stand,
 // how each location's depletion is apportioned among the reaches, and the
 // resolved shares that the engine uses. It comes after the pumping records
-// and before the response methods, a part of the file that every reader
-// before it skips, so such a model still runs there as one stream:
+// (and the uncertainty ranges) and before the response methods, a part of
+// the file that every reader before it skips, so such a model still runs
+// there as one stream:
 //
 //   Stream reaches 1
 //   map units=feet crs="EPSG:2232" depletion=apportioned

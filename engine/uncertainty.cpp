@@ -243,8 +243,11 @@ std::vector<double> quantilesOf(const float *values, std::size_t n, const std::v
         }
         const double h = static_cast<double>(n - 1) * std::clamp(p, 0.0, 1.0);
         const auto lo = static_cast<std::size_t>(h);
-        const double below = sorted[lo];
-        out.push_back(lo + 1 < n ? below + (h - static_cast<double>(lo)) * (sorted[lo + 1] - below) : below);
+        const double below = sorted[lo], fraction = h - static_cast<double>(lo);
+        // An order statistic itself when h is whole or its neighbour is equal
+        // (also -0, which adding 0 would make +0).
+        const bool between = lo + 1 < n && fraction != 0.0 && sorted[lo + 1] != below;
+        out.push_back(between ? below + fraction * (sorted[lo + 1] - below) : below);
     }
     return out;
 }

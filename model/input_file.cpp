@@ -10,6 +10,7 @@
 
 #include "common/numbers.h"
 #include "engine/model_sections.h"
+#include "engine/ranges_section.h"
 #include "model/input_scanner.h"
 #include "model/reach_file.h"
 #include "model/response_file.h"
@@ -226,8 +227,12 @@ bool writeModelInput(const ModelInput &m, LineSink &sink) {
             if (!sink.writeLine(row)) return false;
         }
     }
-    // The stream reaches and the response methods follow everything else,
-    // where older readers never look; the response methods end the file.
+    // The uncertainty ranges follow the pumping records; readers that do not
+    // know them look only for the response methods' first line. The stream
+    // reaches and the response methods follow everything else, where older
+    // readers never look; the response methods end the file.
+    for (const auto &line : engine::rangesSectionLines(m.allRanges()))
+        if (!sink.writeLine(line)) return false;
     if (needsReachSection(m))
         for (const auto &line : reachSectionLines(m))
             if (!sink.writeLine(line)) return false;
@@ -285,7 +290,7 @@ class InputReading {
             int wells = 0;
             // The old character-column format has no pumping records.
             const bool complete = readFirstCard(wells) && readLocations(wells) &&
-                                  (oldFormat_ || (readPumpingRecords(wells) && readSections()));
+                                  (oldFormat_ || (readPumpingRecords(wells) && readSections() && readRanges()));
             if (values_) values_->complete = complete;
         }
         r.error = std::move(error_);
@@ -325,6 +330,7 @@ class InputReading {
     // The stream reaches and the response methods, when they follow the
     // pumping records.
     bool readSections();
+    bool readRanges();
 
     ModelInput &m_;
     const std::string path_;
@@ -598,6 +604,30 @@ bool InputReading::readSections() {
     if (problem.empty()) return true;
     return fail("ReadInput: Error in the " + part + " at line " + std::to_string(line + before) + inFile_ + ": " +
                 problem + ".");
+}
+
+bool InputReading::readRanges() {
+    try {
+        const engine::RangesSection section = engine::findRangesSection(in_.text());
+        for (engine::ParameterRange e : section.ranges.entries) {
+            if (e.location == 0) {
+                m_.ranges.push_back(e);
+                continue;
+            }
+            if (e.location > static_cast<long long>(m_.locations.size()))
+                throw engine::RangesSectionError("location " + std::to_string(e.location) +
+                                                     " does not exist (the file has " +
+                                                     std::to_string(m_.locations.size()) + ")",
+                                                 section.line);
+            const auto i = static_cast<std::size_t>(e.location - 1);
+            e.location = 0;
+            m_.locations[i].ranges.push_back(e);
+        }
+        return true;
+    } catch (const engine::RangesSectionError &e) {
+        return fail("ReadInput: Error in the uncertainty ranges at line " + std::to_string(e.line()) + inFile_ + ": " +
+                    e.what() + ".");
+    }
 }
 
 } // namespace

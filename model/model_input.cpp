@@ -59,4 +59,14 @@ void resetLocations(ModelInput &m, int count) {
     }
 }
 
+engine::Ranges ModelInput::allRanges() const {
+    engine::Ranges out{ranges};
+    for (std::size_t i = 0; i < locations.size(); ++i)
+        for (engine::ParameterRange e : locations[i].ranges) {
+            e.location = static_cast<long long>(i) + 1;
+            out.entries.push_back(e);
+        }
+    return out;
+}
+
 } // namespace vek

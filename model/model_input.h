@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/uncertainty.h"
 #include "model/response_settings.h"
 #include "model/stream_reaches.h"
 
@@ -39,6 +40,9 @@ struct Location {
     std::array<float, 12> efficiency{1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
     ResponseSettings response; // infinite aquifer unless the file's response methods say otherwise
     LocationMap onMap;         // position, aquifer properties and shares of the stream reaches
+    // This location's own uncertainty ranges (their `location` 0: they move
+    // with the location); the file numbers them by the location's place.
+    std::vector<engine::ParameterRange> ranges;
 
     bool isWell() const { return LocationType == IrrigationWell; }
     // Number of historical / synthesized years held (length of column 0).
@@ -76,6 +80,13 @@ struct ModelInput {
     std::vector<Location> locations;
     std::vector<UnitResponseTable> responseTables; // shared by name by the locations' responses
     ReachNetwork network;                          // the stream reaches; none: the model's one stream
+    // Uncertainty ranges for every location (each location's own are in its
+    // Location::ranges); none in most models.
+    std::vector<engine::ParameterRange> ranges;
+
+    // Every range, each location's own numbered by its place from 1, as the
+    // model file writes them and the sampled runs take them.
+    engine::Ranges allRanges() const;
 
     int historicalYears() const { return periodYears(inputStartYear, inputEndYear); }
     int synthesizedYears() const { return periodYears(synthStartYear, synthEndYear); }

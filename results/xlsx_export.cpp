@@ -372,4 +372,76 @@ bool writeWorkbook(const std::string &path, const OutputResults &results, const 
 #endif
 }
 
+#ifdef VEK_HAVE_XLSXWRITER
+namespace {
+
+// One table sheet: its titles, then its rows.
+bool writeTableSheet(lxw_workbook *wb, lxw_format *heading, const TableSheet &sheet, const std::string &name) {
+    lxw_worksheet *ws = workbook_add_worksheet(wb, name.c_str());
+    if (!ws) return false;
+    for (std::size_t c = 0; c < sheet.columns.size(); ++c)
+        worksheet_write_string(ws, 0, static_cast<lxw_col_t>(c), utf8Text(sheet.columns[c]).c_str(), heading);
+    worksheet_freeze_panes(ws, 1, 0);
+    double number = 0.0;
+    std::string text;
+    for (std::size_t r = 0; r < sheet.rows && r + 1 < LXW_ROW_MAX; ++r)
+        for (std::size_t c = 0; c < sheet.columns.size(); ++c) {
+            const auto row = static_cast<lxw_row_t>(r + 1);
+            const auto col = static_cast<lxw_col_t>(c);
+            if (sheet.cell(r, c, number, text))
+                worksheet_write_number(ws, row, col, number, nullptr);
+            else if (!text.empty())
+                worksheet_write_string(ws, row, col, utf8Text(text).c_str(), nullptr);
+        }
+    return true;
+}
+
+} // namespace
+#endif
+
+bool writeTableWorkbook(const std::string &path, const std::string &title, const std::vector<TableSheet> &sheets,
+                        std::string *error) {
+#ifndef VEK_HAVE_XLSXWRITER
+    (void)path, (void)title, (void)sheets;
+    if (error) *error = "This build of the program cannot write Excel workbooks (it was built without libxlsxwriter).";
+    return false;
+#else
+    auto fail = [&](const std::string &why) {
+        if (error) *error = why;
+        return false;
+    };
+    std::vector<std::string> wanted;
+    for (const TableSheet &t : sheets)
+        wanted.push_back(t.name);
+    const std::vector<std::string> names = excelSheetNames(wanted);
+    SafeSave out;
+    if (!out.open(path)) return fail(out.error());
+    ScratchFile scratch;
+    std::string why;
+    if (!scratch.create("vek-workbook.xlsx", &why)) return fail("Unable to write " + path + ": " + why);
+    {
+        const CNumericLocale cNumbers;
+        lxw_workbook_options opts = {};
+        opts.constant_memory = LXW_TRUE;
+        lxw_workbook *raw = workbook_new_opt(scratch.path().c_str(), &opts);
+        if (!raw) return fail(workbookFailure(path, LXW_ERROR_MEMORY_MALLOC_FAILED, 0, scratch.path()));
+        std::unique_ptr<lxw_workbook, WorkbookCloser> wb(raw);
+        lxw_doc_properties props = {};
+        const std::string docTitle = utf8Text(title);
+        props.title = const_cast<char *>(docTitle.c_str());
+        workbook_set_properties(raw, &props);
+        lxw_format *heading = workbook_add_format(raw);
+        format_set_bold(heading);
+        for (std::size_t i = 0; i < sheets.size(); ++i)
+            if (!writeTableSheet(raw, heading, sheets[i], names[i]))
+                return fail("Unable to add the sheet " + names[i] + " to " + path + ".");
+        errno = 0;
+        const lxw_error closed = workbook_close(wb.release());
+        if (closed != LXW_NO_ERROR) return fail(workbookFailure(path, closed, errno, scratch.path()));
+    }
+    if (!scratch.copyInto(out, &why) || !out.commit()) return fail(why.empty() ? out.error() : why);
+    return true;
+#endif
+}
+
 } // namespace vek

@@ -16,6 +16,7 @@
 #include "results/output_results.h"
 #include "results/view_choices.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,22 @@ WorkbookInfo workbookInfoFor(const std::string &reportPath, const std::string &p
 // in error; the workbook library's own messages are not shown.
 bool writeWorkbook(const std::string &path, const OutputResults &results, const ViewChoices &choices,
                    const WorkbookInfo &info, std::string *error = nullptr, const WorkbookOptions &options = {});
+
+// A plain table on a sheet of its own: a frozen row of column titles, then
+// `rows` rows whose cells `cell(row, column, out)` fills (a number, or text
+// when it returns false).
+struct TableSheet {
+    std::string name;
+    std::vector<std::string> columns;
+    std::size_t rows = 0;
+    std::function<bool(std::size_t row, std::size_t column, double &number, std::string &text)> cell;
+};
+
+// Writes the sheets (their names made acceptable by excelSheetNames) as a
+// workbook to path through the safe save, in constant memory; false with
+// the reason in error.
+bool writeTableWorkbook(const std::string &path, const std::string &title, const std::vector<TableSheet> &sheets,
+                        std::string *error = nullptr);
 
 // Sheet names Excel accepts for the wanted names, in order: at most 31
 // characters, none of []:*?/\, no quote at either end, not "History", not

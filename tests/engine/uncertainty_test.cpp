@@ -127,6 +127,10 @@ TEST(Uncertainty, QuantilesInterpolateBetweenOrderStatistics) {
         EXPECT_NEAR(q[k], expected[k], 1e-15);
     EXPECT_EQ(quantilesOf(values, 1, {0.05, 0.95}), (std::vector<double>{4.0, 4.0}));
     EXPECT_TRUE(std::isnan(quantilesOf(values, 0, {0.5})[0]));
+    // A quantile at an order statistic is that value, bit for bit.
+    const float zeros[] = {-0.0f, -0.0f, -0.0f};
+    EXPECT_TRUE(std::signbit(quantilesOf(zeros, 3, {0.5})[0]));
+    EXPECT_TRUE(std::signbit(quantilesOf(zeros, 3, {0.3})[0]));
 }
 
 // One well with a constant step of pumping and only its factor uncertain:

@@ -34,7 +34,7 @@ bool readText(const std::string &name, const std::string &text, vek::ModelDocume
 
 // Three reaches (one without lines, one of two lines), four locations with
 // every kind of map data, resolved shares with factors, and a response
-// method so that both sections are written.
+// method so that both sections are written, and uncertainty ranges before them.
 vek::ModelInput mapped() {
     t::ModelBuilder b(2000, 2, 1);
     b.locations(4).distinctHistorical().runOverHistorical();
@@ -61,13 +61,17 @@ vek::ModelInput mapped() {
     l2.typed = {{2, 0.4, -1.0, false, 0.0f}, {0, 0.6, -1.0, false, 0.0f}};
     l2.shares = {{2, 0.4, -1.0, true, 0.0f}, {0, 0.6, -1.0, true, 0.0f}};
     m.locations[3].response = {vek::ResponseMethod::StreambedResistance, 0.0f, 2.5f, ""};
+    using vek::engine::Distribution;
+    using vek::engine::UncertainQuantity;
+    m.ranges = {{UncertainQuantity::Pumping, 0, {Distribution::Uniform, 0.0, 0.0, 0.8, 1.2}, true}};
+    m.locations[1].ranges = {{UncertainQuantity::Factor, 0, {Distribution::Uniform, 0.0, 0.0, 50, 900}, false}};
     return m;
 }
 
 } // namespace
 
 // Every value reads back equal and the second save writes the same bytes;
-// the section sits between the pumping records and the response methods.
+// the section sits between the uncertainty ranges and the response methods.
 TEST(ReachFile, RoundTrip) {
     const vek::ModelInput m = mapped();
     const std::string text = vek::modelInputText(m);
@@ -78,8 +82,11 @@ TEST(ReachFile, RoundTrip) {
     EXPECT_EQ(vek::modelInputText(doc.model), text);
     const auto reaches = text.find("\nStream reaches 1\n");
     const auto methods = text.find("\nResponse methods 1\n");
+    const auto ranges = text.find("\nUncertainty ranges 1\n");
     ASSERT_NE(reaches, std::string::npos);
     ASSERT_NE(methods, std::string::npos);
+    ASSERT_NE(ranges, std::string::npos);
+    EXPECT_LT(ranges, reaches);
     EXPECT_LT(reaches, methods);
     EXPECT_NE(text.find("map units=metres crs=\"EPSG:32613\" depletion=distance\n"
                         "apportion web power=1 max-distance=5000.5 min-fraction=0.02\n"
