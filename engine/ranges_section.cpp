@@ -49,37 +49,21 @@ double number(std::string_view text, const std::string &key, long long line) {
     return x;
 }
 
-// The fields after the distribution into `e`, each once and each one the
-// distribution uses.
+// The fields after the distribution into `e`; the word `shared` among them.
 void readFields(const std::vector<std::string_view> &w, ParameterRange &e, long long line) {
-    static const char *const keysOf[6][3] = {{"value", nullptr, nullptr}, {"low", "high", nullptr},
-                                             {"low", "high", nullptr},    {"low", "high", "mode"},
-                                             {"low", "high", "mean"},     {"low", "high", "median"}};
-    const auto d = static_cast<std::size_t>(e.range.distribution);
-    const bool normal = e.range.distribution == Distribution::Normal || e.range.distribution == Distribution::LogNormal;
-    std::vector<std::string> seen;
+    std::vector<std::pair<std::string, double>> fields;
     for (std::size_t i = 4; i < w.size(); ++i) {
         if (w[i] == "shared") {
             e.shared = true;
             continue;
         }
         const std::size_t eq = w[i].find('=');
-        const std::string key(w[i].substr(0, eq == std::string_view::npos ? 0 : eq));
-        bool known = normal && key == "sd";
-        for (const char *k : keysOf[d])
-            known = known || (k && key == k);
-        if (!known) throw RangesSectionError("unknown field \"" + std::string(w[i]) + "\"", line);
-        for (const std::string &s : seen)
-            if (s == key) throw RangesSectionError("field " + key + " is given twice", line);
-        seen.push_back(key);
-        const double x = number(w[i].substr(eq + 1), key, line);
-        (key == "low" ? e.range.low : key == "high" ? e.range.high : key == "sd" ? e.range.spread : e.range.value) = x;
+        if (eq == std::string_view::npos) throw RangesSectionError("unknown field \"" + std::string(w[i]) + "\"", line);
+        const std::string key(w[i].substr(0, eq));
+        fields.emplace_back(key, number(w[i].substr(eq + 1), key, line));
     }
-    const std::size_t needed = (d == 0 ? 1u : d <= 2 ? 2u : 3u) + (normal ? 1u : 0u);
-    if (seen.size() != needed)
-        throw RangesSectionError(std::string("a ") + distributionName(e.range.distribution) + " range needs " +
-                                     std::to_string(needed) + " fields",
-                                 line);
+    if (std::string p = rangeFromFields(e.range.distribution, fields, e.range); !p.empty())
+        throw RangesSectionError(p, line);
 }
 
 ParameterRange statement(const std::vector<std::string_view> &w, long long line) {
@@ -97,7 +81,6 @@ ParameterRange statement(const std::vector<std::string_view> &w, long long line)
     if (!distributionFromName(std::string(w[3]), e.range.distribution))
         throw RangesSectionError("unknown distribution \"" + std::string(w[3]) + "\"", line);
     readFields(w, e, line);
-    if (std::string p = rangeProblem(e.range); !p.empty()) throw RangesSectionError(p, line);
     return e;
 }
 
@@ -108,6 +91,33 @@ std::string shortest(double x) {
 }
 
 } // namespace
+
+std::string rangeFromFields(Distribution d, const std::vector<std::pair<std::string, double>> &fields, Range &out) {
+    static const char *const keysOf[6][3] = {{"value", nullptr, nullptr}, {"low", "high", nullptr},
+                                             {"low", "high", nullptr},    {"low", "high", "mode"},
+                                             {"low", "high", "mean"},     {"low", "high", "median"}};
+    const auto k = static_cast<std::size_t>(d);
+    const bool normal = d == Distribution::Normal || d == Distribution::LogNormal;
+    Range r;
+    r.distribution = d;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string &key = fields[i].first;
+        bool known = normal && key == "sd";
+        for (const char *name : keysOf[k])
+            known = known || (name && key == name);
+        if (!known) return "unknown field \"" + key + "\" of a " + distributionName(d) + " range";
+        for (std::size_t j = 0; j < i; ++j)
+            if (fields[j].first == key) return "field " + key + " is given twice";
+        const double x = fields[i].second;
+        (key == "low" ? r.low : key == "high" ? r.high : key == "sd" ? r.spread : r.value) = x;
+    }
+    const std::size_t needed = (k == 0 ? 1u : k <= 2 ? 2u : 3u) + (normal ? 1u : 0u);
+    if (fields.size() != needed)
+        return std::string("a ") + distributionName(d) + " range needs " + std::to_string(needed) + " fields";
+    if (std::string p = rangeProblem(r); !p.empty()) return p;
+    out = r;
+    return {};
+}
 
 RangesSection findRangesSection(std::string_view text) {
     std::vector<std::string_view> lines;

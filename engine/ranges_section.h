@@ -21,6 +21,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/uncertainty.h"
@@ -49,6 +50,13 @@ struct RangesSection {
 // when the file has none. Throws RangesSectionError for a damaged section,
 // naming its line.
 RangesSection findRangesSection(std::string_view text);
+
+// A range of `distribution` from its fields, named as the section names
+// them (value, low, high, mode, mean, median, sd): what is wrong (a field
+// the distribution does not use, one given twice or missing, a range
+// rangeProblem refuses), empty when `out` holds the range.
+std::string rangeFromFields(Distribution distribution, const std::vector<std::pair<std::string, double>> &fields,
+                            Range &out);
 
 // The section's lines for `ranges` (none for no ranges); numbers in the
 // shortest form that reads back as the same double.

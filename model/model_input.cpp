@@ -69,4 +69,24 @@ engine::Ranges ModelInput::allRanges() const {
     return out;
 }
 
+std::string ModelInput::setAllRanges(const engine::Ranges &all) {
+    for (const engine::ParameterRange &e : all.entries)
+        if (e.location < 0 || e.location > static_cast<long long>(locations.size()))
+            return "location " + std::to_string(e.location) + " does not exist (the model has " +
+                   std::to_string(locations.size()) + ")";
+    ranges.clear();
+    for (Location &l : locations)
+        l.ranges.clear();
+    for (engine::ParameterRange e : all.entries) {
+        if (e.location == 0) {
+            ranges.push_back(e);
+            continue;
+        }
+        const auto i = static_cast<std::size_t>(e.location - 1);
+        e.location = 0;
+        locations[i].ranges.push_back(e);
+    }
+    return {};
+}
+
 } // namespace vek

@@ -87,6 +87,9 @@ struct ModelInput {
     // Every range, each location's own numbered by its place from 1, as the
     // model file writes them and the sampled runs take them.
     engine::Ranges allRanges() const;
+    // Replaces every range by `ranges` (those of a location go to it); what
+    // is wrong (a location the model does not have), and then nothing changes.
+    std::string setAllRanges(const engine::Ranges &ranges);
 
     int historicalYears() const { return periodYears(inputStartYear, inputEndYear); }
     int synthesizedYears() const { return periodYears(synthStartYear, synthEndYear); }

@@ -146,6 +146,8 @@ void bindMap(py::module_ &m, ModelClass &model, LocationClass &location);
 ModelValidation validationOf(const Model &model);
 // Model.validate and the problems it returns.
 void bindValidation(py::module_ &m, ModelClass &model);
+// vek.Ranges, Model.ranges, vek.uncertainty and its results.
+void bindUncertainty(py::module_ &m, ModelClass &model);
 void bindResults(py::module_ &m);
 void bindRun(py::module_ &m);
 void bindOperations(py::module_ &m);

@@ -467,6 +467,7 @@ years the model then counts as changed since they were made.)doc");
     bindResponses(m, model, loc);
     bindMap(m, model, loc);
     bindValidation(m, model);
+    bindUncertainty(m, model);
 
     m.def("read_model", &readModel, py::arg("path"),
           R"doc(Reads a model input file (.vek) and returns it as a vek.Model.

@@ -38,6 +38,11 @@ Stream reaches (a map: wells and streams with coordinates)
     Model.apportion(method, ...) -> DataFrame          the fractions, location x reach
     Results.frame(by="reach")                          each reach's net impact
 
+Uncertainty
+    Ranges, Model.ranges             ranges of the factor (or a, S, T), a/W or lambda', pumping
+    uncertainty(model_or_path, ranges, n, *, seed, design, threads, keep_samples)
+        -> UncertaintyResults        sampled runs: .quantiles() (tidy DataFrame), .samples (numpy)
+
 Structure and validation
     Model.add_location(...), Model.remove_location(i)
     Model.validate() -> [Problem]    what vektool check finds; vek.run refuses the refused
@@ -79,9 +84,11 @@ from ._vek import (
     ReadError,
     ResponseError,
     ResponseTable,
+    Ranges,
     Results,
     RunError,
     SynthesisError,
+    UncertaintyResults,
     WriteError,
     __version__,
     aquifer_for_factor,
@@ -98,14 +105,18 @@ from ._vek import (
     synthesize_average,
     synthesize_cycle,
     synthesize_given_year,
+    uncertainty,
 )
+from ._frames import bands as _bands
 from ._frames import frame as _frame
 
 Results.frame = _frame
+UncertaintyResults.quantiles = _bands
 
 __all__ = [
     "read_model",
     "run",
+    "uncertainty",
     "read_report",
     "change_year_type",
     "change_units",
@@ -122,6 +133,8 @@ __all__ = [
     "Location",
     "LocationList",
     "Results",
+    "Ranges",
+    "UncertaintyResults",
     "LocationResult",
     "LocationResultList",
     "ResponseTable",

@@ -107,3 +107,51 @@ def _assemble(columns, order, layout):
     if pd is None:
         return data
     return pd.DataFrame(data)
+
+
+_PERIODS = {"month": 0, "year": 1, "average": 2}
+
+
+def bands(self, q=(5, 50, 95), *, period=None):
+    """The bands as a tidy pandas DataFrame, one row per result and period.
+
+    Columns: result (the location's name or the summary's), location (its
+    place in the model file; 0 for a summary), period ("month", "year" or
+    "average": the average year's months and its "TOTAL"), year (0 for the
+    average year), month (NOV..OCT, "TOTAL" for a year), deterministic (the
+    run without ranges), then P<q> for each percent in q: the quantile of
+    the samples by linear interpolation between order statistics (type 7,
+    numpy's default). Depletion in acre-feet, wells negative.
+
+    period
+        "month", "year", "average", or None for all three.
+
+    Without pandas, a dict of numpy arrays with the same columns.
+    """
+    if period is not None and period not in _PERIODS:
+        raise ValueError('period is "month", "year", "average" or None')
+    percents = [float(x) for x in q]
+    columns = self._columns(percents)
+    keep = slice(None) if period is None else columns["period"][0] == _PERIODS[period]
+    try:
+        import pandas as pd
+    except ImportError:
+        pd = None
+    data = {}
+    for name in ("result", "location", "period", "year", "month", "deterministic"):
+        column = columns[name]
+        if isinstance(column, tuple):
+            codes, categories = column
+            codes = codes[keep]
+            if pd is not None:
+                column = pd.Categorical.from_codes(codes, categories=categories, ordered=(name == "month"))
+            else:
+                column = np.asarray(categories, dtype=object)[codes]
+        else:
+            column = column[keep]
+        data[name] = column
+    for k, title in enumerate(columns["columns"][6:]):
+        data[title] = columns["quantiles"][k][keep]
+    if pd is None:
+        return data
+    return pd.DataFrame(data)
