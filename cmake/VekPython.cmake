@@ -28,9 +28,12 @@ if(NOT pybind11_FOUND)
   list(APPEND _vek_py_debs pybind11-dev)
 endif()
 # The module's tests run under pytest and read frames with pandas; the
-# example plots with matplotlib; the apportionment among stream reaches is
-# checked against an implementation of the tests' own on shapely.
-set(_vek_py_test_modules pytest:python3-pytest pandas:python3-pandas matplotlib:python3-matplotlib)
+# example plots with matplotlib; the sweep example runs on Dask's
+# distributed scheduler (its test starts a local cluster); the apportionment
+# among stream reaches is checked against an implementation of the tests' own
+# on shapely.
+set(_vek_py_test_modules pytest:python3-pytest pandas:python3-pandas matplotlib:python3-matplotlib
+                         dask:python3-dask distributed:python3-distributed)
 if(VEK_WITH_MAP)
   list(APPEND _vek_py_test_modules shapely:python3-shapely)
 endif()
