@@ -69,6 +69,9 @@ double timeResolve(vek::ModelInput &m, vek::Apportionment method, unsigned threa
 }
 
 double runVek(const std::string &vek, const std::string &model, const std::string &report) {
+    // Lines still in the buffer would be written again by the child, whose
+    // freopen flushes its copy into the pipe before it goes to /dev/null.
+    std::fflush(stdout);
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -119,7 +122,11 @@ int main(int argc, char **argv) {
         std::fclose(f);
     }
     vek::ModelDocument doc;
-    if (!vek::readModelInput(doc.model, plain).ok()) return 1;
+    if (const vek::OperationResult read = vek::readModelInput(doc.model, plain); !read.ok()) {
+        std::fprintf(stderr, "apportion_bench: the generated model %s cannot be read: %s\n", plain.c_str(),
+                     read.error ? read.error->message.c_str() : "unknown reason");
+        return 1;
+    }
     addMap(doc.model);
 
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
@@ -136,7 +143,10 @@ int main(int argc, char **argv) {
 
     const std::string reaches = (dir / "reaches.vek").string();
     vek::SilentPrompter quiet;
-    if (!vek::SaveInput(doc, quiet, reaches)) return 1;
+    if (!vek::SaveInput(doc, quiet, reaches)) {
+        std::fprintf(stderr, "apportion_bench: cannot write %s\n", reaches.c_str());
+        return 1;
+    }
     const double runPlain = runVek(vek, plain, (dir / "plain.out").string());
     const double runReaches = runVek(vek, reaches, (dir / "reaches.out").string());
     std::printf("  vek run: %.3f s without reaches, %.3f s with the 200 reach tables (web squared shares)\n", runPlain,
