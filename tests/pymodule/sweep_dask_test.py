@@ -11,9 +11,9 @@ from conftest import EXAMPLE, SOURCE
 
 
 def load_example():
-    spec = importlib.util.spec_from_file_location("sweep_dask", os.path.join(SOURCE, "examples", "sweep_dask.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("sweep_dask", os.path.join(SOURCE, "examples", "sweep_dask.py"))
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
