@@ -28,9 +28,17 @@ if(NOT pybind11_FOUND)
   list(APPEND _vek_py_debs pybind11-dev)
 endif()
 # The module's tests run under pytest and read frames with pandas; the
-# example plots with matplotlib.
+# example plots with matplotlib; the sweep example runs on Dask's
+# distributed scheduler (its test starts a local cluster); the apportionment
+# among stream reaches is checked against an implementation of the tests' own
+# on shapely.
+set(_vek_py_test_modules pytest:python3-pytest pandas:python3-pandas matplotlib:python3-matplotlib
+                         dask:python3-dask distributed:python3-distributed)
+if(VEK_WITH_MAP)
+  list(APPEND _vek_py_test_modules shapely:python3-shapely)
+endif()
 if(VEK_BUILD_TESTS AND Python3_Interpreter_FOUND)
-  foreach(_mod_deb pytest:python3-pytest pandas:python3-pandas matplotlib:python3-matplotlib)
+  foreach(_mod_deb IN LISTS _vek_py_test_modules)
     string(REPLACE ":" ";" _mod_deb ${_mod_deb})
     list(GET _mod_deb 0 _mod)
     list(GET _mod_deb 1 _deb)

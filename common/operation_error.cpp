@@ -55,6 +55,12 @@ const char *kindName(OperationError::Kind kind) {
         return "NoWells";
     case K::UnreadText:
         return "UnreadText";
+    case K::NoProjectedSystem:
+        return "NoProjectedSystem";
+    case K::MissingField:
+        return "MissingField";
+    case K::NoMapSupport:
+        return "NoMapSupport";
     }
     return "Unknown";
 }

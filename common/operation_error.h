@@ -36,6 +36,10 @@ struct OperationError {
         UnevenWells,   // a sub-area's lines do not fit its well count
         NoWells,       // an import that found nothing to import
         UnreadText,    // text a reader passed over unread (a warning)
+        // Maps: wells and stream reaches read with their coordinates.
+        NoProjectedSystem, // coordinates in longitude and latitude, and no projected system named to convert them into
+        MissingField,      // a field named for names or values that the layer does not have
+        NoMapSupport,      // a program built without the map libraries
     };
 
     Kind kind = Kind::Unreadable;

@@ -205,6 +205,16 @@ void CMainFrame::buildVekMenu(QMenuBar *mb) {
             &QAction::triggered, this, [this] {
                 if (CVEKViewView *v = activeFormView()) v->OnResponseTables();
             });
+    vekMenu_->addSeparator();
+    connect(addCommand(vekMenu_, ID_REACHES, "Stream &Reaches...",
+                       "Name the stream reaches and choose how each location's depletion is apportioned among them"),
+            &QAction::triggered, this, [this] {
+                if (CVEKViewView *v = activeFormView()) v->OnReaches();
+            });
+    connect(addCommand(vekMenu_, ID_MAP, "&Map", "Show the reaches and the locations on a map"), &QAction::triggered,
+            this, [this] {
+                if (CVEKViewView *v = activeFormView()) v->OnMap();
+            });
 }
 
 // Edit: undo and redo of the active form's document, its tables' clipboard.

@@ -64,6 +64,8 @@ class CMainFrame : public QMainWindow {
         ID_FILE_EXPORT_EXCEL = 32820,
         ID_RESPONSE_METHOD = 32830,
         ID_RESPONSE_TABLES = 32831,
+        ID_REACHES = 32832,
+        ID_MAP = 32833,
     };
 
     explicit CMainFrame(CVEKViewApp *app);

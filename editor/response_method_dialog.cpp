@@ -2,12 +2,16 @@
 #include "editor/response_method_dialog.h"
 
 #include "editor/factor_calculator.h"
+#include "editor/reach_edits.h"
 #include "editor/response_curve_chart.h"
 #include "editor/response_edits.h"
 #include "editor/response_tables_dialog.h"
 #include "editor/vekview_doc.h"
+#include "geo/apportioner.h"
+#include "geo/reach_resolution.h"
 #include "model/response_checks.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -62,6 +66,29 @@ QWidget *withNote(QWidget *field, const QString &note, QWidget *more = nullptr, 
 
 } // namespace
 
+// The factor from the map, for a location placed on it: a check box and
+// where the numbers come from.
+void ResponseMethodDialog::addMapRow(QFormLayout *form, const Location &loc) {
+    if (!loc.onMap.position && !loc.onMap.factorFromMap) return;
+    fromMap_ = new QCheckBox(QStringLiteral("Factor from the map"));
+    fromMap_->setObjectName(QStringLiteral("factorFromMap"));
+    fromMap_->setChecked(loc.onMap.factorFromMap);
+    mapNote_ = new QLabel;
+    mapNote_->setObjectName(QStringLiteral("mapNote"));
+    mapNote_->setWordWrap(true);
+    form->addRow(fromMap_, mapNote_);
+    QString how;
+    const std::optional<double> f = mapFactor(doc_->model(), loc, &how);
+    mapNote_->setText(f ? how + QStringLiteral(" gives %1 days.").arg(shownNumber(*f)) : how);
+    fromMap_->setEnabled(f.has_value() || loc.onMap.factorFromMap);
+    connect(fromMap_, &QCheckBox::toggled, this, [this, f](bool on) {
+        sdf_->setReadOnly(on);
+        if (on && f) sdf_->setText(shownNumber(static_cast<float>(*f)));
+        update();
+    });
+    sdf_->setReadOnly(loc.onMap.factorFromMap);
+}
+
 // The location's title, the method's fields and the factor calculator on
 // the left, the response curve on the right, OK and Cancel under them.
 void ResponseMethodDialog::layOut(const Location &loc) {
@@ -85,6 +112,7 @@ void ResponseMethodDialog::layOut(const Location &loc) {
     form->addRow(QStringLiteral("\u03bb\u2032 = \u03bba/T:"), lambdaRow_);
     tableRow_ = withNote(table_, QString(), tables_);
     form->addRow(QStringLiteral("Response table:"), tableRow_);
+    addMapRow(form, loc);
 
     auto *left = new QVBoxLayout;
     left->addWidget(title);
@@ -292,8 +320,37 @@ void ResponseMethodDialog::accept() {
     }
     update();
     if (!problem().isEmpty()) return;
-    setLocationResponse(*doc_, location_, settings(), static_cast<float>(*factor()));
+    {
+        // One step: the method, its factor and where the factor comes from.
+        const auto step = doc_->step(QStringLiteral("Change Response Method"));
+        if (fromMap_) setFactorFromMap(*doc_, location_, fromMap_->isChecked());
+        setLocationResponse(*doc_, location_, settings(), static_cast<float>(*factor()));
+    }
     ChoiceDialog::accept();
+}
+
+std::optional<double> ResponseMethodDialog::mapFactor(const ModelInput &model, const Location &location, QString *how) {
+    const LocationMap &m = location.onMap;
+    auto say = [&](const QString &text) {
+        if (how) *how = text;
+        return std::nullopt;
+    };
+    if (!m.position) return say(QStringLiteral("The location has no place on the map."));
+    if (!m.storativity || !m.transmissivity)
+        return say(QStringLiteral("The map needs the location's S and T for a factor."));
+    if (!geo::mapSupport()) return say(QString::fromLatin1(geo::kNoMapSupport));
+    const std::vector<double> d = geo::Apportioner(model.network).distances(*m.position);
+    int nearest = -1;
+    for (std::size_t r = 0; r < d.size(); ++r)
+        if (d[r] >= 0.0 && (nearest < 0 || d[r] < d[static_cast<std::size_t>(nearest)])) nearest = static_cast<int>(r);
+    if (nearest < 0) return say(QStringLiteral("No reach has a line on the map."));
+    const bool metres = model.network.unit == LengthUnit::Metres;
+    if (how)
+        *how = QStringLiteral("%1 %2 to %3, S %4, T %5 %6²/day")
+                   .arg(shownNumber(d[static_cast<std::size_t>(nearest)]), metres ? "m" : "ft",
+                        QString::fromStdString(model.network.reaches[static_cast<std::size_t>(nearest)].name),
+                        shownNumber(*m.storativity), shownNumber(*m.transmissivity), metres ? "m" : "ft");
+    return geo::factorFromDistance(d[static_cast<std::size_t>(nearest)], *m.storativity, *m.transmissivity);
 }
 
 } // namespace vek

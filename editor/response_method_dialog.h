@@ -9,6 +9,7 @@
 #pragma once
 
 #include "editor/choice_dialogs.h"
+#include "model/model_input.h"
 #include "model/response_settings.h"
 
 #include <QPointer>
@@ -17,7 +18,9 @@
 #include <optional>
 #include <string>
 
+class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -45,6 +48,14 @@ class ResponseMethodDialog : public ChoiceDialog {
     QLineEdit *daysEdit() const { return days_; }
     QLabel *problemLabel() const { return problem_; }
     QPushButton *okButton() const { return ok_; }
+    // The factor from the map (distance to the nearest reach, S and T), and
+    // where the factor comes from; absent without a map.
+    QCheckBox *fromMapBox() const { return fromMap_; }
+    QLabel *mapNote() const { return mapNote_; }
+    // The factor d^2 S / T of the location on the map, and the words that say
+    // how it is made ("632.5 m to Big River, S 0.2, T 2000 m²/day"); empty
+    // when the map cannot give one (and `why` says why).
+    static std::optional<double> mapFactor(const ModelInput &model, const Location &location, QString *how);
     FactorCalculator *calculator() const { return calculator_; }
     ResponseCurveChart *chart() const { return chart_; }
 
@@ -62,6 +73,7 @@ class ResponseMethodDialog : public ChoiceDialog {
 
   private:
     void layOut(const Location &loc);
+    void addMapRow(QFormLayout *form, const Location &loc);
     void connectControls();
     void fillTables(const std::string &select);
     void update();
@@ -80,6 +92,8 @@ class ResponseMethodDialog : public ChoiceDialog {
     QPushButton *ok_;
     FactorCalculator *calculator_;
     ResponseCurveChart *chart_;
+    QCheckBox *fromMap_ = nullptr;
+    QLabel *mapNote_ = nullptr;
     QWidget *ratioRow_;
     QWidget *lambdaRow_;
     QWidget *tableRow_;

@@ -2,8 +2,10 @@
 #include "editor/vekview_doc.h"
 
 #include "common/utf8_path.h"
+#include "editor/map_window.h"
 #include "editor/properties_dialog.h"
 #include "editor/qt_prompter.h"
+#include "geo/reach_resolution.h"
 #include "model/document_operations.h"
 
 #include <QUndoStack>
@@ -215,6 +217,7 @@ void CVEKViewDoc::applySnapshot(const DocumentSnapshot &s) {
         m.locations.push_back(*loc);
     doc_.model = std::move(m);
     doc_.historicalDataChanged = s.historicalDataChanged;
+    refreshReachTroubles(); // the troubles belong to the shares just brought back
     updateAllViews(ViewHint::Everything);
     applying_ = false;
 }
@@ -225,10 +228,35 @@ void CVEKViewDoc::beginStep(const QString &text) {
     stepText_ = text;
     stepModifiedBefore_ = doc_.isModified();
     stepBefore_ = snapshotNow();
+    stepMap_ = std::make_unique<MapInputs>(mapInputsOf(doc_.model));
+}
+
+void CVEKViewDoc::noteReachTroubles(const geo::Resolution &r) {
+    reachTroubles_.clear();
+    if (!r.ok()) {
+        reachTroubles_.emplace_back(-1, r.failure);
+        return;
+    }
+    for (const auto &t : r.troubles)
+        reachTroubles_.emplace_back(t.location, t.text);
+}
+
+void CVEKViewDoc::resolveReachShares() { noteReachTroubles(geo::resolveReaches(doc_.model)); }
+
+void CVEKViewDoc::refreshReachTroubles() {
+    reachTroubles_.clear();
+    if (!needsReachSection(doc_.model)) return;
+    ModelInput copy = doc_.model; // the shares stay as they are: only the troubles are wanted
+    noteReachTroubles(geo::resolveReaches(copy));
 }
 
 void CVEKViewDoc::endStep() {
     if (stepDepth_ == 0 || --stepDepth_ > 0 || applying_ || !stepBefore_) return;
+    // The step's own view updates came before the shares were resolved: the
+    // views see the resolved shares (and factors from the map) once more.
+    const bool resolved = stepMap_ && mapInputsOf(doc_.model) != *stepMap_ && needsReachSection(doc_.model);
+    if (resolved) resolveReachShares();
+    stepMap_.reset();
     std::shared_ptr<const DocumentSnapshot> before = std::move(stepBefore_);
     std::shared_ptr<const DocumentSnapshot> after = snapshotNow();
     if (after == before) {
@@ -239,6 +267,7 @@ void CVEKViewDoc::endStep() {
         doc_.setModified(!undo_->isClean());
     }
     noteModified();
+    if (resolved) emit viewsUpdated(ViewHint::LocationCells);
 }
 
 std::size_t CVEKViewDoc::historyBytes() const { return snapshotBytes(undo_); }
@@ -305,6 +334,20 @@ void CVEKViewDoc::showProperties(QWidget *parent) {
     properties_->show();
     properties_->raise();
     properties_->activateWindow();
+}
+
+MapWindow *CVEKViewDoc::mapWindow() const { return map_; }
+
+MapWindow *CVEKViewDoc::showMap(QWidget *parent) {
+    if (!map_) {
+        QWidget *owner = parent ? parent->window() : dialogParent_ ? dialogParent_->window() : nullptr;
+        map_ = new MapWindow(this, owner);
+        map_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    map_->show();
+    map_->raise();
+    map_->activateWindow();
+    return map_;
 }
 
 } // namespace vek

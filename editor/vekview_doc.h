@@ -22,8 +22,12 @@ class QWidget;
 
 namespace vek {
 
+class MapWindow;
 class QtPrompter;
 struct DocumentSnapshot;
+namespace geo {
+struct Resolution;
+}
 
 class CVEKViewDoc : public QObject {
     Q_OBJECT
@@ -122,10 +126,26 @@ class CVEKViewDoc : public QObject {
     // Bytes of document data the history's steps hold.
     std::size_t historyBytes() const;
 
+    // Stream reaches: a step that changes what the shares follow from (the
+    // reaches, a location's place, properties or rule, the locations
+    // themselves) resolves every location's shares again before it ends, so
+    // the shares always match the map. The troubles of the last resolution,
+    // by location (0-based).
+    const std::vector<std::pair<int, std::string>> &reachTroubles() const { return reachTroubles_; }
+    // Resolves now, outside any step's own detection (within the caller's step).
+    void resolveReachShares();
+    // The troubles of the shares as they stand, the shares left untouched
+    // (after undo, or for a model just opened).
+    void refreshReachTroubles();
+
     // Properties (Units & Year Type): created on first use, shown at its last
     // position, its radios set from the document each time it is shown.
     void showProperties(QWidget *parent = nullptr);
     PropertiesDialog *propertiesDialog() const { return properties_; }
+
+    // The Map window: created on first use, one per document, closed with it.
+    MapWindow *showMap(QWidget *parent = nullptr);
+    MapWindow *mapWindow() const;
 
   signals:
     // A view refill: what to refill.
@@ -158,9 +178,12 @@ class CVEKViewDoc : public QObject {
     ModelDocument doc_;
     QString title_;
     QPointer<PropertiesDialog> properties_;
+    QPointer<MapWindow> map_;
     QPointer<QWidget> dialogParent_;
     bool lastModified_ = false;
     QString importedName_;
+    std::vector<std::pair<int, std::string>> reachTroubles_;
+    void noteReachTroubles(const geo::Resolution &r);
 
     QUndoStack *undo_ = nullptr;
     int stepDepth_ = 0;
@@ -170,6 +193,7 @@ class CVEKViewDoc : public QObject {
     bool stepModifiedBefore_ = false;
     std::shared_ptr<const DocumentSnapshot> stepBefore_;
     std::shared_ptr<const DocumentSnapshot> current_; // last snapshot taken
+    std::unique_ptr<MapInputs> stepMap_; // what the shares of the reaches followed from when the step began
 };
 
 } // namespace vek

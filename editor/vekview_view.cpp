@@ -4,7 +4,9 @@
 // vekview_view_fill.cpp.
 #include "editor/vekview_view_p.h"
 
+#include "editor/map_window.h"
 #include "editor/pumping_record_dialog.h"
+#include "editor/reaches_dialog.h"
 #include "editor/response_method_dialog.h"
 #include "editor/response_tables_dialog.h"
 #include "model/document_operations.h"
@@ -184,6 +186,28 @@ void CVEKViewView::OnResponseTables() {
     if (!doc_) return;
     ResponseTablesDialog dlg(doc_, this);
     dlg.exec();
+}
+
+void CVEKViewView::OnReaches() {
+    endCellEdit();
+    if (!doc_) return;
+    ReachesDialog dlg(doc_, this);
+    dlg.exec();
+}
+
+void CVEKViewView::selectLocation(int location) {
+    if (!doc_ || location < 0 || location >= static_cast<int>(doc_->model().locations.size())) return;
+    endCellEdit();
+    d_->selectLocation(location);
+    d_->showSelectedRow();
+}
+
+void CVEKViewView::OnMap() {
+    endCellEdit();
+    if (!doc_) return;
+    MapWindow *map = doc_->showMap(this);
+    map->selectLocation(selectedLocation_);
+    connect(map, &MapWindow::locationChosen, this, &CVEKViewView::selectLocation, Qt::UniqueConnection);
 }
 
 // ---- year edits and run range -----------------------------------------------

@@ -126,6 +126,11 @@ class CVEKViewView : public QScrollArea {
     // response tables dialog of the model.
     void OnResponseMethod();
     void OnResponseTables();
+    // The Stream Reaches dialog; the Map window, whose clicks select here.
+    void OnReaches();
+    void OnMap();
+    // Selects a location as a click on its row does (the map's clicks).
+    void selectLocation(int location);
 
     // A short note for the status bar of the window the form is in (also
     // sent as statusMessage).

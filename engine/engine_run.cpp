@@ -78,6 +78,7 @@ class EngineRun {
     long long longRowLocations_ = 0;         // locations with a year row of more than 12 values
 
     void noteLongRows(const DeckLocation &l);
+    ReachResults reaches_;                   // the reaches' sums, added in input order
 };
 
 // Console notes of year rows with more than 12 values, one per location up
@@ -95,6 +96,7 @@ int EngineRun::run() {
                  << " with text that is no response-method section; it is not read, and every location uses the "
                     "infinite aquifer."
                  << '\n';
+    reaches_ = deck_.reaches();
     const RunParameters &p = deck_.parameters();
     byLocation_ = layoutFor(p.outputFormat) == ReportLayout::ByLocation;
 
@@ -124,11 +126,13 @@ int EngineRun::run() {
         }
         pipeline.drain();
     }
+    reaches_.shares = deck_.reaches().shares;
 
     text.clear();
     if (report_) {
         report::appendSummaries(text, *summaries_, p, deck_.counts());
         report::appendResponseMethods(text, reported_, deck_.section().tables, deck_.unreadTextLine());
+        report::appendReaches(text, reaches_, p, deck_.counts());
     }
     write(text);
     if (longRowLocations_ > kMostLongRowNotes)
@@ -141,6 +145,7 @@ int EngineRun::run() {
         kept_->responses = reported_;
         kept_->responseTables = deck_.section().tables;
         kept_->unreadTextLine = deck_.unreadTextLine();
+        kept_->reaches = std::move(reaches_);
     }
     console_ << " Stop - Program terminated." << '\n';
     return kExitNormal;
@@ -187,6 +192,9 @@ void EngineRun::compute(LocationJob &job, unsigned worker) {
     const DeckLocation &l = job.location;
     computation_->compute(l.response, l.locationType, l.rates.data(), job.e.data(), job.diversion.data(),
                           job.effect.data(), worker, console_);
+    if (reaches_.depletion == ReachDepletion::ByDistance && !l.shares.empty())
+        computation_->computeByDistance(l.response, l.locationType, l.rates.data(), l.shares, job.e.data(),
+                                        job.reachEffect, worker, console_);
     job.tables.clear();
     if (byLocation_ && report_)
         report::appendLocationTables(job.tables, l.locationType, job.diversion.data(), job.effect.data(),
@@ -196,6 +204,7 @@ void EngineRun::compute(LocationJob &job, unsigned worker) {
 void EngineRun::finish(LocationJob &job) {
     const DeckLocation &l = job.location;
     summaries_->add(l.locationType, job.diversion.data(), job.effect.data(), deck_.months());
+    addReachShares(reaches_, l.shares, job.effect.data(), job.reachEffect.data(), deck_.months());
     write(job.block);
     write(job.tables);
     if (kept_ && byLocation_) {

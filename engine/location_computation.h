@@ -11,6 +11,7 @@
 #include "engine/day_calendar.h"
 #include "engine/engine_run.h"
 #include "engine/location_response.h"
+#include "engine/reach_report.h"
 #include "engine/response_kernels.h"
 #include "engine/response_table.h"
 #include "engine/run_parameters.h"
@@ -34,7 +35,19 @@ class LocationComputation {
     void compute(const LocationResponse &response, int locationType, const Real *q, Real *e, Real *diversion,
                  Real *effect, unsigned worker, std::ostream &console) const;
 
+    // With the depletion by reach distance: each share's monthly volumes of
+    // the stream effect from a response of its own (the location's method
+    // with the share's factor), months + 1 apiece into `volumes` in the order
+    // of `shares`. e as above.
+    void computeByDistance(const LocationResponse &response, int locationType, const Real *q,
+                           const std::vector<LocationShare> &shares, Real *e, std::vector<Real> &volumes,
+                           unsigned worker, std::ostream &console) const;
+
   private:
+    void superpose(const LocationResponse &response, const Real *q, Real *e, unsigned worker,
+                   std::ostream &console) const;
+    Real daysOf(int month) const;
+
     RunParameters p_;
     int months_;
     const std::vector<StepResponse> &tables_;

@@ -26,6 +26,7 @@ struct LocationJob {
     std::string block;                      // location block lines, written before the tables
     std::string tables;                     // the location's two tables
     std::vector<Real> e, diversion, effect; // 1-based months
+    std::vector<Real> reachEffect;          // by reach distance: each share's volumes, months + 1 apiece
     bool done = false;
     std::exception_ptr error; // a failure while computing, raised on the writer's side
 };

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "engine/file_tail.h"
+#include "engine/model_sections.h"
 #include "facts/message_text.h"
 #include "facts/vek_facts.h"
 
@@ -43,20 +44,23 @@ void ModelDeck::refuseMeaninglessParameters() const {
                        "; the number of synthesized years cannot be negative");
 }
 
-// The section is found by a walk of its own to the end of the pumping
-// records, before any location is read.
+// The sections are found before any location is read.
 void ModelDeck::readResponseMethods() {
+    ModelSections sections;
     try {
         const auto text = reader_.textInMemory();
         std::unique_ptr<DeckReader> walker =
             text ? std::make_unique<DeckReader>(*text, reader_.path()) : std::make_unique<DeckReader>(reader_.path());
-        const FileTail tail = findFileTail(*walker, p_, c_);
-        section_ = tail.section;
-        unreadTextLine_ = tail.otherText;
-    } catch (const ResponseSectionError &e) {
+        // The walk judges what follows the pumping records (a damaged or
+        // second section is refused there); the scan reads the sections.
+        unreadTextLine_ = findFileTail(*walker, p_, c_).otherText;
+        sections = text ? findModelSections(*text) : readModelSections(reader_.path());
+    } catch (const SectionError &e) {
         throw RunError(std::string(e.what()) + " in input file \"" + reader_.path() + "\", record " +
-                       std::to_string(e.line()) + " (response methods)");
+                       std::to_string(e.line()) + " (" + (e.part().empty() ? "response methods" : e.part()) + ")");
     }
+    readReaches(std::move(sections.reaches));
+    section_ = std::move(sections.response);
     if (!section_.present) return;
     auto refuse = [&](long long line, const std::string &problem) {
         throw RunError(problem + " in input file \"" + reader_.path() + "\", record " + std::to_string(line) +
@@ -100,6 +104,55 @@ LocationResponse ModelDeck::responseOf(long long location, Real factor) {
     return r;
 }
 
+// The stream reaches: their shares are checked now, like the response
+// methods.
+void ModelDeck::readReaches(ReachSection section) {
+    if (!section.present || section.reaches.empty()) return;
+    auto refuse = [&](long long line, const std::string &problem) {
+        throw RunError(problem + " in input file \"" + reader_.path() + "\", record " + std::to_string(line) +
+                       " (stream reaches)");
+    };
+    long long line = section.line;
+    if (std::string p = reachSharesProblem(section, &line); !p.empty()) refuse(line, p);
+    for (const auto &sh : section.shares)
+        if (sh.location > p_.nwells)
+            refuse(sh.line, "location " + std::to_string(sh.location) + " does not exist (the file has " +
+                                std::to_string(p_.nwells) + ")");
+    shares_ = std::move(section.shares);
+    std::stable_sort(shares_.begin(), shares_.end(),
+                     [](const SectionShare &a, const SectionShare &b) { return a.location < b.location; });
+    modelRule_ = apportionmentName(section.rule);
+    for (const auto &place : section.places)
+        if (place.ownRule) ruleNames_.emplace_back(place.location, apportionmentName(place.rule));
+    std::sort(ruleNames_.begin(), ruleNames_.end());
+    reaches_.depletion = section.depletion;
+    reaches_.metres = section.metres;
+    for (auto &r : section.reaches)
+        reaches_.reaches.push_back(
+            {std::move(r.name), std::vector<Real>(static_cast<std::size_t>(months()) + 1, 0.0f)});
+}
+
+// A used location's shares, met in file order like the response methods.
+void ModelDeck::sharesOf(DeckLocation &location) {
+    location.shares.clear();
+    if (!reaches_.present()) return;
+    const long long n = location.position;
+    while (nextShare_ < shares_.size() && shares_[nextShare_].location < n)
+        ++nextShare_;
+    std::string rule = modelRule_;
+    const auto own = std::lower_bound(ruleNames_.begin(), ruleNames_.end(), std::make_pair(n, std::string()));
+    if (own != ruleNames_.end() && own->first == n) rule = own->second;
+    for (; nextShare_ < shares_.size() && shares_[nextShare_].location == n; ++nextShare_) {
+        const SectionShare &sh = shares_[nextShare_];
+        location.shares.push_back({static_cast<std::size_t>(sh.reach - 1), static_cast<Real>(sh.fraction), sh.factor});
+        reaches_.shares.push_back(
+            {n, location.name, sh.reach, sh.fraction, sh.distance, sh.hasFactor, sh.factor, rule});
+    }
+    if (location.shares.empty())
+        throw RunError("location " + std::to_string(n) + " has no share of the stream reaches in input file \"" +
+                       reader_.path() + "\" (stream reaches); the program that saves the model apportions it");
+}
+
 bool ModelDeck::readHeader(long long n, DeckLocation &location) {
     Real factor = 0.0f;
     int type = 0, use = 0;
@@ -118,6 +171,7 @@ bool ModelDeck::readHeader(long long n, DeckLocation &location) {
     location.name = reader_.readText(kEngineLocationNameLength, {"name", n});
     location.locationType = type;
     location.response = responseOf(n, factor);
+    sharesOf(location);
     return true;
 }
 

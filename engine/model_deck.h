@@ -1,19 +1,20 @@
 // The model input file as the engine reads it, strictly forward: the version
-// line skipped, the run parameters, the response-method section (found by a
-// scan of its own before any location is read), then the location groups one
-// after another. Both the vek program (which computes and writes each
-// location as soon as it is read) and a prepared model (which keeps them all)
-// read through this.
+// line skipped, the run parameters, the sections after the pumping records
+// (stream reaches and response methods, found by a scan of their own before
+// any location is read), then the location groups one after another. Both the vek program (which computes and writes
+// each location as soon as it is read) and a prepared model (which keeps them all) read through this.
 #pragma once
 
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/day_calendar.h"
 #include "engine/deck_reader.h"
 #include "engine/location_response.h"
+#include "engine/reach_report.h"
 #include "engine/response_report.h"
 #include "engine/response_section.h"
 #include "engine/run_parameters.h"
@@ -39,6 +40,7 @@ struct DeckLocation {
     // how many, the first one's row (0-based from the first historical
     // year) and its record in the file.
     long long longRows = 0, firstLongRow = 0, firstLongRecord = 0;
+    std::vector<LocationShare> shares; // of the stream reaches; none in a model without them
 };
 
 class ModelDeck {
@@ -54,9 +56,10 @@ class ModelDeck {
     int months() const { return static_cast<int>(c_.runMonths); }
     const DayCalendar &calendar() const { return *calendar_; }
 
-    // The response-method section and the step responses of its tables;
-    // every entry is checked now, so that a run never stops half-way for a
-    // parameter it cannot use. Throws RunError.
+    // The response-method section and the step responses of its tables, and
+    // the stream reaches' shares; every entry is checked now, so that a run
+    // never stops half-way for a parameter or a share it cannot use. Throws
+    // RunError.
     void readResponseMethods();
     const ResponseSection &section() const { return section_; }
     const std::vector<StepResponse> &tables() const { return tables_; }
@@ -64,6 +67,9 @@ class ModelDeck {
     // section (not read; every location then uses the infinite aquifer), 0
     // when there is none.
     long long unreadTextLine() const { return unreadTextLine_; }
+    // The stream reaches (none in a model without them) with their sums at
+    // 0, and the shares of the locations read so far, for the report's list.
+    const ReachResults &reaches() const { return reaches_; }
 
     // Location group n (1-based, in file order), in two steps so that a
     // caller can act on the name before the rows are read: the header (factor,
@@ -78,6 +84,8 @@ class ModelDeck {
   private:
     LocationResponse responseOf(long long location, Real factor);
     void refuseMeaninglessParameters() const;
+    void readReaches(ReachSection section);
+    void sharesOf(DeckLocation &location);
 
     DeckReader reader_;
     RunParameters p_;
@@ -88,6 +96,14 @@ class ModelDeck {
     std::size_t nextMethod_ = 0;
     std::vector<StepResponse> tables_;
     long long unreadTextLine_ = 0;
+
+    // Every share, ordered by location, and each location's own rule named
+    // for the list (ordered), met in file order like the response methods.
+    std::vector<SectionShare> shares_;
+    std::size_t nextShare_ = 0;
+    std::vector<std::pair<long long, std::string>> ruleNames_;
+    std::string modelRule_;
+    ReachResults reaches_;
 };
 
 } // namespace vek::engine

@@ -42,6 +42,7 @@ int prepareModel(DeckSource input, PreparedModel &model, std::ostream &console, 
             deck.readRates(n, location);
             model.locations.push_back(std::move(location));
         }
+        model.reaches = deck.reaches();
         deck.close();
         return kExitNormal;
     });
@@ -141,6 +142,7 @@ std::vector<LocationResponse> startTables(const PreparedModel &model, const RunV
     tables.counts = model.counts;
     tables.responseTables = model.responseTables;
     tables.unreadTextLine = model.unreadTextLine;
+    tables.reaches = model.reaches;
     const std::size_t n = model.locations.size();
     std::vector<LocationResponse> responses(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -151,9 +153,15 @@ std::vector<LocationResponse> startTables(const PreparedModel &model, const RunV
     return responses;
 }
 
-// One location's volumes into `out` (its series sized for the run).
+bool byDistance(const PreparedModel &model) {
+    return model.reaches.depletion == ReachDepletion::ByDistance && model.reaches.present();
+}
+
+// One location's volumes into `out` (its series sized for the run) and, with
+// the depletion by reach distance, its shares' volumes into `reachVolumes`.
 void computeLocation(const LocationComputation &computation, const DeckLocation &l, const LocationResponse &response,
-                     Real multiplier, Scratch &s, unsigned worker, RunTables::Location &out) {
+                     Real multiplier, Scratch &s, unsigned worker, RunTables::Location &out,
+                     std::vector<Real> *reachVolumes) {
     const Real *q = l.rates.data();
     if (multiplier != 1.0f) {
         for (std::size_t m = 1; m < l.rates.size(); ++m)
@@ -163,6 +171,21 @@ void computeLocation(const LocationComputation &computation, const DeckLocation 
     std::ostringstream ignored; // the pair loop's lag messages; the calendar never gives one
     computation.compute(response, l.locationType, q, s.e.data(), out.diversion.data(), out.effect.data(), worker,
                         ignored);
+    if (reachVolumes)
+        computation.computeByDistance(response, l.locationType, q, l.shares, s.e.data(), *reachVolumes, worker,
+                                      ignored);
+}
+
+// Adds the stream effects of locations start .. start + count - 1 to the
+// reaches' sums, in file order.
+template <typename VolumesOf, typename ReachVolumesOf>
+void addReaches(RunTables &tables, const PreparedModel &model, std::size_t start, std::size_t count,
+                VolumesOf volumesOf, ReachVolumesOf reachVolumesOf) {
+    if (!tables.reaches.present()) return;
+    const int months = static_cast<int>(model.counts.runMonths);
+    for (std::size_t k = 0; k < count; ++k)
+        addReachShares(tables.reaches, model.locations[start + k].shares, volumesOf(k).effect.data(), reachVolumesOf(k),
+                       months);
 }
 
 // Adds the volumes of locations start .. start + count - 1 (volumesOf(k) for
@@ -214,15 +237,22 @@ void runPrepared(const PreparedModel &model, const RunVariation &v, RunTables &t
         buffers[i].response = responses[i];
     }
     std::vector<Scratch> scratch = scratchFor(threads, size);
+    std::vector<std::vector<Real>> reachVolumes(byDistance(model) ? buffers.size() : 0);
     for (std::size_t start = 0; start < n; start += chunk) {
         const std::size_t count = std::min(chunk, n - start);
         auto volumesOf = [&](std::size_t k) -> RunTables::Location & { return buffers[keep ? start + k : k]; };
+        auto reachVolumesOf = [&](std::size_t k) -> std::vector<Real> * {
+            return reachVolumes.empty() ? nullptr : &reachVolumes[keep ? start + k : k];
+        };
         parallelFor(count, threads, [&](std::size_t k, unsigned worker) {
             const std::size_t i = start + k;
             computeLocation(computation, model.locations[i], responses[i], multiplierOf(v, i), scratch[worker], worker,
-                            volumesOf(k));
+                            volumesOf(k), reachVolumesOf(k));
         });
         addSummaries(tables, model, start, count, threads, volumesOf);
+        addReaches(tables, model, start, count, volumesOf, [&](std::size_t k) -> const Real * {
+            return reachVolumes.empty() ? nullptr : reachVolumesOf(k)->data();
+        });
     }
     if (keep) tables.locations = std::move(buffers);
 }
@@ -246,6 +276,7 @@ void PreparedRunner::run(const RunVariation &v, RunTables &tables) {
     const std::size_t n = model_.locations.size();
     const auto size = static_cast<std::size_t>(model_.counts.runMonths) + 1;
     if (!ran_) {
+        reachVolumes_.resize(byDistance(model_) ? n : 0);
         volumes_.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
             const DeckLocation &l = model_.locations[i];
@@ -272,7 +303,8 @@ void PreparedRunner::run(const RunVariation &v, RunTables &tables) {
     parallelFor(changed.size(), threads_, [&](std::size_t k, unsigned worker) {
         const std::size_t i = changed[k];
         computeLocation(computation_->computation, model_.locations[i], responses[i], multiplierOf(v, i),
-                        computation_->scratch[worker], worker, volumes_[i]);
+                        computation_->scratch[worker], worker, volumes_[i],
+                        reachVolumes_.empty() ? nullptr : &reachVolumes_[i]);
     });
     responses_ = responses;
     multipliers_.resize(n);
@@ -280,8 +312,11 @@ void PreparedRunner::run(const RunVariation &v, RunTables &tables) {
         multipliers_[i] = multiplierOf(v, i);
     ran_ = true;
     recomputed_ = changed.size();
-    addSummaries(tables, model_, 0, n, threads_,
-                 [&](std::size_t k) -> const RunTables::Location & { return volumes_[k]; });
+    auto volumesOf = [&](std::size_t k) -> const RunTables::Location & { return volumes_[k]; };
+    addSummaries(tables, model_, 0, n, threads_, volumesOf);
+    addReaches(tables, model_, 0, n, volumesOf, [&](std::size_t k) -> const Real * {
+        return reachVolumes_.empty() ? nullptr : reachVolumes_[k].data();
+    });
     if (layoutFor(model_.parameters.outputFormat) == ReportLayout::ByLocation) tables.locations = volumes_;
 }
 

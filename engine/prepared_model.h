@@ -30,6 +30,9 @@ struct PreparedModel {
     std::vector<SectionTable> responseTables;
     std::vector<StepResponse> tables; // the step responses of responseTables
     long long unreadTextLine = 0;     // text after the pumping records that is no section (0: none)
+    // The stream reaches (their sums at 0) and every used location's shares;
+    // empty for a model without reaches.
+    ReachResults reaches;
 };
 
 // Reads a deck as the vek program reads it. Returns the program's exit
@@ -53,7 +56,9 @@ std::string variationProblem(const PreparedModel &model, const RunVariation &var
 
 // Computes one run of `model` changed by `variation` into `tables`: what the
 // vek program's report of the changed model would show (the locations kept
-// when the report lists them, the summaries, the response methods used).
+// when the report lists them, the summaries, the response methods used, the
+// stream reaches' sums). With the depletion by reach distance each reach's
+// own factor is the model's whatever the variation's factor.
 // Locations are computed on EngineOptions::threads threads, the summaries
 // added in file order whatever the count. Throws std::invalid_argument with
 // variationProblem's text for an unusable variation.
@@ -92,6 +97,7 @@ class PreparedRunner {
     std::vector<LocationResponse> responses_; // of the last run
     std::vector<Real> multipliers_;           // of the last run
     std::vector<RunTables::Location> volumes_;
+    std::vector<std::vector<Real>> reachVolumes_; // by reach distance: each location's shares' volumes
     std::size_t recomputed_ = 0;
     bool ran_ = false;
 };

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/response_section.h"
+#include "engine/section_statement.h"
 
 namespace vek::engine {
 
@@ -38,13 +39,6 @@ bool isStart(std::string_view line, int *layout) {
     if (r.ec != std::errc() || r.ptr != w[2].data() + w[2].size()) return false;
     *layout = n;
     return true;
-}
-
-bool startsWithNumber(std::string_view line) {
-    const std::vector<std::string_view> w = words(line);
-    if (w.empty()) return false;
-    const char c = w[0][0] == '-' || w[0][0] == '+' || w[0][0] == '.' ? (w[0].size() > 1 ? w[0][1] : ' ') : w[0][0];
-    return c >= '0' && c <= '9';
 }
 
 double number(std::string_view text, const std::string &key, long long line) {

@@ -1,137 +1,11 @@
-// Parsing, finding and writing the response-method section.
+// Parsing the response-method section.
 #include "engine/response_section.h"
 
 #include "facts/message_text.h"
 
 #include <charconv>
-#include <cmath>
 
 namespace vek::engine {
-
-namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-// One field of a statement: its key (empty for a bare word) and its value,
-// with quotes removed and escapes resolved.
-struct Field {
-    std::string key;
-    std::string value;
-    bool quoted = false;
-};
-
-class Statement {
-  public:
-    Statement(std::string_view line, long long number) : number_(number) { split(line); }
-    const std::vector<Field> &fields() const { return fields_; }
-    long long number() const { return number_; }
-
-    [[noreturn]] void fail(const std::string &problem) const { throw ResponseSectionError(problem, number_); }
-
-  private:
-    void split(std::string_view s) {
-        std::size_t i = 0;
-        while (true) {
-            while (i < s.size() && (isBlank(s[i]) || s[i] == ','))
-                ++i;
-            if (i >= s.size() || s[i] == '#') return;
-            Field f;
-            std::string text;
-            bool inQuotes = false;
-            for (; i < s.size(); ++i) {
-                const char c = s[i];
-                if (inQuotes) {
-                    if (c == '\\' && i + 1 < s.size() && (s[i + 1] == '"' || s[i + 1] == '\\')) {
-                        text += s[++i];
-                    } else if (c == '"') {
-                        inQuotes = false;
-                    } else {
-                        text += c;
-                    }
-                    continue;
-                }
-                if (isBlank(c) || c == ',') break;
-                if (c == '"') {
-                    if (f.quoted) fail("a field holds two quoted texts");
-                    inQuotes = f.quoted = true;
-                } else if (c == '=' && f.key.empty() && !f.quoted) {
-                    f.key = text;
-                    text.clear();
-                    if (f.key.empty()) fail("a field starts with '='");
-                } else {
-                    if (f.quoted) fail("text follows a closing quote");
-                    text += c;
-                }
-            }
-            if (inQuotes) fail("a quoted text has no closing quote");
-            f.value = std::move(text);
-            fields_.push_back(std::move(f));
-        }
-    }
-
-    std::vector<Field> fields_;
-    long long number_;
-};
-
-// A field as a message names it: its key and its value, or the bare value.
-std::string fieldText(const Field &f) {
-    const std::string value = "\"" + messageText(f.value) + "\"";
-    return f.key.empty() ? value : messageText(f.key) + " " + value;
-}
-
-Real realValue(const Statement &st, const Field &f) {
-    const std::string &v = f.value;
-    float x = 0.0f;
-    const auto r = std::from_chars(v.data(), v.data() + v.size(), x);
-    if (f.quoted || v.empty() || r.ec != std::errc() || r.ptr != v.data() + v.size() || !std::isfinite(x))
-        st.fail(fieldText(f) + " is not a number");
-    return x;
-}
-
-long long wholeValue(const Statement &st, const Field &f, long long lo, long long hi) {
-    const std::string &v = f.value;
-    long long x = 0;
-    const auto r = std::from_chars(v.data(), v.data() + v.size(), x);
-    if (f.quoted || v.empty() || r.ec != std::errc() || r.ptr != v.data() + v.size() || x < lo || x > hi)
-        st.fail(fieldText(f) + " is not a whole number from " + std::to_string(lo) + " to " + std::to_string(hi));
-    return x;
-}
-
-// The key=value fields of a statement from position `from`, each key at most
-// once, every key one of `allowed`.
-std::vector<const Field *> keyedFields(const Statement &st, std::size_t from,
-                                       std::initializer_list<std::string_view> allowed) {
-    std::vector<const Field *> out(allowed.size(), nullptr);
-    const auto &fields = st.fields();
-    for (std::size_t i = from; i < fields.size(); ++i) {
-        const Field &f = fields[i];
-        if (f.key.empty()) st.fail("\"" + messageText(f.value) + "\" is not a key=value field");
-        std::size_t k = 0;
-        for (auto a : allowed) {
-            if (f.key == a) break;
-            ++k;
-        }
-        if (k == allowed.size()) st.fail("unknown field " + messageText(f.key));
-        if (out[k]) st.fail("field " + messageText(f.key) + " is given twice");
-        out[k] = &f;
-    }
-    return out;
-}
-
-const Field &required(const Statement &st, const Field *f, std::string_view key) {
-    if (!f) st.fail("field " + std::string(key) + " is missing");
-    return *f;
-}
-
-} // namespace
 
 const SectionTable *ResponseSection::table(const std::string &name) const {
     for (const auto &t : tables)
@@ -143,11 +17,11 @@ namespace {
 
 // "TITLE LAYOUT" with a whole number for the layout.
 bool isSectionStart(std::string_view line, std::string_view title, int *layout) {
-    line = trimmed(line);
+    line = trimmedSectionText(line);
     if (line.substr(0, title.size()) != title) return false;
     line.remove_prefix(title.size());
-    if (line.empty() || !isBlank(line.front())) return false;
-    line = trimmed(line);
+    if (line.empty() || !isSectionBlank(line.front())) return false;
+    line = trimmedSectionText(line);
     int n = 0;
     const auto r = std::from_chars(line.data(), line.data() + line.size(), n);
     if (line.empty() || r.ec != std::errc() || r.ptr != line.data() + line.size()) return false;
@@ -171,29 +45,29 @@ namespace {
 
 // A location statement: the location's number, its method and the
 // method's one parameter.
-SectionLocation locationStatement(const Statement &st, const ResponseSection &section) {
+SectionLocation locationStatement(const SectionStatement &st, const ResponseSection &section) {
     const auto &f = st.fields();
     if (f.size() < 3) st.fail("a location line needs its number and its method");
     SectionLocation loc;
     loc.line = st.number();
     if (!f[1].key.empty()) st.fail("the location number must follow \"location\"");
-    loc.location = wholeValue(st, f[1], 1, 2147483647LL);
+    loc.location = st.whole(f[1], 1, 2147483647LL);
     for (const auto &other : section.locations)
         if (other.location == loc.location) st.fail("location " + std::to_string(loc.location) + " is given twice");
     if (!f[2].key.empty() || !methodFromKeyword(f[2].value, loc.method))
         st.fail("unknown method \"" + messageText(f[2].value) + "\" (infinite, alluvial, hunt or table)");
     switch (loc.method) {
     case ResponseMethod::InfiniteAquifer:
-        keyedFields(st, 3, {});
+        st.keyed(3, {});
         break;
     case ResponseMethod::AlluvialAquifer:
-        loc.aOverW = realValue(st, required(st, keyedFields(st, 3, {"a/W"})[0], "a/W"));
+        loc.aOverW = st.real(st.required(st.keyed(3, {"a/W"})[0], "a/W"));
         break;
     case ResponseMethod::StreambedResistance:
-        loc.lambda = realValue(st, required(st, keyedFields(st, 3, {"lambda"})[0], "lambda"));
+        loc.lambda = st.real(st.required(st.keyed(3, {"lambda"})[0], "lambda"));
         break;
     case ResponseMethod::ResponseTable:
-        loc.table = required(st, keyedFields(st, 3, {"name"})[0], "name").value;
+        loc.table = st.required(st.keyed(3, {"name"})[0], "name").value;
         break;
     }
     return loc;
@@ -215,7 +89,7 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
                                    firstLine);
     bool ended = false;
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        const Statement st(lines[i], firstLine + static_cast<long long>(i));
+        const SectionStatement st(lines[i], firstLine + static_cast<long long>(i));
         const auto &f = st.fields();
         if (f.empty()) continue;
         if (ended) st.fail("text after the end line; the response methods must end the file");
@@ -225,13 +99,13 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
             if (f.size() > 1) st.fail("the end line holds more than \"end\"");
             ended = true;
         } else if (word == "table") {
-            const auto k = keyedFields(st, 1, {"name", "months", "after"});
+            const auto k = st.keyed(1, {"name", "months", "after"});
             SectionTable t;
             t.line = st.number();
-            t.name = required(st, k[0], "name").value;
+            t.name = st.required(k[0], "name").value;
             if (t.name.empty()) st.fail("a table needs a name");
             if (section.table(t.name)) st.fail("table \"" + messageText(t.name) + "\" is given twice");
-            const long long months = wholeValue(st, required(st, k[1], "months"), 0, kMostTableMonths);
+            const long long months = st.whole(st.required(k[1], "months"), 0, kMostTableMonths);
             if (k[2]) {
                 if (k[2]->value == "one")
                     t.afterOne = true;
@@ -242,16 +116,14 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
             t.shares.reserve(static_cast<std::size_t>(months));
             while (static_cast<long long>(t.shares.size()) < months) {
                 if (++i >= lines.size())
-                    st.fail("table \"" + messageText(t.name) + "\" ends after " + std::to_string(t.shares.size()) +
-                            " of its " + std::to_string(months) + " shares");
-                const Statement values(lines[i], firstLine + static_cast<long long>(i));
-                for (const Field &v : values.fields()) {
-                    if (!v.key.empty())
-                        values.fail("a share must be a plain number, not " + messageText(v.key + "=" + v.value));
+                    st.fail("table \"" + messageText(t.name) + "\" ends after " + std::to_string(t.shares.size()) + " of its " +
+                            std::to_string(months) + " shares");
+                const SectionStatement values(lines[i], firstLine + static_cast<long long>(i));
+                for (const SectionField &v : values.fields()) {
+                    if (!v.key.empty()) values.fail("a share must be a plain number, not " + messageText(v.key + "=" + v.value));
                     if (static_cast<long long>(t.shares.size()) == months)
-                        values.fail("table \"" + messageText(t.name) + "\" has more than its " +
-                                    std::to_string(months) + " shares");
-                    t.shares.push_back(realValue(values, v));
+                        values.fail("table \"" + messageText(t.name) + "\" has more than its " + std::to_string(months) + " shares");
+                    t.shares.push_back(values.real(v));
                 }
             }
             section.tables.push_back(std::move(t));
@@ -277,10 +149,12 @@ std::string lowerAscii(std::string_view s) {
     return out;
 }
 
+bool isEndLine(std::string_view t) { return t.substr(0, 3) == "end" && trimmedSectionText(t.substr(3)).empty(); }
+
 } // namespace
 
 bool looksLikeSectionTitle(std::string_view line) {
-    const std::string t = lowerAscii(trimmed(line));
+    const std::string t = lowerAscii(trimmedSectionText(line));
     static constexpr std::string_view kTitle = "response methods";
     if (t.rfind("response", 0) == 0) return true;
     return t.size() >= 4 && kTitle.substr(0, t.size()) == t;
@@ -291,13 +165,11 @@ FileTail readFileTail(const std::vector<std::string_view> &lines, long long firs
     std::size_t first = 0;
     // Blank lines and the other sections (each to its end line) come first.
     for (;;) {
-        while (first < lines.size() && trimmed(lines[first]).empty())
+        while (first < lines.size() && trimmedSectionText(lines[first]).empty())
             ++first;
         if (first == lines.size() || !isOtherSectionStart(lines[first])) break;
-        while (++first < lines.size()) {
-            const std::string_view t = trimmed(lines[first]);
-            if (t.substr(0, 3) == "end" && trimmed(t.substr(3)).empty()) break;
-        }
+        while (++first < lines.size())
+            if (isEndLine(trimmedSectionText(lines[first]))) break;
         if (first < lines.size()) ++first;
     }
     if (first == lines.size()) return tail;
@@ -307,19 +179,20 @@ FileTail readFileTail(const std::vector<std::string_view> &lines, long long firs
         // is named as what it is.
         bool ended = false;
         for (std::size_t i = first + 1; i < lines.size(); ++i) {
-            const std::string_view t = trimmed(lines[i]);
+            const std::string_view t = trimmedSectionText(lines[i]);
             if (ended && looksLikeSectionTitle(t))
                 throw ResponseSectionError("a second response-methods section; a file holds one, at its end",
                                            firstLine + static_cast<long long>(i));
-            if (!ended && t.substr(0, 3) == "end" && trimmed(t.substr(3)).empty()) ended = true;
+            if (!ended && isEndLine(t)) ended = true;
         }
         tail.section = parseResponseSection(
             std::vector<std::string_view>(lines.begin() + static_cast<long>(first), lines.end()), firstNumber);
         return tail;
     }
     if (looksLikeSectionTitle(lines[first]))
-        throw ResponseSectionError("the response methods' first line \"" + messageText(trimmed(lines[first])) +
-                                       "\" is damaged; it must read \"" + std::string(kResponseSectionTitle) + " " +
+        throw ResponseSectionError("the response methods' first line \"" +
+                                       messageText(trimmedSectionText(lines[first])) + "\" is damaged; it must read \"" +
+                                       std::string(kResponseSectionTitle) + " " +
                                        std::to_string(kResponseSectionLayout) + "\"",
                                    firstNumber);
     // Text an older program or a person left after the pumping records: not
@@ -331,21 +204,6 @@ FileTail readFileTail(const std::vector<std::string_view> &lines, long long firs
                                        firstLine + static_cast<long long>(i));
     tail.otherText = firstNumber;
     return tail;
-}
-
-std::string quoteSectionText(std::string_view text) {
-    std::string q = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') q += '\\';
-        q += c == '\n' || c == '\r' ? ' ' : c;
-    }
-    return q + "\"";
-}
-
-std::string sectionNumber(Real value) {
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    return std::string(buf, r.ptr);
 }
 
 } // namespace vek::engine

@@ -16,30 +16,31 @@
 // Locations are numbered from 1 in file order, like the pumping records they
 // are matched by position. A statement is a keyword and key=value fields;
 // text values are in double quotes (\" and \\ inside); a field starting with
-// # ends the line. The section follows the pumping records and ends the file:
-// nothing but blank lines may follow its end line. A reader finds it where the
-// pumping records end (the engine by walking the file as it reads it), so a
-// location named like the section's first line stays a name; a damaged first
-// line or a second section is refused, and other text there (which older
-// files may hold) is not read but said.
+// # ends the line. The section must end the file: nothing but blank lines may
+// follow its end line. The engine finds it by a forward scan for its first
+// line (model_sections.h); the last such line counts, unless a number follows
+// it (then it is a location's name in a file without a section). The engine
+// also walks the file as it reads it to where the pumping records end
+// (file_tail.h): a damaged first line or a second section there is refused,
+// and other text there (which older files may hold) is not read but said.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/real.h"
 #include "engine/response_methods.h"
+#include "engine/section_statement.h"
 
 namespace vek::engine {
 
 inline constexpr std::string_view kResponseSectionTitle = "Response methods";
-// The first words of the other sections a model file may hold between its
-// pumping records and the response methods (each "TITLE LAYOUT" on its first
-// line, to an end line); the walk to the response methods passes over them.
-inline constexpr std::string_view kOtherSectionTitles[] = {"Uncertainty ranges", "Stream reaches"};
 inline constexpr int kResponseSectionLayout = 1;
+// The sections a model file may hold between the pumping records and the
+// response methods (each "TITLE LAYOUT" on its first line, to an end line);
+// the walk to the response methods passes over them.
+inline constexpr std::string_view kOtherSectionTitles[] = {"Uncertainty ranges", "Stream reaches"};
 
 struct SectionTable {
     std::string name;
@@ -67,15 +68,7 @@ struct ResponseSection {
     const SectionTable *table(const std::string &name) const;
 };
 
-// What is wrong (what()) and on which line of the file (line()).
-class ResponseSectionError : public std::runtime_error {
-  public:
-    ResponseSectionError(const std::string &what, long long line) : std::runtime_error(what), line_(line) {}
-    long long line() const { return line_; }
-
-  private:
-    long long line_;
-};
+using ResponseSectionError = SectionError;
 
 // True for the section's first line: "Response methods" and a layout number,
 // white space around them ignored. `layout` receives the number.
@@ -104,11 +97,5 @@ FileTail readFileTail(const std::vector<std::string_view> &lines, long long firs
 // not: it starts with "Response" in any case, or is a start of "Response
 // methods" of four letters or more.
 bool looksLikeSectionTitle(std::string_view line);
-
-// Writing the section: text in double quotes with \" and \\ escaped (line
-// ends become blanks), and reals in their shortest form that reads back as
-// the same float.
-std::string quoteSectionText(std::string_view text);
-std::string sectionNumber(Real value);
 
 } // namespace vek::engine

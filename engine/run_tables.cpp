@@ -17,6 +17,7 @@ void writeReport(const RunTables &tables, const std::function<void(std::string_v
     text.clear();
     report::appendSummaries(text, tables.summaries, p, tables.counts);
     report::appendResponseMethods(text, tables.responses, tables.responseTables, tables.unreadTextLine);
+    report::appendReaches(text, tables.reaches, p, tables.counts);
     write(text);
 }
 

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/reach_report.h"
 #include "engine/real.h"
 #include "engine/report_writer.h"
 #include "engine/response_report.h"
@@ -44,6 +45,9 @@ struct RunTables {
     // response-method section (not read; the list then says that every
     // location used the infinite aquifer); 0 when there is none.
     long long unreadTextLine = 0;
+    // Each stream reach's net impact and the locations' shares of them;
+    // empty for a model without reaches.
+    ReachResults reaches;
 };
 
 // Writes the report of `tables` piece by piece to `write`, in the order and

@@ -9,9 +9,11 @@
 #include "model/model_document.h"
 
 #include "common/numbers.h"
+#include "engine/model_sections.h"
 #include "engine/ranges_section.h"
 #include "facts/message_text.h"
 #include "model/input_scanner.h"
+#include "model/reach_file.h"
 #include "model/response_file.h"
 
 #include <algorithm>
@@ -232,11 +234,14 @@ bool writeModelInput(const ModelInput &m, LineSink &sink) {
         }
     }
     // The uncertainty ranges follow the pumping records; readers that do not
-    // know them look only for the response methods' first line.
+    // know them look only for the response methods' first line. The stream
+    // reaches and the response methods follow everything else, where older
+    // readers never look; the response methods end the file.
     for (const auto &line : engine::rangesSectionLines(m.allRanges()))
         if (!sink.writeLine(line)) return false;
-    // Other response methods than the infinite aquifer follow everything
-    // else, where readers that know only that one never look.
+    if (needsReachSection(m))
+        for (const auto &line : reachSectionLines(m))
+            if (!sink.writeLine(line)) return false;
     if (needsResponseSection(m))
         for (const auto &line : responseSectionLines(m))
             if (!sink.writeLine(line)) return false;
@@ -295,7 +300,7 @@ class InputReading {
             int wells = 0;
             // The old character-column format has no pumping records.
             const bool complete = readFirstCard(wells) && readLocations(wells) &&
-                                  (oldFormat_ || (readPumpingRecords(wells) && readResponseMethods() && readRanges()));
+                                  (oldFormat_ || (readPumpingRecords(wells) && readSections() && readRanges()));
             if (values_) values_->complete = complete;
         }
         r.error = std::move(error_);
@@ -333,8 +338,10 @@ class InputReading {
     // Per location its pumping record: flag and units, efficiencies, and one
     // row of flows (and days on) per historical year.
     bool readPumpingRecords(int wells);
-    // The response-method section, when one follows the pumping records.
-    bool readResponseMethods();
+    // The stream reaches and the response methods, when they follow the
+    // pumping records.
+    bool readSections();
+    bool judgeFileTail(std::string_view rest, long long firstLine);
     bool readRanges();
 
     ModelInput &m_;
@@ -603,25 +610,21 @@ bool InputReading::readPumpingRecords(int wells) {
     return true;
 }
 
-bool InputReading::readResponseMethods() {
-    const std::size_t start = in_.pos();
-    const std::string_view text = in_.text();
-    const auto firstLine = static_cast<long long>(in_.lineNumberAt(start));
+// What follows the pumping records, judged as the engine judges it: a
+// damaged or second response-methods section is refused; other text (which
+// an older program or a person may have left) is not read, but said, and
+// every location keeps the infinite aquifer.
+bool InputReading::judgeFileTail(std::string_view rest, long long firstLine) {
     std::vector<std::string_view> lines;
-    for (std::string_view rest = text.substr(std::min(start, text.size())); !rest.empty();) {
+    while (!rest.empty()) {
         const std::size_t nl = rest.find('\n');
         lines.push_back(rest.substr(0, nl));
         if (nl == std::string_view::npos) break;
         rest.remove_prefix(nl + 1);
     }
-    std::string problem;
-    long long line = firstLine;
     try {
         const engine::FileTail tail = engine::readFileTail(lines, firstLine);
         if (tail.otherText > 0) {
-            // Text an older program or a person left at the end: the model
-            // is read without it, and every location keeps the infinite
-            // aquifer.
             OperationError w;
             w.kind = OperationError::Kind::UnreadText;
             w.file = path_;
@@ -632,16 +635,40 @@ bool InputReading::readResponseMethods() {
                         "the infinite aquifer.";
             warnings_.push_back(std::move(w));
         }
-        if (!tail.section.present) return true;
-        line = tail.section.line;
-        problem = applyResponseSection(tail.section, m_);
-    } catch (const engine::ResponseSectionError &e) {
+        return true;
+    } catch (const engine::SectionError &e) {
+        return fail("ReadInput: Error in the response methods at line " + std::to_string(e.line()) + inFile_ + ": " +
+                    e.what() + ".");
+    }
+}
+
+bool InputReading::readSections() {
+    const std::size_t from = in_.pos();
+    const std::string_view text = in_.text();
+    const auto before = static_cast<long long>(std::count(text.begin(), text.begin() + static_cast<long>(from), '\n'));
+    if (!judgeFileTail(text.substr(std::min(from, text.size())), before + 1)) return false;
+    std::string part, problem;
+    long long line = 0;
+    try {
+        const engine::ModelSections sections = engine::findModelSections(text.substr(from), true);
+        if (sections.reaches.present) {
+            part = "stream reaches";
+            line = sections.reaches.line;
+            problem = applyReachSection(sections.reaches, m_);
+        }
+        if (problem.empty() && sections.response.present) {
+            part = "response methods";
+            line = sections.response.line;
+            problem = applyResponseSection(sections.response, m_);
+        }
+    } catch (const engine::SectionError &e) {
+        part = e.part();
         problem = e.what();
         line = e.line();
     }
     if (problem.empty()) return true;
-    return fail("ReadInput: Error in the response methods at line " + std::to_string(line) + inFile_ + ": " + problem +
-                ".");
+    return fail("ReadInput: Error in the " + part + " at line " + std::to_string(line + before) + inFile_ + ": " +
+                problem + ".");
 }
 
 bool InputReading::readRanges() {

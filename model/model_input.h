@@ -8,6 +8,7 @@
 
 #include "engine/uncertainty.h"
 #include "model/response_settings.h"
+#include "model/stream_reaches.h"
 
 namespace vek {
 
@@ -38,6 +39,7 @@ struct Location {
     MonthColumns daysOn;               // one entry per historical year
     std::array<float, 12> efficiency{1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
     ResponseSettings response; // infinite aquifer unless the file's response methods say otherwise
+    LocationMap onMap;         // position, aquifer properties and shares of the stream reaches
     // This location's own uncertainty ranges (their `location` 0: they move
     // with the location); the file numbers them by the location's place.
     std::vector<engine::ParameterRange> ranges;
@@ -77,6 +79,7 @@ struct ModelInput {
     int unitMode = 1; // 0 average daily acre-feet, 1 monthly acre-feet
     std::vector<Location> locations;
     std::vector<UnitResponseTable> responseTables; // shared by name by the locations' responses
+    ReachNetwork network;                          // the stream reaches; none: the model's one stream
     // Uncertainty ranges for every location (each location's own are in its
     // Location::ranges); none in most models.
     std::vector<engine::ParameterRange> ranges;

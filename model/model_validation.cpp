@@ -1,5 +1,6 @@
 // The one validation of a model for a run (see model_validation.h).
 #include "model/model_validation.h"
+#include "model/reach_checks.h"
 
 #include "common/numbers.h"
 #include "facts/vek_facts.h"
@@ -49,6 +50,8 @@ class Checker {
         checkRunYears();
         checkLocations();
         for (ModelProblem &p : checkResponseMethods(m_))
+            out_.push_back(std::move(p));
+        for (ModelProblem &p : checkStreamReaches(m_))
             out_.push_back(std::move(p));
         checkFileValues();
         if (o_.synthesis) checkSynthesis();

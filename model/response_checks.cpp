@@ -55,6 +55,14 @@ const char *fieldName(ModelProblem::Field field) {
         return "table";
     case F::Shares:
         return "shares";
+    case F::Storativity:
+        return "S";
+    case F::Transmissivity:
+        return "T";
+    case F::TypedShares:
+        return "typed shares";
+    case F::ReachShares:
+        return "reach shares";
     }
     return "";
 }

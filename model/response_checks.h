@@ -34,6 +34,10 @@ struct ModelProblem {
         Lambda,             // "lambda"
         Table,              // the response table a location names, "table"
         Shares,             // a response table's "shares"
+        Storativity,        // a location's S on the map, "S"
+        Transmissivity,     // its T, "T"
+        TypedShares,        // its typed shares of the stream reaches, "typed shares"
+        ReachShares,        // its resolved shares of the stream reaches, "reach shares"
     };
 
     int location = -1; // 0-based location, -1 when the problem is not one location's

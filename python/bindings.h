@@ -144,6 +144,11 @@ void bindModel(py::module_ &m);
 // Response methods of the locations, the model's response tables, and the
 // module functions on responses (vek.response, the factor calculator).
 void bindResponses(py::module_ &m, ModelClass &model, LocationClass &location);
+// Stream reaches: the model's reaches and apportionment, each location's
+// place on the map, the map import and the fractions as a frame.
+void bindMap(py::module_ &m, ModelClass &model, LocationClass &location);
+// Raises the OperationError subclass of the error's family.
+[[noreturn]] void raiseOperation(const OperationError &e, py::object partial = py::none());
 // The validation of a model as vektool check makes it of the model's file.
 ModelValidation validationOf(const Model &model);
 // Model.validate and the problems it returns.

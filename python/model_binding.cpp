@@ -471,6 +471,7 @@ years the model then counts as changed since they were made.)doc");
         "Removes the location at `position` (negative counts from the end); those after it move one position "
         "back.");
     bindResponses(m, model, loc);
+    bindMap(m, model, loc);
     bindValidation(m, model);
     bindUncertainty(m, model);
 

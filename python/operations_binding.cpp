@@ -17,23 +17,6 @@ namespace {
 py::object orNone(int v, int none) { return v == none ? py::object(py::none()) : py::object(py::int_(v)); }
 py::object orNone(const std::string &s) { return s.empty() ? py::object(py::none()) : py::object(pathString(s)); }
 
-[[noreturn]] void raiseOperation(const OperationError &e, py::object partial = py::none()) {
-    const ErrorTypes &t = errorTypes();
-    const py::handle type = e.family() == OperationError::Family::Synthesis    ? t.synthesisError
-                            : e.family() == OperationError::Family::Conversion ? t.conversionError
-                                                                               : t.importFileError;
-    raiseError(type, e.message,
-               {{"kind", py::str(kindName(e.kind))},
-                {"family", py::str(familyName(e.family()))},
-                {"file", orNone(e.file)},
-                {"location", orNone(e.location, -1)},
-                {"location_name", orNone(e.locationName)},
-                {"year", e.year ? py::object(py::int_(*e.year)) : py::object(py::none())},
-                {"month", orNone(e.month, -1)},
-                {"field", orNone(e.field)},
-                {"partial", std::move(partial)}});
-}
-
 // Warnings of an operation that went on, as Python warnings.
 void warn(const OperationResult &r) {
     for (const OperationError &w : r.warnings)
@@ -79,6 +62,27 @@ template <typename Import> std::shared_ptr<Model> imported(Import import) {
     warn(r);
     return model;
 }
+
+} // namespace
+
+void raiseOperation(const OperationError &e, py::object partial) {
+    const ErrorTypes &t = errorTypes();
+    const py::handle type = e.family() == OperationError::Family::Synthesis    ? t.synthesisError
+                            : e.family() == OperationError::Family::Conversion ? t.conversionError
+                                                                               : t.importFileError;
+    raiseError(type, e.message,
+               {{"kind", py::str(kindName(e.kind))},
+                {"family", py::str(familyName(e.family()))},
+                {"file", orNone(e.file)},
+                {"location", orNone(e.location, -1)},
+                {"location_name", orNone(e.locationName)},
+                {"year", e.year ? py::object(py::int_(*e.year)) : py::object(py::none())},
+                {"month", orNone(e.month, -1)},
+                {"field", orNone(e.field)},
+                {"partial", std::move(partial)}});
+}
+
+namespace {
 
 // Conversions and syntheses of a model.
 void bindConversions(py::module_ &m) {

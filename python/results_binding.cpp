@@ -61,6 +61,8 @@ const char *kindName(LocationResult::Kind k) {
         return "ground water summary";
     case LocationResult::Kind::NetImpact:
         return "net impact";
+    case LocationResult::Kind::Reach:
+        return "reach";
     case LocationResult::Kind::Location:
         break;
     }
@@ -446,7 +448,7 @@ std::shared_ptr<Results> readReport(const py::object &pathArg) {
         py::gil_scoped_release release;
         ok = r->results.Load(path, prompter);
         for (const LocationResult &loc : r->results.locations)
-            r->types.emplace_back(loc.isSummary() ? "summary" : locationTypeName(loc));
+            r->types.emplace_back(loc.isReach() ? "reach" : loc.isSummary() ? "summary" : locationTypeName(loc));
     }
     if (!ok) {
         const int line = r->results.failedLine;
@@ -574,12 +576,14 @@ printed year in the results' year type; NaN where there is no data.)doc");
         "The location's name as the report prints it, or the summary's name.");
     loc.def_property_readonly(
         "kind", [](const LocationResultRef &r) { return kindName(r.get().kind); },
-        "\"location\", \"recharge summary\", \"ground water summary\" or \"net impact\".");
+        "\"location\", \"recharge summary\", \"ground water summary\", \"net impact\" or \"reach\" (a stream "
+        "reach's net impact).");
     loc.def_property_readonly(
-        "is_summary", [](const LocationResultRef &r) { return r.get().isSummary(); }, "True for the three summaries.");
+        "is_summary", [](const LocationResultRef &r) { return r.get().isSummary(); },
+        "True for the three summaries and the reaches' net impacts.");
     loc.def_property_readonly(
         "type", [](const LocationResultRef &r) { return r.results->types[static_cast<std::size_t>(r.index)]; },
-        "\"Irrig. well\", \"Recharge site\" or \"summary\".");
+        "\"Irrig. well\", \"Recharge site\", \"summary\" or \"reach\".");
     loc.def_property_readonly(
         "factor",
         [](const LocationResultRef &r) -> py::object {

@@ -35,7 +35,7 @@ void fillGraph(GraphData &g, const OutputResults &res, const std::vector<int> &l
     for (int i : locs) {
         const LocationResult &loc = res.locations[static_cast<size_t>(i)];
         GraphSeries s;
-        s.legend = loc.name;
+        s.legend = loc.isReach() ? reachEntryName(loc.name) : loc.name;
         s.position = i;
         s.summary = loc.isSummary();
         s.response = loc.response;

@@ -474,39 +474,64 @@ class ReportReader {
         // report's other forms, which hold the same values.
         if (res_.units.empty()) res_.units = "( acre feet )";
         if (res_.monthHeader.empty()) res_.monthHeader = "YEAR NOV DEC JAN FEB MAR APR MAY JUN JUL AUG SEP OCT TOTAL";
-        std::string_view l;
+        std::string_view l, end;
         while (in_.next(l))
-            if (trim(l) == "RESPONSE METHODS OTHER THAN THE INFINITE AQUIFER") readResponseMethods();
+            if (trim(l) == "RESPONSE METHODS OTHER THAN THE INFINITE AQUIFER") readResponseMethods(end);
+        return true;
+    }
+
+    // A reach's net impact, after the response methods: its title holds its
+    // name (cut to 60 bytes), a stream table follows.
+    bool readReach(std::string_view title) {
+        constexpr std::string_view kPrefix = "NET IMPACT UPON REACH ";
+        LocationResult r;
+        const std::string_view name = title.substr(kPrefix.size());
+        // The report spaces out the reader's keywords in a name; they are restored.
+        r.name = decodeReportText(withReportKeywords(std::string(trim(name))), name.size() >= kReportLocationNameWidth);
+        r.kind = LocationResult::Kind::Reach;
+        if (!findYearHeading()) return false;
+        if (!readTables(r, true)) return false;
+        res_.locations.push_back(std::move(r));
         return true;
     }
 
     // The closing list of response methods: a heading line, then one line
-    // per location up to the first line that is not one.
-    void readResponseMethods() {
+    // per location up to the first line that is not one. True when a line
+    // ended it (`end`, valid until the next read), false at the report's end.
+    bool readResponseMethods(std::string_view &end) {
         std::string_view l;
         while (in_.next(l)) {
             const std::string_view t = trim(l);
             if (t.empty()) continue;
             if (t.substr(0, 3) == "NO.") continue;
             ReportedMethod m;
-            if (!parseReportedMethodLine(l, m)) return;
+            if (!parseReportedMethodLine(l, m)) {
+                end = l;
+                return true;
+            }
             res_.reportedMethods.push_back(std::move(m));
         }
+        return false;
+    }
+
+    bool readBlock(std::string_view l) {
+        // A reach's title first: its name may hold any text.
+        if (l.substr(0, 22) == "NET IMPACT UPON REACH " && !res_.units.empty()) return readReach(l);
+        std::string_view t = trim(l);
+        if (contains(t, "LOCATION:")) return readLocation(t);
+        if (contains(t, "SUMMARY OF ALL LOCATIONS")) return readSummaries();
+        if (t == "RESPONSE METHODS OTHER THAN THE INFINITE AQUIFER") {
+            // The reaches' tables may follow the list at once.
+            std::string_view end;
+            return !readResponseMethods(end) || readBlock(end);
+        }
+        return true;
     }
 
     bool readBlocks() {
         std::string_view l;
-        while (in_.next(l)) {
-            std::string_view t = trim(l);
-            if (t.empty()) continue;
-            if (contains(t, "LOCATION:")) {
-                if (!readLocation(t)) return false;
-            } else if (contains(t, "SUMMARY OF ALL LOCATIONS")) {
-                if (!readSummaries()) return false;
-            } else if (t == "RESPONSE METHODS OTHER THAN THE INFINITE AQUIFER") {
-                readResponseMethods();
-            }
-        }
+        while (in_.next(l))
+            if (!readBlock(l)) return false;
         return !in_.overlong() || fail({});
     }
 };
@@ -541,6 +566,8 @@ void accumulateTotals(LocationResult &loc, bool stream) {
     for (size_t i = 0; i < loc.rows.size(); ++i)
         cumulateRow(i == 0 ? nullptr : &loc.rows[i - 1], loc.rows[i], stream);
 }
+
+std::string reachEntryName(const std::string &reach) { return "Net Impact on Reach " + reach; }
 
 void OutputResults::setSynthesizedYears(long long lastHistoricalYear, long long synthesizedYears) {
     // Year numbers far outside any calendar are held back so that no sum of
@@ -649,7 +676,7 @@ std::vector<std::string> OutputResults::yearListEntries() const {
 std::vector<std::string> OutputResults::locationListEntries() const {
     std::vector<std::string> out;
     for (const LocationResult &loc : locations)
-        out.push_back(loc.name);
+        out.push_back(loc.isReach() ? reachEntryName(loc.name) : loc.name);
     return out;
 }
 

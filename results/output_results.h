@@ -75,7 +75,7 @@ struct LocationResult {
     // Which entry of the report this is. The reader sets it; consumers use it
     // instead of counting from the end, so that a report whose summaries were
     // cut short never passes a real location off as a summary.
-    enum class Kind { Location, RechargeSummary, GroundWaterSummary, NetImpact };
+    enum class Kind { Location, RechargeSummary, GroundWaterSummary, NetImpact, Reach };
 
     // Printed years, first year first, then the report's average row.
     std::vector<YearRow> rows;
@@ -91,9 +91,12 @@ struct LocationResult {
     // results/response_info.h).
     ResponseInfo response;
 
+    // The summaries, the reaches' net impacts among them: entries that sum
+    // over locations.
     bool isSummary() const { return kind != Kind::Location; }
-    // "Net Impact on Stream" carries only stream values.
-    bool hasDiversion() const { return kind != Kind::NetImpact && !streamOnly; }
+    bool isReach() const { return kind == Kind::Reach; }
+    // "Net Impact on Stream" and the reaches carry only stream values.
+    bool hasDiversion() const { return kind != Kind::NetImpact && kind != Kind::Reach && !streamOnly; }
 };
 
 // The summaries that follow the locations, in report order, under the names
@@ -106,6 +109,9 @@ inline constexpr SummaryEntry kSummaryEntries[3] = {
     {"Recharge Summary", LocationResult::Kind::RechargeSummary},
     {"CU of Ground Water Summary", LocationResult::Kind::GroundWaterSummary},
     {"Net Impact on Stream", LocationResult::Kind::NetImpact}};
+
+// How the views name a reach's net impact: "Net Impact on Reach <reach>".
+std::string reachEntryName(const std::string &reach);
 
 // Sets the running totals of one table of `loc` (the stream table, or the
 // diversion table) from its year totals, rows in order, the average row

@@ -138,6 +138,14 @@ void fillRunEntries(OutputResults &r, const engine::RunTables &run, std::vector<
         r.locations.push_back(std::move(loc));
         if (types) types->emplace_back("summary");
     }
+    // Each reach's net impact, as the report prints it after the response methods.
+    for (const engine::ReachTotals &reach : run.reaches.reaches) {
+        LocationResult loc;
+        loc.name = reportName(reach.name);
+        loc.kind = LocationResult::Kind::Reach;
+        r.locations.push_back(std::move(loc));
+        if (types) types->emplace_back("reach");
+    }
 }
 
 void fillRunEntryTables(OutputResults &r, const engine::RunTables &run, std::size_t i) {
@@ -148,9 +156,14 @@ void fillRunEntryTables(OutputResults &r, const engine::RunTables &run, std::siz
         fillTable(loc, run.locations[i].effect.data(), run.counts.runYears, true);
         return;
     }
+    const std::size_t summary = i - run.locations.size();
+    if (summary >= 3) {
+        fillTable(loc, run.reaches.reaches.at(summary - 3).effect.data(), run.counts.runYears, true);
+        return;
+    }
     // The summaries, from the engine's summary columns.
     static const int kColumns[3] = {1, 3, 4};
-    const int column = kColumns[i - run.locations.size()];
+    const int column = kColumns[summary];
     if (loc.hasDiversion()) fillTable(loc, run.summaries.diversion(column), run.counts.runYears, false);
     fillTable(loc, run.summaries.effect(column), run.counts.runYears, true);
 }

@@ -29,14 +29,14 @@ std::vector<std::string> splitCommas(const std::string &s) {
 
 } // namespace
 
-std::string selectLocations(const OutputResults &results, const std::string &spec, std::vector<int> &out) {
+std::string selectLocations(const OutputResults &results, const std::string &wanted, std::vector<int> &out) {
     const int count = static_cast<int>(results.locations.size());
-    if (spec == "all") {
+    if (wanted == "all") {
         for (int i = 0; i < count; ++i)
             out.push_back(i);
         return "";
     }
-    for (const std::string &s : splitCommas(spec)) {
+    for (const std::string &s : splitCommas(wanted)) {
         const auto v = toInt(s);
         if (!v || *v < 0 || *v >= count)
             return "no location '" + s + "' (the report has " + std::to_string(count) + ")";
@@ -45,14 +45,14 @@ std::string selectLocations(const OutputResults &results, const std::string &spe
     return "";
 }
 
-std::string selectYears(const OutputResults &results, const std::string &spec, std::vector<int> &out) {
+std::string selectYears(const OutputResults &results, const std::string &wanted, std::vector<int> &out) {
     const int printed = results.printedYears();
-    if (spec == "all") {
+    if (wanted == "all") {
         for (int p = 0; p <= printed; ++p)
             out.push_back(p);
         return "";
     }
-    for (const std::string &s : splitCommas(spec)) {
+    for (const std::string &s : splitCommas(wanted)) {
         if (s == "avg" || s == "Avg" || s == "Average") {
             out.push_back(printed);
             continue;

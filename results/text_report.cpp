@@ -25,6 +25,7 @@ const char *locationTypeName(const LocationResult &loc) {
 }
 
 std::string locationTitle(const LocationResult &loc) {
+    if (loc.isReach()) return reachEntryName(decodeReportText(loc.name));
     if (loc.isSummary()) return decodeReportText(loc.name);
     return "Location: " + decodeReportText(loc.name) + "  Location Type = " + locationTypeName(loc) +
            "  VEK = " + formatG(loc.depletionFactor) + " days";

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs clang-tidy (.clang-tidy's checks) over the core sources: common/,
-# model/, results/, vektool/ and python/, with the flags
+# model/, results/, geo/, vektool/ and python/, with the flags
 # of the dev build (build/compile_commands.json; configure first). With file
 # arguments checks only those. Exits 1 on any finding.
 set -euo pipefail
@@ -10,7 +10,7 @@ db=build
 if [ $# -gt 0 ]; then
   files=("$@")
 else
-  mapfile -t files < <(git ls-files 'common/*.cpp' 'model/*.cpp' 'results/*.cpp' 'vektool/*.cpp' 'python/*.cpp')
+  mapfile -t files < <(git ls-files 'common/*.cpp' 'model/*.cpp' 'results/*.cpp' 'geo/*.cpp' 'vektool/*.cpp' 'python/*.cpp')
 fi
 status=0
 for f in "${files[@]}"; do

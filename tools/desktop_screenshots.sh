@@ -2,9 +2,10 @@
 # Pictures of the program as a window manager shows it, frames and all, into
 # docs/screenshots (or the directory given): two graphs of a run one above
 # the other with two more plots cascading off them, the print preview of a
-# report and of the form, and the main window in a dark palette. Runs on a
-# virtual display of its own with openbox (Xvfb and openbox are tools for
-# this script, not build dependencies).
+# report and of the form, the main window in a dark palette, and the Map
+# window and the reaches' net impacts of the example with stream reaches.
+# Runs on a virtual display of its own with openbox (Xvfb and openbox are
+# tools for this script, not build dependencies).
 # Usage: tools/desktop_screenshots.sh [build-dir] [out-dir]
 set -eu
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,6 +27,12 @@ sleep 1
 for v in desktop-graphs-cascaded desktop-print-preview desktop-form-print-preview desktop-dark; do
   DISPLAY=$display QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1 \
     "$build/bin/vek_screenshots" --out "$out" --variant "$v" --example "$src/examples/river_valley.vek"
+done
+# The map beside the form and the reaches' net impacts, of the example with
+# stream reaches (docs/images/map_window.png and reach_tables.png).
+for v in desktop-map desktop-reaches; do
+  DISPLAY=$display QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1 \
+    "$build/bin/vek_screenshots" --out "$out" --variant "$v" --example "$src/examples/river_valley_reaches.vek"
 done
 if command -v pngquant >/dev/null 2>&1; then
   for f in "$out"/desktop-*.png; do

@@ -12,6 +12,7 @@
 #include "model/year_types.h"
 #include "vektool/command.h"
 #include "vektool/convert_location_options.h"
+#include "vektool/convert_map_options.h"
 #include "vektool/convert_response_options.h"
 #include "vektool/messages.h"
 #include "vektool/usage_errors.h"
@@ -63,6 +64,7 @@ struct ConvertOptions {
     std::vector<int> years; // years named by --average, --given or --cycle
     vektool::FormOptions form;
     vektool::ResponseOptions response;
+    vektool::MapOptions map;
 };
 
 bool parseWholeNumber(const std::string &text, int &value) {
@@ -192,6 +194,10 @@ std::string parseArgs(const vektool::Args &args, ConvertOptions &o) {
             if (!err.empty()) return err;
             continue;
         }
+        if (vektool::parseMapOption(args, i, o.map, err)) {
+            if (!err.empty()) return err;
+            continue;
+        }
         if (a.size() > 1 && a[0] == '-') return "unknown option " + a;
         positional.push_back(a);
     }
@@ -270,7 +276,7 @@ bool transformStage(vek::ModelDocument &doc, const ConvertOptions &o) {
         if (!vektool::applyFormOptions(md, o.form)) return false;
         doc.setModified();
     }
-    return vektool::applyResponseOptions(doc, o.response);
+    return vektool::applyResponseOptions(doc, o.response) && vektool::applyMapOptions(md, o.map, "convert");
 }
 
 bool writeStage(vek::ModelDocument &doc, const ConvertOptions &o) {
@@ -293,7 +299,8 @@ int runConvert(const vektool::Args &args) {
 
 } // namespace
 
-const std::string kFullUsage = std::string(kUsage) + vektool::kFormOptionsUsage + vektool::kResponseOptionsUsage;
+const std::string kFullUsage =
+    std::string(kUsage) + vektool::kFormOptionsUsage + vektool::kResponseOptionsUsage + vektool::kMapOptionsUsage;
 
 VEKTOOL_COMMAND("convert", "read a model input file and write it in the current format", kFullUsage.c_str(),
                 runConvert);

@@ -31,6 +31,13 @@ Responses
     response(method, sdf, days, ...) -> numpy array    the step response, as vektool response
     depletion_factor(a, S, T), aquifer_for_factor(sdf, ...)   the factor calculator
 
+Stream reaches (a map: wells and streams with coordinates)
+    Model.import_map(wells=..., streams=..., crs=...)  wells and reaches from GIS files
+    Model.reaches, add_reach(...), remove_reach(...), reach_depletion
+    Location.xy, storativity, transmissivity, factor_from_map, set_apportionment(...)
+    Model.apportion(method, ...) -> DataFrame          the fractions, location x reach
+    Results.frame(by="reach")                          each reach's net impact
+
 Uncertainty
     Ranges, Model.ranges             ranges of the factor (or a, S, T), a/W or lambda', pumping
     uncertainty(model_or_path, ranges, n, *, seed, design, threads, keep_samples)

@@ -48,6 +48,7 @@ class ResponseError(OperationError, ValueError):
     locations: list[int] | None
 
 _Method = Literal["infinite", "alluvial", "hunt", "table"]
+_Apportionment = Literal["nearest", "inverse", "web", "polygon", "shares"]
 _After = Literal["hold", "one"]
 
 class ResponseTable:
@@ -126,6 +127,24 @@ class Location:
         table: str | None = None,
         factor: float | None = None,
     ) -> None: ...
+    xy: tuple[float, float] | None
+    storativity: float | None
+    transmissivity: float | None
+    factor_from_map: bool
+    @property
+    def apportionment(self) -> dict[str, Any] | None: ...
+    def set_apportionment(
+        self,
+        method: _Apportionment | None,
+        *,
+        power: int = 2,
+        max_distance: float = 0.0,
+        min_fraction: float = 0.0,
+        spacing: float = 0.0,
+        shares: dict[str | int, float] | None = None,
+    ) -> None: ...
+    @property
+    def reach_shares(self) -> dict[str, float]: ...
 
 class LocationList(Sequence[Location]):
     def __len__(self) -> int: ...
@@ -187,6 +206,37 @@ class Model:
     def rename_response_table(self, old: str, new: str) -> None: ...
     def remove_response_table(self, name: str, *, reset_users: bool = False) -> list[int]: ...
     def validate(self) -> list[Problem]: ...
+    @property
+    def reaches(self) -> list[dict[str, Any]]: ...
+    def add_reach(self, name: str, lines: Sequence[npt.ArrayLike] | None = None) -> None: ...
+    def remove_reach(self, reach: str | int) -> None: ...
+    reach_depletion: Literal["apportioned", "distance"]
+    @property
+    def map_system(self) -> str: ...
+    @property
+    def map_unit(self) -> Literal["ft", "m"]: ...
+    @property
+    def apportionment(self) -> dict[str, Any]: ...
+    def apportion(
+        self,
+        method: _Apportionment | None = None,
+        *,
+        power: int = 2,
+        max_distance: float = 0.0,
+        min_fraction: float = 0.0,
+        spacing: float = 0.0,
+    ) -> Any: ...
+    def import_map(
+        self,
+        *,
+        wells: _Path | None = None,
+        streams: _Path | None = None,
+        name_field: str = "",
+        s_field: str = "",
+        t_field: str = "",
+        factor_field: str = "",
+        crs: str = "",
+    ) -> dict[str, int]: ...
 
 class LocationResult:
     @property
@@ -194,11 +244,11 @@ class LocationResult:
     @property
     def name(self) -> str: ...
     @property
-    def kind(self) -> Literal["location", "recharge summary", "ground water summary", "net impact"]: ...
+    def kind(self) -> Literal["location", "recharge summary", "ground water summary", "net impact", "reach"]: ...
     @property
     def is_summary(self) -> bool: ...
     @property
-    def type(self) -> Literal["Irrig. well", "Recharge site", "summary"]: ...
+    def type(self) -> Literal["Irrig. well", "Recharge site", "summary", "reach"]: ...
     @property
     def factor(self) -> float | None: ...
     @property
@@ -260,6 +310,7 @@ class Results:
         self,
         kind: Literal["monthly", "yearly", "cumulative", "average"] = "monthly",
         *,
+        by: Literal["reach"] | None = None,
         year_type: _YearType | None = None,
         locations: Sequence[int] | None = None,
         tables: Literal["diversion", "stream"] | Sequence[str] | None = None,

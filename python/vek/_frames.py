@@ -13,12 +13,12 @@ def _months(calendar_year, calendar_month, pd):
     return pd.to_datetime(stamps) if pd is not None else stamps
 
 
-def frame(self, kind="monthly", *, year_type=None, locations=None, tables=None, units=None, layout=None):
+def frame(self, kind="monthly", *, by=None, year_type=None, locations=None, tables=None, units=None, layout=None):
     """The tables as a tidy pandas DataFrame, one value per row.
 
     Columns: position (of the entry in Results.locations), name, type
-    ("Irrig. well", "Recharge site" or "summary"), factor (days; NaN for a
-    summary), table ("diversion" or "stream"), year, month, value (NaN where
+    ("Irrig. well", "Recharge site", "summary" or "reach"), factor (days; NaN
+    for a summary or a reach), table ("diversion" or "stream"), year, month, value (NaN where
     there is no data), units and year_type (the same on every row), then how
     the values were made: method ("infinite", "alluvial", "hunt", "table";
     "unknown" where a report's list of response methods cannot tell; empty
@@ -40,8 +40,13 @@ def frame(self, kind="monthly", *, year_type=None, locations=None, tables=None, 
     locations
         positions of the entries to include (default all, summaries too).
     tables
-        "diversion", "stream" or both (default). The net impact has no
-        diversion table.
+        "diversion", "stream" or both (default). The net impact and the
+        reaches have no diversion table.
+    by
+        None: every entry as above. "reach": only the stream reaches' net
+        impacts, with the columns position, reach (its name), year, month,
+        (days,) value, units and year_type (the stream table; a model without
+        reaches gives none).
     units
         "af" (acre-feet, the engine's; default), "m3", "ML", "dam3", or the
         month's mean rate "cfs" or "m3/s" (over the month's days x 86400 s;
@@ -59,7 +64,23 @@ def frame(self, kind="monthly", *, year_type=None, locations=None, tables=None, 
     """
     if layout not in (None, "long"):
         raise ValueError('layout is None or "long"')
-    columns = self._columns(kind, year_type, locations, tables, units, "long" if layout == "long" else "months")
+    if by not in (None, "reach"):
+        raise ValueError('by is None or "reach"')
+    shape = "long" if layout == "long" else "months"
+    if by == "reach":
+        reaches = [e.position for e in self.locations if e.kind == "reach"]
+        if locations is not None:
+            wanted = set(locations)
+            reaches = [p for p in reaches if p in wanted]
+        columns = self._columns(kind, year_type, reaches, "stream", units, shape)
+        columns["reach"] = columns.pop("name")
+        order = ("position", "reach", "year", "month", "days", "value", "units", "year_type")
+        return _assemble(columns, order, layout)
+    columns = self._columns(kind, year_type, locations, tables, units, shape)
+    return _assemble(columns, _COLUMNS, layout)
+
+
+def _assemble(columns, order, layout):
     try:
         import pandas as pd
     except ImportError:
@@ -68,7 +89,7 @@ def frame(self, kind="monthly", *, year_type=None, locations=None, tables=None, 
     if layout == "long":
         columns["month"] = _months(columns.pop("calendar_year"), columns.pop("calendar_month"), pd)
     data = {}
-    for name in _COLUMNS:
+    for name in order:
         if name not in columns:
             continue
         column = columns[name]

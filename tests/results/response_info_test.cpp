@@ -48,7 +48,10 @@ const char *const kMethods = "Response methods 1\n"
 // The report the engine writes for a deck, read back, and the results of
 // the same run held in memory.
 std::pair<vek::OutputResults, vek::OutputResults> bothWays(const std::string &deck) {
-    const std::string dir = t::freshDir("results_response_info");
+    // A directory of each test's own: ctest runs the tests of this file as
+    // processes side by side.
+    const std::string dir = t::freshDir(std::string("results_response_info_") +
+                                        testing::UnitTest::GetInstance()->current_test_info()->name());
     t::writeFile(dir + "/model.vek", deck);
     std::ostringstream console, errors;
     EXPECT_EQ(vek::engine::runEngine(dir + "/model.vek", dir + "/model.out", {}, console, errors), 0) << errors.str();

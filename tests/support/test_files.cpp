@@ -1,5 +1,9 @@
 #include "support/test_files.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -43,8 +47,21 @@ void writeFile(const std::string &path, const std::string &bytes) {
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+// ctest runs each test as a process of its own, side by side with others:
+// a directory is the running test's alone, whatever name its file gives. The
+// test is named by a short hash, so paths stay short.
 std::string freshDir(const std::string &name) {
-    fs::path d = fs::path(outputDir()) / name;
+    std::string own = name;
+    if (const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info()) {
+        std::uint32_t hash = 2166136261u;
+        for (const std::string &part : {std::string(test->test_suite_name()), std::string(test->name())})
+            for (unsigned char c : part + '.')
+                hash = (hash ^ c) * 16777619u;
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "@%08x", static_cast<unsigned>(hash));
+        own += suffix;
+    }
+    fs::path d = fs::path(outputDir()) / own;
     fs::remove_all(d);
     fs::create_directories(d);
     return d.string();

@@ -11,7 +11,9 @@
 //       graphs-dark, and on a display with a window manager desktop-dark,
 //       desktop-graphs-cascaded, desktop-print-preview and
 //       desktop-form-print-preview (tools/form_screenshots.sh and
-//       tools/desktop_screenshots.sh run it once per variant).
+//       tools/desktop_screenshots.sh run it once per variant), and with the
+//       example of stream reaches desktop-map and desktop-reaches (the map
+//       beside the form, the reaches' net impacts plotted).
 //
 // Runs and graphs need vek beside this tool. The scale factor comes from Qt
 // itself (QT_SCALE_FACTOR=2 for 200%).
@@ -19,6 +21,8 @@
 #include "editor/child_frame.h"
 #include "editor/choice_dialogs.h"
 #include "editor/main_frame.h"
+#include "editor/map_view.h"
+#include "editor/map_window.h"
 #include "editor/output_doc.h"
 #include "editor/pumping_record_dialog.h"
 #include "editor/response_method_dialog.h"
@@ -276,6 +280,41 @@ bool modalScreen(const QString &name, const std::function<void()> &open) {
     return ok;
 }
 
+// The form on the left half of the screen, the Map window on the right with
+// the first well selected and the points coloured by their share of the
+// second reach.
+bool mapBesideForm(CVEKViewApp &shell, CVEKViewDoc *doc) {
+    auto *form = qobject_cast<CVEKViewView *>(shell.frameOf(doc)->view());
+    if (!form) return false;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    shell.mainFrame()->showNormal();
+    shell.mainFrame()->setGeometry(screen.x(), screen.y() + 30, screen.width() / 2, screen.height() - 60);
+    form->OnMap();
+    MapWindow *map = doc->mapWindow();
+    if (!map) return false;
+    map->setGeometry(screen.x() + screen.width() / 2 + 8, screen.y() + 30, screen.width() / 2 - 16,
+                     screen.height() - 60);
+    waitMs(300);
+    map->view()->fitAll();
+    map->reachList()->setCurrentIndex(1);
+    map->colourList()->setCurrentIndex(2);
+    map->selectLocation(0);
+    form->selectLocation(0);
+    return true;
+}
+
+// The reaches' net impacts (the last entries of the report) plotted.
+bool reachGraph(VEKOutputView *view, int reaches) {
+    view->locationList()->clearSelection();
+    const int n = view->locationList()->count();
+    if (n < reaches) return false;
+    for (int i = n - reaches; i < n; ++i)
+        view->locationList()->item(i)->setSelected(true);
+    view->showDiversionCheck()->setChecked(false);
+    view->plotButton()->click();
+    return true;
+}
+
 // On a real display with a window manager (tools/desktop_screenshots.sh):
 // the screen as the user sees it.
 bool desktopVariant(CVEKViewApp &shell, const QString &model, const QString &variant) {
@@ -287,6 +326,7 @@ bool desktopVariant(CVEKViewApp &shell, const QString &model, const QString &var
         doc->updateAllViews(ViewHint::Everything);
         return saveScreen(variant);
     }
+    if (variant == "desktop-map") return mapBesideForm(shell, doc) && saveScreen(variant);
     if (variant == "desktop-form-print-preview") {
         auto *form = qobject_cast<CVEKViewView *>(shell.frameOf(doc)->view());
         return form && modalScreen(variant, [form] { form->printPreview(); });
@@ -294,6 +334,8 @@ bool desktopVariant(CVEKViewApp &shell, const QString &model, const QString &var
     VEKOutputView *view = runAndSelect(shell, doc);
     if (!view) return false;
     if (variant == "desktop-print-preview") return modalScreen(variant, [view] { view->OnPrintPreview(); });
+    if (variant == "desktop-reaches")
+        return reachGraph(view, static_cast<int>(doc->model().network.reaches.size())) && saveScreen(variant);
     // desktop-graphs-cascaded: both tables, then the stream table twice more;
     // the later windows cascade off the earlier ones.
     view->plotButton()->click();
@@ -321,7 +363,7 @@ bool renderVariant(CVEKViewApp &shell, const QString &model, const QString &vari
         return view && graphsPicture(frame, view, variant);
     }
     if (variant == "desktop-dark" || variant == "desktop-graphs-cascaded" || variant == "desktop-print-preview" ||
-        variant == "desktop-form-print-preview")
+        variant == "desktop-form-print-preview" || variant == "desktop-map" || variant == "desktop-reaches")
         return desktopVariant(shell, model, variant);
     std::fprintf(stderr, "vek_screenshots: unknown variant %s\n", qPrintable(variant));
     return false;
