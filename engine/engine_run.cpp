@@ -48,7 +48,7 @@ class EngineRun {
     EngineRun(const std::string &inputPath, const std::string &outputPath, const EngineOptions &options,
               std::ostream &console)
         : options_(options), console_(console), deck_(DeckSource{inputPath, std::nullopt}) {
-        report_.emplace(notTheInput(inputPath, outputPath));
+        report_.emplace(notTheInput(inputPath, outputPath), options_.openReport);
     }
     // Keeps the tables in `tables` instead of writing a report.
     EngineRun(DeckSource input, RunTables &tables, const EngineOptions &options, std::ostream &console)
