@@ -3,6 +3,7 @@
 
 #include "facts/message_text.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,11 +39,12 @@ bool passLocationGroups(DeckReader &d, const RunParameters &p, const RunCounts &
 // `titleLike` receives the first record taken for a name or the
 // efficiencies that reads like the section's first line: when the records
 // break later, that line may have been the section all along.
-bool passPumpingRecords(DeckReader &d, const RunParameters &p, long long &titleLike) {
+bool passPumpingRecords(DeckReader &d, const RunParameters &p, long long &titleLike, std::optional<std::string> &firstRecord) {
     const bool rows = !(p.inputStartYear == 0 && p.inputEndYear == 0);
     const long long years = rows ? static_cast<long long>(p.inputEndYear) - p.inputStartYear + 1 : 0;
     const auto pass = [&] {
         if (!d.skipRecord()) return false;
+        if (!firstRecord) firstRecord = std::string(d.lastRecord());
         if (titleLike == 0 && looksLikeSectionTitle(d.lastRecord())) titleLike = d.recordNumber();
         return true;
     };
@@ -72,7 +74,8 @@ FileTail findFileTail(DeckReader &d, const RunParameters &p, const RunCounts &c)
     }
     const long long pumpingStart = d.recordNumber() + 1;
     long long titleLike = 0;
-    const bool complete = passPumpingRecords(d, p, titleLike);
+    std::optional<std::string> firstRecord;
+    const bool complete = passPumpingRecords(d, p, titleLike, firstRecord);
     // Where the pumping records break, the record that broke them may be the
     // section's first line.
     const std::string breaking = complete ? std::string() : std::string(d.lastRecord());
@@ -86,10 +89,32 @@ FileTail findFileTail(DeckReader &d, const RunParameters &p, const RunCounts &c)
                                        std::to_string(pumpingStart) + "); the section must follow them complete",
                                    line);
     };
+    if (firstRecord && isModelSectionStart(*firstRecord)) {
+        // No pumping records at all (a deck written for the engine alone):
+        // the sections follow the location groups.
+        std::vector<std::string> lines{*firstRecord};
+        if (first - 1 > pumpingStart) {
+            lines.resize(static_cast<std::size_t>(first - 1 - pumpingStart));
+            lines.push_back(breaking);
+        }
+        lines.insert(lines.end(), rest->begin(), rest->end());
+        return readFileTail(views(lines), pumpingStart);
+    }
+    // Pumping records that break before a well-formed section (the engine
+    // never reads them, and decks written for it alone may hold anything
+    // there): the tail starts at that section. A damaged first line before
+    // it is refused.
+    std::vector<std::string> lines;
+    const long long base = first - 1 >= pumpingStart ? first - 1 : first;
+    if (first - 1 >= pumpingStart) lines.push_back(breaking);
+    lines.insert(lines.end(), rest->begin(), rest->end());
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        if (isModelSectionStart(lines[k]))
+            return readFileTail(views(std::vector<std::string>(lines.begin() + static_cast<long>(k), lines.end())),
+                                base + static_cast<long long>(k));
+        if (looksLikeSectionTitle(lines[k])) refuse(base + static_cast<long long>(k));
+    }
     if (titleLike > 0) refuse(titleLike);
-    if (first - 1 >= pumpingStart && looksLikeSectionTitle(breaking)) refuse(first - 1);
-    for (std::size_t i = 0; i < rest->size(); ++i)
-        if (looksLikeSectionTitle((*rest)[i])) refuse(first + static_cast<long long>(i));
     return {};
 }
 

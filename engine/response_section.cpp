@@ -153,6 +153,8 @@ bool isEndLine(std::string_view t) { return t.substr(0, 3) == "end" && trimmedSe
 
 } // namespace
 
+bool isModelSectionStart(std::string_view line) { return isResponseSectionStart(line) || isOtherSectionStart(line); }
+
 bool looksLikeSectionTitle(std::string_view line) {
     const std::string t = lowerAscii(trimmedSectionText(line));
     static constexpr std::string_view kTitle = "response methods";

@@ -98,4 +98,8 @@ FileTail readFileTail(const std::vector<std::string_view> &lines, long long firs
 // methods" of four letters or more.
 bool looksLikeSectionTitle(std::string_view line);
 
+// True for the first line of any section that may follow the pumping
+// records (the response methods or one of kOtherSectionTitles).
+bool isModelSectionStart(std::string_view line);
+
 } // namespace vek::engine
