@@ -565,10 +565,18 @@ void CMainFrame::updateFrame() {
     action(ID_FILE_PRINT_PREVIEW)->setVisible(model || output);
     action(ID_FILE_EXPORT_EXCEL)->setVisible(output);
     // The child's title carries the "[*]" mark of a modified document.
-    QString title = "VEKView";
-    if (f) title += " - " + f->windowTitle();
-    setWindowTitle(title);
+    title_ = "VEKView";
+    if (f) title_ += " - " + f->windowTitle();
+    setWindowTitle(title_);
     setWindowModified(f && f->isWindowModified());
+}
+
+void CMainFrame::changeEvent(QEvent *e) {
+    QMainWindow::changeEvent(e);
+    // A maximized document window writes " - [its title]" into this
+    // window's title under some window systems; the title keeps one form
+    // however the document came to be maximized.
+    if (e->type() == QEvent::WindowTitleChange && windowTitle() != title_) setWindowTitle(title_);
 }
 
 void CMainFrame::closeEvent(QCloseEvent *e) {

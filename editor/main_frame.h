@@ -105,6 +105,7 @@ class CMainFrame : public QMainWindow {
     void showStatus(const QString &text);
 
   protected:
+    void changeEvent(QEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
     void dragEnterEvent(QDragEnterEvent *e) override;
     void dropEvent(QDropEvent *e) override;
@@ -151,6 +152,8 @@ class CMainFrame : public QMainWindow {
     QLabel *scrlLabel_ = nullptr;
     std::map<int, QAction *> actions_;
     int currentMenu_ = IDR_MAINFRAME;
+    // The title updateFrame gave this window ("VEKView - name").
+    QString title_ = QStringLiteral("VEKView");
     bool capsOn_ = false, numOn_ = false, scrollOn_ = false;
 };
 

@@ -215,8 +215,11 @@ bool CVEKViewApp::saveModified(CVEKViewDoc *doc) {
     if (askYesNoCancel) {
         a = askYesNoCancel(q);
     } else {
-        const auto b =
-            QMessageBox::question(mainFrame_, "VEKView", q, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        // Saving a partly read model would write it without what could not
+        // be read: Enter takes No there.
+        const auto def = doc->isReadPartly() ? QMessageBox::No : QMessageBox::Yes;
+        const auto b = QMessageBox::question(mainFrame_, "VEKView", q,
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, def);
         a = b == QMessageBox::Yes ? Answer::Yes : b == QMessageBox::No ? Answer::No : Answer::Cancel;
     }
     if (a == Answer::Yes) return saveDocument(doc);

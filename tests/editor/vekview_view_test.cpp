@@ -506,7 +506,7 @@ TEST_F(FormTest, QtPrompterDrivesTheRealCycleDialog) {
     QTimer::singleShot(0, [] {
         if (QWidget *w = QApplication::activeModalWidget()) static_cast<QDialog *>(w)->reject();
     });
-    EXPECT_FALSE(qt.chooseItemsToDelete({"a", "b"}).has_value());
+    EXPECT_FALSE(qt.chooseItemsToDelete({"a", "b"}, -1).has_value());
 }
 
 TEST_F(FormTest, FormPrintsToAFile) {
