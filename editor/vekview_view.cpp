@@ -405,8 +405,6 @@ bool CVEKViewView::eventFilter(QObject *watched, QEvent *event) {
             d_->fitTableColumns();
         else if (watched == d_->wells)
             d_->fitListColumns();
-        else if (watched == d_->histBox || watched == d_->synthBox)
-            d_->elideCaption(static_cast<QGroupBox *>(watched));
     }
     return QScrollArea::eventFilter(watched, event);
 }

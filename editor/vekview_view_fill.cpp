@@ -307,14 +307,11 @@ void CVEKViewView::Impl::fillCaptions() {
 void CVEKViewView::Impl::setCaption(QGroupBox *box, const QString &caption) {
     box->setProperty("caption", caption);
     box->setToolTip(caption);
-    elideCaption(box);
-}
-
-void CVEKViewView::Impl::elideCaption(QGroupBox *box) {
-    // A long name with a method text may not fit the frame: cut it with an
-    // ellipsis rather than at the frame's edge; the tool tip has it whole.
-    const QString caption = box->property("caption").toString();
-    box->setTitle(box->fontMetrics().elidedText(caption, Qt::ElideRight, std::max(0, box->width() - 24)));
+    // The frame is as wide as its caption at least, so a long name with a
+    // method text shows whole (the form scrolls when the window is narrower).
+    box->setTitle(caption);
+    box->setMinimumWidth(std::max(DialogUnits(page).x(100),
+                                  box->fontMetrics().horizontalAdvance(caption) + 3 * box->fontMetrics().height()));
 }
 
 void CVEKViewView::Impl::fillMonthHeaders() {
