@@ -66,6 +66,9 @@ class CMainFrame : public QMainWindow {
         ID_RESPONSE_TABLES = 32831,
         ID_REACHES = 32832,
         ID_MAP = 32833,
+        ID_VIEW_COLORS_SYSTEM = 32840,
+        ID_VIEW_COLORS_LIGHT = 32841,
+        ID_VIEW_COLORS_DARK = 32842,
     };
 
     explicit CMainFrame(CVEKViewApp *app);
@@ -119,6 +122,7 @@ class CMainFrame : public QMainWindow {
     void buildVekMenu(QMenuBar *mb);
     void buildEditMenu(QMenuBar *mb);
     void buildViewAndWindowMenus(QMenuBar *mb);
+    void buildColorsMenu();
     void buildHelpMenu(QMenuBar *mb);
     void buildToolBar();
     void buildStatusBar();

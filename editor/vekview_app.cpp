@@ -3,6 +3,7 @@
 
 #include "editor/about_dialog.h"
 #include "editor/child_frame.h"
+#include "editor/color_scheme.h"
 #include "editor/main_frame.h"
 #include "editor/output_doc.h"
 #include "editor/qt_prompter.h"
@@ -69,6 +70,7 @@ void CVEKViewApp::showStatus(const QString &text) {
 }
 
 bool CVEKViewApp::startUp(const QStringList &args, bool show) {
+    applyColorScheme(storedColorScheme());
     mainFrame_ = new CMainFrame(this);
     mainFrame_->setWindowIcon(AboutDialog::programIcon());
     folder_.restore();
