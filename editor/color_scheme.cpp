@@ -31,7 +31,7 @@ void setGroup(QPalette &p, QPalette::ColorGroup g, const QColor &window, const Q
     const bool dark = window.lightness() < 128;
     p.setColor(g, QPalette::Light, dark ? window.lighter(150) : QColor(Qt::white));
     p.setColor(g, QPalette::Midlight, dark ? window.lighter(125) : window.lighter(110));
-    p.setColor(g, QPalette::Mid, dark ? window.lighter(110) : window.darker(130));
+    p.setColor(g, QPalette::Mid, dark ? window.lighter(180) : window.darker(130));
     p.setColor(g, QPalette::Dark, dark ? window.darker(150) : window.darker(200));
     p.setColor(g, QPalette::Shadow, QColor(Qt::black));
     p.setColor(g, QPalette::Link, dark ? QColor(0x5a, 0xa9, 0xf0) : QColor(0x1a, 0x5f, 0xb4));
