@@ -79,6 +79,12 @@ TEST_F(ShellTest, NoTextIsCutAtThisScale) {
     ASSERT_NE(doc, nullptr);
     auto *form = qobject_cast<CVEKViewView *>(shell->frameOf(doc)->view());
     ASSERT_NE(form, nullptr);
+    // The pond answers through a table with a long name.
+    ModelInput &m = doc->document().model;
+    m.responseTables.push_back({"Cottonwood pond (basin measured by the district in 1998)", {0.2f, 0.3f}, true});
+    m.locations.back().response.method = ResponseMethod::ResponseTable;
+    m.locations.back().response.table = m.responseTables.back().name;
+    form->onUpdate(ViewHint::EverythingButMonthHeaders);
     QTest::qWait(50);
     EXPECT_EQ(cutTexts(form).join("\n").toStdString(), "") << "form";
     EXPECT_EQ(cutColumns(form->locationTable()).join("\n").toStdString(), "") << "location list";
