@@ -2,7 +2,6 @@
 // their bands as the columns of a tidy frame and their samples as arrays.
 #include "python/bindings.h"
 
-
 #include <algorithm>
 #include <sstream>
 
