@@ -37,8 +37,10 @@ class Prompter {
     // "Synthesize Using Historical Cycle": start position in the year list and
     // end position counted from the start year; nullopt for Cancel.
     virtual std::optional<std::pair<int, int>> chooseCycle(int firstYear, int lastYear) = 0;
-    // "Choose Items to Delete": selected positions, descending; nullopt for Cancel.
-    virtual std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &names) = 0;
+    // "Choose Items to Delete": selected positions, descending; nullopt for
+    // Cancel. `selected` is the position shown selected at first (-1: none).
+    virtual std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &names,
+                                                                int selected) = 0;
     // "Set Import Options": year type (0..2) and units (0..1); nullopt for Cancel.
     virtual std::optional<std::pair<int, int>> chooseImportOptions() = 0;
     // "Use Computed CU of GW Based on:": 1 no soil moisture, 2 with soil
@@ -77,7 +79,7 @@ class SilentPrompter : public Prompter {
     std::optional<std::vector<int>> selectYearsToAverage(int, int) override { return std::nullopt; }
     std::optional<int> chooseGivenYear(int, int) override { return std::nullopt; }
     std::optional<std::pair<int, int>> chooseCycle(int, int) override { return std::nullopt; }
-    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &) override {
+    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &, int) override {
         return std::nullopt;
     }
     std::optional<std::pair<int, int>> chooseImportOptions() override { return std::nullopt; }

@@ -210,13 +210,17 @@ void CycleDialog::accept() {
 
 // ---- DeleteItemsDialog ------------------------------------------------------
 
-DeleteItemsDialog::DeleteItemsDialog(const std::vector<std::string> &names, QWidget *parent)
+DeleteItemsDialog::DeleteItemsDialog(const std::vector<std::string> &names, int selected, QWidget *parent)
     : ChoiceDialog(QStringLiteral("Choose Items to Delete"), QStringLiteral("input_form"), parent) {
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("ctl1051"));
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     for (const auto &n : names)
         list_->addItem(QString::fromStdString(n));
+    if (selected >= 0 && selected < list_->count()) {
+        list_->setCurrentRow(selected, QItemSelectionModel::ClearAndSelect);
+        list_->scrollToItem(list_->item(selected));
+    }
     auto *lay = new QVBoxLayout(this);
     lay->addWidget(list_);
     lay->addWidget(okCancel(this, QStringLiteral("OK")));

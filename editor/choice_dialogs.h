@@ -145,11 +145,12 @@ class CycleDialog : public ChoiceDialog {
 };
 
 // "Choose Items to Delete": the selected positions, descending, so the caller
-// can delete one after the other without shifting those still to come.
+// can delete one after the other without shifting those still to come. The
+// item at `selected` (the location selected in the form) starts selected.
 class DeleteItemsDialog : public ChoiceDialog {
     Q_OBJECT
   public:
-    explicit DeleteItemsDialog(const std::vector<std::string> &names, QWidget *parent = nullptr);
+    DeleteItemsDialog(const std::vector<std::string> &names, int selected, QWidget *parent = nullptr);
     const std::vector<int> &positions() const { return positions_; }
     QListWidget *itemList() const { return list_; }
     void accept() override;

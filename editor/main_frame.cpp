@@ -2,6 +2,7 @@
 #include "editor/main_frame.h"
 
 #include "editor/child_frame.h"
+#include "editor/color_scheme.h"
 #include "editor/help_window.h"
 #include "editor/vekview_app.h"
 #include "editor/vekview_doc.h"
@@ -10,6 +11,7 @@
 #include "viewer/vek_output_view.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -271,6 +273,7 @@ void CMainFrame::buildViewAndWindowMenus(QMenuBar *mb) {
     sb->setCheckable(true);
     sb->setChecked(true);
     connect(sb, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+    buildColorsMenu();
 
     windowMenu_ = mb->addMenu("&Window");
     connect(addCommand(windowMenu_, ID_WINDOW_CASCADE, "&Cascade", "Arrange windows so they overlap"),
@@ -289,6 +292,33 @@ void CMainFrame::buildViewAndWindowMenus(QMenuBar *mb) {
             });
     windowMenu_->addSeparator();
     connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::fillWindowMenu);
+}
+
+// View > Colors: the desktop's colours, or light or dark whatever the desktop
+// uses; the choice holds from then on, in this run and the next.
+void CMainFrame::buildColorsMenu() {
+    QMenu *colors = viewMenu_->addMenu("&Colors");
+    auto *group = new QActionGroup(this);
+    const ColorScheme stored = storedColorScheme();
+    const struct {
+        int id;
+        const char *text, *prompt;
+        ColorScheme scheme;
+    } items[] = {
+        {ID_VIEW_COLORS_SYSTEM, "&System", "Use the desktop's colors", ColorScheme::System},
+        {ID_VIEW_COLORS_LIGHT, "&Light", "Dark text on a light background", ColorScheme::Light},
+        {ID_VIEW_COLORS_DARK, "&Dark", "Light text on a dark background", ColorScheme::Dark},
+    };
+    for (const auto &item : items) {
+        QAction *a = addCommand(colors, item.id, item.text, item.prompt);
+        a->setCheckable(true);
+        a->setChecked(item.scheme == stored);
+        group->addAction(a);
+        connect(a, &QAction::triggered, this, [scheme = item.scheme] {
+            applyColorScheme(scheme);
+            storeColorScheme(scheme);
+        });
+    }
 }
 
 // Help, with F1 for the whole window and Shift+F1 for the active one.
@@ -565,10 +595,18 @@ void CMainFrame::updateFrame() {
     action(ID_FILE_PRINT_PREVIEW)->setVisible(model || output);
     action(ID_FILE_EXPORT_EXCEL)->setVisible(output);
     // The child's title carries the "[*]" mark of a modified document.
-    QString title = "VEKView";
-    if (f) title += " - " + f->windowTitle();
-    setWindowTitle(title);
+    title_ = "VEKView";
+    if (f) title_ += " - " + f->windowTitle();
+    setWindowTitle(title_);
     setWindowModified(f && f->isWindowModified());
+}
+
+void CMainFrame::changeEvent(QEvent *e) {
+    QMainWindow::changeEvent(e);
+    // A maximized document window writes " - [its title]" into this
+    // window's title under some window systems; the title keeps one form
+    // however the document came to be maximized.
+    if (e->type() == QEvent::WindowTitleChange && windowTitle() != title_) setWindowTitle(title_);
 }
 
 void CMainFrame::closeEvent(QCloseEvent *e) {

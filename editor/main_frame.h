@@ -66,6 +66,9 @@ class CMainFrame : public QMainWindow {
         ID_RESPONSE_TABLES = 32831,
         ID_REACHES = 32832,
         ID_MAP = 32833,
+        ID_VIEW_COLORS_SYSTEM = 32840,
+        ID_VIEW_COLORS_LIGHT = 32841,
+        ID_VIEW_COLORS_DARK = 32842,
     };
 
     explicit CMainFrame(CVEKViewApp *app);
@@ -105,6 +108,7 @@ class CMainFrame : public QMainWindow {
     void showStatus(const QString &text);
 
   protected:
+    void changeEvent(QEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
     void dragEnterEvent(QDragEnterEvent *e) override;
     void dropEvent(QDropEvent *e) override;
@@ -118,6 +122,7 @@ class CMainFrame : public QMainWindow {
     void buildVekMenu(QMenuBar *mb);
     void buildEditMenu(QMenuBar *mb);
     void buildViewAndWindowMenus(QMenuBar *mb);
+    void buildColorsMenu();
     void buildHelpMenu(QMenuBar *mb);
     void buildToolBar();
     void buildStatusBar();
@@ -151,6 +156,8 @@ class CMainFrame : public QMainWindow {
     QLabel *scrlLabel_ = nullptr;
     std::map<int, QAction *> actions_;
     int currentMenu_ = IDR_MAINFRAME;
+    // The title updateFrame gave this window ("VEKView - name").
+    QString title_ = QStringLiteral("VEKView");
     bool capsOn_ = false, numOn_ = false, scrollOn_ = false;
 };
 

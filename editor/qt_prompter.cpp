@@ -72,8 +72,8 @@ std::optional<std::pair<int, int>> QtPrompter::chooseCycle(int firstYear, int la
     return std::make_pair(dlg.startPosition(), dlg.endPosition());
 }
 
-std::optional<std::vector<int>> QtPrompter::chooseItemsToDelete(const std::vector<std::string> &names) {
-    DeleteItemsDialog dlg(names, ownerOf(parent_));
+std::optional<std::vector<int>> QtPrompter::chooseItemsToDelete(const std::vector<std::string> &names, int selected) {
+    DeleteItemsDialog dlg(names, selected, ownerOf(parent_));
     if (dlg.exec() != QDialog::Accepted) return std::nullopt;
     return dlg.positions();
 }

@@ -28,7 +28,7 @@ class QtPrompter : public Prompter {
     std::optional<std::vector<int>> selectYearsToAverage(int firstYear, int lastYear) override;
     std::optional<int> chooseGivenYear(int firstYear, int lastYear) override;
     std::optional<std::pair<int, int>> chooseCycle(int firstYear, int lastYear) override;
-    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &names) override;
+    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &names, int selected) override;
     std::optional<std::pair<int, int>> chooseImportOptions() override;
     int chooseSoilMoisture() override;
     int choose(const std::string &text, const std::vector<std::string> &buttons, int defaultButton,

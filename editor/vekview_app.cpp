@@ -3,6 +3,7 @@
 
 #include "editor/about_dialog.h"
 #include "editor/child_frame.h"
+#include "editor/color_scheme.h"
 #include "editor/main_frame.h"
 #include "editor/output_doc.h"
 #include "editor/qt_prompter.h"
@@ -69,6 +70,7 @@ void CVEKViewApp::showStatus(const QString &text) {
 }
 
 bool CVEKViewApp::startUp(const QStringList &args, bool show) {
+    applyColorScheme(storedColorScheme());
     mainFrame_ = new CMainFrame(this);
     mainFrame_->setWindowIcon(AboutDialog::programIcon());
     folder_.restore();
@@ -215,8 +217,11 @@ bool CVEKViewApp::saveModified(CVEKViewDoc *doc) {
     if (askYesNoCancel) {
         a = askYesNoCancel(q);
     } else {
-        const auto b =
-            QMessageBox::question(mainFrame_, "VEKView", q, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        // Saving a partly read model would write it without what could not
+        // be read: Enter takes No there.
+        const auto def = doc->isReadPartly() ? QMessageBox::No : QMessageBox::Yes;
+        const auto b = QMessageBox::question(mainFrame_, "VEKView", q,
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, def);
         a = b == QMessageBox::Yes ? Answer::Yes : b == QMessageBox::No ? Answer::No : Answer::Cancel;
     }
     if (a == Answer::Yes) return saveDocument(doc);

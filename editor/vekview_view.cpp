@@ -134,7 +134,7 @@ void CVEKViewView::OnDelete() {
     for (const auto &loc : doc.model.locations)
         names.push_back(loc.name);
     Prompter *p = prompter();
-    auto chosen = p ? p->chooseItemsToDelete(names) : std::nullopt;
+    auto chosen = p ? p->chooseItemsToDelete(names, selectedLocation_) : std::nullopt;
     auto step = doc_->step(QStringLiteral("Delete Locations"));
     if (chosen) {
         // Highest position first so no deletion shifts one still to come.
@@ -405,8 +405,6 @@ bool CVEKViewView::eventFilter(QObject *watched, QEvent *event) {
             d_->fitTableColumns();
         else if (watched == d_->wells)
             d_->fitListColumns();
-        else if (watched == d_->histBox || watched == d_->synthBox)
-            d_->elideCaption(static_cast<QGroupBox *>(watched));
     }
     return QScrollArea::eventFilter(watched, event);
 }
@@ -486,6 +484,7 @@ void CVEKViewView::print() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape); // the form is wider than tall
     QPrintDialog dlg(&printer, this);
+    proposePdfBeside(dlg, doc_->path());
     if (dlg.exec() == QDialog::Accepted) renderForm(&printer);
 }
 

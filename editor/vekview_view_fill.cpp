@@ -88,17 +88,13 @@ void CVEKViewView::Impl::fitListColumns() {
         listUnmeasured = false;
     }
     std::array<int, columns> widths = listNeeds;
-    int total = std::accumulate(widths.begin(), widths.end(), 0);
-    // A long table name gives up width first (its cell's tool tip shows it
-    // whole), down to a width that still says which table.
-    const size_t method = LocationListModel::Method;
-    const int methodWidth = widths[method];
-    const int narrowest = std::min(methodWidth, wells->fontMetrics().averageCharWidth() * 24);
-    const int cut = std::min(total - fillableWidth(wells), methodWidth - narrowest);
-    if (cut > 0) {
-        widths[method] -= cut;
-        total -= cut;
-    }
+    const int total = std::accumulate(widths.begin(), widths.end(), 0);
+    // The list is at least as wide as its columns need, a long table name
+    // included, so no cell is cut (the form scrolls when the window is
+    // narrower).
+    const int chrome = wells->width() - fillableWidth(wells);
+    const int atLeast = std::max(DialogUnits(page).x(120), total + chrome);
+    if (wells->minimumWidth() != atLeast) wells->setMinimumWidth(atLeast);
     // Names take the spare width.
     const int spare = fillableWidth(wells) - total;
     if (spare > 0) widths[0] += spare;
@@ -307,14 +303,11 @@ void CVEKViewView::Impl::fillCaptions() {
 void CVEKViewView::Impl::setCaption(QGroupBox *box, const QString &caption) {
     box->setProperty("caption", caption);
     box->setToolTip(caption);
-    elideCaption(box);
-}
-
-void CVEKViewView::Impl::elideCaption(QGroupBox *box) {
-    // A long name with a method text may not fit the frame: cut it with an
-    // ellipsis rather than at the frame's edge; the tool tip has it whole.
-    const QString caption = box->property("caption").toString();
-    box->setTitle(box->fontMetrics().elidedText(caption, Qt::ElideRight, std::max(0, box->width() - 24)));
+    // The frame is as wide as its caption at least, so a long name with a
+    // method text shows whole (the form scrolls when the window is narrower).
+    box->setTitle(caption);
+    box->setMinimumWidth(std::max(DialogUnits(page).x(100),
+                                  box->fontMetrics().horizontalAdvance(caption) + 3 * box->fontMetrics().height()));
 }
 
 void CVEKViewView::Impl::fillMonthHeaders() {

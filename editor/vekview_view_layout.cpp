@@ -75,8 +75,7 @@ SpreadsheetView *CVEKViewView::Impl::table(int id, QAbstractItemModel *model) {
 QGroupBox *CVEKViewView::Impl::group(const char *text, int id) {
     DialogUnits du(page);
     auto *b = new QGroupBox(QString::fromLatin1(text));
-    // The caption is cut to the frame's width (elideCaption), so it never
-    // sets how wide the form must be.
+    // At least this wide; a caption longer than that widens it (setCaption).
     b->setMinimumWidth(du.x(100));
     name(b, id);
     return b;

@@ -173,7 +173,6 @@ struct CVEKViewView::Impl {
     void fillCaptions();
     void fillMonthHeaders();
     void setCaption(QGroupBox *box, const QString &caption);
-    void elideCaption(QGroupBox *box);
     void fillHistorical();
     void fillSynthesized();
     void fullRefill();

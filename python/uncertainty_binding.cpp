@@ -2,8 +2,6 @@
 // their bands as the columns of a tidy frame and their samples as arrays.
 #include "python/bindings.h"
 
-#include <pybind11/operators.h>
-
 #include <algorithm>
 #include <sstream>
 
@@ -224,7 +222,8 @@ draws one value per sample for every location the range applies to.)doc");
         "The ranges as dicts: quantity, location (None: all), distribution, value (the fixed value, mode, mean or "
         "median), sd, low, high, shared.");
     ranges.def("__len__", [](const engine::Ranges &r) { return r.entries.size(); });
-    ranges.def(py::self == py::self);
+    ranges.def(
+        "__eq__", [](const engine::Ranges &a, const engine::Ranges &b) { return a == b; }, py::is_operator());
     ranges.def("__repr__", [](const engine::Ranges &r) {
         std::string text;
         for (const std::string &line : engine::rangesSectionLines(r))

@@ -65,7 +65,7 @@ std::optional<int> MessagePrinter::chooseGivenYear(int, int) {
 std::optional<std::pair<int, int>> MessagePrinter::chooseCycle(int, int) {
     return refuse("Synthesize Using Historical Cycle", "Cancel"), std::nullopt;
 }
-std::optional<std::vector<int>> MessagePrinter::chooseItemsToDelete(const std::vector<std::string> &) {
+std::optional<std::vector<int>> MessagePrinter::chooseItemsToDelete(const std::vector<std::string> &, int) {
     return refuse("Choose Items to Delete", "Cancel"), std::nullopt;
 }
 std::optional<std::pair<int, int>> MessagePrinter::chooseImportOptions() {

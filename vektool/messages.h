@@ -50,7 +50,7 @@ class MessagePrinter : public vek::Prompter {
     std::optional<std::vector<int>> selectYearsToAverage(int, int) override;
     std::optional<int> chooseGivenYear(int, int) override;
     std::optional<std::pair<int, int>> chooseCycle(int, int) override;
-    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &) override;
+    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &, int) override;
     std::optional<std::pair<int, int>> chooseImportOptions() override;
     int chooseSoilMoisture() override;
 

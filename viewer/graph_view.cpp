@@ -379,6 +379,11 @@ void placeXLabels(const QList<QGraphicsSimpleTextItem *> &items, int every, cons
 
 } // namespace
 
+void GraphView::changeEvent(QEvent *e) {
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::PaletteChange && chart_ && !style_.background.isValid()) buildChart();
+}
+
 void GraphView::buildChart() {
     if (!chartView_) return;
     const GraphData &g = data_;

@@ -84,6 +84,11 @@ class GraphView : public QMainWindow {
     // Message box replacement for tests.
     std::function<void(const QString &)> showMessage;
 
+  protected:
+    // A graph without a background of its own follows a change of the
+    // program's colours (View > Colors, or the desktop's).
+    void changeEvent(QEvent *e) override;
+
   private:
     explicit GraphView(const GraphData &g, QWidget *parent);
     void buildMenus();

@@ -1,7 +1,11 @@
 // Print preview placement (see print_preview.h).
 #include "viewer/print_preview.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QScreen>
@@ -22,6 +26,15 @@ void fitPreviewToScreen(QPrintPreviewDialog &dialog, const QWidget *over) {
         dialog.move(r.topLeft());
     }
     if (auto *preview = dialog.findChild<QPrintPreviewWidget *>()) preview->fitInView();
+}
+
+void proposePdfBeside(QPrintDialog &dialog, const QString &documentPath) {
+    const QFileInfo doc(documentPath);
+    if (documentPath.isEmpty() || doc.isRelative()) return;
+    // The file name field of the dialog's own printer page; where the
+    // platform's dialog has none, its own proposal stays.
+    auto *field = dialog.findChild<QLineEdit *>(QStringLiteral("filename"));
+    if (field) field->setText(QDir(doc.absolutePath()).filePath(doc.completeBaseName() + QStringLiteral(".pdf")));
 }
 
 } // namespace vek

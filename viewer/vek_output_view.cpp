@@ -334,6 +334,7 @@ bool VEKOutputView::printWithDialog(const QString &text, QString *error) {
     printer.setDocName(modelName());
     printer.setPageOrientation(QPageLayout::Landscape);
     QPrintDialog dlg(&printer, this);
+    proposePdfBeside(dlg, documentTitle_);
     if (dlg.exec() != QDialog::Accepted) return false;
     if (printReport(text, &printer) == 0) {
         if (error) *error = "The report could not be printed.";

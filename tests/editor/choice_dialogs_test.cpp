@@ -72,7 +72,7 @@ TEST_F(AppInit, AverageYearsReturnsSelectionAscendingOrEmpty) {
 }
 
 TEST_F(AppInit, DeleteReturnsPositionsDescending) {
-    DeleteItemsDialog dlg({"a", "b", "c", "d"});
+    DeleteItemsDialog dlg({"a", "b", "c", "d"}, -1);
     ASSERT_EQ(dlg.itemList()->count(), 4);
     dlg.itemList()->item(0)->setSelected(true);
     dlg.itemList()->item(3)->setSelected(true);

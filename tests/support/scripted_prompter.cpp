@@ -45,8 +45,10 @@ std::optional<std::pair<int, int>> ScriptedPrompter::chooseCycle(int firstYear, 
     return take(cycles, std::nullopt);
 }
 
-std::optional<std::vector<int>> ScriptedPrompter::chooseItemsToDelete(const std::vector<std::string> &names) {
+std::optional<std::vector<int>> ScriptedPrompter::chooseItemsToDelete(const std::vector<std::string> &names,
+                                                                      int selected) {
     deleteLists.push_back(names);
+    deletePreselections.push_back(selected);
     return take(deletions, std::nullopt);
 }
 

@@ -34,6 +34,7 @@ class ScriptedPrompter : public Prompter {
     // Arguments the choice dialogs were opened with.
     std::vector<std::pair<int, int>> yearListRanges;
     std::vector<std::vector<std::string>> deleteLists;
+    std::vector<int> deletePreselections;
     // The buttons of every choose() question, and which was the default.
     std::vector<std::vector<std::string>> choiceButtons;
     std::vector<std::string> defaultChoices;
@@ -46,7 +47,7 @@ class ScriptedPrompter : public Prompter {
     std::optional<std::vector<int>> selectYearsToAverage(int firstYear, int lastYear) override;
     std::optional<int> chooseGivenYear(int firstYear, int lastYear) override;
     std::optional<std::pair<int, int>> chooseCycle(int firstYear, int lastYear) override;
-    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &names) override;
+    std::optional<std::vector<int>> chooseItemsToDelete(const std::vector<std::string> &names, int selected) override;
     std::optional<std::pair<int, int>> chooseImportOptions() override;
     int chooseSoilMoisture() override;
     int choose(const std::string &text, const std::vector<std::string> &buttons, int defaultButton,

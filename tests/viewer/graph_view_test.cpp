@@ -364,6 +364,29 @@ TEST_F(GraphViewTest, ResizeKeepsTheChart) {
     EXPECT_EQ(w->built().builds, builds + 1);
 }
 
+// An open graph takes the program's new colours when they change; one
+// with a background of its own keeps it.
+TEST_F(GraphViewTest, FollowsAChangeOfTheProgramsColours) {
+    const QPalette before = QApplication::palette();
+    GraphData g = makeGraph(1, 12, [](int, int k) { return double(k); });
+    std::unique_ptr<GraphView> plain(GraphView::fromData(g));
+    plain->createWindow();
+    std::unique_ptr<GraphView> own(GraphView::fromData(g));
+    own->style().background = QColor(0x12, 0x34, 0x56);
+    own->createWindow();
+    QPalette dark = before;
+    dark.setColor(QPalette::Base, QColor(0x25, 0x25, 0x25));
+    dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    QApplication::setPalette(dark);
+    QApplication::processEvents();
+    EXPECT_EQ(plain->chart()->backgroundBrush().color(), QColor(0x25, 0x25, 0x25));
+    EXPECT_EQ(plain->chart()->titleBrush().color(), QColor(0xee, 0xee, 0xee));
+    EXPECT_EQ(own->chart()->backgroundBrush().color(), QColor(0x12, 0x34, 0x56));
+    QApplication::setPalette(before);
+    QApplication::processEvents();
+    EXPECT_EQ(plain->chart()->backgroundBrush().color(), before.color(QPalette::Base));
+}
+
 // A focused graph window closes with the platform's Close keys and Ctrl+W,
 // shown beside Graph > Close.
 TEST_F(GraphViewTest, CloseKeysCloseTheFocusedGraph) {

@@ -205,7 +205,7 @@ void renderForms(CVEKViewDoc &doc, const QSize &size) {
     save(&given, "given_year");
     CycleDialog cycle(1990, 2000);
     save(&cycle, "cycle");
-    DeleteItemsDialog del({"North", "South", "East"});
+    DeleteItemsDialog del({"North", "South", "East"}, 1);
     save(&del, "delete");
     ImportOptionsDialog options;
     save(&options, "import_options");
