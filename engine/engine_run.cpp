@@ -78,7 +78,7 @@ class EngineRun {
     long long longRowLocations_ = 0;         // locations with a year row of more than 12 values
 
     void noteLongRows(const DeckLocation &l);
-    ReachResults reaches_;                   // the reaches' sums, added in input order
+    ReachResults reaches_; // the reaches' sums, added in input order
 };
 
 // Console notes of year rows with more than 12 values, one per location up

@@ -39,7 +39,8 @@ bool passLocationGroups(DeckReader &d, const RunParameters &p, const RunCounts &
 // `titleLike` receives the first record taken for a name or the
 // efficiencies that reads like the section's first line: when the records
 // break later, that line may have been the section all along.
-bool passPumpingRecords(DeckReader &d, const RunParameters &p, long long &titleLike, std::optional<std::string> &firstRecord) {
+bool passPumpingRecords(DeckReader &d, const RunParameters &p, long long &titleLike,
+                        std::optional<std::string> &firstRecord) {
     const bool rows = !(p.inputStartYear == 0 && p.inputEndYear == 0);
     const long long years = rows ? static_cast<long long>(p.inputEndYear) - p.inputStartYear + 1 : 0;
     const auto pass = [&] {
@@ -102,17 +103,16 @@ FileTail findFileTail(DeckReader &d, const RunParameters &p, const RunCounts &c)
     }
     // Pumping records that break before a well-formed section (the engine
     // never reads them, and decks written for it alone may hold anything
-    // there): the tail starts at that section. A damaged first line before
-    // it is refused.
+    // there): the tail starts at that section.
     std::vector<std::string> lines;
     const long long base = first - 1 >= pumpingStart ? first - 1 : first;
     if (first - 1 >= pumpingStart) lines.push_back(breaking);
     lines.insert(lines.end(), rest->begin(), rest->end());
     for (std::size_t k = 0; k < lines.size(); ++k) {
-        if (isModelSectionStart(lines[k]))
+        // A damaged first line is refused there, with the reason.
+        if (isModelSectionStart(lines[k]) || looksLikeSectionTitle(lines[k]))
             return readFileTail(views(std::vector<std::string>(lines.begin() + static_cast<long>(k), lines.end())),
                                 base + static_cast<long long>(k));
-        if (looksLikeSectionTitle(lines[k])) refuse(base + static_cast<long long>(k));
     }
     if (titleLike > 0) refuse(titleLike);
     return {};

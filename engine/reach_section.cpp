@@ -224,7 +224,8 @@ class ReachParser {
                         std::to_string(sh.reach) + " is given twice");
             (resolved ? s_.shares : s_.typed).push_back(sh);
         } else {
-            st.fail("unknown statement \"" + messageText(word) + "\" (map, apportion, reach, line, location, typed, share or end)");
+            st.fail("unknown statement \"" + messageText(word) +
+                    "\" (map, apportion, reach, line, location, typed, share or end)");
         }
         return false;
     }
@@ -274,7 +275,8 @@ class ReachParser {
                         " of its " + std::to_string(points) + " points");
             const SectionStatement values(lines_[i_], lineNumber());
             for (const SectionField &v : values.fields()) {
-                if (!v.key.empty()) values.fail("a coordinate must be a plain number, not " + messageText(v.key + "=" + v.value));
+                if (!v.key.empty())
+                    values.fail("a coordinate must be a plain number, not " + messageText(v.key + "=" + v.value));
                 if (static_cast<long long>(pts.size()) == points)
                     values.fail("the line has more than its " + std::to_string(points) + " points");
                 pending.push_back(values.wide(v));

@@ -116,13 +116,15 @@ ResponseSection parseResponseSection(const std::vector<std::string_view> &lines,
             t.shares.reserve(static_cast<std::size_t>(months));
             while (static_cast<long long>(t.shares.size()) < months) {
                 if (++i >= lines.size())
-                    st.fail("table \"" + messageText(t.name) + "\" ends after " + std::to_string(t.shares.size()) + " of its " +
-                            std::to_string(months) + " shares");
+                    st.fail("table \"" + messageText(t.name) + "\" ends after " + std::to_string(t.shares.size()) +
+                            " of its " + std::to_string(months) + " shares");
                 const SectionStatement values(lines[i], firstLine + static_cast<long long>(i));
                 for (const SectionField &v : values.fields()) {
-                    if (!v.key.empty()) values.fail("a share must be a plain number, not " + messageText(v.key + "=" + v.value));
+                    if (!v.key.empty())
+                        values.fail("a share must be a plain number, not " + messageText(v.key + "=" + v.value));
                     if (static_cast<long long>(t.shares.size()) == months)
-                        values.fail("table \"" + messageText(t.name) + "\" has more than its " + std::to_string(months) + " shares");
+                        values.fail("table \"" + messageText(t.name) + "\" has more than its " +
+                                    std::to_string(months) + " shares");
                     t.shares.push_back(values.real(v));
                 }
             }
@@ -193,8 +195,8 @@ FileTail readFileTail(const std::vector<std::string_view> &lines, long long firs
     }
     if (looksLikeSectionTitle(lines[first]))
         throw ResponseSectionError("the response methods' first line \"" +
-                                       messageText(trimmedSectionText(lines[first])) + "\" is damaged; it must read \"" +
-                                       std::string(kResponseSectionTitle) + " " +
+                                       messageText(trimmedSectionText(lines[first])) +
+                                       "\" is damaged; it must read \"" + std::string(kResponseSectionTitle) + " " +
                                        std::to_string(kResponseSectionLayout) + "\"",
                                    firstNumber);
     // Text an older program or a person left after the pumping records: not

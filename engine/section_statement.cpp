@@ -63,7 +63,8 @@ void SectionStatement::split(std::string_view s) {
 }
 
 std::string SectionStatement::describe(const SectionField &f) const {
-    return f.key.empty() ? "\"" + messageText(f.value) + "\"" : messageText(f.key) + " \"" + messageText(f.value) + "\"";
+    return f.key.empty() ? "\"" + messageText(f.value) + "\""
+                         : messageText(f.key) + " \"" + messageText(f.value) + "\"";
 }
 
 Real SectionStatement::real(const SectionField &f) const {

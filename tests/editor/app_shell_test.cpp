@@ -426,6 +426,7 @@ TEST_F(ShellTest, SavingAnImportAsksBeforeItReplacesAFile) {
 
     openAnswers << owl;
     prompter.soilMoisture.push_back(1);
+    prompter.choices.push_back("Import into a New Document");
     shell->onImportWendra();
     ASSERT_EQ(shell->modelDocuments().size(), 2u);
     prompter.choices.push_back("Replace It");

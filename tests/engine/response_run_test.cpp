@@ -305,8 +305,7 @@ TEST(ResponseRun, DamagedSectionsAreRefused) {
 // Text after the pumping records that is no section (an older program's or a
 // person's notes) is not read: the run goes on, the console says where it
 // starts, and the report's list says that every location used the infinite
-// aquifer. Pumping records that break before a section leave it nowhere to
-// stand: refused rather than ignored.
+// aquifer.
 TEST(ResponseRun, OtherTextAfterThePumpingRecordsIsSaid) {
     const std::string params = "2000 2001 1 2000 2003 2 0 1 0 1 1 1 0";
     const auto base = [&](const std::string &tail) {
@@ -324,13 +323,23 @@ TEST(ResponseRun, OtherTextAfterThePumpingRecordsIsSaid) {
               "AQUIFER. THE TEXT FROM LINE 24 OF THE INPUT FILE ON FOLLOWS THE PUMPING RECORDS AND IS NO "
               "RESPONSE-METHOD SECTION; IT WAS NOT READ.\r\n");
 
-    std::string broken = base("Response methods 1\nlocation 2 hunt lambda=1\nend\n");
-    broken.erase(broken.rfind("0 0 0 0 0 0 0 0 0 0 0 0\n"), 24); // the last pumping row
-    const EngineOutcome refused = run("engine_other_text_broken", broken);
+    // The engine never reads the pumping records: where they break (here
+    // one row short) before a well-formed section, the section is read from
+    // there; before a damaged first line, the run is refused.
+    const auto shortened = [&](const std::string &tail) {
+        std::string text = base(tail);
+        text.erase(text.rfind("0 0 0 0 0 0 0 0 0 0 0 0\n"), 24); // the last pumping row
+        return text;
+    };
+    const EngineOutcome kept =
+        run("engine_other_text_short", shortened("Response methods 1\nlocation 2 hunt lambda=1\nend\n"));
+    ASSERT_EQ(kept.status, kExitNormal) << kept.errors;
+    EXPECT_NE(kept.report.find("STREAMBED RESISTANCE (HUNT 1999)"), std::string::npos) << kept.report;
+    const EngineOutcome refused =
+        run("engine_other_text_broken", shortened("Response meth\nlocation 2 hunt lambda=1\nend\n"));
     EXPECT_EQ(refused.status, kExitRuntimeError);
-    EXPECT_NE(refused.errors.find("follow pumping records that end early or are damaged (they start on line 13)"),
-              std::string::npos)
-        << refused.errors;
+    EXPECT_NE(refused.errors.find("first line \"Response meth\" is damaged"), std::string::npos) << refused.errors;
+    EXPECT_EQ(refused.report.find("LOCATION:"), std::string::npos);
 }
 
 // A location named like the section's first line, in a file written before
