@@ -217,6 +217,12 @@ void CMainFrame::buildVekMenu(QMenuBar *mb) {
             this, [this] {
                 if (CVEKViewView *v = activeFormView()) v->OnMap();
             });
+    vekMenu_->addSeparator();
+    connect(addCommand(vekMenu_, ID_UNCERTAINTY, "&Uncertainty...",
+                       "Give the model's parameters ranges, run samples of them and show the bands and the tornado"),
+            &QAction::triggered, this, [this] {
+                if (CVEKViewView *v = activeFormView()) v->OnUncertainty();
+            });
 }
 
 // Edit: undo and redo of the active form's document, its tables' clipboard.

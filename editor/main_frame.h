@@ -66,6 +66,7 @@ class CMainFrame : public QMainWindow {
         ID_RESPONSE_TABLES = 32831,
         ID_REACHES = 32832,
         ID_MAP = 32833,
+        ID_UNCERTAINTY = 32834,
         ID_VIEW_COLORS_SYSTEM = 32840,
         ID_VIEW_COLORS_LIGHT = 32841,
         ID_VIEW_COLORS_DARK = 32842,

@@ -9,6 +9,7 @@
 #include "editor/reaches_dialog.h"
 #include "editor/response_method_dialog.h"
 #include "editor/response_tables_dialog.h"
+#include "editor/uncertainty_dialog.h"
 #include "model/document_operations.h"
 #include "model/synthesis.h"
 #include "viewer/print_preview.h"
@@ -192,6 +193,13 @@ void CVEKViewView::OnReaches() {
     endCellEdit();
     if (!doc_) return;
     ReachesDialog dlg(doc_, this);
+    dlg.exec();
+}
+
+void CVEKViewView::OnUncertainty() {
+    endCellEdit();
+    if (!doc_) return;
+    UncertaintyDialog dlg(doc_, this);
     dlg.exec();
 }
 

@@ -128,6 +128,8 @@ class CVEKViewView : public QScrollArea {
     void OnResponseTables();
     // The Stream Reaches dialog; the Map window, whose clicks select here.
     void OnReaches();
+    // The Uncertainty dialog: the model's ranges, the sampled run, its bands.
+    void OnUncertainty();
     void OnMap();
     // Selects a location as a click on its row does (the map's clicks).
     void selectLocation(int location);
