@@ -134,6 +134,7 @@ QWidget *UncertaintyDialog::buildRangesTab() {
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setStretchLastSection(true);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);
     connect(table_, &QTableWidget::itemSelectionChanged, this, &UncertaintyDialog::rowChosen);
 
     location_ = new QComboBox(page);
@@ -152,12 +153,17 @@ QWidget *UncertaintyDialog::buildRangesTab() {
     shared_ = new QCheckBox(QStringLiteral("S&hared draw (one value for all the locations it applies to)"), page);
     auto *edit = new QGroupBox(QStringLiteral("Range"), page);
     auto *grid = new QGridLayout(edit);
-    grid->addWidget(new QLabel(QStringLiteral("&Location:"), edit), 0, 0);
-    grid->addWidget(location_, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("&Quantity:"), edit), 0, 2);
-    grid->addWidget(quantity_, 0, 3);
-    grid->addWidget(new QLabel(QStringLiteral("&Distribution:"), edit), 0, 4);
-    grid->addWidget(distribution_, 0, 5);
+    const QString listCaptions[] = {QStringLiteral("&Location:"), QStringLiteral("&Quantity:"),
+                                    QStringLiteral("&Distribution:")};
+    QComboBox *lists[] = {location_, quantity_, distribution_};
+    for (int i = 0; i < 3; ++i) {
+        auto *label = new QLabel(listCaptions[i], edit);
+        label->setBuddy(lists[i]);
+        grid->addWidget(label, 0, 2 * i);
+        grid->addWidget(lists[i], 0, 2 * i + 1);
+    }
+    location_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    location_->setMinimumContentsLength(22);
     const QString captions[] = {QStringLiteral("&Value (mode, mean, median):"), QStringLiteral("&Spread (sd):"),
                                 QStringLiteral("Lo&w:"), QStringLiteral("H&igh:")};
     QLineEdit *fields[] = {value_, spread_, low_, high_};
@@ -181,19 +187,7 @@ QWidget *UncertaintyDialog::buildRangesTab() {
     row->addWidget(remove);
     grid->addLayout(row, 4, 0, 1, 6);
 
-    samples_ = new QSpinBox(page);
-    samples_->setRange(1, 1000000);
-    samples_->setValue(200);
-    seed_ = new QLineEdit(QStringLiteral("1"), page);
-    design_ = new QComboBox(page);
-    design_->addItems({QStringLiteral("Monte Carlo"), QStringLiteral("Latin hypercube")});
-    quantiles_ = new QLineEdit(QStringLiteral("5,50,95"), page);
-    auto *settings = new QGroupBox(QStringLiteral("Sampled run"), page);
-    auto *form = new QFormLayout(settings);
-    form->addRow(QStringLiteral("Sa&mples:"), samples_);
-    form->addRow(QStringLiteral("S&eed:"), seed_);
-    form->addRow(QStringLiteral("Desi&gn:"), design_);
-    form->addRow(QStringLiteral("Q&uantiles (percent):"), quantiles_);
+    QGroupBox *settings = buildRunSettings(page);
     problem_ = new QLabel(page);
     problem_->setWordWrap(true);
     auto *below = new QHBoxLayout;
@@ -204,6 +198,23 @@ QWidget *UncertaintyDialog::buildRangesTab() {
     layout->addLayout(below);
     layout->addWidget(problem_);
     return page;
+}
+
+QGroupBox *UncertaintyDialog::buildRunSettings(QWidget *page) {
+    auto *settings = new QGroupBox(QStringLiteral("Sampled run"), page);
+    samples_ = new QSpinBox(settings);
+    samples_->setRange(1, 1000000);
+    samples_->setValue(200);
+    seed_ = new QLineEdit(QStringLiteral("1"), settings);
+    design_ = new QComboBox(settings);
+    design_->addItems({QStringLiteral("Monte Carlo"), QStringLiteral("Latin hypercube")});
+    quantiles_ = new QLineEdit(QStringLiteral("5,50,95"), settings);
+    auto *form = new QFormLayout(settings);
+    form->addRow(QStringLiteral("Sa&mples:"), samples_);
+    form->addRow(QStringLiteral("Ra&ndom seed:"), seed_);
+    form->addRow(QStringLiteral("Desi&gn:"), design_);
+    form->addRow(QStringLiteral("&Percentiles:"), quantiles_);
+    return settings;
 }
 
 QWidget *UncertaintyDialog::buildBandsTab() {

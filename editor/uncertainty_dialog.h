@@ -18,6 +18,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -83,6 +84,7 @@ class UncertaintyDialog : public QDialog {
   private:
     struct Job;
     QWidget *buildRangesTab();
+    QGroupBox *buildRunSettings(QWidget *page);
     QWidget *buildBandsTab();
     QWidget *buildTornadoTab();
     void fillLocations();

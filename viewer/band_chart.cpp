@@ -14,6 +14,7 @@
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace vek {
 
@@ -69,12 +70,19 @@ void addAxes(QChart *chart, const engine::UncertaintyResults &r, BandPeriod peri
         const double end = period == BandPeriod::Years ? r.firstYear + std::max<long long>(r.years - 1, 1)
                                                        : r.firstYear + std::max<long long>(r.years, 1);
         years->setRange(r.firstYear, end);
+        // Ticks on round years: every year, 5, 10, 20 or 50 years.
+        const double span = end - r.firstYear;
+        const double step = span <= 12 ? 1 : span <= 40 ? 5 : span <= 120 ? 10 : span <= 240 ? 20 : 50;
+        years->setTickType(QValueAxis::TicksDynamic);
+        years->setTickAnchor(std::ceil(r.firstYear / step) * step);
+        years->setTickInterval(step);
         years->setTitleText(QStringLiteral("Year"));
         x = years;
     }
     auto *y = new QValueAxis;
     const double pad = yHigh > yLow ? (yHigh - yLow) * 0.05 : 1.0;
     y->setRange(yLow - pad, yHigh + pad);
+    y->applyNiceNumbers();
     y->setTitleText(QStringLiteral("Stream depletion (acre-feet)"));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
@@ -166,8 +174,10 @@ QChart *tornadoChart(const engine::UncertaintyResults &r, const engine::Tornado 
     names->append(labels);
     auto *change = new QValueAxis;
     change->setRange(-extent * 1.1, extent * 1.1);
-    change->setTitleText(QStringLiteral("Change of the average annual depletion from %1 acre-feet")
-                             .arg(QString::fromStdString(formatG(t.base, 6))));
+    change->applyNiceNumbers();
+    change->setTitleText(
+        QStringLiteral("Change of the average annual depletion (acre-feet) from the deterministic run's %1")
+            .arg(QString::fromStdString(formatG(t.base, 6))));
     chart->addAxis(names, Qt::AlignLeft);
     chart->addAxis(change, Qt::AlignBottom);
     bars->attachAxis(names);
