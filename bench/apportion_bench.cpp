@@ -3,7 +3,7 @@
 // and what that is beside a run of the same model by the vek program beside
 // this one, with and without the reach tables.
 //
-//   apportion_bench [--years N] [--keep DIR]
+//   apportion_bench [--years N (1 to 400; 100)] [--keep DIR]
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -95,9 +95,18 @@ int main(int argc, char **argv) {
     std::string keep;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--years" && i + 1 < argc)
-            years = std::atoi(argv[++i]);
-        else if (a == "--keep" && i + 1 < argc)
+        if (a == "--years" && i + 1 < argc) {
+            const std::string value = argv[++i];
+            char *end = nullptr;
+            const long n = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || n < 1 || n > vek::bench::kMostRunYears) {
+                std::fprintf(stderr,
+                             "apportion_bench: --years takes a whole number of run years from 1 to %d, not \"%s\"\n",
+                             vek::bench::kMostRunYears, value.c_str());
+                return 2;
+            }
+            years = static_cast<int>(n);
+        } else if (a == "--keep" && i + 1 < argc)
             keep = argv[++i];
         else {
             std::fprintf(stderr, "usage: apportion_bench [--years N] [--keep DIR]\n");
@@ -111,9 +120,7 @@ int main(int argc, char **argv) {
 
     vek::bench::ModelShape shape;
     shape.locations = kWells;
-    shape.firstYear = 2000 - years;
-    shape.historicalYears = years - 10;
-    shape.synthesizedYears = 10;
+    vek::bench::setRunYears(shape, years);
     const std::string plain = (dir / "plain.vek").string();
     {
         std::FILE *f = std::fopen(plain.c_str(), "wb");

@@ -3,6 +3,7 @@
 // filled in winter, written the way the editor writes a model input file.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -34,6 +35,23 @@ struct ModelShape {
     std::uint32_t seed = 1;
 };
 
+// The longest run a model can hold.
+inline constexpr int kMostRunYears = 400;
+
+// Makes `s` a run of `years` years that ends with 1999: the last ten of them
+// synthesized, fewer in a short run, which keeps at least one historical
+// year. False, and `s` unchanged, for a number of years no run can have.
+inline bool setRunYears(ModelShape &s, int years) {
+    if (years < 1 || years > kMostRunYears) return false;
+    s.synthesizedYears = std::min(10, years - 1);
+    s.historicalYears = years - s.synthesizedYears;
+    s.firstYear = 2000 - years;
+    s.skipYears = 0;
+    s.tailYears = 0;
+    s.cutYears = 0;
+    return true;
+}
+
 namespace detail {
 // Small deterministic generator, the same on every platform.
 struct Lcg {
@@ -57,14 +75,17 @@ inline std::string generateModel(const ModelShape &s) {
     const int last = inputEnd + s.synthesizedYears;
     const int outStart = s.firstYear + s.skipYears;
     const int outEnd = last + s.tailYears - s.cutYears;
+    // The synthesized years are recorded as the cycle of the first ten
+    // historical years, or of all of them when there are fewer.
+    const int cycleEnd = std::max(0, std::min(9, s.historicalYears - 1));
     std::string out = "Version 1.12\n";
     char buf[512];
     std::snprintf(buf, sizeof buf,
                   "%d %d %d %d %d %d %d %d %d %d %d %d %d # inputStartYear inputEndYear noOfSimulationYears "
                   "outputStartYear outputEndYear nwells outputFormat synthesizeFormat projYearStart projYearEnd "
                   "yearMode unitMode useAvgDaysPerMonth\n",
-                  s.firstYear, inputEnd, s.synthesizedYears, outStart, outEnd, s.locations, s.outputFormat, 3, 0, 9, 1,
-                  s.unitMode, s.useAvgDaysPerMonth);
+                  s.firstYear, inputEnd, s.synthesizedYears, outStart, outEnd, s.locations, s.outputFormat, 3, 0,
+                  cycleEnd, 1, s.unitMode, s.useAvgDaysPerMonth);
     out += buf;
     const int rows = s.historicalYears + s.synthesizedYears;
     // Irrigation season APR..SEP (months 6..11 of NOV..OCT); winter recharge NOV..MAR.
