@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/safe_save.h"
+#include "support/in_child.h"
 #include "support/test_files.h"
 
 #ifndef _WIN32
@@ -30,10 +31,6 @@ namespace {
 namespace fs = std::filesystem;
 namespace t = vek::test;
 
-std::size_t entriesIn(const std::string &dir) {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
-}
-
 TEST(SafeSaveFile, ReplacesOnlyOnCommit) {
     const std::string dir = t::freshDir("safe_save_file_commit");
     const std::string path = dir + "/a.txt";
@@ -44,17 +41,17 @@ TEST(SafeSaveFile, ReplacesOnlyOnCommit) {
         ASSERT_FALSE(s.temporaryName().empty());
         EXPECT_TRUE(s.write(std::string(200000, 'x')));
         EXPECT_EQ(t::readFile(path), "old");
-        EXPECT_EQ(entriesIn(dir), 2u);
+        EXPECT_EQ(t::entriesIn(dir), 2u);
         // Dropped without commit: the old file stays, the temporary goes.
     }
     EXPECT_EQ(t::readFile(path), "old");
-    EXPECT_EQ(entriesIn(dir), 1u);
+    EXPECT_EQ(t::entriesIn(dir), 1u);
     vek::SafeSave s;
     ASSERT_TRUE(s.open(path));
     EXPECT_TRUE(s.write("new\n"));
     EXPECT_TRUE(s.commit());
     EXPECT_EQ(t::readFile(path), "new\n");
-    EXPECT_EQ(entriesIn(dir), 1u);
+    EXPECT_EQ(t::entriesIn(dir), 1u);
 }
 
 TEST(SafeSaveFile, ReadOnlyTargetIsRefused) {
@@ -66,7 +63,7 @@ TEST(SafeSaveFile, ReadOnlyTargetIsRefused) {
     EXPECT_FALSE(s.open(path));
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(t::readFile(path), "old");
-    EXPECT_EQ(entriesIn(dir), 1u);
+    EXPECT_EQ(t::entriesIn(dir), 1u);
 }
 
 // Every refusal names the file and says why, in words a user can act on.
@@ -95,7 +92,7 @@ TEST(SafeSaveFile, FailuresSayWhy) {
     EXPECT_EQ(error.rfind("Unable to write " + dir + "/afile/a.txt: ", 0), 0u) << error;
     fs::permissions(dir + "/ro.txt", fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(t::readFile(dir + "/ro.txt"), "old");
-    EXPECT_EQ(entriesIn(dir), 3u);
+    EXPECT_EQ(t::entriesIn(dir), 3u);
 }
 
 // A save that may only make a new file never replaces one, not even one that
@@ -114,7 +111,7 @@ TEST(SafeSaveFile, NewFileOnlyNeverReplaces) {
     EXPECT_FALSE(s.commit());
     EXPECT_EQ(t::readFile(dir + "/b.csv"), "someone else's");
     EXPECT_EQ(t::readFile(path), "first");
-    EXPECT_EQ(entriesIn(dir), 2u);
+    EXPECT_EQ(t::entriesIn(dir), 2u);
 }
 
 // Two threads save at once, each its own files; a save that cannot start in
@@ -144,7 +141,7 @@ TEST(SafeSaveFile, TwoThreadsSaveAtOnce) {
     for (int who : {0, 1})
         EXPECT_EQ(t::readFile(dir + "/out" + std::to_string(who) + ".txt"),
                   std::to_string(who) + ":" + std::to_string(kRounds - 1) + std::string(5000, 'x'));
-    EXPECT_EQ(entriesIn(dir), 3u); // no temporary file left behind
+    EXPECT_EQ(t::entriesIn(dir), 3u); // no temporary file left behind
 }
 
 TEST(SafeSaveFile, SameFileSeesThroughSpellingsAndLinks) {
@@ -196,7 +193,7 @@ TEST(SafeSaveFile, FifoIsWrittenNotReplaced) {
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
-    EXPECT_EQ(entriesIn(dir), 1u);
+    EXPECT_EQ(t::entriesIn(dir), 1u);
 }
 
 // A FIFO nobody reads is refused at once (never waited on), and one whose
@@ -244,19 +241,7 @@ TEST(SafeSaveFile, DevicesAndLinksStayWhatTheyAre) {
     ASSERT_TRUE(vek::saveFile(dir + "/link.txt", "new", &error)) << error;
     EXPECT_TRUE(fs::is_symlink(dir + "/link.txt"));
     EXPECT_EQ(t::readFile(dir + "/real.txt"), "new");
-    EXPECT_EQ(entriesIn(dir), 3u);
-}
-
-// Runs `body` in a child process and returns its wait status.
-template <class F> int inChild(F body) {
-    pid_t pid = fork();
-    if (pid == 0) {
-        body();
-        _exit(0);
-    }
-    int st = 0;
-    waitpid(pid, &st, 0);
-    return st;
+    EXPECT_EQ(t::entriesIn(dir), 3u);
 }
 
 // A dangling link is written through, as cp does: the file it names is made
@@ -272,8 +257,8 @@ TEST(SafeSaveFile, DanglingLinksAreWrittenThroughAndLoopsRefused) {
     EXPECT_TRUE(fs::is_symlink(dir + "/dangling.txt"));
     EXPECT_TRUE(fs::is_symlink(dir + "/hop.txt"));
     EXPECT_EQ(t::readFile(dir + "/sub/made.txt"), "new");
-    EXPECT_EQ(entriesIn(dir), 3u);
-    EXPECT_EQ(entriesIn(dir + "/sub"), 1u);
+    EXPECT_EQ(t::entriesIn(dir), 3u);
+    EXPECT_EQ(t::entriesIn(dir + "/sub"), 1u);
 
     fs::create_symlink("self.txt", dir + "/self.txt");
     fs::create_symlink("b.txt", dir + "/a.txt");
@@ -283,7 +268,7 @@ TEST(SafeSaveFile, DanglingLinksAreWrittenThroughAndLoopsRefused) {
         EXPECT_EQ(error, "Unable to write " + dir + name + ": Too many levels of symbolic links.");
         EXPECT_TRUE(fs::is_symlink(dir + name));
     }
-    EXPECT_EQ(entriesIn(dir), 6u);
+    EXPECT_EQ(t::entriesIn(dir), 6u);
 }
 
 // A save killed outright (SIGKILL: no handler runs) leaves its temporary
@@ -296,13 +281,13 @@ TEST(SafeSaveFile, TheNextSaveRemovesWhatAKilledSaveLeft) {
     const std::string kept = fs::path(underWay.temporaryName()).filename().string();
     EXPECT_EQ(kept.rfind(".m.vek.", 0), 0u) << kept;
     EXPECT_EQ(kept.substr(kept.size() - 12), ".vek-partial") << kept;
-    const int st = inChild([&] {
+    const int st = t::inChild([&] {
         vek::SafeSave killed;
         if (killed.open(dir + "/m.vek") && killed.write(std::string(200000, 'x'))) ::kill(getpid(), SIGKILL);
     });
     ASSERT_TRUE(WIFSIGNALED(st) && WTERMSIG(st) == SIGKILL) << st;
     t::writeFile(dir + "/.other.vek.0123456789abcdef.vek-partial", "another target's");
-    ASSERT_EQ(entriesIn(dir), 3u);
+    ASSERT_EQ(t::entriesIn(dir), 3u);
     // All of them older than a file just made, which is never taken for a
     // stale one.
     for (const auto &e : fs::directory_iterator(dir))
@@ -310,7 +295,7 @@ TEST(SafeSaveFile, TheNextSaveRemovesWhatAKilledSaveLeft) {
 
     std::string error;
     ASSERT_TRUE(vek::saveFile(dir + "/m.vek", "new", &error)) << error;
-    EXPECT_EQ(entriesIn(dir), 3u); // m.vek, the save under way's, the other target's
+    EXPECT_EQ(t::entriesIn(dir), 3u); // m.vek, the save under way's, the other target's
     EXPECT_TRUE(fs::exists(dir + "/" + kept));
     EXPECT_TRUE(fs::exists(dir + "/.other.vek.0123456789abcdef.vek-partial"));
     EXPECT_TRUE(underWay.write("mine") && underWay.commit()) << underWay.error();
@@ -323,7 +308,7 @@ TEST(SafeSaveFile, FileSizeLimitFailsAndCleansUp) {
     const std::string dir = t::freshDir("safe_save_file_xfsz");
     const std::string path = dir + "/a.txt";
     t::writeFile(path, "old");
-    const int st = inChild([&] {
+    const int st = t::inChild([&] {
         signal(SIGXFSZ, SIG_DFL);
         rlimit small{16 * 1024, 16 * 1024};
         setrlimit(RLIMIT_FSIZE, &small);
@@ -341,7 +326,7 @@ TEST(SafeSaveFile, FileSizeLimitFailsAndCleansUp) {
     ASSERT_TRUE(WIFEXITED(st)) << "ended by signal " << (WIFSIGNALED(st) ? WTERMSIG(st) : 0);
     EXPECT_EQ(WEXITSTATUS(st), 0);
     EXPECT_EQ(t::readFile(path), "old");
-    EXPECT_EQ(entriesIn(dir), 1u);
+    EXPECT_EQ(t::entriesIn(dir), 1u);
 }
 
 // Saving changes nothing of how the process handles signals: a library's
@@ -349,7 +334,7 @@ TEST(SafeSaveFile, FileSizeLimitFailsAndCleansUp) {
 // signals are at their default, where a handler would once have been put.
 TEST(SafeSaveFile, SavesLeaveTheProcessSignalHandlingAlone) {
     const std::string dir = t::freshDir("safe_save_file_no_handlers");
-    const int st = inChild([&] {
+    const int st = t::inChild([&] {
         for (int sig = 1; sig < NSIG; ++sig)
             if (sig != SIGKILL && sig != SIGSTOP) signal(sig, SIG_DFL);
         std::vector<struct sigaction> before(NSIG), after(NSIG);

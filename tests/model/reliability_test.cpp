@@ -58,10 +58,6 @@ int savedLineCount(const ModelDocument &doc) {
     return counter.lines;
 }
 
-std::size_t entriesIn(const std::string &dir) {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
-}
-
 struct Loaded {
     ScriptedPrompter prompter;
     ModelDocument doc;
@@ -96,7 +92,7 @@ TEST(SafeSave, FailureAtEveryLineKeepsThePreviousFile) {
         ASSERT_EQ(l.prompter.messages.size(), 1u);
         EXPECT_EQ(l.prompter.messages[0].substr(0, l.prompter.messages[0].find('\n')),
                   "SaveInput: Unable to write VEK input file " + path);
-        EXPECT_EQ(entriesIn(dir), 2u) << "line " << failAt; // in.vek and model.vek only
+        EXPECT_EQ(t::entriesIn(dir), 2u) << "line " << failAt; // in.vek and model.vek only
     }
     EXPECT_TRUE(l.doc.isModified());
 }
@@ -130,7 +126,7 @@ TEST(SafeSave, FullFileSystemKeepsThePreviousFile) {
                                               path + ": " + std::generic_category().message(EFBIG) +
                                               ".  The model was not saved; choose another name with Save As.");
     EXPECT_TRUE(l.doc.isModified());
-    EXPECT_EQ(entriesIn(dir), 2u);
+    EXPECT_EQ(t::entriesIn(dir), 2u);
     // With room again the same document saves and reads back whole.
     ASSERT_TRUE(l.doc.save(path, l.prompter));
     Loaded back;
@@ -163,7 +159,7 @@ TEST(SafeSave, UnwritablePlaces) {
                   "SaveInput: Unable to open VEK input file " + p);
     }
     EXPECT_EQ(t::readFile(dir + "/plain"), "x");
-    EXPECT_EQ(entriesIn(dir), 3u); // in.vek, folder.vek, plain
+    EXPECT_EQ(t::entriesIn(dir), 3u); // in.vek, folder.vek, plain
 
     // A folder the user may not write to (permissions do not bind root).
     if (geteuid() != 0) {
@@ -195,7 +191,7 @@ TEST(SafeSave, LinkAndPermissionsKept) {
     EXPECT_EQ(t::readFile(real), t::readFile(dir + "/plain.vek"));
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(entriesIn(dir + "/shared"), 1u);
+    EXPECT_EQ(t::entriesIn(dir + "/shared"), 1u);
 }
 
 // Numbers no float can hold, or that are no numbers, count as missing: the
@@ -287,7 +283,7 @@ TEST(ReaderLimits, WhatTheReadersRefuseIsNeitherSetNorSaved) {
     EXPECT_NE(l.prompter.messages.back().find("line 4 would be 1048577 bytes long"), std::string::npos)
         << l.prompter.messages.back().substr(0, 300);
     EXPECT_EQ(t::readFile(dir + "/saved.vek"), before);
-    EXPECT_EQ(entriesIn(dir), 2u);
+    EXPECT_EQ(t::entriesIn(dir), 2u);
 }
 
 // A line of more than 1 MiB stops the reader with a message naming it; a

@@ -13,27 +13,13 @@
 
 #include "common/safe_save.h"
 #include "programs/ending_signals.h"
+#include "support/in_child.h"
 #include "support/test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 namespace t = vek::test;
-
-std::size_t entriesIn(const std::string &dir) {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
-}
-
-template <class F> int inChild(F body) {
-    pid_t pid = fork();
-    if (pid == 0) {
-        body();
-        _exit(0);
-    }
-    int st = 0;
-    waitpid(pid, &st, 0);
-    return st;
-}
 
 // A program that asked for it (from its main) and is ended by a signal in
 // the middle of a save leaves no temporary file; the signal still ends it.
@@ -43,7 +29,7 @@ TEST(EndingSignals, EndingSignalRemovesTheTemporaryFile) {
     const std::string path = dir + "/a.txt";
     t::writeFile(path, "old");
     for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
-        const int st = inChild([&] {
+        const int st = t::inChild([&] {
             signal(sig, SIG_DFL);
             vek::removeTemporaryFilesOnEndingSignals();
             vek::SafeSave s;
@@ -55,9 +41,9 @@ TEST(EndingSignals, EndingSignalRemovesTheTemporaryFile) {
         ASSERT_TRUE(WIFSIGNALED(st)) << sig;
         EXPECT_EQ(WTERMSIG(st), sig);
         EXPECT_EQ(t::readFile(path), "old");
-        EXPECT_EQ(entriesIn(dir), 1u) << sig;
+        EXPECT_EQ(t::entriesIn(dir), 1u) << sig;
     }
-    const int st = inChild([&] {
+    const int st = t::inChild([&] {
         signal(SIGTERM, SIG_DFL);
         vek::SafeSave s;
         if (!s.open(path)) _exit(3);
@@ -73,7 +59,7 @@ TEST(EndingSignals, EndingSignalRemovesTheTemporaryFile) {
 // that asks for the clean-up.
 TEST(EndingSignals, ProgramHandlersAreKept) {
     const std::string dir = t::freshDir("safe_save_file_handler");
-    const int st = inChild([&] {
+    const int st = t::inChild([&] {
         static volatile sig_atomic_t seen = 0;
         signal(SIGTERM, [](int) { seen = 1; });
         vek::removeTemporaryFilesOnEndingSignals();
@@ -94,7 +80,7 @@ TEST(EndingSignals, SignalWhileAChildRunsGoesToTheChildFirst) {
     const std::string dir = t::freshDir("ending_signals_child");
     for (int sig : {SIGTERM, SIGINT}) {
         const std::string marks = dir + "/child-" + std::to_string(sig);
-        const int st = inChild([&] {
+        const int st = t::inChild([&] {
             vek::removeTemporaryFilesOnEndingSignals();
             vek::SafeSave s;
             if (!s.open(dir + "/a.txt")) _exit(3);
@@ -121,10 +107,10 @@ TEST(EndingSignals, SignalWhileAChildRunsGoesToTheChildFirst) {
         EXPECT_EQ(WTERMSIG(st), sig);
         EXPECT_EQ(t::readFile(marks), std::to_string(sig));
         EXPECT_FALSE(fs::exists(dir + "/a.txt"));
-        EXPECT_EQ(entriesIn(dir), sig == SIGTERM ? 1u : 2u) << "a temporary file was left";
+        EXPECT_EQ(t::entriesIn(dir), sig == SIGTERM ? 1u : 2u) << "a temporary file was left";
     }
     // No signal while the child ran: the program goes on.
-    const int st = inChild([&] {
+    const int st = t::inChild([&] {
         vek::removeTemporaryFilesOnEndingSignals();
         vek::passEndingSignalsTo(-1);
         vek::endByPassedSignal();

@@ -50,6 +50,10 @@ void writeFile(const std::string &path, const std::string &bytes) {
 // ctest runs each test as a process of its own, side by side with others:
 // a directory is the running test's alone, whatever name its file gives. The
 // test is named by a short hash, so paths stay short.
+std::size_t entriesIn(const std::string &dir) {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
 std::string freshDir(const std::string &name) {
     std::string own = name;
     if (const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info()) {

@@ -3,6 +3,7 @@
 // output beside the expected one when they differ.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace vek::test {
@@ -15,6 +16,8 @@ std::string readFile(const std::string &path);
 void writeFile(const std::string &path, const std::string &bytes);
 // A fresh, empty directory under outputDir() named after the running test.
 std::string freshDir(const std::string &name);
+// How many entries a directory holds (a temporary file left behind shows).
+std::size_t entriesIn(const std::string &dir);
 
 // text as one word of a POSIX shell command line (in single quotes).
 std::string shellQuote(const std::string &text);
