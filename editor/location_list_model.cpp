@@ -4,6 +4,7 @@
 #include "editor/choice_dialogs.h"
 #include "editor/response_edits.h"
 #include "editor/vekview_doc.h"
+#include "model/value_limits.h"
 
 namespace vek {
 
@@ -112,8 +113,14 @@ bool LocationListModel::setData(const QModelIndex &index, const QVariant &value,
         return false;
     }
     if (index.column() != Name && index.column() != Factor) return false;
-    auto step = doc_->step(QStringLiteral("Edit in Location List"));
     const QString text = value.toString();
+    if (index.column() == Name) {
+        if (const std::string p = locationNameProblem(text.trimmed().toStdString()); !p.empty()) {
+            doc_->prompter()->message("The name was not changed: " + p + ".");
+            return false;
+        }
+    }
+    auto step = doc_->step(QStringLiteral("Edit in Location List"));
     if (index.column() == Name)
         doc_->document().setLocationName(index.row(), text.trimmed().toStdString());
     else

@@ -3,6 +3,7 @@
 
 #include "common/numbers.h"
 #include "editor/vekview_doc.h"
+#include "model/value_limits.h"
 
 namespace vek {
 
@@ -26,6 +27,8 @@ bool validLocation(const CVEKViewDoc &doc, int location) {
 QString nameProblem(const ModelInput &m, const QString &typed, int except) {
     const QString name = typed.simplified();
     if (name.isEmpty()) return QStringLiteral("A reach needs a name.");
+    if (const std::string p = labelProblem(name.toStdString(), "A reach name"); !p.empty())
+        return QString::fromStdString(p + ".");
     const int other = findReach(m, name.toStdString());
     if (other >= 0 && other != except) return QStringLiteral("There is already a reach \"%1\".").arg(name);
     return {};

@@ -488,8 +488,11 @@ void UncertaintyDialog::showTornado() {
     QChart *old = tornadoView_->chart();
     if (tornado_)
         tornadoView_->setChart(tornadoChart(*results_, *tornado_, tornadoResult_->currentText()));
-    else
-        tornadoView_->setChart(new QChart);
+    else {
+        auto *empty = new QChart;
+        empty->setTitle(QStringLiteral("The run was stopped before the tornado: choose a result to compute it."));
+        tornadoView_->setChart(empty);
+    }
     delete old;
 }
 

@@ -33,7 +33,7 @@ std::string runRefusalMessage(const ModelValidation &v) {
 }
 
 EngineRunResult runEngineFile(const std::string &inputPath, const std::string &programDirectory,
-                              const std::string &programName) {
+                              const std::string &programName, const std::function<void(long processId)> &childRunning) {
     namespace fs = std::filesystem;
     EngineRunResult r;
     std::error_code ec;
@@ -58,12 +58,14 @@ EngineRunResult runEngineFile(const std::string &inputPath, const std::string &p
     // The child gets the names as separate arguments, and the folder as its
     // working directory; no shell ever parses them.
     ProcessPipe engine({program, fileName, reportName, "/dde"}, utf8FromPath(input.parent_path()), 0);
+    if (childRunning && engine.started()) childRunning(engine.processId());
     std::string line;
     while (engine.readLine(line))
         r.output += line + "\n";
     // Wait for the engine before its report is read, so the report is
     // complete whatever order the engine closes its files in.
     r.exitStatus = engine.close();
+    if (childRunning && engine.started()) childRunning(-1);
     if (!r.output.empty() && !reportsError(r.output) && r.exitStatus == 0) {
         r.status = EngineRunResult::Status::Succeeded;
     } else {

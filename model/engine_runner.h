@@ -64,9 +64,13 @@ struct EngineRunResult {
 // "/") on the model input file `inputPath`, in that file's folder, with the
 // bare names of the file and of its report and the switch "/dde". A run
 // fails when the engine's text is empty or holds "rror" or "RROR", or when
-// its exit status is not 0.
+// its exit status is not 0. `childRunning`, when given, is told the
+// engine's process id once it has started and -1 once it has ended (a
+// program's main passes its ending signals on to it; see
+// programs/ending_signals.h).
 EngineRunResult runEngineFile(const std::string &inputPath, const std::string &programDirectory,
-                              const std::string &programName = "vek");
+                              const std::string &programName = "vek",
+                              const std::function<void(long processId)> &childRunning = {});
 
 struct EngineRunHooks {
     // Opens the report, given by its absolute path. The desktop opens an

@@ -81,18 +81,26 @@ class SavingSink : public LineSink {
     bool writeLine(std::string_view line) override {
         ++lines_;
         if (beforeLine_ && !beforeLine_(lines_)) return false;
+        // The readers refuse such a line: a file that cannot be read back is
+        // not written.
+        if (line.size() > kMaxLineBytes) {
+            overlong_ = "line " + std::to_string(lines_) + " would be " + std::to_string(line.size()) +
+                        " bytes long, and no reader takes a line longer than " + kMaxLineText;
+            return false;
+        }
         return file_.write(line) && file_.write("\n");
     }
     bool commit() { return file_.commit(); }
     void abandon() { file_.abandon(); }
     // Why the file could not be opened or written; empty after a failure of
     // the testing hook.
-    const std::string &error() const { return file_.error(); }
+    const std::string &error() const { return overlong_.empty() ? file_.error() : overlong_; }
 
   private:
     std::function<bool(int)> beforeLine_;
     SafeSave file_;
     int lines_ = 0;
+    std::string overlong_;
 };
 
 const char *const kFirstCard13 =

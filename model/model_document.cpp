@@ -7,6 +7,7 @@
 #include "model/document_operations.h"
 #include "model/input_file.h"
 #include "model/synthesis.h"
+#include "model/value_limits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -182,6 +183,7 @@ float *cell(std::vector<Location> &locs, int location, MonthColumns Location::*t
 
 bool ModelDocument::setLocationName(int location, const std::string &name) {
     if (location < 0 || location >= static_cast<int>(model.locations.size())) return false;
+    if (!locationNameProblem(name).empty()) return false; // the file would not read back
     std::string &stored = model.locations[static_cast<size_t>(location)].name;
     if (stored == name) return false;
     stored = name;

@@ -128,6 +128,10 @@ void closeHandle(void *&h) {
 
 bool ProcessPipe::started() const { return process_ != nullptr; }
 
+long ProcessPipe::processId() const {
+    return process_ && !closed_ ? static_cast<long>(GetProcessId(static_cast<HANDLE>(process_))) : -1;
+}
+
 ProcessPipe::ProcessPipe(const std::vector<std::string> &argv, const std::string &workingDirectory, int showMode) {
     if (argv.empty()) return;
     std::string program = absoluteProgram(argv[0]);
@@ -275,6 +279,8 @@ ProcessPipe::ProcessPipe(const std::vector<std::string> &argv, const std::string
 }
 
 bool ProcessPipe::started() const { return pid_ > 0; }
+
+long ProcessPipe::processId() const { return pid_ > 0 && !closed_ ? static_cast<long>(pid_) : -1; }
 
 int ProcessPipe::close() {
     if (closed_) return status_;

@@ -37,6 +37,11 @@ class ProcessPipe {
     // at once and close() does not wait.
     bool started() const;
 
+    // The child's process id while it may still run (until close()), or -1.
+    // For a program's main that passes its own ending signals on to the
+    // child (programs/ending_signals.h).
+    long processId() const;
+
     // Reads the next line of the child's output: true when a line end was
     // read (not stored; carriage returns are kept), false when the output
     // has ended (text then holds what came after the last line end).

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "model/model_input.h"
+#include "model/value_limits.h"
 
 namespace vek {
 
@@ -42,14 +43,14 @@ int findReach(const ModelInput &model, const std::string &name) {
 }
 
 bool addReach(ModelInput &model, StreamReach reach) {
-    if (blank(reach.name) || nameTaken(model, reach.name, -1)) return false;
+    if (blank(reach.name) || nameTaken(model, reach.name, -1) || !labelProblem(reach.name, "").empty()) return false;
     model.network.reaches.push_back(std::move(reach));
     return true;
 }
 
 bool renameReach(ModelInput &model, int index, const std::string &name) {
     if (index < 0 || index >= static_cast<int>(model.network.reaches.size())) return false;
-    if (blank(name) || nameTaken(model, name, index)) return false;
+    if (blank(name) || nameTaken(model, name, index) || !labelProblem(name, "").empty()) return false;
     model.network.reaches[static_cast<std::size_t>(index)].name = name;
     return true;
 }

@@ -10,4 +10,15 @@ namespace vek {
 // signal the program handles itself is left alone. Does nothing on Windows.
 void removeTemporaryFilesOnEndingSignals();
 
+// While a child runs for the program (`processId` > 0; -1 when it has
+// ended), an ending signal is passed on to the child instead of ending the
+// program, so the program can wait for the child and nothing is left
+// running behind it. Only the handlers installed above do this.
+void passEndingSignalsTo(long processId);
+
+// After the child has ended: when an ending signal was passed on to it, the
+// program now ends by that signal (its temporary files removed first), as
+// it would have without the child. Returns otherwise.
+void endByPassedSignal();
+
 } // namespace vek

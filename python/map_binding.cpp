@@ -11,6 +11,7 @@
 #include "geo/map_import.h"
 #include "geo/reach_resolution.h"
 #include "model/stream_reaches.h"
+#include "model/value_limits.h"
 
 namespace vek::python {
 
@@ -176,11 +177,13 @@ void bindLocationMap(LocationClass &location) {
                 const auto &v = r.get().onMap.*field;
                 return v ? py::object(py::float_(*v)) : py::object(py::none());
             },
-            [field](const LocationRef &r, const py::object &value) {
+            [field, name](const LocationRef &r, const py::object &value) {
                 if (value.is_none())
                     (r.get().onMap.*field).reset();
+                else if (const double v = value.cast<double>(); !std::isfinite(v))
+                    throw py::value_error(std::string(name) + " must be a finite number");
                 else
-                    r.get().onMap.*field = value.cast<double>();
+                    r.get().onMap.*field = v;
                 r.model->doc.setModified();
             },
             doc);
@@ -268,6 +271,7 @@ void bindReaches(ModelClass &model) {
     model.def(
         "add_reach",
         [](Model &mo, const std::string &name, const py::object &lines) {
+            if (std::string p = labelProblem(name, "a reach name"); !p.empty()) throw py::value_error(p);
             StreamReach r{name, lines.is_none() ? std::vector<MapLine>{} : linesArgument(lines)};
             if (!addReach(mo.doc.model, std::move(r)))
                 throw py::value_error("a reach needs a name of its own, not \"" + name + "\"");

@@ -14,6 +14,7 @@
 #include "common/utf8_path.h"
 #include "model/document_operations.h"
 #include "model/input_file.h"
+#include "model/value_limits.h"
 #include "model/year_types.h"
 #include "results/text_decoding.h"
 
@@ -60,8 +61,7 @@ float checkedReal(double v, const char *what) {
 }
 
 void setName(const LocationRef &r, const std::string &name) {
-    if (name.find_first_of("\r\n") != std::string::npos)
-        throw py::value_error("a location name is one line of the file: no line ends");
+    if (std::string p = locationNameProblem(name); !p.empty()) throw py::value_error(p);
     r.get();
     r.model->doc.setLocationName(r.index, std::string(trim(name)));
 }

@@ -12,6 +12,7 @@
 #include "model/response_checks.h"
 #include "model/response_settings.h"
 #include "model/response_table_import.h"
+#include "model/value_limits.h"
 
 namespace vek::python {
 
@@ -71,6 +72,7 @@ std::string tableNameArgument(const std::string &name) {
         if (c < 0x20 || c == 0x7f)
             throw py::value_error("a response table name is one line without control characters");
     if (trim(name).empty()) throw py::value_error("a response table needs a name");
+    if (std::string p = labelProblem(name, "a response table name"); !p.empty()) throw py::value_error(p);
     return std::string(trim(name));
 }
 

@@ -7,6 +7,7 @@
 #include "model/engine_runner.h"
 #include "model/model_validation.h"
 #include "model/program_directory.h"
+#include "programs/ending_signals.h"
 #include "results/csv_export.h"
 #include "results/run_results.h"
 #include "results/xlsx_export.h"
@@ -146,7 +147,11 @@ int runRun(const vektool::Args &args) {
         if (o.csvPath != "-") std::printf("%s\n", report.c_str());
         return 0;
     }
-    const vek::EngineRunResult run = vek::runEngineFile(o.path, vek::programDirectory());
+    // An ending signal while the engine runs goes on to the engine; vektool
+    // waits for it and then ends by that signal.
+    const vek::EngineRunResult run =
+        vek::runEngineFile(o.path, vek::programDirectory(), "vek", vek::passEndingSignalsTo);
+    vek::endByPassedSignal();
     if (!run.succeeded()) {
         vektool::say(run.message);
         return 1;

@@ -137,6 +137,9 @@ QChart *bandChart(const engine::UncertaintyResults &r, std::size_t series, BandP
     chart->setTitle(QStringLiteral("%1, %2 (%3 samples)")
                         .arg(QString::fromStdString(s.name), QString::fromLatin1(kPeriods[static_cast<int>(period)]))
                         .arg(n));
+    if (period == BandPeriod::Months && s.months.empty())
+        chart->setTitle(chart->title() +
+                        QStringLiteral(": the months of each location were not kept for this many samples"));
     chart->legend()->setVisible(true);
     chart->legend()->setAlignment(Qt::AlignBottom);
     return chart;

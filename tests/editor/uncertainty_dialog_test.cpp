@@ -168,9 +168,16 @@ TEST_F(UncertaintyDialogTest, RunShowsTheCoreQuantilesAndAStoppedRunKeepsItsSamp
         for (std::size_t k = 0; k < std::min<std::size_t>(n, 40); ++k)
             ASSERT_EQ(stopped.series[all].years[y * n + k], full.series[all].years[y * 40 + k]) << y << " " << k;
     EXPECT_EQ(linesOf(d->bandView()->chart()).upper.size(), static_cast<qsizetype>(rows.size()));
-    const QString csv = QString::fromStdString(vek::test::freshDir("uncertainty_dialog_export") + "/bands.csv");
-    ASSERT_TRUE(d->exportBands(csv));
+
+    // The exports write the kept samples' bands; one that cannot be written says so.
+    const std::string dir = vek::test::freshDir("uncertainty_dialog_export");
+    ASSERT_TRUE(d->exportBands(QString::fromStdString(dir + "/bands.csv")));
+    EXPECT_EQ(vek::test::readFile(dir + "/bands.csv"), bandsCsv(stopped, {10, 50, 90}));
+    ASSERT_TRUE(d->exportBands(QString::fromStdString(dir + "/bands.xlsx")));
+    EXPECT_GT(vek::test::readFile(dir + "/bands.xlsx").size(), 1000u);
     EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
+    EXPECT_FALSE(d->exportBands(QString::fromStdString(dir + "/no such folder/bands.csv")));
+    EXPECT_EQ(messages.size(), 1);
 }
 
 } // namespace

@@ -16,6 +16,8 @@
 #include "model/imports.h"
 #include "model/input_file.h"
 #include "model/model_document.h"
+#include "model/stream_reaches.h"
+#include "model/value_limits.h"
 #include "support/scripted_prompter.h"
 #include "support/test_files.h"
 
@@ -248,6 +250,44 @@ TEST(ReaderLimits, MegabyteNameStaysOneRecord) {
     load(back, dir, t::readFile(dir + "/saved.vek"));
     ASSERT_TRUE(back.ok);
     EXPECT_EQ(back.doc.model.locations[0].name, name);
+}
+
+// What the readers refuse cannot be set, and a line they would refuse is
+// never saved: a name one byte over its limit is refused where one at it is
+// taken, and a name put into the model behind the setters' back stops the
+// save with a message, the earlier file kept.
+TEST(ReaderLimits, WhatTheReadersRefuseIsNeitherSetNorSaved) {
+    const std::string dir = t::freshDir("reader_limits_set");
+    Loaded l;
+    load(l, dir, modelText(1, 1));
+    ASSERT_TRUE(l.ok);
+    const std::string atLimit(vek::kMostLocationNameBytes, 'N');
+    EXPECT_FALSE(l.doc.setLocationName(0, atLimit + "N"));
+    EXPECT_FALSE(l.doc.setLocationName(0, "two\nlines"));
+    EXPECT_EQ(l.doc.model.locations[0].name, "Well");
+    EXPECT_TRUE(l.doc.setLocationName(0, atLimit));
+
+    const std::string label(vek::kMostLabelBytes, 'R');
+    EXPECT_FALSE(vek::addReach(l.doc.model, vek::StreamReach{label + "R", {}}));
+    EXPECT_TRUE(vek::addReach(l.doc.model, vek::StreamReach{label, {}}));
+    EXPECT_FALSE(vek::renameReach(l.doc.model, 0, label + "R"));
+    EXPECT_NE(vek::finiteProblem(std::nan(""), "T"), "");
+    EXPECT_EQ(vek::finiteProblem(1.0e30, "T"), "");
+
+    ASSERT_TRUE(vek::SaveInput(l.doc, l.prompter, dir + "/saved.vek"));
+    Loaded back;
+    load(back, dir, t::readFile(dir + "/saved.vek"));
+    ASSERT_TRUE(back.ok);
+    EXPECT_EQ(back.doc.model.locations[0].name, atLimit);
+
+    l.doc.model.locations[0].name = atLimit + "N";
+    const std::string before = t::readFile(dir + "/saved.vek");
+    EXPECT_FALSE(vek::SaveInput(l.doc, l.prompter, dir + "/saved.vek"));
+    ASSERT_FALSE(l.prompter.messages.empty());
+    EXPECT_NE(l.prompter.messages.back().find("line 4 would be 1048577 bytes long"), std::string::npos)
+        << l.prompter.messages.back().substr(0, 300);
+    EXPECT_EQ(t::readFile(dir + "/saved.vek"), before);
+    EXPECT_EQ(entriesIn(dir), 2u);
 }
 
 // A line of more than 1 MiB stops the reader with a message naming it; a

@@ -87,6 +87,53 @@ TEST(EndingSignals, ProgramHandlersAreKept) {
     EXPECT_EQ(t::readFile(dir + "/a.txt"), "");
 }
 
+// A signal while a child runs for the program goes on to the child; the
+// program waits for it, then ends by that signal, its save's temporary file
+// removed. Once the child has ended, a signal ends the program at once.
+TEST(EndingSignals, SignalWhileAChildRunsGoesToTheChildFirst) {
+    const std::string dir = t::freshDir("ending_signals_child");
+    for (int sig : {SIGTERM, SIGINT}) {
+        const std::string marks = dir + "/child-" + std::to_string(sig);
+        const int st = inChild([&] {
+            vek::removeTemporaryFilesOnEndingSignals();
+            vek::SafeSave s;
+            if (!s.open(dir + "/a.txt")) _exit(3);
+            const pid_t child = fork();
+            if (child == 0) {
+                signal(sig, SIG_DFL);
+                alarm(10); // never left behind, whatever the program does
+                pause();
+                _exit(0);
+            }
+            vek::passEndingSignalsTo(child);
+            raise(sig); // passed on: the program goes on
+            int cst = 0;
+            waitpid(child, &cst, 0);
+            vek::SafeSave mark;
+            if (!mark.open(marks) || !mark.write(std::to_string(WIFSIGNALED(cst) ? WTERMSIG(cst) : -1)) ||
+                !mark.commit())
+                _exit(5);
+            vek::passEndingSignalsTo(-1);
+            vek::endByPassedSignal();
+            _exit(4);
+        });
+        ASSERT_TRUE(WIFSIGNALED(st)) << sig;
+        EXPECT_EQ(WTERMSIG(st), sig);
+        EXPECT_EQ(t::readFile(marks), std::to_string(sig));
+        EXPECT_FALSE(fs::exists(dir + "/a.txt"));
+        EXPECT_EQ(entriesIn(dir), sig == SIGTERM ? 1u : 2u) << "a temporary file was left";
+    }
+    // No signal while the child ran: the program goes on.
+    const int st = inChild([&] {
+        vek::removeTemporaryFilesOnEndingSignals();
+        vek::passEndingSignalsTo(-1);
+        vek::endByPassedSignal();
+        _exit(0);
+    });
+    ASSERT_TRUE(WIFEXITED(st));
+    EXPECT_EQ(WEXITSTATUS(st), 0);
+}
+
 } // namespace
 
 #endif

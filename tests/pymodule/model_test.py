@@ -149,6 +149,22 @@ def test_bad_values_are_refused():
             setattr(vek.read_model(EXAMPLE), attr, 1)
 
 
+@pytest.mark.parametrize("change, words", [
+    (lambda m: setattr(m.locations[0], "name", "N" * (2**20 + 1)), "at most 1048576 bytes"),
+    (lambda m: m.add_reach("R" * (2**16 + 1)), "at most 65536 bytes"),
+    (lambda m: m.add_response_table("T" * (2**16 + 1), [0.5, 0.5]), "at most 65536 bytes"),
+    (lambda m: setattr(m.locations[0], "transmissivity", float("inf")), "finite"),
+    (lambda m: setattr(m.locations[0], "storativity", float("nan")), "finite"),
+])
+def test_values_a_reader_would_refuse_are_refused_when_set(change, words, workdir):
+    model = vek.read_model(EXAMPLE)
+    with pytest.raises(ValueError, match=words):
+        change(model)
+    model.locations[0].name = "N" * 2**20  # the longest name a reader takes
+    path = model.write(os.path.join(workdir, "limits.vek"))
+    assert vek.read_model(path).locations[0].name == "N" * 2**20
+
+
 def test_edits_follow_the_document_rules():
     model = vek.read_model(EXAMPLE)
     pond = model.locations[3]
