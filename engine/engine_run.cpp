@@ -60,6 +60,7 @@ class EngineRun {
     void readLocations(LocationPipeline &pipeline);
     void compute(LocationJob &job, unsigned worker);
     void finish(LocationJob &job);
+    void addReachBatch();
 
     EngineOptions options_;
     std::ostream &console_;
@@ -79,6 +80,10 @@ class EngineRun {
 
     void noteLongRows(const DeckLocation &l);
     ReachResults reaches_; // the reaches' sums, added in input order
+    // The locations' parts of them not yet added, and the pipeline whose
+    // workers help add them (while it runs).
+    std::unique_ptr<ReachBatch> reachBatch_;
+    LocationPipeline *pipeline_ = nullptr;
 };
 
 // Console notes of year rows with more than 12 values, one per location up
@@ -111,20 +116,25 @@ int EngineRun::run() {
     summaries_ = std::make_unique<SummaryTables>();
     const unsigned workers = options_.reference ? 0 : computingThreads(options_.threads);
     computation_ = std::make_unique<LocationComputation>(p, deck_.months(), deck_.tables(), options_, workers);
+    if (reaches_.present()) reachBatch_ = std::make_unique<ReachBatch>(reaches_, deck_.months(), workers + 1);
     {
         LocationPipeline pipeline(
             workers, [this](LocationJob &job, unsigned w) { compute(job, w); },
             [this](LocationJob &job) { finish(job); });
+        pipeline_ = &pipeline;
         try {
             readLocations(pipeline);
         } catch (...) {
             // Keep the report as it would be had every location before the
             // failure been written the moment it was read.
             pipeline.drain();
+            pipeline_ = nullptr;
             write(pendingBlock_);
             throw;
         }
         pipeline.drain();
+        addReachBatch();
+        pipeline_ = nullptr;
     }
     reaches_.shares = deck_.reaches().shares;
 
@@ -204,7 +214,7 @@ void EngineRun::compute(LocationJob &job, unsigned worker) {
 void EngineRun::finish(LocationJob &job) {
     const DeckLocation &l = job.location;
     summaries_->add(l.locationType, job.diversion.data(), job.effect.data(), deck_.months());
-    addReachShares(reaches_, l.shares, job.effect.data(), job.reachEffect.data(), deck_.months());
+    if (reachBatch_ && reachBatch_->keep(l.shares, job.effect.data(), job.reachEffect)) addReachBatch();
     write(job.block);
     write(job.tables);
     if (kept_ && byLocation_) {
@@ -214,6 +224,14 @@ void EngineRun::finish(LocationJob &job) {
                                     std::vector<Real>(job.effect.begin(), job.effect.begin() + end), l.position,
                                     l.response});
     }
+}
+
+// The kept locations' parts of the reaches' sums, added by the workers and
+// this thread together, a range of months apiece.
+void EngineRun::addReachBatch() {
+    if (!reachBatch_ || reachBatch_->empty()) return;
+    pipeline_->runParts(reachBatch_->parts(), [this](std::size_t part) { reachBatch_->addPart(part); });
+    reachBatch_->clear();
 }
 
 } // namespace

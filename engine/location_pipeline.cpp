@@ -31,12 +31,21 @@ LocationPipeline::~LocationPipeline() {
 void LocationPipeline::work(unsigned worker) {
     while (true) {
         LocationJob *job = nullptr;
+        std::size_t part = 0;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            workReady_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (queue_.empty()) return;
-            job = queue_.front();
-            queue_.pop_front();
+            workReady_.wait(lock, [this] { return stopping_ || !queue_.empty() || partWaiting(); });
+            if (partWaiting()) {
+                part = nextPart_++;
+            } else {
+                if (queue_.empty()) return;
+                job = queue_.front();
+                queue_.pop_front();
+            }
+        }
+        if (!job) {
+            runPart(part);
+            continue;
         }
         try {
             compute_(*job, worker);
@@ -95,6 +104,43 @@ void LocationPipeline::submit(LocationJob &job) {
 }
 
 void LocationPipeline::release(LocationJob &job) { free_.push_back(&job); }
+
+void LocationPipeline::runPart(std::size_t index) {
+    (*part_)(index);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++partsDone_;
+    }
+    jobDone_.notify_all();
+}
+
+void LocationPipeline::runParts(std::size_t count, const std::function<void(std::size_t)> &part) {
+    if (threads_.empty()) {
+        for (std::size_t i = 0; i < count; ++i)
+            part(i);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        part_ = &part;
+        partCount_ = count;
+        nextPart_ = 0;
+        partsDone_ = 0;
+    }
+    workReady_.notify_all();
+    while (true) {
+        std::size_t index = 0;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!partWaiting()) break;
+            index = nextPart_++;
+        }
+        runPart(index);
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    jobDone_.wait(lock, [this] { return partsDone_ == partCount_; });
+    part_ = nullptr;
+}
 
 void LocationPipeline::drain() {
     while (true) {

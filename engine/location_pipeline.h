@@ -50,10 +50,17 @@ class LocationPipeline {
     void release(LocationJob &job);
     // Waits for every job in flight and finishes them in order.
     void drain();
+    // Runs part(0) .. part(count - 1), each once, on the calling thread and
+    // on every worker that is free (a worker takes parts before jobs), and
+    // returns when all are done. For the writer's side (a finish); parts must
+    // not throw.
+    void runParts(std::size_t count, const std::function<void(std::size_t)> &part);
 
   private:
     void work(unsigned worker);
     void finishReady(bool wait);
+    bool partWaiting() const { return part_ != nullptr && nextPart_ < partCount_; }
+    void runPart(std::size_t index);
 
     Compute compute_;
     Finish finish_;
@@ -65,6 +72,9 @@ class LocationPipeline {
     std::condition_variable workReady_;
     std::condition_variable jobDone_;
     bool stopping_ = false;
+    // The parts being run (runParts), the next to take and how many are done.
+    const std::function<void(std::size_t)> *part_ = nullptr;
+    std::size_t partCount_ = 0, nextPart_ = 0, partsDone_ = 0;
     std::vector<std::thread> threads_;
 };
 

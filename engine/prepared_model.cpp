@@ -177,15 +177,20 @@ void computeLocation(const LocationComputation &computation, const DeckLocation 
 }
 
 // Adds the stream effects of locations start .. start + count - 1 to the
-// reaches' sums, in file order.
+// reaches' sums: each month's sums take the locations in file order; the
+// months are shared out between the threads.
 template <typename VolumesOf, typename ReachVolumesOf>
-void addReaches(RunTables &tables, const PreparedModel &model, std::size_t start, std::size_t count,
+void addReaches(RunTables &tables, const PreparedModel &model, std::size_t start, std::size_t count, unsigned threads,
                 VolumesOf volumesOf, ReachVolumesOf reachVolumesOf) {
     if (!tables.reaches.present()) return;
     const int months = static_cast<int>(model.counts.runMonths);
-    for (std::size_t k = 0; k < count; ++k)
-        addReachShares(tables.reaches, model.locations[start + k].shares, volumesOf(k).effect.data(), reachVolumesOf(k),
-                       months);
+    const std::size_t parts = reachSumParts(months, threads);
+    parallelFor(parts, threads, [&](std::size_t part, unsigned) {
+        const MonthRange r = monthsOfPart(part, parts, months);
+        for (std::size_t k = 0; k < count; ++k)
+            addReachShares(tables.reaches, model.locations[start + k].shares, volumesOf(k).effect.data(),
+                           reachVolumesOf(k), months, r.first, r.last);
+    });
 }
 
 // Adds the volumes of locations start .. start + count - 1 (volumesOf(k) for
@@ -250,7 +255,7 @@ void runPrepared(const PreparedModel &model, const RunVariation &v, RunTables &t
                             volumesOf(k), reachVolumesOf(k));
         });
         addSummaries(tables, model, start, count, threads, volumesOf);
-        addReaches(tables, model, start, count, volumesOf, [&](std::size_t k) -> const Real * {
+        addReaches(tables, model, start, count, threads, volumesOf, [&](std::size_t k) -> const Real * {
             return reachVolumes.empty() ? nullptr : reachVolumesOf(k)->data();
         });
     }
@@ -314,7 +319,7 @@ void PreparedRunner::run(const RunVariation &v, RunTables &tables) {
     recomputed_ = changed.size();
     auto volumesOf = [&](std::size_t k) -> const RunTables::Location & { return volumes_[k]; };
     addSummaries(tables, model_, 0, n, threads_, volumesOf);
-    addReaches(tables, model_, 0, n, volumesOf, [&](std::size_t k) -> const Real * {
+    addReaches(tables, model_, 0, n, threads_, volumesOf, [&](std::size_t k) -> const Real * {
         return reachVolumes_.empty() ? nullptr : reachVolumes_[k].data();
     });
     if (layoutFor(model_.parameters.outputFormat) == ReportLayout::ByLocation) tables.locations = volumes_;

@@ -2,6 +2,7 @@
 // end in CR LF like the rest of the report.
 #include "engine/reach_report.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "engine/fixed_fields.h"
@@ -11,17 +12,62 @@
 namespace vek::engine {
 
 void addReachShares(ReachResults &reaches, const std::vector<LocationShare> &shares, const Real *effect,
-                    const Real *byDistance, int months) {
+                    const Real *byDistance, int months, int first, int last) {
     const std::size_t stride = static_cast<std::size_t>(months) + 1;
     for (std::size_t k = 0; k < shares.size(); ++k) {
         const LocationShare &share = shares[k];
         const Real *from = reaches.depletion == ReachDepletion::ByDistance ? byDistance + k * stride : effect;
         Real *sum = reaches.reaches[share.reach].effect.data();
-        for (int i = 1; i <= months; ++i) {
+        for (int i = first; i <= last; ++i) {
             const Real part = from[i] * share.fraction;
             sum[i] = sum[i] + part;
         }
     }
+}
+
+MonthRange monthsOfPart(std::size_t part, std::size_t parts, int months) {
+    const auto m = static_cast<std::size_t>(months);
+    return {1 + static_cast<int>(part * m / parts), static_cast<int>((part + 1) * m / parts)};
+}
+
+std::size_t reachSumParts(int months, unsigned threads) {
+    const std::size_t byYears = static_cast<std::size_t>(std::max(1, months / 12));
+    return std::min<std::size_t>(byYears, 4 * static_cast<std::size_t>(std::max(1u, threads)));
+}
+
+namespace {
+
+// A batch holds this many locations at most, and its volumes by reach
+// distance about 16 MB.
+constexpr std::size_t kBatchLocations = 64;
+constexpr std::size_t kBatchValues = std::size_t{1} << 22;
+
+} // namespace
+
+ReachBatch::ReachBatch(ReachResults &reaches, int months, unsigned threads)
+    : reaches_(reaches), months_(months), parts_(reachSumParts(months, threads)), kept_(kBatchLocations) {}
+
+bool ReachBatch::keep(const std::vector<LocationShare> &shares, const Real *effect, std::vector<Real> &byDistance) {
+    Kept &k = kept_[count_++];
+    k.shares = shares;
+    k.effect.assign(effect, effect + months_ + 1);
+    if (reaches_.depletion == ReachDepletion::ByDistance) {
+        k.byDistance.swap(byDistance);
+        values_ += k.byDistance.size();
+    }
+    return count_ == kept_.size() || values_ >= kBatchValues;
+}
+
+void ReachBatch::addPart(std::size_t part) const noexcept {
+    const MonthRange r = monthsOfPart(part, parts_, months_);
+    for (std::size_t i = 0; i < count_; ++i)
+        addReachShares(reaches_, kept_[i].shares, kept_[i].effect.data(), kept_[i].byDistance.data(), months_, r.first,
+                       r.last);
+}
+
+void ReachBatch::clear() {
+    count_ = 0;
+    values_ = 0;
 }
 
 namespace report {

@@ -47,12 +47,59 @@ struct ReachResults {
     bool present() const { return !reaches.empty(); }
 };
 
-// Adds one location's part to each reach's net impact, month by month: its
-// stream effect (monthly volumes, 1-based) times each share's fraction, or,
-// with the depletion by reach distance, each share's own volumes
-// (`byDistance`: months + 1 apiece, in the order of `shares`) times it.
+// Adds one location's part to each reach's net impact over months first ..
+// last: its stream effect (monthly volumes, 1-based) times each share's
+// fraction, or, with the depletion by reach distance, each share's own
+// volumes (`byDistance`: months + 1 apiece, in the order of `shares`) times
+// it. Each month's sum takes the locations in the order they are added, so
+// callers that share the months out between threads (each adding every
+// location to its own months) get the sums of one thread, bit for bit.
 void addReachShares(ReachResults &reaches, const std::vector<LocationShare> &shares, const Real *effect,
-                    const Real *byDistance, int months);
+                    const Real *byDistance, int months, int first, int last);
+
+// The months of part `part` of `parts` (first and last, 1-based), the run's
+// months shared out evenly.
+struct MonthRange {
+    int first = 1, last = 0;
+};
+MonthRange monthsOfPart(std::size_t part, std::size_t parts, int months);
+
+// How many parts of months the reaches' sums are shared out in between
+// `threads` threads: a few per thread, none shorter than a year.
+std::size_t reachSumParts(int months, unsigned threads);
+
+// The stream reaches' sums of a run that meets its locations one at a time:
+// each location's part is kept until a batch is full, then the batch is added
+// a part of the months at a time (the parts may run on threads of their own,
+// at once), every month's sum taking the batch's locations in their order.
+class ReachBatch {
+  public:
+    ReachBatch(ReachResults &reaches, int months, unsigned threads);
+
+    // Keeps one location's part: its shares and stream effect are copied, the
+    // volumes by reach distance taken (`byDistance` gets a vector to reuse).
+    // True when the batch is full and wants adding.
+    bool keep(const std::vector<LocationShare> &shares, const Real *effect, std::vector<Real> &byDistance);
+    // Adds part `part` of parts() of the kept locations to the sums; parts
+    // may run at once on different threads. Throws nothing.
+    void addPart(std::size_t part) const noexcept;
+    std::size_t parts() const { return parts_; }
+    bool empty() const { return count_ == 0; }
+    // Forgets the kept locations, once every part is added.
+    void clear();
+
+  private:
+    struct Kept {
+        std::vector<LocationShare> shares;
+        std::vector<Real> effect, byDistance;
+    };
+    ReachResults &reaches_;
+    int months_;
+    std::size_t parts_;
+    std::vector<Kept> kept_;
+    std::size_t count_ = 0;
+    std::size_t values_ = 0; // volumes held, to bound the batch's memory
+};
 
 namespace report {
 
