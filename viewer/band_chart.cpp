@@ -121,6 +121,9 @@ QChart *bandChart(const engine::UncertaintyResults &r, std::size_t series, BandP
         yHigh = std::max({yHigh, q[0], q[2], b});
     }
     auto *area = new QAreaSeries(upper, lower);
+    // The area does not own its edges: they go with it.
+    upper->setParent(area);
+    lower->setParent(area);
     area->setName(QStringLiteral("P%1–P%2").arg(percentText(limits.low), percentText(limits.high)));
     QColor fill(70, 130, 180, 90);
     area->setBrush(fill);
