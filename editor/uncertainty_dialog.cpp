@@ -90,8 +90,7 @@ struct UncertaintyDialog::Job {
                 options.locationMonths = bytes <= kLocationMonthBytes;
                 results = std::make_shared<engine::UncertaintyResults>(engine::runUncertainty(*model, ranges, options));
                 // The tornado of all locations, unless the user stopped the run.
-                if (!stop.load() && !results->series.empty())
-                {
+                if (!stop.load() && !results->series.empty()) {
                     tornado = std::make_shared<engine::Tornado>(
                         engine::sensitivity(*model, ranges, results->allLocations(), options.engine));
                     engine::setFirstOrder(*tornado,

@@ -160,9 +160,9 @@ UncertaintyResults startResults(const PreparedModel &model, const UncertaintyOpt
     for (std::size_t s = 0; s < out.series.size(); ++s) {
         SampledSeries &series = out.series[s];
         const bool keepMonths = s >= n || options.locationMonths;
-        series.name = s < n ? trimmed(model.locations[s].name)
-                  : s < named ? kSummaryNames[s - n]
-                              : "REACH " + trimmed(model.reaches.reaches[s - named].name);
+        series.name = s < n       ? trimmed(model.locations[s].name)
+                      : s < named ? kSummaryNames[s - n]
+                                  : "REACH " + trimmed(model.reaches.reaches[s - named].name);
         series.location = s < n ? model.locations[s].position : 0;
         series.reach = s < named ? 0 : static_cast<long long>(s - named + 1);
         series.months.assign(keepMonths ? months * count : 0, 0.0f);
@@ -302,7 +302,7 @@ UncertaintyResults runUncertainty(const PreparedModel &model, const Ranges &rang
                                        [&](std::size_t i, int q, const ParameterRange &e) -> std::optional<double> {
                                            return draws[i][q]
                                                       ? rangeQuantile(e.range, (*draws[i][q])[options.first + k])
-                                                              : e.range.value;
+                                                      : e.range.value;
                                        }),
                            tables);
                 for (std::size_t s = 0; s < out.series.size(); ++s) {
@@ -357,8 +357,8 @@ std::vector<float> joined(const std::vector<UncertaintyResults> &parts, std::siz
 
 bool sameRun(const UncertaintyResults &a, const UncertaintyResults &b) {
     if (a.months != b.months || a.years != b.years || a.firstYear != b.firstYear ||
-        a.series.size() != b.series.size() || a.locations != b.locations || a.seed != b.seed ||
-        a.design != b.design || a.designSamples != b.designSamples)
+        a.series.size() != b.series.size() || a.locations != b.locations || a.seed != b.seed || a.design != b.design ||
+        a.designSamples != b.designSamples)
         return false;
     for (std::size_t s = 0; s < a.series.size(); ++s) {
         const SampledSeries &x = a.series[s], &y = b.series[s];

@@ -282,8 +282,8 @@ TEST(Uncertainty, FixedRangesGiveTheRunWithoutRangesAndAStoppedRunKeepsItsSample
 // Stream reaches follow the summaries: with fixed ranges each is the run's
 // own reach table; a reach that only one well feeds, whole, is that well.
 TEST(Uncertainty, ReachesAreSampledAfterTheSummaries) {
-    const PreparedModel model = prepared(wellsDeck(2, 5, 30.0) +
-                                         "Stream reaches 1\nmap depletion=apportioned\nreach 1 name=\"Alone\"\n"
+    const PreparedModel model =
+        prepared(wellsDeck(2, 5, 30.0) + "Stream reaches 1\nmap depletion=apportioned\nreach 1 name=\"Alone\"\n"
                                          "reach 2 name=\"Shared\"\nreach 3 name=\"Third\"\n"
                                          "share 1 reach=1 fraction=1\nshare 2 reach=2 fraction=0.75\n"
                                          "share 2 reach=3 fraction=0.25\nend\n");
