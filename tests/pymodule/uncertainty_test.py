@@ -153,3 +153,18 @@ def test_first_order_indices_name_the_range_that_matters():
     assert np.isnan(vek.uncertainty(model, ranges, 99, seed=1).first_order()[0]["first_order"])
     with pytest.raises(ValueError, match="no result"):
         u.first_order("Nowhere")
+
+
+def test_stream_reaches_follow_the_summaries():
+    import os
+    from conftest import SOURCE
+
+    model = vek.read_model(os.path.join(SOURCE, "examples", "river_valley_reaches.vek"))
+    u = vek.uncertainty(model, valley_ranges(), 8, seed=4)
+    assert u.names[-4:] == ["ALL LOCATIONS", "REACH Big River", "REACH Cottonwood Creek", "REACH Mesa Draw"]
+    reaches = u.quantiles(period="average")
+    reaches = reaches[reaches["result"].astype(str).str.startswith("REACH")]
+    assert len(reaches) == 3 * 13 and (reaches["location"] == 0).all()
+    # The reaches share out the locations' depletion: their sum is all locations'.
+    total = u.samples[-4].astype(np.float64)
+    np.testing.assert_allclose(u.samples[-3:].astype(np.float64).sum(axis=0), total, rtol=1e-4, atol=0.05)
