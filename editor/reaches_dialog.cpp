@@ -125,6 +125,32 @@ std::optional<ApportionRule> RuleEditor::rule(QString *problem) const {
 
 ReachesDialog::ReachesDialog(CVEKViewDoc *doc, QWidget *parent) : QDialog(parent), doc_(doc) {
     setWindowTitle(QStringLiteral("Stream Reaches"));
+    // Made in the order the keyboard's focus goes through them.
+    QGroupBox *reachBox = makeReachBox();
+    QGroupBox *ruleBox = makeRuleBox();
+    QGroupBox *locBox = makeLocationBox();
+    problem_ = new QLabel(this);
+    problem_->setWordWrap(true);
+    problem_->setStyleSheet(QStringLiteral("color: #a00000"));
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    auto *top = new QHBoxLayout;
+    top->addWidget(reachBox, 1);
+    top->addWidget(ruleBox);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(locBox, 1);
+    layout->addWidget(problem_);
+    layout->addWidget(buttons);
+    resize(980, 640);
+
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(doc, &CVEKViewDoc::viewsUpdated, this, [this] { refill(); });
+    if (doc_) doc_->refreshReachTroubles(); // a model just opened has not been resolved here yet
+    refill();
+}
+
+// The reaches' table with Add, Delete and Import Map.
+QGroupBox *ReachesDialog::makeReachBox() {
     reaches_ = new QTableWidget(0, 3, this);
     reaches_->setHorizontalHeaderLabels({QStringLiteral("Reach"), QStringLiteral("Lines"), QStringLiteral("Length")});
     reaches_->setAccessibleName(QStringLiteral("Reaches"));
@@ -141,6 +167,24 @@ ReachesDialog::ReachesDialog(CVEKViewDoc *doc, QWidget *parent) : QDialog(parent
     reachLayout->addWidget(reaches_, 1);
     reachLayout->addLayout(reachButtons);
 
+    connect(add, &QPushButton::clicked, this, [this] {
+        bool ok = false;
+        const QString name = QInputDialog::getText(this, QStringLiteral("Add Reach"), QStringLiteral("Name:"),
+                                                   QLineEdit::Normal, QString(), &ok);
+        if (ok) addReach(name);
+    });
+    connect(remove, &QPushButton::clicked, this, &ReachesDialog::deleteSelectedReach);
+    connect(import, &QPushButton::clicked, this, &ReachesDialog::importMap);
+    connect(reaches_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) {
+        if (filling_ || !doc_ || item->column() != 0) return;
+        problem_->setText(renameReachAt(*doc_, item->row(), item->text()));
+        refill();
+    });
+    return reachBox;
+}
+
+// The model's apportionment rule and how a reach's depletion is found.
+QGroupBox *ReachesDialog::makeRuleBox() {
     rule_ = new RuleEditor(false, this);
     applyRule_ = new QPushButton(QStringLiteral("A&pply"), this);
     apportioned_ = new QRadioButton(
@@ -155,6 +199,18 @@ ReachesDialog::ReachesDialog(CVEKViewDoc *doc, QWidget *parent) : QDialog(parent
     ruleLayout->addWidget(apportioned_);
     ruleLayout->addWidget(byDistance_);
 
+    connect(applyRule_, &QPushButton::clicked, this, &ReachesDialog::applyModelRule);
+    connect(apportioned_, &QRadioButton::toggled, this, [this](bool on) {
+        if (on && !filling_ && doc_) setReachDepletion(*doc_, ReachDepletion::Apportioned);
+    });
+    connect(byDistance_, &QRadioButton::toggled, this, [this](bool on) {
+        if (on && !filling_ && doc_) setReachDepletion(*doc_, ReachDepletion::ByDistance);
+    });
+    return ruleBox;
+}
+
+// The locations with their rules, shares and map factors.
+QGroupBox *ReachesDialog::makeLocationBox() {
     locations_ = new QTableWidget(0, 4, this);
     locations_->setHorizontalHeaderLabels({QStringLiteral("Location"), QStringLiteral("Rule"), QStringLiteral("Shares"),
                                            QStringLiteral("Factor from map")});
@@ -168,50 +224,13 @@ ReachesDialog::ReachesDialog(CVEKViewDoc *doc, QWidget *parent) : QDialog(parent
     locLayout->addWidget(locations_, 1);
     locLayout->addWidget(ruleButton, 0, Qt::AlignRight);
 
-    problem_ = new QLabel(this);
-    problem_->setWordWrap(true);
-    problem_->setStyleSheet(QStringLiteral("color: #a00000"));
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    auto *top = new QHBoxLayout;
-    top->addWidget(reachBox, 1);
-    top->addWidget(ruleBox);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(locBox, 1);
-    layout->addWidget(problem_);
-    layout->addWidget(buttons);
-    resize(980, 640);
-
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(add, &QPushButton::clicked, this, [this] {
-        bool ok = false;
-        const QString name = QInputDialog::getText(this, QStringLiteral("Add Reach"), QStringLiteral("Name:"),
-                                                   QLineEdit::Normal, QString(), &ok);
-        if (ok) addReach(name);
-    });
-    connect(remove, &QPushButton::clicked, this, &ReachesDialog::deleteSelectedReach);
-    connect(import, &QPushButton::clicked, this, &ReachesDialog::importMap);
-    connect(applyRule_, &QPushButton::clicked, this, &ReachesDialog::applyModelRule);
-    connect(apportioned_, &QRadioButton::toggled, this, [this](bool on) {
-        if (on && !filling_ && doc_) setReachDepletion(*doc_, ReachDepletion::Apportioned);
-    });
-    connect(byDistance_, &QRadioButton::toggled, this, [this](bool on) {
-        if (on && !filling_ && doc_) setReachDepletion(*doc_, ReachDepletion::ByDistance);
-    });
-    connect(reaches_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) {
-        if (filling_ || !doc_ || item->column() != 0) return;
-        problem_->setText(renameReachAt(*doc_, item->row(), item->text()));
-        refill();
-    });
     connect(ruleButton, &QPushButton::clicked, this, [this] { editLocationRule(locations_->currentRow()); });
     connect(locations_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { editLocationRule(row); });
     connect(locations_, &QTableWidget::cellClicked, this, [this](int row, int column) {
         if (column == 3 && doc_ && row >= 0 && row < static_cast<int>(doc_->model().locations.size()))
             setFactorFromMap(*doc_, row, !doc_->model().locations[static_cast<std::size_t>(row)].onMap.factorFromMap);
     });
-    connect(doc, &CVEKViewDoc::viewsUpdated, this, [this] { refill(); });
-    if (doc_) doc_->refreshReachTroubles(); // a model just opened has not been resolved here yet
-    refill();
+    return locBox;
 }
 
 void ReachesDialog::refill() {

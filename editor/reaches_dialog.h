@@ -9,6 +9,7 @@
 #include "model/model_input.h"
 
 #include <QDialog>
+#include <QGroupBox>
 #include <QPointer>
 
 #include <optional>
@@ -74,6 +75,10 @@ class ReachesDialog : public QDialog {
     void importMap();
 
   private:
+    QGroupBox *makeReachBox();
+    QGroupBox *makeRuleBox();
+    QGroupBox *makeLocationBox();
+
     QPointer<CVEKViewDoc> doc_;
     QTableWidget *reaches_, *locations_;
     RuleEditor *rule_;

@@ -339,6 +339,8 @@ class InputReading {
     // The version line (when there is one) and the parameter card; sizes the
     // document for `wells` locations.
     bool readFirstCard(int &wells);
+    bool refuseMeaninglessCounts(int wells, int nSim);
+    bool refuseTablesTheFileCannotFill(int wells);
     // Per location its header records and its historical (and, in the
     // current format, synthesized) rows.
     bool readLocations(int wells);
@@ -403,8 +405,24 @@ bool InputReading::readFirstCard(int &wells) {
             nSim = a3, wells = a6, format = a7, projectionType = a8, yearMode = a11, unitMode = a12, useAvg = a13;
         }
     }
-    // Counts no file can mean: read on, they would lose locations or rows
-    // without a word (and the engine refuses them).
+    if (!refuseMeaninglessCounts(wells, nSim)) return false;
+    m_.outputFormat = format;
+    m_.synthesizeFormat = projectionType;
+    m_.yearMode = yearMode;
+    m_.unitMode = unitMode;
+    m_.useAvgDaysPerMonth = useAvg == 1;
+    if (values_) values_->useAvgDaysPerMonth = useAvg;
+    m_.synthStartYear = clampToInt(static_cast<long long>(m_.inputEndYear) + 1);
+    m_.synthEndYear = clampToInt(static_cast<long long>(m_.inputEndYear) + nSim);
+
+    if (!refuseTablesTheFileCannotFill(wells)) return false;
+    resetLocations(m_, wells);
+    return true;
+}
+
+// Counts no file can mean: read on, they would lose locations or rows
+// without a word (and the engine refuses them).
+bool InputReading::refuseMeaninglessCounts(int wells, int nSim) {
     const auto meaningless = [&](const char *field, const std::string &problem) {
         return fail(
             explained("ReadInput: The first data card gives " + problem + ".  Line is: " + quotedLine(line_),
@@ -421,20 +439,15 @@ bool InputReading::readFirstCard(int &wells) {
     if (nSim < 0)
         return meaningless("noOfSimulationYears", "noOfSimulationYears " + std::to_string(nSim) +
                                                       ": the number of synthesized years cannot be negative");
-    m_.outputFormat = format;
-    m_.synthesizeFormat = projectionType;
-    m_.yearMode = yearMode;
-    m_.unitMode = unitMode;
-    m_.useAvgDaysPerMonth = useAvg == 1;
-    if (values_) values_->useAvgDaysPerMonth = useAvg;
-    m_.synthStartYear = clampToInt(static_cast<long long>(m_.inputEndYear) + 1);
-    m_.synthEndYear = clampToInt(static_cast<long long>(m_.inputEndYear) + nSim);
+    return true;
+}
 
+// A damaged first card can ask for tables of absurd size. Refuse before
+// allocating them when the file could never hold their rows.
+bool InputReading::refuseTablesTheFileCannotFill(int wells) {
     const long long hist = m_.historicalYears();
     const long long synth = m_.synthesizedYears();
     if (wells > 0) {
-        // A damaged first card can ask for tables of absurd size. Refuse
-        // before allocating them when the file could never hold their rows.
         const double rowsPerWell = oldFormat_ ? 1.0 + double(hist) : 2.0 + double(hist) + double(synth);
         // A location costs about two kilobytes (512 cells) even without years.
         const double cells = double(wells) * ((3.0 * double(hist) + double(synth)) * 12.0 + 512.0);
@@ -444,7 +457,6 @@ bool InputReading::readFirstCard(int &wells) {
                             quotedLine(line_),
                         OperationError::Kind::UnexpectedEnd, -1, {}, "first data card");
     }
-    resetLocations(m_, wells);
     return true;
 }
 

@@ -473,10 +473,36 @@ std::string resultsRepr(const Results &r) {
            " years>";
 }
 
+using ResultsClass = py::class_<Results, std::shared_ptr<Results>>;
+
+// Results' printed, historical and synthesized years.
+void bindResultsYears(ResultsClass &results) {
+    results.def_property_readonly(
+        "first_print_year", [](const Results &r) { return r.results.firstPrintYear; },
+        "First printed year (the run's first year).");
+    results.def_property_readonly(
+        "last_print_year", [](const Results &r) { return r.results.lastPrintYear; }, "Last printed year.");
+    results.def_property_readonly(
+        "years",
+        [](const Results &r) {
+            const int n = std::max(0, r.results.printedYears());
+            py::array_t<std::int32_t> a(n);
+            for (int i = 0; i < n; ++i)
+                a.mutable_at(i) = r.results.firstPrintYear + i;
+            return a;
+        },
+        "The printed years, the row labels of every table.");
+    results.def_property_readonly(
+        "first_synth_year", [](const Results &r) { return r.results.firstSynthYear; },
+        "First synthesized year (the last historical year + 1).");
+    results.def_property_readonly(
+        "last_synth_year", [](const Results &r) { return r.results.lastSynthYear; },
+        "Last synthesized year; the last historical year when there are none.");
+}
+
 // vek.Results.
 void bindResultsClass(py::module_ &m) {
-    py::class_<Results, std::shared_ptr<Results>> results(
-        m, "Results", R"doc(The results of one run (vek.run) or of one report read back
+    ResultsClass results(m, "Results", R"doc(The results of one run (vek.run) or of one report read back
 (vek.read_report): every location's two tables, then the summaries
 "Recharge Summary", "CU of Ground Water Summary" and "Net Impact on Stream",
 one row per printed year and the average row.
@@ -501,27 +527,7 @@ Irrigation and USGS buttons do: months that would leave the first or last
 year add a year without data, totals and running totals follow, and the
 averages are recomputed to the report's precision. Accepts 0, 1, 2 or
 "calendar", "irrigation", "usgs". Returns True when a year was added.)doc");
-    results.def_property_readonly(
-        "first_print_year", [](const Results &r) { return r.results.firstPrintYear; },
-        "First printed year (the run's first year).");
-    results.def_property_readonly(
-        "last_print_year", [](const Results &r) { return r.results.lastPrintYear; }, "Last printed year.");
-    results.def_property_readonly(
-        "years",
-        [](const Results &r) {
-            const int n = std::max(0, r.results.printedYears());
-            py::array_t<std::int32_t> a(n);
-            for (int i = 0; i < n; ++i)
-                a.mutable_at(i) = r.results.firstPrintYear + i;
-            return a;
-        },
-        "The printed years, the row labels of every table.");
-    results.def_property_readonly(
-        "first_synth_year", [](const Results &r) { return r.results.firstSynthYear; },
-        "First synthesized year (the last historical year + 1).");
-    results.def_property_readonly(
-        "last_synth_year", [](const Results &r) { return r.results.lastSynthYear; },
-        "Last synthesized year; the last historical year when there are none.");
+    bindResultsYears(results);
     results.def_property_readonly(
         "synthesis_text", [](const Results &r) { return r.results.synthesisText; },
         "The heading line that names how the synthesized years were made.");

@@ -1,6 +1,8 @@
 // GraphStyleSettings: reading and writing a graph's ".gsp" look file.
 #include "viewer/graph_style.h"
 
+#include <functional>
+
 #include "common/safe_save.h"
 
 #include <QFile>
@@ -44,6 +46,63 @@ bool parseBool(const QString &v, bool *out) {
     return true;
 }
 
+using Warn = std::function<void(const QString &)>;
+
+// One "seriesN.what = value" line, N counted from 1 as users see them.
+void applySeriesSetting(GraphStyleSettings &s, const QString &key, const QString &value, const Warn &warn) {
+    const int dot = key.indexOf('.');
+    bool ok = false;
+    const int n = dot > 6 ? key.mid(6, dot - 6).toInt(&ok) : 0;
+    if (!ok || n < 1 || n > 1000) {
+        warn("bad series key " + key);
+        return;
+    }
+    if (static_cast<int>(s.series.size()) < n) s.series.resize(n);
+    const QString what = key.mid(dot + 1);
+    if (what == "color" || what == "colour") {
+        QColor c = QColor::fromString(value);
+        if (c.isValid())
+            s.series[n - 1].color = c;
+        else
+            warn("bad colour " + value);
+    } else if (what == "style") {
+        if (!parsePenStyle(value, &s.series[n - 1].style)) warn("bad line style " + value);
+    } else {
+        warn("unknown key " + key);
+    }
+}
+
+// One "key = value" line of a graph settings file; a bad line is said and skipped.
+void applySetting(GraphStyleSettings &s, const QString &key, const QString &value, const Warn &warn) {
+    if (key == "background") {
+        QColor c = QColor::fromString(value);
+        if (c.isValid())
+            s.background = c;
+        else
+            warn("bad colour " + value);
+    } else if (key == "legend") {
+        if (GraphStyleSettings::legendPlaces().contains(value.toLower()))
+            s.legendPosition = value.toLower();
+        else
+            warn("bad legend place " + value);
+    } else if (key == "markers") {
+        if (!parseBool(value, &s.markers)) warn("bad markers value " + value);
+    } else if (key == "antialiasing") {
+        if (!parseBool(value, &s.antialiasing)) warn("bad antialiasing value " + value);
+    } else if (key == "linewidth") {
+        bool ok = false;
+        const int w = value.toInt(&ok);
+        if (ok && w >= 1 && w <= 20)
+            s.lineWidth = w;
+        else
+            warn("bad line width " + value);
+    } else if (key.startsWith("series")) {
+        applySeriesSetting(s, key, value, warn);
+    } else {
+        warn("unknown key " + key);
+    }
+}
+
 } // namespace
 
 bool GraphStyleSettings::load(const QString &path, QString *error, QStringList *warnings) {
@@ -80,53 +139,7 @@ bool GraphStyleSettings::load(const QString &path, QString *error, QStringList *
         }
         const QString key = line.left(eq).trimmed().toLower();
         const QString value = line.mid(eq + 1).trimmed();
-        if (key == "background") {
-            QColor c = QColor::fromString(value);
-            if (c.isValid())
-                s.background = c;
-            else
-                warn("bad colour " + value);
-        } else if (key == "legend") {
-            if (legendPlaces().contains(value.toLower()))
-                s.legendPosition = value.toLower();
-            else
-                warn("bad legend place " + value);
-        } else if (key == "markers") {
-            if (!parseBool(value, &s.markers)) warn("bad markers value " + value);
-        } else if (key == "antialiasing") {
-            if (!parseBool(value, &s.antialiasing)) warn("bad antialiasing value " + value);
-        } else if (key == "linewidth") {
-            bool ok = false;
-            const int w = value.toInt(&ok);
-            if (ok && w >= 1 && w <= 20)
-                s.lineWidth = w;
-            else
-                warn("bad line width " + value);
-        } else if (key.startsWith("series")) {
-            // seriesN.color / seriesN.style, N counted from 1 as users see them
-            const int dot = key.indexOf('.');
-            bool ok = false;
-            const int n = dot > 6 ? key.mid(6, dot - 6).toInt(&ok) : 0;
-            if (!ok || n < 1 || n > 1000) {
-                warn("bad series key " + key);
-                continue;
-            }
-            if (static_cast<int>(s.series.size()) < n) s.series.resize(n);
-            const QString what = key.mid(dot + 1);
-            if (what == "color" || what == "colour") {
-                QColor c = QColor::fromString(value);
-                if (c.isValid())
-                    s.series[n - 1].color = c;
-                else
-                    warn("bad colour " + value);
-            } else if (what == "style") {
-                if (!parsePenStyle(value, &s.series[n - 1].style)) warn("bad line style " + value);
-            } else {
-                warn("unknown key " + key);
-            }
-        } else {
-            warn("unknown key " + key);
-        }
+        applySetting(s, key, value, warn);
     }
     *this = s;
     return true;
