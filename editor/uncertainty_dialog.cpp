@@ -90,9 +90,12 @@ struct UncertaintyDialog::Job {
                 options.locationMonths = bytes <= kLocationMonthBytes;
                 results = std::make_shared<engine::UncertaintyResults>(engine::runUncertainty(*model, ranges, options));
                 // The tornado of all locations, unless the user stopped the run.
-                if (!stop.load() && !results->series.empty())
+                if (!stop.load() && !results->series.empty()) {
                     tornado = std::make_shared<engine::Tornado>(
-                        engine::sensitivity(*model, ranges, results->series.size() - 1, options.engine));
+                        engine::sensitivity(*model, ranges, results->allLocations(), options.engine));
+                    engine::setFirstOrder(*tornado,
+                                          engine::firstOrderIndices(*results, ranges, results->allLocations()));
+                }
             }
         } catch (const std::exception &e) {
             failure = e.what();
@@ -250,8 +253,9 @@ QWidget *UncertaintyDialog::buildTornadoTab() {
         if (!model_ || !results_) return;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         try {
-            tornado_ = std::make_shared<engine::Tornado>(
-                engine::sensitivity(*model_, ranges_, static_cast<std::size_t>(tornadoResult_->currentIndex()), {}));
+            const auto which = static_cast<std::size_t>(tornadoResult_->currentIndex());
+            tornado_ = std::make_shared<engine::Tornado>(engine::sensitivity(*model_, ranges_, which, {}));
+            engine::setFirstOrder(*tornado_, engine::firstOrderIndices(*results_, ranges_, which));
         } catch (const std::exception &e) {
             say(QString::fromStdString(e.what()));
         }
@@ -460,8 +464,8 @@ void UncertaintyDialog::takeResults(Job &job) {
         result_->addItem(s.location ? QString::number(s.location) + QLatin1Char(' ') + name : name);
         tornadoResult_->addItem(result_->itemText(result_->count() - 1));
     }
-    result_->setCurrentIndex(result_->count() - 1);
-    tornadoResult_->setCurrentIndex(tornadoResult_->count() - 1);
+    result_->setCurrentIndex(static_cast<int>(results_->allLocations()));
+    tornadoResult_->setCurrentIndex(static_cast<int>(results_->allLocations()));
     filling_ = false;
     const std::size_t asked = job.options.samples;
     runNote_->setText(results_->samples < asked

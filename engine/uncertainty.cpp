@@ -33,17 +33,25 @@ bool isAquifer(int q) {
 
 using Entries = std::array<const ParameterRange *, kUncertainQuantities>;
 
-// Each location's range of each quantity: its own, else the one for all.
-std::vector<Entries> entriesOf(const PreparedModel &model, const Ranges &ranges) {
-    std::vector<Entries> at(model.locations.size(), Entries{});
+// Each location's (by its position in the file) range of each quantity:
+// its own, else the one for all.
+std::vector<Entries> entriesOf(const std::vector<long long> &positions, const Ranges &ranges) {
+    std::vector<Entries> at(positions.size(), Entries{});
     for (int pass = 0; pass < 2; ++pass) { // those for all first, then each location's own over them
         for (const ParameterRange &e : ranges.entries) {
             if ((e.location != 0) != (pass == 1)) continue;
-            for (std::size_t i = 0; i < model.locations.size(); ++i)
-                if (e.location == 0 || e.location == model.locations[i].position) at[i][index(e.quantity)] = &e;
+            for (std::size_t i = 0; i < positions.size(); ++i)
+                if (e.location == 0 || e.location == positions[i]) at[i][index(e.quantity)] = &e;
         }
     }
     return at;
+}
+
+std::vector<Entries> entriesOf(const PreparedModel &model, const Ranges &ranges) {
+    std::vector<long long> positions;
+    for (const DeckLocation &l : model.locations)
+        positions.push_back(l.position);
+    return entriesOf(positions, ranges);
 }
 
 std::string entryText(const ParameterRange &e) {
@@ -117,7 +125,13 @@ void record(const Real *effect, long long months, long long years, bool keepMont
 
 const Real *seriesEffect(const PreparedRunner &runner, const RunTables &tables, std::size_t s) {
     const std::size_t n = runner.volumes().size();
-    return s < n ? runner.volumes()[s].effect.data() : tables.summaries.effect(kSummaryColumns[s - n]);
+    if (s < n) return runner.volumes()[s].effect.data();
+    if (s < n + kSummaryNames.size()) return tables.summaries.effect(kSummaryColumns[s - n]);
+    return tables.reaches.reaches[s - n - kSummaryNames.size()].effect.data();
+}
+
+std::size_t seriesCount(const PreparedModel &model) {
+    return model.locations.size() + kSummaryNames.size() + model.reaches.reaches.size();
 }
 
 std::string trimmed(const std::string &name) {
@@ -126,14 +140,19 @@ std::string trimmed(const std::string &name) {
 }
 
 // The results' series, sized for `samples`, and the run without ranges.
-UncertaintyResults startResults(const PreparedModel &model, const UncertaintyOptions &options) {
+UncertaintyResults startResults(const PreparedModel &model, const UncertaintyOptions &options, std::size_t count) {
     UncertaintyResults out;
-    out.samples = options.samples;
+    out.samples = count;
+    out.first = options.first;
+    out.seed = options.seed;
+    out.design = options.design;
+    out.designSamples = options.samples;
     out.months = model.counts.runMonths;
     out.years = model.counts.runYears;
     out.firstYear = model.parameters.outputStartYear;
-    const std::size_t n = model.locations.size();
-    out.series.resize(n + kSummaryNames.size());
+    const std::size_t n = model.locations.size(), named = n + kSummaryNames.size();
+    out.locations = n;
+    out.series.resize(seriesCount(model));
     PreparedRunner runner(model, options.engine);
     RunTables tables;
     runner.run({}, tables);
@@ -141,11 +160,14 @@ UncertaintyResults startResults(const PreparedModel &model, const UncertaintyOpt
     for (std::size_t s = 0; s < out.series.size(); ++s) {
         SampledSeries &series = out.series[s];
         const bool keepMonths = s >= n || options.locationMonths;
-        series.name = s < n ? trimmed(model.locations[s].name) : kSummaryNames[s - n];
+        series.name = s < n       ? trimmed(model.locations[s].name)
+                      : s < named ? kSummaryNames[s - n]
+                                  : "REACH " + trimmed(model.reaches.reaches[s - named].name);
         series.location = s < n ? model.locations[s].position : 0;
-        series.months.assign(keepMonths ? months * options.samples : 0, 0.0f);
-        series.years.assign(years * options.samples, 0.0f);
-        series.average.assign(13 * options.samples, 0.0f);
+        series.reach = s < named ? 0 : static_cast<long long>(s - named + 1);
+        series.months.assign(keepMonths ? months * count : 0, 0.0f);
+        series.years.assign(years * count, 0.0f);
+        series.average.assign(13 * count, 0.0f);
         series.baseMonths.assign(months, 0.0f);
         series.baseYears.assign(years, 0.0f);
         series.baseAverage.assign(13, 0.0f);
@@ -254,11 +276,15 @@ std::vector<double> quantilesOf(const float *values, std::size_t n, const std::v
 
 UncertaintyResults runUncertainty(const PreparedModel &model, const Ranges &ranges, const UncertaintyOptions &options) {
     if (std::string problem = rangesProblem(model, ranges); !problem.empty()) throw std::invalid_argument(problem);
-    UncertaintyResults out = startResults(model, options);
+    if (options.first >= options.samples || options.count > options.samples - options.first)
+        throw std::invalid_argument("samples " + std::to_string(options.first + 1) + " to " +
+                                    std::to_string(options.first + std::max<std::size_t>(options.count, 1)) +
+                                    " are not all among the design's " + std::to_string(options.samples));
+    const std::size_t samples = options.count ? options.count : options.samples - options.first;
+    UncertaintyResults out = startResults(model, options, samples);
     const std::vector<Entries> at = entriesOf(model, ranges);
     std::map<std::pair<std::uint64_t, int>, std::vector<double>> columns;
     const Draws draws = drawsOf(model, at, options, columns);
-    const std::size_t n = model.locations.size(), samples = options.samples;
     const unsigned threads = std::min<unsigned>(computingThreads(options.engine.threads),
                                                 static_cast<unsigned>(std::max<std::size_t>(samples, 1)));
     EngineOptions single = options.engine;
@@ -274,8 +300,9 @@ UncertaintyResults runUncertainty(const PreparedModel &model, const Ranges &rang
             for (std::size_t k = next++; k < samples && !stop; k = next++) {
                 runner.run(variationOf(model, at,
                                        [&](std::size_t i, int q, const ParameterRange &e) -> std::optional<double> {
-                                           return draws[i][q] ? rangeQuantile(e.range, (*draws[i][q])[k])
-                                                              : e.range.value;
+                                           return draws[i][q]
+                                                      ? rangeQuantile(e.range, (*draws[i][q])[options.first + k])
+                                                      : e.range.value;
                                        }),
                            tables);
                 for (std::size_t s = 0; s < out.series.size(); ++s) {
@@ -304,7 +331,64 @@ UncertaintyResults runUncertainty(const PreparedModel &model, const Ranges &rang
     for (SampledSeries &s : out.series)
         for (auto *values : {&s.months, &s.years, &s.average})
             keepFirst(*values, samples, out.samples);
-    (void)n;
+    return out;
+}
+
+namespace {
+
+// `parts`' values of one period kind, sample after sample, period by period.
+std::vector<float> joined(const std::vector<UncertaintyResults> &parts, std::size_t s,
+                          std::vector<float> SampledSeries::*values, std::size_t total) {
+    const std::vector<float> &head = parts.front().series[s].*values;
+    if (head.empty()) return {};
+    const std::size_t periods = head.size() / std::max<std::size_t>(parts.front().samples, 1);
+    std::vector<float> out(periods * total);
+    std::size_t offset = 0;
+    for (const UncertaintyResults &part : parts) {
+        const std::vector<float> &v = part.series[s].*values;
+        if (v.size() != periods * part.samples) throw std::invalid_argument("the parts keep different periods");
+        for (std::size_t p = 0; p < periods; ++p)
+            std::copy_n(v.begin() + static_cast<std::ptrdiff_t>(p * part.samples), part.samples,
+                        out.begin() + static_cast<std::ptrdiff_t>(p * total + offset));
+        offset += part.samples;
+    }
+    return out;
+}
+
+bool sameRun(const UncertaintyResults &a, const UncertaintyResults &b) {
+    if (a.months != b.months || a.years != b.years || a.firstYear != b.firstYear ||
+        a.series.size() != b.series.size() || a.locations != b.locations || a.seed != b.seed || a.design != b.design ||
+        a.designSamples != b.designSamples)
+        return false;
+    for (std::size_t s = 0; s < a.series.size(); ++s) {
+        const SampledSeries &x = a.series[s], &y = b.series[s];
+        if (x.name != y.name || x.location != y.location || x.reach != y.reach || x.baseMonths != y.baseMonths ||
+            x.baseAverage != y.baseAverage || x.months.empty() != y.months.empty())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+UncertaintyResults joinSamples(const std::vector<UncertaintyResults> &parts) {
+    if (parts.empty()) throw std::invalid_argument("no parts to join");
+    std::size_t total = 0;
+    for (const UncertaintyResults &part : parts) {
+        if (part.first != parts.front().first + total)
+            throw std::invalid_argument("a part starting at sample " + std::to_string(part.first + 1) +
+                                        " where sample " + std::to_string(parts.front().first + total + 1) +
+                                        " was due");
+        if (!sameRun(parts.front(), part)) throw std::invalid_argument("the parts are runs of different models");
+        total += part.samples;
+    }
+    UncertaintyResults out = parts.front();
+    out.samples = total;
+    for (std::size_t s = 0; s < out.series.size(); ++s) {
+        out.series[s].months = joined(parts, s, &SampledSeries::months, total);
+        out.series[s].years = joined(parts, s, &SampledSeries::years, total);
+        out.series[s].average = joined(parts, s, &SampledSeries::average, total);
+    }
     return out;
 }
 
@@ -316,7 +400,7 @@ double averageAnnual(const PreparedRunner &runner, const RunTables &tables, std:
 
 // The bars of the tornado: each range not fixed, once if it is shared or a
 // location's own, else once for each location it applies to.
-std::vector<std::pair<const ParameterRange *, long long>> barsOf(const PreparedModel &model,
+std::vector<std::pair<const ParameterRange *, long long>> barsOf(const std::vector<long long> &positions,
                                                                  const std::vector<Entries> &at, const Ranges &ranges) {
     std::vector<std::pair<const ParameterRange *, long long>> bars;
     for (const ParameterRange &e : ranges.entries) {
@@ -326,7 +410,7 @@ std::vector<std::pair<const ParameterRange *, long long>> barsOf(const PreparedM
             continue;
         }
         for (std::size_t i = 0; i < at.size(); ++i)
-            if (at[i][index(e.quantity)] == &e) bars.emplace_back(&e, model.locations[i].position);
+            if (at[i][index(e.quantity)] == &e) bars.emplace_back(&e, positions[i]);
     }
     return bars;
 }
@@ -336,7 +420,7 @@ std::vector<std::pair<const ParameterRange *, long long>> barsOf(const PreparedM
 Tornado sensitivity(const PreparedModel &model, const Ranges &ranges, std::size_t series,
                     const EngineOptions &options) {
     if (std::string problem = rangesProblem(model, ranges); !problem.empty()) throw std::invalid_argument(problem);
-    if (series >= model.locations.size() + kSummaryNames.size()) throw std::invalid_argument("no such result");
+    if (series >= seriesCount(model)) throw std::invalid_argument("no such result");
     const std::vector<Entries> at = entriesOf(model, ranges);
     PreparedRunner runner(model, options);
     RunTables tables;
@@ -355,7 +439,10 @@ Tornado sensitivity(const PreparedModel &model, const Ranges &ranges, std::size_
     };
     Tornado out;
     out.base = runWith(nullptr, 0, 0.5);
-    for (const auto &[entry, where] : barsOf(model, at, ranges)) {
+    std::vector<long long> positions;
+    for (const DeckLocation &l : model.locations)
+        positions.push_back(l.position);
+    for (const auto &[entry, where] : barsOf(positions, at, ranges)) {
         TornadoBar bar;
         bar.quantity = entry->quantity;
         bar.location = where;
@@ -368,6 +455,74 @@ Tornado sensitivity(const PreparedModel &model, const Ranges &ranges, std::size_
     std::stable_sort(out.bars.begin(), out.bars.end(),
                      [](const TornadoBar &a, const TornadoBar &b) { return a.swing() > b.swing(); });
     return out;
+}
+
+namespace {
+
+// S = Var(bin means) / Var(Y) of `y` binned by `x` (see firstOrderIndices).
+double binnedIndex(const std::vector<double> &x, const std::vector<double> &y) {
+    const std::size_t n = y.size();
+    if (n < kFirstOrderMinimumSamples) return NAN;
+    std::vector<std::size_t> order(n);
+    for (std::size_t k = 0; k < n; ++k)
+        order[k] = k;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return x[a] < x[b]; });
+    double mean = 0.0;
+    for (double v : y)
+        mean += v;
+    mean /= static_cast<double>(n);
+    double total = 0.0;
+    for (double v : y)
+        total += (v - mean) * (v - mean);
+    if (!(total > 0.0)) return NAN;
+    const auto bins = static_cast<std::size_t>(std::sqrt(static_cast<double>(n)));
+    double between = 0.0;
+    for (std::size_t b = 0; b < bins; ++b) {
+        const std::size_t from = b * n / bins, to = (b + 1) * n / bins;
+        double sum = 0.0;
+        for (std::size_t k = from; k < to; ++k)
+            sum += y[order[k]];
+        const double binMean = sum / static_cast<double>(to - from);
+        between += static_cast<double>(to - from) * (binMean - mean) * (binMean - mean);
+    }
+    return between / total;
+}
+
+} // namespace
+
+std::vector<FirstOrderIndex> firstOrderIndices(const UncertaintyResults &results, const Ranges &ranges,
+                                               std::size_t series) {
+    if (series >= results.series.size()) throw std::invalid_argument("no such result");
+    std::vector<long long> positions;
+    for (std::size_t i = 0; i < results.locations; ++i)
+        positions.push_back(results.series[i].location);
+    const std::vector<Entries> at = entriesOf(positions, ranges);
+    const std::size_t n = results.samples;
+    const std::vector<float> &average = results.series[series].average;
+    std::vector<double> y(n);
+    for (std::size_t k = 0; k < n; ++k)
+        y[k] = average[12 * n + k];
+    std::vector<FirstOrderIndex> out;
+    for (const auto &[entry, where] : barsOf(positions, at, ranges)) {
+        FirstOrderIndex f{entry->quantity, where, NAN};
+        if (n >= kFirstOrderMinimumSamples && results.first + n <= results.designSamples) {
+            // The draws the run gave this range: keyed as drawsOf keys them.
+            const std::vector<double> all =
+                designDraws(results.design, results.seed, results.designSamples, static_cast<std::uint64_t>(where),
+                            static_cast<std::uint64_t>(index(entry->quantity) + 1));
+            const std::vector<double> x(all.begin() + static_cast<std::ptrdiff_t>(results.first),
+                                        all.begin() + static_cast<std::ptrdiff_t>(results.first + n));
+            f.index = binnedIndex(x, y);
+        }
+        out.push_back(f);
+    }
+    return out;
+}
+
+void setFirstOrder(Tornado &tornado, const std::vector<FirstOrderIndex> &indices) {
+    for (TornadoBar &bar : tornado.bars)
+        for (const FirstOrderIndex &f : indices)
+            if (f.quantity == bar.quantity && f.location == bar.location) bar.firstOrder = f.index;
 }
 
 } // namespace vek::engine

@@ -13,6 +13,7 @@
 // its results are stored in its own place.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -62,7 +63,11 @@ bool distributionFromName(const std::string &name, Distribution &d);
 std::string rangesProblem(const PreparedModel &model, const Ranges &ranges);
 
 struct UncertaintyOptions {
-    std::size_t samples = 100;
+    std::size_t samples = 100; // of the design: Latin hypercube strata depend on it
+    // Run only samples first .. first + count - 1 of the design (count 0: to
+    // the last), each with the values the whole run gives it, so that a run
+    // can be split into parts run anywhere and joined (joinSamples).
+    std::size_t first = 0, count = 0;
     std::uint64_t seed = 0;
     Design design = Design::MonteCarlo;
     EngineOptions engine; // threads: samples run at once (each on one thread)
@@ -74,11 +79,11 @@ struct UncertaintyOptions {
     std::function<bool(std::size_t done)> progress;
 };
 
-// One location's or summary's depletion: the stream effect in acre-feet
-// (wells negative), per sample.
+// One location's, summary's or stream reach's depletion: the stream effect
+// in acre-feet (wells negative), per sample.
 struct SampledSeries {
-    std::string name;       // the location's name, or the summary's title
-    long long location = 0; // 1-based position in the model file; 0 for a summary
+    std::string name;       // the location's name, the summary's title, or "REACH " and the reach's name
+    long long location = 0; // 1-based position in the model file; 0 for a summary or reach
     // Values of sample k at [period * samples + k]; periods are the run's
     // months (empty for a location without kept months), its years (each
     // year's total as the report adds it) and the average year (the twelve
@@ -86,17 +91,36 @@ struct SampledSeries {
     std::vector<float> months, years, average;
     // The run without ranges, one value per period.
     std::vector<float> baseMonths, baseYears, baseAverage;
+    long long reach = 0; // a stream reach's number (from 1); 0 for another series
 };
 
 struct UncertaintyResults {
     std::size_t samples = 0; // run (fewer than asked for when stopped)
+    std::size_t first = 0;   // the design's sample the first of them is
     long long months = 0, years = 0;
-    int firstYear = 0;                 // of the report's year rows
-    std::vector<SampledSeries> series; // the used locations in file order, then the summaries
+    int firstYear = 0; // of the report's year rows
+    // The used locations in file order (the first `locations`), then the
+    // summaries "RECHARGE SITES", "WELLS", "ALL LOCATIONS", then the stream
+    // reaches in the model's order (the net impact upon each, as the report's
+    // reach tables give it; none for a model without reaches).
+    std::vector<SampledSeries> series;
+    std::size_t locations = 0;
+    // The design the samples come from, so that each sample's draws can be
+    // found again (firstOrderIndices).
+    std::uint64_t seed = 0;
+    Design design = Design::MonteCarlo;
+    std::size_t designSamples = 0;
+    std::size_t allLocations() const { return locations + 2; } // the series of all locations
 };
 
 // Runs the samples. Throws std::invalid_argument with rangesProblem's text.
 UncertaintyResults runUncertainty(const PreparedModel &model, const Ranges &ranges, const UncertaintyOptions &options);
+
+// The samples of parts of one design joined in order into the results of
+// the run of all of them, equal bit for bit. Throws std::invalid_argument
+// when the parts do not follow one another (each part's first sample the
+// one after the part before it) or are not runs of the same model.
+UncertaintyResults joinSamples(const std::vector<UncertaintyResults> &parts);
 
 // The quantile at probability p (0..1) of n values by linear interpolation
 // between order statistics (Hyndman and Fan's type 7, as R's and numpy's
@@ -113,6 +137,7 @@ struct TornadoBar {
     long long location = 0; // 0: a shared range, set for all its locations at once
     double low = 0.0, high = 0.0;
     double atLow = 0.0, atHigh = 0.0;
+    double firstOrder = NAN; // the range's first-order index (firstOrderIndices); NaN when not known
     double swing() const { return atHigh > atLow ? atHigh - atLow : atLow - atHigh; }
 };
 struct Tornado {
@@ -122,7 +147,30 @@ struct Tornado {
 
 // The one-at-a-time sensitivity of series `series` (an index into
 // UncertaintyResults::series: locations in file order, then the summaries
-// "RECHARGE SITES", "WELLS", "ALL LOCATIONS") to each range that is not fixed.
+// "RECHARGE SITES", "WELLS", "ALL LOCATIONS", then the stream reaches) to
+// each range that is not fixed.
 Tornado sensitivity(const PreparedModel &model, const Ranges &ranges, std::size_t series, const EngineOptions &options);
+
+// The first-order (main effect) Sobol' index of each range that is not
+// fixed, for the average annual depletion Y of series `series`: the share of
+// Y's variance that the range explains alone, S = Var(E[Y | X]) / Var(Y).
+// Estimated from the samples already run ("given data", binned): the samples
+// are sorted by the range's draw X and cut into M = floor(sqrt(n)) bins of
+// consecutive draws, as equal in count as n allows, and
+//   S = sum over bins of n_b (mean_b - mean)^2 / sum over samples of (Y_k - mean)^2.
+// Its bias is upward, about (M - 1)/(n - 1) times (1 - S), some 1/sqrt(n)
+// (0.03 at n = 1000), from the noise of the bins' means; so an index is given
+// from kFirstOrderMinimumSamples samples on, NaN below (and when Y does not
+// vary). One entry for each of the tornado's bars, in the ranges' order.
+struct FirstOrderIndex {
+    UncertainQuantity quantity = UncertainQuantity::Factor;
+    long long location = 0; // 0: a shared range
+    double index = NAN;
+};
+inline constexpr std::size_t kFirstOrderMinimumSamples = 100;
+std::vector<FirstOrderIndex> firstOrderIndices(const UncertaintyResults &results, const Ranges &ranges,
+                                               std::size_t series);
+// Each bar's firstOrder from `indices` (matched by quantity and location).
+void setFirstOrder(Tornado &tornado, const std::vector<FirstOrderIndex> &indices);
 
 } // namespace vek::engine

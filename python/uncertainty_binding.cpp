@@ -3,6 +3,7 @@
 #include "python/bindings.h"
 
 #include <algorithm>
+#include <cstring>
 #include <sstream>
 
 #include "common/numbers.h"
@@ -22,6 +23,7 @@ struct UncertaintyRun {
     engine::UncertaintyResults results;
     std::uint64_t seed = 0;
     std::string design;
+    engine::Ranges ranges; // those the samples were drawn from
 };
 
 engine::Ranges rangesArgument(const py::handle &ranges) {
@@ -72,9 +74,15 @@ py::dict entryDict(const engine::ParameterRange &e) {
 
 std::shared_ptr<UncertaintyRun> uncertainty(const py::object &modelOrPath, const py::object &ranges, long samples,
                                             unsigned long long seed, const std::string &design,
-                                            const py::object &threads, bool keepSamples) {
+                                            const py::object &threads, bool keepSamples, long first,
+                                            const py::object &count) {
     engine::UncertaintyOptions options;
     if (samples < 1) throw py::value_error("n must be 1 or more");
+    if (first < 0 || first >= samples) throw py::value_error("first must be a sample of the n, from 0");
+    const long asked = count.is_none() ? samples - first : count.cast<long>();
+    if (asked < 1 || asked > samples - first) throw py::value_error("count must be 1 to n - first (None: the rest)");
+    options.first = static_cast<std::size_t>(first);
+    options.count = static_cast<std::size_t>(asked);
     if (design != "mc" && design != "lhs") throw py::value_error("design is \"mc\" or \"lhs\"");
     options.samples = static_cast<std::size_t>(samples);
     options.seed = seed;
@@ -103,6 +111,7 @@ std::shared_ptr<UncertaintyRun> uncertainty(const py::object &modelOrPath, const
     auto run = std::make_shared<UncertaintyRun>();
     run->seed = seed;
     run->design = design;
+    run->ranges = chosen;
     std::ostringstream console, errors;
     std::string failure;
     {
@@ -192,6 +201,112 @@ py::array_t<float> samplesArray(const UncertaintyRun &run) {
     return out;
 }
 
+py::bytes floatBytes(const std::vector<float> &v) {
+    return {reinterpret_cast<const char *>(v.data()), v.size() * sizeof(float)};
+}
+
+std::vector<float> bytesFloats(const py::handle &b) {
+    const std::string text = b.cast<std::string>();
+    std::vector<float> v(text.size() / sizeof(float));
+    std::memcpy(v.data(), text.data(), v.size() * sizeof(float));
+    return v;
+}
+
+// A run as plain values, so that one made by a worker process comes back whole.
+py::tuple runState(const UncertaintyRun &run) {
+    const engine::UncertaintyResults &r = run.results;
+    py::list series;
+    for (const engine::SampledSeries &s : r.series)
+        series.append(py::make_tuple(py::bytes(s.name), s.location, floatBytes(s.months), floatBytes(s.years),
+                                     floatBytes(s.average), floatBytes(s.baseMonths), floatBytes(s.baseYears),
+                                     floatBytes(s.baseAverage), s.reach));
+    std::string ranges;
+    for (const std::string &line : engine::rangesSectionLines(run.ranges))
+        ranges += line + "\n";
+    return py::make_tuple(1, run.seed, run.design, r.samples, r.first, r.months, r.years, r.firstYear, series,
+                          r.locations, r.designSamples, py::bytes(ranges));
+}
+
+std::shared_ptr<UncertaintyRun> runFromState(const py::tuple &t) {
+    if (t.size() != 12 || t[0].cast<int>() != 1) throw py::value_error("not the state of a vek.UncertaintyResults");
+    auto run = std::make_shared<UncertaintyRun>();
+    run->seed = t[1].cast<std::uint64_t>();
+    run->design = t[2].cast<std::string>();
+    engine::UncertaintyResults &r = run->results;
+    r.samples = t[3].cast<std::size_t>();
+    r.first = t[4].cast<std::size_t>();
+    r.months = t[5].cast<long long>();
+    r.years = t[6].cast<long long>();
+    r.firstYear = t[7].cast<int>();
+    r.locations = t[9].cast<std::size_t>();
+    r.designSamples = t[10].cast<std::size_t>();
+    r.seed = run->seed;
+    r.design = run->design == "lhs" ? engine::Design::LatinHypercube : engine::Design::MonteCarlo;
+    run->ranges = engine::findRangesSection(t[11].cast<std::string>()).ranges;
+    for (const py::handle &h : t[8].cast<py::list>()) {
+        const py::tuple s = h.cast<py::tuple>();
+        r.series.push_back({s[0].cast<std::string>(), s[1].cast<long long>(), bytesFloats(s[2]), bytesFloats(s[3]),
+                            bytesFloats(s[4]), bytesFloats(s[5]), bytesFloats(s[6]), bytesFloats(s[7]),
+                            s[8].cast<long long>()});
+    }
+    return run;
+}
+
+std::shared_ptr<UncertaintyRun> joinRuns(const std::vector<std::shared_ptr<UncertaintyRun>> &parts) {
+    if (parts.empty()) throw py::value_error("no parts to join");
+    std::vector<engine::UncertaintyResults> results;
+    for (const auto &part : parts) {
+        if (!part) throw py::type_error("parts must be vek.UncertaintyResults");
+        if (part->seed != parts.front()->seed || part->design != parts.front()->design ||
+            !(part->ranges == parts.front()->ranges))
+            throw py::value_error("the parts have different seeds, designs or ranges");
+        results.push_back(part->results);
+    }
+    auto run = std::make_shared<UncertaintyRun>();
+    run->seed = parts.front()->seed;
+    run->design = parts.front()->design;
+    run->ranges = parts.front()->ranges;
+    try {
+        run->results = engine::joinSamples(results);
+    } catch (const std::invalid_argument &e) {
+        throw py::value_error(e.what());
+    }
+    return run;
+}
+
+// The index into the results of a result named or numbered, or of all locations.
+std::size_t resultArgument(const UncertaintyRun &run, const py::object &result) {
+    const engine::UncertaintyResults &r = run.results;
+    if (result.is_none()) return r.allLocations();
+    if (py::isinstance<py::int_>(result)) {
+        const long k = result.cast<long>();
+        if (k < 0 || static_cast<std::size_t>(k) >= r.series.size()) throw py::index_error("no such result");
+        return static_cast<std::size_t>(k);
+    }
+    const std::string name = result.cast<std::string>();
+    for (std::size_t s = 0; s < r.series.size(); ++s)
+        if (decodeReportText(r.series[s].name) == name) return s;
+    throw py::value_error("no result named \"" + name + "\"");
+}
+
+py::list firstOrder(const UncertaintyRun &run, const py::object &result) {
+    const std::size_t which = resultArgument(run, result);
+    std::vector<engine::FirstOrderIndex> indices;
+    {
+        py::gil_scoped_release release;
+        indices = engine::firstOrderIndices(run.results, run.ranges, which);
+    }
+    py::list out;
+    for (const engine::FirstOrderIndex &f : indices) {
+        py::dict d;
+        d["quantity"] = engine::quantityName(f.quantity);
+        d["location"] = f.location ? py::object(py::int_(f.location)) : py::object(py::none());
+        d["first_order"] = f.index;
+        out.append(d);
+    }
+    return out;
+}
+
 } // namespace
 
 void bindUncertainty(py::module_ &m, ModelClass &model) {
@@ -254,7 +369,8 @@ draws one value per sample for every location the range applies to.)doc");
                 names.append(decodeReportText(s.name));
             return names;
         },
-        "The results' names: the used locations in file order, then RECHARGE SITES, WELLS, ALL LOCATIONS.");
+        "The results' names: the used locations in file order, then RECHARGE SITES, WELLS, ALL LOCATIONS, then "
+        "REACH and each stream reach's name (a model with reaches).");
     results.def_property_readonly(
         "first_year", [](const UncertaintyRun &r) { return r.results.firstYear; }, "The first year row.");
     results.def_property_readonly("samples", &samplesArray,
@@ -271,11 +387,28 @@ draws one value per sample for every location the range applies to.)doc");
             return out;
         },
         "The run without ranges: results x months (float32).");
+    results.def_property_readonly(
+        "first", [](const UncertaintyRun &r) { return r.results.first; },
+        "The design's sample (from 0) the first of these is: 0 but for a part.");
+    results.def_static("join", &joinRuns, py::arg("parts"),
+                       R"doc(The parts of one design (vek.uncertainty's first= and count=, in order,
+each following the one before) joined into the results of the run of all of
+them: the same samples, bands and quantiles, bit for bit.)doc");
+    results.def(py::pickle(&runState, &runFromState));
+    results.def("first_order", &firstOrder, py::arg("result") = py::none(),
+                R"doc(The first-order Sobol' index of each range that is not fixed, for the
+average annual depletion of a result (its name or its index into names; None:
+ALL LOCATIONS), estimated from the samples run: the samples sorted by the
+range's draw and cut into floor(sqrt(n)) bins, S = variance of the bins'
+means / variance of all (binned given-data estimate; biased up by about
+(1 - S) / sqrt(n)). NaN below 100 samples. A list of dicts: quantity,
+location (None: a shared range), first_order; one for each tornado bar, in
+the ranges' order.)doc");
     results.def("_columns", &bandColumnsOf, py::arg("percents"), "Columns of UncertaintyResults.quantiles.");
 
     m.def("uncertainty", &uncertainty, py::arg("model_or_path"), py::arg("ranges") = py::none(), py::arg("n") = 100,
           py::kw_only(), py::arg("seed") = 0, py::arg("design") = "mc", py::arg("threads") = py::none(),
-          py::arg("keep_samples") = true,
+          py::arg("keep_samples") = true, py::arg("first") = 0, py::arg("count") = py::none(),
           R"doc(Runs a vek.Model, or the model file at a path, n times with values drawn from
 its ranges (a vek.Ranges; None: the model's own) and returns the
 vek.UncertaintyResults.
@@ -285,7 +418,12 @@ same samples, bit for bit, on every machine and for any threads. The samples
 run on all cores (threads: how many at once), reading the model once; other
 Python threads run meanwhile. keep_samples=False keeps every month of the
 summaries only (the years and average year of every location), for models
-too large to keep them all.)doc");
+too large to keep them all.
+
+first and count run only samples first .. first + count - 1 of the n (count
+None: to the last), each with the values the run of all n gives it, so that
+one model's samples can be split into parts run on other processes or
+machines and joined by vek.UncertaintyResults.join.)doc");
 }
 
 } // namespace vek::python

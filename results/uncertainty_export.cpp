@@ -2,6 +2,7 @@
 #include "results/uncertainty_export.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "common/numbers.h"
 #include "facts/vek_facts.h"
@@ -134,11 +135,17 @@ bool writeBandsWorkbook(const std::string &path, const engine::UncertaintyResult
 }
 
 std::string tornadoCsv(const engine::Tornado &tornado, const std::string &resultName) {
-    std::string out = "result,quantity,location,low,high,at_low,at_high,swing,base\r\n";
-    for (const engine::TornadoBar &b : tornado.bars)
+    std::string out = "result,quantity,location,low,high,at_low,at_high,swing,base,first_order\r\n";
+    for (const engine::TornadoBar &b : tornado.bars) {
+        char index[64];
+        char *end = std::isnan(b.firstOrder)
+                        ? index
+                        : std::to_chars(index, index + sizeof index, b.firstOrder, std::chars_format::fixed, 4).ptr;
         out += csvField(resultName) + "," + engine::quantityName(b.quantity) + "," +
                (b.location ? std::to_string(b.location) : "all") + "," + number(b.low) + "," + number(b.high) + "," +
-               volume(b.atLow) + "," + volume(b.atHigh) + "," + volume(b.swing()) + "," + volume(tornado.base) + "\r\n";
+               volume(b.atLow) + "," + volume(b.atHigh) + "," + volume(b.swing()) + "," + volume(tornado.base) + "," +
+               std::string(index, end) + "\r\n";
+    }
     return out;
 }
 

@@ -39,7 +39,8 @@ bool writeBandsWorkbook(const std::string &path, const engine::UncertaintyResult
                         const std::vector<double> &percents, std::string *error = nullptr);
 
 // The tornado as CSV: result, quantity, location (all for a shared range),
-// low, high, at_low, at_high, swing, base; the largest swing first.
+// low, high, at_low, at_high, swing, base, first_order (the first-order
+// index to 4 decimals, empty when not known); the largest swing first.
 std::string tornadoCsv(const engine::Tornado &tornado, const std::string &resultName);
 
 // The percents of a list such as "5,50,95": each 0..100, at least one;

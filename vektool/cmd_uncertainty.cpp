@@ -32,7 +32,8 @@ const char *kUsage = "usage: vektool uncertainty MODEL.vek --samples N [--seed S
                      "                           [--tornado FILE] [--result WHICH] [--threads N]\n\n"
                      "Runs MODEL.vek N times with the values its uncertainty ranges give (see the\n"
                      "file formats), on all processors, and prints the average annual depletion of\n"
-                     "the summaries: the run without ranges and the chosen quantiles of the samples.\n"
+                     "the summaries and stream reaches: the run without ranges and the chosen\n"
+                     "quantiles of the samples.\n"
                      "The same seed gives the same samples, bit for bit, on every machine and with\n"
                      "any number of threads. A progress bar is shown when standard error is a\n"
                      "terminal.\n\n"
@@ -42,14 +43,16 @@ const char *kUsage = "usage: vektool uncertainty MODEL.vek --samples N [--seed S
                      "  --design mc|lhs   Monte Carlo (default) or Latin hypercube sampling\n"
                      "  --quantiles LIST  percents, 0 to 100, separated by commas (default 5,50,95);\n"
                      "                    quantiles are type 7 (linear between order statistics)\n"
-                     "  --csv FILE        every location's and summary's months, years and average\n"
-                     "                    year: the run without ranges and the quantiles, in\n"
-                     "                    acre-feet (- for standard output)\n"
+                     "  --csv FILE        every location's, summary's and stream reach's months,\n"
+                     "                    years and average year: the run without ranges and the\n"
+                     "                    quantiles, in acre-feet (- for standard output)\n"
                      "  --xlsx FILE       the same rows as an Excel workbook\n"
                      "  --tornado FILE    each range at its 5th and 95th percentile alone, ranked by\n"
-                     "                    its swing of the average annual depletion, as CSV\n"
-                     "  --result WHICH    the tornado's result: all (default), wells, recharge, or a\n"
-                     "                    location's place in the file\n"
+                     "                    its swing of the average annual depletion, as CSV, with\n"
+                     "                    its first-order Sobol' index from the samples (binned\n"
+                     "                    estimate; from 100 samples on)\n"
+                     "  --result WHICH    the tornado's result: all (default), wells, recharge, a\n"
+                     "                    location's place in the file, or reachN (N from 1)\n"
                      "  --threads N       samples run at once (default: one per processor)\n\n"
                      "Exit status: 0 done, 1 the model or its ranges were refused or a file could\n"
                      "not be written, 2 bad arguments.\n";
@@ -143,7 +146,17 @@ bool readText(const std::string &path, std::string &text) {
 
 // The series index of --result, or false.
 bool resultIndex(const std::string &which, const vek::engine::UncertaintyResults &r, std::size_t &index) {
-    const std::size_t locations = r.series.size() - 3;
+    const std::size_t locations = r.locations;
+    if (which.rfind("reach", 0) == 0) {
+        long long reach = 0;
+        if (!whole(which.substr(5), reach)) return false;
+        for (std::size_t s = locations; s < r.series.size(); ++s)
+            if (r.series[s].reach == reach) {
+                index = s;
+                return true;
+            }
+        return false;
+    }
     if (which == "recharge" || which == "wells" || which == "all") {
         index = locations + (which == "recharge" ? 0 : which == "wells" ? 1 : 2);
         return true;
@@ -177,16 +190,18 @@ int runSamples(const Options &o, const vek::engine::PreparedModel &model, const 
     if (!o.csvPath.empty()) put(o.csvPath, vek::bandsCsv(results, o.percents));
     if (!o.xlsxPath.empty() && !vek::writeBandsWorkbook(o.xlsxPath, results, o.percents, &error))
         vektool::say("vektool uncertainty: " + error), ok = false;
-    if (!o.tornadoPath.empty())
-        put(o.tornadoPath,
-            vek::tornadoCsv(vek::engine::sensitivity(model, ranges, which, o.run.engine), results.series[which].name));
+    if (!o.tornadoPath.empty()) {
+        vek::engine::Tornado tornado = vek::engine::sensitivity(model, ranges, which, o.run.engine);
+        vek::engine::setFirstOrder(tornado, vek::engine::firstOrderIndices(results, ranges, which));
+        put(o.tornadoPath, vek::tornadoCsv(tornado, results.series[which].name));
+    }
     if (o.csvPath != "-" && o.tornadoPath != "-") {
         std::string out = "average annual depletion (acre-feet) of " + std::to_string(results.samples) + " samples\n";
         out += "result,deterministic";
         for (double p : o.percents)
             out += ",P" + vek::formatG(p, 9);
         out += "\n";
-        for (std::size_t s = results.series.size() - 3; s < results.series.size(); ++s) {
+        for (std::size_t s = results.locations; s < results.series.size(); ++s) {
             const auto &series = results.series[s];
             out += series.name + "," + vek::formatG(series.baseAverage[12], 9);
             std::vector<double> probabilities;

@@ -1,6 +1,8 @@
 // Band and tornado charts of sampled runs (see band_chart.h).
 #include "viewer/band_chart.h"
 
+#include <cmath>
+
 #include "common/numbers.h"
 #include "facts/vek_facts.h"
 
@@ -155,7 +157,9 @@ QString tornadoLabel(const engine::UncertaintyResults &r, const engine::TornadoB
         for (const engine::SampledSeries &s : r.series)
             if (s.location == bar.location) where += QLatin1Char(' ') + QString::fromStdString(s.name);
     }
-    return QString::fromLatin1(engine::quantityName(bar.quantity)) + QStringLiteral(", ") + where;
+    QString label = QString::fromLatin1(engine::quantityName(bar.quantity)) + QStringLiteral(", ") + where;
+    if (!std::isnan(bar.firstOrder)) label += QStringLiteral(" (S1 %1)").arg(bar.firstOrder, 0, 'f', 2);
+    return label;
 }
 
 QChart *tornadoChart(const engine::UncertaintyResults &r, const engine::Tornado &t, const QString &resultName) {

@@ -34,7 +34,8 @@ BandLimits bandLimits(const std::vector<double> &percents);
 QChart *bandChart(const engine::UncertaintyResults &results, std::size_t series, BandPeriod period,
                   const BandLimits &limits);
 
-// A range's label in the tornado: "factor, all locations", "pumping, 3 North".
+// A range's label in the tornado: "factor, all locations", "pumping, 3 North",
+// and its first-order index when known: "pumping, 3 North (S1 0.42)".
 QString tornadoLabel(const engine::UncertaintyResults &results, const engine::TornadoBar &bar);
 
 // The tornado of `tornado` for the result named `resultName`: for each bar the

@@ -40,8 +40,9 @@ Stream reaches (a map: wells and streams with coordinates)
 
 Uncertainty
     Ranges, Model.ranges             ranges of the factor (or a, S, T), a/W or lambda', pumping
-    uncertainty(model_or_path, ranges, n, *, seed, design, threads, keep_samples)
-        -> UncertaintyResults        sampled runs: .quantiles() (tidy DataFrame), .samples (numpy)
+    uncertainty(model_or_path, ranges, n, *, seed, design, threads, keep_samples, first, count)
+        -> UncertaintyResults        sampled runs: .quantiles() (tidy DataFrame), .samples (numpy),
+                                     .first_order() (Sobol' indices); UncertaintyResults.join(parts)
 
 Structure and validation
     Model.add_location(...), Model.remove_location(i)

@@ -185,7 +185,7 @@ Ranges mixedRanges() {
     }};
 }
 
-TEST(Uncertainty, AnyThreadCountGivesTheSameBits) {
+TEST(Uncertainty, AnyThreadCountAndAnySplitGiveTheSameBits) {
     vek::bench::ModelShape shape;
     shape.locations = 5;
     shape.historicalYears = 20;
@@ -209,6 +209,39 @@ TEST(Uncertainty, AnyThreadCountGivesTheSameBits) {
         }
     const SampledSeries &all = runs[0].series.back();
     EXPECT_NE(all.average[12], all.average[12 * 60 + 1]) << "the samples differ";
+
+    // Parts of the design run apart and joined are the whole run.
+    std::vector<UncertaintyResults> parts;
+    for (auto [first, count] : {std::pair<std::size_t, std::size_t>{0, 25}, {25, 20}, {45, 0}}) {
+        UncertaintyOptions options;
+        options.samples = 60;
+        options.seed = 11;
+        options.design = Design::LatinHypercube;
+        options.first = first;
+        options.count = count;
+        parts.push_back(runUncertainty(model, mixedRanges(), options));
+    }
+    EXPECT_EQ(parts[2].samples, 15u);
+    const UncertaintyResults whole = joinSamples(parts);
+    ASSERT_EQ(whole.samples, 60u);
+    for (std::size_t s = 0; s < whole.series.size(); ++s) {
+        EXPECT_TRUE(sameBits(whole.series[s].months, runs[0].series[s].months)) << s;
+        EXPECT_TRUE(sameBits(whole.series[s].years, runs[0].series[s].years)) << s;
+        EXPECT_TRUE(sameBits(whole.series[s].average, runs[0].series[s].average)) << s;
+    }
+    EXPECT_THROW(joinSamples({parts[0], parts[2]}), std::invalid_argument);
+    EXPECT_THROW(joinSamples({parts[1], parts[0]}), std::invalid_argument);
+    EXPECT_EQ(joinSamples({parts[1], parts[2]}).first, 25u);
+    UncertaintyOptions beyond;
+    beyond.samples = 60;
+    beyond.first = 50;
+    beyond.count = 11;
+    EXPECT_THROW(runUncertainty(model, mixedRanges(), beyond), std::invalid_argument);
+    beyond.count = 10;
+    EXPECT_EQ(runUncertainty(model, mixedRanges(), beyond).samples, 10u);
+    beyond.first = 60;
+    beyond.count = 0;
+    EXPECT_THROW(runUncertainty(model, mixedRanges(), beyond), std::invalid_argument);
 }
 
 // Ranges fixed at the model's own values give bands of no width, at the run
@@ -246,6 +279,47 @@ TEST(Uncertainty, FixedRangesGiveTheRunWithoutRangesAndAStoppedRunKeepsItsSample
                 ASSERT_EQ(stopped.series[s].years[y * n + k], full.series[s].years[y * 20 + k]) << s;
 }
 
+// Stream reaches follow the summaries: with fixed ranges each is the run's
+// own reach table; a reach that only one well feeds, whole, is that well.
+TEST(Uncertainty, ReachesAreSampledAfterTheSummaries) {
+    const PreparedModel model =
+        prepared(wellsDeck(2, 5, 30.0) + "Stream reaches 1\nmap depletion=apportioned\nreach 1 name=\"Alone\"\n"
+                                         "reach 2 name=\"Shared\"\nreach 3 name=\"Third\"\n"
+                                         "share 1 reach=1 fraction=1\nshare 2 reach=2 fraction=0.75\n"
+                                         "share 2 reach=3 fraction=0.25\nend\n");
+    UncertaintyOptions options;
+    options.samples = 12;
+    const Ranges fixed{{{UncertainQuantity::Pumping, 0, {Distribution::Fixed, 1, 0, 0, 0}, true}}};
+    const UncertaintyResults still = runUncertainty(model, fixed, options);
+    ASSERT_EQ(still.series.size(), 2u + 3 + 3);
+    EXPECT_EQ(still.locations, 2u);
+    EXPECT_EQ(still.series[still.allLocations()].name, "ALL LOCATIONS");
+    EXPECT_EQ(still.series[6].name, "REACH Shared");
+    EXPECT_EQ(still.series[6].reach, 2);
+    RunTables tables;
+    runPrepared(model, {}, tables, EngineOptions{});
+    for (std::size_t r = 0; r < 3; ++r) {
+        const SampledSeries &s = still.series[5 + r];
+        for (std::size_t m = 0; m < 60; ++m) {
+            ASSERT_EQ(s.baseMonths[m], tables.reaches.reaches[r].effect[m + 1]) << r << " " << m;
+            for (std::size_t k = 0; k < 12; ++k)
+                ASSERT_EQ(s.months[m * 12 + k], s.baseMonths[m]);
+        }
+        EXPECT_LT(s.baseAverage[12], 0.0f);
+    }
+    const Ranges wide{{{UncertainQuantity::Factor, 0, {Distribution::Uniform, 0, 0, 100, 5000}, false},
+                       {UncertainQuantity::Pumping, 1, {Distribution::Uniform, 0, 0, 0.5, 1.5}, false}}};
+    const UncertaintyResults varied = runUncertainty(model, wide, options);
+    EXPECT_EQ(varied.series[5].months, varied.series[0].months); // by value: a sum of -0 is +0
+    EXPECT_EQ(varied.series[5].years, varied.series[0].years);
+    EXPECT_NE(varied.series[6].months, varied.series[1].months); // three quarters of well 2
+    // The tornado of a reach: only well 1's ranges move the lone reach.
+    const Tornado t = sensitivity(model, wide, 5, EngineOptions{});
+    ASSERT_EQ(t.bars.size(), 3u);
+    EXPECT_EQ(t.bars[2].location, 2);
+    EXPECT_EQ(t.bars[2].atLow, t.base);
+}
+
 TEST(Uncertainty, TornadoRanksTheRangesByTheirSwing) {
     const PreparedModel model = prepared(wellsDeck(2, 8, 40.0));
     Ranges ranges{{
@@ -265,6 +339,45 @@ TEST(Uncertainty, TornadoRanksTheRangesByTheirSwing) {
     EXPECT_NEAR(well1.bars[0].atLow, well1.base * 0.91, 1e-5 * std::fabs(well1.base));
     EXPECT_EQ(well1.bars[1].atLow, well1.base); // well 2's pumping does not reach well 1
     EXPECT_LT(well1.base, 0.0);
+}
+
+// Depletion is linear in each well's pumping multiplier: Y = c1 X1 + c2 X2,
+// so S1 = c1^2 Var X1 / (c1^2 Var X1 + c2^2 Var X2), the c's being each well's
+// own average annual depletion. The binned estimate's bias, about
+// (1 - S) sqrt(n) / n, and its noise stay within 0.05 at n = 1000.
+TEST(Uncertainty, FirstOrderIndicesMatchALinearResponse) {
+    const PreparedModel model = prepared(wellsDeck(2, 8, 40.0));
+    const Ranges ranges{{
+        {UncertainQuantity::Pumping, 1, {Distribution::Uniform, 0, 0, 0.5, 1.5}, false},
+        {UncertainQuantity::Pumping, 2, {Distribution::Uniform, 0, 0, 0.0, 2.0}, false},
+        {UncertainQuantity::Factor, 2, {Distribution::Uniform, 0, 0, 800, 1200}, false},
+    }};
+    UncertaintyOptions options;
+    options.samples = 1000;
+    options.seed = 3;
+    options.design = Design::LatinHypercube;
+    const UncertaintyResults r = runUncertainty(model, ranges, options);
+    const double c1 = r.series[0].baseAverage[12], c2 = r.series[1].baseAverage[12];
+    const double v1 = c1 * c1 / 12.0, v2 = c2 * c2 * 4.0 / 12.0;
+    const std::vector<FirstOrderIndex> all = firstOrderIndices(r, ranges, r.allLocations());
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[1].location, 2);
+    EXPECT_NEAR(all[0].index, v1 / (v1 + v2), 0.05);
+    EXPECT_NEAR(all[1].index, v2 / (v1 + v2), 0.05);
+    EXPECT_LT(all[2].index, 0.05);
+    // Well 1 alone: its own pumping is everything, well 2's ranges nothing.
+    const std::vector<FirstOrderIndex> one = firstOrderIndices(r, ranges, 0);
+    EXPECT_GT(one[0].index, 0.99);
+    EXPECT_LT(one[1].index, 0.06);
+    EXPECT_LT(one[2].index, 0.06);
+    // The tornado's bars take them; too few samples give none.
+    Tornado t = sensitivity(model, ranges, 0, EngineOptions{});
+    setFirstOrder(t, one);
+    EXPECT_EQ(t.bars[0].firstOrder, one[0].index);
+    options.samples = kFirstOrderMinimumSamples;
+    EXPECT_FALSE(std::isnan(firstOrderIndices(runUncertainty(model, ranges, options), ranges, 0)[0].index));
+    options.samples = kFirstOrderMinimumSamples - 1;
+    EXPECT_TRUE(std::isnan(firstOrderIndices(runUncertainty(model, ranges, options), ranges, 0)[0].index));
 }
 
 TEST(Uncertainty, UnusableRangesAreRefusedNamingTheEntry) {

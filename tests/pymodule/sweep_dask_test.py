@@ -1,5 +1,6 @@
-"""examples/sweep_dask.py: a sweep of three model files on a LocalCluster of
-two worker processes gives the single-process sweep's DataFrame exactly."""
+"""examples/sweep_dask.py: a sweep of three model files, and one model's
+samples split into parts, on a LocalCluster of two worker processes give the
+single-process runs' DataFrames exactly."""
 
 import importlib.util
 import os
@@ -33,6 +34,11 @@ def test_cluster_sweep_equals_the_single_process_sweep(workdir):
     with Client(LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None)) as client:
         assert len(client.scheduler_info()["workers"]) == 2
         there = sweep.on_dask(client, paths, 30, 4)
+        whole = sweep.one_model_in_process(paths[1], 45, 4)
+        split = sweep.one_model_on_dask(client, paths[1], 45, 4, parts=4)
+    pd.testing.assert_frame_equal(split, whole, check_exact=True)
+    assert sweep.parts_of(45, 4) == [(0, 11), (11, 11), (22, 11), (33, 12)]
+    assert (whole["P95"] - whole["P5"]).abs().max() > 1.0
     pd.testing.assert_frame_equal(there, here, check_exact=True)
     assert list(here["model"].unique()) == paths
     # The scenarios differ: a closer aquifer depletes the stream sooner.

@@ -114,3 +114,57 @@ def test_other_threads_run_meanwhile():
     inside = [t for t in ticks if t0 + 0.05 < t < t1 - 0.05]
     assert t1 - t0 > 0.3, "the run is too short to tell"
     assert len(inside) >= 10, "the caller's thread stood still while the samples ran"
+
+
+def test_parts_joined_are_the_whole_run_and_survive_pickling():
+    import pickle
+
+    model = vek.read_model(EXAMPLE)
+    whole = vek.uncertainty(model, valley_ranges(), 30, seed=2, design="lhs")
+    parts = [vek.uncertainty(model, valley_ranges(), 30, seed=2, design="lhs", first=f, count=c)
+             for f, c in ((0, 7), (7, 20), (27, None))]
+    assert [p.first for p in parts] == [0, 7, 27] and parts[2].n == 3
+    parts = [pickle.loads(pickle.dumps(p)) for p in parts]
+    joined = vek.UncertaintyResults.join(parts)
+    assert joined.n == 30 and np.array_equal(joined.samples, whole.samples)
+    assert joined.quantiles().equals(whole.quantiles())
+    with pytest.raises(ValueError, match="sample 8"):
+        vek.UncertaintyResults.join([parts[0], parts[2]])
+    other = vek.uncertainty(model, valley_ranges(), 30, seed=3, design="lhs", first=7, count=20)
+    with pytest.raises(ValueError, match="seeds"):
+        vek.UncertaintyResults.join([parts[0], other])
+    for first, count in ((30, None), (-1, None), (29, 2), (0, 0)):
+        with pytest.raises(ValueError):
+            vek.uncertainty(model, valley_ranges(), 30, first=first, count=count)
+
+
+def test_first_order_indices_name_the_range_that_matters():
+    model = vek.read_model(EXAMPLE)
+    ranges = vek.Ranges()
+    ranges.add("pumping", "uniform", low=0.2, high=1.8, shared=True)
+    ranges.add("factor", "uniform", 2, low=2400, high=2600)
+    u = vek.uncertainty(model, ranges, 400, seed=1, design="lhs")
+    indices = u.first_order()
+    assert [(i["quantity"], i["location"]) for i in indices] == [("pumping", None), ("factor", 2)]
+    assert indices[0]["first_order"] > 0.95 and indices[1]["first_order"] < 0.1
+    assert u.first_order("ALL LOCATIONS") == indices == u.first_order(len(u.names) - 1)
+    import pickle
+    assert pickle.loads(pickle.dumps(u)).first_order() == indices
+    assert np.isnan(vek.uncertainty(model, ranges, 99, seed=1).first_order()[0]["first_order"])
+    with pytest.raises(ValueError, match="no result"):
+        u.first_order("Nowhere")
+
+
+def test_stream_reaches_follow_the_summaries():
+    import os
+    from conftest import SOURCE
+
+    model = vek.read_model(os.path.join(SOURCE, "examples", "river_valley_reaches.vek"))
+    u = vek.uncertainty(model, valley_ranges(), 8, seed=4)
+    assert u.names[-4:] == ["ALL LOCATIONS", "REACH Big River", "REACH Cottonwood Creek", "REACH Mesa Draw"]
+    reaches = u.quantiles(period="average")
+    reaches = reaches[reaches["result"].astype(str).str.startswith("REACH")]
+    assert len(reaches) == 3 * 13 and (reaches["location"] == 0).all()
+    # The reaches share out the locations' depletion: their sum is all locations'.
+    total = u.samples[-4].astype(np.float64)
+    np.testing.assert_allclose(u.samples[-3:].astype(np.float64).sum(axis=0), total, rtol=1e-4, atol=0.05)

@@ -93,6 +93,7 @@ TEST(UncertaintyCli, FixedRangesGiveTheRunWithoutRangesAndATornadoOfTheOthers) {
     }
     const auto tornado = rows(t::readFile(dir + "/t.csv"));
     ASSERT_EQ(tornado.size(), 2u);
+    EXPECT_EQ(tornado[0].back(), "first_order");
     EXPECT_EQ(tornado[1][0] + "," + tornado[1][1] + "," + tornado[1][2] + "," + tornado[1][3] + "," + tornado[1][4],
               "Well 3,pumping,3,0.91,1.09");
 }
@@ -115,6 +116,7 @@ TEST(UncertaintyCli, Refusals) {
         {{"ok.vek", "--samples", "5", "--quantiles", "5,101"}, 2, "--quantiles takes percents"},
         {{"ok.vek", "--samples", "5", "--seed", "-1"}, 2, "--seed takes a whole number"},
         {{"ok.vek", "--samples", "5", "--tornado", "t.csv", "--result", "7"}, 1, "--result 7 names no location"},
+        {{"ok.vek", "--samples", "5", "--result", "reach1"}, 1, "--result reach1 names no location"},
     };
     for (const auto &c : cases) {
         std::vector<std::string> args{"uncertainty"};
