@@ -202,13 +202,13 @@ py::array_t<float> samplesArray(const UncertaintyRun &run) {
 }
 
 py::bytes floatBytes(const std::vector<float> &v) {
-    return {reinterpret_cast<const char *>(v.data()), v.size() * sizeof(float)};
+    return v.empty() ? py::bytes() : py::bytes(reinterpret_cast<const char *>(v.data()), v.size() * sizeof(float));
 }
 
 std::vector<float> bytesFloats(const py::handle &b) {
     const std::string text = b.cast<std::string>();
     std::vector<float> v(text.size() / sizeof(float));
-    std::memcpy(v.data(), text.data(), v.size() * sizeof(float));
+    if (!v.empty()) std::memcpy(v.data(), text.data(), v.size() * sizeof(float));
     return v;
 }
 
@@ -225,6 +225,20 @@ py::tuple runState(const UncertaintyRun &run) {
         ranges += line + "\n";
     return py::make_tuple(1, run.seed, run.design, r.samples, r.first, r.months, r.years, r.firstYear, series,
                           r.locations, r.designSamples, py::bytes(ranges));
+}
+
+// Whether restored results hold what their counts say (a damaged state
+// would otherwise be read past its ends).
+bool consistent(const engine::UncertaintyResults &r) {
+    if (r.months < 0 || r.years < 0 || r.locations + 3 > r.series.size() || r.first + r.samples > r.designSamples)
+        return false;
+    const auto months = static_cast<std::size_t>(r.months), years = static_cast<std::size_t>(r.years);
+    for (const engine::SampledSeries &s : r.series)
+        if ((!s.months.empty() && s.months.size() != months * r.samples) || s.years.size() != years * r.samples ||
+            s.average.size() != 13 * r.samples || s.baseMonths.size() != months || s.baseYears.size() != years ||
+            s.baseAverage.size() != 13)
+            return false;
+    return true;
 }
 
 std::shared_ptr<UncertaintyRun> runFromState(const py::tuple &t) {
@@ -249,6 +263,7 @@ std::shared_ptr<UncertaintyRun> runFromState(const py::tuple &t) {
                             bytesFloats(s[4]), bytesFloats(s[5]), bytesFloats(s[6]), bytesFloats(s[7]),
                             s[8].cast<long long>()});
     }
+    if (!consistent(r)) throw py::value_error("not the state of a vek.UncertaintyResults");
     return run;
 }
 

@@ -180,4 +180,24 @@ TEST_F(UncertaintyDialogTest, RunShowsTheCoreQuantilesAndAStoppedRunKeepsItsSamp
     EXPECT_EQ(messages.size(), 1);
 }
 
+// A model with stream reaches lists them after the summaries, but the run
+// opens on all locations, and the tornado gives each bar its first-order
+// index once there are samples enough.
+TEST_F(UncertaintyDialogTest, ReachesFollowTheSummariesAndTheTornadoHasIndices) {
+    const std::string example = vek::test::dataDir() + "/../../examples/river_valley_reaches.vek";
+    openForm([&](ModelDocument &m) { ASSERT_TRUE(m.open(example, prompter)); });
+    auto d = dialog();
+    typeRange(*d, 0, "100", "5000");
+    ASSERT_TRUE(d->addRange());
+    d->samplesBox()->setValue(static_cast<int>(engine::kFirstOrderMinimumSamples));
+    ASSERT_TRUE(d->run()) << messages.join("\n").toStdString();
+    const engine::UncertaintyResults &r = *d->results();
+    ASSERT_EQ(r.series.size(), r.locations + 3 + 3);
+    EXPECT_EQ(d->resultList()->currentText(), "ALL LOCATIONS");
+    EXPECT_EQ(d->resultList()->itemText(d->resultList()->count() - 1), "REACH Mesa Draw");
+    ASSERT_FALSE(d->tornado()->bars.empty());
+    for (const engine::TornadoBar &bar : d->tornado()->bars)
+        EXPECT_TRUE(bar.firstOrder >= 0.0 && bar.firstOrder <= 1.0) << bar.location;
+}
+
 } // namespace

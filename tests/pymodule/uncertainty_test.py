@@ -125,6 +125,10 @@ def test_parts_joined_are_the_whole_run_and_survive_pickling():
              for f, c in ((0, 7), (7, 20), (27, None))]
     assert [p.first for p in parts] == [0, 7, 27] and parts[2].n == 3
     parts = [pickle.loads(pickle.dumps(p)) for p in parts]
+    state = list(parts[0].__getstate__())
+    state[3] += 1  # one sample more than its values hold
+    with pytest.raises(ValueError, match="not the state"):
+        vek.UncertaintyResults.__new__(vek.UncertaintyResults).__setstate__(tuple(state))
     joined = vek.UncertaintyResults.join(parts)
     assert joined.n == 30 and np.array_equal(joined.samples, whole.samples)
     assert joined.quantiles().equals(whole.quantiles())
