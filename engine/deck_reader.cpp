@@ -3,9 +3,11 @@
 
 #include "facts/message_text.h"
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -18,8 +20,59 @@ namespace {
 
 constexpr std::size_t kBufferSize = 1 << 16;
 
-bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\v' || c == '\f'; }
+// The characters between values, looked up rather than compared one by one:
+// the reader meets every byte of the deck here.
+constexpr std::array<bool, 256> kSeparators = [] {
+    std::array<bool, 256> t{};
+    for (const unsigned char c : {' ', '\t', ',', '\r', '\v', '\f'})
+        t[c] = true;
+    return t;
+}();
+
+bool isSeparator(char c) { return kSeparators[static_cast<unsigned char>(c)]; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A short decimal read in one pass: an optional sign, digits with at most one
+// point, at most 7 significant digits and 10 decimals, no exponent. Such a
+// mantissa fits a float exactly, as do the powers of ten up to 1e10, so one
+// correctly rounded division gives the correctly rounded value. `p` is a
+// token's first character (no separator); returns the token's end (a
+// separator or `end`) with its value, or null when the token is of another
+// form (the full reading then judges it).
+const char *shortDecimal(const char *p, const char *end, Real &value) {
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    std::uint32_t mantissa = 0;
+    int digits = 0, decimals = 0;
+    bool point = false, anyDigit = false;
+    for (; p < end && !isSeparator(*p); ++p) {
+        const char c = *p;
+        if (isDigit(c)) {
+            anyDigit = true;
+            if (digits > 0 || c != '0') ++digits;
+            mantissa = mantissa * 10 + static_cast<std::uint32_t>(c - '0');
+            if (point) ++decimals;
+            if (digits > 7 || decimals > 10) return nullptr;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return nullptr;
+        }
+    }
+    if (!anyDigit) return nullptr;
+    static constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    const Real v = static_cast<Real>(mantissa) / kPow10[decimals];
+    value = negative ? -v : v;
+    return p;
+}
+
+// The first character of `rest` that is no separator, or its end.
+const char *skipSeparators(std::string_view rest) {
+    const char *p = rest.data(), *end = p + rest.size();
+    while (p < end && isSeparator(*p))
+        ++p;
+    return p;
+}
 
 std::string quoted(std::string_view s) { return "\"" + messageText(s) + "\""; }
 
@@ -177,15 +230,13 @@ namespace {
 // The first token of `rest`, which then starts after it; false when `rest`
 // holds only separators.
 bool splitToken(std::string_view &rest, std::string_view &token) {
-    std::size_t i = 0;
-    while (i < rest.size() && isSeparator(rest[i]))
-        ++i;
-    if (i >= rest.size()) return false;
-    std::size_t j = i;
-    while (j < rest.size() && !isSeparator(rest[j]))
-        ++j;
-    token = rest.substr(i, j - i);
-    rest.remove_prefix(j);
+    const char *p = skipSeparators(rest), *end = rest.data() + rest.size();
+    if (p == end) return false;
+    const char *q = p;
+    while (q < end && !isSeparator(*q))
+        ++q;
+    token = std::string_view(p, static_cast<std::size_t>(q - p));
+    rest = std::string_view(q, static_cast<std::size_t>(end - q));
     return true;
 }
 } // namespace
@@ -214,35 +265,9 @@ int DeckReader::parseInt(std::string_view t, const DeckItem &item) const {
 }
 
 Real DeckReader::parseReal(std::string_view t, const DeckItem &item) const {
-    // Fast path for the usual short decimals: up to 7 digits and no exponent
-    // fit a float exactly, as do the powers of ten up to 1e10, so one
-    // correctly rounded division gives the correctly rounded value.
-    {
-        std::size_t i = 0;
-        const bool negative = !t.empty() && t[0] == '-';
-        if (!t.empty() && (t[0] == '-' || t[0] == '+')) ++i;
-        std::uint32_t mantissa = 0;
-        int digits = 0, decimals = 0;
-        bool point = false, simple = i < t.size();
-        for (; i < t.size() && simple; ++i) {
-            const char c = t[i];
-            if (isDigit(c)) {
-                if (digits > 0 || c != '0') ++digits;
-                mantissa = mantissa * 10 + static_cast<std::uint32_t>(c - '0');
-                if (point) ++decimals;
-                simple = digits <= 7 && decimals <= 10;
-            } else if (c == '.' && !point) {
-                point = true;
-            } else {
-                simple = false;
-            }
-        }
-        const bool anyDigit = t.find_first_of("0123456789") != std::string_view::npos;
-        if (simple && anyDigit) {
-            static constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-            Real v = static_cast<Real>(mantissa) / kPow10[decimals];
-            return negative ? -v : v;
-        }
+    if (!t.empty()) {
+        Real v = 0.0f;
+        if (shortDecimal(t.data(), t.data() + t.size(), v) == t.data() + t.size()) return v;
     }
     if (!isDecimal(t, false)) fail("unreadable number " + quoted(t), item);
     // from_chars wants no plus sign and an E exponent.
@@ -273,10 +298,22 @@ void DeckReader::readInts(int *values, int count, const DeckItem &item) {
     current_ = {};
 }
 
+Real DeckReader::nextReal(const DeckItem &item) {
+    const char *p = skipSeparators(current_), *end = current_.data() + current_.size();
+    Real v = 0.0f;
+    if (p < end) {
+        if (const char *next = shortDecimal(p, end, v)) {
+            current_ = std::string_view(next, static_cast<std::size_t>(end - next));
+            return v;
+        }
+    }
+    return parseReal(nextToken(item), item);
+}
+
 bool DeckReader::readReals(Real *values, int count, const DeckItem &item) {
     needLine(current_, item);
     for (int n = 0; n < count; ++n)
-        values[n] = parseReal(nextToken(item), item);
+        values[n] = nextReal(item);
     std::string_view more;
     const bool extra = splitToken(current_, more) && isDecimal(more, false);
     current_ = {};
@@ -286,8 +323,15 @@ bool DeckReader::readReals(Real *values, int count, const DeckItem &item) {
 bool DeckReader::skipValues(int count) {
     if (!tryLine(current_)) return false;
     std::string_view token;
-    for (int n = 0; n < count; ++n)
+    for (int n = 0; n < count; ++n) {
+        const char *p = skipSeparators(current_), *end = current_.data() + current_.size();
+        Real unused = 0.0f;
+        if (const char *next = p < end ? shortDecimal(p, end, unused) : nullptr) {
+            current_ = std::string_view(next, static_cast<std::size_t>(end - next));
+            continue;
+        }
         if (!tryToken(token) || !isDecimal(token, false)) return false;
+    }
     current_ = {};
     return true;
 }

@@ -106,6 +106,9 @@ class DeckReader {
     std::string_view nextToken(const DeckItem &item);
     int parseInt(std::string_view token, const DeckItem &item) const;
     Real parseReal(std::string_view token, const DeckItem &item) const;
+    // The next value of the current statement, read in place when it is a
+    // short decimal.
+    Real nextReal(const DeckItem &item);
     [[noreturn]] void fail(const std::string &problem, const DeckItem &item) const;
 
     std::string path_;

@@ -1,7 +1,9 @@
 // The deck reader's fast path for short decimals against std::from_chars:
 // millions of generated numbers (1-9 significant digits, 0-12 decimals, with
 // and without signs, leading zeros and exponents) must read as the correctly
-// rounded float, bit for bit. Numbers just beyond the fast path's digit and
+// rounded float, bit for bit, whatever separates them, and the walk that
+// passes over values without reading them accepts every one of them and
+// stops at a damaged one. Numbers just beyond the fast path's digit and
 // decimal limits are generated as often as those within them, so widening
 // either limit is caught.
 #include <gtest/gtest.h>
@@ -91,8 +93,9 @@ TEST(DeckNumberPath, MillionsOfShortDecimalsReadAsFromChars) {
             std::string n = generate(rng);
             float unused;
             if (!reference(n, unused)) n = "1"; // beyond float: not this test's subject
+            static const char *const kSeparators[] = {" ", "\t", ",", " , ", "\t \v", "\f"};
             deck += n;
-            deck += i + 1 < kPerRecord ? ' ' : '\n';
+            deck += i + 1 < kPerRecord ? kSeparators[rng() % 6] : "\r\n";
             numbers.push_back(std::move(n));
         }
     }
@@ -114,4 +117,17 @@ TEST(DeckNumberPath, MillionsOfShortDecimalsReadAsFromChars) {
         }
     }
     EXPECT_EQ(mismatches, 0);
+
+    DeckReader walker(path);
+    for (int r = 0; r < kRecords; ++r)
+        ASSERT_TRUE(walker.skipValues(kPerRecord)) << "record " << r + 1;
+    EXPECT_FALSE(walker.skipValues(1)); // the end
+
+    // A damaged value stops the walk, in whatever place of its record.
+    for (const char *damaged : {"1.2.3", "-", "+.", "1e", "12x", ".e5", "1,5e"}) {
+        const std::string row = std::string("1 2.5 -3 ") + damaged + " 4\n";
+        vek::test::writeFile(path, row);
+        DeckReader damagedWalker(path);
+        EXPECT_FALSE(damagedWalker.skipValues(5)) << damaged;
+    }
 }
