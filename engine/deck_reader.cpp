@@ -38,28 +38,26 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // correctly rounded division gives the correctly rounded value. `p` is a
 // token's first character (no separator); returns the token's end (a
 // separator or `end`) with its value, or null when the token is of another
-// form (the full reading then judges it).
+// form (the full reading then judges it, so refusing more here changes no
+// value). The significant digits are those of the mantissa; at most 18 digits
+// in all keep it from overflowing.
 const char *shortDecimal(const char *p, const char *end, Real &value) {
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+') ++p;
-    std::uint32_t mantissa = 0;
-    int digits = 0, decimals = 0;
-    bool point = false, anyDigit = false;
-    for (; p < end && !isSeparator(*p); ++p) {
-        const char c = *p;
-        if (isDigit(c)) {
-            anyDigit = true;
-            if (digits > 0 || c != '0') ++digits;
-            mantissa = mantissa * 10 + static_cast<std::uint32_t>(c - '0');
-            if (point) ++decimals;
-            if (digits > 7 || decimals > 10) return nullptr;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            return nullptr;
-        }
+    std::uint64_t mantissa = 0;
+    const char *const digits = p;
+    while (p < end && isDigit(*p))
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p++ - '0');
+    std::ptrdiff_t count = p - digits, decimals = 0;
+    if (p < end && *p == '.') {
+        const char *const fraction = ++p;
+        while (p < end && isDigit(*p))
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p++ - '0');
+        decimals = p - fraction;
+        count += decimals;
     }
-    if (!anyDigit) return nullptr;
+    if (count == 0 || count > 18 || decimals > 10 || mantissa >= 10000000u) return nullptr;
+    if (p < end && !isSeparator(*p)) return nullptr;
     static constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
     const Real v = static_cast<Real>(mantissa) / kPow10[decimals];
     value = negative ? -v : v;
