@@ -322,9 +322,7 @@ py::list firstOrder(const UncertaintyRun &run, const py::object &result) {
     return out;
 }
 
-} // namespace
-
-void bindUncertainty(py::module_ &m, ModelClass &model) {
+void bindRanges(py::module_ &m, ModelClass &model) {
     py::class_<engine::Ranges> ranges(m, "Ranges", R"doc(Uncertainty ranges of a model's quantities for vek.uncertainty.
 
 Each range gives one quantity of one location (its place in the model file,
@@ -367,7 +365,9 @@ draws one value per sample for every location the range applies to.)doc");
             mo.doc.setModified(true);
         },
         "The model's uncertainty ranges (a vek.Ranges copy; assign one to change them; Model.write keeps them).");
+}
 
+void bindUncertaintyResults(py::module_ &m) {
     py::class_<UncertaintyRun, std::shared_ptr<UncertaintyRun>> results(
         m, "UncertaintyResults", "The samples of vek.uncertainty and the run without ranges.");
     results.def_property_readonly(
@@ -420,7 +420,13 @@ means / variance of all (binned given-data estimate; biased up by about
 location (None: a shared range), first_order; one for each tornado bar, in
 the ranges' order.)doc");
     results.def("_columns", &bandColumnsOf, py::arg("percents"), "Columns of UncertaintyResults.quantiles.");
+}
 
+} // namespace
+
+void bindUncertainty(py::module_ &m, ModelClass &model) {
+    bindRanges(m, model);
+    bindUncertaintyResults(m);
     m.def("uncertainty", &uncertainty, py::arg("model_or_path"), py::arg("ranges") = py::none(), py::arg("n") = 100,
           py::kw_only(), py::arg("seed") = 0, py::arg("design") = "mc", py::arg("threads") = py::none(),
           py::arg("keep_samples") = true, py::arg("first") = 0, py::arg("count") = py::none(),
