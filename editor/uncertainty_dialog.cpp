@@ -92,9 +92,7 @@ struct UncertaintyDialog::Job {
                 // The tornado of all locations, unless the user stopped the run.
                 if (!stop.load() && !results->series.empty()) {
                     tornado = std::make_shared<engine::Tornado>(
-                        engine::sensitivity(*model, ranges, results->allLocations(), options.engine));
-                    engine::setFirstOrder(*tornado,
-                                          engine::firstOrderIndices(*results, ranges, results->allLocations()));
+                        engine::sensitivity(*model, ranges, results->allLocations(), options.engine, *results));
                 }
             }
         } catch (const std::exception &e) {
@@ -254,8 +252,7 @@ QWidget *UncertaintyDialog::buildTornadoTab() {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         try {
             const auto which = static_cast<std::size_t>(tornadoResult_->currentIndex());
-            tornado_ = std::make_shared<engine::Tornado>(engine::sensitivity(*model_, ranges_, which, {}));
-            engine::setFirstOrder(*tornado_, engine::firstOrderIndices(*results_, ranges_, which));
+            tornado_ = std::make_shared<engine::Tornado>(engine::sensitivity(*model_, ranges_, which, {}, *results_));
         } catch (const std::exception &e) {
             say(QString::fromStdString(e.what()));
         }

@@ -296,16 +296,16 @@ void DeckReader::readInts(int *values, int count, const DeckItem &item) {
     current_ = {};
 }
 
-Real DeckReader::nextReal(const DeckItem &item) {
+bool DeckReader::takeShortDecimal(Real &value) {
     const char *p = skipSeparators(current_), *end = current_.data() + current_.size();
+    const char *next = p < end ? shortDecimal(p, end, value) : nullptr;
+    if (next) current_ = std::string_view(next, static_cast<std::size_t>(end - next));
+    return next != nullptr;
+}
+
+Real DeckReader::nextReal(const DeckItem &item) {
     Real v = 0.0f;
-    if (p < end) {
-        if (const char *next = shortDecimal(p, end, v)) {
-            current_ = std::string_view(next, static_cast<std::size_t>(end - next));
-            return v;
-        }
-    }
-    return parseReal(nextToken(item), item);
+    return takeShortDecimal(v) ? v : parseReal(nextToken(item), item);
 }
 
 bool DeckReader::readReals(Real *values, int count, const DeckItem &item) {
@@ -322,12 +322,8 @@ bool DeckReader::skipValues(int count) {
     if (!tryLine(current_)) return false;
     std::string_view token;
     for (int n = 0; n < count; ++n) {
-        const char *p = skipSeparators(current_), *end = current_.data() + current_.size();
         Real unused = 0.0f;
-        if (const char *next = p < end ? shortDecimal(p, end, unused) : nullptr) {
-            current_ = std::string_view(next, static_cast<std::size_t>(end - next));
-            continue;
-        }
+        if (takeShortDecimal(unused)) continue;
         if (!tryToken(token) || !isDecimal(token, false)) return false;
     }
     current_ = {};

@@ -109,6 +109,9 @@ class DeckReader {
     // The next value of the current statement, read in place when it is a
     // short decimal.
     Real nextReal(const DeckItem &item);
+    // Takes the next value of the current statement when it is a short
+    // decimal; false, taking nothing, when it is of another form or missing.
+    bool takeShortDecimal(Real &value);
     [[noreturn]] void fail(const std::string &problem, const DeckItem &item) const;
 
     std::string path_;

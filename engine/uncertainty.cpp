@@ -47,11 +47,16 @@ std::vector<Entries> entriesOf(const std::vector<long long> &positions, const Ra
     return at;
 }
 
-std::vector<Entries> entriesOf(const PreparedModel &model, const Ranges &ranges) {
+// The model's locations' positions in the file, in its order.
+std::vector<long long> positionsOf(const PreparedModel &model) {
     std::vector<long long> positions;
     for (const DeckLocation &l : model.locations)
         positions.push_back(l.position);
-    return entriesOf(positions, ranges);
+    return positions;
+}
+
+std::vector<Entries> entriesOf(const PreparedModel &model, const Ranges &ranges) {
+    return entriesOf(positionsOf(model), ranges);
 }
 
 std::string entryText(const ParameterRange &e) {
@@ -421,7 +426,8 @@ Tornado sensitivity(const PreparedModel &model, const Ranges &ranges, std::size_
                     const EngineOptions &options) {
     if (std::string problem = rangesProblem(model, ranges); !problem.empty()) throw std::invalid_argument(problem);
     if (series >= seriesCount(model)) throw std::invalid_argument("no such result");
-    const std::vector<Entries> at = entriesOf(model, ranges);
+    const std::vector<long long> positions = positionsOf(model);
+    const std::vector<Entries> at = entriesOf(positions, ranges);
     PreparedRunner runner(model, options);
     RunTables tables;
     const long long years = model.counts.runYears;
@@ -439,9 +445,6 @@ Tornado sensitivity(const PreparedModel &model, const Ranges &ranges, std::size_
     };
     Tornado out;
     out.base = runWith(nullptr, 0, 0.5);
-    std::vector<long long> positions;
-    for (const DeckLocation &l : model.locations)
-        positions.push_back(l.position);
     for (const auto &[entry, where] : barsOf(positions, at, ranges)) {
         TornadoBar bar;
         bar.quantity = entry->quantity;
@@ -523,6 +526,13 @@ void setFirstOrder(Tornado &tornado, const std::vector<FirstOrderIndex> &indices
     for (TornadoBar &bar : tornado.bars)
         for (const FirstOrderIndex &f : indices)
             if (f.quantity == bar.quantity && f.location == bar.location) bar.firstOrder = f.index;
+}
+
+Tornado sensitivity(const PreparedModel &model, const Ranges &ranges, std::size_t series, const EngineOptions &options,
+                    const UncertaintyResults &samples) {
+    Tornado tornado = sensitivity(model, ranges, series, options);
+    setFirstOrder(tornado, firstOrderIndices(samples, ranges, series));
+    return tornado;
 }
 
 } // namespace vek::engine

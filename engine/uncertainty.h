@@ -172,5 +172,9 @@ std::vector<FirstOrderIndex> firstOrderIndices(const UncertaintyResults &results
                                                std::size_t series);
 // Each bar's firstOrder from `indices` (matched by quantity and location).
 void setFirstOrder(Tornado &tornado, const std::vector<FirstOrderIndex> &indices);
+// sensitivity() with each bar's first-order index from `samples`, the run
+// of the same model and ranges.
+Tornado sensitivity(const PreparedModel &model, const Ranges &ranges, std::size_t series, const EngineOptions &options,
+                    const UncertaintyResults &samples);
 
 } // namespace vek::engine

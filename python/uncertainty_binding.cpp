@@ -20,11 +20,15 @@ namespace vek::python {
 namespace {
 
 struct UncertaintyRun {
-    engine::UncertaintyResults results;
-    std::uint64_t seed = 0;
-    std::string design;
-    engine::Ranges ranges; // those the samples were drawn from
+    engine::UncertaintyResults results; // with the seed and design drawn from
+    engine::Ranges ranges;              // those the samples were drawn from
 };
+
+// The designs by their names in Python ("mc", "lhs").
+const char *designName(engine::Design d) { return d == engine::Design::LatinHypercube ? "lhs" : "mc"; }
+engine::Design designNamed(const std::string &name) {
+    return name == "lhs" ? engine::Design::LatinHypercube : engine::Design::MonteCarlo;
+}
 
 engine::Ranges rangesArgument(const py::handle &ranges) {
     if (!py::isinstance<engine::Ranges>(ranges)) throw py::type_error("ranges must be a vek.Ranges or None");
@@ -86,7 +90,7 @@ std::shared_ptr<UncertaintyRun> uncertainty(const py::object &modelOrPath, const
     if (design != "mc" && design != "lhs") throw py::value_error("design is \"mc\" or \"lhs\"");
     options.samples = static_cast<std::size_t>(samples);
     options.seed = seed;
-    options.design = design == "lhs" ? engine::Design::LatinHypercube : engine::Design::MonteCarlo;
+    options.design = designNamed(design);
     options.locationMonths = keepSamples;
     if (!threads.is_none()) {
         const long n = threads.cast<long>();
@@ -109,8 +113,6 @@ std::shared_ptr<UncertaintyRun> uncertainty(const py::object &modelOrPath, const
     }
     const engine::Ranges chosen = ranges.is_none() ? own : rangesArgument(ranges);
     auto run = std::make_shared<UncertaintyRun>();
-    run->seed = seed;
-    run->design = design;
     run->ranges = chosen;
     std::ostringstream console, errors;
     std::string failure;
@@ -223,7 +225,7 @@ py::tuple runState(const UncertaintyRun &run) {
     std::string ranges;
     for (const std::string &line : engine::rangesSectionLines(run.ranges))
         ranges += line + "\n";
-    return py::make_tuple(1, run.seed, run.design, r.samples, r.first, r.months, r.years, r.firstYear, series,
+    return py::make_tuple(1, r.seed, designName(r.design), r.samples, r.first, r.months, r.years, r.firstYear, series,
                           r.locations, r.designSamples, py::bytes(ranges));
 }
 
@@ -244,9 +246,9 @@ bool consistent(const engine::UncertaintyResults &r) {
 std::shared_ptr<UncertaintyRun> runFromState(const py::tuple &t) {
     if (t.size() != 12 || t[0].cast<int>() != 1) throw py::value_error("not the state of a vek.UncertaintyResults");
     auto run = std::make_shared<UncertaintyRun>();
-    run->seed = t[1].cast<std::uint64_t>();
-    run->design = t[2].cast<std::string>();
     engine::UncertaintyResults &r = run->results;
+    r.seed = t[1].cast<std::uint64_t>();
+    r.design = designNamed(t[2].cast<std::string>());
     r.samples = t[3].cast<std::size_t>();
     r.first = t[4].cast<std::size_t>();
     r.months = t[5].cast<long long>();
@@ -254,8 +256,6 @@ std::shared_ptr<UncertaintyRun> runFromState(const py::tuple &t) {
     r.firstYear = t[7].cast<int>();
     r.locations = t[9].cast<std::size_t>();
     r.designSamples = t[10].cast<std::size_t>();
-    r.seed = run->seed;
-    r.design = run->design == "lhs" ? engine::Design::LatinHypercube : engine::Design::MonteCarlo;
     run->ranges = engine::findRangesSection(t[11].cast<std::string>()).ranges;
     for (const py::handle &h : t[8].cast<py::list>()) {
         const py::tuple s = h.cast<py::tuple>();
@@ -272,14 +272,12 @@ std::shared_ptr<UncertaintyRun> joinRuns(const std::vector<std::shared_ptr<Uncer
     std::vector<engine::UncertaintyResults> results;
     for (const auto &part : parts) {
         if (!part) throw py::type_error("parts must be vek.UncertaintyResults");
-        if (part->seed != parts.front()->seed || part->design != parts.front()->design ||
-            !(part->ranges == parts.front()->ranges))
+        const engine::UncertaintyResults &r = part->results, &head = parts.front()->results;
+        if (r.seed != head.seed || r.design != head.design || !(part->ranges == parts.front()->ranges))
             throw py::value_error("the parts have different seeds, designs or ranges");
         results.push_back(part->results);
     }
     auto run = std::make_shared<UncertaintyRun>();
-    run->seed = parts.front()->seed;
-    run->design = parts.front()->design;
     run->ranges = parts.front()->ranges;
     try {
         run->results = engine::joinSamples(results);
@@ -373,9 +371,9 @@ void bindUncertaintyResults(py::module_ &m) {
     results.def_property_readonly(
         "n", [](const UncertaintyRun &r) { return r.results.samples; }, "The samples run.");
     results.def_property_readonly(
-        "seed", [](const UncertaintyRun &r) { return r.seed; }, "The draws' seed.");
+        "seed", [](const UncertaintyRun &r) { return r.results.seed; }, "The draws' seed.");
     results.def_property_readonly(
-        "design", [](const UncertaintyRun &r) { return r.design; }, "\"mc\" or \"lhs\".");
+        "design", [](const UncertaintyRun &r) { return designName(r.results.design); }, "\"mc\" or \"lhs\".");
     results.def_property_readonly(
         "names",
         [](const UncertaintyRun &r) {

@@ -190,11 +190,9 @@ int runSamples(const Options &o, const vek::engine::PreparedModel &model, const 
     if (!o.csvPath.empty()) put(o.csvPath, vek::bandsCsv(results, o.percents));
     if (!o.xlsxPath.empty() && !vek::writeBandsWorkbook(o.xlsxPath, results, o.percents, &error))
         vektool::say("vektool uncertainty: " + error), ok = false;
-    if (!o.tornadoPath.empty()) {
-        vek::engine::Tornado tornado = vek::engine::sensitivity(model, ranges, which, o.run.engine);
-        vek::engine::setFirstOrder(tornado, vek::engine::firstOrderIndices(results, ranges, which));
-        put(o.tornadoPath, vek::tornadoCsv(tornado, results.series[which].name));
-    }
+    if (!o.tornadoPath.empty())
+        put(o.tornadoPath, vek::tornadoCsv(vek::engine::sensitivity(model, ranges, which, o.run.engine, results),
+                                           results.series[which].name));
     if (o.csvPath != "-" && o.tornadoPath != "-") {
         std::string out = "average annual depletion (acre-feet) of " + std::to_string(results.samples) + " samples\n";
         out += "result,deterministic";
